@@ -1,0 +1,10 @@
+#!/usr/bin/env bash
+# Configures and builds Korvane in build/ (or $KORVANE_BUILD_DIR). Extra arguments go to
+# the build step, for example "--target korvane".
+set -euo pipefail
+cd "$(dirname "$0")/.."
+build_dir=${KORVANE_BUILD_DIR:-build}
+if [ ! -f "$build_dir/build.ninja" ]; then
+  cmake -S . -B "$build_dir" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo ${KORVANE_CMAKE_ARGS:-}
+fi
+cmake --build "$build_dir" -j "${KORVANE_JOBS:-2}" "$@"

@@ -1,0 +1,39 @@
+#!/usr/bin/env bash
+# Installs the Debian packages Korvane needs to build, run and test.
+# Idempotent: when everything is present it only checks and returns.
+set -euo pipefail
+
+packages=(
+  # build
+  cmake ninja-build g++ ccache pkg-config
+  # libraries
+  qt6-base-dev qt6-base-dev-tools libqt6opengl6-dev libqscintilla2-qt6-dev
+  qt6-webengine-dev zlib1g-dev
+  # tests
+  libgtest-dev libgmock-dev
+  # the programs users run beside Korvane, used as real peers by the tests
+  perl php-cli mariadb-server mariadb-client python3-pyftpdlib curl cpanminus
+  # fonts and theme so windows and screenshots look like a desktop
+  fonts-dejavu-core adwaita-icon-theme
+)
+
+missing=()
+for p in "${packages[@]}"; do
+  if ! dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed'; then
+    missing+=("$p")
+  fi
+done
+
+[ ${#missing[@]} -eq 0 ] && exit 0
+
+echo "Installing: ${missing[*]}"
+sudo_cmd=()
+[ "$(id -u)" -ne 0 ] && sudo_cmd=(sudo)
+export DEBIAN_FRONTEND=noninteractive
+"${sudo_cmd[@]}" apt-get update -qq
+"${sudo_cmd[@]}" apt-get install -y -qq --no-install-recommends "${missing[@]}"
+# The packaged server must not keep running on its own after installation:
+# tests start their own instances on private ports.
+if command -v service >/dev/null 2>&1; then
+  "${sudo_cmd[@]}" service mariadb stop >/dev/null 2>&1 || true
+fi

@@ -1,0 +1,84 @@
+#include "platform/program_folder.h"
+
+#include <cstdlib>
+#include <filesystem>
+#include <system_error>
+
+namespace fs = std::filesystem;
+
+namespace korvane {
+namespace {
+
+std::string EnvOr(const char* name, const std::string& fallback) {
+    const char* value = std::getenv(name);
+    return value && *value ? std::string(value) : fallback;
+}
+
+std::string WithTrailingSlash(std::string path) {
+    if (path.empty() || path.back() != '/') path += '/';
+    return path;
+}
+
+void CopyMissing(const fs::path& from, const fs::path& to) {
+    std::error_code ec;
+    for (auto it = fs::recursive_directory_iterator(from, ec);
+         !ec && it != fs::recursive_directory_iterator(); it.increment(ec)) {
+        const fs::path target = to / fs::relative(it->path(), from, ec);
+        if (it->is_directory(ec)) {
+            fs::create_directories(target, ec);
+        } else if (!fs::exists(target, ec)) {
+            fs::create_directories(target.parent_path(), ec);
+            fs::copy_file(it->path(), target, ec);
+            // Installed data is read-only; the user's copies must not be.
+            fs::permissions(target, fs::perms::owner_write, fs::perm_options::add, ec);
+        }
+    }
+}
+
+} // namespace
+
+std::string ProgramFolder() {
+    if (const char* home = std::getenv("KORVANE_HOME"); home && *home)
+        return WithTrailingSlash(home);
+    const std::string dataHome = EnvOr("XDG_DATA_HOME", EnvOr("HOME", "/tmp") + "/.local/share");
+    return WithTrailingSlash(dataHome) + "korvane/";
+}
+
+std::string ProgramFile() {
+    std::error_code ec;
+    const fs::path self = fs::read_symlink("/proc/self/exe", ec);
+    return ec ? std::string() : self.string();
+}
+
+std::vector<std::string> ProgramDataFolders() {
+    std::vector<std::string> folders;
+    std::error_code ec;
+    const fs::path exe = ProgramFile();
+    if (!exe.empty()) {
+        const fs::path installed = exe.parent_path().parent_path() / "share" / "korvane";
+        if (fs::is_directory(installed, ec)) folders.push_back(installed.string());
+    }
+#ifdef KORVANE_BUILD_DATA_DIR
+    if (fs::is_directory(KORVANE_BUILD_DATA_DIR, ec)) folders.push_back(KORVANE_BUILD_DATA_DIR);
+#endif
+#ifdef KORVANE_SOURCE_DATA_DIR
+    if (fs::is_directory(KORVANE_SOURCE_DATA_DIR, ec)) folders.push_back(KORVANE_SOURCE_DATA_DIR);
+#endif
+    return folders;
+}
+
+bool SeedProgramFolder() {
+    const fs::path home = ProgramFolder();
+    std::error_code ec;
+    fs::create_directories(home, ec);
+    if (!fs::is_directory(home, ec)) return false;
+    for (const std::string& data : ProgramDataFolders()) CopyMissing(data, home);
+    fs::create_directories(home / "temp", ec);
+    fs::create_directories(home / "projects", ec);
+    const fs::path factory = home / "projects" / "default_original.kvp";
+    const fs::path working = home / "projects" / "default.kvp";
+    if (fs::exists(factory, ec) && !fs::exists(working, ec)) fs::copy_file(factory, working, ec);
+    return true;
+}
+
+} // namespace korvane

@@ -1,0 +1,25 @@
+#pragma once
+// The program folder: the per-user, writable folder that holds projects/, temp/, help/,
+// debug/, the template file and the session log. $KORVANE_HOME when set, otherwise
+// $XDG_DATA_HOME/korvane/ (default ~/.local/share/korvane/).
+#include <string>
+#include <vector>
+
+namespace korvane {
+
+// With a trailing "/". Read from the environment on every call, so tests can move it.
+std::string ProgramFolder();
+
+// Folders holding the read-only data installed with the program, best first: the installed
+// share/korvane beside the executable's prefix, then the folders this build was made from.
+std::vector<std::string> ProgramDataFolders();
+
+// Copies into the program folder every data file it does not have yet, creates temp/, and
+// makes projects/default.kvp from projects/default_original.kvp when it is missing.
+// Returns false when the program folder cannot be created.
+bool SeedProgramFolder();
+
+// Full path of the running executable.
+std::string ProgramFile();
+
+} // namespace korvane

@@ -1,0 +1,25 @@
+#pragma once
+// The prompt interface shown with Qt message boxes and dialogs.
+#include "storage/prompt.h"
+
+class QWidget;
+
+namespace korvane {
+
+class QtPrompt final : public Prompt {
+public:
+    explicit QtPrompt(QWidget* parent = nullptr) : Parent(parent) {}
+    void SetParent(QWidget* parent) { Parent = parent; }
+
+    PromptButton Ask(PromptKind kind, const std::string& text, PromptButtons buttons,
+                     const std::string& caption = {}) override;
+    void Inform(PromptKind kind, const std::string& text, const std::string& caption = {}) override;
+    std::string ChooseFile(const FileChoice& choice) override;
+    bool EnterText(const std::string& caption, const std::string& label,
+                   std::string& value) override;
+
+private:
+    QWidget* Parent;
+};
+
+} // namespace korvane

@@ -1,0 +1,49 @@
+#include "scripted_prompt.h"
+
+#include <gtest/gtest.h>
+
+namespace korvane::test {
+
+ScriptedPrompt::ScriptedPrompt() : Previous(InstallPrompt(this)) {}
+
+ScriptedPrompt::~ScriptedPrompt() { InstallPrompt(Previous); }
+
+std::vector<std::string> ScriptedPrompt::TextsShown() const {
+    std::vector<std::string> texts;
+    for (const auto& record : Shown) texts.push_back(record.Text);
+    return texts;
+}
+
+PromptButton ScriptedPrompt::Ask(PromptKind kind, const std::string& text, PromptButtons buttons,
+                                 const std::string&) {
+    Shown.push_back({kind, text, buttons});
+    if (Answers.empty()) {
+        ADD_FAILURE() << "unexpected question: " << text;
+        return pbCancel;
+    }
+    const PromptButton answer = Answers.front();
+    Answers.pop_front();
+    return answer;
+}
+
+void ScriptedPrompt::Inform(PromptKind kind, const std::string& text, const std::string&) {
+    Shown.push_back({kind, text, pbOK});
+}
+
+std::string ScriptedPrompt::ChooseFile(const FileChoice& choice) {
+    Shown.push_back({PromptKind::Plain, choice.Caption, pbOK});
+    if (Files.empty()) return {};
+    std::string path = Files.front();
+    Files.pop_front();
+    return path;
+}
+
+bool ScriptedPrompt::EnterText(const std::string& caption, const std::string&, std::string& value) {
+    Shown.push_back({PromptKind::Plain, caption, pbOK});
+    if (Texts.empty()) return false;
+    value = Texts.front();
+    Texts.pop_front();
+    return true;
+}
+
+} // namespace korvane::test

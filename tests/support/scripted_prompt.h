@@ -1,0 +1,46 @@
+#pragma once
+// A prompt for tests: records every text it is shown and answers from a queue the test fills.
+// A question with nothing queued fails the running test and answers pbCancel.
+#include "storage/prompt.h"
+
+#include <deque>
+#include <string>
+#include <vector>
+
+namespace korvane::test {
+
+struct PromptRecord {
+    PromptKind Kind;
+    std::string Text;
+    PromptButtons Buttons; // pbOK for Inform
+};
+
+class ScriptedPrompt final : public Prompt {
+public:
+    ScriptedPrompt();            // installs itself
+    ~ScriptedPrompt() override;  // restores the previous prompt
+
+    void QueueAnswer(PromptButton answer) { Answers.push_back(answer); }
+    void QueueFile(std::string path) { Files.push_back(std::move(path)); }
+    void QueueText(std::string text) { Texts.push_back(std::move(text)); }
+
+    const std::vector<PromptRecord>& Records() const { return Shown; }
+    std::vector<std::string> TextsShown() const;
+    void ClearRecords() { Shown.clear(); }
+
+    PromptButton Ask(PromptKind kind, const std::string& text, PromptButtons buttons,
+                     const std::string& caption) override;
+    void Inform(PromptKind kind, const std::string& text, const std::string& caption) override;
+    std::string ChooseFile(const FileChoice& choice) override;
+    bool EnterText(const std::string& caption, const std::string& label,
+                   std::string& value) override;
+
+private:
+    Prompt* Previous;
+    std::deque<PromptButton> Answers;
+    std::deque<std::string> Files;
+    std::deque<std::string> Texts;
+    std::vector<PromptRecord> Shown;
+};
+
+} // namespace korvane::test
