@@ -20,13 +20,6 @@ const QString DefaultsGroup = QStringLiteral("Defaults/");
 
 std::string BoolText(bool value) { return value ? "-1" : "0"; }
 
-std::string UpperExtension(const std::string& extension) {
-    std::string upper = extension;
-    for (char& c : upper)
-        if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
-    return upper;
-}
-
 bool IsExecutable(const std::string& path) {
     return !path.empty() && access(path.c_str(), X_OK) == 0 &&
            !std::filesystem::is_directory(path);
@@ -100,10 +93,10 @@ bool TGlobalSettings::getUseProjects() { return TextToBool(getValueDefaultTrue("
 void TGlobalSettings::setUseProjects(bool value) { setBool("UseProjects", "", value); }
 
 bool TGlobalSettings::getFileAssoc(const std::string& extension) {
-    return TextToBool(getValueDefaultTrue("FileAssoc" + UpperExtension(extension), ""));
+    return TextToBool(getValueDefaultTrue("FileAssoc" + UpperText(extension), ""));
 }
 void TGlobalSettings::setFileAssoc(const std::string& extension, bool value) {
-    setBool("FileAssoc" + UpperExtension(extension), "", value);
+    setBool("FileAssoc" + UpperText(extension), "", value);
 }
 
 std::string TGlobalSettings::ActivePerlPath() {
