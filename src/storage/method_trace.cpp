@@ -43,13 +43,21 @@ bool TErrorPath::ShouldLog() const {
     return Enabled && Path.find_first_of(Filter) == std::string::npos;
 }
 
-void CreateErrorPath() { ErrorPath = std::make_unique<TErrorPath>(); }
-void FreeErrorPath() { ErrorPath.reset(); }
+void StartMethodTrace(const std::string& programFolder) {
+    ErrorPath = std::make_unique<TErrorPath>();
+    ErrorPath->ProgramFolder = programFolder;
+}
+
+void StopMethodTrace() { ErrorPath.reset(); }
 
 TraceScope::TraceScope(std::string_view className, std::string_view methodName)
     : Trace(ErrorPath.get()), ExceptionsAtEntry(std::uncaught_exceptions()) {
     if (Trace) Trace->Start(className, methodName);
 }
+
+TraceScope::TraceScope(const void* object, std::string_view className,
+                       std::string_view methodName)
+    : TraceScope(object ? className : std::string_view(), methodName) {}
 
 TraceScope::~TraceScope() {
     // The trace may have been freed (or replaced) while this method ran, at program exit.

@@ -17,6 +17,8 @@ public:
     bool Enabled = false;
     // ... and no character of Filter occurs in Path ("*" keeps update handlers out).
     std::string Filter = "*";
+    // The program folder, recorded when the trace starts with the program.
+    std::string ProgramFolder;
 
     // className may be empty for a method that belongs to no object.
     void Start(std::string_view className, std::string_view methodName);
@@ -28,10 +30,11 @@ public:
     bool ShouldLog() const;
 };
 
-// The one trace of the program, alive between CreateErrorPath and FreeErrorPath.
+// The one trace of the program, alive between StartMethodTrace and StopMethodTrace, which
+// the program calls first thing at start-up and last thing at exit.
 extern std::unique_ptr<TErrorPath> ErrorPath;
-void CreateErrorPath();
-void FreeErrorPath();
+void StartMethodTrace(const std::string& programFolder);
+void StopMethodTrace();
 
 // Traces the enclosing method: Start on construction, End on a normal exit, ErrorEnd with
 // the message of the Korvane exception in flight when one leaves the scope (the exception
@@ -39,6 +42,8 @@ void FreeErrorPath();
 class TraceScope {
 public:
     TraceScope(std::string_view className, std::string_view methodName);
+    // For a method of object; a null object traces methodName alone.
+    TraceScope(const void* object, std::string_view className, std::string_view methodName);
     ~TraceScope();
     TraceScope(const TraceScope&) = delete;
     TraceScope& operator=(const TraceScope&) = delete;

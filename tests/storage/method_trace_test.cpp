@@ -29,10 +29,10 @@ class MethodTraceTest : public ::testing::Test {
 protected:
     void SetUp() override {
         LogFile = Dir.File("trace.log");
-        CreateErrorPath();
+        StartMethodTrace(Dir.Path().string());
     }
     void TearDown() override {
-        FreeErrorPath();
+        StopMethodTrace();
         LogFile.clear();
     }
     std::vector<std::string> Logged() const { return LoggedTexts(LogFile); }
@@ -53,18 +53,23 @@ void Outer() {
 
 TEST_F(MethodTraceTest, PathGrowsAndShrinksWithTheChain) {
     TErrorPath& trace = *ErrorPath;
+    EXPECT_EQ(trace.ProgramFolder, Dir.Path().string());
     trace.Start("TKorProject", "Create");
     EXPECT_EQ(trace.Path, " >TKorProject:Create");
     trace.End();
     EXPECT_EQ(trace.Path, "");
 
     trace.Start("TKorProject", "LoadFromStream");
-    trace.Start("TKorProject", "Clear");
-    trace.Start("", "FreeFunction");
-    EXPECT_EQ(trace.Path, "   >TKorProject:LoadFromStream>TKorProject:Clear>FreeFunction");
-    trace.End();
-    EXPECT_EQ(trace.Path, "  >TKorProject:LoadFromStream>TKorProject:Clear");
-    trace.End();
+    {
+        const int object = 0;
+        const TraceScope withObject(&object, "TKorProject", "Clear");
+        {
+            const TraceScope noObject(nullptr, "TKorProject", "Helper");
+            EXPECT_EQ(trace.Path, "   >TKorProject:LoadFromStream>TKorProject:Clear>Helper");
+        }
+        EXPECT_EQ(trace.Path, "  >TKorProject:LoadFromStream>TKorProject:Clear");
+    }
+    EXPECT_EQ(trace.Path, " >TKorProject:LoadFromStream");
     trace.End();
     EXPECT_EQ(trace.Path, "");
     EXPECT_TRUE(Logged().empty()); // not enabled: nothing but errors is written
@@ -140,10 +145,10 @@ TEST_F(MethodTraceTest, UnmatchedEndClearsAndClearLogsWhenAllowed) {
 }
 
 TEST_F(MethodTraceTest, ScopesDoNothingWithoutATrace) {
-    FreeErrorPath();
+    StopMethodTrace();
     {
         KORVANE_TRACE("TKorProject", "Destroy");
-        CreateErrorPath(); // a trace made while a scope is open is left alone by it
+        StartMethodTrace(Dir.Path().string()); // a trace made while a scope is open is left alone by it
     }
     EXPECT_EQ(ErrorPath->Path, "");
     LogFile.clear();
