@@ -3,6 +3,7 @@
 #include "storage/errors.h"
 #include "storage/file_utils.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
@@ -81,6 +82,7 @@ std::string ConvertFromCrLf(std::string_view text, int format) {
 
 std::vector<std::string> SplitCrLfLines(std::string_view text) {
     std::vector<std::string> lines;
+    lines.reserve(static_cast<size_t>(std::count(text.begin(), text.end(), '\n')) + 1);
     size_t start = 0;
     while (start < text.size()) {
         const size_t end = text.find("\r\n", start);
@@ -127,12 +129,24 @@ void SaveConvertedText(const std::string& path, std::string_view text, int forma
     EnsureWritable(path);
     if (IsReadOnly(path)) RaiseWriteError(path, EACCES);
     if (format == leDefault) format = fallback == leDefault ? leCrLf : fallback;
-    const std::string bytes = ConvertFromCrLf(text, format);
     FilePtr file(std::fopen(path.c_str(), "wb"));
     if (!file) RaiseWriteError(path, errno);
-    if (std::fwrite(bytes.data(), 1, bytes.size(), file.get()) != bytes.size() ||
-        std::fflush(file.get()) != 0)
-        RaiseWriteError(path, errno);
+    // Converted a piece at a time, so a large file is not held twice in memory. A piece ends
+    // after a CR LF (or at the end), so no line end is split between two pieces.
+    constexpr size_t PieceSize = 1 << 20;
+    size_t start = 0;
+    while (start < text.size()) {
+        size_t end = std::min(text.size(), start + PieceSize);
+        if (end < text.size()) {
+            const size_t lineEnd = text.find("\r\n", end - 1);
+            end = lineEnd == std::string_view::npos ? text.size() : lineEnd + 2;
+        }
+        const std::string bytes = ConvertFromCrLf(text.substr(start, end - start), format);
+        if (std::fwrite(bytes.data(), 1, bytes.size(), file.get()) != bytes.size())
+            RaiseWriteError(path, errno);
+        start = end;
+    }
+    if (std::fflush(file.get()) != 0) RaiseWriteError(path, errno);
     if (std::fclose(file.release()) != 0) RaiseWriteError(path, errno);
 }
 

@@ -116,3 +116,22 @@ TEST(LineEndings, Names) {
     EXPECT_EQ(LineEndingName(4), "Unknown");
     EXPECT_EQ(LineEndingName(-1), "Unknown");
 }
+
+TEST(LineEndings, LargeTextsSaveLikeSmallOnes) {
+    test::TempDir dir;
+    const std::string file = dir.File("big.txt");
+    std::string text;
+    for (int i = 0; text.size() < 3'500'000; ++i) {
+        text += "line " + std::to_string(i);
+        text += i % 7 == 0 ? "\r" : "\r\n"; // stray CRs are dropped wherever they fall
+    }
+    for (const int format : {leCrLf, leLf, leCr}) {
+        SaveConvertedText(file, text, format, leCrLf);
+        EXPECT_EQ(test::ReadBytes(file), ConvertFromCrLf(text, format));
+    }
+    std::string loaded;
+    EXPECT_EQ(LoadConvertedText(file, loaded), leCr);
+    std::string expected;
+    ConvertToCrLf(ConvertFromCrLf(text, leCr), expected);
+    EXPECT_EQ(loaded, expected);
+}
