@@ -5,9 +5,9 @@
 #include "storage/line_endings.h"
 
 #include <algorithm>
-#include <ctime>
 #include <cstdio>
 #include <cstdlib>
+#include <ctime>
 #include <filesystem>
 #include <functional>
 #include <string>
@@ -34,7 +34,8 @@ std::string RawRead(const std::string& path) {
     std::FILE* file = std::fopen(path.c_str(), "rb");
     char buffer[1 << 16];
     size_t count;
-    while ((count = std::fread(buffer, 1, sizeof buffer, file)) > 0) bytes.append(buffer, count);
+    while ((count = std::fread(buffer, 1, sizeof buffer, file)) > 0)
+        bytes.append(buffer, count);
     std::fclose(file);
     return bytes;
 }
@@ -50,11 +51,13 @@ void RawWrite(const std::string& path, const std::string& bytes) {
 int main(int argc, char** argv) {
     const long megabytes = argc > 1 ? std::atol(argv[1]) : 50;
     const int runs = argc > 2 ? std::atoi(argv[2]) : 5;
-    const std::string path = (std::filesystem::temp_directory_path() / "korvane-bench-lines.txt").string();
+    const std::string path =
+        (std::filesystem::temp_directory_path() / "korvane-bench-lines.txt").string();
 
     std::string unix;
     const std::string line = "    my $value = $hash{'key'} + compute($x, $y); # comment text\n";
-    while (unix.size() < static_cast<size_t>(megabytes) * 1024 * 1024) unix += line;
+    while (unix.size() < static_cast<size_t>(megabytes) * 1024 * 1024)
+        unix += line;
     RawWrite(path, unix);
 
     std::string sink;
@@ -65,10 +68,12 @@ int main(int argc, char** argv) {
     std::string converted;
     LoadConvertedText(path, converted);
     const double rawWrite = MedianSeconds(runs, [&] { RawWrite(path, unix); });
-    const double save = MedianSeconds(runs, [&] { SaveConvertedText(path, converted, leLf, leLf); });
+    const double save =
+        MedianSeconds(runs, [&] { SaveConvertedText(path, converted, leLf, leLf); });
     std::filesystem::remove(path);
 
-    std::printf("%ld MB, %zu lines, median processor time of %d runs\n", megabytes, lines.size(), runs);
+    std::printf("%ld MB, %zu lines, median processor time of %d runs\n", megabytes, lines.size(),
+                runs);
     std::printf("plain read          %8.3f s\n", raw);
     std::printf("LoadConvertedText   %8.3f s  x%.2f of plain read\n", text, text / raw);
     std::printf("LoadLines           %8.3f s  x%.2f of plain read\n", asLines, asLines / raw);

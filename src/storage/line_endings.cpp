@@ -27,7 +27,8 @@ bool ReadWholeFile(const std::string& path, std::string& bytes) {
     if (S_ISREG(info.st_mode)) bytes.reserve(static_cast<size_t>(info.st_size));
     char buffer[1 << 16];
     size_t count;
-    while ((count = std::fread(buffer, 1, sizeof buffer, file.get())) > 0) bytes.append(buffer, count);
+    while ((count = std::fread(buffer, 1, sizeof buffer, file.get())) > 0)
+        bytes.append(buffer, count);
     return !std::ferror(file.get());
 }
 
@@ -98,7 +99,8 @@ std::vector<std::string> SplitCrLfLines(std::string_view text) {
 
 std::string JoinCrLfLines(const std::vector<std::string>& lines) {
     size_t total = 0;
-    for (const std::string& line : lines) total += line.size() + 2;
+    for (const std::string& line : lines)
+        total += line.size() + 2;
     std::string text;
     text.reserve(total);
     for (const std::string& line : lines) {
@@ -157,11 +159,16 @@ void SaveLines(const std::string& path, const std::vector<std::string>& lines, i
 
 std::string LineEndingName(int format) {
     switch (format) {
-    case leDefault: return "Default";
-    case leCrLf: return "Windows / DOS";
-    case leLf: return "Unix";
-    case leCr: return "Macintosh";
-    default: return "Unknown";
+    case leDefault:
+        return "Default";
+    case leCrLf:
+        return "Windows / DOS";
+    case leLf:
+        return "Unix";
+    case leCr:
+        return "Macintosh";
+    default:
+        return "Unknown";
     }
 }
 

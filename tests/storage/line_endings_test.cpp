@@ -56,8 +56,9 @@ TEST(LineEndings, TextRoundTripsByteForByte) {
     std::string binary;
     for (int i = 0; i < 256; ++i)
         if (i != '\r' && i != '\n') binary += static_cast<char>(i);
-    for (const std::string& raw : {std::string("a\r\nb\r\nno end"), std::string("a\nb\n"),
-                                   std::string("a\rb"), std::string("x\n\n\ny"), binary + "\n" + binary}) {
+    for (const std::string& raw :
+         {std::string("a\r\nb\r\nno end"), std::string("a\nb\n"), std::string("a\rb"),
+          std::string("x\n\n\ny"), binary + "\n" + binary}) {
         test::WriteBytes(file, raw);
         std::string text;
         const int format = LoadConvertedText(file, text);
