@@ -330,8 +330,10 @@ void TWSocket::SetLineEnd(const std::string& lineEnd) {
 void TWSocket::SetLineLimit(size_t bytes) { LineLimit = bytes; }
 
 void TWSocket::SetReceivePaused(bool paused) {
+    if (ReceivePaused == paused) return;
     ReceivePaused = paused;
     UpdateReadNotifier();
+    if (!paused && Buffered() > 0) PostNotice([this] { ProcessInput(); });
 }
 
 void TWSocket::ConsumeInput(size_t count) {
@@ -385,7 +387,7 @@ void TWSocket::OnReadable() {
 
 void TWSocket::ProcessInput() {
     QPointer<TWSocket> self(this);
-    while (self && LineMode && Buffered() > 0) {
+    while (self && LineMode && !ReceivePaused && Buffered() > 0) {
         const size_t end = InBuffer.find(LineEnd, InStart);
         if (end == std::string::npos) {
             if (Buffered() > LineLimit) {
@@ -400,7 +402,7 @@ void TWSocket::ProcessInput() {
         ConsumeInput(length);
         emit LineReceived(line);
     }
-    if (self && !LineMode && Buffered() > 0) {
+    if (self && !LineMode && !ReceivePaused && Buffered() > 0) {
         emit DataAvailable();
         if (self) UpdateReadNotifier();
     }

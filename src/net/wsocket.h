@@ -64,10 +64,13 @@ public:
     // included). A line longer than LineLimit bytes raises LineLimitExceeded and is dropped.
     void SetLineMode(bool on);
     void SetLineEnd(const std::string& lineEnd); // default "\r\n"
+    const std::string& GetLineEnd() const { return LineEnd; }
+    bool GetLineMode() const { return LineMode; }
     void SetLineLimit(size_t bytes);             // default 65,536
     // Raw receive: what has arrived, up to maxBytes; "" when nothing is waiting.
     std::string Receive(size_t maxBytes = 65536);
-    // Stops or resumes reading from the socket (flow control for a peer that sends too much).
+    // Stops or resumes reading from the socket and handing over what is buffered (flow
+    // control, and holding a pipelined request until the reply before it is out).
     void SetReceivePaused(bool paused);
 
     // --- sending ---
