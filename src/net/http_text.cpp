@@ -58,7 +58,9 @@ std::string TextToHtmlText(const std::string& text) {
     for (size_t i = 0; i < text.size();) {
         const unsigned char c = static_cast<unsigned char>(text[i]);
         uint32_t codePoint = c;
-        size_t length = c >= 0x80 ? Utf8Sequence(text, i, codePoint) : 1;
+        size_t length = 1;
+        uint32_t decoded = 0;
+        if (c >= 0x80 && (length = Utf8Sequence(text, i, decoded)) != 0) codePoint = decoded;
         if (length == 0) length = 1; // a stray byte: read as Latin-1
         if (codePoint >= 160 && codePoint <= 255) {
             out += '&';
