@@ -173,7 +173,11 @@ void THttpConnection::ProcessRequest() {
     if (!OutsideRootFlag && !(Options & hoAllowOutsideRoot)) {
         const std::string real = RealPath(Document);
         if (!real.empty()) {
-            const std::string realRoot = RealPath(root);
+            if (root != RealRootOf) {
+                RealRootOf = root;
+                RealRoot = RealPath(root);
+            }
+            const std::string& realRoot = RealRoot;
             OutsideRootFlag = realRoot.empty() || !IsInsideRoot(real, realRoot);
         }
     }

@@ -49,15 +49,19 @@ std::string Row(const THttpDirEntry& entry, const std::string& path) {
     const int month = std::clamp(entry.Month, 1, 12) - 1;
     std::snprintf(date, sizeof date, "%.3s %02d, %04d", Months + month * 3, entry.Day % 100, entry.Year % 10000);
     std::snprintf(time, sizeof time, "%02d:%02d:%02d", entry.Hour % 100, entry.Min % 100, entry.Sec % 100);
-    std::string link;
-    if (path == "/") link = "/" + UrlEncode(entry.Name);
-    else if (!path.empty() && path.back() == '/') link = path + UrlEncode(entry.Name);
-    else link = path + "/" + UrlEncode(entry.Name);
-    return "<TD>" + attributes + "</TD>" + "<TD ALIGN=\"right\">" +
-           (entry.Directory ? std::string() : std::to_string(entry.Size)) + "</TD>" +
-           "<TD WIDTH=\"10\"></TD>" + "<TD>" + date + "</TD>" + "<TD WIDTH=\"10\"></TD>" + "<TD>" +
-           time + "</TD>" + "<TD WIDTH=\"10\"></TD>" + "<TD><A HREF=\"" + link + "\">" +
-           TextToHtmlText(entry.Name) + "</A></TD>" + "\r\n";
+    std::string link = path;
+    if (link.empty() || link.back() != '/') link += '/';
+    link += UrlEncode(entry.Name);
+    std::string row;
+    for (const std::string& piece :
+         {std::string("<TD>"), attributes, std::string("</TD><TD ALIGN=\"right\">"),
+          entry.Directory ? std::string() : std::to_string(entry.Size),
+          std::string("</TD><TD WIDTH=\"10\"></TD><TD>"), std::string(date),
+          std::string("</TD><TD WIDTH=\"10\"></TD><TD>"), std::string(time),
+          std::string("</TD><TD WIDTH=\"10\"></TD><TD><A HREF=\""), link, std::string("\">"),
+          TextToHtmlText(entry.Name), std::string("</A></TD>\r\n")})
+        row += piece;
+    return row;
 }
 
 } // namespace

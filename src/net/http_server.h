@@ -142,6 +142,8 @@ private:
     int64_t FileDate = 0;
     std::string DocContentType;
     std::vector<char> SendBuffer;
+    std::string RealRootOf; // DocDir whose resolved form RealRoot holds
+    std::string RealRoot;
 };
 
 class THttpServer : public QObject {
