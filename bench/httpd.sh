@@ -20,7 +20,7 @@ fi
 LIGHTTPD=$(command -v lighttpd || echo /usr/sbin/lighttpd)
 
 cmake -S "$ROOT_DIR" -B "$BUILD_DIR" -G Ninja -DCMAKE_BUILD_TYPE=Release >/dev/null
-cmake --build "$BUILD_DIR" --target korvane-httpd > "$BUILD_DIR.log" 2>&1 || { tail -30 "$BUILD_DIR.log"; exit 1; }
+cmake --build "$BUILD_DIR" --target korvane-httpd > "$BUILD_DIR/bench-build.log" 2>&1 || { tail -30 "$BUILD_DIR/bench-build.log"; exit 1; }
 HTTPD=$BUILD_DIR/tools/httpd/korvane-httpd
 
 WORK=$(mktemp -d)
