@@ -184,6 +184,7 @@ void TFtpClient::StartStor() {
                 return;
             }
             Xfer->FinalReply = true;
+            if (Xfer->SendDone) CloseData(); // the server has everything, closed or not
             TryFinishTransfer();
         };
         TryStartSending();
@@ -246,7 +247,10 @@ void TFtpClient::SendNextBlock() {
         return;
     }
     if (read == 0) {
-        DataSocket->CloseDelayed();
+        // Half-close: the socket stays open so that the system's queue can be watched while a
+        // slow link drains it; the server closes its side once it has read everything.
+        Xfer->SendDone = true;
+        DataSocket->ShutdownSend();
         return;
     }
     block.resize(static_cast<size_t>(read));
@@ -318,7 +322,7 @@ void TFtpClient::ReportProgress() {
 void TFtpClient::NoteQueueProgress() {
     // A large block may take a while to leave; its shrinking queue is progress too.
     if (!Xfer || !Xfer->Upload || !DataSocket) return;
-    const size_t queued = DataSocket->QueuedBytes();
+    const size_t queued = DataSocket->UnsentBytes();
     if (queued != Xfer->LastQueued) {
         Xfer->LastQueued = queued;
         LastProgressMs = MonotonicMs();

@@ -21,6 +21,7 @@ struct TFtpClient::Transfer {
     int DataCloseError = 0;
     bool FirstReply = false; // 150/125 seen
     bool FinalReply = false; // 226/250 seen
+    bool SendDone = false;   // the whole file is queued and the sending side shut down
     bool Aborted = false;
     int FailureCode = 0; // a local failure that decides the result once the server has replied
     std::string FailureText;
