@@ -14,6 +14,8 @@
 #include <fcntl.h>
 #include <netinet/in.h>
 #include <netinet/tcp.h>
+#include <linux/sockios.h>
+#include <sys/ioctl.h>
 #include <sys/sendfile.h>
 #include <sys/uio.h>
 #include <unistd.h>
@@ -436,6 +438,13 @@ void TWSocket::SendFile(int fileFd, off_t offset, size_t count) {
 }
 
 size_t TWSocket::QueuedBytes() const { return QueuedCount; }
+
+size_t TWSocket::UnsentBytes() const {
+    int pending = 0;
+    if (Fd >= 0 && ::ioctl(Fd, SIOCOUTQ, &pending) == 0 && pending > 0)
+        return QueuedCount + static_cast<size_t>(pending);
+    return QueuedCount;
+}
 
 void TWSocket::ScheduleFlush() {
     // Sends of one event are gathered and written together once it has returned.

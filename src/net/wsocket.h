@@ -78,6 +78,9 @@ public:
     void Send(const char* data, size_t size);
     void Send(const std::string& data) { Send(data.data(), data.size()); }
     size_t QueuedBytes() const;
+    // Bytes the peer has not yet taken: QueuedBytes plus what the system still holds unsent or
+    // unacknowledged. Lets an owner see a slow transfer move after the queue here is empty.
+    size_t UnsentBytes() const;
     // Closes the sending direction once the queue is written (HTTP/1.0 reply done).
     void ShutdownSend();
     // Closes once the queue is written; SessionClosed follows.
