@@ -27,10 +27,19 @@ size_t TMemoryStream::Read(void* buffer, size_t count) {
 
 size_t TMemoryStream::Write(const void* buffer, size_t count) {
     if (count == 0) return 0;
-    if (Pos + count > Data.size()) Data.resize(Pos + count);
-    std::memcpy(Data.data() + Pos, buffer, count);
+    const auto* bytes = static_cast<const uint8_t*>(buffer);
+    if (Pos == Data.size()) {
+        Data.insert(Data.end(), bytes, bytes + count); // appending: no zero-fill first
+    } else {
+        if (Pos + count > Data.size()) Data.resize(Pos + count);
+        std::memcpy(Data.data() + Pos, bytes, count);
+    }
     Pos += count;
     return count;
+}
+
+void TMemoryStream::Expect(size_t bytes) {
+    if (Pos + bytes > Data.capacity()) Data.reserve(Pos + bytes);
 }
 
 bool TMemoryStream::Seek(int64_t position) {
@@ -50,6 +59,20 @@ void TMemoryStream::Clear() {
     Data.clear();
     Data.shrink_to_fit();
     Pos = 0;
+}
+
+size_t TSpanStream::Read(void* buffer, size_t count) {
+    if (Pos >= Count) return 0;
+    const size_t n = std::min(count, Count - Pos);
+    std::memcpy(buffer, Data + Pos, n);
+    Pos += n;
+    return n;
+}
+
+bool TSpanStream::Seek(int64_t position) {
+    if (position < 0) return false;
+    Pos = static_cast<size_t>(position);
+    return true;
 }
 
 TFileStream::TFileStream(const std::string& path, TMode mode) : Path(path) {

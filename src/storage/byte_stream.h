@@ -21,6 +21,8 @@ public:
     virtual bool Seek(int64_t position) = 0;
     // Total size in bytes, or -1 when it cannot be obtained.
     virtual int64_t Size() const = 0;
+    // A hint that about `bytes` more will be written, so buffers can grow once.
+    virtual void Expect(size_t /*bytes*/) {}
     // What to call the stream in an error message.
     virtual std::string Name() const { return "stream"; }
 
@@ -40,15 +42,33 @@ public:
     bool Seek(int64_t position) override;
     int64_t Size() const override { return static_cast<int64_t>(Data.size()); }
     std::string Name() const override { return "memory buffer"; }
+    void Expect(size_t bytes) override;
 
     const std::vector<uint8_t>& Bytes() const { return Data; }
     // Gives up the bytes; the stream is left empty at position 0.
     std::vector<uint8_t> TakeBytes();
     void Clear();
-    void Reserve(size_t count) { Data.reserve(count); }
 
 private:
     std::vector<uint8_t> Data;
+    size_t Pos = 0;
+};
+
+// Reads bytes that someone else owns, without copying them; refuses writes.
+class TSpanStream final : public TStream {
+public:
+    TSpanStream(const void* bytes, size_t count) : Data(static_cast<const uint8_t*>(bytes)), Count(count) {}
+
+    size_t Read(void* buffer, size_t count) override;
+    size_t Write(const void*, size_t) override { return 0; }
+    int64_t Position() const override { return static_cast<int64_t>(Pos); }
+    bool Seek(int64_t position) override;
+    int64_t Size() const override { return static_cast<int64_t>(Count); }
+    std::string Name() const override { return "memory buffer"; }
+
+private:
+    const uint8_t* Data;
+    size_t Count;
     size_t Pos = 0;
 };
 

@@ -1,5 +1,6 @@
 #include "storage/lzrw1.h"
 
+#include <algorithm>
 #include <limits>
 #include <new>
 #include <stdexcept>
@@ -61,6 +62,7 @@ int32_t Tlzrw1::Compress() {
         uint8_t header[CompressedHeaderSize];
         PutLE32(header, engine == TCompressMode::Fast ? Lzrw1KHMagic : LzhMagic);
         PutLE32(header + 4, static_cast<uint32_t>(size));
+        Output->Expect(static_cast<size_t>(size) + static_cast<size_t>(size) / 1000 + 64);
         WriteAll(*Output, header, sizeof header, written);
         if (engine == TCompressMode::Fast) {
             size_t got;
@@ -103,6 +105,9 @@ int32_t Tlzrw1::Decompress() {
         if (got != sizeof header) throw ELzrw1Exception("Lzrw1 : Error reading from input stream !");
         Engine = GetLE32(header) == Lzrw1KHMagic ? TCompressMode::Fast : TCompressMode::Good;
         const int64_t length = static_cast<int32_t>(GetLE32(header + 4));
+        // Room for the stated length, but no more than typical text needs from this input:
+        // a hostile length must not reserve gigabytes.
+        Output->Expect(static_cast<size_t>(std::clamp<int64_t>(length, 0, 8 * Input->Remaining() + (1 << 20))));
         if (Engine == TCompressMode::Fast) {
             DecompressFast(*Input, *Output, inBuf, outBuf, written);
             if (written != length)
@@ -130,8 +135,14 @@ void Tlzrw1::DecompressFast(TStream& in, TStream& out, std::vector<uint8_t>& inB
         if (m > TLzrw1KHEngine::BlockSize + 1 || in.Read(inBuf.data(), m) != m)
             throw ELzrw1Exception("Lzrw1 : Error reading from input stream ! (LZRW1/KH)");
         bool damaged = false;
-        const size_t n = TLzrw1KHEngine::DecompressBlock(inBuf.data(), m, outBuf.data(), damaged);
-        WriteAll(out, outBuf.data(), n, written);
+        size_t n;
+        if (m >= 2 && inBuf[0] == TLzrw1KHEngine::FlagStored) {
+            n = m - 1; // stored verbatim: no need to move it through the decoder
+            WriteAll(out, inBuf.data() + 1, n, written);
+        } else {
+            n = TLzrw1KHEngine::DecompressBlock(inBuf.data(), m, outBuf.data(), damaged);
+            WriteAll(out, outBuf.data(), n, written);
+        }
         if (damaged) throw ELzrw1Exception("Lzrw1 (decompression LZRW1/KH) : damaged block !");
         if (n < TLzrw1KHEngine::BlockSize) return;
     }

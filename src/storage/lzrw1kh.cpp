@@ -148,7 +148,10 @@ size_t TLzrw1KHEngine::DecompressBlock(const uint8_t* in, size_t m, uint8_t* out
             if (offset > o || length > BlockSize - o) return fault();
             uint8_t* to = out + o;
             const uint8_t* from = to - offset;
-            for (size_t k = 0; k < length; ++k) to[k] = from[k]; // overlapping copies repeat
+            if (offset >= length)
+                std::memcpy(to, from, length);
+            else
+                for (size_t k = 0; k < length; ++k) to[k] = from[k]; // overlapping copies repeat
             o += length;
             i += 2;
         }

@@ -157,7 +157,7 @@ void TSectionList::ReadBody(TSection& parent, TSection& child, int32_t length) {
         *child.Buffer = TMemoryStream(std::move(body));
         return;
     }
-    TMemoryStream compressed(std::move(body));
+    TSpanStream compressed(body.data(), body.size());
     Lzrw1->SetInputStream(&compressed);
     Lzrw1->SetOutputStream(child.Buffer.get());
     Lzrw1->Decompress(); // a damaged body leaves what decoded before the fault
