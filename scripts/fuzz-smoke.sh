@@ -1,0 +1,24 @@
+#!/usr/bin/env bash
+# Builds the libFuzzer targets with clang (address and undefined-behaviour sanitizers on) in
+# build-fuzz/ and runs each for a short while; a crash, leak or sanitizer report fails the run.
+# Usage: scripts/fuzz-smoke.sh [seconds per target, default 20]
+set -euo pipefail
+cd "$(dirname "$0")/.."
+seconds=${1:-20}
+if ! command -v clang++ >/dev/null 2>&1; then
+  echo "fuzz-smoke: clang++ not installed, skipped"
+  exit 0
+fi
+build_dir=${KORVANE_FUZZ_BUILD_DIR:-build-fuzz}
+if [ ! -f "$build_dir/build.ninja" ]; then
+  CC=clang CXX=clang++ cmake -S . -B "$build_dir" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+    -DKORVANE_FUZZ=ON -DKORVANE_SANITIZE=ON -DKORVANE_BUILD_GUI=OFF
+fi
+cmake --build "$build_dir" -j "${KORVANE_JOBS:-2}" --target fuzz_section_read fuzz_decompress fuzz_http_request
+for target in fuzz_section_read fuzz_decompress fuzz_http_request; do
+  corpus="$build_dir/corpus/$target"
+  mkdir -p "$corpus"
+  echo "fuzz-smoke: $target for ${seconds}s"
+  (cd "$build_dir" && "./tests/fuzz/$target" -max_total_time="$seconds" -max_len=70000 \
+    -rss_limit_mb=2048 -timeout=10 -print_final_stats=1 "corpus/$target" 2>&1 | tail -n 15)
+done
