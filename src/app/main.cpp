@@ -3,13 +3,13 @@
 #include "app/termination_signals.h"
 #include "platform/program_folder.h"
 #include "storage/method_trace.h"
-
-#include <cstdio>
+#include "storage/section_list.h"
 
 int main(int argc, char** argv) {
     using namespace korvane;
     // The method trace comes first: it records the program folder and makes the shared stores.
     SeedProgramFolder();
+    CreateSectionList();
     StartMethodTrace(ProgramFolder());
     int status = 0;
     {
@@ -24,5 +24,6 @@ int main(int argc, char** argv) {
         }
     }
     StopMethodTrace();
+    FreeSectionList();
     return status;
 }

@@ -1,7 +1,10 @@
 #include "storage/section_list.h"
 
 #include "storage/errors.h"
+#include "storage/file_utils.h"
+#include "storage/program_log.h"
 #include "storage/scramble.h"
+#include "storage/text_utils.h"
 
 #include <algorithm>
 #include <bit>
@@ -19,27 +22,6 @@ constexpr uint8_t FlagTrue = 'Y';
 constexpr uint8_t FlagFalse = 'N';
 const char* const FileContentsName = "File Contents";
 
-bool IsTrueFlagByte(uint8_t b) {
-    switch (b) {
-    case '#': case '$': case '*': case '+': case '.': case '1':
-    case 'M': case 'T': case 'Y': case 'm': case 't': case 'y':
-        return true;
-    default:
-        return false;
-    }
-}
-
-bool SameTextAscii(const std::string& a, const std::string& b) {
-    if (a.size() != b.size()) return false;
-    for (size_t i = 0; i < a.size(); ++i) {
-        unsigned char x = static_cast<unsigned char>(a[i]);
-        unsigned char y = static_cast<unsigned char>(b[i]);
-        if (x >= 'a' && x <= 'z') x -= 32;
-        if (y >= 'a' && y <= 'z') y -= 32;
-        if (x != y) return false;
-    }
-    return true;
-}
 
 template <typename T> void ToLittleEndian(T value, uint8_t* out) {
     using U = std::make_unsigned_t<T>;
@@ -54,14 +36,6 @@ template <typename T> T FromLittleEndian(const uint8_t* in) {
     return static_cast<T>(u);
 }
 
-TFileContentsHooks DefaultHooks() {
-    return {[](const std::string& path) {
-                // Without the program's question, only files that are writable or absent.
-                return access(path.c_str(), F_OK) != 0 || access(path.c_str(), W_OK) == 0;
-            },
-            [](const std::string& line) { std::fprintf(stderr, "korvane: %s\n", line.c_str()); }};
-}
-
 std::unique_ptr<TSectionList> programSectionList;
 
 } // namespace
@@ -73,20 +47,13 @@ void TSection::Clear() {
     if (Level > 0) Stream = nullptr;
 }
 
-TSectionList::TSectionList() : Lzrw1(std::make_unique<Tlzrw1>()), Hooks(DefaultHooks()) {
+TSectionList::TSectionList() : Lzrw1(std::make_unique<Tlzrw1>()) {
     for (int i = 0; i <= MaxLevel; ++i) Levels[i].Level = i;
     Lzrw1->SetCompressMode(TCompressMode::Auto);
     Lzrw1->SetThreshold(50);
 }
 
 TSectionList::~TSectionList() = default;
-
-void TSectionList::SetFileContentsHooks(TFileContentsHooks hooks) {
-    TFileContentsHooks defaults = DefaultHooks();
-    if (!hooks.EnsureWritable) hooks.EnsureWritable = std::move(defaults.EnsureWritable);
-    if (!hooks.WriteLogLine) hooks.WriteLogLine = std::move(defaults.WriteLogLine);
-    Hooks = std::move(hooks);
-}
 
 void TSectionList::Attach(TStream& stream, bool reading) {
     Reset();
@@ -137,7 +104,7 @@ void TSectionList::BeginSection(const std::string& name) {
     if (IsReading && !AtEnd()) {
         const int64_t start = parent.Stream->Position();
         const std::string stored = ReadStr();
-        if (SameTextAscii(stored, name)) {
+        if (SameText(stored, name)) {
             ReadBody(parent, child, ReadInt());
         } else if (!parent.Stream->Seek(start)) {
             child.Clear();
@@ -227,7 +194,10 @@ uint8_t TSectionList::ReadByte() {
 
 void TSectionList::WriteFlag(bool value) { WriteByte(value ? FlagTrue : FlagFalse); }
 
-bool TSectionList::ReadFlag() { return IsTrueFlagByte(ReadByte()); }
+bool TSectionList::ReadFlag() {
+    const char flag = static_cast<char>(ReadByte());
+    return TextToBool(std::string_view(&flag, 1));
+}
 
 void TSectionList::WriteFloat(double value) {
     uint8_t bytes[8];
@@ -321,7 +291,7 @@ void TSectionList::ReadFileContents(const std::string& path) {
     if (AtEnd() || !ReadFlag()) return;
     BeginSection(FileContentsName);
     try {
-        if (Hooks.EnsureWritable(path)) {
+        if (EnsureWritable(path)) {
             TFileStream file(path, TFileStream::TMode::Create);
             const int32_t size = ReadInt();
             if (size > 0) {
@@ -332,7 +302,7 @@ void TSectionList::ReadFileContents(const std::string& path) {
             file.Close();
         }
     } catch (const std::exception&) {
-        Hooks.WriteLogLine("Error [re]creating file " + path);
+        WriteLogLine("Error [re]creating file " + path);
     }
     EndSection();
 }

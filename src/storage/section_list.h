@@ -34,14 +34,6 @@ struct TSection {
     void Clear();
 };
 
-// What restoring an embedded file needs from the rest of the program.
-struct TFileContentsHooks {
-    // May the file at path be overwritten? (asks about read-only files, makes them writable)
-    std::function<bool(const std::string& path)> EnsureWritable;
-    // Writes a line to the program log.
-    std::function<void(const std::string& line)> WriteLogLine;
-};
-
 class TSectionList {
 public:
     static constexpr int MaxLevel = 10;
@@ -97,7 +89,6 @@ public:
     int LevelIndex() const { return Index; }
     const TSection& Current() const { return Levels[Index]; }
     Tlzrw1& Compressor() { return *Lzrw1; }
-    void SetFileContentsHooks(TFileContentsHooks hooks);
 
 private:
     TSection& Cur() { return Levels[Index]; }
@@ -112,7 +103,6 @@ private:
     bool IsReading = true;
     bool Scrambling = false;
     std::unique_ptr<Tlzrw1> Lzrw1;
-    TFileContentsHooks Hooks;
 };
 
 // Attaches the container for one load or save and resets it however the scope is left.

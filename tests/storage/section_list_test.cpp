@@ -1,5 +1,7 @@
 #include "storage/errors.h"
 #include "storage/scramble.h"
+#include "scripted_prompt.h"
+#include "storage/program_log.h"
 #include "storage/section_list.h"
 #include "temp_dir.h"
 
@@ -392,25 +394,26 @@ TEST_F(SectionListTest, RestoringAFileThatCannotBeWrittenIsLoggedAndTheLoadGoesO
         l.WriteFileContents(source);
         l.WriteInt(77);
     });
-    std::vector<std::string> log;
-    std::vector<std::string> asked;
-    List.SetFileContentsHooks({[&](const std::string& path) {
-                                   asked.push_back(path);
-                                   return false; // the user keeps the read-only file
-                               },
-                               [&](const std::string& line) { log.push_back(line); }});
+    test::ScriptedPrompt prompt;
+    prompt.QueueAnswer(pbNo); // the user keeps the read-only file
+    const std::string logFile = dir.File("korvane.log");
+    const std::string oldLogFile = LogFile;
+    LogFile = logFile;
     const std::string readOnly = dir.File("ro.txt");
     test::WriteBytes(readOnly, "keep");
+    std::filesystem::permissions(readOnly, std::filesystem::perms::owner_read);
     ReadFrom(bytes);
     List.ReadFileContents(readOnly);
     EXPECT_EQ(test::ReadBytes(readOnly), "keep");
-    EXPECT_EQ(asked, std::vector<std::string>{readOnly});
+    ASSERT_EQ(prompt.TextsShown().size(), 1u);
+    EXPECT_EQ(prompt.TextsShown()[0],
+              "File " + readOnly + " is read only. Save over as writable file?");
 
-    List.SetFileContentsHooks({[](const std::string&) { return true; },
-                               [&](const std::string& line) { log.push_back(line); }});
     const std::string impossible = dir.File("no/such/folder/x.txt");
     List.ReadFileContents(impossible);
-    EXPECT_EQ(log, std::vector<std::string>{"Error [re]creating file " + impossible});
+    LogFile = oldLogFile;
+    EXPECT_NE(test::ReadBytes(logFile).find(" : Error [re]creating file " + impossible + "\r\n"),
+              std::string::npos);
     EXPECT_EQ(List.ReadInt(), 77);
 }
 
