@@ -5,13 +5,14 @@ namespace korvane {
 std::vector<std::string> TConsoleLines::Strings() const {
     std::vector<std::string> strings;
     strings.reserve(Lines.size());
-    for (const Line& line : Lines) strings.push_back(line.Text);
+    for (size_t i = 0; i < Lines.size(); ++i) strings.emplace_back((*this)[i]);
     return strings;
 }
 
 std::string TConsoleLines::Text() const {
     std::string text;
-    for (const Line& line : Lines) text += line.Text + "\r\n";
+    text.reserve(Storage.size() + 2 * Lines.size());
+    for (size_t i = 0; i < Lines.size(); ++i) text.append((*this)[i]).append("\r\n");
     return text;
 }
 
@@ -19,7 +20,19 @@ void TConsoleLines::Changed() {
     if (OnChange) OnChange();
 }
 
+void TConsoleLines::AddLine(std::string_view text, ConsoleTag tag) {
+    Lines.push_back({Storage.size(), text.size(), tag});
+    Storage.append(text);
+}
+
+void TConsoleLines::ExtendLastLine(std::string_view text) {
+    Storage.append(text);
+    Lines.back().Length += text.size();
+}
+
 void TConsoleLines::Clear() {
+    // Capacity stays: the next run of the one console reuses it.
+    Storage.clear();
     Lines.clear();
     ChangedFrom = 0;
     LastLineOpen = SkipLineFeed = false;
@@ -27,17 +40,17 @@ void TConsoleLines::Clear() {
 }
 
 void TConsoleLines::Assign(const std::vector<std::string>& lines) {
+    Storage.clear();
     Lines.clear();
-    Lines.reserve(lines.size());
-    for (const std::string& text : lines) Lines.push_back({text, nullptr});
+    for (const std::string& text : lines) AddLine(text, nullptr);
     ChangedFrom = 0;
     LastLineOpen = SkipLineFeed = false;
 }
 
 void TConsoleLines::EchoInput(const std::string& text) {
-    if (Lines.empty()) Lines.push_back({});
+    if (Lines.empty()) AddLine({}, nullptr);
     ChangedFrom = Lines.size() - 1;
-    Lines.back().Text += text;
+    ExtendLastLine(text);
     LastLineOpen = SkipLineFeed = false;
     Changed();
 }
@@ -52,10 +65,10 @@ void TConsoleLines::AppendBytes(std::string_view bytes, ConsoleTag tag) {
         while (end < bytes.size() && bytes[end] != '\n' && bytes[end] != '\r') ++end;
         const std::string_view piece = bytes.substr(pos, end - pos);
         if (LastLineOpen) {
-            Lines.back().Text.append(piece);
+            ExtendLastLine(piece);
             Lines.back().Object = tag;
         } else {
-            Lines.push_back({std::string(piece), tag});
+            AddLine(piece, tag);
         }
         if (end == bytes.size()) {
             LastLineOpen = true;

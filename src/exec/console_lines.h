@@ -22,7 +22,9 @@ public:
 
     size_t Count() const { return Lines.size(); }
     bool Empty() const { return Lines.empty(); }
-    const std::string& operator[](size_t index) const { return Lines[index].Text; }
+    std::string_view operator[](size_t index) const {
+        return std::string_view(Storage).substr(Lines[index].Start, Lines[index].Length);
+    }
     ConsoleTag Object(size_t index) const { return Lines[index].Object; }
     // Lines before this index were left as they were by the last change.
     size_t FirstChanged() const { return ChangedFrom; }
@@ -42,12 +44,18 @@ public:
     void EchoInput(const std::string& text);
 
 private:
+    // Line texts lie one after another in Storage; only the last line ever changes, so it
+    // always ends where Storage ends. One allocation for all texts instead of one per line.
     struct Line {
-        std::string Text;
+        size_t Start;
+        size_t Length;
         ConsoleTag Object;
     };
     void Changed();
+    void AddLine(std::string_view text, ConsoleTag tag);
+    void ExtendLastLine(std::string_view text);
 
+    std::string Storage;
     std::vector<Line> Lines;
     size_t ChangedFrom = 0;
     bool LastLineOpen = false; // the stream so far does not end with a line end
