@@ -67,6 +67,7 @@ void TConsoleController::setupConsole() {
 void TConsoleController::zeroiseSession() {
     OutLogged = 0;
     ErrLogged = 0;
+    InputSent = 0;
     InputBuffer.clear();
     InputWritten = 0;
 }
@@ -140,7 +141,11 @@ bool TConsoleController::Synchronize() {
     const Clock::time_point start = Clock::now();
     bool movedAny = false;
     for (;;) {
+        // Input counts as moved when the child took any of it, so a slow reader of a large
+        // request body is not taken for an idle program.
+        const size_t sentBefore = InputSent;
         bool moved = ParseInput();
+        moved = InputSent != sentBefore || moved;
         moved = ReadStream(ChildStream::Output) || moved;
         moved = ReadStream(ChildStream::Error) || moved;
         movedAny = movedAny || moved;
@@ -216,7 +221,9 @@ void TConsoleController::QueueInput(const std::string& bytes) {
 
 void TConsoleController::FlushInput() {
     if (InputWritten == InputBuffer.size()) return;
-    InputWritten += Process.Write(std::string_view(InputBuffer).substr(InputWritten));
+    const size_t taken = Process.Write(std::string_view(InputBuffer).substr(InputWritten));
+    InputWritten += taken;
+    InputSent += taken;
     if (InputWritten == InputBuffer.size()) {
         InputBuffer.clear();
         InputWritten = 0;

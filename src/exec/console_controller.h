@@ -126,6 +126,8 @@ private:
     // Bytes handed to the child but not yet taken by its input pipe, from InputWritten on.
     std::string InputBuffer;
     size_t InputWritten = 0;
+    size_t InputSent = 0; // bytes the child's input took this session
+
     size_t OutLogged = 0;
     size_t ErrLogged = 0;
     std::vector<char> ReadBuffer;

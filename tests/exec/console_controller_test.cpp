@@ -153,15 +153,16 @@ TEST_F(ConsoleControllerTest, InputQueueSendsRawEntriesAndLineGroups) {
 
 TEST_F(ConsoleControllerTest, LargeRequestBodiesReachAChildThatReadsSlowly) {
     std::string body;
-    for (int i = 0; i < 200000; ++i) body += "line " + std::to_string(i) + "\n";
+    for (int i = 0; body.size() < 600000; ++i) body += "line " + std::to_string(i) + "\n";
     Console.StdInData = body;
-    // Reads it all, a little at a time, and reports what it got.
+    // Takes well over the idle limit to read it all and says nothing until then: the input
+    // it keeps taking must count as activity.
     Console.executeSession(
-        Script("my $n = 0; my $s = 0; while (sysread(STDIN, my $b, 1000)) {"
+        Script("my $n = 0; my $s = 0; while (sysread(STDIN, my $b, 8192)) {"
                " $n += length $b; $s += unpack('%32C*', $b); last if $n >= " +
-               std::to_string(body.size()) + "; select(undef, undef, undef, 0.0001) }"
+               std::to_string(body.size()) + "; select(undef, undef, undef, 0.02) }"
                " print \"$n $s\";"),
-        "", true, 10, 60);
+        "", true, 0.5, 60);
     unsigned long sum = 0;
     for (unsigned char c : body) sum += c;
     EXPECT_EQ(Console.OutBytes, std::to_string(body.size()) + " " + std::to_string(sum));
