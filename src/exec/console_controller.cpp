@@ -1,0 +1,306 @@
+#include "exec/console_controller.h"
+
+#include <algorithm>
+#include <charconv>
+
+#include "exec/command_line.h"
+#include "storage/method_trace.h"
+#include "storage/name_value.h"
+#include "storage/program_log.h"
+#include "storage/text_utils.h"
+
+namespace korvane {
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+// Wait on the child within one pass, and for a killed child to be reaped.
+constexpr int PassWaitMs = 100;
+constexpr int ReapWaitMs = 10000;
+
+bool LessWithoutCase(const std::string& a, const std::string& b) {
+    return std::lexicographical_compare(a.begin(), a.end(), b.begin(), b.end(),
+                                        [](char x, char y) {
+                                            return LowerAscii(x) < LowerAscii(y);
+                                        });
+}
+
+// The whole entry as an integer, or false when it is not one.
+bool EntryAsNumber(const std::string& entry, long& number) {
+    const char* first = entry.data();
+    const char* last = first + entry.size();
+    if (first != last && *first == '+') ++first;
+    const auto [end, failure] = std::from_chars(first, last, number);
+    return failure == std::errc() && end == last && first != last;
+}
+
+// Lines of a typed text: CR, LF and CR LF end lines; a last line without an end counts.
+std::vector<std::string> TextLines(const std::string& text) {
+    TConsoleLines lines;
+    lines.AppendBytes(text, nullptr);
+    return lines.Strings();
+}
+
+} // namespace
+
+TConsoleController::TConsoleController() : ReadBuffer(ReadChunk) {}
+
+TConsoleController::~TConsoleController() {
+    if (!Ending) endSession();
+}
+
+void TConsoleController::setupConsole() {
+    KORVANE_TRACE("TConsoleController", "setupConsole");
+    if (!Ending) endSession();
+    ErrorLines.Clear();
+    OutputLines.Clear();
+    AllLines.Clear();
+    OutBytes.clear();
+    ErrBytes.clear();
+    AllBytes.clear();
+    InputQueue.clear();
+    StdInData.clear();
+    EnvVars.clear();
+    zeroiseSession();
+}
+
+void TConsoleController::zeroiseSession() {
+    OutLogged = 0;
+    ErrLogged = 0;
+    InputSent = 0;
+    InputBuffer.clear();
+    InputWritten = 0;
+}
+
+void TConsoleController::Log(bool wanted, const std::string& text) const {
+    if (wanted && LoggingOn && !Quiet) WriteLogLine(text);
+}
+
+size_t TConsoleController::EnvironmentBlockSize(const std::vector<std::string>& lines) {
+    size_t size = 1; // the closing NUL; an empty list is that byte alone
+    for (const std::string& line : lines) size += line.size() + 1;
+    return size;
+}
+
+std::vector<std::string> TConsoleController::BuildEnvironment() {
+    std::stable_sort(EnvVars.begin(), EnvVars.end(), LessWithoutCase);
+    if (EnvironmentBlockSize(EnvVars) > MaxEnvironmentBlock)
+        throw EConsoleException("Too many environment variables to use");
+    return EnvVars;
+}
+
+void TConsoleController::startSession(const std::string& CommandLine,
+                                      const std::string& WorkDir, ConsoleTag Tag, bool Clear) {
+    KORVANE_TRACE("TConsoleController", "startSession");
+    if (!Ending) endSession();
+    zeroiseSession();
+    ProgramName = CommandLine;
+    this->Tag = Tag;
+    Log(LogStartStop, "**PROGRAM START: " + CommandLine);
+    if (Clear) {
+        OutputLines.Clear();
+        ErrorLines.Clear();
+        AllLines.Clear();
+        OutBytes.clear();
+        ErrBytes.clear();
+        AllBytes.clear();
+    }
+    const std::vector<std::string> environment = BuildEnvironment();
+
+    std::string reason;
+    if (!Process.Start(SplitCommandLine(CommandLine), environment, WorkDir, reason)) {
+        if (!Ending) endSession();
+        throw handledException("Unable to execute " + CommandLine);
+    }
+    ParseInput(); // input queued before the start goes in at once
+    Synchronize();
+}
+
+bool TConsoleController::ReadStream(ChildStream stream) {
+    const size_t got = Process.Read(stream, ReadBuffer.data(), ReadChunk);
+    if (got == 0) return false;
+    const std::string_view bytes(ReadBuffer.data(), got);
+    const bool isOutput = stream == ChildStream::Output;
+    std::string& streamBytes = isOutput ? OutBytes : ErrBytes;
+    TConsoleLines& lines = isOutput ? OutputLines : ErrorLines;
+    size_t& logged = isOutput ? OutLogged : ErrLogged;
+
+    AllBytes.append(bytes);
+    AllLines.AppendBytes(bytes, Tag);
+    streamBytes.append(bytes);
+    lines.AppendBytes(bytes, Tag);
+    if ((isOutput ? LogOutput : LogError) && LoggingOn && !Quiet) {
+        WriteLogLine((isOutput ? "**Output: " : "**Error: ") + streamBytes.substr(logged));
+        logged = streamBytes.size();
+    }
+    return true;
+}
+
+bool TConsoleController::Synchronize() {
+    KORVANE_TRACE("TConsoleController", "Synchronize");
+    const Clock::time_point start = Clock::now();
+    bool movedAny = false;
+    for (;;) {
+        // Input counts as moved when the child took any of it, so a slow reader of a large
+        // request body is not taken for an idle program.
+        const size_t sentBefore = InputSent;
+        bool moved = ParseInput();
+        moved = InputSent != sentBefore || moved;
+        moved = ReadStream(ChildStream::Output) || moved;
+        moved = ReadStream(ChildStream::Error) || moved;
+        movedAny = movedAny || moved;
+        if (Process.Started())
+            Process.WaitForActivity(PassWaitMs, InputWritten < InputBuffer.size());
+        if (!moved || Clock::now() - start >= MaxSyncTime) break;
+    }
+    sessionFinished();
+    return movedAny;
+}
+
+bool TConsoleController::sessionFinished() {
+    KORVANE_TRACE("TConsoleController", "sessionFinished");
+    if (!Process.Started()) return true;
+    const bool finished = Process.HasExited();
+    if (finished && !Ending) endSession();
+    return finished;
+}
+
+void TConsoleController::endSession() {
+    KORVANE_TRACE("TConsoleController", "endSession");
+    Ending = true;
+    if (Process.Started()) {
+        // Stop the whole group first: what the program wrote stays in the pipes and is
+        // collected below, and nothing it started can keep the pipes busy meanwhile.
+        Process.Kill();
+        Synchronize();
+        Process.Finish(ReapWaitMs);
+        Log(LogStartStop, "**PROGRAM TERMINATION: " + ProgramName);
+    }
+    zeroiseSession();
+    Ending = false;
+}
+
+void TConsoleController::ExecuteUntilDone(const std::string& CommandLine,
+                                          const std::string& WorkDir, bool Clear,
+                                          ConsoleTag Tag, double IdleSeconds,
+                                          double TotalSeconds) {
+    startSession(CommandLine, WorkDir, Tag, Clear);
+    const auto seconds = [](double s) {
+        return std::chrono::duration_cast<Clock::duration>(std::chrono::duration<double>(s));
+    };
+    const Clock::time_point deadline = Clock::now() + seconds(TotalSeconds);
+    Clock::time_point lastActivity = Clock::now();
+    while (Clock::now() < deadline && !sessionFinished() &&
+           Clock::now() < lastActivity + seconds(IdleSeconds)) {
+        if (Synchronize()) lastActivity = Clock::now();
+    }
+}
+
+void TConsoleController::executeSession(const std::string& CommandLine,
+                                        const std::string& WorkDir, bool Clear,
+                                        double IdleSeconds, double TotalSeconds) {
+    KORVANE_TRACE("TConsoleController", "executeSession");
+    ExecuteUntilDone(CommandLine, WorkDir, Clear, nullptr, IdleSeconds, TotalSeconds);
+}
+
+void TConsoleController::executeSessionObject(const std::string& CommandLine,
+                                              const std::string& WorkDir, bool Clear,
+                                              ConsoleTag Tag, double IdleSeconds,
+                                              double TotalSeconds) {
+    KORVANE_TRACE("TConsoleController", "executeSessionObject");
+    ExecuteUntilDone(CommandLine, WorkDir, Clear, Tag, IdleSeconds, TotalSeconds);
+}
+
+void TConsoleController::QueueInput(const std::string& bytes) {
+    if (InputWritten == InputBuffer.size()) {
+        InputBuffer.clear();
+        InputWritten = 0;
+    }
+    InputBuffer += bytes;
+}
+
+void TConsoleController::FlushInput() {
+    if (InputWritten == InputBuffer.size()) return;
+    const size_t taken = Process.Write(std::string_view(InputBuffer).substr(InputWritten));
+    InputWritten += taken;
+    InputSent += taken;
+    if (InputWritten == InputBuffer.size()) {
+        InputBuffer.clear();
+        InputWritten = 0;
+    } else if (InputWritten > InputBuffer.size() / 2) {
+        // Keep the unwritten rest small to move as the child reads on.
+        InputBuffer.erase(0, InputWritten);
+        InputWritten = 0;
+    }
+}
+
+bool TConsoleController::ParseInput() {
+    KORVANE_TRACE("TConsoleController", "ParseInput");
+    // Without a program the queue waits for the next one.
+    if (!Process.Started()) return false;
+    const bool hadQueue = !InputQueue.empty();
+    if (hadQueue) {
+        bool group = InputQueue.size() > 1;
+        long count = 1;
+        if (group) {
+            long number = 0;
+            if (EntryAsNumber(InputQueue.front(), number)) {
+                InputQueue.pop_front();
+                count = std::max(number, 0L);
+            }
+        }
+        std::string text;
+        for (long i = 0; i < count && !InputQueue.empty(); ++i) {
+            if (i > 0) text += InputLineEnd;
+            text += InputQueue.front();
+            InputQueue.pop_front();
+        }
+        // A group line always ends with a line end, even an empty one: a program waiting
+        // for Enter must get it.
+        if (group && count > 0) text += InputLineEnd;
+        if (!text.empty()) {
+            QueueInput(text);
+            Log(LogInput, "**Input: " + text);
+        }
+    }
+    if (!StdInData.empty()) {
+        QueueInput(StdInData);
+        Log(LogInput, "**Input: " + StdInData);
+        StdInData.clear();
+    }
+    FlushInput();
+    return hadQueue;
+}
+
+void TConsoleController::TextToStdIn(const std::string& Text) {
+    KORVANE_TRACE("TConsoleController", "TextToStdIn");
+    const std::vector<std::string> lines = TextLines(Text);
+    if (lines.empty()) return; // a count of 0 alone would be sent as the text "0"
+    InputQueue.push_back(std::to_string(lines.size()));
+    InputQueue.insert(InputQueue.end(), lines.begin(), lines.end());
+}
+
+void TConsoleController::InitEnvVars(bool Replace) {
+    KORVANE_TRACE("TConsoleController", "InitEnvVars");
+    std::vector<std::string> own;
+    EnvironmentLines(own);
+    if (Replace) EnvVars = std::move(own);
+    else MergeValues(own, EnvVars, "=", true);
+}
+
+void TConsoleController::RemoveEqualsPrefixes() {
+    KORVANE_TRACE("TConsoleController", "RemoveEqualsPrefixes");
+    std::erase_if(EnvVars, [](const std::string& line) { return !line.empty() && line[0] == '='; });
+}
+
+void TConsoleController::CopyToErrOut(const std::vector<std::string>& Lines) {
+    KORVANE_TRACE("TConsoleController", "CopyToErrOut");
+    ErrorLines.Assign(Lines);
+}
+
+void TConsoleController::InterruptProgram() {
+    KORVANE_TRACE("TConsoleController", "InterruptProgram");
+    Process.Interrupt();
+}
+
+} // namespace korvane

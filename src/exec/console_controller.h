@@ -1,0 +1,136 @@
+#pragma once
+// The one runner of outside programs. It starts one program at a time with its standard
+// streams on pipes, collects what the program writes, feeds it typed input and request
+// bodies, and logs the traffic. It has no thread of its own: the owner polls it
+// (Synchronize) from a timer, or runs a blocking loop (executeSession) with time limits.
+#include <chrono>
+#include <deque>
+#include <string>
+#include <vector>
+
+#include "exec/console_lines.h"
+#include "platform/child_process.h"
+#include "storage/errors.h"
+
+namespace korvane {
+
+// Raised when a run cannot be prepared (an environment that does not fit).
+class EConsoleException : public handledException {
+public:
+    using handledException::handledException;
+};
+
+class TConsoleController {
+public:
+    // Largest environment block handed to a child: the NAME=value lines, each ended by a NUL
+    // byte, and one more NUL.
+    static constexpr size_t MaxEnvironmentBlock = 24576;
+    // Most bytes moved from one pipe in one pass.
+    static constexpr size_t ReadChunk = 24576;
+    // The line end that follows each line of typed input.
+    static constexpr const char* InputLineEnd = "\n";
+
+    TConsoleController();
+    ~TConsoleController();
+    TConsoleController(const TConsoleController&) = delete;
+    TConsoleController& operator=(const TConsoleController&) = delete;
+
+    // What the programs wrote, as lines; their change handlers survive setupConsole.
+    TConsoleLines ErrorLines;
+    TConsoleLines OutputLines;
+    TConsoleLines AllLines; // output and errors together, in the order they arrived
+
+    // Everything read from output, from errors, and from both.
+    std::string OutBytes;
+    std::string ErrBytes;
+    std::string AllBytes;
+
+    // Input waiting for the child: a single raw entry, or groups made by TextToStdIn.
+    std::deque<std::string> InputQueue;
+    // Raw bytes for the child's input at the next poll (request bodies).
+    std::string StdInData;
+    // Environment of the next child, NAME=value per line, exactly as the child gets it.
+    std::vector<std::string> EnvVars;
+
+    // Longest time one Synchronize keeps moving data.
+    std::chrono::milliseconds MaxSyncTime{5000};
+
+    // Log switches, handed over by the project whenever its logging settings change:
+    // LogInput, LogOutput and LogError from its console switches, LoggingOn from its master
+    // switch, LogStartStop from its start/stop switch. Quiet silences the controller while
+    // the project writes a report of its own.
+    bool LogInput = false;
+    bool LogOutput = false;
+    bool LogError = false;
+    bool LoggingOn = false;
+    bool LogStartStop = false;
+    bool Quiet = false;
+
+    // Ends any session and empties every list and stream.
+    void setupConsole();
+
+    // Starts CommandLine in WorkDir (this program's folder when empty) and returns at once.
+    // Raises EConsoleException when EnvVars does not fit, handledException
+    // "Unable to execute " + CommandLine when the program cannot be started.
+    void startSession(const std::string& CommandLine, const std::string& WorkDir,
+                      ConsoleTag Tag, bool Clear);
+    // One poll: moves input and output until nothing moves or MaxSyncTime has passed. True
+    // when anything was moved.
+    bool Synchronize();
+    // True when no program runs; ends the session of a program that has exited.
+    bool sessionFinished();
+    // Stops the program and everything it started, collects its last output, closes all.
+    void endSession();
+    // Starts and polls until the program ends, nothing arrives for IdleSeconds, or
+    // TotalSeconds pass; the caller waits meanwhile. A program still running then is left
+    // to the next start or endSession.
+    void executeSession(const std::string& CommandLine, const std::string& WorkDir, bool Clear,
+                        double IdleSeconds, double TotalSeconds);
+    // The same; every line the run adds carries Tag.
+    void executeSessionObject(const std::string& CommandLine, const std::string& WorkDir,
+                              bool Clear, ConsoleTag Tag, double IdleSeconds,
+                              double TotalSeconds);
+
+    // Queues Text for the child's input, each of its lines followed by a line end.
+    void TextToStdIn(const std::string& Text);
+    // Hands queued input and StdInData to the child; true when the queue held anything.
+    bool ParseInput();
+
+    // EnvVars from this program's own environment: replaced, or merged in by exact name.
+    void InitEnvVars(bool Replace);
+    // Drops every EnvVars line that begins with "=".
+    void RemoveEqualsPrefixes();
+    // Replaces ErrorLines without calling its change handler.
+    void CopyToErrOut(const std::vector<std::string>& Lines);
+
+    // Interrupts the running program and everything it started (a pause).
+    void InterruptProgram();
+
+    // Size of the environment block that lines make.
+    static size_t EnvironmentBlockSize(const std::vector<std::string>& lines);
+
+private:
+    void ExecuteUntilDone(const std::string& CommandLine, const std::string& WorkDir, bool Clear,
+                          ConsoleTag Tag, double IdleSeconds, double TotalSeconds);
+    std::vector<std::string> BuildEnvironment();
+    bool ReadStream(ChildStream stream);
+    void QueueInput(const std::string& bytes);
+    void FlushInput();
+    void Log(bool wanted, const std::string& text) const;
+    void zeroiseSession();
+
+    ChildProcess Process;
+    std::string ProgramName; // command line of the current program, for the log
+    ConsoleTag Tag = nullptr;
+    bool Ending = false;
+    // Bytes handed to the child but not yet taken by its input pipe, from InputWritten on.
+    std::string InputBuffer;
+    size_t InputWritten = 0;
+    size_t InputSent = 0; // bytes the child's input took this session
+
+    size_t OutLogged = 0;
+    size_t ErrLogged = 0;
+    std::vector<char> ReadBuffer;
+};
+
+} // namespace korvane

@@ -1,0 +1,74 @@
+#pragma once
+// One child program with its standard input, output and error on pipes. The child runs in a
+// session of its own, so that stopping it also stops everything it started. No call here
+// blocks for longer than the time it is given: reads and writes move what they can at once.
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include <sys/types.h>
+
+namespace korvane {
+
+enum class ChildStream { Output, Error };
+
+class ChildProcess {
+public:
+    ChildProcess() = default;
+    // Finishes a child that is still there.
+    ~ChildProcess();
+    ChildProcess(const ChildProcess&) = delete;
+    ChildProcess& operator=(const ChildProcess&) = delete;
+
+    // Starts arguments[0] (looked up on this program's PATH when it holds no "/") with exactly
+    // the given NAME=value environment, in workDir unless that is empty. On failure returns
+    // false with the system's reason in error, and nothing stays open.
+    bool Start(const std::vector<std::string>& arguments,
+               const std::vector<std::string>& environment, const std::string& workDir,
+               std::string& error);
+
+    bool Started() const { return Pid > 0; }
+    pid_t ProcessId() const { return Pid; }
+
+    // Reads at most max bytes that are waiting on the stream; 0 when none are. The end of the
+    // stream closes our end of its pipe.
+    size_t Read(ChildStream stream, char* buffer, size_t max);
+    bool StreamOpen(ChildStream stream) const;
+
+    // Writes what the input pipe takes now and returns that count. When the child has closed
+    // its input, the bytes are dropped (all count as written) and our end is closed.
+    size_t Write(std::string_view bytes);
+    bool InputOpen() const { return InFd >= 0; }
+
+    // True once the child has exited. It stays unreaped until Finish, so its process group
+    // cannot be taken by an unrelated program before the group is killed.
+    bool HasExited();
+
+    // Returns when the child has exited, bytes wait on an open stream, the input pipe has room
+    // (only with wantToWrite), or after timeoutMs.
+    void WaitForActivity(int timeoutMs, bool wantToWrite);
+
+    // Interrupts the child's whole process group (a pause).
+    void Interrupt();
+    // Kills the child's whole process group; the pipes stay open so what was written before
+    // can still be read.
+    void Kill();
+
+    // Kills the child's whole process group, closes every pipe and reaps the child, waiting up
+    // to timeoutMs. Returns the exit code, 128 + the signal number for a child that a signal
+    // ended, or -1 when there was no child or it could not be reaped in time.
+    int Finish(int timeoutMs);
+
+private:
+    void CloseFd(int& fd);
+    int& StreamFd(ChildStream stream) { return stream == ChildStream::Output ? OutFd : ErrFd; }
+
+    pid_t Pid = -1;
+    int PidFd = -1; // -1 where the kernel has no process descriptors: waits then poll in slices
+    int InFd = -1;
+    int OutFd = -1;
+    int ErrFd = -1;
+    bool Exited = false;
+};
+
+} // namespace korvane

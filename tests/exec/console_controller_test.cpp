@@ -1,0 +1,340 @@
+#include "exec/console_controller.h"
+
+#include <filesystem>
+#include <fstream>
+#include <functional>
+
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include "exec/command_line.h"
+#include "exec/interpreter_commands.h"
+#include "storage/program_log.h"
+#include "temp_dir.h"
+
+using korvane::TConsoleController;
+using Words = std::vector<std::string>;
+
+namespace {
+
+size_t OpenDescriptors() {
+    size_t count = 0;
+    for ([[maybe_unused]] const auto& entry : std::filesystem::directory_iterator("/proc/self/fd"))
+        ++count;
+    return count;
+}
+
+// Gone, or a zombie left to init: either way no longer running.
+bool ProcessAlive(long pid) {
+    std::ifstream stat("/proc/" + std::to_string(pid) + "/stat");
+    std::string pidText, name, state;
+    if (!(stat >> pidText >> name >> state)) return false;
+    return state != "Z" && state != "X";
+}
+
+bool EventuallyDead(long pid) {
+    for (int i = 0; i < 200 && ProcessAlive(pid); ++i) usleep(10000);
+    return !ProcessAlive(pid);
+}
+
+class ConsoleControllerTest : public testing::Test {
+protected:
+    void SetUp() override {
+        Perl = korvane::test::FindProgram("perl");
+        if (Perl.empty()) GTEST_SKIP() << "perl is not installed";
+        Console.MaxSyncTime = std::chrono::milliseconds(50);
+    }
+
+    // A command line running code as a Perl script file.
+    std::string Script(const std::string& code) {
+        const std::string path = Dir.File("script" + std::to_string(++Scripts) + ".pl");
+        korvane::test::WriteBytes(path, code);
+        return korvane::Quoted(Perl) + " " + korvane::Quoted(path);
+    }
+
+    // Polls as the debugger window's timer does until done() holds (at most about 20 s).
+    bool PollUntil(const std::function<bool()>& done) {
+        for (int i = 0; i < 400 && !done(); ++i) Console.Synchronize();
+        return done();
+    }
+
+    bool OutputHas(const std::string& text) {
+        return Console.OutBytes.find(text) != std::string::npos;
+    }
+
+    korvane::test::TempDir Dir;
+    std::string Perl;
+    int Scripts = 0;
+    TConsoleController Console;
+};
+
+TEST_F(ConsoleControllerTest, CollectsOutputAndTagsTheLinesOfTheRun) {
+    int page = 0;
+    Console.InitEnvVars(true);
+    Console.executeSessionObject(
+        Script("$| = 1; print \"out 1\\n\"; select(undef, undef, undef, 0.3);"
+               " print STDERR \"err 1\\n\"; select(undef, undef, undef, 0.3); print \"out 2\";"),
+        "", true, &page, 10, 30);
+    EXPECT_TRUE(Console.sessionFinished());
+    EXPECT_EQ(Console.OutputLines.Strings(), (Words{"out 1", "out 2"}));
+    EXPECT_EQ(Console.ErrorLines.Strings(), Words{"err 1"});
+    EXPECT_EQ(Console.OutBytes, "out 1\nout 2");
+    EXPECT_EQ(Console.ErrBytes, "err 1\n");
+    EXPECT_EQ(Console.AllBytes.size(), Console.OutBytes.size() + Console.ErrBytes.size());
+    EXPECT_EQ(Console.AllLines.Strings(), (Words{"out 1", "err 1", "out 2"}));
+    EXPECT_EQ(Console.ErrorLines.Object(0), &page);
+    EXPECT_EQ(Console.OutputLines.Object(1), &page);
+
+    // Without Clear the next run adds to what is there, with its own tag.
+    Console.executeSession(Script("print STDERR \"err 2\\n\";"), "", false, 10, 30);
+    EXPECT_EQ(Console.ErrorLines.Strings(), (Words{"err 1", "err 2"}));
+    EXPECT_EQ(Console.ErrorLines.Object(0), &page);
+    EXPECT_EQ(Console.ErrorLines.Object(1), nullptr);
+    Console.executeSession(Script("print \"only\\n\";"), "", true, 10, 30);
+    EXPECT_EQ(Console.OutputLines.Strings(), Words{"only"});
+    EXPECT_TRUE(Console.ErrorLines.Empty());
+    EXPECT_EQ(Console.AllBytes, "only\n");
+}
+
+TEST_F(ConsoleControllerTest, APartialLineShowsAndCompletesWhenTheRestArrives) {
+    Console.startSession(Script("$| = 1; print \"Name? \"; my $n = <STDIN>; chomp $n;"
+                                " print \"Hello, $n!\\n\";"),
+                         "", nullptr, true);
+    ASSERT_TRUE(PollUntil([&] { return OutputHas("Name? "); }));
+    EXPECT_EQ(Console.OutputLines.Strings(), Words{"Name? "});
+    EXPECT_FALSE(Console.sessionFinished());
+    Console.TextToStdIn("bob\n");
+    ASSERT_TRUE(PollUntil([&] { return Console.sessionFinished(); }));
+    EXPECT_EQ(Console.OutputLines.Strings(), Words{"Name? Hello, bob!"});
+}
+
+TEST_F(ConsoleControllerTest, InputQueueSendsRawEntriesAndLineGroups) {
+    // Echoes each chunk it receives in brackets, so the exact bytes show.
+    const std::string echo =
+        Script("$| = 1; while (sysread(STDIN, my $b, 100)) { $b =~ s/\\n/<LF>/g; print \"[$b]\" }");
+    Console.InputQueue.push_back("x"); // queued before the start: goes in at once
+    Console.startSession(echo, "", nullptr, true);
+    ASSERT_TRUE(PollUntil([&] { return OutputHas("]"); }));
+    EXPECT_EQ(Console.OutBytes, "[x]");
+
+    const auto send = [&](const std::function<void()>& queue) {
+        Console.OutBytes.clear();
+        queue();
+        EXPECT_TRUE(Console.ParseInput());
+        EXPECT_TRUE(Console.InputQueue.empty());
+        PollUntil([&] { return OutputHas("]"); });
+        return Console.OutBytes;
+    };
+    EXPECT_EQ(send([&] { Console.TextToStdIn("x"); }), "[x<LF>]");
+    EXPECT_EQ(send([&] { Console.TextToStdIn("a\r\nb\n"); }), "[a<LF>b<LF>]");
+    // An empty line still ends with a line end: a program waiting for Enter gets it.
+    EXPECT_EQ(send([&] { Console.TextToStdIn("\n"); }), "[<LF>]");
+    // A first entry that is no count is sent as a line itself; the one left is then raw.
+    Console.OutBytes.clear();
+    Console.InputQueue = {"abc", "def"};
+    EXPECT_TRUE(Console.ParseInput());
+    EXPECT_EQ(Console.InputQueue, (std::deque<std::string>{"def"}));
+    PollUntil([&] { return OutputHas("def]"); });
+    std::string received = Console.OutBytes;
+    std::erase_if(received, [](char c) { return c == '[' || c == ']'; });
+    EXPECT_EQ(received, "abc<LF>def");
+    // A count of 0 is dropped and sends nothing.
+    Console.InputQueue = {"0", "x"};
+    EXPECT_TRUE(Console.ParseInput());
+    EXPECT_EQ(Console.InputQueue, (std::deque<std::string>{"x"}));
+    EXPECT_EQ(send([] {}), "[x]");
+    // Nothing queued: not moved.
+    EXPECT_FALSE(Console.ParseInput());
+    // Typing no text at all queues nothing (not a stray "0").
+    Console.TextToStdIn("");
+    EXPECT_TRUE(Console.InputQueue.empty());
+    Console.endSession();
+}
+
+TEST_F(ConsoleControllerTest, LargeRequestBodiesReachAChildThatReadsSlowly) {
+    std::string body;
+    for (int i = 0; body.size() < 600000; ++i) body += "line " + std::to_string(i) + "\n";
+    Console.StdInData = body;
+    // Takes well over the idle limit to read it all and says nothing until then: the input
+    // it keeps taking must count as activity.
+    Console.executeSession(
+        Script("my $n = 0; my $s = 0; while (sysread(STDIN, my $b, 8192)) {"
+               " $n += length $b; $s += unpack('%32C*', $b); last if $n >= " +
+               std::to_string(body.size()) + "; select(undef, undef, undef, 0.02) }"
+               " print \"$n $s\";"),
+        "", true, 0.5, 60);
+    unsigned long sum = 0;
+    for (unsigned char c : body) sum += c;
+    EXPECT_EQ(Console.OutBytes, std::to_string(body.size()) + " " + std::to_string(sum));
+    EXPECT_TRUE(Console.StdInData.empty());
+}
+
+TEST_F(ConsoleControllerTest, TheChildGetsExactlyTheSortedEnvironmentAndFolder) {
+    const std::string show =
+        Script("use Cwd; print join(',', map { \"$_=$ENV{$_}\" } sort keys %ENV), '|', getcwd();");
+    Console.EnvVars = {"b_last=2", "A_FIRST=1", "Middle=x y"};
+    Console.executeSession(show, Dir.Path().string(), true, 10, 30);
+    EXPECT_EQ(Console.OutBytes, "A_FIRST=1,Middle=x y,b_last=2|" +
+                                    std::filesystem::canonical(Dir.Path()).string());
+    EXPECT_EQ(Console.EnvVars, (Words{"A_FIRST=1", "b_last=2", "Middle=x y"}));
+
+    Console.EnvVars.clear();
+    Console.executeSession(show, "", true, 10, 30);
+    EXPECT_EQ(Console.OutBytes.substr(0, 1), "|");
+}
+
+TEST_F(ConsoleControllerTest, EnvironmentBlockLimitIsExact) {
+    const std::string show = Script("print length $ENV{X};");
+    // "X=" + value, its NUL and the closing NUL make the block.
+    const size_t fits = TConsoleController::MaxEnvironmentBlock - 4;
+    Console.EnvVars = {"X=" + std::string(fits, 'v')};
+    EXPECT_EQ(TConsoleController::EnvironmentBlockSize(Console.EnvVars), 24576u);
+    Console.executeSession(show, "", true, 10, 30);
+    EXPECT_EQ(Console.OutBytes, std::to_string(fits));
+
+    Console.EnvVars = {"X=" + std::string(fits + 1, 'v')};
+    try {
+        Console.startSession(show, "", nullptr, true);
+        FAIL() << "an environment one byte too large started";
+    } catch (const korvane::EConsoleException& e) {
+        EXPECT_STREQ(e.what(), "Too many environment variables to use");
+    }
+    EXPECT_TRUE(Console.sessionFinished());
+    EXPECT_EQ(TConsoleController::EnvironmentBlockSize({}), 1u);
+}
+
+TEST_F(ConsoleControllerTest, ProgramsThatCannotStartRaiseTheMessageAndLeakNothing) {
+    const std::string plain = Dir.File("plain.pl");
+    korvane::test::WriteBytes(plain, "print 1;\n");
+    const size_t before = OpenDescriptors();
+    for (const std::string& command :
+         {korvane::Quoted(Dir.File("missing")) + " -w", korvane::Quoted(plain), std::string("  ")}) {
+        try {
+            Console.startSession(command, "", nullptr, true);
+            FAIL() << command << " started";
+        } catch (const korvane::handledException& e) {
+            EXPECT_EQ(std::string(e.what()), "Unable to execute " + command);
+        }
+        EXPECT_TRUE(Console.sessionFinished());
+    }
+    try {
+        Console.executeSession(Script("print 1;"), Dir.File("no folder"), true, 10, 30);
+        FAIL() << "started in a missing folder";
+    } catch (const korvane::handledException& e) {
+        EXPECT_EQ(std::string(e.what()).rfind("Unable to execute ", 0), 0u);
+    }
+    EXPECT_EQ(OpenDescriptors(), before);
+}
+
+TEST_F(ConsoleControllerTest, MisbehavingProgramsAreEndedWithEverythingTheyStarted) {
+    Console.InitEnvVars(true);
+    const size_t before = OpenDescriptors();
+    struct Case {
+        const char* What;
+        std::string Code;
+    };
+    const Case cases[] = {
+        {"never ends", "$| = 1; print \"$$\\n\"; sleep 1 while 1;"},
+        {"floods stderr", "$| = 1; print \"$$\\n\"; print STDERR 'e' x 79, \"\\n\" while 1;"},
+        {"closes stdout early", "$| = 1; print \"$$\\n\"; close STDOUT; sleep 1 while 1;"},
+        {"reads stdin forever", "$| = 1; print \"$$\\n\"; print \"got $_\" while <STDIN>;"},
+        {"forks children", "$| = 1; for (1..3) { my $p = fork; if (!$p) { sleep 1000; exit }"
+                           " print \"$p\\n\" } print \"$$\\n\"; wait;"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.What);
+        // Time limits hand control back while the program goes on.
+        Console.executeSession(Script(c.Code), "", true, 1, 2);
+        ASSERT_FALSE(Console.sessionFinished());
+        ASSERT_TRUE(PollUntil([&] { return Console.OutputLines.Count() >= 1; }));
+        std::vector<long> pids;
+        for (const std::string& line : Console.OutputLines.Strings())
+            if (!line.empty() && line.find_first_not_of("0123456789") == std::string::npos)
+                pids.push_back(std::stol(line));
+        Console.TextToStdIn("ping\n");
+        Console.Synchronize();
+        Console.endSession();
+        EXPECT_TRUE(Console.sessionFinished());
+        for (long pid : pids) EXPECT_TRUE(EventuallyDead(pid)) << "process " << pid;
+    }
+    EXPECT_EQ(OpenDescriptors(), before);
+}
+
+TEST_F(ConsoleControllerTest, EndingAFinishedChildKeepsItsOutputAndInterruptReachesIt) {
+    Console.InitEnvVars(true);
+    Console.startSession(Script("$| = 1; $SIG{INT} = sub { print \"paused\\n\"; exit 0 };"
+                                " print \"ready\\n\"; sleep 1 while 1;"),
+                         "", nullptr, true);
+    ASSERT_TRUE(PollUntil([&] { return OutputHas("ready\n"); }));
+    Console.InterruptProgram();
+    ASSERT_TRUE(PollUntil([&] { return Console.sessionFinished(); }));
+    EXPECT_EQ(Console.OutputLines.Strings(), (Words{"ready", "paused"}));
+    Console.endSession(); // nothing left to end
+    EXPECT_EQ(Console.OutputLines.Strings(), (Words{"ready", "paused"}));
+}
+
+TEST_F(ConsoleControllerTest, LogsTrafficUnlessQuiet) {
+    const std::string log = Dir.File("session.log");
+    const std::string savedLogFile = korvane::LogFile;
+    korvane::LogFile = log;
+    Console.LoggingOn = Console.LogStartStop = Console.LogInput = Console.LogOutput =
+        Console.LogError = true;
+    const std::string command = Script("$| = 1; my $l = <STDIN>; print \"echo $l\"; print STDERR \"bad\\n\";");
+    Console.TextToStdIn("hi\n");
+    Console.executeSession(command, "", true, 10, 30);
+    const std::string text = korvane::test::ReadBytes(log);
+    for (const std::string& expected :
+         {"**PROGRAM START: " + command + "\r\n", std::string("**Input: hi\n\r\n"),
+          std::string("**Output: echo hi\n\r\n"), std::string("**Error: bad\n\r\n"),
+          "**PROGRAM TERMINATION: " + command + "\r\n"})
+        EXPECT_NE(text.find(expected), std::string::npos) << expected << " not in\n" << text;
+    EXPECT_LT(text.find("**PROGRAM START"), text.find("**PROGRAM TERMINATION"));
+
+    Console.Quiet = true;
+    Console.executeSession(command, "", true, 1, 30);
+    EXPECT_EQ(korvane::test::ReadBytes(log), text);
+    korvane::LogFile = savedLogFile;
+}
+
+TEST_F(ConsoleControllerTest, ListsKeepTheirHandlersAndEnvironmentHelpersWork) {
+    int outChanges = 0, errChanges = 0;
+    Console.OutputLines.OnChange = [&] { ++outChanges; };
+    Console.ErrorLines.OnChange = [&] { ++errChanges; };
+    Console.setupConsole();
+    Console.executeSession(Script("print \"x\\n\"; print STDERR \"y\\n\";"), "", true, 10, 30);
+    EXPECT_GT(outChanges, 0);
+    EXPECT_GT(errChanges, 0);
+    const int before = errChanges;
+    Console.CopyToErrOut({"filtered"});
+    EXPECT_EQ(errChanges, before);
+    EXPECT_EQ(Console.ErrorLines.Strings(), Words{"filtered"});
+
+    korvane::test::ScopedEnv env("KV_CONSOLE_TEST", "from outside");
+    Console.EnvVars = {"KV_CONSOLE_TEST=mine", "kv_console_test=lower", "=C:=C:\\x", "KEEP=1"};
+    Console.InitEnvVars(false);
+    EXPECT_NE(std::find(Console.EnvVars.begin(), Console.EnvVars.end(),
+                        "KV_CONSOLE_TEST=from outside"),
+              Console.EnvVars.end());
+    EXPECT_NE(std::find(Console.EnvVars.begin(), Console.EnvVars.end(), "kv_console_test=lower"),
+              Console.EnvVars.end());
+    Console.RemoveEqualsPrefixes();
+    EXPECT_EQ(std::count_if(Console.EnvVars.begin(), Console.EnvVars.end(),
+                            [](const std::string& l) { return l[0] == '='; }),
+              0);
+    Console.InitEnvVars(true);
+    EXPECT_EQ(std::find(Console.EnvVars.begin(), Console.EnvVars.end(), "KEEP=1"),
+              Console.EnvVars.end());
+}
+
+} // namespace
+
+namespace {
+
+TEST_F(ConsoleControllerTest, ReadsTheVersionOfTheInstalledPerl) {
+    Console.executeSession(korvane::PerlVersionCommand(Perl), "", true, 10, 30);
+    const std::string version = korvane::PerlVersionFromOutput(Console.OutputLines.Strings());
+    Console.executeSession(Script("printf '%vd', $^V;"), "", true, 10, 30);
+    EXPECT_EQ(version, Console.OutBytes);
+}
+
+} // namespace

@@ -1,0 +1,188 @@
+#include "platform/child_process.h"
+
+#include <filesystem>
+#include <fstream>
+#include <string>
+
+#include <gtest/gtest.h>
+#include <signal.h>
+#include <sys/stat.h>
+
+#include "temp_dir.h"
+
+using korvane::ChildProcess;
+using korvane::ChildStream;
+
+namespace {
+
+size_t OpenDescriptors() {
+    size_t count = 0;
+    for ([[maybe_unused]] const auto& entry : std::filesystem::directory_iterator("/proc/self/fd"))
+        ++count;
+    return count;
+}
+
+// Reads both streams until the child has closed them.
+void ReadToEnd(ChildProcess& child, std::string& out, std::string& err) {
+    char buffer[4096];
+    while (child.StreamOpen(ChildStream::Output) || child.StreamOpen(ChildStream::Error)) {
+        child.WaitForActivity(100, false);
+        if (size_t n = child.Read(ChildStream::Output, buffer, sizeof buffer)) out.append(buffer, n);
+        if (size_t n = child.Read(ChildStream::Error, buffer, sizeof buffer)) err.append(buffer, n);
+    }
+}
+
+void WaitForExit(ChildProcess& child) {
+    while (!child.HasExited()) child.WaitForActivity(100, false);
+}
+
+// A process that is gone, or a zombie nobody has reaped yet, is dead.
+bool ProcessAlive(pid_t pid) {
+    std::ifstream stat("/proc/" + std::to_string(pid) + "/stat");
+    std::string pidText, name, state;
+    if (!(stat >> pidText >> name >> state)) return false;
+    return state != "Z" && state != "X";
+}
+
+} // namespace
+
+TEST(ChildProcess, PassesStreamsEnvironmentFolderAndExitCode) {
+    korvane::test::TempDir dir;
+    ChildProcess child;
+    std::string error;
+    ASSERT_TRUE(child.Start({"/bin/sh", "-c",
+                             "printf '%s|%s|%s' \"$A\" \"$B\" \"$PWD\"; printf oops >&2; exit 3"},
+                            {"A=one two", "B=2"}, dir.Path().string(), error))
+        << error;
+    std::string out, err;
+    ReadToEnd(child, out, err);
+    WaitForExit(child);
+    EXPECT_EQ(out, "one two|2|" + std::filesystem::canonical(dir.Path()).string());
+    EXPECT_EQ(err, "oops");
+    EXPECT_EQ(child.Finish(1000), 3);
+    EXPECT_FALSE(child.Started());
+}
+
+TEST(ChildProcess, EmptyEnvironmentReachesTheChildEmpty) {
+    ChildProcess child;
+    std::string error;
+    ASSERT_TRUE(child.Start({"/usr/bin/env"}, {}, "", error)) << error;
+    std::string out, err;
+    ReadToEnd(child, out, err);
+    EXPECT_EQ(out, "");
+    WaitForExit(child);
+    EXPECT_EQ(child.Finish(1000), 0);
+}
+
+TEST(ChildProcess, ProgramsThatCannotStartFailWithoutLeaks) {
+    korvane::test::TempDir dir;
+    const std::string plain = dir.File("not-executable");
+    korvane::test::WriteBytes(plain, "#!/bin/sh\necho hi\n");
+    chmod(plain.c_str(), 0644);
+    const size_t before = OpenDescriptors();
+
+    ChildProcess child;
+    std::string error;
+    EXPECT_FALSE(child.Start({dir.File("missing")}, {}, "", error));
+    EXPECT_FALSE(error.empty());
+    EXPECT_FALSE(child.Start({plain}, {}, "", error));
+    EXPECT_FALSE(error.empty());
+    EXPECT_FALSE(child.Start({"no-such-program-on-path-kv"}, {}, "", error));
+    EXPECT_FALSE(child.Start({"/bin/sh", "-c", "true"}, {}, dir.File("no-such-folder"), error));
+    EXPECT_FALSE(child.Start({}, {}, "", error));
+    EXPECT_FALSE(child.Started());
+    EXPECT_EQ(OpenDescriptors(), before);
+}
+
+TEST(ChildProcess, FindsProgramsOnThisProgramsPathEvenWithEmptyEnvironment) {
+    ChildProcess child;
+    std::string error;
+    ASSERT_TRUE(child.Start({"sh", "-c", "echo found"}, {}, "", error)) << error;
+    std::string out, err;
+    ReadToEnd(child, out, err);
+    EXPECT_EQ(out, "found\n");
+    child.Finish(1000);
+}
+
+TEST(ChildProcess, FinishKillsTheWholeGroupAndLeavesNothingOpen) {
+    const size_t before = OpenDescriptors();
+    pid_t childPid = 0;
+    long grandchild = 0;
+    {
+        ChildProcess child;
+        std::string error;
+        // The grandchild holds the pipes too; the child waits for it forever.
+        ASSERT_TRUE(child.Start({"/bin/sh", "-c", "sleep 1000 & echo $!; wait"}, {}, "", error));
+        childPid = child.ProcessId();
+        std::string out;
+        char buffer[64];
+        while (out.find('\n') == std::string::npos) {
+            child.WaitForActivity(100, false);
+            out.append(buffer, child.Read(ChildStream::Output, buffer, sizeof buffer));
+        }
+        grandchild = std::stol(out);
+        ASSERT_TRUE(ProcessAlive(static_cast<pid_t>(grandchild)));
+        EXPECT_FALSE(child.HasExited());
+        EXPECT_EQ(child.Finish(10000), 128 + SIGKILL);
+    }
+    EXPECT_FALSE(ProcessAlive(childPid));
+    // The orphaned grandchild is reaped by init, which may take a moment.
+    for (int i = 0; i < 100 && ProcessAlive(static_cast<pid_t>(grandchild)); ++i) usleep(10000);
+    EXPECT_FALSE(ProcessAlive(static_cast<pid_t>(grandchild)));
+    EXPECT_EQ(OpenDescriptors(), before);
+}
+
+TEST(ChildProcess, AChildThatExitedKeepsItsExitCodeWhenFinished) {
+    ChildProcess child;
+    std::string error;
+    ASSERT_TRUE(child.Start({"/bin/sh", "-c", "exit 7"}, {}, "", error));
+    WaitForExit(child);
+    EXPECT_EQ(child.Finish(1000), 7);
+}
+
+TEST(ChildProcess, WritesNeverBlockAndAClosedInputIsNoSignal) {
+    ChildProcess child;
+    std::string error;
+    // Reads nothing: the pipe fills and further writes take nothing, without blocking.
+    ASSERT_TRUE(child.Start({"/bin/sh", "-c", "sleep 1000"}, {}, "", error));
+    const std::string megabyte(1 << 20, 'x');
+    const size_t taken = child.Write(megabyte);
+    EXPECT_LT(taken, megabyte.size());
+    EXPECT_EQ(child.Write(megabyte), 0u);
+    child.Finish(1000);
+
+    // Closes its input at once: the write is dropped instead of killing us with SIGPIPE.
+    ASSERT_TRUE(child.Start({"/bin/sh", "-c", "exec 0<&-; echo closed; sleep 1000"}, {}, "", error));
+    std::string out;
+    char buffer[64];
+    while (out.empty()) {
+        child.WaitForActivity(100, false);
+        out.append(buffer, child.Read(ChildStream::Output, buffer, sizeof buffer));
+    }
+    EXPECT_EQ(child.Write("data\n"), 5u);
+    EXPECT_FALSE(child.InputOpen());
+    child.Finish(1000);
+}
+
+TEST(ChildProcess, InputReachesTheChildAndInterruptReachesItsHandler) {
+    ChildProcess child;
+    std::string error;
+    ASSERT_TRUE(child.Start({"perl", "-e",
+                             "$| = 1; $SIG{INT} = sub { print \"paused\\n\"; exit 5 };"
+                             " my $l = <STDIN>; print \"got $l\"; sleep 1000"},
+                            {}, "", error))
+        << error;
+    EXPECT_EQ(child.Write("hello\n"), 6u);
+    std::string out;
+    char buffer[64];
+    while (out.find("got hello\n") == std::string::npos) {
+        child.WaitForActivity(100, false);
+        out.append(buffer, child.Read(ChildStream::Output, buffer, sizeof buffer));
+    }
+    child.Interrupt();
+    WaitForExit(child);
+    std::string rest, err;
+    ReadToEnd(child, rest, err);
+    EXPECT_EQ(rest, "paused\n");
+    EXPECT_EQ(child.Finish(1000), 5);
+}
