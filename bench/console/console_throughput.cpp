@@ -14,7 +14,7 @@
 
 #include <unistd.h>
 
-#include "exec/command_line.h"
+#include "platform/command_line.h"
 #include "exec/console_controller.h"
 
 namespace {

@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <charconv>
 
-#include "exec/command_line.h"
+#include "platform/command_line.h"
 #include "storage/method_trace.h"
 #include "storage/name_value.h"
 #include "storage/program_log.h"

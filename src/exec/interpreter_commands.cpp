@@ -1,6 +1,6 @@
 #include "exec/interpreter_commands.h"
 
-#include "exec/command_line.h"
+#include "platform/command_line.h"
 
 #include <cctype>
 

@@ -1,5 +1,7 @@
 #include "platform/shell.h"
 
+#include "platform/command_line.h"
+
 #include "platform/program_folder.h"
 #include "platform/qt_strings.h"
 #include "storage/errors.h"
@@ -19,7 +21,9 @@ bool LooksLikeUrl(const std::string& file) {
 }
 
 QStringList Arguments(const std::string& parameters) {
-    return QProcess::splitCommand(ToQString(parameters));
+    QStringList arguments;
+    for (const std::string& word : SplitCommandLine(parameters)) arguments << ToQString(word);
+    return arguments;
 }
 
 } // namespace

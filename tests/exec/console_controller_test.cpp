@@ -7,7 +7,7 @@
 #include <gtest/gtest.h>
 #include <unistd.h>
 
-#include "exec/command_line.h"
+#include "platform/command_line.h"
 #include "exec/interpreter_commands.h"
 #include "storage/program_log.h"
 #include "temp_dir.h"

@@ -1,4 +1,4 @@
-#include "exec/command_line.h"
+#include "platform/command_line.h"
 
 namespace korvane {
 

@@ -1,4 +1,4 @@
-#include "exec/command_line.h"
+#include "platform/command_line.h"
 #include "exec/interpreter_commands.h"
 
 #include <gtest/gtest.h>
