@@ -1,5 +1,4 @@
 #include "platform/command_line.h"
-#include "exec/interpreter_commands.h"
 
 #include <gtest/gtest.h>
 
@@ -18,37 +17,4 @@ TEST(SplitCommandLine, QuotesGroupWordsAndBackslashesStayOrdinary) {
     EXPECT_EQ(SplitCommandLine(R"(prog "open end  )"), (Words{"prog", "open end  "}));
     EXPECT_EQ(SplitCommandLine("   "), Words{});
     EXPECT_EQ(SplitCommandLine(""), Words{});
-}
-
-TEST(InterpreterCommands, TextsRoundTripThroughTheSplitter) {
-    using namespace korvane;
-    const std::string perl = "/usr/bin/perl", php = "/opt/php 8/php", file = "/w/my site/a.pl";
-    EXPECT_EQ(PerlSyntaxCheckCommand(perl, file), R"("/usr/bin/perl" -c "/w/my site/a.pl")");
-    EXPECT_EQ(PerlRunCommand(perl, " -w -T", file), R"("/usr/bin/perl"  -w -T "/w/my site/a.pl")");
-    EXPECT_EQ(PerlDebugCommand(perl, " -w", file), R"("/usr/bin/perl" -d  -w "/w/my site/a.pl")");
-    EXPECT_EQ(PerlCgiCommand(perl, file), R"("/usr/bin/perl" -W "/w/my site/a.pl")");
-    EXPECT_EQ(PerlVersionCommand(perl), R"("/usr/bin/perl" -v)");
-    EXPECT_EQ(PerlConfigurationCommand(perl), R"("/usr/bin/perl" -V)");
-    EXPECT_EQ(PhpSyntaxCheckCommand(php, file), R"("/opt/php 8/php" -l "/w/my site/a.pl")");
-    EXPECT_EQ(PhpRunCommand(php, file), R"("/opt/php 8/php"  "/w/my site/a.pl")");
-    EXPECT_EQ(PhpCgiCommand(php, file), R"("/opt/php 8/php" "/w/my site/a.pl")");
-    EXPECT_EQ(PhpVersionCommand(php), R"("/opt/php 8/php" -v)");
-    EXPECT_EQ(PhpInfoCommand(php), R"("/opt/php 8/php" -i)");
-
-    EXPECT_EQ(SplitCommandLine(PerlRunCommand(perl, " -w -T", file)),
-              (Words{perl, "-w", "-T", file}));
-    EXPECT_EQ(SplitCommandLine(PerlDebugCommand(perl, "", file)), (Words{perl, "-d", file}));
-    EXPECT_EQ(SplitCommandLine(PhpRunCommand(php, file)), (Words{php, file}));
-}
-
-TEST(InterpreterCommands, PerlVersionComesFromTheSecondLine) {
-    using korvane::PerlVersionFromOutput;
-    EXPECT_EQ(PerlVersionFromOutput({"", "This is perl, v5.8.0 built for MSWin32-x86-multi-thread"}),
-              "5.8.0");
-    EXPECT_EQ(PerlVersionFromOutput(
-                  {"", "This is perl 5, version 36, subversion 0 (v5.36.0) built for x86_64"}),
-              "5.36.0");
-    EXPECT_EQ(PerlVersionFromOutput({"This is perl, v5.8.0 built"}), "");
-    EXPECT_EQ(PerlVersionFromOutput({"", "  This is perl, v5.8.0  "}), "5.8.0");
-    EXPECT_EQ(PerlVersionFromOutput({"", "version vx only"}), "");
 }
