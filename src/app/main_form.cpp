@@ -1,0 +1,236 @@
+#include "app/main_form.h"
+
+#include "app/application.h"
+#include "app/reg_file_dlg.h"
+#include "platform/program_folder.h"
+#include "platform/qt_strings.h"
+#include "storage/errors.h"
+#include "storage/method_trace.h"
+#include "storage/prompt.h"
+
+#include <QAction>
+#include <QCloseEvent>
+#include <QDragEnterEvent>
+#include <QDropEvent>
+#include <QLCDNumber>
+#include <QLabel>
+#include <QListWidget>
+#include <QMenuBar>
+#include <QMimeData>
+#include <QSplitter>
+#include <QStatusBar>
+#include <QTabWidget>
+#include <QTimer>
+
+namespace korvane {
+namespace {
+
+struct PanelSpec {
+    const char* Text;
+    int Width;
+};
+constexpr PanelSpec StatusPanels[6] = {{"Position", 100},  {"Modified", 50}, {"Overstrike", 56},
+                                       {"File Size", 50}, {"Depth", 50},    {"File Name", 50}};
+
+std::string MessageOf(const std::exception* error) {
+    return error && *error->what() ? error->what() : "???";
+}
+
+} // namespace
+
+TMainForm::TMainForm(std::vector<std::string> arguments, QWidget* parent)
+    : QMainWindow(parent), Arguments(std::move(arguments)),
+      LoggingWindow(TLoggingWindow::Hooks{
+          [] { return ErrorPath != nullptr; },
+          [] { return ErrorPath && ErrorPath->Enabled; },
+          [](bool on) {
+              if (ErrorPath) ErrorPath->Enabled = on;
+          },
+          [](bool) {}, // project logging arrives with the project log
+          [this](const CountdownTime& time) {
+              Countdown->display(QStringLiteral("%1:%2:%3")
+                                     .arg(time.Hours, 2, 10, QLatin1Char('0'))
+                                     .arg(time.Minutes, 2, 10, QLatin1Char('0'))
+                                     .arg(time.Seconds, 2, 10, QLatin1Char('0')));
+              Countdown->raise();
+              Countdown->show();
+          },
+          [this] { Countdown->hide(); }}) {
+    setWindowTitle(QStringLiteral("Korvane"));
+    resize(729, 453);
+    setAcceptDrops(true);
+    BuildLayout();
+    BuildMenus();
+}
+
+TMainForm::~TMainForm() {
+    // Freed last, after everything that may still read a setting.
+    GlobalSettings.reset();
+}
+
+void TMainForm::BuildLayout() {
+    Splitter = new QSplitter(Qt::Vertical, this);
+    PageTabs = new QTabWidget(Splitter);
+    PageTabs->setObjectName(QStringLiteral("Progs"));
+    PageTabs->setDocumentMode(true);
+    Messages = new QListWidget(Splitter);
+    Messages->setObjectName(QStringLiteral("MessageList"));
+    Messages->setStyleSheet(
+        QStringLiteral("QListWidget { color: navy; background-color: rgb(191, 255, 191); }"));
+    Messages->setMinimumHeight(3);
+    PageTabs->setMinimumHeight(3);
+    Splitter->setHandleWidth(3);
+    Splitter->setChildrenCollapsible(false);
+    Splitter->setStretchFactor(0, 1);
+    Splitter->setStretchFactor(1, 0);
+    Splitter->setSizes({453 - 42, 42});
+    setCentralWidget(Splitter);
+
+    auto* bar = new QStatusBar(this);
+    bar->setObjectName(QStringLiteral("Status"));
+    for (int i = 0; i < 6; ++i) {
+        Panels[i] = new QLabel(QString::fromLatin1(StatusPanels[i].Text), bar);
+        Panels[i]->setMinimumWidth(StatusPanels[i].Width);
+        Panels[i]->setFrameShape(QFrame::StyledPanel);
+        bar->addPermanentWidget(Panels[i], i == 5 ? 1 : 0);
+    }
+    setStatusBar(bar);
+
+    Countdown = new QLCDNumber(8, PageTabs);
+    Countdown->setObjectName(QStringLiteral("LoggingTimer"));
+    Countdown->setSegmentStyle(QLCDNumber::Flat);
+    Countdown->setStyleSheet(QStringLiteral("QLCDNumber { color: yellow; background: black; }"));
+    Countdown->setFixedSize(96, 24);
+    Countdown->setToolTip(QStringLiteral("Internals logging: click to stop"));
+    Countdown->hide();
+    Countdown->installEventFilter(this);
+
+    LoggingTick = new QTimer(this);
+    LoggingTick->setInterval(500);
+    connect(LoggingTick, &QTimer::timeout, this, &TMainForm::TimerTimer);
+}
+
+void TMainForm::BuildMenus() {
+    QMenu* file = menuBar()->addMenu(QStringLiteral("&File"));
+    QAction* exitAction = file->addAction(QStringLiteral("E&xit"));
+    exitAction->setShortcut(QKeySequence(Qt::ALT | Qt::Key_F4));
+    connect(exitAction, &QAction::triggered, this, &QWidget::close);
+}
+
+bool TMainForm::FormCreate() {
+    LoggingWindow.SetWindow(0, 0);
+    TraceScope trace(this, "TMainForm", "FormCreate");
+    GlobalSettings = std::make_unique<TGlobalSettings>();
+    NewFileExt = ".pl";
+    if (GlobalSettings->getDefaultProject().empty()) {
+        GlobalSettings->setDefaultProject(ProgramFolder() + "projects/default.kvp");
+        GlobalSettings->setUseProjects(false);
+    }
+    Request = ParseCommandLine(Arguments);
+    for (const std::string& file : Request.Files) OpenFile(file);
+    return true;
+}
+
+void TMainForm::FormShow() {
+    if (auto* app = dynamic_cast<TKorvaneApplication*>(QCoreApplication::instance()))
+        app->SetExceptionHandler([this](const std::exception* error) { AppException(error); });
+    LoggingTick->stop();
+    TraceScope trace(this, "TMainForm", "FormShow");
+    GlobalSettings->CheckFileTypes(false, [this](const TGlobalSettings::FileAssocDialogState& state) {
+        return TRegFileDlg::Ask(state, this);
+    });
+}
+
+void TMainForm::FormActivate() { FormResize(); }
+
+bool TMainForm::FormClose() {
+    TraceScope trace(this, "TMainForm", "FormClose");
+    return true;
+}
+
+void TMainForm::AppException(const std::exception* error) {
+    if (ErrorPath) ErrorPath->Error(MessageOf(error));
+    if (dynamic_cast<const handledException*>(error)) {
+        CurrentPrompt().Inform(PromptKind::Error, error->what());
+    } else {
+        const PromptButton answer = CurrentPrompt().Ask(
+            PromptKind::Error,
+            "Korvane has discovered an unexpected error " + MessageOf(error) + "\n" +
+                "Terminate Application now?",
+            pbYes | pbNo);
+        if (answer == pbYes) QTimer::singleShot(0, this, &QWidget::close);
+    }
+    if (ErrorPath) ErrorPath->Clear();
+}
+
+void TMainForm::FileDropFilesDropped(const std::vector<std::string>& files) {
+    for (const std::string& file : files) OpenFile(file);
+}
+
+void TMainForm::OpenFile(const std::string& fileName) { emit OpenFileRequested(fileName); }
+
+void TMainForm::StartLoggingWindow(TDateTime start, TDateTime end) {
+    LoggingWindow.SetWindow(start, end);
+    LoggingTick->start();
+}
+
+void TMainForm::TimerTimer() {
+    LoggingTick->stop();
+    if (LoggingWindow.Tick()) LoggingTick->start();
+}
+
+void TMainForm::LoggingTimerDblClick() {
+    LoggingWindow.CutShort();
+    Countdown->hide();
+}
+
+void TMainForm::FormResize() {
+    Countdown->move(PageTabs->width() - Countdown->width() - 10, 0);
+}
+
+void TMainForm::showEvent(QShowEvent* event) {
+    QMainWindow::showEvent(event);
+    if (!Shown) {
+        Shown = true;
+        FormShow();
+    }
+}
+
+void TMainForm::closeEvent(QCloseEvent* event) {
+    if (FormClose())
+        event->accept();
+    else
+        event->ignore();
+}
+
+void TMainForm::resizeEvent(QResizeEvent* event) {
+    QMainWindow::resizeEvent(event);
+    FormResize();
+}
+
+void TMainForm::changeEvent(QEvent* event) {
+    QMainWindow::changeEvent(event);
+    if (event->type() == QEvent::ActivationChange && isActiveWindow() && Shown) FormActivate();
+}
+
+void TMainForm::dragEnterEvent(QDragEnterEvent* event) {
+    if (event->mimeData()->hasUrls()) event->acceptProposedAction();
+}
+
+void TMainForm::dropEvent(QDropEvent* event) {
+    std::vector<std::string> files;
+    for (const QUrl& url : event->mimeData()->urls())
+        if (url.isLocalFile()) files.push_back(ToStdString(url.toLocalFile()));
+    FileDropFilesDropped(files);
+    event->acceptProposedAction();
+}
+
+bool TMainForm::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == Countdown && event->type() == QEvent::MouseButtonPress) {
+        LoggingTimerDblClick();
+        return true;
+    }
+    return QMainWindow::eventFilter(watched, event);
+}
+
+} // namespace korvane

@@ -1,0 +1,86 @@
+#pragma once
+// The main window: page tabs over the message list, the status bar, the menus. It owns every
+// object made at start-up and frees them in a fixed order when it goes.
+#include "app/command_line.h"
+#include "app/global_settings.h"
+#include "app/logging_window.h"
+
+#include <QMainWindow>
+
+#include <exception>
+#include <memory>
+#include <string>
+#include <vector>
+
+class QLabel;
+class QLCDNumber;
+class QListWidget;
+class QSplitter;
+class QTabWidget;
+class QTimer;
+
+namespace korvane {
+
+class TMainForm : public QMainWindow {
+    Q_OBJECT
+public:
+    explicit TMainForm(std::vector<std::string> arguments, QWidget* parent = nullptr);
+    ~TMainForm() override; // FormDestroy
+
+    // Start-up; false when the program cannot go on.
+    bool FormCreate();
+    void FormShow();
+    void FormActivate();
+    // True when the window may close.
+    bool FormClose();
+    void AppException(const std::exception* error);
+    void FileDropFilesDropped(const std::vector<std::string>& files);
+
+    TGlobalSettings& Settings() { return *GlobalSettings; }
+    TLoggingWindow& LoggingWindowState() { return LoggingWindow; }
+    void StartLoggingWindow(TDateTime start, TDateTime end);
+    void TimerTimer();
+    void LoggingTimerDblClick();
+
+    QTabWidget* Progs() const { return PageTabs; }
+    QListWidget* MessageList() const { return Messages; }
+    QLabel* StatusPanel(int index) const { return Panels[index]; }
+    QLCDNumber* LoggingTimer() const { return Countdown; }
+    QTimer* Timer() const { return LoggingTick; }
+    const std::string& NewFileExtension() const { return NewFileExt; }
+
+signals:
+    // A file the user asked to open (dropped on the window or named on the command line).
+    void OpenFileRequested(const std::string& fileName);
+
+protected:
+    void showEvent(QShowEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+    void changeEvent(QEvent* event) override;
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    void BuildLayout();
+    void BuildMenus();
+    void FormResize();
+    void OpenFile(const std::string& fileName);
+
+    std::vector<std::string> Arguments;
+    StartRequest Request;
+    std::unique_ptr<TGlobalSettings> GlobalSettings;
+    TLoggingWindow LoggingWindow;
+    std::string NewFileExt = ".pl";
+    bool Shown = false;
+
+    QTabWidget* PageTabs = nullptr;
+    QListWidget* Messages = nullptr;
+    QSplitter* Splitter = nullptr;
+    QLabel* Panels[6] = {};
+    QLCDNumber* Countdown = nullptr;
+    QTimer* LoggingTick = nullptr;
+};
+
+} // namespace korvane

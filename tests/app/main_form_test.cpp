@@ -1,0 +1,80 @@
+#include "app/main_form.h"
+#include "platform/program_folder.h"
+#include "scripted_prompt.h"
+#include "storage/errors.h"
+#include "temp_dir.h"
+
+#include <QLabel>
+#include <QListWidget>
+#include <QStatusBar>
+#include <QTabWidget>
+#include <gtest/gtest.h>
+
+using namespace korvane;
+
+namespace {
+
+class MainFormTest : public ::testing::Test {
+protected:
+    test::TempDir Dir;
+    test::ScopedEnv Home{"KORVANE_HOME", Dir.File("home")};
+    test::ScopedEnv Config{"XDG_CONFIG_HOME", Dir.File("config")};
+    test::ScopedEnv Data{"XDG_DATA_HOME", Dir.File("data")};
+    test::ScriptedPrompt Prompt;
+};
+
+} // namespace
+
+TEST_F(MainFormTest, FirstStartMakesTheDefaultProjectTheLockedOne) {
+    TMainForm form({});
+    ASSERT_TRUE(form.FormCreate());
+    EXPECT_EQ(form.Settings().getDefaultProject(), ProgramFolder() + "projects/default.kvp");
+    EXPECT_FALSE(form.Settings().getUseProjects());
+    EXPECT_EQ(form.NewFileExtension(), ".pl");
+
+    form.Settings().setDefaultProject("/elsewhere/mine.kvp");
+    TMainForm second({});
+    ASSERT_TRUE(second.FormCreate());
+    EXPECT_EQ(second.Settings().getDefaultProject(), "/elsewhere/mine.kvp");
+}
+
+TEST_F(MainFormTest, LayoutHasTheTabsMessagesAndSixStatusPanels) {
+    TMainForm form({});
+    ASSERT_TRUE(form.FormCreate());
+    EXPECT_EQ(form.windowTitle(), "Korvane");
+    EXPECT_EQ(form.size(), QSize(729, 453));
+    EXPECT_EQ(form.Progs()->objectName(), "Progs");
+    EXPECT_EQ(form.MessageList()->objectName(), "MessageList");
+    const char* texts[] = {"Position", "Modified", "Overstrike", "File Size", "Depth", "File Name"};
+    for (int i = 0; i < 6; ++i) EXPECT_EQ(form.StatusPanel(i)->text(), texts[i]);
+    EXPECT_EQ(form.StatusPanel(0)->minimumWidth(), 100);
+    EXPECT_EQ(form.StatusPanel(2)->minimumWidth(), 56);
+}
+
+TEST_F(MainFormTest, ExpectedFailuresShowTheirMessageOthersOfferToTerminate) {
+    TMainForm form({});
+    ASSERT_TRUE(form.FormCreate());
+    const handledException expected("Process Failed");
+    form.AppException(&expected);
+    ASSERT_EQ(Prompt.Records().size(), 1u);
+    EXPECT_EQ(Prompt.Records()[0].Text, "Process Failed");
+    EXPECT_EQ(Prompt.Records()[0].Kind, PromptKind::Error);
+
+    Prompt.QueueAnswer(pbNo);
+    const std::runtime_error unexpected("boom");
+    form.AppException(&unexpected);
+    ASSERT_EQ(Prompt.Records().size(), 2u);
+    EXPECT_EQ(Prompt.Records()[1].Text,
+              "Korvane has discovered an unexpected error boom\nTerminate Application now?");
+    EXPECT_EQ(Prompt.Records()[1].Buttons, pbYes | pbNo);
+}
+
+TEST_F(MainFormTest, FilesFromTheCommandLineAndDropsOpenInOrder) {
+    std::vector<std::string> opened;
+    TMainForm form({"a.pl", "b.KVP", "c.pl"});
+    QObject::connect(&form, &TMainForm::OpenFileRequested,
+                     [&](const std::string& file) { opened.push_back(file); });
+    ASSERT_TRUE(form.FormCreate());
+    form.FileDropFilesDropped({"/tmp/x.php", "/tmp/y.sql"});
+    EXPECT_EQ(opened, (std::vector<std::string>{"a.pl", "c.pl", "/tmp/x.php", "/tmp/y.sql"}));
+}
