@@ -69,10 +69,10 @@ public:
     void Clear();
 
     // ---- Start-up and shutdown of the main window ----
-    // Loads the project the program starts with: the one named by the first argument when it
-    // ends in ".kvp", else the default project. Failures propagate after the project has
-    // been left usable.
-    void OpenStartupProject(const std::vector<std::string>& arguments);
+    // Loads the project the program starts with: commandLineProject when one was named, else
+    // the default project of the global settings. A failed load propagates its error; the
+    // project stays usable with what was read.
+    void OpenStartupProject(const std::string& commandLineProject);
     // When the open project is the default project, saves it without a question.
     void SaveDefaultProjectOnClose();
 

@@ -11,10 +11,10 @@ namespace {
 // even when reading or writing fails.
 class ScrambleScope {
 public:
-    explicit ScrambleScope(TSectionList& stream) : Stream(stream), Old(stream.Scramble) {
-        Stream.Scramble = true;
+    explicit ScrambleScope(TSectionList& stream) : Stream(stream), Old(stream.Scramble()) {
+        Stream.SetScramble(true);
     }
-    ~ScrambleScope() { Stream.Scramble = Old; }
+    ~ScrambleScope() { Stream.SetScramble(Old); }
     ScrambleScope(const ScrambleScope&) = delete;
     ScrambleScope& operator=(const ScrambleScope&) = delete;
 
