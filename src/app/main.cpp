@@ -1,5 +1,6 @@
 #include "app/application.h"
 #include "app/main_form.h"
+#include "app/termination_signals.h"
 #include "platform/program_folder.h"
 #include "storage/method_trace.h"
 
@@ -17,6 +18,7 @@ int main(int argc, char** argv) {
         for (int i = 1; i < argc; ++i) arguments.emplace_back(argv[i]);
         TMainForm window(arguments);
         if (window.FormCreate()) {
+            CloseOnTerminationSignals(&window, [&window] { window.close(); });
             window.show();
             status = QApplication::exec();
         }

@@ -78,3 +78,13 @@ TEST_F(MainFormTest, FilesFromTheCommandLineAndDropsOpenInOrder) {
     form.FileDropFilesDropped({"/tmp/x.php", "/tmp/y.sql"});
     EXPECT_EQ(opened, (std::vector<std::string>{"a.pl", "c.pl", "/tmp/x.php", "/tmp/y.sql"}));
 }
+
+TEST_F(MainFormTest, ShowsAndClosesWithoutQuestionsWhenNothingChanged) {
+    TMainForm form({});
+    ASSERT_TRUE(form.FormCreate());
+    form.show();
+    QCoreApplication::processEvents();
+    EXPECT_TRUE(form.isVisible());
+    EXPECT_TRUE(form.close());
+    EXPECT_TRUE(Prompt.Records().empty());
+}
