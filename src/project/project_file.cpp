@@ -72,7 +72,8 @@ std::string TKorProject::AbsolutePathFromStream(TSectionList& stream) const {
 // ---------------------------------------------------------------------------------------------
 // Saving
 
-void TKorProject::SaveToFile(const std::string& fileName) {
+void TKorProject::SaveToFile(const std::string& requestedName) {
+    const std::string fileName = requestedName; // may be FileName itself, which changes below
     if (!getModified() && SameText(fileName, FileNameValue)) return;
     if (!SameText(fileName, FileNameValue)) {
         StartDateValue = Now();
@@ -279,7 +280,8 @@ void TKorProject::SaveBody(TSectionList& stream) {
 // ---------------------------------------------------------------------------------------------
 // Loading
 
-void TKorProject::LoadFromFile(const std::string& fileName) {
+void TKorProject::LoadFromFile(const std::string& requestedName) {
+    const std::string fileName = requestedName; // may be FileName itself, which Clear empties
     Clear();
     SetFileName(fileName);
     {

@@ -25,6 +25,8 @@ TKorProject::TKorProject(TGlobalSettings& settings, TProjectHost* host)
     };
     SetCreateDefaults();
     Clear();
+    // The fields start out blank, so Clear's setters saw changes; a new project is unchanged.
+    setModified(false);
     WebServerObject =
         std::make_unique<TWebServer>(*this, RemoveTrailingSlash(FolderPart(Settings.getDefaultProject())));
     MySqlObject = std::make_unique<TMySqlController>(*this);
