@@ -1,0 +1,60 @@
+#include "platform/shell.h"
+
+#include "platform/program_folder.h"
+#include "platform/qt_strings.h"
+#include "storage/errors.h"
+#include "storage/paths.h"
+
+#include <QDesktopServices>
+#include <QProcess>
+#include <QUrl>
+
+namespace korvane {
+namespace {
+
+// "http://x", "mailto:a@b", but not "C:\x" (whose one-letter "scheme" is a drive).
+bool LooksLikeUrl(const std::string& file) {
+    const QUrl url(ToQString(file));
+    return url.isValid() && url.scheme().size() > 1;
+}
+
+QStringList Arguments(const std::string& parameters) {
+    return QProcess::splitCommand(ToQString(parameters));
+}
+
+} // namespace
+
+bool ShellOpen(const std::string& folder, const std::string& file, const std::string& parameters) {
+    if (file.empty()) return false;
+    if (LooksLikeUrl(file)) return QDesktopServices::openUrl(QUrl(ToQString(file)));
+    const std::string path = folder.empty() ? file : AbsolutePath(folder, file);
+    if (!parameters.empty())
+        return QProcess::startDetached(ToQString(path), Arguments(parameters), ToQString(folder));
+    return QDesktopServices::openUrl(QUrl::fromLocalFile(ToQString(path)));
+}
+
+void RunAndWait(const std::string& file, const std::string& folder, const std::string& parameters,
+                int waitSeconds) {
+    QProcess process;
+    process.setProgram(ToQString(file));
+    process.setArguments(Arguments(parameters));
+    if (!folder.empty()) process.setWorkingDirectory(ToQString(folder));
+    process.setStandardInputFile(QProcess::nullDevice());
+    process.setStandardOutputFile(QProcess::nullDevice());
+    process.setStandardErrorFile(QProcess::nullDevice());
+    if (waitSeconds <= 0) {
+        if (!process.startDetached()) throw handledException("Process Failed");
+        return;
+    }
+    process.start();
+    if (!process.waitForStarted()) throw handledException("Process Failed");
+    if (!process.waitForFinished(waitSeconds * 1000)) {
+        process.kill();
+        process.waitForFinished();
+        throw handledException("Process Failed");
+    }
+}
+
+std::string WindowsFolder() { return ProgramFolder(); }
+
+} // namespace korvane

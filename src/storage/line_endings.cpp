@@ -1,0 +1,154 @@
+#include "storage/line_endings.h"
+
+#include "storage/errors.h"
+#include "storage/file_utils.h"
+
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+#include <memory>
+#include <sys/stat.h>
+
+namespace korvane {
+namespace {
+
+struct FileCloser {
+    void operator()(std::FILE* file) const { std::fclose(file); }
+};
+using FilePtr = std::unique_ptr<std::FILE, FileCloser>;
+
+bool ReadWholeFile(const std::string& path, std::string& bytes) {
+    bytes.clear();
+    FilePtr file(std::fopen(path.c_str(), "rb"));
+    if (!file) return false;
+    struct stat info {};
+    if (::fstat(fileno(file.get()), &info) != 0 || S_ISDIR(info.st_mode)) return false;
+    if (S_ISREG(info.st_mode)) bytes.reserve(static_cast<size_t>(info.st_size));
+    char buffer[1 << 16];
+    size_t count;
+    while ((count = std::fread(buffer, 1, sizeof buffer, file.get())) > 0) bytes.append(buffer, count);
+    return !std::ferror(file.get());
+}
+
+[[noreturn]] void RaiseWriteError(const std::string& path, int error) {
+    throw handledException("Cannot create file \"" + path + "\". " + std::strerror(error));
+}
+
+} // namespace
+
+int ConvertToCrLf(std::string_view raw, std::string& converted) {
+    converted.clear();
+    converted.reserve(raw.size() + raw.size() / 16);
+    int format = leCrLf;
+    size_t runStart = 0;
+    const size_t size = raw.size();
+    for (size_t i = 0; i < size; ++i) {
+        const char c = raw[i];
+        if (c != '\r' && c != '\n') continue;
+        converted.append(raw.data() + runStart, i - runStart);
+        if (c == '\r') {
+            converted.append("\r\n");
+            format = leCr;
+        } else if (i > 0 && raw[i - 1] == '\r') {
+            format = leCrLf; // its CR already gave the CR LF
+        } else {
+            converted.append("\r\n");
+            format = leLf;
+        }
+        runStart = i + 1;
+    }
+    converted.append(raw.data() + runStart, size - runStart);
+    return format;
+}
+
+std::string ConvertFromCrLf(std::string_view text, int format) {
+    const std::string_view lineEnd = format == leLf ? "\n" : format == leCr ? "\r" : "\r\n";
+    std::string result;
+    result.reserve(text.size());
+    size_t runStart = 0;
+    for (size_t i = 0; i < text.size(); ++i) {
+        if (text[i] != '\r') continue;
+        result.append(text.data() + runStart, i - runStart);
+        if (i + 1 < text.size() && text[i + 1] == '\n') {
+            result.append(lineEnd);
+            ++i;
+        }
+        runStart = i + 1;
+    }
+    result.append(text.data() + runStart, text.size() - runStart);
+    return result;
+}
+
+std::vector<std::string> SplitCrLfLines(std::string_view text) {
+    std::vector<std::string> lines;
+    size_t start = 0;
+    while (start < text.size()) {
+        const size_t end = text.find("\r\n", start);
+        if (end == std::string_view::npos) {
+            lines.emplace_back(text.substr(start));
+            break;
+        }
+        lines.emplace_back(text.substr(start, end - start));
+        start = end + 2;
+    }
+    return lines;
+}
+
+std::string JoinCrLfLines(const std::vector<std::string>& lines) {
+    size_t total = 0;
+    for (const std::string& line : lines) total += line.size() + 2;
+    std::string text;
+    text.reserve(total);
+    for (const std::string& line : lines) {
+        text.append(line);
+        text.append("\r\n");
+    }
+    return text;
+}
+
+int LoadConvertedText(const std::string& path, std::string& text) {
+    std::string raw;
+    if (!ReadWholeFile(path, raw)) {
+        text.clear();
+        return leDefault;
+    }
+    return ConvertToCrLf(raw, text);
+}
+
+int LoadLines(const std::string& path, std::vector<std::string>& lines) {
+    std::string text;
+    const int format = LoadConvertedText(path, text);
+    lines = SplitCrLfLines(text);
+    return format;
+}
+
+void SaveConvertedText(const std::string& path, std::string_view text, int format, int fallback) {
+    // The answer does not stop the save: a file still read-only then fails below.
+    EnsureWritable(path);
+    if (IsReadOnly(path)) RaiseWriteError(path, EACCES);
+    if (format == leDefault) format = fallback == leDefault ? leCrLf : fallback;
+    const std::string bytes = ConvertFromCrLf(text, format);
+    FilePtr file(std::fopen(path.c_str(), "wb"));
+    if (!file) RaiseWriteError(path, errno);
+    if (std::fwrite(bytes.data(), 1, bytes.size(), file.get()) != bytes.size() ||
+        std::fflush(file.get()) != 0)
+        RaiseWriteError(path, errno);
+    if (std::fclose(file.release()) != 0) RaiseWriteError(path, errno);
+}
+
+void SaveLines(const std::string& path, const std::vector<std::string>& lines, int format,
+               int fallback) {
+    SaveConvertedText(path, JoinCrLfLines(lines), format, fallback);
+}
+
+std::string LineEndingName(int format) {
+    switch (format) {
+    case leDefault: return "Default";
+    case leCrLf: return "Windows / DOS";
+    case leLf: return "Unix";
+    case leCr: return "Macintosh";
+    default: return "Unknown";
+    }
+}
+
+} // namespace korvane

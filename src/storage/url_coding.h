@@ -1,0 +1,13 @@
+#pragma once
+// URL coding of query strings and form fields.
+#include <string>
+#include <string_view>
+
+namespace korvane {
+
+// Letters and digits stay; every other byte becomes "%" and two lower-case hex digits.
+std::string UrlEncode(std::string_view s);
+// "%" and two hex digits give that byte (two non-hex characters give a space); "+" stays.
+std::string UrlDecode(std::string_view s);
+
+} // namespace korvane
