@@ -5,7 +5,11 @@
 // (errno values), never by throwing to the owner, except Listen, which throws SocketError.
 #include <QObject>
 
+#include <sys/socket.h>
+#include <sys/types.h>
+
 #include <cstdint>
+#include <deque>
 #include <functional>
 #include <memory>
 #include <stdexcept>
@@ -60,10 +64,13 @@ public:
     // included). A line longer than LineLimit bytes raises LineLimitExceeded and is dropped.
     void SetLineMode(bool on);
     void SetLineEnd(const std::string& lineEnd); // default "\r\n"
+    const std::string& GetLineEnd() const { return LineEnd; }
+    bool GetLineMode() const { return LineMode; }
     void SetLineLimit(size_t bytes);             // default 65,536
     // Raw receive: what has arrived, up to maxBytes; "" when nothing is waiting.
     std::string Receive(size_t maxBytes = 65536);
-    // Stops or resumes reading from the socket (flow control for a peer that sends too much).
+    // Stops or resumes reading from the socket and handing over what is buffered (flow
+    // control, and holding a pipelined request until the reply before it is out).
     void SetReceivePaused(bool paused);
 
     // --- sending ---
@@ -71,6 +78,9 @@ public:
     void Send(const char* data, size_t size);
     void Send(const std::string& data) { Send(data.data(), data.size()); }
     size_t QueuedBytes() const;
+    // Bytes the peer has not yet taken: QueuedBytes plus what the system still holds unsent or
+    // unacknowledged. Lets an owner see a slow transfer move after the queue here is empty.
+    size_t UnsentBytes() const;
     // Closes the sending direction once the queue is written (HTTP/1.0 reply done).
     void ShutdownSend();
     // Closes once the queue is written; SessionClosed follows.
@@ -82,7 +92,16 @@ public:
     // Runs notice later on this thread, after the current event has returned.
     void PostNotice(std::function<void()> notice);
 
+    // Queues count bytes of an open file from offset; they go out with sendfile, never through
+    // memory. The descriptor is duplicated, so the caller may close its own at once.
+    void SendFile(int fileFd, off_t offset, size_t count);
+
     static std::string ErrorText(int error);
+
+    // Error number of a name that does not resolve (DnsLookupDone).
+    static constexpr int HostNotFoundError = 11001;
+    // A peer that sends faster than the owner calls Receive is paused at this many buffered bytes.
+    static constexpr size_t RawBufferLimit = 1 << 20;
 
 signals:
     void DnsLookupDone(int error);
@@ -95,7 +114,56 @@ signals:
     void SessionClosed(int error);
 
 private:
-    // Members are the implementation's own.
+    explicit TWSocket(int acceptedFd, QObject* parent);
+    void Attach(int fd);
+    void OpenSocket(int family);
+    void CloseSocket();
+    void CloseWithEvent(int error);
+    void ApplyLinger();
+    void UpdateReadNotifier();
+    void OnReadable();
+    void OnWritable();
+    void ProcessInput();
+    void ScheduleFlush();
+    void Flush();
+    // Writes what the socket takes; false when the session ended with an error.
+    bool WriteQueue(int& error);
+    size_t Buffered() const { return InBuffer.size() - InStart; }
+    void ConsumeInput(size_t count);
+
+    struct Chunk {
+        std::string Bytes;   // memory chunk, sent from Offset on
+        size_t Offset = 0;
+        int FileFd = -1;     // file chunk: FileRemaining bytes from FileOffset
+        off_t FileOffset = 0;
+        size_t FileRemaining = 0;
+    };
+
+    int Fd = -1;
+    State CurrentState = State::Closed;
+    QSocketNotifier* ReadNotifier = nullptr;
+    QSocketNotifier* WriteNotifier = nullptr;
+    std::string InBuffer;
+    size_t InStart = 0;
+    bool LineMode = false;
+    std::string LineEnd = "\r\n";
+    size_t LineLimit = 65536;
+    bool ReceivePaused = false;
+    bool PeerClosed = false;
+    std::deque<Chunk> SendQueue;
+    size_t QueuedCount = 0;
+    bool FlushScheduled = false;
+    bool InFlush = false;
+    bool ShutdownPending = false;
+    bool CloseWhenDrained = false;
+    bool LingerSet = false;
+    bool LingerOn = false;
+    int LingerSeconds = 0;
+    int LookupId = -1;
+    unsigned LookupSerial = 0; // answers of cancelled lookups are recognised by it
+    std::string Resolved;
+    std::string PeerAddr;
+    uint16_t PeerPortNumber = 0;
 };
 
 } // namespace korvane

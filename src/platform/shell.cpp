@@ -55,6 +55,8 @@ void RunAndWait(const std::string& file, const std::string& folder, const std::s
     }
 }
 
-std::string WindowsFolder() { return ProgramFolder(); }
+std::string WindowsFolder() {
+    return ProgramFolder();
+}
 
 } // namespace korvane

@@ -26,10 +26,18 @@ std::string TwoDigits(int value) {
 
 } // namespace
 
-std::string ShortDayName(int dayOfWeek) { return LocaleName("%a", dayOfWeek % 7, 1); }
-std::string LongDayName(int dayOfWeek) { return LocaleName("%A", dayOfWeek % 7, 1); }
-std::string ShortMonthName(int month) { return LocaleName("%b", 0, month); }
-std::string LongMonthName(int month) { return LocaleName("%B", 0, month); }
+std::string ShortDayName(int dayOfWeek) {
+    return LocaleName("%a", dayOfWeek % 7, 1);
+}
+std::string LongDayName(int dayOfWeek) {
+    return LocaleName("%A", dayOfWeek % 7, 1);
+}
+std::string ShortMonthName(int month) {
+    return LocaleName("%b", 0, month);
+}
+std::string LongMonthName(int month) {
+    return LocaleName("%B", 0, month);
+}
 
 std::string FormatDateTime(std::string_view pattern, TDateTime date) {
     const DateTimeParts parts = DecodeDateTime(date);
@@ -46,7 +54,8 @@ std::string FormatDateTime(std::string_view pattern, TDateTime date) {
         }
         const char letter = LowerAscii(c);
         size_t run = 1;
-        while (i + run < pattern.size() && LowerAscii(pattern[i + run]) == letter) ++run;
+        while (i + run < pattern.size() && LowerAscii(pattern[i + run]) == letter)
+            ++run;
         switch (letter) {
         case 'd':
             result += run == 1   ? std::to_string(parts.Day)

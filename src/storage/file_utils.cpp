@@ -36,10 +36,9 @@ bool ClearReadOnly(const std::string& path) {
 
 bool EnsureWritable(const std::string& path) {
     if (!IsReadOnly(path)) return true;
-    const PromptButton answer =
-        CurrentPrompt().Ask(PromptKind::Warning,
-                            "File " + path + " is read only. Save over as writable file?",
-                            pbYes | pbNo);
+    const PromptButton answer = CurrentPrompt().Ask(
+        PromptKind::Warning, "File " + path + " is read only. Save over as writable file?",
+        pbYes | pbNo);
     return answer == pbYes && ClearReadOnly(path);
 }
 
@@ -62,10 +61,13 @@ std::string AttributesText(const std::string& path) {
     // This system has no archive bit; hidden means a dot name, "system" anything that is
     // neither a plain file, a folder nor a link (devices, sockets, pipes).
     std::string text;
-    const auto add = [&text](const char* name) { text += text.empty() ? name : std::string(" / ") + name; };
+    const auto add = [&text](const char* name) {
+        text += text.empty() ? name : std::string(" / ") + name;
+    };
     if (!(info.st_mode & S_IWUSR)) add("Read Only");
     if (FileNamePart(RemoveTrailingSlash(path)).starts_with(".")) add("Hidden");
-    if (!S_ISREG(info.st_mode) && !S_ISDIR(info.st_mode) && !S_ISLNK(info.st_mode)) add("System File");
+    if (!S_ISREG(info.st_mode) && !S_ISDIR(info.st_mode) && !S_ISLNK(info.st_mode))
+        add("System File");
     return text.empty() ? "None" : text;
 }
 

@@ -3,6 +3,7 @@
 #include "storage/errors.h"
 #include "storage/file_utils.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
@@ -26,7 +27,8 @@ bool ReadWholeFile(const std::string& path, std::string& bytes) {
     if (S_ISREG(info.st_mode)) bytes.reserve(static_cast<size_t>(info.st_size));
     char buffer[1 << 16];
     size_t count;
-    while ((count = std::fread(buffer, 1, sizeof buffer, file.get())) > 0) bytes.append(buffer, count);
+    while ((count = std::fread(buffer, 1, sizeof buffer, file.get())) > 0)
+        bytes.append(buffer, count);
     return !std::ferror(file.get());
 }
 
@@ -81,6 +83,7 @@ std::string ConvertFromCrLf(std::string_view text, int format) {
 
 std::vector<std::string> SplitCrLfLines(std::string_view text) {
     std::vector<std::string> lines;
+    lines.reserve(static_cast<size_t>(std::count(text.begin(), text.end(), '\n')) + 1);
     size_t start = 0;
     while (start < text.size()) {
         const size_t end = text.find("\r\n", start);
@@ -96,7 +99,8 @@ std::vector<std::string> SplitCrLfLines(std::string_view text) {
 
 std::string JoinCrLfLines(const std::vector<std::string>& lines) {
     size_t total = 0;
-    for (const std::string& line : lines) total += line.size() + 2;
+    for (const std::string& line : lines)
+        total += line.size() + 2;
     std::string text;
     text.reserve(total);
     for (const std::string& line : lines) {
@@ -127,12 +131,24 @@ void SaveConvertedText(const std::string& path, std::string_view text, int forma
     EnsureWritable(path);
     if (IsReadOnly(path)) RaiseWriteError(path, EACCES);
     if (format == leDefault) format = fallback == leDefault ? leCrLf : fallback;
-    const std::string bytes = ConvertFromCrLf(text, format);
     FilePtr file(std::fopen(path.c_str(), "wb"));
     if (!file) RaiseWriteError(path, errno);
-    if (std::fwrite(bytes.data(), 1, bytes.size(), file.get()) != bytes.size() ||
-        std::fflush(file.get()) != 0)
-        RaiseWriteError(path, errno);
+    // Converted a piece at a time, so a large file is not held twice in memory. A piece ends
+    // after a CR LF (or at the end), so no line end is split between two pieces.
+    constexpr size_t PieceSize = 1 << 20;
+    size_t start = 0;
+    while (start < text.size()) {
+        size_t end = std::min(text.size(), start + PieceSize);
+        if (end < text.size()) {
+            const size_t lineEnd = text.find("\r\n", end - 1);
+            end = lineEnd == std::string_view::npos ? text.size() : lineEnd + 2;
+        }
+        const std::string bytes = ConvertFromCrLf(text.substr(start, end - start), format);
+        if (std::fwrite(bytes.data(), 1, bytes.size(), file.get()) != bytes.size())
+            RaiseWriteError(path, errno);
+        start = end;
+    }
+    if (std::fflush(file.get()) != 0) RaiseWriteError(path, errno);
     if (std::fclose(file.release()) != 0) RaiseWriteError(path, errno);
 }
 
@@ -143,11 +159,16 @@ void SaveLines(const std::string& path, const std::vector<std::string>& lines, i
 
 std::string LineEndingName(int format) {
     switch (format) {
-    case leDefault: return "Default";
-    case leCrLf: return "Windows / DOS";
-    case leLf: return "Unix";
-    case leCr: return "Macintosh";
-    default: return "Unknown";
+    case leDefault:
+        return "Default";
+    case leCrLf:
+        return "Windows / DOS";
+    case leLf:
+        return "Unix";
+    case leCr:
+        return "Macintosh";
+    default:
+        return "Unknown";
     }
 }
 

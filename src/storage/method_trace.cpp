@@ -48,15 +48,16 @@ void StartMethodTrace(const std::string& programFolder) {
     ErrorPath->ProgramFolder = programFolder;
 }
 
-void StopMethodTrace() { ErrorPath.reset(); }
+void StopMethodTrace() {
+    ErrorPath.reset();
+}
 
 TraceScope::TraceScope(std::string_view className, std::string_view methodName)
     : Trace(ErrorPath.get()), ExceptionsAtEntry(std::uncaught_exceptions()) {
     if (Trace) Trace->Start(className, methodName);
 }
 
-TraceScope::TraceScope(const void* object, std::string_view className,
-                       std::string_view methodName)
+TraceScope::TraceScope(const void* object, std::string_view className, std::string_view methodName)
     : TraceScope(object ? className : std::string_view(), methodName) {}
 
 TraceScope::~TraceScope() {

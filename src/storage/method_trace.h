@@ -58,5 +58,5 @@ private:
 // KORVANE_TRACE("TKorProject", "LoadFromStream"); at the top of a traced method.
 #define KORVANE_TRACE_NAME2(line) korvaneTraceScope##line
 #define KORVANE_TRACE_NAME(line) KORVANE_TRACE_NAME2(line)
-#define KORVANE_TRACE(className, methodName) \
+#define KORVANE_TRACE(className, methodName)                                                       \
     const ::korvane::TraceScope KORVANE_TRACE_NAME(__LINE__)((className), (methodName))

@@ -78,7 +78,8 @@ void MergeValues(const std::vector<std::string>& source, std::vector<std::string
 
 void EnvironmentLines(std::vector<std::string>& list) {
     list.clear();
-    for (char** entry = environ; entry && *entry; ++entry) list.emplace_back(*entry);
+    for (char** entry = environ; entry && *entry; ++entry)
+        list.emplace_back(*entry);
 }
 
 } // namespace korvane

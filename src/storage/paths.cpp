@@ -9,7 +9,9 @@
 
 namespace korvane {
 
-bool IsPathSeparator(char c) { return c == '\\' || c == '/'; }
+bool IsPathSeparator(char c) {
+    return c == '\\' || c == '/';
+}
 
 namespace {
 
@@ -56,7 +58,9 @@ bool SamePathText(std::string_view a, std::string_view b, bool foldCase) {
                       [foldCase](char x, char y) { return SamePathChar(x, y, foldCase); });
 }
 
-size_t LastSeparator(std::string_view path) { return path.find_last_of("\\/"); }
+size_t LastSeparator(std::string_view path) {
+    return path.find_last_of("\\/");
+}
 
 bool StartsWithParent(std::string_view rel) {
     return rel.starts_with("..") && (rel.size() == 2 || IsPathSeparator(rel[2]));
@@ -64,7 +68,9 @@ bool StartsWithParent(std::string_view rel) {
 
 } // namespace
 
-bool HasDrive(std::string_view path) { return !DriveOf(path).empty(); }
+bool HasDrive(std::string_view path) {
+    return !DriveOf(path).empty();
+}
 
 std::string RemoveTrailingSlash(std::string_view s) {
     if (!s.empty() && IsPathSeparator(s.back())) s.remove_suffix(1);
@@ -112,8 +118,7 @@ std::string BaseNameNoExt(std::string_view path) {
 }
 
 std::string ChangeExt(std::string_view path, std::string_view ext) {
-    return std::string(path.substr(0, path.size() - FileExtension(path).size())) +
-           std::string(ext);
+    return std::string(path.substr(0, path.size() - FileExtension(path).size())) + std::string(ext);
 }
 
 std::string RelativePath(std::string_view baseText, std::string_view target) {
@@ -144,7 +149,8 @@ std::string RelativePath(std::string_view baseText, std::string_view target) {
         ++cuts;
     }
     std::string result;
-    for (int i = 0; i < cuts; ++i) result += std::string("..") + separator;
+    for (int i = 0; i < cuts; ++i)
+        result += std::string("..") + separator;
     return result + std::string(rest);
 }
 
@@ -155,8 +161,7 @@ std::string AbsolutePath(std::string_view baseText, std::string_view relText) {
     std::string_view rel = relText;
     while (StartsWithParent(rel)) {
         const size_t cut = LastSeparator(base);
-        const std::string lastFolder =
-            cut == std::string::npos ? base : base.substr(cut + 1);
+        const std::string lastFolder = cut == std::string::npos ? base : base.substr(cut + 1);
         if (base.empty() || lastFolder == "..") {
             base = std::string("..") + separator + base;
         } else if (base == "/" || (IsDriveLetterPath(base) && base.size() == 2)) {
@@ -177,8 +182,7 @@ std::string AbsolutePath(std::string_view baseText, std::string_view relText) {
 std::string FirstExistingFolder(const std::vector<std::string>& candidates) {
     for (const std::string& candidate : candidates) {
         std::error_code error;
-        if (!candidate.empty() && std::filesystem::is_directory(candidate, error))
-            return candidate;
+        if (!candidate.empty() && std::filesystem::is_directory(candidate, error)) return candidate;
     }
     return {};
 }

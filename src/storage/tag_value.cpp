@@ -11,7 +11,8 @@ std::vector<std::string_view> SplitSlashes(std::string_view text) {
     size_t start = 0;
     for (;;) {
         const size_t slash = text.find('/', start);
-        parts.push_back(text.substr(start, slash == std::string_view::npos ? text.npos : slash - start));
+        parts.push_back(
+            text.substr(start, slash == std::string_view::npos ? text.npos : slash - start));
         if (slash == std::string_view::npos) return parts;
         start = slash + 1;
     }
@@ -56,7 +57,8 @@ std::string ReadTagValue(std::string_view tagPath, std::string_view occurrences,
     for (; line < lines.size(); ++line, column = 0) {
         const size_t at = lines[line].find(closing, column);
         const std::string_view rest =
-            std::string_view(lines[line]).substr(column, at == std::string::npos ? std::string::npos : at - column);
+            std::string_view(lines[line])
+                .substr(column, at == std::string::npos ? std::string::npos : at - column);
         // The empty rest of the opening tag's own line is no line of the value.
         if (!(firstPiece && rest.empty() && at == std::string::npos)) {
             value.append(rest);

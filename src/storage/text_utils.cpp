@@ -4,8 +4,12 @@
 
 namespace korvane {
 
-char UpperAscii(char c) { return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c; }
-char LowerAscii(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; }
+char UpperAscii(char c) {
+    return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c;
+}
+char LowerAscii(char c) {
+    return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
+}
 
 std::string UpperText(std::string_view s) {
     std::string result(s);
@@ -20,9 +24,9 @@ std::string LowerText(std::string_view s) {
 }
 
 bool SameText(std::string_view a, std::string_view b) {
-    return a.size() == b.size() &&
-           std::equal(a.begin(), a.end(), b.begin(),
-                      [](char x, char y) { return LowerAscii(x) == LowerAscii(y); });
+    return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
+               return LowerAscii(x) == LowerAscii(y);
+           });
 }
 
 bool IsAlphaNumeric(char c) {
@@ -67,7 +71,8 @@ std::string RemovePrefix(std::string_view s, std::string_view prefix) {
 
 std::string EnsureSuffix(std::string_view s, std::string_view suffix) {
     if (!suffix.empty())
-        while (s.ends_with(suffix)) s.remove_suffix(suffix.size());
+        while (s.ends_with(suffix))
+            s.remove_suffix(suffix.size());
     return std::string(s) + std::string(suffix);
 }
 
@@ -79,22 +84,32 @@ std::string AppendIfMissing(std::string_view s, std::string_view suffix) {
 std::string PadLeftWith(std::string_view s, std::string_view fill, size_t width) {
     std::string result(s);
     if (!fill.empty())
-        while (result.size() < width) result.insert(0, fill);
+        while (result.size() < width)
+            result.insert(0, fill);
     return result.size() > width ? result.substr(result.size() - width) : result;
 }
 
 std::string PadRightWith(std::string_view s, std::string_view fill, size_t width) {
     std::string result(s);
     if (!fill.empty())
-        while (result.size() < width) result.append(fill);
+        while (result.size() < width)
+            result.append(fill);
     return result.size() > width ? result.substr(0, width) : result;
 }
 
-bool ContainsChar(char c, std::string_view s) { return s.find(c) != std::string_view::npos; }
-bool IsBlankText(std::string_view s) { return s.empty(); }
-std::string Plural(long n) { return n == 1 ? "" : "s"; }
+bool ContainsChar(char c, std::string_view s) {
+    return s.find(c) != std::string_view::npos;
+}
+bool IsBlankText(std::string_view s) {
+    return s.empty();
+}
+std::string Plural(long n) {
+    return n == 1 ? "" : "s";
+}
 
-std::string TextBeforeHash(std::string_view s) { return std::string(s.substr(0, s.find('#'))); }
+std::string TextBeforeHash(std::string_view s) {
+    return std::string(s.substr(0, s.find('#')));
+}
 
 bool TextToBool(std::string_view s) {
     if (s.empty()) return false;
@@ -102,12 +117,20 @@ bool TextToBool(std::string_view s) {
     return s == "-1" || SameText(s, "ON");
 }
 
-std::string BoolToYN(bool b) { return b ? "Y" : "N"; }
-std::string BoolToTrueFalse(bool b) { return b ? "true" : "false"; }
-std::string BoolToOnOff(bool b) { return b ? "On" : "Off"; }
+std::string BoolToYN(bool b) {
+    return b ? "Y" : "N";
+}
+std::string BoolToTrueFalse(bool b) {
+    return b ? "true" : "false";
+}
+std::string BoolToOnOff(bool b) {
+    return b ? "On" : "Off";
+}
 
 namespace {
-bool EndsSentence(char c) { return ContainsChar(c, ".:;?"); }
+bool EndsSentence(char c) {
+    return ContainsChar(c, ".:;?");
+}
 } // namespace
 
 std::string SentenceCase(std::string_view s) {

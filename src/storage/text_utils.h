@@ -15,9 +15,9 @@ bool SameText(std::string_view a, std::string_view b);
 bool IsAlphaNumeric(char c); // 0-9, A-Z, a-z
 
 // Slicing; positions are 1-based.
-std::string LeftText(std::string_view s, long n);   // negative n counts from the end
-std::string RightText(std::string_view s, long n);  // "" when n exceeds the length
-std::string TextFrom(std::string_view s, long i);   // "" when i is past the end + 1
+std::string LeftText(std::string_view s, long n);  // negative n counts from the end
+std::string RightText(std::string_view s, long n); // "" when n exceeds the length
+std::string TextFrom(std::string_view s, long i);  // "" when i is past the end + 1
 
 // Affixes; matching is without regard to case unless noted.
 bool StartsText(std::string_view prefix, std::string_view s);

@@ -15,7 +15,8 @@ void RecentToTop(QComboBox* comboBox, const std::string& text) {
     for (int i = comboBox->count() - 1; i >= 0; --i)
         if (comboBox->itemText(i) == entry) comboBox->removeItem(i);
     comboBox->insertItem(0, entry);
-    while (comboBox->count() > RecentEntries) comboBox->removeItem(comboBox->count() - 1);
+    while (comboBox->count() > RecentEntries)
+        comboBox->removeItem(comboBox->count() - 1);
     comboBox->setCurrentIndex(0);
 }
 

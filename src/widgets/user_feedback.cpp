@@ -6,11 +6,19 @@
 
 namespace korvane {
 
-bool CtrlDown() { return QGuiApplication::queryKeyboardModifiers() & Qt::ControlModifier; }
-bool ShiftDown() { return QGuiApplication::queryKeyboardModifiers() & Qt::ShiftModifier; }
+bool CtrlDown() {
+    return QGuiApplication::queryKeyboardModifiers() & Qt::ControlModifier;
+}
+bool ShiftDown() {
+    return QGuiApplication::queryKeyboardModifiers() & Qt::ShiftModifier;
+}
 
-void InfoMessage(const std::string& text) { CurrentPrompt().Inform(PromptKind::Information, text); }
+void InfoMessage(const std::string& text) {
+    CurrentPrompt().Inform(PromptKind::Information, text);
+}
 
-void Beep() { QApplication::beep(); }
+void Beep() {
+    QApplication::beep();
+}
 
 } // namespace korvane

@@ -4,6 +4,7 @@
 #include "storage/errors.h"
 #include "temp_dir.h"
 
+#include <QCoreApplication>
 #include <QLabel>
 #include <QListWidget>
 #include <QStatusBar>

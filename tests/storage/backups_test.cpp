@@ -89,8 +89,8 @@ TEST(Backups, FolderIsCreatedAndMenuListsWhatExists) {
     EXPECT_EQ(items[0].File, base + ".bak");
     TDateTime modified = 0;
     ASSERT_TRUE(FileDateTime(base + ".bak", modified));
-    EXPECT_EQ(items[0].Caption,
-              "Most recent backup [" + FormatDateTime("d-mmm-yyyy \"at\" hh:nn:ss", modified) + "]");
+    EXPECT_EQ(items[0].Caption, "Most recent backup [" +
+                                    FormatDateTime("d-mmm-yyyy \"at\" hh:nn:ss", modified) + "]");
     EXPECT_EQ(items[1].Caption.substr(0, 17), "3rd most recent [");
     EXPECT_EQ(items[2].Caption.substr(0, 17), "4th most recent [");
     EXPECT_EQ(items[2].Number, 3);

@@ -40,6 +40,7 @@ TEST(UrlCoding, DecodeKeepsPlusAndTolaratesBadEscapes) {
     EXPECT_EQ(UrlDecode("50%"), "50%");
     EXPECT_EQ(UrlDecode("50%4"), "50%4");
     std::string everyByte;
-    for (int i = 0; i < 256; ++i) everyByte += static_cast<char>(i);
+    for (int i = 0; i < 256; ++i)
+        everyByte += static_cast<char>(i);
     EXPECT_EQ(UrlDecode(UrlEncode(everyByte)), everyByte);
 }

@@ -26,7 +26,8 @@ TEST(HtmlColours, TableShape) {
         // Every value is upper-case hex and reads back to itself.
         EXPECT_EQ(ColorToHtml(HtmlToColor(table[i].Value, false), false), table[i].Value);
     }
-    for (const char* left : {"oldlace", "olive", "olivedrab"}) EXPECT_EQ(names.count(left), 0u);
+    for (const char* left : {"oldlace", "olive", "olivedrab"})
+        EXPECT_EQ(names.count(left), 0u);
 }
 
 TEST(HtmlColours, ColourValuesAreBlueGreenRed) {

@@ -56,8 +56,9 @@ TEST(LineEndings, TextRoundTripsByteForByte) {
     std::string binary;
     for (int i = 0; i < 256; ++i)
         if (i != '\r' && i != '\n') binary += static_cast<char>(i);
-    for (const std::string& raw : {std::string("a\r\nb\r\nno end"), std::string("a\nb\n"),
-                                   std::string("a\rb"), std::string("x\n\n\ny"), binary + "\n" + binary}) {
+    for (const std::string& raw :
+         {std::string("a\r\nb\r\nno end"), std::string("a\nb\n"), std::string("a\rb"),
+          std::string("x\n\n\ny"), binary + "\n" + binary}) {
         test::WriteBytes(file, raw);
         std::string text;
         const int format = LoadConvertedText(file, text);
@@ -115,4 +116,23 @@ TEST(LineEndings, Names) {
     EXPECT_EQ(LineEndingName(3), "Macintosh");
     EXPECT_EQ(LineEndingName(4), "Unknown");
     EXPECT_EQ(LineEndingName(-1), "Unknown");
+}
+
+TEST(LineEndings, LargeTextsSaveLikeSmallOnes) {
+    test::TempDir dir;
+    const std::string file = dir.File("big.txt");
+    std::string text;
+    for (int i = 0; text.size() < 3'500'000; ++i) {
+        text += "line " + std::to_string(i);
+        text += i % 7 == 0 ? "\r" : "\r\n"; // stray CRs are dropped wherever they fall
+    }
+    for (const int format : {leCrLf, leLf, leCr}) {
+        SaveConvertedText(file, text, format, leCrLf);
+        EXPECT_EQ(test::ReadBytes(file), ConvertFromCrLf(text, format));
+    }
+    std::string loaded;
+    EXPECT_EQ(LoadConvertedText(file, loaded), leCr);
+    std::string expected;
+    ConvertToCrLf(ConvertFromCrLf(text, leCr), expected);
+    EXPECT_EQ(loaded, expected);
 }

@@ -83,13 +83,9 @@ TEST_F(MethodTraceTest, EnabledTraceLogsEntriesAndExitsOutsideFilteredHandlers) 
         KORVANE_TRACE("TKorProject", "getCurrentPage");
     }
     EXPECT_EQ(trace.Path, "");
-    {
-        KORVANE_TRACE("TMainForm", "FormShow");
-    }
+    { KORVANE_TRACE("TMainForm", "FormShow"); }
     trace.Filter = "";
-    {
-        KORVANE_TRACE("TMainForm", "*Update");
-    }
+    { KORVANE_TRACE("TMainForm", "*Update"); }
     EXPECT_EQ(Logged(), (std::vector<std::string>{
                             "Start-Method:  >TMainForm:FormShow",
                             "End-Method  :  >TMainForm:FormShow",
@@ -148,7 +144,8 @@ TEST_F(MethodTraceTest, ScopesDoNothingWithoutATrace) {
     StopMethodTrace();
     {
         KORVANE_TRACE("TKorProject", "Destroy");
-        StartMethodTrace(Dir.Path().string()); // a trace made while a scope is open is left alone by it
+        StartMethodTrace(
+            Dir.Path().string()); // a trace made while a scope is open is left alone by it
     }
     EXPECT_EQ(ErrorPath->Path, "");
     LogFile.clear();

@@ -49,7 +49,8 @@ TEST(Paths, AbsolutePathBothStyles) {
 }
 
 TEST(Paths, RelativeAndAbsoluteRoundTrip) {
-    for (const char* target : {"/home/u/proj/a.pl", "/home/u/x/y/z.pl", "/etc/hosts", "/home/u/pro"}) {
+    for (const char* target :
+         {"/home/u/proj/a.pl", "/home/u/x/y/z.pl", "/etc/hosts", "/home/u/pro"}) {
         const std::string rel = RelativePath("/home/u/proj", target);
         EXPECT_EQ(AbsolutePath("/home/u/proj", rel), target) << rel;
     }

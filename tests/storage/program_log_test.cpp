@@ -31,11 +31,10 @@ TEST_F(ProgramLogTest, LinesAreStampedAndAppended) {
     WriteLogLine("first");
     WriteLogLine("");
     WriteLogLine("second");
-    EXPECT_EQ(test::ReadBytes(LogFile),
-              "earlier\r\n"
-              "Tue, 08 Dec 2026 11:25:15 : first\r\n"
-              "\r\n"
-              "Tue, 08 Dec 2026 11:25:15 : second\r\n");
+    EXPECT_EQ(test::ReadBytes(LogFile), "earlier\r\n"
+                                        "Tue, 08 Dec 2026 11:25:15 : first\r\n"
+                                        "\r\n"
+                                        "Tue, 08 Dec 2026 11:25:15 : second\r\n");
     ClearLogFile();
     EXPECT_FALSE(std::filesystem::exists(LogFile));
     ClearLogFile(); // already gone

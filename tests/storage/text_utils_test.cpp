@@ -53,7 +53,8 @@ TEST(TextUtils, SmallPredicates) {
 }
 
 TEST(TextUtils, BooleanWords) {
-    for (const char* yes : {"yes", "Y", "-1", "on", "ON", "True", "1", "#", "$", "*", "+", ".", "M", "m"})
+    for (const char* yes :
+         {"yes", "Y", "-1", "on", "ON", "True", "1", "#", "$", "*", "+", ".", "M", "m"})
         EXPECT_TRUE(TextToBool(yes)) << yes;
     for (const char* no : {"no", "0", "", "off", "-2", "false", "One"})
         EXPECT_FALSE(TextToBool(no)) << no;

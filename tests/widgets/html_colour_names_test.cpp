@@ -24,6 +24,6 @@ TEST(HtmlColourNames, AgreeWithTheStandardKeywords) {
     missing.erase("transparent");
     missing.erase("rebeccapurple");
     EXPECT_EQ(missing, (std::set<std::string>{"darkgrey", "darkslategrey", "dimgrey", "grey",
-                                              "lightgrey", "lightslategrey", "slategrey",
-                                              "oldlace", "olive", "olivedrab"}));
+                                              "lightgrey", "lightslategrey", "slategrey", "oldlace",
+                                              "olive", "olivedrab"}));
 }

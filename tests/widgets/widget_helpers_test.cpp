@@ -21,7 +21,8 @@ using namespace korvane;
 namespace {
 QStringList Entries(const QComboBox& box) {
     QStringList entries;
-    for (int i = 0; i < box.count(); ++i) entries << box.itemText(i);
+    for (int i = 0; i < box.count(); ++i)
+        entries << box.itemText(i);
     return entries;
 }
 } // namespace
@@ -30,7 +31,8 @@ TEST(RecentCombo, MovesToTopAndKeepsEight) {
     QComboBox box;
     RecentToTop(&box, "");
     EXPECT_EQ(box.count(), 0);
-    for (int i = 1; i <= 9; ++i) RecentToTop(&box, "text" + std::to_string(i));
+    for (int i = 1; i <= 9; ++i)
+        RecentToTop(&box, "text" + std::to_string(i));
     EXPECT_EQ(box.count(), 8);
     EXPECT_EQ(box.itemText(0), "text9");
     EXPECT_EQ(box.itemText(7), "text2");
@@ -71,7 +73,8 @@ TEST(BackupMenuWidget, ListsBackupsAndCallsTheHandlerWithTheirNumbers) {
     QMenu menu;
     menu.addAction("stale");
     std::vector<int> chosen;
-    BackupMenu(&menu, file, ".bak", "", 4, [&chosen](int n) { chosen.push_back(n); }, "Backup");
+    BackupMenu(
+        &menu, file, ".bak", "", 4, [&chosen](int n) { chosen.push_back(n); }, "Backup");
     EXPECT_TRUE(menu.isEnabled());
     const QList<QAction*> actions = menu.actions();
     ASSERT_EQ(actions.size(), 3);
@@ -80,13 +83,15 @@ TEST(BackupMenuWidget, ListsBackupsAndCallsTheHandlerWithTheirNumbers) {
     EXPECT_EQ(actions[2]->objectName(), "Backup3");
     TDateTime modified = 0;
     ASSERT_TRUE(FileDateTime(file + ".bak.2", modified));
-    EXPECT_EQ(actions[2]->text(), ToQString("4th most recent [" +
-                                            FormatDateTime("d-mmm-yyyy \"at\" hh:nn:ss", modified) + "]"));
+    EXPECT_EQ(actions[2]->text(),
+              ToQString("4th most recent [" +
+                        FormatDateTime("d-mmm-yyyy \"at\" hh:nn:ss", modified) + "]"));
     actions[2]->trigger();
     actions[0]->trigger();
     EXPECT_EQ(chosen, (std::vector<int>{3, 0}));
 
-    BackupMenu(&menu, dir.File("none.pl"), ".bak", "", 4, [](int) {}, "Backup");
+    BackupMenu(
+        &menu, dir.File("none.pl"), ".bak", "", 4, [](int) {}, "Backup");
     EXPECT_TRUE(menu.actions().isEmpty());
     EXPECT_FALSE(menu.isEnabled());
 }

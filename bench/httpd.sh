@@ -1,0 +1,84 @@
+#!/bin/bash
+# Measures korvane-httpd against lighttpd (one worker) on the same folder, on 127.0.0.1 only.
+# Prints requests/s for a 1 KiB file (wrk keep-alive, ab HTTP/1.0) and MB/s for a 100 MiB
+# file, for each server and as a ratio korvane/lighttpd. Each figure is the median of RUNS runs.
+set -euo pipefail
+
+ROOT_DIR=$(cd "$(dirname "$0")/.." && pwd)
+BUILD_DIR=${BUILD_DIR:-$ROOT_DIR/build-bench}
+RUNS=${RUNS:-3}
+SECONDS_PER_RUN=${SECONDS_PER_RUN:-3}
+
+need=()
+command -v wrk >/dev/null || need+=(wrk)
+command -v ab >/dev/null || need+=(apache2-utils)
+command -v lighttpd >/dev/null || [ -x /usr/sbin/lighttpd ] || need+=(lighttpd)
+if [ ${#need[@]} -gt 0 ]; then
+  echo "installing ${need[*]} (benchmark only)"
+  apt-get install -y "${need[@]}" >/dev/null
+fi
+LIGHTTPD=$(command -v lighttpd || echo /usr/sbin/lighttpd)
+
+cmake -S "$ROOT_DIR" -B "$BUILD_DIR" -G Ninja -DCMAKE_BUILD_TYPE=Release >/dev/null
+cmake --build "$BUILD_DIR" --target korvane-httpd > "$BUILD_DIR/bench-build.log" 2>&1 || { tail -30 "$BUILD_DIR/bench-build.log"; exit 1; }
+HTTPD=$BUILD_DIR/tools/httpd/korvane-httpd
+
+WORK=$(mktemp -d)
+PIDS=()
+cleanup() {
+  for pid in "${PIDS[@]}"; do kill "$pid" 2>/dev/null || true; wait "$pid" 2>/dev/null || true; done
+  rm -rf "$WORK"
+}
+trap cleanup EXIT
+
+mkdir -p "$WORK/www"
+head -c 1024 /dev/urandom > "$WORK/www/1k.bin"
+head -c $((100 * 1024 * 1024)) /dev/urandom > "$WORK/www/100m.bin"
+
+free_port() { python3 -c 'import socket; s=socket.socket(); s.bind(("127.0.0.1",0)); print(s.getsockname()[1])'; }
+
+KPORT=$(free_port)
+"$HTTPD" --root "$WORK/www" --addr 127.0.0.1 --port "$KPORT" > "$WORK/korvane.out" &
+PIDS+=($!)
+
+LPORT=$(free_port)
+cat > "$WORK/lighttpd.conf" <<CONF
+server.document-root = "$WORK/www"
+server.bind = "127.0.0.1"
+server.port = $LPORT
+server.max-worker = 0
+server.errorlog = "$WORK/lighttpd.err"
+CONF
+"$LIGHTTPD" -D -f "$WORK/lighttpd.conf" &
+PIDS+=($!)
+
+for port in $KPORT $LPORT; do
+  for _ in $(seq 50); do curl -s -o /dev/null "http://127.0.0.1:$port/1k.bin" && break; sleep 0.1; done
+done
+
+median() { sort -g | awk '{v[NR]=$1} END {print v[int((NR+1)/2)]}'; }
+wrk_rps() { wrk "$@" 2>/dev/null | awk '/Requests\/sec/ {print $2}'; }
+ab_rps() { ab -q -n 5000 -c 8 "$1" 2>/dev/null | awk '/Requests per second/ {print $4}'; }
+mbps() { curl -s -o /dev/null -w '%{speed_download}\n' "$1" | awk '{printf "%.1f\n", $1 / 1048576}'; }
+
+measure() { # name command... (run RUNS times, median)
+  for _ in $(seq "$RUNS"); do "$@"; done | median
+}
+
+printf '%-34s %14s %14s %8s\n' "row" "korvane-httpd" "lighttpd" "ratio"
+row() {
+  local label=$1; shift
+  local k l
+  k=$(measure "$@" "$KPORT")
+  l=$(measure "$@" "$LPORT")
+  printf '%-34s %14s %14s %8s\n' "$label" "$k" "$l" "$(awk -v a="$k" -v b="$l" 'BEGIN {printf "%.2f", a / b}')"
+}
+wrk1() { wrk_rps -t1 -c1 -d"${SECONDS_PER_RUN}s" "http://127.0.0.1:$1/1k.bin"; }
+wrk16() { wrk_rps -t2 -c16 -d"${SECONDS_PER_RUN}s" "http://127.0.0.1:$1/1k.bin"; }
+ab8() { ab_rps "http://127.0.0.1:$1/1k.bin"; }
+big() { mbps "http://127.0.0.1:$1/100m.bin"; }
+
+row "1 KiB req/s, wrk -t1 -c1"   wrk1
+row "1 KiB req/s, wrk -t2 -c16"  wrk16
+row "1 KiB req/s, ab -n5000 -c8" ab8
+row "100 MiB MB/s, curl"         big

@@ -1,0 +1,402 @@
+#include "net/http_server.h"
+#include "net/http_text.h"
+
+#include <QPointer>
+#include <QTimer>
+
+#include <climits>
+#include <cstdlib>
+#include <sys/stat.h>
+
+namespace korvane {
+
+namespace {
+
+// How long a client may keep a connection open after its last reply has been shut down.
+constexpr int ShutdownGraceMs = 10000;
+
+bool IsDirectory(const std::string& path) {
+    struct stat info {};
+    return path.find('\0') == std::string::npos && ::stat(path.c_str(), &info) == 0 &&
+           S_ISDIR(info.st_mode);
+}
+
+bool IsFile(const std::string& path) {
+    struct stat info {};
+    return path.find('\0') == std::string::npos && ::stat(path.c_str(), &info) == 0 &&
+           S_ISREG(info.st_mode);
+}
+
+// Where a path really leads once links are followed; "" when it does not exist.
+std::string RealPath(const std::string& path) {
+    char resolved[PATH_MAX];
+    if (path.find('\0') != std::string::npos || !::realpath(path.c_str(), resolved)) return {};
+    return resolved;
+}
+
+} // namespace
+
+THttpConnection::THttpConnection() = default;
+THttpConnection::~THttpConnection() = default;
+
+void THttpConnection::ClientAttached() {
+    TWSocket& socket = Socket();
+    socket.SetLineMode(true);
+    socket.SetLineEnd("\n");
+    connect(&socket, &TWSocket::LineReceived, this, [this](const std::string& line) { LineReceived(line); });
+    connect(&socket, &TWSocket::DataAvailable, this, [this] { DataAvailable(); });
+    connect(&socket, &TWSocket::DataSent, this, [this] { SendLoop(); });
+    // A request line or header line beyond the line limit is no request we can serve.
+    connect(&socket, &TWSocket::LineLimitExceeded, this, [this] {
+        HoldInput(true);
+        CloseAfterReply();
+    });
+}
+
+void THttpConnection::HoldInput(bool hold) {
+    if (Connected()) Socket().SetReceivePaused(hold);
+}
+
+void THttpConnection::CloseAfterReply() {
+    if (Connected()) Socket().CloseDelayed();
+}
+
+size_t THttpConnection::Receive(char* buffer, size_t size) {
+    const std::string bytes = Socket().Receive(size);
+    std::copy(bytes.begin(), bytes.end(), buffer);
+    return bytes.size();
+}
+
+void THttpConnection::EndPostedData() {
+    Socket().SetLineMode(true);
+    HoldInput(Replying);
+}
+
+// ---------------------------------------------------------------------------------------------
+// reading the request
+
+void THttpConnection::LineReceived(const std::string& received) {
+    if (TurnedAway()) return;
+    const std::string line = StripLineEnd(received);
+    switch (ConnState) {
+    case THttpConnectionState::hcRequest:
+        if (line.empty()) return; // stray line ends between requests
+        Request.ParseRequestLine(line);
+        Document.clear();
+        OutsideRootFlag = false;
+        AcceptPostedDataFlag = false;
+        BodyToDiscard = DocSize = DataSent = FileDate = 0;
+        DocContentType.clear();
+        DocStream.reset();
+        ConnState = THttpConnectionState::hcHeader;
+        return;
+    case THttpConnectionState::hcHeader:
+        if (line.empty()) {
+            HeaderEnded();
+            return;
+        }
+        Request.ParseHeaderLine(line, ServerPort);
+        if (Request.HeaderBytes > MaxHeaderBytes || Request.RequestHeader.size() > MaxHeaderLines) {
+            HoldInput(true);
+            CloseAfterReply();
+        }
+        return;
+    case THttpConnectionState::hcPostedData:
+        return; // a body nobody asked for
+    }
+}
+
+void THttpConnection::HeaderEnded() {
+    if (Request.RequestContentLength != 0) {
+        ConnState = THttpConnectionState::hcPostedData;
+        BodyToDiscard = Request.RequestContentLength;
+    } else if (Request.Method == "GET") {
+        ConnState = THttpConnectionState::hcRequest;
+    }
+    // The next request waits until this one has been answered.
+    Replying = true;
+    HoldInput(true);
+    QPointer<THttpConnection> self(this);
+    ProcessRequest();
+    if (!self || !Connected()) return;
+    if (ConnState == THttpConnectionState::hcPostedData && !AcceptPostedDataFlag && BodyToDiscard > 0) {
+        Socket().SetLineMode(false);
+        HoldInput(false);
+    }
+}
+
+void THttpConnection::DataAvailable() {
+    if (ConnState == THttpConnectionState::hcPostedData && AcceptPostedDataFlag) {
+        if (OnPostedData) {
+            OnPostedData(*this, 0);
+            return;
+        }
+    }
+    // Nobody reads this body: drop it, and go back to lines once it has all gone by.
+    while (true) {
+        const size_t want = BodyToDiscard > 0 ? static_cast<size_t>(std::min<int64_t>(BodyToDiscard, 65536)) : 65536;
+        const std::string dropped = Socket().Receive(want);
+        if (dropped.empty()) return;
+        BodyToDiscard -= static_cast<int64_t>(dropped.size());
+        if (BodyToDiscard <= 0 && !AcceptPostedDataFlag) {
+            BodyToDiscard = 0;
+            Socket().SetLineMode(true);
+            HoldInput(Replying);
+            return;
+        }
+    }
+}
+
+// ---------------------------------------------------------------------------------------------
+// processing
+
+void THttpConnection::ProcessRequest() {
+    if (OnBeforeProcessRequest) OnBeforeProcessRequest(*this);
+    const std::string root = TrimRoot(DocDir);
+    const std::string path = UrlDecode(Request.Path);
+    if (path == "/")
+        Document = root;
+    else if (!path.empty() && path[0] == '/')
+        Document = root + path;
+    else
+        Document = root + "/" + path;
+    Document = NormalizeLocalPath(Document);
+    OutsideRootFlag = !IsInsideRoot(Document, root);
+
+    if (!Document.empty() && Document.back() == '/' && IsFile(Document + DefaultDoc))
+        Document += DefaultDoc;
+    else if (IsDirectory(Document) && IsFile(Document + "/" + DefaultDoc))
+        Document += "/" + DefaultDoc;
+
+    // A link inside the folder that leads out of it counts as outside: the folder is what the
+    // user chose to publish.
+    if (!OutsideRootFlag && !(Options & hoAllowOutsideRoot)) {
+        const std::string real = RealPath(Document);
+        if (!real.empty()) {
+            if (root != RealRootOf) {
+                RealRootOf = root;
+                RealRoot = RealPath(root);
+            }
+            const std::string& realRoot = RealRoot;
+            OutsideRootFlag = realRoot.empty() || !IsInsideRoot(real, realRoot);
+        }
+    }
+
+    if (Request.Method == "GET") ProcessGet();
+    else if (Request.Method == "HEAD") ProcessHead();
+    else if (Request.Method == "POST") ProcessPost();
+    else {
+        SendErrorPage(404);
+        CloseAfterReply();
+    }
+}
+
+void THttpConnection::ProcessGet() {
+    THttpGetFlag flags = THttpGetFlag::hgSendDoc;
+    if (OutsideRootFlag && !(Options & hoAllowOutsideRoot)) flags = THttpGetFlag::hg403;
+    else if ((Options & hoAllowDirList) && IsDirectory(Document)) flags = THttpGetFlag::hgSendDirList;
+    QPointer<THttpConnection> self(this);
+    if (OnGetDocument) OnGetDocument(*this, flags);
+    if (!self) return;
+    switch (flags) {
+    case THttpGetFlag::hgSendDoc:
+        if (!SendDocument(true)) {
+            SendErrorPage(404);
+            CloseAfterReply();
+        }
+        break;
+    case THttpGetFlag::hgSendStream: SendDocStream(); break;
+    case THttpGetFlag::hgWillSendMySelf: break;
+    case THttpGetFlag::hg404: SendErrorPage(404); CloseAfterReply(); break;
+    case THttpGetFlag::hg403: SendErrorPage(403); CloseAfterReply(); break;
+    case THttpGetFlag::hg401: SendErrorPage(401); CloseAfterReply(); break;
+    case THttpGetFlag::hgSendDirList: SendDirList(true); break;
+    case THttpGetFlag::hgAcceptData: CloseAfterReply(); break;
+    }
+}
+
+void THttpConnection::ProcessHead() {
+    THttpGetFlag flags = THttpGetFlag::hgSendDoc;
+    if (OutsideRootFlag && !(Options & hoAllowOutsideRoot)) flags = THttpGetFlag::hg403;
+    else if ((Options & hoAllowDirList) && IsDirectory(Document)) flags = THttpGetFlag::hgSendDirList;
+    QPointer<THttpConnection> self(this);
+    if (OnHeadDocument) OnHeadDocument(*this, flags);
+    if (!self) return;
+    switch (flags) {
+    case THttpGetFlag::hgSendDoc:
+        if (!SendDocument(false)) {
+            SendErrorPage(404);
+            CloseAfterReply();
+        }
+        break;
+    case THttpGetFlag::hgSendStream: SendDocStream(); break;
+    case THttpGetFlag::hgWillSendMySelf: break;
+    case THttpGetFlag::hg404: SendErrorPage(404); CloseAfterReply(); break;
+    case THttpGetFlag::hg403: SendErrorPage(403); CloseAfterReply(); break;
+    case THttpGetFlag::hgSendDirList: SendDirList(false); break;
+    case THttpGetFlag::hg401:
+    case THttpGetFlag::hgAcceptData: CloseAfterReply(); break;
+    }
+}
+
+void THttpConnection::ProcessPost() {
+    AcceptPostedDataFlag = false;
+    THttpGetFlag flags = OutsideRootFlag && !(Options & hoAllowOutsideRoot) ? THttpGetFlag::hg403
+                                                                             : THttpGetFlag::hg404;
+    QPointer<THttpConnection> self(this);
+    if (OnPostDocument) OnPostDocument(*this, flags);
+    if (!self) return;
+    switch (flags) {
+    case THttpGetFlag::hg404: SendErrorPage(404); CloseAfterReply(); break;
+    case THttpGetFlag::hg403: SendErrorPage(403); CloseAfterReply(); break;
+    case THttpGetFlag::hg401: SendErrorPage(401); CloseAfterReply(); break;
+    case THttpGetFlag::hgAcceptData:
+        AcceptPostedDataFlag = true;
+        // The body is read raw; the owner calls EndPostedData when it has it all.
+        Socket().SetLineMode(false);
+        HoldInput(false);
+        break;
+    default: CloseAfterReply(); break;
+    }
+}
+
+// ---------------------------------------------------------------------------------------------
+// replies
+
+bool THttpConnection::SendDocument(bool withBody) {
+    auto stream = std::make_unique<THttpFileStream>(Document);
+    if (!stream->Opened()) return false;
+    FileDate = stream->ModifiedTime();
+    DocContentType = DocumentToContentType(Document);
+    const TByteRange range = ResolveRange(Request, stream->Size());
+    if (range.Result == TByteRange::Kind::Unsatisfiable) {
+        // No length tells the client where this reply ends, so the connection ends it.
+        Socket().Send(Request.Version + " 416 OK\r\n\r\n");
+        CloseAfterReply();
+        return true;
+    }
+    const bool part = range.Result == TByteRange::Kind::Part;
+    DocSize = part ? range.Count : stream->Size();
+    stream->Seek(part ? range.Offset : 0);
+    std::string header = Request.Version + (part ? " 206 OK" : " 200 OK") + "\r\n" +
+                         "Content-Type: " + DocContentType + "\r\n" +
+                         "Content-Length: " + std::to_string(DocSize) + "\r\n";
+    if (FileDate != 0) header += "Last-Modified: " + RFC1123DateText(FileDate) + " GMT\r\n";
+    header += "\r\n";
+    Socket().Send(header);
+    DataSent = 0;
+    if (withBody) {
+        DocStream = std::move(stream);
+        SendLoop();
+    } else {
+        EndOfReply();
+    }
+    return true;
+}
+
+void THttpConnection::SendDocStream() {
+    if (!DocStream) DocStream = std::make_unique<THttpMemoryStream>();
+    DocStream->Seek(0);
+    DocSize = DocStream->Size();
+    DataSent = 0;
+    SendLoop();
+}
+
+void THttpConnection::SendLoop() {
+    if (!DocStream) return;
+    if (DataSent < DocSize) {
+        const int64_t remaining = DocSize - DataSent;
+        const int fd = DocStream->FileDescriptor();
+        if (fd >= 0 && remaining > static_cast<int64_t>(SendBlockSize)) {
+            // The kernel streams the rest straight from the file.
+            const int64_t position = DocStream->Position();
+            Socket().SendFile(fd, position, static_cast<size_t>(remaining));
+            DocStream->Seek(position + remaining);
+            DataSent = DocSize;
+            return;
+        }
+        if (SendBuffer.empty()) SendBuffer.resize(SendBlockSize);
+        const size_t want = static_cast<size_t>(std::min<int64_t>(remaining, SendBlockSize));
+        const size_t got = DocStream->Read(SendBuffer.data(), want);
+        if (got == 0) {
+            // The stream is shorter than announced: only closing tells the client.
+            DocStream.reset();
+            CloseAfterReply();
+            return;
+        }
+        DataSent += static_cast<int64_t>(got);
+        if (Connected()) Socket().Send(SendBuffer.data(), got);
+        return;
+    }
+    EndOfReply();
+}
+
+void THttpConnection::EndOfReply() {
+    DocStream.reset();
+    if (Request.ClosesAfterReply() && Connected()) {
+        Socket().ShutdownSend();
+        QTimer::singleShot(ShutdownGraceMs, this, [this] { CloseAfterReply(); });
+    }
+    ConnState = THttpConnectionState::hcRequest;
+    Socket().PostNotice([this] {
+        ConnState = THttpConnectionState::hcRequest;
+        Replying = false;
+        HoldInput(false);
+        if (OnHttpRequestDone) OnHttpRequestDone(*this);
+    });
+}
+
+void THttpConnection::AnswerText(THttpGetFlag& flags, const std::string& status,
+                                 const std::string& contentType, const std::string& header,
+                                 const std::string& body) {
+    std::string head = Request.Version + " " + (status.empty() ? "200 OK" : status) + "\r\n";
+    head += "Content-Type: " + (contentType.empty() ? std::string("text/html") : contentType) + "\r\n";
+    head += "Content-Length: " + std::to_string(body.size()) + "\r\n";
+    head += header;
+    head += "\r\n";
+    Socket().Send(head);
+    DocStream = std::make_unique<THttpMemoryStream>(body);
+    SendDocStream();
+    flags = THttpGetFlag::hgWillSendMySelf;
+}
+
+std::string THttpConnection::BuildErrorPage(const std::string& version, int status,
+                                            const std::string& path, const std::string& realm) {
+    std::string statusText, before, after, extra;
+    switch (status) {
+    case 403:
+        statusText = " 403 Forbidden";
+        before = "<HTML><HEAD><TITLE>403 Forbidden</TITLE></HEAD><BODY><H1>403 Forbidden</H1>The requested URL ";
+        after = " is Forbidden on this server.<P></BODY></HTML>";
+        break;
+    case 401:
+        statusText = " 401 Unauthorized";
+        before = "<HTML><HEAD><TITLE>401 Unauthorized</TITLE></HEAD><BODY><H1>401 Unauthorized</H1>The requested URL ";
+        after = " is Unauthorized on this server.<P></BODY></HTML>";
+        extra = "WWW-Authenticate: Basic Realm=" + realm + "\r\n";
+        break;
+    default:
+        statusText = " 404 Not Found";
+        before = "<HTML><HEAD><TITLE>404 Not Found</TITLE></HEAD><BODY><H1>404 Not Found</H1>The requested URL ";
+        after = " was not found on this server.<P></BODY></HTML>";
+        break;
+    }
+    const std::string body = before + TextToHtmlText(path) + after + "\r\n";
+    return version + statusText + "\r\n" + "Content-Type: text/html\r\n" +
+           "Content-Length: " + std::to_string(body.size()) + "\r\n" + extra + "\r\n" + body;
+}
+
+void THttpConnection::SendErrorPage(int status) {
+    Socket().Send(BuildErrorPage(Request.Version, status, Request.Path, AuthRealm));
+}
+
+void THttpConnection::SendDirList(bool withBody) {
+    DocStream.reset();
+    const std::string page = BuildDirListPage(Document, Request.Path);
+    Socket().Send(Request.Version + " 200 OK\r\nContent-Type: text/html\r\nContent-Length: " +
+                  std::to_string(page.size()) + "\r\nPragma: no-cache\r\n\r\n");
+    DocStream = std::make_unique<THttpMemoryStream>(withBody ? page : std::string());
+    SendDocStream();
+}
+
+} // namespace korvane

@@ -1,0 +1,151 @@
+#include "net/http_request.h"
+
+#include <algorithm>
+#include <cctype>
+#include <charconv>
+#include <limits>
+#include <strings.h>
+
+namespace korvane {
+
+namespace {
+
+std::string Upper(std::string text) {
+    for (char& c : text) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+    return text;
+}
+
+std::string Trim(const std::string& text) {
+    const size_t first = text.find_first_not_of(" \t\r\n");
+    if (first == std::string::npos) return {};
+    const size_t last = text.find_last_not_of(" \t\r\n");
+    return text.substr(first, last - first + 1);
+}
+
+bool StartsWithNoCase(const std::string& text, const char* prefix) {
+    const size_t length = std::char_traits<char>::length(prefix);
+    return text.size() >= length && strncasecmp(text.data(), prefix, length) == 0;
+}
+
+// A whole decimal number without sign or garbage; false leaves value alone.
+template <typename Int>
+bool ParseNumber(const std::string& text, Int& value) {
+    const std::string digits = Trim(text);
+    if (digits.empty()) return false;
+    Int parsed{};
+    const auto [end, error] = std::from_chars(digits.data(), digits.data() + digits.size(), parsed);
+    if (error != std::errc() || end != digits.data() + digits.size() || parsed < 0) return false;
+    value = parsed;
+    return true;
+}
+
+} // namespace
+
+std::string StripLineEnd(const std::string& line) {
+    size_t length = line.size();
+    if (length > 0 && line[length - 1] == '\n') --length;
+    if (length > 0 && line[length - 1] == '\r') --length;
+    return line.substr(0, length);
+}
+
+void THttpRequestHeader::ParseRequestLine(const std::string& line) {
+    *this = THttpRequestHeader{};
+    size_t i = line.find(' ');
+    Method = Upper(line.substr(0, i));
+    auto skipSpaces = [&] {
+        while (i < line.size() && line[i] == ' ') ++i;
+    };
+    if (i == std::string::npos) i = line.size();
+    skipSpaces();
+    size_t end = line.find(' ', i);
+    if (end == std::string::npos) end = line.size();
+    const std::string target = line.substr(i, end - i);
+    const size_t question = target.find('?');
+    Path = target.substr(0, question);
+    Params = question == std::string::npos ? std::string() : target.substr(question + 1);
+    i = end;
+    skipSpaces();
+    end = line.find(' ', i);
+    if (end == std::string::npos) end = line.size();
+    Version = Trim(Upper(line.substr(i, end - i)));
+    if (Version.empty()) Version = "HTTP/1.0";
+}
+
+void THttpRequestHeader::ParseHeaderLine(const std::string& line, const std::string& serverPort) {
+    if (line.empty()) return;
+    RequestHeader.push_back(line);
+    HeaderBytes += line.size();
+    const size_t colon = line.find(':');
+    if (colon == std::string::npos) return;
+    size_t start = colon + 1;
+    while (start < line.size() && line[start] == ' ') ++start;
+    const std::string value = line.substr(start);
+
+    if (StartsWithNoCase(line, "content-type:")) RequestContentType = value;
+    else if (StartsWithNoCase(line, "content-length:")) ParseNumber(value, RequestContentLength);
+    else if (StartsWithNoCase(line, "Accept:")) RequestAccept = value;
+    else if (StartsWithNoCase(line, "Referer:")) RequestReferer = value;
+    else if (StartsWithNoCase(line, "Accept-Language:")) RequestAcceptLanguage = value;
+    else if (StartsWithNoCase(line, "Accept-Encoding:")) RequestAcceptEncoding = value;
+    else if (StartsWithNoCase(line, "User-Agent:")) RequestUserAgent = value;
+    else if (StartsWithNoCase(line, "Authorization:")) RequestAuth = value;
+    else if (StartsWithNoCase(line, "Cookie:")) RequestCookie = value;
+    else if (StartsWithNoCase(line, "Host:")) {
+        RequestHost = value;
+        const size_t hostColon = value.find(':');
+        RequestHostName = value.substr(0, hostColon);
+        RequestHostPort = hostColon == std::string::npos ? serverPort : value.substr(hostColon + 1);
+    } else if (StartsWithNoCase(line, "Connection:")) RequestConnection = value;
+    else if (StartsWithNoCase(line, "Range:")) {
+        RequestRangeText = Trim(value);
+        HasRange = true;
+        RangeValid = false;
+        RequestRangeFirst = RequestRangeLast = 0;
+        // One range "bytes=first-last"; either end may be missing, not both.
+        if (!StartsWithNoCase(RequestRangeText, "bytes=")) return;
+        const std::string spec = RequestRangeText.substr(6);
+        const size_t dash = spec.find('-');
+        if (dash == std::string::npos || spec.find(',') != std::string::npos) return;
+        const std::string first = Trim(spec.substr(0, dash));
+        const std::string last = Trim(spec.substr(dash + 1));
+        int64_t firstValue = -1, lastValue = -1;
+        if (!first.empty() && !ParseNumber(first, firstValue)) return;
+        if (!last.empty() && !ParseNumber(last, lastValue)) return;
+        if (first.empty() && last.empty()) return;
+        if (firstValue >= 0 && lastValue >= 0 && lastValue < firstValue) return;
+        RequestRangeFirst = firstValue;
+        RequestRangeLast = lastValue;
+        RangeValid = true;
+    }
+}
+
+bool THttpRequestHeader::ClosesAfterReply() const {
+    return Version == "HTTP/1.0" || strcasecmp(Trim(RequestConnection).c_str(), "close") == 0;
+}
+
+TByteRange ResolveRange(const THttpRequestHeader& request, int64_t fileSize) {
+    TByteRange range;
+    if (!request.HasRange || !request.RangeValid) return range;
+    if (request.RequestRangeFirst < 0) { // suffix: the last N bytes
+        if (request.RequestRangeLast == 0 || fileSize == 0) {
+            range.Result = TByteRange::Kind::Unsatisfiable;
+            return range;
+        }
+        range.Result = TByteRange::Kind::Part;
+        range.Count = std::min(request.RequestRangeLast, fileSize);
+        range.Offset = fileSize - range.Count;
+        return range;
+    }
+    if (request.RequestRangeFirst >= fileSize) {
+        range.Result = TByteRange::Kind::Unsatisfiable;
+        return range;
+    }
+    const int64_t last = request.RequestRangeLast < 0 ? fileSize - 1
+                                                      : std::min(request.RequestRangeLast, fileSize - 1);
+    range.Result = TByteRange::Kind::Part;
+    range.Offset = request.RequestRangeFirst;
+    range.Count = last - request.RequestRangeFirst + 1;
+    return range;
+}
+
+} // namespace korvane

@@ -1,0 +1,96 @@
+#include "net/http_server.h"
+
+namespace korvane {
+
+const std::string THttpServer::TooBusyReply =
+    "HTTP/1.0 503 Service Unavailable\r\nContent-type: text/plain\r\nContent-length: 33\r\n\r\n"
+    "Server overloaded. Retry later.\r\n";
+
+THttpServer::THttpServer(QObject* parent) : QObject(parent) {
+    WSocketServer.Name = "HttpServer";
+    WSocketServer.ClientClass = [this]() -> std::unique_ptr<TWSocketClient> { return ClientClass(); };
+    WSocketServer.OnClientConnect = [this](TWSocketServer&, TWSocketClient& client, int error) {
+        auto& connection = static_cast<THttpConnection&>(client);
+        PrepareConnection(connection);
+        if (OnClientConnect) OnClientConnect(*this, connection, error);
+    };
+    WSocketServer.OnClientDisconnect = [this](TWSocketServer&, TWSocketClient& client, int error) {
+        if (OnClientDisconnect) OnClientDisconnect(*this, static_cast<THttpConnection&>(client), error);
+    };
+}
+
+THttpServer::~THttpServer() = default;
+
+THttpConnection* THttpServer::Client(int index) const {
+    return static_cast<THttpConnection*>(WSocketServer.Client(index));
+}
+
+void THttpServer::Start() {
+    if (Listening()) return;
+    WSocketServer.Addr = AddrValue;
+    WSocketServer.Port = PortValue;
+    WSocketServer.MaxClients = MaxClients;
+    WSocketServer.ListenBacklog = ListenBacklog;
+    WSocketServer.Banner.clear();
+    WSocketServer.BannerTooBusy = TooBusyReply;
+    WSocketServer.LingerSet = LingerSet;
+    WSocketServer.LingerOnOff = LingerOnOff;
+    WSocketServer.LingerTimeout = LingerTimeout;
+    WSocketServer.Listen();
+    if (OnServerStarted) OnServerStarted(*this);
+}
+
+void THttpServer::Stop() {
+    if (Listening()) {
+        WSocketServer.Close();
+        if (OnServerStopped) OnServerStopped(*this);
+    }
+    WSocketServer.AbortClients();
+}
+
+void THttpServer::SetAddr(const std::string& addr) {
+    if (addr == AddrValue) return;
+    AddrValue = addr;
+    if (Listening()) {
+        WSocketServer.Close();
+        Start();
+    }
+}
+
+void THttpServer::SetPort(const std::string& port) {
+    if (port == PortValue) return;
+    PortValue = port;
+    if (Listening()) {
+        WSocketServer.Close();
+        Start();
+    }
+}
+
+void THttpServer::PrepareConnection(THttpConnection& client) {
+    client.DocDir = DocDir;
+    client.DefaultDoc = DefaultDoc;
+    client.Options = Options;
+    client.ServerPort = PortValue;
+    client.OnGetDocument = [this](THttpConnection& c, THttpGetFlag& flags) {
+        if (OnGetDocument) OnGetDocument(*this, c, flags);
+    };
+    client.OnHeadDocument = [this](THttpConnection& c, THttpGetFlag& flags) {
+        if (OnHeadDocument) OnHeadDocument(*this, c, flags);
+    };
+    client.OnPostDocument = [this](THttpConnection& c, THttpGetFlag& flags) {
+        if (OnPostDocument) OnPostDocument(*this, c, flags);
+    };
+    if (OnPostedData)
+        client.OnPostedData = [this](THttpConnection& c, int error) { OnPostedData(*this, c, error); };
+    client.OnHttpRequestDone = [this](THttpConnection& c) {
+        if (OnHttpRequestDone) OnHttpRequestDone(*this, c);
+    };
+    client.OnBeforeProcessRequest = [this](THttpConnection& c) {
+        if (OnBeforeProcessRequest) OnBeforeProcessRequest(*this, c);
+    };
+    client.OnFilterDirEntry = [this](THttpConnection& c, THttpDirEntry& entry) {
+        if (OnFilterDirEntry) OnFilterDirEntry(*this, c, entry);
+    };
+}
+
+} // namespace korvane

@@ -1,0 +1,205 @@
+#pragma once
+// An event-driven HTTP server: serves files below a document folder, directory listings and
+// error pages, and asks its owner through events what to do with each request.
+#include "net/http_request.h"
+#include "net/http_stream.h"
+#include "net/wsocket_server.h"
+
+#include <QObject>
+
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace korvane {
+
+class THttpServer;
+
+enum class THttpGetFlag {
+    hgSendDoc,
+    hgSendStream,
+    hgWillSendMySelf,
+    hg404,
+    hg403,
+    hg401,
+    hgAcceptData,
+    hgSendDirList,
+};
+
+enum THttpOption : unsigned { hoAllowDirList = 1, hoAllowOutsideRoot = 2 };
+using THttpOptions = unsigned; // a set of THttpOption bits
+
+enum class THttpConnectionState { hcRequest, hcHeader, hcPostedData };
+
+struct THttpDirEntry {
+    bool Visible = true;
+    std::string Name;
+    uint32_t SizeLow = 0;
+    uint32_t SizeHigh = 0; // always 0
+    int Year = 0, Month = 0, Day = 0, Hour = 0, Min = 0, Sec = 0; // last write, local clock
+    bool VolumeID = false;
+    bool Directory = false;
+    bool ReadOnly = false;
+    bool SysFile = false;
+    bool Hidden = false;
+    int64_t Size = 0; // the whole size, for files beyond 4 GiB
+};
+
+class THttpConnection;
+
+using THttpGetConnEvent = std::function<void(THttpConnection& sender, THttpGetFlag& flags)>;
+using THttpConnEvent = std::function<void(THttpConnection& sender)>;
+using THttpConnErrorEvent = std::function<void(THttpConnection& sender, int error)>;
+using THttpConnDirEntryEvent = std::function<void(THttpConnection& sender, THttpDirEntry& entry)>;
+
+class THttpConnection : public TWSocketClient {
+    Q_OBJECT
+public:
+    THttpConnection();
+    ~THttpConnection() override;
+
+    std::string DocDir;
+    std::string DefaultDoc;
+    std::string Document;
+    THttpOptions Options = 0;
+    std::string AuthRealm; // used by the 401 page
+    std::string ServerPort;
+
+    const std::string& Path() const { return Request.Path; }
+    const std::string& Params() const { return Request.Params; }
+    const std::string& Method() const { return Request.Method; }
+    const std::string& Version() const { return Request.Version; }
+    const THttpRequestHeader& RequestHeader() const { return Request; }
+    THttpConnectionState State() const { return ConnState; }
+    bool OutsideRoot() const { return OutsideRootFlag; }
+    bool AcceptPostedData() const { return AcceptPostedDataFlag; }
+
+    // The stream to send; the connection owns it and frees it when sending ends.
+    std::unique_ptr<THttpStream> DocStream;
+
+    // Sends the document stream as it is (the owner wrote status line and headers into it).
+    void SendDocStream();
+    // Back to reading request lines after the owner has read a request body.
+    void EndPostedData();
+    // Raw bytes of a request body that have arrived, up to size; returns the count.
+    size_t Receive(char* buffer, size_t size);
+    // Leaves or re-enters line mode (the owner reads a body raw).
+    void SetLineMode(bool on) { Socket().SetLineMode(on); }
+    // A complete reply: status (e.g. "404 Not Found", "" for 200 OK), type ("" for text/html),
+    // extra header lines (each ending in CR LF) and body.
+    void AnswerText(THttpGetFlag& flags, const std::string& status, const std::string& contentType,
+                    const std::string& header, const std::string& body);
+
+    // Events, raised with this connection as sender (the server routes them to its own).
+    THttpGetConnEvent OnGetDocument;
+    THttpGetConnEvent OnHeadDocument;
+    THttpGetConnEvent OnPostDocument;
+    THttpConnErrorEvent OnPostedData;
+    THttpConnEvent OnHttpRequestDone;
+    THttpConnEvent OnBeforeProcessRequest;
+    THttpConnDirEntryEvent OnFilterDirEntry;
+
+    // Bounds on what one client may make the server hold.
+    static constexpr size_t MaxHeaderBytes = 64 * 1024;
+    static constexpr size_t MaxHeaderLines = 200;
+    // Streams are sent in blocks of this size; files above it go out with sendfile.
+    static constexpr size_t SendBlockSize = 64 * 1024;
+
+    // The page texts, for the owner that builds its own replies.
+    static std::string BuildErrorPage(const std::string& version, int status, const std::string& path,
+                                      const std::string& realm);
+    std::string BuildDirListPage(const std::string& directory, const std::string& path);
+
+protected:
+    void ClientAttached() override;
+
+private:
+    void LineReceived(const std::string& line);
+    void DataAvailable();
+    void HeaderEnded();
+    void ProcessRequest();
+    void ProcessGet();
+    void ProcessHead();
+    void ProcessPost();
+    bool SendDocument(bool withBody); // false: no such file
+    void SendErrorPage(int status);
+    void SendDirList(bool withBody);
+    void SendLoop();
+    void EndOfReply();
+    void CloseAfterReply();
+    void HoldInput(bool hold);
+
+    THttpRequestHeader Request;
+    THttpConnectionState ConnState = THttpConnectionState::hcRequest;
+    bool OutsideRootFlag = false;
+    bool AcceptPostedDataFlag = false;
+    bool Replying = false;
+    int64_t BodyToDiscard = 0;
+    int64_t DocSize = 0;
+    int64_t DataSent = 0;
+    int64_t FileDate = 0;
+    std::string DocContentType;
+    std::vector<char> SendBuffer;
+    std::string RealRootOf; // DocDir whose resolved form RealRoot holds
+    std::string RealRoot;
+};
+
+class THttpServer : public QObject {
+    Q_OBJECT
+public:
+    using TConnectionFactory = std::function<std::unique_ptr<THttpConnection>()>;
+
+    explicit THttpServer(QObject* parent = nullptr);
+    ~THttpServer() override;
+
+    // Throws SocketError when the address or port cannot be had; the server stays stopped.
+    void Start();
+    void Stop();
+    bool Listening() const { return WSocketServer.Listening(); }
+
+    const std::string& Addr() const { return AddrValue; }
+    void SetAddr(const std::string& addr);
+    const std::string& Port() const { return PortValue; }
+    void SetPort(const std::string& port);
+    // The port actually listened on (useful with port "0").
+    uint16_t ListeningPort() const { return WSocketServer.LocalPort(); }
+
+    int MaxClients = 0;
+    int ListenBacklog = 5;
+    std::string DocDir = "/var/www";
+    std::string DefaultDoc = "index.html";
+    bool LingerSet = false;
+    bool LingerOnOff = false;
+    int LingerTimeout = 0;
+    THttpOptions Options = 0;
+    TConnectionFactory ClientClass = [] { return std::make_unique<THttpConnection>(); };
+
+    int ClientCount() const { return WSocketServer.ClientCount(); }
+    THttpConnection* Client(int index) const;
+
+    std::function<void(THttpServer& sender)> OnServerStarted;
+    std::function<void(THttpServer& sender)> OnServerStopped;
+    std::function<void(THttpServer& sender, THttpConnection& client, int error)> OnClientConnect;
+    std::function<void(THttpServer& sender, THttpConnection& client, int error)> OnClientDisconnect;
+    std::function<void(THttpServer& sender, THttpConnection& client)> OnBeforeProcessRequest;
+    std::function<void(THttpServer& sender, THttpConnection& client, THttpGetFlag& flags)> OnGetDocument;
+    std::function<void(THttpServer& sender, THttpConnection& client, THttpGetFlag& flags)> OnHeadDocument;
+    std::function<void(THttpServer& sender, THttpConnection& client, THttpGetFlag& flags)> OnPostDocument;
+    std::function<void(THttpServer& sender, THttpConnection& client, int error)> OnPostedData;
+    std::function<void(THttpServer& sender, THttpConnection& client)> OnHttpRequestDone;
+    std::function<void(THttpServer& sender, THttpConnection& client, THttpDirEntry& entry)> OnFilterDirEntry;
+
+    // The reply of a client beyond MaxClients.
+    static const std::string TooBusyReply;
+
+private:
+    void PrepareConnection(THttpConnection& client);
+
+    TWSocketServer WSocketServer;
+    std::string AddrValue = "0.0.0.0";
+    std::string PortValue = "80";
+};
+
+} // namespace korvane

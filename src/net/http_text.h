@@ -1,0 +1,31 @@
+#pragma once
+// Text helpers of the HTTP server: escaping for pages, URL coding, dates, content types and the
+// mapping of URL paths onto local paths.
+#include <cstdint>
+#include <ctime>
+#include <string>
+
+namespace korvane {
+
+// Escapes text for an HTML page. Characters from 160 on become entities: Latin-1 ones by their
+// HTML 4 names, others by number, so names show right whatever charset the browser assumes.
+// Text is read as UTF-8; a byte that is not part of a valid sequence is taken as Latin-1.
+std::string TextToHtmlText(const std::string& text);
+// "%" + two upper-case hex digits for every byte but ".", digits and ASCII letters.
+std::string UrlEncode(const std::string& text);
+// Replaces "%xx" by the byte it names; "+" is left alone.
+std::string UrlDecode(const std::string& text);
+// "Mon, 05 Jan 2004 09:03:07" for a UTC time; the caller appends " GMT".
+std::string RFC1123DateText(std::time_t utc);
+// Content type for a file name, by its extension.
+std::string DocumentToContentType(const std::string& fileName);
+// Removes "." and ".." segments and doubled separators from a "/" path; ".." never climbs
+// above the root. "", "." and ".." give "".
+std::string NormalizeLocalPath(const std::string& path);
+// True when document is root itself or lies below it. Compared exactly: the file system is
+// case-sensitive, so a case-folded test would let a request out of its root.
+bool IsInsideRoot(const std::string& document, const std::string& root);
+// Root folder without trailing separators ("/" stays "/").
+std::string TrimRoot(const std::string& root);
+
+} // namespace korvane

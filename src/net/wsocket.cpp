@@ -1,0 +1,616 @@
+#include "net/wsocket.h"
+
+#include <QHostAddress>
+#include <QHostInfo>
+#include <QMetaObject>
+#include <QPointer>
+#include <QSocketNotifier>
+
+#include <arpa/inet.h>
+#include <cerrno>
+#include <csignal>
+#include <cstring>
+#include <ctime>
+#include <fcntl.h>
+#include <netinet/in.h>
+#include <netinet/tcp.h>
+#include <linux/sockios.h>
+#include <sys/ioctl.h>
+#include <sys/sendfile.h>
+#include <sys/uio.h>
+#include <unistd.h>
+
+namespace korvane {
+
+namespace {
+
+constexpr size_t ReadChunk = 64 * 1024;
+constexpr int MaxIov = 16;
+// Rounds of "queue written" handled inside one flush before yielding to other sockets.
+constexpr int FlushRounds = 8;
+
+bool ParseAddress(const std::string& text, uint16_t port, sockaddr_storage& out, socklen_t& len) {
+    std::memset(&out, 0, sizeof out);
+    const std::string host = text.empty() ? "0.0.0.0" : text;
+    auto* v4 = reinterpret_cast<sockaddr_in*>(&out);
+    if (inet_pton(AF_INET, host.c_str(), &v4->sin_addr) == 1) {
+        v4->sin_family = AF_INET;
+        v4->sin_port = htons(port);
+        len = sizeof(sockaddr_in);
+        return true;
+    }
+    auto* v6 = reinterpret_cast<sockaddr_in6*>(&out);
+    if (inet_pton(AF_INET6, host.c_str(), &v6->sin6_addr) == 1) {
+        v6->sin6_family = AF_INET6;
+        v6->sin6_port = htons(port);
+        len = sizeof(sockaddr_in6);
+        return true;
+    }
+    return false;
+}
+
+void DescribeAddress(const sockaddr_storage& address, std::string& text, uint16_t& port) {
+    char buffer[INET6_ADDRSTRLEN] = {};
+    if (address.ss_family == AF_INET) {
+        const auto* v4 = reinterpret_cast<const sockaddr_in*>(&address);
+        inet_ntop(AF_INET, &v4->sin_addr, buffer, sizeof buffer);
+        port = ntohs(v4->sin_port);
+    } else if (address.ss_family == AF_INET6) {
+        const auto* v6 = reinterpret_cast<const sockaddr_in6*>(&address);
+        inet_ntop(AF_INET6, &v6->sin6_addr, buffer, sizeof buffer);
+        port = ntohs(v6->sin6_port);
+    } else {
+        port = 0;
+    }
+    text = buffer;
+}
+
+// sendfile raises SIGPIPE on a socket the peer has reset. Block it for the call and swallow
+// the signal if this call produced it, so the process keeps the default disposition for its
+// children and for everyone else.
+ssize_t SendFileQuietly(int socketFd, int fileFd, off_t* offset, size_t count) {
+    sigset_t pipeOnly, previous;
+    sigemptyset(&pipeOnly);
+    sigaddset(&pipeOnly, SIGPIPE);
+    pthread_sigmask(SIG_BLOCK, &pipeOnly, &previous);
+    sigset_t pendingBefore;
+    sigpending(&pendingBefore);
+    const bool wasPending = sigismember(&pendingBefore, SIGPIPE) == 1;
+    const ssize_t sent = sendfile(socketFd, fileFd, offset, count);
+    const int savedErrno = errno;
+    if (sent < 0 && savedErrno == EPIPE && !wasPending) {
+        const timespec noWait{0, 0};
+        sigtimedwait(&pipeOnly, nullptr, &noWait);
+    }
+    pthread_sigmask(SIG_SETMASK, &previous, nullptr);
+    errno = savedErrno;
+    return sent;
+}
+
+} // namespace
+
+SocketError::SocketError(int error, const std::string& context)
+    : std::runtime_error(context + ": " + TWSocket::ErrorText(error)), Code(error) {}
+
+TWSocket::TWSocket(QObject* parent) : QObject(parent) {}
+
+TWSocket::TWSocket(int acceptedFd, QObject* parent) : QObject(parent) {
+    Attach(acceptedFd);
+    CurrentState = State::Connected;
+    sockaddr_storage peer{};
+    socklen_t len = sizeof peer;
+    if (getpeername(Fd, reinterpret_cast<sockaddr*>(&peer), &len) == 0)
+        DescribeAddress(peer, PeerAddr, PeerPortNumber);
+}
+
+TWSocket::~TWSocket() {
+    CancelDnsLookup();
+    Abort();
+}
+
+TWSocket::State TWSocket::GetState() const { return CurrentState; }
+
+std::string TWSocket::ErrorText(int error) {
+    if (error == HostNotFoundError) return "Host not found";
+    return std::strerror(error);
+}
+
+// ---------------------------------------------------------------------------------------------
+// descriptors and notifiers
+
+void TWSocket::Attach(int fd) {
+    Fd = fd;
+    ReadNotifier = new QSocketNotifier(Fd, QSocketNotifier::Read, this);
+    connect(ReadNotifier, &QSocketNotifier::activated, this, [this] { OnReadable(); });
+    WriteNotifier = new QSocketNotifier(Fd, QSocketNotifier::Write, this);
+    WriteNotifier->setEnabled(false);
+    connect(WriteNotifier, &QSocketNotifier::activated, this, [this] { OnWritable(); });
+    ApplyLinger();
+}
+
+void TWSocket::OpenSocket(int family) {
+    const int fd = ::socket(family, SOCK_STREAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0);
+    if (fd < 0) throw SocketError(errno, "socket");
+    Attach(fd);
+}
+
+void TWSocket::CloseSocket() {
+    delete ReadNotifier;
+    ReadNotifier = nullptr;
+    delete WriteNotifier;
+    WriteNotifier = nullptr;
+    if (Fd >= 0) ::close(Fd);
+    Fd = -1;
+    for (Chunk& chunk : SendQueue)
+        if (chunk.FileFd >= 0) ::close(chunk.FileFd);
+    SendQueue.clear();
+    QueuedCount = 0;
+    ShutdownPending = false;
+    CloseWhenDrained = false;
+    CurrentState = State::Closed;
+}
+
+void TWSocket::CloseWithEvent(int error) {
+    if (Fd < 0) return;
+    CloseSocket();
+    emit SessionClosed(error);
+}
+
+void TWSocket::ApplyLinger() {
+    if (Fd < 0 || !LingerSet) return;
+    linger value{LingerOn ? 1 : 0, LingerSeconds};
+    setsockopt(Fd, SOL_SOCKET, SO_LINGER, &value, sizeof value);
+}
+
+void TWSocket::SetLinger(bool on, int seconds) {
+    LingerSet = true;
+    LingerOn = on;
+    LingerSeconds = seconds;
+    ApplyLinger();
+}
+
+void TWSocket::UpdateReadNotifier() {
+    if (!ReadNotifier) return;
+    const bool listening = CurrentState == State::Listening;
+    const bool wanted = listening || (CurrentState == State::Connected && !PeerClosed &&
+                                      !ReceivePaused && Buffered() < RawBufferLimit);
+    ReadNotifier->setEnabled(wanted);
+}
+
+// ---------------------------------------------------------------------------------------------
+// client side
+
+void TWSocket::ResolveHost(const std::string& host) {
+    CancelDnsLookup();
+    Resolved.clear();
+    sockaddr_storage numeric;
+    socklen_t len;
+    if (ParseAddress(host, 0, numeric, len) && !host.empty()) {
+        Resolved = host;
+        PostNotice([this] { emit DnsLookupDone(0); });
+        return;
+    }
+    CurrentState = State::Resolving;
+    const unsigned serial = ++LookupSerial;
+    LookupId = QHostInfo::lookupHost(QString::fromStdString(host), this, [this, serial](const QHostInfo& info) {
+        if (serial != LookupSerial) return; // cancelled (a cached answer may still arrive)
+        LookupId = -1;
+        if (CurrentState == State::Resolving) CurrentState = State::Closed;
+        const QList<QHostAddress> addresses = info.addresses();
+        if (info.error() != QHostInfo::NoError || addresses.isEmpty()) {
+            emit DnsLookupDone(info.error() == QHostInfo::HostNotFound || addresses.isEmpty()
+                                   ? HostNotFoundError
+                                   : EIO);
+            return;
+        }
+        // Prefer IPv4: servers on loopback and most hosts of users listen there.
+        QHostAddress chosen = addresses.first();
+        for (const QHostAddress& address : addresses)
+            if (address.protocol() == QAbstractSocket::IPv4Protocol) {
+                chosen = address;
+                break;
+            }
+        Resolved = chosen.toString().toStdString();
+        emit DnsLookupDone(0);
+    });
+}
+
+void TWSocket::CancelDnsLookup() {
+    if (LookupId >= 0) QHostInfo::abortHostLookup(LookupId);
+    LookupId = -1;
+    ++LookupSerial;
+    if (CurrentState == State::Resolving) CurrentState = State::Closed;
+}
+
+std::string TWSocket::ResolvedAddress() const { return Resolved; }
+
+void TWSocket::Connect(const std::string& address, uint16_t port, const std::string& localAddress) {
+    Abort();
+    PeerClosed = false;
+    InBuffer.clear();
+    InStart = 0;
+    sockaddr_storage remote;
+    socklen_t remoteLen;
+    if (!ParseAddress(address, port, remote, remoteLen) || address.empty()) {
+        PostNotice([this] { emit SessionConnected(EINVAL); });
+        return;
+    }
+    int error = 0;
+    try {
+        OpenSocket(remote.ss_family);
+    } catch (const SocketError& e) {
+        error = e.Error();
+    }
+    if (!error && !localAddress.empty() && localAddress != "0.0.0.0") {
+        sockaddr_storage local;
+        socklen_t localLen;
+        if (!ParseAddress(localAddress, 0, local, localLen) || local.ss_family != remote.ss_family)
+            error = EINVAL;
+        else if (::bind(Fd, reinterpret_cast<sockaddr*>(&local), localLen) != 0)
+            error = errno;
+    }
+    if (!error && ::connect(Fd, reinterpret_cast<sockaddr*>(&remote), remoteLen) != 0 &&
+        errno != EINPROGRESS)
+        error = errno;
+    if (error) {
+        CloseSocket();
+        PostNotice([this, error] { emit SessionConnected(error); });
+        return;
+    }
+    PeerAddr = address;
+    PeerPortNumber = port;
+    CurrentState = State::Connecting;
+    ReadNotifier->setEnabled(false);
+    WriteNotifier->setEnabled(true);
+}
+
+// ---------------------------------------------------------------------------------------------
+// server side
+
+void TWSocket::Listen(const std::string& address, uint16_t port, int backlog) {
+    Abort();
+    sockaddr_storage local;
+    socklen_t len;
+    if (!ParseAddress(address, port, local, len))
+        throw SocketError(EINVAL, "listen on \"" + address + "\"");
+    OpenSocket(local.ss_family);
+    const int yes = 1;
+    setsockopt(Fd, SOL_SOCKET, SO_REUSEADDR, &yes, sizeof yes);
+    if (::bind(Fd, reinterpret_cast<sockaddr*>(&local), len) != 0 || ::listen(Fd, backlog) != 0) {
+        const int error = errno;
+        CloseSocket();
+        throw SocketError(error, "listen on " + address + " port " + std::to_string(port));
+    }
+    CurrentState = State::Listening;
+    UpdateReadNotifier();
+}
+
+std::unique_ptr<TWSocket> TWSocket::Accept(QObject* parent) {
+    if (CurrentState != State::Listening) return nullptr;
+    const int fd = ::accept4(Fd, nullptr, nullptr, SOCK_NONBLOCK | SOCK_CLOEXEC);
+    if (fd < 0) return nullptr;
+    return std::unique_ptr<TWSocket>(new TWSocket(fd, parent));
+}
+
+std::string TWSocket::LocalAddress() const {
+    sockaddr_storage local{};
+    socklen_t len = sizeof local;
+    std::string text;
+    uint16_t port = 0;
+    if (Fd >= 0 && getsockname(Fd, reinterpret_cast<sockaddr*>(&local), &len) == 0)
+        DescribeAddress(local, text, port);
+    return text;
+}
+
+uint16_t TWSocket::LocalPort() const {
+    sockaddr_storage local{};
+    socklen_t len = sizeof local;
+    std::string text;
+    uint16_t port = 0;
+    if (Fd >= 0 && getsockname(Fd, reinterpret_cast<sockaddr*>(&local), &len) == 0)
+        DescribeAddress(local, text, port);
+    return port;
+}
+
+std::string TWSocket::PeerAddress() const { return PeerAddr; }
+uint16_t TWSocket::PeerPort() const { return PeerPortNumber; }
+
+// ---------------------------------------------------------------------------------------------
+// receiving
+
+void TWSocket::SetLineMode(bool on) {
+    if (LineMode == on) return;
+    LineMode = on;
+    // Bytes already buffered are handed over in the new mode once the caller has returned.
+    if (Buffered() > 0) PostNotice([this] { ProcessInput(); });
+}
+
+void TWSocket::SetLineEnd(const std::string& lineEnd) {
+    if (!lineEnd.empty()) LineEnd = lineEnd;
+}
+
+void TWSocket::SetLineLimit(size_t bytes) { LineLimit = bytes; }
+
+void TWSocket::SetReceivePaused(bool paused) {
+    if (ReceivePaused == paused) return;
+    ReceivePaused = paused;
+    UpdateReadNotifier();
+    if (!paused && Buffered() > 0) PostNotice([this] { ProcessInput(); });
+}
+
+void TWSocket::ConsumeInput(size_t count) {
+    InStart += count;
+    if (InStart >= InBuffer.size()) {
+        InBuffer.clear();
+        InStart = 0;
+    } else if (InStart > ReadChunk && InStart * 2 > InBuffer.size()) {
+        InBuffer.erase(0, InStart);
+        InStart = 0;
+    }
+}
+
+std::string TWSocket::Receive(size_t maxBytes) {
+    const size_t count = std::min(maxBytes, Buffered());
+    std::string bytes = InBuffer.substr(InStart, count);
+    ConsumeInput(count);
+    UpdateReadNotifier();
+    return bytes;
+}
+
+void TWSocket::OnReadable() {
+    if (CurrentState == State::Listening) {
+        emit SessionAvailable();
+        return;
+    }
+    if (Fd < 0) return;
+    const size_t old = InBuffer.size();
+    InBuffer.resize(old + ReadChunk);
+    const ssize_t got = ::recv(Fd, InBuffer.data() + old, ReadChunk, 0);
+    const int error = errno;
+    InBuffer.resize(old + (got > 0 ? static_cast<size_t>(got) : 0));
+    if (got < 0) {
+        if (error == EAGAIN || error == EWOULDBLOCK || error == EINTR) return;
+        QPointer<TWSocket> self(this);
+        ProcessInput();
+        if (self) CloseWithEvent(error);
+        return;
+    }
+    if (got == 0) PeerClosed = true;
+    UpdateReadNotifier();
+    QPointer<TWSocket> self(this);
+    ProcessInput();
+    if (!self || Fd < 0 || !PeerClosed) return;
+    // The peer will send nothing more. Whatever is still queued for it goes out first.
+    if (SendQueue.empty() && !FlushScheduled)
+        CloseWithEvent(0);
+    else
+        CloseWhenDrained = true;
+}
+
+void TWSocket::ProcessInput() {
+    QPointer<TWSocket> self(this);
+    while (self && LineMode && !ReceivePaused && Buffered() > 0) {
+        const size_t end = InBuffer.find(LineEnd, InStart);
+        if (end == std::string::npos) {
+            if (Buffered() > LineLimit) {
+                ConsumeInput(Buffered());
+                UpdateReadNotifier();
+                emit LineLimitExceeded();
+            }
+            return;
+        }
+        const size_t length = end + LineEnd.size() - InStart;
+        std::string line = InBuffer.substr(InStart, length);
+        ConsumeInput(length);
+        emit LineReceived(line);
+    }
+    if (self && !LineMode && !ReceivePaused && Buffered() > 0) {
+        emit DataAvailable();
+        if (self) UpdateReadNotifier();
+    }
+}
+
+// ---------------------------------------------------------------------------------------------
+// sending
+
+void TWSocket::Send(const char* data, size_t size) {
+    if (size == 0 || Fd < 0) return;
+    if (CurrentState != State::Connected && CurrentState != State::Connecting) return;
+    if (!SendQueue.empty() && SendQueue.back().FileFd < 0 && SendQueue.back().Bytes.size() < ReadChunk)
+        SendQueue.back().Bytes.append(data, size);
+    else
+        SendQueue.push_back(Chunk{std::string(data, size)});
+    QueuedCount += size;
+    ScheduleFlush();
+}
+
+void TWSocket::SendFile(int fileFd, off_t offset, size_t count) {
+    if (count == 0 || Fd < 0) return;
+    if (CurrentState != State::Connected && CurrentState != State::Connecting) return;
+    Chunk chunk;
+    chunk.FileFd = ::fcntl(fileFd, F_DUPFD_CLOEXEC, 0);
+    if (chunk.FileFd < 0) return;
+    chunk.FileOffset = offset;
+    chunk.FileRemaining = count;
+    SendQueue.push_back(std::move(chunk));
+    QueuedCount += count;
+    ScheduleFlush();
+}
+
+size_t TWSocket::QueuedBytes() const { return QueuedCount; }
+
+size_t TWSocket::UnsentBytes() const {
+    int pending = 0;
+    if (Fd >= 0 && ::ioctl(Fd, SIOCOUTQ, &pending) == 0 && pending > 0)
+        return QueuedCount + static_cast<size_t>(pending);
+    return QueuedCount;
+}
+
+void TWSocket::ScheduleFlush() {
+    // Sends of one event are gathered and written together once it has returned.
+    if (CurrentState != State::Connected || FlushScheduled || InFlush ||
+        (WriteNotifier && WriteNotifier->isEnabled()))
+        return;
+    FlushScheduled = true;
+    PostNotice([this] {
+        FlushScheduled = false;
+        Flush();
+    });
+}
+
+void TWSocket::OnWritable() {
+    if (CurrentState == State::Connecting) {
+        int error = 0;
+        socklen_t len = sizeof error;
+        getsockopt(Fd, SOL_SOCKET, SO_ERROR, &error, &len);
+        WriteNotifier->setEnabled(false);
+        if (error) {
+            CloseSocket();
+            emit SessionConnected(error);
+            return;
+        }
+        CurrentState = State::Connected;
+        UpdateReadNotifier();
+        QPointer<TWSocket> self(this);
+        emit SessionConnected(0);
+        if (self && !SendQueue.empty()) Flush();
+        return;
+    }
+    WriteNotifier->setEnabled(false);
+    Flush();
+}
+
+bool TWSocket::WriteQueue(int& error) {
+    while (!SendQueue.empty()) {
+        Chunk& front = SendQueue.front();
+        ssize_t written;
+        if (front.FileFd >= 0) {
+            written = SendFileQuietly(Fd, front.FileFd, &front.FileOffset, front.FileRemaining);
+            if (written == 0) { // the file is shorter than promised
+                error = EIO;
+                return false;
+            }
+        } else {
+            iovec parts[MaxIov];
+            int count = 0;
+            for (auto it = SendQueue.begin(); it != SendQueue.end() && count < MaxIov && it->FileFd < 0;
+                 ++it, ++count) {
+                parts[count].iov_base = it->Bytes.data() + it->Offset;
+                parts[count].iov_len = it->Bytes.size() - it->Offset;
+            }
+            msghdr message{};
+            message.msg_iov = parts;
+            message.msg_iovlen = static_cast<size_t>(count);
+            written = ::sendmsg(Fd, &message, MSG_NOSIGNAL);
+        }
+        if (written < 0) {
+            if (errno == EINTR) continue;
+            if (errno == EAGAIN || errno == EWOULDBLOCK) return true;
+            error = errno;
+            return false;
+        }
+        size_t left = static_cast<size_t>(written);
+        QueuedCount -= left;
+        while (left > 0 && !SendQueue.empty()) {
+            Chunk& chunk = SendQueue.front();
+            if (chunk.FileFd >= 0) {
+                chunk.FileRemaining -= left; // sendfile advanced FileOffset itself
+                left = 0;
+                if (chunk.FileRemaining == 0) {
+                    ::close(chunk.FileFd);
+                    SendQueue.pop_front();
+                }
+            } else {
+                const size_t rest = chunk.Bytes.size() - chunk.Offset;
+                if (left < rest) {
+                    chunk.Offset += left;
+                    left = 0;
+                } else {
+                    left -= rest;
+                    SendQueue.pop_front();
+                }
+            }
+        }
+    }
+    return true;
+}
+
+void TWSocket::Flush() {
+    if (Fd < 0 || CurrentState != State::Connected || InFlush) return;
+    QPointer<TWSocket> self(this);
+    InFlush = true;
+    auto leave = [&] {
+        if (self) InFlush = false;
+    };
+    for (int round = 0; round < FlushRounds; ++round) {
+        int error = 0;
+        if (!WriteQueue(error)) {
+            leave();
+            CloseWithEvent(error);
+            return;
+        }
+        if (!SendQueue.empty()) {
+            WriteNotifier->setEnabled(true);
+            leave();
+            return;
+        }
+        if (ShutdownPending) {
+            ShutdownPending = false;
+            ::shutdown(Fd, SHUT_WR);
+        }
+        if (CloseWhenDrained && !PeerClosed) { // the owner asked to close
+            leave();
+            CloseWithEvent(0);
+            return;
+        }
+        emit DataSent();
+        if (!self || Fd < 0) {
+            leave();
+            return;
+        }
+        if (SendQueue.empty()) {
+            leave();
+            // A peer that has stopped sending is closed once the owner has nothing more to say.
+            if (CloseWhenDrained) CloseWithEvent(0);
+            return;
+        }
+    }
+    leave();
+    ScheduleFlush();
+}
+
+void TWSocket::ShutdownSend() {
+    if (Fd < 0 || CurrentState != State::Connected) return;
+    if (SendQueue.empty())
+        ::shutdown(Fd, SHUT_WR);
+    else
+        ShutdownPending = true;
+}
+
+void TWSocket::CloseDelayed() {
+    if (Fd < 0) return;
+    if (CurrentState != State::Connected) {
+        PostNotice([this] { CloseWithEvent(0); });
+        return;
+    }
+    CloseWhenDrained = true;
+    if (SendQueue.empty() && !FlushScheduled) {
+        FlushScheduled = true;
+        PostNotice([this] {
+            FlushScheduled = false;
+            if (SendQueue.empty()) CloseWithEvent(0);
+            else Flush();
+        });
+    }
+}
+
+void TWSocket::Abort() {
+    CloseSocket();
+    PeerClosed = false;
+}
+
+void TWSocket::PostNotice(std::function<void()> notice) {
+    QMetaObject::invokeMethod(this, std::move(notice), Qt::QueuedConnection);
+}
+
+} // namespace korvane

@@ -1,0 +1,105 @@
+#include "ftp_test_servers.h"
+
+#include <QElapsedTimer>
+#include <QFile>
+
+#include <stdexcept>
+
+namespace korvane::test {
+
+namespace {
+
+QString Python() {
+    const std::string debian = "/usr/bin/python3";
+    if (QFile::exists(QString::fromStdString(debian))) return QString::fromStdString(debian);
+    return QString::fromStdString(FindProgram("python3"));
+}
+
+} // namespace
+
+std::string PyFtpServer::Unavailable() {
+    static const std::string reason = [] {
+        const QString python = Python();
+        if (python.isEmpty()) return std::string("python3 is not installed");
+        if (QProcess::execute(python, {"-c", "import pyftpdlib"}) != 0)
+            return std::string("python3-pyftpdlib is not installed");
+        return std::string();
+    }();
+    return reason;
+}
+
+PyFtpServer::PyFtpServer(const Options& options) {
+    QStringList arguments{KORVANE_FTP_SERVER_SCRIPT, "--home", QString::fromStdString(Home.Path().string()),
+                          "--user", User, "--password", Password};
+    if (!options.Banner.empty()) arguments << "--banner" << QString::fromStdString(options.Banner);
+    if (!options.NoPasswordUser.empty())
+        arguments << "--no-password-user" << QString::fromStdString(options.NoPasswordUser);
+    if (options.ReadLimit > 0) arguments << "--read-limit" << QString::number(options.ReadLimit);
+    Process.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+    Process.start(Python(), arguments);
+    QElapsedTimer clock;
+    clock.start();
+    QByteArray output;
+    while (!output.contains('\n') && clock.elapsed() < 15000) {
+        if (Process.state() == QProcess::NotRunning) break;
+        Process.waitForReadyRead(100);
+        output += Process.readAllStandardOutput();
+    }
+    if (!output.startsWith("PORT ")) throw std::runtime_error("the FTP server did not start");
+    ListenPort = static_cast<uint16_t>(output.mid(5).trimmed().toUInt());
+}
+
+PyFtpServer::~PyFtpServer() {
+    Process.closeWriteChannel(); // the server ends when its input closes
+    if (!Process.waitForFinished(3000)) {
+        Process.kill();
+        Process.waitForFinished(3000);
+    }
+}
+
+ScriptedFtpServer::ScriptedFtpServer() {
+    OnLine = [](QTcpSocket& client, const std::string& line) {
+        if (line.rfind("USER", 0) == 0)
+            Reply(client, "331 Password please");
+        else if (line.rfind("PASS", 0) == 0)
+            Reply(client, "230 Welcome");
+        else if (line == "QUIT") {
+            Reply(client, "221 Bye");
+            client.disconnectFromHost();
+        } else
+            Reply(client, "200 OK");
+    };
+    Server.listen(QHostAddress::LocalHost, 0);
+    QObject::connect(&Server, &QTcpServer::newConnection, &Server, [this] {
+        while (QTcpSocket* client = Server.nextPendingConnection()) {
+            QObject::connect(client, &QTcpSocket::disconnected, client, &QObject::deleteLater);
+            QObject::connect(client, &QTcpSocket::readyRead, client, [this, client] {
+                while (client->canReadLine()) {
+                    std::string line = client->readLine().toStdString();
+                    while (!line.empty() && (line.back() == '\n' || line.back() == '\r')) line.pop_back();
+                    Received.push_back(line);
+                    OnLine(*client, line);
+                }
+            });
+            if (!Greeting.empty()) client->write(Greeting.data(), qint64(Greeting.size()));
+            if (OnConnect) OnConnect(*client);
+        }
+    });
+}
+
+void ScriptedFtpServer::Reply(QTcpSocket& client, const std::string& text) {
+    const std::string line = text + "\r\n";
+    client.write(line.data(), qint64(line.size()));
+}
+
+std::string PatternBytes(size_t size, unsigned seed) {
+    std::string bytes(size, '\0');
+    unsigned state = seed * 2654435761u + 1;
+    for (char& c : bytes) {
+        state = state * 1103515245u + 12345u;
+        c = static_cast<char>(state >> 16);
+    }
+    return bytes;
+}
+
+} // namespace korvane::test
