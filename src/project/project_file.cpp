@@ -2,6 +2,8 @@
 // page, in the sectioned container.
 #include "project/kor_project.h"
 
+#include "storage/method_trace.h"
+
 #include "app/global_settings.h"
 #include "platform/program_folder.h"
 #include "project/safe_file_write.h"
@@ -73,6 +75,7 @@ std::string TKorProject::AbsolutePathFromStream(TSectionList& stream) const {
 // Saving
 
 void TKorProject::SaveToFile(const std::string& requestedName) {
+    TraceScope trace(this, "TKorProject", "SaveToFile");
     const std::string fileName = requestedName; // may be FileName itself, which changes below
     if (!getModified() && SameText(fileName, FileNameValue)) return;
     if (!SameText(fileName, FileNameValue)) {
@@ -91,6 +94,7 @@ void TKorProject::SaveToFile(const std::string& requestedName) {
 }
 
 void TKorProject::SaveToStream(TSectionList& stream) {
+    TraceScope trace(this, "TKorProject", "SaveToStream");
     stream.BeginSection("VersionInfo");
     stream.WriteStr(MakerName);
     stream.WriteStr(ProgramName);
@@ -281,6 +285,7 @@ void TKorProject::SaveBody(TSectionList& stream) {
 // Loading
 
 void TKorProject::LoadFromFile(const std::string& requestedName) {
+    TraceScope trace(this, "TKorProject", "LoadFromFile");
     const std::string fileName = requestedName; // may be FileName itself, which Clear empties
     Clear();
     SetFileName(fileName);
@@ -293,6 +298,7 @@ void TKorProject::LoadFromFile(const std::string& requestedName) {
 }
 
 void TKorProject::LoadFromStream(TSectionList& stream) {
+    TraceScope trace(this, "TKorProject", "LoadFromStream");
     LoadingScope loading(LoadingFlag);
 
     stream.BeginSection("VersionInfo");
@@ -545,6 +551,7 @@ void TKorProject::LoadBody(TSectionList& stream) {
 // Start-up and shutdown
 
 void TKorProject::OpenStartupProject(const std::string& commandLineProject) {
+    TraceScope trace(this, "TKorProject", "OpenStartupProject");
     SetFileName(Settings.getDefaultProject());
     setTitle("\xC2\xA6:-o");
     setTempPath(ProgramFolder() + "temp/");
@@ -554,6 +561,7 @@ void TKorProject::OpenStartupProject(const std::string& commandLineProject) {
 }
 
 void TKorProject::SaveDefaultProjectOnClose() {
+    TraceScope trace(this, "TKorProject", "SaveDefaultProjectOnClose");
     if (!IsDefaultProject()) return;
     setModified(true);
     SaveToFile(FileNameValue);

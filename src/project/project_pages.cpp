@@ -1,6 +1,8 @@
 // The caption, the page list and saving with questions.
 #include "project/kor_project.h"
 
+#include "storage/method_trace.h"
+
 #include "app/global_settings.h"
 #include "storage/paths.h"
 #include "storage/text_utils.h"
@@ -35,6 +37,7 @@ bool TKorProject::IsDefaultProject() const {
 }
 
 TProjectPage& TKorProject::Add(const std::string& fileName, bool editable) {
+    TraceScope trace(this, "TKorProject", "Add");
     Pages.push_back(MakePage(*this, editable, fileName));
     TProjectPage& page = *Pages.back();
     if (page.HasEditor()) CurrentPage = &page;
@@ -147,6 +150,7 @@ void TKorProject::UpdateEditorAttribs() {
 }
 
 bool TKorProject::ValidateFileTypes() {
+    TraceScope trace(this, "TKorProject", "ValidateFileTypes");
     bool rebuilt = false;
     for (auto& slot : Pages) {
         TProjectPage* old = slot.get();
@@ -175,6 +179,7 @@ bool TKorProject::ValidateFileTypes() {
 }
 
 PromptButton TKorProject::SaveToFileCheck(const std::string& fileName) {
+    TraceScope trace(this, "TKorProject", "SaveToFileCheck");
     if (!getModified()) return pbNo;
     const PromptButton answer = CurrentPrompt().Ask(
         PromptKind::Warning,
@@ -185,6 +190,7 @@ PromptButton TKorProject::SaveToFileCheck(const std::string& fileName) {
 }
 
 PromptButton TKorProject::SaveAllCheck() {
+    TraceScope trace(this, "TKorProject", "SaveAllCheck");
     PromptButton result = SaveToFileCheck(FileNameValue);
     if (result != pbYes && result != pbNo) return pbCancel;
     for (const auto& page : Pages) {
@@ -198,6 +204,7 @@ PromptButton TKorProject::SaveAllCheck() {
 }
 
 void TKorProject::SaveAll(const std::string& fileName) {
+    TraceScope trace(this, "TKorProject", "SaveAll");
     SaveToFile(fileName);
     for (const auto& page : Pages)
         if (page->HasEditor()) page->SaveToFile(page->FileName(), false);

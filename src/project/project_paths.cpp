@@ -1,6 +1,8 @@
 // Paths relative to the project file, the project-folder scope, and the keyword list.
 #include "project/kor_project.h"
 
+#include "storage/method_trace.h"
+
 #include "storage/paths.h"
 #include "storage/text_utils.h"
 
@@ -45,6 +47,7 @@ bool TKorProject::FilesInProjectScope() const {
 }
 
 void TKorProject::ValidateFilesInScope() {
+    TraceScope trace(this, "TKorProject", "ValidateFilesInScope");
     if (!FilesInProjectValue || FilesInProjectScope()) return;
     setFilesInProject(false);
     CurrentPrompt().Inform(PromptKind::Warning,

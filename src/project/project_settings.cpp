@@ -1,9 +1,12 @@
 // Construction, Clear and the setters that do more than store a value.
 #include "project/kor_project.h"
 
+#include "storage/method_trace.h"
+
 #include "app/global_settings.h"
 #include "platform/program_folder.h"
 #include "storage/paths.h"
+#include "storage/program_log.h"
 #include "storage/text_utils.h"
 #include "tools/mysql_controller.h"
 #include "web/web_server.h"
@@ -68,6 +71,7 @@ void TKorProject::FreeAllPages() {
 }
 
 void TKorProject::Clear() {
+    TraceScope trace(this, "TKorProject", "Clear");
     FreeAllPages();
     if (WebServerObject) WebServerObject->Stop();
 
@@ -252,17 +256,21 @@ void TKorProject::setLoggingIsOn(bool value) {
     if (value == LoggingIsOnValue) return;
     LoggingIsOnValue = value;
     setModified(true);
+    LogFile = value ? LogFileNameValue : std::string();
 }
 
 void TKorProject::setLogFileName(const std::string& value) {
     if (SameText(value, LogFileNameValue)) return;
     LogFileNameValue = value;
+    if (LoggingIsOnValue) LogFile = value;
     setModified(true);
 }
 
 void TKorProject::setLogTransientUpdates(bool value) {
     if (value == LogTransientUpdatesValue) return;
     LogTransientUpdatesValue = value;
+    // The update handlers run all the time; they reach the log only when asked for.
+    if (ErrorPath) ErrorPath->Filter = value ? "" : "*";
     setModified(true);
 }
 

@@ -1,6 +1,9 @@
 #include "project_fixture.h"
 
 #include "platform/program_folder.h"
+#include "storage/errors.h"
+#include "storage/method_trace.h"
+#include "storage/program_log.h"
 
 namespace korvane::test {
 namespace {
@@ -171,6 +174,33 @@ TEST_F(ProjectTest, HistoryListsMarkTheProjectOnlyWhileTheyAreKept) {
     Project->setModified(false);
     Project->setPropertyPageHistory({"Editor"});
     EXPECT_FALSE(Project->getModified());
+}
+
+} // namespace
+} // namespace korvane::test
+
+namespace korvane::test {
+namespace {
+
+TEST_F(ProjectTest, LoggingSettingsSteerTheSessionLogAndFailedLoadsAreTraced) {
+    StartMethodTrace(ProgramFolder());
+    Project->setLogFileName(Dir.File("session.log"));
+    EXPECT_EQ(LogFile, "") << "logging is off";
+    Project->setLoggingIsOn(true);
+    EXPECT_EQ(LogFile, Dir.File("session.log"));
+
+    WriteProjectFile(Dir.File("t.kvt"), [](TSectionList& s) { s.WriteStr("Code Template File"); });
+    EXPECT_THROW(Project->LoadFromFile(Dir.File("t.kvt")), handledException);
+    EXPECT_NE(ReadBytes(Dir.File("session.log"))
+                  .find("Error: This is not a Korvane Project File at   >TKorProject:LoadFromFile"
+                        ">TKorProject:LoadFromStream"),
+              std::string::npos);
+
+    Project->setLogTransientUpdates(true);
+    EXPECT_EQ(ErrorPath->Filter, "");
+    Project->setLoggingIsOn(false);
+    EXPECT_EQ(LogFile, "");
+    StopMethodTrace();
 }
 
 } // namespace
