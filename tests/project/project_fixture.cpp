@@ -1,6 +1,7 @@
 #include "project_fixture.h"
 
 #include "platform/program_folder.h"
+#include "storage/program_log.h"
 
 #include <filesystem>
 
@@ -21,6 +22,7 @@ ProjectTest::~ProjectTest() {
     Project.reset();
     FreeSectionList();
     SetClockForTesting({});
+    LogFile.clear(); // the session log is program-wide; a test that logs must not leak it
 }
 
 std::unique_ptr<TKorProject> ProjectTest::NewProject() {
