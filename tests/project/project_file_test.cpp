@@ -540,3 +540,22 @@ TEST_F(ProjectTest, ReplaceFileContentsWritesThroughASymbolicLink) {
 
 } // namespace
 } // namespace korvane::test
+
+namespace korvane::test {
+namespace {
+
+TEST_F(ProjectTest, FactoryProjectSeedsAWorkingDefaultProject) {
+    fs::remove_all(ProgramFolder());
+    ASSERT_TRUE(SeedProgramFolder());
+    ASSERT_TRUE(fs::exists(DefaultProjectFile())) << "the factory project was not built";
+    auto started = NewProject();
+    started->OpenStartupProject("");
+    EXPECT_EQ(started->TempPath(), ProgramFolder() + "temp/") << "follows the program folder";
+    EXPECT_EQ(started->LogFileName(), ProgramFolder() + "projects/korvane.log");
+    EXPECT_EQ(started->FileTypes().Count(), 19);
+    EXPECT_EQ(started->Title(), "");
+    EXPECT_FALSE(started->getModified());
+}
+
+} // namespace
+} // namespace korvane::test
