@@ -78,17 +78,25 @@ void TKorProject::SaveToFile(const std::string& requestedName) {
     TraceScope trace(this, "TKorProject", "SaveToFile");
     const std::string fileName = requestedName; // may be FileName itself, which changes below
     if (!getModified() && SameText(fileName, FileNameValue)) return;
-    if (!SameText(fileName, FileNameValue)) {
-        StartDateValue = Now();
-        Settings.setLastProjectPath(FolderPart(fileName));
+    // A save that fails leaves the project where it was: same name, same history.
+    const std::string oldName = FileNameValue;
+    const TDateTime oldStart = StartDateValue;
+    try {
+        if (!SameText(fileName, FileNameValue)) StartDateValue = Now();
+        // Relative paths are made against the folder of the file being written.
+        FileNameValue = fileName;
+        TMemoryStream bytes;
+        {
+            TSectionListUse use(SectionList(), bytes, false);
+            SaveToStream(SectionList());
+        }
+        ReplaceFileContents(fileName, bytes.Bytes().data(), bytes.Bytes().size());
+    } catch (...) {
+        FileNameValue = oldName;
+        StartDateValue = oldStart;
+        throw;
     }
-    SetFileName(fileName);
-    TMemoryStream bytes;
-    {
-        TSectionListUse use(SectionList(), bytes, false);
-        SaveToStream(SectionList());
-    }
-    ReplaceFileContents(fileName, bytes.Bytes().data(), bytes.Bytes().size());
+    if (!SameText(fileName, oldName)) Settings.setLastProjectPath(FolderPart(fileName));
     setSavedFileName(fileName);
     setModified(false);
 }

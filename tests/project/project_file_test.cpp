@@ -473,7 +473,11 @@ TEST_F(ProjectTest, FailedSaveLeavesThePreviousFileIntact) {
         EXPECT_FALSE(entry.path().filename().string().starts_with("keep.kvp."))
             << "half-written file left behind: " << entry.path();
 
-    Project->setModified(true);
+    // Saving under a name in a missing folder fails and keeps the project's own name.
+    EXPECT_THROW(Project->SaveToFile(Dir.File("no/such/folder/p.kvp")), handledException);
+    EXPECT_EQ(Project->FileName(), file);
+    EXPECT_TRUE(Project->getModified());
+
     Project->SaveToFile(file);
     struct stat info {};
     ::stat(file.c_str(), &info);
