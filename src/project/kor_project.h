@@ -1,0 +1,401 @@
+#pragma once
+// The workspace the user always works in: every project setting, the list of open files
+// (pages), and the objects that act for the project. One object lives as long as the main
+// window; opening another project clears it and loads into it.
+#include "editor/file_types.h"
+#include "editor/highlight_schemes.h"
+#include "project/project_host.h"
+#include "project/project_page.h"
+#include "storage/clock.h"
+#include "storage/prompt.h"
+
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+class QsciScintilla;
+
+namespace korvane {
+
+class TGlobalSettings;
+class TMySqlController;
+class TSectionList;
+class TWebServer;
+
+using TStringList = std::vector<std::string>;
+
+// Plain settings: a getter named after the setting and a setter that stores a changed value
+// and marks the project modified. Texts compare without regard to letter case unless EXACT.
+#define KORVANE_TEXT_SETTING(Name)                                                         \
+public:                                                                                    \
+    const std::string& Name() const { return Name##Value; }                                \
+    void set##Name(const std::string& value) { ChangeText(Name##Value, value); }           \
+                                                                                           \
+private:                                                                                   \
+    std::string Name##Value;
+
+#define KORVANE_EXACT_TEXT_SETTING(Name)                                                   \
+public:                                                                                    \
+    const std::string& Name() const { return Name##Value; }                                \
+    void set##Name(const std::string& value) { ChangeValue(Name##Value, value); }          \
+                                                                                           \
+private:                                                                                   \
+    std::string Name##Value;
+
+#define KORVANE_VALUE_SETTING(Type, Name)                                                  \
+public:                                                                                    \
+    Type Name() const { return Name##Value; }                                              \
+    void set##Name(Type value) { ChangeValue(Name##Value, value); }                        \
+                                                                                           \
+private:                                                                                   \
+    Type Name##Value{};
+
+#define KORVANE_FLAG_SETTING(Name) KORVANE_VALUE_SETTING(bool, Name)
+
+class TKorProject {
+public:
+    using PageFactory = std::function<std::unique_ptr<TProjectPage>(
+        TKorProject& project, bool hasEditor, const std::string& fileName)>;
+
+    // host may be null: the project then runs without a main window.
+    TKorProject(TGlobalSettings& settings, TProjectHost* host = nullptr);
+    ~TKorProject();
+    TKorProject(const TKorProject&) = delete;
+    TKorProject& operator=(const TKorProject&) = delete;
+
+    // Empty, unsaved, not modified, with the defaults; frees every page.
+    void Clear();
+
+    // ---- Start-up and shutdown of the main window ----
+    // Loads the project the program starts with: commandLineProject when one was named, else
+    // the default project of the global settings. A failed load propagates its error; the
+    // project stays usable with what was read.
+    void OpenStartupProject(const std::string& commandLineProject);
+    // When the open project is the default project, saves it without a question.
+    void SaveDefaultProjectOnClose();
+
+    // ---- Modified state and caption ----
+    bool getModified() const;
+    void setModified(bool value);
+    std::string Caption() const;
+    void UpdateCaption();
+    void UpdateMessagesHint();
+    bool IsDefaultProject() const;
+    // The debugger's state suffix of the caption.
+    void setCaptionSuffix(const std::string& suffix);
+
+    // ---- Pages ----
+    TProjectPage& Add(const std::string& fileName, bool editable);
+    int Count() const { return static_cast<int>(Pages.size()); }
+    TProjectPage& Page(int index) const { return *Pages.at(static_cast<size_t>(index)); }
+    int VisibleCount() const;
+    int TempCount() const;
+    TProjectPage* PageByFileName(const std::string& name) const;
+    bool PageInProjec(const TProjectPage* page) const;
+    TProjectPage* getCurrentPage() const;
+    void setCurrentPage(TProjectPage* page);
+    void MoveToPageUpdate();
+    void FreePage(TProjectPage* page);
+    void CloseUnusedPages();
+    int NextTempFileNumber() const;
+    bool FilesModified() const;
+    TProjectPage* LastEditablePage() const;
+    bool AnyFileReadOnly() const;
+    void SelectAllPages();
+    void SelectNoPages();
+    void FlipPageSelection();
+    void UpdateAttributes();
+    void UpdateEditorAttribs();
+    bool ValidateFileTypes();
+    // How pages are made; the editor replaces the plain project page with its own.
+    void SetPageFactory(PageFactory factory) { MakePage = std::move(factory); }
+
+    // ---- Saving with questions ----
+    PromptButton SaveToFileCheck(const std::string& fileName);
+    PromptButton SaveAllCheck();
+    void SaveAll(const std::string& fileName);
+
+    // ---- Paths relative to the project file's folder ----
+    std::string ProjectFolder() const;
+    std::string RelativePath(const std::string& path) const;
+    std::string AbsolutePath(const std::string& path) const;
+    bool CheckInScope(const TProjectPage& page) const;
+    bool FilesInProjectScope() const;
+    void ValidateFilesInScope();
+
+    // ---- Other ----
+    std::string SepKeyWords() const;
+    // The "show this again" dialog; true when OK was pressed.
+    bool ShowAgainDlg(bool& showAgain, const std::string& message);
+    // Inserts a block per dropped file at the editor's caret.
+    void EditorDropFiles(QsciScintilla& editor, const TStringList& paths);
+
+    // ---- The project file ----
+    void LoadFromFile(const std::string& fileName);
+    void SaveToFile(const std::string& fileName);
+    void LoadFromStream(TSectionList& stream);
+    void SaveToStream(TSectionList& stream);
+    void RelativePathToStream(TSectionList& stream, const std::string& path) const;
+    std::string AbsolutePathFromStream(TSectionList& stream) const;
+
+    // ---- Tool locations ----
+    // Runs after every load: checks the Perl, PHP, temporary-folder and MySQL locations.
+    void CheckToolLocations();
+    void SetupPhp();
+
+    // ---- Owned objects ----
+    TGlobalSettings& GlobalSettings() const { return Settings; }
+    TProjectHost& Host() const { return *HostWindow; }
+    TFileTypeList& FileTypes() { return FileTypeTable; }
+    const TFileTypeList& FileTypes() const { return FileTypeTable; }
+    THighlightSchemes& Schemes() { return ActiveSchemes; }
+    const THighlightSchemes& Schemes() const { return ActiveSchemes; }
+    TAttribList& SchemeList() { return NamedSchemes; }
+    const TAttribList& SchemeList() const { return NamedSchemes; }
+    TWebServer& WebServer() const { return *WebServerObject; }
+    TMySqlController& MySql() const { return *MySqlObject; }
+
+    // ---- State flags ----
+    bool Loading() const { return LoadingFlag; }
+    bool EditorSettingsLoaded() const { return EditorSettingsLoadedFlag; }
+
+    // ---- Identification ----
+    const std::string& FileName() const { return FileNameValue; }
+    void SetFileName(const std::string& value) { ChangeText(FileNameValue, value); }
+    KORVANE_TEXT_SETTING(Title)
+    KORVANE_TEXT_SETTING(Notes)
+    KORVANE_TEXT_SETTING(Keywords)
+    KORVANE_TEXT_SETTING(Copyright)
+    KORVANE_TEXT_SETTING(Author)
+    KORVANE_TEXT_SETTING(AuthorId)
+    KORVANE_TEXT_SETTING(ContactEmail)
+    KORVANE_TEXT_SETTING(ContactTelephone)
+    KORVANE_TEXT_SETTING(ContactURL)
+    KORVANE_TEXT_SETTING(ContactPostalAddress)
+    KORVANE_TEXT_SETTING(Version)
+public:
+    // What the loaded file says about itself; recording it does not mark the project.
+    const std::string& SavedVersion() const { return SavedVersionValue; }
+    void setSavedVersion(const std::string& value) { SavedVersionValue = value; }
+    const std::string& SavedBuild() const { return SavedBuildValue; }
+    void setSavedBuild(const std::string& value) { SavedBuildValue = value; }
+    const std::string& SavedFileName() const { return SavedFileNameValue; }
+    void setSavedFileName(const std::string& value) { SavedFileNameValue = value; }
+    TDateTime StartDate() const { return StartDateValue; }
+    void setStartDate(TDateTime value) { ChangeValue(StartDateValue, value); }
+    TDateTime ModifiedDate() const { return ModifiedDateValue; }
+    void setModifiedDate(TDateTime value) { ModifiedDateValue = value; }
+
+    // ---- Compiler and tools ----
+    KORVANE_TEXT_SETTING(PerlCompilerPath)
+public:
+    const std::string& PhpCompilerPath() const { return PhpCompilerPathValue; }
+    void setPhpCompilerPath(const std::string& value);
+    const std::string& TempPath() const { return TempPathValue; }
+    // Keeps the folder ending in a separator; temporary pages move their files along.
+    void setTempPath(const std::string& value);
+    KORVANE_FLAG_SETTING(TaintMode)
+    KORVANE_VALUE_SETTING(std::uint8_t, PerlWarnings)
+    KORVANE_FLAG_SETTING(AutoSetupPhp)
+    KORVANE_EXACT_TEXT_SETTING(RootURL)
+
+    // ---- Environment for runs ----
+public:
+    const TStringList& ProjectEnvVars() const { return ProjectEnvVarsValue; }
+    void setProjectEnvVars(const TStringList& value) { ChangeValue(ProjectEnvVarsValue, value); }
+    KORVANE_FLAG_SETTING(UseExternalEnvVars)
+    KORVANE_FLAG_SETTING(ExcludeExternalEnvEquals)
+    KORVANE_FLAG_SETTING(EnvTempFromProject)
+    KORVANE_FLAG_SETTING(KeyEnvVars)
+
+    // ---- Publishing ----
+    KORVANE_EXACT_TEXT_SETTING(FtpHost)
+    KORVANE_EXACT_TEXT_SETTING(FtpPort)
+    KORVANE_EXACT_TEXT_SETTING(FtpUserName)
+    KORVANE_EXACT_TEXT_SETTING(FtpPassword)
+    KORVANE_EXACT_TEXT_SETTING(FtpStartDir)
+    KORVANE_VALUE_SETTING(std::int32_t, FtpFormWidth)
+    KORVANE_VALUE_SETTING(std::int32_t, FtpFormHeight)
+    KORVANE_FLAG_SETTING(FtpUploadChangedFiles)
+    KORVANE_FLAG_SETTING(FtpKeepOpen)
+
+    // ---- Editor options (applied to the editors by UpdateEditorAttribs) ----
+    KORVANE_FLAG_SETTING(ShowLHGutter)
+    KORVANE_FLAG_SETTING(ShowLineNumbers)
+    KORVANE_FLAG_SETTING(HideScrollBars)
+    KORVANE_FLAG_SETTING(ShowSpecialChars)
+    KORVANE_FLAG_SETTING(AutoIndent)
+    KORVANE_FLAG_SETTING(TabsToSpaces)
+    KORVANE_FLAG_SETTING(TrimTrailingSpaces)
+    KORVANE_FLAG_SETTING(SmartTabs)
+    KORVANE_FLAG_SETTING(SmartTabDelete)
+    KORVANE_FLAG_SETTING(TabIndents)
+    KORVANE_FLAG_SETTING(CursorPastRight)
+    KORVANE_FLAG_SETTING(CursorPastBottom)
+    KORVANE_FLAG_SETTING(KeepCursorColumnPos)
+    KORVANE_FLAG_SETTING(HalfPageScroll)
+    KORVANE_FLAG_SETTING(BlockOverwrite)
+    KORVANE_FLAG_SETTING(GroupUndo)
+    KORVANE_FLAG_SETTING(AltColMode)
+    KORVANE_FLAG_SETTING(DragAndDrop)
+    KORVANE_VALUE_SETTING(std::int32_t, TabWidth)
+
+    // ---- Other display options ----
+public:
+    bool XPMenus() const { return XPMenusValue; }
+    void setXPMenus(bool value);
+    KORVANE_FLAG_SETTING(HighlightCursorLine)
+public:
+    bool ShowStatusBar() const { return ShowStatusBarValue; }
+    void setShowStatusBar(bool value);
+    bool ShowBlocks() const { return ShowBlocksValue; }
+    void setShowBlocks(bool value);
+    bool MultiLineEditorTabs() const { return MultiLineEditorTabsValue; }
+    void setMultiLineEditorTabs(bool value);
+    KORVANE_FLAG_SETTING(ExternalChangeCheck)
+
+    // ---- Search and replace ----
+    KORVANE_TEXT_SETTING(LastSearch)
+    KORVANE_TEXT_SETTING(LastReplace)
+    KORVANE_FLAG_SETTING(SearchMatchCase)
+    KORVANE_FLAG_SETTING(SearchWholeWords)
+    KORVANE_FLAG_SETTING(SearchBackwards)
+    KORVANE_FLAG_SETTING(SearchRegEx)
+    KORVANE_VALUE_SETTING(std::uint8_t, SearchScope)
+    KORVANE_FLAG_SETTING(ReplacePrompt)
+    KORVANE_FLAG_SETTING(ReplaceAll)
+    KORVANE_FLAG_SETTING(SaveFindReplace)
+public:
+    const TStringList& SearchHistory() const { return SearchHistoryValue; }
+    void setSearchHistory(const TStringList& value);
+    const TStringList& ReplaceHistory() const { return ReplaceHistoryValue; }
+    void setReplaceHistory(const TStringList& value);
+
+    // ---- Window positions and the settings dialog ----
+    KORVANE_FLAG_SETTING(SaveWindowSize)
+    KORVANE_FLAG_SETTING(SaveProjOrgWindowSize)
+    KORVANE_VALUE_SETTING(std::int32_t, ProjOrgWinLeft)
+    KORVANE_VALUE_SETTING(std::int32_t, ProjOrgWinTop)
+    KORVANE_VALUE_SETTING(std::int32_t, ProjOrgWinWidth)
+    KORVANE_VALUE_SETTING(std::int32_t, ProjOrgWinHeight)
+    KORVANE_FLAG_SETTING(SaveProjOrgVisibility)
+    KORVANE_FLAG_SETTING(SavePropertyPageHistory)
+    KORVANE_TEXT_SETTING(PriorPropertyPage)
+public:
+    // Whether the project organizer was open when the file was saved.
+    bool ProjOrgVisible() const { return ProjOrgVisibleValue; }
+    const TStringList& PropertyPageHistory() const { return PropertyPageHistoryValue; }
+    void setPropertyPageHistory(const TStringList& value);
+
+    // ---- Files, backups and modules ----
+    KORVANE_FLAG_SETTING(FilesInProject)
+public:
+    std::uint8_t MaxBackUps() const { return MaxBackUpsValue; }
+    void setMaxBackUps(int value);
+    std::int32_t BackupPause() const { return BackupPauseValue; }
+    void setBackupPause(int value);
+    KORVANE_TEXT_SETTING(VersionsPath)
+    KORVANE_TEXT_SETTING(InstallModuleName)
+
+    // ---- Logging ----
+    KORVANE_FLAG_SETTING(LogConsoleIncludeStdErr)
+    KORVANE_FLAG_SETTING(LogConsoleIncludeStdOut)
+    KORVANE_FLAG_SETTING(LogConsoleIncludeStdIn)
+    KORVANE_FLAG_SETTING(LogProgStartStop)
+    KORVANE_FLAG_SETTING(LogProgBreakpoint)
+    KORVANE_FLAG_SETTING(LogProgStep)
+    KORVANE_FLAG_SETTING(LogProgTerminate)
+    KORVANE_FLAG_SETTING(LogProgClearLog)
+    KORVANE_FLAG_SETTING(LogInfoFullProject)
+    KORVANE_FLAG_SETTING(LogInfoPerlVersion)
+    KORVANE_FLAG_SETTING(LogInfoAdvPerlInfo)
+    KORVANE_FLAG_SETTING(LogInfoMySQL)
+    KORVANE_FLAG_SETTING(LogInfoWebServer)
+    KORVANE_FLAG_SETTING(LogInfoEnvVars)
+    KORVANE_FLAG_SETTING(LogInfoWinVer)
+    KORVANE_FLAG_SETTING(LogInfoKorvaneVer)
+    KORVANE_FLAG_SETTING(LogInfoTempDir)
+    KORVANE_FLAG_SETTING(LogWebStartStop)
+    KORVANE_FLAG_SETTING(LogWebGet)
+    KORVANE_FLAG_SETTING(LogWebPost)
+    KORVANE_FLAG_SETTING(LogWebErrors)
+public:
+    bool LoggingIsOn() const { return LoggingIsOnValue; }
+    void setLoggingIsOn(bool value);
+    const std::string& LogFileName() const { return LogFileNameValue; }
+    void setLogFileName(const std::string& value);
+    bool LogTransientUpdates() const { return LogTransientUpdatesValue; }
+    void setLogTransientUpdates(bool value);
+
+private:
+    void ChangeText(std::string& field, const std::string& value);
+    template <typename T>
+    void ChangeValue(T& field, const T& value) {
+        if (field == value) return;
+        field = value;
+        setModified(true);
+    }
+    void OnSearchReplaceListChange();
+    void OnPropertyPageListChange();
+    void SetCreateDefaults();
+    void LoadCodeTemplates();
+    void FreeAllPages();
+    void LoadSettingsSection(TSectionList& stream);
+    void SaveSettingsSection(TSectionList& stream);
+    void LoadEditorWindow(TSectionList& stream);
+    void LoadBody(TSectionList& stream);
+    void SaveBody(TSectionList& stream);
+
+    TGlobalSettings& Settings;
+    TProjectHost NoWindow;
+    TProjectHost* HostWindow;
+    PageFactory MakePage;
+
+    std::vector<std::unique_ptr<TProjectPage>> Pages;
+    TProjectPage* CurrentPage = nullptr;
+
+    TFileTypeList FileTypeTable;
+    THighlightSchemes ActiveSchemes;
+    TAttribList NamedSchemes;
+    std::unique_ptr<TWebServer> WebServerObject;
+    std::unique_ptr<TMySqlController> MySqlObject;
+
+    bool ModifiedFlag = false;
+    bool LoadingFlag = false;
+    bool EditorSettingsLoadedFlag = false;
+    bool RestartNoticeShown = false;
+    std::string CaptionSuffix;
+    std::string PendingCurrentFile;
+
+    std::string FileNameValue;
+    std::string SavedVersionValue;
+    std::string SavedBuildValue;
+    std::string SavedFileNameValue;
+    TDateTime StartDateValue = 0;
+    TDateTime ModifiedDateValue = 0;
+    std::string PhpCompilerPathValue;
+    std::string TempPathValue;
+    TStringList ProjectEnvVarsValue;
+    bool XPMenusValue = false;
+    bool ShowStatusBarValue = true;
+    bool ShowBlocksValue = true;
+    bool MultiLineEditorTabsValue = true;
+    TStringList SearchHistoryValue;
+    TStringList ReplaceHistoryValue;
+    bool ProjOrgVisibleValue = false;
+    TStringList PropertyPageHistoryValue;
+    std::uint8_t MaxBackUpsValue = 3;
+    std::int32_t BackupPauseValue = 0;
+    bool LoggingIsOnValue = false;
+    std::string LogFileNameValue;
+    bool LogTransientUpdatesValue = false;
+};
+
+#undef KORVANE_TEXT_SETTING
+#undef KORVANE_EXACT_TEXT_SETTING
+#undef KORVANE_VALUE_SETTING
+#undef KORVANE_FLAG_SETTING
+
+} // namespace korvane

@@ -1,0 +1,582 @@
+// The project file: identification, settings, the owned objects' blocks and one record per
+// page, in the sectioned container.
+#include "project/kor_project.h"
+
+#include "storage/method_trace.h"
+
+#include "app/global_settings.h"
+#include "platform/program_folder.h"
+#include "project/safe_file_write.h"
+#include "storage/byte_stream.h"
+#include "storage/errors.h"
+#include "storage/paths.h"
+#include "storage/section_list.h"
+#include "storage/text_utils.h"
+#include "tools/mysql_controller.h"
+#include "web/web_server.h"
+
+namespace korvane {
+namespace {
+
+constexpr const char* MakerName = "Brannoq";
+constexpr const char* ProgramName = "Korvane";
+constexpr const char* ProgramVersion = "2.1";
+constexpr const char* ProgramBuild = "0";
+constexpr const char* FileKind = "Project File";
+
+// Sections after the identification are compressed; the flag must be off again afterwards
+// however the load or save ends, or the next file would be read wrongly.
+class CompressedRoot {
+public:
+    explicit CompressedRoot(TSectionList& stream) : Stream(stream) {}
+    void Begin() { Stream.SetCompressChildren(true); }
+    // After a failure part-way the container is deeper than the root; its next Attach
+    // clears the root's flag then.
+    ~CompressedRoot() {
+        if (Stream.LevelIndex() == 0) Stream.SetCompressChildren(false);
+    }
+    CompressedRoot(const CompressedRoot&) = delete;
+    CompressedRoot& operator=(const CompressedRoot&) = delete;
+
+private:
+    TSectionList& Stream;
+};
+
+class LoadingScope {
+public:
+    explicit LoadingScope(bool& flag) : Flag(flag) { Flag = true; }
+    ~LoadingScope() { Flag = false; }
+    LoadingScope(const LoadingScope&) = delete;
+    LoadingScope& operator=(const LoadingScope&) = delete;
+
+private:
+    bool& Flag;
+};
+
+std::string TrimmedBlanks(const std::string& text) {
+    const auto first = text.find_first_not_of(' ');
+    return first == std::string::npos ? std::string() : text.substr(first, text.find_last_not_of(' ') - first + 1);
+}
+
+} // namespace
+
+void TKorProject::RelativePathToStream(TSectionList& stream, const std::string& path) const {
+    const bool present = !TrimmedBlanks(path).empty();
+    stream.WriteFlag(present);
+    if (present) stream.WriteStr(RelativePath(path));
+}
+
+std::string TKorProject::AbsolutePathFromStream(TSectionList& stream) const {
+    if (!stream.ReadFlag()) return {};
+    return AbsolutePath(stream.ReadStr());
+}
+
+// ---------------------------------------------------------------------------------------------
+// Saving
+
+void TKorProject::SaveToFile(const std::string& requestedName) {
+    TraceScope trace(this, "TKorProject", "SaveToFile");
+    const std::string fileName = requestedName; // may be FileName itself, which changes below
+    if (!getModified() && SameText(fileName, FileNameValue)) return;
+    // A save that fails leaves the project where it was: same name, same history.
+    const std::string oldName = FileNameValue;
+    const TDateTime oldStart = StartDateValue;
+    try {
+        if (!SameText(fileName, FileNameValue)) StartDateValue = Now();
+        // Relative paths are made against the folder of the file being written.
+        FileNameValue = fileName;
+        TMemoryStream bytes;
+        {
+            TSectionListUse use(SectionList(), bytes, false);
+            SaveToStream(SectionList());
+        }
+        ReplaceFileContents(fileName, bytes.Bytes().data(), bytes.Bytes().size());
+    } catch (...) {
+        FileNameValue = oldName;
+        StartDateValue = oldStart;
+        throw;
+    }
+    if (!SameText(fileName, oldName)) Settings.setLastProjectPath(FolderPart(fileName));
+    setSavedFileName(fileName);
+    setModified(false);
+}
+
+void TKorProject::SaveToStream(TSectionList& stream) {
+    TraceScope trace(this, "TKorProject", "SaveToStream");
+    stream.BeginSection("VersionInfo");
+    stream.WriteStr(MakerName);
+    stream.WriteStr(ProgramName);
+    stream.WriteStr(ProgramVersion);
+    stream.WriteStr(ProgramBuild);
+    stream.EndSection();
+
+    CompressedRoot compressed(stream);
+    compressed.Begin();
+    stream.WriteStr(FileKind);
+
+    stream.BeginSection("Header");
+    for (const std::string* text : {&FileNameValue, &TitleValue, &AuthorValue, &AuthorIdValue,
+                                    &CopyrightValue, &ContactEmailValue, &ContactURLValue,
+                                    &ContactTelephoneValue, &NotesValue})
+        stream.WriteStr(*text);
+    stream.BeginSection("Statistics");
+    stream.WriteFloat(StartDateValue);
+    stream.WriteFloat(Now());
+    stream.EndSection();
+    stream.WriteStr(KeywordsValue);
+    stream.WriteStr(ContactPostalAddressValue);
+    stream.EndSection();
+
+    SaveSettingsSection(stream);
+
+    stream.BeginSection("Search+Replace");
+    stream.WriteStr(LastSearchValue);
+    stream.WriteStr(LastReplaceValue);
+    stream.WriteFlag(SearchMatchCaseValue);
+    stream.WriteFlag(SearchWholeWordsValue);
+    stream.WriteFlag(SearchBackwardsValue);
+    stream.WriteByte(SearchScopeValue);
+    stream.WriteStrList(SearchHistoryValue);
+    stream.WriteStrList(ReplaceHistoryValue);
+    stream.WriteFlag(ReplacePromptValue);
+    stream.WriteFlag(ReplaceAllValue);
+    stream.WriteFlag(SearchRegExValue);
+    stream.EndSection();
+
+    stream.BeginSection("Location");
+    const TProjectPage* current = getCurrentPage();
+    stream.WriteStr(current ? RelativePath(current->TempFileName()) : std::string());
+    stream.BeginSection("Editor Window");
+    stream.WriteFlag(SaveWindowSizeValue);
+    if (SaveWindowSizeValue) {
+        const TWindowRect rect = HostWindow->WindowRect();
+        for (int value : {rect.Left, rect.Top, rect.Width, rect.Height}) stream.WriteInt(value);
+    }
+    stream.EndSection();
+    stream.EndSection();
+
+    ValidateFilesInScope();
+    stream.BeginSection("Portability");
+    stream.WriteFlag(FilesInProjectValue);
+    stream.EndSection();
+
+    stream.BeginSection("Backups");
+    stream.WriteByte(MaxBackUpsValue);
+    RelativePathToStream(stream, VersionsPathValue);
+    stream.WriteInt(BackupPauseValue);
+    stream.EndSection();
+
+    stream.BeginSection("Modules");
+    stream.WriteStr(InstallModuleNameValue);
+    stream.EndSection();
+
+    SaveBody(stream);
+}
+
+void TKorProject::SaveSettingsSection(TSectionList& stream) {
+    stream.BeginSection("Settings");
+
+    stream.BeginSection("Compiler");
+    RelativePathToStream(stream, PerlCompilerPathValue);
+    RelativePathToStream(stream, TempPathValue);
+    stream.BeginSection("Env Vars");
+    stream.WriteStrList(ProjectEnvVarsValue);
+    for (bool flag : {UseExternalEnvVarsValue, ExcludeExternalEnvEqualsValue,
+                      EnvTempFromProjectValue, KeyEnvVarsValue})
+        stream.WriteFlag(flag);
+    stream.EndSection();
+    stream.WriteFlag(TaintModeValue);
+    stream.WriteByte(PerlWarningsValue);
+    stream.WriteStr(RootURLValue);
+    MySqlObject->SaveToStream(stream);
+    WebServerObject->SaveToStream(stream);
+    RelativePathToStream(stream, PhpCompilerPathValue);
+    stream.WriteFlag(AutoSetupPhpValue);
+    stream.EndSection();
+
+    stream.BeginSection("Attributes");
+    ActiveSchemes.Perl.SaveToStream(stream);
+    ActiveSchemes.HTML.SaveToStream(stream);
+    ActiveSchemes.General.SaveToStream(stream);
+    ActiveSchemes.SQL.SaveToStream(stream);
+    NamedSchemes.SaveToStream(stream);
+    ActiveSchemes.Batch.SaveToStream(stream);
+    ActiveSchemes.PHP.SaveToStream(stream);
+    stream.EndSection();
+
+    stream.BeginSection("FTP");
+    for (const std::string* text : {&FtpPasswordValue, &FtpStartDirValue, &FtpHostValue,
+                                    &FtpPortValue, &FtpUserNameValue})
+        stream.WriteStr(*text);
+    stream.WriteInt(FtpFormWidthValue);
+    stream.WriteInt(FtpFormHeightValue);
+    stream.WriteFlag(FtpUploadChangedFilesValue);
+    stream.WriteFlag(FtpKeepOpenValue);
+    stream.EndSection();
+
+    stream.BeginSection("Editor");
+    for (bool flag : {ShowLHGutterValue, ShowLineNumbersValue, HideScrollBarsValue,
+                      ShowSpecialCharsValue, AutoIndentValue, TabsToSpacesValue,
+                      TrimTrailingSpacesValue, SmartTabsValue, SmartTabDeleteValue,
+                      TabIndentsValue, CursorPastRightValue, CursorPastBottomValue,
+                      KeepCursorColumnPosValue, HalfPageScrollValue, BlockOverwriteValue,
+                      GroupUndoValue, AltColModeValue, DragAndDropValue, XPMenusValue,
+                      SaveFindReplaceValue})
+        stream.WriteFlag(flag);
+    stream.WriteInt(TabWidthValue);
+    for (bool flag : {HighlightCursorLineValue, ShowStatusBarValue, ShowBlocksValue,
+                      ExternalChangeCheckValue, MultiLineEditorTabsValue})
+        stream.WriteFlag(flag);
+    stream.EndSection();
+
+    stream.BeginSection("Logging");
+    for (bool flag : {LogConsoleIncludeStdErrValue, LogConsoleIncludeStdOutValue,
+                      LogConsoleIncludeStdInValue, LogProgStartStopValue, LogProgBreakpointValue,
+                      LogProgStepValue, LogProgTerminateValue, LogProgClearLogValue,
+                      LogInfoFullProjectValue, LogInfoPerlVersionValue, LogInfoAdvPerlInfoValue,
+                      LogInfoMySQLValue, LogInfoWebServerValue, LogInfoEnvVarsValue,
+                      LogInfoWinVerValue, LogInfoKorvaneVerValue, LogWebStartStopValue,
+                      LogWebGetValue, LogWebPostValue, LogWebErrorsValue})
+        stream.WriteFlag(flag);
+    RelativePathToStream(stream, LogFileNameValue);
+    stream.WriteFlag(LoggingIsOnValue);
+    stream.WriteFlag(LogTransientUpdatesValue);
+    stream.WriteFlag(LogInfoTempDirValue);
+    stream.EndSection();
+
+    FileTypeTable.SaveToStream(stream);
+
+    stream.BeginSection("Project Organizer Window");
+    if (SaveProjOrgWindowSizeValue && HostWindow->ProjOrgVisible()) {
+        const TWindowRect rect = HostWindow->ProjOrgRect();
+        ProjOrgWinLeftValue = rect.Left;
+        ProjOrgWinTopValue = rect.Top;
+        ProjOrgWinWidthValue = rect.Width;
+        ProjOrgWinHeightValue = rect.Height;
+    }
+    ProjOrgVisibleValue = HostWindow->ProjOrgVisible();
+    stream.WriteFlag(SaveProjOrgWindowSizeValue);
+    if (SaveProjOrgWindowSizeValue)
+        for (int value : {ProjOrgWinLeftValue, ProjOrgWinTopValue, ProjOrgWinWidthValue,
+                          ProjOrgWinHeightValue})
+            stream.WriteInt(value);
+    stream.WriteFlag(SaveProjOrgVisibilityValue);
+    if (SaveProjOrgVisibilityValue) stream.WriteFlag(ProjOrgVisibleValue);
+    stream.EndSection();
+
+    stream.BeginSection("Project Property Dialog");
+    stream.WriteFlag(SavePropertyPageHistoryValue);
+    if (SavePropertyPageHistoryValue) {
+        stream.WriteStr(PriorPropertyPageValue);
+        stream.WriteStrList(PropertyPageHistoryValue);
+    }
+    stream.EndSection();
+
+    stream.EndSection();
+}
+
+void TKorProject::SaveBody(TSectionList& stream) {
+    stream.BeginSection("Body");
+    std::string hasEditor;
+    for (const auto& page : Pages) hasEditor += page->HasEditor() ? 'Y' : 'N';
+    stream.BeginSection("EdFileInfo");
+    stream.WriteStr(hasEditor);
+    stream.EndSection();
+    stream.BeginSection("Editor Files");
+    stream.WriteInt(Count());
+    for (const auto& page : Pages) page->SaveToStream(stream);
+    stream.EndSection();
+    stream.EndSection();
+}
+
+// ---------------------------------------------------------------------------------------------
+// Loading
+
+void TKorProject::LoadFromFile(const std::string& requestedName) {
+    TraceScope trace(this, "TKorProject", "LoadFromFile");
+    const std::string fileName = requestedName; // may be FileName itself, which Clear empties
+    Clear();
+    SetFileName(fileName);
+    {
+        TFileStream file(fileName, TFileStream::TMode::OpenRead);
+        TSectionListUse use(SectionList(), file, true);
+        LoadFromStream(SectionList());
+    }
+    CheckToolLocations();
+}
+
+void TKorProject::LoadFromStream(TSectionList& stream) {
+    TraceScope trace(this, "TKorProject", "LoadFromStream");
+    LoadingScope loading(LoadingFlag);
+
+    stream.BeginSection("VersionInfo");
+    if (!SameText(stream.ReadStr(), MakerName))
+        throw handledException("Incorrect Company Name for this program");
+    if (stream.ReadStr() != ProgramName)
+        throw handledException("Incorrect Program Name for this program");
+    setSavedVersion(stream.ReadStr());
+    setSavedBuild(stream.ReadStr());
+    stream.EndSection();
+
+    CompressedRoot compressed(stream);
+    compressed.Begin();
+    if (stream.ReadStr() != FileKind) throw handledException("This is not a Korvane Project File");
+
+    stream.BeginSection("Header");
+    setSavedFileName(stream.ReadStr());
+    for (void (TKorProject::*setter)(const std::string&) :
+         {&TKorProject::setTitle, &TKorProject::setAuthor, &TKorProject::setAuthorId,
+          &TKorProject::setCopyright, &TKorProject::setContactEmail, &TKorProject::setContactURL,
+          &TKorProject::setContactTelephone, &TKorProject::setNotes})
+        (this->*setter)(stream.ReadStr());
+    stream.BeginSection("Statistics");
+    setStartDate(stream.ReadFloat());
+    setModifiedDate(stream.ReadFloat());
+    stream.EndSection();
+    setKeywords(stream.ReadStr());
+    setContactPostalAddress(stream.ReadStr());
+    stream.EndSection();
+
+    LoadSettingsSection(stream);
+
+    stream.BeginSection("Search+Replace");
+    setLastSearch(stream.ReadStr());
+    setLastReplace(stream.ReadStr());
+    setSearchMatchCase(stream.ReadFlag());
+    setSearchWholeWords(stream.ReadFlag());
+    setSearchBackwards(stream.ReadFlag());
+    setSearchScope(stream.ReadByte());
+    stream.ReadStrList(SearchHistoryValue);
+    stream.ReadStrList(ReplaceHistoryValue);
+    setReplacePrompt(stream.ReadFlag());
+    setReplaceAll(stream.ReadFlag());
+    setSearchRegEx(stream.ReadFlag());
+    stream.EndSection();
+
+    stream.BeginSection("Location");
+    const std::string currentFile = stream.ReadStr();
+    const std::string currentPath = currentFile.empty() ? std::string() : AbsolutePath(currentFile);
+    LoadEditorWindow(stream);
+    stream.EndSection();
+
+    stream.BeginSection("Portability");
+    setFilesInProject(stream.ReadFlag());
+    stream.EndSection();
+
+    stream.BeginSection("Backups");
+    MaxBackUpsValue = stream.ReadByte();
+    VersionsPathValue = AbsolutePathFromStream(stream);
+    BackupPauseValue = stream.ReadInt();
+    stream.EndSection();
+
+    stream.BeginSection("Modules");
+    setInstallModuleName(stream.ReadStr());
+    stream.EndSection();
+
+    LoadBody(stream);
+
+    UpdateEditorAttribs();
+    if (TProjectPage* page = currentPath.empty() ? nullptr : PageByFileName(currentPath))
+        setCurrentPage(page);
+    setModified(false);
+}
+
+void TKorProject::LoadSettingsSection(TSectionList& stream) {
+    stream.BeginSection("Settings");
+
+    stream.BeginSection("Compiler");
+    setPerlCompilerPath(AbsolutePathFromStream(stream));
+    setTempPath(AbsolutePathFromStream(stream));
+    stream.BeginSection("Env Vars");
+    stream.ReadStrList(ProjectEnvVarsValue);
+    for (void (TKorProject::*setter)(bool) :
+         {&TKorProject::setUseExternalEnvVars, &TKorProject::setExcludeExternalEnvEquals,
+          &TKorProject::setEnvTempFromProject, &TKorProject::setKeyEnvVars})
+        if (!stream.AtEnd()) (this->*setter)(stream.ReadFlag());
+    stream.EndSection();
+    setTaintMode(stream.ReadFlag());
+    setPerlWarnings(stream.ReadByte());
+    setRootURL(stream.ReadStr());
+    if (!stream.AtEnd()) MySqlObject->LoadFromStream(stream);
+    if (!stream.AtEnd()) WebServerObject->LoadFromStream(stream);
+    if (!stream.AtEnd()) setPhpCompilerPath(AbsolutePathFromStream(stream));
+    setAutoSetupPhp(stream.AtEnd() ? true : stream.ReadFlag());
+    stream.EndSection();
+
+    stream.BeginSection("Attributes");
+    ActiveSchemes.Perl.LoadFromStream(stream);
+    ActiveSchemes.HTML.LoadFromStream(stream);
+    ActiveSchemes.General.LoadFromStream(stream);
+    if (!stream.AtEnd()) ActiveSchemes.SQL.LoadFromStream(stream);
+    if (!stream.AtEnd()) NamedSchemes.LoadFromStream(stream);
+    if (!stream.AtEnd()) ActiveSchemes.Batch.LoadFromStream(stream);
+    if (!stream.AtEnd()) ActiveSchemes.PHP.LoadFromStream(stream);
+    stream.EndSection();
+
+    stream.BeginSection("FTP");
+    setFtpPassword(stream.ReadStr());
+    setFtpStartDir(stream.ReadStr());
+    setFtpHost(stream.ReadStr());
+    setFtpPort(stream.ReadStr());
+    setFtpUserName(stream.ReadStr());
+    setFtpFormWidth(stream.ReadInt());
+    setFtpFormHeight(stream.ReadInt());
+    setFtpUploadChangedFiles(stream.ReadFlag());
+    setFtpKeepOpen(stream.ReadFlag());
+    stream.EndSection();
+
+    stream.BeginSection("Editor");
+    for (void (TKorProject::*setter)(bool) :
+         {&TKorProject::setShowLHGutter, &TKorProject::setShowLineNumbers,
+          &TKorProject::setHideScrollBars, &TKorProject::setShowSpecialChars,
+          &TKorProject::setAutoIndent, &TKorProject::setTabsToSpaces,
+          &TKorProject::setTrimTrailingSpaces, &TKorProject::setSmartTabs,
+          &TKorProject::setSmartTabDelete, &TKorProject::setTabIndents,
+          &TKorProject::setCursorPastRight, &TKorProject::setCursorPastBottom,
+          &TKorProject::setKeepCursorColumnPos, &TKorProject::setHalfPageScroll,
+          &TKorProject::setBlockOverwrite, &TKorProject::setGroupUndo,
+          &TKorProject::setAltColMode, &TKorProject::setDragAndDrop, &TKorProject::setXPMenus,
+          &TKorProject::setSaveFindReplace})
+        (this->*setter)(stream.ReadFlag());
+    setTabWidth(stream.ReadInt());
+    setHighlightCursorLine(stream.ReadFlag());
+    setShowStatusBar(stream.ReadFlag());
+    setShowBlocks(stream.AtEnd() ? true : stream.ReadFlag());
+    setExternalChangeCheck(stream.AtEnd() ? true : stream.ReadFlag());
+    setMultiLineEditorTabs(stream.ReadFlag());
+    EditorSettingsLoadedFlag = true;
+    stream.EndSection();
+
+    stream.BeginSection("Logging");
+    if (!stream.AtEnd()) {
+        setLoggingIsOn(false);
+        for (void (TKorProject::*setter)(bool) :
+             {&TKorProject::setLogConsoleIncludeStdErr, &TKorProject::setLogConsoleIncludeStdOut,
+              &TKorProject::setLogConsoleIncludeStdIn, &TKorProject::setLogProgStartStop,
+              &TKorProject::setLogProgBreakpoint, &TKorProject::setLogProgStep,
+              &TKorProject::setLogProgTerminate, &TKorProject::setLogProgClearLog,
+              &TKorProject::setLogInfoFullProject, &TKorProject::setLogInfoPerlVersion,
+              &TKorProject::setLogInfoAdvPerlInfo, &TKorProject::setLogInfoMySQL,
+              &TKorProject::setLogInfoWebServer, &TKorProject::setLogInfoEnvVars,
+              &TKorProject::setLogInfoWinVer, &TKorProject::setLogInfoKorvaneVer,
+              &TKorProject::setLogWebStartStop, &TKorProject::setLogWebGet,
+              &TKorProject::setLogWebPost, &TKorProject::setLogWebErrors})
+            (this->*setter)(stream.ReadFlag());
+        setLogFileName(AbsolutePathFromStream(stream));
+        if (LogFileNameValue.empty()) setLogFileName(ProgramFolder() + "projects/korvane.log");
+        setLoggingIsOn(stream.ReadFlag());
+        setLogTransientUpdates(stream.ReadFlag());
+        setLogInfoTempDir(stream.ReadFlag());
+    }
+    stream.EndSection();
+
+    FileTypeTable.LoadFromStream(stream);
+
+    stream.BeginSection("Project Organizer Window");
+    setSaveProjOrgWindowSize(stream.ReadFlag());
+    if (SaveProjOrgWindowSizeValue) {
+        setProjOrgWinLeft(stream.ReadInt());
+        setProjOrgWinTop(stream.ReadInt());
+        setProjOrgWinWidth(stream.ReadInt());
+        setProjOrgWinHeight(stream.ReadInt());
+    } else {
+        ProjOrgWinLeftValue = ProjOrgWinTopValue = ProjOrgWinWidthValue = ProjOrgWinHeightValue = 0;
+    }
+    setSaveProjOrgVisibility(stream.ReadFlag());
+    ProjOrgVisibleValue = SaveProjOrgVisibilityValue && stream.ReadFlag();
+    stream.EndSection();
+
+    stream.BeginSection("Project Property Dialog");
+    setSavePropertyPageHistory(stream.ReadFlag());
+    if (SavePropertyPageHistoryValue) {
+        setPriorPropertyPage(stream.AtEnd() ? std::string("Notes") : stream.ReadStr());
+        stream.ReadStrList(PropertyPageHistoryValue);
+    }
+    stream.EndSection();
+
+    stream.EndSection();
+}
+
+void TKorProject::LoadEditorWindow(TSectionList& stream) {
+    stream.BeginSection("Editor Window");
+    setSaveWindowSize(stream.ReadFlag());
+    const TWindowRect screen = HostWindow->ScreenRect();
+    TWindowRect rect;
+    if (SaveWindowSizeValue) {
+        rect.Left = stream.ReadInt();
+        rect.Top = stream.ReadInt();
+        rect.Width = stream.ReadInt();
+        rect.Height = stream.ReadInt();
+    } else {
+        rect = HostWindow->WindowRect();
+        if (rect.Width < screen.Width) rect.Left = (screen.Width - rect.Width) / 2;
+        if (rect.Height < screen.Height) rect.Top = (screen.Height - rect.Height) / 2;
+    }
+    // A rectangle stored on a larger screen is pulled back in; so is one left of or above
+    // the screen, which would otherwise open where the user cannot reach it.
+    if (rect.Left + rect.Width > screen.Width) {
+        rect.Left = 5;
+        rect.Width = screen.Width - 10;
+    } else if (rect.Left < 0) {
+        rect.Left = 5;
+    }
+    if (rect.Top + rect.Height > screen.Height) {
+        rect.Height = screen.Height - 50;
+        rect.Top = 5;
+    } else if (rect.Top < 0) {
+        rect.Top = 5;
+    }
+    HostWindow->SetWindowRect(rect);
+    stream.EndSection();
+}
+
+void TKorProject::LoadBody(TSectionList& stream) {
+    stream.BeginSection("Body");
+    stream.BeginSection("EdFileInfo");
+    const std::string hasEditor = stream.ReadStr();
+    stream.EndSection();
+    stream.BeginSection("Editor Files");
+    const int count = stream.ReadInt();
+    for (int i = 0; i < count && !stream.AtEnd(); ++i) {
+        const bool editor = static_cast<size_t>(i) < hasEditor.size()
+                                ? TextToBool(std::string(1, hasEditor[static_cast<size_t>(i)]))
+                                : true;
+        TProjectPage& page = Add("", editor);
+        const int level = stream.LevelIndex();
+        try {
+            page.LoadFromStream(stream);
+        } catch (const std::exception&) {
+            // A damaged record costs only its own page: close what it left open and go on.
+            while (stream.LevelIndex() > level) stream.EndSection();
+            FreePage(&page);
+        }
+    }
+    stream.EndSection();
+    stream.EndSection();
+}
+
+// ---------------------------------------------------------------------------------------------
+// Start-up and shutdown
+
+void TKorProject::OpenStartupProject(const std::string& commandLineProject) {
+    TraceScope trace(this, "TKorProject", "OpenStartupProject");
+    SetFileName(Settings.getDefaultProject());
+    setTitle("\xC2\xA6:-o");
+    setTempPath(ProgramFolder() + "temp/");
+    setModified(false);
+    if (!commandLineProject.empty()) SetFileName(commandLineProject);
+    LoadFromFile(FileNameValue);
+}
+
+void TKorProject::SaveDefaultProjectOnClose() {
+    TraceScope trace(this, "TKorProject", "SaveDefaultProjectOnClose");
+    if (!IsDefaultProject()) return;
+    setModified(true);
+    SaveToFile(FileNameValue);
+}
+
+// The tool locations are checked by their own operations once the tools can be found.
+void TKorProject::CheckToolLocations() {}
+void TKorProject::SetupPhp() {}
+
+} // namespace korvane

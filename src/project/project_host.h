@@ -1,0 +1,50 @@
+#pragma once
+// What the project needs of the main window: its title, its rectangle and the screen, the
+// tab mode of the page control, the status bar, the message list and the menu style. The main
+// window implements it; without a window (tools, tests) the do-nothing base serves.
+#include <string>
+
+namespace korvane {
+
+struct TWindowRect {
+    int Left = 0;
+    int Top = 0;
+    int Width = 0;
+    int Height = 0;
+    bool operator==(const TWindowRect&) const = default;
+};
+
+class TProjectHost {
+public:
+    virtual ~TProjectHost() = default;
+
+    virtual void SetCaption(const std::string& /*caption*/) {}
+
+    virtual TWindowRect WindowRect() const { return {}; }
+    virtual void SetWindowRect(const TWindowRect& /*rect*/) {}
+    // Width and height of the screen the window is on.
+    virtual TWindowRect ScreenRect() const { return {0, 0, 1024, 768}; }
+
+    virtual bool MultiLineTabs() const { return MultiLine; }
+    virtual void SetMultiLineTabs(bool multiLine) { MultiLine = multiLine; }
+
+    virtual void ShowStatusBar(bool /*visible*/) {}
+    virtual void SetStatusPanelText(int /*panel*/, const std::string& /*text*/) {}
+
+    // The menu style follows the project's XPMenus setting.
+    virtual void XPMenusChanged(bool /*on*/) {}
+
+    virtual int MessageCount() const { return 0; }
+    virtual void SetMessageListHint(const std::string& /*hint*/) {}
+
+    // The project organizer window, when it exists and is shown.
+    virtual bool ProjOrgVisible() const { return false; }
+    virtual TWindowRect ProjOrgRect() const { return {}; }
+
+    virtual void BringToFront() {}
+
+private:
+    bool MultiLine = true;
+};
+
+} // namespace korvane

@@ -1,0 +1,277 @@
+// Construction, Clear and the setters that do more than store a value.
+#include "project/kor_project.h"
+
+#include "storage/method_trace.h"
+
+#include "app/global_settings.h"
+#include "platform/program_folder.h"
+#include "storage/paths.h"
+#include "storage/program_log.h"
+#include "storage/text_utils.h"
+#include "tools/mysql_controller.h"
+#include "web/web_server.h"
+
+#include <algorithm>
+
+namespace korvane {
+namespace {
+
+// The start of a web address, for the user to complete with the host name.
+constexpr const char* DefaultRootURL = "http://www.";
+
+} // namespace
+
+TKorProject::TKorProject(TGlobalSettings& settings, TProjectHost* host)
+    : Settings(settings), HostWindow(host ? host : &NoWindow) {
+    MakePage = [](TKorProject& project, bool hasEditor, const std::string& fileName) {
+        return std::make_unique<TProjectPage>(project, hasEditor, fileName);
+    };
+    SetCreateDefaults();
+    Clear();
+    // The fields start out blank, so Clear's setters saw changes; a new project is unchanged.
+    setModified(false);
+    WebServerObject =
+        std::make_unique<TWebServer>(*this, RemoveTrailingSlash(FolderPart(Settings.getDefaultProject())));
+    MySqlObject = std::make_unique<TMySqlController>(*this);
+    LoadCodeTemplates();
+}
+
+TKorProject::~TKorProject() {
+    FreeAllPages();
+    if (WebServerObject) WebServerObject->Stop();
+}
+
+// Settings that only the constructor sets: they survive Clear and a load that lacks them.
+void TKorProject::SetCreateDefaults() {
+    AutoSetupPhpValue = true;
+    FtpKeepOpenValue = false;
+    ExternalChangeCheckValue = true;
+    ReplacePromptValue = true;
+    SaveFindReplaceValue = true;
+    SavePropertyPageHistoryValue = true;
+    PriorPropertyPageValue = "Notes";
+    LogConsoleIncludeStdErrValue = LogConsoleIncludeStdOutValue = LogConsoleIncludeStdInValue = true;
+    LogProgStartStopValue = LogProgBreakpointValue = LogProgStepValue = true;
+    LogProgTerminateValue = LogProgClearLogValue = true;
+    LogInfoFullProjectValue = LogInfoPerlVersionValue = LogInfoAdvPerlInfoValue = true;
+    LogInfoMySQLValue = LogInfoWebServerValue = LogInfoEnvVarsValue = true;
+    LogInfoWinVerValue = LogInfoKorvaneVerValue = true;
+    LogInfoTempDirValue = false;
+    LogWebStartStopValue = LogWebGetValue = LogWebPostValue = LogWebErrorsValue = true;
+    LogFileNameValue = ProgramFolder() + "projects/korvane.log";
+}
+
+void TKorProject::LoadCodeTemplates() {
+    if (Settings.getCodeTemplateFileName().empty())
+        Settings.setCodeTemplateFileName(ProgramFolder() + "codetmpl.kvt");
+}
+
+void TKorProject::FreeAllPages() {
+    while (!Pages.empty()) FreePage(Pages.back().get());
+}
+
+void TKorProject::Clear() {
+    TraceScope trace(this, "TKorProject", "Clear");
+    FreeAllPages();
+    if (WebServerObject) WebServerObject->Stop();
+
+    SetFileName("");
+    setTitle("");
+    setNotes("");
+    setKeywords("");
+    setVersion("1.0");
+    setCopyright("");
+    setAuthor("");
+    setAuthorId("");
+    setContactEmail("");
+    setContactTelephone("");
+    setContactURL("");
+    setContactPostalAddress("");
+
+    setFtpPassword("");
+    setFtpStartDir("");
+    setFtpHost("");
+    setFtpPort("ftp");
+    setFtpUserName("");
+    setFtpFormWidth(450);
+    setFtpFormHeight(254);
+    setFtpUploadChangedFiles(true);
+    setFilesInProject(false);
+
+    setTempPath(ProgramFolder() + "temp/");
+    setRootURL(DefaultRootURL);
+    setMaxBackUps(3);
+    setBackupPause(0);
+    setVersionsPath("");
+
+    // The blocks of the server and the database belong to the project file too: a project
+    // loaded next must not inherit the previous one's passwords or folders.
+    if (WebServerObject) WebServerObject->Reset();
+    if (MySqlObject) MySqlObject = std::make_unique<TMySqlController>(*this);
+
+    setSavedVersion("2.1");
+    setSavedBuild("0");
+    setSavedFileName("");
+    StartDateValue = Now();
+    setModifiedDate(StartDateValue);
+    setModified(false);
+
+    setShowLHGutter(true);
+    setShowLineNumbers(true);
+    setHideScrollBars(false);
+    setShowSpecialChars(false);
+    setAutoIndent(true);
+    setTabsToSpaces(false);
+    setTrimTrailingSpaces(true);
+    setSmartTabs(true);
+    setSmartTabDelete(true);
+    setTabIndents(false);
+    setCursorPastRight(true);
+    setCursorPastBottom(false);
+    setKeepCursorColumnPos(false);
+    setHalfPageScroll(false);
+    setBlockOverwrite(true);
+    setGroupUndo(true);
+    setAltColMode(false);
+    setDragAndDrop(true);
+    setXPMenus(false);
+    setHighlightCursorLine(false);
+    setShowStatusBar(true);
+    setInstallModuleName("");
+    setShowBlocks(true);
+    setTabWidth(2);
+    setTaintMode(false);
+    setPerlWarnings(1);
+    setUseExternalEnvVars(false);
+    setExcludeExternalEnvEquals(true);
+    setEnvTempFromProject(true);
+    setKeyEnvVars(true);
+    MultiLineEditorTabsValue = true;
+}
+
+void TKorProject::ChangeText(std::string& field, const std::string& value) {
+    if (SameText(field, value)) return;
+    field = value;
+    setModified(true);
+}
+
+bool TKorProject::getModified() const { return ModifiedFlag || ActiveSchemes.AnyModified(); }
+
+void TKorProject::setModified(bool value) {
+    if (value != getModified()) {
+        ModifiedFlag = value;
+        for (TAttribDetails* scheme : ActiveSchemes.All()) scheme->SetModified(false);
+        if (value) ModifiedDateValue = Now();
+    }
+    UpdateCaption();
+}
+
+void TKorProject::setPhpCompilerPath(const std::string& value) {
+    if (SameText(value, PhpCompilerPathValue)) return;
+    PhpCompilerPathValue = value;
+    setModified(true);
+    SetupPhp();
+}
+
+void TKorProject::setTempPath(const std::string& value) {
+    std::string path = value;
+    if (!path.empty() && !IsPathSeparator(path.back())) path += '/';
+    if (SameText(path, TempPathValue)) return;
+    TempPathValue = path;
+    setModified(true);
+    // Temporary pages keep their files in this folder, so they move along.
+    for (const auto& page : Pages)
+        if (page->IsTempFile() && page->HasEditor()) page->SaveToFile("", false);
+}
+
+void TKorProject::setXPMenus(bool value) {
+    if (value == XPMenusValue) return;
+    XPMenusValue = value;
+    setModified(true);
+    HostWindow->XPMenusChanged(value);
+}
+
+void TKorProject::setShowStatusBar(bool value) {
+    if (value == ShowStatusBarValue) return;
+    ShowStatusBarValue = value;
+    setModified(true);
+    HostWindow->ShowStatusBar(value);
+}
+
+void TKorProject::setShowBlocks(bool value) {
+    if (value == ShowBlocksValue) return;
+    ShowBlocksValue = value;
+    setModified(true);
+    UpdateEditorAttribs();
+    HostWindow->SetStatusPanelText(4, "Off");
+}
+
+void TKorProject::setMultiLineEditorTabs(bool value) {
+    ChangeValue(MultiLineEditorTabsValue, value);
+    // The page control can change its tab rows only before the first project has been read.
+    if (!EditorSettingsLoadedFlag) {
+        HostWindow->SetMultiLineTabs(value);
+    } else if (HostWindow->MultiLineTabs() != value && !RestartNoticeShown) {
+        RestartNoticeShown = true;
+        CurrentPrompt().Inform(PromptKind::Information,
+                               "You will need to restart Korvane to change Multi-line tab mode");
+    }
+}
+
+void TKorProject::setSearchHistory(const TStringList& value) {
+    if (value == SearchHistoryValue) return;
+    SearchHistoryValue = value;
+    OnSearchReplaceListChange();
+}
+
+void TKorProject::setReplaceHistory(const TStringList& value) {
+    if (value == ReplaceHistoryValue) return;
+    ReplaceHistoryValue = value;
+    OnSearchReplaceListChange();
+}
+
+void TKorProject::OnSearchReplaceListChange() {
+    if (SaveFindReplaceValue) setModified(true);
+}
+
+void TKorProject::setPropertyPageHistory(const TStringList& value) {
+    if (value == PropertyPageHistoryValue) return;
+    PropertyPageHistoryValue = value;
+    OnPropertyPageListChange();
+}
+
+void TKorProject::OnPropertyPageListChange() {
+    if (SavePropertyPageHistoryValue) setModified(true);
+}
+
+void TKorProject::setMaxBackUps(int value) {
+    ChangeValue(MaxBackUpsValue, static_cast<std::uint8_t>(std::clamp(value, 0, 10)));
+}
+
+void TKorProject::setBackupPause(int value) {
+    ChangeValue(BackupPauseValue, static_cast<std::int32_t>(std::clamp(value, 0, 32767)));
+}
+
+void TKorProject::setLoggingIsOn(bool value) {
+    if (value == LoggingIsOnValue) return;
+    LoggingIsOnValue = value;
+    setModified(true);
+    LogFile = value ? LogFileNameValue : std::string();
+}
+
+void TKorProject::setLogFileName(const std::string& value) {
+    if (SameText(value, LogFileNameValue)) return;
+    LogFileNameValue = value;
+    if (LoggingIsOnValue) LogFile = value;
+    setModified(true);
+}
+
+void TKorProject::setLogTransientUpdates(bool value) {
+    if (value == LogTransientUpdatesValue) return;
+    LogTransientUpdatesValue = value;
+    // The update handlers run all the time; they reach the log only when asked for.
+    if (ErrorPath) ErrorPath->Filter = value ? "" : "*";
+    setModified(true);
+}
+
+} // namespace korvane

@@ -1,0 +1,88 @@
+// The project's own small dialogs and the template editor's drop handler.
+#include "project/drop_text.h"
+#include "project/kor_project.h"
+
+#include "platform/qt_strings.h"
+
+#include <QCheckBox>
+#include <QDialog>
+#include <QDialogButtonBox>
+#include <QTextEdit>
+#include <QVBoxLayout>
+#include <Qsci/qsciscintilla.h>
+
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+
+namespace korvane {
+namespace {
+
+std::vector<std::string> FileLines(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    const std::string text{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+    std::vector<std::string> lines;
+    std::string line;
+    for (size_t i = 0; i < text.size(); ++i) {
+        const char c = text[i];
+        if (c == '\r' || c == '\n') {
+            lines.push_back(line);
+            line.clear();
+            if (c == '\r' && i + 1 < text.size() && text[i + 1] == '\n') ++i;
+        } else {
+            line += c;
+        }
+    }
+    if (!line.empty()) lines.push_back(line);
+    return lines;
+}
+
+} // namespace
+
+std::string DroppedFilesText(const std::vector<std::string>& paths, const std::string& lineEnd) {
+    std::string text;
+    for (size_t i = 0; i < paths.size(); ++i) {
+        const std::string heading = "#  Text From " + paths[i] + "  #";
+        const std::string rule(heading.size(), '#');
+        text += rule + lineEnd + heading + lineEnd + rule + lineEnd + lineEnd;
+        std::error_code ec;
+        if (std::filesystem::is_regular_file(paths[i], ec))
+            for (const std::string& line : FileLines(paths[i])) text += line + lineEnd;
+        text += lineEnd;
+        if (i + 1 < paths.size()) text += lineEnd;
+    }
+    return text;
+}
+
+void TKorProject::EditorDropFiles(QsciScintilla& editor, const TStringList& paths) {
+    const std::string lineEnd = editor.eolMode() == QsciScintilla::EolWindows ? "\r\n"
+                                : editor.eolMode() == QsciScintilla::EolMac   ? "\r"
+                                                                              : "\n";
+    editor.replaceSelectedText(ToQString(DroppedFilesText(paths, lineEnd)));
+    HostWindow->BringToFront();
+}
+
+bool TKorProject::ShowAgainDlg(bool& showAgain, const std::string& message) {
+    QDialog dialog;
+    dialog.setWindowTitle(QStringLiteral("Dialog"));
+    auto* layout = new QVBoxLayout(&dialog);
+    auto* text = new QTextEdit(&dialog);
+    text->setReadOnly(true);
+    text->setPlainText(ToQString(message));
+    text->selectAll();
+    text->setAlignment(Qt::AlignCenter);
+    text->moveCursor(QTextCursor::Start);
+    layout->addWidget(text);
+    auto* again = new QCheckBox(QStringLiteral("Show this message at next start of Korvane?"), &dialog);
+    again->setChecked(showAgain);
+    layout->addWidget(again);
+    auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, &dialog);
+    QObject::connect(buttons, &QDialogButtonBox::accepted, &dialog, &QDialog::accept);
+    QObject::connect(buttons, &QDialogButtonBox::rejected, &dialog, &QDialog::reject);
+    layout->addWidget(buttons);
+    const bool ok = dialog.exec() == QDialog::Accepted;
+    showAgain = again->isChecked();
+    return ok;
+}
+
+} // namespace korvane
