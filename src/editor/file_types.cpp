@@ -136,6 +136,7 @@ void TFileTypeList::LoadFromStream(TSectionList& stream) {
     stream.BeginSection("File Types");
     const int count = stream.ReadInt();
     for (int i = 0; i < count && !stream.AtEnd(); ++i) {
+        const int64_t before = stream.Position();
         TFileType type;
         stream.BeginSection("File Type");
         type.Description = stream.ReadStr();
@@ -143,6 +144,7 @@ void TFileTypeList::LoadFromStream(TSectionList& stream) {
         type.AsciiTransfer = stream.ReadFlag();
         type.Editable = stream.ReadFlag();
         stream.EndSection();
+        if (stream.Position() == before) break;
         Types.push_back(std::move(type));
     }
     stream.EndSection();

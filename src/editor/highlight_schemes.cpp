@@ -189,8 +189,10 @@ void TAttribList::LoadFromStream(TSectionList& stream) {
     stream.BeginSection("Schemes");
     const int count = stream.ReadInt();
     for (int i = 0; i < count && !stream.AtEnd(); ++i) {
+        const int64_t before = stream.Position();
         auto scheme = std::make_unique<TAttribDetails>();
         scheme->LoadFromStream(stream);
+        if (stream.Position() == before) break;
         Add(std::move(scheme));
     }
     stream.EndSection();

@@ -543,12 +543,18 @@ void TKorProject::LoadBody(TSectionList& stream) {
                                 : true;
         TProjectPage& page = Add("", editor);
         const int level = stream.LevelIndex();
+        const int64_t before = stream.Position();
         try {
             page.LoadFromStream(stream);
         } catch (const std::exception&) {
             // A damaged record costs only its own page: close what it left open and go on.
             while (stream.LevelIndex() > level) stream.EndSection();
             FreePage(&page);
+        }
+        if (stream.Position() == before) {
+            // Nothing of a record was there: the count is damaged.
+            FreePage(&page); // does nothing when the catch above freed it already
+            break;
         }
     }
     stream.EndSection();

@@ -131,6 +131,11 @@ void TSectionList::ReadBody(TSection& parent, TSection& child, int32_t length) {
     child.Buffer->Seek(0);
 }
 
+int64_t TSectionList::Position() const {
+    const TSection& current = Levels[Index];
+    return current.Stream ? current.Stream->Position() : 0;
+}
+
 void TSectionList::EndSection() {
     if (Index == 0) return;
     TSection& child = Cur();

@@ -54,6 +54,10 @@ public:
     void BeginSection(const std::string& name);
     void EndSection();
     bool AtEnd() const;
+    // Where reading stands in the current section. A loop over stored records compares it
+    // before and after each record: a record that took no bytes means the data is damaged,
+    // and counting on would only repeat the same neutral record.
+    int64_t Position() const;
 
     void WriteInt(int32_t value);
     int32_t ReadInt();

@@ -160,3 +160,29 @@ TEST_F(ProjectTest, NamedSchemeListFindsRemovesAndCopiesDeeply) {
 
 } // namespace
 } // namespace korvane::test
+
+namespace korvane::test {
+namespace {
+
+// A damaged count with no records behind it: the tables stop at the first record that is not
+// there instead of filling memory with billions of empty ones.
+TEST_F(ProjectTest, HugeRecordCountsWithoutRecordsEndTheTableLoad) {
+    const auto hugeCount = [](const char* section) {
+        return [section](TSectionList& stream) {
+            stream.BeginSection(section);
+            stream.WriteInt(2'000'000'000);
+            stream.WriteInt(12345); // not a record
+            stream.EndSection();
+        };
+    };
+    TFileTypeList types;
+    ThroughStream(hugeCount("File Types"), [&](TSectionList& stream) { types.LoadFromStream(stream); });
+    EXPECT_EQ(types.Count(), 19) << "an empty table falls back to the defaults";
+
+    TAttribList schemes;
+    ThroughStream(hugeCount("Schemes"), [&](TSectionList& stream) { schemes.LoadFromStream(stream); });
+    EXPECT_EQ(schemes.Count(), 0);
+}
+
+} // namespace
+} // namespace korvane::test
