@@ -4,6 +4,7 @@
 #include "app/reg_file_dlg.h"
 #include "platform/program_folder.h"
 #include "platform/qt_strings.h"
+#include "project/kor_project.h"
 #include "storage/errors.h"
 #include "storage/method_trace.h"
 #include "storage/prompt.h"
@@ -19,6 +20,7 @@
 #include <QMimeData>
 #include <QSplitter>
 #include <QStatusBar>
+#include <QScreen>
 #include <QTabWidget>
 #include <QTimer>
 
@@ -46,7 +48,9 @@ TMainForm::TMainForm(std::vector<std::string> arguments, QWidget* parent)
           [](bool on) {
               if (ErrorPath) ErrorPath->Enabled = on;
           },
-          [](bool) {}, // project logging arrives with the project log
+          [this](bool on) {
+              if (KorProject) KorProject->setLoggingIsOn(on);
+          },
           [this](const CountdownTime& time) {
               Countdown->display(QStringLiteral("%1:%2:%3")
                                      .arg(time.Hours, 2, 10, QLatin1Char('0'))
@@ -64,7 +68,8 @@ TMainForm::TMainForm(std::vector<std::string> arguments, QWidget* parent)
 }
 
 TMainForm::~TMainForm() {
-    // Freed last, after everything that may still read a setting.
+    // FormDestroy: the project with its pages, then the settings, which everything may read.
+    KorProject.reset();
     GlobalSettings.reset();
 }
 
@@ -115,6 +120,25 @@ void TMainForm::BuildMenus() {
     QAction* exitAction = file->addAction(QStringLiteral("E&xit"));
     exitAction->setShortcut(QKeySequence(Qt::ALT | Qt::Key_F4));
     connect(exitAction, &QAction::triggered, this, &QWidget::close);
+
+    QMenu* project = menuBar()->addMenu(QStringLiteral("&Project"));
+    LockDefaultAction = project->addAction(QStringLiteral("&Lock as Default Project"));
+    LockDefaultAction->setCheckable(true);
+    LockDefaultAction->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_D));
+    // The item's own toggling is undone first: the handler inverts the tick itself.
+    connect(LockDefaultAction, &QAction::triggered, this, [this] {
+        LockDefaultAction->setChecked(!LockDefaultAction->isChecked());
+        LockDefaultActionClick();
+    });
+}
+
+void TMainForm::LockDefaultActionClick() {
+    TraceScope trace(this, "TMainForm", "LockDefaultActionClick");
+    LockDefaultAction->setChecked(!LockDefaultAction->isChecked());
+    const bool locked = LockDefaultAction->isChecked();
+    if (locked) GlobalSettings->setDefaultProject(KorProject->FileName());
+    GlobalSettings->setUseProjects(!locked);
+    KorProject->UpdateCaption();
 }
 
 bool TMainForm::FormCreate() {
@@ -126,7 +150,18 @@ bool TMainForm::FormCreate() {
         GlobalSettings->setDefaultProject(ProgramFolder() + "projects/default.kvp");
         GlobalSettings->setUseProjects(false);
     }
+    KorProject = std::make_unique<TKorProject>(*GlobalSettings, this);
+    KorProject->Add("", true);
     Request = ParseCommandLine(Arguments);
+    try {
+        KorProject->OpenStartupProject(Request.ProjectFile);
+    } catch (const std::exception& error) {
+        // Start-up goes on; the message is shown once the window is up.
+        if (ErrorPath) ErrorPath->Error(error.what());
+        StartupError = error.what();
+    }
+    LockDefaultAction->setChecked(GlobalSettings->getUseProjects());
+    LockDefaultActionClick();
     for (const std::string& file : Request.Files) OpenFile(file);
     return true;
 }
@@ -136,16 +171,65 @@ void TMainForm::FormShow() {
         app->SetExceptionHandler([this](const std::exception* error) { AppException(error); });
     LoggingTick->stop();
     TraceScope trace(this, "TMainForm", "FormShow");
+    if (!StartupError.empty()) {
+        const std::string message = std::exchange(StartupError, {});
+        QTimer::singleShot(0, this, [message] { CurrentPrompt().Inform(PromptKind::Error, message); });
+    }
     GlobalSettings->CheckFileTypes(false, [this](const TGlobalSettings::FileAssocDialogState& state) {
         return TRegFileDlg::Ask(state, this);
     });
 }
 
-void TMainForm::FormActivate() { FormResize(); }
+void TMainForm::FormActivate() {
+    if (KorProject) KorProject->MoveToPageUpdate();
+    FormResize();
+}
 
 bool TMainForm::FormClose() {
     TraceScope trace(this, "TMainForm", "FormClose");
-    return true;
+    if (!KorProject) return true;
+    try {
+        KorProject->SaveDefaultProjectOnClose();
+    } catch (const std::exception& error) {
+        // Say so, but do not hold the window hostage: the save check still offers the rest.
+        CurrentPrompt().Inform(PromptKind::Error, error.what());
+    }
+    const PromptButton answer = KorProject->SaveAllCheck();
+    return answer == pbYes || answer == pbNo;
+}
+
+void TMainForm::SetCaption(const std::string& caption) { setWindowTitle(ToQString(caption)); }
+
+TWindowRect TMainForm::WindowRect() const {
+    const QRect frame = frameGeometry();
+    return {frame.left(), frame.top(), frame.width(), frame.height()};
+}
+
+void TMainForm::SetWindowRect(const TWindowRect& rect) {
+    move(rect.Left, rect.Top);
+    resize(rect.Width, rect.Height);
+}
+
+TWindowRect TMainForm::ScreenRect() const {
+    const QScreen* display = screen();
+    if (!display) return TProjectHost::ScreenRect();
+    const QRect area = display->geometry();
+    return {area.left(), area.top(), area.width(), area.height()};
+}
+
+void TMainForm::ShowStatusBar(bool visible) { statusBar()->setVisible(visible); }
+
+void TMainForm::SetStatusPanelText(int panel, const std::string& text) {
+    if (panel >= 0 && panel < 6) Panels[panel]->setText(ToQString(text));
+}
+
+int TMainForm::MessageCount() const { return Messages->count(); }
+
+void TMainForm::SetMessageListHint(const std::string& hint) { Messages->setToolTip(ToQString(hint)); }
+
+void TMainForm::BringToFront() {
+    raise();
+    activateWindow();
 }
 
 void TMainForm::AppException(const std::exception* error) {

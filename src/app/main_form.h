@@ -4,6 +4,7 @@
 #include "app/command_line.h"
 #include "app/global_settings.h"
 #include "app/logging_window.h"
+#include "project/project_host.h"
 
 #include <QMainWindow>
 
@@ -21,7 +22,9 @@ class QTimer;
 
 namespace korvane {
 
-class TMainForm : public QMainWindow {
+class TKorProject;
+
+class TMainForm : public QMainWindow, public TProjectHost {
     Q_OBJECT
 public:
     explicit TMainForm(std::vector<std::string> arguments, QWidget* parent = nullptr);
@@ -37,6 +40,21 @@ public:
     void FileDropFilesDropped(const std::vector<std::string>& files);
 
     TGlobalSettings& Settings() { return *GlobalSettings; }
+    TKorProject& Project() { return *KorProject; }
+    // "&Lock as Default Project": ticked while the project is locked as the default one.
+    QAction* LockAction() const { return LockDefaultAction; }
+    void LockDefaultActionClick();
+
+    // What the project asks of the window.
+    void SetCaption(const std::string& caption) override;
+    TWindowRect WindowRect() const override;
+    void SetWindowRect(const TWindowRect& rect) override;
+    TWindowRect ScreenRect() const override;
+    void ShowStatusBar(bool visible) override;
+    void SetStatusPanelText(int panel, const std::string& text) override;
+    int MessageCount() const override;
+    void SetMessageListHint(const std::string& hint) override;
+    void BringToFront() override;
     TLoggingWindow& LoggingWindowState() { return LoggingWindow; }
     void StartLoggingWindow(TDateTime start, TDateTime end);
     void TimerTimer();
@@ -71,6 +89,8 @@ private:
     std::vector<std::string> Arguments;
     StartRequest Request;
     std::unique_ptr<TGlobalSettings> GlobalSettings;
+    std::unique_ptr<TKorProject> KorProject;
+    std::string StartupError; // a project that failed to load, shown once the window is up
     TLoggingWindow LoggingWindow;
     std::string NewFileExt = ".pl";
     bool Shown = false;
@@ -81,6 +101,7 @@ private:
     QLabel* Panels[6] = {};
     QLCDNumber* Countdown = nullptr;
     QTimer* LoggingTick = nullptr;
+    QAction* LockDefaultAction = nullptr;
 };
 
 } // namespace korvane

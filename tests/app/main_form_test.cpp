@@ -1,14 +1,18 @@
 #include "app/main_form.h"
 #include "platform/program_folder.h"
+#include "project/kor_project.h"
+#include "storage/section_list.h"
 #include "scripted_prompt.h"
 #include "storage/errors.h"
 #include "temp_dir.h"
 
 #include <QCoreApplication>
+#include <QAction>
 #include <QLabel>
 #include <QListWidget>
 #include <QStatusBar>
 #include <QTabWidget>
+#include <filesystem>
 #include <gtest/gtest.h>
 
 using namespace korvane;
@@ -22,6 +26,12 @@ protected:
     test::ScopedEnv Config{"XDG_CONFIG_HOME", Dir.File("config")};
     test::ScopedEnv Data{"XDG_DATA_HOME", Dir.File("data")};
     test::ScriptedPrompt Prompt;
+
+    void SetUp() override {
+        SeedProgramFolder();
+        CreateSectionList();
+    }
+    void TearDown() override { FreeSectionList(); }
 };
 
 } // namespace
@@ -31,7 +41,14 @@ TEST_F(MainFormTest, FirstStartMakesTheDefaultProjectTheLockedOne) {
     ASSERT_TRUE(form.FormCreate());
     EXPECT_EQ(form.Settings().getDefaultProject(), ProgramFolder() + "projects/default.kvp");
     EXPECT_FALSE(form.Settings().getUseProjects());
+    EXPECT_TRUE(form.LockAction()->isChecked());
+    EXPECT_EQ(form.Project().FileName(), ProgramFolder() + "projects/default.kvp");
     EXPECT_EQ(form.NewFileExtension(), ".pl");
+
+    // Unlocking by the menu item lets other projects be used.
+    form.LockAction()->trigger();
+    EXPECT_FALSE(form.LockAction()->isChecked());
+    EXPECT_TRUE(form.Settings().getUseProjects());
 
     form.Settings().setDefaultProject("/elsewhere/mine.kvp");
     TMainForm second({});
@@ -42,7 +59,7 @@ TEST_F(MainFormTest, FirstStartMakesTheDefaultProjectTheLockedOne) {
 TEST_F(MainFormTest, LayoutHasTheTabsMessagesAndSixStatusPanels) {
     TMainForm form({});
     ASSERT_TRUE(form.FormCreate());
-    EXPECT_EQ(form.windowTitle(), "Korvane");
+    EXPECT_TRUE(form.windowTitle().endsWith(" - Default Project (AutoLoad)")) << form.windowTitle().toStdString();
     EXPECT_EQ(form.size(), QSize(729, 453));
     EXPECT_EQ(form.Progs()->objectName(), "Progs");
     EXPECT_EQ(form.MessageList()->objectName(), "MessageList");
@@ -80,6 +97,18 @@ TEST_F(MainFormTest, FilesFromTheCommandLineAndDropsOpenInOrder) {
     EXPECT_EQ(opened, (std::vector<std::string>{"a.pl", "c.pl", "/tmp/x.php", "/tmp/y.sql"}));
 }
 
+TEST_F(MainFormTest, ADefaultProjectThatCannotBeSavedIsReportedAndClosingGoesOn) {
+    TMainForm form({});
+    ASSERT_TRUE(form.FormCreate());
+    std::filesystem::remove_all(ProgramFolder() + "projects");
+    Prompt.QueueAnswer(pbCancel);
+    EXPECT_FALSE(form.FormClose()) << "the unsaved project is offered again, and Cancel keeps it open";
+    ASSERT_EQ(Prompt.Records().size(), 2u);
+    EXPECT_EQ(Prompt.Records()[0].Kind, PromptKind::Error);
+    EXPECT_NE(Prompt.Records()[0].Text.find("default.kvp"), std::string::npos);
+    EXPECT_EQ(Prompt.Records()[1].Text, "Project default.kvp has changed. Save Changes?");
+}
+
 TEST_F(MainFormTest, ShowsAndClosesWithoutQuestionsWhenNothingChanged) {
     TMainForm form({});
     ASSERT_TRUE(form.FormCreate());
@@ -88,4 +117,6 @@ TEST_F(MainFormTest, ShowsAndClosesWithoutQuestionsWhenNothingChanged) {
     EXPECT_TRUE(form.isVisible());
     EXPECT_TRUE(form.close());
     EXPECT_TRUE(Prompt.Records().empty());
+    EXPECT_TRUE(std::filesystem::exists(ProgramFolder() + "projects/default.kvp"))
+        << "the default project is saved on close without a question";
 }
