@@ -103,11 +103,11 @@ void THttpRequestHeader::ParseHeaderLine(const std::string& line, const std::str
         RequestRangeFirst = RequestRangeLast = 0;
         // One range "bytes=first-last"; either end may be missing, not both.
         if (!StartsWithNoCase(RequestRangeText, "bytes=")) return;
-        const std::string spec = RequestRangeText.substr(6);
-        const size_t dash = spec.find('-');
-        if (dash == std::string::npos || spec.find(',') != std::string::npos) return;
-        const std::string first = Trim(spec.substr(0, dash));
-        const std::string last = Trim(spec.substr(dash + 1));
+        const std::string rangeSet = RequestRangeText.substr(6);
+        const size_t dash = rangeSet.find('-');
+        if (dash == std::string::npos || rangeSet.find(',') != std::string::npos) return;
+        const std::string first = Trim(rangeSet.substr(0, dash));
+        const std::string last = Trim(rangeSet.substr(dash + 1));
         int64_t firstValue = -1, lastValue = -1;
         if (!first.empty() && !ParseNumber(first, firstValue)) return;
         if (!last.empty() && !ParseNumber(last, lastValue)) return;
