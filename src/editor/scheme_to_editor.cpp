@@ -93,6 +93,11 @@ bool AppliesTo(const TAttribDetails& scheme, THighlighterKind kind) {
 
 } // namespace
 
+std::vector<int> StylesOfAttribute(THighlighterKind kind, int attribute) {
+    if (attribute < 0 || attribute >= AttributeCount) return {};
+    return StylesOf(kind)[static_cast<size_t>(attribute)];
+}
+
 void MarkAsPhpLexer(QsciLexerHTML& lexer) { lexer.setProperty(TagProperty, PhpHighlighterTag); }
 
 THighlighterKind LexerKind(const QsciLexer* lexer) {
