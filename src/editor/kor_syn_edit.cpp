@@ -162,7 +162,9 @@ long long TKorSynEdit::PositionOf(int column, int line) const {
 
 void TKorSynEdit::SetCaret(int column, int line) {
     const long long position = PositionOf(column, line);
-    SendScintilla(SCI_GOTOPOS, static_cast<unsigned long>(position));
+    // A hidden editor has no real size yet; scrolling it to the caret now would leave it
+    // scrolled sideways once it is shown.
+    SendScintilla(isVisible() ? SCI_GOTOPOS : SCI_SETEMPTYSELECTION, static_cast<unsigned long>(position));
     // The engine reports caret moves when it next paints; a move made here is reported now,
     // so the status bar does not wait for a paint (or miss one of a hidden editor).
     const long caretLine = SendScintilla(SCI_LINEFROMPOSITION, static_cast<unsigned long>(position));

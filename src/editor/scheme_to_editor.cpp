@@ -126,6 +126,12 @@ void UpdateHighlighter(const TAttribDetails& scheme, QsciScintilla& editor) {
         editor.setFont(font);
         return;
     }
+    // Every style takes the scheme's font and background first, so text of the classes the scheme does not
+    // name (numbers, plain text) is set in it too; the classes then add their own looks.
+    lexer->setDefaultFont(font);
+    lexer->setFont(font, -1);
+    lexer->setDefaultPaper(ToQColor(scheme.EditorColor()));
+    lexer->setPaper(ToQColor(scheme.EditorColor()), -1);
     if (kind == THighlighterKind::PHP && scheme.ParentScheme()) {
         // The HTML around the blocks looks as HTML pages do; the block marks take the HTML
         // keyword look.
@@ -133,8 +139,6 @@ void UpdateHighlighter(const TAttribDetails& scheme, QsciScintilla& editor) {
         TakeAttribute(*lexer, QsciLexerHTML::PHPStart, html.Attribute(aiKeywords), html);
         ApplyStyles(html, *lexer, THighlighterKind::HTML);
     }
-    lexer->setDefaultPaper(ToQColor(scheme.EditorColor()));
-    lexer->setDefaultFont(font);
     ApplyStyles(scheme, *lexer, kind);
 }
 
