@@ -2,6 +2,7 @@
 
 #include "app/application.h"
 #include "app/reg_file_dlg.h"
+#include "editor/editor_page.h"
 #include "platform/program_folder.h"
 #include "platform/qt_strings.h"
 #include "project/kor_project.h"
@@ -23,6 +24,8 @@
 #include <QScreen>
 #include <QTabWidget>
 #include <QTimer>
+
+#include <filesystem>
 
 namespace korvane {
 namespace {
@@ -89,6 +92,8 @@ void TMainForm::BuildLayout() {
     Splitter->setStretchFactor(0, 1);
     Splitter->setStretchFactor(1, 0);
     Splitter->setSizes({453 - 42, 42});
+    connect(PageTabs, &QTabWidget::currentChanged, this, &TMainForm::ProgsChange);
+    connect(this, &TMainForm::OpenFileRequested, this, &TMainForm::OpenFileIntoProject);
     setCentralWidget(Splitter);
 
     auto* bar = new QStatusBar(this);
@@ -117,6 +122,16 @@ void TMainForm::BuildLayout() {
 
 void TMainForm::BuildMenus() {
     QMenu* file = menuBar()->addMenu(QStringLiteral("&File"));
+    const auto addFileAction = [this, file](const char* text, QKeySequence key, void (TMainForm::*handler)()) {
+        QAction* action = file->addAction(QString::fromLatin1(text));
+        action->setShortcut(key);
+        connect(action, &QAction::triggered, this, handler);
+    };
+    addFileAction("&New", QKeySequence(Qt::CTRL | Qt::Key_N), &TMainForm::NewFileActionExecute);
+    addFileAction("&Open...", QKeySequence(Qt::CTRL | Qt::Key_O), &TMainForm::OpenFileActionExecute);
+    addFileAction("&Save", QKeySequence(Qt::CTRL | Qt::Key_S), &TMainForm::SaveActionExecute);
+    addFileAction("Save &As...", QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_S), &TMainForm::SaveAsActionExecute);
+    file->addSeparator();
     QAction* exitAction = file->addAction(QStringLiteral("E&xit"));
     exitAction->setShortcut(QKeySequence(Qt::ALT | Qt::Key_F4));
     connect(exitAction, &QAction::triggered, this, &QWidget::close);
@@ -162,6 +177,7 @@ bool TMainForm::FormCreate() {
     }
     LockDefaultAction->setChecked(GlobalSettings->getUseProjects());
     LockDefaultActionClick();
+    if (TProjectPage* current = KorProject->getCurrentPage()) current->ActivateTab();
     for (const std::string& file : Request.Files) OpenFile(file);
     return true;
 }
@@ -252,6 +268,91 @@ void TMainForm::FileDropFilesDropped(const std::vector<std::string>& files) {
 }
 
 void TMainForm::OpenFile(const std::string& fileName) { emit OpenFileRequested(fileName); }
+
+template <typename Command>
+void TMainForm::Guarded(Command command) {
+    try {
+        command();
+    } catch (const handledException& error) {
+        CurrentPrompt().Inform(PromptKind::Error, error.what());
+    }
+}
+
+void TMainForm::ProgsChange(int index) {
+    if (!KorProject) return;
+    QWidget* sheet = PageTabs->widget(index);
+    for (int i = 0; i < KorProject->Count(); ++i) {
+        auto* page = dynamic_cast<TEditorPage*>(&KorProject->Page(i));
+        if (!page || page->Sheet() != sheet) continue;
+        KorProject->setCurrentPage(page);
+        Guarded([this] { KorProject->MoveToPageUpdate(); });
+        return;
+    }
+}
+
+void TMainForm::NewFileActionExecute() {
+    TraceScope trace(this, "TMainForm", "NewFileActionExecute");
+    Guarded([this] {
+        TProjectPage& page = KorProject->Add("", true);
+        page.ActivateTab();
+        KorProject->MoveToPageUpdate();
+    });
+}
+
+void TMainForm::OpenFileActionExecute() {
+    TraceScope trace(this, "TMainForm", "OpenFileActionExecute");
+    FileChoice choice;
+    choice.Caption = "Open File";
+    choice.Folder = KorProject->ProjectFolder();
+    choice.Filter = "Perl files (*.pl *.pm *.cgi);;PHP files (*.php);;HTML files (*.htm *.html);;"
+                    "SQL scripts (*.sql);;Batch files (*.bat);;Text files (*.txt);;All files (*)";
+    const std::string fileName = CurrentPrompt().ChooseFile(choice);
+    if (!fileName.empty()) OpenFileIntoProject(fileName);
+}
+
+void TMainForm::OpenFileIntoProject(const std::string& fileName) {
+    TraceScope trace(this, "TMainForm", "OpenFileIntoProject");
+    Guarded([&] {
+        const std::string full = std::filesystem::absolute(fileName).lexically_normal().string();
+        TProjectPage* page = KorProject->PageByFileName(full);
+        if (!page) page = &KorProject->Add(full, true);
+        if (!page->HasEditor()) {
+            CurrentPrompt().Inform(PromptKind::Information,
+                                   "File " + full + " is not an editable file type; it is kept in the project for upload.");
+            return;
+        }
+        if (!page->Visible()) page->setVisible(true);
+        KorProject->setCurrentPage(page);
+        page->ActivateTab();
+        KorProject->MoveToPageUpdate();
+    });
+}
+
+void TMainForm::SaveActionExecute() {
+    TraceScope trace(this, "TMainForm", "SaveActionExecute");
+    TProjectPage* page = KorProject->getCurrentPage();
+    if (!page) return;
+    if (page->IsTempFile()) {
+        SaveAsActionExecute();
+        return;
+    }
+    Guarded([page] { page->SaveToFile(page->FileName(), false); });
+}
+
+void TMainForm::SaveAsActionExecute() {
+    TraceScope trace(this, "TMainForm", "SaveAsActionExecute");
+    TProjectPage* page = KorProject->getCurrentPage();
+    if (!page) return;
+    FileChoice choice;
+    choice.Save = true;
+    choice.Caption = "Save File As";
+    choice.Folder = KorProject->ProjectFolder();
+    choice.FileName = page->IsTempFile() ? std::string() : page->FileName();
+    choice.Filter = "All files (*)";
+    const std::string fileName = CurrentPrompt().ChooseFile(choice);
+    if (fileName.empty()) return;
+    Guarded([&] { page->SaveToFile(fileName, true); });
+}
 
 void TMainForm::StartLoggingWindow(TDateTime start, TDateTime end) {
     LoggingWindow.SetWindow(start, end);

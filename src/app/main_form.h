@@ -55,6 +55,17 @@ public:
     int MessageCount() const override;
     void SetMessageListHint(const std::string& hint) override;
     void BringToFront() override;
+    QTabWidget* PageControl() const override { return PageTabs; }
+
+    // File commands: a new temporary page, a file opened into the project, saving the
+    // current page. Failures are shown to the user; nothing is lost.
+    void NewFileActionExecute();
+    void OpenFileActionExecute();
+    void OpenFileIntoProject(const std::string& fileName);
+    void SaveActionExecute();
+    void SaveAsActionExecute();
+    // The page control changed its current tab.
+    void ProgsChange(int index);
     TLoggingWindow& LoggingWindowState() { return LoggingWindow; }
     void StartLoggingWindow(TDateTime start, TDateTime end);
     void TimerTimer();
@@ -85,6 +96,9 @@ private:
     void BuildMenus();
     void FormResize();
     void OpenFile(const std::string& fileName);
+    // Runs a file command, showing an expected failure instead of passing it on.
+    template <typename Command>
+    void Guarded(Command command);
 
     std::vector<std::string> Arguments;
     StartRequest Request;

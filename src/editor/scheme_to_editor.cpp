@@ -93,6 +93,11 @@ bool AppliesTo(const TAttribDetails& scheme, THighlighterKind kind) {
 
 } // namespace
 
+std::vector<int> StylesOfAttribute(THighlighterKind kind, int attribute) {
+    if (attribute < 0 || attribute >= AttributeCount) return {};
+    return StylesOf(kind)[static_cast<size_t>(attribute)];
+}
+
 void MarkAsPhpLexer(QsciLexerHTML& lexer) { lexer.setProperty(TagProperty, PhpHighlighterTag); }
 
 THighlighterKind LexerKind(const QsciLexer* lexer) {
@@ -121,6 +126,12 @@ void UpdateHighlighter(const TAttribDetails& scheme, QsciScintilla& editor) {
         editor.setFont(font);
         return;
     }
+    // Every style takes the scheme's font and background first, so text of the classes the scheme does not
+    // name (numbers, plain text) is set in it too; the classes then add their own looks.
+    lexer->setDefaultFont(font);
+    lexer->setFont(font, -1);
+    lexer->setDefaultPaper(ToQColor(scheme.EditorColor()));
+    lexer->setPaper(ToQColor(scheme.EditorColor()), -1);
     if (kind == THighlighterKind::PHP && scheme.ParentScheme()) {
         // The HTML around the blocks looks as HTML pages do; the block marks take the HTML
         // keyword look.
@@ -128,8 +139,6 @@ void UpdateHighlighter(const TAttribDetails& scheme, QsciScintilla& editor) {
         TakeAttribute(*lexer, QsciLexerHTML::PHPStart, html.Attribute(aiKeywords), html);
         ApplyStyles(html, *lexer, THighlighterKind::HTML);
     }
-    lexer->setDefaultPaper(ToQColor(scheme.EditorColor()));
-    lexer->setDefaultFont(font);
     ApplyStyles(scheme, *lexer, kind);
 }
 

@@ -98,6 +98,8 @@ public:
     void setCurrentPage(TProjectPage* page);
     void MoveToPageUpdate();
     void FreePage(TProjectPage* page);
+    // Exchanges two pages' places in the list (the pages move their tabs themselves).
+    void SwapPages(int first, int second);
     void CloseUnusedPages();
     int NextTempFileNumber() const;
     bool FilesModified() const;
@@ -364,6 +366,7 @@ private:
 
     bool ModifiedFlag = false;
     bool LoadingFlag = false;
+    bool Clearing = false; // freeing every page: no tab is made current on the way
     bool EditorSettingsLoadedFlag = false;
     bool RestartNoticeShown = false;
     std::string CaptionSuffix;

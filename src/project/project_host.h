@@ -1,8 +1,10 @@
 #pragma once
 // What the project needs of the main window: its title, its rectangle and the screen, the
-// tab mode of the page control, the status bar, the message list and the menu style. The main
+// page control and its tab mode, the status bar, the message list and the menu style. The main
 // window implements it; without a window (tools, tests) the do-nothing base serves.
 #include <string>
+
+class QTabWidget;
 
 namespace korvane {
 
@@ -42,6 +44,9 @@ public:
     virtual TWindowRect ProjOrgRect() const { return {}; }
 
     virtual void BringToFront() {}
+
+    // The page control the pages' tabs go into; none without a window.
+    virtual QTabWidget* PageControl() const { return nullptr; }
 
 private:
     bool MultiLine = true;

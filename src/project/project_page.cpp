@@ -51,7 +51,7 @@ void TProjectPage::Assign(const TProjectPage& source) {
 }
 
 // The part of the page record the project itself needs: which file the page is.
-void TProjectPage::SaveToStream(TSectionList& stream) const {
+void TProjectPage::SaveToStream(TSectionList& stream) {
     stream.BeginSection("File Details");
     stream.BeginSection("Preliminary");
     stream.WriteFlag(SaveWithProjectValue);

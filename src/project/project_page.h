@@ -50,13 +50,18 @@ public:
     virtual void UpdateAttributes() {}
     virtual void UpdateEditorAttribs() {}
     virtual void MoveToPageUpdate() {}
+    // Makes the page's tab the current one of the main window.
+    virtual void ActivateTab() {}
     // Copies the settings of another page (used when a page is rebuilt for a new file type).
     virtual void Assign(const TProjectPage& source);
 
-    virtual void SaveToStream(TSectionList& stream) const;
+    virtual void SaveToStream(TSectionList& stream);
     virtual void LoadFromStream(TSectionList& stream);
 
 protected:
+    void SetTempNumber(int number) { TempNumberValue = number; }
+    void SetEditableFlag(bool editable) { EditableValue = editable; }
+
     TKorProject& Owner;
 
 private:

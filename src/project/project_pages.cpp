@@ -90,7 +90,16 @@ void TKorProject::FreePage(TProjectPage* page) {
         for (auto prev = it; prev != Pages.begin() && !CurrentPage;)
             if ((*--prev)->HasEditor()) CurrentPage = prev->get();
     }
+    // Out of the list before it goes, so nothing reached from its destructor finds it there.
+    std::unique_ptr<TProjectPage> doomed = std::move(*it);
     Pages.erase(it);
+    doomed.reset();
+    if (CurrentPage && !Clearing) CurrentPage->ActivateTab();
+}
+
+void TKorProject::SwapPages(int first, int second) {
+    std::swap(Pages.at(static_cast<size_t>(first)), Pages.at(static_cast<size_t>(second)));
+    setModified(true);
 }
 
 void TKorProject::CloseUnusedPages() {

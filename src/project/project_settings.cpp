@@ -4,6 +4,7 @@
 #include "storage/method_trace.h"
 
 #include "app/global_settings.h"
+#include "editor/editor_page.h"
 #include "platform/program_folder.h"
 #include "storage/paths.h"
 #include "storage/program_log.h"
@@ -24,7 +25,7 @@ constexpr const char* DefaultRootURL = "http://www.";
 TKorProject::TKorProject(TGlobalSettings& settings, TProjectHost* host)
     : Settings(settings), HostWindow(host ? host : &NoWindow) {
     MakePage = [](TKorProject& project, bool hasEditor, const std::string& fileName) {
-        return std::make_unique<TProjectPage>(project, hasEditor, fileName);
+        return std::make_unique<TEditorPage>(project, hasEditor, fileName);
     };
     SetCreateDefaults();
     Clear();
@@ -67,7 +68,9 @@ void TKorProject::LoadCodeTemplates() {
 }
 
 void TKorProject::FreeAllPages() {
+    Clearing = true;
     while (!Pages.empty()) FreePage(Pages.back().get());
+    Clearing = false;
 }
 
 void TKorProject::Clear() {

@@ -5,6 +5,7 @@
 
 #include <cmath>
 #include <filesystem>
+#include <fcntl.h>
 #include <sys/stat.h>
 
 namespace korvane {
@@ -48,6 +49,17 @@ bool FileDateTime(const std::string& path, TDateTime& modified) {
     modified = LocalDateTimeFromUnix(static_cast<double>(info.st_mtim.tv_sec) +
                                      static_cast<double>(info.st_mtim.tv_nsec) / 1e9);
     return true;
+}
+
+bool SetFileDateTime(const std::string& path, TDateTime modified) {
+    const double unixSeconds = UnixFromLocalDateTime(modified);
+    const double whole = std::floor(unixSeconds);
+    struct timespec times[2];
+    times[0].tv_sec = 0;
+    times[0].tv_nsec = UTIME_OMIT;
+    times[1].tv_sec = static_cast<time_t>(whole);
+    times[1].tv_nsec = static_cast<long>((unixSeconds - whole) * 1e9);
+    return !path.empty() && ::utimensat(AT_FDCWD, path.c_str(), times, 0) == 0;
 }
 
 bool FileChangedSince(const std::string& path, TDateTime date) {

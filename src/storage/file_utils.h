@@ -17,6 +17,8 @@ bool EnsureWritable(const std::string& path);
 
 // The modification time as a local OLE date; false when the file cannot be read.
 bool FileDateTime(const std::string& path, TDateTime& modified);
+// Sets the modification time from a local OLE date; false when that failed.
+bool SetFileDateTime(const std::string& path, TDateTime modified);
 // The file exists and its modification time differs from date.
 bool FileChangedSince(const std::string& path, TDateTime date);
 

@@ -265,6 +265,15 @@ void TSectionList::ReadStrList(std::vector<std::string>& list) {
     for (int i = 0; i < count && !AtEnd(); ++i) list.push_back(ReadStr());
 }
 
+void TSectionList::WriteRaw(std::string_view bytes) { Put(bytes.data(), bytes.size()); }
+
+std::string TSectionList::ReadRest() {
+    if (AtEnd()) return {};
+    std::string bytes(static_cast<size_t>(Stream().Remaining()), '\0');
+    bytes.resize(Stream().Read(bytes.data(), bytes.size()));
+    return bytes;
+}
+
 void TSectionList::WriteFileContents(const std::string& path) {
     std::error_code ignored;
     const bool exists = std::filesystem::is_regular_file(path, ignored);

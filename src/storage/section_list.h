@@ -13,6 +13,7 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace korvane {
@@ -78,6 +79,10 @@ public:
     void WriteStrList(const std::vector<std::string>& list);
     // Empties list first, also when the section is at its end.
     void ReadStrList(std::vector<std::string>& list);
+    // Bytes as they are, filling the section to its end; ReadRest returns what the current
+    // section holds from the reading position on.
+    void WriteRaw(std::string_view bytes);
+    std::string ReadRest();
     // Embeds the file at path (a flag, then a "File Contents" section when it exists).
     void WriteFileContents(const std::string& path);
     // Restores an embedded file to path. Failing to write it is logged, not raised.

@@ -92,9 +92,41 @@ TEST_F(MainFormTest, FilesFromTheCommandLineAndDropsOpenInOrder) {
     TMainForm form({"a.pl", "b.KVP", "c.pl"});
     QObject::connect(&form, &TMainForm::OpenFileRequested,
                      [&](const std::string& file) { opened.push_back(file); });
+    // None of them exists: each is offered to be created, and declining leaves no page.
+    for (int i = 0; i < 4; ++i) Prompt.QueueAnswer(pbNo);
     ASSERT_TRUE(form.FormCreate());
-    form.FileDropFilesDropped({"/tmp/x.php", "/tmp/y.sql"});
-    EXPECT_EQ(opened, (std::vector<std::string>{"a.pl", "c.pl", "/tmp/x.php", "/tmp/y.sql"}));
+    form.FileDropFilesDropped({"/nowhere/x.php", "/nowhere/y.sql"});
+    EXPECT_EQ(opened, (std::vector<std::string>{"a.pl", "c.pl", "/nowhere/x.php", "/nowhere/y.sql"}));
+    EXPECT_EQ(form.Project().Count(), 0);
+    ASSERT_EQ(Prompt.Records().size(), 8u);
+    EXPECT_EQ(Prompt.Records()[6].Text, "File \"/nowhere/y.sql\" does not exist. Do you wish to create it?");
+    EXPECT_EQ(Prompt.Records()[7].Text, "File \"/nowhere/y.sql\" does not exist");
+}
+
+TEST_F(MainFormTest, FilesOpenIntoTabsAndSwitchingTabsUpdatesTheStatusBar) {
+    const std::string perl = Dir.File("a.pl");
+    const std::string php = Dir.File("b.php");
+    test::WriteBytes(perl, "print 1;\n");
+    test::WriteBytes(php, "<?php echo 2; ?>\n");
+    TMainForm form({perl});
+    ASSERT_TRUE(form.FormCreate());
+    form.FileDropFilesDropped({php, perl});
+    ASSERT_EQ(form.Progs()->count(), 2) << "a file already open is not opened twice";
+    EXPECT_EQ(form.Progs()->tabText(0), "a.pl");
+    EXPECT_EQ(form.Progs()->tabText(1), "b.php");
+    EXPECT_EQ(form.Progs()->currentIndex(), 0);
+    EXPECT_EQ(form.StatusPanel(5)->text().toStdString(), perl);
+
+    form.Progs()->setCurrentIndex(1);
+    EXPECT_EQ(form.Project().getCurrentPage(), &form.Project().Page(1));
+    EXPECT_EQ(form.StatusPanel(5)->text().toStdString(), php);
+    EXPECT_EQ(form.StatusPanel(0)->text(), "Row: 1  Col: 1");
+
+    form.NewFileActionExecute();
+    ASSERT_EQ(form.Progs()->count(), 3);
+    EXPECT_EQ(form.Progs()->currentIndex(), 2);
+    EXPECT_EQ(form.Progs()->tabText(2), "<temp1>");
+    EXPECT_TRUE(form.Project().getCurrentPage()->IsTempFile());
 }
 
 TEST_F(MainFormTest, ADefaultProjectThatCannotBeSavedIsReportedAndClosingGoesOn) {

@@ -136,6 +136,7 @@ TEST_F(PageListTest, FilesOutsideTheProjectFolderSwitchOffSaveWithProject) {
     EXPECT_EQ(Prompt.Records()[0].Text,
               "Not all files in project (sub)directory.\n\"Save with Project\" switched off.");
     auto loaded = NewProject();
+    UseScriptedPages(*loaded);
     loaded->LoadFromFile(folder + "/site.kvp");
     EXPECT_FALSE(loaded->FilesInProject()) << "stored as switched off";
 }

@@ -1,0 +1,102 @@
+// Editor pages against large files, and a picture of the main window with pages open.
+//   bench_editor --bench FILE...        open, first paint and save times of each file, and the
+//                                       time from start to a shown main window
+//   bench_editor --screenshot OUT.png PERL PHP HTML
+// Run with a private KORVANE_HOME and XDG_CONFIG_HOME (bench/editor.sh and
+// tools/editor-screenshot.sh do).
+#include "app/main_form.h"
+#include "editor/editor_page.h"
+#include "editor/kor_syn_edit.h"
+#include "platform/program_folder.h"
+#include "project/kor_project.h"
+#include "storage/method_trace.h"
+#include "storage/section_list.h"
+
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QTabWidget>
+#include <QTest>
+
+#include <cstdio>
+#include <string>
+#include <vector>
+
+using namespace korvane;
+
+namespace {
+
+double Ms(QElapsedTimer& timer) {
+    const double ms = static_cast<double>(timer.nsecsElapsed()) / 1e6;
+    timer.restart();
+    return ms;
+}
+
+int Bench(TMainForm& window, const std::vector<std::string>& files, QElapsedTimer& sinceStart) {
+    window.show();
+    if (!QTest::qWaitForWindowExposed(&window)) return 1;
+    std::printf("startup_to_shown_ms %.1f\n", Ms(sinceStart));
+    for (const std::string& file : files) {
+        QElapsedTimer timer;
+        timer.start();
+        auto& page = dynamic_cast<TEditorPage&>(window.Project().Add(file, true));
+        const double open = Ms(timer);
+        window.Project().setCurrentPage(&page);
+        page.ActivateTab();
+        page.Editor()->SetCaret(1, page.Editor()->LineCount() / 2);
+        page.Editor()->ensureCursorVisible();
+        page.Editor()->viewport()->repaint();
+        QCoreApplication::processEvents();
+        const double paint = Ms(timer);
+        page.SaveToFile("", true);
+        const double save = Ms(timer);
+        std::printf("file %s open_ms %.1f first_paint_ms %.1f save_ms %.1f\n", file.c_str(), open, paint, save);
+        window.Project().FreePage(&page);
+    }
+    return 0;
+}
+
+int Screenshot(TMainForm& window, const std::string& out, const std::vector<std::string>& files) {
+    window.resize(1000, 660);
+    window.move(10, 10);
+    for (const std::string& file : files) window.FileDropFilesDropped({file});
+    auto& perl = dynamic_cast<TEditorPage&>(window.Project().Page(0));
+    perl.ToggleBreakPoint(7);
+    window.Project().setCurrentPage(&perl);
+    perl.ActivateTab();
+    perl.Editor()->SetCaret(14, 9);
+    window.show();
+    if (!QTest::qWaitForWindowExposed(&window)) return 1;
+    QTest::qWait(800);
+    perl.Editor()->setFocus();
+    window.Project().MoveToPageUpdate();
+    QTest::qWait(400);
+    return window.grab().save(QString::fromStdString(out)) ? 0 : 1;
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    QElapsedTimer sinceStart;
+    sinceStart.start();
+    if (argc < 3) {
+        std::fprintf(stderr, "usage: bench_editor --bench FILE... | --screenshot OUT.png FILES...\n");
+        return 2;
+    }
+    SeedProgramFolder();
+    CreateSectionList();
+    StartMethodTrace(ProgramFolder());
+    int status = 0;
+    {
+        QApplication app(argc, argv);
+        const std::string mode = argv[1];
+        std::vector<std::string> files(argv + (mode == "--bench" ? 2 : 3), argv + argc);
+        TMainForm window({});
+        if (!window.FormCreate()) return 1;
+        status = mode == "--bench" ? Bench(window, files, sinceStart) : Screenshot(window, argv[2], files);
+        // Leave without the close questions: nothing here is the user's work.
+        window.Project().Clear();
+    }
+    StopMethodTrace();
+    FreeSectionList();
+    return status;
+}

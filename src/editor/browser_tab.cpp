@@ -1,0 +1,81 @@
+#include "editor/browser_tab.h"
+
+#include "platform/qt_strings.h"
+
+#include <QAction>
+#include <QIcon>
+#include <QLineEdit>
+#include <QToolBar>
+#include <QWebEngineHistory>
+#include <QWebEngineView>
+
+#include <algorithm>
+
+namespace korvane {
+namespace {
+
+constexpr size_t MaxHistory = 50;
+
+} // namespace
+
+TBrowserTab::TBrowserTab(QWidget* parent) : QWidget(parent) {
+    setObjectName(QStringLiteral("BrowserOutput"));
+    Bar = new QToolBar(this);
+    Bar->setIconSize(QSize(16, 16));
+    const auto add = [this](const char* icon, const char* text, auto slot) {
+        QAction* action = Bar->addAction(QIcon::fromTheme(QString::fromLatin1(icon)), QString::fromLatin1(text));
+        connect(action, &QAction::triggered, this, [this, slot] {
+            if (Browser) (Browser->*slot)();
+        });
+    };
+    add("go-previous", "Back", &QWebEngineView::back);
+    add("go-next", "Forward", &QWebEngineView::forward);
+    add("process-stop", "Stop", &QWebEngineView::stop);
+    add("view-refresh", "Refresh", &QWebEngineView::reload);
+    Address = new QLineEdit(Bar);
+    Address->setPlaceholderText(QStringLiteral("Address"));
+    Bar->addWidget(Address);
+    connect(Address, &QLineEdit::returnPressed, this, [this] { Navigate(ToStdString(Address->text())); });
+}
+
+QWebEngineView* TBrowserTab::EnsureView() {
+    if (Browser) return Browser;
+    Browser = new QWebEngineView(this);
+    connect(Browser, &QWebEngineView::urlChanged, this, [this](const QUrl& url) {
+        Address->setText(url.toString());
+        Remember(ToStdString(url.toString()));
+    });
+    ResizeBrowser();
+    Browser->show();
+    return Browser;
+}
+
+void TBrowserTab::Navigate(const std::string& url) {
+    EnsureView()->setUrl(QUrl::fromUserInput(ToQString(url)));
+}
+
+void TBrowserTab::SetHistory(std::vector<std::string> history) {
+    Visited = std::move(history);
+    if (Visited.size() > MaxHistory) Visited.erase(Visited.begin(), Visited.end() - MaxHistory);
+}
+
+void TBrowserTab::Remember(const std::string& url) {
+    if (url.empty() || (!Visited.empty() && Visited.back() == url)) return;
+    Visited.push_back(url);
+    if (Visited.size() > MaxHistory) Visited.erase(Visited.begin());
+}
+
+void TBrowserTab::resizeEvent(QResizeEvent* event) {
+    QWidget::resizeEvent(event);
+    ResizeBrowser();
+}
+
+// The view sits under the tool bar, 2 pixels in from the left, right and bottom edges.
+void TBrowserTab::ResizeBrowser() {
+    Bar->setGeometry(0, 0, width(), Bar->sizeHint().height());
+    if (!Browser) return;
+    const int top = Bar->height();
+    Browser->setGeometry(2, top, std::max(0, width() - 4), std::max(0, height() - top - 2));
+}
+
+} // namespace korvane

@@ -1,0 +1,65 @@
+#include "editor/debug_support.h"
+
+#include "editor/editor_page.h"
+#include "editor/gutter_glyphs.h"
+#include "editor/kor_syn_edit.h"
+#include "project/kor_project.h"
+
+#include <QPainter>
+
+namespace korvane {
+
+TDebugSupportPlugin::TDebugSupportPlugin(TEditorPage& page, TKorSynEdit& editor) : Page(page), Editor(editor) {
+    QObject::connect(&editor, &TKorSynEdit::GutterClick, &editor, [this](int line) { GutterClick(line); });
+    QObject::connect(&editor, &TKorSynEdit::LinesInserted, &editor,
+                     [this](int first, int count) { LinesInserted(first, count); });
+    QObject::connect(&editor, &TKorSynEdit::LinesDeleted, &editor,
+                     [this](int first, int count) { LinesDeleted(first, count); });
+    editor.AfterPaint = [this](QPainter& painter, int first, int last, int left, int width, int height) {
+        AfterPaint(painter, first, last, left, width, height);
+    };
+}
+
+TDebugSupportPlugin::~TDebugSupportPlugin() {
+    QObject::disconnect(&Editor, &TKorSynEdit::GutterClick, &Editor, nullptr);
+    QObject::disconnect(&Editor, &TKorSynEdit::LinesInserted, &Editor, nullptr);
+    QObject::disconnect(&Editor, &TKorSynEdit::LinesDeleted, &Editor, nullptr);
+    Editor.AfterPaint = nullptr;
+}
+
+bool TDebugSupportPlugin::ExecutableLine(int line) const {
+    return Page.IsPerl() && line >= 1 && line <= Editor.LineCount() && IsExecutableText(Editor.LineText(line));
+}
+
+void TDebugSupportPlugin::GutterClick(int line) {
+    if (ExecutableLine(line) || Page.BreakPointAtLine(line)) {
+        Page.ToggleBreakPoint(line);
+        Page.Project().setModified(true);
+    }
+    Editor.viewport()->update();
+}
+
+void TDebugSupportPlugin::AfterPaint(QPainter& painter, int firstLine, int lastLine, int marginLeft, int marginWidth,
+                                     int lineHeight) {
+    // Set breakpoints are the engine's markers; only the lines that could take one are drawn here.
+    const QPixmap glyph = ExecutableGlyph();
+    const int x = marginLeft + (marginWidth - GlyphWidth) / 2;
+    for (int line = firstLine; line <= lastLine; ++line) {
+        if (Page.BreakPointAtLine(line) || !ExecutableLine(line)) continue;
+        const int y = (lineHeight - GlyphHeight) / 2 + lineHeight * (line - firstLine);
+        painter.drawPixmap(x, y, glyph);
+    }
+}
+
+void TDebugSupportPlugin::LinesInserted(int firstLine, int count) {
+    Page.BreakpointList.LinesInserted(firstLine, count);
+    if (Page.BreakpointList.Count() > 0 || Page.ExecutionLine() > 0) Page.SyncBreakpointMarks();
+}
+
+void TDebugSupportPlugin::LinesDeleted(int firstLine, int count) {
+    // The engine moves the marks of deleted lines onto their neighbours: those must go too.
+    const bool removed = Page.BreakpointList.LinesDeleted(firstLine, count);
+    if (removed || Page.BreakpointList.Count() > 0 || Page.ExecutionLine() > 0) Page.SyncBreakpointMarks();
+}
+
+} // namespace korvane

@@ -1,0 +1,244 @@
+#pragma once
+// One file of the project with its editor: where the file lives (its own name or a numbered
+// temporary file), saving with rolling backups and version copies in the file's own line-end
+// format, noticing changes made by other programs, its record in the project file, its
+// breakpoints, and what it shows in the main window (tab, status bar, line colours).
+#include "editor/breakpoints.h"
+#include "editor/highlight_schemes.h"
+#include "project/project_page.h"
+#include "storage/clock.h"
+
+#include <QColor>
+#include <QPointer>
+#include <QWidget>
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+class QMenu;
+class QsciLexer;
+class QsciScintilla;
+class QTabWidget;
+
+namespace korvane {
+
+class TBrowserTab;
+class TDebugSupportPlugin;
+class TKorSynEdit;
+
+using TStringList = std::vector<std::string>;
+
+struct TPrintSettings {
+    enum TRange { AllPages, Selection, PageRange };
+    int Copies = 1;
+    TRange Range = AllPages;
+    int FromPage = 1;
+    int ToPage = 1;
+    // Print into this PDF file instead of the default printer.
+    std::string OutputFile;
+};
+
+struct TLineColours {
+    bool Special = false;
+    QColor Text;       // invalid: the normal text colour
+    QColor Background;
+};
+
+class TEditorPage : public TProjectPage {
+public:
+    // A page with an editor when the file type asks for one (for an empty name: editable).
+    // Throws handledException when the file is missing and the user declines to create it.
+    TEditorPage(TKorProject& project, bool editable, const std::string& fileName);
+    ~TEditorPage() override;
+
+    // ---- Files ----
+    void setFileName(const std::string& fileName) override;
+    std::string TempFileName() const override;
+    std::string TempHTMLFileName() const;
+    std::string BackupPath() const;
+    bool ToolPathsPresent() const;
+    void UpdateEditable(const std::string& fileName);
+
+    void LoadFromFile(const std::string& fileName);
+    void SaveToFile(const std::string& fileName, bool force) override;
+    void SaveToFileExt(const std::string& fileName, const std::string& ext, bool keepVersion, bool force,
+                       TDateTime saveDate);
+    PromptButton SaveToFileCheck(const std::string& fileName) override;
+    bool FileDateHasChanged() const;
+    void CheckIfFileDateHasChanged();
+    bool NeedsUploading() const;
+
+    void SaveToStream(TSectionList& stream) override;
+    void LoadFromStream(TSectionList& stream) override;
+    void Assign(const TProjectPage& source) override;
+
+    // ---- File type ----
+    THighlighterKind HighlighterKind() const { return Kind; }
+    QsciLexer* Highlighter() const { return Lexer; }
+    bool IsPerl() const { return Kind == THighlighterKind::Perl; }
+    bool IsHTML() const { return Kind == THighlighterKind::HTML; }
+    bool IsSQL() const { return Kind == THighlighterKind::SQL; }
+    bool IsBatch() const { return Kind == THighlighterKind::Batch; }
+    bool IsText() const { return Kind == THighlighterKind::General; }
+    bool IsPHP() const { return Kind == THighlighterKind::PHP; }
+    // None chooses by the file name's extension; "Free" with None drops the highlighter.
+    void setHighlighter(THighlighterKind useClass, const std::string& fileName);
+    void UpdateAttributes() override;
+    void UpdateEditorAttribs() override;
+    void SetUpExtraTabs();
+
+    // ---- Presentation ----
+    std::string TabCaption() const;
+    void UpdateTabCaption();
+    void setVisible(bool visible) override;
+    int CurrPageIndex() const;
+    int CurrIndex() const;
+    void MoveUp();
+    void MoveDown();
+    void MoveToPageUpdate() override;
+    void ActivateTab() override;
+    void StatusChangeEvent(bool caretLineChanged);
+    void UpdateStatusBar();
+    TLineColours SpecialLineColorsEvent(int line) const;
+    // The bracket and block display of status panel 4.
+    void EditorPaintTransientEvent();
+    void GotoLineNo(int line);
+    std::string EditorSelOrWord(bool extendToWord);
+    // Returns the number of pages printed.
+    int Print(const TPrintSettings& settings);
+
+    // ---- Breakpoints ----
+    const TBreakpointList& Breakpoints() const { return BreakpointList; }
+    void ClearBreakPoints();
+    void AddBreakPoint(std::unique_ptr<TBreakpoint> breakpoint);
+    TBreakpoint& AddBreakPoint(int line);
+    TBreakpoint* BreakPointAtLine(int line) const { return BreakpointList.AtLine(line); }
+    bool DeleteBreakPoint(int line);
+    TBreakpoint* ToggleBreakPoint(int line);
+    void SortBreakPoints() { BreakpointList.Sort(); }
+    void RefreshBreakPoints();
+    int ExecutionLine() const { return ExecutionLineValue; }
+    void setExecutionLine(int line);
+    TDebugSupportPlugin& DebugSupport() const { return *Plugin; }
+
+    // ---- Editor events ----
+    void EditorChangeEvent();
+    void BookmarkChangeEvent();
+
+    // ---- Widgets ----
+    TKorSynEdit* Editor() const { return SourceEditor; }
+    QWidget* Sheet() const { return OuterSheet; }
+    QTabWidget* InnerTabs() const { return Inner; }
+    QWidget* ParamsTab() const { return ParamsSheet; }
+    QsciScintilla* OutputEditor() const { return Output; }
+    TBrowserTab* BrowserTab() const { return Browser; }
+    void TextTabCopyClick();
+    void TextTabPasteClick();
+    void UpdateKeyInputSelection();
+    // Whether a program started from this page is running (set by the runs).
+    std::function<bool()> ProgramRunning;
+
+    // ---- Fields ----
+    bool EditorModified() const override;
+    int LineCount() const override;
+    const std::string& FtpDestFilename() const { return FtpDestFilenameValue; }
+    void setFtpDestFilename(const std::string& value) { ChangeText(FtpDestFilenameValue, value); }
+    const std::string& FtpOffsetDir() const { return FtpOffsetDirValue; }
+    void setFtpOffsetDir(const std::string& value) { ChangeText(FtpOffsetDirValue, value); }
+    bool FtpUpload() const { return FtpUploadValue; }
+    void setFtpUpload(bool value) { ChangeValue(FtpUploadValue, value); }
+    const std::string& FtpStatus() const { return FtpStatusValue; }
+    void setFtpStatus(const std::string& value) { ChangeText(FtpStatusValue, value); }
+    std::uint8_t FtpTransferType() const { return FtpTransferTypeValue; }
+    void setFtpTransferType(std::uint8_t value) { ChangeValue(FtpTransferTypeValue, value); }
+    TDateTime FtpUploadDate() const { return FtpUploadDateValue; }
+    void setFtpUploadDate(TDateTime value) { ChangeValue(FtpUploadDateValue, value); }
+    const std::string& FtpChModVal() const { return FtpChModValValue; }
+    void setFtpChModVal(const std::string& value) { ChangeText(FtpChModValValue, value); }
+    bool FtpChMod() const { return FtpChModValue; }
+    void setFtpChMod(bool value) { ChangeValue(FtpChModValue, value); }
+    TDateTime FtpLocalFileDate() const { return FtpLocalFileDateValue; }
+    void setFtpLocalFileDate(TDateTime value) { ChangeValue(FtpLocalFileDateValue, value); }
+    bool UseProjectEnvVars() const { return UseProjectEnvVarsValue; }
+    void setUseProjectEnvVars(bool value) { ChangeValue(UseProjectEnvVarsValue, value); }
+    std::uint8_t FormSendType() const { return FormSendTypeValue; }
+    void setFormSendType(std::uint8_t value) { ChangeValue(FormSendTypeValue, value); }
+    TDateTime LastSavedDate() const { return LastSavedDateValue; }
+    void setLastSavedDate(TDateTime value) { LastSavedDateValue = value; }
+    int LineEndingFormat() const { return LineEndingFormatValue; }
+    void setLineEndingFormat(int format);
+    int DefaultLineEndingFormat() const { return DefaultLineEndingFormatValue; }
+    void setDefaultLineEndingFormat(int format) { DefaultLineEndingFormatValue = format; }
+    int MarkedLine() const { return MarkedLineValue; }
+    bool NewFile() const { return NewFileValue; }
+    bool ReadOnly() const { return ReadOnlyValue; }
+    bool TextOutOfDate = true;
+    bool BrowserOutOfDate = true;
+    TStringList EnvVars;
+    TStringList FormFields;
+    std::string KeyInput;
+    TDateTime RunStartTime = 0;
+
+private:
+    friend class TDebugSupportPlugin;
+
+    static bool WantsEditor(TKorProject& project, bool editable, const std::string& fileName);
+    void BuildWidgets();
+    void ConnectEditor();
+    void WriteEditorText(const std::string& path) const;
+    void RefreshLineColours(int line);
+    void RefreshAllLineColours();
+    void UpdateCaretLineHighlight();
+    void SyncBreakpointMarks();
+    void ReadFileContentsSection(TSectionList& stream);
+    void OnInnerTabChange(int index);
+    void ShowOutputMenu(const QPoint& at);
+    void ChangeText(std::string& field, const std::string& value);
+    template <typename T>
+    void ChangeValue(T& field, const T& value) {
+        if (field == value) return;
+        field = value;
+        MarkProjectModified();
+    }
+    void MarkProjectModified();
+
+    std::string FtpDestFilenameValue;
+    std::string FtpOffsetDirValue;
+    bool FtpUploadValue = false;
+    std::string FtpStatusValue = "Not Yet Uploaded";
+    std::uint8_t FtpTransferTypeValue = 0;
+    TDateTime FtpUploadDateValue = 0;
+    std::string FtpChModValValue = "755";
+    bool FtpChModValue = false;
+    TDateTime FtpLocalFileDateValue = 0;
+    bool UseProjectEnvVarsValue = true;
+    std::uint8_t FormSendTypeValue = 0;
+    TDateTime LastSavedDateValue = 0;
+    int ExecutionLineValue = -1;
+    int LineEndingFormatValue = 0;
+    int DefaultLineEndingFormatValue = 1;
+    int MarkedLineValue = 0;
+    bool NewFileValue = false;
+    bool ReadOnlyValue = false;
+    // Set while the project restores a page: its stored text deliberately replaces the file.
+    bool RestoringFromProject = false;
+
+    THighlighterKind Kind = THighlighterKind::None;
+    QsciLexer* Lexer = nullptr;
+    TBreakpointList BreakpointList;
+    std::unique_ptr<TDebugSupportPlugin> Plugin;
+
+    // The sheet lives in the main window's page control while shown; the page deletes it.
+    QPointer<QWidget> OuterSheet;
+    QTabWidget* Inner = nullptr;
+    QWidget* SourceSheet = nullptr;
+    TKorSynEdit* SourceEditor = nullptr;
+    QWidget* ParamsSheet = nullptr;
+    QWidget* TextSheet = nullptr;
+    QsciScintilla* Output = nullptr;
+    TBrowserTab* Browser = nullptr;
+};
+
+} // namespace korvane

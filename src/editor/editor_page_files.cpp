@@ -1,0 +1,231 @@
+// Loading and saving the page's file: line-end formats, rolling backups, version copies, and
+// changes made by other programs.
+#include "editor/editor_page.h"
+
+#include "editor/kor_syn_edit.h"
+#include "project/kor_project.h"
+#include "project/safe_file_write.h"
+#include "storage/backups.h"
+#include "storage/errors.h"
+#include "storage/file_utils.h"
+#include "storage/line_endings.h"
+#include "storage/method_trace.h"
+#include "storage/paths.h"
+#include "storage/text_utils.h"
+
+#include <cmath>
+#include <filesystem>
+
+namespace korvane {
+namespace {
+
+constexpr const char* ClassName = "TEditorPage";
+constexpr double SameDateTolerance = 1e-10;
+
+void CreateFolderOf(const std::string& path) {
+    const std::string folder = FolderPart(path);
+    if (folder.empty()) return;
+    std::error_code ec;
+    std::filesystem::create_directories(folder, ec);
+}
+
+} // namespace
+
+void TEditorPage::LoadFromFile(const std::string& fileName) {
+    TraceScope trace(this, ClassName, "LoadFromFile");
+    if (fileName.empty()) return;
+    if (FileExists(fileName) && !std::filesystem::is_directory(fileName)) {
+        std::string text;
+        const int format = LoadConvertedText(fileName, text);
+        if (format == leDefault) throw handledException("Cannot read file \"" + fileName + "\"");
+        if (SourceEditor) {
+            SourceEditor->SetRawText(text);
+            LineEndingFormatValue = format;
+            // The line-number margin grows with the number of lines.
+            UpdateEditorAttribs();
+        }
+        TDateTime date = 0;
+        FileDateTime(fileName, date);
+        LastSavedDateValue = date;
+        ReadOnlyValue = IsReadOnly(fileName);
+        NewFileValue = false;
+    } else {
+        const PromptButton answer = CurrentPrompt().Ask(
+            PromptKind::Confirmation,
+            "File \"" + fileName + "\" does not exist. Do you wish to create it?", pbYes | pbNo);
+        if (answer != pbYes) throw handledException("File \"" + fileName + "\" does not exist");
+        if (SourceEditor) SourceEditor->SetModified(true);
+        LastSavedDateValue = 0;
+        NewFileValue = true;
+    }
+    setFileName(fileName);
+    RefreshAllLineColours();
+}
+
+void TEditorPage::SaveToFile(const std::string& fileName, bool force) {
+    SaveToFileExt(fileName, "", true, force, Now());
+}
+
+// The bytes of the editor in the page's line-end format, written beside path and moved over
+// it only once complete, so a failed write leaves the previous file as it was.
+void TEditorPage::WriteEditorText(const std::string& path) const {
+    EnsureWritable(path);
+    if (IsReadOnly(path)) throw handledException("Cannot write file " + path + ": it is read-only");
+    int format = LineEndingFormatValue;
+    if (format == leDefault) format = DefaultLineEndingFormatValue == leDefault ? leCrLf : DefaultLineEndingFormatValue;
+    const std::string bytes = ConvertFromCrLf(SourceEditor->RawView(), format);
+    ReplaceFileContents(path, bytes.data(), bytes.size());
+}
+
+void TEditorPage::SaveToFileExt(const std::string& fileNameArg, const std::string& extArg, bool keepVersion,
+                                bool force, TDateTime saveDate) {
+    TraceScope trace(this, ClassName, "SaveToFileExt");
+    std::string fileName = fileNameArg;
+    std::string ext = extArg;
+    if (!ext.empty()) {
+        if (ext.front() != '.') ext = "." + ext;
+        fileName = ChangeExt(fileName, ext);
+    }
+    if (!SourceEditor) {
+        if (!fileName.empty() && !SameText(fileName, FileName())) {
+            CopyFileOver(FileName(), fileName);
+            setFileName(fileName);
+        }
+        return;
+    }
+
+    const long long selectionEnd = SourceEditor->SelectionEndPosition();
+    const bool ownFile = fileName.empty() || SameText(fileName, FileName());
+    if (!force && !SourceEditor->Modified() && ownFile && !FileChangedSince(fileName, LastSavedDateValue)) return;
+
+    // Another program changed the file since it was loaded or saved: writing now would throw
+    // its changes away without the user knowing.
+    const std::string target = ownFile ? TempFileName() : fileName;
+    if (ownFile && !RestoringFromProject && LastSavedDateValue != 0 && FileChangedSince(target, LastSavedDateValue)) {
+        const PromptButton answer = CurrentPrompt().Ask(
+            PromptKind::Warning,
+            "File " + FileNamePart(target) + " has been changed by another program.\n" +
+                "Do you wish to overwrite it with the text in the editor?",
+            pbYes | pbNo);
+        if (answer != pbYes) return;
+    }
+
+    if (ownFile)
+        MakeBackups(TempFileName(), ".bak", BackupPath(), Owner.BackupPause(), saveDate, Owner.MaxBackUps());
+
+    // A failed write must leave the page as it was: its name, number and type.
+    const std::string oldFileName = FileName();
+    const std::string oldFtpDestFilename = FtpDestFilenameValue;
+    const int oldTempNumber = TempNumber();
+    const THighlighterKind oldKind = Kind;
+    try {
+        if ((TempNumber() < 1 || ext.empty()) && !fileName.empty()) {
+            setFileName(fileName);
+            SetTempNumber(0);
+        }
+        if (keepVersion && (!Owner.Version().empty() || !Owner.VersionsPath().empty()) && Owner.MaxBackUps() != 0) {
+            const std::string versionFile = BackupPath() + FileNamePart(TempFileName());
+            // Without a versions folder the copy would be the file itself, written below.
+            if (versionFile != TempFileName()) {
+                CreateFolderOf(versionFile);
+                WriteEditorText(versionFile);
+            }
+        }
+        if (!ext.empty()) setHighlighter(THighlighterKind::None, ChangeExt(TempFileName(), ext));
+        CreateFolderOf(TempFileName());
+        WriteEditorText(TempFileName());
+    } catch (...) {
+        if (oldTempNumber > 0) {
+            SetTempNumber(oldTempNumber);
+            TProjectPage::setFileName("");
+        } else {
+            TProjectPage::setFileName(oldFileName);
+        }
+        FtpDestFilenameValue = oldFtpDestFilename;
+        setHighlighter(oldKind, oldFileName);
+        UpdateTabCaption();
+        throw;
+    }
+
+    NewFileValue = false;
+    const std::string written = TempFileName();
+    if (FileExists(written)) {
+        ReadOnlyValue = IsReadOnly(written);
+        TDateTime date = 0;
+        if (FileDateTime(written, date)) LastSavedDateValue = date;
+    }
+    SourceEditor->SetModified(false);
+    SourceEditor->SetSelectionEndPosition(selectionEnd);
+    UpdateTabCaption();
+    UpdateStatusBar();
+}
+
+PromptButton TEditorPage::SaveToFileCheck(const std::string& fileName) {
+    TraceScope trace(this, ClassName, "SaveToFileCheck");
+    if (!SourceEditor || !Editable() || !SourceEditor->Modified() || IsTempFile()) return pbNo;
+    const PromptButton answer = CurrentPrompt().Ask(
+        PromptKind::Warning, fileName + " has changed. Save Changes?", pbYes | pbNo | pbCancel);
+    if (answer == pbYes) SaveToFile(fileName, false);
+    return answer == pbYes || answer == pbNo ? answer : pbCancel;
+}
+
+void TEditorPage::setLineEndingFormat(int format) {
+    if (format == leDefault) format = DefaultLineEndingFormatValue;
+    if (format == LineEndingFormatValue) return;
+    LineEndingFormatValue = format;
+    if (!SourceEditor) return;
+    SourceEditor->SetModified(true);
+    EditorChangeEvent();
+    SaveToFile("", true);
+}
+
+bool TEditorPage::FileDateHasChanged() const {
+    TDateTime date = 0;
+    if (!FileDateTime(TempFileName(), date)) return false;
+    return std::abs(date - LastSavedDateValue) > SameDateTolerance;
+}
+
+void TEditorPage::CheckIfFileDateHasChanged() {
+    TraceScope trace(this, ClassName, "CheckIfFileDateHasChanged");
+    if (!SourceEditor || !Owner.ExternalChangeCheck()) return;
+    const std::string file = TempFileName();
+    const std::string name = FileNamePart(file);
+    if (FileExists(file)) {
+        if (!FileDateHasChanged()) return;
+        std::string question = "File " + name + " has been changed by another program.\n" +
+                               "Do you wish to open this file and lose the text in the editor?";
+        if (SourceEditor->Modified()) question += "\n\nWarning! You will lose the changes you have made.";
+        if (CurrentPrompt().Ask(PromptKind::Warning, question, pbOK | pbCancel) == pbOK) {
+            LoadFromFile(file);
+        } else {
+            TDateTime date = 0;
+            FileDateTime(file, date);
+            LastSavedDateValue = date;
+            SourceEditor->SetModified(true);
+            EditorChangeEvent();
+        }
+    } else if (!NewFileValue) {
+        const PromptButton answer = CurrentPrompt().Ask(
+            PromptKind::Warning,
+            "File " + name + " has been removed by another program.\n" + "Do you wish to ***CLEAR*** the editor contents?",
+            pbOK | pbCancel);
+        if (answer == pbOK) {
+            SourceEditor->ClearAllUndoable();
+            SourceEditor->SetModified(true);
+            NewFileValue = true;
+        } else {
+            SaveToFile("", true);
+            CurrentPrompt().Inform(PromptKind::Information, "File " + name + " has been re-saved.");
+        }
+    }
+    UpdateTabCaption();
+}
+
+bool TEditorPage::NeedsUploading() const {
+    if (!Owner.FtpUploadChangedFiles()) return true;
+    TDateTime date = 0;
+    if (FileDateTime(TempFileName(), date) && date > FtpLocalFileDateValue) return true;
+    return SourceEditor && SourceEditor->Modified();
+}
+
+} // namespace korvane

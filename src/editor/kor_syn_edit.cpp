@@ -1,0 +1,349 @@
+#include "editor/kor_syn_edit.h"
+
+#include "editor/gutter_glyphs.h"
+
+#include <QAction>
+#include <QPainter>
+
+#include <algorithm>
+
+namespace korvane {
+namespace {
+
+// Line-colour markers and text-colour indicators are handed out per colour from these ranges;
+// the bookmarks and the breakpoint glyph sit below them.
+constexpr int FirstColourMarker = 11;
+constexpr int LastColourMarker = 20;
+constexpr int FirstTextIndicator = 20;
+constexpr int LastTextIndicator = 27;
+
+} // namespace
+
+TKorSynEdit::TKorSynEdit(QWidget* parent) : QsciScintilla(parent) {
+    setUtf8(true);
+    setEolMode(EolWindows);
+    SendScintilla(SCI_SETPASTECONVERTENDINGS, 1UL);
+    setTabWidth(2);
+    setMarginType(LineNumberMargin, NumberMargin);
+    setMarginType(GlyphMargin, QsciScintilla::SymbolMargin);
+    setMarginWidth(GlyphMargin, 24);
+    setMarginSensitivity(GlyphMargin, true);
+    setMarginSensitivity(LineNumberMargin, true);
+    setMarginMarkerMask(LineNumberMargin, 0);
+    int glyphMask = 1 << BreakpointMarker;
+    for (int i = 0; i < BookmarkCount; ++i) {
+        markerDefine(static_cast<char>('0' + i), i);
+        setMarkerForegroundColor(QColor(0, 0, 128), i);
+        setMarkerBackgroundColor(QColor(255, 255, 160), i);
+        glyphMask |= 1 << i;
+    }
+    markerDefine(BreakpointGlyph(), BreakpointMarker);
+    setMarginMarkerMask(GlyphMargin, glyphMask);
+
+    connect(this, &QsciScintillaBase::SCN_MODIFIED, this,
+            [this](int position, int type, const char*, int length, int linesAdded, int, int, int, int, int) {
+                OnEngineModified(position, type, length, linesAdded);
+            });
+    connect(this, &QsciScintilla::marginClicked, this,
+            [this](int, int line, Qt::KeyboardModifiers) { emit GutterClick(line + 1); });
+    connect(this, &QsciScintilla::modificationChanged, this, [this](bool) {
+        const bool now = Modified();
+        if (now != LastReportedModified) {
+            LastReportedModified = now;
+            emit ModifiedChanged(now);
+        }
+    });
+
+    for (int i = 0; i < BookmarkCount; ++i) {
+        const auto digit = static_cast<Qt::Key>(Qt::Key_0 + i);
+        auto* toggle = new QAction(this);
+        toggle->setShortcut(QKeySequence(Qt::CTRL | Qt::SHIFT | digit));
+        toggle->setShortcutContext(Qt::WidgetShortcut);
+        connect(toggle, &QAction::triggered, this, [this, i] { ToggleBookmark(i); });
+        addAction(toggle);
+        auto* go = new QAction(this);
+        go->setShortcut(QKeySequence(Qt::CTRL | digit));
+        go->setShortcutContext(Qt::WidgetShortcut);
+        connect(go, &QAction::triggered, this, [this, i] { GotoBookmark(i); });
+        addAction(go);
+    }
+}
+
+// ---------------------------------------------------------------------------------------------
+// Text
+
+void TKorSynEdit::SetRawText(std::string_view text) {
+    const bool wasReadOnly = isReadOnly();
+    setReadOnly(false);
+    Loading = true;
+    // A loaded text is no undo step: keeping it would double the memory of a large file.
+    SendScintilla(SCI_SETUNDOCOLLECTION, 0UL);
+    SendScintilla(SCI_CLEARALL);
+    SendScintilla(SCI_APPENDTEXT, static_cast<unsigned long>(text.size()), text.data());
+    SendScintilla(SCI_SETUNDOCOLLECTION, 1UL);
+    SendScintilla(SCI_EMPTYUNDOBUFFER);
+    SendScintilla(SCI_GOTOPOS, 0UL);
+    Loading = false;
+    setReadOnly(wasReadOnly);
+    SetModified(false);
+}
+
+std::string TKorSynEdit::RawText() const { return std::string(RawView()); }
+
+std::string_view TKorSynEdit::RawView() const {
+    const auto* data = static_cast<const char*>(SendScintillaPtrResult(SCI_GETCHARACTERPOINTER));
+    return {data, static_cast<size_t>(TextLength())};
+}
+
+long long TKorSynEdit::TextLength() const { return SendScintilla(SCI_GETLENGTH); }
+
+int TKorSynEdit::LineCount() const { return static_cast<int>(SendScintilla(SCI_GETLINECOUNT)); }
+
+std::string TKorSynEdit::LineText(int line) const {
+    if (line < 1 || line > LineCount()) return {};
+    const long start = SendScintilla(SCI_POSITIONFROMLINE, static_cast<unsigned long>(line - 1));
+    const long end = SendScintilla(SCI_GETLINEENDPOSITION, static_cast<unsigned long>(line - 1));
+    std::string text(static_cast<size_t>(end - start) + 1, '\0');
+    SendScintilla(SCI_GETTEXTRANGE, start, end, text.data());
+    text.resize(static_cast<size_t>(end - start));
+    return text;
+}
+
+std::string TKorSynEdit::SelectedRawText() const {
+    const long start = SendScintilla(SCI_GETSELECTIONSTART);
+    const long end = SendScintilla(SCI_GETSELECTIONEND);
+    std::string text(static_cast<size_t>(end - start) + 1, '\0');
+    SendScintilla(SCI_GETTEXTRANGE, start, end, text.data());
+    text.resize(static_cast<size_t>(end - start));
+    return text;
+}
+
+void TKorSynEdit::ReplaceSelectionRaw(std::string_view text) {
+    SendScintilla(SCI_BEGINUNDOACTION);
+    SendScintilla(SCI_REPLACESEL, 0UL, "");
+    SendScintilla(SCI_ADDTEXT, static_cast<unsigned long>(text.size()), text.data());
+    SendScintilla(SCI_ENDUNDOACTION);
+}
+
+void TKorSynEdit::ClearAllUndoable() {
+    SendScintilla(SCI_BEGINUNDOACTION);
+    SendScintilla(SCI_SELECTALL);
+    SendScintilla(SCI_CLEAR);
+    SendScintilla(SCI_ENDUNDOACTION);
+}
+
+bool TKorSynEdit::Modified() const { return ForcedModified || SendScintilla(SCI_GETMODIFY) != 0; }
+
+void TKorSynEdit::SetModified(bool modified) {
+    ForcedModified = modified;
+    if (!modified) SendScintilla(SCI_SETSAVEPOINT);
+    const bool now = Modified();
+    if (now != LastReportedModified) {
+        LastReportedModified = now;
+        emit ModifiedChanged(now);
+    }
+}
+
+// ---------------------------------------------------------------------------------------------
+// Caret and view
+
+int TKorSynEdit::CaretLine() const {
+    return static_cast<int>(SendScintilla(SCI_LINEFROMPOSITION, static_cast<unsigned long>(CaretPosition()))) + 1;
+}
+
+int TKorSynEdit::CaretColumn() const {
+    return static_cast<int>(SendScintilla(SCI_GETCOLUMN, static_cast<unsigned long>(CaretPosition()))) + 1;
+}
+
+long long TKorSynEdit::PositionOf(int column, int line) const {
+    line = std::clamp(line, 1, LineCount());
+    return SendScintilla(SCI_FINDCOLUMN, static_cast<unsigned long>(line - 1), std::max(column, 1) - 1L);
+}
+
+void TKorSynEdit::SetCaret(int column, int line) {
+    const long long position = PositionOf(column, line);
+    // A hidden editor has no real size yet; scrolling it to the caret now would leave it
+    // scrolled sideways once it is shown.
+    SendScintilla(isVisible() ? SCI_GOTOPOS : SCI_SETEMPTYSELECTION, static_cast<unsigned long>(position));
+    // The engine reports caret moves when it next paints; a move made here is reported now,
+    // so the status bar does not wait for a paint (or miss one of a hidden editor).
+    const long caretLine = SendScintilla(SCI_LINEFROMPOSITION, static_cast<unsigned long>(position));
+    const long lineStart = SendScintilla(SCI_POSITIONFROMLINE, static_cast<unsigned long>(caretLine));
+    emit cursorPositionChanged(static_cast<int>(caretLine), static_cast<int>(position - lineStart));
+}
+
+long long TKorSynEdit::CaretPosition() const { return SendScintilla(SCI_GETCURRENTPOS); }
+long long TKorSynEdit::SelectionStartPosition() const { return SendScintilla(SCI_GETSELECTIONSTART); }
+long long TKorSynEdit::SelectionEndPosition() const { return SendScintilla(SCI_GETSELECTIONEND); }
+
+void TKorSynEdit::SetSelectionEndPosition(long long position) {
+    SendScintilla(SCI_SETSELECTIONEND, static_cast<unsigned long>(std::min(position, TextLength())));
+}
+
+int TKorSynEdit::TopLine() const { return static_cast<int>(SendScintilla(SCI_GETFIRSTVISIBLELINE)) + 1; }
+
+void TKorSynEdit::SetTopLine(int line) {
+    SendScintilla(SCI_SETFIRSTVISIBLELINE, static_cast<unsigned long>(std::max(line, 1) - 1));
+}
+
+namespace {
+long SpaceWidth(const QsciScintilla& editor) {
+    return std::max(1L, editor.SendScintilla(QsciScintillaBase::SCI_TEXTWIDTH,
+                                             static_cast<uintptr_t>(QsciScintillaBase::STYLE_DEFAULT), " "));
+}
+} // namespace
+
+int TKorSynEdit::LeftColumn() const {
+    return static_cast<int>(SendScintilla(SCI_GETXOFFSET) / SpaceWidth(*this)) + 1;
+}
+
+void TKorSynEdit::SetLeftColumn(int column) {
+    SendScintilla(SCI_SETXOFFSET, static_cast<unsigned long>((std::max(column, 1) - 1) * SpaceWidth(*this)));
+}
+
+bool TKorSynEdit::InsertMode() const { return SendScintilla(SCI_GETOVERTYPE) == 0; }
+
+int TKorSynEdit::StyleAt(long long position) const {
+    // Text the engine has not drawn yet is not yet styled.
+    const long styledTo = SendScintilla(SCI_GETENDSTYLED);
+    if (styledTo <= position) SendScintilla(SCI_COLOURISE, static_cast<unsigned long>(styledTo), static_cast<long>(position + 1));
+    return static_cast<int>(SendScintilla(SCI_GETSTYLEAT, static_cast<unsigned long>(position)));
+}
+
+// ---------------------------------------------------------------------------------------------
+// Bookmarks
+
+bool TKorSynEdit::GetBookmark(int number, int& column, int& line) const {
+    if (number < 0 || number >= BookmarkCount) return false;
+    const long found = SendScintilla(SCI_MARKERNEXT, 0UL, 1L << number);
+    if (found < 0) return false;
+    line = static_cast<int>(found) + 1;
+    column = BookmarkColumns[number];
+    return true;
+}
+
+void TKorSynEdit::SetBookmark(int number, int column, int line) {
+    if (number < 0 || number >= BookmarkCount || line < 1 || line > LineCount()) return;
+    markerDeleteAll(number);
+    markerAdd(line - 1, number);
+    BookmarkColumns[number] = std::max(column, 1);
+    emit MarkListChange();
+}
+
+void TKorSynEdit::ClearBookmark(int number) {
+    int column = 0, line = 0;
+    if (!GetBookmark(number, column, line)) return;
+    markerDeleteAll(number);
+    emit MarkListChange();
+}
+
+void TKorSynEdit::ToggleBookmark(int number) {
+    int column = 0, line = 0;
+    if (GetBookmark(number, column, line) && line == CaretLine())
+        ClearBookmark(number);
+    else
+        SetBookmark(number, CaretColumn(), CaretLine());
+}
+
+void TKorSynEdit::GotoBookmark(int number) {
+    int column = 0, line = 0;
+    if (!GetBookmark(number, column, line)) return;
+    SetCaret(column, line);
+    ensureCursorVisible();
+}
+
+// ---------------------------------------------------------------------------------------------
+// Line marks
+
+void TKorSynEdit::SetBreakpointMark(int line, bool on) {
+    if (line < 1 || line > LineCount()) return;
+    markerDelete(line - 1, BreakpointMarker);
+    if (on) markerAdd(line - 1, BreakpointMarker);
+}
+
+void TKorSynEdit::ClearBreakpointMarks() { markerDeleteAll(BreakpointMarker); }
+
+int TKorSynEdit::MarkerForColour(std::vector<std::pair<QRgb, int>>& colourSlots, QColor colour, bool background) {
+    const QRgb key = colour.rgb();
+    for (const auto& [rgb, number] : colourSlots)
+        if (rgb == key) return number;
+    const int first = background ? FirstColourMarker : FirstTextIndicator;
+    const int last = background ? LastColourMarker : LastTextIndicator;
+    const int number = first + static_cast<int>(colourSlots.size());
+    if (number > last) return -1;
+    if (background) {
+        markerDefine(Background, number);
+        setMarkerBackgroundColor(colour, number);
+    } else {
+        SendScintilla(SCI_INDICSETSTYLE, static_cast<unsigned long>(number), static_cast<long>(INDIC_TEXTFORE));
+        SendScintilla(SCI_INDICSETFORE, static_cast<unsigned long>(number), colour);
+    }
+    colourSlots.emplace_back(key, number);
+    return number;
+}
+
+void TKorSynEdit::SetLineColours(int line, QColor text, QColor background) {
+    if (line < 1 || line > LineCount()) return;
+    for (const auto& slot : BackgroundSlots) markerDelete(line - 1, slot.second);
+    const long start = SendScintilla(SCI_POSITIONFROMLINE, static_cast<unsigned long>(line - 1));
+    const long end = SendScintilla(SCI_GETLINEENDPOSITION, static_cast<unsigned long>(line - 1));
+    for (const auto& slot : TextSlots) {
+        SendScintilla(SCI_SETINDICATORCURRENT, static_cast<unsigned long>(slot.second));
+        SendScintilla(SCI_INDICATORCLEARRANGE, static_cast<unsigned long>(start), end - start);
+    }
+    if (background.isValid()) {
+        const int marker = MarkerForColour(BackgroundSlots, background, true);
+        if (marker >= 0) markerAdd(line - 1, marker);
+    }
+    if (text.isValid() && end > start) {
+        const int indicator = MarkerForColour(TextSlots, text, false);
+        if (indicator >= 0) {
+            SendScintilla(SCI_SETINDICATORCURRENT, static_cast<unsigned long>(indicator));
+            SendScintilla(SCI_INDICATORFILLRANGE, static_cast<unsigned long>(start), end - start);
+        }
+    }
+}
+
+void TKorSynEdit::ClearAllLineColours() {
+    for (const auto& slot : BackgroundSlots) markerDeleteAll(slot.second);
+    for (const auto& slot : TextSlots) {
+        SendScintilla(SCI_SETINDICATORCURRENT, static_cast<unsigned long>(slot.second));
+        SendScintilla(SCI_INDICATORCLEARRANGE, 0UL, static_cast<long>(TextLength()));
+    }
+}
+
+void TKorSynEdit::InvalidateLine(int line) {
+    if (line < 1 || line > LineCount()) return;
+    // Scintilla redraws a line whose markers change; an empty marker change costs nothing.
+    viewport()->update();
+}
+
+// ---------------------------------------------------------------------------------------------
+// Engine events
+
+void TKorSynEdit::OnEngineModified(int position, int type, int /*length*/, int linesAdded) {
+    if (Loading || linesAdded == 0 || !(type & (SC_MOD_INSERTTEXT | SC_MOD_DELETETEXT))) return;
+    // Lines are counted from the first line whose start moved: the line of the change when it
+    // began at a line start, else the one after it.
+    const long line = SendScintilla(SCI_LINEFROMPOSITION, static_cast<unsigned long>(position));
+    const long lineStart = SendScintilla(SCI_POSITIONFROMLINE, static_cast<unsigned long>(line));
+    const int firstLine = static_cast<int>(line) + (position == lineStart ? 1 : 2);
+    if (linesAdded > 0)
+        emit LinesInserted(firstLine, linesAdded);
+    else
+        emit LinesDeleted(firstLine, -linesAdded);
+}
+
+void TKorSynEdit::paintEvent(QPaintEvent* event) {
+    QsciScintilla::paintEvent(event);
+    if (!AfterPaint || marginWidth(GlyphMargin) == 0) return;
+    const int lineHeight = static_cast<int>(SendScintilla(SCI_TEXTHEIGHT, 0UL));
+    if (lineHeight <= 0) return;
+    const int first = TopLine();
+    const int onScreen = static_cast<int>(SendScintilla(SCI_LINESONSCREEN)) + 1;
+    const int last = std::min(LineCount(), first + onScreen);
+    QPainter painter(viewport());
+    AfterPaint(painter, first, last, marginWidth(LineNumberMargin), marginWidth(GlyphMargin), lineHeight);
+}
+
+} // namespace korvane

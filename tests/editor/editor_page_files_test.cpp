@@ -1,0 +1,290 @@
+#include "editor_fixture.h"
+
+#include "storage/errors.h"
+#include "storage/file_utils.h"
+
+#include <QTabWidget>
+
+#include <filesystem>
+
+namespace korvane::test {
+namespace {
+
+namespace fs = std::filesystem;
+
+std::vector<std::string> InnerTabNames(const TEditorPage& page) {
+    std::vector<std::string> names;
+    for (int i = 0; i < page.InnerTabs()->count(); ++i) names.push_back(page.InnerTabs()->tabText(i).toStdString());
+    return names;
+}
+
+TEST_F(EditorTest, TemporaryPageSavesUnderItsNumberAndBecomesARealPageWhenNamed) {
+    NewTempPage();
+    TEditorPage& page = NewTempPage();
+    EXPECT_EQ(page.TempNumber(), 2);
+    EXPECT_EQ(page.TempFileName(), Dir.File("temp/tmp2.pl"));
+    EXPECT_EQ(TabText(page), "<temp2>");
+    EXPECT_TRUE(page.IsPerl());
+
+    page.Editor()->insert("print 1;\r\n");
+    EXPECT_EQ(TabText(page), "*<temp2>");
+    EXPECT_TRUE(Project->getModified()) << "a temporary page's text lives in the project";
+    page.SaveToFile("", false);
+    EXPECT_EQ(ReadBytes(Dir.File("temp/tmp2.pl")), "print 1;\r\n");
+    EXPECT_EQ(TabText(page), "<temp2>");
+
+    // A new extension (given without its dot) changes the type, and so the temporary file.
+    page.SaveToFileExt("", "php", true, false, Now());
+    EXPECT_TRUE(page.IsPHP());
+    EXPECT_EQ(page.TempNumber(), 2);
+    EXPECT_TRUE(fs::exists(Dir.File("temp/tmp2.php")));
+    EXPECT_EQ(InnerTabNames(page), (std::vector<std::string>{"Source", "Params", "Text In/Out", "Browser Output"}));
+
+    const std::string named = Dir.File("site/cgi/hello.pl");
+    page.SaveToFile(named, false);
+    EXPECT_FALSE(page.IsTempFile());
+    EXPECT_EQ(page.FileName(), named);
+    EXPECT_TRUE(page.IsPerl());
+    EXPECT_EQ(ReadBytes(named), "print 1;\r\n");
+    EXPECT_EQ(TabText(page), "hello.pl");
+    EXPECT_EQ(page.FtpDestFilename(), "hello.pl");
+}
+
+TEST_F(EditorTest, ANewExtensionChangesTheTypeAndTheExtraTabsFollow) {
+    WriteBytes(Dir.File("site/q.pl"), "select 1;\n");
+    TEditorPage& page = Open(Dir.File("site/q.pl"));
+    page.InnerTabs()->setCurrentIndex(1);
+    page.SaveToFileExt(page.FileName(), ".sql", true, true, Now());
+    EXPECT_TRUE(page.IsSQL());
+    EXPECT_EQ(page.FileName(), Dir.File("site/q.sql"));
+    EXPECT_EQ(ReadBytes(Dir.File("site/q.sql")), "select 1;\n");
+    EXPECT_EQ(InnerTabNames(page), (std::vector<std::string>{"Source", "Text In/Out", "Browser Output"}));
+    EXPECT_EQ(page.InnerTabs()->currentIndex(), 0) << "a removed tab makes the first one current";
+
+    page.SaveToFileExt(page.FileName(), "txt", true, true, Now());
+    EXPECT_TRUE(page.IsText());
+    EXPECT_EQ(InnerTabNames(page), (std::vector<std::string>{"Source", "Browser Output"}));
+    page.SaveToFileExt(page.FileName(), "bat", true, true, Now());
+    EXPECT_TRUE(page.IsBatch());
+    EXPECT_EQ(page.FormSendType(), 4) << "batch runs send no form";
+    EXPECT_EQ(InnerTabNames(page), (std::vector<std::string>{"Source", "Params", "Text In/Out", "Browser Output"}));
+}
+
+TEST_F(EditorTest, BackupsRotateAndVersionCopiesGoToTheVersionsFolder) {
+    const std::string file = Dir.File("site/a.pl");
+    WriteBytes(file, "v0\n");
+    Project->setMaxBackUps(3);
+    TEditorPage& page = Open(file);
+    // Saves a minute apart: quicker ones would keep the older backups.
+    TDateTime when = Now();
+    const auto saveLater = [&] { page.SaveToFileExt("", "", true, false, when += 1.0 / 1440); };
+    for (int version = 1; version <= 4; ++version) {
+        page.Editor()->SetRawText("v" + std::to_string(version) + "\r\n");
+        page.Editor()->SetModified(true);
+        saveLater();
+    }
+    EXPECT_EQ(ReadBytes(file), "v4\n");
+    EXPECT_EQ(ReadBytes(file + ".bak"), "v3\n");
+    EXPECT_EQ(ReadBytes(file + ".bak.1"), "v2\n");
+    EXPECT_EQ(ReadBytes(file + ".bak.2"), "v1\n");
+    EXPECT_FALSE(fs::exists(file + ".bak.3")) << "three backups at most";
+
+    // An unchanged page writes nothing and makes no backup.
+    fs::remove(file + ".bak");
+    saveLater();
+    EXPECT_FALSE(fs::exists(file + ".bak"));
+
+    Project->setVersion("1.2");
+    Project->setVersionsPath(Dir.File("versions/"));
+    EXPECT_EQ(page.BackupPath(), Dir.File("versions/1/2/"));
+    page.Editor()->SetModified(true);
+    saveLater();
+    EXPECT_EQ(ReadBytes(Dir.File("versions/1/2/a.pl")), "v4\n");
+    EXPECT_EQ(ReadBytes(Dir.File("versions/1/2/a.pl.bak")), "v4\n") << "backups follow the versions folder";
+
+    // No backups at all: neither rolling ones nor the version copy.
+    Project->setMaxBackUps(0);
+    Project->setVersion("1.3");
+    page.Editor()->SetRawText("v5\r\n");
+    page.Editor()->SetModified(true);
+    page.SaveToFile("", false);
+    EXPECT_EQ(ReadBytes(file), "v5\n");
+    EXPECT_FALSE(fs::exists(Dir.File("versions/1/3")));
+}
+
+TEST_F(EditorTest, FilesKeepTheirBytesAndLineEnds) {
+    // Latin-1, invalid UTF-8, a NUL and other binary bytes in a comment; with and without a
+    // final line end.
+    const std::string junk = std::string("# caf\xE9 \xFF\xFE\x01", 9) + std::string(1, '\0') + "\x7F\x80\xC3";
+    struct Case {
+        const char* Name;
+        std::string Bytes;
+        int Format;
+        std::string After; // with "x" typed at the start of line 2
+    };
+    const std::vector<Case> cases = {
+        {"lf.pl", "a\n" + junk + "\nb", 2, "a\nx" + junk + "\nb"},
+        {"crlf.pl", "a\r\n" + junk + "\r\nb\r\n", 1, "a\r\nx" + junk + "\r\nb\r\n"},
+        {"cr.pl", "a\r" + junk + "\rb\r", 3, "a\rx" + junk + "\rb\r"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.Name);
+        const std::string file = Dir.File(std::string("site/") + c.Name);
+        WriteBytes(file, c.Bytes);
+        TEditorPage& page = Open(file);
+        EXPECT_EQ(page.LineEndingFormat(), c.Format);
+        page.SaveToFile("", true);
+        EXPECT_EQ(ReadBytes(file), c.Bytes) << "a save without edits gives the same bytes";
+        page.Editor()->SetCaret(1, 2);
+        page.Editor()->ReplaceSelectionRaw("x");
+        EXPECT_TRUE(page.EditorModified());
+        page.SaveToFile("", false);
+        EXPECT_EQ(ReadBytes(file), c.After);
+    }
+
+    // A new format converts the whole file at once.
+    TEditorPage& page = AsEditorPage(*Project->PageByFileName(Dir.File("site/lf.pl")));
+    page.setLineEndingFormat(1);
+    EXPECT_EQ(ReadBytes(Dir.File("site/lf.pl")), "a\r\nx" + junk + "\r\nb");
+    EXPECT_FALSE(page.EditorModified());
+}
+
+TEST_F(EditorTest, AFailedSaveKeepsTheOldFileTheTextAndTheModifiedMark) {
+    const std::string file = Dir.File("site/keep.pl");
+    WriteBytes(file, "old\n");
+    TEditorPage& page = Open(file);
+    page.Editor()->SetRawText("new\r\n");
+    page.Editor()->SetModified(true);
+
+    // A read-only file is offered to be made writable; refusing fails the save.
+    fs::permissions(file, fs::perms::owner_write | fs::perms::group_write | fs::perms::others_write,
+                    fs::perm_options::remove);
+    Prompt.QueueAnswer(pbNo);
+    EXPECT_THROW(page.SaveToFile("", false), handledException);
+    EXPECT_EQ(ReadBytes(file), "old\n");
+    EXPECT_TRUE(page.EditorModified());
+    EXPECT_EQ(TabText(page), "*keep.pl");
+
+    // Saving a temporary page where no file can be made leaves it the temporary page it was.
+    WriteBytes(Dir.File("site/plain"), "a file, not a folder");
+    TEditorPage& temp = NewTempPage();
+    temp.Editor()->insert("text\r\n");
+    EXPECT_THROW(temp.SaveToFile(Dir.File("site/plain/new.php"), false), handledException);
+    EXPECT_TRUE(temp.IsTempFile());
+    EXPECT_TRUE(temp.IsPerl());
+    EXPECT_EQ(TabText(temp), "*<temp" + std::to_string(temp.TempNumber()) + ">");
+    EXPECT_EQ(temp.Editor()->RawText(), "text\r\n");
+    EXPECT_FALSE(fs::exists(Dir.File("temp"))) << "nothing written for the failed save";
+}
+
+TEST_F(EditorTest, ChangesByOtherProgramsAreNeverOverwrittenSilently) {
+    const std::string file = Dir.File("site/shared.pl");
+    WriteBytes(file, "mine\n");
+    TEditorPage& page = Open(file);
+
+    // Changed on disk while unmodified here: reloading is offered.
+    WriteBytes(file, "theirs\n");
+    Touch(file, 5);
+    EXPECT_TRUE(page.FileDateHasChanged());
+    Prompt.QueueAnswer(pbOK);
+    page.CheckIfFileDateHasChanged();
+    ASSERT_EQ(Prompt.Records().size(), 1u);
+    EXPECT_EQ(Prompt.Records()[0].Text, "File shared.pl has been changed by another program.\n"
+                                        "Do you wish to open this file and lose the text in the editor?");
+    EXPECT_EQ(page.Editor()->RawText(), "theirs\r\n");
+
+    // Changed on disk while modified here: Cancel keeps the editor's text, which then counts as
+    // changed, and the question is not repeated for the same change.
+    page.Editor()->insert("edit ");
+    WriteBytes(file, "again\n");
+    Touch(file, 10);
+    Prompt.QueueAnswer(pbCancel);
+    page.CheckIfFileDateHasChanged();
+    EXPECT_NE(Prompt.Records().back().Text.find("\n\nWarning! You will lose the changes you have made."),
+              std::string::npos);
+    EXPECT_TRUE(page.EditorModified());
+    Prompt.ClearRecords();
+    page.CheckIfFileDateHasChanged();
+    EXPECT_TRUE(Prompt.Records().empty());
+
+    // A save that would overwrite a change made since asks first; No leaves the disk alone.
+    WriteBytes(file, "third\n");
+    Touch(file, 20);
+    Prompt.QueueAnswer(pbNo);
+    page.SaveToFile("", false);
+    EXPECT_EQ(ReadBytes(file), "third\n");
+    EXPECT_TRUE(page.EditorModified());
+
+    // Removed by another program: Cancel writes the editor's text back.
+    fs::remove(file);
+    Prompt.QueueAnswer(pbCancel);
+    Prompt.ClearRecords();
+    page.CheckIfFileDateHasChanged();
+    ASSERT_EQ(Prompt.Records().size(), 2u);
+    EXPECT_EQ(Prompt.Records()[0].Text, "File shared.pl has been removed by another program.\n"
+                                        "Do you wish to ***CLEAR*** the editor contents?");
+    EXPECT_EQ(Prompt.Records()[1].Text, "File shared.pl has been re-saved.");
+    EXPECT_EQ(ReadBytes(file), "edit theirs\n");
+
+    // Removed again: OK clears the editor as one undoable step.
+    fs::remove(file);
+    Prompt.QueueAnswer(pbOK);
+    page.CheckIfFileDateHasChanged();
+    EXPECT_EQ(page.Editor()->TextLength(), 0);
+    EXPECT_TRUE(page.NewFile());
+    page.Editor()->undo();
+    EXPECT_EQ(page.Editor()->RawText(), "edit theirs\r\n");
+}
+
+TEST_F(EditorTest, MissingFilesAreCreatedOnlyWhenTheUserSaysSo) {
+    const std::string file = Dir.File("site/new.pl");
+    Prompt.QueueAnswer(pbNo);
+    EXPECT_THROW(Open(file), handledException);
+    EXPECT_EQ(Prompt.Records().back().Text, "File \"" + file + "\" does not exist. Do you wish to create it?");
+    EXPECT_EQ(Project->Count(), 0);
+    EXPECT_EQ(Host.Tabs.count(), 0) << "the abandoned page leaves no tab";
+
+    Prompt.QueueAnswer(pbYes);
+    TEditorPage& page = Open(file);
+    EXPECT_TRUE(page.NewFile());
+    EXPECT_TRUE(page.EditorModified());
+    EXPECT_EQ(TabText(page), "*new.pl");
+
+    Prompt.QueueAnswer(pbCancel);
+    EXPECT_EQ(page.SaveToFileCheck(file), pbCancel);
+    EXPECT_EQ(Prompt.Records().back().Text, file + " has changed. Save Changes?");
+    EXPECT_FALSE(fs::exists(file));
+    Prompt.QueueAnswer(pbYes);
+    EXPECT_EQ(page.SaveToFileCheck(file), pbYes);
+    EXPECT_TRUE(fs::exists(file));
+    EXPECT_FALSE(page.NewFile());
+    EXPECT_EQ(page.SaveToFileCheck(file), pbNo) << "nothing left to ask about";
+}
+
+TEST_F(EditorTest, ReadOnlyFilesShowInTheCaptionAndUploadsFollowTheDates) {
+    const std::string file = Dir.File("site/ro.pl");
+    WriteBytes(file, "x\n");
+    fs::permissions(file, fs::perms::owner_write, fs::perm_options::remove);
+    TEditorPage& page = Open(file);
+    EXPECT_TRUE(page.ReadOnly());
+    EXPECT_EQ(TabText(page), "ro.pl  [Read-Only]");
+
+    Project->setFtpUploadChangedFiles(false);
+    EXPECT_TRUE(page.NeedsUploading());
+    Project->setFtpUploadChangedFiles(true);
+    page.setFtpLocalFileDate(page.LastSavedDate() + 1);
+    EXPECT_FALSE(page.NeedsUploading());
+    page.Editor()->insert("y");
+    EXPECT_TRUE(page.NeedsUploading());
+
+    // An upload name the user chose stays; one that followed the file name keeps following.
+    page.setFtpDestFilename("remote.cgi");
+    page.setFileName(Dir.File("site/other.pl"));
+    EXPECT_EQ(page.FtpDestFilename(), "remote.cgi");
+    page.setFtpDestFilename("other.pl");
+    page.setFileName(Dir.File("site/third.pl"));
+    EXPECT_EQ(page.FtpDestFilename(), "third.pl");
+}
+
+} // namespace
+} // namespace korvane::test

@@ -1,0 +1,70 @@
+#!/usr/bin/env bash
+# A picture of the main window with a Perl, a PHP and an HTML page open, the Perl page showing
+# a breakpoint, taken under a virtual X server with fresh settings.
+#   tools/editor-screenshot.sh OUT.png
+set -euo pipefail
+out=$(realpath -m "${1:-editor-screenshot.png}")
+root="$(cd "$(dirname "$0")/.." && pwd)"
+build="$root/${KORVANE_BUILD_DIR:-build}"
+[ -x "$build/bench/editor/bench_editor" ] || cmake --build "$build" --target bench_editor
+scratch=$(mktemp -d)
+trap 'rm -rf "$scratch"' EXIT
+mkdir -p "$scratch/site"
+cat > "$scratch/site/guestbook.pl" <<'EOF'
+#!/usr/bin/perl -w
+# Guest book: shows the entries and takes a new one.
+use strict;
+use CGI qw(:standard);
+
+my $book = "guestbook.txt";
+my @entries = read_entries($book);
+if (param('name')) {
+    push @entries, { name => param('name'), text => param('text') || '' };
+    save_entries($book, @entries);
+}
+print header(), start_html("Guest book");
+foreach my $entry (@entries) {
+    printf "<p><b>%s</b>: %s</p>\n", escapeHTML($entry->{name}), escapeHTML($entry->{text});
+}
+print end_html();
+
+sub read_entries {
+    my ($file) = @_;
+    open(my $in, '<', $file) or return ();
+    my @list = map { chomp; my ($n, $t) = split /\t/; { name => $n, text => $t } } <$in>;
+    close $in;
+    return @list;
+}
+EOF
+cat > "$scratch/site/index.php" <<'EOF'
+<html>
+<head><title>Shop</title></head>
+<body>
+<?php
+  $items = array("apples" => 3, "pears" => 5);
+  foreach ($items as $name => $count) {
+      echo "<li>" . htmlspecialchars($name) . ": $count</li>\n";
+  }
+?>
+</body>
+</html>
+EOF
+cat > "$scratch/site/about.html" <<'EOF'
+<!DOCTYPE html>
+<html lang="en">
+<head>
+  <meta charset="utf-8">
+  <title>About us</title>
+</head>
+<body>
+  <!-- the team -->
+  <h1 class="title">About us</h1>
+  <p>We write <a href="guestbook.pl">guest books</a>.</p>
+</body>
+</html>
+EOF
+export KORVANE_HOME="$scratch/home" XDG_CONFIG_HOME="$scratch/config" XDG_DATA_HOME="$scratch/data" \
+       QTWEBENGINE_CHROMIUM_FLAGS="--no-sandbox"
+xvfb-run -a -s "-screen 0 1024x700x24" "$build/bench/editor/bench_editor" --screenshot "$out" \
+  "$scratch/site/guestbook.pl" "$scratch/site/index.php" "$scratch/site/about.html"
+echo "saved $out"
