@@ -19,6 +19,16 @@ THttpFileStream::THttpFileStream(const std::string& path) {
         ::close(fd);
         return;
     }
+    Take(fd, info);
+}
+
+std::unique_ptr<THttpFileStream> THttpFileStream::Adopt(int fd, const struct stat& info) {
+    std::unique_ptr<THttpFileStream> stream(new THttpFileStream);
+    stream->Take(fd, info);
+    return stream;
+}
+
+void THttpFileStream::Take(int fd, const struct stat& info) {
     Fd = fd;
     FileSize = info.st_size;
     Modified = info.st_mtim.tv_sec;

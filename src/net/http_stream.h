@@ -1,6 +1,9 @@
 #pragma once
 // The document stream a connection sends: a file, or bytes an owner prepared in memory.
+#include <sys/stat.h>
+
 #include <cstdint>
+#include <memory>
 #include <string>
 
 namespace korvane {
@@ -21,6 +24,8 @@ class THttpFileStream final : public THttpStream {
 public:
     // Opens a regular file for reading; Opened() tells whether that worked.
     explicit THttpFileStream(const std::string& path);
+    // Takes over a descriptor already opened on a regular file, with what fstat said of it.
+    static std::unique_ptr<THttpFileStream> Adopt(int fd, const struct stat& info);
     ~THttpFileStream() override;
     THttpFileStream(const THttpFileStream&) = delete;
     THttpFileStream& operator=(const THttpFileStream&) = delete;
@@ -35,6 +40,9 @@ public:
     int64_t ModifiedTime() const { return Modified; }
 
 private:
+    THttpFileStream() = default;
+    void Take(int fd, const struct stat& info);
+
     int Fd = -1;
     int64_t FileSize = 0;
     int64_t Pos = 0;

@@ -1,0 +1,56 @@
+#pragma once
+// Opens documents below the document folder with about as few system calls as a plain open,
+// without letting a link lead out of the folder. The kernel walks the path beneath a descriptor
+// of the folder and refuses any step that would leave it. What it refuses (an absolute link, a
+// link that climbs, a kernel without that walk) is left undecided for the caller to resolve in
+// full, so the verdict stays the one a resolution of every link would give.
+#include <sys/stat.h>
+
+#include <chrono>
+#include <memory>
+#include <string>
+
+namespace korvane {
+
+class THttpFileStream;
+
+class THttpDocRoot {
+public:
+    // root: the folder without trailing separators.
+    explicit THttpDocRoot(std::string root);
+    ~THttpDocRoot();
+    THttpDocRoot(const THttpDocRoot&) = delete;
+    THttpDocRoot& operator=(const THttpDocRoot&) = delete;
+
+    const std::string& Root() const { return RootPath; }
+
+    enum class TKind { File, Directory, Missing, Undecided };
+    struct TOpened {
+        TKind Kind = TKind::Undecided;
+        std::unique_ptr<THttpFileStream> Stream; // the opened file, for File
+    };
+    // Opens path, the text of a document at or below Root. With beneath, a walk that would
+    // leave Root is Undecided; without it, links are followed wherever they go. Anything but a
+    // regular file, a folder or a plain "not there" is Undecided too.
+    TOpened Open(const std::string& path, bool beneath);
+
+    // Where Root really leads once links are followed; "" when it does not exist.
+    const std::string& RealRoot();
+
+    // A folder replaced under the same name is noticed within this time.
+    static constexpr std::chrono::milliseconds RecheckInterval{1000};
+
+private:
+    void Refresh();
+
+    std::string RootPath;
+    int RootFd = -1;
+    dev_t RootDev = 0;
+    ino_t RootIno = 0;
+    std::string Real;
+    bool RealKnown = false;
+    bool BeneathSupported = true;
+    std::chrono::steady_clock::time_point CheckedAt;
+};
+
+} // namespace korvane
