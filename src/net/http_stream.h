@@ -20,12 +20,24 @@ public:
     virtual int FileDescriptor() const { return -1; }
 };
 
+// An open file descriptor, closed when its last user lets go of it. Reads use explicit
+// offsets, so several streams may share one.
+class TFileHandle {
+public:
+    explicit TFileHandle(int fd) : Fd(fd) {}
+    ~TFileHandle();
+    TFileHandle(const TFileHandle&) = delete;
+    TFileHandle& operator=(const TFileHandle&) = delete;
+    const int Fd;
+};
+
 class THttpFileStream final : public THttpStream {
 public:
     // Opens a regular file for reading; Opened() tells whether that worked.
     explicit THttpFileStream(const std::string& path);
-    // Takes over a descriptor already opened on a regular file, with what fstat said of it.
-    static std::unique_ptr<THttpFileStream> Adopt(int fd, const struct stat& info);
+    // Reads from a handle already opened on a regular file, with what fstat said of it.
+    static std::unique_ptr<THttpFileStream> Adopt(std::shared_ptr<TFileHandle> handle,
+                                                  const struct stat& info);
     ~THttpFileStream() override;
     THttpFileStream(const THttpFileStream&) = delete;
     THttpFileStream& operator=(const THttpFileStream&) = delete;
@@ -41,8 +53,9 @@ public:
 
 private:
     THttpFileStream() = default;
-    void Take(int fd, const struct stat& info);
+    void Take(std::shared_ptr<TFileHandle> handle, const struct stat& info);
 
+    std::shared_ptr<TFileHandle> Handle;
     int Fd = -1;
     int64_t FileSize = 0;
     int64_t Pos = 0;
