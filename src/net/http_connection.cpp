@@ -41,6 +41,9 @@ THttpConnection::~THttpConnection() = default;
 
 void THttpConnection::ClientAttached() {
     TWSocket& socket = Socket();
+    // Nothing here waits for its own socket inside an event, so each request is answered and
+    // flushed as its event returns, without extra rounds through the event loop.
+    socket.SetDeferredWork(true);
     socket.SetLineMode(true);
     socket.SetLineEnd("\n");
     connect(&socket, &TWSocket::LineReceived, this, [this](const std::string& line) { LineReceived(line); });
@@ -118,7 +121,9 @@ void THttpConnection::HeaderEnded() {
     HoldInput(true);
     QPointer<THttpConnection> self(this);
     ProcessRequest();
-    if (!self || !Connected()) return;
+    if (!self) return;
+    ProbedFile.reset(); // the reply has it, or nobody wanted it
+    if (!Connected()) return;
     if (ConnState == THttpConnectionState::hcPostedData && !AcceptPostedDataFlag && BodyToDiscard > 0) {
         Socket().SetLineMode(false);
         HoldInput(false);
@@ -162,25 +167,10 @@ void THttpConnection::ProcessRequest() {
         Document = root + "/" + path;
     Document = NormalizeLocalPath(Document);
     OutsideRootFlag = !IsInsideRoot(Document, root);
-
-    if (!Document.empty() && Document.back() == '/' && IsFile(Document + DefaultDoc))
-        Document += DefaultDoc;
-    else if (IsDirectory(Document) && IsFile(Document + "/" + DefaultDoc))
-        Document += "/" + DefaultDoc;
-
     // A link inside the folder that leads out of it counts as outside: the folder is what the
     // user chose to publish.
-    if (!OutsideRootFlag && !(Options & hoAllowOutsideRoot)) {
-        const std::string real = RealPath(Document);
-        if (!real.empty()) {
-            if (root != RealRootOf) {
-                RealRootOf = root;
-                RealRoot = RealPath(root);
-            }
-            const std::string& realRoot = RealRoot;
-            OutsideRootFlag = realRoot.empty() || !IsInsideRoot(real, realRoot);
-        }
-    }
+    const bool checkLinks = !OutsideRootFlag && !(Options & hoAllowOutsideRoot);
+    if (!OpenDocument(root, checkLinks)) ResolveDocument(checkLinks);
 
     if (Request.Method == "GET") ProcessGet();
     else if (Request.Method == "HEAD") ProcessHead();
@@ -191,10 +181,56 @@ void THttpConnection::ProcessRequest() {
     }
 }
 
+// The common case: one open finds the file (two for a folder's default document), and that open
+// has already refused every link leading out of the folder. False leaves the decision to
+// ResolveDocument.
+bool THttpConnection::OpenDocument(const std::string& root, bool checkLinks) {
+    using TKind = THttpDocRoot::TKind;
+    ProbedKind = TKind::Undecided;
+    ProbedPath.clear();
+    ProbedFile.reset();
+    if (!DocRoot || DocRoot->Root() != root) DocRoot = std::make_shared<THttpDocRoot>(root);
+    THttpDocRoot::TOpened found = DocRoot->Open(Document, checkLinks);
+    if (found.Kind == TKind::Directory) {
+        const std::string index = Document + (Document.back() == '/' ? "" : "/") + DefaultDoc;
+        THttpDocRoot::TOpened indexFound = DocRoot->Open(index, checkLinks);
+        if (indexFound.Kind == TKind::Undecided) return false;
+        if (indexFound.Kind == TKind::File) {
+            Document = index;
+            found = std::move(indexFound);
+        }
+    }
+    if (found.Kind == TKind::Undecided) return false;
+    ProbedKind = found.Kind;
+    ProbedPath = Document;
+    ProbedFile = std::move(found.Stream);
+    return true;
+}
+
+// The careful way, for what the open could not settle: default document by name, then every
+// link resolved and the result compared with the resolved folder.
+void THttpConnection::ResolveDocument(bool checkLinks) {
+    if (!Document.empty() && Document.back() == '/' && IsFile(Document + DefaultDoc))
+        Document += DefaultDoc;
+    else if (IsDirectory(Document) && IsFile(Document + "/" + DefaultDoc))
+        Document += "/" + DefaultDoc;
+    if (!checkLinks) return;
+    const std::string real = RealPath(Document);
+    if (real.empty()) return;
+    const std::string& realRoot = DocRoot->RealRoot();
+    OutsideRootFlag = realRoot.empty() || !IsInsideRoot(real, realRoot);
+}
+
+bool THttpConnection::DocumentIsDirectory() const {
+    if (ProbedKind != THttpDocRoot::TKind::Undecided && Document == ProbedPath)
+        return ProbedKind == THttpDocRoot::TKind::Directory;
+    return IsDirectory(Document);
+}
+
 void THttpConnection::ProcessGet() {
     THttpGetFlag flags = THttpGetFlag::hgSendDoc;
     if (OutsideRootFlag && !(Options & hoAllowOutsideRoot)) flags = THttpGetFlag::hg403;
-    else if ((Options & hoAllowDirList) && IsDirectory(Document)) flags = THttpGetFlag::hgSendDirList;
+    else if ((Options & hoAllowDirList) && DocumentIsDirectory()) flags = THttpGetFlag::hgSendDirList;
     QPointer<THttpConnection> self(this);
     if (OnGetDocument) OnGetDocument(*this, flags);
     if (!self) return;
@@ -218,7 +254,7 @@ void THttpConnection::ProcessGet() {
 void THttpConnection::ProcessHead() {
     THttpGetFlag flags = THttpGetFlag::hgSendDoc;
     if (OutsideRootFlag && !(Options & hoAllowOutsideRoot)) flags = THttpGetFlag::hg403;
-    else if ((Options & hoAllowDirList) && IsDirectory(Document)) flags = THttpGetFlag::hgSendDirList;
+    else if ((Options & hoAllowDirList) && DocumentIsDirectory()) flags = THttpGetFlag::hgSendDirList;
     QPointer<THttpConnection> self(this);
     if (OnHeadDocument) OnHeadDocument(*this, flags);
     if (!self) return;
@@ -264,8 +300,15 @@ void THttpConnection::ProcessPost() {
 // replies
 
 bool THttpConnection::SendDocument(bool withBody) {
-    auto stream = std::make_unique<THttpFileStream>(Document);
-    if (!stream->Opened()) return false;
+    std::unique_ptr<THttpFileStream> stream;
+    if (ProbedKind != THttpDocRoot::TKind::Undecided && Document == ProbedPath) {
+        // Checked and opened while mapping the path; the owner left the document alone.
+        if (!ProbedFile) return false;
+        stream = std::move(ProbedFile);
+    } else {
+        stream = std::make_unique<THttpFileStream>(Document);
+        if (!stream->Opened()) return false;
+    }
     FileDate = stream->ModifiedTime();
     DocContentType = DocumentToContentType(Document);
     const TByteRange range = ResolveRange(Request, stream->Size());
@@ -278,10 +321,19 @@ bool THttpConnection::SendDocument(bool withBody) {
     const bool part = range.Result == TByteRange::Kind::Part;
     DocSize = part ? range.Count : stream->Size();
     stream->Seek(part ? range.Offset : 0);
-    std::string header = Request.Version + (part ? " 206 OK" : " 200 OK") + "\r\n" +
-                         "Content-Type: " + DocContentType + "\r\n" +
-                         "Content-Length: " + std::to_string(DocSize) + "\r\n";
-    if (FileDate != 0) header += "Last-Modified: " + RFC1123DateText(FileDate) + " GMT\r\n";
+    std::string header;
+    header.reserve(160 + Request.Version.size() + DocContentType.size());
+    header += Request.Version;
+    header += part ? " 206 OK\r\nContent-Type: " : " 200 OK\r\nContent-Type: ";
+    header += DocContentType;
+    header += "\r\nContent-Length: ";
+    header += std::to_string(DocSize);
+    header += "\r\n";
+    if (FileDate != 0) {
+        header += "Last-Modified: ";
+        header += RFC1123DateText(FileDate);
+        header += " GMT\r\n";
+    }
     header += "\r\n";
     Socket().Send(header);
     DataSent = 0;
@@ -315,8 +367,8 @@ void THttpConnection::SendLoop() {
             DataSent = DocSize;
             return;
         }
-        if (SendBuffer.empty()) SendBuffer.resize(SendBlockSize);
         const size_t want = static_cast<size_t>(std::min<int64_t>(remaining, SendBlockSize));
+        if (SendBuffer.size() < want) SendBuffer.resize(want); // small replies need small buffers
         const size_t got = DocStream->Read(SendBuffer.data(), want);
         if (got == 0) {
             // The stream is shorter than announced: only closing tells the client.

@@ -1,5 +1,7 @@
 #include "net/http_server.h"
 
+#include "net/http_text.h"
+
 namespace korvane {
 
 const std::string THttpServer::TooBusyReply =
@@ -68,6 +70,9 @@ void THttpServer::SetPort(const std::string& port) {
 
 void THttpServer::PrepareConnection(THttpConnection& client) {
     client.DocDir = DocDir;
+    const std::string root = TrimRoot(DocDir);
+    if (!DocRoot || DocRoot->Root() != root) DocRoot = std::make_shared<THttpDocRoot>(root);
+    client.DocRoot = DocRoot;
     client.DefaultDoc = DefaultDoc;
     client.Options = Options;
     client.ServerPort = PortValue;

@@ -1,6 +1,7 @@
 #pragma once
 // An event-driven HTTP server: serves files below a document folder, directory listings and
 // error pages, and asks its owner through events what to do with each request.
+#include "net/http_doc_root.h"
 #include "net/http_request.h"
 #include "net/http_stream.h"
 #include "net/wsocket_server.h"
@@ -120,6 +121,9 @@ private:
     void DataAvailable();
     void HeaderEnded();
     void ProcessRequest();
+    bool OpenDocument(const std::string& root, bool checkLinks);
+    void ResolveDocument(bool checkLinks);
+    bool DocumentIsDirectory() const;
     void ProcessGet();
     void ProcessHead();
     void ProcessPost();
@@ -142,8 +146,15 @@ private:
     int64_t FileDate = 0;
     std::string DocContentType;
     std::vector<char> SendBuffer;
-    std::string RealRootOf; // DocDir whose resolved form RealRoot holds
-    std::string RealRoot;
+    // The server's view of DocDir, shared by its connections.
+    std::shared_ptr<THttpDocRoot> DocRoot;
+    // What OpenDocument found at ProbedPath (Undecided: not probed), and the file it opened
+    // there, kept for sending so the file is opened once per request.
+    THttpDocRoot::TKind ProbedKind = THttpDocRoot::TKind::Undecided;
+    std::string ProbedPath;
+    std::unique_ptr<THttpFileStream> ProbedFile;
+
+    friend class THttpServer;
 };
 
 class THttpServer : public QObject {
@@ -198,6 +209,7 @@ private:
     void PrepareConnection(THttpConnection& client);
 
     TWSocketServer WSocketServer;
+    std::shared_ptr<THttpDocRoot> DocRoot;
     std::string AddrValue = "0.0.0.0";
     std::string PortValue = "80";
 };

@@ -19,14 +19,28 @@ THttpFileStream::THttpFileStream(const std::string& path) {
         ::close(fd);
         return;
     }
-    Fd = fd;
+    Take(std::make_shared<TFileHandle>(fd), info);
+}
+
+TFileHandle::~TFileHandle() {
+    if (Fd >= 0) ::close(Fd);
+}
+
+std::unique_ptr<THttpFileStream> THttpFileStream::Adopt(std::shared_ptr<TFileHandle> handle,
+                                                        const struct stat& info) {
+    std::unique_ptr<THttpFileStream> stream(new THttpFileStream);
+    stream->Take(std::move(handle), info);
+    return stream;
+}
+
+void THttpFileStream::Take(std::shared_ptr<TFileHandle> handle, const struct stat& info) {
+    Handle = std::move(handle);
+    Fd = Handle->Fd;
     FileSize = info.st_size;
     Modified = info.st_mtim.tv_sec;
 }
 
-THttpFileStream::~THttpFileStream() {
-    if (Fd >= 0) ::close(Fd);
-}
+THttpFileStream::~THttpFileStream() = default;
 
 size_t THttpFileStream::Read(char* buffer, size_t count) {
     if (Fd < 0) return 0;

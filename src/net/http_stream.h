@@ -1,6 +1,9 @@
 #pragma once
 // The document stream a connection sends: a file, or bytes an owner prepared in memory.
+#include <sys/stat.h>
+
 #include <cstdint>
+#include <memory>
 #include <string>
 
 namespace korvane {
@@ -17,10 +20,24 @@ public:
     virtual int FileDescriptor() const { return -1; }
 };
 
+// An open file descriptor, closed when its last user lets go of it. Reads use explicit
+// offsets, so several streams may share one.
+class TFileHandle {
+public:
+    explicit TFileHandle(int fd) : Fd(fd) {}
+    ~TFileHandle();
+    TFileHandle(const TFileHandle&) = delete;
+    TFileHandle& operator=(const TFileHandle&) = delete;
+    const int Fd;
+};
+
 class THttpFileStream final : public THttpStream {
 public:
     // Opens a regular file for reading; Opened() tells whether that worked.
     explicit THttpFileStream(const std::string& path);
+    // Reads from a handle already opened on a regular file, with what fstat said of it.
+    static std::unique_ptr<THttpFileStream> Adopt(std::shared_ptr<TFileHandle> handle,
+                                                  const struct stat& info);
     ~THttpFileStream() override;
     THttpFileStream(const THttpFileStream&) = delete;
     THttpFileStream& operator=(const THttpFileStream&) = delete;
@@ -35,6 +52,10 @@ public:
     int64_t ModifiedTime() const { return Modified; }
 
 private:
+    THttpFileStream() = default;
+    void Take(std::shared_ptr<TFileHandle> handle, const struct stat& info);
+
+    std::shared_ptr<TFileHandle> Handle;
     int Fd = -1;
     int64_t FileSize = 0;
     int64_t Pos = 0;

@@ -28,6 +28,8 @@ constexpr size_t ReadChunk = 64 * 1024;
 constexpr int MaxIov = 16;
 // Rounds of "queue written" handled inside one flush before yielding to other sockets.
 constexpr int FlushRounds = 8;
+// Deferred notices run after one event before the rest waits for the next loop pass.
+constexpr int DeferredRounds = 64;
 
 bool ParseAddress(const std::string& text, uint16_t port, sockaddr_storage& out, socklen_t& len) {
     std::memset(&out, 0, sizeof out);
@@ -94,13 +96,10 @@ SocketError::SocketError(int error, const std::string& context)
 
 TWSocket::TWSocket(QObject* parent) : QObject(parent) {}
 
-TWSocket::TWSocket(int acceptedFd, QObject* parent) : QObject(parent) {
+TWSocket::TWSocket(int acceptedFd, const sockaddr_storage& peer, QObject* parent) : QObject(parent) {
     Attach(acceptedFd);
     CurrentState = State::Connected;
-    sockaddr_storage peer{};
-    socklen_t len = sizeof peer;
-    if (getpeername(Fd, reinterpret_cast<sockaddr*>(&peer), &len) == 0)
-        DescribeAddress(peer, PeerAddr, PeerPortNumber);
+    DescribeAddress(peer, PeerAddr, PeerPortNumber);
 }
 
 TWSocket::~TWSocket() {
@@ -121,10 +120,10 @@ std::string TWSocket::ErrorText(int error) {
 void TWSocket::Attach(int fd) {
     Fd = fd;
     ReadNotifier = new QSocketNotifier(Fd, QSocketNotifier::Read, this);
-    connect(ReadNotifier, &QSocketNotifier::activated, this, [this] { OnReadable(); });
+    connect(ReadNotifier, &QSocketNotifier::activated, this, [this] { RunEvent([this] { OnReadable(); }); });
     WriteNotifier = new QSocketNotifier(Fd, QSocketNotifier::Write, this);
     WriteNotifier->setEnabled(false);
-    connect(WriteNotifier, &QSocketNotifier::activated, this, [this] { OnWritable(); });
+    connect(WriteNotifier, &QSocketNotifier::activated, this, [this] { RunEvent([this] { OnWritable(); }); });
     ApplyLinger();
 }
 
@@ -170,6 +169,13 @@ void TWSocket::SetLinger(bool on, int seconds) {
 }
 
 void TWSocket::UpdateReadNotifier() {
+    // Inside an event the state settles once, when the event returns: pausing and resuming
+    // around one request then costs nothing.
+    if (DeferWork && EventDepth > 0) return;
+    SyncReadNotifier();
+}
+
+void TWSocket::SyncReadNotifier() {
     if (!ReadNotifier) return;
     const bool listening = CurrentState == State::Listening;
     const bool wanted = listening || (CurrentState == State::Connected && !PeerClosed &&
@@ -287,9 +293,11 @@ void TWSocket::Listen(const std::string& address, uint16_t port, int backlog) {
 
 std::unique_ptr<TWSocket> TWSocket::Accept(QObject* parent) {
     if (CurrentState != State::Listening) return nullptr;
-    const int fd = ::accept4(Fd, nullptr, nullptr, SOCK_NONBLOCK | SOCK_CLOEXEC);
+    sockaddr_storage peer{};
+    socklen_t len = sizeof peer;
+    const int fd = ::accept4(Fd, reinterpret_cast<sockaddr*>(&peer), &len, SOCK_NONBLOCK | SOCK_CLOEXEC);
     if (fd < 0) return nullptr;
-    return std::unique_ptr<TWSocket>(new TWSocket(fd, parent));
+    return std::unique_ptr<TWSocket>(new TWSocket(fd, peer, parent));
 }
 
 std::string TWSocket::LocalAddress() const {
@@ -363,11 +371,11 @@ void TWSocket::OnReadable() {
         return;
     }
     if (Fd < 0) return;
-    const size_t old = InBuffer.size();
-    InBuffer.resize(old + ReadChunk);
-    const ssize_t got = ::recv(Fd, InBuffer.data() + old, ReadChunk, 0);
+    // Read into the stack, not into a grown InBuffer: growing a string zero-fills the whole chunk.
+    char chunk[ReadChunk];
+    const ssize_t got = ::recv(Fd, chunk, sizeof chunk, 0);
     const int error = errno;
-    InBuffer.resize(old + (got > 0 ? static_cast<size_t>(got) : 0));
+    if (got > 0) InBuffer.append(chunk, static_cast<size_t>(got));
     if (got < 0) {
         if (error == EAGAIN || error == EWOULDBLOCK || error == EINTR) return;
         QPointer<TWSocket> self(this);
@@ -610,7 +618,49 @@ void TWSocket::Abort() {
 }
 
 void TWSocket::PostNotice(std::function<void()> notice) {
-    QMetaObject::invokeMethod(this, std::move(notice), Qt::QueuedConnection);
+    if (DeferWork && EventDepth > 0) {
+        Deferred.push_back(std::move(notice));
+        return;
+    }
+    QMetaObject::invokeMethod(
+        this, [this, notice = std::move(notice)] { RunEvent(notice); }, Qt::QueuedConnection);
+}
+
+template <typename Handler>
+void TWSocket::RunEvent(const Handler& handler) {
+    QPointer<TWSocket> self(this);
+    ++EventDepth;
+    try {
+        handler();
+    } catch (...) {
+        if (self) --EventDepth;
+        throw;
+    }
+    if (!self) return;
+    if (--EventDepth == 0) RunDeferred();
+}
+
+void TWSocket::RunDeferred() {
+    QPointer<TWSocket> self(this);
+    ++EventDepth; // what these notices defer joins this same pass
+    for (int round = 0; !Deferred.empty(); ++round) {
+        if (round == DeferredRounds) {
+            // Other sockets get their turn; the rest runs on the next pass of the loop.
+            QMetaObject::invokeMethod(this, [this] { RunEvent([] {}); }, Qt::QueuedConnection);
+            break;
+        }
+        const std::function<void()> notice = std::move(Deferred.front());
+        Deferred.pop_front();
+        try {
+            notice();
+        } catch (...) {
+            if (self) --EventDepth;
+            throw;
+        }
+        if (!self) return;
+    }
+    --EventDepth;
+    if (DeferWork) SyncReadNotifier();
 }
 
 } // namespace korvane

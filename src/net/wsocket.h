@@ -91,6 +91,11 @@ public:
 
     // Runs notice later on this thread, after the current event has returned.
     void PostNotice(std::function<void()> notice);
+    // With deferred work on, what a handler of one of this socket's events causes on it
+    // (notices, flushing queued sends, the read notifier's state) is done as that event returns,
+    // without a round through the event loop. Only for owners that never wait for this socket
+    // inside one of its own events: such a wait would see nothing sent.
+    void SetDeferredWork(bool on) { DeferWork = on; }
 
     // Queues count bytes of an open file from offset; they go out with sendfile, never through
     // memory. The descriptor is duplicated, so the caller may close its own at once.
@@ -114,13 +119,18 @@ signals:
     void SessionClosed(int error);
 
 private:
-    explicit TWSocket(int acceptedFd, QObject* parent);
+    TWSocket(int acceptedFd, const sockaddr_storage& peer, QObject* parent);
     void Attach(int fd);
     void OpenSocket(int family);
     void CloseSocket();
     void CloseWithEvent(int error);
     void ApplyLinger();
     void UpdateReadNotifier();
+    void SyncReadNotifier();
+    // Runs one event of this socket and then the work its handlers deferred.
+    template <typename Handler>
+    void RunEvent(const Handler& handler);
+    void RunDeferred();
     void OnReadable();
     void OnWritable();
     void ProcessInput();
@@ -159,6 +169,9 @@ private:
     bool LingerSet = false;
     bool LingerOn = false;
     int LingerSeconds = 0;
+    bool DeferWork = false;
+    int EventDepth = 0; // socket events (and deferred passes) running on the stack
+    std::deque<std::function<void()>> Deferred;
     int LookupId = -1;
     unsigned LookupSerial = 0; // answers of cancelled lookups are recognised by it
     std::string Resolved;

@@ -207,6 +207,26 @@ TEST_F(HttpServerTest, NothingOutsideTheRootCanBeRead) {
     EXPECT_EQ(Status(Get("/../secret.txt")), "HTTP/1.0 403 Forbidden");
     EXPECT_EQ(Status(Get("/link.txt")), "HTTP/1.0 403 Forbidden");
     EXPECT_EQ(Body(Get("/good-link.txt")), "fine") << "links that stay inside are followed";
+
+    // Relative links, links in the middle of the path, a default document that leads out, and
+    // a file replaced by a link after it has been served.
+    std::filesystem::create_symlink("../secret.txt", Dir.File("www/rel-out.txt"));
+    std::filesystem::create_directory_symlink("..", Dir.File("www/sub/up"));
+    std::filesystem::create_directories(Dir.File("www/door"));
+    std::filesystem::create_symlink("../../secret.txt", Dir.File("www/door/index.html"));
+    std::filesystem::create_symlink("inside.txt", Dir.File("www/rel-in.txt"));
+    for (const std::string path : {"/rel-out.txt", "/sub/up/up/secret.txt", "/door/",
+                                   "/door"}) {
+        const std::string reply = Get(path);
+        EXPECT_EQ(reply.find("top secret"), std::string::npos) << path;
+        EXPECT_EQ(Status(reply), "HTTP/1.0 403 Forbidden") << path;
+    }
+    EXPECT_EQ(Body(Get("/sub/up/inside.txt")), "fine");
+    EXPECT_EQ(Body(Get("/rel-in.txt")), "fine");
+    EXPECT_EQ(Body(Get("/inside.txt")), "fine");
+    std::filesystem::remove(Dir.File("www/inside.txt"));
+    std::filesystem::create_symlink("../secret.txt", Dir.File("www/inside.txt"));
+    EXPECT_EQ(Status(Get("/inside.txt")), "HTTP/1.0 403 Forbidden");
     EXPECT_EQ(Curl(QStringList{"--path-as-is", Url("/../secret.txt")}).find("top secret"), std::string::npos);
 
     Server.Options = hoAllowOutsideRoot;
@@ -214,6 +234,7 @@ TEST_F(HttpServerTest, NothingOutsideTheRootCanBeRead) {
     Server.Start();
     Port = Server.ListeningPort();
     EXPECT_EQ(Body(Get("/link.txt")), "top secret") << "the option lets links out";
+    EXPECT_EQ(Body(Get("/rel-out.txt")), "top secret");
 }
 
 TEST_F(HttpServerTest, TurnsAwayClientsBeyondMaxClients) {

@@ -238,6 +238,37 @@ TEST(TWSocket, PausedReceiveHoldsDataUntilResumed) {
     ASSERT_TRUE(WaitFor([&] { return got == "held"; }));
 }
 
+TEST(TWSocket, DeferredWorkRunsAsItsEventReturns) {
+    Pair pair;
+    TWSocket& server = *pair.Accepted;
+    server.SetDeferredWork(true);
+    std::vector<std::string> order;
+    QObject::connect(&server, &TWSocket::DataAvailable, &server, [&] {
+        const std::string got = server.Receive();
+        order.push_back("event " + got);
+        server.PostNotice([&order, got] { order.push_back("notice " + got); });
+        // Paused and resumed inside one event: reading goes on afterwards.
+        server.SetReceivePaused(true);
+        server.Send("echo " + got + ";");
+        server.SetReceivePaused(false);
+        order.push_back("end " + got);
+    });
+    std::string echoed;
+    QObject::connect(&pair.Client, &TWSocket::DataAvailable, &pair.Client,
+                     [&] { echoed += pair.Client.Receive(); });
+    pair.Client.Send("x");
+    ASSERT_TRUE(WaitFor([&] { return echoed == "echo x;"; }));
+    pair.Client.Send("y");
+    ASSERT_TRUE(WaitFor([&] { return echoed == "echo x;echo y;"; }));
+    EXPECT_EQ(order, (std::vector<std::string>{"event x", "end x", "notice x", "event y", "end y", "notice y"}));
+
+    // Outside its events the socket posts through the event loop as usual.
+    bool ran = false;
+    server.PostNotice([&] { ran = true; });
+    EXPECT_FALSE(ran);
+    ASSERT_TRUE(WaitFor([&] { return ran; }));
+}
+
 TEST(TWSocket, PostedNoticesRunLaterInOrder) {
     TWSocket socket;
     std::vector<int> order;
