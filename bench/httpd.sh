@@ -22,7 +22,7 @@ LIGHTTPD=$(command -v lighttpd || echo /usr/sbin/lighttpd)
 
 # GCC 12 at -O3 reports false overlaps (-Wrestrict) in code outside the server; the regular
 # build checks warnings, this one only measures.
-cmake -S "$ROOT_DIR" -B "$BUILD_DIR" -G Ninja -DCMAKE_BUILD_TYPE=Release -DKORVANE_WERROR=OFF >/dev/null
+cmake -S "$ROOT_DIR" -B "$BUILD_DIR" -G Ninja -DCMAKE_BUILD_TYPE=Release >/dev/null
 cmake --build "$BUILD_DIR" --target korvane-httpd > "$BUILD_DIR/bench-build.log" 2>&1 || { tail -30 "$BUILD_DIR/bench-build.log"; exit 1; }
 HTTPD=$BUILD_DIR/tools/httpd/korvane-httpd
 
