@@ -227,40 +227,21 @@ bool THttpConnection::DocumentIsDirectory() const {
     return IsDirectory(Document);
 }
 
-void THttpConnection::ProcessGet() {
-    THttpGetFlag flags = THttpGetFlag::hgSendDoc;
-    if (OutsideRootFlag && !(Options & hoAllowOutsideRoot)) flags = THttpGetFlag::hg403;
-    else if ((Options & hoAllowDirList) && DocumentIsDirectory()) flags = THttpGetFlag::hgSendDirList;
-    QPointer<THttpConnection> self(this);
-    if (OnGetDocument) OnGetDocument(*this, flags);
-    if (!self) return;
-    switch (flags) {
-    case THttpGetFlag::hgSendDoc:
-        if (!SendDocument(true)) {
-            SendErrorPage(404);
-            CloseAfterReply();
-        }
-        break;
-    case THttpGetFlag::hgSendStream: SendDocStream(); break;
-    case THttpGetFlag::hgWillSendMySelf: break;
-    case THttpGetFlag::hg404: SendErrorPage(404); CloseAfterReply(); break;
-    case THttpGetFlag::hg403: SendErrorPage(403); CloseAfterReply(); break;
-    case THttpGetFlag::hg401: SendErrorPage(401); CloseAfterReply(); break;
-    case THttpGetFlag::hgSendDirList: SendDirList(true); break;
-    case THttpGetFlag::hgAcceptData: CloseAfterReply(); break;
-    }
-}
+void THttpConnection::ProcessGet() { ProcessDocumentRequest(true); }
 
-void THttpConnection::ProcessHead() {
+void THttpConnection::ProcessHead() { ProcessDocumentRequest(false); }
+
+void THttpConnection::ProcessDocumentRequest(bool withBody) {
     THttpGetFlag flags = THttpGetFlag::hgSendDoc;
     if (OutsideRootFlag && !(Options & hoAllowOutsideRoot)) flags = THttpGetFlag::hg403;
     else if ((Options & hoAllowDirList) && DocumentIsDirectory()) flags = THttpGetFlag::hgSendDirList;
     QPointer<THttpConnection> self(this);
-    if (OnHeadDocument) OnHeadDocument(*this, flags);
+    const auto& askOwner = withBody ? OnGetDocument : OnHeadDocument;
+    if (askOwner) askOwner(*this, flags);
     if (!self) return;
     switch (flags) {
     case THttpGetFlag::hgSendDoc:
-        if (!SendDocument(false)) {
+        if (!SendDocument(withBody)) {
             SendErrorPage(404);
             CloseAfterReply();
         }
@@ -269,8 +250,12 @@ void THttpConnection::ProcessHead() {
     case THttpGetFlag::hgWillSendMySelf: break;
     case THttpGetFlag::hg404: SendErrorPage(404); CloseAfterReply(); break;
     case THttpGetFlag::hg403: SendErrorPage(403); CloseAfterReply(); break;
-    case THttpGetFlag::hgSendDirList: SendDirList(false); break;
+    case THttpGetFlag::hgSendDirList: SendDirList(withBody); break;
     case THttpGetFlag::hg401:
+        // A HEAD request that would need a password gets no reply at all, only the close.
+        if (withBody) SendErrorPage(401);
+        CloseAfterReply();
+        break;
     case THttpGetFlag::hgAcceptData: CloseAfterReply(); break;
     }
 }

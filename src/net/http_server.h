@@ -126,6 +126,7 @@ private:
     bool DocumentIsDirectory() const;
     void ProcessGet();
     void ProcessHead();
+    void ProcessDocumentRequest(bool withBody); // GET, and HEAD without the body
     void ProcessPost();
     bool SendDocument(bool withBody); // false: no such file
     void SendErrorPage(int status);

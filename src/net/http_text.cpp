@@ -1,5 +1,7 @@
 #include "net/http_text.h"
 
+#include "storage/url_coding.h"
+
 #include <array>
 #include <cctype>
 #include <cstdio>
@@ -43,12 +45,6 @@ size_t Utf8Sequence(const std::string& text, size_t i, uint32_t& codePoint) {
     return length;
 }
 
-int HexValue(char c) {
-    if (c >= '0' && c <= '9') return c - '0';
-    if (c >= 'a' && c <= 'f') return c - 'a' + 10;
-    if (c >= 'A' && c <= 'F') return c - 'A' + 10;
-    return -1;
-}
 
 } // namespace
 
@@ -114,7 +110,7 @@ std::string UrlDecode(const std::string& text) {
         size_t k = i + 1;
         while (k < i + 3 && text[k] == ' ') ++k;
         int value = 0;
-        while (k < i + 3 && HexValue(text[k]) >= 0) value = value * 16 + HexValue(text[k++]);
+        while (k < i + 3 && HexDigitValue(text[k]) >= 0) value = value * 16 + HexDigitValue(text[k++]);
         out += static_cast<char>(value);
         i += 3;
     }

@@ -3,16 +3,12 @@
 #include "storage/text_utils.h"
 
 namespace korvane {
-namespace {
-
-int HexValue(char c) {
+int HexDigitValue(char c) {
     if (c >= '0' && c <= '9') return c - '0';
     if (c >= 'a' && c <= 'f') return c - 'a' + 10;
     if (c >= 'A' && c <= 'F') return c - 'A' + 10;
     return -1;
 }
-
-} // namespace
 
 std::string UrlEncode(std::string_view s) {
     static constexpr char digits[] = "0123456789abcdef";
@@ -39,8 +35,8 @@ std::string UrlDecode(std::string_view s) {
             result += s[i];
             continue;
         }
-        const int high = HexValue(s[i + 1]);
-        const int low = HexValue(s[i + 2]);
+        const int high = HexDigitValue(s[i + 1]);
+        const int low = HexDigitValue(s[i + 2]);
         result += high < 0 || low < 0 ? ' ' : static_cast<char>(high * 16 + low);
         i += 2;
     }

@@ -10,4 +10,7 @@ std::string UrlEncode(std::string_view s);
 // "%" and two hex digits give that byte (two non-hex characters give a space); "+" stays.
 std::string UrlDecode(std::string_view s);
 
+// The value of one hexadecimal digit, or -1.
+int HexDigitValue(char c);
+
 } // namespace korvane
