@@ -45,7 +45,6 @@ size_t Utf8Sequence(const std::string& text, size_t i, uint32_t& codePoint) {
     return length;
 }
 
-
 } // namespace
 
 std::string TextToHtmlText(const std::string& text) {

@@ -3,6 +3,7 @@
 #include "storage/text_utils.h"
 
 namespace korvane {
+
 int HexDigitValue(char c) {
     if (c >= '0' && c <= '9') return c - '0';
     if (c >= 'a' && c <= 'f') return c - 'a' + 10;
