@@ -41,6 +41,28 @@ std::vector<uint8_t> Mixed(size_t n, unsigned seed) {
     return out;
 }
 
+// Pieces copied from earlier at every distance up to beyond the window, of every length, with
+// single-byte changes between them: exercises all offsets, lengths and overlaps.
+std::vector<uint8_t> Echoes(size_t n, unsigned seed) {
+    std::mt19937 rng(seed);
+    std::vector<uint8_t> out;
+    for (int i = 0; i < 64; ++i) out.push_back(static_cast<uint8_t>('a' + rng() % 26));
+    while (out.size() < n) {
+        const size_t distance = 1 + rng() % std::min<size_t>(out.size(), rng() % 4 ? 300 : 5000);
+        const size_t length = 1 + rng() % 80;
+        for (size_t k = 0; k < length; ++k) out.push_back(out[out.size() - distance]);
+        out.push_back(static_cast<uint8_t>(rng() % 4 ? 'a' + rng() % 26 : rng()));
+    }
+    out.resize(n);
+    return out;
+}
+
+uint64_t Fingerprint(const std::vector<uint8_t>& bytes) {
+    uint64_t h = 14695981039346656037ull;
+    for (const uint8_t b : bytes) h = (h ^ b) * 1099511628211ull;
+    return h;
+}
+
 std::vector<uint8_t> Compressed(const std::vector<uint8_t>& input, TCompressMode mode,
                                 Tlzrw1* with = nullptr) {
     Tlzrw1 own;
@@ -246,4 +268,25 @@ TEST(Lzrw1, HostileItemsAndLengthsStayInBounds) {
     EXPECT_LE(zeros.Count, 48 * (16 + 8 + 8));
     const Decoded negative = Decompressed(Join(Header(LzhMagic, 0xFFFFFFFF), Bytes({1, 2, 3})));
     EXPECT_EQ(negative.Count, 0);
+}
+
+TEST(Lzrw1, LargeBodiesKeepTheirExactBytes) {
+    // Recorded from the reference coder: any change to the bytes written changes the format.
+    struct Case {
+        std::vector<uint8_t> Input;
+        TCompressMode Mode;
+        uint64_t Expected;
+    };
+    const Case cases[] = {
+        {Mixed(300000, 21), TCompressMode::Fast, 0xa4a6c026eaa71027ull},
+        {Mixed(300000, 21), TCompressMode::Good, 0xfb7a5e30eda69aull},
+        {Echoes(200000, 22), TCompressMode::Fast, 0x9b9a60bb7aa40331ull},
+        {Echoes(200000, 22), TCompressMode::Good, 0xfd5a62560677b916ull},
+        {Random(70000, 23), TCompressMode::Good, 0xa59e0e8cd01d9ddaull},
+    };
+    for (const Case& c : cases) {
+        const auto body = Compressed(c.Input, c.Mode);
+        EXPECT_EQ(Fingerprint(body), c.Expected) << "mode " << int(c.Mode) << ", " << body.size() << " bytes";
+        EXPECT_TRUE(Decompressed(body).Bytes == c.Input);
+    }
 }
