@@ -11,6 +11,8 @@ namespace korvane {
 namespace {
 
 constexpr size_t HashSize = 4096;
+// No position in a block of 32 KB reaches this.
+constexpr uint16_t NoPosition = 0xFFFF;
 constexpr size_t MaxOffset = 4095;
 constexpr size_t MinCopy = 3;
 constexpr size_t MaxCopy = 18;
@@ -80,14 +82,14 @@ inline void CopyItem(uint8_t* to, size_t offset, size_t length) {
 
 TLzrw1KHEngine::TLzrw1KHEngine() {
     try {
-        Hash = std::make_unique<int32_t[]>(HashSize);
+        Hash = std::make_unique<uint16_t[]>(HashSize);
     } catch (const std::bad_alloc&) {
         throw ELzrw1KHCompressor("LZRW1KH : no memory for HASH table");
     }
 }
 
 size_t TLzrw1KHEngine::CompressBlock(const uint8_t* in, size_t n, uint8_t* out) {
-    std::fill_n(Hash.get(), HashSize, -1);
+    std::fill_n(Hash.get(), HashSize, NoPosition);
     out[0] = FlagCompressed;
     size_t control = 1; // place of the current control word
     size_t o = 3;
@@ -116,9 +118,9 @@ size_t TLzrw1KHEngine::CompressBlock(const uint8_t* in, size_t n, uint8_t* out) 
             coded = true;
         } else if (n - p >= MinCopy) {
             const size_t h = HashOf(in + p);
-            const int32_t entry = Hash[h];
-            Hash[h] = static_cast<int32_t>(p);
-            if (entry >= 0 && p - static_cast<size_t>(entry) <= MaxOffset) {
+            const size_t entry = Hash[h];
+            Hash[h] = static_cast<uint16_t>(p);
+            if (entry != NoPosition && p - entry <= MaxOffset) {
                 const size_t length = CommonLength(in + p, in + entry, std::min(MaxCopy, n - p));
                 if (length >= MinCopy) {
                     const unsigned word =

@@ -30,7 +30,7 @@ public:
     static size_t DecompressBlock(const uint8_t* in, size_t m, uint8_t* out, bool& damaged);
 
 private:
-    std::unique_ptr<int32_t[]> Hash; // 4,096 start positions, -1 = empty
+    std::unique_ptr<uint16_t[]> Hash; // 4,096 start positions in the block, 0xFFFF = empty
 };
 
 } // namespace korvane
