@@ -208,7 +208,15 @@ struct TLzhEngine::THuffman {
         int l = from;
         for (int step = 0; step < 8; ++step)
             if (Freq[++l] >= k) return l - 1;
-        return static_cast<int>(std::lower_bound(Freq.begin() + l, Freq.begin() + TableSize + 1, k) - Freq.begin()) - 1;
+        // Without branches: their outcomes would be guesses, each wrong one costing more than a step.
+        const unsigned* first = Freq.data() + l;
+        size_t count = static_cast<size_t>(TableSize + 1 - l);
+        while (count > 1) {
+            const size_t half = count / 2;
+            first = first[half] < k ? first + half : first;
+            count -= half;
+        }
+        return static_cast<int>(first - Freq.data()) + (*first < k) - 1;
     }
 
     void Update(int code) {
