@@ -25,6 +25,7 @@ public:
         Flag(true);
         const unsigned word = static_cast<unsigned>(offset << 4 | (length - 3));
         Block.insert(Block.end(), {static_cast<uint8_t>(word >> 8), static_cast<uint8_t>(word)});
+        if (offset > Expected.size()) return; // a hostile copy: decoding stops before it
         for (size_t k = 0; k < length; ++k) Expected.push_back(Expected[Expected.size() - offset]);
     }
     void Run(size_t count, uint8_t byte) {
