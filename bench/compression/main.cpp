@@ -2,11 +2,13 @@
 // the same run on the same data: Perl module source text and random bytes.
 #include "storage/lzrw1.h"
 
+#include <malloc.h>
 #include <zlib.h>
 
 #include <algorithm>
-#include <chrono>
 #include <cstdio>
+#include <cstdlib>
+#include <ctime>
 #include <filesystem>
 #include <fstream>
 #include <functional>
@@ -21,7 +23,20 @@ using Bytes = std::vector<uint8_t>;
 namespace {
 
 constexpr size_t Target = 20u << 20;
-constexpr int Runs = 3;
+
+int Runs() {
+    const char* text = std::getenv("KORVANE_BENCH_RUNS");
+    const int runs = text ? std::atoi(text) : 0;
+    return runs > 0 ? runs : 5;
+}
+
+// CPU time of this thread: on a machine shared with other work, wall time mostly measures the
+// wait for a core, and that wait differs between two engines measured one after the other.
+double ThreadSeconds() {
+    timespec now{};
+    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &now);
+    return static_cast<double>(now.tv_sec) + static_cast<double>(now.tv_nsec) * 1e-9;
+}
 
 Bytes PerlSource() {
     std::vector<std::filesystem::path> files;
@@ -103,10 +118,11 @@ Engine Zlib(const char* name, int level) {
 
 template <typename Fn> double MedianSeconds(Fn fn) {
     std::vector<double> times;
-    for (int i = 0; i < Runs; ++i) {
-        const auto start = std::chrono::steady_clock::now();
+    fn(); // warm-up: the buffers of the timed runs come from memory this run has touched
+    for (int i = 0, runs = Runs(); i < runs; ++i) {
+        const double start = ThreadSeconds();
         fn();
-        times.push_back(std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count());
+        times.push_back(ThreadSeconds() - start);
     }
     std::sort(times.begin(), times.end());
     return times[times.size() / 2];
@@ -115,11 +131,18 @@ template <typename Fn> double MedianSeconds(Fn fn) {
 } // namespace
 
 int main() {
+    // Keep freed buffers in the heap instead of giving them back to the system: on virtual
+    // machines a first touch of fresh memory can cost more than the coding itself, and which
+    // engine happens to get fresh pages depends only on the order of allocations.
+    mallopt(M_MMAP_THRESHOLD, 32 << 20);
+    mallopt(M_TRIM_THRESHOLD, 1 << 30);
     const std::vector<std::pair<const char*, Bytes>> inputs = {{"Perl source", PerlSource()},
                                                                {"random bytes", RandomBytes()}};
     const std::vector<Engine> engines = {Ours("LZRW1/KH", TCompressMode::Fast), Ours("LZHUF", TCompressMode::Good),
                                          Zlib("zlib -1", 1), Zlib("zlib -6", 6)};
-    std::printf("median of %d runs; speeds in MB/s of uncompressed data; x = speed / zlib -1\n", Runs);
+    std::printf("median of %d runs (KORVANE_BENCH_RUNS) of thread CPU time; speeds in MB/s of uncompressed "
+                "data; x = speed / zlib -1\n",
+                Runs());
     for (const auto& [label, data] : inputs) {
         const double mb = static_cast<double>(data.size()) / (1 << 20);
         struct Row {

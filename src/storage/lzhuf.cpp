@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <array>
+#include <bit>
 #include <cstring>
 #include <new>
 
@@ -76,6 +77,35 @@ private:
     int Count = 0;
 };
 
+inline uint64_t LoadBigEndian64(const uint8_t* p) {
+    uint64_t value;
+    std::memcpy(&value, p, sizeof value);
+    if constexpr (std::endian::native == std::endian::little) value = __builtin_bswap64(value);
+    return value;
+}
+
+inline uint64_t Load64(const uint8_t* p) {
+    uint64_t value;
+    std::memcpy(&value, p, sizeof value);
+    return value;
+}
+
+// Length of the common prefix of a and b, at most limit; reads nothing past limit.
+inline int CommonLength(const uint8_t* a, const uint8_t* b, int limit) {
+    int length = 0;
+    while (limit - length >= 8) {
+        const uint64_t difference = Load64(a + length) ^ Load64(b + length);
+        if (difference != 0) {
+            const int bits = std::endian::native == std::endian::little ? std::countr_zero(difference)
+                                                                       : std::countl_zero(difference);
+            return length + bits / 8;
+        }
+        length += 8;
+    }
+    while (length < limit && a[length] == b[length]) ++length;
+    return length;
+}
+
 class TBitReader {
 public:
     TBitReader(const uint8_t* in, size_t n) : In(in), Size(n) {}
@@ -97,6 +127,15 @@ public:
 
 private:
     void Refill() {
+        if (Size - std::min(Pos, Size) >= 8) {
+            // Whole bytes that fit below the bits still held; the part of the next byte that
+            // lands below them is the same the next refill puts there.
+            Acc |= LoadBigEndian64(In + Pos) >> Count;
+            const int bytes = (63 - Count) / 8;
+            Pos += static_cast<size_t>(bytes);
+            Count += 8 * bytes;
+            return;
+        }
         while (Count <= 56) {
             const uint8_t byte = Pos < Size ? In[Pos] : 0;
             ++Pos;
@@ -161,16 +200,32 @@ struct TLzhEngine::THuffman {
         }
     }
 
+    // The last node from `from` on whose count is below k, knowing Freq[from] is. Counts rise
+    // along the table, so this is where a node whose count became k moves to.
+    int LastBelow(int from, unsigned k) const {
+        // Most moves are short; where many nodes share a count (noise, or a fresh tree) they
+        // are long, and a binary search finds the end of the shared count.
+        int l = from;
+        for (int step = 0; step < 8; ++step)
+            if (Freq[++l] >= k) return l - 1;
+        // Without branches: their outcomes would be guesses, each wrong one costing more than a step.
+        const unsigned* first = Freq.data() + l;
+        size_t count = static_cast<size_t>(TableSize + 1 - l);
+        while (count > 1) {
+            const size_t half = count / 2;
+            first = first[half] < k ? first + half : first;
+            count -= half;
+        }
+        return static_cast<int>(first - Freq.data()) + (*first < k) - 1;
+    }
+
     void Update(int code) {
         if (Freq[Root] == MaxFreq) Reconstruct();
         int c = Parent[code + TableSize];
         do {
             const unsigned k = ++Freq[c];
-            int l = c + 1;
-            if (k > Freq[l]) {
-                while (k > Freq[++l]) {
-                }
-                --l;
+            if (k > Freq[c + 1]) {
+                const int l = LastBelow(c + 1, k);
                 Freq[c] = Freq[l];
                 Freq[l] = k;
                 const int i = Son[c];
@@ -239,8 +294,7 @@ struct TLzhEngine::TMatcher {
         for (int depth = ChainDepth; candidate >= lowest && candidate >= 0 && depth > 0; --depth) {
             const uint8_t* there = text + candidate;
             if (there[best] == here[best] && there[0] == here[0]) {
-                int length = 0;
-                while (length < limit && there[length] == here[length]) ++length;
+                const int length = CommonLength(here, there, limit);
                 if (length > best) {
                     best = length;
                     distance = pos - candidate;
@@ -266,23 +320,24 @@ TLzhEngine::~TLzhEngine() = default;
 
 void TLzhEngine::Encode(const uint8_t* in, size_t n, std::vector<uint8_t>& out) {
     // The text with the spaces the ring buffer starts with in front, so matches may reach them.
-    std::vector<uint8_t> text(StartPos + n + Lookahead, 0);
-    std::fill_n(text.begin(), StartPos, ' ');
-    if (n > 0) std::memcpy(text.data() + StartPos, in, n);
+    const auto text = std::make_unique_for_overwrite<uint8_t[]>(StartPos + n + Lookahead);
+    std::fill_n(text.get(), StartPos, ' ');
+    if (n > 0) std::memcpy(text.get() + StartPos, in, n);
+    std::fill_n(text.get() + StartPos + n, Lookahead, 0);
     const int end = StartPos + static_cast<int>(n);
 
     Tree->Start();
     Matcher->Reset();
-    for (int p = 0; p < StartPos; ++p) Matcher->Insert(text.data(), p);
+    for (int p = 0; p < StartPos; ++p) Matcher->Insert(text.get(), p);
     out.reserve(out.size() + n / 2 + 16);
     TBitWriter bits(out);
     int pos = StartPos;
     while (pos < end) {
         int distance = 0;
-        const int length = Matcher->Find(text.data(), pos, end, distance);
+        const int length = Matcher->Find(text.get(), pos, end, distance);
         if (length == 0) {
             Tree->EncodeChar(bits, text[pos]);
-            if (end - pos > 2) Matcher->Insert(text.data(), pos);
+            if (end - pos > 2) Matcher->Insert(text.get(), pos);
             ++pos;
             continue;
         }
@@ -292,46 +347,65 @@ void TLzhEngine::Encode(const uint8_t* in, size_t n, std::vector<uint8_t>& out) 
         bits.Put(PositionCode.Code[upper] >> (8 - PositionCode.Length[upper]), PositionCode.Length[upper]);
         bits.Put(position & 0x3F, 6);
         for (int k = 0; k < length; ++k, ++pos)
-            if (end - pos > 2) Matcher->Insert(text.data(), pos);
+            if (end - pos > 2) Matcher->Insert(text.get(), pos);
     }
     bits.Flush();
 }
 
 bool TLzhEngine::Decode(const uint8_t* in, size_t n, size_t length, std::vector<uint8_t>& out) {
-    std::array<uint8_t, WindowSize> ring{};
-    std::fill_n(ring.begin(), StartPos, ' ');
-    unsigned r = StartPos;
+    // Bytes are decoded straight into out, which then serves as the window. Wide copies may
+    // write this far past the bytes they mean to.
+    constexpr size_t CopySlack = 8;
+    const size_t base = out.size();
+    // Each bit yields at most 6 bytes, so this bounds what a stream of n bytes decodes to; the
+    // room grows should the end of a damaged stream outrun it.
+    size_t room = std::min(length, 48 * (n + 8));
+    out.resize(base + room + CopySlack);
+    uint8_t* text = out.data() + base;
     Tree->Start();
     TBitReader bits(in, n);
-    // Each bit yields at most 6 bytes, so this bounds what a stream of n bytes can decode to.
-    out.reserve(out.size() + std::min(length, 48 * (n + 8)));
     size_t done = 0;
+    bool complete = true;
     while (done < length) {
+        if (room - done < Lookahead && room < length) {
+            room = std::min(length, std::max(2 * room, done + Lookahead));
+            out.resize(base + room + CopySlack);
+            text = out.data() + base;
+        }
         const int c = Tree->DecodeChar(bits);
         if (c < 256) {
-            out.push_back(static_cast<uint8_t>(c));
-            ring[r] = static_cast<uint8_t>(c);
-            r = (r + 1) & (WindowSize - 1);
-            ++done;
+            text[done++] = static_cast<uint8_t>(c);
         } else {
             unsigned i = bits.Bits(8);
             const unsigned upper = PositionCode.DecodeValue[i];
             for (int extra = PositionCode.DecodeLength[i] - 2; extra > 0; --extra)
                 i = (i << 1) | bits.Bit();
-            const unsigned position = (upper << 6) | (i & 0x3F);
-            const unsigned from = (r - position - 1) & (WindowSize - 1);
+            const size_t distance = ((upper << 6) | (i & 0x3F)) + 1;
             const size_t count = std::min<size_t>(c - 255 + Threshold, length - done);
-            for (size_t k = 0; k < count; ++k) {
-                const uint8_t byte = ring[(from + k) & (WindowSize - 1)];
-                out.push_back(byte);
-                ring[r] = byte;
-                r = (r + 1) & (WindowSize - 1);
+            uint8_t* to = text + done;
+            if (distance > done) {
+                // Reaches into the window as it stood before the first byte: spaces, and
+                // zeros in the lookahead's part of the ring.
+                for (size_t k = 0; k < count; ++k) {
+                    const ptrdiff_t at = static_cast<ptrdiff_t>(done + k) - static_cast<ptrdiff_t>(distance);
+                    to[k] = at >= 0 ? text[at] : at >= -StartPos ? ' ' : 0;
+                }
+            } else if (distance >= 8) {
+                const uint8_t* from = to - distance;
+                for (size_t k = 0; k < count; k += 8) std::memcpy(to + k, from + k, 8);
+            } else {
+                const uint8_t* from = to - distance;
+                for (size_t k = 0; k < count; ++k) to[k] = from[k]; // overlapping copies repeat
             }
             done += count;
         }
-        if (bits.Overrun()) return false;
+        if (bits.Overrun()) {
+            complete = false;
+            break;
+        }
     }
-    return true;
+    out.resize(base + done);
+    return complete;
 }
 
 } // namespace korvane

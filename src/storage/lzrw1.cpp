@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <limits>
+#include <memory>
 #include <new>
 #include <stdexcept>
 
@@ -74,11 +75,12 @@ int32_t Tlzrw1::Compress() {
                 WriteAll(*Output, outBuf.data(), m, written);
             } while (got == TLzrw1KHEngine::BlockSize);
         } else {
-            std::vector<uint8_t> text(static_cast<size_t>(size));
-            if (Input->Read(text.data(), text.size()) != text.size())
+            const auto count = static_cast<size_t>(size);
+            const auto text = std::make_unique_for_overwrite<uint8_t[]>(count);
+            if (Input->Read(text.get(), count) != count)
                 throw ELzrw1Exception("Lzrw1 : Error reading from input stream ! (LZH)");
             std::vector<uint8_t> coded;
-            Good.Encode(text.data(), text.size(), coded);
+            Good.Encode(text.get(), count, coded);
             WriteAll(*Output, coded.data(), coded.size(), written);
         }
     } catch (const ELzrw1Exception& e) {
@@ -149,12 +151,12 @@ void Tlzrw1::DecompressFast(TStream& in, TStream& out, std::vector<uint8_t>& inB
 }
 
 void Tlzrw1::DecompressGood(TStream& in, TStream& out, int64_t length, int64_t& written) {
-    std::vector<uint8_t> coded(static_cast<size_t>(in.Remaining()));
-    if (in.Read(coded.data(), coded.size()) != coded.size())
+    const auto count = static_cast<size_t>(in.Remaining());
+    const auto coded = std::make_unique_for_overwrite<uint8_t[]>(count);
+    if (in.Read(coded.get(), count) != count)
         throw ELzrw1Exception("Lzrw1 : Error reading from input stream ! (LZH)");
     std::vector<uint8_t> text;
-    const bool complete =
-        Good.Decode(coded.data(), coded.size(), static_cast<size_t>(std::max<int64_t>(length, 0)), text);
+    const bool complete = Good.Decode(coded.get(), count, static_cast<size_t>(std::max<int64_t>(length, 0)), text);
     WriteAll(out, text.data(), text.size(), written);
     if (!complete) throw ELzrw1Exception("Lzrw1 : Error reading from input stream ! (LZH)");
 }

@@ -9,7 +9,9 @@ namespace korvane {
 class TLzrw1KHEngine {
 public:
     static constexpr size_t BlockSize = 32768;
-    // Room a block's output may need: the items written before the size check stops the coder.
+    // Room past a block's end that the coder's buffers must have: the items written before the
+    // size check stops the coder, and the decoder's wide copies, which may overshoot the bytes
+    // they mean to write.
     static constexpr size_t BlockSlack = 16;
     static constexpr uint8_t FlagCompressed = 0x40;
     static constexpr uint8_t FlagStored = 0x80;
@@ -22,13 +24,13 @@ public:
     // when coding would not make it smaller.
     size_t CompressBlock(const uint8_t* in, size_t n, uint8_t* out);
 
-    // Decodes a stored block of m bytes into out (BlockSize bytes) and returns the number of
-    // bytes decoded. A damaged block (an item reaching before the block's start or past
+    // Decodes a stored block of m bytes into out (BlockSize + BlockSlack bytes; what lies past
+    // the decoded bytes is scratch) and returns the number of bytes decoded. A damaged block (an item reaching before the block's start or past
     // BlockSize, or cut short) sets damaged; the count then covers what came before the fault.
     static size_t DecompressBlock(const uint8_t* in, size_t m, uint8_t* out, bool& damaged);
 
 private:
-    std::unique_ptr<int32_t[]> Hash; // 4,096 start positions, -1 = empty
+    std::unique_ptr<uint16_t[]> Hash; // 4,096 start positions in the block, 0xFFFF = empty
 };
 
 } // namespace korvane
