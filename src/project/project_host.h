@@ -43,6 +43,9 @@ public:
 
     virtual void BringToFront() {}
 
+    // Opens a topic of the help tree, by its slash path ("contents/install/php").
+    virtual void ShowHelpTopic(const std::string& /*topic*/) {}
+
 private:
     bool MultiLine = true;
 };

@@ -50,6 +50,8 @@ public:
     virtual void UpdateAttributes() {}
     virtual void UpdateEditorAttribs() {}
     virtual void MoveToPageUpdate() {}
+    // A page with a parameter panel shows its form and environment settings again.
+    virtual void UpdateEnvVars() {}
     // Copies the settings of another page (used when a page is rebuilt for a new file type).
     virtual void Assign(const TProjectPage& source);
 
