@@ -1,5 +1,6 @@
 #include "app/global_settings.h"
 
+#include "exec/debug_form.h"
 #include "platform/desktop_associations.h"
 #include "platform/program_folder.h"
 #include "platform/qt_strings.h"
@@ -25,17 +26,10 @@ bool IsExecutable(const std::string& path) {
            !std::filesystem::is_directory(path);
 }
 
-std::string PerlOnPath() {
-    const char* path = std::getenv("PATH");
-    std::stringstream folders(path ? path : "");
-    for (std::string folder; std::getline(folders, folder, ':');)
-        if (!folder.empty() && IsExecutable(folder + "/perl")) return folder + "/perl";
-    return {};
-}
-
 } // namespace
 
-TGlobalSettings::TGlobalSettings() : Registry(OpenUserSettings()) {}
+TGlobalSettings::TGlobalSettings()
+    : Registry(OpenUserSettings()), DebugFormObject(std::make_unique<TDebugForm>()) {}
 
 TGlobalSettings::~TGlobalSettings() = default;
 
@@ -99,12 +93,17 @@ void TGlobalSettings::setFileAssoc(const std::string& extension, bool value) {
     setBool("FileAssoc" + UpperText(extension), "", value);
 }
 
-std::string TGlobalSettings::ActivePerlPath() {
-    if (std::string found = PerlOnPath(); !found.empty()) return found;
-    for (const char* candidate : {"/usr/local/bin/perl", "/usr/bin/perl"})
-        if (IsExecutable(candidate)) return candidate;
+std::string TGlobalSettings::FindTool(const std::string& name) const {
+    const char* path = std::getenv("PATH");
+    std::stringstream folders(path ? path : "");
+    for (std::string folder; std::getline(folders, folder, ':');)
+        if (!folder.empty() && IsExecutable(folder + "/" + name)) return folder + "/" + name;
+    for (const std::string& folder : SystemToolFolders)
+        if (IsExecutable(folder + "/" + name)) return folder + "/" + name;
     return {};
 }
+
+std::string TGlobalSettings::ActivePerlPath() { return FindTool("perl"); }
 
 std::string TGlobalSettings::ActivePerlHelp() {
     for (const char* candidate : {"/usr/share/doc/perl-doc-html", "/usr/share/perl/doc/html",

@@ -5,10 +5,13 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <vector>
 
 class QSettings;
 
 namespace korvane {
+
+class TDebugForm;
 
 class TGlobalSettings {
 public:
@@ -48,6 +51,14 @@ public:
     bool getFileAssoc(const std::string& extension);
     void setFileAssoc(const std::string& extension, bool value);
 
+    // The debugger window, which carries the run state and owns the one console controller.
+    TDebugForm& DebugForm() const { return *DebugFormObject; }
+
+    // Folders searched for the tools after those of PATH, best first.
+    std::vector<std::string> SystemToolFolders{"/usr/local/bin", "/usr/bin"};
+    // The first executable named name on PATH or in SystemToolFolders; "" when there is none.
+    std::string FindTool(const std::string& name) const;
+
     // The Perl interpreter: perl on PATH, else /usr/local/bin/perl, else /usr/bin/perl; "" when
     // none exists.
     std::string ActivePerlPath();
@@ -82,6 +93,7 @@ private:
     void setBool(const std::string& name, const std::string& defaultText, bool value);
 
     std::unique_ptr<QSettings> Registry;
+    std::unique_ptr<TDebugForm> DebugFormObject;
 };
 
 // The seven extensions of the association dialog, in its order.

@@ -44,6 +44,11 @@ std::string PhpVersionCommand(std::string_view php) { return Quoted(php) + " -v"
 
 std::string PhpInfoCommand(std::string_view php) { return Quoted(php) + " -i"; }
 
+std::string BatchRunCommand(std::string_view comspec, std::string_view script) {
+    if (comspec.empty()) return Quoted("/bin/sh") + " " + Quoted(script);
+    return Quoted(comspec) + " /C " + Quoted(script);
+}
+
 std::string PerlVersionFromOutput(const std::vector<std::string>& outputLines) {
     if (outputLines.size() < 2) return {};
     const std::string& line = outputLines[1];

@@ -24,6 +24,10 @@ std::string PhpCgiCommand(std::string_view php, std::string_view script);
 std::string PhpVersionCommand(std::string_view php);
 std::string PhpInfoCommand(std::string_view php);
 
+// A batch file: "$COMSPEC" /C "script" when comspec (the COMSPEC variable) is set, otherwise
+// the system shell with the script as its file argument.
+std::string BatchRunCommand(std::string_view comspec, std::string_view script);
+
 // The version from the output of PerlVersionCommand ("5.8.0", "5.36.0"): on the second line,
 // the digits and dots after the first "v" that a digit follows; "" when there is none.
 std::string PerlVersionFromOutput(const std::vector<std::string>& outputLines);

@@ -144,8 +144,29 @@ public:
 
     // ---- Tool locations ----
     // Runs after every load: checks the Perl, PHP, temporary-folder and MySQL locations.
+    // A missing tool is offered a default or reported; it never stops the load.
     void CheckToolLocations();
+    void CheckPerlPath();
+    void CheckPhpPath();
+    void CheckMySqlPath();
+    void CheckTempPath();
+    // Makes the php.ini that PHP runs read ready for CGI work (when AutoSetupPhp is on).
     void SetupPhp();
+    // That php.ini: PHP runs get PHPRC pointing at its folder, the program folder.
+    static std::string PhpIniPath();
+    // The Perl switches of runs, for example "-w -T".
+    std::string AllCompilerFlags() const;
+    // The module manager: ppm beside perl, else the program's own adapter; "" when neither is
+    // there.
+    std::string PPMpath() const;
+    std::string ActivePerlHelp() const;
+    // The PHP manual beside the PHP interpreter, or "".
+    std::string PhpHelpPath() const;
+    // The interpreter's version ("5.36.0"), asked through the console; "" when it cannot be
+    // found or the console is busy with a program.
+    std::string PerlVersion();
+    // Visible pages with a parameter panel show their form and environment settings again.
+    void UpdateEnvVars();
 
     // ---- Owned objects ----
     TGlobalSettings& GlobalSettings() const { return Settings; }

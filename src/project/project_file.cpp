@@ -581,8 +581,4 @@ void TKorProject::SaveDefaultProjectOnClose() {
     SaveToFile(FileNameValue);
 }
 
-// The tool locations are checked by their own operations once the tools can be found.
-void TKorProject::CheckToolLocations() {}
-void TKorProject::SetupPhp() {}
-
 } // namespace korvane

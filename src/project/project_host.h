@@ -47,6 +47,8 @@ public:
 
     // The page control the pages' tabs go into; none without a window.
     virtual QTabWidget* PageControl() const { return nullptr; }
+    // Opens a topic of the help tree, by its slash path ("contents/install/php").
+    virtual void ShowHelpTopic(const std::string& /*topic*/) {}
 
 private:
     bool MultiLine = true;

@@ -52,6 +52,8 @@ public:
     virtual void MoveToPageUpdate() {}
     // Makes the page's tab the current one of the main window.
     virtual void ActivateTab() {}
+    // A page with a parameter panel shows its form and environment settings again.
+    virtual void UpdateEnvVars() {}
     // Copies the settings of another page (used when a page is rebuilt for a new file type).
     virtual void Assign(const TProjectPage& source);
 

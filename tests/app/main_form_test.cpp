@@ -72,6 +72,7 @@ TEST_F(MainFormTest, LayoutHasTheTabsMessagesAndSixStatusPanels) {
 TEST_F(MainFormTest, ExpectedFailuresShowTheirMessageOthersOfferToTerminate) {
     TMainForm form({});
     ASSERT_TRUE(form.FormCreate());
+    Prompt.ClearRecords(); // the first start welcomes the tools it found
     const handledException expected("Process Failed");
     form.AppException(&expected);
     ASSERT_EQ(Prompt.Records().size(), 1u);
@@ -132,6 +133,7 @@ TEST_F(MainFormTest, FilesOpenIntoTabsAndSwitchingTabsUpdatesTheStatusBar) {
 TEST_F(MainFormTest, ADefaultProjectThatCannotBeSavedIsReportedAndClosingGoesOn) {
     TMainForm form({});
     ASSERT_TRUE(form.FormCreate());
+    Prompt.ClearRecords(); // the first start welcomes the tools it found
     std::filesystem::remove_all(ProgramFolder() + "projects");
     Prompt.QueueAnswer(pbCancel);
     EXPECT_FALSE(form.FormClose()) << "the unsaved project is offered again, and Cancel keeps it open";
@@ -144,6 +146,7 @@ TEST_F(MainFormTest, ADefaultProjectThatCannotBeSavedIsReportedAndClosingGoesOn)
 TEST_F(MainFormTest, ShowsAndClosesWithoutQuestionsWhenNothingChanged) {
     TMainForm form({});
     ASSERT_TRUE(form.FormCreate());
+    Prompt.ClearRecords(); // the first start welcomes the tools it found
     form.show();
     QCoreApplication::processEvents();
     EXPECT_TRUE(form.isVisible());

@@ -182,7 +182,7 @@ void ExpectSameSettings(const TKorProject& a, const TKorProject& b) {
 
 TEST_F(ProjectTest, EverySettingSurvivesSaveAndLoad) {
     const std::string folder = Dir.File("site");
-    fs::create_directories(folder);
+    fs::create_directories(folder + "/tmp"); // a missing temporary folder is replaced on load
     ChangeEverything(*Project, folder);
     Host.Window = {40, 30, 900, 700};
     Project->SaveToFile(folder + "/site.kvp");
@@ -278,7 +278,8 @@ TEST_F(ProjectTest, PathsAreStoredRelativeToTheProjectFolder) {
     EXPECT_EQ(loaded->PerlCompilerPath(), Dir.File("moved/site/bin/perl"));
     EXPECT_EQ(loaded->PhpCompilerPath(), "//fileserver/tools/php");
     EXPECT_EQ(loaded->VersionsPath(), "D:\\versions");
-    EXPECT_EQ(loaded->TempPath(), "") << "an empty path reads back empty";
+    EXPECT_EQ(loaded->TempPath(), ProgramFolder() + "temp/")
+        << "an empty path reads back empty and the load's check repairs it";
 }
 
 TEST_F(ProjectTest, EmptyPathIsStoredAsASingleNoFlag) {
@@ -335,7 +336,8 @@ TEST_F(ProjectTest, OlderFilesLoadWithTheDefaultsOfWhatTheyLack) {
     EXPECT_EQ(Project->FileTypes().Count(), 19) << "no stored table gives the defaults";
     EXPECT_EQ(Project->FileTypes().Find("pl")->Description, "Perl Program Source");
     EXPECT_EQ(Project->PriorPropertyPage(), "Notes");
-    EXPECT_FALSE(Project->getModified());
+    EXPECT_EQ(Project->TempPath(), ProgramFolder() + "temp/");
+    EXPECT_TRUE(Project->getModified()) << "the load's check gave the empty temporary folder a value";
     EXPECT_FALSE(Project->Loading());
 }
 

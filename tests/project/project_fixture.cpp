@@ -3,17 +3,30 @@
 #include "platform/program_folder.h"
 #include "storage/program_log.h"
 
+#include <QApplication>
+#include <QDialog>
+
 #include <filesystem>
 
 namespace korvane::test {
 
 ProjectTest::ProjectTest()
-    : Home("KORVANE_HOME", Dir.File("home")), Config("XDG_CONFIG_HOME", Dir.File("config")) {
+    : Home("KORVANE_HOME", Dir.File("home")), Config("XDG_CONFIG_HOME", Dir.File("config")),
+      NoToolsOnPath("PATH", Dir.File("no-tools")) {
     std::filesystem::create_directories(Dir.File("home/temp"));
     std::filesystem::create_directories(Dir.File("home/projects"));
     SetClockForTesting([] { return FixedNow; });
     CreateSectionList();
     Settings = std::make_unique<TGlobalSettings>();
+    Settings->SystemToolFolders.clear();
+    Settings->setPerlCompilerDlgAgain(false);
+    Settings->setPhpCompilerDlgAgain(false);
+    Settings->setSqlDlgAgain(false);
+    DialogWatch.setInterval(50);
+    QObject::connect(&DialogWatch, &QTimer::timeout, &DialogWatch, [] {
+        if (auto* dialog = qobject_cast<QDialog*>(QApplication::activeModalWidget())) dialog->reject();
+    });
+    DialogWatch.start();
     Settings->setDefaultProject(DefaultProjectFile());
     Project = NewProject();
 }

@@ -8,11 +8,13 @@
 #include "storage/section_list.h"
 #include "temp_dir.h"
 
+#include <QTimer>
 #include <gtest/gtest.h>
 
 #include <functional>
 #include <memory>
 #include <string>
+#include <vector>
 
 namespace korvane::test {
 
@@ -33,6 +35,8 @@ public:
     TWindowRect ScreenRect() const override { return Screen; }
     void ShowStatusBar(bool visible) override { StatusBarShown = visible; }
     void XPMenusChanged(bool) override { ++XPMenuCalls; }
+    std::vector<std::string> HelpTopics;
+    void ShowHelpTopic(const std::string& topic) override { HelpTopics.push_back(topic); }
 };
 
 class ProjectTest : public ::testing::Test {
@@ -52,6 +56,10 @@ protected:
     TempDir Dir;
     ScopedEnv Home;
     ScopedEnv Config;
+    // No tools are found unless a test provides them, so loads ask nothing.
+    ScopedEnv NoToolsOnPath;
+    // A dialog that no test answers is cancelled instead of waiting for a user forever.
+    QTimer DialogWatch;
     ScriptedPrompt Prompt;
     FakeHost Host;
     std::unique_ptr<TGlobalSettings> Settings;

@@ -1,0 +1,26 @@
+#include "exec/debug_actions.h"
+
+namespace korvane {
+
+TDebugActions DebugActionsFor(std::uint8_t status, bool tabRun,
+                              std::optional<THighlighterKind> currentPage,
+                              std::optional<THighlighterKind> runningPage) {
+    const bool perlOrNone = !currentPage || *currentPage == THighlighterKind::Perl;
+    const bool runningPerl = runningPage && *runningPage == THighlighterKind::Perl;
+    const bool idle = status == dsIdle;
+    const bool paused = status == dsPaused;
+    TDebugActions actions;
+    actions.Step = perlOrNone && !((!idle && !paused) || (tabRun && !paused));
+    actions.CheckSyntax =
+        (perlOrNone || currentPage == THighlighterKind::PHP) && idle && !tabRun;
+    actions.RunToText = (perlOrNone || currentPage == THighlighterKind::SQL) && idle;
+    actions.RunToBrowser = idle;
+    actions.BrowserWebSite = idle;
+    actions.ProgramReset = !idle;
+    actions.Pause = runningPerl && !idle && !paused && !tabRun;
+    actions.Continue = (perlOrNone && idle && !tabRun) || (paused && runningPerl);
+    actions.ModInstall = idle;
+    return actions;
+}
+
+} // namespace korvane

@@ -1,0 +1,41 @@
+#pragma once
+// Which run and debug commands of the main window can be used, from the debugger's status,
+// whether the run belongs to a page's output tab, and the kinds of the current and the
+// running page.
+#include "editor/highlight_schemes.h"
+
+#include <cstdint>
+#include <optional>
+
+namespace korvane {
+
+// The debugger's status.
+enum TDebugStatus : std::uint8_t {
+    dsIdle = 0,
+    dsFirstStep = 1,
+    dsRunToBreakpoint = 2,
+    dsRunning = 3,
+    dsGettingVars = 4,
+    dsPaused = 5,
+};
+
+struct TDebugActions {
+    bool Step = false;
+    bool CheckSyntax = false;
+    bool RunToText = false;
+    bool RunToBrowser = false;
+    bool BrowserWebSite = false;
+    bool ProgramReset = false;
+    bool Pause = false;
+    bool Continue = false;
+    bool ModInstall = false;
+    bool operator==(const TDebugActions&) const = default;
+};
+
+// currentPage: the kind of the main window's current page, none without one; runningPage: the
+// kind of the page whose program runs, none when idle.
+TDebugActions DebugActionsFor(std::uint8_t status, bool tabRun,
+                              std::optional<THighlighterKind> currentPage,
+                              std::optional<THighlighterKind> runningPage);
+
+} // namespace korvane

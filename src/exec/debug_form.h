@@ -1,0 +1,112 @@
+#pragma once
+// The debugger window's run state. Every program a page runs goes through the one console
+// controller this object owns: it starts the program, polls it from a 500 ms timer, keeps the
+// page informed of its output, and ends it. The run and debug commands of the main window
+// read their enabled states from here.
+#include "exec/debug_actions.h"
+#include "exec/run_request.h"
+
+#include <QTimer>
+
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <optional>
+#include <string>
+
+namespace korvane {
+
+class TConsoleController;
+
+// What the debugger window asks of the page whose program it runs. The editor page implements
+// it; every call comes on the user-interface thread.
+class TRunClient {
+public:
+    virtual ~TRunClient() = default;
+    // The console's output lines (or error lines) changed.
+    virtual void RunOutputChanged() {}
+    virtual void RunErrorsChanged() {}
+    // Turn the console's error lines into the message list.
+    virtual void FilterErrors() {}
+    // Browser runs: whether the page's "Browser Output" tab is showing, and show the output
+    // there.
+    virtual bool BrowserOutputActive() const { return false; }
+    virtual void UpdateBrowserOutput() {}
+    // The program has ended and the console is free again.
+    virtual void RunFinished() {}
+};
+
+class TDebugForm {
+public:
+    static constexpr int TimerInterval = 500;
+    // Ticks between refreshes of the browser view during a browser run (3 seconds).
+    static constexpr int BrowserRefreshTicks = 6;
+
+    TDebugForm();
+    ~TDebugForm();
+    TDebugForm(const TDebugForm&) = delete;
+    TDebugForm& operator=(const TDebugForm&) = delete;
+
+    TConsoleController& Console() const { return *ConsoleObject; }
+
+    // ---- Run state ----
+    std::uint8_t Status() const { return StatusValue; }
+    // With a run attached and a different value: stores it and tells the main window.
+    void setDebugStatus(std::uint8_t status);
+    // The caption suffix for the status (" [Running]" ...).
+    std::string DebugCaption() const;
+    // The page whose program runs; null when none does.
+    TRunClient* RunPage() const { return RunPageValue; }
+    // The kind of the running page; none when idle.
+    std::optional<THighlighterKind> RunKind() const { return RunKindValue; }
+    const std::string& PostData() const { return PostDataValue; }
+    bool PostDataSent() const { return PostDataSentValue; }
+    bool BrowserRun() const { return BrowserRunValue; }
+    int BrowserRefreshCount() const { return BrowserRefreshCountValue; }
+    bool InTimer() const { return InTimerValue; }
+    bool TimerActive() const { return Timer.isActive(); }
+
+    // Set by the page or the main window around a run.
+    bool TabRun = false;
+    bool BrowserRequest = false;
+
+    // A plain run of page's program. A run still attached is reset first. Raises
+    // handledException "Unable to execute " + command line when the program cannot be started;
+    // the form is then idle again.
+    void StartRunning(const TRunRequest& run, TRunClient* page, bool browserRun = false);
+    // Starts a program in a debugger mode (1, 2) or plainly (3) for the attached page.
+    void SetUpExecution(const TRunRequest& run, std::uint8_t mode);
+    // Ends the program and everything it started, and detaches the page.
+    void ProgramReset();
+    // One timer tick: polls the program, filters its errors, resets when it has ended.
+    void TimerTimer();
+
+    // ---- Command states ----
+    // The kind of the main window's current page (none without one); set by the main window.
+    std::function<std::optional<THighlighterKind>()> CurrentPageKind;
+    // Called whenever the command states or the status change.
+    std::function<void()> OnDebugActionsChanged;
+    std::function<void()> OnStatusChanged;
+    void UpdateDebugActions();
+    const TDebugActions& DebugActions() const { return DebugActionsValue; }
+
+private:
+    void ConnectConsole();
+    void DisconnectConsole();
+    void Detach();
+
+    std::unique_ptr<TConsoleController> ConsoleObject;
+    QTimer Timer;
+    std::uint8_t StatusValue = dsIdle;
+    TRunClient* RunPageValue = nullptr;
+    std::optional<THighlighterKind> RunKindValue;
+    std::string PostDataValue;
+    bool PostDataSentValue = true;
+    bool BrowserRunValue = false;
+    int BrowserRefreshCountValue = BrowserRefreshTicks;
+    bool InTimerValue = false;
+    TDebugActions DebugActionsValue;
+    TRunClient NoPage; // stands for a run started without a page
+};
+
+} // namespace korvane

@@ -1,0 +1,92 @@
+#include "exec/error_filter.h"
+
+#include "storage/date_text.h"
+#include "storage/text_utils.h"
+
+#include <cctype>
+
+namespace korvane {
+namespace {
+
+std::string TrimBlanks(std::string_view s) {
+    const size_t first = s.find_first_not_of(' ');
+    if (first == std::string_view::npos) return {};
+    return std::string(s.substr(first, s.find_last_not_of(' ') - first + 1));
+}
+
+// Position of needle in text ignoring case, or npos.
+size_t FindText(std::string_view text, std::string_view needle) {
+    if (needle.empty() || needle.size() > text.size()) return std::string_view::npos;
+    for (size_t i = 0; i + needle.size() <= text.size(); ++i)
+        if (SameText(text.substr(i, needle.size()), needle)) return i;
+    return std::string_view::npos;
+}
+
+} // namespace
+
+bool FilterErrorLine(std::string& line, std::string_view scriptFile) {
+    if (line.empty()) return true;
+    if (line.starts_with("Debugged program terminated.") ||
+        line.starts_with("Default die handler restored."))
+        return false;
+    for (;;) {
+        // A time-stamped line "[date] : text" keeps ": text".
+        if (line.starts_with("[")) {
+            if (const size_t mark = line.find("] :"); mark != std::string::npos)
+                line.erase(0, mark + 2);
+        }
+        const size_t at = FindText(line, scriptFile);
+        if (at == std::string::npos) break;
+        line.erase(at, scriptFile.size());
+    }
+    line = TrimBlanks(line);
+    return true;
+}
+
+std::vector<TMessageLine> FilterErrorLines(const TConsoleLines& errors, std::string_view scriptFile,
+                                           TDateTime startTime, TDateTime now) {
+    std::vector<TMessageLine> messages;
+    messages.push_back({LogTime(true, startTime) + " - Program Started", nullptr});
+    for (size_t i = 0; i < errors.Count(); ++i) {
+        std::string line(errors[i]);
+        if (!FilterErrorLine(line, scriptFile)) break;
+        messages.push_back({std::move(line), errors.Object(i)});
+    }
+    messages.push_back({LogTime(true, now) + " - Program Checkpoint (" +
+                            DurationText(startTime, now) + ")",
+                        nullptr});
+    return messages;
+}
+
+std::vector<TMessageLine> PhpSyntaxCheckMessages(const TConsoleLines& output,
+                                                 const TConsoleLines& errors,
+                                                 TDateTime startTime, TDateTime now) {
+    std::vector<TMessageLine> messages;
+    messages.push_back({LogTime(true, startTime) + " - Syntax Check Started", nullptr});
+    bool namesLine = false;
+    for (size_t i = 0; i < output.Count(); ++i) {
+        messages.push_back({std::string(output[i]), output.Object(i)});
+        namesLine = namesLine || MessageLineNumber(output[i]) >= 0;
+    }
+    if (!namesLine)
+        for (size_t i = 0; i < errors.Count(); ++i)
+            messages.push_back({std::string(errors[i]), errors.Object(i)});
+    messages.push_back({LogTime(true, now) + " - Syntax Check Completed", nullptr});
+    return messages;
+}
+
+int MessageLineNumber(std::string_view text) {
+    const size_t at = text.find(" line ");
+    if (at == std::string_view::npos) return -1;
+    size_t pos = at + 6;
+    int number = 0;
+    bool any = false;
+    while (pos < text.size() && std::isdigit(static_cast<unsigned char>(text[pos])) && number < 100000000) {
+        number = number * 10 + (text[pos] - '0');
+        any = true;
+        ++pos;
+    }
+    return any ? number : -1;
+}
+
+} // namespace korvane

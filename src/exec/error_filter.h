@@ -1,0 +1,38 @@
+#pragma once
+// Turns what a run wrote to its error stream into the lines of the message list: the script's
+// file name is cut out (so "at /x/t.pl line 3" reads "at  line 3", which the list jumps from),
+// the debugger's closing chatter is dropped, and the lines are framed by start and checkpoint
+// times. Each line keeps the object of the console line it came from.
+#include "exec/console_lines.h"
+#include "storage/clock.h"
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace korvane {
+
+struct TMessageLine {
+    std::string Text;
+    ConsoleTag Object = nullptr;
+    bool operator==(const TMessageLine&) const = default;
+};
+
+// One error line as the message list shows it; false when it and every line after it are to
+// be dropped.
+bool FilterErrorLine(std::string& line, std::string_view scriptFile);
+
+std::vector<TMessageLine> FilterErrorLines(const TConsoleLines& errors, std::string_view scriptFile,
+                                           TDateTime startTime, TDateTime now);
+
+// The messages of a PHP syntax check: PHP's verdict on its output, framed by start and end.
+// PHP shows the error itself on its output only when its configuration displays errors;
+// otherwise the error lines follow, so the error's line is never lost.
+std::vector<TMessageLine> PhpSyntaxCheckMessages(const TConsoleLines& output,
+                                                 const TConsoleLines& errors,
+                                                 TDateTime startTime, TDateTime now);
+
+// The line number a message line points at: the digits after " line "; -1 when there are none.
+int MessageLineNumber(std::string_view text);
+
+} // namespace korvane

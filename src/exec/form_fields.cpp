@@ -1,0 +1,69 @@
+#include "exec/form_fields.h"
+
+#include "project/check_list.h"
+#include "storage/name_value.h"
+#include "storage/text_utils.h"
+
+namespace korvane {
+
+std::string FormEncode(std::string_view text) {
+    static constexpr char Hex[] = "0123456789ABCDEF";
+    std::string encoded;
+    encoded.reserve(text.size());
+    for (const char c : text) {
+        if (IsAlphaNumeric(c) || c == '.') {
+            encoded += c;
+        } else {
+            const auto byte = static_cast<unsigned char>(c);
+            encoded += '%';
+            encoded += Hex[byte >> 4];
+            encoded += Hex[byte & 0x0F];
+        }
+    }
+    return encoded;
+}
+
+std::string FormString(const std::vector<std::string>& formFields) {
+    std::string form;
+    for (const std::string& line : formFields) {
+        if (!CheckListLineOn(line)) continue;
+        const std::string entry = CheckListEntry(line);
+        if (!form.empty()) form += '&';
+        form += FormEncode(NamePart(entry)) + "=" + FormEncode(ValuePart(entry));
+    }
+    return form;
+}
+
+std::string ParamString(const std::vector<std::string>& formFields) {
+    std::string params;
+    bool first = true;
+    for (const std::string& line : formFields) {
+        if (!CheckListLineOn(line)) continue;
+        if (!first) params += ' ';
+        params += ValuePart(CheckListEntry(line));
+        first = false;
+    }
+    return params;
+}
+
+bool SendsQuery(std::uint8_t formSendType) {
+    return formSendType == fstGetPost || formSendType == fstGet;
+}
+
+bool SendsPost(std::uint8_t formSendType) {
+    return formSendType == fstGetPost || formSendType == fstPost;
+}
+
+std::string RunArguments(std::uint8_t formSendType, const std::vector<std::string>& formFields) {
+    if (SendsQuery(formSendType)) {
+        const std::string form = FormString(formFields);
+        return form.empty() ? std::string() : " " + form;
+    }
+    if (formSendType == fstParamsOnly) {
+        const std::string params = ParamString(formFields);
+        return params.empty() ? std::string() : " " + params;
+    }
+    return {};
+}
+
+} // namespace korvane

@@ -1,0 +1,37 @@
+#pragma once
+// A page's form fields as a run sends them: a form string (name=value pairs, URL-encoded, as a
+// browser sends a form) or a parameter string (the plain values), and where each goes for
+// the page's form send type.
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace korvane {
+
+// The page's form send type.
+enum TFormSendType : std::uint8_t {
+    fstNone = 0,
+    fstGetPost = 1,
+    fstGet = 2,
+    fstPost = 3,
+    fstParamsOnly = 4,
+};
+
+// Keeps 0-9, A-Z, a-z and "."; every other byte becomes "%" and two upper-case hex digits.
+std::string FormEncode(std::string_view text);
+
+// The switched-on check-list lines as name=value pairs joined with "&", encoded.
+std::string FormString(const std::vector<std::string>& formFields);
+// The values of the switched-on lines, unencoded, joined with single blanks.
+std::string ParamString(const std::vector<std::string>& formFields);
+
+// Whether the form string goes into the query string (and the arguments), or is posted.
+bool SendsQuery(std::uint8_t formSendType);
+bool SendsPost(std::uint8_t formSendType);
+
+// What an interactive run appends to its command line: " " + the form string or the
+// parameter string, or nothing.
+std::string RunArguments(std::uint8_t formSendType, const std::vector<std::string>& formFields);
+
+} // namespace korvane

@@ -1,0 +1,62 @@
+#pragma once
+// The environment every Perl, PHP and batch run receives, built in a fixed order where later
+// steps override earlier ones: what is taken over from this program's own environment, the
+// script variables, the temporary folder, the user's switched-on variables, the CGI request
+// variables and, for interactive runs, the debugger's variables.
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace korvane {
+
+class TKorProject;
+
+// The project's environment options.
+struct TEnvironmentOptions {
+    bool UseExternalEnvVars = false;
+    bool KeyEnvVars = true;
+    bool ExcludeExternalEnvEquals = true;
+    bool EnvTempFromProject = true;
+    std::string TempPath;
+
+    static TEnvironmentOptions Of(const TKorProject& project);
+};
+
+// The CGI request a run stands for.
+struct TRequestVars {
+    std::string QueryString;
+    bool IsPost = false;
+    size_t ContentLength = 0;
+    std::string ContentType; // "" for the form type of a browser's POST
+};
+
+enum class TScriptLanguage { Perl, Php, Batch };
+
+// The variables taken over from outside with KeyEnvVars.
+const std::vector<std::string>& KeyEnvironmentNames();
+
+// Sets name=value in env, replacing every line of that name (names compared with case, as the
+// system does); an empty value removes the lines.
+void SetEnvVar(std::vector<std::string>& env, std::string_view name, std::string_view value);
+// The value of name in env; "" when it is not there.
+std::string EnvVar(const std::vector<std::string>& env, std::string_view name);
+
+// The environment of a run started from a page. ownEnvironment is this program's environment
+// (NAME=value lines); userVars the page's check-list lines.
+std::vector<std::string> InteractiveRunEnvironment(
+    const TEnvironmentOptions& options, const std::vector<std::string>& ownEnvironment,
+    TScriptLanguage language, const std::string& scriptFile,
+    const std::vector<std::string>& userVars, const TRequestVars& request);
+
+// The environment of a script run for the local web server: the project's check-list lines,
+// the script variables for PHP only, and the request as it came.
+std::vector<std::string> CgiRunEnvironment(const TEnvironmentOptions& options,
+                                           const std::vector<std::string>& ownEnvironment,
+                                           TScriptLanguage language, const std::string& scriptFile,
+                                           const std::vector<std::string>& projectVars,
+                                           const TRequestVars& request);
+
+// The environment of a PHP syntax check: only what PHP needs to find its configuration.
+std::vector<std::string> PhpCheckEnvironment();
+
+} // namespace korvane

@@ -1,0 +1,99 @@
+// Form strings, message lines, HTML conversion and command states.
+#include "exec/console_lines.h"
+#include "exec/debug_actions.h"
+#include "exec/error_filter.h"
+#include "exec/form_fields.h"
+#include "exec/html_convert.h"
+#include "exec/interpreter_commands.h"
+
+#include <gtest/gtest.h>
+
+namespace korvane {
+namespace {
+
+TEST(FormFields, SwitchedOnFieldsMakeTheFormAndParameterStrings) {
+    const std::vector<std::string> fields{"Yname=John Smith", "Nage=3", "Ynote=a+b/c.d\xC3\xA9",
+                                          "Yempty="};
+    EXPECT_EQ(FormString(fields), "name=John%20Smith&note=a%2Bb%2Fc.d%C3%A9&empty=");
+    EXPECT_EQ(ParamString(fields), "John Smith a+b/c.d\xC3\xA9 ");
+    EXPECT_EQ(FormString({"Yname=John Smith", "Nage=3"}), "name=John%20Smith");
+
+    EXPECT_EQ(RunArguments(fstGet, {"Yname=John Smith"}), " name=John%20Smith");
+    EXPECT_EQ(RunArguments(fstGetPost, {"Yx=1"}), " x=1");
+    EXPECT_EQ(RunArguments(fstPost, {"Yx=1"}), "");
+    EXPECT_EQ(RunArguments(fstNone, {"Yx=1"}), "");
+    EXPECT_EQ(RunArguments(fstParamsOnly, {"Yx=1", "Yy=two words"}), " 1 two words");
+    EXPECT_EQ(RunArguments(fstGet, {"Nx=1"}), "") << "no blank without a form string";
+}
+
+TEST(ErrorFilter, LinesLoseTheScriptNameAndTimeStampsAndStopAtTheDebuggerEnd) {
+    TConsoleLines errors;
+    int page = 0;
+    errors.AppendBytes("syntax error at C:\\T\\TMP1.PL line 3, near x\n"
+                       "[Tue Dec  9 12:00:00 2025] : c:\\t\\tmp1.pl: died at c:\\t\\tmp1.pl line 7.\n"
+                       "\n"
+                       "  no line number here  \n"
+                       "Debugged program terminated.  Use q to quit\n"
+                       "after the end at line 9\n",
+                       &page);
+    const auto messages = FilterErrorLines(errors, "c:\\t\\tmp1.pl", 46000.5, 46000.5 + 125.0 / 86400);
+    ASSERT_EQ(messages.size(), 6u);
+    EXPECT_EQ(messages[0].Text, "Tue, 09 Dec 2025 12:00:00 - Program Started");
+    EXPECT_EQ(messages[1].Text, "syntax error at  line 3, near x");
+    EXPECT_EQ(messages[1].Object, &page);
+    EXPECT_EQ(MessageLineNumber(messages[1].Text), 3);
+    EXPECT_EQ(messages[2].Text, ": : died at  line 7.");
+    EXPECT_EQ(MessageLineNumber(messages[2].Text), 7);
+    EXPECT_EQ(messages[3].Text, "");
+    EXPECT_EQ(messages[4].Text, "no line number here");
+    EXPECT_EQ(MessageLineNumber(messages[4].Text), -1);
+    EXPECT_EQ(messages[5].Text, "Tue, 09 Dec 2025 12:02:05 - Program Checkpoint (2m5s)");
+
+    std::string line = "Default die handler restored.";
+    EXPECT_FALSE(FilterErrorLine(line, "x"));
+    line = "an empty script name removes nothing";
+    EXPECT_TRUE(FilterErrorLine(line, ""));
+    EXPECT_EQ(line, "an empty script name removes nothing");
+}
+
+TEST(HtmlConversion, LineEndsBecomeBreaksAndEntitiesReplaceCharacters) {
+    const TCharEntities entities{{"less [<]", " &lt; "}, {"amp [&] and [&]", "&amp;"},
+                                 {"blank [ ]", "&nbsp;"}};
+    EXPECT_EQ(ConvertToHTML("a<b\r\nc&d", false, entities), "a&lt;b<br>\r\nc&amp;d");
+    EXPECT_EQ(ConvertToHTML("x\ny", false, {}), "x<br>\ny") << "LF files keep their line ends";
+    EXPECT_EQ(ConvertToHTML("a   b", false, entities), "a &nbsp;&nbsp;b");
+    EXPECT_EQ(ConvertToHTML("a   b", false, {}), "a   b");
+    EXPECT_EQ(ConvertToHTML("1\r2", true, entities), "<pre>1\r2</pre>");
+}
+
+TEST(DebugActions, CommandsFollowTheStatusAndThePages) {
+    const auto perl = THighlighterKind::Perl;
+    const TDebugActions idle = DebugActionsFor(dsIdle, false, std::nullopt, std::nullopt);
+    EXPECT_TRUE(idle.Step && idle.CheckSyntax && idle.RunToText && idle.RunToBrowser &&
+                idle.Continue && idle.ModInstall);
+    EXPECT_FALSE(idle.ProgramReset || idle.Pause);
+
+    const TDebugActions html = DebugActionsFor(dsIdle, false, THighlighterKind::HTML, std::nullopt);
+    EXPECT_FALSE(html.Step || html.CheckSyntax || html.RunToText || html.Continue);
+    EXPECT_TRUE(html.RunToBrowser);
+    EXPECT_TRUE(DebugActionsFor(dsIdle, false, THighlighterKind::PHP, std::nullopt).CheckSyntax);
+    EXPECT_TRUE(DebugActionsFor(dsIdle, false, THighlighterKind::SQL, std::nullopt).RunToText);
+
+    const TDebugActions running = DebugActionsFor(dsRunning, false, perl, perl);
+    EXPECT_TRUE(running.ProgramReset && running.Pause);
+    EXPECT_FALSE(running.Step || running.CheckSyntax || running.RunToText || running.Continue ||
+                 running.ModInstall);
+    EXPECT_FALSE(DebugActionsFor(dsRunning, true, perl, perl).Pause) << "not for an output-tab run";
+
+    const TDebugActions paused = DebugActionsFor(dsPaused, true, perl, perl);
+    EXPECT_TRUE(paused.Step && paused.Continue && paused.ProgramReset);
+    EXPECT_FALSE(paused.Pause || paused.RunToText);
+}
+
+TEST(InterpreterCommands, BatchFilesGoToComspecOrTheShell) {
+    EXPECT_EQ(BatchRunCommand("", "/w/a.bat"), "\"/bin/sh\" \"/w/a.bat\"");
+    EXPECT_EQ(BatchRunCommand("/opt/cmd", "/w/a.bat"), "\"/opt/cmd\" /C \"/w/a.bat\"");
+}
+
+} // namespace
+} // namespace korvane
