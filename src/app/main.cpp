@@ -4,6 +4,9 @@
 #include "platform/program_folder.h"
 #include "storage/method_trace.h"
 #include "storage/section_list.h"
+#include "widgets/qt_prompt.h"
+
+#include <QWidget>
 
 int main(int argc, char** argv) {
     using namespace korvane;
@@ -17,11 +20,24 @@ int main(int argc, char** argv) {
         std::vector<std::string> arguments;
         for (int i = 1; i < argc; ++i) arguments.emplace_back(argv[i]);
         TMainForm window(arguments);
-        if (window.FormCreate()) {
-            CloseOnTerminationSignals(&window, [&window] { window.close(); });
+        QtPrompt prompt(&window);
+        InstallPrompt(&prompt);
+        bool stopBeforeShown = false;
+        CloseOnTerminationSignals(&window, [&] {
+            if (window.isVisible()) {
+                window.close();
+                return;
+            }
+            // Still starting: answer the start-up question on screen and ask no more.
+            stopBeforeShown = true;
+            prompt.Silence();
+            if (QWidget* modal = QApplication::activeModalWidget()) modal->close();
+        });
+        if (window.FormCreate() && !stopBeforeShown) {
             window.show();
             status = QApplication::exec();
         }
+        InstallPrompt(nullptr);
     }
     StopMethodTrace();
     FreeSectionList();

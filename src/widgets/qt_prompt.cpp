@@ -50,6 +50,7 @@ QString CaptionFor(PromptKind kind, const std::string& caption) {
 
 PromptButton QtPrompt::Ask(PromptKind kind, const std::string& text, PromptButtons buttons,
                            const std::string& caption) {
+    if (Silenced) return pbCancel;
     QMessageBox::StandardButtons qtButtons;
     for (const auto& entry : ButtonTable)
         if (buttons & entry.Ours) qtButtons |= entry.Qt;
@@ -61,6 +62,7 @@ PromptButton QtPrompt::Ask(PromptKind kind, const std::string& text, PromptButto
 }
 
 void QtPrompt::Inform(PromptKind kind, const std::string& text, const std::string& caption) {
+    if (Silenced) return;
     QMessageBox box(IconFor(kind), CaptionFor(kind, caption), ToQString(text), QMessageBox::Ok,
                     Parent);
     box.exec();

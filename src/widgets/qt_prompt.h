@@ -10,6 +10,9 @@ class QtPrompt final : public Prompt {
 public:
     explicit QtPrompt(QWidget* parent = nullptr) : Parent(parent) {}
     void SetParent(QWidget* parent) { Parent = parent; }
+    // From now on every question is answered Cancel and messages are not shown (the program
+    // is being stopped before its window came up).
+    void Silence() { Silenced = true; }
 
     PromptButton Ask(PromptKind kind, const std::string& text, PromptButtons buttons,
                      const std::string& caption = {}) override;
@@ -20,6 +23,7 @@ public:
 
 private:
     QWidget* Parent;
+    bool Silenced = false;
 };
 
 } // namespace korvane
