@@ -99,9 +99,12 @@ TEST_F(MainFormTest, FilesFromTheCommandLineAndDropsOpenInOrder) {
     form.FileDropFilesDropped({"/nowhere/x.php", "/nowhere/y.sql"});
     EXPECT_EQ(opened, (std::vector<std::string>{"a.pl", "c.pl", "/nowhere/x.php", "/nowhere/y.sql"}));
     EXPECT_EQ(form.Project().Count(), 0);
-    ASSERT_EQ(Prompt.Records().size(), 8u);
-    EXPECT_EQ(Prompt.Records()[6].Text, "File \"/nowhere/y.sql\" does not exist. Do you wish to create it?");
-    EXPECT_EQ(Prompt.Records()[7].Text, "File \"/nowhere/y.sql\" does not exist");
+    std::vector<std::string> aboutFiles; // the first start also welcomes the tools it found
+    for (const auto& record : Prompt.Records())
+        if (record.Text.find("does not exist") != std::string::npos) aboutFiles.push_back(record.Text);
+    ASSERT_EQ(aboutFiles.size(), 8u);
+    EXPECT_EQ(aboutFiles[6], "File \"/nowhere/y.sql\" does not exist. Do you wish to create it?");
+    EXPECT_EQ(aboutFiles[7], "File \"/nowhere/y.sql\" does not exist");
 }
 
 TEST_F(MainFormTest, FilesOpenIntoTabsAndSwitchingTabsUpdatesTheStatusBar) {

@@ -10,12 +10,18 @@
 namespace korvane::test {
 
 EditorTest::EditorTest()
-    : Home("KORVANE_HOME", Dir.File("home")), Config("XDG_CONFIG_HOME", Dir.File("config")) {
+    : Home("KORVANE_HOME", Dir.File("home")), Config("XDG_CONFIG_HOME", Dir.File("config")),
+      NoToolsOnPath("PATH", Dir.File("no-tools")) {
     std::filesystem::create_directories(Dir.File("home/temp"));
     std::filesystem::create_directories(Dir.File("home/projects"));
     std::filesystem::create_directories(Dir.File("site"));
     CreateSectionList();
     Settings = std::make_unique<TGlobalSettings>();
+    // Loading a project checks the tools; these pages should meet no notices about them.
+    Settings->SystemToolFolders.clear();
+    Settings->setPerlCompilerDlgAgain(false);
+    Settings->setPhpCompilerDlgAgain(false);
+    Settings->setSqlDlgAgain(false);
     Project = NewProject();
 }
 

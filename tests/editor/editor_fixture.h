@@ -45,6 +45,7 @@ protected:
     TempDir Dir;
     ScopedEnv Home;
     ScopedEnv Config;
+    ScopedEnv NoToolsOnPath; // the tool checks of a load find nothing to change
     ScriptedPrompt Prompt;
     PageHost Host;
     std::unique_ptr<TGlobalSettings> Settings;

@@ -42,6 +42,7 @@ TEST_F(EditorTest, PageRecordRoundTripsEditorStateBreakpointsAndStoredText) {
     Touch(file, 30);
     auto loaded = NewProject();
     Project.reset();
+    std::filesystem::create_directories(Dir.File("temp")); // else the load repairs the temp path
     loaded->LoadFromFile(Dir.File("site/site.kvp"));
     ASSERT_EQ(loaded->Count(), 1);
     TEditorPage& back = AsEditorPage(loaded->Page(0));
