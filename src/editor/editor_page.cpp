@@ -31,16 +31,6 @@ namespace {
 constexpr const char* ClassName = "TEditorPage";
 constexpr int BatchFormSendType = 4;
 
-bool IsFile(const std::string& path) {
-    std::error_code ec;
-    return !path.empty() && std::filesystem::is_regular_file(path, ec);
-}
-
-bool IsFolder(const std::string& path) {
-    std::error_code ec;
-    return !path.empty() && std::filesystem::is_directory(path, ec);
-}
-
 } // namespace
 
 bool TEditorPage::WantsEditor(TKorProject& project, bool editable, const std::string& fileName) {

@@ -5,6 +5,7 @@
 #include "exec/interpreter_commands.h"
 #include "exec/run_environment.h"
 #include "project/kor_project.h"
+#include "storage/file_utils.h"
 #include "storage/method_trace.h"
 #include "storage/name_value.h"
 #include "storage/paths.h"
@@ -20,10 +21,6 @@ namespace {
 constexpr double SyntaxCheckIdleSeconds = 10;
 constexpr double SyntaxCheckTotalSeconds = 30;
 
-bool IsFile(const std::string& path) {
-    std::error_code ec;
-    return !path.empty() && std::filesystem::is_regular_file(path, ec);
-}
 
 void LogEnvironment(const std::vector<std::string>& env) {
     WriteLogLine("** EXEC ENV VARS: ...");

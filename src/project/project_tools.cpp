@@ -25,15 +25,7 @@ namespace {
 // Seconds the version query may stay silent, and may last.
 constexpr double VersionQuerySeconds = 5;
 
-bool IsFile(const std::string& path) {
-    std::error_code ec;
-    return !path.empty() && std::filesystem::is_regular_file(path, ec);
-}
 
-bool IsFolder(const std::string& path) {
-    std::error_code ec;
-    return !path.empty() && std::filesystem::is_directory(path, ec);
-}
 
 // A BIN folder that holds the MySQL client and admin tool.
 bool IsMySqlBinFolder(const std::string& folder) {

@@ -7,6 +7,8 @@
 namespace korvane {
 
 bool FileExists(const std::string& path); // an existing file or folder
+bool IsFile(const std::string& path);     // an existing regular file (links followed)
+bool IsFolder(const std::string& path);   // an existing folder (links followed)
 bool IsReadOnly(const std::string& path);
 // Gives the owner write permission back; false when that failed.
 bool ClearReadOnly(const std::string& path);
