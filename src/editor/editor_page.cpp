@@ -1,6 +1,7 @@
 // The page's life, its file name and type, its tabs and its place in the page list.
 #include "editor/editor_page.h"
 
+#include "app/global_settings.h"
 #include "editor/browser_tab.h"
 #include "editor/debug_support.h"
 #include "editor/kor_syn_edit.h"
@@ -84,6 +85,9 @@ TEditorPage::TEditorPage(TKorProject& project, bool editable, const std::string&
 
 TEditorPage::~TEditorPage() {
     TraceScope trace(this, ClassName, "Destroy");
+    // A program of this page must not report to it once it has gone.
+    if (Owner.GlobalSettings().DebugForm().RunPage() == static_cast<TRunClient*>(this))
+        Owner.GlobalSettings().DebugForm().ProgramReset();
     ClearBreakPoints();
     Plugin.reset();
     if (OuterSheet) {
