@@ -74,6 +74,12 @@ protected:
         return *page;
     }
 
+    // Replaces the page's text as typing would, so the page knows it has changed.
+    static void Retype(TEditorPage& page, const char* text) {
+        page.Editor()->selectAll();
+        page.Editor()->replaceSelectedText(QString::fromUtf8(text));
+    }
+
     std::string OutputText(TEditorPage& page) { return page.OutputEditor()->text().toStdString(); }
 
     int RowContaining(const std::string& text) {
@@ -94,12 +100,12 @@ TEST_F(RunCommandsTest, SyntaxErrorIsListedAndADoubleClickGoesToItsLine) {
     TEditorPage& other = OpenScript("other.pl", "print 1;\n");
     // The check works on what the editor holds, not on the file as it was opened.
     TEditorPage& page = OpenScript("bad.pl", "print 1;\n");
-    page.Editor()->setText(QStringLiteral("print 1;\nprint 2;\nmy $x = ;\nprint 4;\n"));
+    Retype(page, "print 1;\nprint 2;\nmy $x = ;\nprint 4;\n");
     ASSERT_TRUE(Form->CheckSyntaxAction()->isEnabled());
     Form->CheckSyntaxAction()->trigger();
 
     const int row = RowContaining("line 3");
-    ASSERT_GE(row, 0) << "messages: " << Form->MessageList()->count();
+    ASSERT_GE(row, 0);
     EXPECT_EQ(Form->MessageList()->item(row)->text().toStdString().find(Dir.File("bad.pl")), std::string::npos)
         << "the script's own path is cut out of the message";
     EXPECT_NE(Form->MessageList()->item(0)->text().toStdString().find("Program Started"), std::string::npos);
@@ -147,15 +153,17 @@ TEST_F(RunCommandsTest, RunToTextShowsTheOutputAndErrorsGoToTheMessages) {
     EXPECT_TRUE(Form->RunToTextAction()->isEnabled());
     EXPECT_FALSE(Form->ProgramResetAction()->isEnabled());
 
-    // Run again without an edit: the command still runs the program, on fresh output.
-    page.Editor()->setText(QStringLiteral("print \"second\\n\";\n"));
+    // A new run shows fresh output; the command runs again even without an edit.
+    Retype(page, "print \"pid $$\\n\";\n");
     Form->RunToTextAction()->trigger();
     ASSERT_TRUE(WaitFor([&] { return Debugger().RunPage() == nullptr; }));
-    EXPECT_EQ(OutputText(page).find("hello"), std::string::npos);
-    EXPECT_NE(OutputText(page).find("second"), std::string::npos);
+    const std::string first = OutputText(page);
+    EXPECT_EQ(first.find("hello"), std::string::npos);
+    EXPECT_EQ(first.rfind("pid ", 0), 0u) << first;
     Form->RunToTextAction()->trigger();
     ASSERT_TRUE(WaitFor([&] { return Debugger().RunPage() == nullptr; }));
-    EXPECT_NE(OutputText(page).find("second"), std::string::npos);
+    EXPECT_EQ(OutputText(page).rfind("pid ", 0), 0u);
+    EXPECT_NE(OutputText(page), first) << "a second process ran";
 }
 
 TEST_F(RunCommandsTest, ProgramResetEndsAnEndlessProgram) {
@@ -204,4 +212,28 @@ TEST_F(RunCommandsTest, TypedLinesReachTheProgramAndControlKeysSendControlCharac
     // Once the program has gone, keys are the editor's own again.
     Type(output, Qt::Key_Z, Qt::NoModifier, QStringLiteral("z"));
     EXPECT_TRUE(page.KeyInput.empty());
+}
+
+TEST_F(RunCommandsTest, AMissingInterpreterIsReportedAndNothingRuns) {
+    TEditorPage& page = OpenScript("nothing.pl", "print \"ran\\n\";\n");
+    Form->Project().setPerlCompilerPath(Dir.File("no/perl"));
+    Form->RunToTextAction()->trigger();
+    EXPECT_EQ(Debugger().RunPage(), nullptr);
+    ASSERT_FALSE(Prompt.Records().empty());
+    EXPECT_EQ(Prompt.Records().back().Text, "Compiler / Tools Executable Path missing. Check in Project Settings.");
+    EXPECT_EQ(OutputText(page).find("ran"), std::string::npos);
+    EXPECT_TRUE(Form->RunToTextAction()->isEnabled()) << "the commands are not left locked";
+}
+
+TEST_F(RunCommandsTest, PhpSyntaxErrorNamesItsLine) {
+    if (!std::filesystem::exists("/usr/bin/php")) GTEST_SKIP() << "php is not installed";
+    Form->Project().setPhpCompilerPath("/usr/bin/php");
+    TEditorPage& page = OpenScript("bad.php", "<?php\necho 1;\necho 2 3;\n");
+    ASSERT_TRUE(Form->CheckSyntaxAction()->isEnabled());
+    Form->CheckSyntaxAction()->trigger();
+    const int row = RowContaining("line 3");
+    ASSERT_GE(row, 0);
+    page.GotoLineNo(1);
+    Form->MessageListDblClick(row);
+    EXPECT_EQ(page.Editor()->CaretLine(), 3);
 }
