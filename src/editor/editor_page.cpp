@@ -272,6 +272,7 @@ void TEditorPage::SetUpExtraTabs() {
         Output->setContextMenuPolicy(Qt::CustomContextMenu);
         QObject::connect(Output, &QWidget::customContextMenuRequested, Output,
                          [this](const QPoint& at) { ShowOutputMenu(at); });
+        ConnectOutputKeys();
         layout->addWidget(Output);
         Inner->insertTab(Inner->indexOf(Browser), TextSheet, QStringLiteral("Text In/Out"));
         added = true;

@@ -220,6 +220,7 @@ private:
     TDebugForm& Debugger() const;
     bool RunsHere() const;
     void ShowRunOutput();
+    void ConnectOutputKeys();
     void ChangeText(std::string& field, const std::string& value);
     template <typename T>
     void ChangeValue(T& field, const T& value) {

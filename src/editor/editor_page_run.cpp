@@ -96,11 +96,6 @@ bool TEditorPage::ExecuteToText() {
     Output->clear();
     Output->setReadOnly(true);
     RunStartTime = Now();
-    if (!Output->property("korvaneKeys").toBool()) {
-        Output->installEventFilter(new OutputKeyFilter(*this, Output));
-        Output->setProperty("korvaneKeys", true);
-    }
-    ProgramRunning = [this] { return RunsHere(); };
     debug.StartRunning(request, this);
     debug.TabRun = true;
     debug.UpdateDebugActions();
@@ -144,6 +139,11 @@ void TEditorPage::RunFinished() {
     // Input typed for a program that has gone has nowhere to go.
     KeyInput.clear();
     ShowRunOutput();
+}
+
+void TEditorPage::ConnectOutputKeys() {
+    Output->installEventFilter(new OutputKeyFilter(*this, Output));
+    ProgramRunning = [this] { return RunsHere(); };
 }
 
 bool TEditorPage::OutputKeyPress(int key, Qt::KeyboardModifiers modifiers, const std::string& text) {
