@@ -8,9 +8,13 @@
 #include "project/kor_project.h"
 #include "storage/errors.h"
 #include "storage/method_trace.h"
+#include "storage/program_log.h"
+#include "exec/error_filter.h"
+#include "exec/debug_form.h"
 #include "storage/prompt.h"
 
 #include <QAction>
+#include <QApplication>
 #include <QCloseEvent>
 #include <QDragEnterEvent>
 #include <QDropEvent>
@@ -72,6 +76,11 @@ TMainForm::TMainForm(std::vector<std::string> arguments, QWidget* parent)
 
 TMainForm::~TMainForm() {
     // FormDestroy: the project with its pages, then the settings, which everything may read.
+    // A run ended by a closing page must not reach back into a window going away.
+    if (GlobalSettings) {
+        GlobalSettings->DebugForm().OnDebugActionsChanged = nullptr;
+        GlobalSettings->DebugForm().CurrentPageKind = nullptr;
+    }
     KorProject.reset();
     GlobalSettings.reset();
 }
@@ -93,6 +102,8 @@ void TMainForm::BuildLayout() {
     Splitter->setStretchFactor(1, 0);
     Splitter->setSizes({453 - 42, 42});
     connect(PageTabs, &QTabWidget::currentChanged, this, &TMainForm::ProgsChange);
+    connect(Messages, &QListWidget::itemDoubleClicked, this,
+            [this](QListWidgetItem* item) { MessageListDblClick(Messages->row(item)); });
     connect(this, &TMainForm::OpenFileRequested, this, &TMainForm::OpenFileIntoProject);
     setCentralWidget(Splitter);
 
@@ -145,6 +156,105 @@ void TMainForm::BuildMenus() {
         LockDefaultAction->setChecked(!LockDefaultAction->isChecked());
         LockDefaultActionClick();
     });
+
+    const auto addRunAction = [this](QMenu* menu, const char* text, const char* hint, QKeySequence key,
+                                     void (TMainForm::*handler)()) {
+        QAction* action = menu->addAction(QString::fromLatin1(text));
+        action->setShortcut(key);
+        action->setStatusTip(QString::fromLatin1(hint));
+        action->setToolTip(QString::fromLatin1(hint));
+        connect(action, &QAction::triggered, this, handler);
+        return action;
+    };
+    QMenu* debug = menuBar()->addMenu(QStringLiteral("&Debug"));
+    CheckSyntax = addRunAction(debug, "Check &Syntax", "Check Syntax", QKeySequence(Qt::CTRL | Qt::Key_F9),
+                               &TMainForm::CheckSyntaxActionExecute);
+    ProgramResetItem = addRunAction(debug, "Program Reset", "Cancel Program Execution", QKeySequence(),
+                                    &TMainForm::ProgramResetActionExecute);
+    QMenu* run = menuBar()->addMenu(QStringLiteral("&Do"));
+    RunToText = addRunAction(run, "Run (view &Text)", "Run Program - show results as text/html",
+                             QKeySequence(Qt::ALT | Qt::Key_F9), &TMainForm::RunToTextActionExecute);
+}
+
+void TMainForm::UpdateRunActions() {
+    if (!GlobalSettings) return;
+    const TDebugActions& actions = GlobalSettings->DebugForm().DebugActions();
+    CheckSyntax->setEnabled(actions.CheckSyntax);
+    RunToText->setEnabled(actions.RunToText);
+    ProgramResetItem->setEnabled(actions.ProgramReset);
+}
+
+void TMainForm::CheckSyntaxActionExecute() {
+    TraceScope trace(this, "TMainForm", "CheckSyntaxActionExecute");
+    if (!KorProject || !CheckSyntax->isEnabled()) return;
+    auto* page = dynamic_cast<TEditorPage*>(KorProject->getCurrentPage());
+    if (!page) return;
+    QApplication::setOverrideCursor(Qt::WaitCursor);
+    Guarded([page] { page->SyntaxCheck(); });
+    QApplication::restoreOverrideCursor();
+}
+
+void TMainForm::RunToTextActionExecute() {
+    TraceScope trace(this, "TMainForm", "RunToTextActionExecute");
+    if (!KorProject || !RunToText->isEnabled()) return;
+    auto* page = dynamic_cast<TEditorPage*>(KorProject->getCurrentPage());
+    if (!page) return;
+    // Asked for by the user: the program runs again even when the source has not changed.
+    page->TextOutOfDate = true;
+    QApplication::setOverrideCursor(Qt::WaitCursor);
+    Guarded([page] { page->ExecuteToText(); });
+    QApplication::restoreOverrideCursor();
+}
+
+void TMainForm::ProgramResetActionExecute() {
+    TraceScope trace(this, "TMainForm", "ProgramResetActionExecute");
+    if (!GlobalSettings) return;
+    TDebugForm& debug = GlobalSettings->DebugForm();
+    if (!debug.RunPage()) return;
+    if (KorProject && KorProject->LoggingIsOn() && KorProject->LogProgTerminate()) {
+        int line = -1;
+        for (int i = 0; i < KorProject->Count(); ++i)
+            if (auto* page = dynamic_cast<TEditorPage*>(&KorProject->Page(i));
+                page && debug.RunPage() == static_cast<TRunClient*>(page))
+                line = page->ExecutionLine();
+        WriteLogLine("**TERMINATE: Line " + std::to_string(line));
+    }
+    Guarded([&debug] { debug.ProgramReset(); });
+}
+
+void TMainForm::SetMessages(const std::vector<TMessageLine>& lines) {
+    Messages->clear();
+    for (const TMessageLine& line : lines) {
+        auto* item = new QListWidgetItem(ToQString(line.Text), Messages);
+        item->setData(Qt::UserRole, QVariant::fromValue(reinterpret_cast<quintptr>(line.Object)));
+    }
+    if (Messages->count() > 0) Messages->scrollToBottom();
+}
+
+void TMainForm::MessageListDblClick(int row) {
+    TraceScope trace(this, "TMainForm", "MessageListDblClick");
+    QListWidgetItem* item = Messages->item(row);
+    if (!item || !KorProject) return;
+    const std::string text = ToStdString(item->text());
+    const int line = MessageLineNumber(text);
+    if (line < 0) return;
+    const auto tag = reinterpret_cast<const void*>(item->data(Qt::UserRole).value<quintptr>());
+    // The page may have been closed since the message was written.
+    TEditorPage* page = nullptr;
+    for (int i = 0; i < KorProject->Count() && !page; ++i)
+        if (static_cast<const void*>(&KorProject->Page(i)) == tag)
+            page = dynamic_cast<TEditorPage*>(&KorProject->Page(i));
+    if (!page) return;
+    Guarded([&] {
+        if (!page->Visible()) page->setVisible(true);
+        KorProject->setCurrentPage(page);
+        page->ActivateTab();
+        KorProject->MoveToPageUpdate();
+        if (line > 0) {
+            if (page->InnerTabs()) page->InnerTabs()->setCurrentIndex(0);
+            page->GotoLineNo(line);
+        }
+    });
 }
 
 void TMainForm::LockDefaultActionClick() {
@@ -179,6 +289,14 @@ bool TMainForm::FormCreate() {
     LockDefaultActionClick();
     if (TProjectPage* current = KorProject->getCurrentPage()) current->ActivateTab();
     for (const std::string& file : Request.Files) OpenFile(file);
+    TDebugForm& debug = GlobalSettings->DebugForm();
+    debug.CurrentPageKind = [this]() -> std::optional<THighlighterKind> {
+        if (!KorProject) return std::nullopt;
+        if (auto* page = dynamic_cast<TEditorPage*>(KorProject->getCurrentPage())) return page->HighlighterKind();
+        return std::nullopt;
+    };
+    debug.OnDebugActionsChanged = [this] { UpdateRunActions(); };
+    debug.UpdateDebugActions();
     return true;
 }
 
@@ -286,6 +404,7 @@ void TMainForm::ProgsChange(int index) {
         if (!page || page->Sheet() != sheet) continue;
         KorProject->setCurrentPage(page);
         Guarded([this] { KorProject->MoveToPageUpdate(); });
+        if (GlobalSettings) GlobalSettings->DebugForm().UpdateDebugActions();
         return;
     }
 }

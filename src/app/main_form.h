@@ -56,6 +56,19 @@ public:
     void SetMessageListHint(const std::string& hint) override;
     void BringToFront() override;
     QTabWidget* PageControl() const override { return PageTabs; }
+    void SetMessages(const std::vector<TMessageLine>& lines) override;
+
+    // Run commands on the current page; nothing without one.
+    void CheckSyntaxActionExecute();
+    void RunToTextActionExecute();
+    void ProgramResetActionExecute();
+    // Follows the debugger window's command states.
+    void UpdateRunActions();
+    // Opens the page a message refers to at the line it names.
+    void MessageListDblClick(int row);
+    QAction* CheckSyntaxAction() const { return CheckSyntax; }
+    QAction* RunToTextAction() const { return RunToText; }
+    QAction* ProgramResetAction() const { return ProgramResetItem; }
 
     // File commands: a new temporary page, a file opened into the project, saving the
     // current page. Failures are shown to the user; nothing is lost.
@@ -116,6 +129,9 @@ private:
     QLCDNumber* Countdown = nullptr;
     QTimer* LoggingTick = nullptr;
     QAction* LockDefaultAction = nullptr;
+    QAction* CheckSyntax = nullptr;
+    QAction* RunToText = nullptr;
+    QAction* ProgramResetItem = nullptr;
 };
 
 } // namespace korvane

@@ -1,6 +1,7 @@
 // The page's life, its file name and type, its tabs and its place in the page list.
 #include "editor/editor_page.h"
 
+#include "app/global_settings.h"
 #include "editor/browser_tab.h"
 #include "editor/debug_support.h"
 #include "editor/kor_syn_edit.h"
@@ -74,6 +75,9 @@ TEditorPage::TEditorPage(TKorProject& project, bool editable, const std::string&
 
 TEditorPage::~TEditorPage() {
     TraceScope trace(this, ClassName, "Destroy");
+    // A program of this page must not report to it once it has gone.
+    if (Owner.GlobalSettings().DebugForm().RunPage() == static_cast<TRunClient*>(this))
+        Owner.GlobalSettings().DebugForm().ProgramReset();
     ClearBreakPoints();
     Plugin.reset();
     if (OuterSheet) {
@@ -258,6 +262,7 @@ void TEditorPage::SetUpExtraTabs() {
         Output->setContextMenuPolicy(Qt::CustomContextMenu);
         QObject::connect(Output, &QWidget::customContextMenuRequested, Output,
                          [this](const QPoint& at) { ShowOutputMenu(at); });
+        ConnectOutputKeys();
         layout->addWidget(Output);
         Inner->insertTab(Inner->indexOf(Browser), TextSheet, QStringLiteral("Text In/Out"));
         added = true;

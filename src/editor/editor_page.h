@@ -5,6 +5,8 @@
 // breakpoints, and what it shows in the main window (tab, status bar, line colours).
 #include "editor/breakpoints.h"
 #include "editor/highlight_schemes.h"
+#include "exec/debug_form.h"
+#include "exec/run_request.h"
 #include "project/project_page.h"
 #include "storage/clock.h"
 
@@ -46,7 +48,7 @@ struct TLineColours {
     QColor Background;
 };
 
-class TEditorPage : public TProjectPage {
+class TEditorPage : public TProjectPage, public TRunClient {
 public:
     // A page with an editor when the file type asks for one (for an empty name: editable).
     // Throws handledException when the file is missing and the user declines to create it.
@@ -140,6 +142,26 @@ public:
     // Whether a program started from this page is running (set by the runs).
     std::function<bool()> ProgramRunning;
 
+    // ---- Runs ----
+    // Checks the page's saved file with its interpreter; the verdict goes to the message list.
+    void SyntaxCheck();
+    // Runs the page's saved file, its output shown in "Text In/Out". Nothing happens without
+    // that tab, while the console is busy, or when the output is up to date. True when a run
+    // was started.
+    bool ExecuteToText();
+    // What a run of this page takes from it.
+    TRunPageInfo RunInfo() const;
+    // The object the page's console and message lines carry.
+    ConsoleTag MessageTag() const { return static_cast<const TProjectPage*>(this); }
+    // Typed input in "Text In/Out": true when the key was taken for the running program.
+    bool OutputKeyPress(int key, Qt::KeyboardModifiers modifiers, const std::string& text);
+
+    // TRunClient
+    void RunOutputChanged() override;
+    void RunErrorsChanged() override;
+    void FilterErrors() override;
+    void RunFinished() override;
+
     // ---- Fields ----
     bool EditorModified() const override;
     int LineCount() const override;
@@ -195,6 +217,10 @@ private:
     void ReadFileContentsSection(TSectionList& stream);
     void OnInnerTabChange(int index);
     void ShowOutputMenu(const QPoint& at);
+    TDebugForm& Debugger() const;
+    bool RunsHere() const;
+    void ShowRunOutput();
+    void ConnectOutputKeys();
     void ChangeText(std::string& field, const std::string& value);
     template <typename T>
     void ChangeValue(T& field, const T& value) {

@@ -3,10 +3,13 @@
 // page control and its tab mode, the status bar, the message list and the menu style. The main
 // window implements it; without a window (tools, tests) the do-nothing base serves.
 #include <string>
+#include <vector>
 
 class QTabWidget;
 
 namespace korvane {
+
+struct TMessageLine;
 
 struct TWindowRect {
     int Left = 0;
@@ -38,6 +41,8 @@ public:
 
     virtual int MessageCount() const { return 0; }
     virtual void SetMessageListHint(const std::string& /*hint*/) {}
+    // Replaces the message list's lines; each keeps the page it refers to.
+    virtual void SetMessages(const std::vector<TMessageLine>& /*lines*/) {}
 
     // The project organizer window, when it exists and is shown.
     virtual bool ProjOrgVisible() const { return false; }

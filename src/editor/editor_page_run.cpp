@@ -1,0 +1,182 @@
+// Running the page's program: syntax checks, text runs, their output in "Text In/Out", their
+// errors in the main window's message list, and the keys typed for the running program.
+#include "editor/editor_page.h"
+
+#include "app/global_settings.h"
+#include "exec/console_controller.h"
+#include "exec/error_filter.h"
+#include "platform/qt_strings.h"
+#include "project/kor_project.h"
+#include "storage/method_trace.h"
+
+#include <QEvent>
+#include <QKeyEvent>
+#include <QObject>
+#include <QTabWidget>
+#include <Qsci/qsciscintilla.h>
+
+namespace korvane {
+namespace {
+
+constexpr const char* ClassName = "TEditorPage";
+
+// Hands the output editor's key presses to its page while the page's program runs.
+class OutputKeyFilter : public QObject {
+public:
+    OutputKeyFilter(TEditorPage& page, QObject* parent) : QObject(parent), Page(page) {}
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        if (event->type() == QEvent::KeyPress) {
+            auto* key = static_cast<QKeyEvent*>(event);
+            if (Page.OutputKeyPress(key->key(), key->modifiers(), ToStdString(key->text())))
+                return true;
+        }
+        return QObject::eventFilter(watched, event);
+    }
+
+private:
+    TEditorPage& Page;
+};
+
+std::string JoinLines(const TConsoleLines& lines) {
+    std::string text;
+    for (size_t i = 0; i < lines.Count(); ++i) {
+        if (i) text += '\n';
+        text += lines[i];
+    }
+    return text;
+}
+
+} // namespace
+
+TDebugForm& TEditorPage::Debugger() const { return Owner.GlobalSettings().DebugForm(); }
+
+bool TEditorPage::RunsHere() const {
+    return Debugger().RunPage() == static_cast<const TRunClient*>(this);
+}
+
+TRunPageInfo TEditorPage::RunInfo() const {
+    TRunPageInfo info;
+    info.Kind = Kind;
+    info.ScriptFile = TempFileName();
+    info.FormSendType = FormSendTypeValue;
+    info.FormFields = FormFields;
+    info.EnvVars = EnvVars;
+    info.Tag = MessageTag();
+    return info;
+}
+
+void TEditorPage::SyntaxCheck() {
+    TraceScope trace(this, ClassName, "SyntaxCheck");
+    RunStartTime = Now();
+    if (!IsPerl() && !IsPHP()) return;
+    // The check runs on the one console; a program still running there is not cut short.
+    if (Debugger().RunPage()) return;
+    SaveToFile("", false);
+    const std::vector<TMessageLine> messages =
+        SyntaxCheckScript(Debugger().Console(), Owner, RunInfo(), RunStartTime);
+    // A missing interpreter has been reported already; the list keeps what it had.
+    if (messages.empty()) return;
+    Owner.Host().SetMessages(messages);
+    Owner.UpdateMessagesHint();
+}
+
+bool TEditorPage::ExecuteToText() {
+    TraceScope trace(this, ClassName, "ExecuteToText");
+    if (!Output || !TextSheet) return false;
+    TDebugForm& debug = Debugger();
+    if (debug.RunPage() || !debug.Console().sessionFinished()) return false;
+    if (!TextOutOfDate) return false;
+    if (!ToolPathsPresent()) return false;
+    SaveToFile("", false);
+    const TRunRequest request = PlainRunRequest(Owner, RunInfo());
+    KeyInput.clear();
+    Output->setReadOnly(false);
+    Output->clear();
+    Output->setReadOnly(true);
+    RunStartTime = Now();
+    debug.StartRunning(request, this);
+    debug.TabRun = true;
+    debug.UpdateDebugActions();
+    FilterErrors();
+    ShowRunOutput();
+    // Cleared before the switch: showing an out-of-date tab would ask for another run.
+    TextOutOfDate = false;
+    Inner->setCurrentWidget(TextSheet);
+    return true;
+}
+
+void TEditorPage::ShowRunOutput() {
+    if (!Output) return;
+    const TConsoleController& console = Debugger().Console();
+    // SQL and batch runs report on both streams alike; Perl and PHP errors go to the messages.
+    const bool combined = IsSQL() || IsBatch();
+    const std::string text = JoinLines(combined ? console.AllLines : console.OutputLines);
+    Output->setReadOnly(false);
+    Output->setText(ToQString(text));
+    const long end = Output->SendScintilla(QsciScintillaBase::SCI_GETLENGTH);
+    Output->SendScintilla(QsciScintillaBase::SCI_GOTOPOS, static_cast<unsigned long>(end));
+    Output->setReadOnly(true);
+    if (!KeyInput.empty()) UpdateKeyInputSelection();
+}
+
+void TEditorPage::RunOutputChanged() {
+    if (RunsHere()) ShowRunOutput();
+}
+
+void TEditorPage::RunErrorsChanged() {
+    if (RunsHere() && (IsSQL() || IsBatch())) ShowRunOutput();
+}
+
+void TEditorPage::FilterErrors() {
+    const TConsoleController& console = Debugger().Console();
+    Owner.Host().SetMessages(FilterErrorLines(console.ErrorLines, TempFileName(), RunStartTime, Now()));
+    Owner.UpdateMessagesHint();
+}
+
+void TEditorPage::RunFinished() {
+    // Input typed for a program that has gone has nowhere to go.
+    KeyInput.clear();
+    ShowRunOutput();
+}
+
+void TEditorPage::ConnectOutputKeys() {
+    Output->installEventFilter(new OutputKeyFilter(*this, Output));
+    ProgramRunning = [this] { return RunsHere(); };
+}
+
+bool TEditorPage::OutputKeyPress(int key, Qt::KeyboardModifiers modifiers, const std::string& text) {
+    if (!Output || !RunsHere()) return false;
+    TConsoleController& console = Debugger().Console();
+    if (key == Qt::Key_Return || key == Qt::Key_Enter) {
+        const std::string line = KeyInput;
+        KeyInput.clear();
+        console.TextToStdIn(line);
+        // Shown in the output as the program's console would echo it.
+        console.OutputLines.EchoInput(line);
+        return true;
+    }
+    if (key == Qt::Key_Backspace) {
+        if (!KeyInput.empty()) {
+            // Whole UTF-8 characters only.
+            size_t cut = KeyInput.size() - 1;
+            while (cut > 0 && (static_cast<unsigned char>(KeyInput[cut]) & 0xC0) == 0x80) --cut;
+            KeyInput.erase(cut);
+            ShowRunOutput();
+        }
+        return true;
+    }
+    if ((modifiers & Qt::ControlModifier) && key >= Qt::Key_A && key <= Qt::Key_Z) {
+        console.InputQueue.push_back(std::string(1, static_cast<char>(key - Qt::Key_A + 1)));
+        return true;
+    }
+    if (!text.empty() && static_cast<unsigned char>(text[0]) >= 0x20 && text[0] != 0x7F) {
+        KeyInput += text;
+        ShowRunOutput();
+        return true;
+    }
+    return false;
+}
+
+} // namespace korvane

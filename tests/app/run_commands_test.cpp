@@ -1,0 +1,239 @@
+// The main window's run commands driving real interpreters on real pages.
+#include "app/main_form.h"
+#include "editor/editor_page.h"
+#include "editor/kor_syn_edit.h"
+#include "exec/console_controller.h"
+#include "exec/debug_form.h"
+#include "platform/program_folder.h"
+#include "project/kor_project.h"
+#include "scripted_prompt.h"
+#include "storage/section_list.h"
+#include "temp_dir.h"
+
+#include <QAction>
+#include <QCoreApplication>
+#include <QElapsedTimer>
+#include <QKeyEvent>
+#include <QListWidget>
+#include <QTabWidget>
+#include <QThread>
+#include <Qsci/qsciscintilla.h>
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+using namespace korvane;
+
+namespace {
+
+constexpr const char* Perl = "/usr/bin/perl";
+
+// Lets the debugger window's timer tick until the condition holds or a few seconds pass.
+template <typename Condition>
+bool WaitFor(Condition condition, int milliseconds = 8000) {
+    QElapsedTimer clock;
+    clock.start();
+    while (!condition() && clock.elapsed() < milliseconds) {
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 50);
+        QThread::msleep(10);
+    }
+    return condition();
+}
+
+class RunCommandsTest : public ::testing::Test {
+protected:
+    test::TempDir Dir;
+    test::ScopedEnv Home{"KORVANE_HOME", Dir.File("home")};
+    test::ScopedEnv Config{"XDG_CONFIG_HOME", Dir.File("config")};
+    test::ScopedEnv Data{"XDG_DATA_HOME", Dir.File("data")};
+    test::ScriptedPrompt Prompt;
+    std::unique_ptr<TMainForm> Form;
+
+    void SetUp() override {
+        if (!std::filesystem::exists(Perl)) GTEST_SKIP() << "perl is not installed";
+        SeedProgramFolder();
+        CreateSectionList();
+        Form = std::make_unique<TMainForm>(std::vector<std::string>{});
+        ASSERT_TRUE(Form->FormCreate());
+        Form->Project().setPerlCompilerPath(Perl);
+        Prompt.ClearRecords();
+    }
+    void TearDown() override {
+        Form.reset();
+        FreeSectionList();
+    }
+
+    TDebugForm& Debugger() { return Form->Settings().DebugForm(); }
+
+    TEditorPage& OpenScript(const std::string& name, const std::string& text) {
+        const std::string path = Dir.File(name);
+        test::WriteBytes(path, text);
+        Form->OpenFileIntoProject(path);
+        auto* page = dynamic_cast<TEditorPage*>(Form->Project().getCurrentPage());
+        if (!page || page->FileName() != path) throw std::logic_error("page not opened: " + path);
+        return *page;
+    }
+
+    // Replaces the page's text as typing would, so the page knows it has changed.
+    static void Retype(TEditorPage& page, const char* text) {
+        page.Editor()->selectAll();
+        page.Editor()->replaceSelectedText(QString::fromUtf8(text));
+    }
+
+    std::string OutputText(TEditorPage& page) { return page.OutputEditor()->text().toStdString(); }
+
+    int RowContaining(const std::string& text) {
+        for (int row = 0; row < Form->MessageList()->count(); ++row)
+            if (Form->MessageList()->item(row)->text().toStdString().find(text) != std::string::npos) return row;
+        return -1;
+    }
+
+    void Type(QWidget* target, int key, Qt::KeyboardModifiers modifiers, const QString& text) {
+        QKeyEvent press(QEvent::KeyPress, key, modifiers, text);
+        QCoreApplication::sendEvent(target, &press);
+    }
+};
+
+} // namespace
+
+TEST_F(RunCommandsTest, SyntaxErrorIsListedAndADoubleClickGoesToItsLine) {
+    TEditorPage& other = OpenScript("other.pl", "print 1;\n");
+    // The check works on what the editor holds, not on the file as it was opened.
+    TEditorPage& page = OpenScript("bad.pl", "print 1;\n");
+    Retype(page, "print 1;\nprint 2;\nmy $x = ;\nprint 4;\n");
+    ASSERT_TRUE(Form->CheckSyntaxAction()->isEnabled());
+    Form->CheckSyntaxAction()->trigger();
+
+    const int row = RowContaining("line 3");
+    ASSERT_GE(row, 0);
+    EXPECT_EQ(Form->MessageList()->item(row)->text().toStdString().find(Dir.File("bad.pl")), std::string::npos)
+        << "the script's own path is cut out of the message";
+    EXPECT_NE(Form->MessageList()->item(0)->text().toStdString().find("Program Started"), std::string::npos);
+
+    // Elsewhere, at the top of the page, with the source hidden.
+    page.GotoLineNo(1);
+    page.InnerTabs()->setCurrentIndex(page.InnerTabs()->count() - 1);
+    Form->Progs()->setCurrentIndex(Form->Progs()->indexOf(other.Sheet()));
+    ASSERT_EQ(Form->Project().getCurrentPage(), &other);
+
+    // A line naming no line number leaves everything as it is.
+    Form->MessageListDblClick(0);
+    EXPECT_EQ(Form->Project().getCurrentPage(), &other);
+
+    Form->MessageListDblClick(row);
+    EXPECT_EQ(Form->Project().getCurrentPage(), &page);
+    EXPECT_EQ(Form->Progs()->currentWidget(), page.Sheet());
+    EXPECT_EQ(page.InnerTabs()->currentIndex(), 0) << "the Source tab is shown";
+    EXPECT_EQ(page.Editor()->CaretLine(), 3);
+}
+
+TEST_F(RunCommandsTest, MessagesOfAClosedPageNoLongerJump) {
+    TEditorPage& page = OpenScript("gone.pl", "my $x = ;\n");
+    Form->CheckSyntaxAction()->trigger();
+    const int row = RowContaining("line 1");
+    ASSERT_GE(row, 0);
+    Form->Project().FreePage(&page);
+    TProjectPage* const before = Form->Project().getCurrentPage();
+    Form->MessageListDblClick(row);
+    EXPECT_EQ(Form->Project().getCurrentPage(), before);
+}
+
+TEST_F(RunCommandsTest, RunToTextShowsTheOutputAndErrorsGoToTheMessages) {
+    TEditorPage& page = OpenScript("hello.pl", "print \"hello\\n\";\nwarn \"careful\";\n");
+    ASSERT_TRUE(Form->RunToTextAction()->isEnabled());
+    Form->RunToTextAction()->trigger();
+    EXPECT_EQ(page.InnerTabs()->currentWidget(), page.OutputEditor()->parentWidget())
+        << "Text In/Out is shown";
+
+    ASSERT_TRUE(WaitFor([&] { return Debugger().RunPage() == nullptr; })) << "the run ends by itself";
+    EXPECT_NE(OutputText(page).find("hello"), std::string::npos) << OutputText(page);
+    const int row = RowContaining("careful at");
+    ASSERT_GE(row, 0);
+    EXPECT_NE(Form->MessageList()->item(row)->text().toStdString().find("line 2"), std::string::npos);
+    EXPECT_TRUE(Form->RunToTextAction()->isEnabled());
+    EXPECT_FALSE(Form->ProgramResetAction()->isEnabled());
+
+    // A new run shows fresh output; the command runs again even without an edit.
+    Retype(page, "print \"pid $$\\n\";\n");
+    Form->RunToTextAction()->trigger();
+    ASSERT_TRUE(WaitFor([&] { return Debugger().RunPage() == nullptr; }));
+    const std::string first = OutputText(page);
+    EXPECT_EQ(first.find("hello"), std::string::npos);
+    EXPECT_EQ(first.rfind("pid ", 0), 0u) << first;
+    Form->RunToTextAction()->trigger();
+    ASSERT_TRUE(WaitFor([&] { return Debugger().RunPage() == nullptr; }));
+    EXPECT_EQ(OutputText(page).rfind("pid ", 0), 0u);
+    EXPECT_NE(OutputText(page), first) << "a second process ran";
+}
+
+TEST_F(RunCommandsTest, ProgramResetEndsAnEndlessProgram) {
+    TEditorPage& page = OpenScript("forever.pl", "$| = 1;\nprint \"tick\\n\";\nwhile (1) { sleep 1; }\n");
+    Form->RunToTextAction()->trigger();
+    ASSERT_EQ(Debugger().RunPage(), static_cast<TRunClient*>(&page));
+    EXPECT_TRUE(Form->ProgramResetAction()->isEnabled());
+    EXPECT_FALSE(Form->RunToTextAction()->isEnabled()) << "one program at a time";
+    EXPECT_FALSE(Form->CheckSyntaxAction()->isEnabled());
+    ASSERT_TRUE(WaitFor([&] { return OutputText(page).find("tick") != std::string::npos; }));
+
+    // A second start while it runs changes nothing.
+    EXPECT_FALSE(page.ExecuteToText());
+    EXPECT_EQ(Debugger().RunPage(), static_cast<TRunClient*>(&page));
+
+    Form->ProgramResetAction()->trigger();
+    EXPECT_EQ(Debugger().RunPage(), nullptr);
+    EXPECT_TRUE(Debugger().Console().sessionFinished());
+    EXPECT_FALSE(Form->ProgramResetAction()->isEnabled());
+    EXPECT_TRUE(Form->RunToTextAction()->isEnabled());
+}
+
+TEST_F(RunCommandsTest, TypedLinesReachTheProgramAndControlKeysSendControlCharacters) {
+    TEditorPage& page = OpenScript(
+        "ask.pl", "$| = 1;\nprint \"name?\\n\";\nmy $n = <STDIN>;\nchomp $n;\nprint \"got [$n]\\n\";\n"
+                  "my $c = getc(STDIN);\nprintf \"code %d\\n\", ord($c);\n");
+    Form->RunToTextAction()->trigger();
+    QsciScintilla* output = page.OutputEditor();
+    ASSERT_TRUE(WaitFor([&] { return OutputText(page).find("name?") != std::string::npos; }));
+
+    Type(output, Qt::Key_A, Qt::NoModifier, QStringLiteral("a"));
+    Type(output, Qt::Key_X, Qt::NoModifier, QStringLiteral("x"));
+    Type(output, Qt::Key_Backspace, Qt::NoModifier, QString());
+    Type(output, Qt::Key_B, Qt::NoModifier, QStringLiteral("b"));
+    EXPECT_EQ(page.KeyInput, "ab");
+    EXPECT_NE(OutputText(page).find("ab"), std::string::npos) << "typed text is shown before it is sent";
+    Type(output, Qt::Key_Return, Qt::NoModifier, QStringLiteral("\r"));
+    EXPECT_TRUE(page.KeyInput.empty());
+    ASSERT_TRUE(WaitFor([&] { return OutputText(page).find("got [ab]") != std::string::npos; }))
+        << OutputText(page);
+
+    Type(output, Qt::Key_E, Qt::ControlModifier, QString());
+    ASSERT_TRUE(WaitFor([&] { return Debugger().RunPage() == nullptr; }));
+    EXPECT_NE(OutputText(page).find("code 5"), std::string::npos) << OutputText(page);
+
+    // Once the program has gone, keys are the editor's own again.
+    Type(output, Qt::Key_Z, Qt::NoModifier, QStringLiteral("z"));
+    EXPECT_TRUE(page.KeyInput.empty());
+}
+
+TEST_F(RunCommandsTest, AMissingInterpreterIsReportedAndNothingRuns) {
+    TEditorPage& page = OpenScript("nothing.pl", "print \"ran\\n\";\n");
+    Form->Project().setPerlCompilerPath(Dir.File("no/perl"));
+    Form->RunToTextAction()->trigger();
+    EXPECT_EQ(Debugger().RunPage(), nullptr);
+    ASSERT_FALSE(Prompt.Records().empty());
+    EXPECT_EQ(Prompt.Records().back().Text, "Compiler / Tools Executable Path missing. Check in Project Settings.");
+    EXPECT_EQ(OutputText(page).find("ran"), std::string::npos);
+    EXPECT_TRUE(Form->RunToTextAction()->isEnabled()) << "the commands are not left locked";
+}
+
+TEST_F(RunCommandsTest, PhpSyntaxErrorNamesItsLine) {
+    if (!std::filesystem::exists("/usr/bin/php")) GTEST_SKIP() << "php is not installed";
+    Form->Project().setPhpCompilerPath("/usr/bin/php");
+    TEditorPage& page = OpenScript("bad.php", "<?php\necho 1;\necho 2 3;\n");
+    ASSERT_TRUE(Form->CheckSyntaxAction()->isEnabled());
+    Form->CheckSyntaxAction()->trigger();
+    const int row = RowContaining("line 3");
+    ASSERT_GE(row, 0);
+    page.GotoLineNo(1);
+    Form->MessageListDblClick(row);
+    EXPECT_EQ(page.Editor()->CaretLine(), 3);
+}
