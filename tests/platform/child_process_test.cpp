@@ -32,8 +32,10 @@ void ReadToEnd(ChildProcess& child, std::string& out, std::string& err) {
     }
 }
 
+// Fails the test instead of hanging it when the child does not end within 20 s.
 void WaitForExit(ChildProcess& child) {
-    while (!child.HasExited()) child.WaitForActivity(100, false);
+    for (int i = 0; i < 200 && !child.HasExited(); ++i) child.WaitForActivity(100, false);
+    ASSERT_TRUE(child.HasExited()) << "the child did not end";
 }
 
 // A process that is gone, or a zombie nobody has reaped yet, is dead.
@@ -169,16 +171,17 @@ TEST(ChildProcess, InputReachesTheChildAndInterruptReachesItsHandler) {
     std::string error;
     ASSERT_TRUE(child.Start({"perl", "-e",
                              "$| = 1; $SIG{INT} = sub { print \"paused\\n\"; exit 5 };"
-                             " my $l = <STDIN>; print \"got $l\"; sleep 1000"},
+                             " my $l = <STDIN>; print \"got $l\"; sleep 1 while 1"},
                             {}, "", error))
         << error;
     EXPECT_EQ(child.Write("hello\n"), 6u);
     std::string out;
     char buffer[64];
-    while (out.find("got hello\n") == std::string::npos) {
+    for (int i = 0; i < 200 && out.find("got hello\n") == std::string::npos; ++i) {
         child.WaitForActivity(100, false);
         out.append(buffer, child.Read(ChildStream::Output, buffer, sizeof buffer));
     }
+    ASSERT_NE(out.find("got hello\n"), std::string::npos);
     child.Interrupt();
     WaitForExit(child);
     std::string rest, err;
