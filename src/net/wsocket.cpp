@@ -300,25 +300,18 @@ std::unique_ptr<TWSocket> TWSocket::Accept(QObject* parent) {
     return std::unique_ptr<TWSocket>(new TWSocket(fd, peer, parent));
 }
 
-std::string TWSocket::LocalAddress() const {
+std::pair<std::string, uint16_t> TWSocket::LocalEndpoint() const {
     sockaddr_storage local{};
     socklen_t len = sizeof local;
-    std::string text;
-    uint16_t port = 0;
+    std::pair<std::string, uint16_t> endpoint{{}, 0};
     if (Fd >= 0 && getsockname(Fd, reinterpret_cast<sockaddr*>(&local), &len) == 0)
-        DescribeAddress(local, text, port);
-    return text;
+        DescribeAddress(local, endpoint.first, endpoint.second);
+    return endpoint;
 }
 
-uint16_t TWSocket::LocalPort() const {
-    sockaddr_storage local{};
-    socklen_t len = sizeof local;
-    std::string text;
-    uint16_t port = 0;
-    if (Fd >= 0 && getsockname(Fd, reinterpret_cast<sockaddr*>(&local), &len) == 0)
-        DescribeAddress(local, text, port);
-    return port;
-}
+std::string TWSocket::LocalAddress() const { return LocalEndpoint().first; }
+
+uint16_t TWSocket::LocalPort() const { return LocalEndpoint().second; }
 
 std::string TWSocket::PeerAddress() const { return PeerAddr; }
 uint16_t TWSocket::PeerPort() const { return PeerPortNumber; }

@@ -14,6 +14,7 @@
 #include <memory>
 #include <stdexcept>
 #include <string>
+#include <utility>
 
 class QSocketNotifier;
 
@@ -119,6 +120,8 @@ signals:
     void SessionClosed(int error);
 
 private:
+    // The bound address and port, from the system.
+    std::pair<std::string, uint16_t> LocalEndpoint() const;
     TWSocket(int acceptedFd, const sockaddr_storage& peer, QObject* parent);
     void Attach(int fd);
     void OpenSocket(int family);
