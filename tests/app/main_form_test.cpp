@@ -1,4 +1,5 @@
 #include "app/main_form.h"
+#include "app_fixture.h"
 #include "platform/program_folder.h"
 #include "project/kor_project.h"
 #include "storage/section_list.h"
@@ -19,20 +20,7 @@ using namespace korvane;
 
 namespace {
 
-class MainFormTest : public ::testing::Test {
-protected:
-    test::TempDir Dir;
-    test::ScopedEnv Home{"KORVANE_HOME", Dir.File("home")};
-    test::ScopedEnv Config{"XDG_CONFIG_HOME", Dir.File("config")};
-    test::ScopedEnv Data{"XDG_DATA_HOME", Dir.File("data")};
-    test::ScriptedPrompt Prompt;
-
-    void SetUp() override {
-        SeedProgramFolder();
-        CreateSectionList();
-    }
-    void TearDown() override { FreeSectionList(); }
-};
+using MainFormTest = test::AppTest;
 
 } // namespace
 

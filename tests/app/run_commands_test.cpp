@@ -1,5 +1,6 @@
 // The main window's run commands driving real interpreters on real pages.
 #include "app/main_form.h"
+#include "app_fixture.h"
 #include "editor/editor_page.h"
 #include "editor/kor_syn_edit.h"
 #include "exec/console_controller.h"
@@ -40,19 +41,13 @@ bool WaitFor(Condition condition, int milliseconds = 8000) {
     return condition();
 }
 
-class RunCommandsTest : public ::testing::Test {
+class RunCommandsTest : public test::AppTest {
 protected:
-    test::TempDir Dir;
-    test::ScopedEnv Home{"KORVANE_HOME", Dir.File("home")};
-    test::ScopedEnv Config{"XDG_CONFIG_HOME", Dir.File("config")};
-    test::ScopedEnv Data{"XDG_DATA_HOME", Dir.File("data")};
-    test::ScriptedPrompt Prompt;
     std::unique_ptr<TMainForm> Form;
 
     void SetUp() override {
         if (!std::filesystem::exists(Perl)) GTEST_SKIP() << "perl is not installed";
-        SeedProgramFolder();
-        CreateSectionList();
+        AppTest::SetUp();
         Form = std::make_unique<TMainForm>(std::vector<std::string>{});
         ASSERT_TRUE(Form->FormCreate());
         Form->Project().setPerlCompilerPath(Perl);
@@ -60,7 +55,7 @@ protected:
     }
     void TearDown() override {
         Form.reset();
-        FreeSectionList();
+        AppTest::TearDown();
     }
 
     TDebugForm& Debugger() { return Form->Settings().DebugForm(); }
