@@ -1,5 +1,6 @@
 #include "exec/console_controller.h"
 
+#include <chrono>
 #include <filesystem>
 #include <fstream>
 #include <functional>
@@ -52,9 +53,13 @@ protected:
         return korvane::Quoted(Perl) + " " + korvane::Quoted(path);
     }
 
-    // Polls as the debugger window's timer does until done() holds (at most about 20 s).
+    // Polls as the debugger window's timer does until done() holds (at most 20 s).
     bool PollUntil(const std::function<bool()>& done) {
-        for (int i = 0; i < 400 && !done(); ++i) Console.Synchronize();
+        const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(20);
+        while (!done() && std::chrono::steady_clock::now() < deadline) {
+            Console.Synchronize();
+            usleep(1000);
+        }
         return done();
     }
 

@@ -1,8 +1,10 @@
 #include "platform/child_process.h"
 
+#include <chrono>
 #include <filesystem>
 #include <fstream>
 #include <string>
+#include <thread>
 
 #include <gtest/gtest.h>
 #include <signal.h>
@@ -32,9 +34,15 @@ void ReadToEnd(ChildProcess& child, std::string& out, std::string& err) {
     }
 }
 
-// Fails the test instead of hanging it when the child does not end within 20 s.
+// Fails the test instead of hanging it when the child does not end within 20 s. Unread output
+// or a closed pipe makes every wait return at once, and a child's pipes close a moment before
+// it can be waited for, so the limit is a time, not a number of waits.
 void WaitForExit(ChildProcess& child) {
-    for (int i = 0; i < 200 && !child.HasExited(); ++i) child.WaitForActivity(100, false);
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(20);
+    while (!child.HasExited() && std::chrono::steady_clock::now() < deadline) {
+        child.WaitForActivity(100, false);
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    }
     ASSERT_TRUE(child.HasExited()) << "the child did not end";
 }
 
