@@ -12,6 +12,7 @@
 #include "exec/error_filter.h"
 #include "exec/debug_form.h"
 #include "storage/prompt.h"
+#include "widgets/user_feedback.h"
 
 #include <QAction>
 #include <QApplication>
@@ -174,6 +175,8 @@ void TMainForm::BuildMenus() {
     QMenu* run = menuBar()->addMenu(QStringLiteral("&Do"));
     RunToText = addRunAction(run, "Run (view &Text)", "Run Program - show results as text/html",
                              QKeySequence(Qt::ALT | Qt::Key_F9), &TMainForm::RunToTextActionExecute);
+    RunToBrowser = addRunAction(run, "Run (view &Browser)", "Run Program - show results in Browser",
+                                QKeySequence(Qt::SHIFT | Qt::Key_F9), &TMainForm::RunToBrowserActionExecute);
 }
 
 void TMainForm::UpdateRunActions() {
@@ -181,6 +184,7 @@ void TMainForm::UpdateRunActions() {
     const TDebugActions& actions = GlobalSettings->DebugForm().DebugActions();
     CheckSyntax->setEnabled(actions.CheckSyntax);
     RunToText->setEnabled(actions.RunToText);
+    RunToBrowser->setEnabled(actions.RunToBrowser);
     ProgramResetItem->setEnabled(actions.ProgramReset);
 }
 
@@ -190,7 +194,7 @@ void TMainForm::CheckSyntaxActionExecute() {
     auto* page = dynamic_cast<TEditorPage*>(KorProject->getCurrentPage());
     if (!page) return;
     QApplication::setOverrideCursor(Qt::WaitCursor);
-    Guarded([page] { page->SyntaxCheck(); });
+    ReportingErrors([page] { page->SyntaxCheck(); });
     QApplication::restoreOverrideCursor();
 }
 
@@ -202,8 +206,16 @@ void TMainForm::RunToTextActionExecute() {
     // Asked for by the user: the program runs again even when the source has not changed.
     page->TextOutOfDate = true;
     QApplication::setOverrideCursor(Qt::WaitCursor);
-    Guarded([page] { page->ExecuteToText(); });
+    ReportingErrors([page] { page->ExecuteToText(); });
     QApplication::restoreOverrideCursor();
+}
+
+void TMainForm::RunToBrowserActionExecute() {
+    TraceScope trace(this, "TMainForm", "RunToBrowserActionExecute");
+    if (!KorProject || !RunToBrowser->isEnabled()) return;
+    auto* page = dynamic_cast<TEditorPage*>(KorProject->getCurrentPage());
+    if (!page) return;
+    ReportingErrors([page] { page->ExecuteToBrowser(); });
 }
 
 void TMainForm::ProgramResetActionExecute() {
@@ -219,7 +231,7 @@ void TMainForm::ProgramResetActionExecute() {
                 line = page->ExecutionLine();
         WriteLogLine("**TERMINATE: Line " + std::to_string(line));
     }
-    Guarded([&debug] { debug.ProgramReset(); });
+    ReportingErrors([&debug] { debug.ProgramReset(); });
 }
 
 void TMainForm::SetMessages(const std::vector<TMessageLine>& lines) {
@@ -245,7 +257,7 @@ void TMainForm::MessageListDblClick(int row) {
         if (static_cast<const void*>(&KorProject->Page(i)) == tag)
             page = dynamic_cast<TEditorPage*>(&KorProject->Page(i));
     if (!page) return;
-    Guarded([&] {
+    ReportingErrors([&] {
         if (!page->Visible()) page->setVisible(true);
         KorProject->setCurrentPage(page);
         page->ActivateTab();
@@ -387,15 +399,6 @@ void TMainForm::FileDropFilesDropped(const std::vector<std::string>& files) {
 
 void TMainForm::OpenFile(const std::string& fileName) { emit OpenFileRequested(fileName); }
 
-template <typename Command>
-void TMainForm::Guarded(Command command) {
-    try {
-        command();
-    } catch (const handledException& error) {
-        CurrentPrompt().Inform(PromptKind::Error, error.what());
-    }
-}
-
 void TMainForm::ProgsChange(int index) {
     if (!KorProject) return;
     QWidget* sheet = PageTabs->widget(index);
@@ -403,7 +406,7 @@ void TMainForm::ProgsChange(int index) {
         auto* page = dynamic_cast<TEditorPage*>(&KorProject->Page(i));
         if (!page || page->Sheet() != sheet) continue;
         KorProject->setCurrentPage(page);
-        Guarded([this] { KorProject->MoveToPageUpdate(); });
+        ReportingErrors([this] { KorProject->MoveToPageUpdate(); });
         if (GlobalSettings) GlobalSettings->DebugForm().UpdateDebugActions();
         return;
     }
@@ -411,7 +414,7 @@ void TMainForm::ProgsChange(int index) {
 
 void TMainForm::NewFileActionExecute() {
     TraceScope trace(this, "TMainForm", "NewFileActionExecute");
-    Guarded([this] {
+    ReportingErrors([this] {
         TProjectPage& page = KorProject->Add("", true);
         page.ActivateTab();
         KorProject->MoveToPageUpdate();
@@ -431,7 +434,7 @@ void TMainForm::OpenFileActionExecute() {
 
 void TMainForm::OpenFileIntoProject(const std::string& fileName) {
     TraceScope trace(this, "TMainForm", "OpenFileIntoProject");
-    Guarded([&] {
+    ReportingErrors([&] {
         const std::string full = std::filesystem::absolute(fileName).lexically_normal().string();
         TProjectPage* page = KorProject->PageByFileName(full);
         if (!page) page = &KorProject->Add(full, true);
@@ -455,7 +458,7 @@ void TMainForm::SaveActionExecute() {
         SaveAsActionExecute();
         return;
     }
-    Guarded([page] { page->SaveToFile(page->FileName(), false); });
+    ReportingErrors([page] { page->SaveToFile(page->FileName(), false); });
 }
 
 void TMainForm::SaveAsActionExecute() {
@@ -470,7 +473,7 @@ void TMainForm::SaveAsActionExecute() {
     choice.Filter = "All files (*)";
     const std::string fileName = CurrentPrompt().ChooseFile(choice);
     if (fileName.empty()) return;
-    Guarded([&] { page->SaveToFile(fileName, true); });
+    ReportingErrors([&] { page->SaveToFile(fileName, true); });
 }
 
 void TMainForm::StartLoggingWindow(TDateTime start, TDateTime end) {

@@ -61,6 +61,7 @@ public:
     // Run commands on the current page; nothing without one.
     void CheckSyntaxActionExecute();
     void RunToTextActionExecute();
+    void RunToBrowserActionExecute();
     void ProgramResetActionExecute();
     // Follows the debugger window's command states.
     void UpdateRunActions();
@@ -68,6 +69,7 @@ public:
     void MessageListDblClick(int row);
     QAction* CheckSyntaxAction() const { return CheckSyntax; }
     QAction* RunToTextAction() const { return RunToText; }
+    QAction* RunToBrowserAction() const { return RunToBrowser; }
     QAction* ProgramResetAction() const { return ProgramResetItem; }
 
     // File commands: a new temporary page, a file opened into the project, saving the
@@ -109,9 +111,6 @@ private:
     void BuildMenus();
     void FormResize();
     void OpenFile(const std::string& fileName);
-    // Runs a file command, showing an expected failure instead of passing it on.
-    template <typename Command>
-    void Guarded(Command command);
 
     std::vector<std::string> Arguments;
     StartRequest Request;
@@ -131,6 +130,7 @@ private:
     QAction* LockDefaultAction = nullptr;
     QAction* CheckSyntax = nullptr;
     QAction* RunToText = nullptr;
+    QAction* RunToBrowser = nullptr;
     QAction* ProgramResetItem = nullptr;
 };
 

@@ -7,6 +7,8 @@
 #include <QLineEdit>
 #include <QToolBar>
 #include <QWebEngineHistory>
+#include <QWebEngineHttpRequest>
+#include <QWebEngineProfile>
 #include <QWebEngineView>
 
 #include <algorithm>
@@ -40,7 +42,11 @@ TBrowserTab::TBrowserTab(QWidget* parent) : QWidget(parent) {
 
 QWebEngineView* TBrowserTab::EnsureView() {
     if (Browser) return Browser;
+    // The views show program output that changes from run to run: nothing is cached.
+    QWebEngineProfile::defaultProfile()->setHttpCacheType(QWebEngineProfile::NoCache);
     Browser = new QWebEngineView(this);
+    connect(Browser, &QWebEngineView::loadStarted, this, [this] { Loading = true; });
+    connect(Browser, &QWebEngineView::loadFinished, this, [this] { Loading = false; });
     connect(Browser, &QWebEngineView::urlChanged, this, [this](const QUrl& url) {
         Address->setText(url.toString());
         Remember(ToStdString(url.toString()));
@@ -52,6 +58,25 @@ QWebEngineView* TBrowserTab::EnsureView() {
 
 void TBrowserTab::Navigate(const std::string& url) {
     EnsureView()->setUrl(QUrl::fromUserInput(ToQString(url)));
+}
+
+void TBrowserTab::Open(const std::string& url, const std::string& postBody) {
+    QWebEngineHttpRequest request(QUrl::fromUserInput(ToQString(url)));
+    if (!postBody.empty()) {
+        request.setMethod(QWebEngineHttpRequest::Post);
+        request.setHeader("Content-Type", "application/x-www-form-urlencoded");
+        request.setPostData(QByteArray::fromStdString(postBody));
+    }
+    EnsureView()->load(request);
+}
+
+bool TBrowserTab::Showing(const std::string& url) const {
+    return Browser && Browser->url().toString().compare(QUrl::fromUserInput(ToQString(url)).toString(),
+                                                        Qt::CaseInsensitive) == 0;
+}
+
+void TBrowserTab::Reload() {
+    if (Browser) Browser->reload();
 }
 
 void TBrowserTab::SetHistory(std::vector<std::string> history) {

@@ -22,6 +22,14 @@ public:
     QWebEngineView* EnsureView();
     QWebEngineView* View() const { return Browser; }
     void Navigate(const std::string& url);
+    // Loads url, a file path or an address, fresh from its source (never from the cache);
+    // with a body the request is a POST of it as a submitted form.
+    void Open(const std::string& url, const std::string& postBody);
+    // Whether the view shows url now (compared without regard to case).
+    bool Showing(const std::string& url) const;
+    void Reload();
+    // While a page loads, a new navigation would cut it short.
+    bool Busy() const { return Loading; }
     // The addresses visited, oldest first; stored with the page.
     const std::vector<std::string>& History() const { return Visited; }
     void SetHistory(std::vector<std::string> history);
@@ -37,6 +45,7 @@ private:
     QLineEdit* Address = nullptr;
     QWebEngineView* Browser = nullptr;
     std::vector<std::string> Visited;
+    bool Loading = false;
 };
 
 } // namespace korvane

@@ -14,6 +14,7 @@
 #include "storage/paths.h"
 #include "storage/text_utils.h"
 #include "tools/mysql_controller.h"
+#include "widgets/user_feedback.h"
 
 #include <QSignalBlocker>
 #include <QTabBar>
@@ -398,8 +399,14 @@ void TEditorPage::MoveToPageUpdate() {
 
 void TEditorPage::OnInnerTabChange(int index) {
     QWidget* shown = Inner->widget(index);
-    // The browser engine is heavy; a page gets one only when its browser tab is looked at.
-    if (shown == Browser) Browser->EnsureView();
+    if (shown == Browser) {
+        // The browser engine is heavy; a page gets one only when its browser tab is looked at.
+        Browser->EnsureView();
+        if (BrowserOutOfDate) ReportingErrors([this] { ExecuteToBrowser(); });
+    } else if (shown == TextSheet && TextOutOfDate && !Debugger().RunPage() && !IsPerl()) {
+        // A Perl page's text view runs under the debugger, which starts it itself.
+        ReportingErrors([this] { ExecuteToText(); });
+    }
 }
 
 // ---------------------------------------------------------------------------------------------

@@ -149,6 +149,12 @@ public:
     // that tab, while the console is busy, or when the output is up to date. True when a run
     // was started.
     bool ExecuteToText();
+    // Shows the page in "Browser Output": Perl, PHP, SQL and batch pages run there directly
+    // (unless the local web server runs them), others are loaded by the browser view. Nothing
+    // happens without that tab or while the console is busy. True when something was started.
+    bool ExecuteToBrowser();
+    // The address the browser view shows the page's file under.
+    std::string HTTPfileName() const;
     // What a run of this page takes from it.
     TRunPageInfo RunInfo() const;
     // The object the page's console and message lines carry.
@@ -161,6 +167,8 @@ public:
     void RunErrorsChanged() override;
     void FilterErrors() override;
     void RunFinished() override;
+    bool BrowserOutputActive() const override;
+    void UpdateBrowserOutput() override;
 
     // ---- Fields ----
     bool EditorModified() const override;
@@ -219,6 +227,7 @@ private:
     void ShowOutputMenu(const QPoint& at);
     TDebugForm& Debugger() const;
     bool RunsHere() const;
+    bool ConsoleIdle() const;
     void ShowRunOutput();
     void ConnectOutputKeys();
     void ChangeText(std::string& field, const std::string& value);

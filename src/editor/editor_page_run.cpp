@@ -56,6 +56,11 @@ bool TEditorPage::RunsHere() const {
     return Debugger().RunPage() == static_cast<const TRunClient*>(this);
 }
 
+bool TEditorPage::ConsoleIdle() const {
+    TDebugForm& debug = Debugger();
+    return !debug.RunPage() && debug.Console().sessionFinished();
+}
+
 TRunPageInfo TEditorPage::RunInfo() const {
     TRunPageInfo info;
     info.Kind = Kind;
@@ -85,13 +90,12 @@ void TEditorPage::SyntaxCheck() {
 bool TEditorPage::ExecuteToText() {
     TraceScope trace(this, ClassName, "ExecuteToText");
     if (!Output || !TextSheet) return false;
-    TDebugForm& debug = Debugger();
-    if (debug.RunPage() || !debug.Console().sessionFinished()) return false;
-    if (!TextOutOfDate) return false;
+    if (!ConsoleIdle() || !TextOutOfDate) return false;
     if (!ToolPathsPresent()) return false;
     SaveToFile("", false);
     const TRunRequest request = PlainRunRequest(Owner, RunInfo());
     KeyInput.clear();
+    TDebugForm& debug = Debugger();
     Output->setReadOnly(false);
     Output->clear();
     Output->setReadOnly(true);

@@ -65,6 +65,7 @@ void TDebugForm::Detach() {
     RunPageValue = nullptr;
     RunKindValue.reset();
     TabRun = false;
+    BrowserRunValue = false;
 }
 
 void TDebugForm::StartRunning(const TRunRequest& run, TRunClient* page, bool browserRun) {

@@ -1,6 +1,7 @@
 #include "web/web_server.h"
 
 #include "project/kor_project.h"
+#include "storage/paths.h"
 #include "storage/section_list.h"
 
 namespace korvane {
@@ -49,6 +50,21 @@ void TWebServer::setPort(const std::string& value) { ChangeText(Port, value); }
 void TWebServer::setCgiBinpath(const std::string& value) { ChangeText(CgiBinPathValue, value); }
 void TWebServer::setLogicalCgiBinPath(const std::string& value) {
     ChangeText(LogicalCgiBinPathValue, value);
+}
+
+// Paths here are absolute, so their leading "/" stays: only the logical path, a part of
+// addresses, loses its leading separator.
+std::string TWebServer::DerivedRootPath() const {
+    return RemoveTrailingSlash(RootPath.empty() ? FolderPart(Project.FileName()) : RootPath);
+}
+
+std::string TWebServer::DerivedCgiBinPath() const {
+    return CgiBinPathValue.empty() ? DerivedRootPath() : RemoveTrailingSlash(CgiBinPathValue);
+}
+
+std::string TWebServer::DerivedLogicalCgiBinPath() const {
+    if (LogicalCgiBinPathValue.empty()) return RemoveLeadingSlash(DerivedRootPath());
+    return RemoveLeadingSlash(RemoveTrailingSlash(LogicalCgiBinPathValue));
 }
 
 void TWebServer::setCgiTimeout(std::int32_t value) {

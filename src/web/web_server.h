@@ -24,6 +24,12 @@ public:
     const std::string& LogicalCgiBinPath() const { return LogicalCgiBinPathValue; }
     std::int32_t CgiTimeout() const { return CgiTimeoutValue; }
     bool Started() const { return StartedValue; }
+    // The folders every lookup uses: the setting, or the next one down the chain (CGI folder,
+    // root folder, the project file's folder) when it is empty, without a trailing separator.
+    // The logical CGI path also loses its leading separator ("cgi-bin").
+    std::string DerivedRootPath() const;
+    std::string DerivedCgiBinPath() const;
+    std::string DerivedLogicalCgiBinPath() const;
     bool Modified() const { return ModifiedValue; }
 
     // Texts compare case-sensitively: paths and ports on this system are exact.

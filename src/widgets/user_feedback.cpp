@@ -1,5 +1,6 @@
 #include "widgets/user_feedback.h"
 
+#include "storage/errors.h"
 #include "storage/prompt.h"
 
 #include <QApplication>
@@ -19,6 +20,14 @@ void InfoMessage(const std::string& text) {
 
 void Beep() {
     QApplication::beep();
+}
+
+void ReportingErrors(const std::function<void()>& command) {
+    try {
+        command();
+    } catch (const handledException& error) {
+        CurrentPrompt().Inform(PromptKind::Error, error.what());
+    }
 }
 
 } // namespace korvane

@@ -1,6 +1,6 @@
 // The main window's run commands driving real interpreters on real pages.
 #include "app/main_form.h"
-#include "app_fixture.h"
+#include "run_fixture.h"
 #include "editor/editor_page.h"
 #include "editor/kor_syn_edit.h"
 #include "exec/console_controller.h"
@@ -24,72 +24,8 @@
 #include <filesystem>
 
 using namespace korvane;
-
-namespace {
-
-constexpr const char* Perl = "/usr/bin/perl";
-
-// Lets the debugger window's timer tick until the condition holds or a few seconds pass.
-template <typename Condition>
-bool WaitFor(Condition condition, int milliseconds = 8000) {
-    QElapsedTimer clock;
-    clock.start();
-    while (!condition() && clock.elapsed() < milliseconds) {
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 50);
-        QThread::msleep(10);
-    }
-    return condition();
-}
-
-class RunCommandsTest : public test::AppTest {
-protected:
-    std::unique_ptr<TMainForm> Form;
-
-    void SetUp() override {
-        if (!std::filesystem::exists(Perl)) GTEST_SKIP() << "perl is not installed";
-        AppTest::SetUp();
-        Form = std::make_unique<TMainForm>(std::vector<std::string>{});
-        ASSERT_TRUE(Form->FormCreate());
-        Form->Project().setPerlCompilerPath(Perl);
-        Prompt.ClearRecords();
-    }
-    void TearDown() override {
-        Form.reset();
-        AppTest::TearDown();
-    }
-
-    TDebugForm& Debugger() { return Form->Settings().DebugForm(); }
-
-    TEditorPage& OpenScript(const std::string& name, const std::string& text) {
-        const std::string path = Dir.File(name);
-        test::WriteBytes(path, text);
-        Form->OpenFileIntoProject(path);
-        auto* page = dynamic_cast<TEditorPage*>(Form->Project().getCurrentPage());
-        if (!page || page->FileName() != path) throw std::logic_error("page not opened: " + path);
-        return *page;
-    }
-
-    // Replaces the page's text as typing would, so the page knows it has changed.
-    static void Retype(TEditorPage& page, const char* text) {
-        page.Editor()->selectAll();
-        page.Editor()->replaceSelectedText(QString::fromUtf8(text));
-    }
-
-    std::string OutputText(TEditorPage& page) { return page.OutputEditor()->text().toStdString(); }
-
-    int RowContaining(const std::string& text) {
-        for (int row = 0; row < Form->MessageList()->count(); ++row)
-            if (Form->MessageList()->item(row)->text().toStdString().find(text) != std::string::npos) return row;
-        return -1;
-    }
-
-    void Type(QWidget* target, int key, Qt::KeyboardModifiers modifiers, const QString& text) {
-        QKeyEvent press(QEvent::KeyPress, key, modifiers, text);
-        QCoreApplication::sendEvent(target, &press);
-    }
-};
-
-} // namespace
+using RunCommandsTest = test::RunTest;
+using test::WaitFor;
 
 TEST_F(RunCommandsTest, SyntaxErrorIsListedAndADoubleClickGoesToItsLine) {
     TEditorPage& other = OpenScript("other.pl", "print 1;\n");
@@ -107,7 +43,7 @@ TEST_F(RunCommandsTest, SyntaxErrorIsListedAndADoubleClickGoesToItsLine) {
 
     // Elsewhere, at the top of the page, with the source hidden.
     page.GotoLineNo(1);
-    page.InnerTabs()->setCurrentIndex(page.InnerTabs()->count() - 1);
+    page.InnerTabs()->setCurrentWidget(page.ParamsTab());
     Form->Progs()->setCurrentIndex(Form->Progs()->indexOf(other.Sheet()));
     ASSERT_EQ(Form->Project().getCurrentPage(), &other);
 

@@ -1,0 +1,98 @@
+// Showing the page in its "Browser Output" tab: direct runs whose output becomes a page in
+// the temp folder, and files the browser view loads itself.
+#include "editor/editor_page.h"
+
+#include "app/global_settings.h"
+#include "editor/browser_tab.h"
+#include "exec/browser_output.h"
+#include "exec/console_controller.h"
+#include "exec/form_fields.h"
+#include "project/kor_project.h"
+#include "storage/line_endings.h"
+#include "storage/method_trace.h"
+#include "storage/paths.h"
+#include "storage/text_utils.h"
+#include "web/web_server.h"
+
+#include <QTabWidget>
+
+#include <filesystem>
+
+namespace korvane {
+namespace {
+
+constexpr const char* ClassName = "TEditorPage";
+
+// The name the local machine reaches its own web server under.
+constexpr const char* LoopbackHost = "127.0.0.1";
+
+bool IsScriptAddress(const std::string& url) {
+    const std::string ext = FileExtension(url);
+    return ext == ".cgi" || ext == ".pl" || ext == ".php";
+}
+
+} // namespace
+
+std::string TEditorPage::HTTPfileName() const {
+    const TWebServer& web = Owner.WebServer();
+    TWebAddressBase base;
+    base.Started = web.Started();
+    base.Host = LoopbackHost;
+    base.Port = web.getPort();
+    base.RootPath = web.DerivedRootPath();
+    base.CgiBinPath = web.DerivedCgiBinPath();
+    base.LogicalCgiBin = web.DerivedLogicalCgiBinPath();
+    return HttpFileName(TempFileName(), base);
+}
+
+bool TEditorPage::ExecuteToBrowser() {
+    TraceScope trace(this, ClassName, "ExecuteToBrowser");
+    if (!Browser || !ConsoleIdle() || !ToolPathsPresent()) return false;
+    SaveToFile("", false);
+    std::string url = HTTPfileName();
+    const bool serverRuns = Owner.WebServer().Started();
+    std::string postBody;
+    if (serverRuns && IsScriptAddress(url)) {
+        const std::string form = FormString(FormFields);
+        if (SendsQuery(FormSendTypeValue) && !form.empty()) url += "?" + form;
+        if (SendsPost(FormSendTypeValue)) postBody = form;
+    }
+    TDebugForm& debug = Debugger();
+    if ((!serverRuns || !StartsText("http:", url)) && (IsPerl() || IsPHP() || IsSQL() || IsBatch())) {
+        const TRunRequest request = PlainRunRequest(Owner, RunInfo());
+        KeyInput.clear();
+        RunStartTime = Now();
+        debug.StartRunning(request, this, true);
+        debug.UpdateDebugActions();
+        FilterErrors();
+    } else if (Browser->Showing(url) && IsHTML()) {
+        Browser->Reload();
+    } else {
+        debug.BrowserRequest = true;
+        Browser->Open(url, postBody);
+    }
+    // Cleared before the switch: showing an out-of-date tab would ask for another run.
+    TextOutOfDate = false;
+    BrowserOutOfDate = false;
+    Inner->setCurrentWidget(Browser);
+    return true;
+}
+
+bool TEditorPage::BrowserOutputActive() const {
+    return Browser && Inner && Inner->currentWidget() == Browser;
+}
+
+void TEditorPage::UpdateBrowserOutput() {
+    TraceScope trace(this, ClassName, "UpdateBrowserOutput");
+    if (!Browser) return;
+    ShowRunOutput();
+    const std::vector<std::string> lines = BrowserPageLines(
+        Debugger().Console().OutputLines.Strings(), IsSQL(), Owner.Schemes().SQL.EditorColor());
+    const std::string file = TempHTMLFileName();
+    std::error_code ignored;
+    std::filesystem::create_directories(FolderPart(file), ignored);
+    SaveLines(file, lines, leLf, leLf);
+    if (!Browser->Busy()) Browser->Open(file, "");
+}
+
+} // namespace korvane

@@ -1,0 +1,72 @@
+// "Run (view Browser)": direct runs whose output becomes the page the browser view shows.
+#include "editor/browser_tab.h"
+#include "exec/console_controller.h"
+#include "run_fixture.h"
+#include "storage/file_utils.h"
+#include "temp_dir.h"
+
+#include <QAction>
+#include <QTabWidget>
+
+using namespace korvane;
+using BrowserRunsTest = test::RunTest;
+using test::WaitFor;
+
+TEST_F(BrowserRunsTest, ARunsOutputWithoutItsCgiHeaderBecomesThePageShown) {
+    TEditorPage& page = OpenScript(
+        "hello.pl", "$| = 1;\nprint \"Content-Type: text/html\\n\\n<h1>Hello</h1>\\n\";\nwarn \"careful\\n\";\n");
+    ASSERT_TRUE(Form->RunToBrowserAction()->isEnabled());
+    Form->RunToBrowserAction()->trigger();
+
+    EXPECT_EQ(page.InnerTabs()->currentWidget(), page.BrowserTab());
+    EXPECT_FALSE(page.TextOutOfDate);
+    EXPECT_FALSE(page.BrowserOutOfDate);
+    ASSERT_TRUE(WaitFor([&] { return Debugger().RunPage() == nullptr; })) << "the run ends by itself";
+    EXPECT_FALSE(Debugger().BrowserRun());
+
+    EXPECT_EQ(test::ReadBytes(page.TempHTMLFileName()), "<h1>Hello</h1>\n");
+    EXPECT_GE(RowContaining("careful"), 0) << "errors still go to the message list";
+    ASSERT_NE(page.BrowserTab()->View(), nullptr);
+    EXPECT_TRUE(WaitFor([&] { return page.BrowserTab()->Showing(page.TempHTMLFileName()); }));
+}
+
+TEST_F(BrowserRunsTest, ShowingAnOutOfDateBrowserTabRunsAgainAndAnUpToDateOneDoesNot) {
+    TEditorPage& page = OpenScript("count.pl", "print \"first\\n\";\n");
+    const int browserTab = page.InnerTabs()->indexOf(page.BrowserTab());
+    page.InnerTabs()->setCurrentIndex(browserTab);
+    ASSERT_TRUE(WaitFor([&] { return Debugger().RunPage() == nullptr; }));
+    EXPECT_EQ(test::ReadBytes(page.TempHTMLFileName()), "first\n");
+
+    // Back to the source, unchanged: the output is still good.
+    page.InnerTabs()->setCurrentIndex(0);
+    test::WriteBytes(page.TempHTMLFileName(), "stale");
+    page.InnerTabs()->setCurrentIndex(browserTab);
+    EXPECT_EQ(Debugger().RunPage(), nullptr);
+    EXPECT_EQ(test::ReadBytes(page.TempHTMLFileName()), "stale");
+
+    // An edit makes it out of date: the next look runs the new text.
+    page.InnerTabs()->setCurrentIndex(0);
+    Retype(page, "print \"second\\n\";\n");
+    page.InnerTabs()->setCurrentIndex(browserTab);
+    ASSERT_TRUE(WaitFor([&] { return Debugger().RunPage() == nullptr; }));
+    EXPECT_EQ(test::ReadBytes(page.TempHTMLFileName()), "second\n");
+}
+
+TEST_F(BrowserRunsTest, AnHtmlPageIsLoadedByTheViewWithoutARun) {
+    TEditorPage& page = OpenScript("page.html", "<p>static</p>\n");
+    Form->RunToBrowserAction()->trigger();
+    EXPECT_EQ(Debugger().RunPage(), nullptr);
+    EXPECT_EQ(page.InnerTabs()->currentWidget(), page.BrowserTab());
+    ASSERT_TRUE(WaitFor([&] { return page.BrowserTab()->Showing(page.FileName()); }));
+}
+
+TEST_F(BrowserRunsTest, ABusyConsoleStartsNothing) {
+    TEditorPage& endless = OpenScript("endless.pl", "$| = 1; while (1) { print \"x\\n\"; sleep 1 }\n");
+    Form->RunToTextAction()->trigger();
+    ASSERT_EQ(Debugger().RunPage(), static_cast<TRunClient*>(&endless));
+    TEditorPage& other = OpenScript("other.pl", "print 1;\n");
+    EXPECT_FALSE(other.ExecuteToBrowser());
+    EXPECT_TRUE(other.BrowserOutOfDate);
+    Form->ProgramResetAction()->trigger();
+    EXPECT_TRUE(Debugger().Console().sessionFinished());
+}
