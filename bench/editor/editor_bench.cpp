@@ -2,16 +2,20 @@
 //   bench_editor --bench FILE...        open, first paint and save times of each file, and the
 //                                       time from start to a shown main window
 //   bench_editor --screenshot OUT.png PERL PHP HTML
+//   bench_editor --run-screenshot OUT.png PERL   the same after "Run (view Text)" of PERL
 // Run with a private KORVANE_HOME and XDG_CONFIG_HOME (bench/editor.sh and
 // tools/editor-screenshot.sh do).
+#include "app/global_settings.h"
 #include "app/main_form.h"
 #include "editor/editor_page.h"
 #include "editor/kor_syn_edit.h"
+#include "exec/debug_form.h"
 #include "platform/program_folder.h"
 #include "project/kor_project.h"
 #include "storage/method_trace.h"
 #include "storage/section_list.h"
 
+#include <QAction>
 #include <QApplication>
 #include <QElapsedTimer>
 #include <QTabWidget>
@@ -73,13 +77,33 @@ int Screenshot(TMainForm& window, const std::string& out, const std::vector<std:
     return window.grab().save(QString::fromStdString(out)) ? 0 : 1;
 }
 
+// The Perl page after "Run (view Text)": its output in "Text In/Out" and its errors in the
+// message list.
+int RunScreenshot(TMainForm& window, const std::string& out, const std::vector<std::string>& files) {
+    window.resize(1000, 660);
+    window.move(10, 10);
+    for (const std::string& file : files) window.FileDropFilesDropped({file});
+    auto& perl = dynamic_cast<TEditorPage&>(window.Project().Page(0));
+    window.Project().setCurrentPage(&perl);
+    perl.ActivateTab();
+    window.show();
+    if (!QTest::qWaitForWindowExposed(&window)) return 1;
+    window.RunToTextAction()->trigger();
+    TDebugForm& debug = window.Settings().DebugForm();
+    for (int i = 0; i < 100 && debug.RunPage(); ++i) QTest::qWait(100);
+    if (debug.RunPage()) return 1;
+    QTest::qWait(400);
+    return window.grab().save(QString::fromStdString(out)) ? 0 : 1;
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
     QElapsedTimer sinceStart;
     sinceStart.start();
     if (argc < 3) {
-        std::fprintf(stderr, "usage: bench_editor --bench FILE... | --screenshot OUT.png FILES...\n");
+        std::fprintf(stderr, "usage: bench_editor --bench FILE... | --screenshot OUT.png FILES...\n"
+                             "       bench_editor --run-screenshot OUT.png PERL\n");
         return 2;
     }
     SeedProgramFolder();
@@ -92,7 +116,9 @@ int main(int argc, char** argv) {
         std::vector<std::string> files(argv + (mode == "--bench" ? 2 : 3), argv + argc);
         TMainForm window({});
         if (!window.FormCreate()) return 1;
-        status = mode == "--bench" ? Bench(window, files, sinceStart) : Screenshot(window, argv[2], files);
+        status = mode == "--bench"        ? Bench(window, files, sinceStart)
+                 : mode == "--screenshot" ? Screenshot(window, argv[2], files)
+                                          : RunScreenshot(window, argv[2], files);
         // Leave without the close questions: nothing here is the user's work.
         window.Project().Clear();
     }
