@@ -167,6 +167,12 @@ void TMainForm::BuildMenus() {
         connect(action, &QAction::triggered, this, handler);
         return action;
     };
+    QMenu* special = menuBar()->addMenu(QStringLiteral("&Special"));
+    ConvertToHTML = special->addAction(QStringLiteral("Convert To HTML"));
+    connect(ConvertToHTML, &QAction::triggered, this, [this] { ConvertSelectionToHTML(false); });
+    ConvertToPre = special->addAction(QStringLiteral("Convert to <PRE> block"));
+    connect(ConvertToPre, &QAction::triggered, this, [this] { ConvertSelectionToHTML(true); });
+
     QMenu* debug = menuBar()->addMenu(QStringLiteral("&Debug"));
     CheckSyntax = addRunAction(debug, "Check &Syntax", "Check Syntax", QKeySequence(Qt::CTRL | Qt::Key_F9),
                                &TMainForm::CheckSyntaxActionExecute);
@@ -216,6 +222,11 @@ void TMainForm::RunToBrowserActionExecute() {
     auto* page = dynamic_cast<TEditorPage*>(KorProject->getCurrentPage());
     if (!page) return;
     ReportingErrors([page] { page->ExecuteToBrowser(); });
+}
+
+void TMainForm::ConvertSelectionToHTML(bool preBlock) {
+    if (!KorProject) return;
+    if (auto* page = dynamic_cast<TEditorPage*>(KorProject->getCurrentPage())) page->ConvertToHTML(preBlock);
 }
 
 void TMainForm::ProgramResetActionExecute() {

@@ -62,6 +62,7 @@ public:
     void CheckSyntaxActionExecute();
     void RunToTextActionExecute();
     void RunToBrowserActionExecute();
+    void ConvertSelectionToHTML(bool preBlock);
     void ProgramResetActionExecute();
     // Follows the debugger window's command states.
     void UpdateRunActions();
@@ -70,6 +71,8 @@ public:
     QAction* CheckSyntaxAction() const { return CheckSyntax; }
     QAction* RunToTextAction() const { return RunToText; }
     QAction* RunToBrowserAction() const { return RunToBrowser; }
+    QAction* ConvertToHTMLAction() const { return ConvertToHTML; }
+    QAction* ConvertToPreAction() const { return ConvertToPre; }
     QAction* ProgramResetAction() const { return ProgramResetItem; }
 
     // File commands: a new temporary page, a file opened into the project, saving the
@@ -131,6 +134,8 @@ private:
     QAction* CheckSyntax = nullptr;
     QAction* RunToText = nullptr;
     QAction* RunToBrowser = nullptr;
+    QAction* ConvertToHTML = nullptr;
+    QAction* ConvertToPre = nullptr;
     QAction* ProgramResetItem = nullptr;
 };
 

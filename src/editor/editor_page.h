@@ -108,6 +108,9 @@ public:
     void EditorPaintTransientEvent();
     void GotoLineNo(int line);
     std::string EditorSelOrWord(bool extendToWord);
+    // Replaces the selection by its HTML: line breaks marked with <br> (or kept inside a <pre>
+    // block) and characters replaced by the entities of the "char_ents" template.
+    void ConvertToHTML(bool preBlock);
     // Returns the number of pages printed.
     int Print(const TPrintSettings& settings);
 

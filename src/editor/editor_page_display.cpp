@@ -2,10 +2,13 @@
 // line, the word at the caret, printing, and the breakpoints in the gutter.
 #include "editor/editor_page.h"
 
+#include "exec/html_convert.h"
+
 #include "editor/debug_support.h"
 #include "editor/bracket_depth.h"
 #include "editor/kor_syn_edit.h"
 #include "editor/scheme_to_editor.h"
+#include "exec/html_convert.h"
 #include "platform/qt_strings.h"
 #include "project/kor_project.h"
 #include "storage/date_text.h"
@@ -183,6 +186,13 @@ std::string TEditorPage::EditorSelOrWord(bool extendToWord) {
         return SourceEditor->SelectedRawText();
     }
     return std::string(SourceEditor->RawView().substr(static_cast<size_t>(start), static_cast<size_t>(end - start)));
+}
+
+void TEditorPage::ConvertToHTML(bool preBlock) {
+    if (!SourceEditor || SourceEditor->isReadOnly()) return;
+    // The entities come from the code templates; without them characters stay as they are.
+    const TCharEntities noEntities;
+    SourceEditor->ReplaceSelectionRaw(korvane::ConvertToHTML(SourceEditor->SelectedRawText(), preBlock, noEntities));
 }
 
 int TEditorPage::Print(const TPrintSettings& settings) {

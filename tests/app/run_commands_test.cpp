@@ -168,3 +168,16 @@ TEST_F(RunCommandsTest, PhpSyntaxErrorNamesItsLine) {
     Form->MessageListDblClick(row);
     EXPECT_EQ(page.Editor()->CaretLine(), 3);
 }
+
+TEST_F(RunCommandsTest, SelectedTextBecomesHtmlWithBreaksOrAPreBlock) {
+    TEditorPage& page = OpenScript("notes.html", "");
+    Retype(page, "one\r\ntwo");
+    page.Editor()->selectAll();
+    Form->ConvertToHTMLAction()->trigger();
+    EXPECT_EQ(page.Editor()->RawText(), "one<br>\r\ntwo");
+
+    Retype(page, "a  b\r\nc");
+    page.Editor()->selectAll();
+    Form->ConvertToPreAction()->trigger();
+    EXPECT_EQ(page.Editor()->RawText(), "<pre>a  b\r\nc</pre>");
+}
