@@ -1,15 +1,22 @@
 #!/usr/bin/env bash
-# A picture of the main window with a Perl, a PHP and an HTML page open, the Perl page showing
-# a breakpoint, taken under a virtual X server with fresh settings.
-#   tools/editor-screenshot.sh OUT.png
+# Pictures of the main window taken under a virtual X server with fresh settings.
+#   tools/editor-screenshot.sh OUT.png        a Perl, a PHP and an HTML page open, the Perl
+#                                             page showing a breakpoint
+#   tools/editor-screenshot.sh --run OUT.png  a Perl page after "Run (view Text)": its output
+#                                             in "Text In/Out" and the syntax error of the file
+#                                             it loads in the message list
 set -euo pipefail
+mode=--screenshot
+if [ "${1:-}" = "--run" ]; then mode=--run-screenshot; shift; fi
 out=$(realpath -m "${1:-editor-screenshot.png}")
 root="$(cd "$(dirname "$0")/.." && pwd)"
 build="$root/${KORVANE_BUILD_DIR:-build}"
 [ -x "$build/bench/editor/bench_editor" ] || cmake --build "$build" --target bench_editor
 scratch=$(mktemp -d)
 trap 'rm -rf "$scratch"' EXIT
-mkdir -p "$scratch/site"
+mkdir -p "$scratch/site/plugins"
+
+pages_site() {
 cat > "$scratch/site/guestbook.pl" <<'EOF'
 #!/usr/bin/perl -w
 # Guest book: shows the entries and takes a new one.
@@ -63,8 +70,45 @@ cat > "$scratch/site/about.html" <<'EOF'
 </body>
 </html>
 EOF
+  files=("$scratch/site/guestbook.pl" "$scratch/site/index.php" "$scratch/site/about.html")
+}
+
+run_site() {
+cat > "$scratch/site/report.pl" <<'EOF'
+#!/usr/bin/perl -w
+# Sales report: totals per region, then the optional plug-ins.
+use strict;
+
+my %sales = (north => 1200, south => 950, east => 1430, west => 780);
+my $total = 0;
+print "Region      Sales\n";
+print "------------------\n";
+foreach my $region (sort keys %sales) {
+    printf "%-10s %7d\n", $region, $sales{$region};
+    $total += $sales{$region};
+}
+print "------------------\n";
+printf "%-10s %7d\n", "total", $total;
+
+# Plug-ins are loaded last; a broken one is reported and skipped.
+foreach my $plugin ("plugins/forecast.pl") {
+    do "./$plugin";
+    warn $@ if $@;
+}
+EOF
+cat > "$scratch/site/plugins/forecast.pl" <<'EOF'
+# Forecast for next year.
+my $growth = 1.05;
+my $next = $total * ;
+print "forecast: $next\n";
+EOF
+  files=("$scratch/site/report.pl")
+}
+
+if [ "$mode" = --screenshot ]; then pages_site; else run_site; fi
 export KORVANE_HOME="$scratch/home" XDG_CONFIG_HOME="$scratch/config" XDG_DATA_HOME="$scratch/data" \
        QTWEBENGINE_CHROMIUM_FLAGS="--no-sandbox"
-xvfb-run -a -s "-screen 0 1024x700x24" "$build/bench/editor/bench_editor" --screenshot "$out" \
-  "$scratch/site/guestbook.pl" "$scratch/site/index.php" "$scratch/site/about.html"
+# Runs start in the script's folder; the run picture's script loads its plug-in from there.
+cd "$scratch/site"
+xvfb-run -a -s "-screen 0 1024x700x24" "$build/bench/editor/bench_editor" "$mode" "$out" "${files[@]}"
 echo "saved $out"
