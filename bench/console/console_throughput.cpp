@@ -47,10 +47,10 @@ int main(int argc, char** argv) {
         const Clock::time_point start = Clock::now();
         controller.executeSession(commandLine, "", true, 30, 600);
         const double seconds = Seconds(start);
-        if (controller.OutBytes.size() != 80'000'000 ||
+        if (controller.OutBytes().size() != 80'000'000 ||
             controller.OutputLines.Count() != 1'000'000) {
             std::fprintf(stderr, "wrong result: %zu bytes, %zu lines\n",
-                         controller.OutBytes.size(), controller.OutputLines.Count());
+                         controller.OutBytes().size(), controller.OutputLines.Count());
             std::exit(1);
         }
         return seconds;

@@ -43,8 +43,6 @@ std::vector<std::string> TextLines(const std::string& text) {
 
 } // namespace
 
-TConsoleController::TConsoleController() : ReadBuffer(ReadChunk) {}
-
 TConsoleController::~TConsoleController() {
     if (!Ending) endSession();
 }
@@ -52,16 +50,34 @@ TConsoleController::~TConsoleController() {
 void TConsoleController::setupConsole() {
     KORVANE_TRACE("TConsoleController", "setupConsole");
     if (!Ending) endSession();
-    ErrorLines.Clear();
-    OutputLines.Clear();
-    AllLines.Clear();
-    OutBytes.clear();
-    ErrBytes.clear();
-    AllBytes.clear();
+    ClearStreams();
     InputQueue.clear();
     StdInData.clear();
     EnvVars.clear();
     zeroiseSession();
+}
+
+void TConsoleController::ClearStreams() {
+    // The lists first: they point into the streams.
+    ErrorLines.Clear();
+    OutputLines.Clear();
+    AllLines.Clear();
+    Out.clear();
+    Err.clear();
+    Arrivals.clear();
+}
+
+std::string TConsoleController::AllBytes() const {
+    std::string all;
+    all.reserve(Out.size() + Err.size());
+    size_t outAt = 0, errAt = 0;
+    for (const auto& [stream, count] : Arrivals) {
+        const bool isOutput = stream == ChildStream::Output;
+        size_t& at = isOutput ? outAt : errAt;
+        all.append((isOutput ? Out : Err).View().substr(at, count));
+        at += count;
+    }
+    return all;
 }
 
 void TConsoleController::zeroiseSession() {
@@ -97,14 +113,7 @@ void TConsoleController::startSession(const std::string& CommandLine,
     ProgramName = CommandLine;
     this->Tag = Tag;
     Log(LogStartStop, "**PROGRAM START: " + CommandLine);
-    if (Clear) {
-        OutputLines.Clear();
-        ErrorLines.Clear();
-        AllLines.Clear();
-        OutBytes.clear();
-        ErrBytes.clear();
-        AllBytes.clear();
-    }
+    if (Clear) ClearStreams();
     const std::vector<std::string> environment = BuildEnvironment();
 
     std::string reason;
@@ -117,21 +126,23 @@ void TConsoleController::startSession(const std::string& CommandLine,
 }
 
 bool TConsoleController::ReadStream(ChildStream stream) {
-    const size_t got = Process.Read(stream, ReadBuffer.data(), ReadChunk);
-    if (got == 0) return false;
-    const std::string_view bytes(ReadBuffer.data(), got);
     const bool isOutput = stream == ChildStream::Output;
-    std::string& streamBytes = isOutput ? OutBytes : ErrBytes;
-    TConsoleLines& lines = isOutput ? OutputLines : ErrorLines;
-    size_t& logged = isOutput ? OutLogged : ErrLogged;
+    TConsoleBytes& bytes = isOutput ? Out : Err;
+    // Read straight into the stream: the bytes are written once.
+    const size_t from = bytes.size();
+    const size_t got = Process.Read(stream, bytes.Unused(ReadChunk), ReadChunk);
+    if (got == 0) return false;
+    bytes.Commit(got);
+    if (!Arrivals.empty() && Arrivals.back().first == stream) Arrivals.back().second += got;
+    else Arrivals.emplace_back(stream, got);
 
-    AllBytes.append(bytes);
-    AllLines.AppendBytes(bytes, Tag);
-    streamBytes.append(bytes);
-    lines.AppendBytes(bytes, Tag);
+    AllLines.AppendBytes(bytes, from, Tag);
+    (isOutput ? OutputLines : ErrorLines).AppendBytes(bytes, from, Tag);
+    size_t& logged = isOutput ? OutLogged : ErrLogged;
     if ((isOutput ? LogOutput : LogError) && LoggingOn && !Quiet) {
-        WriteLogLine((isOutput ? "**Output: " : "**Error: ") + streamBytes.substr(logged));
-        logged = streamBytes.size();
+        WriteLogLine((isOutput ? "**Output: " : "**Error: ") +
+                     std::string(bytes.View().substr(logged)));
+        logged = bytes.size();
     }
     return true;
 }

@@ -6,6 +6,8 @@
 #include <chrono>
 #include <deque>
 #include <string>
+#include <string_view>
+#include <utility>
 #include <vector>
 
 #include "exec/console_lines.h"
@@ -30,7 +32,7 @@ public:
     // The line end that follows each line of typed input.
     static constexpr const char* InputLineEnd = "\n";
 
-    TConsoleController();
+    TConsoleController() = default;
     ~TConsoleController();
     TConsoleController(const TConsoleController&) = delete;
     TConsoleController& operator=(const TConsoleController&) = delete;
@@ -40,10 +42,12 @@ public:
     TConsoleLines OutputLines;
     TConsoleLines AllLines; // output and errors together, in the order they arrived
 
-    // Everything read from output, from errors, and from both.
-    std::string OutBytes;
-    std::string ErrBytes;
-    std::string AllBytes;
+    // Everything read from output and from errors; the line lists point into these bytes.
+    std::string_view OutBytes() const { return Out.View(); }
+    std::string_view ErrBytes() const { return Err.View(); }
+    // Everything read from both, in the order it arrived, put together on each call: the
+    // bytes are kept once, in the two streams above.
+    std::string AllBytes() const;
 
     // Input waiting for the child: a single raw entry, or groups made by TextToStdIn.
     std::deque<std::string> InputQueue;
@@ -118,6 +122,7 @@ private:
     void FlushInput();
     void Log(bool wanted, const std::string& text) const;
     void zeroiseSession();
+    void ClearStreams();
 
     ChildProcess Process;
     std::string ProgramName; // command line of the current program, for the log
@@ -128,9 +133,12 @@ private:
     size_t InputWritten = 0;
     size_t InputSent = 0; // bytes the child's input took this session
 
+    TConsoleBytes Out;
+    TConsoleBytes Err;
+    // How the reads of both streams followed each other: which stream, how many bytes.
+    std::vector<std::pair<ChildStream, size_t>> Arrivals;
     size_t OutLogged = 0;
     size_t ErrLogged = 0;
-    std::vector<char> ReadBuffer;
 };
 
 } // namespace korvane

@@ -1,6 +1,40 @@
 #include "exec/console_lines.h"
 
+#include <algorithm>
+#include <cstring>
+#include <stdexcept>
+
 namespace korvane {
+namespace {
+
+// Finds the line ends of bytes from left to right; each byte is searched once per end
+// character, with memchr.
+class TLineEndScan {
+public:
+    explicit TLineEndScan(std::string_view bytes)
+        : Bytes(bytes), LineFeed(Find('\n', 0)), Return(Find('\r', 0)) {}
+
+    // Position of the first CR or LF at pos or after it, else the size of the bytes.
+    size_t Next(size_t pos) {
+        if (LineFeed < pos) LineFeed = Find('\n', pos);
+        if (Return < pos) Return = Find('\r', pos);
+        return std::min(LineFeed, Return);
+    }
+
+private:
+    size_t Find(char c, size_t pos) const {
+        if (pos >= Bytes.size()) return Bytes.size();
+        const void* hit = std::memchr(Bytes.data() + pos, c, Bytes.size() - pos);
+        return hit ? static_cast<size_t>(static_cast<const char*>(hit) - Bytes.data())
+                   : Bytes.size();
+    }
+
+    std::string_view Bytes;
+    size_t LineFeed;
+    size_t Return;
+};
+
+} // namespace
 
 std::vector<std::string> TConsoleLines::Strings() const {
     std::vector<std::string> strings;
@@ -10,8 +44,10 @@ std::vector<std::string> TConsoleLines::Strings() const {
 }
 
 std::string TConsoleLines::Text() const {
+    size_t size = 0;
+    for (size_t i = 0; i < Lines.size(); ++i) size += Lines[i].Length + 2;
     std::string text;
-    text.reserve(Storage.size() + 2 * Lines.size());
+    text.reserve(size);
     for (size_t i = 0; i < Lines.size(); ++i) text.append((*this)[i]).append("\r\n");
     return text;
 }
@@ -20,55 +56,93 @@ void TConsoleLines::Changed() {
     if (OnChange) OnChange();
 }
 
-void TConsoleLines::AddLine(std::string_view text, ConsoleTag tag) {
-    Lines.push_back({Storage.size(), text.size(), tag});
-    Storage.append(text);
+unsigned TConsoleLines::SourceOf(const TConsoleBytes& stream) {
+    if (&stream == &Own) return OwnText;
+    const auto known = std::find(Sources.begin(), Sources.end(), &stream);
+    if (known != Sources.end()) return static_cast<unsigned>(known - Sources.begin()) + 1;
+    if (Sources.size() == 255) throw std::length_error("console lines from too many streams");
+    Sources.push_back(&stream);
+    return static_cast<unsigned>(Sources.size());
 }
 
-void TConsoleLines::ExtendLastLine(std::string_view text) {
-    Storage.append(text);
-    Lines.back().Length += text.size();
-}
-
-void TConsoleLines::Clear() {
-    // Capacity stays: the next run of the one console reuses it.
-    Storage.clear();
+void TConsoleLines::Reset() {
+    // Memory stays: the next run of the one console reuses it.
+    Own.clear();
+    Sources.clear();
     Lines.clear();
     ChangedFrom = 0;
     LastLineOpen = SkipLineFeed = false;
+}
+
+void TConsoleLines::AddOwnLine(std::string_view text, ConsoleTag tag) {
+    Lines.push_back({Own.size(), text.size(), OwnText, tag});
+    Own.append(text);
+}
+
+void TConsoleLines::MoveLastLineToOwnEnd(size_t room) {
+    Line& last = Lines.back();
+    const bool atOwnEnd = last.Source == OwnText && last.Start + last.Length == Own.size();
+    Own.reserve(Own.size() + (atOwnEnd ? 0 : last.Length) + room);
+    if (atOwnEnd) return;
+    const size_t start = Own.size();
+    Own.append(TextOf(last));
+    last.Source = OwnText;
+    last.Start = start;
+}
+
+void TConsoleLines::ExtendLastLine(unsigned source, size_t start, size_t length) {
+    Line& last = Lines.back();
+    if (last.Source == source && last.Start + last.Length == start) {
+        last.Length += length;
+        return;
+    }
+    // The line goes on in another stream: it is copied once and grows in Own from then on.
+    MoveLastLineToOwnEnd(length);
+    Own.append(SourceText(source).substr(start, length));
+    last.Length += length;
+}
+
+void TConsoleLines::Clear() {
+    Reset();
     Changed();
 }
 
 void TConsoleLines::Assign(const std::vector<std::string>& lines) {
-    Storage.clear();
-    Lines.clear();
-    for (const std::string& text : lines) AddLine(text, nullptr);
-    ChangedFrom = 0;
-    LastLineOpen = SkipLineFeed = false;
+    Reset();
+    for (const std::string& text : lines) AddOwnLine(text, nullptr);
 }
 
 void TConsoleLines::EchoInput(const std::string& text) {
-    if (Lines.empty()) AddLine({}, nullptr);
+    if (Lines.empty()) AddOwnLine({}, nullptr);
     ChangedFrom = Lines.size() - 1;
-    ExtendLastLine(text);
+    MoveLastLineToOwnEnd(text.size());
+    Own.append(text);
+    Lines.back().Length += text.size();
     LastLineOpen = SkipLineFeed = false;
     Changed();
 }
 
 void TConsoleLines::AppendBytes(std::string_view bytes, ConsoleTag tag) {
+    const size_t from = Own.size();
+    Own.append(bytes);
+    AppendBytes(Own, from, tag);
+}
+
+void TConsoleLines::AppendBytes(const TConsoleBytes& stream, size_t from, ConsoleTag tag) {
+    const unsigned source = SourceOf(stream);
+    const std::string_view bytes = stream.View().substr(from);
     ChangedFrom = LastLineOpen ? Lines.size() - 1 : Lines.size();
     size_t pos = 0;
     if (SkipLineFeed && !bytes.empty() && bytes.front() == '\n') pos = 1;
     if (!bytes.empty()) SkipLineFeed = false;
+    TLineEndScan lineEnds(bytes);
     while (pos < bytes.size()) {
-        size_t end = pos;
-        while (end < bytes.size() && bytes[end] != '\n' && bytes[end] != '\r') ++end;
-        const std::string_view piece = bytes.substr(pos, end - pos);
+        const size_t end = lineEnds.Next(pos);
         if (LastLineOpen) {
-            ExtendLastLine(piece);
+            if (end > pos) ExtendLastLine(source, from + pos, end - pos);
             Lines.back().Object = tag;
         } else {
-            AddLine(piece, tag);
+            Lines.push_back({from + pos, end - pos, source, tag});
         }
         if (end == bytes.size()) {
             LastLineOpen = true;

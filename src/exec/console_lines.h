@@ -4,16 +4,22 @@
 // comes. Adding bytes costs time in proportion to the new bytes only, so a program that
 // prints a great deal does not slow the program down as its output grows.
 #include <cstddef>
+#include <cstdint>
 #include <functional>
 #include <string>
 #include <string_view>
 #include <vector>
+
+#include "platform/growing_block.h"
 
 namespace korvane {
 
 // The object a line belongs to (the page, project or dialog that started the run), compared
 // by address only.
 using ConsoleTag = const void*;
+
+// Bytes as a program wrote them, in one piece.
+using TConsoleBytes = TGrowingArray<char>;
 
 class TConsoleLines {
 public:
@@ -22,9 +28,7 @@ public:
 
     size_t Count() const { return Lines.size(); }
     bool Empty() const { return Lines.empty(); }
-    std::string_view operator[](size_t index) const {
-        return std::string_view(Storage).substr(Lines[index].Start, Lines[index].Length);
-    }
+    std::string_view operator[](size_t index) const { return TextOf(Lines[index]); }
     ConsoleTag Object(size_t index) const { return Lines[index].Object; }
     // Lines before this index were left as they were by the last change.
     size_t FirstChanged() const { return ChangedFrom; }
@@ -35,8 +39,13 @@ public:
 
     void Clear();
     // Continues the lines with the next bytes of the stream they are made from; every line
-    // that is added or extended gets tag as its object.
+    // that is added or extended gets tag as its object. The lines keep a copy of the bytes.
     void AppendBytes(std::string_view bytes, ConsoleTag tag);
+    // The same with the bytes of stream from `from` to its end. The lines point into stream
+    // instead of copying it, so stream must keep its bytes for as long as the lines are kept
+    // (it may grow meanwhile). Lines can be made from two streams in turn, as output and
+    // errors arrive; a line with text from both holds a copy of its text.
+    void AppendBytes(const TConsoleBytes& stream, size_t from, ConsoleTag tag);
     // Replaces the lines without calling OnChange; bytes appended later start a new line.
     void Assign(const std::vector<std::string>& lines);
     // Shows typed input: text is added to the last line (to a new one when there are none)
@@ -44,19 +53,32 @@ public:
     void EchoInput(const std::string& text);
 
 private:
-    // Line texts lie one after another in Storage; only the last line ever changes, so it
-    // always ends where Storage ends. One allocation for all texts instead of one per line.
+    // A line is a piece of one stream; only the last line ever changes. Lines of text that is
+    // in no stream the lines point into (appended copies, typed input, assigned lines, a line
+    // pieced together from two streams) lie in Own.
+    static constexpr unsigned OwnText = 0;
     struct Line {
         size_t Start;
-        size_t Length;
+        uint64_t Length : 56;
+        uint64_t Source : 8; // OwnText, or 1 + index into Sources
         ConsoleTag Object;
     };
+    std::string_view SourceText(unsigned source) const {
+        return (source == OwnText ? Own : *Sources[source - 1]).View();
+    }
+    std::string_view TextOf(const Line& line) const {
+        return SourceText(line.Source).substr(line.Start, line.Length);
+    }
+    unsigned SourceOf(const TConsoleBytes& stream);
     void Changed();
-    void AddLine(std::string_view text, ConsoleTag tag);
-    void ExtendLastLine(std::string_view text);
+    void Reset();
+    void AddOwnLine(std::string_view text, ConsoleTag tag);
+    void ExtendLastLine(unsigned source, size_t start, size_t length);
+    void MoveLastLineToOwnEnd(size_t room);
 
-    std::string Storage;
-    std::vector<Line> Lines;
+    TConsoleBytes Own;
+    std::vector<const TConsoleBytes*> Sources;
+    TGrowingArray<Line> Lines;
     size_t ChangedFrom = 0;
     bool LastLineOpen = false; // the stream so far does not end with a line end
     bool SkipLineFeed = false; // it ends with CR, so an LF that follows ends nothing more

@@ -63,13 +63,16 @@ protected:
         return done();
     }
 
-    bool OutputHas(const std::string& text) {
-        return Console.OutBytes.find(text) != std::string::npos;
+    // Output from OutputFrom on.
+    std::string NewOutput() const { return std::string(Console.OutBytes().substr(OutputFrom)); }
+    bool OutputHas(const std::string& text) const {
+        return NewOutput().find(text) != std::string::npos;
     }
 
     korvane::test::TempDir Dir;
     std::string Perl;
     int Scripts = 0;
+    size_t OutputFrom = 0; // output before this was looked at already
     TConsoleController Console;
 };
 
@@ -83,9 +86,9 @@ TEST_F(ConsoleControllerTest, CollectsOutputAndTagsTheLinesOfTheRun) {
     EXPECT_TRUE(Console.sessionFinished());
     EXPECT_EQ(Console.OutputLines.Strings(), (Words{"out 1", "out 2"}));
     EXPECT_EQ(Console.ErrorLines.Strings(), Words{"err 1"});
-    EXPECT_EQ(Console.OutBytes, "out 1\nout 2");
-    EXPECT_EQ(Console.ErrBytes, "err 1\n");
-    EXPECT_EQ(Console.AllBytes.size(), Console.OutBytes.size() + Console.ErrBytes.size());
+    EXPECT_EQ(Console.OutBytes(), "out 1\nout 2");
+    EXPECT_EQ(Console.ErrBytes(), "err 1\n");
+    EXPECT_EQ(Console.AllBytes(), "out 1\nerr 1\nout 2");
     EXPECT_EQ(Console.AllLines.Strings(), (Words{"out 1", "err 1", "out 2"}));
     EXPECT_EQ(Console.ErrorLines.Object(0), &page);
     EXPECT_EQ(Console.OutputLines.Object(1), &page);
@@ -98,7 +101,7 @@ TEST_F(ConsoleControllerTest, CollectsOutputAndTagsTheLinesOfTheRun) {
     Console.executeSession(Script("print \"only\\n\";"), "", true, 10, 30);
     EXPECT_EQ(Console.OutputLines.Strings(), Words{"only"});
     EXPECT_TRUE(Console.ErrorLines.Empty());
-    EXPECT_EQ(Console.AllBytes, "only\n");
+    EXPECT_EQ(Console.AllBytes(), "only\n");
 }
 
 TEST_F(ConsoleControllerTest, APartialLineShowsAndCompletesWhenTheRestArrives) {
@@ -113,6 +116,41 @@ TEST_F(ConsoleControllerTest, APartialLineShowsAndCompletesWhenTheRestArrives) {
     EXPECT_EQ(Console.OutputLines.Strings(), Words{"Name? Hello, bob!"});
 }
 
+TEST_F(ConsoleControllerTest, ALineFromBothStreamsOrWithTypedInputLeavesTheStreamsAsRead) {
+    Console.startSession(Script("$| = 1; print 'Name? '; select(undef, undef, undef, 0.3);"
+                                " print STDERR \"careful\\r\"; my $n = <STDIN>;"
+                                " print \"\\nHello $n\";"),
+                         "", nullptr, true);
+    ASSERT_TRUE(PollUntil([&] { return !Console.ErrBytes().empty(); }));
+    Console.TextToStdIn("bob\n");
+    Console.OutputLines.EchoInput("bob");
+    ASSERT_TRUE(PollUntil([&] { return Console.sessionFinished(); }));
+    // The echo ended the output line; in the combined list the error's CR and the output's
+    // LF that came after it are one line end.
+    EXPECT_EQ(Console.OutputLines.Strings(), (Words{"Name? bob", "", "Hello bob"}));
+    EXPECT_EQ(Console.AllLines.Strings(), (Words{"Name? careful", "Hello bob"}));
+    EXPECT_EQ(Console.ErrorLines.Strings(), Words{"careful"});
+    EXPECT_EQ(Console.OutBytes(), "Name? \nHello bob\n");
+    EXPECT_EQ(Console.AllBytes(), "Name? careful\r\nHello bob\n");
+}
+
+TEST_F(ConsoleControllerTest, ARunWithoutClearContinuesTheOpenLineWithItsOwnTag) {
+    int first = 0, second = 0;
+    Console.executeSessionObject(Script("print 'partial';"), "", true, &first, 10, 30);
+    EXPECT_EQ(Console.OutputLines.Object(0), &first);
+    Console.executeSessionObject(Script("print \" rest\\nnext\\n\"; print STDERR \"e\\n\";"),
+                                 "", false, &second, 10, 30);
+    EXPECT_EQ(Console.OutputLines.Strings(), (Words{"partial rest", "next"}));
+    EXPECT_EQ(Console.OutputLines.Object(0), &second);
+    EXPECT_EQ(Console.AllLines.Object(0), &second);
+    EXPECT_EQ(Console.ErrorLines.Object(0), &second);
+    // A run with Clear starts afresh in the memory the last one used.
+    Console.executeSessionObject(Script("print \"new\\n\";"), "", true, &first, 10, 30);
+    EXPECT_EQ(Console.AllLines.Strings(), Words{"new"});
+    EXPECT_EQ(Console.AllLines.Object(0), &first);
+    EXPECT_EQ(Console.AllBytes(), "new\n");
+}
+
 TEST_F(ConsoleControllerTest, InputQueueSendsRawEntriesAndLineGroups) {
     // Echoes each chunk it receives in brackets, so the exact bytes show.
     const std::string echo =
@@ -120,27 +158,27 @@ TEST_F(ConsoleControllerTest, InputQueueSendsRawEntriesAndLineGroups) {
     Console.InputQueue.push_back("x"); // queued before the start: goes in at once
     Console.startSession(echo, "", nullptr, true);
     ASSERT_TRUE(PollUntil([&] { return OutputHas("]"); }));
-    EXPECT_EQ(Console.OutBytes, "[x]");
+    EXPECT_EQ(Console.OutBytes(), "[x]");
 
     const auto send = [&](const std::function<void()>& queue) {
-        Console.OutBytes.clear();
+        OutputFrom = Console.OutBytes().size();
         queue();
         EXPECT_TRUE(Console.ParseInput());
         EXPECT_TRUE(Console.InputQueue.empty());
         PollUntil([&] { return OutputHas("]"); });
-        return Console.OutBytes;
+        return NewOutput();
     };
     EXPECT_EQ(send([&] { Console.TextToStdIn("x"); }), "[x<LF>]");
     EXPECT_EQ(send([&] { Console.TextToStdIn("a\r\nb\n"); }), "[a<LF>b<LF>]");
     // An empty line still ends with a line end: a program waiting for Enter gets it.
     EXPECT_EQ(send([&] { Console.TextToStdIn("\n"); }), "[<LF>]");
     // A first entry that is no count is sent as a line itself; the one left is then raw.
-    Console.OutBytes.clear();
+    OutputFrom = Console.OutBytes().size();
     Console.InputQueue = {"abc", "def"};
     EXPECT_TRUE(Console.ParseInput());
     EXPECT_EQ(Console.InputQueue, (std::deque<std::string>{"def"}));
     PollUntil([&] { return OutputHas("def]"); });
-    std::string received = Console.OutBytes;
+    std::string received = NewOutput();
     std::erase_if(received, [](char c) { return c == '[' || c == ']'; });
     EXPECT_EQ(received, "abc<LF>def");
     // A count of 0 is dropped and sends nothing.
@@ -170,7 +208,7 @@ TEST_F(ConsoleControllerTest, LargeRequestBodiesReachAChildThatReadsSlowly) {
         "", true, 0.5, 60);
     unsigned long sum = 0;
     for (unsigned char c : body) sum += c;
-    EXPECT_EQ(Console.OutBytes, std::to_string(body.size()) + " " + std::to_string(sum));
+    EXPECT_EQ(Console.OutBytes(), std::to_string(body.size()) + " " + std::to_string(sum));
     EXPECT_TRUE(Console.StdInData.empty());
 }
 
@@ -179,13 +217,13 @@ TEST_F(ConsoleControllerTest, TheChildGetsExactlyTheSortedEnvironmentAndFolder) 
         Script("use Cwd; print join(',', map { \"$_=$ENV{$_}\" } sort keys %ENV), '|', getcwd();");
     Console.EnvVars = {"b_last=2", "A_FIRST=1", "Middle=x y"};
     Console.executeSession(show, Dir.Path().string(), true, 10, 30);
-    EXPECT_EQ(Console.OutBytes, "A_FIRST=1,Middle=x y,b_last=2|" +
+    EXPECT_EQ(Console.OutBytes(), "A_FIRST=1,Middle=x y,b_last=2|" +
                                     std::filesystem::canonical(Dir.Path()).string());
     EXPECT_EQ(Console.EnvVars, (Words{"A_FIRST=1", "b_last=2", "Middle=x y"}));
 
     Console.EnvVars.clear();
     Console.executeSession(show, "", true, 10, 30);
-    EXPECT_EQ(Console.OutBytes.substr(0, 1), "|");
+    EXPECT_EQ(Console.OutBytes().substr(0, 1), "|");
 }
 
 TEST_F(ConsoleControllerTest, EnvironmentBlockLimitIsExact) {
@@ -195,7 +233,7 @@ TEST_F(ConsoleControllerTest, EnvironmentBlockLimitIsExact) {
     Console.EnvVars = {"X=" + std::string(fits, 'v')};
     EXPECT_EQ(TConsoleController::EnvironmentBlockSize(Console.EnvVars), 24576u);
     Console.executeSession(show, "", true, 10, 30);
-    EXPECT_EQ(Console.OutBytes, std::to_string(fits));
+    EXPECT_EQ(Console.OutBytes(), std::to_string(fits));
 
     Console.EnvVars = {"X=" + std::string(fits + 1, 'v')};
     try {
@@ -339,7 +377,7 @@ TEST_F(ConsoleControllerTest, ReadsTheVersionOfTheInstalledPerl) {
     Console.executeSession(korvane::PerlVersionCommand(Perl), "", true, 10, 30);
     const std::string version = korvane::PerlVersionFromOutput(Console.OutputLines.Strings());
     Console.executeSession(Script("printf '%vd', $^V;"), "", true, 10, 30);
-    EXPECT_EQ(version, Console.OutBytes);
+    EXPECT_EQ(version, Console.OutBytes());
 }
 
 } // namespace

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+using korvane::TConsoleBytes;
 using korvane::TConsoleLines;
 using Words = std::vector<std::string>;
 
@@ -23,6 +24,14 @@ Words WholeTextLines(const std::string& text) {
     return lines;
 }
 
+// Appends bytes to stream and the lines, which point into it.
+void Feed(TConsoleLines& lines, TConsoleBytes& stream, std::string_view bytes,
+          korvane::ConsoleTag tag = nullptr) {
+    const size_t from = stream.size();
+    stream.append(bytes);
+    lines.AppendBytes(stream, from, tag);
+}
+
 } // namespace
 
 TEST(ConsoleLines, BytesInAnyPiecesGiveTheLinesOfTheWholeText) {
@@ -31,16 +40,82 @@ TEST(ConsoleLines, BytesInAnyPiecesGiveTheLinesOfTheWholeText) {
     for (const std::string& text : texts) {
         for (size_t cut1 = 0; cut1 <= text.size(); ++cut1) {
             for (size_t cut2 = cut1; cut2 <= text.size(); ++cut2) {
-                TConsoleLines lines;
-                lines.AppendBytes(text.substr(0, cut1), nullptr);
-                lines.AppendBytes(text.substr(cut1, cut2 - cut1), nullptr);
-                lines.AppendBytes(text.substr(cut2), nullptr);
-                EXPECT_EQ(lines.Strings(), WholeTextLines(text))
-                    << "text " << testing::PrintToString(text) << " cut at " << cut1 << ","
-                    << cut2;
+                SCOPED_TRACE("text " + testing::PrintToString(text) + " cut at " +
+                             std::to_string(cut1) + "," + std::to_string(cut2));
+                const std::string pieces[] = {text.substr(0, cut1),
+                                              text.substr(cut1, cut2 - cut1), text.substr(cut2)};
+                TConsoleLines copied;
+                for (const std::string& piece : pieces) copied.AppendBytes(piece, nullptr);
+                EXPECT_EQ(copied.Strings(), WholeTextLines(text));
+                // Lines that point into the stream, and lines made from two streams in turn
+                // (output, errors, output) as the controller's combined list is.
+                TConsoleBytes one, out, err;
+                TConsoleLines pointing, combined;
+                for (const std::string& piece : pieces) Feed(pointing, one, piece);
+                EXPECT_EQ(pointing.Strings(), WholeTextLines(text));
+                Feed(combined, out, pieces[0]);
+                Feed(combined, err, pieces[1]);
+                Feed(combined, out, pieces[2]);
+                EXPECT_EQ(combined.Strings(), WholeTextLines(text));
+                EXPECT_EQ(out.View(), pieces[0] + pieces[2]) << "the streams stay as written";
             }
         }
     }
+}
+
+TEST(ConsoleLines, LinesStayRightWhileTheirStreamsGrowAndMove) {
+    // Enough bytes for the streams' memory to be enlarged (and moved) many times over; now
+    // and then an error line comes between, cutting an output line in two.
+    std::string whole;
+    TConsoleBytes out, err;
+    TConsoleLines lines;
+    for (int i = 0; i < 40000; ++i) {
+        const std::string line = "line " + std::to_string(i) + std::string(i % 97, '.') + "\n";
+        if (i % 1000 == 999) {
+            Feed(lines, out, line.substr(0, 3));
+            Feed(lines, err, "<err>");
+            Feed(lines, out, line.substr(3));
+            whole += line.substr(0, 3) + "<err>" + line.substr(3);
+        } else {
+            Feed(lines, out, line);
+            whole += line;
+        }
+    }
+    EXPECT_EQ(lines.Strings(), WholeTextLines(whole));
+    EXPECT_EQ(lines[999], "lin<err>e 999" + std::string(999 % 97, '.'));
+}
+
+TEST(ConsoleLines, TypedInputAndAssignedLinesLeaveTheStreamAlone) {
+    int pageA = 0, pageB = 0;
+    TConsoleBytes out;
+    TConsoleLines lines;
+    Feed(lines, out, "Name? ", &pageA);
+    lines.EchoInput("bob");
+    // The echo ended the line: the LF after it is a line end of its own.
+    Feed(lines, out, "\nHello bob\r", &pageB);
+    EXPECT_EQ(lines.Strings(), (Words{"Name? bob", "", "Hello bob"}));
+    Feed(lines, out, "\nnext", &pageB);
+    EXPECT_EQ(lines.Strings(), (Words{"Name? bob", "", "Hello bob", "next"}));
+    EXPECT_EQ(lines.Object(0), &pageA);
+    EXPECT_EQ(lines.Object(3), &pageB);
+    lines.EchoInput(" typed");
+    EXPECT_EQ(lines[3], "next typed");
+    EXPECT_EQ(out.View(), "Name? \nHello bob\r\nnext");
+
+    lines.Assign({"kept"});
+    Feed(lines, out, "after\n", &pageA);
+    EXPECT_EQ(lines.Strings(), (Words{"kept", "after"}));
+    EXPECT_EQ(lines.Object(0), nullptr);
+    EXPECT_EQ(lines.Object(1), &pageA);
+
+    // The next run: both emptied, the memory used again.
+    lines.Clear();
+    out.clear();
+    Feed(lines, out, "again\r", &pageB);
+    Feed(lines, out, "\n", &pageB);
+    EXPECT_EQ(lines.Strings(), Words{"again"});
+    EXPECT_EQ(lines.Object(0), &pageB);
+    EXPECT_EQ(lines.Text(), "again\r\n");
 }
 
 TEST(ConsoleLines, APartialLastLineGrowsAndTakesTheNewTag) {
@@ -76,6 +151,9 @@ TEST(ConsoleLines, AssignAndEchoEndTheLastLine) {
     EXPECT_EQ(changes, 1); // Assign is silent
     lines.AppendBytes("more\n", nullptr);
     EXPECT_EQ(lines.Strings(), (Words{"kept one", "kept two", "more"}));
+    lines.EchoInput("!"); // even after its line end
+    lines.AppendBytes("x", nullptr);
+    EXPECT_EQ(lines.Strings(), (Words{"kept one", "kept two", "more!", "x"}));
 
     TConsoleLines echo;
     echo.EchoInput("typed");
