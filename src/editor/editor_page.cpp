@@ -239,10 +239,9 @@ void TEditorPage::SetUpExtraTabs() {
     bool removed = false;
     const bool wantParams = IsPerl() || IsBatch() || IsPHP();
     if (wantParams && !ParamsSheet) {
-        ParamsSheet = new QWidget;
-        ParamsSheet->setObjectName(QStringLiteral("Params"));
-        Inner->insertTab(1, ParamsSheet, QStringLiteral("Params"));
         if (UseProjectEnvVarsValue) EnvVars = Owner.ProjectEnvVars();
+        ParamsSheet = CreateParamFrame();
+        Inner->insertTab(1, ParamsSheet, QStringLiteral("Params"));
         added = true;
     } else if (!wantParams && ParamsSheet) {
         delete ParamsSheet;
@@ -250,6 +249,7 @@ void TEditorPage::SetUpExtraTabs() {
         removed = true;
     }
     if (IsBatch()) FormSendTypeValue = BatchFormSendType;
+    ShowParams();
 
     const bool wantText = IsPerl() || IsSQL() || IsBatch() || IsPHP();
     if (wantText && !TextSheet) {
@@ -457,6 +457,7 @@ void TEditorPage::Assign(const TProjectPage& sourcePage) {
         if (!UseProjectEnvVarsValue) EnvVars = source->EnvVars;
         FormSendTypeValue = source->FormSendTypeValue;
         FormFields = source->FormFields;
+        ShowParams();
     }
     if (sourcePage.HasEditor()) {
         SetTempNumber(sourcePage.TempNumber());

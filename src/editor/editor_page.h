@@ -9,6 +9,7 @@
 #include "exec/run_request.h"
 #include "project/project_page.h"
 #include "storage/clock.h"
+#include "widgets/param_frame.h"
 
 #include <QColor>
 #include <QPointer>
@@ -136,7 +137,7 @@ public:
     TKorSynEdit* Editor() const { return SourceEditor; }
     QWidget* Sheet() const { return OuterSheet; }
     QTabWidget* InnerTabs() const { return Inner; }
-    QWidget* ParamsTab() const { return ParamsSheet; }
+    TParamFrame* ParamsTab() const { return ParamsSheet; }
     QsciScintilla* OutputEditor() const { return Output; }
     TBrowserTab* BrowserTab() const { return Browser; }
     void TextTabCopyClick();
@@ -172,6 +173,10 @@ public:
     void RunFinished() override;
     bool BrowserOutputActive() const override;
     void UpdateBrowserOutput() override;
+
+    // ---- Params tab ----
+    // Fired by the tab's frames after every change they store.
+    void OnParamsVarsChange();
 
     // ---- Fields ----
     bool EditorModified() const override;
@@ -242,6 +247,11 @@ private:
     }
     void MarkProjectModified();
 
+    // ---- Params tab ----
+    TParamFrame* CreateParamFrame();
+    // The tab shows the page's form fields, send type and variables.
+    void ShowParams();
+
     std::string FtpDestFilenameValue;
     std::string FtpOffsetDirValue;
     bool FtpUploadValue = false;
@@ -273,7 +283,7 @@ private:
     QTabWidget* Inner = nullptr;
     QWidget* SourceSheet = nullptr;
     TKorSynEdit* SourceEditor = nullptr;
-    QWidget* ParamsSheet = nullptr;
+    TParamFrame* ParamsSheet = nullptr;
     QWidget* TextSheet = nullptr;
     QsciScintilla* Output = nullptr;
     TBrowserTab* Browser = nullptr;

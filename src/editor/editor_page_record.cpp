@@ -219,6 +219,7 @@ void TEditorPage::LoadFromStream(TSectionList& stream) {
         stream.ReadStrList(FormFields);
         stream.EndSection();
         stream.EndSection();
+        ShowParams();
 
         stream.BeginSection("Debugging");
         stream.BeginSection("Breakpoints");
