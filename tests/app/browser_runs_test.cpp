@@ -7,6 +7,8 @@
 
 #include <QAction>
 #include <QTabWidget>
+#include <QWebEnginePage>
+#include <QWebEngineView>
 
 using namespace korvane;
 using BrowserRunsTest = test::RunTest;
@@ -69,4 +71,21 @@ TEST_F(BrowserRunsTest, ABusyConsoleStartsNothing) {
     EXPECT_TRUE(other.BrowserOutOfDate);
     Form->ProgramResetAction()->trigger();
     EXPECT_TRUE(Debugger().Console().sessionFinished());
+}
+
+TEST_F(BrowserRunsTest, OutputWithoutACharsetIsReadAsUtf8) {
+    TEditorPage& page = OpenScript("greet.pl", "print \"<p>Gr\\xc3\\xbc\\xc3\\x9fe</p>\\n\";\n");
+    Form->RunToBrowserAction()->trigger();
+    ASSERT_TRUE(WaitFor([&] { return Debugger().RunPage() == nullptr; }));
+    QWebEngineView* view = page.BrowserTab()->View();
+    ASSERT_NE(view, nullptr);
+    bool loaded = false;
+    QObject::connect(view, &QWebEngineView::loadFinished, view, [&](bool ok) { loaded = ok; });
+    // The run's own load may be over already: one more that is surely watched.
+    page.BrowserTab()->Reload();
+    ASSERT_TRUE(WaitFor([&] { return loaded; }, 15000));
+    QString shown;
+    view->page()->toPlainText([&shown](const QString& text) { shown = text; });
+    ASSERT_TRUE(WaitFor([&] { return !shown.isEmpty(); }));
+    EXPECT_EQ(shown.trimmed(), QString::fromUtf8("Gr\xc3\xbc\xc3\x9f" "e"));
 }
