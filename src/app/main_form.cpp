@@ -194,11 +194,14 @@ void TMainForm::UpdateRunActions() {
     ProgramResetItem->setEnabled(actions.ProgramReset);
 }
 
+TEditorPage* TMainForm::CurrentEditorPage() const {
+    return KorProject ? dynamic_cast<TEditorPage*>(KorProject->getCurrentPage()) : nullptr;
+}
+
 void TMainForm::CheckSyntaxActionExecute() {
     TraceScope trace(this, "TMainForm", "CheckSyntaxActionExecute");
-    if (!KorProject || !CheckSyntax->isEnabled()) return;
-    auto* page = dynamic_cast<TEditorPage*>(KorProject->getCurrentPage());
-    if (!page) return;
+    TEditorPage* page = CurrentEditorPage();
+    if (!page || !CheckSyntax->isEnabled()) return;
     QApplication::setOverrideCursor(Qt::WaitCursor);
     ReportingErrors([page] { page->SyntaxCheck(); });
     QApplication::restoreOverrideCursor();
@@ -206,9 +209,8 @@ void TMainForm::CheckSyntaxActionExecute() {
 
 void TMainForm::RunToTextActionExecute() {
     TraceScope trace(this, "TMainForm", "RunToTextActionExecute");
-    if (!KorProject || !RunToText->isEnabled()) return;
-    auto* page = dynamic_cast<TEditorPage*>(KorProject->getCurrentPage());
-    if (!page) return;
+    TEditorPage* page = CurrentEditorPage();
+    if (!page || !RunToText->isEnabled()) return;
     // Asked for by the user: the program runs again even when the source has not changed.
     page->TextOutOfDate = true;
     QApplication::setOverrideCursor(Qt::WaitCursor);
@@ -218,15 +220,13 @@ void TMainForm::RunToTextActionExecute() {
 
 void TMainForm::RunToBrowserActionExecute() {
     TraceScope trace(this, "TMainForm", "RunToBrowserActionExecute");
-    if (!KorProject || !RunToBrowser->isEnabled()) return;
-    auto* page = dynamic_cast<TEditorPage*>(KorProject->getCurrentPage());
-    if (!page) return;
+    TEditorPage* page = CurrentEditorPage();
+    if (!page || !RunToBrowser->isEnabled()) return;
     ReportingErrors([page] { page->ExecuteToBrowser(); });
 }
 
 void TMainForm::ConvertSelectionToHTML(bool preBlock) {
-    if (!KorProject) return;
-    if (auto* page = dynamic_cast<TEditorPage*>(KorProject->getCurrentPage())) page->ConvertToHTML(preBlock);
+    if (TEditorPage* page = CurrentEditorPage()) page->ConvertToHTML(preBlock);
 }
 
 void TMainForm::ProgramResetActionExecute() {
@@ -314,8 +314,7 @@ bool TMainForm::FormCreate() {
     for (const std::string& file : Request.Files) OpenFile(file);
     TDebugForm& debug = GlobalSettings->DebugForm();
     debug.CurrentPageKind = [this]() -> std::optional<THighlighterKind> {
-        if (!KorProject) return std::nullopt;
-        if (auto* page = dynamic_cast<TEditorPage*>(KorProject->getCurrentPage())) return page->HighlighterKind();
+        if (TEditorPage* page = CurrentEditorPage()) return page->HighlighterKind();
         return std::nullopt;
     };
     debug.OnDebugActionsChanged = [this] { UpdateRunActions(); };

@@ -22,6 +22,7 @@ class QTimer;
 
 namespace korvane {
 
+class TEditorPage;
 class TKorProject;
 
 class TMainForm : public QMainWindow, public TProjectHost {
@@ -63,6 +64,8 @@ public:
     void RunToTextActionExecute();
     void RunToBrowserActionExecute();
     void ConvertSelectionToHTML(bool preBlock);
+    // The current page when it is an editor page; null otherwise.
+    TEditorPage* CurrentEditorPage() const;
     void ProgramResetActionExecute();
     // Follows the debugger window's command states.
     void UpdateRunActions();

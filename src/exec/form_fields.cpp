@@ -3,25 +3,11 @@
 #include "project/check_list.h"
 #include "storage/name_value.h"
 #include "storage/text_utils.h"
+#include "storage/url_coding.h"
 
 namespace korvane {
 
-std::string FormEncode(std::string_view text) {
-    static constexpr char Hex[] = "0123456789ABCDEF";
-    std::string encoded;
-    encoded.reserve(text.size());
-    for (const char c : text) {
-        if (IsAlphaNumeric(c) || c == '.') {
-            encoded += c;
-        } else {
-            const auto byte = static_cast<unsigned char>(c);
-            encoded += '%';
-            encoded += Hex[byte >> 4];
-            encoded += Hex[byte & 0x0F];
-        }
-    }
-    return encoded;
-}
+std::string FormEncode(std::string_view text) { return PercentEncode(text, ".", true); }
 
 std::string FormString(const std::vector<std::string>& formFields) {
     std::string form;

@@ -11,12 +11,12 @@ int HexDigitValue(char c) {
     return -1;
 }
 
-std::string UrlEncode(std::string_view s) {
-    static constexpr char digits[] = "0123456789abcdef";
+std::string PercentEncode(std::string_view s, std::string_view keep, bool upperHex) {
+    const char* digits = upperHex ? "0123456789ABCDEF" : "0123456789abcdef";
     std::string result;
     result.reserve(s.size() * 3);
     for (const char c : s) {
-        if (IsAlphaNumeric(c)) {
+        if (IsAlphaNumeric(c) || keep.find(c) != std::string_view::npos) {
             result += c;
         } else {
             const auto byte = static_cast<unsigned char>(c);
@@ -27,6 +27,8 @@ std::string UrlEncode(std::string_view s) {
     }
     return result;
 }
+
+std::string UrlEncode(std::string_view s) { return PercentEncode(s, "", false); }
 
 std::string UrlDecode(std::string_view s) {
     std::string result;
