@@ -236,6 +236,9 @@ private:
     TDebugForm& Debugger() const;
     bool RunsHere() const;
     bool ConsoleIdle() const;
+    // Starts the page's saved file on the console, its output shown in "Text In/Out" or, for
+    // a browser run, in "Browser Output".
+    void StartPlainRun(bool browserRun);
     void ShowRunOutput();
     void ConnectOutputKeys();
     void ChangeText(std::string& field, const std::string& value);

@@ -57,18 +57,12 @@ bool TEditorPage::ExecuteToBrowser() {
         if (SendsQuery(FormSendTypeValue) && !form.empty()) url += "?" + form;
         if (SendsPost(FormSendTypeValue)) postBody = form;
     }
-    TDebugForm& debug = Debugger();
     if ((!serverRuns || !StartsText("http:", url)) && (IsPerl() || IsPHP() || IsSQL() || IsBatch())) {
-        const TRunRequest request = PlainRunRequest(Owner, RunInfo());
-        KeyInput.clear();
-        RunStartTime = Now();
-        debug.StartRunning(request, this, true);
-        debug.UpdateDebugActions();
-        FilterErrors();
+        StartPlainRun(true);
     } else if (Browser->Showing(url) && IsHTML()) {
         Browser->Reload();
     } else {
-        debug.BrowserRequest = true;
+        Debugger().BrowserRequest = true;
         Browser->Open(url, postBody);
     }
     // Cleared before the switch: showing an out-of-date tab would ask for another run.

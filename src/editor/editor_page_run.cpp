@@ -93,22 +93,28 @@ bool TEditorPage::ExecuteToText() {
     if (!ConsoleIdle() || !TextOutOfDate) return false;
     if (!ToolPathsPresent()) return false;
     SaveToFile("", false);
-    const TRunRequest request = PlainRunRequest(Owner, RunInfo());
-    KeyInput.clear();
-    TDebugForm& debug = Debugger();
-    Output->setReadOnly(false);
-    Output->clear();
-    Output->setReadOnly(true);
-    RunStartTime = Now();
-    debug.StartRunning(request, this);
-    debug.TabRun = true;
-    debug.UpdateDebugActions();
-    FilterErrors();
+    StartPlainRun(false);
     ShowRunOutput();
     // Cleared before the switch: showing an out-of-date tab would ask for another run.
     TextOutOfDate = false;
     Inner->setCurrentWidget(TextSheet);
     return true;
+}
+
+void TEditorPage::StartPlainRun(bool browserRun) {
+    const TRunRequest request = PlainRunRequest(Owner, RunInfo());
+    KeyInput.clear();
+    if (Output) {
+        Output->setReadOnly(false);
+        Output->clear();
+        Output->setReadOnly(true);
+    }
+    RunStartTime = Now();
+    TDebugForm& debug = Debugger();
+    debug.StartRunning(request, this, browserRun);
+    debug.TabRun = !browserRun;
+    debug.UpdateDebugActions();
+    FilterErrors();
 }
 
 void TEditorPage::ShowRunOutput() {

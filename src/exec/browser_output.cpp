@@ -34,17 +34,6 @@ void WrapSqlOutput(std::vector<std::string>& lines, TColor editorColour) {
     }
 }
 
-// The part of file below folder, without a leading separator; nothing when file is not inside
-// folder (compared exactly, at a folder boundary).
-bool PathBelow(const std::string& file, std::string folder, std::string& rest) {
-    folder = RemoveTrailingSlash(folder);
-    if (folder.empty() || file.size() <= folder.size() || file.compare(0, folder.size(), folder) != 0 ||
-        !IsPathSeparator(file[folder.size()]))
-        return false;
-    rest = RemoveLeadingSlash(std::string_view(file).substr(folder.size()));
-    return true;
-}
-
 bool OneOf(const std::string& ext, std::initializer_list<const char*> list) {
     return std::any_of(list.begin(), list.end(), [&](const char* e) { return ext == e; });
 }
@@ -68,9 +57,9 @@ std::string HttpFileName(const std::string& file, const TWebAddressBase& web) {
     base += "/";
     const std::string ext = FileExtension(file);
     std::string rest;
-    if (OneOf(ext, {".htm", ".html", ".txt", ".jpg", ".gif"}) && PathBelow(file, web.RootPath, rest))
+    if (OneOf(ext, {".htm", ".html", ".txt", ".jpg", ".gif"}) && PathBelowFolder(file, web.RootPath, &rest))
         return base + rest;
-    if (OneOf(ext, {".cgi", ".pl", ".php"}) && PathBelow(file, web.CgiBinPath, rest)) {
+    if (OneOf(ext, {".cgi", ".pl", ".php"}) && PathBelowFolder(file, web.CgiBinPath, &rest)) {
         const std::string logical = RemoveLeadingSlash(RemoveTrailingSlash(web.LogicalCgiBin));
         return base + (logical.empty() ? "" : logical + "/") + ToForwardSlashes(rest);
     }

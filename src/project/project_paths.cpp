@@ -34,9 +34,7 @@ std::string TKorProject::AbsolutePath(const std::string& path) const {
 // boundary: /site is not inside /si.
 bool TKorProject::CheckInScope(const TProjectPage& page) const {
     if (page.IsTempFile()) return true;
-    const std::string folder = ProjectFolder();
-    const std::string pageFolder = FolderPart(page.FileName());
-    return !folder.empty() && pageFolder.compare(0, folder.size(), folder) == 0;
+    return PathBelowFolder(page.FileName(), ProjectFolder());
 }
 
 bool TKorProject::FilesInProjectScope() const {

@@ -121,6 +121,18 @@ std::string ChangeExt(std::string_view path, std::string_view ext) {
     return std::string(path.substr(0, path.size() - FileExtension(path).size())) + std::string(ext);
 }
 
+bool PathBelowFolder(std::string_view path, std::string_view folder, std::string* rest) {
+    if (folder.empty()) return false;
+    // Without its trailing separator; the root folder "/" becomes "", which every absolute
+    // path continues.
+    if (IsPathSeparator(folder.back())) folder.remove_suffix(1);
+    if (path.size() <= folder.size() + 1 || path.substr(0, folder.size()) != folder ||
+        !IsPathSeparator(path[folder.size()]))
+        return false;
+    if (rest) *rest = RemoveLeadingSlash(path.substr(folder.size()));
+    return true;
+}
+
 std::string RelativePath(std::string_view baseText, std::string_view target) {
     const char separator = ResultSeparator(baseText, target);
     std::string_view base = baseText;

@@ -27,6 +27,9 @@ std::string ChangeExt(std::string_view path, std::string_view ext);
 std::string RelativePath(std::string_view base, std::string_view target);
 // rel resolved against the folder base; rel itself when it has a drive.
 std::string AbsolutePath(std::string_view base, std::string_view rel);
+// Whether path lies inside folder, compared exactly and at a folder boundary (/site2 is not
+// inside /site); rest, when given, receives the part below folder without a leading separator.
+bool PathBelowFolder(std::string_view path, std::string_view folder, std::string* rest = nullptr);
 
 // The first non-empty candidate that is an existing folder, or "".
 std::string FirstExistingFolder(const std::vector<std::string>& candidates);

@@ -105,3 +105,18 @@ TEST(Paths, ComSpecFallsBackToTheShell) {
     test::ScopedEnv empty("COMSPEC", "");
     EXPECT_EQ(ComSpec(), "/bin/sh");
 }
+
+TEST(Paths, PathBelowFolderIsExactAndStopsAtFolderBoundaries) {
+    std::string rest;
+    EXPECT_TRUE(PathBelowFolder("/site/a/b.pl", "/site/", &rest));
+    EXPECT_EQ(rest, "a/b.pl");
+    EXPECT_TRUE(PathBelowFolder("/site/b.pl", "/site", &rest));
+    EXPECT_EQ(rest, "b.pl");
+    EXPECT_FALSE(PathBelowFolder("/site2/b.pl", "/site"));
+    EXPECT_FALSE(PathBelowFolder("/Site/b.pl", "/site"));
+    EXPECT_FALSE(PathBelowFolder("/site", "/site"));
+    EXPECT_FALSE(PathBelowFolder("/site/b.pl", ""));
+    // Everything absolute lies below the root folder.
+    EXPECT_TRUE(PathBelowFolder("/b.pl", "/", &rest));
+    EXPECT_EQ(rest, "b.pl");
+}
