@@ -5,7 +5,7 @@ set -euo pipefail
 
 packages=(
   # build
-  cmake ninja-build g++ ccache pkg-config
+  cmake ninja-build g++ ccache pkg-config clang-format
   # libraries
   qt6-base-dev qt6-base-dev-tools libqt6opengl6-dev libqscintilla2-qt6-dev
   qt6-webengine-dev zlib1g-dev

@@ -5,7 +5,7 @@
 //   bench_editor --run-screenshot OUT.png PERL   the same after "Run (view Text)" of PERL
 // Run with a private KORVANE_HOME and XDG_CONFIG_HOME (bench/editor.sh and
 // tools/editor-screenshot.sh do).
-#include "app/global_settings.h"
+#include "model/global_settings.h"
 #include "app/main_form.h"
 #include "editor/editor_page.h"
 #include "editor/kor_syn_edit.h"
@@ -89,7 +89,7 @@ int RunScreenshot(TMainForm& window, const std::string& out, const std::vector<s
     window.show();
     if (!QTest::qWaitForWindowExposed(&window)) return 1;
     window.RunToTextAction()->trigger();
-    TDebugForm& debug = window.Settings().DebugForm();
+    TDebugForm& debug = window.DebugForm();
     for (int i = 0; i < 100 && debug.RunPage(); ++i) QTest::qWait(100);
     if (debug.RunPage()) return 1;
     QTest::qWait(400);

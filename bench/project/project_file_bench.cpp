@@ -3,7 +3,8 @@
 // the peer of writing and reading the same number of bytes as one plain file.
 //
 //   bench_project_file [rounds]
-#include "app/global_settings.h"
+#include "exec/console_controller.h"
+#include "model/global_settings.h"
 #include "project/kor_project.h"
 #include "storage/section_list.h"
 
@@ -65,7 +66,8 @@ int main(int argc, char** argv) {
     CreateSectionList();
     {
         TGlobalSettings settings;
-        TKorProject project(settings);
+        TConsoleController console;
+        TKorProject project(settings, console);
         FillLargeBlocks(project);
         const std::string file = (dir / "large.kvp").string();
         const std::string plain = (dir / "plain.bin").string();
@@ -75,7 +77,7 @@ int main(int argc, char** argv) {
         for (int i = 0; i < rounds; ++i) {
             project.setModified(true);
             save.push_back(Milliseconds([&] { project.SaveToFile(file); }));
-            TKorProject loaded(settings);
+            TKorProject loaded(settings, console);
             load.push_back(Milliseconds([&] { loaded.LoadFromFile(file); }));
 
             std::ifstream in(file, std::ios::binary);

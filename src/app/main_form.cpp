@@ -1,6 +1,7 @@
 #include "app/main_form.h"
 
 #include "app/application.h"
+#include "app/file_associations.h"
 #include "app/reg_file_dlg.h"
 #include "editor/editor_page.h"
 #include "platform/program_folder.h"
@@ -76,14 +77,16 @@ TMainForm::TMainForm(std::vector<std::string> arguments, QWidget* parent)
 }
 
 TMainForm::~TMainForm() {
-    // FormDestroy: the project with its pages, then the settings, which everything may read.
+    // FormDestroy: the project with its pages, then the settings, which everything may read,
+    // and last the debugger window with its console, which the pages' runs use to the end.
     // A run ended by a closing page must not reach back into a window going away.
-    if (GlobalSettings) {
-        GlobalSettings->DebugForm().OnDebugActionsChanged = nullptr;
-        GlobalSettings->DebugForm().CurrentPageKind = nullptr;
+    if (DebugFormObject) {
+        DebugFormObject->OnDebugActionsChanged = nullptr;
+        DebugFormObject->CurrentPageKind = nullptr;
     }
     KorProject.reset();
     GlobalSettings.reset();
+    DebugFormObject.reset();
 }
 
 void TMainForm::BuildLayout() {
@@ -186,8 +189,8 @@ void TMainForm::BuildMenus() {
 }
 
 void TMainForm::UpdateRunActions() {
-    if (!GlobalSettings) return;
-    const TDebugActions& actions = GlobalSettings->DebugForm().DebugActions();
+    if (!DebugFormObject) return;
+    const TDebugActions& actions = DebugFormObject->DebugActions();
     CheckSyntax->setEnabled(actions.CheckSyntax);
     RunToText->setEnabled(actions.RunToText);
     RunToBrowser->setEnabled(actions.RunToBrowser);
@@ -231,8 +234,8 @@ void TMainForm::ConvertSelectionToHTML(bool preBlock) {
 
 void TMainForm::ProgramResetActionExecute() {
     TraceScope trace(this, "TMainForm", "ProgramResetActionExecute");
-    if (!GlobalSettings) return;
-    TDebugForm& debug = GlobalSettings->DebugForm();
+    if (!DebugFormObject) return;
+    TDebugForm& debug = *DebugFormObject;
     if (!debug.RunPage()) return;
     if (KorProject && KorProject->LoggingIsOn() && KorProject->LogProgTerminate()) {
         int line = -1;
@@ -293,12 +296,14 @@ bool TMainForm::FormCreate() {
     LoggingWindow.SetWindow(0, 0);
     TraceScope trace(this, "TMainForm", "FormCreate");
     GlobalSettings = std::make_unique<TGlobalSettings>();
+    DebugFormObject = std::make_unique<TDebugForm>();
     NewFileExt = ".pl";
     if (GlobalSettings->getDefaultProject().empty()) {
         GlobalSettings->setDefaultProject(ProgramFolder() + "projects/default.kvp");
         GlobalSettings->setUseProjects(false);
     }
-    KorProject = std::make_unique<TKorProject>(*GlobalSettings, this);
+    KorProject = std::make_unique<TKorProject>(*GlobalSettings, DebugFormObject->Console(), this);
+    InstallEditorPages(*KorProject, *DebugFormObject);
     KorProject->Add("", true);
     Request = ParseCommandLine(Arguments);
     try {
@@ -312,8 +317,8 @@ bool TMainForm::FormCreate() {
     LockDefaultActionClick();
     if (TProjectPage* current = KorProject->getCurrentPage()) current->ActivateTab();
     for (const std::string& file : Request.Files) OpenFile(file);
-    TDebugForm& debug = GlobalSettings->DebugForm();
-    debug.CurrentPageKind = [this]() -> std::optional<THighlighterKind> {
+    TDebugForm& debug = *DebugFormObject;
+    debug.CurrentPageKind = [this]() -> std::optional<TLanguage> {
         if (TEditorPage* page = CurrentEditorPage()) return page->HighlighterKind();
         return std::nullopt;
     };
@@ -331,7 +336,7 @@ void TMainForm::FormShow() {
         const std::string message = std::exchange(StartupError, {});
         QTimer::singleShot(0, this, [message] { CurrentPrompt().Inform(PromptKind::Error, message); });
     }
-    GlobalSettings->CheckFileTypes(false, [this](const TGlobalSettings::FileAssocDialogState& state) {
+    TFileAssociations(*GlobalSettings).CheckFileTypes(false, [this](const TFileAssociations::FileAssocDialogState& state) {
         return TRegFileDlg::Ask(state, this);
     });
 }
@@ -417,7 +422,7 @@ void TMainForm::ProgsChange(int index) {
         if (!page || page->Sheet() != sheet) continue;
         KorProject->setCurrentPage(page);
         ReportingErrors([this] { KorProject->MoveToPageUpdate(); });
-        if (GlobalSettings) GlobalSettings->DebugForm().UpdateDebugActions();
+        if (DebugFormObject) DebugFormObject->UpdateDebugActions();
         return;
     }
 }

@@ -2,7 +2,7 @@
 // The main window: page tabs over the message list, the status bar, the menus. It owns every
 // object made at start-up and frees them in a fixed order when it goes.
 #include "app/command_line.h"
-#include "app/global_settings.h"
+#include "model/global_settings.h"
 #include "app/logging_window.h"
 #include "project/project_host.h"
 
@@ -22,6 +22,7 @@ class QTimer;
 
 namespace korvane {
 
+class TDebugForm;
 class TEditorPage;
 class TKorProject;
 
@@ -42,6 +43,7 @@ public:
 
     TGlobalSettings& Settings() { return *GlobalSettings; }
     TKorProject& Project() { return *KorProject; }
+    TDebugForm& DebugForm() { return *DebugFormObject; }
     // "&Lock as Default Project": ticked while the project is locked as the default one.
     QAction* LockAction() const { return LockDefaultAction; }
     void LockDefaultActionClick();
@@ -120,6 +122,7 @@ private:
 
     std::vector<std::string> Arguments;
     StartRequest Request;
+    std::unique_ptr<TDebugForm> DebugFormObject;
     std::unique_ptr<TGlobalSettings> GlobalSettings;
     std::unique_ptr<TKorProject> KorProject;
     std::string StartupError; // a project that failed to load, shown once the window is up

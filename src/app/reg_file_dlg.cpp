@@ -17,7 +17,7 @@ const char* const Captions[7] = {
 };
 } // namespace
 
-TRegFileDlg::TRegFileDlg(const TGlobalSettings::FileAssocDialogState& state, QWidget* parent)
+TRegFileDlg::TRegFileDlg(const TFileAssociations::FileAssocDialogState& state, QWidget* parent)
     : QDialog(parent) {
     setWindowTitle(QStringLiteral("Korvane File Associations"));
     auto* layout = new QVBoxLayout(this);
@@ -46,15 +46,15 @@ TRegFileDlg::TRegFileDlg(const TGlobalSettings::FileAssocDialogState& state, QWi
     layout->addWidget(buttons);
 }
 
-TGlobalSettings::FileAssocChoice TRegFileDlg::Choice() const {
-    TGlobalSettings::FileAssocChoice choice;
+TFileAssociations::FileAssocChoice TRegFileDlg::Choice() const {
+    TFileAssociations::FileAssocChoice choice;
     choice.Accepted = result() == QDialog::Accepted;
     for (int i = 0; i < 7; ++i) choice.Ticked[i] = Boxes[i]->isChecked();
     choice.DoNotCheck = DoNotCheck->isChecked();
     return choice;
 }
 
-TGlobalSettings::FileAssocChoice TRegFileDlg::Ask(const TGlobalSettings::FileAssocDialogState& state,
+TFileAssociations::FileAssocChoice TRegFileDlg::Ask(const TFileAssociations::FileAssocDialogState& state,
                                                   QWidget* parent) {
     TRegFileDlg dialog(state, parent);
     dialog.exec();

@@ -1,7 +1,7 @@
 #pragma once
 // The file association dialog: one check box per extension, red where the desktop's
 // association differs from the one the user last chose.
-#include "app/global_settings.h"
+#include "app/file_associations.h"
 
 #include <QDialog>
 
@@ -13,15 +13,15 @@ namespace korvane {
 class TRegFileDlg : public QDialog {
     Q_OBJECT
 public:
-    TRegFileDlg(const TGlobalSettings::FileAssocDialogState& state, QWidget* parent = nullptr);
+    TRegFileDlg(const TFileAssociations::FileAssocDialogState& state, QWidget* parent = nullptr);
 
-    TGlobalSettings::FileAssocChoice Choice() const;
+    TFileAssociations::FileAssocChoice Choice() const;
     QCheckBox* ExtensionBox(int index) const { return Boxes[index]; }
     QCheckBox* DoNotCheckBox() const { return DoNotCheck; }
     QLabel* Explanation() const { return Text; }
 
     // Shows the dialog modally and returns what the user chose.
-    static TGlobalSettings::FileAssocChoice Ask(const TGlobalSettings::FileAssocDialogState& state,
+    static TFileAssociations::FileAssocChoice Ask(const TFileAssociations::FileAssocDialogState& state,
                                                 QWidget* parent);
 
 private:

@@ -1,7 +1,6 @@
 // The page's life, its file name and type, its tabs and its place in the page list.
 #include "editor/editor_page.h"
 
-#include "app/global_settings.h"
 #include "editor/browser_tab.h"
 #include "editor/debug_support.h"
 #include "editor/kor_syn_edit.h"
@@ -41,8 +40,16 @@ bool TEditorPage::WantsEditor(TKorProject& project, bool editable, const std::st
     return type && type->Editable;
 }
 
-TEditorPage::TEditorPage(TKorProject& project, bool editable, const std::string& fileName)
-    : TProjectPage(project, WantsEditor(project, editable, fileName), fileName) {
+void InstallEditorPages(TKorProject& project, TDebugForm& debugger) {
+    project.SetPageFactory([&debugger](TKorProject& owner, bool editable, const std::string& fileName) {
+        return std::make_unique<TEditorPage>(owner, debugger, editable, fileName);
+    });
+}
+
+TEditorPage::TEditorPage(TKorProject& project, TDebugForm& debugger, bool editable,
+                         const std::string& fileName)
+    : TProjectPage(project, WantsEditor(project, editable, fileName), fileName),
+      DebugFormObject(debugger) {
     TraceScope trace(this, ClassName, "Create");
     FtpDestFilenameValue = FileNamePart(fileName);
     if (HasEditor()) {
@@ -77,8 +84,7 @@ TEditorPage::TEditorPage(TKorProject& project, bool editable, const std::string&
 TEditorPage::~TEditorPage() {
     TraceScope trace(this, ClassName, "Destroy");
     // A program of this page must not report to it once it has gone.
-    if (Owner.GlobalSettings().DebugForm().RunPage() == static_cast<TRunClient*>(this))
-        Owner.GlobalSettings().DebugForm().ProgramReset();
+    if (DebugFormObject.RunPage() == static_cast<TRunClient*>(this)) DebugFormObject.ProgramReset();
     ClearBreakPoints();
     Plugin.reset();
     if (OuterSheet) {

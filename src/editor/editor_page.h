@@ -4,7 +4,7 @@
 // format, noticing changes made by other programs, its record in the project file, its
 // breakpoints, and what it shows in the main window (tab, status bar, line colours).
 #include "editor/breakpoints.h"
-#include "editor/highlight_schemes.h"
+#include "model/highlight_schemes.h"
 #include "exec/debug_form.h"
 #include "exec/run_request.h"
 #include "project/project_page.h"
@@ -53,7 +53,9 @@ class TEditorPage : public TProjectPage, public TRunClient {
 public:
     // A page with an editor when the file type asks for one (for an empty name: editable).
     // Throws handledException when the file is missing and the user declines to create it.
-    TEditorPage(TKorProject& project, bool editable, const std::string& fileName);
+    // debugger runs the page's programs.
+    TEditorPage(TKorProject& project, TDebugForm& debugger, bool editable,
+                const std::string& fileName);
     ~TEditorPage() override;
 
     // ---- Files ----
@@ -233,7 +235,7 @@ private:
     void ReadFileContentsSection(TSectionList& stream);
     void OnInnerTabChange(int index);
     void ShowOutputMenu(const QPoint& at);
-    TDebugForm& Debugger() const;
+    TDebugForm& Debugger() const { return DebugFormObject; }
     bool RunsHere() const;
     bool ConsoleIdle() const;
     // Starts the page's saved file on the console, its output shown in "Text In/Out" or, for
@@ -255,6 +257,7 @@ private:
     // The tab shows the page's form fields, send type and variables.
     void ShowParams();
 
+    TDebugForm& DebugFormObject;
     std::string FtpDestFilenameValue;
     std::string FtpOffsetDirValue;
     bool FtpUploadValue = false;
@@ -291,5 +294,8 @@ private:
     QsciScintilla* Output = nullptr;
     TBrowserTab* Browser = nullptr;
 };
+
+// From now on the project's pages are editor pages whose programs run on debugger.
+void InstallEditorPages(TKorProject& project, TDebugForm& debugger);
 
 } // namespace korvane

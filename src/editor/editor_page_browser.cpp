@@ -2,11 +2,10 @@
 // the temp folder, and files the browser view loads itself.
 #include "editor/editor_page.h"
 
-#include "app/global_settings.h"
 #include "editor/browser_tab.h"
 #include "exec/browser_output.h"
 #include "exec/console_controller.h"
-#include "exec/form_fields.h"
+#include "model/form_fields.h"
 #include "project/kor_project.h"
 #include "storage/line_endings.h"
 #include "storage/method_trace.h"

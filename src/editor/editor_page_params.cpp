@@ -2,7 +2,7 @@
 // environment variables it gets.
 #include "editor/editor_page.h"
 
-#include "exec/form_fields.h"
+#include "model/form_fields.h"
 #include "project/kor_project.h"
 #include "storage/method_trace.h"
 #include "widgets/param_frame.h"

@@ -6,6 +6,7 @@
 #include "project/kor_project.h"
 #include "storage/file_utils.h"
 #include "storage/line_endings.h"
+#include "storage/flag_scope.h"
 #include "storage/method_trace.h"
 #include "storage/paths.h"
 #include "storage/section_list.h"
@@ -16,18 +17,6 @@ namespace korvane {
 namespace {
 
 constexpr const char* ClassName = "TEditorPage";
-
-// Sets the flag for the life of the scope, however it is left.
-class FlagScope {
-public:
-    explicit FlagScope(bool& flag) : Flag(flag) { Flag = true; }
-    ~FlagScope() { Flag = false; }
-    FlagScope(const FlagScope&) = delete;
-    FlagScope& operator=(const FlagScope&) = delete;
-
-private:
-    bool& Flag;
-};
 
 struct TBookmark {
     bool Set = false;
@@ -163,7 +152,7 @@ void TEditorPage::LoadFromStream(TSectionList& stream) {
         LastSavedDateValue = saveDate;
         if (SourceEditor) {
             const std::string ext = stream.ReadStr();
-            const FlagScope restoring(RestoringFromProject);
+            const TFlagScope restoring(RestoringFromProject);
             SaveToFileExt(TempFileName(), ext, true, false, saveDate);
         }
         if (saveDate > 0 && FileExists(TempFileName())) SetFileDateTime(TempFileName(), saveDate);

@@ -2,7 +2,6 @@
 // errors in the main window's message list, and the keys typed for the running program.
 #include "editor/editor_page.h"
 
-#include "app/global_settings.h"
 #include "exec/console_controller.h"
 #include "exec/error_filter.h"
 #include "platform/qt_strings.h"
@@ -49,8 +48,6 @@ std::string JoinLines(const TConsoleLines& lines) {
 }
 
 } // namespace
-
-TDebugForm& TEditorPage::Debugger() const { return Owner.GlobalSettings().DebugForm(); }
 
 bool TEditorPage::RunsHere() const {
     return Debugger().RunPage() == static_cast<const TRunClient*>(this);

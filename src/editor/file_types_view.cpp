@@ -1,6 +1,6 @@
 #include "editor/file_types_view.h"
 
-#include "editor/file_types.h"
+#include "model/file_types.h"
 #include "platform/qt_strings.h"
 
 #include <QTreeWidget>

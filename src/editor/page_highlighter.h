@@ -1,6 +1,6 @@
 #pragma once
 // Which highlighter a page's file gets, and the lexer that stands for it.
-#include "editor/highlight_schemes.h"
+#include "model/highlight_schemes.h"
 
 #include <string>
 

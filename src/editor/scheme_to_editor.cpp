@@ -1,6 +1,6 @@
 #include "editor/scheme_to_editor.h"
 
-#include "editor/highlight_schemes.h"
+#include "model/highlight_schemes.h"
 #include "platform/qt_strings.h"
 
 #include <QColor>

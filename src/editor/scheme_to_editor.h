@@ -1,6 +1,8 @@
 #pragma once
 // Puts a highlighting scheme onto the editing component: the colours and font styles of its
 // six token classes onto a lexer's styles, and the background and font onto an editor.
+#include "model/highlight_schemes.h"
+
 #include <vector>
 
 class QsciLexer;
@@ -9,8 +11,6 @@ class QsciScintilla;
 
 namespace korvane {
 
-class TAttribDetails;
-enum class THighlighterKind;
 
 // PHP pages use the HTML lexer (it highlights the PHP blocks itself), tagged as the PHP one.
 void MarkAsPhpLexer(QsciLexerHTML& lexer);

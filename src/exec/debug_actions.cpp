@@ -3,17 +3,17 @@
 namespace korvane {
 
 TDebugActions DebugActionsFor(std::uint8_t status, bool tabRun,
-                              std::optional<THighlighterKind> currentPage,
-                              std::optional<THighlighterKind> runningPage) {
-    const bool perlOrNone = !currentPage || *currentPage == THighlighterKind::Perl;
-    const bool runningPerl = runningPage && *runningPage == THighlighterKind::Perl;
+                              std::optional<TLanguage> currentPage,
+                              std::optional<TLanguage> runningPage) {
+    const bool perlOrNone = !currentPage || *currentPage == TLanguage::Perl;
+    const bool runningPerl = runningPage && *runningPage == TLanguage::Perl;
     const bool idle = status == dsIdle;
     const bool paused = status == dsPaused;
     TDebugActions actions;
     actions.Step = perlOrNone && !((!idle && !paused) || (tabRun && !paused));
     actions.CheckSyntax =
-        (perlOrNone || currentPage == THighlighterKind::PHP) && idle && !tabRun;
-    actions.RunToText = (perlOrNone || currentPage == THighlighterKind::SQL) && idle;
+        (perlOrNone || currentPage == TLanguage::PHP) && idle && !tabRun;
+    actions.RunToText = (perlOrNone || currentPage == TLanguage::SQL) && idle;
     actions.RunToBrowser = idle;
     actions.BrowserWebSite = idle;
     actions.ProgramReset = !idle;

@@ -2,7 +2,7 @@
 // Which run and debug commands of the main window can be used, from the debugger's status,
 // whether the run belongs to a page's output tab, and the kinds of the current and the
 // running page.
-#include "editor/highlight_schemes.h"
+#include "model/language.h"
 
 #include <cstdint>
 #include <optional>
@@ -35,7 +35,7 @@ struct TDebugActions {
 // currentPage: the kind of the main window's current page, none without one; runningPage: the
 // kind of the page whose program runs, none when idle.
 TDebugActions DebugActionsFor(std::uint8_t status, bool tabRun,
-                              std::optional<THighlighterKind> currentPage,
-                              std::optional<THighlighterKind> runningPage);
+                              std::optional<TLanguage> currentPage,
+                              std::optional<TLanguage> runningPage);
 
 } // namespace korvane

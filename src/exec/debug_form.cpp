@@ -90,7 +90,7 @@ void TDebugForm::SetUpExecution(const TRunRequest& run, std::uint8_t mode) {
     PostDataSentValue = true;
     if (run.Post) {
         // A Perl program under the debugger gets its POST data when it is first continued.
-        if (run.Kind != THighlighterKind::Perl || mode == dsRunning)
+        if (run.Kind != TLanguage::Perl || mode == dsRunning)
             console.TextToStdIn(PostDataValue);
         else
             PostDataSentValue = false;

@@ -58,7 +58,7 @@ public:
     // The page whose program runs; null when none does.
     TRunClient* RunPage() const { return RunPageValue; }
     // The kind of the running page; none when idle.
-    std::optional<THighlighterKind> RunKind() const { return RunKindValue; }
+    std::optional<TLanguage> RunKind() const { return RunKindValue; }
     const std::string& PostData() const { return PostDataValue; }
     bool PostDataSent() const { return PostDataSentValue; }
     bool BrowserRun() const { return BrowserRunValue; }
@@ -83,7 +83,7 @@ public:
 
     // ---- Command states ----
     // The kind of the main window's current page (none without one); set by the main window.
-    std::function<std::optional<THighlighterKind>()> CurrentPageKind;
+    std::function<std::optional<TLanguage>()> CurrentPageKind;
     // Called whenever the command states or the status change.
     std::function<void()> OnDebugActionsChanged;
     std::function<void()> OnStatusChanged;
@@ -99,7 +99,7 @@ private:
     QTimer Timer;
     std::uint8_t StatusValue = dsIdle;
     TRunClient* RunPageValue = nullptr;
-    std::optional<THighlighterKind> RunKindValue;
+    std::optional<TLanguage> RunKindValue;
     std::string PostDataValue;
     bool PostDataSentValue = true;
     bool BrowserRunValue = false;

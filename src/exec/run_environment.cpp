@@ -1,7 +1,7 @@
 #include "exec/run_environment.h"
 
 #include "platform/program_folder.h"
-#include "project/check_list.h"
+#include "model/check_list.h"
 #include "project/kor_project.h"
 #include "storage/name_value.h"
 #include "storage/paths.h"

@@ -1,7 +1,7 @@
 #include "exec/run_request.h"
 
 #include "exec/console_controller.h"
-#include "exec/form_fields.h"
+#include "model/form_fields.h"
 #include "exec/interpreter_commands.h"
 #include "exec/run_environment.h"
 #include "project/kor_project.h"
@@ -31,12 +31,12 @@ void LogEnvironment(const std::vector<std::string>& env) {
 
 } // namespace
 
-bool ToolPathsPresent(THighlighterKind kind, const TKorProject& project) {
+bool ToolPathsPresent(TLanguage kind, const TKorProject& project) {
     bool present = true;
     switch (kind) {
-    case THighlighterKind::Perl: present = IsFile(project.PerlCompilerPath()); break;
-    case THighlighterKind::PHP: present = IsFile(project.PhpCompilerPath()); break;
-    case THighlighterKind::SQL: {
+    case TLanguage::Perl: present = IsFile(project.PerlCompilerPath()); break;
+    case TLanguage::PHP: present = IsFile(project.PhpCompilerPath()); break;
+    case TLanguage::SQL: {
         std::error_code ec;
         present = !project.MySql().BinPath().empty() &&
                   std::filesystem::is_directory(project.MySql().BinPath(), ec);
@@ -60,15 +60,15 @@ TRunRequest PlainRunRequest(const TKorProject& project, const TRunPageInfo& page
 
     TScriptLanguage language = TScriptLanguage::Perl;
     switch (page.Kind) {
-    case THighlighterKind::Perl:
+    case TLanguage::Perl:
         run.CommandLine =
             PerlRunCommand(project.PerlCompilerPath(), project.AllCompilerFlags(), page.ScriptFile);
         break;
-    case THighlighterKind::PHP:
+    case TLanguage::PHP:
         language = TScriptLanguage::Php;
         run.CommandLine = PhpRunCommand(project.PhpCompilerPath(), page.ScriptFile);
         break;
-    case THighlighterKind::Batch: {
+    case TLanguage::Batch: {
         language = TScriptLanguage::Batch;
         const char* comspec = std::getenv("COMSPEC");
         run.CommandLine = BatchRunCommand(comspec ? comspec : "", page.ScriptFile);
@@ -113,13 +113,13 @@ std::vector<TMessageLine> SyntaxCheckScript(TConsoleController& console,
                                             TDateTime startTime) {
     KORVANE_TRACE("", "SyntaxCheckScript");
     switch (page.Kind) {
-    case THighlighterKind::Perl:
+    case TLanguage::Perl:
         if (!ToolPathsPresent(page.Kind, project)) return {};
         console.EnvVars.clear();
         RunCheck(console, PerlSyntaxCheckCommand(project.PerlCompilerPath(), page.ScriptFile),
                  page.Tag);
         return FilterErrorLines(console.ErrorLines, page.ScriptFile, startTime, Now());
-    case THighlighterKind::PHP:
+    case TLanguage::PHP:
         console.EnvVars = PhpCheckEnvironment();
         RunCheck(console, PhpSyntaxCheckCommand(project.PhpCompilerPath(), page.ScriptFile),
                  page.Tag);

@@ -1,7 +1,7 @@
 #pragma once
 // Everything a run or a syntax check of a page's file needs, made from plain page data, so
 // the editor page only gathers its fields and hands the result to the debugger window.
-#include "editor/highlight_schemes.h"
+#include "model/language.h"
 #include "exec/console_lines.h"
 #include "exec/error_filter.h"
 #include "storage/clock.h"
@@ -17,7 +17,7 @@ class TKorProject;
 
 // What a run takes from the page it runs.
 struct TRunPageInfo {
-    THighlighterKind Kind = THighlighterKind::None;
+    TLanguage Kind = TLanguage::None;
     std::string ScriptFile; // the page's working file
     std::uint8_t FormSendType = 0;
     std::vector<std::string> FormFields; // check-list lines
@@ -27,7 +27,7 @@ struct TRunPageInfo {
 
 // A program start for the debugger window.
 struct TRunRequest {
-    THighlighterKind Kind = THighlighterKind::None;
+    TLanguage Kind = TLanguage::None;
     std::string ScriptFile;
     std::string CommandLine;
     std::string WorkDir;
@@ -39,7 +39,7 @@ struct TRunRequest {
 };
 
 // Whether the tool a page of this kind needs is there; tells the user when it is not.
-bool ToolPathsPresent(THighlighterKind kind, const TKorProject& project);
+bool ToolPathsPresent(TLanguage kind, const TKorProject& project);
 
 // The plain run of a Perl, PHP or batch page: command line with its arguments, working
 // folder, environment and POST data. Logs the environment when the project asks for it.

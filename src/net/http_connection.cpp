@@ -158,7 +158,7 @@ void THttpConnection::DataAvailable() {
 void THttpConnection::ProcessRequest() {
     if (OnBeforeProcessRequest) OnBeforeProcessRequest(*this);
     const std::string root = TrimRoot(DocDir);
-    const std::string path = UrlDecode(Request.Path);
+    const std::string path = DecodeRequestPath(Request.Path);
     if (path == "/")
         Document = root;
     else if (!path.empty() && path[0] == '/')

@@ -1,6 +1,7 @@
 // The directory listing page of a connection.
 #include "net/http_server.h"
 #include "net/http_text.h"
+#include "storage/url_coding.h"
 
 #include <algorithm>
 #include <cstdio>
@@ -51,7 +52,7 @@ std::string Row(const THttpDirEntry& entry, const std::string& path) {
     std::snprintf(time, sizeof time, "%02d:%02d:%02d", entry.Hour % 100, entry.Min % 100, entry.Sec % 100);
     std::string link = path;
     if (link.empty() || link.back() != '/') link += '/';
-    link += UrlEncode(entry.Name);
+    link += FormEncode(entry.Name);
     std::string row;
     for (const std::string& piece :
          {std::string("<TD>"), attributes, std::string("</TD><TD ALIGN=\"right\">"),

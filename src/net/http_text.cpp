@@ -79,24 +79,7 @@ std::string TextToHtmlText(const std::string& text) {
     return out;
 }
 
-std::string UrlEncode(const std::string& text) {
-    static const char Hex[] = "0123456789ABCDEF";
-    std::string out;
-    out.reserve(text.size() * 3);
-    for (const char ch : text) {
-        const unsigned char c = static_cast<unsigned char>(ch);
-        if (c == '.' || std::isalnum(c)) {
-            out += ch;
-        } else {
-            out += '%';
-            out += Hex[c >> 4];
-            out += Hex[c & 15];
-        }
-    }
-    return out;
-}
-
-std::string UrlDecode(const std::string& text) {
+std::string DecodeRequestPath(const std::string& text) {
     std::string out;
     out.reserve(text.size());
     size_t i = 0;

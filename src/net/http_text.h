@@ -11,10 +11,9 @@ namespace korvane {
 // HTML 4 names, others by number, so names show right whatever charset the browser assumes.
 // Text is read as UTF-8; a byte that is not part of a valid sequence is taken as Latin-1.
 std::string TextToHtmlText(const std::string& text);
-// "%" + two upper-case hex digits for every byte but ".", digits and ASCII letters.
-std::string UrlEncode(const std::string& text);
-// Replaces "%xx" by the byte it names; "+" is left alone.
-std::string UrlDecode(const std::string& text);
+// The path of a request with "%xx" replaced by the byte it names; "+" is left alone. Blanks
+// after the "%" are skipped and a non-hex character ends the number, as browsers of old sent.
+std::string DecodeRequestPath(const std::string& text);
 // "Mon, 05 Jan 2004 09:03:07" for a UTC time; the caller appends " GMT".
 std::string RFC1123DateText(std::time_t utc);
 // Content type for a file name, by its extension.

@@ -2,8 +2,10 @@
 // The workspace the user always works in: every project setting, the list of open files
 // (pages), and the objects that act for the project. One object lives as long as the main
 // window; opening another project clears it and loads into it.
-#include "editor/file_types.h"
-#include "editor/highlight_schemes.h"
+#include "model/file_types.h"
+#include "model/highlight_schemes.h"
+#include "model/project_link.h"
+#include "platform/tool_lookup.h"
 #include "project/project_host.h"
 #include "project/project_page.h"
 #include "storage/clock.h"
@@ -19,6 +21,7 @@ class QsciScintilla;
 
 namespace korvane {
 
+class TConsoleController;
 class TGlobalSettings;
 class TMySqlController;
 class TSectionList;
@@ -54,14 +57,16 @@ private:                                                                        
 
 #define KORVANE_FLAG_SETTING(Name) KORVANE_VALUE_SETTING(bool, Name)
 
-class TKorProject {
+class TKorProject : public TProjectLink {
 public:
     using PageFactory = std::function<std::unique_ptr<TProjectPage>(
         TKorProject& project, bool hasEditor, const std::string& fileName)>;
 
-    // host may be null: the project then runs without a main window.
-    TKorProject(TGlobalSettings& settings, TProjectHost* host = nullptr);
-    ~TKorProject();
+    // console runs the project's own tool queries; host may be null: the project then runs
+    // without a main window.
+    TKorProject(TGlobalSettings& settings, TConsoleController& console,
+                TProjectHost* host = nullptr);
+    ~TKorProject() override;
     TKorProject(const TKorProject&) = delete;
     TKorProject& operator=(const TKorProject&) = delete;
 
@@ -79,6 +84,7 @@ public:
     // ---- Modified state and caption ----
     bool getModified() const;
     void setModified(bool value);
+    void MarkModified() override { setModified(true); }
     std::string Caption() const;
     void UpdateCaption();
     void UpdateMessagesHint();
@@ -111,7 +117,7 @@ public:
     void UpdateAttributes();
     void UpdateEditorAttribs();
     bool ValidateFileTypes();
-    // How pages are made; the editor replaces the plain project page with its own.
+    // How pages are made: plain project pages until the program installs its editor pages.
     void SetPageFactory(PageFactory factory) { MakePage = std::move(factory); }
 
     // ---- Saving with questions ----
@@ -121,26 +127,34 @@ public:
 
     // ---- Paths relative to the project file's folder ----
     std::string ProjectFolder() const;
-    std::string RelativePath(const std::string& path) const;
-    std::string AbsolutePath(const std::string& path) const;
+    std::string RelativePath(const std::string& path) const override;
+    std::string AbsolutePath(const std::string& path) const override;
     bool CheckInScope(const TProjectPage& page) const;
     bool FilesInProjectScope() const;
     void ValidateFilesInScope();
 
     // ---- Other ----
     std::string SepKeyWords() const;
-    // The "show this again" dialog; true when OK was pressed.
+    // The message with a "show this again" tick; true when OK was pressed.
     bool ShowAgainDlg(bool& showAgain, const std::string& message);
     // Inserts a block per dropped file at the editor's caret.
     void EditorDropFiles(QsciScintilla& editor, const TStringList& paths);
 
     // ---- The project file ----
+    // On/off settings the file stores as a run of flags, in their stored order: the first
+    // twenty of the "Editor" block and the first twenty of the "Logging" block.
+    struct TFlagField {
+        bool (TKorProject::*Get)() const;
+        void (TKorProject::*Set)(bool);
+    };
+    static const std::vector<TFlagField>& EditorFlagFields();
+    static const std::vector<TFlagField>& LoggingFlagFields();
     void LoadFromFile(const std::string& fileName);
     void SaveToFile(const std::string& fileName);
     void LoadFromStream(TSectionList& stream);
     void SaveToStream(TSectionList& stream);
-    void RelativePathToStream(TSectionList& stream, const std::string& path) const;
-    std::string AbsolutePathFromStream(TSectionList& stream) const;
+    void RelativePathToStream(TSectionList& stream, const std::string& path) const override;
+    std::string AbsolutePathFromStream(TSectionList& stream) const override;
 
     // ---- Tool locations ----
     // Runs after every load: checks the Perl, PHP, temporary-folder and MySQL locations.
@@ -170,6 +184,8 @@ public:
 
     // ---- Owned objects ----
     TGlobalSettings& GlobalSettings() const { return Settings; }
+    // Where the outside programs are looked for when a location is missing.
+    TToolLocator& Tools() { return ToolLocations; }
     TProjectHost& Host() const { return *HostWindow; }
     TFileTypeList& FileTypes() { return FileTypeTable; }
     const TFileTypeList& FileTypes() const { return FileTypeTable; }
@@ -185,7 +201,7 @@ public:
     bool EditorSettingsLoaded() const { return EditorSettingsLoadedFlag; }
 
     // ---- Identification ----
-    const std::string& FileName() const { return FileNameValue; }
+    const std::string& FileName() const override { return FileNameValue; }
     void SetFileName(const std::string& value) { ChangeText(FileNameValue, value); }
     KORVANE_TEXT_SETTING(Title)
     KORVANE_TEXT_SETTING(Notes)
@@ -372,6 +388,8 @@ private:
     void SaveBody(TSectionList& stream);
 
     TGlobalSettings& Settings;
+    TConsoleController& Console;
+    TToolLocator ToolLocations;
     TProjectHost NoWindow;
     TProjectHost* HostWindow;
     PageFactory MakePage;

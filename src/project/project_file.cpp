@@ -2,9 +2,10 @@
 // page, in the sectioned container.
 #include "project/kor_project.h"
 
+#include "storage/flag_scope.h"
 #include "storage/method_trace.h"
 
-#include "app/global_settings.h"
+#include "model/global_settings.h"
 #include "platform/program_folder.h"
 #include "project/safe_file_write.h"
 #include "storage/byte_stream.h"
@@ -42,17 +43,6 @@ private:
     TSectionList& Stream;
 };
 
-class LoadingScope {
-public:
-    explicit LoadingScope(bool& flag) : Flag(flag) { Flag = true; }
-    ~LoadingScope() { Flag = false; }
-    LoadingScope(const LoadingScope&) = delete;
-    LoadingScope& operator=(const LoadingScope&) = delete;
-
-private:
-    bool& Flag;
-};
-
 std::string TrimmedBlanks(const std::string& text) {
     const auto first = text.find_first_not_of(' ');
     return first == std::string::npos ? std::string() : text.substr(first, text.find_last_not_of(' ') - first + 1);
@@ -70,6 +60,42 @@ std::string TKorProject::AbsolutePathFromStream(TSectionList& stream) const {
     if (!stream.ReadFlag()) return {};
     return AbsolutePath(stream.ReadStr());
 }
+
+#define KORVANE_FLAG_FIELD(Name) TFlagField{&TKorProject::Name, &TKorProject::set##Name}
+
+const std::vector<TKorProject::TFlagField>& TKorProject::EditorFlagFields() {
+    static const std::vector<TFlagField> fields{
+        KORVANE_FLAG_FIELD(ShowLHGutter),       KORVANE_FLAG_FIELD(ShowLineNumbers),
+        KORVANE_FLAG_FIELD(HideScrollBars),     KORVANE_FLAG_FIELD(ShowSpecialChars),
+        KORVANE_FLAG_FIELD(AutoIndent),         KORVANE_FLAG_FIELD(TabsToSpaces),
+        KORVANE_FLAG_FIELD(TrimTrailingSpaces), KORVANE_FLAG_FIELD(SmartTabs),
+        KORVANE_FLAG_FIELD(SmartTabDelete),     KORVANE_FLAG_FIELD(TabIndents),
+        KORVANE_FLAG_FIELD(CursorPastRight),    KORVANE_FLAG_FIELD(CursorPastBottom),
+        KORVANE_FLAG_FIELD(KeepCursorColumnPos), KORVANE_FLAG_FIELD(HalfPageScroll),
+        KORVANE_FLAG_FIELD(BlockOverwrite),     KORVANE_FLAG_FIELD(GroupUndo),
+        KORVANE_FLAG_FIELD(AltColMode),         KORVANE_FLAG_FIELD(DragAndDrop),
+        KORVANE_FLAG_FIELD(XPMenus),            KORVANE_FLAG_FIELD(SaveFindReplace),
+    };
+    return fields;
+}
+
+const std::vector<TKorProject::TFlagField>& TKorProject::LoggingFlagFields() {
+    static const std::vector<TFlagField> fields{
+        KORVANE_FLAG_FIELD(LogConsoleIncludeStdErr), KORVANE_FLAG_FIELD(LogConsoleIncludeStdOut),
+        KORVANE_FLAG_FIELD(LogConsoleIncludeStdIn),  KORVANE_FLAG_FIELD(LogProgStartStop),
+        KORVANE_FLAG_FIELD(LogProgBreakpoint),       KORVANE_FLAG_FIELD(LogProgStep),
+        KORVANE_FLAG_FIELD(LogProgTerminate),        KORVANE_FLAG_FIELD(LogProgClearLog),
+        KORVANE_FLAG_FIELD(LogInfoFullProject),      KORVANE_FLAG_FIELD(LogInfoPerlVersion),
+        KORVANE_FLAG_FIELD(LogInfoAdvPerlInfo),      KORVANE_FLAG_FIELD(LogInfoMySQL),
+        KORVANE_FLAG_FIELD(LogInfoWebServer),        KORVANE_FLAG_FIELD(LogInfoEnvVars),
+        KORVANE_FLAG_FIELD(LogInfoWinVer),           KORVANE_FLAG_FIELD(LogInfoKorvaneVer),
+        KORVANE_FLAG_FIELD(LogWebStartStop),         KORVANE_FLAG_FIELD(LogWebGet),
+        KORVANE_FLAG_FIELD(LogWebPost),              KORVANE_FLAG_FIELD(LogWebErrors),
+    };
+    return fields;
+}
+
+#undef KORVANE_FLAG_FIELD
 
 // ---------------------------------------------------------------------------------------------
 // Saving
@@ -215,14 +241,7 @@ void TKorProject::SaveSettingsSection(TSectionList& stream) {
     stream.EndSection();
 
     stream.BeginSection("Editor");
-    for (bool flag : {ShowLHGutterValue, ShowLineNumbersValue, HideScrollBarsValue,
-                      ShowSpecialCharsValue, AutoIndentValue, TabsToSpacesValue,
-                      TrimTrailingSpacesValue, SmartTabsValue, SmartTabDeleteValue,
-                      TabIndentsValue, CursorPastRightValue, CursorPastBottomValue,
-                      KeepCursorColumnPosValue, HalfPageScrollValue, BlockOverwriteValue,
-                      GroupUndoValue, AltColModeValue, DragAndDropValue, XPMenusValue,
-                      SaveFindReplaceValue})
-        stream.WriteFlag(flag);
+    for (const TFlagField& field : EditorFlagFields()) stream.WriteFlag((this->*field.Get)());
     stream.WriteInt(TabWidthValue);
     for (bool flag : {HighlightCursorLineValue, ShowStatusBarValue, ShowBlocksValue,
                       ExternalChangeCheckValue, MultiLineEditorTabsValue})
@@ -230,14 +249,7 @@ void TKorProject::SaveSettingsSection(TSectionList& stream) {
     stream.EndSection();
 
     stream.BeginSection("Logging");
-    for (bool flag : {LogConsoleIncludeStdErrValue, LogConsoleIncludeStdOutValue,
-                      LogConsoleIncludeStdInValue, LogProgStartStopValue, LogProgBreakpointValue,
-                      LogProgStepValue, LogProgTerminateValue, LogProgClearLogValue,
-                      LogInfoFullProjectValue, LogInfoPerlVersionValue, LogInfoAdvPerlInfoValue,
-                      LogInfoMySQLValue, LogInfoWebServerValue, LogInfoEnvVarsValue,
-                      LogInfoWinVerValue, LogInfoKorvaneVerValue, LogWebStartStopValue,
-                      LogWebGetValue, LogWebPostValue, LogWebErrorsValue})
-        stream.WriteFlag(flag);
+    for (const TFlagField& field : LoggingFlagFields()) stream.WriteFlag((this->*field.Get)());
     RelativePathToStream(stream, LogFileNameValue);
     stream.WriteFlag(LoggingIsOnValue);
     stream.WriteFlag(LogTransientUpdatesValue);
@@ -307,7 +319,7 @@ void TKorProject::LoadFromFile(const std::string& requestedName) {
 
 void TKorProject::LoadFromStream(TSectionList& stream) {
     TraceScope trace(this, "TKorProject", "LoadFromStream");
-    LoadingScope loading(LoadingFlag);
+    TFlagScope loading(LoadingFlag);
 
     stream.BeginSection("VersionInfo");
     if (!SameText(stream.ReadStr(), MakerName))
@@ -426,18 +438,7 @@ void TKorProject::LoadSettingsSection(TSectionList& stream) {
     stream.EndSection();
 
     stream.BeginSection("Editor");
-    for (void (TKorProject::*setter)(bool) :
-         {&TKorProject::setShowLHGutter, &TKorProject::setShowLineNumbers,
-          &TKorProject::setHideScrollBars, &TKorProject::setShowSpecialChars,
-          &TKorProject::setAutoIndent, &TKorProject::setTabsToSpaces,
-          &TKorProject::setTrimTrailingSpaces, &TKorProject::setSmartTabs,
-          &TKorProject::setSmartTabDelete, &TKorProject::setTabIndents,
-          &TKorProject::setCursorPastRight, &TKorProject::setCursorPastBottom,
-          &TKorProject::setKeepCursorColumnPos, &TKorProject::setHalfPageScroll,
-          &TKorProject::setBlockOverwrite, &TKorProject::setGroupUndo,
-          &TKorProject::setAltColMode, &TKorProject::setDragAndDrop, &TKorProject::setXPMenus,
-          &TKorProject::setSaveFindReplace})
-        (this->*setter)(stream.ReadFlag());
+    for (const TFlagField& field : EditorFlagFields()) (this->*field.Set)(stream.ReadFlag());
     setTabWidth(stream.ReadInt());
     setHighlightCursorLine(stream.ReadFlag());
     setShowStatusBar(stream.ReadFlag());
@@ -450,18 +451,8 @@ void TKorProject::LoadSettingsSection(TSectionList& stream) {
     stream.BeginSection("Logging");
     if (!stream.AtEnd()) {
         setLoggingIsOn(false);
-        for (void (TKorProject::*setter)(bool) :
-             {&TKorProject::setLogConsoleIncludeStdErr, &TKorProject::setLogConsoleIncludeStdOut,
-              &TKorProject::setLogConsoleIncludeStdIn, &TKorProject::setLogProgStartStop,
-              &TKorProject::setLogProgBreakpoint, &TKorProject::setLogProgStep,
-              &TKorProject::setLogProgTerminate, &TKorProject::setLogProgClearLog,
-              &TKorProject::setLogInfoFullProject, &TKorProject::setLogInfoPerlVersion,
-              &TKorProject::setLogInfoAdvPerlInfo, &TKorProject::setLogInfoMySQL,
-              &TKorProject::setLogInfoWebServer, &TKorProject::setLogInfoEnvVars,
-              &TKorProject::setLogInfoWinVer, &TKorProject::setLogInfoKorvaneVer,
-              &TKorProject::setLogWebStartStop, &TKorProject::setLogWebGet,
-              &TKorProject::setLogWebPost, &TKorProject::setLogWebErrors})
-            (this->*setter)(stream.ReadFlag());
+        for (const TFlagField& field : LoggingFlagFields())
+            (this->*field.Set)(stream.ReadFlag());
         setLogFileName(AbsolutePathFromStream(stream));
         if (LogFileNameValue.empty()) setLogFileName(ProgramFolder() + "projects/korvane.log");
         setLoggingIsOn(stream.ReadFlag());

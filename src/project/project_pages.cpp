@@ -3,7 +3,7 @@
 
 #include "storage/method_trace.h"
 
-#include "app/global_settings.h"
+#include "model/global_settings.h"
 #include "storage/paths.h"
 #include "storage/text_utils.h"
 

@@ -3,8 +3,7 @@
 
 #include "storage/method_trace.h"
 
-#include "app/global_settings.h"
-#include "editor/editor_page.h"
+#include "model/global_settings.h"
 #include "platform/program_folder.h"
 #include "storage/paths.h"
 #include "storage/program_log.h"
@@ -22,10 +21,11 @@ constexpr const char* DefaultRootURL = "http://www.";
 
 } // namespace
 
-TKorProject::TKorProject(TGlobalSettings& settings, TProjectHost* host)
-    : Settings(settings), HostWindow(host ? host : &NoWindow) {
+TKorProject::TKorProject(TGlobalSettings& settings, TConsoleController& console,
+                         TProjectHost* host)
+    : Settings(settings), Console(console), HostWindow(host ? host : &NoWindow) {
     MakePage = [](TKorProject& project, bool hasEditor, const std::string& fileName) {
-        return std::make_unique<TEditorPage>(project, hasEditor, fileName);
+        return std::make_unique<TProjectPage>(project, hasEditor, fileName);
     };
     SetCreateDefaults();
     Clear();

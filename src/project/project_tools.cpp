@@ -2,12 +2,11 @@
 // switches and the paths derived from the interpreters' locations.
 #include "project/kor_project.h"
 
-#include "app/global_settings.h"
+#include "model/global_settings.h"
 #include "exec/console_controller.h"
-#include "exec/debug_form.h"
 #include "exec/interpreter_commands.h"
 #include "platform/program_folder.h"
-#include "project/check_list.h"
+#include "model/check_list.h"
 #include "project/ini_file.h"
 #include "storage/file_utils.h"
 #include "storage/method_trace.h"
@@ -88,11 +87,17 @@ void RunLocationCheck(TKorProject& project, TGlobalSettings& settings, TProjectH
 
 } // namespace
 
+bool TKorProject::ShowAgainDlg(bool& showAgain, const std::string& message) {
+    return CurrentPrompt().AskTicked(PromptKind::Plain, message, pbOK | pbCancel,
+                                     "Show this message at next start of Korvane?",
+                                     showAgain) == pbOK;
+}
+
 void TKorProject::CheckPerlPath() {
     TraceScope trace(this, "TKorProject", "CheckPerlPath");
     const std::string& path = PerlCompilerPathValue;
     LocationCheck check;
-    check.Default = Settings.ActivePerlPath();
+    check.Default = ToolLocations.ActivePerlPath();
     check.Unset = FileNamePart(path).empty();
     check.Present = IsFile(path);
     check.WelcomeText =
@@ -116,7 +121,7 @@ void TKorProject::CheckPhpPath() {
     if (const std::string beside = FolderPart(path) + "php"; !FolderPart(path).empty() && IsFile(beside))
         check.Default = beside;
     else
-        check.Default = Settings.FindTool("php");
+        check.Default = ToolLocations.FindTool("php");
     check.Unset = path.empty();
     check.Present = IsFile(path);
     check.WelcomeText = "Welcome to Korvane.\nUsing default PHP tools at \"" + check.Default + "\"";
@@ -138,7 +143,7 @@ void TKorProject::CheckMySqlPath() {
     if (IsMySqlBinFolder(path)) {
         check.Default = path;
     } else {
-        const std::string client = Settings.FindTool("mysql");
+        const std::string client = ToolLocations.FindTool("mysql");
         if (!client.empty() && IsMySqlBinFolder(FolderPart(client)))
             check.Default = RemoveTrailingSlash(FolderPart(client));
     }
@@ -240,7 +245,7 @@ std::string TKorProject::ActivePerlHelp() const {
         const std::string index = EnsureSuffix(folder, "/") + "html/index.html";
         if (IsFile(index)) return index;
     }
-    return Settings.ActivePerlHelp();
+    return TToolLocator::ActivePerlHelp();
 }
 
 std::string TKorProject::PhpHelpPath() const {
@@ -255,7 +260,7 @@ std::string TKorProject::PhpHelpPath() const {
 
 std::string TKorProject::PerlVersion() {
     TraceScope trace(this, "TKorProject", "PerlVersion");
-    TConsoleController& console = Settings.DebugForm().Console();
+    TConsoleController& console = Console;
     // Asking would end the program the user is running.
     if (!console.sessionFinished()) return {};
     console.OutputLines.Clear();

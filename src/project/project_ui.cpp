@@ -1,14 +1,9 @@
-// The project's own small dialogs and the template editor's drop handler.
+// The template editor's drop handler.
 #include "project/drop_text.h"
 #include "project/kor_project.h"
 
 #include "platform/qt_strings.h"
 
-#include <QCheckBox>
-#include <QDialog>
-#include <QDialogButtonBox>
-#include <QTextEdit>
-#include <QVBoxLayout>
 #include <Qsci/qsciscintilla.h>
 
 #include <filesystem>
@@ -60,29 +55,6 @@ void TKorProject::EditorDropFiles(QsciScintilla& editor, const TStringList& path
                                                                               : "\n";
     editor.replaceSelectedText(ToQString(DroppedFilesText(paths, lineEnd)));
     HostWindow->BringToFront();
-}
-
-bool TKorProject::ShowAgainDlg(bool& showAgain, const std::string& message) {
-    QDialog dialog;
-    dialog.setWindowTitle(QStringLiteral("Dialog"));
-    auto* layout = new QVBoxLayout(&dialog);
-    auto* text = new QTextEdit(&dialog);
-    text->setReadOnly(true);
-    text->setPlainText(ToQString(message));
-    text->selectAll();
-    text->setAlignment(Qt::AlignCenter);
-    text->moveCursor(QTextCursor::Start);
-    layout->addWidget(text);
-    auto* again = new QCheckBox(QStringLiteral("Show this message at next start of Korvane?"), &dialog);
-    again->setChecked(showAgain);
-    layout->addWidget(again);
-    auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, &dialog);
-    QObject::connect(buttons, &QDialogButtonBox::accepted, &dialog, &QDialog::accept);
-    QObject::connect(buttons, &QDialogButtonBox::rejected, &dialog, &QDialog::reject);
-    layout->addWidget(buttons);
-    const bool ok = dialog.exec() == QDialog::Accepted;
-    showAgain = again->isChecked();
-    return ok;
 }
 
 } // namespace korvane

@@ -39,6 +39,11 @@ public:
     // Asks and returns the button chosen; closing the box counts as pbCancel.
     virtual PromptButton Ask(PromptKind kind, const std::string& text, PromptButtons buttons,
                              const std::string& caption = {}) = 0;
+    // A question with a tick box under the text (for example "show this again"): ticked goes
+    // in as the box's state and comes out as the user left it, whatever the answer.
+    virtual PromptButton AskTicked(PromptKind kind, const std::string& text, PromptButtons buttons,
+                                   const std::string& tickText, bool& ticked,
+                                   const std::string& caption = {}) = 0;
     // A message with an OK button.
     virtual void Inform(PromptKind kind, const std::string& text, const std::string& caption = {}) = 0;
     // The chosen path, or "" when cancelled.

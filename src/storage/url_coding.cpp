@@ -30,6 +30,8 @@ std::string PercentEncode(std::string_view s, std::string_view keep, bool upperH
 
 std::string UrlEncode(std::string_view s) { return PercentEncode(s, "", false); }
 
+std::string FormEncode(std::string_view s) { return PercentEncode(s, ".", true); }
+
 std::string UrlDecode(std::string_view s) {
     std::string result;
     result.reserve(s.size());

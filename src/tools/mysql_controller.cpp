@@ -1,6 +1,6 @@
 #include "tools/mysql_controller.h"
 
-#include "project/kor_project.h"
+#include "model/project_link.h"
 #include "storage/section_list.h"
 #include "storage/text_utils.h"
 
@@ -25,18 +25,18 @@ private:
 
 } // namespace
 
-TMySqlController::TMySqlController(TKorProject& project) : Project(project) {}
+TMySqlController::TMySqlController(TProjectLink& project) : Project(project) {}
 
 void TMySqlController::Change(std::string& field, const std::string& value) {
     if (SameText(field, value)) return;
     field = value;
-    Project.setModified(true);
+    Project.MarkModified();
 }
 
 void TMySqlController::Change(bool& field, bool value) {
     if (field == value) return;
     field = value;
-    Project.setModified(true);
+    Project.MarkModified();
 }
 
 void TMySqlController::setBinPath(const std::string& value) { Change(BinPathValue, value); }

@@ -7,12 +7,12 @@
 
 namespace korvane {
 
-class TKorProject;
+class TProjectLink;
 class TSectionList;
 
 class TMySqlController {
 public:
-    explicit TMySqlController(TKorProject& project);
+    explicit TMySqlController(TProjectLink& project);
 
     const std::string& BinPath() const { return BinPathValue; }
     bool ServerDownOnShutdown() const { return ServerDownOnShutdownValue; }
@@ -49,7 +49,7 @@ private:
     void Change(std::string& field, const std::string& value);
     void Change(bool& field, bool value);
 
-    TKorProject& Project;
+    TProjectLink& Project;
     std::string BinPathValue;
     bool ServerDownOnShutdownValue = false;
     bool CheckForDownServerValue = false;

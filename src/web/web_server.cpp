@@ -1,12 +1,12 @@
 #include "web/web_server.h"
 
-#include "project/kor_project.h"
+#include "model/project_link.h"
 #include "storage/paths.h"
 #include "storage/section_list.h"
 
 namespace korvane {
 
-TWebServer::TWebServer(TKorProject& project, std::string defaultFolder)
+TWebServer::TWebServer(TProjectLink& project, std::string defaultFolder)
     : Project(project), DefaultFolder(std::move(defaultFolder)) {
     Reset();
 }
@@ -30,7 +30,7 @@ void TWebServer::Stop() { StartedValue = false; }
 // Every change marks the project, not only the first: otherwise a second change would not
 // reach the project file, since an unmodified project is not written.
 void TWebServer::setModified(bool value) {
-    if (value) Project.setModified(true);
+    if (value) Project.MarkModified();
     if (value == ModifiedValue) return;
     ModifiedValue = value;
     Stop();

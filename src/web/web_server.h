@@ -6,13 +6,13 @@
 
 namespace korvane {
 
-class TKorProject;
+class TProjectLink;
 class TSectionList;
 
 class TWebServer {
 public:
     // defaultFolder: where documents and scripts are looked up until the user says otherwise.
-    TWebServer(TKorProject& project, std::string defaultFolder);
+    TWebServer(TProjectLink& project, std::string defaultFolder);
 
     // Back to the settings of a new project.
     void Reset();
@@ -49,7 +49,7 @@ public:
 private:
     void ChangeText(std::string& field, const std::string& value);
 
-    TKorProject& Project;
+    TProjectLink& Project;
     std::string DefaultFolder;
     std::string LogicalCgiBinPathValue;
     std::string CgiBinPathValue;

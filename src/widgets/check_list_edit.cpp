@@ -1,6 +1,6 @@
 #include "widgets/check_list_edit.h"
 
-#include "project/check_list.h"
+#include "model/check_list.h"
 
 namespace korvane {
 namespace {

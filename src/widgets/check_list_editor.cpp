@@ -1,7 +1,7 @@
 #include "widgets/check_list_editor.h"
 
 #include "platform/qt_strings.h"
-#include "project/check_list.h"
+#include "model/check_list.h"
 #include "widgets/check_list_edit.h"
 
 #include <QAbstractButton>

@@ -1,6 +1,6 @@
 #include "widgets/param_frame.h"
 
-#include "exec/form_fields.h"
+#include "model/form_fields.h"
 #include "platform/qt_strings.h"
 #include "widgets/check_list_editor.h"
 #include "widgets/env_vars_frame.h"

@@ -3,6 +3,7 @@
 #include "platform/qt_strings.h"
 
 #include <QApplication>
+#include <QCheckBox>
 #include <QFileDialog>
 #include <QInputDialog>
 #include <QMessageBox>
@@ -51,11 +52,31 @@ QString CaptionFor(PromptKind kind, const std::string& caption) {
 PromptButton QtPrompt::Ask(PromptKind kind, const std::string& text, PromptButtons buttons,
                            const std::string& caption) {
     if (Silenced) return pbCancel;
+    return RunBox(kind, text, buttons, caption, nullptr, nullptr);
+}
+
+PromptButton QtPrompt::AskTicked(PromptKind kind, const std::string& text, PromptButtons buttons,
+                                 const std::string& tickText, bool& ticked,
+                                 const std::string& caption) {
+    if (Silenced) return pbCancel;
+    return RunBox(kind, text, buttons, caption, &tickText, &ticked);
+}
+
+PromptButton QtPrompt::RunBox(PromptKind kind, const std::string& text, PromptButtons buttons,
+                              const std::string& caption, const std::string* tickText,
+                              bool* ticked) {
     QMessageBox::StandardButtons qtButtons;
     for (const auto& entry : ButtonTable)
         if (buttons & entry.Ours) qtButtons |= entry.Qt;
     QMessageBox box(IconFor(kind), CaptionFor(kind, caption), ToQString(text), qtButtons, Parent);
+    QCheckBox* tick = nullptr;
+    if (tickText) {
+        tick = new QCheckBox(ToQString(*tickText), &box);
+        tick->setChecked(*ticked);
+        box.setCheckBox(tick);
+    }
     const int chosen = box.exec();
+    if (tick) *ticked = tick->isChecked();
     for (const auto& entry : ButtonTable)
         if (chosen == entry.Qt && (buttons & entry.Ours)) return entry.Ours;
     return pbCancel;

@@ -16,12 +16,18 @@ public:
 
     PromptButton Ask(PromptKind kind, const std::string& text, PromptButtons buttons,
                      const std::string& caption = {}) override;
+    PromptButton AskTicked(PromptKind kind, const std::string& text, PromptButtons buttons,
+                           const std::string& tickText, bool& ticked,
+                           const std::string& caption = {}) override;
     void Inform(PromptKind kind, const std::string& text, const std::string& caption = {}) override;
     std::string ChooseFile(const FileChoice& choice) override;
     bool EnterText(const std::string& caption, const std::string& label,
                    std::string& value) override;
 
 private:
+    PromptButton RunBox(PromptKind kind, const std::string& text, PromptButtons buttons,
+                        const std::string& caption, const std::string* tickText, bool* ticked);
+
     QWidget* Parent;
     bool Silenced = false;
 };

@@ -54,7 +54,7 @@ protected:
         AppTest::TearDown();
     }
 
-    TDebugForm& Debugger() { return Form->Settings().DebugForm(); }
+    TDebugForm& Debugger() { return Form->DebugForm(); }
 
     TEditorPage& OpenScript(const std::string& name, const std::string& text) {
         const std::string path = Dir.File(name);

@@ -1,5 +1,6 @@
 #include "editor_fixture.h"
 
+#include "exec/console_controller.h"
 #include "platform/qt_strings.h"
 #include "storage/file_utils.h"
 #include "storage/program_log.h"
@@ -17,8 +18,8 @@ EditorTest::EditorTest()
     std::filesystem::create_directories(Dir.File("site"));
     CreateSectionList();
     Settings = std::make_unique<TGlobalSettings>();
+    Debugger = std::make_unique<TDebugForm>();
     // Loading a project checks the tools; these pages should meet no notices about them.
-    Settings->SystemToolFolders.clear();
     Settings->setPerlCompilerDlgAgain(false);
     Settings->setPhpCompilerDlgAgain(false);
     Settings->setSqlDlgAgain(false);
@@ -32,7 +33,9 @@ EditorTest::~EditorTest() {
 }
 
 std::unique_ptr<TKorProject> EditorTest::NewProject() {
-    auto project = std::make_unique<TKorProject>(*Settings, &Host);
+    auto project = std::make_unique<TKorProject>(*Settings, Debugger->Console(), &Host);
+    project->Tools().SystemToolFolders.clear();
+    InstallEditorPages(*project, *Debugger);
     project->FileTypes().MakeDefault();
     project->setTempPath(Dir.File("temp/"));
     project->SetFileName(Dir.File("site/site.kvp"));

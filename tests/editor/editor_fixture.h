@@ -1,7 +1,7 @@
 #pragma once
 // A project with real editor pages in a private program folder, a page control and status
 // bar that the test can read, and a scripted prompt.
-#include "app/global_settings.h"
+#include "model/global_settings.h"
 #include "editor/editor_page.h"
 #include "editor/kor_syn_edit.h"
 #include "project/kor_project.h"
@@ -49,6 +49,7 @@ protected:
     ScriptedPrompt Prompt;
     PageHost Host;
     std::unique_ptr<TGlobalSettings> Settings;
+    std::unique_ptr<TDebugForm> Debugger;
     std::unique_ptr<TKorProject> Project;
 };
 

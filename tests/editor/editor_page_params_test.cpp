@@ -1,6 +1,6 @@
 #include "editor_fixture.h"
 
-#include "exec/form_fields.h"
+#include "model/form_fields.h"
 #include "storage/file_utils.h"
 #include "widgets/env_vars_frame.h"
 #include "widgets/param_frame.h"

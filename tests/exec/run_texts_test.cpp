@@ -2,7 +2,7 @@
 #include "exec/console_lines.h"
 #include "exec/debug_actions.h"
 #include "exec/error_filter.h"
-#include "exec/form_fields.h"
+#include "model/form_fields.h"
 #include "exec/html_convert.h"
 #include "exec/interpreter_commands.h"
 
@@ -67,17 +67,17 @@ TEST(HtmlConversion, LineEndsBecomeBreaksAndEntitiesReplaceCharacters) {
 }
 
 TEST(DebugActions, CommandsFollowTheStatusAndThePages) {
-    const auto perl = THighlighterKind::Perl;
+    const auto perl = TLanguage::Perl;
     const TDebugActions idle = DebugActionsFor(dsIdle, false, std::nullopt, std::nullopt);
     EXPECT_TRUE(idle.Step && idle.CheckSyntax && idle.RunToText && idle.RunToBrowser &&
                 idle.Continue && idle.ModInstall);
     EXPECT_FALSE(idle.ProgramReset || idle.Pause);
 
-    const TDebugActions html = DebugActionsFor(dsIdle, false, THighlighterKind::HTML, std::nullopt);
+    const TDebugActions html = DebugActionsFor(dsIdle, false, TLanguage::HTML, std::nullopt);
     EXPECT_FALSE(html.Step || html.CheckSyntax || html.RunToText || html.Continue);
     EXPECT_TRUE(html.RunToBrowser);
-    EXPECT_TRUE(DebugActionsFor(dsIdle, false, THighlighterKind::PHP, std::nullopt).CheckSyntax);
-    EXPECT_TRUE(DebugActionsFor(dsIdle, false, THighlighterKind::SQL, std::nullopt).RunToText);
+    EXPECT_TRUE(DebugActionsFor(dsIdle, false, TLanguage::PHP, std::nullopt).CheckSyntax);
+    EXPECT_TRUE(DebugActionsFor(dsIdle, false, TLanguage::SQL, std::nullopt).RunToText);
 
     const TDebugActions running = DebugActionsFor(dsRunning, false, perl, perl);
     EXPECT_TRUE(running.ProgramReset && running.Pause);

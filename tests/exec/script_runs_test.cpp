@@ -23,9 +23,9 @@ protected:
     }
     ~ScriptRunTest() override { Form().ProgramReset(); }
 
-    TDebugForm& Form() { return Settings->DebugForm(); }
+    TDebugForm& Form() { return *Debugger; }
 
-    TRunPageInfo Page(THighlighterKind kind, const std::string& name, const std::string& text) {
+    TRunPageInfo Page(TLanguage kind, const std::string& name, const std::string& text) {
         TRunPageInfo page;
         page.Kind = kind;
         page.ScriptFile = Dir.File(name);
@@ -49,7 +49,7 @@ protected:
 
 TEST_F(ScriptRunTest, PerlSyntaxErrorBecomesAMessageThatJumpsToItsLine) {
     if (Perl.empty()) GTEST_SKIP() << "perl is not installed";
-    const TRunPageInfo page = Page(THighlighterKind::Perl, "broken.pl",
+    const TRunPageInfo page = Page(TLanguage::Perl, "broken.pl",
                                    "use strict;\nmy $x = 1;\nmy $y = ;\nprint $x;\n");
     const auto messages = SyntaxCheckScript(Form().Console(), *Project, page, FixedNow);
     ASSERT_GE(messages.size(), 3u);
@@ -67,7 +67,7 @@ TEST_F(ScriptRunTest, PerlSyntaxErrorBecomesAMessageThatJumpsToItsLine) {
     EXPECT_TRUE(jumps);
 
     // A clean file reports that alone.
-    const TRunPageInfo clean = Page(THighlighterKind::Perl, "clean.pl", "print 1;\n");
+    const TRunPageInfo clean = Page(TLanguage::Perl, "clean.pl", "print 1;\n");
     const auto ok = SyntaxCheckScript(Form().Console(), *Project, clean, FixedNow);
     ASSERT_EQ(ok.size(), 3u);
     EXPECT_EQ(ok[1].Text, "syntax OK");
@@ -75,7 +75,7 @@ TEST_F(ScriptRunTest, PerlSyntaxErrorBecomesAMessageThatJumpsToItsLine) {
 
 TEST_F(ScriptRunTest, PhpSyntaxCheckReportsWhatPhpPrints) {
     if (Php.empty()) GTEST_SKIP() << "php is not installed";
-    const TRunPageInfo page = Page(THighlighterKind::PHP, "broken.php", "<?php\n$a = 1;\n$b = ;\n");
+    const TRunPageInfo page = Page(TLanguage::PHP, "broken.php", "<?php\n$a = 1;\n$b = ;\n");
     const auto linesNamingThree = [](const std::vector<TMessageLine>& messages) {
         return std::count_if(messages.begin(), messages.end(), [](const TMessageLine& line) {
             return MessageLineNumber(line.Text) == 3;
@@ -98,7 +98,7 @@ TEST_F(ScriptRunTest, PhpSyntaxCheckReportsWhatPhpPrints) {
 
 TEST_F(ScriptRunTest, GetFieldsReachAPerlScriptAsQueryStringAndArgument) {
     if (Perl.empty()) GTEST_SKIP() << "perl is not installed";
-    TRunPageInfo page = Page(THighlighterKind::Perl, "get.pl",
+    TRunPageInfo page = Page(TLanguage::Perl, "get.pl",
                              "print \"Q=$ENV{QUERY_STRING}\\nA=@ARGV\\nM=$ENV{REQUEST_METHOD}\\n\";\n"
                              "print \"L=\", (defined $ENV{CONTENT_LENGTH} ? 'set' : 'unset'), \"\\n\";\n"
                              "warn \"done\\n\";\n");
@@ -124,7 +124,7 @@ TEST_F(ScriptRunTest, GetFieldsReachAPerlScriptAsQueryStringAndArgument) {
 
 TEST_F(ScriptRunTest, PostedFieldsGiveAPhpScriptTheLengthAndTheBodyOnce) {
     if (Php.empty()) GTEST_SKIP() << "php is not installed";
-    TRunPageInfo page = Page(THighlighterKind::PHP, "post.php",
+    TRunPageInfo page = Page(TLanguage::PHP, "post.php",
                              "<?php\n$n = (int)getenv('CONTENT_LENGTH');\n"
                              "$body = $n > 0 ? fread(STDIN, $n) : '';\n"
                              "stream_set_blocking(STDIN, false);\nusleep(400000);\n"
@@ -144,7 +144,7 @@ TEST_F(ScriptRunTest, PostedFieldsGiveAPhpScriptTheLengthAndTheBodyOnce) {
 
 TEST_F(ScriptRunTest, BatchFilesRunInTheSystemShell) {
     ScopedEnv noComspec("COMSPEC", "");
-    TRunPageInfo page = Page(THighlighterKind::Batch, "job.bat", "echo \"args:$1\"\n");
+    TRunPageInfo page = Page(TLanguage::Batch, "job.bat", "echo \"args:$1\"\n");
     page.FormSendType = 4;
     page.FormFields = {"Yfirst=one", "Nsecond=two"};
     RunToEnd(page);
@@ -153,14 +153,14 @@ TEST_F(ScriptRunTest, BatchFilesRunInTheSystemShell) {
 
 TEST_F(ScriptRunTest, MissingOrUnusableInterpretersAreReportedNotRun) {
     Project->setPerlCompilerPath(Dir.File("no/perl"));
-    const TRunPageInfo page = Page(THighlighterKind::Perl, "a.pl", "print 1;\n");
-    EXPECT_FALSE(ToolPathsPresent(THighlighterKind::Perl, *Project));
+    const TRunPageInfo page = Page(TLanguage::Perl, "a.pl", "print 1;\n");
+    EXPECT_FALSE(ToolPathsPresent(TLanguage::Perl, *Project));
     ASSERT_EQ(Prompt.Records().size(), 1u);
     EXPECT_EQ(Prompt.Records()[0].Text,
               "Compiler / Tools Executable Path missing. Check in Project Settings.");
     EXPECT_EQ(Prompt.Records()[0].Kind, PromptKind::Error);
     EXPECT_TRUE(SyntaxCheckScript(Form().Console(), *Project, page, FixedNow).empty());
-    EXPECT_TRUE(ToolPathsPresent(THighlighterKind::Batch, *Project));
+    EXPECT_TRUE(ToolPathsPresent(TLanguage::Batch, *Project));
 
     // A file that is there but cannot be started: the start fails with the command line, and
     // the window is idle again.
@@ -180,7 +180,7 @@ TEST_F(ScriptRunTest, MissingOrUnusableInterpretersAreReportedNotRun) {
     EXPECT_TRUE(Form().DebugActions().RunToText);
     EXPECT_TRUE(Form().Console().sessionFinished());
 
-    EXPECT_THROW(PlainRunRequest(*Project, Page(THighlighterKind::HTML, "a.html", "<p>")),
+    EXPECT_THROW(PlainRunRequest(*Project, Page(TLanguage::HTML, "a.html", "<p>")),
                  handledException);
 }
 
@@ -196,7 +196,7 @@ bool ProcessEnded(pid_t pid) {
 
 TEST_F(ScriptRunTest, ProgramResetEndsAScriptThatNeverEndsWithItsChildren) {
     if (Perl.empty()) GTEST_SKIP() << "perl is not installed";
-    const TRunPageInfo page = Page(THighlighterKind::Perl, "forever.pl",
+    const TRunPageInfo page = Page(TLanguage::Perl, "forever.pl",
                                    "$| = 1;\nmy $child = fork();\n"
                                    "if ($child == 0) { exec('sleep', '1000'); }\n"
                                    "print \"$$ $child\\n\";\nsleep 1000;\n");

@@ -2,6 +2,7 @@
 // header lines, the Range it asks for and the mapping of its path below a root.
 #include "net/http_request.h"
 #include "net/http_text.h"
+#include "storage/url_coding.h"
 
 #include <cstddef>
 #include <cstdint>
@@ -30,10 +31,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
             std::abort();
     }
     const std::string root = "/srv/www";
-    const std::string document = NormalizeLocalPath(root + UrlDecode(request.Path));
+    const std::string document = NormalizeLocalPath(root + DecodeRequestPath(request.Path));
     // Whatever the path, the normalised result holds no ".." segment.
     if (document.find("/../") != std::string::npos || document.ends_with("/..")) std::abort();
     TextToHtmlText(request.Path);
-    UrlEncode(request.Params);
+    FormEncode(request.Params);
     return 0;
 }

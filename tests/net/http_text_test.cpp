@@ -1,5 +1,6 @@
 #include "net/http_request.h"
 #include "net/http_text.h"
+#include "storage/url_coding.h"
 
 #include <gtest/gtest.h>
 
@@ -15,12 +16,12 @@ TEST(HttpText, HtmlEscapingNamesLatin1AndNumbersTheRest) {
 }
 
 TEST(HttpText, UrlCoding) {
-    EXPECT_EQ(UrlEncode("a b&c.TXT-_/~\xC3\xA9"), "a%20b%26c.TXT%2D%5F%2F%7E%C3%A9");
-    EXPECT_EQ(UrlDecode("/a%20b%2fc+d"), "/a b/c+d");
-    EXPECT_EQ(UrlDecode("%4g"), std::string(1, '\x04')) << "a non-hex digit ends the number";
-    EXPECT_EQ(UrlDecode("ab%"), "ab%");
-    EXPECT_EQ(UrlDecode("ab%4"), "ab%4") << "a % among the last two characters stays";
-    EXPECT_EQ(UrlDecode("%2e%2E"), "..");
+    EXPECT_EQ(FormEncode("a b&c.TXT-_/~\xC3\xA9"), "a%20b%26c.TXT%2D%5F%2F%7E%C3%A9");
+    EXPECT_EQ(DecodeRequestPath("/a%20b%2fc+d"), "/a b/c+d");
+    EXPECT_EQ(DecodeRequestPath("%4g"), std::string(1, '\x04')) << "a non-hex digit ends the number";
+    EXPECT_EQ(DecodeRequestPath("ab%"), "ab%");
+    EXPECT_EQ(DecodeRequestPath("ab%4"), "ab%4") << "a % among the last two characters stays";
+    EXPECT_EQ(DecodeRequestPath("%2e%2E"), "..");
 }
 
 TEST(HttpText, DatesContentTypesAndNormalisation) {

@@ -51,30 +51,20 @@ void ChangeEverything(TKorProject& p, const std::string& folder) {
     p.setFtpFormHeight(300);
     p.setFtpUploadChangedFiles(false);
     p.setFtpKeepOpen(true);
-    for (auto setter : {&TKorProject::setShowLHGutter, &TKorProject::setShowLineNumbers,
-                        &TKorProject::setAutoIndent, &TKorProject::setTrimTrailingSpaces,
-                        &TKorProject::setSmartTabs, &TKorProject::setSmartTabDelete,
-                        &TKorProject::setCursorPastRight, &TKorProject::setBlockOverwrite,
-                        &TKorProject::setGroupUndo, &TKorProject::setDragAndDrop,
-                        &TKorProject::setShowStatusBar, &TKorProject::setShowBlocks,
-                        &TKorProject::setExternalChangeCheck, &TKorProject::setSaveFindReplace,
-                        &TKorProject::setReplacePrompt, &TKorProject::setSavePropertyPageHistory})
+    for (const auto* fields : {&TKorProject::EditorFlagFields(), &TKorProject::LoggingFlagFields()})
+        for (const TKorProject::TFlagField& field : *fields) (p.*field.Set)(!(p.*field.Get)());
+    for (auto setter : {&TKorProject::setShowStatusBar, &TKorProject::setShowBlocks,
+                        &TKorProject::setExternalChangeCheck, &TKorProject::setReplacePrompt,
+                        &TKorProject::setSavePropertyPageHistory})
         (p.*setter)(false);
-    for (auto setter : {&TKorProject::setHideScrollBars, &TKorProject::setShowSpecialChars,
-                        &TKorProject::setTabsToSpaces, &TKorProject::setTabIndents,
-                        &TKorProject::setCursorPastBottom, &TKorProject::setKeepCursorColumnPos,
-                        &TKorProject::setHalfPageScroll, &TKorProject::setAltColMode,
-                        &TKorProject::setXPMenus, &TKorProject::setHighlightCursorLine,
-                        &TKorProject::setSearchMatchCase, &TKorProject::setSearchWholeWords,
-                        &TKorProject::setSearchBackwards, &TKorProject::setSearchRegEx,
-                        &TKorProject::setReplaceAll, &TKorProject::setSaveWindowSize,
-                        &TKorProject::setSaveProjOrgWindowSize, &TKorProject::setSaveProjOrgVisibility,
-                        &TKorProject::setFilesInProject, &TKorProject::setLoggingIsOn,
-                        &TKorProject::setLogTransientUpdates, &TKorProject::setLogInfoTempDir})
+    for (auto setter : {&TKorProject::setHighlightCursorLine, &TKorProject::setSearchMatchCase,
+                        &TKorProject::setSearchWholeWords, &TKorProject::setSearchBackwards,
+                        &TKorProject::setSearchRegEx, &TKorProject::setReplaceAll,
+                        &TKorProject::setSaveWindowSize, &TKorProject::setSaveProjOrgWindowSize,
+                        &TKorProject::setSaveProjOrgVisibility, &TKorProject::setFilesInProject,
+                        &TKorProject::setLoggingIsOn, &TKorProject::setLogTransientUpdates,
+                        &TKorProject::setLogInfoTempDir})
         (p.*setter)(true);
-    for (auto setter : {&TKorProject::setLogConsoleIncludeStdErr, &TKorProject::setLogProgStep,
-                        &TKorProject::setLogInfoMySQL, &TKorProject::setLogWebPost})
-        (p.*setter)(false);
     p.setMultiLineEditorTabs(false);
     p.setTabWidth(8);
     p.setLastSearch("find");
@@ -131,27 +121,20 @@ void ExpectSameSettings(const TKorProject& a, const TKorProject& b) {
     SAME(UseExternalEnvVars); SAME(ExcludeExternalEnvEquals); SAME(EnvTempFromProject);
     SAME(KeyEnvVars); SAME(FtpHost); SAME(FtpPort); SAME(FtpUserName); SAME(FtpPassword);
     SAME(FtpStartDir); SAME(FtpFormWidth); SAME(FtpFormHeight); SAME(FtpUploadChangedFiles);
-    SAME(FtpKeepOpen); SAME(ShowLHGutter); SAME(ShowLineNumbers); SAME(HideScrollBars);
-    SAME(ShowSpecialChars); SAME(AutoIndent); SAME(TabsToSpaces); SAME(TrimTrailingSpaces);
-    SAME(SmartTabs); SAME(SmartTabDelete); SAME(TabIndents); SAME(CursorPastRight);
-    SAME(CursorPastBottom); SAME(KeepCursorColumnPos); SAME(HalfPageScroll); SAME(BlockOverwrite);
-    SAME(GroupUndo); SAME(AltColMode); SAME(DragAndDrop); SAME(TabWidth); SAME(XPMenus);
-    SAME(HighlightCursorLine); SAME(ShowStatusBar); SAME(ShowBlocks); SAME(MultiLineEditorTabs);
-    SAME(ExternalChangeCheck); SAME(LastSearch); SAME(LastReplace); SAME(SearchMatchCase);
-    SAME(SearchWholeWords); SAME(SearchBackwards); SAME(SearchRegEx); SAME(SearchScope);
-    SAME(ReplacePrompt); SAME(ReplaceAll); SAME(SaveFindReplace); SAME(SearchHistory);
-    SAME(ReplaceHistory); SAME(SaveWindowSize); SAME(SaveProjOrgWindowSize); SAME(ProjOrgWinLeft);
-    SAME(ProjOrgWinTop); SAME(ProjOrgWinWidth); SAME(ProjOrgWinHeight); SAME(SaveProjOrgVisibility);
-    SAME(SavePropertyPageHistory); SAME(PriorPropertyPage); SAME(PropertyPageHistory);
-    SAME(FilesInProject); SAME(MaxBackUps); SAME(BackupPause); SAME(VersionsPath);
-    SAME(InstallModuleName); SAME(LogConsoleIncludeStdErr); SAME(LogConsoleIncludeStdOut);
-    SAME(LogConsoleIncludeStdIn); SAME(LogProgStartStop); SAME(LogProgBreakpoint); SAME(LogProgStep);
-    SAME(LogProgTerminate); SAME(LogProgClearLog); SAME(LogInfoFullProject); SAME(LogInfoPerlVersion);
-    SAME(LogInfoAdvPerlInfo); SAME(LogInfoMySQL); SAME(LogInfoWebServer); SAME(LogInfoEnvVars);
-    SAME(LogInfoWinVer); SAME(LogInfoKorvaneVer); SAME(LogInfoTempDir); SAME(LogWebStartStop);
-    SAME(LogWebGet); SAME(LogWebPost); SAME(LogWebErrors); SAME(LoggingIsOn); SAME(LogFileName);
-    SAME(LogTransientUpdates);
+    SAME(FtpKeepOpen); SAME(TabWidth); SAME(HighlightCursorLine); SAME(ShowStatusBar);
+    SAME(ShowBlocks); SAME(MultiLineEditorTabs); SAME(ExternalChangeCheck); SAME(LastSearch);
+    SAME(LastReplace); SAME(SearchMatchCase); SAME(SearchWholeWords); SAME(SearchBackwards);
+    SAME(SearchRegEx); SAME(SearchScope); SAME(ReplacePrompt); SAME(ReplaceAll);
+    SAME(SaveFindReplace); SAME(SearchHistory); SAME(ReplaceHistory); SAME(SaveWindowSize);
+    SAME(SaveProjOrgWindowSize); SAME(ProjOrgWinLeft); SAME(ProjOrgWinTop); SAME(ProjOrgWinWidth);
+    SAME(ProjOrgWinHeight); SAME(SaveProjOrgVisibility); SAME(SavePropertyPageHistory);
+    SAME(PriorPropertyPage); SAME(PropertyPageHistory); SAME(FilesInProject); SAME(MaxBackUps);
+    SAME(BackupPause); SAME(VersionsPath); SAME(InstallModuleName); SAME(LogInfoTempDir);
+    SAME(LoggingIsOn); SAME(LogFileName); SAME(LogTransientUpdates);
 #undef SAME
+    for (const auto* fields : {&TKorProject::EditorFlagFields(), &TKorProject::LoggingFlagFields()})
+        for (size_t i = 0; i < fields->size(); ++i)
+            EXPECT_EQ((a.*(*fields)[i].Get)(), (b.*(*fields)[i].Get)()) << "flag " << i;
     EXPECT_TRUE(a.FileTypes() == b.FileTypes());
     for (size_t i = 0; i < 6; ++i) {
         EXPECT_TRUE(a.Schemes().All()[i]->Equals(*b.Schemes().All()[i])) << "scheme " << i;

@@ -1,10 +1,10 @@
 #include "project_fixture.h"
 
+#include "editor/editor_page.h"
+#include "exec/console_controller.h"
 #include "platform/program_folder.h"
 #include "storage/program_log.h"
 
-#include <QApplication>
-#include <QDialog>
 
 #include <filesystem>
 
@@ -18,15 +18,10 @@ ProjectTest::ProjectTest()
     SetClockForTesting([] { return FixedNow; });
     CreateSectionList();
     Settings = std::make_unique<TGlobalSettings>();
-    Settings->SystemToolFolders.clear();
     Settings->setPerlCompilerDlgAgain(false);
     Settings->setPhpCompilerDlgAgain(false);
     Settings->setSqlDlgAgain(false);
-    DialogWatch.setInterval(50);
-    QObject::connect(&DialogWatch, &QTimer::timeout, &DialogWatch, [] {
-        if (auto* dialog = qobject_cast<QDialog*>(QApplication::activeModalWidget())) dialog->reject();
-    });
-    DialogWatch.start();
+    Debugger = std::make_unique<TDebugForm>();
     Settings->setDefaultProject(DefaultProjectFile());
     Project = NewProject();
 }
@@ -39,7 +34,10 @@ ProjectTest::~ProjectTest() {
 }
 
 std::unique_ptr<TKorProject> ProjectTest::NewProject() {
-    return std::make_unique<TKorProject>(*Settings, &Host);
+    auto project = std::make_unique<TKorProject>(*Settings, Debugger->Console(), &Host);
+    project->Tools().SystemToolFolders = ToolFolders;
+    InstallEditorPages(*project, *Debugger);
+    return project;
 }
 
 std::string ProjectTest::DefaultProjectFile() const { return ProgramFolder() + "projects/default.kvp"; }

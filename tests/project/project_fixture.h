@@ -1,14 +1,14 @@
 #pragma once
 // A project in a private program folder and settings store, with a fixed clock and a scripted
 // prompt, plus helpers for writing project files by hand.
-#include "app/global_settings.h"
+#include "exec/debug_form.h"
+#include "model/global_settings.h"
 #include "project/kor_project.h"
 #include "scripted_prompt.h"
 #include "storage/byte_stream.h"
 #include "storage/section_list.h"
 #include "temp_dir.h"
 
-#include <QTimer>
 #include <gtest/gtest.h>
 
 #include <functional>
@@ -58,11 +58,12 @@ protected:
     ScopedEnv Config;
     // No tools are found unless a test provides them, so loads ask nothing.
     ScopedEnv NoToolsOnPath;
-    // A dialog that no test answers is cancelled instead of waiting for a user forever.
-    QTimer DialogWatch;
     ScriptedPrompt Prompt;
     FakeHost Host;
+    // Where new projects look for tools after PATH: nowhere unless a test says so.
+    std::vector<std::string> ToolFolders;
     std::unique_ptr<TGlobalSettings> Settings;
+    std::unique_ptr<TDebugForm> Debugger;
     std::unique_ptr<TKorProject> Project;
 };
 

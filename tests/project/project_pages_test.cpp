@@ -3,12 +3,6 @@
 #include "project/drop_text.h"
 #include "storage/errors.h"
 
-#include <QApplication>
-#include <QCheckBox>
-#include <QDialog>
-#include <QDialogButtonBox>
-#include <QPushButton>
-#include <QTimer>
 #include <Qsci/qsciscintilla.h>
 
 #include <filesystem>
@@ -232,26 +226,6 @@ TEST_F(ProjectTest, DroppedFilesReplaceTheEditorsSelection) {
     Project->EditorDropFiles(editor, {"/nowhere/x"});
     EXPECT_EQ(editor.text().toStdString(),
               "keep " + DroppedFilesText({"/nowhere/x"}, "\n") + " keep");
-}
-
-TEST_F(ProjectTest, ShowAgainDialogReportsTheButtonAndTheCheckBox) {
-    auto answer = [](bool ok, bool tick) {
-        QTimer::singleShot(0, [ok, tick] {
-            auto* dialog = qobject_cast<QDialog*>(QApplication::activeModalWidget());
-            ASSERT_NE(dialog, nullptr);
-            EXPECT_EQ(dialog->windowTitle(), "Dialog");
-            dialog->findChild<QCheckBox*>()->setChecked(tick);
-            auto* buttons = dialog->findChild<QDialogButtonBox*>();
-            buttons->button(ok ? QDialogButtonBox::Ok : QDialogButtonBox::Cancel)->click();
-        });
-    };
-    bool showAgain = true;
-    answer(true, false);
-    EXPECT_TRUE(Project->ShowAgainDlg(showAgain, "Perl Compiler missing."));
-    EXPECT_FALSE(showAgain);
-    answer(false, true);
-    EXPECT_FALSE(Project->ShowAgainDlg(showAgain, "again"));
-    EXPECT_TRUE(showAgain) << "Cancel keeps the tick too";
 }
 
 } // namespace

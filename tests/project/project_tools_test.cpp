@@ -2,19 +2,11 @@
 #include "project_fixture.h"
 
 #include "exec/console_controller.h"
-#include "exec/debug_form.h"
 #include "platform/program_folder.h"
-#include "project/check_list.h"
+#include "model/check_list.h"
 #include "project/ini_file.h"
 #include "tools/mysql_controller.h"
 
-#include <QApplication>
-#include <QCheckBox>
-#include <QDialog>
-#include <QDialogButtonBox>
-#include <QPushButton>
-#include <QTextEdit>
-#include <QTimer>
 
 #include <filesystem>
 #include <regex>
@@ -26,7 +18,8 @@ class ToolLocationTest : public ProjectTest {
 protected:
     ToolLocationTest() {
         std::filesystem::create_directories(Dir.File("sys"));
-        Settings->SystemToolFolders = {Dir.File("sys")};
+        ToolFolders = {Dir.File("sys")};
+        Project->Tools().SystemToolFolders = ToolFolders;
     }
 
     // An executable stand-in for a tool.
@@ -36,19 +29,6 @@ protected:
         WriteBytes(path, "#!/bin/sh\nexit 0\n");
         std::filesystem::permissions(path, std::filesystem::perms::owner_all);
         return path;
-    }
-
-    // Answers the next "show again" dialog; its text lands in *seen.
-    void AnswerShowAgain(bool ok, bool tick, std::string* seen) {
-        QTimer::singleShot(0, [=] {
-            auto* dialog = qobject_cast<QDialog*>(QApplication::activeModalWidget());
-            if (!dialog) return;
-            *seen = dialog->findChild<QTextEdit*>()->toPlainText().toStdString();
-            dialog->findChild<QCheckBox*>()->setChecked(tick);
-            dialog->findChild<QDialogButtonBox*>()
-                ->button(ok ? QDialogButtonBox::Ok : QDialogButtonBox::Cancel)
-                ->click();
-        });
     }
 };
 
@@ -95,20 +75,19 @@ TEST_F(ToolLocationTest, AMissingPerlIsOfferedTheDefaultAndNoKeepsIt) {
 
 TEST_F(ToolLocationTest, NoPerlAnywhereShowsTheInstallNoticeUntilSilenced) {
     Settings->setPerlCompilerDlgAgain(true);
-    std::string seen;
-    AnswerShowAgain(true, false, &seen);
+    Prompt.QueueTick(false);
+    Prompt.QueueAnswer(pbOK);
     Project->CheckPerlPath();
-    EXPECT_EQ(seen, "Perl Compiler missing. Do you wish to see download / installation "
-                    "instructions for ActivePerl?");
+    EXPECT_EQ(Prompt.TextsShown(),
+              std::vector<std::string>{"Perl Compiler missing. Do you wish to see download / "
+                                       "installation instructions for ActivePerl?"});
     EXPECT_EQ(Host.HelpTopics, std::vector<std::string>{"contents/install/activeperl"});
     EXPECT_FALSE(Settings->getPerlCompilerDlgAgain());
     EXPECT_EQ(Project->PerlCompilerPath(), "");
 
-    seen.clear();
-    AnswerShowAgain(true, true, &seen);
+    Prompt.ClearRecords();
     Project->CheckPerlPath();
-    QCoreApplication::processEvents(); // the unused answer finds no dialog
-    EXPECT_EQ(seen, "") << "a silenced notice stays away";
+    EXPECT_TRUE(Prompt.TextsShown().empty()) << "a silenced notice stays away";
     EXPECT_EQ(Host.HelpTopics.size(), 1u);
 }
 

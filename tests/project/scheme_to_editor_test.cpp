@@ -1,4 +1,4 @@
-#include "editor/highlight_schemes.h"
+#include "model/highlight_schemes.h"
 #include "editor/scheme_to_editor.h"
 
 #include <QColor>

@@ -6,7 +6,16 @@ namespace korvane::test {
 
 ScriptedPrompt::ScriptedPrompt() : Previous(InstallPrompt(this)) {}
 
-ScriptedPrompt::~ScriptedPrompt() { InstallPrompt(Previous); }
+ScriptedPrompt::~ScriptedPrompt() {
+    InstallPrompt(Previous);
+    for (const PromptButton answer : Answers)
+        ADD_FAILURE() << "an answer was queued for a question that never came: " << answer;
+    for (const std::string& path : Files)
+        ADD_FAILURE() << "a file was queued for a choice that never came: " << path;
+    for (const std::string& text : Texts)
+        ADD_FAILURE() << "a text was queued for an entry that never came: " << text;
+    if (!Ticks.empty()) ADD_FAILURE() << "a tick was queued for a question that never came";
+}
 
 std::vector<std::string> ScriptedPrompt::TextsShown() const {
     std::vector<std::string> texts;
@@ -24,6 +33,16 @@ PromptButton ScriptedPrompt::Ask(PromptKind kind, const std::string& text, Promp
     const PromptButton answer = Answers.front();
     Answers.pop_front();
     return answer;
+}
+
+PromptButton ScriptedPrompt::AskTicked(PromptKind kind, const std::string& text,
+                                       PromptButtons buttons, const std::string&, bool& ticked,
+                                       const std::string& caption) {
+    if (!Ticks.empty()) {
+        ticked = Ticks.front();
+        Ticks.pop_front();
+    }
+    return Ask(kind, text, buttons, caption);
 }
 
 void ScriptedPrompt::Inform(PromptKind kind, const std::string& text, const std::string&) {

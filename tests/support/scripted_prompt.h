@@ -1,6 +1,7 @@
 #pragma once
 // A prompt for tests: records every text it is shown and answers from a queue the test fills.
-// A question with nothing queued fails the running test and answers pbCancel.
+// A question with nothing queued fails the running test and answers pbCancel; so does an
+// answer still queued when the prompt goes (the question the test expected never came).
 #include "storage/prompt.h"
 
 #include <deque>
@@ -23,6 +24,8 @@ public:
     void QueueAnswer(PromptButton answer) { Answers.push_back(answer); }
     void QueueFile(std::string path) { Files.push_back(std::move(path)); }
     void QueueText(std::string text) { Texts.push_back(std::move(text)); }
+    // The state the user leaves the tick box in, for the next AskTicked.
+    void QueueTick(bool ticked) { Ticks.push_back(ticked); }
 
     const std::vector<PromptRecord>& Records() const { return Shown; }
     std::vector<std::string> TextsShown() const;
@@ -30,6 +33,9 @@ public:
 
     PromptButton Ask(PromptKind kind, const std::string& text, PromptButtons buttons,
                      const std::string& caption) override;
+    PromptButton AskTicked(PromptKind kind, const std::string& text, PromptButtons buttons,
+                           const std::string& tickText, bool& ticked,
+                           const std::string& caption) override;
     void Inform(PromptKind kind, const std::string& text, const std::string& caption) override;
     std::string ChooseFile(const FileChoice& choice) override;
     bool EnterText(const std::string& caption, const std::string& label,
@@ -40,6 +46,7 @@ private:
     std::deque<PromptButton> Answers;
     std::deque<std::string> Files;
     std::deque<std::string> Texts;
+    std::deque<bool> Ticks;
     std::vector<PromptRecord> Shown;
 };
 

@@ -2,6 +2,7 @@
 #include "storage/date_text.h"
 #include "storage/file_utils.h"
 #include "widgets/backup_menu.h"
+#include "widgets/qt_prompt.h"
 #include "widgets/recent_combo.h"
 #include "widgets/tree_paths.h"
 #include "widgets/user_feedback.h"
@@ -12,8 +13,13 @@
 #include <gtest/gtest.h>
 
 #include <QAction>
+#include <QApplication>
+#include <QCheckBox>
 #include <QComboBox>
 #include <QMenu>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QTimer>
 #include <QTreeWidget>
 
 using namespace korvane;
@@ -104,4 +110,30 @@ TEST(UserFeedback, InfoMessageGoesThroughThePrompt) {
     EXPECT_EQ(prompt.Records()[0].Text, "Upload complete");
     EXPECT_FALSE(CtrlDown()); // nobody holds keys on the offscreen platform
     EXPECT_FALSE(ShiftDown());
+}
+
+TEST(QtPromptTicked, ReportsTheButtonAndTheTickWhateverTheAnswer) {
+    QtPrompt prompt;
+    // Answers the box that is about to open: sets its tick and presses a button.
+    auto answer = [](bool ok, bool tick) {
+        QTimer::singleShot(0, [ok, tick] {
+            auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+            ASSERT_NE(box, nullptr);
+            ASSERT_NE(box->checkBox(), nullptr);
+            EXPECT_EQ(box->checkBox()->text(), "Show this again?");
+            box->checkBox()->setChecked(tick);
+            box->button(ok ? QMessageBox::Ok : QMessageBox::Cancel)->click();
+        });
+    };
+    bool showAgain = true;
+    answer(true, false);
+    EXPECT_EQ(prompt.AskTicked(PromptKind::Plain, "Perl missing.", pbOK | pbCancel,
+                               "Show this again?", showAgain),
+              pbOK);
+    EXPECT_FALSE(showAgain);
+    answer(false, true);
+    EXPECT_EQ(prompt.AskTicked(PromptKind::Plain, "again", pbOK | pbCancel, "Show this again?",
+                               showAgain),
+              pbCancel);
+    EXPECT_TRUE(showAgain) << "Cancel keeps the tick too";
 }

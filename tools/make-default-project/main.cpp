@@ -6,7 +6,8 @@
 // Paths inside are stored relative to the file, so the program folder is taken to be the
 // folder above "projects": the temporary folder and the log then follow the copy wherever the
 // program folder is seeded.
-#include "app/global_settings.h"
+#include "exec/console_controller.h"
+#include "model/global_settings.h"
 #include "platform/program_folder.h"
 #include "project/kor_project.h"
 #include "storage/section_list.h"
@@ -38,7 +39,8 @@ int main(int argc, char** argv) {
         {
             TGlobalSettings settings;
             settings.setDefaultProject(ProgramFolder() + "projects/default.kvp");
-            TKorProject project(settings);
+            TConsoleController console;
+            TKorProject project(settings, console);
             project.FileTypes().MakeDefault();
             project.setModified(true);
             fs::remove(output);

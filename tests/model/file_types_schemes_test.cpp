@@ -1,7 +1,19 @@
-#include "project_fixture.h"
+#include "model/file_types.h"
+#include "model/highlight_schemes.h"
+#include "storage/byte_stream.h"
+#include "storage/section_list.h"
+
+#include <gtest/gtest.h>
 
 namespace korvane::test {
 namespace {
+
+// The tables are read and written through the one program-wide container.
+class ModelTest : public ::testing::Test {
+protected:
+    ModelTest() { CreateSectionList(); }
+    ~ModelTest() override { FreeSectionList(); }
+};
 
 // Round trip of one block through the container.
 template <typename Save, typename Load>
@@ -16,7 +28,7 @@ void ThroughStream(Save save, Load load) {
     load(SectionList());
 }
 
-TEST_F(ProjectTest, FileTypeLookupIgnoresDotAndCase) {
+TEST_F(ModelTest, FileTypeLookupIgnoresDotAndCase) {
     TFileTypeList types;
     types.MakeDefault();
     ASSERT_EQ(types.Count(), 19);
@@ -29,7 +41,7 @@ TEST_F(ProjectTest, FileTypeLookupIgnoresDotAndCase) {
     EXPECT_EQ(types.Entries().back().Description, "SQR Source File");
 }
 
-TEST_F(ProjectTest, CoreTypesAreAddedOrMadeEditable) {
+TEST_F(ModelTest, CoreTypesAreAddedOrMadeEditable) {
     TFileTypeList types;
     EXPECT_TRUE(types.IsEmpty());
     EXPECT_TRUE(types.EnsureCoreTypes());
@@ -44,7 +56,7 @@ TEST_F(ProjectTest, CoreTypesAreAddedOrMadeEditable) {
     EXPECT_FALSE(types.Find("php")->AsciiTransfer) << "only the editable mark is forced";
 }
 
-TEST_F(ProjectTest, FileTypeTableRoundTripsAndAnEmptyOneBecomesTheDefault) {
+TEST_F(ModelTest, FileTypeTableRoundTripsAndAnEmptyOneBecomesTheDefault) {
     TFileTypeList types;
     types.Add({"Image", "png,gif", false, false});
     types.InsertAfter(types.Entries().front(), {"Perl", "pl", true, true});
@@ -70,7 +82,7 @@ TEST_F(ProjectTest, FileTypeTableRoundTripsAndAnEmptyOneBecomesTheDefault) {
     EXPECT_EQ(placeholder.Count(), 19);
 }
 
-TEST_F(ProjectTest, SchemeSettersMarkChangesAndEqualsIgnoresTheName) {
+TEST_F(ModelTest, SchemeSettersMarkChangesAndEqualsIgnoresTheName) {
     TAttribDetails scheme(THighlighterKind::Perl);
     TAttribDetails copy(THighlighterKind::Perl);
     copy.Assign(scheme);
@@ -91,7 +103,7 @@ TEST_F(ProjectTest, SchemeSettersMarkChangesAndEqualsIgnoresTheName) {
     EXPECT_FALSE(copy.Equals(scheme));
 }
 
-TEST_F(ProjectTest, SchemeRecordsRoundTripAndOldRecordsKeepTheFontDefaults) {
+TEST_F(ModelTest, SchemeRecordsRoundTripAndOldRecordsKeepTheFontDefaults) {
     TAttribDetails php(THighlighterKind::PHP, PhpHighlighterTag);
     php.SetAttribute(aiStrings, {0x0000FF, 0x00FFFF, fsItalic | fsBold});
     php.SetEditorColor(0x101010);
@@ -133,7 +145,7 @@ TEST_F(ProjectTest, SchemeRecordsRoundTripAndOldRecordsKeepTheFontDefaults) {
     EXPECT_EQ(perl.Name(), "");
 }
 
-TEST_F(ProjectTest, NamedSchemeListFindsRemovesAndCopiesDeeply) {
+TEST_F(ModelTest, NamedSchemeListFindsRemovesAndCopiesDeeply) {
     TAttribList list;
     list.Add(std::make_unique<TAttribDetails>()).SetName("Day");
     list.Add(std::make_unique<TAttribDetails>()).SetName("Night");
@@ -166,7 +178,7 @@ namespace {
 
 // A damaged count with no records behind it: the tables stop at the first record that is not
 // there instead of filling memory with billions of empty ones.
-TEST_F(ProjectTest, HugeRecordCountsWithoutRecordsEndTheTableLoad) {
+TEST_F(ModelTest, HugeRecordCountsWithoutRecordsEndTheTableLoad) {
     const auto hugeCount = [](const char* section) {
         return [section](TSectionList& stream) {
             stream.BeginSection(section);

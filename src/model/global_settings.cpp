@@ -1,18 +1,11 @@
-#include "app/global_settings.h"
+#include "model/global_settings.h"
 
-#include "exec/debug_form.h"
-#include "platform/desktop_associations.h"
-#include "platform/program_folder.h"
 #include "platform/qt_strings.h"
 #include "platform/settings_store.h"
 #include "storage/text_utils.h"
 
 #include <QSettings>
 
-#include <cstdlib>
-#include <filesystem>
-#include <sstream>
-#include <unistd.h>
 
 namespace korvane {
 namespace {
@@ -21,15 +14,10 @@ const QString DefaultsGroup = QStringLiteral("Defaults/");
 
 std::string BoolText(bool value) { return value ? "-1" : "0"; }
 
-bool IsExecutable(const std::string& path) {
-    return !path.empty() && access(path.c_str(), X_OK) == 0 &&
-           !std::filesystem::is_directory(path);
-}
-
 } // namespace
 
 TGlobalSettings::TGlobalSettings()
-    : Registry(OpenUserSettings()), DebugFormObject(std::make_unique<TDebugForm>()) {}
+    : Registry(OpenUserSettings()) {}
 
 TGlobalSettings::~TGlobalSettings() = default;
 
@@ -91,72 +79,6 @@ bool TGlobalSettings::getFileAssoc(const std::string& extension) {
 }
 void TGlobalSettings::setFileAssoc(const std::string& extension, bool value) {
     setBool("FileAssoc" + UpperText(extension), "", value);
-}
-
-std::string TGlobalSettings::FindTool(const std::string& name) const {
-    const char* path = std::getenv("PATH");
-    std::stringstream folders(path ? path : "");
-    for (std::string folder; std::getline(folders, folder, ':');)
-        if (!folder.empty() && IsExecutable(folder + "/" + name)) return folder + "/" + name;
-    for (const std::string& folder : SystemToolFolders)
-        if (IsExecutable(folder + "/" + name)) return folder + "/" + name;
-    return {};
-}
-
-std::string TGlobalSettings::ActivePerlPath() { return FindTool("perl"); }
-
-std::string TGlobalSettings::ActivePerlHelp() {
-    for (const char* candidate : {"/usr/share/doc/perl-doc-html", "/usr/share/perl/doc/html",
-                                  "/usr/local/share/perl/doc/html"}) {
-        std::error_code ec;
-        if (std::filesystem::is_directory(candidate, ec)) return candidate;
-    }
-    return {};
-}
-
-bool TGlobalSettings::getFileType(const std::string& extension) {
-    const std::string bare = RemovePrefix(extension, ".");
-    if (bare.empty()) return false;
-    return DefaultApplicationFor(MimeTypeForExtension(bare)) == KorvaneDesktopId;
-}
-
-void TGlobalSettings::setFileType(const std::string& extension, bool on) {
-    const std::string bare = RemovePrefix(extension, ".");
-    if (bare.empty()) return;
-    const std::string mimeType = MimeTypeForExtension(bare);
-    if (on)
-        SetDefaultApplication(mimeType, KorvaneDesktopId);
-    else if (!DefaultApplicationFor(mimeType).empty())
-        SetDefaultApplication(mimeType, "");
-}
-
-void TGlobalSettings::CheckMainKeys() { WriteDesktopEntry(ProgramFile()); }
-
-void TGlobalSettings::CheckFileTypes(bool forced, const FileAssocDialog& dialog) {
-    FileAssocDialogState state;
-    state.Forced = forced;
-    bool allAsStored = true;
-    for (int i = 0; i < 7; ++i) {
-        state.Ticked[i] = getFileType(FileAssocExtensions[i]);
-        state.Changed[i] = state.Ticked[i] != getFileAssoc(FileAssocExtensions[i]);
-        allAsStored = allAsStored && !state.Changed[i];
-    }
-    const bool detect = getDetectFileAssoc();
-    if (!forced && detect && allAsStored) return;
-    if (!detect) return;
-    state.DoNotCheck = !detect;
-
-    const FileAssocChoice choice = dialog(state);
-    if (!choice.Accepted) return;
-    setDetectFileAssoc(!choice.DoNotCheck);
-    // The order in which the associations are written.
-    for (const char* extension : {"kvp", "pl", "php", "pm", "cgi", "sql", "bat"}) {
-        int index = 0;
-        while (std::string(FileAssocExtensions[index]) != extension) ++index;
-        setFileType(extension, choice.Ticked[index]);
-        setFileAssoc(extension, choice.Ticked[index]);
-    }
-    CheckMainKeys();
 }
 
 } // namespace korvane

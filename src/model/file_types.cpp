@@ -1,4 +1,4 @@
-#include "editor/file_types.h"
+#include "model/file_types.h"
 
 #include "storage/section_list.h"
 #include "storage/text_utils.h"

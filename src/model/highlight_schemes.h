@@ -2,6 +2,8 @@
 // Highlighting schemes: for one highlighter kind, the colours and font styles of its six
 // token classes, the editor's background colour and its font. The project keeps one active
 // scheme per kind and a list of named schemes the user saved.
+#include "model/language.h"
+
 #include <array>
 #include <cstdint>
 #include <memory>
@@ -13,7 +15,8 @@ namespace korvane {
 
 class TSectionList;
 
-enum class THighlighterKind { None, Perl, HTML, PHP, SQL, Batch, General };
+// Each language has its highlighter.
+using THighlighterKind = TLanguage;
 
 // The highlighter kind's class name as it appears in stored scheme records.
 std::string HighlighterClassName(THighlighterKind kind);

@@ -1,6 +1,7 @@
-#include "app/global_settings.h"
+#include "app/file_associations.h"
 #include "app/reg_file_dlg.h"
 #include "platform/desktop_associations.h"
+#include "model/global_settings.h"
 #include "temp_dir.h"
 
 #include <QCheckBox>
@@ -12,46 +13,18 @@ using korvane::test::ReadBytes;
 
 namespace {
 
-class GlobalSettingsTest : public ::testing::Test {
+class FileAssociationsTest : public ::testing::Test {
 protected:
     test::TempDir Dir;
     test::ScopedEnv Config{"XDG_CONFIG_HOME", Dir.File("config")};
     test::ScopedEnv Data{"XDG_DATA_HOME", Dir.File("data")};
-    std::string SettingsText() { return ReadBytes(Dir.File("config/Brannoq/Korvane.conf")); }
 };
 
 } // namespace
 
-TEST_F(GlobalSettingsTest, AbsentValuesReadAsTheirDefaults) {
-    TGlobalSettings settings;
-    EXPECT_EQ(settings.getDefaultProject(), "");
-    EXPECT_TRUE(settings.getPerlCompilerDlgAgain());
-    EXPECT_TRUE(settings.getDetectFileAssoc());
-    EXPECT_FALSE(settings.getUseProjects());
-    EXPECT_FALSE(settings.getFileAssoc("pl"));
-}
-
-TEST_F(GlobalSettingsTest, WritesOnlyRealChangesAndStoresBooleansAsMinusOneAndZero) {
-    TGlobalSettings settings;
-    settings.setLastFilePath("/home/u/Scripts");
-    settings.setLastFilePath("/HOME/U/scripts"); // same ignoring case: not written
-    EXPECT_EQ(settings.getLastFilePath(), "/home/u/Scripts");
-
-    settings.setSqlDlgAgain(true); // absent default "T" equals true: stays absent
-    EXPECT_EQ(SettingsText().find("SqlDlgAgain"), std::string::npos);
-    settings.setSqlDlgAgain(false);
-    EXPECT_NE(SettingsText().find("SqlDlgAgain=0"), std::string::npos);
-    EXPECT_FALSE(settings.getSqlDlgAgain());
-    settings.setUseProjects(true);
-    EXPECT_NE(SettingsText().find("UseProjects=-1"), std::string::npos);
-
-    TGlobalSettings reopened; // a second object reads what the first wrote
-    EXPECT_TRUE(reopened.getUseProjects());
-    EXPECT_EQ(reopened.getLastFilePath(), "/home/u/Scripts");
-}
-
-TEST_F(GlobalSettingsTest, AssociationsFollowMimeAppsList) {
-    TGlobalSettings settings;
+TEST_F(FileAssociationsTest, AssociationsFollowMimeAppsList) {
+    TGlobalSettings stored;
+    TFileAssociations settings(stored);
     EXPECT_FALSE(settings.getFileType("pl"));
     EXPECT_FALSE(settings.getFileType(""));
     settings.setFileType(".pl", true);
@@ -72,29 +45,30 @@ TEST_F(GlobalSettingsTest, AssociationsFollowMimeAppsList) {
     EXPECT_NE(ReadBytes(MimePackagePath()).find("*.kvp"), std::string::npos);
 }
 
-TEST_F(GlobalSettingsTest, CheckFileTypesAsksOnlyWhenSomethingChanged) {
+TEST_F(FileAssociationsTest, CheckFileTypesAsksOnlyWhenSomethingChanged) {
     TGlobalSettings settings;
+    TFileAssociations associations(settings);
     int asked = 0;
-    TGlobalSettings::FileAssocDialogState seen;
-    auto cancel = [&](const TGlobalSettings::FileAssocDialogState& state) {
+    TFileAssociations::FileAssocDialogState seen;
+    auto cancel = [&](const TFileAssociations::FileAssocDialogState& state) {
         ++asked;
         seen = state;
-        return TGlobalSettings::FileAssocChoice{};
+        return TFileAssociations::FileAssocChoice{};
     };
-    settings.CheckFileTypes(false, cancel);
+    associations.CheckFileTypes(false, cancel);
     EXPECT_EQ(asked, 0) << "nothing associated, nothing chosen: no dialog";
 
     SetDefaultApplication(MimeTypeForExtension("cgi"), KorvaneDesktopId);
-    settings.CheckFileTypes(false, cancel);
+    associations.CheckFileTypes(false, cancel);
     ASSERT_EQ(asked, 1);
     EXPECT_TRUE(seen.Changed[3]) << "cgi is shown red";
     EXPECT_TRUE(seen.Ticked[3]);
     EXPECT_FALSE(seen.Changed[1]);
 
     // OK with "pl" ticked and "Do not check" ticked.
-    settings.CheckFileTypes(true, [&](const TGlobalSettings::FileAssocDialogState& state) {
+    associations.CheckFileTypes(true, [&](const TFileAssociations::FileAssocDialogState& state) {
         ++asked;
-        TGlobalSettings::FileAssocChoice choice;
+        TFileAssociations::FileAssocChoice choice;
         choice.Accepted = true;
         for (int i = 0; i < 7; ++i) choice.Ticked[i] = state.Ticked[i];
         choice.Ticked[1] = true;
@@ -102,18 +76,18 @@ TEST_F(GlobalSettingsTest, CheckFileTypesAsksOnlyWhenSomethingChanged) {
         return choice;
     });
     EXPECT_EQ(asked, 2);
-    EXPECT_TRUE(settings.getFileType("pl"));
+    EXPECT_TRUE(associations.getFileType("pl"));
     EXPECT_TRUE(settings.getFileAssoc("pl"));
     EXPECT_TRUE(settings.getFileAssoc("cgi"));
     EXPECT_FALSE(settings.getDetectFileAssoc());
 
     SetDefaultApplication(MimeTypeForExtension("sql"), KorvaneDesktopId);
-    settings.CheckFileTypes(true, cancel);
+    associations.CheckFileTypes(true, cancel);
     EXPECT_EQ(asked, 2) << "once the user said never, not even the menu command asks";
 }
 
-TEST_F(GlobalSettingsTest, DialogShowsChangedExtensionsInRed) {
-    TGlobalSettings::FileAssocDialogState state;
+TEST_F(FileAssociationsTest, DialogShowsChangedExtensionsInRed) {
+    TFileAssociations::FileAssocDialogState state;
     state.Ticked[0] = true;
     state.Changed[4] = true;
     TRegFileDlg dialog(state);
@@ -126,13 +100,4 @@ TEST_F(GlobalSettingsTest, DialogShowsChangedExtensionsInRed) {
     state.Forced = true;
     TRegFileDlg forced(state);
     EXPECT_EQ(forced.Explanation()->text(), "Check any associations you wish to change...");
-}
-
-TEST_F(GlobalSettingsTest, ActivePerlPathFindsPerlOnPath) {
-    TGlobalSettings settings;
-    const std::string perl = settings.ActivePerlPath();
-    EXPECT_EQ(perl, test::FindProgram("perl"));
-    test::ScopedEnv noPath("PATH", Dir.File("nothing-here"));
-    EXPECT_TRUE(settings.ActivePerlPath() == "/usr/local/bin/perl" ||
-                settings.ActivePerlPath() == "/usr/bin/perl");
 }

@@ -1,4 +1,4 @@
-#include "editor/highlight_schemes.h"
+#include "model/highlight_schemes.h"
 
 #include "storage/section_list.h"
 #include "storage/text_utils.h"

@@ -18,8 +18,6 @@ enum TFormSendType : std::uint8_t {
     fstParamsOnly = 4,
 };
 
-// Keeps 0-9, A-Z, a-z and "."; every other byte becomes "%" and two upper-case hex digits.
-std::string FormEncode(std::string_view text);
 
 // The switched-on check-list lines as name=value pairs joined with "&", encoded.
 std::string FormString(const std::vector<std::string>& formFields);

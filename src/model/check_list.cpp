@@ -1,4 +1,4 @@
-#include "project/check_list.h"
+#include "model/check_list.h"
 
 #include "storage/name_value.h"
 #include "storage/text_utils.h"

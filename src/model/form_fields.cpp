@@ -1,13 +1,11 @@
-#include "exec/form_fields.h"
+#include "model/form_fields.h"
 
-#include "project/check_list.h"
+#include "model/check_list.h"
 #include "storage/name_value.h"
 #include "storage/text_utils.h"
 #include "storage/url_coding.h"
 
 namespace korvane {
-
-std::string FormEncode(std::string_view text) { return PercentEncode(text, ".", true); }
 
 std::string FormString(const std::vector<std::string>& formFields) {
     std::string form;

@@ -1,0 +1,55 @@
+#include "app/file_associations.h"
+
+#include "model/global_settings.h"
+#include "platform/desktop_associations.h"
+#include "platform/program_folder.h"
+#include "storage/text_utils.h"
+
+namespace korvane {
+
+bool TFileAssociations::getFileType(const std::string& extension) const {
+    const std::string bare = RemovePrefix(extension, ".");
+    if (bare.empty()) return false;
+    return DefaultApplicationFor(MimeTypeForExtension(bare)) == KorvaneDesktopId;
+}
+
+void TFileAssociations::setFileType(const std::string& extension, bool on) {
+    const std::string bare = RemovePrefix(extension, ".");
+    if (bare.empty()) return;
+    const std::string mimeType = MimeTypeForExtension(bare);
+    if (on)
+        SetDefaultApplication(mimeType, KorvaneDesktopId);
+    else if (!DefaultApplicationFor(mimeType).empty())
+        SetDefaultApplication(mimeType, "");
+}
+
+void TFileAssociations::CheckMainKeys() { WriteDesktopEntry(ProgramFile()); }
+
+void TFileAssociations::CheckFileTypes(bool forced, const FileAssocDialog& dialog) {
+    FileAssocDialogState state;
+    state.Forced = forced;
+    bool allAsStored = true;
+    for (int i = 0; i < 7; ++i) {
+        state.Ticked[i] = getFileType(FileAssocExtensions[i]);
+        state.Changed[i] = state.Ticked[i] != Settings.getFileAssoc(FileAssocExtensions[i]);
+        allAsStored = allAsStored && !state.Changed[i];
+    }
+    const bool detect = Settings.getDetectFileAssoc();
+    if (!forced && detect && allAsStored) return;
+    if (!detect) return;
+    state.DoNotCheck = !detect;
+
+    const FileAssocChoice choice = dialog(state);
+    if (!choice.Accepted) return;
+    Settings.setDetectFileAssoc(!choice.DoNotCheck);
+    // The order in which the associations are written.
+    for (const char* extension : {"kvp", "pl", "php", "pm", "cgi", "sql", "bat"}) {
+        int index = 0;
+        while (std::string(FileAssocExtensions[index]) != extension) ++index;
+        setFileType(extension, choice.Ticked[index]);
+        Settings.setFileAssoc(extension, choice.Ticked[index]);
+    }
+    CheckMainKeys();
+}
+
+} // namespace korvane

@@ -1,0 +1,56 @@
+#pragma once
+// Program-wide settings that belong to no project, kept as strings in the settings store
+// under "Defaults"; booleans are "-1"/"0".
+#include <memory>
+#include <string>
+
+class QSettings;
+
+namespace korvane {
+
+class TGlobalSettings {
+public:
+    TGlobalSettings();
+    ~TGlobalSettings();
+    TGlobalSettings(const TGlobalSettings&) = delete;
+    TGlobalSettings& operator=(const TGlobalSettings&) = delete;
+
+    // The stored text of a value under Defaults, or defaultText when it is absent. An
+    // unreadable store reads as "" whatever the default.
+    std::string getValueDefaultTrue(const std::string& name, const std::string& defaultText);
+    // Writes newText only when it differs from oldText ignoring case.
+    void setValue(const std::string& name, const std::string& oldText, const std::string& newText);
+
+    std::string getCodeTemplateFileName();
+    void setCodeTemplateFileName(const std::string& value);
+    std::string getDefaultProject();
+    void setDefaultProject(const std::string& value);
+    std::string getLastFilePath();
+    void setLastFilePath(const std::string& value);
+    std::string getLastProjectPath();
+    void setLastProjectPath(const std::string& value);
+
+    bool getPerlCompilerDlgAgain();
+    void setPerlCompilerDlgAgain(bool value);
+    bool getPhpCompilerDlgAgain();
+    void setPhpCompilerDlgAgain(bool value);
+    bool getSqlDlgAgain();
+    void setSqlDlgAgain(bool value);
+    bool getDetectFileAssoc();
+    void setDetectFileAssoc(bool value);
+    bool getUseProjects();
+    void setUseProjects(bool value);
+
+    // The association the user last chose for an extension of FileAssocExtensions
+    // ("kvp", "pl", ...), stored as FileAssocKVP, FileAssocPL, ...
+    bool getFileAssoc(const std::string& extension);
+    void setFileAssoc(const std::string& extension, bool value);
+
+private:
+    std::string getBool(const std::string& name, const std::string& defaultText);
+    void setBool(const std::string& name, const std::string& defaultText, bool value);
+
+    std::unique_ptr<QSettings> Registry;
+};
+
+} // namespace korvane

@@ -1,0 +1,46 @@
+#include "model/global_settings.h"
+#include "temp_dir.h"
+
+#include <gtest/gtest.h>
+
+using namespace korvane;
+using korvane::test::ReadBytes;
+
+namespace {
+
+class GlobalSettingsTest : public ::testing::Test {
+protected:
+    test::TempDir Dir;
+    test::ScopedEnv Config{"XDG_CONFIG_HOME", Dir.File("config")};
+    std::string SettingsText() { return ReadBytes(Dir.File("config/Brannoq/Korvane.conf")); }
+};
+
+} // namespace
+
+TEST_F(GlobalSettingsTest, AbsentValuesReadAsTheirDefaults) {
+    TGlobalSettings settings;
+    EXPECT_EQ(settings.getDefaultProject(), "");
+    EXPECT_TRUE(settings.getPerlCompilerDlgAgain());
+    EXPECT_TRUE(settings.getDetectFileAssoc());
+    EXPECT_FALSE(settings.getUseProjects());
+    EXPECT_FALSE(settings.getFileAssoc("pl"));
+}
+
+TEST_F(GlobalSettingsTest, WritesOnlyRealChangesAndStoresBooleansAsMinusOneAndZero) {
+    TGlobalSettings settings;
+    settings.setLastFilePath("/home/u/Scripts");
+    settings.setLastFilePath("/HOME/U/scripts"); // same ignoring case: not written
+    EXPECT_EQ(settings.getLastFilePath(), "/home/u/Scripts");
+
+    settings.setSqlDlgAgain(true); // absent default "T" equals true: stays absent
+    EXPECT_EQ(SettingsText().find("SqlDlgAgain"), std::string::npos);
+    settings.setSqlDlgAgain(false);
+    EXPECT_NE(SettingsText().find("SqlDlgAgain=0"), std::string::npos);
+    EXPECT_FALSE(settings.getSqlDlgAgain());
+    settings.setUseProjects(true);
+    EXPECT_NE(SettingsText().find("UseProjects=-1"), std::string::npos);
+
+    TGlobalSettings reopened; // a second object reads what the first wrote
+    EXPECT_TRUE(reopened.getUseProjects());
+    EXPECT_EQ(reopened.getLastFilePath(), "/home/u/Scripts");
+}
