@@ -19,6 +19,7 @@ class QsciScintilla;
 
 namespace korvane {
 
+class TConsoleController;
 class TGlobalSettings;
 class TMySqlController;
 class TSectionList;
@@ -88,6 +89,9 @@ public:
 
     // ---- Pages ----
     TProjectPage& Add(const std::string& fileName, bool editable);
+    // At start-up, when no page has a tab (a first start, or a project saved without open
+    // files), one empty temporary page to type into; true when it was added.
+    bool AddStartPageWhenNoneShown();
     int Count() const { return static_cast<int>(Pages.size()); }
     TProjectPage& Page(int index) const { return *Pages.at(static_cast<size_t>(index)); }
     int VisibleCount() const;
@@ -360,6 +364,8 @@ private:
         field = value;
         setModified(true);
     }
+    // The one console of the program, which the debugger window owns.
+    TConsoleController& Console() const;
     void OnSearchReplaceListChange();
     void OnPropertyPageListChange();
     void SetCreateDefaults();

@@ -5,6 +5,7 @@
 
 #include "app/global_settings.h"
 #include "editor/editor_page.h"
+#include "exec/console_controller.h"
 #include "platform/program_folder.h"
 #include "storage/paths.h"
 #include "storage/program_log.h"
@@ -150,6 +151,9 @@ void TKorProject::Clear() {
     setEnvTempFromProject(true);
     setKeyEnvVars(true);
     MultiLineEditorTabsValue = true;
+    // Nothing of the previous project's runs (a program, its output, its environment) may
+    // reach the next one.
+    Console().setupConsole();
 }
 
 void TKorProject::ChangeText(std::string& field, const std::string& value) {

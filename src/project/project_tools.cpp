@@ -96,7 +96,7 @@ void TKorProject::CheckPerlPath() {
     check.Unset = FileNamePart(path).empty();
     check.Present = IsFile(path);
     check.WelcomeText =
-        "Welcome to Korvane.\nUsing default ActivePerl compiler at \"" + check.Default + "\"";
+        "Welcome to Korvane.\nUsing default Perl compiler at \"" + check.Default + "\"";
     check.MissingText = "Perl Compiler missing. Do you wish to see download / installation "
                         "instructions for ActivePerl?";
     check.HelpTopic = "contents/install/activeperl";
@@ -255,7 +255,7 @@ std::string TKorProject::PhpHelpPath() const {
 
 std::string TKorProject::PerlVersion() {
     TraceScope trace(this, "TKorProject", "PerlVersion");
-    TConsoleController& console = Settings.DebugForm().Console();
+    TConsoleController& console = Console();
     // Asking would end the program the user is running.
     if (!console.sessionFinished()) return {};
     console.OutputLines.Clear();
@@ -270,6 +270,8 @@ std::string TKorProject::PerlVersion() {
     }
     return PerlVersionFromOutput(console.OutputLines.Strings());
 }
+
+TConsoleController& TKorProject::Console() const { return Settings.DebugForm().Console(); }
 
 void TKorProject::UpdateEnvVars() {
     TraceScope trace(this, "TKorProject", "UpdateEnvVars");
