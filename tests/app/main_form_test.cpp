@@ -175,6 +175,8 @@ TEST_F(MainFormTest, WindowOpensAtAShareOfTheScreenAndAStoredRectangleComesBack)
         const QRect screen = form.screen()->availableGeometry();
         EXPECT_GE(form.width(), screen.width() / 2);
         EXPECT_GE(form.height(), screen.height() / 2);
+        EXPECT_NEAR(double(form.width()) / screen.width(), double(form.height()) / screen.height(), 0.02)
+            << "the same share of the screen both ways";
         EXPECT_LE(form.frameGeometry().right(), screen.right());
         EXPECT_LE(form.frameGeometry().bottom(), screen.bottom());
 
