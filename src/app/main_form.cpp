@@ -73,7 +73,8 @@ TMainForm::TMainForm(std::vector<std::string> arguments, QWidget* parent)
           },
           [this] { Countdown->hide(); }}) {
     setWindowTitle(QStringLiteral("Korvane"));
-    if (const QScreen* display = screen()) resize(display->availableGeometry().size() * StartScreenShare);
+    if (const QScreen* display = screen())
+        resize(display->availableGeometry().size() * StartScreenShare);
     setAcceptDrops(true);
     BuildLayout();
     BuildMenus();

@@ -271,7 +271,9 @@ std::string TKorProject::PerlVersion() {
     return PerlVersionFromOutput(console.OutputLines.Strings());
 }
 
-TConsoleController& TKorProject::Console() const { return Settings.DebugForm().Console(); }
+TConsoleController& TKorProject::Console() const {
+    return Settings.DebugForm().Console();
+}
 
 void TKorProject::UpdateEnvVars() {
     TraceScope trace(this, "TKorProject", "UpdateEnvVars");

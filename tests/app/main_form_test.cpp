@@ -1,16 +1,16 @@
 #include "app/main_form.h"
+#include "app_fixture.h"
 #include "editor/editor_page.h"
 #include "editor/kor_syn_edit.h"
-#include "app_fixture.h"
 #include "platform/program_folder.h"
 #include "project/kor_project.h"
-#include "storage/section_list.h"
 #include "scripted_prompt.h"
 #include "storage/errors.h"
+#include "storage/section_list.h"
 #include "temp_dir.h"
 
-#include <QCoreApplication>
 #include <QAction>
+#include <QCoreApplication>
 #include <QLabel>
 #include <QListWidget>
 #include <QScreen>
@@ -51,9 +51,11 @@ TEST_F(MainFormTest, LayoutHasTheTabsMessagesAndSixStatusPanels) {
     TMainForm form({});
     // The panels' first texts, until a page writes them.
     const char* texts[] = {"Position", "Modified", "Overstrike", "File Size", "Depth", "File Name"};
-    for (int i = 0; i < 6; ++i) EXPECT_EQ(form.StatusPanel(i)->text(), texts[i]);
+    for (int i = 0; i < 6; ++i)
+        EXPECT_EQ(form.StatusPanel(i)->text(), texts[i]);
     ASSERT_TRUE(form.FormCreate());
-    EXPECT_TRUE(form.windowTitle().endsWith(" - Default Project (AutoLoad)")) << form.windowTitle().toStdString();
+    EXPECT_TRUE(form.windowTitle().endsWith(" - Default Project (AutoLoad)"))
+        << form.windowTitle().toStdString();
     EXPECT_EQ(form.Progs()->objectName(), "Progs");
     EXPECT_EQ(form.MessageList()->objectName(), "MessageList");
     EXPECT_EQ(form.StatusPanel(0)->minimumWidth(), 100);
@@ -158,7 +160,8 @@ TEST_F(MainFormTest, FirstStartOpensOnOneEmptyTemporaryPageThatComesBackNextTime
         ASSERT_EQ(form.Progs()->count(), 1);
         EXPECT_EQ(form.Progs()->tabText(0), "<temp1>");
         EXPECT_EQ(form.Project().getCurrentPage(), &form.Project().Page(0));
-        EXPECT_EQ(form.StatusPanel(0)->text(), "Row: 1  Col: 1") << "the page, not the panel's name";
+        EXPECT_EQ(form.StatusPanel(0)->text(), "Row: 1  Col: 1")
+            << "the page, not the panel's name";
         EXPECT_FALSE(form.Project().getModified()) << "nothing of the user's has changed";
         ASSERT_TRUE(form.FormClose());
     }
@@ -175,7 +178,8 @@ TEST_F(MainFormTest, WindowOpensAtAShareOfTheScreenAndAStoredRectangleComesBack)
         const QRect screen = form.screen()->availableGeometry();
         EXPECT_GE(form.width(), screen.width() / 2);
         EXPECT_GE(form.height(), screen.height() / 2);
-        EXPECT_NEAR(double(form.width()) / screen.width(), double(form.height()) / screen.height(), 0.02)
+        EXPECT_NEAR(double(form.width()) / screen.width(), double(form.height()) / screen.height(),
+                    0.02)
             << "the same share of the screen both ways";
         EXPECT_LE(form.frameGeometry().right(), screen.right());
         EXPECT_LE(form.frameGeometry().bottom(), screen.bottom());
@@ -207,8 +211,10 @@ TEST_F(MainFormTest, AFailedSaveWhileClosingKeepsTheWindowAndEveryPagesText) {
         page.Editor()->SetRawText("edited\n");
         page.Editor()->SetModified(true);
     }
-    std::filesystem::permissions(locked, std::filesystem::perms::owner_write | std::filesystem::perms::group_write |
-                                             std::filesystem::perms::others_write,
+    std::filesystem::permissions(locked,
+                                 std::filesystem::perms::owner_write |
+                                     std::filesystem::perms::group_write |
+                                     std::filesystem::perms::others_write,
                                  std::filesystem::perm_options::remove);
     form.show();
     QCoreApplication::processEvents();
@@ -220,7 +226,8 @@ TEST_F(MainFormTest, AFailedSaveWhileClosingKeepsTheWindowAndEveryPagesText) {
     EXPECT_TRUE(form.isVisible());
     ASSERT_FALSE(Prompt.Records().empty());
     EXPECT_EQ(Prompt.Records().back().Kind, PromptKind::Error);
-    EXPECT_NE(Prompt.Records().back().Text.find("read-only"), std::string::npos) << Prompt.Records().back().Text;
+    EXPECT_NE(Prompt.Records().back().Text.find("read-only"), std::string::npos)
+        << Prompt.Records().back().Text;
     for (int i = 0; i < 2; ++i) {
         auto& page = dynamic_cast<TEditorPage&>(form.Project().Page(i));
         EXPECT_TRUE(page.EditorModified()) << page.FileName();
@@ -230,7 +237,8 @@ TEST_F(MainFormTest, AFailedSaveWhileClosingKeepsTheWindowAndEveryPagesText) {
     EXPECT_EQ(test::ReadBytes(other), "old\n");
 
     // Closing again after the file was made writable saves it and asks about the other.
-    std::filesystem::permissions(locked, std::filesystem::perms::owner_write, std::filesystem::perm_options::add);
+    std::filesystem::permissions(locked, std::filesystem::perms::owner_write,
+                                 std::filesystem::perm_options::add);
     Prompt.ClearRecords();
     Prompt.QueueAnswer(pbYes);
     Prompt.QueueAnswer(pbNo);

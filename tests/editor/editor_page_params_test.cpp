@@ -171,7 +171,8 @@ TEST_F(ParamsTest, HidingAPageBringsTheOthersUpToTheProjectsVariables) {
     hidden.setVisible(false);
     EXPECT_EQ(follows.EnvVars, (TStringList{"YPROJECT=2", "YMORE=x"}));
     EXPECT_EQ(Shown(*follows.ParamsTab()->ev->Vars), (QStringList{"PROJECT=2", "MORE=x"}));
-    EXPECT_EQ(own.EnvVars, (TStringList{"YPROJECT=1"})) << "a page with its own variables keeps them";
+    EXPECT_EQ(own.EnvVars, (TStringList{"YPROJECT=1"}))
+        << "a page with its own variables keeps them";
     EXPECT_EQ(hidden.EnvVars, (TStringList{"YPROJECT=1"})) << "only shown pages are refreshed";
 }
 

@@ -337,7 +337,8 @@ TEST_F(ProjectTest, OlderFilesLoadWithTheDefaultsOfWhatTheyLack) {
     EXPECT_EQ(Project->FileTypes().Find("pl")->Description, "Perl Program Source");
     EXPECT_EQ(Project->PriorPropertyPage(), "Notes");
     EXPECT_EQ(Project->TempPath(), ProgramFolder() + "temp/");
-    EXPECT_FALSE(Project->getModified()) << "the empty temporary folder is repaired while loading, not by the user";
+    EXPECT_FALSE(Project->getModified())
+        << "the empty temporary folder is repaired while loading, not by the user";
     EXPECT_FALSE(Project->Loading());
 }
 

@@ -59,8 +59,8 @@ TEST_F(ToolLocationTest, ALoadWelcomesTheFoundPerlOnceAndStoresIt) {
 
     auto loaded = NewProject();
     loaded->LoadFromFile(DefaultProjectFile());
-    ASSERT_EQ(Prompt.TextsShown(), std::vector<std::string>{
-                                       "Welcome to Korvane.\nUsing default Perl compiler at \"" +
+    ASSERT_EQ(Prompt.TextsShown(),
+              std::vector<std::string>{"Welcome to Korvane.\nUsing default Perl compiler at \"" +
                                        perl + "\""});
     EXPECT_EQ(Prompt.Records()[0].Kind, PromptKind::Information);
     EXPECT_EQ(loaded->PerlCompilerPath(), perl);
@@ -212,8 +212,10 @@ TEST_F(ToolLocationTest, PerlVersionAsksTheRealInterpreter) {
 TEST_F(ToolLocationTest, ClearingTheProjectEndsItsRunAndForgetsTheConsolesState) {
     TConsoleController& console = Settings->DebugForm().Console();
     console.EnvVars = {"PATH=/usr/bin:/bin"};
-    console.startSession("/bin/sh -c \"echo started; exec sleep 30\"", Dir.Path().string(), nullptr, true);
-    while (console.OutputLines.Strings().empty() && !console.sessionFinished()) console.Synchronize();
+    console.startSession("/bin/sh -c \"echo started; exec sleep 30\"", Dir.Path().string(), nullptr,
+                         true);
+    while (console.OutputLines.Strings().empty() && !console.sessionFinished())
+        console.Synchronize();
     ASSERT_FALSE(console.sessionFinished());
     console.EnvVars = {"LEFT_BY=the previous project"};
 
