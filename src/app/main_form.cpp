@@ -43,6 +43,10 @@ struct PanelSpec {
 constexpr PanelSpec StatusPanels[6] = {{"Position", 100},  {"Modified", 50}, {"Overstrike", 56},
                                        {"File Size", 50}, {"Depth", 50},    {"File Name", 50}};
 
+// Share of the screen the window opens at until a project gives it a stored rectangle: a
+// fixed size is cramped on a large screen and does not fit a small one.
+constexpr double StartScreenShare = 0.8;
+
 std::string MessageOf(const std::exception* error) {
     return error && *error->what() ? error->what() : "???";
 }
@@ -70,7 +74,8 @@ TMainForm::TMainForm(std::vector<std::string> arguments, QWidget* parent)
           },
           [this] { Countdown->hide(); }}) {
     setWindowTitle(QStringLiteral("Korvane"));
-    resize(729, 453);
+    if (const QScreen* display = screen())
+        resize(display->availableGeometry().size() * StartScreenShare);
     setAcceptDrops(true);
     BuildLayout();
     BuildMenus();
@@ -99,12 +104,11 @@ void TMainForm::BuildLayout() {
     Messages->setStyleSheet(
         QStringLiteral("QListWidget { color: navy; background-color: rgb(191, 255, 191); }"));
     Messages->setMinimumHeight(3);
-    PageTabs->setMinimumHeight(3);
     Splitter->setHandleWidth(3);
     Splitter->setChildrenCollapsible(false);
     Splitter->setStretchFactor(0, 1);
     Splitter->setStretchFactor(1, 0);
-    Splitter->setSizes({453 - 42, 42});
+    Splitter->setSizes({height() - 42, 42});
     connect(PageTabs, &QTabWidget::currentChanged, this, &TMainForm::ProgsChange);
     connect(Messages, &QListWidget::itemDoubleClicked, this,
             [this](QListWidgetItem* item) { MessageListDblClick(Messages->row(item)); });
@@ -317,6 +321,9 @@ bool TMainForm::FormCreate() {
     LockDefaultActionClick();
     if (TProjectPage* current = KorProject->getCurrentPage()) current->ActivateTab();
     for (const std::string& file : Request.Files) OpenFile(file);
+    if (KorProject->AddStartPageWhenNoneShown()) KorProject->getCurrentPage()->ActivateTab();
+    // The status bar shows the current page from the start, not its panels' names.
+    ReportingErrors([this] { KorProject->MoveToPageUpdate(); });
     TDebugForm& debug = *DebugFormObject;
     debug.CurrentPageKind = [this]() -> std::optional<TLanguage> {
         if (TEditorPage* page = CurrentEditorPage()) return page->HighlighterKind();
@@ -355,15 +362,25 @@ bool TMainForm::FormClose() {
         // Say so, but do not hold the window hostage: the save check still offers the rest.
         CurrentPrompt().Inform(PromptKind::Error, error.what());
     }
-    const PromptButton answer = KorProject->SaveAllCheck();
-    return answer == pbYes || answer == pbNo;
+    try {
+        const PromptButton answer = KorProject->SaveAllCheck();
+        return answer == pbYes || answer == pbNo;
+    } catch (const std::exception& error) {
+        // A save the user asked for failed: closing now would lose that text and everything
+        // not yet asked about. The window stays with every page as it was.
+        if (ErrorPath) ErrorPath->Error(error.what());
+        CurrentPrompt().Inform(PromptKind::Error, MessageOf(&error));
+        return false;
+    }
 }
 
 void TMainForm::SetCaption(const std::string& caption) { setWindowTitle(ToQString(caption)); }
 
+// The position is the frame's and the size the inside's, as move() and resize() take them, so
+// a stored rectangle comes back exactly: the frame's size is not known before the window is
+// shown, and counting it in would grow the window by its frame at every restart.
 TWindowRect TMainForm::WindowRect() const {
-    const QRect frame = frameGeometry();
-    return {frame.left(), frame.top(), frame.width(), frame.height()};
+    return {pos().x(), pos().y(), width(), height()};
 }
 
 void TMainForm::SetWindowRect(const TWindowRect& rect) {
@@ -519,10 +536,9 @@ void TMainForm::showEvent(QShowEvent* event) {
 }
 
 void TMainForm::closeEvent(QCloseEvent* event) {
-    if (FormClose())
-        event->accept();
-    else
-        event->ignore();
+    // Refused until the save check agrees, so nothing escaping it can close the window.
+    event->ignore();
+    if (FormClose()) event->accept();
 }
 
 void TMainForm::resizeEvent(QResizeEvent* event) {

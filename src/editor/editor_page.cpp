@@ -103,6 +103,8 @@ void TEditorPage::BuildWidgets() {
     Inner = new QTabWidget(OuterSheet);
     Inner->setTabPosition(QTabWidget::West);
     Inner->setDocumentMode(true);
+    // Every side tab keeps its whole caption: the page is never shorter than its tabs.
+    Inner->setUsesScrollButtons(false);
     outerLayout->addWidget(Inner);
 
     SourceSheet = new QWidget;
@@ -352,6 +354,7 @@ void TEditorPage::setVisible(bool visible) {
             emit tabs->currentChanged(next);
     }
     Owner.MoveToPageUpdate();
+    Owner.UpdateEnvVars();
 }
 
 int TEditorPage::CurrPageIndex() const {

@@ -179,6 +179,8 @@ public:
     // ---- Params tab ----
     // Fired by the tab's frames after every change they store.
     void OnParamsVarsChange();
+    // Shows the page's params again; a page using the project's variables takes a fresh copy.
+    void UpdateEnvVars() override;
 
     // ---- Fields ----
     bool EditorModified() const override;

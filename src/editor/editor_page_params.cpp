@@ -33,6 +33,13 @@ void TEditorPage::ShowParams() {
     ParamsSheet->Reload();
 }
 
+void TEditorPage::UpdateEnvVars() {
+    // Runs take the page's list; while the page follows the project it must be the
+    // project's current one.
+    if (UseProjectEnvVarsValue) EnvVars = Owner.ProjectEnvVars();
+    ShowParams();
+}
+
 void TEditorPage::OnParamsVarsChange() {
     TraceScope trace(this, ClassName, "OnParamsVarsChange");
     if (!ParamsSheet) return;

@@ -94,6 +94,9 @@ public:
 
     // ---- Pages ----
     TProjectPage& Add(const std::string& fileName, bool editable);
+    // At start-up, when no page has a tab (a first start, or a project saved without open
+    // files), one empty temporary page to type into; true when it was added.
+    bool AddStartPageWhenNoneShown();
     int Count() const { return static_cast<int>(Pages.size()); }
     TProjectPage& Page(int index) const { return *Pages.at(static_cast<size_t>(index)); }
     int VisibleCount() const;

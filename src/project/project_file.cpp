@@ -388,6 +388,7 @@ void TKorProject::LoadFromStream(TSectionList& stream) {
     LoadBody(stream);
 
     UpdateEditorAttribs();
+    UpdateEnvVars();
     if (TProjectPage* page = currentPath.empty() ? nullptr : PageByFileName(currentPath))
         setCurrentPage(page);
     setModified(false);
@@ -399,6 +400,9 @@ void TKorProject::LoadSettingsSection(TSectionList& stream) {
     stream.BeginSection("Compiler");
     setPerlCompilerPath(AbsolutePathFromStream(stream));
     setTempPath(AbsolutePathFromStream(stream));
+    // Before any page is restored: temporary pages write their files into this folder, and
+    // an empty or vanished one would put them into whatever the working folder is.
+    CheckTempPath();
     stream.BeginSection("Env Vars");
     stream.ReadStrList(ProjectEnvVarsValue);
     for (void (TKorProject::*setter)(bool) :

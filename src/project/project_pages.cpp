@@ -45,6 +45,16 @@ TProjectPage& TKorProject::Add(const std::string& fileName, bool editable) {
     return page;
 }
 
+bool TKorProject::AddStartPageWhenNoneShown() {
+    TraceScope trace(this, "TKorProject", "AddStartPageWhenNoneShown");
+    if (VisibleCount() > 0) return false;
+    // Nothing the user did changed the project, so it is not marked for it.
+    const bool modified = getModified();
+    Add("", true);
+    setModified(modified);
+    return true;
+}
+
 int TKorProject::VisibleCount() const {
     return static_cast<int>(std::count_if(Pages.begin(), Pages.end(),
                                           [](const auto& page) { return page->Visible(); }));

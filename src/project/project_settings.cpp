@@ -3,6 +3,7 @@
 
 #include "storage/method_trace.h"
 
+#include "exec/console_controller.h"
 #include "model/global_settings.h"
 #include "platform/program_folder.h"
 #include "storage/paths.h"
@@ -150,6 +151,9 @@ void TKorProject::Clear() {
     setEnvTempFromProject(true);
     setKeyEnvVars(true);
     MultiLineEditorTabsValue = true;
+    // Nothing of the previous project's runs (a program, its output, its environment) may
+    // reach the next one.
+    Console.setupConsole();
 }
 
 void TKorProject::ChangeText(std::string& field, const std::string& value) {

@@ -101,7 +101,7 @@ void TKorProject::CheckPerlPath() {
     check.Unset = FileNamePart(path).empty();
     check.Present = IsFile(path);
     check.WelcomeText =
-        "Welcome to Korvane.\nUsing default ActivePerl compiler at \"" + check.Default + "\"";
+        "Welcome to Korvane.\nUsing default Perl compiler at \"" + check.Default + "\"";
     check.MissingText = "Perl Compiler missing. Do you wish to see download / installation "
                         "instructions for ActivePerl?";
     check.HelpTopic = "contents/install/activeperl";

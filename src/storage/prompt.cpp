@@ -12,10 +12,6 @@ public:
         std::fprintf(stderr, "korvane: %s (no one to ask: cancelled)\n", text.c_str());
         return pbCancel;
     }
-    PromptButton AskTicked(PromptKind kind, const std::string& text, PromptButtons buttons,
-                           const std::string&, bool&, const std::string& caption) override {
-        return Ask(kind, text, buttons, caption);
-    }
     void Inform(PromptKind, const std::string& text, const std::string&) override {
         std::fprintf(stderr, "korvane: %s\n", text.c_str());
     }

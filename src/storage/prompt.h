@@ -40,10 +40,13 @@ public:
     virtual PromptButton Ask(PromptKind kind, const std::string& text, PromptButtons buttons,
                              const std::string& caption = {}) = 0;
     // A question with a tick box under the text (for example "show this again"): ticked goes
-    // in as the box's state and comes out as the user left it, whatever the answer.
+    // in as the box's state and comes out as the user left it, whatever the answer. A prompt
+    // that shows no tick box asks the plain question and leaves ticked alone.
     virtual PromptButton AskTicked(PromptKind kind, const std::string& text, PromptButtons buttons,
-                                   const std::string& tickText, bool& ticked,
-                                   const std::string& caption = {}) = 0;
+                                   const std::string& /*tickText*/, bool& /*ticked*/,
+                                   const std::string& caption = {}) {
+        return Ask(kind, text, buttons, caption);
+    }
     // A message with an OK button.
     virtual void Inform(PromptKind kind, const std::string& text, const std::string& caption = {}) = 0;
     // The chosen path, or "" when cancelled.

@@ -1,16 +1,19 @@
 #include "app/main_form.h"
 #include "app_fixture.h"
+#include "editor/editor_page.h"
+#include "editor/kor_syn_edit.h"
 #include "platform/program_folder.h"
 #include "project/kor_project.h"
-#include "storage/section_list.h"
 #include "scripted_prompt.h"
 #include "storage/errors.h"
+#include "storage/section_list.h"
 #include "temp_dir.h"
 
-#include <QCoreApplication>
 #include <QAction>
+#include <QCoreApplication>
 #include <QLabel>
 #include <QListWidget>
+#include <QScreen>
 #include <QStatusBar>
 #include <QTabWidget>
 #include <filesystem>
@@ -46,13 +49,15 @@ TEST_F(MainFormTest, FirstStartMakesTheDefaultProjectTheLockedOne) {
 
 TEST_F(MainFormTest, LayoutHasTheTabsMessagesAndSixStatusPanels) {
     TMainForm form({});
+    // The panels' first texts, until a page writes them.
+    const char* texts[] = {"Position", "Modified", "Overstrike", "File Size", "Depth", "File Name"};
+    for (int i = 0; i < 6; ++i)
+        EXPECT_EQ(form.StatusPanel(i)->text(), texts[i]);
     ASSERT_TRUE(form.FormCreate());
-    EXPECT_TRUE(form.windowTitle().endsWith(" - Default Project (AutoLoad)")) << form.windowTitle().toStdString();
-    EXPECT_EQ(form.size(), QSize(729, 453));
+    EXPECT_TRUE(form.windowTitle().endsWith(" - Default Project (AutoLoad)"))
+        << form.windowTitle().toStdString();
     EXPECT_EQ(form.Progs()->objectName(), "Progs");
     EXPECT_EQ(form.MessageList()->objectName(), "MessageList");
-    const char* texts[] = {"Position", "Modified", "Overstrike", "File Size", "Depth", "File Name"};
-    for (int i = 0; i < 6; ++i) EXPECT_EQ(form.StatusPanel(i)->text(), texts[i]);
     EXPECT_EQ(form.StatusPanel(0)->minimumWidth(), 100);
     EXPECT_EQ(form.StatusPanel(2)->minimumWidth(), 56);
 }
@@ -86,7 +91,8 @@ TEST_F(MainFormTest, FilesFromTheCommandLineAndDropsOpenInOrder) {
     ASSERT_TRUE(form.FormCreate());
     form.FileDropFilesDropped({"/nowhere/x.php", "/nowhere/y.sql"});
     EXPECT_EQ(opened, (std::vector<std::string>{"a.pl", "c.pl", "/nowhere/x.php", "/nowhere/y.sql"}));
-    EXPECT_EQ(form.Project().Count(), 0);
+    ASSERT_EQ(form.Project().Count(), 1) << "only the empty page the window starts with";
+    EXPECT_TRUE(form.Project().Page(0).IsTempFile());
     std::vector<std::string> aboutFiles; // the first start also welcomes the tools it found
     for (const auto& record : Prompt.Records())
         if (record.Text.find("does not exist") != std::string::npos) aboutFiles.push_back(record.Text);
@@ -145,4 +151,98 @@ TEST_F(MainFormTest, ShowsAndClosesWithoutQuestionsWhenNothingChanged) {
     EXPECT_TRUE(Prompt.Records().empty());
     EXPECT_TRUE(std::filesystem::exists(ProgramFolder() + "projects/default.kvp"))
         << "the default project is saved on close without a question";
+}
+
+TEST_F(MainFormTest, FirstStartOpensOnOneEmptyTemporaryPageThatComesBackNextTime) {
+    {
+        TMainForm form({});
+        ASSERT_TRUE(form.FormCreate());
+        ASSERT_EQ(form.Progs()->count(), 1);
+        EXPECT_EQ(form.Progs()->tabText(0), "<temp1>");
+        EXPECT_EQ(form.Project().getCurrentPage(), &form.Project().Page(0));
+        EXPECT_EQ(form.StatusPanel(0)->text(), "Row: 1  Col: 1")
+            << "the page, not the panel's name";
+        EXPECT_FALSE(form.Project().getModified()) << "nothing of the user's has changed";
+        ASSERT_TRUE(form.FormClose());
+    }
+    TMainForm again({});
+    ASSERT_TRUE(again.FormCreate());
+    ASSERT_EQ(again.Progs()->count(), 1) << "the saved page is restored and no other added";
+    EXPECT_EQ(again.Progs()->tabText(0), "<temp1>");
+}
+
+TEST_F(MainFormTest, WindowOpensAtAShareOfTheScreenAndAStoredRectangleComesBack) {
+    {
+        TMainForm form({});
+        ASSERT_TRUE(form.FormCreate());
+        const QRect screen = form.screen()->availableGeometry();
+        EXPECT_GE(form.width(), screen.width() / 2);
+        EXPECT_GE(form.height(), screen.height() / 2);
+        EXPECT_NEAR(double(form.width()) / screen.width(), double(form.height()) / screen.height(),
+                    0.02)
+            << "the same share of the screen both ways";
+        EXPECT_LE(form.frameGeometry().right(), screen.right());
+        EXPECT_LE(form.frameGeometry().bottom(), screen.bottom());
+
+        form.Project().setSaveWindowSize(true);
+        form.move(30, 40);
+        form.resize(700, 500);
+        ASSERT_TRUE(form.FormClose());
+    }
+    for (int restart = 0; restart < 2; ++restart) {
+        TMainForm again({});
+        ASSERT_TRUE(again.FormCreate());
+        EXPECT_EQ(again.pos(), QPoint(30, 40)) << "restart " << restart;
+        EXPECT_EQ(again.size(), QSize(700, 500)) << "restart " << restart;
+        ASSERT_TRUE(again.FormClose());
+    }
+}
+
+TEST_F(MainFormTest, AFailedSaveWhileClosingKeepsTheWindowAndEveryPagesText) {
+    const std::string locked = Dir.File("locked.pl");
+    const std::string other = Dir.File("other.pl");
+    test::WriteBytes(locked, "old\n");
+    test::WriteBytes(other, "old\n");
+    TMainForm form({locked, other});
+    ASSERT_TRUE(form.FormCreate());
+    ASSERT_EQ(form.Project().Count(), 2);
+    for (int i = 0; i < 2; ++i) {
+        auto& page = dynamic_cast<TEditorPage&>(form.Project().Page(i));
+        page.Editor()->SetRawText("edited\n");
+        page.Editor()->SetModified(true);
+    }
+    std::filesystem::permissions(locked,
+                                 std::filesystem::perms::owner_write |
+                                     std::filesystem::perms::group_write |
+                                     std::filesystem::perms::others_write,
+                                 std::filesystem::perm_options::remove);
+    form.show();
+    QCoreApplication::processEvents();
+    Prompt.ClearRecords();
+    Prompt.QueueAnswer(pbYes); // save locked.pl
+    Prompt.QueueAnswer(pbNo);  // but do not make it writable
+
+    EXPECT_FALSE(form.close());
+    EXPECT_TRUE(form.isVisible());
+    ASSERT_FALSE(Prompt.Records().empty());
+    EXPECT_EQ(Prompt.Records().back().Kind, PromptKind::Error);
+    EXPECT_NE(Prompt.Records().back().Text.find("read-only"), std::string::npos)
+        << Prompt.Records().back().Text;
+    for (int i = 0; i < 2; ++i) {
+        auto& page = dynamic_cast<TEditorPage&>(form.Project().Page(i));
+        EXPECT_TRUE(page.EditorModified()) << page.FileName();
+        EXPECT_EQ(page.Editor()->RawText(), "edited\n") << page.FileName();
+    }
+    EXPECT_EQ(test::ReadBytes(locked), "old\n");
+    EXPECT_EQ(test::ReadBytes(other), "old\n");
+
+    // Closing again after the file was made writable saves it and asks about the other.
+    std::filesystem::permissions(locked, std::filesystem::perms::owner_write,
+                                 std::filesystem::perm_options::add);
+    Prompt.ClearRecords();
+    Prompt.QueueAnswer(pbYes);
+    Prompt.QueueAnswer(pbNo);
+    EXPECT_TRUE(form.close());
+    EXPECT_EQ(test::ReadBytes(locked), "edited\n");
+    EXPECT_EQ(Prompt.Records().size(), 2u);
 }

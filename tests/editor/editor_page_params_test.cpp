@@ -160,6 +160,22 @@ TEST_F(ParamsTest, ProjectVariablesAreCopiedNotShared) {
     EXPECT_TRUE(frame.ev->Greyed());
 }
 
+TEST_F(ParamsTest, HidingAPageBringsTheOthersUpToTheProjectsVariables) {
+    Project->setProjectEnvVars({"YPROJECT=1"});
+    TEditorPage& hidden = OpenScript("hidden.pl");
+    TEditorPage& follows = OpenScript("follows.pl");
+    TEditorPage& own = OpenScript("own.php");
+    own.ParamsTab()->ProjectVars->click();
+    Project->setProjectEnvVars({"YPROJECT=2", "YMORE=x"});
+
+    hidden.setVisible(false);
+    EXPECT_EQ(follows.EnvVars, (TStringList{"YPROJECT=2", "YMORE=x"}));
+    EXPECT_EQ(Shown(*follows.ParamsTab()->ev->Vars), (QStringList{"PROJECT=2", "MORE=x"}));
+    EXPECT_EQ(own.EnvVars, (TStringList{"YPROJECT=1"}))
+        << "a page with its own variables keeps them";
+    EXPECT_EQ(hidden.EnvVars, (TStringList{"YPROJECT=1"})) << "only shown pages are refreshed";
+}
+
 TEST_F(ParamsTest, ALoadedPageShowsItsStoredParams) {
     Project->setProjectEnvVars({"YPROJECT=1"});
     TEditorPage& own = OpenScript("own.pl");

@@ -320,7 +320,8 @@ TEST_F(ProjectTest, OlderFilesLoadWithTheDefaultsOfWhatTheyLack) {
     EXPECT_EQ(Project->FileTypes().Find("pl")->Description, "Perl Program Source");
     EXPECT_EQ(Project->PriorPropertyPage(), "Notes");
     EXPECT_EQ(Project->TempPath(), ProgramFolder() + "temp/");
-    EXPECT_TRUE(Project->getModified()) << "the load's check gave the empty temporary folder a value";
+    EXPECT_FALSE(Project->getModified())
+        << "the empty temporary folder is repaired while loading, not by the user";
     EXPECT_FALSE(Project->Loading());
 }
 

@@ -1,5 +1,6 @@
 #include "project_fixture.h"
 
+#include "platform/program_folder.h"
 #include "project/drop_text.h"
 #include "storage/errors.h"
 
@@ -18,13 +19,19 @@ public:
     bool Modified = false;
     int Lines = 1;
     bool FailToLoad = false;
+    std::string TempPathWhenRestored;
+    int ParamsShown = 0;
 
     bool EditorModified() const override { return Modified; }
     int LineCount() const override { return Lines; }
     PromptButton SaveToFileCheck(const std::string&) override { return Answer; }
+    void UpdateEnvVars() override { ++ParamsShown; }
     void LoadFromStream(TSectionList& stream) override {
         TProjectPage::LoadFromStream(stream);
         if (FileName().ends_with("broken.pl")) throw handledException("damaged record");
+        // An editor page writes its temporary file and shows its tab at this point.
+        TempPathWhenRestored = Project().TempPath();
+        setVisible(HasEditor());
     }
 };
 
@@ -154,6 +161,29 @@ TEST_F(PageListTest, PagesAreRecordedInOrderAndADamagedRecordCostsOnlyItsPage) {
     EXPECT_EQ(loaded->Page(1).FileName(), folder + "/c.pl");
     EXPECT_EQ(loaded->getCurrentPage(), &loaded->Page(1));
     EXPECT_FALSE(loaded->getModified());
+}
+
+TEST_F(PageListTest, PagesAreRestoredIntoARepairedTempFolderAndShowTheirParamsAfterTheLoad) {
+    const std::string folder = Dir.File("site");
+    std::filesystem::create_directories(folder);
+    Project->SetFileName(folder + "/site.kvp");
+    Project->setTempPath(""); // stored as "no folder"
+    AddPage("");
+    AddPage(folder + "/a.pl");
+    AddPage(folder + "/data.bin", false);
+    Project->SaveToFile(folder + "/site.kvp");
+
+    auto loaded = NewProject();
+    UseScriptedPages(*loaded);
+    loaded->LoadFromFile(folder + "/site.kvp");
+    ASSERT_EQ(loaded->Count(), 3);
+    for (int i = 0; i < loaded->Count(); ++i) {
+        const auto& page = static_cast<const ScriptedPage&>(loaded->Page(i));
+        EXPECT_EQ(page.TempPathWhenRestored, ProgramFolder() + "temp/")
+            << "page " << i << " would have written its temporary file into the working folder";
+        EXPECT_EQ(page.ParamsShown > 0, page.Visible()) << "page " << i;
+    }
+    EXPECT_EQ(loaded->Page(0).TempFileName(), ProgramFolder() + "temp/tmp1.pl");
 }
 
 TEST_F(PageListTest, EditorStateOfEachPageIsStoredAsYOrN) {

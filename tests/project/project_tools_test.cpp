@@ -39,8 +39,8 @@ TEST_F(ToolLocationTest, ALoadWelcomesTheFoundPerlOnceAndStoresIt) {
 
     auto loaded = NewProject();
     loaded->LoadFromFile(DefaultProjectFile());
-    ASSERT_EQ(Prompt.TextsShown(), std::vector<std::string>{
-                                       "Welcome to Korvane.\nUsing default ActivePerl compiler at \"" +
+    ASSERT_EQ(Prompt.TextsShown(),
+              std::vector<std::string>{"Welcome to Korvane.\nUsing default Perl compiler at \"" +
                                        perl + "\""});
     EXPECT_EQ(Prompt.Records()[0].Kind, PromptKind::Information);
     EXPECT_EQ(loaded->PerlCompilerPath(), perl);
@@ -186,6 +186,22 @@ TEST_F(ToolLocationTest, PerlVersionAsksTheRealInterpreter) {
 
     Project->setPerlCompilerPath(Dir.File("nothing/perl"));
     EXPECT_EQ(Project->PerlVersion(), "");
+}
+
+TEST_F(ToolLocationTest, ClearingTheProjectEndsItsRunAndForgetsTheConsolesState) {
+    TConsoleController& console = Settings->DebugForm().Console();
+    console.EnvVars = {"PATH=/usr/bin:/bin"};
+    console.startSession("/bin/sh -c \"echo started; exec sleep 30\"", Dir.Path().string(), nullptr,
+                         true);
+    while (console.OutputLines.Strings().empty() && !console.sessionFinished())
+        console.Synchronize();
+    ASSERT_FALSE(console.sessionFinished());
+    console.EnvVars = {"LEFT_BY=the previous project"};
+
+    Project->Clear();
+    EXPECT_TRUE(console.sessionFinished()) << "the previous project's program still runs";
+    EXPECT_TRUE(console.OutputLines.Strings().empty());
+    EXPECT_TRUE(console.EnvVars.empty());
 }
 
 TEST(CheckList, SwitchedOnLinesReplaceOrMergeByExactName) {
