@@ -189,7 +189,7 @@ TEST_F(ToolLocationTest, PerlVersionAsksTheRealInterpreter) {
 }
 
 TEST_F(ToolLocationTest, ClearingTheProjectEndsItsRunAndForgetsTheConsolesState) {
-    TConsoleController& console = Settings->DebugForm().Console();
+    TConsoleController& console = Debugger->Console();
     console.EnvVars = {"PATH=/usr/bin:/bin"};
     console.startSession("/bin/sh -c \"echo started; exec sleep 30\"", Dir.Path().string(), nullptr,
                          true);
