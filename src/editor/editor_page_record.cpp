@@ -51,9 +51,7 @@ void TEditorPage::SaveToStream(TSectionList& stream) {
     if (TempNumber() > 0 || (Owner.FilesInProject() && SaveWithProject())) {
         stream.BeginSection("File Contents");
         if (SourceEditor) {
-            int format = LineEndingFormatValue;
-            if (format == leDefault) format = DefaultLineEndingFormatValue == leDefault ? leCrLf : DefaultLineEndingFormatValue;
-            stream.WriteRaw(ConvertFromCrLf(SourceEditor->RawView(), format));
+            stream.WriteRaw(EditorFileBytes());
         } else {
             stream.WriteFileContents(TempFileName());
         }
@@ -132,9 +130,7 @@ void TEditorPage::ReadFileContentsSection(TSectionList& stream) {
     if (stream.AtEnd()) {
         if (SourceEditor) SourceEditor->SetRawText({});
     } else if (SourceEditor) {
-        std::string text;
-        LineEndingFormatValue = ConvertToCrLf(stream.ReadRest(), text);
-        SourceEditor->SetRawText(text);
+        ShowLoadedText(ToEditorText(stream.ReadRest()));
     } else {
         stream.ReadFileContents(TempFileName());
     }
@@ -229,7 +225,7 @@ void TEditorPage::LoadFromStream(TSectionList& stream) {
 
         stream.BeginSection("File Format");
         const int format = stream.ReadByte();
-        DefaultLineEndingFormatValue = format == 0 ? leCrLf : format;
+        DefaultLineEndingFormatValue = format == 0 ? NewFileLineEndingFormat : format;
         stream.EndSection();
 
         stream.BeginSection("Web Browser");

@@ -32,16 +32,36 @@ bool ReadWholeFile(const std::string& path, std::string& bytes) {
     return !std::ferror(file.get());
 }
 
+// One bit (1 << format) for each kind of line end in raw.
+unsigned LineEndKinds(std::string_view raw) {
+    unsigned kinds = 0;
+    for (size_t i = 0; i < raw.size(); ++i) {
+        if (raw[i] == '\n') {
+            kinds |= 1u << leLf;
+        } else if (raw[i] == '\r') {
+            const bool pair = i + 1 < raw.size() && raw[i + 1] == '\n';
+            kinds |= 1u << (pair ? leCrLf : leCr);
+            if (pair) ++i;
+        }
+    }
+    return kinds;
+}
+
 [[noreturn]] void RaiseWriteError(const std::string& path, int error) {
     throw handledException("Cannot create file \"" + path + "\". " + std::strerror(error));
 }
 
 } // namespace
 
+int EffectiveLineEndingFormat(int format, int fallback) {
+    if (format != leDefault) return format;
+    return fallback != leDefault ? fallback : NewFileLineEndingFormat;
+}
+
 int ConvertToCrLf(std::string_view raw, std::string& converted) {
     converted.clear();
     converted.reserve(raw.size() + raw.size() / 16);
-    int format = leCrLf;
+    int format = NewFileLineEndingFormat;
     size_t runStart = 0;
     const size_t size = raw.size();
     for (size_t i = 0; i < size; ++i) {
@@ -110,6 +130,26 @@ std::string JoinCrLfLines(const std::vector<std::string>& lines) {
     return text;
 }
 
+TEditorText ToEditorText(std::string_view raw) {
+    TEditorText loaded;
+    loaded.Format = ConvertToCrLf(raw, loaded.Text);
+    const unsigned kinds = LineEndKinds(raw);
+    loaded.MixedLineEnds = (kinds & (kinds - 1)) != 0; // more than one bit set
+    if (loaded.MixedLineEnds) loaded.Text.assign(raw);
+    loaded.HasNulBytes = raw.find('\0') != std::string_view::npos;
+    return loaded;
+}
+
+bool LoadEditorText(const std::string& path, TEditorText& loaded) {
+    std::string raw;
+    if (!ReadWholeFile(path, raw)) {
+        loaded = TEditorText();
+        return false;
+    }
+    loaded = ToEditorText(raw);
+    return true;
+}
+
 int LoadConvertedText(const std::string& path, std::string& text) {
     std::string raw;
     if (!ReadWholeFile(path, raw)) {
@@ -130,7 +170,7 @@ void SaveConvertedText(const std::string& path, std::string_view text, int forma
     // The answer does not stop the save: a file still read-only then fails below.
     EnsureWritable(path);
     if (IsReadOnly(path)) RaiseWriteError(path, EACCES);
-    if (format == leDefault) format = fallback == leDefault ? leCrLf : fallback;
+    format = EffectiveLineEndingFormat(format, fallback);
     FilePtr file(std::fopen(path.c_str(), "wb"));
     if (!file) RaiseWriteError(path, errno);
     // Converted a piece at a time, so a large file is not held twice in memory. A piece ends

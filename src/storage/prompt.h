@@ -36,9 +36,11 @@ struct FileChoice {
 class Prompt {
 public:
     virtual ~Prompt() = default;
-    // Asks and returns the button chosen; closing the box counts as pbCancel.
+    // Asks and returns the button chosen; closing the box counts as pbCancel. Enter chooses
+    // defaultButton; pbNone leaves the choice to the dialog.
     virtual PromptButton Ask(PromptKind kind, const std::string& text, PromptButtons buttons,
-                             const std::string& caption = {}) = 0;
+                             const std::string& caption = {},
+                             PromptButton defaultButton = pbNone) = 0;
     // A message with an OK button.
     virtual void Inform(PromptKind kind, const std::string& text, const std::string& caption = {}) = 0;
     // The chosen path, or "" when cancelled.

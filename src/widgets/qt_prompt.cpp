@@ -49,12 +49,14 @@ QString CaptionFor(PromptKind kind, const std::string& caption) {
 } // namespace
 
 PromptButton QtPrompt::Ask(PromptKind kind, const std::string& text, PromptButtons buttons,
-                           const std::string& caption) {
+                           const std::string& caption, PromptButton defaultButton) {
     if (Silenced) return pbCancel;
     QMessageBox::StandardButtons qtButtons;
     for (const auto& entry : ButtonTable)
         if (buttons & entry.Ours) qtButtons |= entry.Qt;
     QMessageBox box(IconFor(kind), CaptionFor(kind, caption), ToQString(text), qtButtons, Parent);
+    for (const auto& entry : ButtonTable)
+        if (entry.Ours == defaultButton && (buttons & defaultButton)) box.setDefaultButton(entry.Qt);
     const int chosen = box.exec();
     for (const auto& entry : ButtonTable)
         if (chosen == entry.Qt && (buttons & entry.Ours)) return entry.Ours;

@@ -15,7 +15,7 @@ public:
     void Silence() { Silenced = true; }
 
     PromptButton Ask(PromptKind kind, const std::string& text, PromptButtons buttons,
-                     const std::string& caption = {}) override;
+                     const std::string& caption = {}, PromptButton defaultButton = pbNone) override;
     void Inform(PromptKind kind, const std::string& text, const std::string& caption = {}) override;
     std::string ChooseFile(const FileChoice& choice) override;
     bool EnterText(const std::string& caption, const std::string& label,

@@ -121,7 +121,7 @@ TEST_F(EditorTest, BookmarksAreStoredInNumberOrderAndBreakpointsOnlyOnCodeLines)
     s.EndSection();
     s.EndSection();
     s.BeginSection("File Format");
-    EXPECT_EQ(s.ReadByte(), 1);
+    EXPECT_EQ(s.ReadByte(), 2) << "a new file's format is Unix";
     s.EndSection();
     s.EndSection();
 }
@@ -147,7 +147,7 @@ TEST_F(EditorTest, TemporaryPagesComeBackWithTheirNumberTypeAndFile) {
     EXPECT_EQ(back.TempNumber(), 4);
     EXPECT_TRUE(back.IsPHP());
     EXPECT_EQ(back.TabCaption(), "<temp4>");
-    EXPECT_EQ(ReadBytes(Dir.File("temp/tmp4.php")), "<?php echo 1; ?>\r\n");
+    EXPECT_EQ(ReadBytes(Dir.File("temp/tmp4.php")), "<?php echo 1; ?>\n");
     TDateTime onDisk = 0;
     ASSERT_TRUE(FileDateTime(Dir.File("temp/tmp4.php"), onDisk));
     EXPECT_NEAR(onDisk, stored, 1e-6);

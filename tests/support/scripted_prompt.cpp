@@ -15,8 +15,8 @@ std::vector<std::string> ScriptedPrompt::TextsShown() const {
 }
 
 PromptButton ScriptedPrompt::Ask(PromptKind kind, const std::string& text, PromptButtons buttons,
-                                 const std::string&) {
-    Shown.push_back({kind, text, buttons});
+                                 const std::string&, PromptButton defaultButton) {
+    Shown.push_back({kind, text, buttons, defaultButton});
     if (Answers.empty()) {
         ADD_FAILURE() << "unexpected question: " << text;
         return pbCancel;

@@ -13,6 +13,7 @@ struct PromptRecord {
     PromptKind Kind;
     std::string Text;
     PromptButtons Buttons; // pbOK for Inform
+    PromptButton Default = pbNone; // the button Enter chooses, when the question names one
 };
 
 class ScriptedPrompt final : public Prompt {
@@ -29,7 +30,7 @@ public:
     void ClearRecords() { Shown.clear(); }
 
     PromptButton Ask(PromptKind kind, const std::string& text, PromptButtons buttons,
-                     const std::string& caption) override;
+                     const std::string& caption, PromptButton defaultButton) override;
     void Inform(PromptKind kind, const std::string& text, const std::string& caption) override;
     std::string ChooseFile(const FileChoice& choice) override;
     bool EnterText(const std::string& caption, const std::string& label,
