@@ -281,7 +281,8 @@ private:
     int MarkedLineValue = 0;
     bool NewFileValue = false;
     bool ReadOnlyValue = false;
-    // Set while the project restores a page: its stored text deliberately replaces the file.
+    // Set while the project restores a page: its stored text deliberately replaces the file,
+    // and a missing file the user wants back is created at once.
     bool RestoringFromProject = false;
 
     THighlighterKind Kind = THighlighterKind::None;

@@ -80,6 +80,9 @@ void TEditorPage::LoadFromFile(const std::string& fileName) {
     }
     setFileName(fileName);
     RefreshAllLineColours();
+    // A file the project listed existed once: when the user agrees to have it back, it is
+    // written at once (with any text the project kept), not left to a save that may never come.
+    if (NewFileValue && RestoringFromProject && SourceEditor) SaveToFile("", true);
 }
 
 void TEditorPage::SaveToFile(const std::string& fileName, bool force) {

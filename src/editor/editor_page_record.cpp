@@ -239,7 +239,10 @@ void TEditorPage::LoadFromStream(TSectionList& stream) {
     stream.EndSection();
 
     if (!SourceEditor) return;
-    LoadFromFile(FileName());
+    {
+        const FlagScope restoring(RestoringFromProject);
+        LoadFromFile(FileName());
+    }
     for (int n = 0; n < TKorSynEdit::BookmarkCount; ++n) {
         const TBookmark& mark = bookmarks[static_cast<size_t>(n)];
         if (mark.Set) SourceEditor->SetBookmark(n, mark.Column, mark.Line);

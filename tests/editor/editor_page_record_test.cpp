@@ -154,6 +154,30 @@ TEST_F(EditorTest, TemporaryPagesComeBackWithTheirNumberTypeAndFile) {
     EXPECT_NEAR(back.LastSavedDate(), onDisk, 1e-9);
 }
 
+TEST_F(EditorTest, AFileGoneAtRestartIsCreatedAtOnceWhenTheUserWantsItBack) {
+    for (const bool stored : {false, true}) {
+        SCOPED_TRACE(stored ? "text stored in the project" : "only the name stored");
+        const std::string file = Dir.File(stored ? "site/stored.pl" : "site/named.pl");
+        WriteBytes(file, "print 1;\n");
+        Project->setFilesInProject(stored);
+        Open(file);
+        Project->SaveToFile(Dir.File("site/site.kvp"));
+        fs::remove(file);
+
+        Project.reset();
+        Project = NewProject();
+        Prompt.QueueAnswer(pbYes);
+        Project->LoadFromFile(Dir.File("site/site.kvp"));
+        EXPECT_EQ(Prompt.Records().back().Text, "File \"" + file + "\" does not exist. Do you wish to create it?");
+        ASSERT_TRUE(fs::exists(file));
+        EXPECT_EQ(ReadBytes(file), stored ? "print 1;\n" : "");
+        TEditorPage& back = AsEditorPage(*Project->PageByFileName(file));
+        EXPECT_FALSE(back.NewFile());
+        EXPECT_FALSE(back.EditorModified());
+        EXPECT_FALSE(back.FileDateHasChanged());
+    }
+}
+
 TEST_F(EditorTest, APageWhoseFileIsGoneCostsOnlyThatPage) {
     WriteBytes(Dir.File("site/a.pl"), "1;\n");
     WriteBytes(Dir.File("site/b.pl"), "2;\n");
