@@ -32,35 +32,16 @@ bool ReadWholeFile(const std::string& path, std::string& bytes) {
     return !std::ferror(file.get());
 }
 
-// One bit (1 << format) for each kind of line end in raw.
-unsigned LineEndKinds(std::string_view raw) {
-    unsigned kinds = 0;
-    for (size_t i = 0; i < raw.size(); ++i) {
-        if (raw[i] == '\n') {
-            kinds |= 1u << leLf;
-        } else if (raw[i] == '\r') {
-            const bool pair = i + 1 < raw.size() && raw[i + 1] == '\n';
-            kinds |= 1u << (pair ? leCrLf : leCr);
-            if (pair) ++i;
-        }
-    }
-    return kinds;
-}
-
 [[noreturn]] void RaiseWriteError(const std::string& path, int error) {
     throw handledException("Cannot create file \"" + path + "\". " + std::strerror(error));
 }
 
-} // namespace
-
-int EffectiveLineEndingFormat(int format, int fallback) {
-    if (format != leDefault) return format;
-    return fallback != leDefault ? fallback : NewFileLineEndingFormat;
-}
-
-int ConvertToCrLf(std::string_view raw, std::string& converted) {
+// ConvertToCrLf that also sets one bit (1 << format) in kinds for each kind of line end seen,
+// in the same pass.
+int ConvertNotingKinds(std::string_view raw, std::string& converted, unsigned& kinds) {
     converted.clear();
     converted.reserve(raw.size() + raw.size() / 16);
+    kinds = 0;
     int format = NewFileLineEndingFormat;
     size_t runStart = 0;
     const size_t size = raw.size();
@@ -71,16 +52,38 @@ int ConvertToCrLf(std::string_view raw, std::string& converted) {
         if (c == '\r') {
             converted.append("\r\n");
             format = leCr;
+            kinds |= 1u << (i + 1 < size && raw[i + 1] == '\n' ? leCrLf : leCr);
         } else if (i > 0 && raw[i - 1] == '\r') {
             format = leCrLf; // its CR already gave the CR LF
         } else {
             converted.append("\r\n");
             format = leLf;
+            kinds |= 1u << leLf;
         }
         runStart = i + 1;
     }
     converted.append(raw.data() + runStart, size - runStart);
     return format;
+}
+
+// Everything of loaded but the text of mixed line ends, which the callers take from raw.
+void NoteEditorText(std::string_view raw, TEditorText& loaded) {
+    unsigned kinds = 0;
+    loaded.Format = ConvertNotingKinds(raw, loaded.Text, kinds);
+    loaded.MixedLineEnds = (kinds & (kinds - 1)) != 0; // more than one bit set
+    loaded.HasNulBytes = raw.find('\0') != std::string_view::npos;
+}
+
+} // namespace
+
+int EffectiveLineEndingFormat(int format, int fallback) {
+    if (format != leDefault) return format;
+    return fallback != leDefault ? fallback : NewFileLineEndingFormat;
+}
+
+int ConvertToCrLf(std::string_view raw, std::string& converted) {
+    unsigned kinds = 0;
+    return ConvertNotingKinds(raw, converted, kinds);
 }
 
 std::string ConvertFromCrLf(std::string_view text, int format) {
@@ -132,11 +135,8 @@ std::string JoinCrLfLines(const std::vector<std::string>& lines) {
 
 TEditorText ToEditorText(std::string_view raw) {
     TEditorText loaded;
-    loaded.Format = ConvertToCrLf(raw, loaded.Text);
-    const unsigned kinds = LineEndKinds(raw);
-    loaded.MixedLineEnds = (kinds & (kinds - 1)) != 0; // more than one bit set
+    NoteEditorText(raw, loaded);
     if (loaded.MixedLineEnds) loaded.Text.assign(raw);
-    loaded.HasNulBytes = raw.find('\0') != std::string_view::npos;
     return loaded;
 }
 
@@ -146,7 +146,8 @@ bool LoadEditorText(const std::string& path, TEditorText& loaded) {
         loaded = TEditorText();
         return false;
     }
-    loaded = ToEditorText(raw);
+    NoteEditorText(raw, loaded);
+    if (loaded.MixedLineEnds) loaded.Text = std::move(raw);
     return true;
 }
 
