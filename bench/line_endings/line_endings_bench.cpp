@@ -63,6 +63,8 @@ int main(int argc, char** argv) {
     std::string sink;
     const double raw = MedianSeconds(runs, [&] { sink = RawRead(path); });
     const double text = MedianSeconds(runs, [&] { LoadConvertedText(path, sink); });
+    TEditorText editorText;
+    const double forEditor = MedianSeconds(runs, [&] { LoadEditorText(path, editorText); });
     std::vector<std::string> lines;
     const double asLines = MedianSeconds(runs, [&] { LoadLines(path, lines); });
     std::string converted;
@@ -76,6 +78,7 @@ int main(int argc, char** argv) {
                 runs);
     std::printf("plain read          %8.3f s\n", raw);
     std::printf("LoadConvertedText   %8.3f s  x%.2f of plain read\n", text, text / raw);
+    std::printf("LoadEditorText      %8.3f s  x%.2f of plain read\n", forEditor, forEditor / raw);
     std::printf("LoadLines           %8.3f s  x%.2f of plain read\n", asLines, asLines / raw);
     std::printf("plain write         %8.3f s\n", rawWrite);
     std::printf("SaveConvertedText   %8.3f s  x%.2f of plain write\n", save, save / rawWrite);

@@ -486,6 +486,8 @@ void TEditorPage::Assign(const TProjectPage& sourcePage) {
                 AddBreakPoint(std::make_unique<TBreakpoint>(source->BreakpointList[i].Line));
             DefaultLineEndingFormatValue = source->DefaultLineEndingFormatValue;
             LineEndingFormatValue = source->LineEndingFormatValue;
+            MixedLineEndsValue = source->MixedLineEndsValue;
+            SourceEditor->setEolMode(source->SourceEditor->eolMode());
         }
     } else {
         SetTempNumber(0);

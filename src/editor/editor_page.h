@@ -9,6 +9,7 @@
 #include "exec/run_request.h"
 #include "project/project_page.h"
 #include "storage/clock.h"
+#include "storage/line_endings.h"
 #include "widgets/param_frame.h"
 
 #include <QColor>
@@ -212,6 +213,8 @@ public:
     int LineEndingFormat() const { return LineEndingFormatValue; }
     void setLineEndingFormat(int format);
     int DefaultLineEndingFormat() const { return DefaultLineEndingFormatValue; }
+    // The file mixes kinds of line end; its bytes are kept until a format is chosen.
+    bool MixedLineEnds() const { return MixedLineEndsValue; }
     void setDefaultLineEndingFormat(int format) { DefaultLineEndingFormatValue = format; }
     int MarkedLine() const { return MarkedLineValue; }
     bool NewFile() const { return NewFileValue; }
@@ -229,6 +232,9 @@ private:
     static bool WantsEditor(TKorProject& project, bool editable, const std::string& fileName);
     void BuildWidgets();
     void ConnectEditor();
+    void ShowLoadedText(const TEditorText& loaded);
+    // The editor's text as the file's bytes: in the page's format, or unchanged when mixed.
+    std::string EditorFileBytes() const;
     void WriteEditorText(const std::string& path) const;
     void RefreshLineColours(int line);
     void RefreshAllLineColours();
@@ -274,11 +280,14 @@ private:
     TDateTime LastSavedDateValue = 0;
     int ExecutionLineValue = -1;
     int LineEndingFormatValue = 0;
-    int DefaultLineEndingFormatValue = 1;
+    int DefaultLineEndingFormatValue = NewFileLineEndingFormat;
+    // The editor holds the file's bytes unchanged, as they mix kinds of line end.
+    bool MixedLineEndsValue = false;
     int MarkedLineValue = 0;
     bool NewFileValue = false;
     bool ReadOnlyValue = false;
-    // Set while the project restores a page: its stored text deliberately replaces the file.
+    // Set while the project restores a page: its stored text deliberately replaces the file,
+    // and a missing file the user wants back is created at once.
     bool RestoringFromProject = false;
 
     THighlighterKind Kind = THighlighterKind::None;

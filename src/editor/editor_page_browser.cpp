@@ -7,7 +7,7 @@
 #include "exec/console_controller.h"
 #include "model/form_fields.h"
 #include "project/kor_project.h"
-#include "storage/line_endings.h"
+#include "project/safe_file_write.h"
 #include "storage/method_trace.h"
 #include "storage/paths.h"
 #include "storage/text_utils.h"
@@ -79,12 +79,13 @@ void TEditorPage::UpdateBrowserOutput() {
     TraceScope trace(this, ClassName, "UpdateBrowserOutput");
     if (!Browser) return;
     ShowRunOutput();
-    const std::vector<std::string> lines = BrowserPageLines(
-        Debugger().Console().OutputLines.Strings(), IsSQL(), Owner.Schemes().SQL.EditorColor());
-    const std::string file = TempHTMLFileName();
+    const TBrowserPage shown =
+        BrowserPageFor(Debugger().Console().OutBytes(), IsSQL(), Owner.Schemes().SQL.EditorColor());
+    // The extension tells the view the type the program declared: text is not shown as HTML.
+    const std::string file = ChangeExt(TempHTMLFileName(), shown.Extension);
     std::error_code ignored;
     std::filesystem::create_directories(FolderPart(file), ignored);
-    SaveLines(file, lines, leLf, leLf);
+    ReplaceFileContents(file, shown.Bytes.data(), shown.Bytes.size());
     if (!Browser->Busy()) Browser->Open(file, "");
 }
 

@@ -31,18 +31,38 @@ void CreateFolderOf(const std::string& path) {
 
 } // namespace
 
+void TEditorPage::ShowLoadedText(const TEditorText& loaded) {
+    SourceEditor->SetRawText(loaded.Text);
+    LineEndingFormatValue = loaded.Format;
+    MixedLineEndsValue = loaded.MixedLineEnds;
+    // Text held as the file's bytes gets new lines like its last one; converted text is CR LF.
+    const int typed = MixedLineEndsValue ? loaded.Format : leCrLf;
+    SourceEditor->setEolMode(typed == leLf   ? QsciScintilla::EolUnix
+                             : typed == leCr ? QsciScintilla::EolMac
+                                             : QsciScintilla::EolWindows);
+}
+
+std::string TEditorPage::EditorFileBytes() const {
+    if (MixedLineEndsValue) return std::string(SourceEditor->RawView());
+    return ConvertFromCrLf(SourceEditor->RawView(),
+                           EffectiveLineEndingFormat(LineEndingFormatValue, DefaultLineEndingFormatValue));
+}
+
 void TEditorPage::LoadFromFile(const std::string& fileName) {
     TraceScope trace(this, ClassName, "LoadFromFile");
     if (fileName.empty()) return;
     if (FileExists(fileName) && !std::filesystem::is_directory(fileName)) {
-        std::string text;
-        const int format = LoadConvertedText(fileName, text);
-        if (format == leDefault) throw handledException("Cannot read file \"" + fileName + "\"");
+        TEditorText loaded;
+        if (!LoadEditorText(fileName, loaded)) throw handledException("Cannot read file \"" + fileName + "\"");
         if (SourceEditor) {
-            SourceEditor->SetRawText(text);
-            LineEndingFormatValue = format;
+            ShowLoadedText(loaded);
             // The line-number margin grows with the number of lines.
             UpdateEditorAttribs();
+            if (loaded.HasNulBytes)
+                CurrentPrompt().Inform(PromptKind::Warning,
+                                       "File " + FileNamePart(fileName) +
+                                           " contains NUL bytes and looks like a binary file.\n"
+                                           "It is shown as text; editing it may damage it.");
         }
         TDateTime date = 0;
         FileDateTime(fileName, date);
@@ -60,6 +80,9 @@ void TEditorPage::LoadFromFile(const std::string& fileName) {
     }
     setFileName(fileName);
     RefreshAllLineColours();
+    // A file the project listed existed once: when the user agrees to have it back, it is
+    // written at once (with any text the project kept), not left to a save that may never come.
+    if (NewFileValue && RestoringFromProject && SourceEditor) SaveToFile("", true);
 }
 
 void TEditorPage::SaveToFile(const std::string& fileName, bool force) {
@@ -71,9 +94,7 @@ void TEditorPage::SaveToFile(const std::string& fileName, bool force) {
 void TEditorPage::WriteEditorText(const std::string& path) const {
     EnsureWritable(path);
     if (IsReadOnly(path)) throw handledException("Cannot write file " + path + ": it is read-only");
-    int format = LineEndingFormatValue;
-    if (format == leDefault) format = DefaultLineEndingFormatValue == leDefault ? leCrLf : DefaultLineEndingFormatValue;
-    const std::string bytes = ConvertFromCrLf(SourceEditor->RawView(), format);
+    const std::string bytes = EditorFileBytes();
     ReplaceFileContents(path, bytes.data(), bytes.size());
 }
 
@@ -171,9 +192,18 @@ PromptButton TEditorPage::SaveToFileCheck(const std::string& fileName) {
 
 void TEditorPage::setLineEndingFormat(int format) {
     if (format == leDefault) format = DefaultLineEndingFormatValue;
-    if (format == LineEndingFormatValue) return;
+    // Text kept as mixed bytes is converted even to the format it already reports.
+    if (format == LineEndingFormatValue && !MixedLineEndsValue) return;
     LineEndingFormatValue = format;
     if (!SourceEditor) return;
+    if (MixedLineEndsValue) {
+        const int line = SourceEditor->CaretLine();
+        TEditorText converted;
+        ConvertToCrLf(SourceEditor->RawView(), converted.Text);
+        converted.Format = format;
+        ShowLoadedText(converted);
+        SourceEditor->SetCaret(1, line);
+    }
     SourceEditor->SetModified(true);
     EditorChangeEvent();
     SaveToFile("", true);
@@ -194,8 +224,11 @@ void TEditorPage::CheckIfFileDateHasChanged() {
         if (!FileDateHasChanged()) return;
         std::string question = "File " + name + " has been changed by another program.\n" +
                                "Do you wish to open this file and lose the text in the editor?";
-        if (SourceEditor->Modified()) question += "\n\nWarning! You will lose the changes you have made.";
-        if (CurrentPrompt().Ask(PromptKind::Warning, question, pbOK | pbCancel) == pbOK) {
+        // Enter must not throw away text typed here.
+        const bool modified = SourceEditor->Modified();
+        if (modified) question += "\n\nWarning! You will lose the changes you have made.";
+        if (CurrentPrompt().Ask(PromptKind::Warning, question, pbOK | pbCancel, {}, modified ? pbCancel : pbOK) ==
+            pbOK) {
             LoadFromFile(file);
         } else {
             TDateTime date = 0;
@@ -208,7 +241,7 @@ void TEditorPage::CheckIfFileDateHasChanged() {
         const PromptButton answer = CurrentPrompt().Ask(
             PromptKind::Warning,
             "File " + name + " has been removed by another program.\n" + "Do you wish to ***CLEAR*** the editor contents?",
-            pbOK | pbCancel);
+            pbOK | pbCancel, {}, pbCancel); // Enter keeps the text and writes it back
         if (answer == pbOK) {
             SourceEditor->ClearAllUndoable();
             SourceEditor->SetModified(true);

@@ -40,9 +40,7 @@ void TEditorPage::SaveToStream(TSectionList& stream) {
     if (TempNumber() > 0 || (Owner.FilesInProject() && SaveWithProject())) {
         stream.BeginSection("File Contents");
         if (SourceEditor) {
-            int format = LineEndingFormatValue;
-            if (format == leDefault) format = DefaultLineEndingFormatValue == leDefault ? leCrLf : DefaultLineEndingFormatValue;
-            stream.WriteRaw(ConvertFromCrLf(SourceEditor->RawView(), format));
+            stream.WriteRaw(EditorFileBytes());
         } else {
             stream.WriteFileContents(TempFileName());
         }
@@ -121,9 +119,7 @@ void TEditorPage::ReadFileContentsSection(TSectionList& stream) {
     if (stream.AtEnd()) {
         if (SourceEditor) SourceEditor->SetRawText({});
     } else if (SourceEditor) {
-        std::string text;
-        LineEndingFormatValue = ConvertToCrLf(stream.ReadRest(), text);
-        SourceEditor->SetRawText(text);
+        ShowLoadedText(ToEditorText(stream.ReadRest()));
     } else {
         stream.ReadFileContents(TempFileName());
     }
@@ -218,7 +214,7 @@ void TEditorPage::LoadFromStream(TSectionList& stream) {
 
         stream.BeginSection("File Format");
         const int format = stream.ReadByte();
-        DefaultLineEndingFormatValue = format == 0 ? leCrLf : format;
+        DefaultLineEndingFormatValue = format == 0 ? NewFileLineEndingFormat : format;
         stream.EndSection();
 
         stream.BeginSection("Web Browser");
@@ -232,7 +228,10 @@ void TEditorPage::LoadFromStream(TSectionList& stream) {
     stream.EndSection();
 
     if (!SourceEditor) return;
-    LoadFromFile(FileName());
+    {
+        const FlagScope restoring(RestoringFromProject);
+        LoadFromFile(FileName());
+    }
     for (int n = 0; n < TKorSynEdit::BookmarkCount; ++n) {
         const TBookmark& mark = bookmarks[static_cast<size_t>(n)];
         if (mark.Set) SourceEditor->SetBookmark(n, mark.Column, mark.Line);

@@ -4,15 +4,22 @@
 #include "storage/html_colours.h"
 
 #include <string>
-#include <vector>
+#include <string_view>
 
 namespace korvane {
 
-// The output lines without a leading CGI header (a first line "Content-type:" up to and with
-// the first empty line). SQL output is wrapped into a page of its own whose tables are
-// coloured with sqlEditorColour.
-std::vector<std::string> BrowserPageLines(std::vector<std::string> output, bool sqlOutput,
-                                          TColor sqlEditorColour);
+// What the browser view loads for a run: the bytes, and the file extension that tells the
+// view their type.
+struct TBrowserPage {
+    std::string Extension; // with its dot: ".html", ".txt", ".png", ...
+    std::string Bytes;
+};
+
+// The page for a run's output. A CGI header at the top (up to and with the first empty line)
+// is dropped and the type it declares decides how the rest shows: HTML as a page, images as
+// images, any other type as plain text. Output without a header is HTML. SQL output is
+// wrapped into a page of its own whose tables are coloured with sqlEditorColour.
+TBrowserPage BrowserPageFor(std::string_view output, bool sqlOutput, TColor sqlEditorColour);
 
 // The local web server as a page's address needs it.
 struct TWebAddressBase {

@@ -36,12 +36,13 @@ bool ReadWholeFile(const std::string& path, std::string& bytes) {
     throw handledException("Cannot create file \"" + path + "\". " + std::strerror(error));
 }
 
-} // namespace
-
-int ConvertToCrLf(std::string_view raw, std::string& converted) {
+// ConvertToCrLf that also sets one bit (1 << format) in kinds for each kind of line end seen,
+// in the same pass.
+int ConvertNotingKinds(std::string_view raw, std::string& converted, unsigned& kinds) {
     converted.clear();
     converted.reserve(raw.size() + raw.size() / 16);
-    int format = leCrLf;
+    kinds = 0;
+    int format = NewFileLineEndingFormat;
     size_t runStart = 0;
     const size_t size = raw.size();
     for (size_t i = 0; i < size; ++i) {
@@ -51,16 +52,38 @@ int ConvertToCrLf(std::string_view raw, std::string& converted) {
         if (c == '\r') {
             converted.append("\r\n");
             format = leCr;
+            kinds |= 1u << (i + 1 < size && raw[i + 1] == '\n' ? leCrLf : leCr);
         } else if (i > 0 && raw[i - 1] == '\r') {
             format = leCrLf; // its CR already gave the CR LF
         } else {
             converted.append("\r\n");
             format = leLf;
+            kinds |= 1u << leLf;
         }
         runStart = i + 1;
     }
     converted.append(raw.data() + runStart, size - runStart);
     return format;
+}
+
+// Everything of loaded but the text of mixed line ends, which the callers take from raw.
+void NoteEditorText(std::string_view raw, TEditorText& loaded) {
+    unsigned kinds = 0;
+    loaded.Format = ConvertNotingKinds(raw, loaded.Text, kinds);
+    loaded.MixedLineEnds = (kinds & (kinds - 1)) != 0; // more than one bit set
+    loaded.HasNulBytes = raw.find('\0') != std::string_view::npos;
+}
+
+} // namespace
+
+int EffectiveLineEndingFormat(int format, int fallback) {
+    if (format != leDefault) return format;
+    return fallback != leDefault ? fallback : NewFileLineEndingFormat;
+}
+
+int ConvertToCrLf(std::string_view raw, std::string& converted) {
+    unsigned kinds = 0;
+    return ConvertNotingKinds(raw, converted, kinds);
 }
 
 std::string ConvertFromCrLf(std::string_view text, int format) {
@@ -110,6 +133,24 @@ std::string JoinCrLfLines(const std::vector<std::string>& lines) {
     return text;
 }
 
+TEditorText ToEditorText(std::string_view raw) {
+    TEditorText loaded;
+    NoteEditorText(raw, loaded);
+    if (loaded.MixedLineEnds) loaded.Text.assign(raw);
+    return loaded;
+}
+
+bool LoadEditorText(const std::string& path, TEditorText& loaded) {
+    std::string raw;
+    if (!ReadWholeFile(path, raw)) {
+        loaded = TEditorText();
+        return false;
+    }
+    NoteEditorText(raw, loaded);
+    if (loaded.MixedLineEnds) loaded.Text = std::move(raw);
+    return true;
+}
+
 int LoadConvertedText(const std::string& path, std::string& text) {
     std::string raw;
     if (!ReadWholeFile(path, raw)) {
@@ -130,7 +171,7 @@ void SaveConvertedText(const std::string& path, std::string_view text, int forma
     // The answer does not stop the save: a file still read-only then fails below.
     EnsureWritable(path);
     if (IsReadOnly(path)) RaiseWriteError(path, EACCES);
-    if (format == leDefault) format = fallback == leDefault ? leCrLf : fallback;
+    format = EffectiveLineEndingFormat(format, fallback);
     FilePtr file(std::fopen(path.c_str(), "wb"));
     if (!file) RaiseWriteError(path, errno);
     // Converted a piece at a time, so a large file is not held twice in memory. A piece ends

@@ -7,8 +7,8 @@ namespace {
 
 class SilentPrompt final : public Prompt {
 public:
-    PromptButton Ask(PromptKind, const std::string& text, PromptButtons,
-                     const std::string&) override {
+    PromptButton Ask(PromptKind, const std::string& text, PromptButtons, const std::string&,
+                     PromptButton) override {
         std::fprintf(stderr, "korvane: %s (no one to ask: cancelled)\n", text.c_str());
         return pbCancel;
     }

@@ -36,9 +36,11 @@ struct FileChoice {
 class Prompt {
 public:
     virtual ~Prompt() = default;
-    // Asks and returns the button chosen; closing the box counts as pbCancel.
+    // Asks and returns the button chosen; closing the box counts as pbCancel. Enter chooses
+    // defaultButton; pbNone leaves the choice to the dialog.
     virtual PromptButton Ask(PromptKind kind, const std::string& text, PromptButtons buttons,
-                             const std::string& caption = {}) = 0;
+                             const std::string& caption = {},
+                             PromptButton defaultButton = pbNone) = 0;
     // A question with a tick box under the text (for example "show this again"): ticked goes
     // in as the box's state and comes out as the user left it, whatever the answer. A prompt
     // that shows no tick box asks the plain question and leaves ticked alone.

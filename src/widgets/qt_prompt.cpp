@@ -50,21 +50,21 @@ QString CaptionFor(PromptKind kind, const std::string& caption) {
 } // namespace
 
 PromptButton QtPrompt::Ask(PromptKind kind, const std::string& text, PromptButtons buttons,
-                           const std::string& caption) {
+                           const std::string& caption, PromptButton defaultButton) {
     if (Silenced) return pbCancel;
-    return RunBox(kind, text, buttons, caption, nullptr, nullptr);
+    return RunBox(kind, text, buttons, caption, defaultButton, nullptr, nullptr);
 }
 
 PromptButton QtPrompt::AskTicked(PromptKind kind, const std::string& text, PromptButtons buttons,
                                  const std::string& tickText, bool& ticked,
                                  const std::string& caption) {
     if (Silenced) return pbCancel;
-    return RunBox(kind, text, buttons, caption, &tickText, &ticked);
+    return RunBox(kind, text, buttons, caption, pbNone, &tickText, &ticked);
 }
 
 PromptButton QtPrompt::RunBox(PromptKind kind, const std::string& text, PromptButtons buttons,
-                              const std::string& caption, const std::string* tickText,
-                              bool* ticked) {
+                              const std::string& caption, PromptButton defaultButton,
+                              const std::string* tickText, bool* ticked) {
     QMessageBox::StandardButtons qtButtons;
     for (const auto& entry : ButtonTable)
         if (buttons & entry.Ours) qtButtons |= entry.Qt;
@@ -75,6 +75,8 @@ PromptButton QtPrompt::RunBox(PromptKind kind, const std::string& text, PromptBu
         tick->setChecked(*ticked);
         box.setCheckBox(tick);
     }
+    for (const auto& entry : ButtonTable)
+        if (entry.Ours == defaultButton && (buttons & defaultButton)) box.setDefaultButton(entry.Qt);
     const int chosen = box.exec();
     if (tick) *ticked = tick->isChecked();
     for (const auto& entry : ButtonTable)

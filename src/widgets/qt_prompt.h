@@ -15,7 +15,7 @@ public:
     void Silence() { Silenced = true; }
 
     PromptButton Ask(PromptKind kind, const std::string& text, PromptButtons buttons,
-                     const std::string& caption = {}) override;
+                     const std::string& caption = {}, PromptButton defaultButton = pbNone) override;
     PromptButton AskTicked(PromptKind kind, const std::string& text, PromptButtons buttons,
                            const std::string& tickText, bool& ticked,
                            const std::string& caption = {}) override;
@@ -26,7 +26,8 @@ public:
 
 private:
     PromptButton RunBox(PromptKind kind, const std::string& text, PromptButtons buttons,
-                        const std::string& caption, const std::string* tickText, bool* ticked);
+                        const std::string& caption, PromptButton defaultButton,
+                        const std::string* tickText, bool* ticked);
 
     QWidget* Parent;
     bool Silenced = false;

@@ -3,6 +3,7 @@
 #include "exec/console_controller.h"
 #include "run_fixture.h"
 #include "storage/file_utils.h"
+#include "storage/paths.h"
 #include "temp_dir.h"
 
 #include <QAction>
@@ -73,19 +74,40 @@ TEST_F(BrowserRunsTest, ABusyConsoleStartsNothing) {
     EXPECT_TRUE(Debugger().Console().sessionFinished());
 }
 
-TEST_F(BrowserRunsTest, OutputWithoutACharsetIsReadAsUtf8) {
-    TEditorPage& page = OpenScript("greet.pl", "print \"<p>Gr\\xc3\\xbc\\xc3\\x9fe</p>\\n\";\n");
-    Form->RunToBrowserAction()->trigger();
-    ASSERT_TRUE(WaitFor([&] { return Debugger().RunPage() == nullptr; }));
+namespace {
+
+// The text the page's browser view shows once its current load is over.
+QString ShownText(TEditorPage& page) {
     QWebEngineView* view = page.BrowserTab()->View();
-    ASSERT_NE(view, nullptr);
+    if (!view) return {};
     bool loaded = false;
     QObject::connect(view, &QWebEngineView::loadFinished, view, [&](bool ok) { loaded = ok; });
     // The run's own load may be over already: one more that is surely watched.
     page.BrowserTab()->Reload();
-    ASSERT_TRUE(WaitFor([&] { return loaded; }, 15000));
+    if (!WaitFor([&] { return loaded; }, 15000)) return {};
     QString shown;
     view->page()->toPlainText([&shown](const QString& text) { shown = text; });
-    ASSERT_TRUE(WaitFor([&] { return !shown.isEmpty(); }));
-    EXPECT_EQ(shown.trimmed(), QString::fromUtf8("Gr\xc3\xbc\xc3\x9f" "e"));
+    WaitFor([&] { return !shown.isEmpty(); });
+    return shown;
+}
+
+} // namespace
+
+TEST_F(BrowserRunsTest, OutputWithoutACharsetIsReadAsUtf8) {
+    TEditorPage& page = OpenScript("greet.pl", "print \"<p>Gr\\xc3\\xbc\\xc3\\x9fe</p>\\n\";\n");
+    Form->RunToBrowserAction()->trigger();
+    ASSERT_TRUE(WaitFor([&] { return Debugger().RunPage() == nullptr; }));
+    EXPECT_EQ(ShownText(page).trimmed(), QString::fromUtf8("Gr\xc3\xbc\xc3\x9f" "e"));
+}
+
+TEST_F(BrowserRunsTest, PlainTextOutputShowsAsTextNotAsAPage) {
+    TEditorPage& page =
+        OpenScript("plain.pl", "print \"Content-Type: text/plain\\n\\n<b>one</b>\\ntwo\\n\";\n");
+    Form->RunToBrowserAction()->trigger();
+    ASSERT_TRUE(WaitFor([&] { return Debugger().RunPage() == nullptr; }));
+    const std::string file = ChangeExt(page.TempHTMLFileName(), ".txt");
+    EXPECT_EQ(test::ReadBytes(file), "<b>one</b>\ntwo\n");
+    ASSERT_TRUE(WaitFor([&] { return page.BrowserTab()->Showing(file); }));
+    // As HTML it would read "one two": the tags gone and the lines run together.
+    EXPECT_EQ(ShownText(page).trimmed(), QStringLiteral("<b>one</b>\ntwo"));
 }

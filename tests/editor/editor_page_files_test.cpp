@@ -30,7 +30,7 @@ TEST_F(EditorTest, TemporaryPageSavesUnderItsNumberAndBecomesARealPageWhenNamed)
     EXPECT_EQ(TabText(page), "*<temp2>");
     EXPECT_TRUE(Project->getModified()) << "a temporary page's text lives in the project";
     page.SaveToFile("", false);
-    EXPECT_EQ(ReadBytes(Dir.File("temp/tmp2.pl")), "print 1;\r\n");
+    EXPECT_EQ(ReadBytes(Dir.File("temp/tmp2.pl")), "print 1;\n");
     EXPECT_EQ(TabText(page), "<temp2>");
 
     // A new extension (given without its dot) changes the type, and so the temporary file.
@@ -45,7 +45,7 @@ TEST_F(EditorTest, TemporaryPageSavesUnderItsNumberAndBecomesARealPageWhenNamed)
     EXPECT_FALSE(page.IsTempFile());
     EXPECT_EQ(page.FileName(), named);
     EXPECT_TRUE(page.IsPerl());
-    EXPECT_EQ(ReadBytes(named), "print 1;\r\n");
+    EXPECT_EQ(ReadBytes(named), "print 1;\n");
     EXPECT_EQ(TabText(page), "hello.pl");
     EXPECT_EQ(page.FtpDestFilename(), "hello.pl");
 }
@@ -149,6 +149,72 @@ TEST_F(EditorTest, FilesKeepTheirBytesAndLineEnds) {
     EXPECT_FALSE(page.EditorModified());
 }
 
+TEST_F(EditorTest, NewFilesGetUnixLineEnds) {
+    // A temporary page, a missing file the user creates, and files with no line end yet.
+    WriteBytes(Dir.File("site/empty.pl"), "");
+    WriteBytes(Dir.File("site/one-line.pl"), "#!/usr/bin/perl");
+    Prompt.QueueAnswer(pbYes);
+    TEditorPage* pages[] = {&NewTempPage(), &Open(Dir.File("site/created.pl")), &Open(Dir.File("site/empty.pl")),
+                            &Open(Dir.File("site/one-line.pl"))};
+    for (TEditorPage* page : pages) {
+        SCOPED_TRACE(page->TempFileName());
+        page->Editor()->SetRawText("#!/usr/bin/perl\r\nprint 1;\r\n");
+        page->Editor()->SetModified(true);
+        page->SaveToFile("", false);
+        EXPECT_EQ(ReadBytes(page->TempFileName()), "#!/usr/bin/perl\nprint 1;\n");
+    }
+}
+
+TEST_F(EditorTest, MixedLineEndsAndBinaryBytesSurviveAnEditUntilAFormatIsChosen) {
+    using namespace std::string_literals;
+    struct Case {
+        const char* Name;
+        std::string Bytes;
+        std::string After; // with "x" typed at the start of line 2
+    };
+    const std::vector<Case> cases = {
+        {"lone-cr.pl", "a\nb\rc\n", "a\nxb\rc\n"},
+        {"crlf-and-lf.pl", "a\r\nb\nc\r\n", "a\r\nxb\nc\r\n"},
+        {"cr-then-crlf.pl", "a\rb\r\n", "a\rxb\r\n"},
+        {"double-cr.pl", "a\r\r\nb\n", "a\rx\r\nb\n"},
+        {"binary.dat", "\x7F" "ELF\n\0\x01\r\xFF\r\n\0"s, "\x7F" "ELF\nx\0\x01\r\xFF\r\n\0"s},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.Name);
+        const std::string file = Dir.File(std::string("site/") + c.Name);
+        WriteBytes(file, c.Bytes);
+        Prompt.ClearRecords();
+        TEditorPage& page = Open(file);
+        EXPECT_TRUE(page.MixedLineEnds());
+        const bool binary = c.Bytes.find('\0') != std::string::npos;
+        ASSERT_EQ(Prompt.Records().size(), binary ? 1u : 0u);
+        if (binary) {
+            EXPECT_EQ(Prompt.Records()[0].Kind, PromptKind::Warning);
+            EXPECT_EQ(Prompt.Records()[0].Text, "File binary.dat contains NUL bytes and looks like a binary file.\n"
+                                                "It is shown as text; editing it may damage it.");
+        }
+        page.SaveToFile("", true);
+        EXPECT_EQ(ReadBytes(file), c.Bytes);
+        page.Editor()->SetCaret(1, 2);
+        page.Editor()->ReplaceSelectionRaw("x");
+        page.SaveToFile("", false);
+        EXPECT_EQ(ReadBytes(file), c.After);
+    }
+
+    // A new line typed into mixed text ends like the file's last line.
+    TEditorPage& page = AsEditorPage(*Project->PageByFileName(Dir.File("site/lone-cr.pl")));
+    page.Editor()->SetCaret(1, 1);
+    page.Editor()->SendScintilla(QsciScintilla::SCI_NEWLINE);
+    page.SaveToFile("", false);
+    EXPECT_EQ(ReadBytes(Dir.File("site/lone-cr.pl")), "\na\nxb\rc\n");
+    // Choosing a format, even the one the file reports, makes every line end alike.
+    ASSERT_EQ(page.LineEndingFormat(), leLf);
+    page.setLineEndingFormat(leLf);
+    EXPECT_FALSE(page.MixedLineEnds());
+    EXPECT_EQ(ReadBytes(Dir.File("site/lone-cr.pl")), "\na\nxb\nc\n");
+    EXPECT_FALSE(page.EditorModified());
+}
+
 TEST_F(EditorTest, AFailedSaveKeepsTheOldFileTheTextAndTheModifiedMark) {
     const std::string file = Dir.File("site/keep.pl");
     WriteBytes(file, "old\n");
@@ -234,6 +300,40 @@ TEST_F(EditorTest, ChangesByOtherProgramsAreNeverOverwrittenSilently) {
     EXPECT_TRUE(page.NewFile());
     page.Editor()->undo();
     EXPECT_EQ(page.Editor()->RawText(), "edit theirs\r\n");
+}
+
+TEST_F(EditorTest, EnterKeepsTheEditorsTextWhenAnotherProgramChangedOrRemovedTheFile) {
+    const std::string file = Dir.File("site/outside.pl");
+    WriteBytes(file, "mine\n");
+    TEditorPage& page = Open(file);
+    const struct {
+        const char* Change;
+        bool Edited;
+        PromptButton Default;
+    } cases[] = {
+        {"changed", false, pbOK}, // nothing typed here to lose: reloading is the likely wish
+        {"changed", true, pbCancel},
+        {"removed", true, pbCancel},
+        {"removed", false, pbCancel},
+    };
+    double seconds = 0;
+    for (const auto& c : cases) {
+        SCOPED_TRACE(std::string(c.Change) + (c.Edited ? ", edited" : ""));
+        if (c.Edited) page.Editor()->insert("edit ");
+        if (std::string(c.Change) == "removed") {
+            fs::remove(file);
+        } else {
+            WriteBytes(file, "theirs\n");
+            Touch(file, seconds += 5);
+        }
+        Prompt.ClearRecords();
+        Prompt.QueueAnswer(pbCancel);
+        page.CheckIfFileDateHasChanged();
+        ASSERT_FALSE(Prompt.Records().empty());
+        EXPECT_EQ(Prompt.Records()[0].Buttons, pbOK | pbCancel);
+        EXPECT_EQ(Prompt.Records()[0].Default, c.Default);
+        page.SaveToFile("", false); // back in step for the next case
+    }
 }
 
 TEST_F(EditorTest, MissingFilesAreCreatedOnlyWhenTheUserSaysSo) {

@@ -38,7 +38,7 @@ public:
     ActingPrompt(const ActingPrompt&) = delete;
     ActingPrompt& operator=(const ActingPrompt&) = delete;
 
-    PromptButton Ask(PromptKind, const std::string&, PromptButtons, const std::string&) override {
+    PromptButton Ask(PromptKind, const std::string&, PromptButtons, const std::string&, PromptButton) override {
         ++Questions;
         Act();
         return pbYes;

@@ -121,7 +121,7 @@ TEST_F(EditorTest, BookmarksAreStoredInNumberOrderAndBreakpointsOnlyOnCodeLines)
     s.EndSection();
     s.EndSection();
     s.BeginSection("File Format");
-    EXPECT_EQ(s.ReadByte(), 1);
+    EXPECT_EQ(s.ReadByte(), 2) << "a new file's format is Unix";
     s.EndSection();
     s.EndSection();
 }
@@ -147,11 +147,35 @@ TEST_F(EditorTest, TemporaryPagesComeBackWithTheirNumberTypeAndFile) {
     EXPECT_EQ(back.TempNumber(), 4);
     EXPECT_TRUE(back.IsPHP());
     EXPECT_EQ(back.TabCaption(), "<temp4>");
-    EXPECT_EQ(ReadBytes(Dir.File("temp/tmp4.php")), "<?php echo 1; ?>\r\n");
+    EXPECT_EQ(ReadBytes(Dir.File("temp/tmp4.php")), "<?php echo 1; ?>\n");
     TDateTime onDisk = 0;
     ASSERT_TRUE(FileDateTime(Dir.File("temp/tmp4.php"), onDisk));
     EXPECT_NEAR(onDisk, stored, 1e-6);
     EXPECT_NEAR(back.LastSavedDate(), onDisk, 1e-9);
+}
+
+TEST_F(EditorTest, AFileGoneAtRestartIsCreatedAtOnceWhenTheUserWantsItBack) {
+    for (const bool stored : {false, true}) {
+        SCOPED_TRACE(stored ? "text stored in the project" : "only the name stored");
+        const std::string file = Dir.File(stored ? "site/stored.pl" : "site/named.pl");
+        WriteBytes(file, "print 1;\n");
+        Project->setFilesInProject(stored);
+        Open(file);
+        Project->SaveToFile(Dir.File("site/site.kvp"));
+        fs::remove(file);
+
+        Project.reset();
+        Project = NewProject();
+        Prompt.QueueAnswer(pbYes);
+        Project->LoadFromFile(Dir.File("site/site.kvp"));
+        EXPECT_EQ(Prompt.Records().back().Text, "File \"" + file + "\" does not exist. Do you wish to create it?");
+        ASSERT_TRUE(fs::exists(file));
+        EXPECT_EQ(ReadBytes(file), stored ? "print 1;\n" : "");
+        TEditorPage& back = AsEditorPage(*Project->PageByFileName(file));
+        EXPECT_FALSE(back.NewFile());
+        EXPECT_FALSE(back.EditorModified());
+        EXPECT_FALSE(back.FileDateHasChanged());
+    }
 }
 
 TEST_F(EditorTest, APageWhoseFileIsGoneCostsOnlyThatPage) {

@@ -2,29 +2,65 @@
 
 #include <gtest/gtest.h>
 
-using korvane::BrowserPageLines;
+using korvane::BrowserPageFor;
 using korvane::HttpFileName;
 using korvane::TWebAddressBase;
-using Lines = std::vector<std::string>;
 
-TEST(BrowserPageLines, TheCgiHeaderGoesUpToTheFirstEmptyLineWhateverItsCase) {
-    EXPECT_EQ(BrowserPageLines({"CONTENT-TYPE: text/html", "X-Other: 1", "", "<p>a</p>", "", "b"}, false, 0),
-              (Lines{"<p>a</p>", "", "b"}));
+namespace {
+
+std::string Shown(std::string_view output) { return BrowserPageFor(output, false, 0).Bytes; }
+
+} // namespace
+
+TEST(BrowserPageFor, TheCgiHeaderGoesUpToTheFirstEmptyLineWhateverItsCase) {
+    EXPECT_EQ(Shown("CONTENT-TYPE: text/html\nX-Other: 1\n\n<p>a</p>\n\nb"), "<p>a</p>\n\nb");
+    EXPECT_EQ(Shown("Content-type: text/html\r\n\r\n<p>a</p>\r\n"), "<p>a</p>\r\n");
     // Output that does not start with the header is the page as it stands.
-    EXPECT_EQ(BrowserPageLines({"<p>a</p>", "Content-type: text/html", "", "b"}, false, 0),
-              (Lines{"<p>a</p>", "Content-type: text/html", "", "b"}));
+    EXPECT_EQ(Shown("<p>a</p>\nContent-type: text/html\n\nb"), "<p>a</p>\nContent-type: text/html\n\nb");
     // A header that never ends leaves nothing to show.
-    EXPECT_EQ(BrowserPageLines({"Content-type: text/plain", "still header"}, false, 0), Lines{});
-    EXPECT_EQ(BrowserPageLines({}, false, 0), Lines{});
+    EXPECT_EQ(Shown("Content-type: text/plain\nstill header"), "");
+    EXPECT_EQ(Shown(""), "");
 }
 
-TEST(BrowserPageLines, SqlOutputIsWrappedAndItsTablesColoured) {
+TEST(BrowserPageFor, TheDeclaredTypeDecidesHowTheBodyShows) {
+    using namespace std::string_literals;
+    const std::string png = "\x89PNG\r\n\x1a\n\0\0\0\rIHDR\r\r\n"s;
+    const struct {
+        std::string Output;
+        const char* Extension;
+        std::string Bytes;
+    } cases[] = {
+        {"Content-Type: text/plain\n\n<b>not bold</b>\n", ".txt", "<b>not bold</b>\n"},
+        {"Content-type: TEXT/PLAIN; charset=UTF-8\r\n\r\nGr\xC3\xBC\xC3\x9F" "e\r\n", ".txt", "Gr\xC3\xBC\xC3\x9F" "e\r\n"},
+        {"Content-type:text/html\n\n<p>x</p>", ".html", "<p>x</p>"},
+        {"Content-type: image/png\r\n\r\n" + png, ".png", png}, // binary bodies keep every byte
+        {"Content-type: image/jpeg\n\n\xFF\xD8\r\xFF", ".jpg", "\xFF\xD8\r\xFF"},
+        {"Content-type: image/gif\n\nGIF89a", ".gif", "GIF89a"},
+        {"Content-type: application/json\n\n{\"a\": 1}", ".txt", "{\"a\": 1}"},
+        {"Content-type: application/octet-stream\n\n\x01\x02", ".txt", "\x01\x02"},
+        // Other header fields may come first; the type is still found.
+        {"Status: 404 Not Found\r\nContent-Type: text/plain\r\n\r\nmissing\r\n", ".txt", "missing\r\n"},
+        // Without a header, or with fields but no type, the output is a page as it stands.
+        {"<h1>Hi</h1>\n", ".html", "<h1>Hi</h1>\n"},
+        {"Note: just text\n\nmore", ".html", "Note: just text\n\nmore"},
+        {"Status: 200\nno field\n\nx", ".html", "Status: 200\nno field\n\nx"},
+    };
+    for (const auto& c : cases) {
+        const korvane::TBrowserPage page = BrowserPageFor(c.Output, false, 0);
+        EXPECT_EQ(page.Extension, c.Extension) << c.Output;
+        EXPECT_EQ(page.Bytes, c.Bytes) << c.Output;
+    }
+}
+
+TEST(BrowserPageFor, SqlOutputIsWrappedAndItsTablesColoured) {
     // Colours are stored blue-green-red: 0x00C0FF is orange, "#FFC000" in a page.
-    const Lines page = BrowserPageLines({"<TABLE BORDER=1><tr><td>1</td></tr></Table>", "2 rows"}, true, 0x00C0FF);
-    EXPECT_EQ(page, (Lines{"<html><head><title='MySQL output'></head>",
-                           "<body><p><h1>Output from MySQL...</h1><hr></p><pre>",
-                           "</pre><table bgcolor='#FFC000' BORDER=1><tr><td>1</td></tr></table><pre>",
-                           "2 rows", "</pre></body></html>"}));
+    const korvane::TBrowserPage page =
+        BrowserPageFor("<TABLE BORDER=1><tr><td>1</td></tr></Table>\r\n2 rows\n", true, 0x00C0FF);
+    EXPECT_EQ(page.Extension, ".html");
+    EXPECT_EQ(page.Bytes, "<html><head><title='MySQL output'></head>\n"
+                          "<body><p><h1>Output from MySQL...</h1><hr></p><pre>\n"
+                          "</pre><table bgcolor='#FFC000' BORDER=1><tr><td>1</td></tr></table><pre>\n"
+                          "2 rows\n</pre></body></html>\n");
 }
 
 TEST(HttpFileName, WithoutTheServerTheFileIsItsOwnAddress) {

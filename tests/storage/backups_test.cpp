@@ -1,6 +1,7 @@
 #include "storage/backups.h"
 #include "storage/date_text.h"
 #include "storage/file_utils.h"
+#include "storage/line_endings.h"
 
 #include "temp_dir.h"
 
@@ -96,7 +97,7 @@ TEST(Backups, FolderIsCreatedAndMenuListsWhatExists) {
     EXPECT_EQ(items[2].Number, 3);
 
     std::vector<std::string> lines;
-    EXPECT_EQ(LoadBackup(file, ".bak", folder, lines, 3), 1);
+    EXPECT_EQ(LoadBackup(file, ".bak", folder, lines, 3), leLf); // no line end: a new file's format
     EXPECT_EQ(lines, std::vector<std::string>{"v1"});
     EXPECT_EQ(LoadBackup(file, ".bak", folder, lines, 0), 0); // not there
     EXPECT_TRUE(BackupMenuItems(dir.File("other.pl"), ".bak", folder, 4).empty());

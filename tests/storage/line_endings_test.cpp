@@ -27,8 +27,9 @@ TEST(LineEndings, LoadDetectsTheLastLineEnd) {
         {"a\rb\r\n", leCrLf, "a\r\nb\r\n"},
         {"a\r\r\nb", leCrLf, "a\r\n\r\nb"},
         {"\n\n", leLf, "\r\n\r\n"},
-        {"no line end", leCrLf, "no line end"},
-        {"", leCrLf, ""},
+        // Without a line end the file is as good as new: it gets the new-file format, LF.
+        {"no line end", leLf, "no line end"},
+        {"", leLf, ""},
     };
     for (const auto& c : cases) {
         test::WriteBytes(file, c.Raw);
@@ -67,6 +68,38 @@ TEST(LineEndings, TextRoundTripsByteForByte) {
     }
 }
 
+TEST(LineEndings, EditorTextKeepsMixedLineEndsAsTheyAre) {
+    using namespace std::string_literals;
+    const struct {
+        std::string Raw;
+        int Format;
+        bool Mixed;
+        bool Nul;
+    } cases[] = {
+        {"a\r\nb\r\n", leCrLf, false, false},
+        {"a\nb", leLf, false, false},
+        {"a\rb\r", leCr, false, false},
+        {"x\0y\n"s, leLf, false, true},
+        {"a\nb\rc\n", leLf, true, false},   // lone CRs in an LF file
+        {"a\r\nb\n", leLf, true, false},
+        {"a\rb\r\n", leCrLf, true, false},
+        {"a\r\r\n", leCrLf, true, false},  // a CR, then a CR LF
+        {"\0\r\n\n"s, leLf, true, true},
+    };
+    for (const auto& c : cases) {
+        const TEditorText loaded = ToEditorText(c.Raw);
+        EXPECT_EQ(loaded.Format, c.Format) << c.Raw;
+        EXPECT_EQ(loaded.MixedLineEnds, c.Mixed) << c.Raw;
+        EXPECT_EQ(loaded.HasNulBytes, c.Nul) << c.Raw;
+        // Either way the page writes back exactly what it loaded.
+        EXPECT_EQ(c.Mixed ? loaded.Text : ConvertFromCrLf(loaded.Text, loaded.Format), c.Raw);
+    }
+    TEditorText loaded;
+    loaded.MixedLineEnds = true;
+    EXPECT_FALSE(LoadEditorText("/no/such/file", loaded));
+    EXPECT_FALSE(loaded.MixedLineEnds);
+}
+
 TEST(LineEndings, SaveWritesTheChosenFormat) {
     test::TempDir dir;
     const std::string file = dir.File("f.txt");
@@ -77,8 +110,8 @@ TEST(LineEndings, SaveWritesTheChosenFormat) {
     EXPECT_EQ(test::ReadBytes(file), "a\rbc\r\r");
     SaveLines(file, lines, leDefault, leLf);
     EXPECT_EQ(test::ReadBytes(file), "a\nbc\n\n");
-    SaveLines(file, lines, leDefault, leDefault);
-    EXPECT_EQ(test::ReadBytes(file), "a\r\nbc\r\n\r\n");
+    SaveLines(file, lines, leDefault, leDefault); // a new file's format: LF
+    EXPECT_EQ(test::ReadBytes(file), "a\nbc\n\n");
     SaveConvertedText(file, "last\r\nline", leLf, leCrLf);
     EXPECT_EQ(test::ReadBytes(file), "last\nline");
 }

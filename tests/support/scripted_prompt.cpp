@@ -24,8 +24,8 @@ std::vector<std::string> ScriptedPrompt::TextsShown() const {
 }
 
 PromptButton ScriptedPrompt::Ask(PromptKind kind, const std::string& text, PromptButtons buttons,
-                                 const std::string&) {
-    Shown.push_back({kind, text, buttons});
+                                 const std::string&, PromptButton defaultButton) {
+    Shown.push_back({kind, text, buttons, defaultButton});
     if (Answers.empty()) {
         ADD_FAILURE() << "unexpected question: " << text;
         return pbCancel;
@@ -42,7 +42,7 @@ PromptButton ScriptedPrompt::AskTicked(PromptKind kind, const std::string& text,
         ticked = Ticks.front();
         Ticks.pop_front();
     }
-    return Ask(kind, text, buttons, caption);
+    return Ask(kind, text, buttons, caption, pbNone);
 }
 
 void ScriptedPrompt::Inform(PromptKind kind, const std::string& text, const std::string&) {

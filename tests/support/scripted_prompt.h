@@ -14,6 +14,7 @@ struct PromptRecord {
     PromptKind Kind;
     std::string Text;
     PromptButtons Buttons; // pbOK for Inform
+    PromptButton Default = pbNone; // the button Enter chooses, when the question names one
 };
 
 class ScriptedPrompt final : public Prompt {
@@ -32,7 +33,7 @@ public:
     void ClearRecords() { Shown.clear(); }
 
     PromptButton Ask(PromptKind kind, const std::string& text, PromptButtons buttons,
-                     const std::string& caption) override;
+                     const std::string& caption, PromptButton defaultButton) override;
     PromptButton AskTicked(PromptKind kind, const std::string& text, PromptButtons buttons,
                            const std::string& tickText, bool& ticked,
                            const std::string& caption) override;
