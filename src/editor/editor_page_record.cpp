@@ -229,7 +229,7 @@ void TEditorPage::LoadFromStream(TSectionList& stream) {
 
     if (!SourceEditor) return;
     {
-        const FlagScope restoring(RestoringFromProject);
+        const TFlagScope restoring(RestoringFromProject);
         LoadFromFile(FileName());
     }
     for (int n = 0; n < TKorSynEdit::BookmarkCount; ++n) {
