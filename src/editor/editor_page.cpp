@@ -260,6 +260,8 @@ void TEditorPage::SetUpExtraTabs() {
         Output->setObjectName(QStringLiteral("TextInOut"));
         Output->setUtf8(true);
         Output->setReadOnly(true);
+        // Nobody edits the output: recording every piece of it for undo would double its memory.
+        Output->SendScintilla(QsciScintillaBase::SCI_SETUNDOCOLLECTION, 0UL);
         Output->setContextMenuPolicy(Qt::CustomContextMenu);
         QObject::connect(Output, &QWidget::customContextMenuRequested, Output,
                          [this](const QPoint& at) { ShowOutputMenu(at); });

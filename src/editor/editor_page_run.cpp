@@ -4,6 +4,7 @@
 
 #include "app/global_settings.h"
 #include "exec/console_controller.h"
+#include "exec/console_display.h"
 #include "exec/error_filter.h"
 #include "platform/qt_strings.h"
 #include "project/kor_project.h"
@@ -38,15 +39,6 @@ protected:
 private:
     TEditorPage& Page;
 };
-
-std::string JoinLines(const TConsoleLines& lines) {
-    std::string text;
-    for (size_t i = 0; i < lines.Count(); ++i) {
-        if (i) text += '\n';
-        text += lines[i];
-    }
-    return text;
-}
 
 } // namespace
 
@@ -108,6 +100,7 @@ void TEditorPage::StartPlainRun(bool browserRun) {
         Output->setReadOnly(false);
         Output->clear();
         Output->setReadOnly(true);
+        OutputShown.Forget();
     }
     RunStartTime = Now();
     TDebugForm& debug = Debugger();
@@ -122,13 +115,18 @@ void TEditorPage::ShowRunOutput() {
     const TConsoleController& console = Debugger().Console();
     // SQL and batch runs report on both streams alike; Perl and PHP errors go to the messages.
     const bool combined = IsSQL() || IsBatch();
-    const std::string text = JoinLines(combined ? console.AllLines : console.OutputLines);
+    const size_t shownBefore = OutputShown.ShownBytes();
+    // Only what arrived since the last call goes in: a program that prints a great deal must
+    // not make every later piece of its output cost more than the one before.
+    const TConsoleDisplay::TUpdate update =
+        OutputShown.Next(combined ? console.AllLines : console.OutputLines);
     Output->setReadOnly(false);
-    Output->setText(ToQString(text));
-    const long end = Output->SendScintilla(QsciScintillaBase::SCI_GETLENGTH);
-    Output->SendScintilla(QsciScintillaBase::SCI_GOTOPOS, static_cast<unsigned long>(end));
+    if (update.Restart) Output->SendScintilla(QsciScintillaBase::SCI_CLEARALL);
+    else DropShownKeyInput(shownBefore);
+    Output->SendScintilla(QsciScintillaBase::SCI_APPENDTEXT,
+                          static_cast<unsigned long>(update.Append.size()), update.Append.data());
     Output->setReadOnly(true);
-    if (!KeyInput.empty()) UpdateKeyInputSelection();
+    UpdateKeyInputSelection();
 }
 
 void TEditorPage::RunOutputChanged() {
@@ -149,6 +147,10 @@ void TEditorPage::RunFinished() {
     // Input typed for a program that has gone has nowhere to go.
     KeyInput.clear();
     ShowRunOutput();
+    const TProgramExit& exit = Debugger().Console().LastExit();
+    if (!exit.Ended) return;
+    Owner.Host().AddMessage({ProgramEndMessage(exit, RunStartTime, Now()), nullptr});
+    Owner.UpdateMessagesHint();
 }
 
 void TEditorPage::ConnectOutputKeys() {
