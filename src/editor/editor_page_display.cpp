@@ -336,6 +336,9 @@ void TEditorPage::UpdateKeyInputSelection() {
     const unsigned long start = end - KeyInput.size();
     if (Output->isVisible()) {
         Output->SendScintilla(QsciScintillaBase::SCI_SETSEL, start, static_cast<long>(end));
+        // Following the caret to the end of a long last line would hide the start of every
+        // line; only input being typed needs the caret in view.
+        if (KeyInput.empty()) Output->SendScintilla(QsciScintillaBase::SCI_SETXOFFSET, 0UL);
     } else {
         // A hidden editor has no real size yet; scrolling it to the caret now would leave it
         // scrolled sideways once it is shown.

@@ -16,6 +16,8 @@
 #include <QTabWidget>
 #include <Qsci/qsciscintilla.h>
 
+#include <algorithm>
+
 namespace korvane {
 namespace {
 
@@ -126,7 +128,16 @@ void TEditorPage::ShowRunOutput() {
     Output->SendScintilla(QsciScintillaBase::SCI_APPENDTEXT,
                           static_cast<unsigned long>(update.Append.size()), update.Append.data());
     Output->setReadOnly(true);
-    UpdateKeyInputSelection();
+    if (!KeyInput.empty() || !RunsHere()) {
+        UpdateKeyInputSelection();
+    } else if (Output->isVisible()) {
+        // While the program writes, the view follows its output and the caret stays: every
+        // caret move makes the editing component count the characters before the caret.
+        const long lines = Output->SendScintilla(QsciScintillaBase::SCI_GETLINECOUNT);
+        const long shown = Output->SendScintilla(QsciScintillaBase::SCI_LINESONSCREEN);
+        Output->SendScintilla(QsciScintillaBase::SCI_SETFIRSTVISIBLELINE,
+                              static_cast<unsigned long>(std::max(0L, lines - shown)));
+    }
 }
 
 void TEditorPage::RunOutputChanged() {
