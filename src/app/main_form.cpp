@@ -4,6 +4,7 @@
 #include "app/file_associations.h"
 #include "app/reg_file_dlg.h"
 #include "editor/editor_page.h"
+#include "editor/kor_syn_edit.h"
 #include "platform/program_folder.h"
 #include "platform/qt_strings.h"
 #include "project/kor_project.h"
@@ -108,7 +109,10 @@ void TMainForm::BuildLayout() {
     Splitter->setChildrenCollapsible(false);
     Splitter->setStretchFactor(0, 1);
     Splitter->setStretchFactor(1, 0);
-    Splitter->setSizes({height() - 42, 42});
+    // Room for several lines, so that an error shows without scrolling the list.
+    const int messagesHeight = Messages->fontMetrics().lineSpacing() * MessageRowsShown +
+                               2 * Messages->frameWidth() + 4;
+    Splitter->setSizes({height() - messagesHeight, messagesHeight});
     connect(PageTabs, &QTabWidget::currentChanged, this, &TMainForm::ProgsChange);
     connect(Messages, &QListWidget::itemDoubleClicked, this,
             [this](QListWidgetItem* item) { MessageListDblClick(Messages->row(item)); });
@@ -254,9 +258,28 @@ void TMainForm::ProgramResetActionExecute() {
 
 void TMainForm::SetMessages(const std::vector<TMessageLine>& lines) {
     Messages->clear();
-    for (const TMessageLine& line : lines) {
-        auto* item = new QListWidgetItem(ToQString(line.Text), Messages);
-        item->setData(Qt::UserRole, QVariant::fromValue(reinterpret_cast<quintptr>(line.Object)));
+    for (const TMessageLine& line : lines) AddMessageItem(line);
+    ScrollMessagesToFirstError();
+}
+
+void TMainForm::AddMessage(const TMessageLine& line) {
+    AddMessageItem(line);
+    ScrollMessagesToFirstError();
+}
+
+void TMainForm::AddMessageItem(const TMessageLine& line) {
+    auto* item = new QListWidgetItem(ToQString(line.Text), Messages);
+    item->setData(Qt::UserRole, QVariant::fromValue(reinterpret_cast<quintptr>(line.Object)));
+}
+
+void TMainForm::ScrollMessagesToFirstError() {
+    // The first line that leads to a place in a page is what the user looks for; without one,
+    // the latest line is.
+    for (int row = 0; row < Messages->count(); ++row) {
+        if (MessageLineNumber(ToStdString(Messages->item(row)->text())) >= 0) {
+            Messages->scrollToItem(Messages->item(row), QAbstractItemView::PositionAtTop);
+            return;
+        }
     }
     if (Messages->count() > 0) Messages->scrollToBottom();
 }
@@ -283,6 +306,7 @@ void TMainForm::MessageListDblClick(int row) {
         if (line > 0) {
             if (page->InnerTabs()) page->InnerTabs()->setCurrentIndex(0);
             page->GotoLineNo(line);
+            page->Editor()->SelectLine(line);
         }
     });
 }

@@ -60,6 +60,7 @@ public:
     void BringToFront() override;
     QTabWidget* PageControl() const override { return PageTabs; }
     void SetMessages(const std::vector<TMessageLine>& lines) override;
+    void AddMessage(const TMessageLine& line) override;
 
     // Run commands on the current page; nothing without one.
     void CheckSyntaxActionExecute();
@@ -115,7 +116,12 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
+    // Lines the message list shows at first.
+    static constexpr int MessageRowsShown = 6;
+
     void BuildLayout();
+    void AddMessageItem(const TMessageLine& line);
+    void ScrollMessagesToFirstError();
     void BuildMenus();
     void FormResize();
     void OpenFile(const std::string& fileName);

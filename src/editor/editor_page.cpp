@@ -268,6 +268,12 @@ void TEditorPage::SetUpExtraTabs() {
         Output->setObjectName(QStringLiteral("TextInOut"));
         Output->setUtf8(true);
         Output->setReadOnly(true);
+        // Nobody edits the output: recording every piece of it for undo would double its memory.
+        Output->SendScintilla(QsciScintillaBase::SCI_SETUNDOCOLLECTION, 0UL);
+        // Each change event makes the editing component count the characters from the start
+        // of the text to the change, so appending to a long output would cost its whole length
+        // every time. Nothing here listens to those events.
+        Output->SendScintilla(QsciScintillaBase::SCI_SETMODEVENTMASK, 0UL);
         Output->setContextMenuPolicy(Qt::CustomContextMenu);
         QObject::connect(Output, &QWidget::customContextMenuRequested, Output,
                          [this](const QPoint& at) { ShowOutputMenu(at); });

@@ -5,6 +5,7 @@
 // breakpoints, and what it shows in the main window (tab, status bar, line colours).
 #include "editor/breakpoints.h"
 #include "model/highlight_schemes.h"
+#include "exec/console_display.h"
 #include "exec/debug_form.h"
 #include "exec/run_request.h"
 #include "project/project_page.h"
@@ -250,6 +251,8 @@ private:
     // a browser run, in "Browser Output".
     void StartPlainRun(bool browserRun);
     void ShowRunOutput();
+    // Removes the typed input shown after the first outputEnd bytes of the output editor.
+    void DropShownKeyInput(size_t outputEnd);
     void ConnectOutputKeys();
     void ChangeText(std::string& field, const std::string& value);
     template <typename T>
@@ -303,6 +306,7 @@ private:
     TParamFrame* ParamsSheet = nullptr;
     QWidget* TextSheet = nullptr;
     QsciScintilla* Output = nullptr;
+    TConsoleDisplay OutputShown; // how much of the run's output the output editor shows
     TBrowserTab* Browser = nullptr;
 };
 

@@ -316,15 +316,35 @@ void TEditorPage::TextTabPasteClick() {
     UpdateKeyInputSelection();
 }
 
+void TEditorPage::DropShownKeyInput(size_t outputEnd) {
+    const auto length = static_cast<size_t>(Output->SendScintilla(QsciScintillaBase::SCI_GETLENGTH));
+    if (length > outputEnd)
+        Output->SendScintilla(QsciScintillaBase::SCI_DELETERANGE, static_cast<unsigned long>(outputEnd),
+                              static_cast<long>(length - outputEnd));
+}
+
 void TEditorPage::UpdateKeyInputSelection() {
     if (!Output) return;
-    // The pending input shows selected until the running program takes it.
+    // The pending input follows the output, selected, until the running program takes it;
+    // without any the caret waits at the end of the output.
+    const size_t outputEnd = OutputShown.ShownBytes();
     Output->setReadOnly(false);
-    const long start = Output->SendScintilla(QsciScintillaBase::SCI_GETSELECTIONSTART);
-    Output->SendScintilla(QsciScintillaBase::SCI_REPLACESEL, 0UL, "");
-    Output->SendScintilla(QsciScintillaBase::SCI_ADDTEXT, static_cast<unsigned long>(KeyInput.size()), KeyInput.data());
-    Output->SendScintilla(QsciScintillaBase::SCI_SETSEL, static_cast<unsigned long>(start),
-                          start + static_cast<long>(KeyInput.size()));
+    DropShownKeyInput(outputEnd);
+    Output->SendScintilla(QsciScintillaBase::SCI_APPENDTEXT, static_cast<unsigned long>(KeyInput.size()),
+                          KeyInput.data());
+    const auto end = static_cast<unsigned long>(Output->SendScintilla(QsciScintillaBase::SCI_GETLENGTH));
+    const unsigned long start = end - KeyInput.size();
+    if (Output->isVisible()) {
+        Output->SendScintilla(QsciScintillaBase::SCI_SETSEL, start, static_cast<long>(end));
+        // Following the caret to the end of a long last line would hide the start of every
+        // line; only input being typed needs the caret in view.
+        if (KeyInput.empty()) Output->SendScintilla(QsciScintillaBase::SCI_SETXOFFSET, 0UL);
+    } else {
+        // A hidden editor has no real size yet; scrolling it to the caret now would leave it
+        // scrolled sideways once it is shown.
+        Output->SendScintilla(QsciScintillaBase::SCI_SETANCHOR, start);
+        Output->SendScintilla(QsciScintillaBase::SCI_SETCURRENTPOS, end);
+    }
     Output->setReadOnly(true);
 }
 

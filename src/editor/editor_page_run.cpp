@@ -3,6 +3,7 @@
 #include "editor/editor_page.h"
 
 #include "exec/console_controller.h"
+#include "exec/console_display.h"
 #include "exec/error_filter.h"
 #include "platform/qt_strings.h"
 #include "project/kor_project.h"
@@ -13,6 +14,8 @@
 #include <QObject>
 #include <QTabWidget>
 #include <Qsci/qsciscintilla.h>
+
+#include <algorithm>
 
 namespace korvane {
 namespace {
@@ -37,15 +40,6 @@ protected:
 private:
     TEditorPage& Page;
 };
-
-std::string JoinLines(const TConsoleLines& lines) {
-    std::string text;
-    for (size_t i = 0; i < lines.Count(); ++i) {
-        if (i) text += '\n';
-        text += lines[i];
-    }
-    return text;
-}
 
 } // namespace
 
@@ -105,6 +99,7 @@ void TEditorPage::StartPlainRun(bool browserRun) {
         Output->setReadOnly(false);
         Output->clear();
         Output->setReadOnly(true);
+        OutputShown.Forget();
     }
     RunStartTime = Now();
     TDebugForm& debug = Debugger();
@@ -119,13 +114,27 @@ void TEditorPage::ShowRunOutput() {
     const TConsoleController& console = Debugger().Console();
     // SQL and batch runs report on both streams alike; Perl and PHP errors go to the messages.
     const bool combined = IsSQL() || IsBatch();
-    const std::string text = JoinLines(combined ? console.AllLines : console.OutputLines);
+    const size_t shownBefore = OutputShown.ShownBytes();
+    // Only what arrived since the last call goes in: a program that prints a great deal must
+    // not make every later piece of its output cost more than the one before.
+    const TConsoleDisplay::TUpdate update =
+        OutputShown.Next(combined ? console.AllLines : console.OutputLines);
     Output->setReadOnly(false);
-    Output->setText(ToQString(text));
-    const long end = Output->SendScintilla(QsciScintillaBase::SCI_GETLENGTH);
-    Output->SendScintilla(QsciScintillaBase::SCI_GOTOPOS, static_cast<unsigned long>(end));
+    if (update.Restart) Output->SendScintilla(QsciScintillaBase::SCI_CLEARALL);
+    else DropShownKeyInput(shownBefore);
+    Output->SendScintilla(QsciScintillaBase::SCI_APPENDTEXT,
+                          static_cast<unsigned long>(update.Append.size()), update.Append.data());
     Output->setReadOnly(true);
-    if (!KeyInput.empty()) UpdateKeyInputSelection();
+    if (!KeyInput.empty() || !RunsHere()) {
+        UpdateKeyInputSelection();
+    } else if (Output->isVisible()) {
+        // While the program writes, the view follows its output and the caret stays: every
+        // caret move makes the editing component count the characters before the caret.
+        const long lines = Output->SendScintilla(QsciScintillaBase::SCI_GETLINECOUNT);
+        const long shown = Output->SendScintilla(QsciScintillaBase::SCI_LINESONSCREEN);
+        Output->SendScintilla(QsciScintillaBase::SCI_SETFIRSTVISIBLELINE,
+                              static_cast<unsigned long>(std::max(0L, lines - shown)));
+    }
 }
 
 void TEditorPage::RunOutputChanged() {
@@ -146,6 +155,10 @@ void TEditorPage::RunFinished() {
     // Input typed for a program that has gone has nowhere to go.
     KeyInput.clear();
     ShowRunOutput();
+    const TProgramExit& exit = Debugger().Console().LastExit();
+    if (!exit.Ended) return;
+    Owner.Host().AddMessage({ProgramEndMessage(exit, RunStartTime, Now()), nullptr});
+    Owner.UpdateMessagesHint();
 }
 
 void TEditorPage::ConnectOutputKeys() {

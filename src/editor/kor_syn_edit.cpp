@@ -172,6 +172,14 @@ void TKorSynEdit::SetCaret(int column, int line) {
     emit cursorPositionChanged(static_cast<int>(caretLine), static_cast<int>(position - lineStart));
 }
 
+void TKorSynEdit::SelectLine(int line) {
+    if (line < 1 || line > LineCount()) return;
+    const long start = SendScintilla(SCI_POSITIONFROMLINE, static_cast<unsigned long>(line - 1));
+    const long end = SendScintilla(SCI_GETLINEENDPOSITION, static_cast<unsigned long>(line - 1));
+    // With the caret at the start the line's beginning stays in view, however long it is.
+    SendScintilla(SCI_SETSEL, static_cast<unsigned long>(end), start);
+}
+
 long long TKorSynEdit::CaretPosition() const { return SendScintilla(SCI_GETCURRENTPOS); }
 long long TKorSynEdit::SelectionStartPosition() const { return SendScintilla(SCI_GETSELECTIONSTART); }
 long long TKorSynEdit::SelectionEndPosition() const { return SendScintilla(SCI_GETSELECTIONEND); }

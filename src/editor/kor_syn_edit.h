@@ -51,6 +51,8 @@ public:
     int CaretLine() const;
     int CaretColumn() const;
     void SetCaret(int column, int line);
+    // Selects the text of the line without its line end, the caret at the line's start.
+    void SelectLine(int line);
     long long CaretPosition() const;
     long long SelectionStartPosition() const;
     long long SelectionEndPosition() const;

@@ -112,6 +112,7 @@ void TConsoleController::startSession(const std::string& CommandLine,
     zeroiseSession();
     ProgramName = CommandLine;
     this->Tag = Tag;
+    LastExitValue = {};
     Log(LogStartStop, "**PROGRAM START: " + CommandLine);
     if (Clear) ClearStreams();
     const std::vector<std::string> environment = BuildEnvironment();
@@ -182,9 +183,11 @@ void TConsoleController::endSession() {
     if (Process.Started()) {
         // Stop the whole group first: what the program wrote stays in the pipes and is
         // collected below, and nothing it started can keep the pipes busy meanwhile.
+        const bool running = !Process.HasExited();
         Process.Kill();
         Synchronize();
-        Process.Finish(ReapWaitMs);
+        const int code = Process.Finish(ReapWaitMs);
+        LastExitValue = {true, running, running ? -1 : code};
         Log(LogStartStop, "**PROGRAM TERMINATION: " + ProgramName);
     }
     zeroiseSession();

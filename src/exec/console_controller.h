@@ -22,6 +22,13 @@ public:
     using handledException::handledException;
 };
 
+// How the last program of the console ended.
+struct TProgramExit {
+    bool Ended = false;   // a program ran and its session is over
+    bool Stopped = false; // it was still running and was killed when the session ended
+    int Code = -1;        // its exit status (128 + the signal for a signal), -1 when unknown
+};
+
 class TConsoleController {
 public:
     // Largest environment block handed to a child: the NAME=value lines, each ended by a NUL
@@ -85,6 +92,8 @@ public:
     bool sessionFinished();
     // Stops the program and everything it started, collects its last output, closes all.
     void endSession();
+    // How the program of the last session ended; nothing has ended while one runs.
+    const TProgramExit& LastExit() const { return LastExitValue; }
     // Starts and polls until the program ends, nothing arrives for IdleSeconds, or
     // TotalSeconds pass; the caller waits meanwhile. A program still running then is left
     // to the next start or endSession.
@@ -139,6 +148,7 @@ private:
     std::vector<std::pair<ChildStream, size_t>> Arrivals;
     size_t OutLogged = 0;
     size_t ErrLogged = 0;
+    TProgramExit LastExitValue;
 };
 
 } // namespace korvane

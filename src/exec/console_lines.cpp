@@ -72,6 +72,7 @@ void TConsoleLines::Reset() {
     Lines.clear();
     ChangedFrom = 0;
     LastLineOpen = SkipLineFeed = false;
+    ++GenerationValue;
 }
 
 void TConsoleLines::AddOwnLine(std::string_view text, ConsoleTag tag) {

@@ -32,6 +32,9 @@ public:
     ConsoleTag Object(size_t index) const { return Lines[index].Object; }
     // Lines before this index were left as they were by the last change.
     size_t FirstChanged() const { return ChangedFrom; }
+    // Changes whenever the lines are emptied or replaced; between two such changes lines are
+    // only added and the last one only grows.
+    uint64_t Generation() const { return GenerationValue; }
 
     std::vector<std::string> Strings() const;
     // Every line followed by CR LF.
@@ -80,6 +83,7 @@ private:
     std::vector<const TConsoleBytes*> Sources;
     TGrowingArray<Line> Lines;
     size_t ChangedFrom = 0;
+    uint64_t GenerationValue = 0;
     bool LastLineOpen = false; // the stream so far does not end with a line end
     bool SkipLineFeed = false; // it ends with CR, so an LF that follows ends nothing more
 };

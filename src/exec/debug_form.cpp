@@ -101,6 +101,8 @@ void TDebugForm::SetUpExecution(const TRunRequest& run, std::uint8_t mode) {
     BrowserRefreshCountValue = BrowserRefreshTicks;
     BrowserRequest = false;
     ConnectConsole();
+    // The first poll comes with the start: it must not hold the window longer than a tick.
+    console.MaxSyncTime = std::chrono::milliseconds(TimerInterval / 2);
     try {
         console.startSession(run.CommandLine, run.WorkDir, run.Tag, true);
     } catch (...) {
@@ -112,7 +114,7 @@ void TDebugForm::SetUpExecution(const TRunRequest& run, std::uint8_t mode) {
         if (OnStatusChanged) OnStatusChanged();
         throw;
     }
-    Timer.start();
+    Timer.start(TimerInterval);
 }
 
 void TDebugForm::ProgramReset() {
@@ -140,7 +142,7 @@ void TDebugForm::TimerTimer() {
         if (RunPageValue) {
             TConsoleController& console = *ConsoleObject;
             console.MaxSyncTime = std::chrono::milliseconds(TimerInterval / 2);
-            console.Synchronize();
+            const bool moved = console.Synchronize();
             if (StatusValue != dsGettingVars && StatusValue != dsPaused) RunPageValue->FilterErrors();
             if (console.sessionFinished()) {
                 ProgramReset();
@@ -150,7 +152,10 @@ void TDebugForm::TimerTimer() {
                     BrowserRefreshCountValue = BrowserRefreshTicks;
                     RunPageValue->UpdateBrowserOutput();
                 }
-                Timer.start();
+                // While output streams in, the next poll follows as soon as the window has
+                // handled its own events: a pipe left full for a whole interval stalls the
+                // program.
+                Timer.start(moved ? 0 : TimerInterval);
             }
         }
     } catch (const handledException& error) {

@@ -1,8 +1,8 @@
 #pragma once
 // The debugger window's run state. Every program a page runs goes through the one console
-// controller this object owns: it starts the program, polls it from a 500 ms timer, keeps the
-// page informed of its output, and ends it. The run and debug commands of the main window
-// read their enabled states from here.
+// controller this object owns: it starts the program, polls it from a timer (every 500 ms, and
+// at once again while output streams in), keeps the page informed of its output, and ends it.
+// The run and debug commands of the main window read their enabled states from here.
 #include "exec/debug_actions.h"
 #include "exec/run_request.h"
 

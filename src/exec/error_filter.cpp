@@ -75,6 +75,14 @@ std::vector<TMessageLine> PhpSyntaxCheckMessages(const TConsoleLines& output,
     return messages;
 }
 
+std::string ProgramEndMessage(const TProgramExit& exit, TDateTime startTime, TDateTime now) {
+    std::string how = "Program Stopped";
+    if (!exit.Stopped)
+        how = exit.Code >= 0 ? "Program Finished, exit status " + std::to_string(exit.Code)
+                             : "Program Finished";
+    return LogTime(true, now) + " - " + how + " (" + DurationText(startTime, now) + ")";
+}
+
 int MessageLineNumber(std::string_view text) {
     const size_t at = text.find(" line ");
     if (at == std::string_view::npos) return -1;

@@ -3,6 +3,7 @@
 // file name is cut out (so "at /x/t.pl line 3" reads "at  line 3", which the list jumps from),
 // the debugger's closing chatter is dropped, and the lines are framed by start and checkpoint
 // times. Each line keeps the object of the console line it came from.
+#include "exec/console_controller.h"
 #include "exec/console_lines.h"
 #include "storage/clock.h"
 
@@ -31,6 +32,9 @@ std::vector<TMessageLine> FilterErrorLines(const TConsoleLines& errors, std::str
 std::vector<TMessageLine> PhpSyntaxCheckMessages(const TConsoleLines& output,
                                                  const TConsoleLines& errors,
                                                  TDateTime startTime, TDateTime now);
+
+// The message line that closes a run: when it ended, how, and how long it took.
+std::string ProgramEndMessage(const TProgramExit& exit, TDateTime startTime, TDateTime now);
 
 // The line number a message line points at: the digits after " line "; -1 when there are none.
 int MessageLineNumber(std::string_view text);

@@ -43,6 +43,8 @@ public:
     virtual void SetMessageListHint(const std::string& /*hint*/) {}
     // Replaces the message list's lines; each keeps the page it refers to.
     virtual void SetMessages(const std::vector<TMessageLine>& /*lines*/) {}
+    // Adds one line at the end of the message list.
+    virtual void AddMessage(const TMessageLine& /*line*/) {}
 
     // The project organizer window, when it exists and is shown.
     virtual bool ProjOrgVisible() const { return false; }

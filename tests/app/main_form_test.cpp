@@ -1,4 +1,5 @@
 #include "app/main_form.h"
+#include "exec/error_filter.h"
 #include "app_fixture.h"
 #include "editor/editor_page.h"
 #include "editor/kor_syn_edit.h"
@@ -60,6 +61,30 @@ TEST_F(MainFormTest, LayoutHasTheTabsMessagesAndSixStatusPanels) {
     EXPECT_EQ(form.MessageList()->objectName(), "MessageList");
     EXPECT_EQ(form.StatusPanel(0)->minimumWidth(), 100);
     EXPECT_EQ(form.StatusPanel(2)->minimumWidth(), 56);
+}
+
+TEST_F(MainFormTest, MessageListShowsSeveralLinesAndScrollsToTheFirstError) {
+    TMainForm form({});
+    ASSERT_TRUE(form.FormCreate());
+    form.show();
+    QListWidget* list = form.MessageList();
+    std::vector<TMessageLine> lines;
+    for (int i = 0; i < 30; ++i) lines.push_back({"note " + std::to_string(i), nullptr});
+    lines[20].Text = "syntax error at  line 7, near \"x\"";
+    lines[25].Text = "second error at  line 9.";
+    form.SetMessages(lines);
+    QCoreApplication::processEvents();
+    const QRect view = list->viewport()->rect();
+    EXPECT_GE(view.height(), 5 * list->sizeHintForRow(0)) << "several lines are in view";
+    EXPECT_TRUE(view.contains(list->visualItemRect(list->item(20)))) << "the first error is in view";
+
+    // Without an error the latest line is what matters.
+    lines.resize(29);
+    lines[20].Text = lines[25].Text = "fine";
+    form.SetMessages(lines);
+    form.AddMessage({"the end", nullptr});
+    QCoreApplication::processEvents();
+    EXPECT_TRUE(view.contains(list->visualItemRect(list->item(29))));
 }
 
 TEST_F(MainFormTest, ExpectedFailuresShowTheirMessageOthersOfferToTerminate) {

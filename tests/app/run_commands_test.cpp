@@ -56,6 +56,7 @@ TEST_F(RunCommandsTest, SyntaxErrorIsListedAndADoubleClickGoesToItsLine) {
     EXPECT_EQ(Form->Progs()->currentWidget(), page.Sheet());
     EXPECT_EQ(page.InnerTabs()->currentIndex(), 0) << "the Source tab is shown";
     EXPECT_EQ(page.Editor()->CaretLine(), 3);
+    EXPECT_EQ(page.Editor()->SelectedRawText(), "my $x = ;") << "the line is selected";
 }
 
 TEST_F(RunCommandsTest, MessagesOfAClosedPageNoLongerJump) {
@@ -111,6 +112,9 @@ TEST_F(RunCommandsTest, ProgramResetEndsAnEndlessProgram) {
     EXPECT_EQ(Debugger().RunPage(), static_cast<TRunClient*>(&page));
 
     Form->ProgramResetAction()->trigger();
+    const int rows = Form->MessageList()->count();
+    ASSERT_GT(rows, 0);
+    EXPECT_NE(Form->MessageList()->item(rows - 1)->text().toStdString().find("Program Stopped ("), std::string::npos);
     EXPECT_EQ(Debugger().RunPage(), nullptr);
     EXPECT_TRUE(Debugger().Console().sessionFinished());
     EXPECT_FALSE(Form->ProgramResetAction()->isEnabled());
@@ -180,4 +184,40 @@ TEST_F(RunCommandsTest, SelectedTextBecomesHtmlWithBreaksOrAPreBlock) {
     page.Editor()->selectAll();
     Form->ConvertToPreAction()->trigger();
     EXPECT_EQ(page.Editor()->RawText(), "<pre>a  b\r\nc</pre>");
+}
+
+TEST_F(RunCommandsTest, OutputInPiecesWithTypedInputIsAppendedAndTheRunReportsItsEnd) {
+    TEditorPage& page = OpenScript("pieces.pl", "$| = 1;\nprint \"first line\\nname? \";\nmy $n = <STDIN>;\n"
+                                                "chomp $n;\nprint \"hello $n\\n\" for 1 .. 3;\n"
+                                                "print \"partial\";\nexit 3;\n");
+    Form->RunToTextAction()->trigger();
+    QsciScintilla* output = page.OutputEditor();
+    ASSERT_TRUE(WaitFor([&] { return OutputText(page).find("name? ") != std::string::npos; }));
+    // A mark on what is shown survives appending but not a replacement of the whole text.
+    const int mark = output->markerDefine(QsciScintilla::Circle);
+    output->markerAdd(0, mark);
+
+    Type(output, Qt::Key_B, Qt::NoModifier, QStringLiteral("b"));
+    Type(output, Qt::Key_O, Qt::NoModifier, QStringLiteral("o"));
+    Type(output, Qt::Key_B, Qt::NoModifier, QStringLiteral("b"));
+    EXPECT_EQ(output->selectedText().toStdString(), "bob") << "typed input waits selected";
+    Type(output, Qt::Key_Return, Qt::NoModifier, QStringLiteral("\r"));
+    ASSERT_TRUE(WaitFor([&] { return Debugger().RunPage() == nullptr; }));
+
+    EXPECT_EQ(OutputText(page), "first line\nname? bob\nhello bob\nhello bob\nhello bob\npartial");
+    EXPECT_NE(output->markersAtLine(0) & (1 << mark), 0) << "the text shown first was never replaced";
+    const int rows = Form->MessageList()->count();
+    ASSERT_GT(rows, 0);
+    const std::string last = Form->MessageList()->item(rows - 1)->text().toStdString();
+    EXPECT_NE(last.find(" - Program Finished, exit status 3 ("), std::string::npos) << last;
+}
+
+TEST_F(RunCommandsTest, OutputOfLongLinesShowsTheirStart) {
+    TEditorPage& page = OpenScript("wide.pl", "print 'x' x 400, \"\\n\" for 1 .. 3;\nprint 'y' x 400;\n");
+    Form->show();
+    Form->RunToTextAction()->trigger();
+    ASSERT_TRUE(WaitFor([&] { return Debugger().RunPage() == nullptr; }));
+    ASSERT_TRUE(page.OutputEditor()->isVisible());
+    EXPECT_EQ(OutputText(page).size(), 4u * 400 + 3);
+    EXPECT_EQ(page.OutputEditor()->SendScintilla(QsciScintillaBase::SCI_GETXOFFSET), 0);
 }

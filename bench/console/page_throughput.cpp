@@ -1,0 +1,129 @@
+// Console output through the page: "Run (view Text)" of a Perl script that prints 80 MB in
+// 1,000,000 lines, timed from the command to the moment the output editor holds all of it and
+// the run has ended, with the main window shown offscreen and its event loop running as a
+// user's would. The peer, measured in the same run, is "perl script | cat > /dev/null".
+// Prints the medians, the ratio, and the memory the run added at its peak.
+//   bench_page_throughput [runs]
+#include "app/main_form.h"
+#include "editor/editor_page.h"
+#include "exec/debug_form.h"
+#include "platform/program_folder.h"
+#include "project/kor_project.h"
+#include "storage/section_list.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QTest>
+#include <Qsci/qsciscintilla.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <string>
+#include <vector>
+
+using namespace korvane;
+
+namespace {
+
+constexpr size_t OutputBytes = 80'000'000;
+
+double Median(std::vector<double> values) {
+    std::sort(values.begin(), values.end());
+    return values[values.size() / 2];
+}
+
+// A field of /proc/self/status in MB (10^6 bytes).
+long StatusMb(const char* field) {
+    std::ifstream status("/proc/self/status");
+    std::string line;
+    while (std::getline(status, line))
+        if (line.rfind(field, 0) == 0) return std::atol(line.c_str() + std::strlen(field)) * 1024 / 1000000;
+    return -1;
+}
+
+// Seconds from the run command to its complete output; -1 when the output is wrong.
+double TimeRun(TMainForm& window, TEditorPage& page, long& growthMb) {
+    std::ofstream("/proc/self/clear_refs") << "5"; // the peak starts again from here
+    const long before = StatusMb("VmRSS:");
+    QElapsedTimer timer;
+    timer.start();
+    page.TextOutOfDate = true;
+    window.RunToTextAction()->trigger();
+    TDebugForm& debug = window.Settings().DebugForm();
+    while (debug.RunPage()) QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 50);
+    const double seconds = static_cast<double>(timer.nsecsElapsed()) / 1e9;
+    growthMb = StatusMb("VmHWM:") - before;
+    const long length = page.OutputEditor()->SendScintilla(QsciScintillaBase::SCI_GETLENGTH);
+    const long lines = page.OutputEditor()->SendScintilla(QsciScintillaBase::SCI_GETLINECOUNT);
+    // The lines are shown joined by line feeds, without one after the last.
+    if (static_cast<size_t>(length) != OutputBytes - 1 || lines != 1'000'000) {
+        std::fprintf(stderr, "wrong output: %ld bytes, %ld lines\n", length, lines);
+        return -1;
+    }
+    return seconds;
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    const int runs = argc > 1 ? std::max(1, std::atoi(argv[1])) : 3;
+    char pattern[] = "/tmp/korvane-bench-XXXXXX";
+    if (!mkdtemp(pattern)) return 1;
+    const std::filesystem::path dir(pattern);
+    setenv("KORVANE_HOME", (dir / "home").c_str(), 1);
+    setenv("XDG_CONFIG_HOME", (dir / "config").c_str(), 1);
+    if (!getenv("QT_QPA_PLATFORM")) setenv("QT_QPA_PLATFORM", "offscreen", 1);
+    const std::string script = (dir / "print80mb.pl").string();
+    std::ofstream(script) << "my $line = ('x' x 79) . \"\\n\"; print $line for 1 .. 1_000_000;\n";
+
+    SeedProgramFolder();
+    CreateSectionList();
+    std::vector<double> page, peer;
+    std::vector<long> growth;
+    int status = 0;
+    {
+        QApplication app(argc, argv);
+        TMainForm window({});
+        if (!window.FormCreate()) return 1;
+        window.Project().setPerlCompilerPath("/usr/bin/perl");
+        window.resize(1000, 660);
+        window.show();
+        if (!QTest::qWaitForWindowExposed(&window)) return 1;
+        window.FileDropFilesDropped({script});
+        auto* current = dynamic_cast<TEditorPage*>(window.Project().getCurrentPage());
+        if (!current) return 1;
+        for (int i = 0; i < runs && status == 0; ++i) {
+            long grew = 0;
+            const double seconds = TimeRun(window, *current, grew);
+            if (seconds < 0) status = 1;
+            page.push_back(seconds);
+            growth.push_back(grew);
+            QElapsedTimer timer;
+            timer.start();
+            const std::string command = "perl '" + script + "' | cat > /dev/null";
+            if (std::system(command.c_str()) != 0) status = 1;
+            peer.push_back(static_cast<double>(timer.nsecsElapsed()) / 1e9);
+        }
+        window.Project().Clear();
+    }
+    FreeSectionList();
+    std::filesystem::remove_all(dir);
+    if (status != 0) return status;
+
+    const double peerMedian = Median(peer);
+    const double pageMedian = Median(page);
+    std::printf("80 MB, 1,000,000 lines, median of %d runs\n", runs);
+    std::printf("perl | cat > /dev/null     %.3f s\n", peerMedian);
+    std::printf("through the page           %.3f s   ratio %.2fx\n", pageMedian,
+                pageMedian / peerMedian);
+    std::printf("peak memory added by a run %ld MB   (%.2fx the output)\n",
+                *std::max_element(growth.begin(), growth.end()),
+                static_cast<double>(*std::max_element(growth.begin(), growth.end())) /
+                    (OutputBytes / 1e6));
+    return 0;
+}
