@@ -54,7 +54,7 @@ double TimeRun(TMainForm& window, TEditorPage& page, long& growthMb) {
     timer.start();
     page.TextOutOfDate = true;
     window.RunToTextAction()->trigger();
-    TDebugForm& debug = window.Settings().DebugForm();
+    TDebugForm& debug = window.DebugForm();
     while (debug.RunPage()) QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 50);
     const double seconds = static_cast<double>(timer.nsecsElapsed()) / 1e9;
     growthMb = StatusMb("VmHWM:") - before;
