@@ -5,6 +5,7 @@
 #include "storage/prompt.h"
 
 #include <chrono>
+#include <utility>
 
 namespace korvane {
 
@@ -48,11 +49,15 @@ void TDebugForm::UpdateDebugActions() {
 
 void TDebugForm::ConnectConsole() {
     TConsoleController& console = *ConsoleObject;
+    // A poll may read many pieces of output; the page is told once, after the poll, so that
+    // what it shows is brought up to date once instead of once per piece.
     console.OutputLines.OnChange = [this] {
-        if (RunPageValue) RunPageValue->RunOutputChanged();
+        if (InTimerValue) OutputPending = true;
+        else if (RunPageValue) RunPageValue->RunOutputChanged();
     };
     console.ErrorLines.OnChange = [this] {
-        if (RunPageValue) RunPageValue->RunErrorsChanged();
+        if (InTimerValue) ErrorsPending = true;
+        else if (RunPageValue) RunPageValue->RunErrorsChanged();
     };
 }
 
@@ -143,6 +148,8 @@ void TDebugForm::TimerTimer() {
             TConsoleController& console = *ConsoleObject;
             console.MaxSyncTime = std::chrono::milliseconds(TimerInterval / 2);
             const bool moved = console.Synchronize();
+            if (std::exchange(OutputPending, false) && RunPageValue) RunPageValue->RunOutputChanged();
+            if (std::exchange(ErrorsPending, false) && RunPageValue) RunPageValue->RunErrorsChanged();
             if (StatusValue != dsGettingVars && StatusValue != dsPaused) RunPageValue->FilterErrors();
             if (console.sessionFinished()) {
                 ProgramReset();
@@ -159,6 +166,7 @@ void TDebugForm::TimerTimer() {
             }
         }
     } catch (const handledException& error) {
+        OutputPending = ErrorsPending = false;
         // A timer has no caller to pass the failure to.
         CurrentPrompt().Inform(PromptKind::Error, error.what());
     }

@@ -99,6 +99,8 @@ private:
     QTimer Timer;
     std::uint8_t StatusValue = dsIdle;
     TRunClient* RunPageValue = nullptr;
+    bool OutputPending = false; // output arrived during the current poll
+    bool ErrorsPending = false;
     std::optional<TLanguage> RunKindValue;
     std::string PostDataValue;
     bool PostDataSentValue = true;
