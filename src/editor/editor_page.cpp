@@ -285,12 +285,13 @@ void TEditorPage::SetUpExtraTabs() {
         delete TextSheet;
         TextSheet = nullptr;
         Output = nullptr;
+        OutputLexer = nullptr;
         removed = true;
     }
     if (Output) {
         // Its own lexer: the output of SQL and batch runs looks like their sources, the rest
         // is most often a web page.
-        QsciLexer* old = Output->lexer();
+        QsciLexer* old = OutputLexer;
         const THighlighterKind outputKind = IsSQL()     ? THighlighterKind::SQL
                                             : IsBatch() ? THighlighterKind::Batch
                                                         : THighlighterKind::HTML;
@@ -300,6 +301,7 @@ void TEditorPage::SetUpExtraTabs() {
             lexer->setDefaultPaper(paper);
             lexer->setPaper(paper);
             Output->setLexer(lexer);
+            OutputLexer = lexer;
             delete old;
         }
     }

@@ -306,6 +306,9 @@ private:
     TParamFrame* ParamsSheet = nullptr;
     QWidget* TextSheet = nullptr;
     QsciScintilla* Output = nullptr;
+    // The output's lexer, kept while a huge output shows without it.
+    QsciLexer* OutputLexer = nullptr;
+    static constexpr size_t OutputHighlightLimit = 4 * 1024 * 1024;
     TConsoleDisplay OutputShown; // how much of the run's output the output editor shows
     TBrowserTab* Browser = nullptr;
 };

@@ -13,6 +13,7 @@
 #include <QKeyEvent>
 #include <QObject>
 #include <QTabWidget>
+#include <Qsci/qscilexer.h>
 #include <Qsci/qsciscintilla.h>
 
 #include <algorithm>
@@ -100,6 +101,7 @@ void TEditorPage::StartPlainRun(bool browserRun) {
         Output->clear();
         Output->setReadOnly(true);
         OutputShown.Forget();
+        if (!Output->lexer() && OutputLexer) Output->setLexer(OutputLexer);
     }
     RunStartTime = Now();
     TDebugForm& debug = Debugger();
@@ -124,6 +126,13 @@ void TEditorPage::ShowRunOutput() {
     else DropShownKeyInput(shownBefore);
     Output->SendScintilla(QsciScintillaBase::SCI_APPENDTEXT,
                           static_cast<unsigned long>(update.Append.size()), update.Append.data());
+    // Colouring a huge output costs more than everything else shown with it, and nobody
+    // reads megabytes of output for its colours: past the limit it shows plain.
+    if (Output->lexer() && OutputShown.ShownBytes() > OutputHighlightLimit) {
+        const QColor paper = Output->lexer()->defaultPaper();
+        Output->setLexer(nullptr);
+        Output->setPaper(paper);
+    }
     Output->setReadOnly(true);
     if (!KeyInput.empty() || !RunsHere()) {
         UpdateKeyInputSelection();

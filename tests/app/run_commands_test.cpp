@@ -221,3 +221,21 @@ TEST_F(RunCommandsTest, OutputOfLongLinesShowsTheirStart) {
     EXPECT_EQ(OutputText(page).size(), 4u * 400 + 3);
     EXPECT_EQ(page.OutputEditor()->SendScintilla(QsciScintillaBase::SCI_GETXOFFSET), 0);
 }
+
+TEST_F(RunCommandsTest, AHugeOutputShowsPlainAndTheNextRunIsColouredAgain) {
+    // Five megabytes, then (on the second run) a line: the first run passes the colouring
+    // limit, the second does not.
+    TEditorPage& page = OpenScript("big.pl", "if (-e 'again') { print qq(<b>x</b>\n); exit }\n"
+                                             "open(my $f, '>', 'again'); print 'x' x 99, qq(\n) for 1 .. 50000;\n");
+    const auto run = [&] {
+        page.TextOutOfDate = true;
+        Form->RunToTextAction()->trigger();
+        return WaitFor([&] { return Debugger().RunPage() == nullptr; });
+    };
+    ASSERT_TRUE(run());
+    EXPECT_EQ(OutputText(page).size(), 5'000'000u - 1);
+    EXPECT_EQ(page.OutputEditor()->lexer(), nullptr);
+    ASSERT_TRUE(run());
+    EXPECT_EQ(OutputText(page), "<b>x</b>");
+    EXPECT_NE(page.OutputEditor()->lexer(), nullptr);
+}
