@@ -4,6 +4,13 @@ function(korvane_set_warnings target)
   if(KORVANE_WERROR)
     target_compile_options(${target} PRIVATE -Werror)
   endif()
+  # Every target passes through here, so the sanitizer build's executables get their
+  # allowances for third-party findings here too.
+  get_target_property(type ${target} TYPE)
+  if(KORVANE_SANITIZE AND type STREQUAL "EXECUTABLE")
+    target_sources(${target} PRIVATE ${CMAKE_SOURCE_DIR}/src/platform/sanitizer_allowances.cpp)
+    target_link_libraries(${target} PRIVATE ${CMAKE_DL_LIBS})
+  endif()
 endfunction()
 
 if(KORVANE_SANITIZE)

@@ -92,13 +92,20 @@ wait_idle() { # limit-seconds; returns 1 on timeout
   done
   return 0
 }
-main_window() { xdotool search --onlyvisible --pid "$korvane_pid" --name 'Korvane' 2>/dev/null | head -1; }
-# Visible top-level windows of Korvane other than the main window (dialogs and messages).
+# Korvane's visible top-level windows; the main window is the one whose caption names it.
+korvane_windows() { xdotool search --onlyvisible --classname korvane 2>/dev/null || true; }
+main_window() {
+  for w in $(korvane_windows); do
+    case "$(xdotool getwindowname "$w" 2>/dev/null)" in "Korvane - "*) echo "$w"; return 0 ;; esac
+  done
+}
+# The others: dialogs and messages (menus and tooltips are too small to count).
 other_windows() {
   local main
   main=$(main_window)
-  for w in $(xdotool search --onlyvisible --pid "$korvane_pid" --name '' 2>/dev/null); do
-    [ "$w" != "$main" ] && [ "$(xdotool getwindowgeometry "$w" 2>/dev/null | awk '/Geometry/ { split($2, s, "x"); print s[1] * s[2] }')" -gt 400 ] && echo "$w"
+  for w in $(korvane_windows); do
+    [ "$w" != "$main" ] || continue
+    [ "$(xdotool getwindowgeometry "$w" 2>/dev/null | awk '/Geometry/ { split($2, s, "x"); print s[1] * s[2] }')" -gt 10000 ] && echo "$w"
   done
   return 0
 }
@@ -145,7 +152,13 @@ say "== Start: fresh program folder and settings"
 start=$(now)
 "$program" > "$scratch/korvane.out" 2>&1 &
 korvane_pid=$!
-for _ in $(seq 300); do [ -n "$(main_window)" ] && break; alive || break; sleep 0.1; done
+# First-start notices come up before the main window does.
+for _ in $(seq 300); do
+  [ -n "$(main_window)" ] && break
+  alive || break
+  [ -n "$(other_windows)" ] && answer_dialogs start-notice
+  sleep 0.1
+done
 if [ -z "$(main_window)" ]; then
   say "  no main window after $(since "$start") s"; shot start-failed; exit 1
 fi
@@ -227,36 +240,30 @@ shot long-run
 
 say "== Exit with a failing save: million.pl modified, its file made read-only"
 focus_main
+# Back to the page's Source tab (the run left "Text In/Out" showing): the top side tab.
+xdotool mousemove --window "$(main_window)" 13 77 click 1
+sleep 0.5
 keys ctrl+End
 type_text '# changed'
 chmod a-w "$scratch/site/million.pl"
 shot modified-read-only
 keys alt+F4
-if question=$(wait_window 10); then
-  say "  asked: \"$(xdotool getwindowname "$question")\""
-  shot exit-question
-  xdotool windowfocus --sync "$question" 2>/dev/null || true
-  keys alt+y
-  sleep 1
-  if error=$(wait_window 5); then
-    say "  then: \"$(xdotool getwindowname "$error")\""
-    shot save-error
-    xdotool windowfocus --sync "$error" 2>/dev/null || true
-    keys Return
-  else
-    say "  no error message came up"
-  fi
-else
-  say "  no question came up on exit"
-fi
-sleep 3
-while w=$(wait_window 1); do
-  say "  another window: \"$(xdotool getwindowname "$w")\""
-  shot after-save-error
+# The user answers Yes to saving, keeps the file read-only when offered to change it, cancels
+# choosing another name, and acknowledges errors.
+for _ in 1 2 3 4 5 6; do
+  w=$(wait_window 5) || break
+  title=$(xdotool getwindowname "$w")
+  shot "exit-$(echo "$title" | tr -c 'A-Za-z0-9\n' '-' | tr 'A-Z' 'a-z')"
   xdotool windowfocus --sync "$w" 2>/dev/null || true
-  keys Escape
+  case "$title" in
+    Confirm) say "  asked to confirm: answered Yes"; keys alt+y ;;
+    Warning) say "  warned (read-only file): answered No, the file stays read-only"; keys alt+n ;;
+    "Save File As") say "  offered \"Save File As\": cancelled"; keys Escape ;;
+    *) say "  \"$title\": acknowledged"; keys Return ;;
+  esac
   sleep 1
 done
+sleep 2
 if alive && [ -n "$(main_window)" ]; then
   say "  the window survived the failed save"
   shot window-kept
