@@ -150,19 +150,23 @@ open_file() { # path
 
 say "== Start: fresh program folder and settings"
 start=$(now)
+first_window=
 "$program" > "$scratch/korvane.out" 2>&1 &
 korvane_pid=$!
 # First-start notices come up before the main window does.
 for _ in $(seq 300); do
   [ -n "$(main_window)" ] && break
   alive || break
-  [ -n "$(other_windows)" ] && answer_dialogs start-notice
+  if [ -n "$(other_windows)" ]; then
+    [ -n "$first_window" ] || { first_window=$(since "$start"); say "  first window after $first_window s"; }
+    answer_dialogs start-notice
+  fi
   sleep 0.1
 done
 if [ -z "$(main_window)" ]; then
   say "  no main window after $(since "$start") s"; shot start-failed; exit 1
 fi
-say "  main window after $(since "$start") s: \"$(xdotool getwindowname "$(main_window)")\", $(xdotool getwindowgeometry "$(main_window)" | awk '/Geometry/ { print $2 }')"
+say "  main window after $(since "$start") s (notices answered included): \"$(xdotool getwindowname "$(main_window)")\", $(xdotool getwindowgeometry "$(main_window)" | awk '/Geometry/ { print $2 }')"
 sleep 1
 answer_dialogs start-dialog
 shot start

@@ -54,8 +54,9 @@ SizedDelete SanitizerSizedDelete() {
 
 void operator delete(void* pointer, std::size_t size) noexcept {
     const auto caller = reinterpret_cast<std::uintptr_t>(__builtin_return_address(0));
-    if (WebEngineCode().Holds(caller))
+    const SizedDelete checked = SanitizerSizedDelete();
+    if (!checked || WebEngineCode().Holds(caller))
         ::operator delete(pointer);
     else
-        SanitizerSizedDelete()(pointer, size);
+        checked(pointer, size);
 }
