@@ -30,6 +30,7 @@ cleanup() {
   rm -rf "$scratch"
 }
 trap cleanup EXIT
+trap 'echo "first-day: stopped by a failing command at line $LINENO" >&2' ERR
 
 # --- the user's files -------------------------------------------------------------------------
 mkdir -p "$scratch/site"
@@ -119,8 +120,8 @@ wait_window() { # seconds; prints the first window other than the main one
   return 1
 }
 focus_main() { local w; w=$(main_window); [ -n "$w" ] && xdotool windowfocus --sync "$w" 2>/dev/null; sleep 0.2; }
-keys() { xdotool key --delay 60 "$@"; }
-type_text() { xdotool type --delay 15 "$1"; }
+keys() { xdotool key --delay 60 "$@" || say "  (xdotool could not send $*)"; }
+type_text() { xdotool type --delay 15 "$1" || say "  (xdotool could not type $1)"; }
 answer_dialogs() { # what: screenshots, names and answers with Enter each dialog that is up
   local w
   while w=$(wait_window 2); do

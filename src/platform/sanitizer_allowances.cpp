@@ -52,6 +52,8 @@ SizedDelete SanitizerSizedDelete() {
 
 } // namespace
 
+// Only the sized form is taken over; the unsized one stays the sanitizer's own.
+#pragma GCC diagnostic ignored "-Wsized-deallocation"
 void operator delete(void* pointer, std::size_t size) noexcept {
     const auto caller = reinterpret_cast<std::uintptr_t>(__builtin_return_address(0));
     const SizedDelete checked = SanitizerSizedDelete();
