@@ -276,5 +276,7 @@ else
   say "  the program QUIT after the failed save: the page's edits are lost"
   korvane_pid=
 fi
-grep -q '# changed' "$scratch/site/million.pl" 2>/dev/null && say "  (the change reached the file)"
+if grep -q '# changed' "$scratch/site/million.pl" 2>/dev/null; then
+  say "  (the change reached the file)"
+fi
 say "== Done: screenshots in $shots"
