@@ -4,6 +4,15 @@ function(korvane_set_warnings target)
   if(KORVANE_WERROR)
     target_compile_options(${target} PRIVATE -Werror)
   endif()
+  # Every target passes through here, so the sanitizer build's executables get their
+  # allowance for a finding inside Qt WebEngine here too. It replaces a sized delete, which
+  # works against GCC's shared sanitizer runtime (clang links its runtime in statically).
+  get_target_property(type ${target} TYPE)
+  if(KORVANE_SANITIZE AND KORVANE_BUILD_GUI AND CMAKE_CXX_COMPILER_ID STREQUAL "GNU"
+     AND type STREQUAL "EXECUTABLE")
+    target_sources(${target} PRIVATE ${CMAKE_SOURCE_DIR}/src/platform/sanitizer_allowances.cpp)
+    target_link_libraries(${target} PRIVATE ${CMAKE_DL_LIBS})
+  endif()
 endfunction()
 
 if(KORVANE_SANITIZE)

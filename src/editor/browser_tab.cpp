@@ -24,16 +24,18 @@ TBrowserTab::TBrowserTab(QWidget* parent) : QWidget(parent) {
     setObjectName(QStringLiteral("BrowserOutput"));
     Bar = new QToolBar(this);
     Bar->setIconSize(QSize(16, 16));
-    const auto add = [this](const char* icon, const char* text, auto slot) {
+    // Plain functions rather than member pointers: GCC's sanitizer build misreads a call
+    // through a captured member pointer as using an uninitialized value.
+    const auto add = [this](const char* icon, const char* text, void (*act)(QWebEngineView&)) {
         QAction* action = Bar->addAction(QIcon::fromTheme(QString::fromLatin1(icon)), QString::fromLatin1(text));
-        connect(action, &QAction::triggered, this, [this, slot] {
-            if (Browser) (Browser->*slot)();
+        connect(action, &QAction::triggered, this, [this, act] {
+            if (Browser) act(*Browser);
         });
     };
-    add("go-previous", "Back", &QWebEngineView::back);
-    add("go-next", "Forward", &QWebEngineView::forward);
-    add("process-stop", "Stop", &QWebEngineView::stop);
-    add("view-refresh", "Refresh", &QWebEngineView::reload);
+    add("go-previous", "Back", [](QWebEngineView& view) { view.back(); });
+    add("go-next", "Forward", [](QWebEngineView& view) { view.forward(); });
+    add("process-stop", "Stop", [](QWebEngineView& view) { view.stop(); });
+    add("view-refresh", "Refresh", [](QWebEngineView& view) { view.reload(); });
     Address = new QLineEdit(Bar);
     Address->setPlaceholderText(QStringLiteral("Address"));
     Bar->addWidget(Address);

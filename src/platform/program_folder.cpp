@@ -55,8 +55,10 @@ std::vector<std::string> ProgramDataFolders() {
     std::error_code ec;
     const fs::path exe = ProgramFile();
     if (!exe.empty()) {
+        // An installed program has all its data there; the tree it was built from may have
+        // moved on or gone since, so it is not mixed in.
         const fs::path installed = exe.parent_path().parent_path() / "share" / "korvane";
-        if (fs::is_directory(installed, ec)) folders.push_back(installed.string());
+        if (fs::is_directory(installed, ec)) return {installed.string()};
     }
 #ifdef KORVANE_BUILD_DATA_DIR
     if (fs::is_directory(KORVANE_BUILD_DATA_DIR, ec)) folders.push_back(KORVANE_BUILD_DATA_DIR);

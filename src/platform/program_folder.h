@@ -10,8 +10,9 @@ namespace korvane {
 // With a trailing "/". Read from the environment on every call, so tests can move it.
 std::string ProgramFolder();
 
-// Folders holding the read-only data installed with the program, best first: the installed
-// share/korvane beside the executable's prefix, then the folders this build was made from.
+// Folders holding the read-only data installed with the program: the installed
+// share/korvane beside the executable's prefix when there is one, otherwise the folders of
+// the build tree this program was made in (made by build tools first, then the sources).
 std::vector<std::string> ProgramDataFolders();
 
 // Copies into the program folder every data file it does not have yet, creates temp/, and

@@ -16,6 +16,8 @@
 #include "tools/mysql_controller.h"
 #include "web/web_server.h"
 
+#include <cstdint>
+
 namespace korvane {
 namespace {
 
@@ -46,6 +48,19 @@ private:
 std::string TrimmedBlanks(const std::string& text) {
     const auto first = text.find_first_not_of(' ');
     return first == std::string::npos ? std::string() : text.substr(first, text.find_last_not_of(' ') - first + 1);
+}
+
+// One axis of the main window's rectangle. A rectangle stored on a larger screen is pulled
+// back in; so is one left of or above the screen, which would otherwise open where the user
+// cannot reach it. A damaged file may hold any values: the sum is taken wide so it cannot
+// overflow, and a size that is not positive counts as not fitting.
+void PullOntoScreen(int& position, int& size, int screenSize, int sizeMargin) {
+    if (size <= 0 || static_cast<int64_t>(position) + size > screenSize) {
+        position = 5;
+        size = screenSize - sizeMargin;
+    } else if (position < 0) {
+        position = 5;
+    }
 }
 
 } // namespace
@@ -507,20 +522,8 @@ void TKorProject::LoadEditorWindow(TSectionList& stream) {
         if (rect.Width < screen.Width) rect.Left = (screen.Width - rect.Width) / 2;
         if (rect.Height < screen.Height) rect.Top = (screen.Height - rect.Height) / 2;
     }
-    // A rectangle stored on a larger screen is pulled back in; so is one left of or above
-    // the screen, which would otherwise open where the user cannot reach it.
-    if (rect.Left + rect.Width > screen.Width) {
-        rect.Left = 5;
-        rect.Width = screen.Width - 10;
-    } else if (rect.Left < 0) {
-        rect.Left = 5;
-    }
-    if (rect.Top + rect.Height > screen.Height) {
-        rect.Height = screen.Height - 50;
-        rect.Top = 5;
-    } else if (rect.Top < 0) {
-        rect.Top = 5;
-    }
+    PullOntoScreen(rect.Left, rect.Width, screen.Width, 10);
+    PullOntoScreen(rect.Top, rect.Height, screen.Height, 50);
     HostWindow->SetWindowRect(rect);
     stream.EndSection();
 }

@@ -3,6 +3,7 @@
 #include "net_test_support.h"
 #include "temp_dir.h"
 
+#include <QHostInfo>
 #include <gtest/gtest.h>
 
 #include <fcntl.h>
@@ -15,7 +16,7 @@
 namespace korvane {
 namespace {
 
-using test::Settle;
+using test::DrainEvents;
 using test::WaitFor;
 
 // A listening socket on 127.0.0.1 that accepts one client, plus that client's socket.
@@ -36,6 +37,15 @@ struct Pair {
         EXPECT_EQ(ConnectError, 0);
     }
 };
+
+// Answers for one name arrive in the order they were asked (from the cache, or behind the
+// lookup already running), so once this probe is answered an earlier lookup's answer is in.
+void WaitForLookupsOf(const QString& host) {
+    bool answered = false;
+    QObject context;
+    QHostInfo::lookupHost(host, &context, [&](const QHostInfo&) { answered = true; });
+    ASSERT_TRUE(WaitFor([&] { return answered; }));
+}
 
 TEST(TWSocket, ListensAcceptsAndReportsBothEnds) {
     TWSocket first;
@@ -142,7 +152,7 @@ TEST(TWSocket, QueuedSendDeliversEverythingAndReportsTheQueueWrittenOnce) {
     ASSERT_TRUE(WaitFor([&] { return received.size() == payload.size(); }, 20000));
     EXPECT_TRUE(received == payload);
     ASSERT_TRUE(WaitFor([&] { return sentEvents == 1; }));
-    Settle(50);
+    ASSERT_TRUE(DrainEvents());
     EXPECT_EQ(sentEvents, 1);
     EXPECT_EQ(pair.Client.QueuedBytes(), 0u);
 }
@@ -221,7 +231,7 @@ TEST(TWSocket, AbortDiscardsTheQueueAndRaisesNoEventOnItsOwnSide) {
     EXPECT_EQ(pair.Client.QueuedBytes(), 0u);
     EXPECT_EQ(pair.Client.GetState(), TWSocket::State::Closed);
     ASSERT_TRUE(WaitFor([&] { return peerClosed; }));
-    Settle(30);
+    ASSERT_TRUE(DrainEvents());
     EXPECT_FALSE(abortedSideClosed);
 }
 
@@ -231,8 +241,12 @@ TEST(TWSocket, PausedReceiveHoldsDataUntilResumed) {
     std::string got;
     QObject::connect(&receiver, &TWSocket::DataAvailable, &receiver, [&] { got += receiver.Receive(); });
     receiver.SetReceivePaused(true);
+    bool sent = false;
+    QObject::connect(&pair.Client, &TWSocket::DataSent, &pair.Client, [&] { sent = true; });
     pair.Client.Send("held");
-    Settle(60);
+    // Once written on loopback the bytes wait at the receiver; a read would come with the drain.
+    ASSERT_TRUE(WaitFor([&] { return sent; }));
+    ASSERT_TRUE(DrainEvents());
     EXPECT_EQ(got, "");
     receiver.SetReceivePaused(false);
     ASSERT_TRUE(WaitFor([&] { return got == "held"; }));
@@ -283,7 +297,7 @@ TEST(TWSocket, PostedNoticesRunLaterInOrder) {
         TWSocket shortLived;
         shortLived.PostNotice([&] { ranAfterDeath = true; });
     }
-    Settle(30);
+    ASSERT_TRUE(DrainEvents());
     EXPECT_FALSE(ranAfterDeath) << "a notice dies with its socket";
 }
 
@@ -306,7 +320,7 @@ TEST(TWSocket, ResolvesNamesAndCanCancel) {
     socket.ResolveHost("localhost");
     socket.CancelDnsLookup();
     EXPECT_EQ(socket.GetState(), TWSocket::State::Closed);
-    Settle(200);
+    WaitForLookupsOf("localhost");
     EXPECT_EQ(results.size(), 2u) << "a cancelled lookup reports nothing";
 }
 

@@ -2,15 +2,19 @@
 
 #include "platform/program_folder.h"
 #include "project/safe_file_write.h"
+#include "storage/clock.h"
 #include "storage/errors.h"
 #include "tools/mysql_controller.h"
 #include "web/web_server.h"
 
 #include <csignal>
+#include <cstdlib>
 #include <filesystem>
+#include <limits>
 #include <random>
 #include <sys/resource.h>
 #include <sys/stat.h>
+#include <utility>
 
 namespace fs = std::filesystem;
 
@@ -480,6 +484,23 @@ TEST_F(ProjectTest, WindowRectangleIsPulledOntoTheScreen) {
     Project->LoadFromFile(file);
     EXPECT_EQ(Host.Window, (TWindowRect{5, 5, 1270, 974}));
 
+    // Values a damaged file may hold: sums past the int range must not wrap back on screen.
+    constexpr int Max = std::numeric_limits<int>::max(), Min = std::numeric_limits<int>::min();
+    const std::pair<TWindowRect, TWindowRect> damaged[] = {
+        {{Max, Max, 800, 600}, {5, 5, 1270, 974}},
+        {{100, 100, Max, Max}, {5, 5, 1270, 974}},
+        {{Min, Min, Min, Min}, {5, 5, 1270, 974}},
+        {{100, 100, 0, -1}, {5, 5, 1270, 974}},
+        {{-20, -30, 800, 600}, {5, 5, 800, 600}},
+    };
+    for (const auto& [stored, shown] : damaged) {
+        Host.Window = stored;
+        Project->setModified(true);
+        Project->SaveToFile(file);
+        Project->LoadFromFile(file);
+        EXPECT_EQ(Host.Window, shown) << stored.Left << "," << stored.Top << " " << stored.Width << "x" << stored.Height;
+    }
+
     Project->setSaveWindowSize(false);
     Project->SaveToFile(file);
     Host.Window = {0, 0, 640, 480};
@@ -547,6 +568,30 @@ TEST_F(ProjectTest, FactoryProjectSeedsAWorkingDefaultProject) {
     EXPECT_EQ(started->Title(), "");
     EXPECT_FALSE(started->getModified());
 }
+
+#ifdef KORVANE_FACTORY_TOOL
+TEST_F(ProjectTest, FactoryProjectIsTheSameBytesFromAnyFolderAndCarriesTheGivenDate) {
+    // Two builds in folders of different depth at different moments; the second is a
+    // packager's, who fixes the date with SOURCE_DATE_EPOCH.
+    const auto make = [&](const std::string& folder, const std::string& environment) {
+        const std::string output = Dir.File(folder) + "/data/projects/default_original.kvp";
+        const std::string command = "cd '" + Dir.File("") + "' && /usr/bin/env " + environment + " '" +
+                                    KORVANE_FACTORY_TOOL + "' '" + output + "' 86400";
+        EXPECT_EQ(std::system(command.c_str()), 0) << command;
+        return ReadBytes(output);
+    };
+    const std::string first = make("a", "-u SOURCE_DATE_EPOCH TZ=UTC");
+    const std::string second = make("build/of/someone/else", "SOURCE_DATE_EPOCH=86400 TZ=America/New_York");
+    ASSERT_FALSE(first.empty());
+    EXPECT_TRUE(first == second) << "the factory project differs between builds";
+
+    WriteBytes(DefaultProjectFile(), first);
+    Project->LoadFromFile(DefaultProjectFile());
+    EXPECT_DOUBLE_EQ(Project->StartDate(), UnixEpochAsDateTime + 1);
+    EXPECT_DOUBLE_EQ(Project->ModifiedDate(), UnixEpochAsDateTime + 1);
+    EXPECT_EQ(Project->TempPath(), ProgramFolder() + "temp/");
+}
+#endif
 
 } // namespace
 } // namespace korvane::test
