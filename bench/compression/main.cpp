@@ -44,14 +44,16 @@ Bytes PerlSource() {
         std::error_code ec;
         for (auto it = std::filesystem::recursive_directory_iterator(root, ec);
              !ec && it != std::filesystem::recursive_directory_iterator(); it.increment(ec))
-            if (it->is_regular_file() && it->path().extension() == ".pm") files.push_back(it->path());
+            if (it->is_regular_file() && it->path().extension() == ".pm")
+                files.push_back(it->path());
     }
     std::sort(files.begin(), files.end());
     Bytes text;
     while (text.size() < Target && !files.empty()) {
         for (const auto& f : files) {
             std::ifstream in(f, std::ios::binary);
-            text.insert(text.end(), std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+            text.insert(text.end(), std::istreambuf_iterator<char>(in),
+                        std::istreambuf_iterator<char>());
             if (text.size() >= Target) break;
         }
     }
@@ -138,11 +140,13 @@ int main() {
     mallopt(M_TRIM_THRESHOLD, 1 << 30);
     const std::vector<std::pair<const char*, Bytes>> inputs = {{"Perl source", PerlSource()},
                                                                {"random bytes", RandomBytes()}};
-    const std::vector<Engine> engines = {Ours("LZRW1/KH", TCompressMode::Fast), Ours("LZHUF", TCompressMode::Good),
-                                         Zlib("zlib -1", 1), Zlib("zlib -6", 6)};
-    std::printf("median of %d runs (KORVANE_BENCH_RUNS) of thread CPU time; speeds in MB/s of uncompressed "
-                "data; x = speed / zlib -1\n",
-                Runs());
+    const std::vector<Engine> engines = {Ours("LZRW1/KH", TCompressMode::Fast),
+                                         Ours("LZHUF", TCompressMode::Good), Zlib("zlib -1", 1),
+                                         Zlib("zlib -6", 6)};
+    std::printf(
+        "median of %d runs (KORVANE_BENCH_RUNS) of thread CPU time; speeds in MB/s of uncompressed "
+        "data; x = speed / zlib -1\n",
+        Runs());
     for (const auto& [label, data] : inputs) {
         const double mb = static_cast<double>(data.size()) / (1 << 20);
         struct Row {
@@ -158,15 +162,16 @@ int main() {
                 std::fprintf(stderr, "%s: round trip failed on %s\n", e.Name, label);
                 return 1;
             }
-            rows.push_back({e.Name, static_cast<double>(packed.size()) / static_cast<double>(data.size()),
+            rows.push_back({e.Name,
+                            static_cast<double>(packed.size()) / static_cast<double>(data.size()),
                             mb / pack, mb / unpack});
         }
         const Row& peer = rows[2]; // zlib -1
-        std::printf("\n%s: %.1f MB\n%-10s %8s %9s %7s %9s %7s\n", label, mb, "engine", "size", "pack",
-                    "x", "unpack", "x");
+        std::printf("\n%s: %.1f MB\n%-10s %8s %9s %7s %9s %7s\n", label, mb, "engine", "size",
+                    "pack", "x", "unpack", "x");
         for (const Row& r : rows)
-            std::printf("%-10s %7.1f%% %9.1f %6.2fx %9.1f %6.2fx\n", r.Name, 100.0 * r.Ratio, r.Pack,
-                        r.Pack / peer.Pack, r.Unpack, r.Unpack / peer.Unpack);
+            std::printf("%-10s %7.1f%% %9.1f %6.2fx %9.1f %6.2fx\n", r.Name, 100.0 * r.Ratio,
+                        r.Pack, r.Pack / peer.Pack, r.Unpack, r.Unpack / peer.Unpack);
     }
     return 0;
 }

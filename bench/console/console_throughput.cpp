@@ -14,8 +14,8 @@
 
 #include <unistd.h>
 
-#include "platform/command_line.h"
 #include "exec/console_controller.h"
+#include "platform/command_line.h"
 
 namespace {
 

@@ -42,7 +42,8 @@ long StatusMb(const char* field) {
     std::ifstream status("/proc/self/status");
     std::string line;
     while (std::getline(status, line))
-        if (line.rfind(field, 0) == 0) return std::atol(line.c_str() + std::strlen(field)) * 1024 / 1000000;
+        if (line.rfind(field, 0) == 0)
+            return std::atol(line.c_str() + std::strlen(field)) * 1024 / 1000000;
     return -1;
 }
 
@@ -55,7 +56,8 @@ double TimeRun(TMainForm& window, TEditorPage& page, long& growthMb) {
     page.TextOutOfDate = true;
     window.RunToTextAction()->trigger();
     TDebugForm& debug = window.DebugForm();
-    while (debug.RunPage()) QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 50);
+    while (debug.RunPage())
+        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 50);
     const double seconds = static_cast<double>(timer.nsecsElapsed()) / 1e9;
     growthMb = StatusMb("VmHWM:") - before;
     const long length = page.OutputEditor()->SendScintilla(QsciScintillaBase::SCI_GETLENGTH);

@@ -5,11 +5,11 @@
 //   bench_editor --run-screenshot OUT.png PERL   the same after "Run (view Text)" of PERL
 // Run with a private KORVANE_HOME and XDG_CONFIG_HOME (bench/editor.sh and
 // tools/editor-screenshot.sh do).
-#include "model/global_settings.h"
 #include "app/main_form.h"
 #include "editor/editor_page.h"
 #include "editor/kor_syn_edit.h"
 #include "exec/debug_form.h"
+#include "model/global_settings.h"
 #include "platform/program_folder.h"
 #include "project/kor_project.h"
 #include "storage/method_trace.h"
@@ -53,7 +53,8 @@ int Bench(TMainForm& window, const std::vector<std::string>& files, QElapsedTime
         const double paint = Ms(timer);
         page.SaveToFile("", true);
         const double save = Ms(timer);
-        std::printf("file %s open_ms %.1f first_paint_ms %.1f save_ms %.1f\n", file.c_str(), open, paint, save);
+        std::printf("file %s open_ms %.1f first_paint_ms %.1f save_ms %.1f\n", file.c_str(), open,
+                    paint, save);
         window.Project().FreePage(&page);
     }
     return 0;
@@ -62,7 +63,8 @@ int Bench(TMainForm& window, const std::vector<std::string>& files, QElapsedTime
 int Screenshot(TMainForm& window, const std::string& out, const std::vector<std::string>& files) {
     window.resize(1000, 660);
     window.move(10, 10);
-    for (const std::string& file : files) window.FileDropFilesDropped({file});
+    for (const std::string& file : files)
+        window.FileDropFilesDropped({file});
     auto& perl = dynamic_cast<TEditorPage&>(window.Project().Page(0));
     perl.ToggleBreakPoint(7);
     window.Project().setCurrentPage(&perl);
@@ -79,10 +81,12 @@ int Screenshot(TMainForm& window, const std::string& out, const std::vector<std:
 
 // The Perl page after "Run (view Text)": its output in "Text In/Out" and its errors in the
 // message list.
-int RunScreenshot(TMainForm& window, const std::string& out, const std::vector<std::string>& files) {
+int RunScreenshot(TMainForm& window, const std::string& out,
+                  const std::vector<std::string>& files) {
     window.resize(1000, 660);
     window.move(10, 10);
-    for (const std::string& file : files) window.FileDropFilesDropped({file});
+    for (const std::string& file : files)
+        window.FileDropFilesDropped({file});
     auto& perl = dynamic_cast<TEditorPage&>(window.Project().Page(0));
     window.Project().setCurrentPage(&perl);
     perl.ActivateTab();
@@ -90,7 +94,8 @@ int RunScreenshot(TMainForm& window, const std::string& out, const std::vector<s
     if (!QTest::qWaitForWindowExposed(&window)) return 1;
     window.RunToTextAction()->trigger();
     TDebugForm& debug = window.DebugForm();
-    for (int i = 0; i < 100 && debug.RunPage(); ++i) QTest::qWait(100);
+    for (int i = 0; i < 100 && debug.RunPage(); ++i)
+        QTest::qWait(100);
     if (debug.RunPage()) return 1;
     QTest::qWait(400);
     return window.grab().save(QString::fromStdString(out)) ? 0 : 1;

@@ -11,7 +11,8 @@
 int main(int argc, char** argv) {
     QCoreApplication app(argc, argv);
     if (argc != 8) {
-        std::fprintf(stderr, "usage: %s put|get active|passive PORT USER PASSWORD LOCAL REMOTE\n", argv[0]);
+        std::fprintf(stderr, "usage: %s put|get active|passive PORT USER PASSWORD LOCAL REMOTE\n",
+                     argv[0]);
         return 2;
     }
     const std::string direction = argv[1];

@@ -23,7 +23,9 @@ void TFileAssociations::setFileType(const std::string& extension, bool on) {
         SetDefaultApplication(mimeType, "");
 }
 
-void TFileAssociations::CheckMainKeys() { WriteDesktopEntry(ProgramFile()); }
+void TFileAssociations::CheckMainKeys() {
+    WriteDesktopEntry(ProgramFile());
+}
 
 void TFileAssociations::CheckFileTypes(bool forced, const FileAssocDialog& dialog) {
     FileAssocDialogState state;
@@ -45,7 +47,8 @@ void TFileAssociations::CheckFileTypes(bool forced, const FileAssocDialog& dialo
     // The order in which the associations are written.
     for (const char* extension : {"kvp", "pl", "php", "pm", "cgi", "sql", "bat"}) {
         int index = 0;
-        while (std::string(FileAssocExtensions[index]) != extension) ++index;
+        while (std::string(FileAssocExtensions[index]) != extension)
+            ++index;
         setFileType(extension, choice.Ticked[index]);
         Settings.setFileAssoc(extension, choice.Ticked[index]);
     }

@@ -10,7 +10,8 @@ namespace korvane {
 class TGlobalSettings;
 
 // The seven extensions of the association dialog, in its order.
-inline constexpr const char* FileAssocExtensions[7] = {"kvp", "pl", "pm", "cgi", "sql", "bat", "php"};
+inline constexpr const char* FileAssocExtensions[7] = {"kvp", "pl",  "pm", "cgi",
+                                                       "sql", "bat", "php"};
 
 class TFileAssociations {
 public:
@@ -31,8 +32,8 @@ public:
     };
     struct FileAssocDialogState {
         bool Forced = false;
-        bool Ticked[7] = {};   // current associations, in FileAssocExtensions order
-        bool Changed[7] = {};  // shown in red: differs from the stored choice
+        bool Ticked[7] = {};  // current associations, in FileAssocExtensions order
+        bool Changed[7] = {}; // shown in red: differs from the stored choice
         bool DoNotCheck = false;
     };
     using FileAssocDialog = std::function<FileAssocChoice(const FileAssocDialogState&)>;

@@ -18,7 +18,8 @@ int main(int argc, char** argv) {
     {
         TKorvaneApplication app(argc, argv);
         std::vector<std::string> arguments;
-        for (int i = 1; i < argc; ++i) arguments.emplace_back(argv[i]);
+        for (int i = 1; i < argc; ++i)
+            arguments.emplace_back(argv[i]);
         TMainForm window(arguments);
         QtPrompt prompt(&window);
         InstallPrompt(&prompt);

@@ -5,14 +5,14 @@
 #include "app/reg_file_dlg.h"
 #include "editor/editor_page.h"
 #include "editor/kor_syn_edit.h"
+#include "exec/debug_form.h"
+#include "exec/error_filter.h"
 #include "platform/program_folder.h"
 #include "platform/qt_strings.h"
 #include "project/kor_project.h"
 #include "storage/errors.h"
 #include "storage/method_trace.h"
 #include "storage/program_log.h"
-#include "exec/error_filter.h"
-#include "exec/debug_form.h"
 #include "storage/prompt.h"
 #include "widgets/user_feedback.h"
 
@@ -26,9 +26,9 @@
 #include <QListWidget>
 #include <QMenuBar>
 #include <QMimeData>
+#include <QScreen>
 #include <QSplitter>
 #include <QStatusBar>
-#include <QScreen>
 #include <QTabWidget>
 #include <QTimer>
 
@@ -41,7 +41,7 @@ struct PanelSpec {
     const char* Text;
     int Width;
 };
-constexpr PanelSpec StatusPanels[6] = {{"Position", 100},  {"Modified", 50}, {"Overstrike", 56},
+constexpr PanelSpec StatusPanels[6] = {{"Position", 100}, {"Modified", 50}, {"Overstrike", 56},
                                        {"File Size", 50}, {"Depth", 50},    {"File Name", 50}};
 
 // Share of the screen the window opens at until a project gives it a stored rectangle: a
@@ -57,8 +57,7 @@ std::string MessageOf(const std::exception* error) {
 TMainForm::TMainForm(std::vector<std::string> arguments, QWidget* parent)
     : QMainWindow(parent), Arguments(std::move(arguments)),
       LoggingWindow(TLoggingWindow::Hooks{
-          [] { return ErrorPath != nullptr; },
-          [] { return ErrorPath && ErrorPath->Enabled; },
+          [] { return ErrorPath != nullptr; }, [] { return ErrorPath && ErrorPath->Enabled; },
           [](bool on) {
               if (ErrorPath) ErrorPath->Enabled = on;
           },
@@ -110,8 +109,8 @@ void TMainForm::BuildLayout() {
     Splitter->setStretchFactor(0, 1);
     Splitter->setStretchFactor(1, 0);
     // Room for several lines, so that an error shows without scrolling the list.
-    const int messagesHeight = Messages->fontMetrics().lineSpacing() * MessageRowsShown +
-                               2 * Messages->frameWidth() + 4;
+    const int messagesHeight =
+        Messages->fontMetrics().lineSpacing() * MessageRowsShown + 2 * Messages->frameWidth() + 4;
     Splitter->setSizes({height() - messagesHeight, messagesHeight});
     connect(PageTabs, &QTabWidget::currentChanged, this, &TMainForm::ProgsChange);
     connect(Messages, &QListWidget::itemDoubleClicked, this,
@@ -145,15 +144,18 @@ void TMainForm::BuildLayout() {
 
 void TMainForm::BuildMenus() {
     QMenu* file = menuBar()->addMenu(QStringLiteral("&File"));
-    const auto addFileAction = [this, file](const char* text, QKeySequence key, void (TMainForm::*handler)()) {
+    const auto addFileAction = [this, file](const char* text, QKeySequence key,
+                                            void (TMainForm::*handler)()) {
         QAction* action = file->addAction(QString::fromLatin1(text));
         action->setShortcut(key);
         connect(action, &QAction::triggered, this, handler);
     };
     addFileAction("&New", QKeySequence(Qt::CTRL | Qt::Key_N), &TMainForm::NewFileActionExecute);
-    addFileAction("&Open...", QKeySequence(Qt::CTRL | Qt::Key_O), &TMainForm::OpenFileActionExecute);
+    addFileAction("&Open...", QKeySequence(Qt::CTRL | Qt::Key_O),
+                  &TMainForm::OpenFileActionExecute);
     addFileAction("&Save", QKeySequence(Qt::CTRL | Qt::Key_S), &TMainForm::SaveActionExecute);
-    addFileAction("Save &As...", QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_S), &TMainForm::SaveAsActionExecute);
+    addFileAction("Save &As...", QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_S),
+                  &TMainForm::SaveAsActionExecute);
     file->addSeparator();
     QAction* exitAction = file->addAction(QStringLiteral("E&xit"));
     exitAction->setShortcut(QKeySequence(Qt::ALT | Qt::Key_F4));
@@ -169,8 +171,8 @@ void TMainForm::BuildMenus() {
         LockDefaultActionClick();
     });
 
-    const auto addRunAction = [this](QMenu* menu, const char* text, const char* hint, QKeySequence key,
-                                     void (TMainForm::*handler)()) {
+    const auto addRunAction = [this](QMenu* menu, const char* text, const char* hint,
+                                     QKeySequence key, void (TMainForm::*handler)()) {
         QAction* action = menu->addAction(QString::fromLatin1(text));
         action->setShortcut(key);
         action->setStatusTip(QString::fromLatin1(hint));
@@ -185,15 +187,18 @@ void TMainForm::BuildMenus() {
     connect(ConvertToPre, &QAction::triggered, this, [this] { ConvertSelectionToHTML(true); });
 
     QMenu* debug = menuBar()->addMenu(QStringLiteral("&Debug"));
-    CheckSyntax = addRunAction(debug, "Check &Syntax", "Check Syntax", QKeySequence(Qt::CTRL | Qt::Key_F9),
-                               &TMainForm::CheckSyntaxActionExecute);
-    ProgramResetItem = addRunAction(debug, "Program Reset", "Cancel Program Execution", QKeySequence(),
-                                    &TMainForm::ProgramResetActionExecute);
+    CheckSyntax =
+        addRunAction(debug, "Check &Syntax", "Check Syntax", QKeySequence(Qt::CTRL | Qt::Key_F9),
+                     &TMainForm::CheckSyntaxActionExecute);
+    ProgramResetItem = addRunAction(debug, "Program Reset", "Cancel Program Execution",
+                                    QKeySequence(), &TMainForm::ProgramResetActionExecute);
     QMenu* run = menuBar()->addMenu(QStringLiteral("&Do"));
-    RunToText = addRunAction(run, "Run (view &Text)", "Run Program - show results as text/html",
-                             QKeySequence(Qt::ALT | Qt::Key_F9), &TMainForm::RunToTextActionExecute);
-    RunToBrowser = addRunAction(run, "Run (view &Browser)", "Run Program - show results in Browser",
-                                QKeySequence(Qt::SHIFT | Qt::Key_F9), &TMainForm::RunToBrowserActionExecute);
+    RunToText =
+        addRunAction(run, "Run (view &Text)", "Run Program - show results as text/html",
+                     QKeySequence(Qt::ALT | Qt::Key_F9), &TMainForm::RunToTextActionExecute);
+    RunToBrowser =
+        addRunAction(run, "Run (view &Browser)", "Run Program - show results in Browser",
+                     QKeySequence(Qt::SHIFT | Qt::Key_F9), &TMainForm::RunToBrowserActionExecute);
 }
 
 void TMainForm::UpdateRunActions() {
@@ -258,7 +263,8 @@ void TMainForm::ProgramResetActionExecute() {
 
 void TMainForm::SetMessages(const std::vector<TMessageLine>& lines) {
     Messages->clear();
-    for (const TMessageLine& line : lines) AddMessageItem(line);
+    for (const TMessageLine& line : lines)
+        AddMessageItem(line);
     ScrollMessagesToFirstError();
 }
 
@@ -344,7 +350,8 @@ bool TMainForm::FormCreate() {
     LockDefaultAction->setChecked(GlobalSettings->getUseProjects());
     LockDefaultActionClick();
     if (TProjectPage* current = KorProject->getCurrentPage()) current->ActivateTab();
-    for (const std::string& file : Request.Files) OpenFile(file);
+    for (const std::string& file : Request.Files)
+        OpenFile(file);
     if (KorProject->AddStartPageWhenNoneShown()) KorProject->getCurrentPage()->ActivateTab();
     // The status bar shows the current page from the start, not its panels' names.
     ReportingErrors([this] { KorProject->MoveToPageUpdate(); });
@@ -365,11 +372,13 @@ void TMainForm::FormShow() {
     TraceScope trace(this, "TMainForm", "FormShow");
     if (!StartupError.empty()) {
         const std::string message = std::exchange(StartupError, {});
-        QTimer::singleShot(0, this, [message] { CurrentPrompt().Inform(PromptKind::Error, message); });
+        QTimer::singleShot(0, this,
+                           [message] { CurrentPrompt().Inform(PromptKind::Error, message); });
     }
-    TFileAssociations(*GlobalSettings).CheckFileTypes(false, [this](const TFileAssociations::FileAssocDialogState& state) {
-        return TRegFileDlg::Ask(state, this);
-    });
+    TFileAssociations(*GlobalSettings)
+        .CheckFileTypes(false, [this](const TFileAssociations::FileAssocDialogState& state) {
+            return TRegFileDlg::Ask(state, this);
+        });
 }
 
 void TMainForm::FormActivate() {
@@ -398,7 +407,9 @@ bool TMainForm::FormClose() {
     }
 }
 
-void TMainForm::SetCaption(const std::string& caption) { setWindowTitle(ToQString(caption)); }
+void TMainForm::SetCaption(const std::string& caption) {
+    setWindowTitle(ToQString(caption));
+}
 
 // The position is the frame's and the size the inside's, as move() and resize() take them, so
 // a stored rectangle comes back exactly: the frame's size is not known before the window is
@@ -419,15 +430,21 @@ TWindowRect TMainForm::ScreenRect() const {
     return {area.left(), area.top(), area.width(), area.height()};
 }
 
-void TMainForm::ShowStatusBar(bool visible) { statusBar()->setVisible(visible); }
+void TMainForm::ShowStatusBar(bool visible) {
+    statusBar()->setVisible(visible);
+}
 
 void TMainForm::SetStatusPanelText(int panel, const std::string& text) {
     if (panel >= 0 && panel < 6) Panels[panel]->setText(ToQString(text));
 }
 
-int TMainForm::MessageCount() const { return Messages->count(); }
+int TMainForm::MessageCount() const {
+    return Messages->count();
+}
 
-void TMainForm::SetMessageListHint(const std::string& hint) { Messages->setToolTip(ToQString(hint)); }
+void TMainForm::SetMessageListHint(const std::string& hint) {
+    Messages->setToolTip(ToQString(hint));
+}
 
 void TMainForm::BringToFront() {
     raise();
@@ -439,21 +456,24 @@ void TMainForm::AppException(const std::exception* error) {
     if (dynamic_cast<const handledException*>(error)) {
         CurrentPrompt().Inform(PromptKind::Error, error->what());
     } else {
-        const PromptButton answer = CurrentPrompt().Ask(
-            PromptKind::Error,
-            "Korvane has discovered an unexpected error " + MessageOf(error) + "\n" +
-                "Terminate Application now?",
-            pbYes | pbNo);
+        const PromptButton answer =
+            CurrentPrompt().Ask(PromptKind::Error,
+                                "Korvane has discovered an unexpected error " + MessageOf(error) +
+                                    "\n" + "Terminate Application now?",
+                                pbYes | pbNo);
         if (answer == pbYes) QTimer::singleShot(0, this, &QWidget::close);
     }
     if (ErrorPath) ErrorPath->Clear();
 }
 
 void TMainForm::FileDropFilesDropped(const std::vector<std::string>& files) {
-    for (const std::string& file : files) OpenFile(file);
+    for (const std::string& file : files)
+        OpenFile(file);
 }
 
-void TMainForm::OpenFile(const std::string& fileName) { emit OpenFileRequested(fileName); }
+void TMainForm::OpenFile(const std::string& fileName) {
+    emit OpenFileRequested(fileName);
+}
 
 void TMainForm::ProgsChange(int index) {
     if (!KorProject) return;
@@ -495,8 +515,10 @@ void TMainForm::OpenFileIntoProject(const std::string& fileName) {
         TProjectPage* page = KorProject->PageByFileName(full);
         if (!page) page = &KorProject->Add(full, true);
         if (!page->HasEditor()) {
-            CurrentPrompt().Inform(PromptKind::Information,
-                                   "File " + full + " is not an editable file type; it is kept in the project for upload.");
+            CurrentPrompt().Inform(
+                PromptKind::Information,
+                "File " + full +
+                    " is not an editable file type; it is kept in the project for upload.");
             return;
         }
         if (!page->Visible()) page->setVisible(true);

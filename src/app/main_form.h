@@ -2,8 +2,8 @@
 // The main window: page tabs over the message list, the status bar, the menus. It owns every
 // object made at start-up and frees them in a fixed order when it goes.
 #include "app/command_line.h"
-#include "model/global_settings.h"
 #include "app/logging_window.h"
+#include "model/global_settings.h"
 #include "project/project_host.h"
 
 #include <QMainWindow>

@@ -10,9 +10,9 @@ namespace korvane {
 namespace {
 // Captions in the order of FileAssocExtensions.
 const char* const Captions[7] = {
-    "Korvane Project Files (.kvp)",       "Perl Source Files (.pl)",
-    "Perl Module Source Files (.pm)",     "Perl CGI Script Source Files (.cgi)",
-    "MySQL script files (.sql)",          "DOS Batch script files (.bat)",
+    "Korvane Project Files (.kvp)",   "Perl Source Files (.pl)",
+    "Perl Module Source Files (.pm)", "Perl CGI Script Source Files (.cgi)",
+    "MySQL script files (.sql)",      "DOS Batch script files (.bat)",
     "PHP script files (.php)",
 };
 } // namespace
@@ -49,13 +49,14 @@ TRegFileDlg::TRegFileDlg(const TFileAssociations::FileAssocDialogState& state, Q
 TFileAssociations::FileAssocChoice TRegFileDlg::Choice() const {
     TFileAssociations::FileAssocChoice choice;
     choice.Accepted = result() == QDialog::Accepted;
-    for (int i = 0; i < 7; ++i) choice.Ticked[i] = Boxes[i]->isChecked();
+    for (int i = 0; i < 7; ++i)
+        choice.Ticked[i] = Boxes[i]->isChecked();
     choice.DoNotCheck = DoNotCheck->isChecked();
     return choice;
 }
 
-TFileAssociations::FileAssocChoice TRegFileDlg::Ask(const TFileAssociations::FileAssocDialogState& state,
-                                                  QWidget* parent) {
+TFileAssociations::FileAssocChoice
+TRegFileDlg::Ask(const TFileAssociations::FileAssocDialogState& state, QWidget* parent) {
     TRegFileDlg dialog(state, parent);
     dialog.exec();
     return dialog.Choice();

@@ -21,8 +21,8 @@ public:
     QLabel* Explanation() const { return Text; }
 
     // Shows the dialog modally and returns what the user chose.
-    static TFileAssociations::FileAssocChoice Ask(const TFileAssociations::FileAssocDialogState& state,
-                                                QWidget* parent);
+    static TFileAssociations::FileAssocChoice
+    Ask(const TFileAssociations::FileAssocDialogState& state, QWidget* parent);
 
 private:
     QLabel* Text;

@@ -14,7 +14,9 @@ int BracketIndex(char c, const char* set) {
     return found ? static_cast<int>(found - set) : -1;
 }
 
-bool IsBracket(char c) { return BracketIndex(c, OpenSet) >= 0 || BracketIndex(c, CloseSet) >= 0; }
+bool IsBracket(char c) {
+    return BracketIndex(c, OpenSet) >= 0 || BracketIndex(c, CloseSet) >= 0;
+}
 
 } // namespace
 

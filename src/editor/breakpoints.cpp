@@ -38,7 +38,8 @@ TBreakpoint* TBreakpointList::AtLine(int line) const {
 }
 
 bool TBreakpointList::Delete(int line) {
-    const auto it = std::find_if(Items.begin(), Items.end(), [line](const auto& item) { return item->Line == line; });
+    const auto it = std::find_if(Items.begin(), Items.end(),
+                                 [line](const auto& item) { return item->Line == line; });
     if (it == Items.end()) return false;
     Items.erase(it);
     return true;
@@ -50,7 +51,8 @@ TBreakpoint* TBreakpointList::Toggle(int line) {
 }
 
 void TBreakpointList::Sort() {
-    std::stable_sort(Items.begin(), Items.end(), [](const auto& a, const auto& b) { return a->Line < b->Line; });
+    std::stable_sort(Items.begin(), Items.end(),
+                     [](const auto& a, const auto& b) { return a->Line < b->Line; });
 }
 
 void TBreakpointList::Refresh(const std::function<bool(int line)>& executable) {
@@ -65,7 +67,9 @@ void TBreakpointList::LinesInserted(int firstLine, int count) {
 bool TBreakpointList::LinesDeleted(int firstLine, int count) {
     const int lastDeleted = firstLine + count - 1;
     const size_t before = Items.size();
-    std::erase_if(Items, [&](const auto& item) { return item->Line >= firstLine && item->Line <= lastDeleted; });
+    std::erase_if(Items, [&](const auto& item) {
+        return item->Line >= firstLine && item->Line <= lastDeleted;
+    });
     for (const auto& item : Items)
         if (item->Line > lastDeleted) item->Line -= count;
     return Items.size() != before;
@@ -73,7 +77,8 @@ bool TBreakpointList::LinesDeleted(int firstLine, int count) {
 
 void TBreakpointList::SaveToStream(TSectionList& stream) const {
     stream.WriteInt(Count());
-    for (const auto& item : Items) item->SaveToStream(stream);
+    for (const auto& item : Items)
+        item->SaveToStream(stream);
 }
 
 void TBreakpointList::LoadFromStream(TSectionList& stream) {
@@ -81,7 +86,8 @@ void TBreakpointList::LoadFromStream(TSectionList& stream) {
     if (stream.AtEnd()) return;
     const int count = stream.ReadInt();
     // A damaged count stops at the end of the stored records.
-    for (int i = 0; i < count && !stream.AtEnd(); ++i) Add(TBreakpoint::FromStream(stream));
+    for (int i = 0; i < count && !stream.AtEnd(); ++i)
+        Add(TBreakpoint::FromStream(stream));
 }
 
 } // namespace korvane

@@ -27,7 +27,8 @@ TBrowserTab::TBrowserTab(QWidget* parent) : QWidget(parent) {
     // Plain functions rather than member pointers: GCC's sanitizer build misreads a call
     // through a captured member pointer as using an uninitialized value.
     const auto add = [this](const char* icon, const char* text, void (*act)(QWebEngineView&)) {
-        QAction* action = Bar->addAction(QIcon::fromTheme(QString::fromLatin1(icon)), QString::fromLatin1(text));
+        QAction* action =
+            Bar->addAction(QIcon::fromTheme(QString::fromLatin1(icon)), QString::fromLatin1(text));
         connect(action, &QAction::triggered, this, [this, act] {
             if (Browser) act(*Browser);
         });
@@ -39,7 +40,8 @@ TBrowserTab::TBrowserTab(QWidget* parent) : QWidget(parent) {
     Address = new QLineEdit(Bar);
     Address->setPlaceholderText(QStringLiteral("Address"));
     Bar->addWidget(Address);
-    connect(Address, &QLineEdit::returnPressed, this, [this] { Navigate(ToStdString(Address->text())); });
+    connect(Address, &QLineEdit::returnPressed, this,
+            [this] { Navigate(ToStdString(Address->text())); });
 }
 
 QWebEngineView* TBrowserTab::EnsureView() {
@@ -73,8 +75,8 @@ void TBrowserTab::Open(const std::string& url, const std::string& postBody) {
 }
 
 bool TBrowserTab::Showing(const std::string& url) const {
-    return Browser && Browser->url().toString().compare(QUrl::fromUserInput(ToQString(url)).toString(),
-                                                        Qt::CaseInsensitive) == 0;
+    return Browser && Browser->url().toString().compare(
+                          QUrl::fromUserInput(ToQString(url)).toString(), Qt::CaseInsensitive) == 0;
 }
 
 void TBrowserTab::Reload() {

@@ -9,13 +9,16 @@
 
 namespace korvane {
 
-TDebugSupportPlugin::TDebugSupportPlugin(TEditorPage& page, TKorSynEdit& editor) : Page(page), Editor(editor) {
-    QObject::connect(&editor, &TKorSynEdit::GutterClick, &editor, [this](int line) { GutterClick(line); });
+TDebugSupportPlugin::TDebugSupportPlugin(TEditorPage& page, TKorSynEdit& editor)
+    : Page(page), Editor(editor) {
+    QObject::connect(&editor, &TKorSynEdit::GutterClick, &editor,
+                     [this](int line) { GutterClick(line); });
     QObject::connect(&editor, &TKorSynEdit::LinesInserted, &editor,
                      [this](int first, int count) { LinesInserted(first, count); });
     QObject::connect(&editor, &TKorSynEdit::LinesDeleted, &editor,
                      [this](int first, int count) { LinesDeleted(first, count); });
-    editor.AfterPaint = [this](QPainter& painter, int first, int last, int left, int width, int height) {
+    editor.AfterPaint = [this](QPainter& painter, int first, int last, int left, int width,
+                               int height) {
         AfterPaint(painter, first, last, left, width, height);
     };
 }
@@ -28,7 +31,8 @@ TDebugSupportPlugin::~TDebugSupportPlugin() {
 }
 
 bool TDebugSupportPlugin::ExecutableLine(int line) const {
-    return Page.IsPerl() && line >= 1 && line <= Editor.LineCount() && IsExecutableText(Editor.LineText(line));
+    return Page.IsPerl() && line >= 1 && line <= Editor.LineCount() &&
+           IsExecutableText(Editor.LineText(line));
 }
 
 void TDebugSupportPlugin::GutterClick(int line) {
@@ -39,8 +43,8 @@ void TDebugSupportPlugin::GutterClick(int line) {
     Editor.viewport()->update();
 }
 
-void TDebugSupportPlugin::AfterPaint(QPainter& painter, int firstLine, int lastLine, int marginLeft, int marginWidth,
-                                     int lineHeight) {
+void TDebugSupportPlugin::AfterPaint(QPainter& painter, int firstLine, int lastLine, int marginLeft,
+                                     int marginWidth, int lineHeight) {
     // Set breakpoints are the engine's markers; only the lines that could take one are drawn here.
     const QPixmap glyph = ExecutableGlyph();
     const int x = marginLeft + (marginWidth - GlyphWidth) / 2;
@@ -59,7 +63,8 @@ void TDebugSupportPlugin::LinesInserted(int firstLine, int count) {
 void TDebugSupportPlugin::LinesDeleted(int firstLine, int count) {
     // The engine moves the marks of deleted lines onto their neighbours: those must go too.
     const bool removed = Page.BreakpointList.LinesDeleted(firstLine, count);
-    if (removed || Page.BreakpointList.Count() > 0 || Page.ExecutionLine() > 0) Page.SyncBreakpointMarks();
+    if (removed || Page.BreakpointList.Count() > 0 || Page.ExecutionLine() > 0)
+        Page.SyncBreakpointMarks();
 }
 
 } // namespace korvane

@@ -20,7 +20,8 @@ public:
     // A Perl line that is neither blank nor a comment.
     bool ExecutableLine(int line) const;
     void GutterClick(int line);
-    void AfterPaint(QPainter& painter, int firstLine, int lastLine, int marginLeft, int marginWidth, int lineHeight);
+    void AfterPaint(QPainter& painter, int firstLine, int lastLine, int marginLeft, int marginWidth,
+                    int lineHeight);
     void LinesInserted(int firstLine, int count);
     void LinesDeleted(int firstLine, int count);
 

@@ -41,9 +41,10 @@ bool TEditorPage::WantsEditor(TKorProject& project, bool editable, const std::st
 }
 
 void InstallEditorPages(TKorProject& project, TDebugForm& debugger) {
-    project.SetPageFactory([&debugger](TKorProject& owner, bool editable, const std::string& fileName) {
-        return std::make_unique<TEditorPage>(owner, debugger, editable, fileName);
-    });
+    project.SetPageFactory(
+        [&debugger](TKorProject& owner, bool editable, const std::string& fileName) {
+            return std::make_unique<TEditorPage>(owner, debugger, editable, fileName);
+        });
 }
 
 TEditorPage::TEditorPage(TKorProject& project, TDebugForm& debugger, bool editable,
@@ -53,7 +54,8 @@ TEditorPage::TEditorPage(TKorProject& project, TDebugForm& debugger, bool editab
     TraceScope trace(this, ClassName, "Create");
     FtpDestFilenameValue = FileNamePart(fileName);
     if (HasEditor()) {
-        for (TAttribDetails* scheme : Owner.Schemes().All()) scheme->SetApplied(false);
+        for (TAttribDetails* scheme : Owner.Schemes().All())
+            scheme->SetApplied(false);
         BuildWidgets();
         Plugin = std::make_unique<TDebugSupportPlugin>(*this, *SourceEditor);
         ConnectEditor();
@@ -116,17 +118,21 @@ void TEditorPage::BuildWidgets() {
 
     Browser = new TBrowserTab;
     Inner->addTab(Browser, QStringLiteral("Browser Output"));
-    QObject::connect(Inner, &QTabWidget::currentChanged, Inner, [this](int index) { OnInnerTabChange(index); });
+    QObject::connect(Inner, &QTabWidget::currentChanged, Inner,
+                     [this](int index) { OnInnerTabChange(index); });
 }
 
 void TEditorPage::ConnectEditor() {
     TKorSynEdit* editor = SourceEditor;
     QObject::connect(editor, &QsciScintilla::textChanged, editor, [this] { EditorChangeEvent(); });
-    QObject::connect(editor, &TKorSynEdit::ModifiedChanged, editor, [this](bool) { UpdateTabCaption(); });
-    QObject::connect(editor, &TKorSynEdit::MarkListChange, editor, [this] { BookmarkChangeEvent(); });
+    QObject::connect(editor, &TKorSynEdit::ModifiedChanged, editor,
+                     [this](bool) { UpdateTabCaption(); });
+    QObject::connect(editor, &TKorSynEdit::MarkListChange, editor,
+                     [this] { BookmarkChangeEvent(); });
     QObject::connect(editor, &QsciScintilla::cursorPositionChanged, editor,
                      [this](int line, int) { StatusChangeEvent(line + 1 != MarkedLineValue); });
-    QObject::connect(editor, &QsciScintilla::selectionChanged, editor, [this] { EditorPaintTransientEvent(); });
+    QObject::connect(editor, &QsciScintilla::selectionChanged, editor,
+                     [this] { EditorPaintTransientEvent(); });
     // Dropped files go to the project, which opens them.
     editor->setAcceptDrops(true);
 }
@@ -135,7 +141,8 @@ void TEditorPage::ConnectEditor() {
 // File name and type
 
 void TEditorPage::setFileName(const std::string& fileName) {
-    if (SameText(FtpDestFilenameValue, FileNamePart(FileName()))) FtpDestFilenameValue = FileNamePart(fileName);
+    if (SameText(FtpDestFilenameValue, FileNamePart(FileName())))
+        FtpDestFilenameValue = FileNamePart(fileName);
     TProjectPage::setFileName(fileName);
     UpdateTabCaption();
     setHighlighter(THighlighterKind::None, FileName());
@@ -148,7 +155,8 @@ std::string TEditorPage::TempFileName() const {
 }
 
 std::string TEditorPage::TempHTMLFileName() const {
-    const std::string name = IsTempFile() ? "tmp" + std::to_string(TempNumber()) : BaseNameNoExt(FileName());
+    const std::string name =
+        IsTempFile() ? "tmp" + std::to_string(TempNumber()) : BaseNameNoExt(FileName());
     return Owner.TempPath() + name + ".html";
 }
 
@@ -165,7 +173,9 @@ bool TEditorPage::ToolPathsPresent() const {
     if (IsPHP()) present = IsFile(Owner.PhpCompilerPath());
     if (IsSQL()) present = IsFolder(Owner.MySql().BinPath());
     if (!present)
-        CurrentPrompt().Inform(PromptKind::Error, "Compiler / Tools Executable Path missing. Check in Project Settings.");
+        CurrentPrompt().Inform(
+            PromptKind::Error,
+            "Compiler / Tools Executable Path missing. Check in Project Settings.");
     return present;
 }
 
@@ -177,9 +187,10 @@ void TEditorPage::UpdateEditable(const std::string& fileName) {
 void TEditorPage::setHighlighter(THighlighterKind useClass, const std::string& fileName) {
     if (!SourceEditor) return;
     const bool freeing = useClass == THighlighterKind::None && fileName == "Free";
-    const THighlighterKind wanted = freeing                               ? THighlighterKind::None
-                                    : useClass != THighlighterKind::None ? useClass
-                                                                          : HighlighterKindForFile(fileName);
+    const THighlighterKind wanted = freeing ? THighlighterKind::None
+                                    : useClass != THighlighterKind::None
+                                        ? useClass
+                                        : HighlighterKindForFile(fileName);
     if (wanted == Kind && !freeing) return;
     SourceEditor->setLexer(nullptr);
     delete Lexer;
@@ -190,7 +201,8 @@ void TEditorPage::setHighlighter(THighlighterKind useClass, const std::string& f
     Lexer = MakeLexer(Kind, SourceEditor);
     SourceEditor->setLexer(Lexer);
     // A new lexer starts with its own colours; the schemes must reach it again.
-    for (TAttribDetails* scheme : Owner.Schemes().All()) scheme->SetApplied(false);
+    for (TAttribDetails* scheme : Owner.Schemes().All())
+        scheme->SetApplied(false);
     UpdateAttributes();
     UpdateEditorAttribs();
     SetUpExtraTabs();
@@ -198,7 +210,8 @@ void TEditorPage::setHighlighter(THighlighterKind useClass, const std::string& f
 
 void TEditorPage::UpdateAttributes() {
     if (!SourceEditor) return;
-    for (const TAttribDetails* scheme : Owner.Schemes().All()) UpdateHighlighter(*scheme, *SourceEditor);
+    for (const TAttribDetails* scheme : Owner.Schemes().All())
+        UpdateHighlighter(*scheme, *SourceEditor);
     SourceEditor->setMarginsFont(SourceEditor->font());
     if (Lexer) SourceEditor->setMarginsFont(Lexer->defaultFont());
 }
@@ -210,12 +223,16 @@ void TEditorPage::UpdateEditorAttribs() {
     editor->setMarginWidth(TKorSynEdit::GlyphMargin, p.ShowLHGutter() ? 24 : 0);
     const int digits = static_cast<int>(std::to_string(std::max(editor->LineCount(), 99)).size());
     editor->setMarginWidth(TKorSynEdit::LineNumberMargin,
-                           p.ShowLHGutter() && p.ShowLineNumbers() ? QString(digits + 1, QLatin1Char('9')) : QString());
-    editor->setMarginLineNumbers(TKorSynEdit::LineNumberMargin, p.ShowLHGutter() && p.ShowLineNumbers());
+                           p.ShowLHGutter() && p.ShowLineNumbers()
+                               ? QString(digits + 1, QLatin1Char('9'))
+                               : QString());
+    editor->setMarginLineNumbers(TKorSynEdit::LineNumberMargin,
+                                 p.ShowLHGutter() && p.ShowLineNumbers());
     const auto scrollPolicy = p.HideScrollBars() ? Qt::ScrollBarAsNeeded : Qt::ScrollBarAlwaysOn;
     editor->setHorizontalScrollBarPolicy(scrollPolicy);
     editor->setVerticalScrollBarPolicy(scrollPolicy);
-    editor->setWhitespaceVisibility(p.ShowSpecialChars() ? QsciScintilla::WsVisible : QsciScintilla::WsInvisible);
+    editor->setWhitespaceVisibility(p.ShowSpecialChars() ? QsciScintilla::WsVisible
+                                                         : QsciScintilla::WsInvisible);
     editor->setEolVisibility(p.ShowSpecialChars());
     editor->setAutoIndent(p.AutoIndent());
     editor->setIndentationsUseTabs(!p.TabsToSpaces());
@@ -223,16 +240,22 @@ void TEditorPage::UpdateEditorAttribs() {
     editor->setBackspaceUnindents(p.SmartTabDelete());
     editor->setTabWidth(p.TabWidth() > 0 ? p.TabWidth() : 2);
     editor->SendScintilla(QsciScintillaBase::SCI_SETVIRTUALSPACEOPTIONS,
-                          p.CursorPastRight() ? static_cast<unsigned long>(QsciScintillaBase::SCVS_USERACCESSIBLE) : 0UL);
-    editor->SendScintilla(QsciScintillaBase::SCI_SETENDATLASTLINE, p.CursorPastBottom() ? 0UL : 1UL);
-    editor->SendScintilla(QsciScintillaBase::SCI_SETMOUSESELECTIONRECTANGULARSWITCH, p.AltColMode() ? 1UL : 0UL);
+                          p.CursorPastRight()
+                              ? static_cast<unsigned long>(QsciScintillaBase::SCVS_USERACCESSIBLE)
+                              : 0UL);
+    editor->SendScintilla(QsciScintillaBase::SCI_SETENDATLASTLINE,
+                          p.CursorPastBottom() ? 0UL : 1UL);
+    editor->SendScintilla(QsciScintillaBase::SCI_SETMOUSESELECTIONRECTANGULARSWITCH,
+                          p.AltColMode() ? 1UL : 0UL);
     editor->SendScintilla(QsciScintillaBase::SCI_SETCARETSTYLE,
                           editor->InsertMode() || !p.BlockOverwrite() ? 1UL : 2UL);
     // The bracket display: the engine draws the bracket and its partner, the page the level.
     if (p.ShowBlocks()) {
         editor->setBraceMatching(QsciScintilla::SloppyBraceMatch);
         const THighlightAttribute& symbols = p.Schemes().Perl.Attribute(aiSymbols);
-        const auto colour = [](TColor bgr) { return QColor(bgr & 0xFF, (bgr >> 8) & 0xFF, (bgr >> 16) & 0xFF); };
+        const auto colour = [](TColor bgr) {
+            return QColor(bgr & 0xFF, (bgr >> 8) & 0xFF, (bgr >> 16) & 0xFF);
+        };
         editor->setMatchedBraceForegroundColor(colour(symbols.Background));
         editor->setMatchedBraceBackgroundColor(colour(symbols.Foreground));
     } else {
@@ -313,7 +336,8 @@ void TEditorPage::SetUpExtraTabs() {
 // Tabs and the page list
 
 std::string TEditorPage::TabCaption() const {
-    std::string caption = IsTempFile() ? "<temp" + std::to_string(TempNumber()) + ">" : FileNamePart(FileName());
+    std::string caption =
+        IsTempFile() ? "<temp" + std::to_string(TempNumber()) + ">" : FileNamePart(FileName());
     if (SourceEditor && SourceEditor->Modified()) caption = "*" + caption;
     if (ReadOnlyValue) caption += "  [Read-Only]";
     return caption;
@@ -436,9 +460,13 @@ void TEditorPage::EditorChangeEvent() {
     if (IsTempFile() || (Owner.FilesInProject() && SaveWithProject())) Owner.setModified(true);
 }
 
-void TEditorPage::BookmarkChangeEvent() { Owner.setModified(true); }
+void TEditorPage::BookmarkChangeEvent() {
+    Owner.setModified(true);
+}
 
-bool TEditorPage::EditorModified() const { return SourceEditor && SourceEditor->Modified(); }
+bool TEditorPage::EditorModified() const {
+    return SourceEditor && SourceEditor->Modified();
+}
 
 int TEditorPage::LineCount() const {
     if (!SourceEditor) return 0;
@@ -452,7 +480,9 @@ void TEditorPage::ChangeText(std::string& field, const std::string& value) {
     MarkProjectModified();
 }
 
-void TEditorPage::MarkProjectModified() { Owner.setModified(true); }
+void TEditorPage::MarkProjectModified() {
+    Owner.setModified(true);
+}
 
 void TEditorPage::Assign(const TProjectPage& sourcePage) {
     TraceScope trace(this, ClassName, "Assign");
@@ -482,9 +512,11 @@ void TEditorPage::Assign(const TProjectPage& sourcePage) {
             SourceEditor->SetRawText(source->SourceEditor->RawView());
             for (int n = 0; n < TKorSynEdit::BookmarkCount; ++n) {
                 int column = 0, line = 0;
-                if (source->SourceEditor->GetBookmark(n, column, line)) SourceEditor->SetBookmark(n, column, line);
+                if (source->SourceEditor->GetBookmark(n, column, line))
+                    SourceEditor->SetBookmark(n, column, line);
             }
-            SourceEditor->SetCaret(source->SourceEditor->CaretColumn(), source->SourceEditor->CaretLine());
+            SourceEditor->SetCaret(source->SourceEditor->CaretColumn(),
+                                   source->SourceEditor->CaretLine());
             SourceEditor->SetTopLine(source->SourceEditor->TopLine());
             SourceEditor->SetLeftColumn(source->SourceEditor->LeftColumn());
             MarkedLineValue = source->MarkedLineValue;

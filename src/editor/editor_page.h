@@ -4,10 +4,10 @@
 // format, noticing changes made by other programs, its record in the project file, its
 // breakpoints, and what it shows in the main window (tab, status bar, line colours).
 #include "editor/breakpoints.h"
-#include "model/highlight_schemes.h"
 #include "exec/console_display.h"
 #include "exec/debug_form.h"
 #include "exec/run_request.h"
+#include "model/highlight_schemes.h"
 #include "project/project_page.h"
 #include "storage/clock.h"
 #include "storage/line_endings.h"
@@ -47,7 +47,7 @@ struct TPrintSettings {
 
 struct TLineColours {
     bool Special = false;
-    QColor Text;       // invalid: the normal text colour
+    QColor Text; // invalid: the normal text colour
     QColor Background;
 };
 
@@ -70,8 +70,8 @@ public:
 
     void LoadFromFile(const std::string& fileName);
     void SaveToFile(const std::string& fileName, bool force) override;
-    void SaveToFileExt(const std::string& fileName, const std::string& ext, bool keepVersion, bool force,
-                       TDateTime saveDate);
+    void SaveToFileExt(const std::string& fileName, const std::string& ext, bool keepVersion,
+                       bool force, TDateTime saveDate);
     PromptButton SaveToFileCheck(const std::string& fileName) override;
     bool FileDateHasChanged() const;
     void CheckIfFileDateHasChanged();
@@ -255,8 +255,7 @@ private:
     void DropShownKeyInput(size_t outputEnd);
     void ConnectOutputKeys();
     void ChangeText(std::string& field, const std::string& value);
-    template <typename T>
-    void ChangeValue(T& field, const T& value) {
+    template <typename T> void ChangeValue(T& field, const T& value) {
         if (field == value) return;
         field = value;
         MarkProjectModified();

@@ -56,7 +56,8 @@ bool TEditorPage::ExecuteToBrowser() {
         if (SendsQuery(FormSendTypeValue) && !form.empty()) url += "?" + form;
         if (SendsPost(FormSendTypeValue)) postBody = form;
     }
-    if ((!serverRuns || !StartsText("http:", url)) && (IsPerl() || IsPHP() || IsSQL() || IsBatch())) {
+    if ((!serverRuns || !StartsText("http:", url)) &&
+        (IsPerl() || IsPHP() || IsSQL() || IsBatch())) {
         StartPlainRun(true);
     } else if (Browser->Showing(url) && IsHTML()) {
         Browser->Reload();

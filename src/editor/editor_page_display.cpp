@@ -4,8 +4,8 @@
 
 #include "exec/html_convert.h"
 
-#include "editor/debug_support.h"
 #include "editor/bracket_depth.h"
+#include "editor/debug_support.h"
 #include "editor/kor_syn_edit.h"
 #include "editor/scheme_to_editor.h"
 #include "exec/html_convert.h"
@@ -45,7 +45,8 @@ public:
         const int headerHeight = QFontMetrics(header, painter.device()).height();
         const int footerHeight = QFontMetrics(footer, painter.device()).height();
         const QRect headerRect(area.left(), area.top(), area.width(), headerHeight);
-        const QRect footerRect(area.left(), area.bottom() - 2 * footerHeight, area.width(), footerHeight);
+        const QRect footerRect(area.left(), area.bottom() - 2 * footerHeight, area.width(),
+                               footerHeight);
         if (drawing) {
             painter.save();
             painter.setFont(header);
@@ -60,7 +61,6 @@ public:
         area.setBottom(area.bottom() - 2 * footerHeight - footerHeight / 2);
     }
 };
-
 
 } // namespace
 
@@ -119,7 +119,9 @@ void TEditorPage::SyncBreakpointMarks() {
     UpdateCaretLineHighlight();
 }
 
-void TEditorPage::RefreshAllLineColours() { SyncBreakpointMarks(); }
+void TEditorPage::RefreshAllLineColours() {
+    SyncBreakpointMarks();
+}
 
 void TEditorPage::UpdateCaretLineHighlight() {
     if (!SourceEditor) return;
@@ -165,7 +167,8 @@ void TEditorPage::GotoLineNo(int line) {
         std::string answer = std::to_string(line);
         if (CurrentPrompt().EnterText("Goto Line No", "Enter Line no in source to go to", answer)) {
             int entered = 0;
-            const auto [end, error] = std::from_chars(answer.data(), answer.data() + answer.size(), entered);
+            const auto [end, error] =
+                std::from_chars(answer.data(), answer.data() + answer.size(), entered);
             if (error == std::errc() && end == answer.data() + answer.size()) line = entered;
         }
     }
@@ -179,29 +182,34 @@ std::string TEditorPage::EditorSelOrWord(bool extendToWord) {
     if (!SourceEditor) return {};
     if (SourceEditor->hasSelectedText()) return SourceEditor->SelectedRawText();
     const auto caret = static_cast<unsigned long>(SourceEditor->CaretPosition());
-    const long start = SourceEditor->SendScintilla(QsciScintillaBase::SCI_WORDSTARTPOSITION, caret, 1L);
+    const long start =
+        SourceEditor->SendScintilla(QsciScintillaBase::SCI_WORDSTARTPOSITION, caret, 1L);
     const long end = SourceEditor->SendScintilla(QsciScintillaBase::SCI_WORDENDPOSITION, caret, 1L);
     if (extendToWord) {
-        SourceEditor->SendScintilla(QsciScintillaBase::SCI_SETSEL, static_cast<unsigned long>(start), end);
+        SourceEditor->SendScintilla(QsciScintillaBase::SCI_SETSEL,
+                                    static_cast<unsigned long>(start), end);
         return SourceEditor->SelectedRawText();
     }
-    return std::string(SourceEditor->RawView().substr(static_cast<size_t>(start), static_cast<size_t>(end - start)));
+    return std::string(SourceEditor->RawView().substr(static_cast<size_t>(start),
+                                                      static_cast<size_t>(end - start)));
 }
 
 void TEditorPage::ConvertToHTML(bool preBlock) {
     if (!SourceEditor || SourceEditor->isReadOnly()) return;
     // The entities come from the code templates; without them characters stay as they are.
     const TCharEntities noEntities;
-    SourceEditor->ReplaceSelectionRaw(korvane::ConvertToHTML(SourceEditor->SelectedRawText(), preBlock, noEntities));
+    SourceEditor->ReplaceSelectionRaw(
+        korvane::ConvertToHTML(SourceEditor->SelectedRawText(), preBlock, noEntities));
 }
 
 int TEditorPage::Print(const TPrintSettings& settings) {
     TraceScope trace(this, ClassName, "Print");
     if (!SourceEditor) return 0;
     const bool whitePaper = SourceEditor->paper() == QColor(Qt::white);
-    SourceEditor->SendScintilla(QsciScintillaBase::SCI_SETPRINTCOLOURMODE,
-                                whitePaper ? static_cast<unsigned long>(QsciScintillaBase::SC_PRINT_NORMAL)
-                                           : static_cast<unsigned long>(QsciScintillaBase::SC_PRINT_COLOURONWHITE));
+    SourceEditor->SendScintilla(
+        QsciScintillaBase::SCI_SETPRINTCOLOURMODE,
+        whitePaper ? static_cast<unsigned long>(QsciScintillaBase::SC_PRINT_NORMAL)
+                   : static_cast<unsigned long>(QsciScintillaBase::SC_PRINT_COLOURONWHITE));
     int fromLine = -1;
     int toLine = -1;
     if (settings.Range == TPrintSettings::Selection && SourceEditor->hasSelectedText()) {
@@ -212,8 +220,10 @@ int TEditorPage::Print(const TPrintSettings& settings) {
         printer.Title = ToQString(FileName().empty() ? TabCaption() : FileName());
         const TDateTime now = Now();
         printer.DateTime = QStringLiteral("Print Date: %1. Time: %2")
-                               .arg(ToQString(FormatDateTime("dd/mm/yyyy", now)), ToQString(FormatDateTime("hh:nn", now)));
-        if (settings.Range == TPrintSettings::PageRange) printer.setFromTo(settings.FromPage, settings.ToPage);
+                               .arg(ToQString(FormatDateTime("dd/mm/yyyy", now)),
+                                    ToQString(FormatDateTime("hh:nn", now)));
+        if (settings.Range == TPrintSettings::PageRange)
+            printer.setFromTo(settings.FromPage, settings.ToPage);
     };
     // A first pass into a scratch file finds the number of pages for the footers.
     const QTemporaryDir scratchFolder;
@@ -298,11 +308,14 @@ void TEditorPage::setExecutionLine(int line) {
 
 void TEditorPage::ShowOutputMenu(const QPoint& at) {
     QMenu menu(Output);
-    QAction* copy = menu.addAction(QStringLiteral("&Copy selected text"), [this] { TextTabCopyClick(); });
+    QAction* copy =
+        menu.addAction(QStringLiteral("&Copy selected text"), [this] { TextTabCopyClick(); });
     copy->setEnabled(Output->hasSelectedText());
-    QAction* paste = menu.addAction(QStringLiteral("&Paste as keyboard input"), [this] { TextTabPasteClick(); });
+    QAction* paste =
+        menu.addAction(QStringLiteral("&Paste as keyboard input"), [this] { TextTabPasteClick(); });
     const QClipboard* clipboard = QApplication::clipboard();
-    paste->setEnabled(clipboard && !clipboard->text().isEmpty() && ProgramRunning && ProgramRunning());
+    paste->setEnabled(clipboard && !clipboard->text().isEmpty() && ProgramRunning &&
+                      ProgramRunning());
     menu.exec(Output->mapToGlobal(at));
 }
 
@@ -317,9 +330,11 @@ void TEditorPage::TextTabPasteClick() {
 }
 
 void TEditorPage::DropShownKeyInput(size_t outputEnd) {
-    const auto length = static_cast<size_t>(Output->SendScintilla(QsciScintillaBase::SCI_GETLENGTH));
+    const auto length =
+        static_cast<size_t>(Output->SendScintilla(QsciScintillaBase::SCI_GETLENGTH));
     if (length > outputEnd)
-        Output->SendScintilla(QsciScintillaBase::SCI_DELETERANGE, static_cast<unsigned long>(outputEnd),
+        Output->SendScintilla(QsciScintillaBase::SCI_DELETERANGE,
+                              static_cast<unsigned long>(outputEnd),
                               static_cast<long>(length - outputEnd));
 }
 
@@ -330,9 +345,10 @@ void TEditorPage::UpdateKeyInputSelection() {
     const size_t outputEnd = OutputShown.ShownBytes();
     Output->setReadOnly(false);
     DropShownKeyInput(outputEnd);
-    Output->SendScintilla(QsciScintillaBase::SCI_APPENDTEXT, static_cast<unsigned long>(KeyInput.size()),
-                          KeyInput.data());
-    const auto end = static_cast<unsigned long>(Output->SendScintilla(QsciScintillaBase::SCI_GETLENGTH));
+    Output->SendScintilla(QsciScintillaBase::SCI_APPENDTEXT,
+                          static_cast<unsigned long>(KeyInput.size()), KeyInput.data());
+    const auto end =
+        static_cast<unsigned long>(Output->SendScintilla(QsciScintillaBase::SCI_GETLENGTH));
     const unsigned long start = end - KeyInput.size();
     if (Output->isVisible()) {
         Output->SendScintilla(QsciScintillaBase::SCI_SETSEL, start, static_cast<long>(end));

@@ -44,8 +44,9 @@ void TEditorPage::ShowLoadedText(const TEditorText& loaded) {
 
 std::string TEditorPage::EditorFileBytes() const {
     if (MixedLineEndsValue) return std::string(SourceEditor->RawView());
-    return ConvertFromCrLf(SourceEditor->RawView(),
-                           EffectiveLineEndingFormat(LineEndingFormatValue, DefaultLineEndingFormatValue));
+    return ConvertFromCrLf(
+        SourceEditor->RawView(),
+        EffectiveLineEndingFormat(LineEndingFormatValue, DefaultLineEndingFormatValue));
 }
 
 void TEditorPage::LoadFromFile(const std::string& fileName) {
@@ -53,7 +54,8 @@ void TEditorPage::LoadFromFile(const std::string& fileName) {
     if (fileName.empty()) return;
     if (FileExists(fileName) && !std::filesystem::is_directory(fileName)) {
         TEditorText loaded;
-        if (!LoadEditorText(fileName, loaded)) throw handledException("Cannot read file \"" + fileName + "\"");
+        if (!LoadEditorText(fileName, loaded))
+            throw handledException("Cannot read file \"" + fileName + "\"");
         if (SourceEditor) {
             ShowLoadedText(loaded);
             // The line-number margin grows with the number of lines.
@@ -98,8 +100,8 @@ void TEditorPage::WriteEditorText(const std::string& path) const {
     ReplaceFileContents(path, bytes.data(), bytes.size());
 }
 
-void TEditorPage::SaveToFileExt(const std::string& fileNameArg, const std::string& extArg, bool keepVersion,
-                                bool force, TDateTime saveDate) {
+void TEditorPage::SaveToFileExt(const std::string& fileNameArg, const std::string& extArg,
+                                bool keepVersion, bool force, TDateTime saveDate) {
     TraceScope trace(this, ClassName, "SaveToFileExt");
     std::string fileName = fileNameArg;
     std::string ext = extArg;
@@ -117,12 +119,15 @@ void TEditorPage::SaveToFileExt(const std::string& fileNameArg, const std::strin
 
     const long long selectionEnd = SourceEditor->SelectionEndPosition();
     const bool ownFile = fileName.empty() || SameText(fileName, FileName());
-    if (!force && !SourceEditor->Modified() && ownFile && !FileChangedSince(fileName, LastSavedDateValue)) return;
+    if (!force && !SourceEditor->Modified() && ownFile &&
+        !FileChangedSince(fileName, LastSavedDateValue))
+        return;
 
     // Another program changed the file since it was loaded or saved: writing now would throw
     // its changes away without the user knowing.
     const std::string target = ownFile ? TempFileName() : fileName;
-    if (ownFile && !RestoringFromProject && LastSavedDateValue != 0 && FileChangedSince(target, LastSavedDateValue)) {
+    if (ownFile && !RestoringFromProject && LastSavedDateValue != 0 &&
+        FileChangedSince(target, LastSavedDateValue)) {
         const PromptButton answer = CurrentPrompt().Ask(
             PromptKind::Warning,
             "File " + FileNamePart(target) + " has been changed by another program.\n" +
@@ -132,7 +137,8 @@ void TEditorPage::SaveToFileExt(const std::string& fileNameArg, const std::strin
     }
 
     if (ownFile)
-        MakeBackups(TempFileName(), ".bak", BackupPath(), Owner.BackupPause(), saveDate, Owner.MaxBackUps());
+        MakeBackups(TempFileName(), ".bak", BackupPath(), Owner.BackupPause(), saveDate,
+                    Owner.MaxBackUps());
 
     // A failed write must leave the page as it was: its name, number and type.
     const std::string oldFileName = FileName();
@@ -144,7 +150,8 @@ void TEditorPage::SaveToFileExt(const std::string& fileNameArg, const std::strin
             setFileName(fileName);
             SetTempNumber(0);
         }
-        if (keepVersion && (!Owner.Version().empty() || !Owner.VersionsPath().empty()) && Owner.MaxBackUps() != 0) {
+        if (keepVersion && (!Owner.Version().empty() || !Owner.VersionsPath().empty()) &&
+            Owner.MaxBackUps() != 0) {
             const std::string versionFile = BackupPath() + FileNamePart(TempFileName());
             // Without a versions folder the copy would be the file itself, written below.
             if (versionFile != TempFileName()) {
@@ -227,8 +234,8 @@ void TEditorPage::CheckIfFileDateHasChanged() {
         // Enter must not throw away text typed here.
         const bool modified = SourceEditor->Modified();
         if (modified) question += "\n\nWarning! You will lose the changes you have made.";
-        if (CurrentPrompt().Ask(PromptKind::Warning, question, pbOK | pbCancel, {}, modified ? pbCancel : pbOK) ==
-            pbOK) {
+        if (CurrentPrompt().Ask(PromptKind::Warning, question, pbOK | pbCancel, {},
+                                modified ? pbCancel : pbOK) == pbOK) {
             LoadFromFile(file);
         } else {
             TDateTime date = 0;
@@ -240,7 +247,8 @@ void TEditorPage::CheckIfFileDateHasChanged() {
     } else if (!NewFileValue) {
         const PromptButton answer = CurrentPrompt().Ask(
             PromptKind::Warning,
-            "File " + name + " has been removed by another program.\n" + "Do you wish to ***CLEAR*** the editor contents?",
+            "File " + name + " has been removed by another program.\n" +
+                "Do you wish to ***CLEAR*** the editor contents?",
             pbOK | pbCancel, {}, pbCancel); // Enter keeps the text and writes it back
         if (answer == pbOK) {
             SourceEditor->ClearAllUndoable();

@@ -5,8 +5,8 @@
 #include "editor/kor_syn_edit.h"
 #include "project/kor_project.h"
 #include "storage/file_utils.h"
-#include "storage/line_endings.h"
 #include "storage/flag_scope.h"
+#include "storage/line_endings.h"
 #include "storage/method_trace.h"
 #include "storage/paths.h"
 #include "storage/section_list.h"
@@ -47,7 +47,8 @@ void TEditorPage::SaveToStream(TSectionList& stream) {
         stream.EndSection();
         TDateTime saveDate = Now();
         TDateTime diskDate = 0;
-        if ((!SourceEditor || !SourceEditor->Modified()) && FileDateTime(TempFileName(), diskDate)) saveDate = diskDate;
+        if ((!SourceEditor || !SourceEditor->Modified()) && FileDateTime(TempFileName(), diskDate))
+            saveDate = diskDate;
         LastSavedDateValue = saveDate;
         stream.WriteFloat(saveDate);
         stream.WriteStr(FileExtension(TempFileName()));
@@ -153,7 +154,8 @@ void TEditorPage::LoadFromStream(TSectionList& stream) {
         }
         if (saveDate > 0 && FileExists(TempFileName())) SetFileDateTime(TempFileName(), saveDate);
         TDateTime diskDate = 0;
-        if (SourceEditor && !SourceEditor->Modified() && FileDateTime(TempFileName(), diskDate)) saveDate = diskDate;
+        if (SourceEditor && !SourceEditor->Modified() && FileDateTime(TempFileName(), diskDate))
+            saveDate = diskDate;
         setLastSavedDate(saveDate);
     }
     stream.EndSection();

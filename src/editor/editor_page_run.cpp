@@ -122,8 +122,10 @@ void TEditorPage::ShowRunOutput() {
     const TConsoleDisplay::TUpdate update =
         OutputShown.Next(combined ? console.AllLines : console.OutputLines);
     Output->setReadOnly(false);
-    if (update.Restart) Output->SendScintilla(QsciScintillaBase::SCI_CLEARALL);
-    else DropShownKeyInput(shownBefore);
+    if (update.Restart)
+        Output->SendScintilla(QsciScintillaBase::SCI_CLEARALL);
+    else
+        DropShownKeyInput(shownBefore);
     Output->SendScintilla(QsciScintillaBase::SCI_APPENDTEXT,
                           static_cast<unsigned long>(update.Append.size()), update.Append.data());
     // Colouring a huge output costs more than everything else shown with it, and nobody
@@ -156,7 +158,8 @@ void TEditorPage::RunErrorsChanged() {
 
 void TEditorPage::FilterErrors() {
     const TConsoleController& console = Debugger().Console();
-    Owner.Host().SetMessages(FilterErrorLines(console.ErrorLines, TempFileName(), RunStartTime, Now()));
+    Owner.Host().SetMessages(
+        FilterErrorLines(console.ErrorLines, TempFileName(), RunStartTime, Now()));
     Owner.UpdateMessagesHint();
 }
 
@@ -175,7 +178,8 @@ void TEditorPage::ConnectOutputKeys() {
     ProgramRunning = [this] { return RunsHere(); };
 }
 
-bool TEditorPage::OutputKeyPress(int key, Qt::KeyboardModifiers modifiers, const std::string& text) {
+bool TEditorPage::OutputKeyPress(int key, Qt::KeyboardModifiers modifiers,
+                                 const std::string& text) {
     if (!Output || !RunsHere()) return false;
     TConsoleController& console = Debugger().Console();
     if (key == Qt::Key_Return || key == Qt::Key_Enter) {
@@ -190,7 +194,8 @@ bool TEditorPage::OutputKeyPress(int key, Qt::KeyboardModifiers modifiers, const
         if (!KeyInput.empty()) {
             // Whole UTF-8 characters only.
             size_t cut = KeyInput.size() - 1;
-            while (cut > 0 && (static_cast<unsigned char>(KeyInput[cut]) & 0xC0) == 0x80) --cut;
+            while (cut > 0 && (static_cast<unsigned char>(KeyInput[cut]) & 0xC0) == 0x80)
+                --cut;
             KeyInput.erase(cut);
             ShowRunOutput();
         }

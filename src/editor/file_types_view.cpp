@@ -23,7 +23,8 @@ void ShowFileTypes(QTreeWidget& view, TFileTypeList& types) {
 
 TFileType* FileTypeOfRow(const QTreeWidget& view, int row) {
     const QTreeWidgetItem* item = view.topLevelItem(row);
-    return item ? reinterpret_cast<TFileType*>(item->data(0, Qt::UserRole).value<quintptr>()) : nullptr;
+    return item ? reinterpret_cast<TFileType*>(item->data(0, Qt::UserRole).value<quintptr>())
+                : nullptr;
 }
 
 } // namespace korvane

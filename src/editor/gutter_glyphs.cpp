@@ -20,8 +20,12 @@ QPixmap DrawGlyph(QColor fill, QColor edge, int diameter) {
 
 } // namespace
 
-QPixmap ExecutableGlyph() { return DrawGlyph(QColor(120, 200, 120), QColor(40, 120, 40), 5); }
+QPixmap ExecutableGlyph() {
+    return DrawGlyph(QColor(120, 200, 120), QColor(40, 120, 40), 5);
+}
 
-QPixmap BreakpointGlyph() { return DrawGlyph(QColor(220, 30, 30), QColor(120, 0, 0), 11); }
+QPixmap BreakpointGlyph() {
+    return DrawGlyph(QColor(220, 30, 30), QColor(120, 0, 0), 11);
+}
 
 } // namespace korvane

@@ -41,9 +41,8 @@ TKorSynEdit::TKorSynEdit(QWidget* parent) : QsciScintilla(parent) {
     setMarginMarkerMask(GlyphMargin, glyphMask);
 
     connect(this, &QsciScintillaBase::SCN_MODIFIED, this,
-            [this](int position, int type, const char*, int length, int linesAdded, int, int, int, int, int) {
-                OnEngineModified(position, type, length, linesAdded);
-            });
+            [this](int position, int type, const char*, int length, int linesAdded, int, int, int,
+                   int, int) { OnEngineModified(position, type, length, linesAdded); });
     connect(this, &QsciScintilla::marginClicked, this,
             [this](int, int line, Qt::KeyboardModifiers) { emit GutterClick(line + 1); });
     connect(this, &QsciScintilla::modificationChanged, this, [this](bool) {
@@ -88,16 +87,22 @@ void TKorSynEdit::SetRawText(std::string_view text) {
     SetModified(false);
 }
 
-std::string TKorSynEdit::RawText() const { return std::string(RawView()); }
+std::string TKorSynEdit::RawText() const {
+    return std::string(RawView());
+}
 
 std::string_view TKorSynEdit::RawView() const {
     const auto* data = static_cast<const char*>(SendScintillaPtrResult(SCI_GETCHARACTERPOINTER));
     return {data, static_cast<size_t>(TextLength())};
 }
 
-long long TKorSynEdit::TextLength() const { return SendScintilla(SCI_GETLENGTH); }
+long long TKorSynEdit::TextLength() const {
+    return SendScintilla(SCI_GETLENGTH);
+}
 
-int TKorSynEdit::LineCount() const { return static_cast<int>(SendScintilla(SCI_GETLINECOUNT)); }
+int TKorSynEdit::LineCount() const {
+    return static_cast<int>(SendScintilla(SCI_GETLINECOUNT));
+}
 
 std::string TKorSynEdit::LineText(int line) const {
     if (line < 1 || line > LineCount()) return {};
@@ -132,7 +137,9 @@ void TKorSynEdit::ClearAllUndoable() {
     SendScintilla(SCI_ENDUNDOACTION);
 }
 
-bool TKorSynEdit::Modified() const { return ForcedModified || SendScintilla(SCI_GETMODIFY) != 0; }
+bool TKorSynEdit::Modified() const {
+    return ForcedModified || SendScintilla(SCI_GETMODIFY) != 0;
+}
 
 void TKorSynEdit::SetModified(bool modified) {
     ForcedModified = modified;
@@ -148,27 +155,35 @@ void TKorSynEdit::SetModified(bool modified) {
 // Caret and view
 
 int TKorSynEdit::CaretLine() const {
-    return static_cast<int>(SendScintilla(SCI_LINEFROMPOSITION, static_cast<unsigned long>(CaretPosition()))) + 1;
+    return static_cast<int>(
+               SendScintilla(SCI_LINEFROMPOSITION, static_cast<unsigned long>(CaretPosition()))) +
+           1;
 }
 
 int TKorSynEdit::CaretColumn() const {
-    return static_cast<int>(SendScintilla(SCI_GETCOLUMN, static_cast<unsigned long>(CaretPosition()))) + 1;
+    return static_cast<int>(
+               SendScintilla(SCI_GETCOLUMN, static_cast<unsigned long>(CaretPosition()))) +
+           1;
 }
 
 long long TKorSynEdit::PositionOf(int column, int line) const {
     line = std::clamp(line, 1, LineCount());
-    return SendScintilla(SCI_FINDCOLUMN, static_cast<unsigned long>(line - 1), std::max(column, 1) - 1L);
+    return SendScintilla(SCI_FINDCOLUMN, static_cast<unsigned long>(line - 1),
+                         std::max(column, 1) - 1L);
 }
 
 void TKorSynEdit::SetCaret(int column, int line) {
     const long long position = PositionOf(column, line);
     // A hidden editor has no real size yet; scrolling it to the caret now would leave it
     // scrolled sideways once it is shown.
-    SendScintilla(isVisible() ? SCI_GOTOPOS : SCI_SETEMPTYSELECTION, static_cast<unsigned long>(position));
+    SendScintilla(isVisible() ? SCI_GOTOPOS : SCI_SETEMPTYSELECTION,
+                  static_cast<unsigned long>(position));
     // The engine reports caret moves when it next paints; a move made here is reported now,
     // so the status bar does not wait for a paint (or miss one of a hidden editor).
-    const long caretLine = SendScintilla(SCI_LINEFROMPOSITION, static_cast<unsigned long>(position));
-    const long lineStart = SendScintilla(SCI_POSITIONFROMLINE, static_cast<unsigned long>(caretLine));
+    const long caretLine =
+        SendScintilla(SCI_LINEFROMPOSITION, static_cast<unsigned long>(position));
+    const long lineStart =
+        SendScintilla(SCI_POSITIONFROMLINE, static_cast<unsigned long>(caretLine));
     emit cursorPositionChanged(static_cast<int>(caretLine), static_cast<int>(position - lineStart));
 }
 
@@ -180,15 +195,24 @@ void TKorSynEdit::SelectLine(int line) {
     SendScintilla(SCI_SETSEL, static_cast<unsigned long>(end), start);
 }
 
-long long TKorSynEdit::CaretPosition() const { return SendScintilla(SCI_GETCURRENTPOS); }
-long long TKorSynEdit::SelectionStartPosition() const { return SendScintilla(SCI_GETSELECTIONSTART); }
-long long TKorSynEdit::SelectionEndPosition() const { return SendScintilla(SCI_GETSELECTIONEND); }
-
-void TKorSynEdit::SetSelectionEndPosition(long long position) {
-    SendScintilla(SCI_SETSELECTIONEND, static_cast<unsigned long>(std::min(position, TextLength())));
+long long TKorSynEdit::CaretPosition() const {
+    return SendScintilla(SCI_GETCURRENTPOS);
+}
+long long TKorSynEdit::SelectionStartPosition() const {
+    return SendScintilla(SCI_GETSELECTIONSTART);
+}
+long long TKorSynEdit::SelectionEndPosition() const {
+    return SendScintilla(SCI_GETSELECTIONEND);
 }
 
-int TKorSynEdit::TopLine() const { return static_cast<int>(SendScintilla(SCI_GETFIRSTVISIBLELINE)) + 1; }
+void TKorSynEdit::SetSelectionEndPosition(long long position) {
+    SendScintilla(SCI_SETSELECTIONEND,
+                  static_cast<unsigned long>(std::min(position, TextLength())));
+}
+
+int TKorSynEdit::TopLine() const {
+    return static_cast<int>(SendScintilla(SCI_GETFIRSTVISIBLELINE)) + 1;
+}
 
 void TKorSynEdit::SetTopLine(int line) {
     SendScintilla(SCI_SETFIRSTVISIBLELINE, static_cast<unsigned long>(std::max(line, 1) - 1));
@@ -196,8 +220,9 @@ void TKorSynEdit::SetTopLine(int line) {
 
 namespace {
 long SpaceWidth(const QsciScintilla& editor) {
-    return std::max(1L, editor.SendScintilla(QsciScintillaBase::SCI_TEXTWIDTH,
-                                             static_cast<uintptr_t>(QsciScintillaBase::STYLE_DEFAULT), " "));
+    return std::max(
+        1L, editor.SendScintilla(QsciScintillaBase::SCI_TEXTWIDTH,
+                                 static_cast<uintptr_t>(QsciScintillaBase::STYLE_DEFAULT), " "));
 }
 } // namespace
 
@@ -206,15 +231,20 @@ int TKorSynEdit::LeftColumn() const {
 }
 
 void TKorSynEdit::SetLeftColumn(int column) {
-    SendScintilla(SCI_SETXOFFSET, static_cast<unsigned long>((std::max(column, 1) - 1) * SpaceWidth(*this)));
+    SendScintilla(SCI_SETXOFFSET,
+                  static_cast<unsigned long>((std::max(column, 1) - 1) * SpaceWidth(*this)));
 }
 
-bool TKorSynEdit::InsertMode() const { return SendScintilla(SCI_GETOVERTYPE) == 0; }
+bool TKorSynEdit::InsertMode() const {
+    return SendScintilla(SCI_GETOVERTYPE) == 0;
+}
 
 int TKorSynEdit::StyleAt(long long position) const {
     // Text the engine has not drawn yet is not yet styled.
     const long styledTo = SendScintilla(SCI_GETENDSTYLED);
-    if (styledTo <= position) SendScintilla(SCI_COLOURISE, static_cast<unsigned long>(styledTo), static_cast<long>(position + 1));
+    if (styledTo <= position)
+        SendScintilla(SCI_COLOURISE, static_cast<unsigned long>(styledTo),
+                      static_cast<long>(position + 1));
     return static_cast<int>(SendScintilla(SCI_GETSTYLEAT, static_cast<unsigned long>(position)));
 }
 
@@ -269,9 +299,12 @@ void TKorSynEdit::SetBreakpointMark(int line, bool on) {
     if (on) markerAdd(line - 1, BreakpointMarker);
 }
 
-void TKorSynEdit::ClearBreakpointMarks() { markerDeleteAll(BreakpointMarker); }
+void TKorSynEdit::ClearBreakpointMarks() {
+    markerDeleteAll(BreakpointMarker);
+}
 
-int TKorSynEdit::MarkerForColour(std::vector<std::pair<QRgb, int>>& colourSlots, QColor colour, bool background) {
+int TKorSynEdit::MarkerForColour(std::vector<std::pair<QRgb, int>>& colourSlots, QColor colour,
+                                 bool background) {
     const QRgb key = colour.rgb();
     for (const auto& [rgb, number] : colourSlots)
         if (rgb == key) return number;
@@ -283,7 +316,8 @@ int TKorSynEdit::MarkerForColour(std::vector<std::pair<QRgb, int>>& colourSlots,
         markerDefine(Background, number);
         setMarkerBackgroundColor(colour, number);
     } else {
-        SendScintilla(SCI_INDICSETSTYLE, static_cast<unsigned long>(number), static_cast<long>(INDIC_TEXTFORE));
+        SendScintilla(SCI_INDICSETSTYLE, static_cast<unsigned long>(number),
+                      static_cast<long>(INDIC_TEXTFORE));
         SendScintilla(SCI_INDICSETFORE, static_cast<unsigned long>(number), colour);
     }
     colourSlots.emplace_back(key, number);
@@ -292,7 +326,8 @@ int TKorSynEdit::MarkerForColour(std::vector<std::pair<QRgb, int>>& colourSlots,
 
 void TKorSynEdit::SetLineColours(int line, QColor text, QColor background) {
     if (line < 1 || line > LineCount()) return;
-    for (const auto& slot : BackgroundSlots) markerDelete(line - 1, slot.second);
+    for (const auto& slot : BackgroundSlots)
+        markerDelete(line - 1, slot.second);
     const long start = SendScintilla(SCI_POSITIONFROMLINE, static_cast<unsigned long>(line - 1));
     const long end = SendScintilla(SCI_GETLINEENDPOSITION, static_cast<unsigned long>(line - 1));
     for (const auto& slot : TextSlots) {
@@ -313,7 +348,8 @@ void TKorSynEdit::SetLineColours(int line, QColor text, QColor background) {
 }
 
 void TKorSynEdit::ClearAllLineColours() {
-    for (const auto& slot : BackgroundSlots) markerDeleteAll(slot.second);
+    for (const auto& slot : BackgroundSlots)
+        markerDeleteAll(slot.second);
     for (const auto& slot : TextSlots) {
         SendScintilla(SCI_SETINDICATORCURRENT, static_cast<unsigned long>(slot.second));
         SendScintilla(SCI_INDICATORCLEARRANGE, 0UL, static_cast<long>(TextLength()));
@@ -351,7 +387,8 @@ void TKorSynEdit::paintEvent(QPaintEvent* event) {
     const int onScreen = static_cast<int>(SendScintilla(SCI_LINESONSCREEN)) + 1;
     const int last = std::min(LineCount(), first + onScreen);
     QPainter painter(viewport());
-    AfterPaint(painter, first, last, marginWidth(LineNumberMargin), marginWidth(GlyphMargin), lineHeight);
+    AfterPaint(painter, first, last, marginWidth(LineNumberMargin), marginWidth(GlyphMargin),
+               lineHeight);
 }
 
 } // namespace korvane

@@ -19,8 +19,8 @@ namespace korvane {
 class TKorSynEdit : public QsciScintilla {
     Q_OBJECT
 public:
-    static constexpr int BookmarkCount = 10;      // markers 0-9 are the bookmarks
-    static constexpr int BreakpointMarker = 10;   // the gutter glyph of a set breakpoint
+    static constexpr int BookmarkCount = 10;    // markers 0-9 are the bookmarks
+    static constexpr int BreakpointMarker = 10; // the gutter glyph of a set breakpoint
     static constexpr int LineNumberMargin = 0;
     static constexpr int GlyphMargin = 1;
 
@@ -102,7 +102,8 @@ protected:
 
 private:
     void OnEngineModified(int position, int type, int length, int linesAdded);
-    int MarkerForColour(std::vector<std::pair<QRgb, int>>& colourSlots, QColor colour, bool background);
+    int MarkerForColour(std::vector<std::pair<QRgb, int>>& colourSlots, QColor colour,
+                        bool background);
     long long PositionOf(int column, int line) const;
 
     bool Loading = false;

@@ -66,7 +66,9 @@ StyleMap StylesOf(THighlighterKind kind) {
     return {};
 }
 
-QColor ToQColor(TColor bgr) { return QColor(bgr & 0xFF, (bgr >> 8) & 0xFF, (bgr >> 16) & 0xFF); }
+QColor ToQColor(TColor bgr) {
+    return QColor(bgr & 0xFF, (bgr >> 8) & 0xFF, (bgr >> 16) & 0xFF);
+}
 
 void TakeAttribute(QsciLexer& lexer, int style, const THighlightAttribute& attribute,
                    const TAttribDetails& scheme) {
@@ -83,7 +85,8 @@ void TakeAttribute(QsciLexer& lexer, int style, const THighlightAttribute& attri
 void ApplyStyles(const TAttribDetails& scheme, QsciLexer& lexer, THighlighterKind kind) {
     const StyleMap map = StylesOf(kind);
     for (int i = 0; i < AttributeCount; ++i)
-        for (int style : map[static_cast<size_t>(i)]) TakeAttribute(lexer, style, scheme.Attribute(i), scheme);
+        for (int style : map[static_cast<size_t>(i)])
+            TakeAttribute(lexer, style, scheme.Attribute(i), scheme);
 }
 
 bool AppliesTo(const TAttribDetails& scheme, THighlighterKind kind) {
@@ -98,14 +101,16 @@ std::vector<int> StylesOfAttribute(THighlighterKind kind, int attribute) {
     return StylesOf(kind)[static_cast<size_t>(attribute)];
 }
 
-void MarkAsPhpLexer(QsciLexerHTML& lexer) { lexer.setProperty(TagProperty, PhpHighlighterTag); }
+void MarkAsPhpLexer(QsciLexerHTML& lexer) {
+    lexer.setProperty(TagProperty, PhpHighlighterTag);
+}
 
 THighlighterKind LexerKind(const QsciLexer* lexer) {
     if (!lexer) return THighlighterKind::General;
     if (qobject_cast<const QsciLexerPerl*>(lexer)) return THighlighterKind::Perl;
     if (qobject_cast<const QsciLexerHTML*>(lexer))
         return lexer->property(TagProperty).toInt() == PhpHighlighterTag ? THighlighterKind::PHP
-                                                                          : THighlighterKind::HTML;
+                                                                         : THighlighterKind::HTML;
     if (qobject_cast<const QsciLexerSQL*>(lexer)) return THighlighterKind::SQL;
     if (qobject_cast<const QsciLexerBatch*>(lexer)) return THighlighterKind::Batch;
     return THighlighterKind::None;
@@ -126,8 +131,8 @@ void UpdateHighlighter(const TAttribDetails& scheme, QsciScintilla& editor) {
         editor.setFont(font);
         return;
     }
-    // Every style takes the scheme's font and background first, so text of the classes the scheme does not
-    // name (numbers, plain text) is set in it too; the classes then add their own looks.
+    // Every style takes the scheme's font and background first, so text of the classes the scheme
+    // does not name (numbers, plain text) is set in it too; the classes then add their own looks.
     lexer->setDefaultFont(font);
     lexer->setFont(font, -1);
     lexer->setDefaultPaper(ToQColor(scheme.EditorColor()));

@@ -11,7 +11,6 @@ class QsciScintilla;
 
 namespace korvane {
 
-
 // PHP pages use the HTML lexer (it highlights the PHP blocks itself), tagged as the PHP one.
 void MarkAsPhpLexer(QsciLexerHTML& lexer);
 // The kind a lexer stands for; no lexer is general text.

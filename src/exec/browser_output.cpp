@@ -25,7 +25,8 @@ TOutputLine LineAt(std::string_view output, size_t start) {
 
 // The value of a "Name: value" header line whose name is name, if it is one.
 bool HeaderValue(std::string_view line, std::string_view name, std::string_view& value) {
-    if (line.size() <= name.size() || line[name.size()] != ':' || !StartsText(name, line)) return false;
+    if (line.size() <= name.size() || line[name.size()] != ':' || !StartsText(name, line))
+        return false;
     value = line.substr(name.size() + 1);
     return true;
 }
@@ -61,7 +62,8 @@ bool CgiHeader(std::string_view output, std::string& contentType, size_t& bodySt
     type = type.substr(0, type.find(';'));
     const size_t first = type.find_first_not_of(" \t");
     const size_t last = type.find_last_not_of(" \t");
-    contentType = first == std::string_view::npos ? std::string() : LowerText(type.substr(first, last + 1 - first));
+    contentType = first == std::string_view::npos ? std::string()
+                                                  : LowerText(type.substr(first, last + 1 - first));
     return true;
 }
 
@@ -72,10 +74,12 @@ std::string ExtensionForType(const std::string& type) {
         const char* Type;
         const char* Extension;
     } table[] = {
-        {"text/html", ".html"}, {"application/xhtml+xml", ".xhtml"}, {"image/png", ".png"},
-        {"image/gif", ".gif"},  {"image/jpeg", ".jpg"},              {"image/svg+xml", ".svg"},
-        {"image/webp", ".webp"}, {"image/bmp", ".bmp"},              {"image/x-icon", ".ico"},
-        {"image/vnd.microsoft.icon", ".ico"}, {"text/xml", ".xml"}, {"application/xml", ".xml"},
+        {"text/html", ".html"},   {"application/xhtml+xml", ".xhtml"},
+        {"image/png", ".png"},    {"image/gif", ".gif"},
+        {"image/jpeg", ".jpg"},   {"image/svg+xml", ".svg"},
+        {"image/webp", ".webp"},  {"image/bmp", ".bmp"},
+        {"image/x-icon", ".ico"}, {"image/vnd.microsoft.icon", ".ico"},
+        {"text/xml", ".xml"},     {"application/xml", ".xml"},
     };
     for (const auto& entry : table)
         if (type == entry.Type) return entry.Extension;
@@ -133,7 +137,8 @@ TBrowserPage BrowserPageFor(std::string_view output, bool sqlOutput, TColor sqlE
         std::vector<std::string> lines = OutputLines(body);
         WrapSqlOutput(lines, sqlEditorColour);
         TBrowserPage page{".html", {}};
-        for (const std::string& line : lines) page.Bytes += line + "\n";
+        for (const std::string& line : lines)
+            page.Bytes += line + "\n";
         return page;
     }
     return {header ? ExtensionForType(type) : ".html", std::string(body)};
@@ -146,7 +151,8 @@ std::string HttpFileName(const std::string& file, const TWebAddressBase& web) {
     base += "/";
     const std::string ext = FileExtension(file);
     std::string rest;
-    if (OneOf(ext, {".htm", ".html", ".txt", ".jpg", ".gif"}) && PathBelowFolder(file, web.RootPath, &rest))
+    if (OneOf(ext, {".htm", ".html", ".txt", ".jpg", ".gif"}) &&
+        PathBelowFolder(file, web.RootPath, &rest))
         return base + rest;
     if (OneOf(ext, {".cgi", ".pl", ".php"}) && PathBelowFolder(file, web.CgiBinPath, &rest)) {
         const std::string logical = RemoveLeadingSlash(RemoveTrailingSlash(web.LogicalCgiBin));

@@ -19,10 +19,9 @@ constexpr int PassWaitMs = 100;
 constexpr int ReapWaitMs = 10000;
 
 bool LessWithoutCase(const std::string& a, const std::string& b) {
-    return std::lexicographical_compare(a.begin(), a.end(), b.begin(), b.end(),
-                                        [](char x, char y) {
-                                            return LowerAscii(x) < LowerAscii(y);
-                                        });
+    return std::lexicographical_compare(a.begin(), a.end(), b.begin(), b.end(), [](char x, char y) {
+        return LowerAscii(x) < LowerAscii(y);
+    });
 }
 
 // The whole entry as an integer, or false when it is not one.
@@ -94,7 +93,8 @@ void TConsoleController::Log(bool wanted, const std::string& text) const {
 
 size_t TConsoleController::EnvironmentBlockSize(const std::vector<std::string>& lines) {
     size_t size = 1; // the closing NUL; an empty list is that byte alone
-    for (const std::string& line : lines) size += line.size() + 1;
+    for (const std::string& line : lines)
+        size += line.size() + 1;
     return size;
 }
 
@@ -105,8 +105,8 @@ std::vector<std::string> TConsoleController::BuildEnvironment() {
     return EnvVars;
 }
 
-void TConsoleController::startSession(const std::string& CommandLine,
-                                      const std::string& WorkDir, ConsoleTag Tag, bool Clear) {
+void TConsoleController::startSession(const std::string& CommandLine, const std::string& WorkDir,
+                                      ConsoleTag Tag, bool Clear) {
     KORVANE_TRACE("TConsoleController", "startSession");
     if (!Ending) endSession();
     zeroiseSession();
@@ -134,8 +134,10 @@ bool TConsoleController::ReadStream(ChildStream stream) {
     const size_t got = Process.Read(stream, bytes.Unused(ReadChunk), ReadChunk);
     if (got == 0) return false;
     bytes.Commit(got);
-    if (!Arrivals.empty() && Arrivals.back().first == stream) Arrivals.back().second += got;
-    else Arrivals.emplace_back(stream, got);
+    if (!Arrivals.empty() && Arrivals.back().first == stream)
+        Arrivals.back().second += got;
+    else
+        Arrivals.emplace_back(stream, got);
 
     AllLines.AppendBytes(bytes, from, Tag);
     (isOutput ? OutputLines : ErrorLines).AppendBytes(bytes, from, Tag);
@@ -195,9 +197,8 @@ void TConsoleController::endSession() {
 }
 
 void TConsoleController::ExecuteUntilDone(const std::string& CommandLine,
-                                          const std::string& WorkDir, bool Clear,
-                                          ConsoleTag Tag, double IdleSeconds,
-                                          double TotalSeconds) {
+                                          const std::string& WorkDir, bool Clear, ConsoleTag Tag,
+                                          double IdleSeconds, double TotalSeconds) {
     startSession(CommandLine, WorkDir, Tag, Clear);
     const auto seconds = [](double s) {
         return std::chrono::duration_cast<Clock::duration>(std::chrono::duration<double>(s));
@@ -210,9 +211,8 @@ void TConsoleController::ExecuteUntilDone(const std::string& CommandLine,
     }
 }
 
-void TConsoleController::executeSession(const std::string& CommandLine,
-                                        const std::string& WorkDir, bool Clear,
-                                        double IdleSeconds, double TotalSeconds) {
+void TConsoleController::executeSession(const std::string& CommandLine, const std::string& WorkDir,
+                                        bool Clear, double IdleSeconds, double TotalSeconds) {
     KORVANE_TRACE("TConsoleController", "executeSession");
     ExecuteUntilDone(CommandLine, WorkDir, Clear, nullptr, IdleSeconds, TotalSeconds);
 }
@@ -298,8 +298,10 @@ void TConsoleController::InitEnvVars(bool Replace) {
     KORVANE_TRACE("TConsoleController", "InitEnvVars");
     std::vector<std::string> own;
     EnvironmentLines(own);
-    if (Replace) EnvVars = std::move(own);
-    else MergeValues(own, EnvVars, "=", true);
+    if (Replace)
+        EnvVars = std::move(own);
+    else
+        MergeValues(own, EnvVars, "=", true);
 }
 
 void TConsoleController::RemoveEqualsPrefixes() {

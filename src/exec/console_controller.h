@@ -83,8 +83,8 @@ public:
     // Starts CommandLine in WorkDir (this program's folder when empty) and returns at once.
     // Raises EConsoleException when EnvVars does not fit, handledException
     // "Unable to execute " + CommandLine when the program cannot be started.
-    void startSession(const std::string& CommandLine, const std::string& WorkDir,
-                      ConsoleTag Tag, bool Clear);
+    void startSession(const std::string& CommandLine, const std::string& WorkDir, ConsoleTag Tag,
+                      bool Clear);
     // One poll: moves input and output until nothing moves or MaxSyncTime has passed. True
     // when anything was moved.
     bool Synchronize();
@@ -101,8 +101,7 @@ public:
                         double IdleSeconds, double TotalSeconds);
     // The same; every line the run adds carries Tag.
     void executeSessionObject(const std::string& CommandLine, const std::string& WorkDir,
-                              bool Clear, ConsoleTag Tag, double IdleSeconds,
-                              double TotalSeconds);
+                              bool Clear, ConsoleTag Tag, double IdleSeconds, double TotalSeconds);
 
     // Queues Text for the child's input, each of its lines followed by a line end.
     void TextToStdIn(const std::string& Text);

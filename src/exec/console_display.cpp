@@ -19,7 +19,8 @@ TConsoleDisplay::TUpdate TConsoleDisplay::Next(const TConsoleLines& lines) {
     // Only the last line of the list ever grows, so what is shown of it stays as it was.
     const std::string_view lastShown = Lines > 0 ? lines[Lines - 1] : std::string_view();
     size_t size = lastShown.size() - LastLineBytes;
-    for (size_t i = Lines; i < count; ++i) size += lines[i].size() + (i > 0 ? 1 : 0);
+    for (size_t i = Lines; i < count; ++i)
+        size += lines[i].size() + (i > 0 ? 1 : 0);
     update.Append.reserve(size);
     update.Append.append(lastShown.substr(LastLineBytes));
     for (size_t i = Lines; i < count; ++i) {

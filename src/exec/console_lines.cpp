@@ -39,16 +39,19 @@ private:
 std::vector<std::string> TConsoleLines::Strings() const {
     std::vector<std::string> strings;
     strings.reserve(Lines.size());
-    for (size_t i = 0; i < Lines.size(); ++i) strings.emplace_back((*this)[i]);
+    for (size_t i = 0; i < Lines.size(); ++i)
+        strings.emplace_back((*this)[i]);
     return strings;
 }
 
 std::string TConsoleLines::Text() const {
     size_t size = 0;
-    for (size_t i = 0; i < Lines.size(); ++i) size += Lines[i].Length + 2;
+    for (size_t i = 0; i < Lines.size(); ++i)
+        size += Lines[i].Length + 2;
     std::string text;
     text.reserve(size);
-    for (size_t i = 0; i < Lines.size(); ++i) text.append((*this)[i]).append("\r\n");
+    for (size_t i = 0; i < Lines.size(); ++i)
+        text.append((*this)[i]).append("\r\n");
     return text;
 }
 
@@ -110,7 +113,8 @@ void TConsoleLines::Clear() {
 
 void TConsoleLines::Assign(const std::vector<std::string>& lines) {
     Reset();
-    for (const std::string& text : lines) AddOwnLine(text, nullptr);
+    for (const std::string& text : lines)
+        AddOwnLine(text, nullptr);
 }
 
 void TConsoleLines::EchoInput(const std::string& text) {
@@ -152,8 +156,10 @@ void TConsoleLines::AppendBytes(const TConsoleBytes& stream, size_t from, Consol
         LastLineOpen = false;
         pos = end + 1;
         if (bytes[end] == '\r') {
-            if (pos < bytes.size() && bytes[pos] == '\n') ++pos;
-            else if (pos == bytes.size()) SkipLineFeed = true;
+            if (pos < bytes.size() && bytes[pos] == '\n')
+                ++pos;
+            else if (pos == bytes.size())
+                SkipLineFeed = true;
         }
     }
     Changed();

@@ -11,8 +11,7 @@ TDebugActions DebugActionsFor(std::uint8_t status, bool tabRun,
     const bool paused = status == dsPaused;
     TDebugActions actions;
     actions.Step = perlOrNone && !((!idle && !paused) || (tabRun && !paused));
-    actions.CheckSyntax =
-        (perlOrNone || currentPage == TLanguage::PHP) && idle && !tabRun;
+    actions.CheckSyntax = (perlOrNone || currentPage == TLanguage::PHP) && idle && !tabRun;
     actions.RunToText = (perlOrNone || currentPage == TLanguage::SQL) && idle;
     actions.RunToBrowser = idle;
     actions.BrowserWebSite = idle;

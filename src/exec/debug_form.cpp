@@ -22,12 +22,17 @@ TDebugForm::~TDebugForm() {
 
 std::string TDebugForm::DebugCaption() const {
     switch (StatusValue) {
-    case dsFirstStep: return " [First Step]";
+    case dsFirstStep:
+        return " [First Step]";
     case dsRunToBreakpoint:
-    case dsRunning: return " [Running]";
-    case dsGettingVars: return " [Getting Vars]";
-    case dsPaused: return " [Paused]";
-    default: return {};
+    case dsRunning:
+        return " [Running]";
+    case dsGettingVars:
+        return " [Getting Vars]";
+    case dsPaused:
+        return " [Paused]";
+    default:
+        return {};
     }
 }
 
@@ -41,9 +46,8 @@ void TDebugForm::setDebugStatus(std::uint8_t status) {
 
 void TDebugForm::UpdateDebugActions() {
     KORVANE_TRACE("TDebugForm", "*UpdateDebugActions");
-    DebugActionsValue = DebugActionsFor(StatusValue, TabRun,
-                                        CurrentPageKind ? CurrentPageKind() : std::nullopt,
-                                        RunKindValue);
+    DebugActionsValue = DebugActionsFor(
+        StatusValue, TabRun, CurrentPageKind ? CurrentPageKind() : std::nullopt, RunKindValue);
     if (OnDebugActionsChanged) OnDebugActionsChanged();
 }
 
@@ -52,12 +56,16 @@ void TDebugForm::ConnectConsole() {
     // A poll may read many pieces of output; the page is told once, after the poll, so that
     // what it shows is brought up to date once instead of once per piece.
     console.OutputLines.OnChange = [this] {
-        if (InTimerValue) OutputPending = true;
-        else if (RunPageValue) RunPageValue->RunOutputChanged();
+        if (InTimerValue)
+            OutputPending = true;
+        else if (RunPageValue)
+            RunPageValue->RunOutputChanged();
     };
     console.ErrorLines.OnChange = [this] {
-        if (InTimerValue) ErrorsPending = true;
-        else if (RunPageValue) RunPageValue->RunErrorsChanged();
+        if (InTimerValue)
+            ErrorsPending = true;
+        else if (RunPageValue)
+            RunPageValue->RunErrorsChanged();
     };
 }
 
@@ -148,9 +156,12 @@ void TDebugForm::TimerTimer() {
             TConsoleController& console = *ConsoleObject;
             console.MaxSyncTime = std::chrono::milliseconds(TimerInterval / 2);
             const bool moved = console.Synchronize();
-            if (std::exchange(OutputPending, false) && RunPageValue) RunPageValue->RunOutputChanged();
-            if (std::exchange(ErrorsPending, false) && RunPageValue) RunPageValue->RunErrorsChanged();
-            if (StatusValue != dsGettingVars && StatusValue != dsPaused) RunPageValue->FilterErrors();
+            if (std::exchange(OutputPending, false) && RunPageValue)
+                RunPageValue->RunOutputChanged();
+            if (std::exchange(ErrorsPending, false) && RunPageValue)
+                RunPageValue->RunErrorsChanged();
+            if (StatusValue != dsGettingVars && StatusValue != dsPaused)
+                RunPageValue->FilterErrors();
             if (console.sessionFinished()) {
                 ProgramReset();
             } else {

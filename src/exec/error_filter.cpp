@@ -52,15 +52,15 @@ std::vector<TMessageLine> FilterErrorLines(const TConsoleLines& errors, std::str
         if (!FilterErrorLine(line, scriptFile)) break;
         messages.push_back({std::move(line), errors.Object(i)});
     }
-    messages.push_back({LogTime(true, now) + " - Program Checkpoint (" +
-                            DurationText(startTime, now) + ")",
-                        nullptr});
+    messages.push_back(
+        {LogTime(true, now) + " - Program Checkpoint (" + DurationText(startTime, now) + ")",
+         nullptr});
     return messages;
 }
 
 std::vector<TMessageLine> PhpSyntaxCheckMessages(const TConsoleLines& output,
-                                                 const TConsoleLines& errors,
-                                                 TDateTime startTime, TDateTime now) {
+                                                 const TConsoleLines& errors, TDateTime startTime,
+                                                 TDateTime now) {
     std::vector<TMessageLine> messages;
     messages.push_back({LogTime(true, startTime) + " - Syntax Check Started", nullptr});
     bool namesLine = false;
@@ -89,7 +89,8 @@ int MessageLineNumber(std::string_view text) {
     size_t pos = at + 6;
     int number = 0;
     bool any = false;
-    while (pos < text.size() && std::isdigit(static_cast<unsigned char>(text[pos])) && number < 100000000) {
+    while (pos < text.size() && std::isdigit(static_cast<unsigned char>(text[pos])) &&
+           number < 100000000) {
         number = number * 10 + (text[pos] - '0');
         any = true;
         ++pos;

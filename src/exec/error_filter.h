@@ -30,8 +30,8 @@ std::vector<TMessageLine> FilterErrorLines(const TConsoleLines& errors, std::str
 // PHP shows the error itself on its output only when its configuration displays errors;
 // otherwise the error lines follow, so the error's line is never lost.
 std::vector<TMessageLine> PhpSyntaxCheckMessages(const TConsoleLines& output,
-                                                 const TConsoleLines& errors,
-                                                 TDateTime startTime, TDateTime now);
+                                                 const TConsoleLines& errors, TDateTime startTime,
+                                                 TDateTime now);
 
 // The message line that closes a run: when it ended, how, and how long it took.
 std::string ProgramEndMessage(const TProgramExit& exit, TDateTime startTime, TDateTime now);

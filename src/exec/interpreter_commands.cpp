@@ -24,9 +24,13 @@ std::string PerlCgiCommand(std::string_view perl, std::string_view script) {
     return Quoted(perl) + " -W " + Quoted(script);
 }
 
-std::string PerlVersionCommand(std::string_view perl) { return Quoted(perl) + " -v"; }
+std::string PerlVersionCommand(std::string_view perl) {
+    return Quoted(perl) + " -v";
+}
 
-std::string PerlConfigurationCommand(std::string_view perl) { return Quoted(perl) + " -V"; }
+std::string PerlConfigurationCommand(std::string_view perl) {
+    return Quoted(perl) + " -V";
+}
 
 std::string PhpSyntaxCheckCommand(std::string_view php, std::string_view script) {
     return Quoted(php) + " -l " + Quoted(script);
@@ -40,9 +44,13 @@ std::string PhpCgiCommand(std::string_view php, std::string_view script) {
     return Quoted(php) + " " + Quoted(script);
 }
 
-std::string PhpVersionCommand(std::string_view php) { return Quoted(php) + " -v"; }
+std::string PhpVersionCommand(std::string_view php) {
+    return Quoted(php) + " -v";
+}
 
-std::string PhpInfoCommand(std::string_view php) { return Quoted(php) + " -i"; }
+std::string PhpInfoCommand(std::string_view php) {
+    return Quoted(php) + " -i";
+}
 
 std::string BatchRunCommand(std::string_view comspec, std::string_view script) {
     if (comspec.empty()) return Quoted("/bin/sh") + " " + Quoted(script);
@@ -56,8 +64,8 @@ std::string PerlVersionFromOutput(const std::vector<std::string>& outputLines) {
     // "v" before a digit starts the version, which runs over digits and dots.
     for (size_t v = line.find('v'); v != std::string::npos; v = line.find('v', v + 1)) {
         size_t end = v + 1;
-        while (end < line.size() && (std::isdigit(static_cast<unsigned char>(line[end])) ||
-                                     line[end] == '.'))
+        while (end < line.size() &&
+               (std::isdigit(static_cast<unsigned char>(line[end])) || line[end] == '.'))
             ++end;
         if (end > v + 1 && std::isdigit(static_cast<unsigned char>(line[v + 1])))
             return line.substr(v + 1, end - v - 1);

@@ -1,7 +1,7 @@
 #include "exec/run_environment.h"
 
-#include "platform/program_folder.h"
 #include "model/check_list.h"
+#include "platform/program_folder.h"
 #include "project/kor_project.h"
 #include "storage/name_value.h"
 #include "storage/paths.h"
@@ -68,8 +68,9 @@ void SetPhpConfiguration(std::vector<std::string>& env) {
 void SetDebuggerVars(std::vector<std::string>& env) {
     if (EnvVar(env, "PERL5DB").empty()) {
         const std::string debug = ProgramFolder() + "debug/";
-        SetEnvVar(env, "PERL5DB", "BEGIN { require '" + debug + "perl5db.pl'; require '" + debug +
-                                      "dumpvar.pl'; }");
+        SetEnvVar(env, "PERL5DB",
+                  "BEGIN { require '" + debug + "perl5db.pl'; require '" + debug +
+                      "dumpvar.pl'; }");
     }
     SetEnvVar(env, "PERLIO", PerlIoLayers);
 }
@@ -90,8 +91,9 @@ const std::vector<std::string>& KeyEnvironmentNames() {
     // The system's own key variables first, then those a script needs to find the user's
     // home, language and temporary folder here.
     static const std::vector<std::string> names{
-        "TEMP", "TMP", "PATH", "PROMPT", "OS", "WINDIR", "SYSTEMROOT", "COMSPEC",
-        "ProgramFiles", "CommonProgramFiles", "HOME", "USER", "LANG", "TMPDIR"};
+        "TEMP",   "TMP",        "PATH",    "PROMPT",       "OS",
+        "WINDIR", "SYSTEMROOT", "COMSPEC", "ProgramFiles", "CommonProgramFiles",
+        "HOME",   "USER",       "LANG",    "TMPDIR"};
     return names;
 }
 
@@ -123,10 +125,12 @@ std::string EnvVar(const std::vector<std::string>& env, std::string_view name) {
     return {};
 }
 
-std::vector<std::string> InteractiveRunEnvironment(
-    const TEnvironmentOptions& options, const std::vector<std::string>& ownEnvironment,
-    TScriptLanguage language, const std::string& scriptFile,
-    const std::vector<std::string>& userVars, const TRequestVars& request) {
+std::vector<std::string> InteractiveRunEnvironment(const TEnvironmentOptions& options,
+                                                   const std::vector<std::string>& ownEnvironment,
+                                                   TScriptLanguage language,
+                                                   const std::string& scriptFile,
+                                                   const std::vector<std::string>& userVars,
+                                                   const TRequestVars& request) {
     std::vector<std::string> env;
     TakeOverEnvironment(env, options, ownEnvironment);
     // Set after what came from outside: the script variables always name this run's script.

@@ -43,10 +43,12 @@ std::string EnvVar(const std::vector<std::string>& env, std::string_view name);
 
 // The environment of a run started from a page. ownEnvironment is this program's environment
 // (NAME=value lines); userVars the page's check-list lines.
-std::vector<std::string> InteractiveRunEnvironment(
-    const TEnvironmentOptions& options, const std::vector<std::string>& ownEnvironment,
-    TScriptLanguage language, const std::string& scriptFile,
-    const std::vector<std::string>& userVars, const TRequestVars& request);
+std::vector<std::string> InteractiveRunEnvironment(const TEnvironmentOptions& options,
+                                                   const std::vector<std::string>& ownEnvironment,
+                                                   TScriptLanguage language,
+                                                   const std::string& scriptFile,
+                                                   const std::vector<std::string>& userVars,
+                                                   const TRequestVars& request);
 
 // The environment of a script run for the local web server: the project's check-list lines,
 // the script variables for PHP only, and the request as it came.

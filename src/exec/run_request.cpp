@@ -1,9 +1,9 @@
 #include "exec/run_request.h"
 
 #include "exec/console_controller.h"
-#include "model/form_fields.h"
 #include "exec/interpreter_commands.h"
 #include "exec/run_environment.h"
+#include "model/form_fields.h"
 #include "project/kor_project.h"
 #include "storage/file_utils.h"
 #include "storage/method_trace.h"
@@ -21,7 +21,6 @@ namespace {
 constexpr double SyntaxCheckIdleSeconds = 10;
 constexpr double SyntaxCheckTotalSeconds = 30;
 
-
 void LogEnvironment(const std::vector<std::string>& env) {
     WriteLogLine("** EXEC ENV VARS: ...");
     for (size_t i = 0; i < env.size(); ++i)
@@ -34,19 +33,25 @@ void LogEnvironment(const std::vector<std::string>& env) {
 bool ToolPathsPresent(TLanguage kind, const TKorProject& project) {
     bool present = true;
     switch (kind) {
-    case TLanguage::Perl: present = IsFile(project.PerlCompilerPath()); break;
-    case TLanguage::PHP: present = IsFile(project.PhpCompilerPath()); break;
+    case TLanguage::Perl:
+        present = IsFile(project.PerlCompilerPath());
+        break;
+    case TLanguage::PHP:
+        present = IsFile(project.PhpCompilerPath());
+        break;
     case TLanguage::SQL: {
         std::error_code ec;
         present = !project.MySql().BinPath().empty() &&
                   std::filesystem::is_directory(project.MySql().BinPath(), ec);
         break;
     }
-    default: break;
+    default:
+        break;
     }
     if (!present)
-        CurrentPrompt().Inform(PromptKind::Error,
-                               "Compiler / Tools Executable Path missing. Check in Project Settings.");
+        CurrentPrompt().Inform(
+            PromptKind::Error,
+            "Compiler / Tools Executable Path missing. Check in Project Settings.");
     return present;
 }
 
@@ -108,9 +113,8 @@ void RunCheck(TConsoleController& console, const std::string& commandLine, Conso
 
 } // namespace
 
-std::vector<TMessageLine> SyntaxCheckScript(TConsoleController& console,
-                                            const TKorProject& project, const TRunPageInfo& page,
-                                            TDateTime startTime) {
+std::vector<TMessageLine> SyntaxCheckScript(TConsoleController& console, const TKorProject& project,
+                                            const TRunPageInfo& page, TDateTime startTime) {
     KORVANE_TRACE("", "SyntaxCheckScript");
     switch (page.Kind) {
     case TLanguage::Perl:

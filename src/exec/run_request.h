@@ -1,9 +1,9 @@
 #pragma once
 // Everything a run or a syntax check of a page's file needs, made from plain page data, so
 // the editor page only gathers its fields and hands the result to the debugger window.
-#include "model/language.h"
 #include "exec/console_lines.h"
 #include "exec/error_filter.h"
+#include "model/language.h"
 #include "storage/clock.h"
 
 #include <cstdint>
@@ -48,8 +48,7 @@ TRunRequest PlainRunRequest(const TKorProject& project, const TRunPageInfo& page
 
 // Checks the syntax of a Perl or PHP page's file and returns the message-list lines; other
 // kinds give none. Blocks for at most 10 seconds of silence or 30 in all.
-std::vector<TMessageLine> SyntaxCheckScript(TConsoleController& console,
-                                            const TKorProject& project, const TRunPageInfo& page,
-                                            TDateTime startTime);
+std::vector<TMessageLine> SyntaxCheckScript(TConsoleController& console, const TKorProject& project,
+                                            const TRunPageInfo& page, TDateTime startTime);
 
 } // namespace korvane

@@ -16,9 +16,12 @@ struct CoreType {
 
 // The types the IDE itself relies on (highlighters, runs): they must exist and be editable.
 constexpr CoreType CoreTypes[] = {
-    {"pl", "pl", "Perl Program Source"},      {"php", "php", "PHP Script"},
-    {"html", "htm,html", "HTML (web page) File"}, {"sql", "sql", "SQL (database) Script"},
-    {"bat", "bat", "Batch File"},             {"txt", "txt", "Plain Text File"},
+    {"pl", "pl", "Perl Program Source"},
+    {"php", "php", "PHP Script"},
+    {"html", "htm,html", "HTML (web page) File"},
+    {"sql", "sql", "SQL (database) Script"},
+    {"bat", "bat", "Batch File"},
+    {"txt", "txt", "Plain Text File"},
 };
 
 } // namespace
@@ -65,7 +68,9 @@ void TFileTypeList::MakeDefault() {
         Types.push_back({description, extensions, true, true});
 }
 
-void TFileTypeList::Clear() { Types.clear(); }
+void TFileTypeList::Clear() {
+    Types.clear();
+}
 
 int TFileTypeList::Count() const {
     if (Types.size() == 1 && Types.front().IsEmpty()) return 0;
@@ -113,7 +118,9 @@ bool TFileTypeList::EnsureCoreTypes() {
     return changed;
 }
 
-bool TFileTypeList::operator==(const TFileTypeList& other) const { return Types == other.Types; }
+bool TFileTypeList::operator==(const TFileTypeList& other) const {
+    return Types == other.Types;
+}
 
 void TFileTypeList::SaveToStream(TSectionList& stream) const {
     stream.BeginSection("File Types");

@@ -18,7 +18,6 @@ enum TFormSendType : std::uint8_t {
     fstParamsOnly = 4,
 };
 
-
 // The switched-on check-list lines as name=value pairs joined with "&", encoded.
 std::string FormString(const std::vector<std::string>& formFields);
 // The values of the switched-on lines, unencoded, joined with single blanks.

@@ -6,18 +6,18 @@
 
 #include <QSettings>
 
-
 namespace korvane {
 namespace {
 
 const QString DefaultsGroup = QStringLiteral("Defaults/");
 
-std::string BoolText(bool value) { return value ? "-1" : "0"; }
+std::string BoolText(bool value) {
+    return value ? "-1" : "0";
+}
 
 } // namespace
 
-TGlobalSettings::TGlobalSettings()
-    : Registry(OpenUserSettings()) {}
+TGlobalSettings::TGlobalSettings() : Registry(OpenUserSettings()) {}
 
 TGlobalSettings::~TGlobalSettings() = default;
 
@@ -46,33 +46,61 @@ void TGlobalSettings::setBool(const std::string& name, const std::string& defaul
     setValue(name, getBool(name, defaultText), BoolText(value));
 }
 
-std::string TGlobalSettings::getCodeTemplateFileName() { return getValueDefaultTrue("CodeTemplate", ""); }
+std::string TGlobalSettings::getCodeTemplateFileName() {
+    return getValueDefaultTrue("CodeTemplate", "");
+}
 void TGlobalSettings::setCodeTemplateFileName(const std::string& value) {
     setValue("CodeTemplate", getCodeTemplateFileName(), value);
 }
-std::string TGlobalSettings::getDefaultProject() { return getValueDefaultTrue("DefaultProject", ""); }
+std::string TGlobalSettings::getDefaultProject() {
+    return getValueDefaultTrue("DefaultProject", "");
+}
 void TGlobalSettings::setDefaultProject(const std::string& value) {
     setValue("DefaultProject", getDefaultProject(), value);
 }
-std::string TGlobalSettings::getLastFilePath() { return getValueDefaultTrue("LastFilePath", ""); }
+std::string TGlobalSettings::getLastFilePath() {
+    return getValueDefaultTrue("LastFilePath", "");
+}
 void TGlobalSettings::setLastFilePath(const std::string& value) {
     setValue("LastFilePath", getLastFilePath(), value);
 }
-std::string TGlobalSettings::getLastProjectPath() { return getValueDefaultTrue("LastProjectPath", ""); }
+std::string TGlobalSettings::getLastProjectPath() {
+    return getValueDefaultTrue("LastProjectPath", "");
+}
 void TGlobalSettings::setLastProjectPath(const std::string& value) {
     setValue("LastProjectPath", getLastProjectPath(), value);
 }
 
-bool TGlobalSettings::getPerlCompilerDlgAgain() { return TextToBool(getValueDefaultTrue("PerlCompilerDlgAgain", "T")); }
-void TGlobalSettings::setPerlCompilerDlgAgain(bool value) { setBool("PerlCompilerDlgAgain", "T", value); }
-bool TGlobalSettings::getPhpCompilerDlgAgain() { return TextToBool(getValueDefaultTrue("PhpCompilerDlgAgain", "T")); }
-void TGlobalSettings::setPhpCompilerDlgAgain(bool value) { setBool("PhpCompilerDlgAgain", "T", value); }
-bool TGlobalSettings::getSqlDlgAgain() { return TextToBool(getValueDefaultTrue("SqlDlgAgain", "T")); }
-void TGlobalSettings::setSqlDlgAgain(bool value) { setBool("SqlDlgAgain", "T", value); }
-bool TGlobalSettings::getDetectFileAssoc() { return TextToBool(getValueDefaultTrue("DetectFileAssoc", "T")); }
-void TGlobalSettings::setDetectFileAssoc(bool value) { setBool("DetectFileAssoc", "T", value); }
-bool TGlobalSettings::getUseProjects() { return TextToBool(getValueDefaultTrue("UseProjects", "")); }
-void TGlobalSettings::setUseProjects(bool value) { setBool("UseProjects", "", value); }
+bool TGlobalSettings::getPerlCompilerDlgAgain() {
+    return TextToBool(getValueDefaultTrue("PerlCompilerDlgAgain", "T"));
+}
+void TGlobalSettings::setPerlCompilerDlgAgain(bool value) {
+    setBool("PerlCompilerDlgAgain", "T", value);
+}
+bool TGlobalSettings::getPhpCompilerDlgAgain() {
+    return TextToBool(getValueDefaultTrue("PhpCompilerDlgAgain", "T"));
+}
+void TGlobalSettings::setPhpCompilerDlgAgain(bool value) {
+    setBool("PhpCompilerDlgAgain", "T", value);
+}
+bool TGlobalSettings::getSqlDlgAgain() {
+    return TextToBool(getValueDefaultTrue("SqlDlgAgain", "T"));
+}
+void TGlobalSettings::setSqlDlgAgain(bool value) {
+    setBool("SqlDlgAgain", "T", value);
+}
+bool TGlobalSettings::getDetectFileAssoc() {
+    return TextToBool(getValueDefaultTrue("DetectFileAssoc", "T"));
+}
+void TGlobalSettings::setDetectFileAssoc(bool value) {
+    setBool("DetectFileAssoc", "T", value);
+}
+bool TGlobalSettings::getUseProjects() {
+    return TextToBool(getValueDefaultTrue("UseProjects", ""));
+}
+void TGlobalSettings::setUseProjects(bool value) {
+    setBool("UseProjects", "", value);
+}
 
 bool TGlobalSettings::getFileAssoc(const std::string& extension) {
     return TextToBool(getValueDefaultTrue("FileAssoc" + UpperText(extension), ""));

@@ -31,13 +31,20 @@ const std::array<THighlightAttribute, AttributeCount> DefaultAttributes = {{
 
 std::string HighlighterClassName(THighlighterKind kind) {
     switch (kind) {
-    case THighlighterKind::Perl: return "TSynPerlSyn";
-    case THighlighterKind::HTML: return "TSynHTMLSyn";
-    case THighlighterKind::PHP: return "TSynPHPSyn";
-    case THighlighterKind::SQL: return "TSynSQLSyn";
-    case THighlighterKind::Batch: return "TSynBatSyn";
-    case THighlighterKind::General: return "TSynGeneralSyn";
-    case THighlighterKind::None: break;
+    case THighlighterKind::Perl:
+        return "TSynPerlSyn";
+    case THighlighterKind::HTML:
+        return "TSynHTMLSyn";
+    case THighlighterKind::PHP:
+        return "TSynPHPSyn";
+    case THighlighterKind::SQL:
+        return "TSynSQLSyn";
+    case THighlighterKind::Batch:
+        return "TSynBatSyn";
+    case THighlighterKind::General:
+        return "TSynGeneralSyn";
+    case THighlighterKind::None:
+        break;
     }
     return "unknownClass";
 }
@@ -89,7 +96,8 @@ void TAttribDetails::SetAttribute(int index, const THighlightAttribute& value) {
 }
 
 void TAttribDetails::Assign(const TAttribDetails& other) {
-    for (int i = 0; i < AttributeCount; ++i) SetAttribute(i, other.Attributes[i]);
+    for (int i = 0; i < AttributeCount; ++i)
+        SetAttribute(i, other.Attributes[i]);
     SetEditorColor(other.EditorColorValue);
     SetFontName(other.FontNameValue);
     SetFontSize(other.FontSizeValue);
@@ -173,14 +181,16 @@ bool TAttribList::Remove(const TAttribDetails* scheme) {
 
 std::vector<std::pair<std::string, TAttribDetails*>> TAttribList::ToStrings() const {
     std::vector<std::pair<std::string, TAttribDetails*>> result;
-    for (const auto& scheme : Schemes) result.emplace_back(scheme->Name(), scheme.get());
+    for (const auto& scheme : Schemes)
+        result.emplace_back(scheme->Name(), scheme.get());
     return result;
 }
 
 void TAttribList::SaveToStream(TSectionList& stream) const {
     stream.BeginSection("Schemes");
     stream.WriteInt(Count());
-    for (const auto& scheme : Schemes) scheme->SaveToStream(stream);
+    for (const auto& scheme : Schemes)
+        scheme->SaveToStream(stream);
     stream.EndSection();
 }
 
@@ -200,7 +210,8 @@ void TAttribList::LoadFromStream(TSectionList& stream) {
 
 bool THighlightSchemes::AnyModified() const {
     const auto all = All();
-    return std::any_of(all.begin(), all.end(), [](const TAttribDetails* s) { return s->Modified(); });
+    return std::any_of(all.begin(), all.end(),
+                       [](const TAttribDetails* s) { return s->Modified(); });
 }
 
 } // namespace korvane

@@ -41,7 +41,8 @@ bool SameHost(const std::string& a, const std::string& b) {
 namespace {
 
 std::optional<uint16_t> ControlPortNumber(const std::string& port) {
-    if (!port.empty() && std::all_of(port.begin(), port.end(), [](char c) { return c >= '0' && c <= '9'; })) {
+    if (!port.empty() &&
+        std::all_of(port.begin(), port.end(), [](char c) { return c >= '0' && c <= '9'; })) {
         const long value = port.size() <= 5 ? std::stol(port) : 0;
         if (value < 1 || value > 65535) return std::nullopt;
         return static_cast<uint16_t>(value);
@@ -52,7 +53,9 @@ std::optional<uint16_t> ControlPortNumber(const std::string& port) {
     return std::nullopt;
 }
 
-bool HasLineBreak(const std::string& text) { return text.find_first_of("\r\n") != std::string::npos; }
+bool HasLineBreak(const std::string& text) {
+    return text.find_first_of("\r\n") != std::string::npos;
+}
 
 } // namespace
 
@@ -90,14 +93,18 @@ bool TFtpClient::Connected() const {
     return ControlSocket && ControlSocket->GetState() != TWSocket::State::Closed;
 }
 
-int64_t TFtpClient::BytesTransferred() const { return Xfer ? Xfer->Bytes : 0; }
+int64_t TFtpClient::BytesTransferred() const {
+    return Xfer ? Xfer->Bytes : 0;
+}
 
 // --- operations ---
 
 bool TFtpClient::Connect() {
     return RunSynchronously(TFtpRequest::ftpConnectAsync, StepOpen | StepUser | StepPass);
 }
-bool TFtpClient::Cwd() { return RunSynchronously(TFtpRequest::ftpCwdAsync, StepCwd); }
+bool TFtpClient::Cwd() {
+    return RunSynchronously(TFtpRequest::ftpCwdAsync, StepCwd);
+}
 bool TFtpClient::TypeBinary() {
     if (FState == TFtpState::ftpReady) Binary = true;
     return RunSynchronously(TFtpRequest::ftpTypeSetAsync, StepType);
@@ -106,10 +113,18 @@ bool TFtpClient::TypeAscii() {
     if (FState == TFtpState::ftpReady) Binary = false;
     return RunSynchronously(TFtpRequest::ftpTypeSetAsync, StepType);
 }
-bool TFtpClient::Put() { return RunSynchronously(TFtpRequest::ftpPutAsync, StepDataPort | StepStor); }
-bool TFtpClient::Get() { return RunSynchronously(TFtpRequest::ftpGetAsync, StepDataPort | StepRetr); }
-bool TFtpClient::Quote() { return RunSynchronously(TFtpRequest::ftpQuoteAsync, StepQuote); }
-bool TFtpClient::Quit() { return RunSynchronously(TFtpRequest::ftpQuitAsync, StepQuit); }
+bool TFtpClient::Put() {
+    return RunSynchronously(TFtpRequest::ftpPutAsync, StepDataPort | StepStor);
+}
+bool TFtpClient::Get() {
+    return RunSynchronously(TFtpRequest::ftpGetAsync, StepDataPort | StepRetr);
+}
+bool TFtpClient::Quote() {
+    return RunSynchronously(TFtpRequest::ftpQuoteAsync, StepQuote);
+}
+bool TFtpClient::Quit() {
+    return RunSynchronously(TFtpRequest::ftpQuitAsync, StepQuit);
+}
 
 void TFtpClient::Abort() {
     if (FState != TFtpState::ftpReady) GiveUp(426, "426 Operation aborted.");
@@ -154,7 +169,8 @@ void TFtpClient::CheckCanStart(TFtpRequest request) const {
         return;
     }
     if (!Connected()) throw handledException("FTP component not connected");
-    if (request == R::ftpCwdAsync && HostDirName.empty()) throw handledException("HostDirName empty");
+    if (request == R::ftpCwdAsync && HostDirName.empty())
+        throw handledException("HostDirName empty");
     if (request == R::ftpQuoteAsync && FLocalFileName.empty())
         throw handledException("LocalFileName empty");
     if (request == R::ftpPutAsync || request == R::ftpGetAsync) {
@@ -360,8 +376,8 @@ void TFtpClient::OnControlData() {
         case TFtpReplyReader::Fault::None:
             break;
         case TFtpReplyReader::Fault::LineTooLong:
-            ProtocolFault("500 Reply line longer than " + std::to_string(TFtpReplyReader::LineLimit) +
-                          " bytes");
+            ProtocolFault("500 Reply line longer than " +
+                          std::to_string(TFtpReplyReader::LineLimit) + " bytes");
             return;
         case TFtpReplyReader::Fault::ReplyTooLong:
             ProtocolFault("500 Reply longer than " + std::to_string(TFtpReplyReader::ReplyLimit) +
@@ -422,8 +438,9 @@ void TFtpClient::ProtocolFault(const std::string& message) {
 void TFtpClient::SendCommand(const std::string& command, std::initializer_list<int> accepted) {
     std::vector<int> codes(accepted);
     SendCommand(command, [this, codes](const TFtpReplyLine& reply) {
-        const bool ok = codes.empty() ? reply.Code < 500
-                                      : std::find(codes.begin(), codes.end(), reply.Code) != codes.end();
+        const bool ok = codes.empty()
+                            ? reply.Code < 500
+                            : std::find(codes.begin(), codes.end(), reply.Code) != codes.end();
         if (ok)
             StepDone();
         else

@@ -24,9 +24,10 @@ std::string DataPortCommand(const std::string& localAddress, uint16_t port,
     const QHostAddress local(QString::fromStdString(localAddress));
     bool isV4 = false;
     const quint32 v4 = local.toIPv4Address(&isV4);
-    if (!isV4) return "EPRT |2|" + local.toString().toStdString() + "|" + std::to_string(port) + "|";
-    std::snprintf(text, sizeof text, "PORT %d,%d,%d,%d,%d,%d", int(v4 >> 24), int((v4 >> 16) & 0xff),
-                  int((v4 >> 8) & 0xff), int(v4 & 0xff), high, low);
+    if (!isV4)
+        return "EPRT |2|" + local.toString().toStdString() + "|" + std::to_string(port) + "|";
+    std::snprintf(text, sizeof text, "PORT %d,%d,%d,%d,%d,%d", int(v4 >> 24),
+                  int((v4 >> 16) & 0xff), int((v4 >> 8) & 0xff), int(v4 & 0xff), high, low);
     return text;
 }
 
@@ -67,11 +68,15 @@ std::vector<uint16_t> DataPortCandidates(int start, int end, int next) {
     if (end < start) return ports;
     const int first = next >= start && next <= end ? next : start;
     ports.reserve(static_cast<size_t>(end - start + 1));
-    for (int p = first; p <= end; ++p) ports.push_back(static_cast<uint16_t>(p));
-    for (int p = start; p < first; ++p) ports.push_back(static_cast<uint16_t>(p));
+    for (int p = first; p <= end; ++p)
+        ports.push_back(static_cast<uint16_t>(p));
+    for (int p = start; p < first; ++p)
+        ports.push_back(static_cast<uint16_t>(p));
     return ports;
 }
 
-int DataPortAfter(int used, int start, int end) { return used + 1 > end ? start : used + 1; }
+int DataPortAfter(int used, int start, int end) {
+    return used + 1 > end ? start : used + 1;
+}
 
 } // namespace korvane

@@ -23,7 +23,8 @@ void TFtpReplyReader::Reset() {
 }
 
 TFtpReplyLine TFtpReplyReader::Classify(std::string text) {
-    while (!text.empty() && (text.back() == '\r' || text.back() == '\n')) text.pop_back();
+    while (!text.empty() && (text.back() == '\r' || text.back() == '\n'))
+        text.pop_back();
     TFtpReplyLine line;
     size_t digits = 0;
     const int code = LeadingNumber(text, &digits);

@@ -10,7 +10,7 @@
 namespace korvane {
 
 struct TFtpReplyLine {
-    std::string Text; // without its line end
+    std::string Text;   // without its line end
     bool Final = false; // ends a reply; Code is then its status code
     int Code = 0;
 };
@@ -37,9 +37,9 @@ private:
     TFtpReplyLine Classify(std::string text);
 
     bool AcceptLF;
-    std::string Partial;     // bytes of the line not yet complete
-    std::string MultiCode;   // the code of an open multi-line reply ("" when none)
-    size_t ReplyBytes = 0;   // bytes of the reply in progress
+    std::string Partial;   // bytes of the line not yet complete
+    std::string MultiCode; // the code of an open multi-line reply ("" when none)
+    size_t ReplyBytes = 0; // bytes of the reply in progress
     Fault CurrentFault = Fault::None;
 };
 

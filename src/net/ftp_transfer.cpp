@@ -1,6 +1,6 @@
 // The data side of TFtpClient: data ports in active and passive mode, sending and receiving.
-#include "net/ftp_data_address.h"
 #include "net/ftp_transfer.h"
+#include "net/ftp_data_address.h"
 
 #include <QFile>
 #include <QSaveFile>
@@ -295,7 +295,9 @@ void TFtpClient::ReceiveData() {
         ReportProgress();
     }
     // More may be waiting: come back after other events had their turn.
-    if (DataSocket && Xfer) QMetaObject::invokeMethod(this, [this] { Guarded([&] { ReceiveData(); }); }, Qt::QueuedConnection);
+    if (DataSocket && Xfer)
+        QMetaObject::invokeMethod(
+            this, [this] { Guarded([&] { ReceiveData(); }); }, Qt::QueuedConnection);
 }
 
 void TFtpClient::OnDataClosed(int error) {
@@ -340,7 +342,8 @@ void TFtpClient::TryFinishTransfer() {
         Fail(426, "426 Operation aborted.");
     } else if (Xfer->DataCloseError != 0) {
         Fail(500, SocketErrorMessage(Xfer->DataCloseError));
-    } else if (auto* save = dynamic_cast<QSaveFile*>(Xfer->OwnedDevice.get()); save && !save->commit()) {
+    } else if (auto* save = dynamic_cast<QSaveFile*>(Xfer->OwnedDevice.get());
+               save && !save->commit()) {
         Display("! Error writing local file");
         Fail(426, "426 Error writing local file " + FLocalFileName);
     } else {

@@ -46,7 +46,8 @@ void THttpConnection::ClientAttached() {
     socket.SetDeferredWork(true);
     socket.SetLineMode(true);
     socket.SetLineEnd("\n");
-    connect(&socket, &TWSocket::LineReceived, this, [this](const std::string& line) { LineReceived(line); });
+    connect(&socket, &TWSocket::LineReceived, this,
+            [this](const std::string& line) { LineReceived(line); });
     connect(&socket, &TWSocket::DataAvailable, this, [this] { DataAvailable(); });
     connect(&socket, &TWSocket::DataSent, this, [this] { SendLoop(); });
     // A request line or header line beyond the line limit is no request we can serve.
@@ -124,7 +125,8 @@ void THttpConnection::HeaderEnded() {
     if (!self) return;
     ProbedFile.reset(); // the reply has it, or nobody wanted it
     if (!Connected()) return;
-    if (ConnState == THttpConnectionState::hcPostedData && !AcceptPostedDataFlag && BodyToDiscard > 0) {
+    if (ConnState == THttpConnectionState::hcPostedData && !AcceptPostedDataFlag &&
+        BodyToDiscard > 0) {
         Socket().SetLineMode(false);
         HoldInput(false);
     }
@@ -139,7 +141,9 @@ void THttpConnection::DataAvailable() {
     }
     // Nobody reads this body: drop it, and go back to lines once it has all gone by.
     while (true) {
-        const size_t want = BodyToDiscard > 0 ? static_cast<size_t>(std::min<int64_t>(BodyToDiscard, 65536)) : 65536;
+        const size_t want = BodyToDiscard > 0
+                                ? static_cast<size_t>(std::min<int64_t>(BodyToDiscard, 65536))
+                                : 65536;
         const std::string dropped = Socket().Receive(want);
         if (dropped.empty()) return;
         BodyToDiscard -= static_cast<int64_t>(dropped.size());
@@ -172,9 +176,12 @@ void THttpConnection::ProcessRequest() {
     const bool checkLinks = !OutsideRootFlag && !(Options & hoAllowOutsideRoot);
     if (!OpenDocument(root, checkLinks)) ResolveDocument(checkLinks);
 
-    if (Request.Method == "GET") ProcessGet();
-    else if (Request.Method == "HEAD") ProcessHead();
-    else if (Request.Method == "POST") ProcessPost();
+    if (Request.Method == "GET")
+        ProcessGet();
+    else if (Request.Method == "HEAD")
+        ProcessHead();
+    else if (Request.Method == "POST")
+        ProcessPost();
     else {
         SendErrorPage(404);
         CloseAfterReply();
@@ -227,14 +234,20 @@ bool THttpConnection::DocumentIsDirectory() const {
     return IsDirectory(Document);
 }
 
-void THttpConnection::ProcessGet() { ProcessDocumentRequest(true); }
+void THttpConnection::ProcessGet() {
+    ProcessDocumentRequest(true);
+}
 
-void THttpConnection::ProcessHead() { ProcessDocumentRequest(false); }
+void THttpConnection::ProcessHead() {
+    ProcessDocumentRequest(false);
+}
 
 void THttpConnection::ProcessDocumentRequest(bool withBody) {
     THttpGetFlag flags = THttpGetFlag::hgSendDoc;
-    if (OutsideRootFlag && !(Options & hoAllowOutsideRoot)) flags = THttpGetFlag::hg403;
-    else if ((Options & hoAllowDirList) && DocumentIsDirectory()) flags = THttpGetFlag::hgSendDirList;
+    if (OutsideRootFlag && !(Options & hoAllowOutsideRoot))
+        flags = THttpGetFlag::hg403;
+    else if ((Options & hoAllowDirList) && DocumentIsDirectory())
+        flags = THttpGetFlag::hgSendDirList;
     QPointer<THttpConnection> self(this);
     const auto& askOwner = withBody ? OnGetDocument : OnHeadDocument;
     if (askOwner) askOwner(*this, flags);
@@ -246,38 +259,62 @@ void THttpConnection::ProcessDocumentRequest(bool withBody) {
             CloseAfterReply();
         }
         break;
-    case THttpGetFlag::hgSendStream: SendDocStream(); break;
-    case THttpGetFlag::hgWillSendMySelf: break;
-    case THttpGetFlag::hg404: SendErrorPage(404); CloseAfterReply(); break;
-    case THttpGetFlag::hg403: SendErrorPage(403); CloseAfterReply(); break;
-    case THttpGetFlag::hgSendDirList: SendDirList(withBody); break;
+    case THttpGetFlag::hgSendStream:
+        SendDocStream();
+        break;
+    case THttpGetFlag::hgWillSendMySelf:
+        break;
+    case THttpGetFlag::hg404:
+        SendErrorPage(404);
+        CloseAfterReply();
+        break;
+    case THttpGetFlag::hg403:
+        SendErrorPage(403);
+        CloseAfterReply();
+        break;
+    case THttpGetFlag::hgSendDirList:
+        SendDirList(withBody);
+        break;
     case THttpGetFlag::hg401:
         // A HEAD request that would need a password gets no reply at all, only the close.
         if (withBody) SendErrorPage(401);
         CloseAfterReply();
         break;
-    case THttpGetFlag::hgAcceptData: CloseAfterReply(); break;
+    case THttpGetFlag::hgAcceptData:
+        CloseAfterReply();
+        break;
     }
 }
 
 void THttpConnection::ProcessPost() {
     AcceptPostedDataFlag = false;
     THttpGetFlag flags = OutsideRootFlag && !(Options & hoAllowOutsideRoot) ? THttpGetFlag::hg403
-                                                                             : THttpGetFlag::hg404;
+                                                                            : THttpGetFlag::hg404;
     QPointer<THttpConnection> self(this);
     if (OnPostDocument) OnPostDocument(*this, flags);
     if (!self) return;
     switch (flags) {
-    case THttpGetFlag::hg404: SendErrorPage(404); CloseAfterReply(); break;
-    case THttpGetFlag::hg403: SendErrorPage(403); CloseAfterReply(); break;
-    case THttpGetFlag::hg401: SendErrorPage(401); CloseAfterReply(); break;
+    case THttpGetFlag::hg404:
+        SendErrorPage(404);
+        CloseAfterReply();
+        break;
+    case THttpGetFlag::hg403:
+        SendErrorPage(403);
+        CloseAfterReply();
+        break;
+    case THttpGetFlag::hg401:
+        SendErrorPage(401);
+        CloseAfterReply();
+        break;
     case THttpGetFlag::hgAcceptData:
         AcceptPostedDataFlag = true;
         // The body is read raw; the owner calls EndPostedData when it has it all.
         Socket().SetLineMode(false);
         HoldInput(false);
         break;
-    default: CloseAfterReply(); break;
+    default:
+        CloseAfterReply();
+        break;
     }
 }
 
@@ -387,7 +424,8 @@ void THttpConnection::AnswerText(THttpGetFlag& flags, const std::string& status,
                                  const std::string& contentType, const std::string& header,
                                  const std::string& body) {
     std::string head = Request.Version + " " + (status.empty() ? "200 OK" : status) + "\r\n";
-    head += "Content-Type: " + (contentType.empty() ? std::string("text/html") : contentType) + "\r\n";
+    head +=
+        "Content-Type: " + (contentType.empty() ? std::string("text/html") : contentType) + "\r\n";
     head += "Content-Length: " + std::to_string(body.size()) + "\r\n";
     head += header;
     head += "\r\n";
@@ -403,18 +441,21 @@ std::string THttpConnection::BuildErrorPage(const std::string& version, int stat
     switch (status) {
     case 403:
         statusText = " 403 Forbidden";
-        before = "<HTML><HEAD><TITLE>403 Forbidden</TITLE></HEAD><BODY><H1>403 Forbidden</H1>The requested URL ";
+        before = "<HTML><HEAD><TITLE>403 Forbidden</TITLE></HEAD><BODY><H1>403 Forbidden</H1>The "
+                 "requested URL ";
         after = " is Forbidden on this server.<P></BODY></HTML>";
         break;
     case 401:
         statusText = " 401 Unauthorized";
-        before = "<HTML><HEAD><TITLE>401 Unauthorized</TITLE></HEAD><BODY><H1>401 Unauthorized</H1>The requested URL ";
+        before = "<HTML><HEAD><TITLE>401 Unauthorized</TITLE></HEAD><BODY><H1>401 "
+                 "Unauthorized</H1>The requested URL ";
         after = " is Unauthorized on this server.<P></BODY></HTML>";
         extra = "WWW-Authenticate: Basic Realm=" + realm + "\r\n";
         break;
     default:
         statusText = " 404 Not Found";
-        before = "<HTML><HEAD><TITLE>404 Not Found</TITLE></HEAD><BODY><H1>404 Not Found</H1>The requested URL ";
+        before = "<HTML><HEAD><TITLE>404 Not Found</TITLE></HEAD><BODY><H1>404 Not Found</H1>The "
+                 "requested URL ";
         after = " was not found on this server.<P></BODY></HTML>";
         break;
     }

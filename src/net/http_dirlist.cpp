@@ -48,8 +48,10 @@ std::string Row(const THttpDirEntry& entry, const std::string& path) {
     if (entry.Hidden) attributes[4] = 'h';
     char date[16], time[16];
     const int month = std::clamp(entry.Month, 1, 12) - 1;
-    std::snprintf(date, sizeof date, "%.3s %02d, %04d", Months + month * 3, entry.Day % 100, entry.Year % 10000);
-    std::snprintf(time, sizeof time, "%02d:%02d:%02d", entry.Hour % 100, entry.Min % 100, entry.Sec % 100);
+    std::snprintf(date, sizeof date, "%.3s %02d, %04d", Months + month * 3, entry.Day % 100,
+                  entry.Year % 10000);
+    std::snprintf(time, sizeof time, "%02d:%02d:%02d", entry.Hour % 100, entry.Min % 100,
+                  entry.Sec % 100);
     std::string link = path;
     if (link.empty() || link.back() != '/') link += '/';
     link += FormEncode(entry.Name);
@@ -67,7 +69,8 @@ std::string Row(const THttpDirEntry& entry, const std::string& path) {
 
 } // namespace
 
-std::string THttpConnection::BuildDirListPage(const std::string& directory, const std::string& path) {
+std::string THttpConnection::BuildDirListPage(const std::string& directory,
+                                              const std::string& path) {
     std::vector<THttpDirEntry> dirs, files;
     if (DIR* handle = ::opendir(directory.c_str())) {
         while (const dirent* item = ::readdir(handle)) {
@@ -87,12 +90,14 @@ std::string THttpConnection::BuildDirListPage(const std::string& directory, cons
     std::sort(files.begin(), files.end(), byName);
 
     const std::string heading = TextToHtmlText(NormalizeLocalPath(path));
-    std::string page = "<HTML>\r\n<HEAD>\r\n<STYLE TYPE=\"text/css\">\r\n"
-                       ".dirline { font-family: arial; font-size: normal; color: black }\r\n"
-                       "</STYLE>\r\n<TITLE>Directory List</TITLE>\r\n</HEAD>\r\n<BODY><P>Directory of " +
-                       heading + ":</P><P CLASS=dirline>\r\n<TABLE>\r\n";
+    std::string page =
+        "<HTML>\r\n<HEAD>\r\n<STYLE TYPE=\"text/css\">\r\n"
+        ".dirline { font-family: arial; font-size: normal; color: black }\r\n"
+        "</STYLE>\r\n<TITLE>Directory List</TITLE>\r\n</HEAD>\r\n<BODY><P>Directory of " +
+        heading + ":</P><P CLASS=dirline>\r\n<TABLE>\r\n";
     if (path != "/") {
-        std::string base = !path.empty() && path.back() == '/' ? path.substr(0, path.size() - 1) : path;
+        std::string base =
+            !path.empty() && path.back() == '/' ? path.substr(0, path.size() - 1) : path;
         const size_t slash = base.rfind('/');
         std::string parent = slash == std::string::npos ? std::string() : base.substr(0, slash + 1);
         if (!parent.empty() && parent != "/") parent.pop_back();
@@ -103,7 +108,8 @@ std::string THttpConnection::BuildDirListPage(const std::string& directory, cons
         page += "<TR><TD>No file</TD></TR>";
     } else {
         int64_t total = 0;
-        for (const THttpDirEntry& entry : dirs) page += "<TR>" + Row(entry, path) + "</TR>\r\n";
+        for (const THttpDirEntry& entry : dirs)
+            page += "<TR>" + Row(entry, path) + "</TR>\r\n";
         for (const THttpDirEntry& entry : files) {
             page += "<TR>" + Row(entry, path) + "</TR>\r\n";
             total += entry.Size;

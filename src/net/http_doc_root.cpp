@@ -19,8 +19,8 @@ namespace {
 constexpr int OpenFlags = O_RDONLY | O_CLOEXEC | O_NONBLOCK;
 // Whatever could make a cached descriptor or its size and date wrong. Our own reads and
 // closes raise none of these.
-constexpr uint32_t ChangeEvents = IN_MODIFY | IN_ATTRIB | IN_CLOSE_WRITE | IN_MOVED_FROM | IN_MOVED_TO |
-                                  IN_DELETE | IN_DELETE_SELF | IN_MOVE_SELF;
+constexpr uint32_t ChangeEvents = IN_MODIFY | IN_ATTRIB | IN_CLOSE_WRITE | IN_MOVED_FROM |
+                                  IN_MOVED_TO | IN_DELETE | IN_DELETE_SELF | IN_MOVE_SELF;
 
 } // namespace
 
@@ -67,12 +67,15 @@ const std::string& THttpDocRoot::RealRoot() {
 }
 
 bool THttpDocRoot::RelativeToRoot(const std::string& path, std::string& relative) const {
-    if (path == RootPath) relative = ".";
-    else if (RootPath == "/" && path[0] == '/') relative = path.substr(1);
+    if (path == RootPath)
+        relative = ".";
+    else if (RootPath == "/" && path[0] == '/')
+        relative = path.substr(1);
     else if (path.size() > RootPath.size() && path.compare(0, RootPath.size(), RootPath) == 0 &&
              path[RootPath.size()] == '/')
         relative = path.substr(RootPath.size() + 1);
-    else return false;
+    else
+        return false;
     if (relative.empty()) relative = ".";
     return true;
 }
@@ -80,8 +83,10 @@ bool THttpDocRoot::RelativeToRoot(const std::string& path, std::string& relative
 int THttpDocRoot::OpenBeneath(const std::string& relative, bool withoutLinks) {
     open_how how{};
     how.flags = OpenFlags;
-    how.resolve = RESOLVE_BENEATH | RESOLVE_NO_MAGICLINKS | (withoutLinks ? RESOLVE_NO_SYMLINKS : 0);
-    const int fd = static_cast<int>(::syscall(SYS_openat2, RootFd, relative.c_str(), &how, sizeof how));
+    how.resolve =
+        RESOLVE_BENEATH | RESOLVE_NO_MAGICLINKS | (withoutLinks ? RESOLVE_NO_SYMLINKS : 0);
+    const int fd =
+        static_cast<int>(::syscall(SYS_openat2, RootFd, relative.c_str(), &how, sizeof how));
     if (fd < 0 && errno == ENOSYS) BeneathSupported = false;
     return fd;
 }
@@ -180,7 +185,8 @@ bool THttpDocRoot::WatchFolders(const std::string& relative) {
         return true;
     };
     if (!watch({})) return false;
-    for (size_t slash = relative.find('/'); slash != std::string::npos; slash = relative.find('/', slash + 1))
+    for (size_t slash = relative.find('/'); slash != std::string::npos;
+         slash = relative.find('/', slash + 1))
         if (slash > 0 && !watch(relative.substr(0, slash))) return false;
     return true;
 }

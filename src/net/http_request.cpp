@@ -11,7 +11,8 @@ namespace korvane {
 namespace {
 
 std::string Upper(std::string text) {
-    for (char& c : text) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+    for (char& c : text)
+        c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
     return text;
 }
 
@@ -28,8 +29,7 @@ bool StartsWithNoCase(const std::string& text, const char* prefix) {
 }
 
 // A whole decimal number without sign or garbage; false leaves value alone.
-template <typename Int>
-bool ParseNumber(const std::string& text, Int& value) {
+template <typename Int> bool ParseNumber(const std::string& text, Int& value) {
     const std::string digits = Trim(text);
     if (digits.empty()) return false;
     Int parsed{};
@@ -53,7 +53,8 @@ void THttpRequestHeader::ParseRequestLine(const std::string& line) {
     size_t i = line.find(' ');
     Method = Upper(line.substr(0, i));
     auto skipSpaces = [&] {
-        while (i < line.size() && line[i] == ' ') ++i;
+        while (i < line.size() && line[i] == ' ')
+            ++i;
     };
     if (i == std::string::npos) i = line.size();
     skipSpaces();
@@ -78,24 +79,35 @@ void THttpRequestHeader::ParseHeaderLine(const std::string& line, const std::str
     const size_t colon = line.find(':');
     if (colon == std::string::npos) return;
     size_t start = colon + 1;
-    while (start < line.size() && line[start] == ' ') ++start;
+    while (start < line.size() && line[start] == ' ')
+        ++start;
     const std::string value = line.substr(start);
 
-    if (StartsWithNoCase(line, "content-type:")) RequestContentType = value;
-    else if (StartsWithNoCase(line, "content-length:")) ParseNumber(value, RequestContentLength);
-    else if (StartsWithNoCase(line, "Accept:")) RequestAccept = value;
-    else if (StartsWithNoCase(line, "Referer:")) RequestReferer = value;
-    else if (StartsWithNoCase(line, "Accept-Language:")) RequestAcceptLanguage = value;
-    else if (StartsWithNoCase(line, "Accept-Encoding:")) RequestAcceptEncoding = value;
-    else if (StartsWithNoCase(line, "User-Agent:")) RequestUserAgent = value;
-    else if (StartsWithNoCase(line, "Authorization:")) RequestAuth = value;
-    else if (StartsWithNoCase(line, "Cookie:")) RequestCookie = value;
+    if (StartsWithNoCase(line, "content-type:"))
+        RequestContentType = value;
+    else if (StartsWithNoCase(line, "content-length:"))
+        ParseNumber(value, RequestContentLength);
+    else if (StartsWithNoCase(line, "Accept:"))
+        RequestAccept = value;
+    else if (StartsWithNoCase(line, "Referer:"))
+        RequestReferer = value;
+    else if (StartsWithNoCase(line, "Accept-Language:"))
+        RequestAcceptLanguage = value;
+    else if (StartsWithNoCase(line, "Accept-Encoding:"))
+        RequestAcceptEncoding = value;
+    else if (StartsWithNoCase(line, "User-Agent:"))
+        RequestUserAgent = value;
+    else if (StartsWithNoCase(line, "Authorization:"))
+        RequestAuth = value;
+    else if (StartsWithNoCase(line, "Cookie:"))
+        RequestCookie = value;
     else if (StartsWithNoCase(line, "Host:")) {
         RequestHost = value;
         const size_t hostColon = value.find(':');
         RequestHostName = value.substr(0, hostColon);
         RequestHostPort = hostColon == std::string::npos ? serverPort : value.substr(hostColon + 1);
-    } else if (StartsWithNoCase(line, "Connection:")) RequestConnection = value;
+    } else if (StartsWithNoCase(line, "Connection:"))
+        RequestConnection = value;
     else if (StartsWithNoCase(line, "Range:")) {
         RequestRangeText = Trim(value);
         HasRange = true;
@@ -140,8 +152,9 @@ TByteRange ResolveRange(const THttpRequestHeader& request, int64_t fileSize) {
         range.Result = TByteRange::Kind::Unsatisfiable;
         return range;
     }
-    const int64_t last = request.RequestRangeLast < 0 ? fileSize - 1
-                                                      : std::min(request.RequestRangeLast, fileSize - 1);
+    const int64_t last = request.RequestRangeLast < 0
+                             ? fileSize - 1
+                             : std::min(request.RequestRangeLast, fileSize - 1);
     range.Result = TByteRange::Kind::Part;
     range.Offset = request.RequestRangeFirst;
     range.Count = last - request.RequestRangeFirst + 1;

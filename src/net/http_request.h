@@ -27,9 +27,9 @@ struct THttpRequestHeader {
     std::string RequestConnection;
     std::string RequestRangeText;
     bool HasRange = false;
-    int64_t RequestRangeFirst = 0; // -1: absent ("-500" asks for the last 500 bytes)
-    int64_t RequestRangeLast = 0;  // -1: absent ("500-" runs to the end)
-    bool RangeValid = false;       // one well-formed byte range
+    int64_t RequestRangeFirst = 0;          // -1: absent ("-500" asks for the last 500 bytes)
+    int64_t RequestRangeLast = 0;           // -1: absent ("500-" runs to the end)
+    bool RangeValid = false;                // one well-formed byte range
     std::vector<std::string> RequestHeader; // every non-empty header line, as received
     size_t HeaderBytes = 0;
 

@@ -10,14 +10,17 @@ const std::string THttpServer::TooBusyReply =
 
 THttpServer::THttpServer(QObject* parent) : QObject(parent) {
     WSocketServer.Name = "HttpServer";
-    WSocketServer.ClientClass = [this]() -> std::unique_ptr<TWSocketClient> { return ClientClass(); };
+    WSocketServer.ClientClass = [this]() -> std::unique_ptr<TWSocketClient> {
+        return ClientClass();
+    };
     WSocketServer.OnClientConnect = [this](TWSocketServer&, TWSocketClient& client, int error) {
         auto& connection = static_cast<THttpConnection&>(client);
         PrepareConnection(connection);
         if (OnClientConnect) OnClientConnect(*this, connection, error);
     };
     WSocketServer.OnClientDisconnect = [this](TWSocketServer&, TWSocketClient& client, int error) {
-        if (OnClientDisconnect) OnClientDisconnect(*this, static_cast<THttpConnection&>(client), error);
+        if (OnClientDisconnect)
+            OnClientDisconnect(*this, static_cast<THttpConnection&>(client), error);
     };
 }
 
@@ -86,7 +89,9 @@ void THttpServer::PrepareConnection(THttpConnection& client) {
         if (OnPostDocument) OnPostDocument(*this, c, flags);
     };
     if (OnPostedData)
-        client.OnPostedData = [this](THttpConnection& c, int error) { OnPostedData(*this, c, error); };
+        client.OnPostedData = [this](THttpConnection& c, int error) {
+            OnPostedData(*this, c, error);
+        };
     client.OnHttpRequestDone = [this](THttpConnection& c) {
         if (OnHttpRequestDone) OnHttpRequestDone(*this, c);
     };

@@ -38,7 +38,7 @@ struct THttpDirEntry {
     bool Visible = true;
     std::string Name;
     uint32_t SizeLow = 0;
-    uint32_t SizeHigh = 0; // always 0
+    uint32_t SizeHigh = 0;                                        // always 0
     int Year = 0, Month = 0, Day = 0, Hour = 0, Min = 0, Sec = 0; // last write, local clock
     bool VolumeID = false;
     bool Directory = false;
@@ -109,8 +109,8 @@ public:
     static constexpr size_t SendBlockSize = 64 * 1024;
 
     // The page texts, for the owner that builds its own replies.
-    static std::string BuildErrorPage(const std::string& version, int status, const std::string& path,
-                                      const std::string& realm);
+    static std::string BuildErrorPage(const std::string& version, int status,
+                                      const std::string& path, const std::string& realm);
     std::string BuildDirListPage(const std::string& directory, const std::string& path);
 
 protected:
@@ -196,12 +196,16 @@ public:
     std::function<void(THttpServer& sender, THttpConnection& client, int error)> OnClientConnect;
     std::function<void(THttpServer& sender, THttpConnection& client, int error)> OnClientDisconnect;
     std::function<void(THttpServer& sender, THttpConnection& client)> OnBeforeProcessRequest;
-    std::function<void(THttpServer& sender, THttpConnection& client, THttpGetFlag& flags)> OnGetDocument;
-    std::function<void(THttpServer& sender, THttpConnection& client, THttpGetFlag& flags)> OnHeadDocument;
-    std::function<void(THttpServer& sender, THttpConnection& client, THttpGetFlag& flags)> OnPostDocument;
+    std::function<void(THttpServer& sender, THttpConnection& client, THttpGetFlag& flags)>
+        OnGetDocument;
+    std::function<void(THttpServer& sender, THttpConnection& client, THttpGetFlag& flags)>
+        OnHeadDocument;
+    std::function<void(THttpServer& sender, THttpConnection& client, THttpGetFlag& flags)>
+        OnPostDocument;
     std::function<void(THttpServer& sender, THttpConnection& client, int error)> OnPostedData;
     std::function<void(THttpServer& sender, THttpConnection& client)> OnHttpRequestDone;
-    std::function<void(THttpServer& sender, THttpConnection& client, THttpDirEntry& entry)> OnFilterDirEntry;
+    std::function<void(THttpServer& sender, THttpConnection& client, THttpDirEntry& entry)>
+        OnFilterDirEntry;
 
     // The reply of a client beyond MaxClients.
     static const std::string TooBusyReply;

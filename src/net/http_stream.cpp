@@ -45,7 +45,8 @@ THttpFileStream::~THttpFileStream() = default;
 size_t THttpFileStream::Read(char* buffer, size_t count) {
     if (Fd < 0) return 0;
     ssize_t got;
-    do got = ::pread(Fd, buffer, count, Pos);
+    do
+        got = ::pread(Fd, buffer, count, Pos);
     while (got < 0 && errno == EINTR);
     if (got <= 0) return 0;
     Pos += got;

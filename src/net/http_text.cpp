@@ -12,18 +12,17 @@ namespace korvane {
 namespace {
 
 constexpr std::array<const char*, 96> Latin1Entities = {
-    "nbsp",   "iexcl",  "cent",   "pound",  "curren", "yen",    "brvbar", "sect",
-    "uml",    "copy",   "ordf",   "laquo",  "not",    "shy",    "reg",    "macr",
-    "deg",    "plusmn", "sup2",   "sup3",   "acute",  "micro",  "para",   "middot",
-    "cedil",  "sup1",   "ordm",   "raquo",  "frac14", "frac12", "frac34", "iquest",
-    "Agrave", "Aacute", "Acirc",  "Atilde", "Auml",   "Aring",  "AElig",  "Ccedil",
-    "Egrave", "Eacute", "Ecirc",  "Euml",   "Igrave", "Iacute", "Icirc",  "Iuml",
-    "ETH",    "Ntilde", "Ograve", "Oacute", "Ocirc",  "Otilde", "Ouml",   "times",
-    "Oslash", "Ugrave", "Uacute", "Ucirc",  "Uuml",   "Yacute", "THORN",  "szlig",
-    "agrave", "aacute", "acirc",  "atilde", "auml",   "aring",  "aelig",  "ccedil",
-    "egrave", "eacute", "ecirc",  "euml",   "igrave", "iacute", "icirc",  "iuml",
-    "eth",    "ntilde", "ograve", "oacute", "ocirc",  "otilde", "ouml",   "divide",
-    "oslash", "ugrave", "uacute", "ucirc",  "uuml",   "yacute", "thorn",  "yuml"};
+    "nbsp",   "iexcl",  "cent",   "pound",  "curren", "yen",    "brvbar", "sect",   "uml",
+    "copy",   "ordf",   "laquo",  "not",    "shy",    "reg",    "macr",   "deg",    "plusmn",
+    "sup2",   "sup3",   "acute",  "micro",  "para",   "middot", "cedil",  "sup1",   "ordm",
+    "raquo",  "frac14", "frac12", "frac34", "iquest", "Agrave", "Aacute", "Acirc",  "Atilde",
+    "Auml",   "Aring",  "AElig",  "Ccedil", "Egrave", "Eacute", "Ecirc",  "Euml",   "Igrave",
+    "Iacute", "Icirc",  "Iuml",   "ETH",    "Ntilde", "Ograve", "Oacute", "Ocirc",  "Otilde",
+    "Ouml",   "times",  "Oslash", "Ugrave", "Uacute", "Ucirc",  "Uuml",   "Yacute", "THORN",
+    "szlig",  "agrave", "aacute", "acirc",  "atilde", "auml",   "aring",  "aelig",  "ccedil",
+    "egrave", "eacute", "ecirc",  "euml",   "igrave", "iacute", "icirc",  "iuml",   "eth",
+    "ntilde", "ograve", "oacute", "ocirc",  "otilde", "ouml",   "divide", "oslash", "ugrave",
+    "uacute", "ucirc",  "uuml",   "yacute", "thorn",  "yuml"};
 
 // Length of the valid UTF-8 sequence at text[i] and its code point; 0 when none starts there.
 size_t Utf8Sequence(const std::string& text, size_t i, uint32_t& codePoint) {
@@ -31,10 +30,20 @@ size_t Utf8Sequence(const std::string& text, size_t i, uint32_t& codePoint) {
     const unsigned char lead = byte(i);
     size_t length;
     uint32_t minimum;
-    if (lead >= 0xC2 && lead <= 0xDF) { length = 2; codePoint = lead & 0x1F; minimum = 0x80; }
-    else if (lead >= 0xE0 && lead <= 0xEF) { length = 3; codePoint = lead & 0x0F; minimum = 0x800; }
-    else if (lead >= 0xF0 && lead <= 0xF4) { length = 4; codePoint = lead & 0x07; minimum = 0x10000; }
-    else return 0;
+    if (lead >= 0xC2 && lead <= 0xDF) {
+        length = 2;
+        codePoint = lead & 0x1F;
+        minimum = 0x80;
+    } else if (lead >= 0xE0 && lead <= 0xEF) {
+        length = 3;
+        codePoint = lead & 0x0F;
+        minimum = 0x800;
+    } else if (lead >= 0xF0 && lead <= 0xF4) {
+        length = 4;
+        codePoint = lead & 0x07;
+        minimum = 0x10000;
+    } else
+        return 0;
     if (i + length > text.size()) return 0;
     for (size_t k = 1; k < length; ++k) {
         if ((byte(i + k) & 0xC0) != 0x80) return 0;
@@ -65,13 +74,26 @@ std::string TextToHtmlText(const std::string& text) {
             out += "&#" + std::to_string(codePoint) + ";";
         } else {
             switch (c) {
-            case '<': out += "&lt;"; break;
-            case '>': out += "&gt;"; break;
-            case '\'': out += "&#39;"; break;
-            case '"': out += "&#34;"; break;
-            case '&': out += "&amp;"; break;
-            case '\n': out += "\n<BR>"; break;
-            default: out += static_cast<char>(c);
+            case '<':
+                out += "&lt;";
+                break;
+            case '>':
+                out += "&gt;";
+                break;
+            case '\'':
+                out += "&#39;";
+                break;
+            case '"':
+                out += "&#34;";
+                break;
+            case '&':
+                out += "&amp;";
+                break;
+            case '\n':
+                out += "\n<BR>";
+                break;
+            default:
+                out += static_cast<char>(c);
             }
         }
         i += length;
@@ -90,9 +112,11 @@ std::string DecodeRequestPath(const std::string& text) {
         }
         // The value of the hex digits at the start of the next two characters.
         size_t k = i + 1;
-        while (k < i + 3 && text[k] == ' ') ++k;
+        while (k < i + 3 && text[k] == ' ')
+            ++k;
         int value = 0;
-        while (k < i + 3 && HexDigitValue(text[k]) >= 0) value = value * 16 + HexDigitValue(text[k++]);
+        while (k < i + 3 && HexDigitValue(text[k]) >= 0)
+            value = value * 16 + HexDigitValue(text[k++]);
         out += static_cast<char>(value);
         i += 3;
     }
@@ -105,29 +129,37 @@ std::string RFC1123DateText(std::time_t utc) {
     std::tm parts{};
     gmtime_r(&utc, &parts);
     char buffer[40];
-    std::snprintf(buffer, sizeof buffer, "%.3s, %02d %.3s %04d %02d:%02d:%02d", Days + parts.tm_wday * 3,
-                  parts.tm_mday, Months + parts.tm_mon * 3, parts.tm_year + 1900, parts.tm_hour,
-                  parts.tm_min, parts.tm_sec);
+    std::snprintf(buffer, sizeof buffer, "%.3s, %02d %.3s %04d %02d:%02d:%02d",
+                  Days + parts.tm_wday * 3, parts.tm_mday, Months + parts.tm_mon * 3,
+                  parts.tm_year + 1900, parts.tm_hour, parts.tm_min, parts.tm_sec);
     return buffer;
 }
 
 std::string DocumentToContentType(const std::string& fileName) {
     const size_t slash = fileName.rfind('/');
     const size_t dot = fileName.rfind('.');
-    if (dot == std::string::npos || (slash != std::string::npos && dot < slash)) return "application/binary";
+    if (dot == std::string::npos || (slash != std::string::npos && dot < slash))
+        return "application/binary";
     std::string ext = fileName.substr(dot + 1);
-    for (char& c : ext) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    for (char& c : ext)
+        c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
     struct Type {
         const char* Ext;
         const char* Mime;
     };
     static const Type Types[] = {
-        {"htm", "text/html"},           {"html", "text/html"},
-        {"gif", "image/gif"},           {"bmp", "image/bmp"},
-        {"jpg", "image/jpeg"},          {"jpeg", "image/jpeg"},
-        {"txt", "text/plain"},          {"wav", "audio/x-wav"},
-        {"ico", "image/x-icon"},        {"wml", "text/vnd.wap.wml"},
-        {"wbmp", "image/vnd.wap.wbmp"}, {"wmlc", "application/vnd.wap.wmlc"},
+        {"htm", "text/html"},
+        {"html", "text/html"},
+        {"gif", "image/gif"},
+        {"bmp", "image/bmp"},
+        {"jpg", "image/jpeg"},
+        {"jpeg", "image/jpeg"},
+        {"txt", "text/plain"},
+        {"wav", "audio/x-wav"},
+        {"ico", "image/x-icon"},
+        {"wml", "text/vnd.wap.wml"},
+        {"wbmp", "image/vnd.wap.wbmp"},
+        {"wmlc", "application/vnd.wap.wmlc"},
         {"wmlscript", "text/vnd.wap.wmlscript"},
         {"wmlscriptc", "application/vnd.wap.wmlscriptc"},
     };
@@ -158,8 +190,10 @@ std::string NormalizeLocalPath(const std::string& path) {
         segment.clear();
     };
     for (const char c : path) {
-        if (c == '/') take();
-        else segment += c;
+        if (c == '/')
+            take();
+        else
+            segment += c;
     }
     const std::string last = segment;
     take();
@@ -171,7 +205,8 @@ std::string NormalizeLocalPath(const std::string& path) {
 
 std::string TrimRoot(const std::string& root) {
     std::string trimmed = root;
-    while (trimmed.size() > 1 && trimmed.back() == '/') trimmed.pop_back();
+    while (trimmed.size() > 1 && trimmed.back() == '/')
+        trimmed.pop_back();
     return trimmed;
 }
 

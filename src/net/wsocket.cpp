@@ -12,9 +12,9 @@
 #include <cstring>
 #include <ctime>
 #include <fcntl.h>
+#include <linux/sockios.h>
 #include <netinet/in.h>
 #include <netinet/tcp.h>
-#include <linux/sockios.h>
 #include <sys/ioctl.h>
 #include <sys/sendfile.h>
 #include <sys/uio.h>
@@ -96,7 +96,8 @@ SocketError::SocketError(int error, const std::string& context)
 
 TWSocket::TWSocket(QObject* parent) : QObject(parent) {}
 
-TWSocket::TWSocket(int acceptedFd, const sockaddr_storage& peer, QObject* parent) : QObject(parent) {
+TWSocket::TWSocket(int acceptedFd, const sockaddr_storage& peer, QObject* parent)
+    : QObject(parent) {
     Attach(acceptedFd);
     CurrentState = State::Connected;
     DescribeAddress(peer, PeerAddr, PeerPortNumber);
@@ -107,7 +108,9 @@ TWSocket::~TWSocket() {
     Abort();
 }
 
-TWSocket::State TWSocket::GetState() const { return CurrentState; }
+TWSocket::State TWSocket::GetState() const {
+    return CurrentState;
+}
 
 std::string TWSocket::ErrorText(int error) {
     if (error == HostNotFoundError) return "Host not found";
@@ -120,10 +123,12 @@ std::string TWSocket::ErrorText(int error) {
 void TWSocket::Attach(int fd) {
     Fd = fd;
     ReadNotifier = new QSocketNotifier(Fd, QSocketNotifier::Read, this);
-    connect(ReadNotifier, &QSocketNotifier::activated, this, [this] { RunEvent([this] { OnReadable(); }); });
+    connect(ReadNotifier, &QSocketNotifier::activated, this,
+            [this] { RunEvent([this] { OnReadable(); }); });
     WriteNotifier = new QSocketNotifier(Fd, QSocketNotifier::Write, this);
     WriteNotifier->setEnabled(false);
-    connect(WriteNotifier, &QSocketNotifier::activated, this, [this] { RunEvent([this] { OnWritable(); }); });
+    connect(WriteNotifier, &QSocketNotifier::activated, this,
+            [this] { RunEvent([this] { OnWritable(); }); });
     ApplyLinger();
 }
 
@@ -198,27 +203,28 @@ void TWSocket::ResolveHost(const std::string& host) {
     }
     CurrentState = State::Resolving;
     const unsigned serial = ++LookupSerial;
-    LookupId = QHostInfo::lookupHost(QString::fromStdString(host), this, [this, serial](const QHostInfo& info) {
-        if (serial != LookupSerial) return; // cancelled (a cached answer may still arrive)
-        LookupId = -1;
-        if (CurrentState == State::Resolving) CurrentState = State::Closed;
-        const QList<QHostAddress> addresses = info.addresses();
-        if (info.error() != QHostInfo::NoError || addresses.isEmpty()) {
-            emit DnsLookupDone(info.error() == QHostInfo::HostNotFound || addresses.isEmpty()
-                                   ? HostNotFoundError
-                                   : EIO);
-            return;
-        }
-        // Prefer IPv4: servers on loopback and most hosts of users listen there.
-        QHostAddress chosen = addresses.first();
-        for (const QHostAddress& address : addresses)
-            if (address.protocol() == QAbstractSocket::IPv4Protocol) {
-                chosen = address;
-                break;
+    LookupId = QHostInfo::lookupHost(
+        QString::fromStdString(host), this, [this, serial](const QHostInfo& info) {
+            if (serial != LookupSerial) return; // cancelled (a cached answer may still arrive)
+            LookupId = -1;
+            if (CurrentState == State::Resolving) CurrentState = State::Closed;
+            const QList<QHostAddress> addresses = info.addresses();
+            if (info.error() != QHostInfo::NoError || addresses.isEmpty()) {
+                emit DnsLookupDone(info.error() == QHostInfo::HostNotFound || addresses.isEmpty()
+                                       ? HostNotFoundError
+                                       : EIO);
+                return;
             }
-        Resolved = chosen.toString().toStdString();
-        emit DnsLookupDone(0);
-    });
+            // Prefer IPv4: servers on loopback and most hosts of users listen there.
+            QHostAddress chosen = addresses.first();
+            for (const QHostAddress& address : addresses)
+                if (address.protocol() == QAbstractSocket::IPv4Protocol) {
+                    chosen = address;
+                    break;
+                }
+            Resolved = chosen.toString().toStdString();
+            emit DnsLookupDone(0);
+        });
 }
 
 void TWSocket::CancelDnsLookup() {
@@ -228,7 +234,9 @@ void TWSocket::CancelDnsLookup() {
     if (CurrentState == State::Resolving) CurrentState = State::Closed;
 }
 
-std::string TWSocket::ResolvedAddress() const { return Resolved; }
+std::string TWSocket::ResolvedAddress() const {
+    return Resolved;
+}
 
 void TWSocket::Connect(const std::string& address, uint16_t port, const std::string& localAddress) {
     Abort();
@@ -295,7 +303,8 @@ std::unique_ptr<TWSocket> TWSocket::Accept(QObject* parent) {
     if (CurrentState != State::Listening) return nullptr;
     sockaddr_storage peer{};
     socklen_t len = sizeof peer;
-    const int fd = ::accept4(Fd, reinterpret_cast<sockaddr*>(&peer), &len, SOCK_NONBLOCK | SOCK_CLOEXEC);
+    const int fd =
+        ::accept4(Fd, reinterpret_cast<sockaddr*>(&peer), &len, SOCK_NONBLOCK | SOCK_CLOEXEC);
     if (fd < 0) return nullptr;
     return std::unique_ptr<TWSocket>(new TWSocket(fd, peer, parent));
 }
@@ -309,12 +318,20 @@ std::pair<std::string, uint16_t> TWSocket::LocalEndpoint() const {
     return endpoint;
 }
 
-std::string TWSocket::LocalAddress() const { return LocalEndpoint().first; }
+std::string TWSocket::LocalAddress() const {
+    return LocalEndpoint().first;
+}
 
-uint16_t TWSocket::LocalPort() const { return LocalEndpoint().second; }
+uint16_t TWSocket::LocalPort() const {
+    return LocalEndpoint().second;
+}
 
-std::string TWSocket::PeerAddress() const { return PeerAddr; }
-uint16_t TWSocket::PeerPort() const { return PeerPortNumber; }
+std::string TWSocket::PeerAddress() const {
+    return PeerAddr;
+}
+uint16_t TWSocket::PeerPort() const {
+    return PeerPortNumber;
+}
 
 // ---------------------------------------------------------------------------------------------
 // receiving
@@ -330,7 +347,9 @@ void TWSocket::SetLineEnd(const std::string& lineEnd) {
     if (!lineEnd.empty()) LineEnd = lineEnd;
 }
 
-void TWSocket::SetLineLimit(size_t bytes) { LineLimit = bytes; }
+void TWSocket::SetLineLimit(size_t bytes) {
+    LineLimit = bytes;
+}
 
 void TWSocket::SetReceivePaused(bool paused) {
     if (ReceivePaused == paused) return;
@@ -417,7 +436,8 @@ void TWSocket::ProcessInput() {
 void TWSocket::Send(const char* data, size_t size) {
     if (size == 0 || Fd < 0) return;
     if (CurrentState != State::Connected && CurrentState != State::Connecting) return;
-    if (!SendQueue.empty() && SendQueue.back().FileFd < 0 && SendQueue.back().Bytes.size() < ReadChunk)
+    if (!SendQueue.empty() && SendQueue.back().FileFd < 0 &&
+        SendQueue.back().Bytes.size() < ReadChunk)
         SendQueue.back().Bytes.append(data, size);
     else
         SendQueue.push_back(Chunk{std::string(data, size)});
@@ -438,7 +458,9 @@ void TWSocket::SendFile(int fileFd, off_t offset, size_t count) {
     ScheduleFlush();
 }
 
-size_t TWSocket::QueuedBytes() const { return QueuedCount; }
+size_t TWSocket::QueuedBytes() const {
+    return QueuedCount;
+}
 
 size_t TWSocket::UnsentBytes() const {
     int pending = 0;
@@ -494,8 +516,8 @@ bool TWSocket::WriteQueue(int& error) {
         } else {
             iovec parts[MaxIov];
             int count = 0;
-            for (auto it = SendQueue.begin(); it != SendQueue.end() && count < MaxIov && it->FileFd < 0;
-                 ++it, ++count) {
+            for (auto it = SendQueue.begin();
+                 it != SendQueue.end() && count < MaxIov && it->FileFd < 0; ++it, ++count) {
                 parts[count].iov_base = it->Bytes.data() + it->Offset;
                 parts[count].iov_len = it->Bytes.size() - it->Offset;
             }
@@ -599,8 +621,10 @@ void TWSocket::CloseDelayed() {
         FlushScheduled = true;
         PostNotice([this] {
             FlushScheduled = false;
-            if (SendQueue.empty()) CloseWithEvent(0);
-            else Flush();
+            if (SendQueue.empty())
+                CloseWithEvent(0);
+            else
+                Flush();
         });
     }
 }
@@ -619,8 +643,7 @@ void TWSocket::PostNotice(std::function<void()> notice) {
         this, [this, notice = std::move(notice)] { RunEvent(notice); }, Qt::QueuedConnection);
 }
 
-template <typename Handler>
-void TWSocket::RunEvent(const Handler& handler) {
+template <typename Handler> void TWSocket::RunEvent(const Handler& handler) {
     QPointer<TWSocket> self(this);
     ++EventDepth;
     try {
@@ -639,7 +662,8 @@ void TWSocket::RunDeferred() {
     for (int round = 0; !Deferred.empty(); ++round) {
         if (round == DeferredRounds) {
             // Other sockets get their turn; the rest runs on the next pass of the loop.
-            QMetaObject::invokeMethod(this, [this] { RunEvent([] {}); }, Qt::QueuedConnection);
+            QMetaObject::invokeMethod(
+                this, [this] { RunEvent([] {}); }, Qt::QueuedConnection);
             break;
         }
         const std::function<void()> notice = std::move(Deferred.front());

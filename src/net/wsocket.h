@@ -67,7 +67,7 @@ public:
     void SetLineEnd(const std::string& lineEnd); // default "\r\n"
     const std::string& GetLineEnd() const { return LineEnd; }
     bool GetLineMode() const { return LineMode; }
-    void SetLineLimit(size_t bytes);             // default 65,536
+    void SetLineLimit(size_t bytes); // default 65,536
     // Raw receive: what has arrived, up to maxBytes; "" when nothing is waiting.
     std::string Receive(size_t maxBytes = 65536);
     // Stops or resumes reading from the socket and handing over what is buffered (flow
@@ -131,8 +131,7 @@ private:
     void UpdateReadNotifier();
     void SyncReadNotifier();
     // Runs one event of this socket and then the work its handlers deferred.
-    template <typename Handler>
-    void RunEvent(const Handler& handler);
+    template <typename Handler> void RunEvent(const Handler& handler);
     void RunDeferred();
     void OnReadable();
     void OnWritable();
@@ -145,9 +144,9 @@ private:
     void ConsumeInput(size_t count);
 
     struct Chunk {
-        std::string Bytes;   // memory chunk, sent from Offset on
+        std::string Bytes; // memory chunk, sent from Offset on
         size_t Offset = 0;
-        int FileFd = -1;     // file chunk: FileRemaining bytes from FileOffset
+        int FileFd = -1; // file chunk: FileRemaining bytes from FileOffset
         off_t FileOffset = 0;
         size_t FileRemaining = 0;
     };

@@ -24,7 +24,8 @@ TWSocketServer::TWSocketServer(QObject* parent) : QObject(parent) {
 TWSocketServer::~TWSocketServer() {
     Listener.Abort();
     // Clients die with the server; owners hear nothing more from a server being destroyed.
-    for (auto& client : Clients) client->Sock->Abort();
+    for (auto& client : Clients)
+        client->Sock->Abort();
 }
 
 void TWSocketServer::Listen() {
@@ -35,7 +36,9 @@ void TWSocketServer::Listen() {
     Listener.Listen(Addr, static_cast<uint16_t>(port), ListenBacklog);
 }
 
-void TWSocketServer::Close() { Listener.Abort(); }
+void TWSocketServer::Close() {
+    Listener.Abort();
+}
 
 void TWSocketServer::AbortClients() {
     while (!Clients.empty()) {

@@ -81,7 +81,8 @@ public:
 
     std::function<void(TWSocketServer& sender, TWSocketClient& client)> OnClientCreate;
     std::function<void(TWSocketServer& sender, TWSocketClient& client, int error)> OnClientConnect;
-    std::function<void(TWSocketServer& sender, TWSocketClient& client, int error)> OnClientDisconnect;
+    std::function<void(TWSocketServer& sender, TWSocketClient& client, int error)>
+        OnClientDisconnect;
 
     // How long a turned-away client may take to hang up before it is cut off.
     static constexpr int TooBusyGraceMs = 5000;

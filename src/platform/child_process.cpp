@@ -24,7 +24,8 @@ using Clock = std::chrono::steady_clock;
 std::vector<char*> PointerArray(const std::vector<std::string>& strings) {
     std::vector<char*> pointers;
     pointers.reserve(strings.size() + 1);
-    for (const std::string& s : strings) pointers.push_back(const_cast<char*>(s.c_str()));
+    for (const std::string& s : strings)
+        pointers.push_back(const_cast<char*>(s.c_str()));
     pointers.push_back(nullptr);
     return pointers;
 }
@@ -109,8 +110,8 @@ ChildProcess::~ChildProcess() {
 }
 
 bool ChildProcess::Start(const std::vector<std::string>& arguments,
-                         const std::vector<std::string>& environment,
-                         const std::string& workDir, std::string& error) {
+                         const std::vector<std::string>& environment, const std::string& workDir,
+                         std::string& error) {
     if (Started()) Finish(10000);
     error.clear();
     if (arguments.empty() || arguments.front().empty()) {
@@ -137,8 +138,8 @@ bool ChildProcess::Start(const std::vector<std::string>& arguments,
     std::vector<char*> envp = PointerArray(environment);
     pid_t pid = -1;
     // The exec failure (missing program, no permission, bad folder) comes back as the result.
-    const int failure = posix_spawnp(&pid, argv[0], actions.Get(), attributes.Get(),
-                                     argv.data(), envp.data());
+    const int failure =
+        posix_spawnp(&pid, argv[0], actions.Get(), attributes.Get(), argv.data(), envp.data());
     close(input.Read);
     close(output.Write);
     close(errors.Write);
@@ -231,12 +232,12 @@ void ChildProcess::WaitForActivity(int timeoutMs, bool wantToWrite) {
         if (ErrFd >= 0) fds[count++] = {ErrFd, POLLIN, 0};
         if (wantToWrite && InFd >= 0) fds[count++] = {InFd, POLLOUT, 0};
         if (PidFd >= 0) fds[count++] = {PidFd, POLLIN, 0};
-        const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
-            deadline - Clock::now()).count();
+        const auto left =
+            std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now()).count();
         if (left <= 0) return;
         // Without a process descriptor the exit is noticed by looking again every 10 ms.
-        const int slice = PidFd >= 0 ? static_cast<int>(left)
-                                     : static_cast<int>(std::min<long long>(left, 10));
+        const int slice =
+            PidFd >= 0 ? static_cast<int>(left) : static_cast<int>(std::min<long long>(left, 10));
         const int ready = poll(fds, count, slice);
         if (ready > 0) return;
         if (ready < 0 && errno != EINTR) return;
@@ -276,8 +277,8 @@ int ChildProcess::Finish(int timeoutMs) {
             reaped = true; // someone else reaped it; nothing is left to wait for
             break;
         }
-        const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
-            deadline - Clock::now()).count();
+        const auto left =
+            std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now()).count();
         if (left <= 0) break;
         if (PidFd >= 0) {
             pollfd fd{PidFd, POLLIN, 0};

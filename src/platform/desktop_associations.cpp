@@ -23,7 +23,8 @@ std::string XdgFolder(const char* variable, const char* fallbackBelowHome) {
 std::vector<std::string> ReadLines(const std::string& path) {
     std::vector<std::string> lines;
     std::ifstream in(path);
-    for (std::string line; std::getline(in, line);) lines.push_back(line);
+    for (std::string line; std::getline(in, line);)
+        lines.push_back(line);
     return lines;
 }
 
@@ -40,13 +41,16 @@ bool WriteFileReplacing(const std::string& path, const std::string& text) {
     return !ec;
 }
 
-bool IsGroupLine(const std::string& line) { return !line.empty() && line.front() == '['; }
+bool IsGroupLine(const std::string& line) {
+    return !line.empty() && line.front() == '[';
+}
 
 std::string KeyOf(const std::string& line) {
     const auto eq = line.find('=');
     if (eq == std::string::npos) return {};
     std::string key = line.substr(0, eq);
-    while (!key.empty() && key.back() == ' ') key.pop_back();
+    while (!key.empty() && key.back() == ' ')
+        key.pop_back();
     return key;
 }
 
@@ -54,7 +58,9 @@ constexpr const char* DefaultGroup = "[Default Applications]";
 
 } // namespace
 
-std::string MimeAppsListPath() { return XdgFolder("XDG_CONFIG_HOME", ".config") + "/mimeapps.list"; }
+std::string MimeAppsListPath() {
+    return XdgFolder("XDG_CONFIG_HOME", ".config") + "/mimeapps.list";
+}
 
 std::string DesktopEntryPath() {
     return XdgFolder("XDG_DATA_HOME", ".local/share") + "/applications/" + KorvaneDesktopId;
@@ -115,7 +121,8 @@ bool SetDefaultApplication(const std::string& mimeType, const std::string& deskt
         result.push_back(mimeType + "=" + desktopId + ";");
     }
     std::ostringstream text;
-    for (const std::string& line : result) text << line << '\n';
+    for (const std::string& line : result)
+        text << line << '\n';
     return WriteFileReplacing(MimeAppsListPath(), text.str());
 }
 
@@ -136,7 +143,9 @@ bool WriteDesktopEntry(const std::string& programFile) {
     const std::string package =
         "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
         "<mime-info xmlns=\"http://www.freedesktop.org/standards/shared-mime-info\">\n"
-        "  <mime-type type=\"" + std::string(ProjectMimeType) + "\">\n"
+        "  <mime-type type=\"" +
+        std::string(ProjectMimeType) +
+        "\">\n"
         "    <comment>Korvane project</comment>\n"
         "    <glob pattern=\"*.kvp\"/>\n"
         "  </mime-type>\n"

@@ -26,9 +26,9 @@ TGrowingBlock::~TGrowingBlock() {
 void TGrowingBlock::Reserve(size_t bytes) {
     if (bytes <= Size) return;
     const size_t size = PageRounded(std::max({bytes, 2 * Size, FirstSize}));
-    void* block = Base ? mremap(Base, Size, size, MREMAP_MAYMOVE)
-                       : mmap(nullptr, size, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS,
-                              -1, 0);
+    void* block =
+        Base ? mremap(Base, Size, size, MREMAP_MAYMOVE)
+             : mmap(nullptr, size, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
     if (block == MAP_FAILED) throw std::bad_alloc();
     Base = static_cast<char*>(block);
     Size = size;

@@ -31,8 +31,7 @@ private:
 };
 
 // An array of plain values (copied bytewise) in a growing block.
-template <class T>
-class TGrowingArray {
+template <class T> class TGrowingArray {
     static_assert(std::is_trivially_copyable_v<T>);
 
 public:
@@ -73,14 +72,8 @@ public:
     // Empties the array and keeps its memory for what comes next.
     void clear() { Count = 0; }
 
-    std::string_view View() const
-        requires std::is_same_v<T, char>
-    {
-        return {data(), Count};
-    }
-    void append(std::string_view text)
-        requires std::is_same_v<T, char>
-    {
+    std::string_view View() const requires std::is_same_v<T, char> { return {data(), Count}; }
+    void append(std::string_view text) requires std::is_same_v<T, char> {
         append(text.data(), text.size());
     }
 

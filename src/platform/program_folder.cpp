@@ -74,7 +74,8 @@ bool SeedProgramFolder() {
     std::error_code ec;
     fs::create_directories(home, ec);
     if (!fs::is_directory(home, ec)) return false;
-    for (const std::string& data : ProgramDataFolders()) CopyMissing(data, home);
+    for (const std::string& data : ProgramDataFolders())
+        CopyMissing(data, home);
     fs::create_directories(home / "temp", ec);
     fs::create_directories(home / "projects", ec);
     const fs::path factory = home / "projects" / "default_original.kvp";

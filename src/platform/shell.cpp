@@ -22,7 +22,8 @@ bool LooksLikeUrl(const std::string& file) {
 
 QStringList Arguments(const std::string& parameters) {
     QStringList arguments;
-    for (const std::string& word : SplitCommandLine(parameters)) arguments << ToQString(word);
+    for (const std::string& word : SplitCommandLine(parameters))
+        arguments << ToQString(word);
     return arguments;
 }
 

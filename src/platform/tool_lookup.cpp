@@ -9,8 +9,7 @@ namespace korvane {
 namespace {
 
 bool IsExecutable(const std::string& path) {
-    return !path.empty() && access(path.c_str(), X_OK) == 0 &&
-           !std::filesystem::is_directory(path);
+    return !path.empty() && access(path.c_str(), X_OK) == 0 && !std::filesystem::is_directory(path);
 }
 
 } // namespace

@@ -33,7 +33,8 @@ std::optional<std::vector<std::string>> ReadLines(const std::string& path) {
         throw handledException("Cannot read " + path + ": " + std::strerror(errno));
     }
     std::vector<std::string> lines;
-    for (std::string line; std::getline(in, line);) lines.push_back(line);
+    for (std::string line; std::getline(in, line);)
+        lines.push_back(line);
     return lines;
 }
 
@@ -57,7 +58,7 @@ std::optional<std::string> KeyName(const std::string& line) {
 
 struct KeyPlace {
     bool SectionFound = false;
-    size_t SectionEnd = 0;        // index after the section's last non-blank line
+    size_t SectionEnd = 0; // index after the section's last non-blank line
     std::optional<size_t> KeyLine;
 };
 
@@ -120,7 +121,8 @@ void WriteIniString(const std::string& path, const std::string& section, const s
         lines.push_back(keyLine);
     }
     std::string text;
-    for (const std::string& line : lines) text += line + "\n";
+    for (const std::string& line : lines)
+        text += line + "\n";
     ReplaceFileContents(path, text.data(), text.size());
 }
 

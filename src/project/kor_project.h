@@ -31,28 +31,40 @@ using TStringList = std::vector<std::string>;
 
 // Plain settings: a getter named after the setting and a setter that stores a changed value
 // and marks the project modified. Texts compare without regard to letter case unless EXACT.
-#define KORVANE_TEXT_SETTING(Name)                                                         \
-public:                                                                                    \
-    const std::string& Name() const { return Name##Value; }                                \
-    void set##Name(const std::string& value) { ChangeText(Name##Value, value); }           \
-                                                                                           \
-private:                                                                                   \
+#define KORVANE_TEXT_SETTING(Name)                                                                 \
+public:                                                                                            \
+    const std::string& Name() const {                                                              \
+        return Name##Value;                                                                        \
+    }                                                                                              \
+    void set##Name(const std::string& value) {                                                     \
+        ChangeText(Name##Value, value);                                                            \
+    }                                                                                              \
+                                                                                                   \
+private:                                                                                           \
     std::string Name##Value;
 
-#define KORVANE_EXACT_TEXT_SETTING(Name)                                                   \
-public:                                                                                    \
-    const std::string& Name() const { return Name##Value; }                                \
-    void set##Name(const std::string& value) { ChangeValue(Name##Value, value); }          \
-                                                                                           \
-private:                                                                                   \
+#define KORVANE_EXACT_TEXT_SETTING(Name)                                                           \
+public:                                                                                            \
+    const std::string& Name() const {                                                              \
+        return Name##Value;                                                                        \
+    }                                                                                              \
+    void set##Name(const std::string& value) {                                                     \
+        ChangeValue(Name##Value, value);                                                           \
+    }                                                                                              \
+                                                                                                   \
+private:                                                                                           \
     std::string Name##Value;
 
-#define KORVANE_VALUE_SETTING(Type, Name)                                                  \
-public:                                                                                    \
-    Type Name() const { return Name##Value; }                                              \
-    void set##Name(Type value) { ChangeValue(Name##Value, value); }                        \
-                                                                                           \
-private:                                                                                   \
+#define KORVANE_VALUE_SETTING(Type, Name)                                                          \
+public:                                                                                            \
+    Type Name() const {                                                                            \
+        return Name##Value;                                                                        \
+    }                                                                                              \
+    void set##Name(Type value) {                                                                   \
+        ChangeValue(Name##Value, value);                                                           \
+    }                                                                                              \
+                                                                                                   \
+private:                                                                                           \
     Type Name##Value{};
 
 #define KORVANE_FLAG_SETTING(Name) KORVANE_VALUE_SETTING(bool, Name)
@@ -373,8 +385,7 @@ public:
 
 private:
     void ChangeText(std::string& field, const std::string& value);
-    template <typename T>
-    void ChangeValue(T& field, const T& value) {
+    template <typename T> void ChangeValue(T& field, const T& value) {
         if (field == value) return;
         field = value;
         setModified(true);

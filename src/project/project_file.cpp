@@ -47,7 +47,8 @@ private:
 
 std::string TrimmedBlanks(const std::string& text) {
     const auto first = text.find_first_not_of(' ');
-    return first == std::string::npos ? std::string() : text.substr(first, text.find_last_not_of(' ') - first + 1);
+    return first == std::string::npos ? std::string()
+                                      : text.substr(first, text.find_last_not_of(' ') - first + 1);
 }
 
 // One axis of the main window's rectangle. A rectangle stored on a larger screen is pulled
@@ -76,36 +77,59 @@ std::string TKorProject::AbsolutePathFromStream(TSectionList& stream) const {
     return AbsolutePath(stream.ReadStr());
 }
 
-#define KORVANE_FLAG_FIELD(Name) TFlagField{&TKorProject::Name, &TKorProject::set##Name}
+#define KORVANE_FLAG_FIELD(Name)                                                                   \
+    TFlagField {                                                                                   \
+        &TKorProject::Name, &TKorProject::set##Name                                                \
+    }
 
 const std::vector<TKorProject::TFlagField>& TKorProject::EditorFlagFields() {
     static const std::vector<TFlagField> fields{
-        KORVANE_FLAG_FIELD(ShowLHGutter),       KORVANE_FLAG_FIELD(ShowLineNumbers),
-        KORVANE_FLAG_FIELD(HideScrollBars),     KORVANE_FLAG_FIELD(ShowSpecialChars),
-        KORVANE_FLAG_FIELD(AutoIndent),         KORVANE_FLAG_FIELD(TabsToSpaces),
-        KORVANE_FLAG_FIELD(TrimTrailingSpaces), KORVANE_FLAG_FIELD(SmartTabs),
-        KORVANE_FLAG_FIELD(SmartTabDelete),     KORVANE_FLAG_FIELD(TabIndents),
-        KORVANE_FLAG_FIELD(CursorPastRight),    KORVANE_FLAG_FIELD(CursorPastBottom),
-        KORVANE_FLAG_FIELD(KeepCursorColumnPos), KORVANE_FLAG_FIELD(HalfPageScroll),
-        KORVANE_FLAG_FIELD(BlockOverwrite),     KORVANE_FLAG_FIELD(GroupUndo),
-        KORVANE_FLAG_FIELD(AltColMode),         KORVANE_FLAG_FIELD(DragAndDrop),
-        KORVANE_FLAG_FIELD(XPMenus),            KORVANE_FLAG_FIELD(SaveFindReplace),
+        KORVANE_FLAG_FIELD(ShowLHGutter),
+        KORVANE_FLAG_FIELD(ShowLineNumbers),
+        KORVANE_FLAG_FIELD(HideScrollBars),
+        KORVANE_FLAG_FIELD(ShowSpecialChars),
+        KORVANE_FLAG_FIELD(AutoIndent),
+        KORVANE_FLAG_FIELD(TabsToSpaces),
+        KORVANE_FLAG_FIELD(TrimTrailingSpaces),
+        KORVANE_FLAG_FIELD(SmartTabs),
+        KORVANE_FLAG_FIELD(SmartTabDelete),
+        KORVANE_FLAG_FIELD(TabIndents),
+        KORVANE_FLAG_FIELD(CursorPastRight),
+        KORVANE_FLAG_FIELD(CursorPastBottom),
+        KORVANE_FLAG_FIELD(KeepCursorColumnPos),
+        KORVANE_FLAG_FIELD(HalfPageScroll),
+        KORVANE_FLAG_FIELD(BlockOverwrite),
+        KORVANE_FLAG_FIELD(GroupUndo),
+        KORVANE_FLAG_FIELD(AltColMode),
+        KORVANE_FLAG_FIELD(DragAndDrop),
+        KORVANE_FLAG_FIELD(XPMenus),
+        KORVANE_FLAG_FIELD(SaveFindReplace),
     };
     return fields;
 }
 
 const std::vector<TKorProject::TFlagField>& TKorProject::LoggingFlagFields() {
     static const std::vector<TFlagField> fields{
-        KORVANE_FLAG_FIELD(LogConsoleIncludeStdErr), KORVANE_FLAG_FIELD(LogConsoleIncludeStdOut),
-        KORVANE_FLAG_FIELD(LogConsoleIncludeStdIn),  KORVANE_FLAG_FIELD(LogProgStartStop),
-        KORVANE_FLAG_FIELD(LogProgBreakpoint),       KORVANE_FLAG_FIELD(LogProgStep),
-        KORVANE_FLAG_FIELD(LogProgTerminate),        KORVANE_FLAG_FIELD(LogProgClearLog),
-        KORVANE_FLAG_FIELD(LogInfoFullProject),      KORVANE_FLAG_FIELD(LogInfoPerlVersion),
-        KORVANE_FLAG_FIELD(LogInfoAdvPerlInfo),      KORVANE_FLAG_FIELD(LogInfoMySQL),
-        KORVANE_FLAG_FIELD(LogInfoWebServer),        KORVANE_FLAG_FIELD(LogInfoEnvVars),
-        KORVANE_FLAG_FIELD(LogInfoWinVer),           KORVANE_FLAG_FIELD(LogInfoKorvaneVer),
-        KORVANE_FLAG_FIELD(LogWebStartStop),         KORVANE_FLAG_FIELD(LogWebGet),
-        KORVANE_FLAG_FIELD(LogWebPost),              KORVANE_FLAG_FIELD(LogWebErrors),
+        KORVANE_FLAG_FIELD(LogConsoleIncludeStdErr),
+        KORVANE_FLAG_FIELD(LogConsoleIncludeStdOut),
+        KORVANE_FLAG_FIELD(LogConsoleIncludeStdIn),
+        KORVANE_FLAG_FIELD(LogProgStartStop),
+        KORVANE_FLAG_FIELD(LogProgBreakpoint),
+        KORVANE_FLAG_FIELD(LogProgStep),
+        KORVANE_FLAG_FIELD(LogProgTerminate),
+        KORVANE_FLAG_FIELD(LogProgClearLog),
+        KORVANE_FLAG_FIELD(LogInfoFullProject),
+        KORVANE_FLAG_FIELD(LogInfoPerlVersion),
+        KORVANE_FLAG_FIELD(LogInfoAdvPerlInfo),
+        KORVANE_FLAG_FIELD(LogInfoMySQL),
+        KORVANE_FLAG_FIELD(LogInfoWebServer),
+        KORVANE_FLAG_FIELD(LogInfoEnvVars),
+        KORVANE_FLAG_FIELD(LogInfoWinVer),
+        KORVANE_FLAG_FIELD(LogInfoKorvaneVer),
+        KORVANE_FLAG_FIELD(LogWebStartStop),
+        KORVANE_FLAG_FIELD(LogWebGet),
+        KORVANE_FLAG_FIELD(LogWebPost),
+        KORVANE_FLAG_FIELD(LogWebErrors),
     };
     return fields;
 }
@@ -156,9 +180,9 @@ void TKorProject::SaveToStream(TSectionList& stream) {
     stream.WriteStr(FileKind);
 
     stream.BeginSection("Header");
-    for (const std::string* text : {&FileNameValue, &TitleValue, &AuthorValue, &AuthorIdValue,
-                                    &CopyrightValue, &ContactEmailValue, &ContactURLValue,
-                                    &ContactTelephoneValue, &NotesValue})
+    for (const std::string* text :
+         {&FileNameValue, &TitleValue, &AuthorValue, &AuthorIdValue, &CopyrightValue,
+          &ContactEmailValue, &ContactURLValue, &ContactTelephoneValue, &NotesValue})
         stream.WriteStr(*text);
     stream.BeginSection("Statistics");
     stream.WriteFloat(StartDateValue);
@@ -191,7 +215,8 @@ void TKorProject::SaveToStream(TSectionList& stream) {
     stream.WriteFlag(SaveWindowSizeValue);
     if (SaveWindowSizeValue) {
         const TWindowRect rect = HostWindow->WindowRect();
-        for (int value : {rect.Left, rect.Top, rect.Width, rect.Height}) stream.WriteInt(value);
+        for (int value : {rect.Left, rect.Top, rect.Width, rect.Height})
+            stream.WriteInt(value);
     }
     stream.EndSection();
     stream.EndSection();
@@ -246,8 +271,8 @@ void TKorProject::SaveSettingsSection(TSectionList& stream) {
     stream.EndSection();
 
     stream.BeginSection("FTP");
-    for (const std::string* text : {&FtpPasswordValue, &FtpStartDirValue, &FtpHostValue,
-                                    &FtpPortValue, &FtpUserNameValue})
+    for (const std::string* text :
+         {&FtpPasswordValue, &FtpStartDirValue, &FtpHostValue, &FtpPortValue, &FtpUserNameValue})
         stream.WriteStr(*text);
     stream.WriteInt(FtpFormWidthValue);
     stream.WriteInt(FtpFormHeightValue);
@@ -256,7 +281,8 @@ void TKorProject::SaveSettingsSection(TSectionList& stream) {
     stream.EndSection();
 
     stream.BeginSection("Editor");
-    for (const TFlagField& field : EditorFlagFields()) stream.WriteFlag((this->*field.Get)());
+    for (const TFlagField& field : EditorFlagFields())
+        stream.WriteFlag((this->*field.Get)());
     stream.WriteInt(TabWidthValue);
     for (bool flag : {HighlightCursorLineValue, ShowStatusBarValue, ShowBlocksValue,
                       ExternalChangeCheckValue, MultiLineEditorTabsValue})
@@ -264,7 +290,8 @@ void TKorProject::SaveSettingsSection(TSectionList& stream) {
     stream.EndSection();
 
     stream.BeginSection("Logging");
-    for (const TFlagField& field : LoggingFlagFields()) stream.WriteFlag((this->*field.Get)());
+    for (const TFlagField& field : LoggingFlagFields())
+        stream.WriteFlag((this->*field.Get)());
     RelativePathToStream(stream, LogFileNameValue);
     stream.WriteFlag(LoggingIsOnValue);
     stream.WriteFlag(LogTransientUpdatesValue);
@@ -284,8 +311,8 @@ void TKorProject::SaveSettingsSection(TSectionList& stream) {
     ProjOrgVisibleValue = HostWindow->ProjOrgVisible();
     stream.WriteFlag(SaveProjOrgWindowSizeValue);
     if (SaveProjOrgWindowSizeValue)
-        for (int value : {ProjOrgWinLeftValue, ProjOrgWinTopValue, ProjOrgWinWidthValue,
-                          ProjOrgWinHeightValue})
+        for (int value :
+             {ProjOrgWinLeftValue, ProjOrgWinTopValue, ProjOrgWinWidthValue, ProjOrgWinHeightValue})
             stream.WriteInt(value);
     stream.WriteFlag(SaveProjOrgVisibilityValue);
     if (SaveProjOrgVisibilityValue) stream.WriteFlag(ProjOrgVisibleValue);
@@ -305,13 +332,15 @@ void TKorProject::SaveSettingsSection(TSectionList& stream) {
 void TKorProject::SaveBody(TSectionList& stream) {
     stream.BeginSection("Body");
     std::string hasEditor;
-    for (const auto& page : Pages) hasEditor += page->HasEditor() ? 'Y' : 'N';
+    for (const auto& page : Pages)
+        hasEditor += page->HasEditor() ? 'Y' : 'N';
     stream.BeginSection("EdFileInfo");
     stream.WriteStr(hasEditor);
     stream.EndSection();
     stream.BeginSection("Editor Files");
     stream.WriteInt(Count());
-    for (const auto& page : Pages) page->SaveToStream(stream);
+    for (const auto& page : Pages)
+        page->SaveToStream(stream);
     stream.EndSection();
     stream.EndSection();
 }
@@ -457,7 +486,8 @@ void TKorProject::LoadSettingsSection(TSectionList& stream) {
     stream.EndSection();
 
     stream.BeginSection("Editor");
-    for (const TFlagField& field : EditorFlagFields()) (this->*field.Set)(stream.ReadFlag());
+    for (const TFlagField& field : EditorFlagFields())
+        (this->*field.Set)(stream.ReadFlag());
     setTabWidth(stream.ReadInt());
     setHighlightCursorLine(stream.ReadFlag());
     setShowStatusBar(stream.ReadFlag());
@@ -546,7 +576,8 @@ void TKorProject::LoadBody(TSectionList& stream) {
             page.LoadFromStream(stream);
         } catch (const std::exception&) {
             // A damaged record costs only its own page: close what it left open and go on.
-            while (stream.LevelIndex() > level) stream.EndSection();
+            while (stream.LevelIndex() > level)
+                stream.EndSection();
             FreePage(&page);
         }
         if (stream.Position() == before) {

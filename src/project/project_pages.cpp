@@ -20,7 +20,9 @@ std::string TKorProject::Caption() const {
     return caption + CaptionSuffix;
 }
 
-void TKorProject::UpdateCaption() { HostWindow->SetCaption(Caption()); }
+void TKorProject::UpdateCaption() {
+    HostWindow->SetCaption(Caption());
+}
 
 void TKorProject::setCaptionSuffix(const std::string& suffix) {
     CaptionSuffix = suffix;
@@ -117,12 +119,14 @@ void TKorProject::CloseUnusedPages() {
     for (const auto& page : Pages)
         if (page->IsTempFile() && page->HasEditor() && page->LineCount() == 0)
             unused.push_back(page.get());
-    for (TProjectPage* page : unused) FreePage(page);
+    for (TProjectPage* page : unused)
+        FreePage(page);
 }
 
 int TKorProject::NextTempFileNumber() const {
     int largest = 0;
-    for (const auto& page : Pages) largest = std::max(largest, page->TempNumber());
+    for (const auto& page : Pages)
+        largest = std::max(largest, page->TempNumber());
     return largest + 1;
 }
 
@@ -147,20 +151,25 @@ bool TKorProject::AnyFileReadOnly() const {
 }
 
 void TKorProject::SelectAllPages() {
-    for (const auto& page : Pages) page->setSelected(true);
+    for (const auto& page : Pages)
+        page->setSelected(true);
 }
 
 void TKorProject::SelectNoPages() {
-    for (const auto& page : Pages) page->setSelected(false);
+    for (const auto& page : Pages)
+        page->setSelected(false);
 }
 
 void TKorProject::FlipPageSelection() {
-    for (const auto& page : Pages) page->setSelected(!page->Selected());
+    for (const auto& page : Pages)
+        page->setSelected(!page->Selected());
 }
 
 void TKorProject::UpdateAttributes() {
-    for (const auto& page : Pages) page->UpdateAttributes();
-    for (TAttribDetails* scheme : ActiveSchemes.All()) scheme->SetApplied(true);
+    for (const auto& page : Pages)
+        page->UpdateAttributes();
+    for (TAttribDetails* scheme : ActiveSchemes.All())
+        scheme->SetApplied(true);
 }
 
 void TKorProject::UpdateEditorAttribs() {
@@ -200,10 +209,10 @@ bool TKorProject::ValidateFileTypes() {
 PromptButton TKorProject::SaveToFileCheck(const std::string& fileName) {
     TraceScope trace(this, "TKorProject", "SaveToFileCheck");
     if (!getModified()) return pbNo;
-    const PromptButton answer = CurrentPrompt().Ask(
-        PromptKind::Warning,
-        "Project " + FileNamePart(FileNameValue) + " has changed. Save Changes?",
-        pbYes | pbNo | pbCancel);
+    const PromptButton answer = CurrentPrompt().Ask(PromptKind::Warning,
+                                                    "Project " + FileNamePart(FileNameValue) +
+                                                        " has changed. Save Changes?",
+                                                    pbYes | pbNo | pbCancel);
     if (answer == pbYes) SaveToFile(fileName);
     return answer == pbYes || answer == pbNo ? answer : pbCancel;
 }

@@ -20,7 +20,9 @@ std::string Trimmed(const std::string& text) {
 
 } // namespace
 
-std::string TKorProject::ProjectFolder() const { return FolderPart(FileNameValue); }
+std::string TKorProject::ProjectFolder() const {
+    return FolderPart(FileNameValue);
+}
 
 std::string TKorProject::RelativePath(const std::string& path) const {
     return ::korvane::RelativePath(ProjectFolder(), path);
@@ -48,8 +50,9 @@ void TKorProject::ValidateFilesInScope() {
     TraceScope trace(this, "TKorProject", "ValidateFilesInScope");
     if (!FilesInProjectValue || FilesInProjectScope()) return;
     setFilesInProject(false);
-    CurrentPrompt().Inform(PromptKind::Warning,
-                           "Not all files in project (sub)directory.\n\"Save with Project\" switched off.");
+    CurrentPrompt().Inform(
+        PromptKind::Warning,
+        "Not all files in project (sub)directory.\n\"Save with Project\" switched off.");
 }
 
 std::string TKorProject::SepKeyWords() const {
@@ -68,7 +71,8 @@ std::string TKorProject::SepKeyWords() const {
         return result;
     }
     std::string result;
-    for (char c : Trimmed(text)) result += c == ' ' ? std::string(", ") : std::string(1, c);
+    for (char c : Trimmed(text))
+        result += c == ' ' ? std::string(", ") : std::string(1, c);
     return result;
 }
 

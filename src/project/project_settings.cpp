@@ -22,8 +22,7 @@ constexpr const char* DefaultRootURL = "http://www.";
 
 } // namespace
 
-TKorProject::TKorProject(TGlobalSettings& settings, TConsoleController& console,
-                         TProjectHost* host)
+TKorProject::TKorProject(TGlobalSettings& settings, TConsoleController& console, TProjectHost* host)
     : Settings(settings), Console(console), HostWindow(host ? host : &NoWindow) {
     MakePage = [](TKorProject& project, bool hasEditor, const std::string& fileName) {
         return std::make_unique<TProjectPage>(project, hasEditor, fileName);
@@ -32,8 +31,8 @@ TKorProject::TKorProject(TGlobalSettings& settings, TConsoleController& console,
     Clear();
     // The fields start out blank, so Clear's setters saw changes; a new project is unchanged.
     setModified(false);
-    WebServerObject =
-        std::make_unique<TWebServer>(*this, RemoveTrailingSlash(FolderPart(Settings.getDefaultProject())));
+    WebServerObject = std::make_unique<TWebServer>(
+        *this, RemoveTrailingSlash(FolderPart(Settings.getDefaultProject())));
     MySqlObject = std::make_unique<TMySqlController>(*this);
     LoadCodeTemplates();
 }
@@ -52,7 +51,8 @@ void TKorProject::SetCreateDefaults() {
     SaveFindReplaceValue = true;
     SavePropertyPageHistoryValue = true;
     PriorPropertyPageValue = "Notes";
-    LogConsoleIncludeStdErrValue = LogConsoleIncludeStdOutValue = LogConsoleIncludeStdInValue = true;
+    LogConsoleIncludeStdErrValue = LogConsoleIncludeStdOutValue = LogConsoleIncludeStdInValue =
+        true;
     LogProgStartStopValue = LogProgBreakpointValue = LogProgStepValue = true;
     LogProgTerminateValue = LogProgClearLogValue = true;
     LogInfoFullProjectValue = LogInfoPerlVersionValue = LogInfoAdvPerlInfoValue = true;
@@ -70,7 +70,8 @@ void TKorProject::LoadCodeTemplates() {
 
 void TKorProject::FreeAllPages() {
     Clearing = true;
-    while (!Pages.empty()) FreePage(Pages.back().get());
+    while (!Pages.empty())
+        FreePage(Pages.back().get());
     Clearing = false;
 }
 
@@ -162,12 +163,15 @@ void TKorProject::ChangeText(std::string& field, const std::string& value) {
     setModified(true);
 }
 
-bool TKorProject::getModified() const { return ModifiedFlag || ActiveSchemes.AnyModified(); }
+bool TKorProject::getModified() const {
+    return ModifiedFlag || ActiveSchemes.AnyModified();
+}
 
 void TKorProject::setModified(bool value) {
     if (value != getModified()) {
         ModifiedFlag = value;
-        for (TAttribDetails* scheme : ActiveSchemes.All()) scheme->SetModified(false);
+        for (TAttribDetails* scheme : ActiveSchemes.All())
+            scheme->SetModified(false);
         if (value) ModifiedDateValue = Now();
     }
     UpdateCaption();

@@ -2,11 +2,11 @@
 // switches and the paths derived from the interpreters' locations.
 #include "project/kor_project.h"
 
-#include "model/global_settings.h"
 #include "exec/console_controller.h"
 #include "exec/interpreter_commands.h"
-#include "platform/program_folder.h"
 #include "model/check_list.h"
+#include "model/global_settings.h"
+#include "platform/program_folder.h"
 #include "project/ini_file.h"
 #include "storage/file_utils.h"
 #include "storage/method_trace.h"
@@ -24,8 +24,6 @@ namespace {
 // Seconds the version query may stay silent, and may last.
 constexpr double VersionQuerySeconds = 5;
 
-
-
 // A BIN folder that holds the MySQL client and admin tool.
 bool IsMySqlBinFolder(const std::string& folder) {
     const std::string base = RemoveTrailingSlash(folder);
@@ -35,11 +33,11 @@ bool IsMySqlBinFolder(const std::string& folder) {
 // One location check: offer the default for an unset location, ask before replacing a
 // missing one, and point at the installation help when nothing can be found.
 struct LocationCheck {
-    bool Unset = false;          // the setting names nothing yet
-    bool Present = false;        // what the setting names is there
-    std::string Default;         // "" when nothing usable was found
+    bool Unset = false;   // the setting names nothing yet
+    bool Present = false; // what the setting names is there
+    std::string Default;  // "" when nothing usable was found
     std::string WelcomeText;
-    std::string MissingText;     // shown with a "show again" box
+    std::string MissingText; // shown with a "show again" box
     std::string HelpTopic;
     std::string QuestionText;
     bool (TGlobalSettings::*GetAgain)();
@@ -71,12 +69,14 @@ void RunLocationCheck(TKorProject& project, TGlobalSettings& settings, TProjectH
         if (check.Default.empty()) {
             if ((settings.*check.GetAgain)()) {
                 bool again = true;
-                if (project.ShowAgainDlg(again, check.MissingText)) host.ShowHelpTopic(check.HelpTopic);
+                if (project.ShowAgainDlg(again, check.MissingText))
+                    host.ShowHelpTopic(check.HelpTopic);
                 (settings.*check.SetAgain)(again);
             }
             return;
         }
-        if (CurrentPrompt().Ask(PromptKind::Confirmation, check.QuestionText, pbYes | pbNo) == pbYes) {
+        if (CurrentPrompt().Ask(PromptKind::Confirmation, check.QuestionText, pbYes | pbNo) ==
+            pbYes) {
             check.Apply(check.Default);
             changed = true;
         }
@@ -105,8 +105,8 @@ void TKorProject::CheckPerlPath() {
     check.MissingText = "Perl Compiler missing. Do you wish to see download / installation "
                         "instructions for ActivePerl?";
     check.HelpTopic = "contents/install/activeperl";
-    check.QuestionText = "Perl Compiler at \"" + path + "\" is missing.\nUse Default location at \"" +
-                         check.Default + "\"?";
+    check.QuestionText = "Perl Compiler at \"" + path +
+                         "\" is missing.\nUse Default location at \"" + check.Default + "\"?";
     check.GetAgain = &TGlobalSettings::getPerlCompilerDlgAgain;
     check.SetAgain = &TGlobalSettings::setPerlCompilerDlgAgain;
     check.Apply = [this](const std::string& value) { setPerlCompilerPath(value); };
@@ -118,7 +118,8 @@ void TKorProject::CheckPhpPath() {
     const std::string& path = PhpCompilerPathValue;
     LocationCheck check;
     // The interpreter beside the configured one first, then the one the system offers.
-    if (const std::string beside = FolderPart(path) + "php"; !FolderPart(path).empty() && IsFile(beside))
+    if (const std::string beside = FolderPart(path) + "php";
+        !FolderPart(path).empty() && IsFile(beside))
         check.Default = beside;
     else
         check.Default = ToolLocations.FindTool("php");
@@ -149,12 +150,13 @@ void TKorProject::CheckMySqlPath() {
     }
     check.Unset = path.empty();
     check.Present = IsMySqlBinFolder(path);
-    check.WelcomeText = "Welcome to Korvane.\nUsing default MySQL tools at \"" + check.Default + "\"";
+    check.WelcomeText =
+        "Welcome to Korvane.\nUsing default MySQL tools at \"" + check.Default + "\"";
     check.MissingText = "MySQL Installation missing. Do you wish to see download / installation "
                         "instructions for MySQL?\r\nN.B. This is an optional feature of Korvane.";
     check.HelpTopic = "contents/install/mysql";
-    check.QuestionText = "MySQL tools at \"" + path + "\" are missing.\nUse Default location at \"" +
-                         check.Default + "\"?";
+    check.QuestionText = "MySQL tools at \"" + path +
+                         "\" are missing.\nUse Default location at \"" + check.Default + "\"?";
     check.GetAgain = &TGlobalSettings::getSqlDlgAgain;
     check.SetAgain = &TGlobalSettings::setSqlDlgAgain;
     check.Apply = [this](const std::string& value) { MySqlObject->setBinPath(value); };
@@ -170,7 +172,9 @@ void TKorProject::CheckTempPath() {
     if (getModified() && IsDefaultProject() && !LoadingFlag) SaveToFile(FileNameValue);
 }
 
-std::string TKorProject::PhpIniPath() { return ProgramFolder() + "php.ini"; }
+std::string TKorProject::PhpIniPath() {
+    return ProgramFolder() + "php.ini";
+}
 
 namespace {
 
@@ -212,8 +216,8 @@ void TKorProject::SetupPhp() {
         const char* Default;
         const char* Value;
     };
-    for (const Wanted& wanted : {Wanted{"cgi.force_redirect", "1", "0"},
-                                 Wanted{"register_argc_argv", "Off", "On"}}) {
+    for (const Wanted& wanted :
+         {Wanted{"cgi.force_redirect", "1", "0"}, Wanted{"register_argc_argv", "Off", "On"}}) {
         if (!SameText(ReadIniString(ini, "PHP", wanted.Key, wanted.Default), wanted.Value))
             WriteIniString(ini, "PHP", wanted.Key, wanted.Value);
     }
@@ -222,10 +226,17 @@ void TKorProject::SetupPhp() {
 std::string TKorProject::AllCompilerFlags() const {
     std::string flags;
     switch (PerlWarningsValue) {
-    case 0: flags = "-X"; break;
-    case 1: flags = "-w"; break;
-    case 2: flags = "-W"; break;
-    default: break;
+    case 0:
+        flags = "-X";
+        break;
+    case 1:
+        flags = "-w";
+        break;
+    case 2:
+        flags = "-W";
+        break;
+    default:
+        break;
     }
     if (TaintModeValue) flags += flags.empty() ? "-T" : " -T";
     return flags;

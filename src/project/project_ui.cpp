@@ -42,7 +42,8 @@ std::string DroppedFilesText(const std::vector<std::string>& paths, const std::s
         text += rule + lineEnd + heading + lineEnd + rule + lineEnd + lineEnd;
         std::error_code ec;
         if (std::filesystem::is_regular_file(paths[i], ec))
-            for (const std::string& line : FileLines(paths[i])) text += line + lineEnd;
+            for (const std::string& line : FileLines(paths[i]))
+                text += line + lineEnd;
         text += lineEnd;
         if (i + 1 < paths.size()) text += lineEnd;
     }

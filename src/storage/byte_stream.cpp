@@ -79,8 +79,9 @@ TFileStream::TFileStream(const std::string& path, TMode mode) : Path(path) {
     File = std::fopen(path.c_str(), mode == TMode::OpenRead ? "rb" : "wb");
     if (!File) {
         const std::string reason = std::strerror(errno);
-        throw handledException((mode == TMode::OpenRead ? "Cannot open file " : "Cannot create file ") +
-                               path + ": " + reason);
+        throw handledException(
+            (mode == TMode::OpenRead ? "Cannot open file " : "Cannot create file ") + path + ": " +
+            reason);
     }
     // A file opened for reading does not change size under us; knowing it saves a seek per
     // end-of-section test.
@@ -99,7 +100,9 @@ size_t TFileStream::Write(const void* buffer, size_t count) {
     return File ? std::fwrite(buffer, 1, count, File) : 0;
 }
 
-int64_t TFileStream::Position() const { return File ? static_cast<int64_t>(std::ftell(File)) : -1; }
+int64_t TFileStream::Position() const {
+    return File ? static_cast<int64_t>(std::ftell(File)) : -1;
+}
 
 bool TFileStream::Seek(int64_t position) {
     return File && position >= 0 && std::fseek(File, static_cast<long>(position), SEEK_SET) == 0;

@@ -57,7 +57,8 @@ private:
 // Reads bytes that someone else owns, without copying them; refuses writes.
 class TSpanStream final : public TStream {
 public:
-    TSpanStream(const void* bytes, size_t count) : Data(static_cast<const uint8_t*>(bytes)), Count(count) {}
+    TSpanStream(const void* bytes, size_t count)
+        : Data(static_cast<const uint8_t*>(bytes)), Count(count) {}
 
     size_t Read(void* buffer, size_t count) override;
     size_t Write(const void*, size_t) override { return 0; }

@@ -66,15 +66,17 @@ TDateTime NowUtc() {
     return (UnixFromLocalDateTime(local)) / SecondsPerDay + UnixEpochAsDateTime;
 }
 
-void SetClockForTesting(std::function<TDateTime()> clock) { TestClock() = std::move(clock); }
+void SetClockForTesting(std::function<TDateTime()> clock) {
+    TestClock() = std::move(clock);
+}
 
 TDateTime EncodeDateTime(int year, int month, int day, int hour, int minute, int second,
                          int millisecond) {
     const double days = static_cast<double>(DaysFromCivil(year, static_cast<unsigned>(month),
                                                           static_cast<unsigned>(day))) +
                         UnixEpochAsDateTime;
-    const double fraction = (hour * 3600.0 + minute * 60.0 + second + millisecond / 1000.0) /
-                            SecondsPerDay;
+    const double fraction =
+        (hour * 3600.0 + minute * 60.0 + second + millisecond / 1000.0) / SecondsPerDay;
     return days + fraction;
 }
 

@@ -12,8 +12,8 @@ using TDateTime = double;
 inline constexpr double UnixEpochAsDateTime = 25569.0;
 inline constexpr double SecondsPerDay = 86400.0;
 
-TDateTime Now();       // local time
-TDateTime NowUtc();    // the same instant in UTC
+TDateTime Now();    // local time
+TDateTime NowUtc(); // the same instant in UTC
 
 // Replaces the clock until reset with an empty function. The function returns local time;
 // UTC is derived from it with the machine's current offset.
@@ -24,8 +24,8 @@ TDateTime LocalDateTimeFromUnix(double unixSeconds);
 double UnixFromLocalDateTime(TDateTime localDate);
 
 // Builds a local OLE date from its parts (month 1-12).
-TDateTime EncodeDateTime(int year, int month, int day, int hour = 0, int minute = 0,
-                         int second = 0, int millisecond = 0);
+TDateTime EncodeDateTime(int year, int month, int day, int hour = 0, int minute = 0, int second = 0,
+                         int millisecond = 0);
 
 struct DateTimeParts {
     int Year = 1899, Month = 12, Day = 30, Hour = 0, Minute = 0, Second = 0, Millisecond = 0;

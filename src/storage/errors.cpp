@@ -25,6 +25,8 @@ KorvaneError::~KorvaneError() {
     }
 }
 
-const std::string& InFlightErrorMessage() { return inFlightMessage; }
+const std::string& InFlightErrorMessage() {
+    return inFlightMessage;
+}
 
 } // namespace korvane

@@ -4,8 +4,8 @@
 #include "storage/prompt.h"
 
 #include <cmath>
-#include <filesystem>
 #include <fcntl.h>
+#include <filesystem>
 #include <sys/stat.h>
 
 namespace korvane {

@@ -31,7 +31,7 @@ std::string JoinCrLfLines(const std::vector<std::string>& lines);
 // A file's bytes as an editor holds them.
 struct TEditorText {
     std::string Text;
-    int Format = leDefault;   // kind of the last line end (as ConvertToCrLf)
+    int Format = leDefault; // kind of the last line end (as ConvertToCrLf)
     // The bytes mix kinds of line end (CR LF, LF, lone CR): converting them to CR LF and back
     // would change them, so Text holds them unchanged and they are written back as they are.
     bool MixedLineEnds = false;

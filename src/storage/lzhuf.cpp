@@ -11,13 +11,13 @@
 namespace korvane {
 namespace {
 
-constexpr int WindowSize = 4096;                      // ring buffer
-constexpr int Lookahead = 60;                         // longest match
-constexpr int Threshold = 2;                          // matches this short go as literals
-constexpr int StartPos = WindowSize - Lookahead;      // coding starts here; before it: spaces
-constexpr int MaxDistance = StartPos - 1;             // what a 4 KB ring with lookahead holds
+constexpr int WindowSize = 4096;                       // ring buffer
+constexpr int Lookahead = 60;                          // longest match
+constexpr int Threshold = 2;                           // matches this short go as literals
+constexpr int StartPos = WindowSize - Lookahead;       // coding starts here; before it: spaces
+constexpr int MaxDistance = StartPos - 1;              // what a 4 KB ring with lookahead holds
 constexpr int CharCodes = 256 - Threshold + Lookahead; // literals and match lengths 3..60
-constexpr int TableSize = CharCodes * 2 - 1;          // nodes of the tree
+constexpr int TableSize = CharCodes * 2 - 1;           // nodes of the tree
 constexpr int Root = TableSize - 1;
 constexpr unsigned MaxFreq = 0x8000;
 // A damaged stream may ask for bits past its end; this many read as 0 before it counts as cut.
@@ -96,13 +96,15 @@ inline int CommonLength(const uint8_t* a, const uint8_t* b, int limit) {
     while (limit - length >= 8) {
         const uint64_t difference = Load64(a + length) ^ Load64(b + length);
         if (difference != 0) {
-            const int bits = std::endian::native == std::endian::little ? std::countr_zero(difference)
-                                                                       : std::countl_zero(difference);
+            const int bits = std::endian::native == std::endian::little
+                                 ? std::countr_zero(difference)
+                                 : std::countl_zero(difference);
             return length + bits / 8;
         }
         length += 8;
     }
-    while (length < limit && a[length] == b[length]) ++length;
+    while (length < limit && a[length] == b[length])
+        ++length;
     return length;
 }
 
@@ -186,7 +188,8 @@ struct TLzhEngine::THuffman {
         for (int i = 0, node = CharCodes; node < TableSize; i += 2, ++node) {
             const unsigned f = Freq[i] + Freq[i + 1];
             int k = node - 1;
-            while (f < Freq[k]) --k;
+            while (f < Freq[k])
+                --k;
             ++k;
             std::copy_backward(Freq.begin() + k, Freq.begin() + node, Freq.begin() + node + 1);
             std::copy_backward(Son.begin() + k, Son.begin() + node, Son.begin() + node + 1);
@@ -208,7 +211,8 @@ struct TLzhEngine::THuffman {
         int l = from;
         for (int step = 0; step < 8; ++step)
             if (Freq[++l] >= k) return l - 1;
-        // Without branches: their outcomes would be guesses, each wrong one costing more than a step.
+        // Without branches: their outcomes would be guesses, each wrong one costing more than a
+        // step.
         const unsigned* first = Freq.data() + l;
         size_t count = static_cast<size_t>(TableSize + 1 - l);
         while (count > 1) {
@@ -260,7 +264,8 @@ struct TLzhEngine::THuffman {
 
     int DecodeChar(TBitReader& in) {
         int c = Son[Root];
-        while (c < TableSize) c = Son[c + static_cast<int>(in.Bit())];
+        while (c < TableSize)
+            c = Son[c + static_cast<int>(in.Bit())];
         c -= TableSize;
         Update(c);
         return c;
@@ -328,7 +333,8 @@ void TLzhEngine::Encode(const uint8_t* in, size_t n, std::vector<uint8_t>& out) 
 
     Tree->Start();
     Matcher->Reset();
-    for (int p = 0; p < StartPos; ++p) Matcher->Insert(text.get(), p);
+    for (int p = 0; p < StartPos; ++p)
+        Matcher->Insert(text.get(), p);
     out.reserve(out.size() + n / 2 + 16);
     TBitWriter bits(out);
     int pos = StartPos;
@@ -344,7 +350,8 @@ void TLzhEngine::Encode(const uint8_t* in, size_t n, std::vector<uint8_t>& out) 
         Tree->EncodeChar(bits, 255 - Threshold + length);
         const unsigned position = static_cast<unsigned>(distance - 1);
         const unsigned upper = position >> 6;
-        bits.Put(PositionCode.Code[upper] >> (8 - PositionCode.Length[upper]), PositionCode.Length[upper]);
+        bits.Put(PositionCode.Code[upper] >> (8 - PositionCode.Length[upper]),
+                 PositionCode.Length[upper]);
         bits.Put(position & 0x3F, 6);
         for (int k = 0; k < length; ++k, ++pos)
             if (end - pos > 2) Matcher->Insert(text.get(), pos);
@@ -387,15 +394,18 @@ bool TLzhEngine::Decode(const uint8_t* in, size_t n, size_t length, std::vector<
                 // Reaches into the window as it stood before the first byte: spaces, and
                 // zeros in the lookahead's part of the ring.
                 for (size_t k = 0; k < count; ++k) {
-                    const ptrdiff_t at = static_cast<ptrdiff_t>(done + k) - static_cast<ptrdiff_t>(distance);
+                    const ptrdiff_t at =
+                        static_cast<ptrdiff_t>(done + k) - static_cast<ptrdiff_t>(distance);
                     to[k] = at >= 0 ? text[at] : at >= -StartPos ? ' ' : 0;
                 }
             } else if (distance >= 8) {
                 const uint8_t* from = to - distance;
-                for (size_t k = 0; k < count; k += 8) std::memcpy(to + k, from + k, 8);
+                for (size_t k = 0; k < count; k += 8)
+                    std::memcpy(to + k, from + k, 8);
             } else {
                 const uint8_t* from = to - distance;
-                for (size_t k = 0; k < count; ++k) to[k] = from[k]; // overlapping copies repeat
+                for (size_t k = 0; k < count; ++k)
+                    to[k] = from[k]; // overlapping copies repeat
             }
             done += count;
         }

@@ -12,11 +12,13 @@ namespace {
 constexpr size_t IOBufferSize = TLzrw1KHEngine::BlockSize + TLzrw1KHEngine::BlockSlack;
 
 void PutLE32(uint8_t* to, uint32_t value) {
-    for (int i = 0; i < 4; ++i) to[i] = static_cast<uint8_t>(value >> (8 * i));
+    for (int i = 0; i < 4; ++i)
+        to[i] = static_cast<uint8_t>(value >> (8 * i));
 }
 
 uint32_t GetLE32(const uint8_t* from) {
-    return uint32_t{from[0]} | uint32_t{from[1]} << 8 | uint32_t{from[2]} << 16 | uint32_t{from[3]} << 24;
+    return uint32_t{from[0]} | uint32_t{from[1]} << 8 | uint32_t{from[2]} << 16 |
+           uint32_t{from[3]} << 24;
 }
 
 void AllocateBuffers(std::vector<uint8_t>& a, std::vector<uint8_t>& b, const char* message) {
@@ -48,13 +50,17 @@ int32_t Tlzrw1::Compress() {
     Error.clear();
     const TCompressMode engine = Mode == TCompressMode::Auto ? Advise() : Mode;
     std::vector<uint8_t> inBuf, outBuf;
-    AllocateBuffers(inBuf, outBuf, "Lzrw1 (de)compression : Failed to get memory for I/O buffers !");
+    AllocateBuffers(inBuf, outBuf,
+                    "Lzrw1 (de)compression : Failed to get memory for I/O buffers !");
     const int64_t size = Input->Size();
-    if (size < 0) throw ELzrw1Exception("Lzrw1 compression : Failed to obtain the size of the input stream !");
+    if (size < 0)
+        throw ELzrw1Exception(
+            "Lzrw1 compression : Failed to obtain the size of the input stream !");
     // The header holds the length as int32; a larger input cannot be described.
     if (size > std::numeric_limits<int32_t>::max())
         throw ELzrw1Exception("Lzrw1 compression : input stream too large !");
-    if (!Input->Seek(0)) throw ELzrw1Exception("Lzrw1 (de)compression : Failed to initialize input stream !");
+    if (!Input->Seek(0))
+        throw ELzrw1Exception("Lzrw1 (de)compression : Failed to initialize input stream !");
     if (Output->Position() < 0)
         throw ELzrw1Exception("Lzrw1 (de)compression : Failed to initialize output stream !");
 
@@ -93,8 +99,10 @@ int32_t Tlzrw1::Decompress() {
     RequireStreams();
     Error.clear();
     std::vector<uint8_t> inBuf, outBuf;
-    AllocateBuffers(inBuf, outBuf, "Lzrw1 (de)compression : Failed to get memory for I/O buffers !");
-    if (Input->Position() < 0) throw ELzrw1Exception("Lzrw1 (de)compression : Failed to initialize input stream !");
+    AllocateBuffers(inBuf, outBuf,
+                    "Lzrw1 (de)compression : Failed to get memory for I/O buffers !");
+    if (Input->Position() < 0)
+        throw ELzrw1Exception("Lzrw1 (de)compression : Failed to initialize input stream !");
     if (Output->Position() < 0)
         throw ELzrw1Exception("Lzrw1 (de)compression : Failed to initialize output stream !");
 
@@ -104,20 +112,24 @@ int32_t Tlzrw1::Decompress() {
         const size_t got = Input->Read(header, sizeof header);
         if (got >= 4 && GetLE32(header) != Lzrw1KHMagic && GetLE32(header) != LzhMagic)
             throw ELzrw1Exception("Lzrw1 decompression : input stream contains no valid header !");
-        if (got != sizeof header) throw ELzrw1Exception("Lzrw1 : Error reading from input stream !");
+        if (got != sizeof header)
+            throw ELzrw1Exception("Lzrw1 : Error reading from input stream !");
         Engine = GetLE32(header) == Lzrw1KHMagic ? TCompressMode::Fast : TCompressMode::Good;
         const int64_t length = static_cast<int32_t>(GetLE32(header + 4));
         // Room for the stated length, but no more than typical text needs from this input:
         // a hostile length must not reserve gigabytes.
-        Output->Expect(static_cast<size_t>(std::clamp<int64_t>(length, 0, 8 * Input->Remaining() + (1 << 20))));
+        Output->Expect(static_cast<size_t>(
+            std::clamp<int64_t>(length, 0, 8 * Input->Remaining() + (1 << 20))));
         if (Engine == TCompressMode::Fast) {
             DecompressFast(*Input, *Output, inBuf, outBuf, written);
             if (written != length)
-                throw ELzrw1Exception("Lzrw1 (decompression LZRW1/KH) : Original and compressed sizes do not match !");
+                throw ELzrw1Exception("Lzrw1 (decompression LZRW1/KH) : Original and compressed "
+                                      "sizes do not match !");
         } else {
             DecompressGood(*Input, *Output, length, written);
             if (written != length)
-                throw ELzrw1Exception("Lzrw1 (LZH decompression) : Original and compressed sizes do not match !");
+                throw ELzrw1Exception(
+                    "Lzrw1 (LZH decompression) : Original and compressed sizes do not match !");
         }
     } catch (const ELzrw1Exception& e) {
         // The engines keep `written` up to date, so it counts what came before the fault.
@@ -156,7 +168,8 @@ void Tlzrw1::DecompressGood(TStream& in, TStream& out, int64_t length, int64_t& 
     if (in.Read(coded.get(), count) != count)
         throw ELzrw1Exception("Lzrw1 : Error reading from input stream ! (LZH)");
     std::vector<uint8_t> text;
-    const bool complete = Good.Decode(coded.get(), count, static_cast<size_t>(std::max<int64_t>(length, 0)), text);
+    const bool complete =
+        Good.Decode(coded.get(), count, static_cast<size_t>(std::max<int64_t>(length, 0)), text);
     WriteAll(out, text.data(), text.size(), written);
     if (!complete) throw ELzrw1Exception("Lzrw1 : Error reading from input stream ! (LZH)");
 }
@@ -165,7 +178,8 @@ TCompressMode Tlzrw1::Advise() {
     if (!Input) throw std::logic_error("Tlzrw1: the input stream must be set");
     const int64_t remembered = Input->Position();
     const int64_t size = Input->Size();
-    if (size < 0 || remembered < 0) throw ELzrw1Exception("Lzrw1 advise : can not get size of inputstream !");
+    if (size < 0 || remembered < 0)
+        throw ELzrw1Exception("Lzrw1 advise : can not get size of inputstream !");
     constexpr int64_t block = TLzrw1KHEngine::BlockSize;
     if (size < 3 * block) {
         Mode = TCompressMode::Good;
@@ -175,14 +189,16 @@ TCompressMode Tlzrw1::Advise() {
     AllocateBuffers(inBuf, outBuf, "Lzrw1 advise : Error getting I/O buffers");
     int64_t coded = 0, taken = 0;
     for (const int64_t offset : {size / 3 / block * block, 2 * size / 3 / block * block}) {
-        if (!Input->Seek(offset)) throw ELzrw1Exception("Lzrw1 edvise : can not initialize the input stream!");
+        if (!Input->Seek(offset))
+            throw ELzrw1Exception("Lzrw1 edvise : can not initialize the input stream!");
         const size_t expected = static_cast<size_t>(std::min(block, size - offset));
         if (Input->Read(inBuf.data(), expected) != expected)
             throw ELzrw1Exception("Lzrw1 advise : input stream read error !");
         coded += static_cast<int64_t>(Fast.CompressBlock(inBuf.data(), expected, outBuf.data()));
         taken += static_cast<int64_t>(expected);
     }
-    if (!Input->Seek(remembered)) throw ELzrw1Exception("Lzrw1 edvise : can not initialize the input stream!");
+    if (!Input->Seek(remembered))
+        throw ELzrw1Exception("Lzrw1 edvise : can not initialize the input stream!");
     return coded < taken * ThresholdPercent / 100 ? TCompressMode::Fast : TCompressMode::Good;
 }
 

@@ -51,7 +51,8 @@ inline size_t CommonLength(const uint8_t* a, const uint8_t* b, size_t limit) {
         if (difference != 0) return length + EqualLeadingBytes(difference);
         length += 8;
     }
-    while (length < limit && a[length] == b[length]) ++length;
+    while (length < limit && a[length] == b[length])
+        ++length;
     return length;
 }
 
@@ -74,7 +75,8 @@ inline void CopyItem(uint8_t* to, size_t offset, size_t length) {
         std::memcpy(to + 8, from + 8, 8);
         if (length > 16) std::memcpy(to + 16, from + 16, 8);
     } else {
-        for (size_t k = 0; k < length; ++k) to[k] = from[k];
+        for (size_t k = 0; k < length; ++k)
+            to[k] = from[k];
     }
 }
 
@@ -123,8 +125,8 @@ size_t TLzrw1KHEngine::CompressBlock(const uint8_t* in, size_t n, uint8_t* out) 
             if (entry != NoPosition && p - entry <= MaxOffset) {
                 const size_t length = CommonLength(in + p, in + entry, std::min(MaxCopy, n - p));
                 if (length >= MinCopy) {
-                    const unsigned word =
-                        static_cast<unsigned>((p - entry) << 4) | static_cast<unsigned>(length - MinCopy);
+                    const unsigned word = static_cast<unsigned>((p - entry) << 4) |
+                                          static_cast<unsigned>(length - MinCopy);
                     out[o] = static_cast<uint8_t>(word >> 8);
                     out[o + 1] = static_cast<uint8_t>(word);
                     o += 2;
@@ -178,7 +180,8 @@ size_t TLzrw1KHEngine::DecompressBlock(const uint8_t* in, size_t m, uint8_t* out
             ip += 4;
         } else {
             const size_t length = (word & 0x0F) + MinCopy;
-            if (offset > static_cast<size_t>(op - out) || length > static_cast<size_t>(oend - op)) return false;
+            if (offset > static_cast<size_t>(op - out) || length > static_cast<size_t>(oend - op))
+                return false;
             CopyItem(op, offset, length);
             op += length;
             ip += 2;
@@ -197,7 +200,8 @@ size_t TLzrw1KHEngine::DecompressBlock(const uint8_t* in, size_t m, uint8_t* out
                 if ((control & 0x80000000u) == 0) {
                     // A stretch of literals moves with one wide copy; the output slack takes
                     // what it writes beyond them.
-                    const unsigned count = std::min(static_cast<unsigned>(std::countl_zero(control)), left);
+                    const unsigned count =
+                        std::min(static_cast<unsigned>(std::countl_zero(control)), left);
                     if (count > static_cast<size_t>(oend - op)) {
                         const size_t fits = static_cast<size_t>(oend - op);
                         std::memcpy(op, ip, fits);

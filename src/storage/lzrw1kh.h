@@ -25,8 +25,9 @@ public:
     size_t CompressBlock(const uint8_t* in, size_t n, uint8_t* out);
 
     // Decodes a stored block of m bytes into out (BlockSize + BlockSlack bytes; what lies past
-    // the decoded bytes is scratch) and returns the number of bytes decoded. A damaged block (an item reaching before the block's start or past
-    // BlockSize, or cut short) sets damaged; the count then covers what came before the fault.
+    // the decoded bytes is scratch) and returns the number of bytes decoded. A damaged block (an
+    // item reaching before the block's start or past BlockSize, or cut short) sets damaged; the
+    // count then covers what came before the fault.
     static size_t DecompressBlock(const uint8_t* in, size_t m, uint8_t* out, bool& damaged);
 
 private:

@@ -24,7 +24,9 @@ Prompt* installedPrompt = nullptr;
 
 } // namespace
 
-Prompt& CurrentPrompt() { return installedPrompt ? *installedPrompt : silentPrompt; }
+Prompt& CurrentPrompt() {
+    return installedPrompt ? *installedPrompt : silentPrompt;
+}
 
 Prompt* InstallPrompt(Prompt* prompt) {
     Prompt* previous = installedPrompt;

@@ -25,12 +25,12 @@ enum PromptButton : unsigned {
 using PromptButtons = unsigned;
 
 struct FileChoice {
-    bool Save = false;          // a save dialog (asks before overwriting) instead of an open one
+    bool Save = false; // a save dialog (asks before overwriting) instead of an open one
     std::string Caption;
-    std::string Folder;         // start folder
-    std::string FileName;       // proposed name
-    std::string Filter;         // Qt-style filter, for example "Perl files (*.pl *.pm);;All files (*)"
-    std::string DefaultExt;     // without the dot
+    std::string Folder;     // start folder
+    std::string FileName;   // proposed name
+    std::string Filter;     // Qt-style filter, for example "Perl files (*.pl *.pm);;All files (*)"
+    std::string DefaultExt; // without the dot
 };
 
 class Prompt {
@@ -50,7 +50,8 @@ public:
         return Ask(kind, text, buttons, caption);
     }
     // A message with an OK button.
-    virtual void Inform(PromptKind kind, const std::string& text, const std::string& caption = {}) = 0;
+    virtual void Inform(PromptKind kind, const std::string& text,
+                        const std::string& caption = {}) = 0;
     // The chosen path, or "" when cancelled.
     virtual std::string ChooseFile(const FileChoice& choice) = 0;
     // Lets the user edit value; false when cancelled (value then unchanged).

@@ -10,11 +10,12 @@ constexpr int AlphabetSize = 98;
 constexpr int Turn = 7;
 
 constexpr std::array<uint8_t, AlphabetSize> PlainAlphabet = {
-    'A', 'B', 'C', 'D', 'E', 'F', 'G', 'H', 'I', 'J', 'K', 'L', 'M', 'N', 'O', 'P', 'Q',
-    'R', 'S', 'T', 'U', 'V', 'W', 'X', 'Y', 'Z', 'a', 'b', 'c', 'd', 'e', 'f', 'g', 'h',
-    'i', 'j', 'k', 'l', 'm', 'n', 'o', 'p', 'q', 'r', 's', 't', 'u', 'v', 'w', 'x', 'y',
-    'z', '0', '1', '2', '3', '4', '5', '6', '7', '8', '9', 0xBD, 0x21, 0xA3, 0x24, 0x25, 0x5E,
-    0x26, 0x2A, 0x28, 0x29, 0x5F, 0x2D, 0x2B, 0x3D, 0x7B, 0x7D, 0x5B, 0x5D, 0x3A, 0x3B, 0x40, 0x7E,
+    'A',  'B',  'C',  'D',  'E',  'F',  'G',  'H',  'I',  'J',  'K',  'L',  'M',  'N',
+    'O',  'P',  'Q',  'R',  'S',  'T',  'U',  'V',  'W',  'X',  'Y',  'Z',  'a',  'b',
+    'c',  'd',  'e',  'f',  'g',  'h',  'i',  'j',  'k',  'l',  'm',  'n',  'o',  'p',
+    'q',  'r',  's',  't',  'u',  'v',  'w',  'x',  'y',  'z',  '0',  '1',  '2',  '3',
+    '4',  '5',  '6',  '7',  '8',  '9',  0xBD, 0x21, 0xA3, 0x24, 0x25, 0x5E, 0x26, 0x2A,
+    0x28, 0x29, 0x5F, 0x2D, 0x2B, 0x3D, 0x7B, 0x7D, 0x5B, 0x5D, 0x3A, 0x3B, 0x40, 0x7E,
     0x3F, 0x2F, 0x3E, 0x2E, 0x3C, 0x2C, 0x7C, 0x5C, 0x60, 0xAC, 0x20, 0x08, 0x0A, 0x0D};
 
 // Part of the stored format: files scrambled with one order can only be read with the same.
@@ -34,7 +35,8 @@ std::array<uint8_t, 256> IndexOf(const std::array<uint8_t, AlphabetSize>& alphab
     for (int i = 0; i < AlphabetSize; ++i)
         if (alphabet[i] == ' ') space = i;
     index.fill(static_cast<uint8_t>(space));
-    for (int i = AlphabetSize - 1; i >= 0; --i) index[alphabet[i]] = static_cast<uint8_t>(i);
+    for (int i = AlphabetSize - 1; i >= 0; --i)
+        index[alphabet[i]] = static_cast<uint8_t>(i);
     return index;
 }
 

@@ -14,9 +14,12 @@ constexpr int MaxDepth = 10;
 constexpr size_t MaxNameLength = 64;
 constexpr size_t MaxShownText = 60;
 
-int16_t Short(const uint8_t* p) { return static_cast<int16_t>(p[0] | p[1] << 8); }
+int16_t Short(const uint8_t* p) {
+    return static_cast<int16_t>(p[0] | p[1] << 8);
+}
 int32_t Int(const uint8_t* p) {
-    return static_cast<int32_t>(uint32_t{p[0]} | uint32_t{p[1]} << 8 | uint32_t{p[2]} << 16 | uint32_t{p[3]} << 24);
+    return static_cast<int32_t>(uint32_t{p[0]} | uint32_t{p[1]} << 8 | uint32_t{p[2]} << 16 |
+                                uint32_t{p[3]} << 24);
 }
 
 // A string value at pos, when the bytes there hold one of printable text.
@@ -40,7 +43,8 @@ struct TCandidate {
 std::optional<TCandidate> SectionAt(const std::vector<uint8_t>& body, size_t pos) {
     size_t next = 0;
     const auto name = StringAt(body, pos, next);
-    if (!name || name->empty() || name->size() > MaxNameLength || !std::isalpha(static_cast<unsigned char>((*name)[0])))
+    if (!name || name->empty() || name->size() > MaxNameLength ||
+        !std::isalpha(static_cast<unsigned char>((*name)[0])))
         return std::nullopt;
     for (const unsigned char c : *name)
         if (c < 0x20 || c > 0x7E) return std::nullopt;
@@ -100,7 +104,8 @@ private:
             if (!compressed && fits) {
                 Values(file, runStart, pos, 0);
                 // Unknown files: a body that starts with a magic is taken as compressed.
-                if (!Section(file, *candidate, 0, HasMagic(file, *candidate), pos, "")) return false;
+                if (!Section(file, *candidate, 0, HasMagic(file, *candidate), pos, ""))
+                    return false;
                 pos = runStart = candidate->BodyStart + static_cast<size_t>(candidate->Length);
                 continue;
             }
@@ -125,8 +130,8 @@ private:
         return magic == Lzrw1KHMagic || magic == LzhMagic;
     }
 
-    bool Section(const std::vector<uint8_t>& parent, const TCandidate& c, int depth, bool compressed,
-                 size_t offset, const std::string& path) {
+    bool Section(const std::vector<uint8_t>& parent, const TCandidate& c, int depth,
+                 bool compressed, size_t offset, const std::string& path) {
         const std::string where = path + "/" + c.Name;
         Indent(depth);
         Out << "section \"" << c.Name << "\" @" << offset << ": stored " << c.Length << " bytes";
@@ -139,8 +144,8 @@ private:
             Lzrw1.SetOutputStream(&out);
             Lzrw1.Decompress();
             fault = Lzrw1.LastError();
-            Out << ", " << (Lzrw1.LastEngine() == TCompressMode::Fast ? "LZRW1/KH" : "LZHUF") << ", "
-                << out.Size() << " bytes decompressed";
+            Out << ", " << (Lzrw1.LastEngine() == TCompressMode::Fast ? "LZRW1/KH" : "LZHUF")
+                << ", " << out.Size() << " bytes decompressed";
             body = out.TakeBytes();
         }
         Out << "\n";
@@ -228,7 +233,8 @@ private:
 
 } // namespace
 
-bool DumpStoredFile(const std::vector<uint8_t>& file, std::ostream& out, const TDumpOptions& options) {
+bool DumpStoredFile(const std::vector<uint8_t>& file, std::ostream& out,
+                    const TDumpOptions& options) {
     return TDumper(out, options).Run(file);
 }
 

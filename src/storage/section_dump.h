@@ -14,6 +14,7 @@ struct TDumpOptions {
 
 // Lists the file's bytes to out. Returns false when the file is damaged: the listing then ends
 // with a line saying where and why it stopped.
-bool DumpStoredFile(const std::vector<uint8_t>& file, std::ostream& out, const TDumpOptions& options);
+bool DumpStoredFile(const std::vector<uint8_t>& file, std::ostream& out,
+                    const TDumpOptions& options);
 
 } // namespace korvane

@@ -22,17 +22,18 @@ constexpr uint8_t FlagTrue = 'Y';
 constexpr uint8_t FlagFalse = 'N';
 const char* const FileContentsName = "File Contents";
 
-
 template <typename T> void ToLittleEndian(T value, uint8_t* out) {
     using U = std::make_unsigned_t<T>;
     const U u = static_cast<U>(value);
-    for (size_t i = 0; i < sizeof(T); ++i) out[i] = static_cast<uint8_t>(u >> (8 * i));
+    for (size_t i = 0; i < sizeof(T); ++i)
+        out[i] = static_cast<uint8_t>(u >> (8 * i));
 }
 
 template <typename T> T FromLittleEndian(const uint8_t* in) {
     using U = std::make_unsigned_t<T>;
     U u = 0;
-    for (size_t i = 0; i < sizeof(T); ++i) u = static_cast<U>(u | (U{in[i]} << (8 * i)));
+    for (size_t i = 0; i < sizeof(T); ++i)
+        u = static_cast<U>(u | (U{in[i]} << (8 * i)));
     return static_cast<T>(u);
 }
 
@@ -48,7 +49,8 @@ void TSection::Clear() {
 }
 
 TSectionList::TSectionList() : Lzrw1(std::make_unique<Tlzrw1>()) {
-    for (int i = 0; i <= MaxLevel; ++i) Levels[i].Level = i;
+    for (int i = 0; i <= MaxLevel; ++i)
+        Levels[i].Level = i;
     Lzrw1->SetCompressMode(TCompressMode::Auto);
     Lzrw1->SetThreshold(50);
 }
@@ -64,7 +66,8 @@ void TSectionList::Attach(TStream& stream, bool reading) {
 
 void TSectionList::Reset() {
     // Every level, not only the open ones: an error inside EndSection may leave one behind.
-    for (int i = 1; i <= MaxLevel; ++i) Levels[i].Clear();
+    for (int i = 1; i <= MaxLevel; ++i)
+        Levels[i].Clear();
     Index = 0;
     IsReading = true;
     Scrambling = false;
@@ -83,7 +86,8 @@ bool TSectionList::AtEnd() const {
 
 void TSectionList::Put(const void* data, size_t count) {
     TStream& stream = Stream();
-    if (stream.Write(data, count) != count) throw handledException("Error writing " + stream.Name());
+    if (stream.Write(data, count) != count)
+        throw handledException("Error writing " + stream.Name());
 }
 
 bool TSectionList::Get(void* data, size_t count) {
@@ -94,7 +98,8 @@ bool TSectionList::Get(void* data, size_t count) {
 }
 
 void TSectionList::BeginSection(const std::string& name) {
-    if (Index == MaxLevel) throw handledException("Sections nested more than 10 deep in " + Stream().Name());
+    if (Index == MaxLevel)
+        throw handledException("Sections nested more than 10 deep in " + Stream().Name());
     TSection& parent = Cur();
     TSection& child = Levels[Index + 1];
     child.Clear();
@@ -190,14 +195,18 @@ int16_t TSectionList::ReadShort() {
     return Get(bytes, sizeof bytes) ? FromLittleEndian<int16_t>(bytes) : 0;
 }
 
-void TSectionList::WriteByte(uint8_t value) { Put(&value, 1); }
+void TSectionList::WriteByte(uint8_t value) {
+    Put(&value, 1);
+}
 
 uint8_t TSectionList::ReadByte() {
     uint8_t value = 0;
     return Get(&value, 1) ? value : 0;
 }
 
-void TSectionList::WriteFlag(bool value) { WriteByte(value ? FlagTrue : FlagFalse); }
+void TSectionList::WriteFlag(bool value) {
+    WriteByte(value ? FlagTrue : FlagFalse);
+}
 
 bool TSectionList::ReadFlag() {
     const char flag = static_cast<char>(ReadByte());
@@ -212,7 +221,8 @@ void TSectionList::WriteFloat(double value) {
 
 double TSectionList::ReadFloat() {
     uint8_t bytes[8];
-    return Get(bytes, sizeof bytes) ? std::bit_cast<double>(FromLittleEndian<uint64_t>(bytes)) : 0.0;
+    return Get(bytes, sizeof bytes) ? std::bit_cast<double>(FromLittleEndian<uint64_t>(bytes))
+                                    : 0.0;
 }
 
 void TSectionList::WritePair(int32_t x, int32_t y) {
@@ -254,7 +264,8 @@ void TSectionList::WriteStrList(const std::vector<std::string>& list) {
         throw handledException("A list of " + std::to_string(list.size()) +
                                " entries is too long to store (at most 32767)");
     WriteShort(static_cast<int16_t>(list.size()));
-    for (const std::string& item : list) WriteStr(item);
+    for (const std::string& item : list)
+        WriteStr(item);
 }
 
 void TSectionList::ReadStrList(std::vector<std::string>& list) {
@@ -262,10 +273,13 @@ void TSectionList::ReadStrList(std::vector<std::string>& list) {
     if (AtEnd()) return;
     const int16_t count = ReadShort();
     // Entries a damaged section does not hold are not invented.
-    for (int i = 0; i < count && !AtEnd(); ++i) list.push_back(ReadStr());
+    for (int i = 0; i < count && !AtEnd(); ++i)
+        list.push_back(ReadStr());
 }
 
-void TSectionList::WriteRaw(std::string_view bytes) { Put(bytes.data(), bytes.size()); }
+void TSectionList::WriteRaw(std::string_view bytes) {
+    Put(bytes.data(), bytes.size());
+}
 
 std::string TSectionList::ReadRest() {
     if (AtEnd()) return {};
@@ -309,9 +323,11 @@ void TSectionList::ReadFileContents(const std::string& path) {
             TFileStream file(path, TFileStream::TMode::Create);
             const int32_t size = ReadInt();
             if (size > 0) {
-                const size_t take = static_cast<size_t>(std::min<int64_t>(size, Stream().Remaining()));
+                const size_t take =
+                    static_cast<size_t>(std::min<int64_t>(size, Stream().Remaining()));
                 const uint8_t* bytes = Cur().Buffer->Bytes().data() + Stream().Position();
-                if (file.Write(bytes, take) != take) throw handledException("Error writing file " + path);
+                if (file.Write(bytes, take) != take)
+                    throw handledException("Error writing file " + path);
             }
             file.Close();
         }
@@ -321,9 +337,13 @@ void TSectionList::ReadFileContents(const std::string& path) {
     EndSection();
 }
 
-void CreateSectionList() { programSectionList = std::make_unique<TSectionList>(); }
+void CreateSectionList() {
+    programSectionList = std::make_unique<TSectionList>();
+}
 
-void FreeSectionList() { programSectionList.reset(); }
+void FreeSectionList() {
+    programSectionList.reset();
+}
 
 TSectionList& SectionList() {
     if (!programSectionList) throw std::logic_error("SectionList used before CreateSectionList");

@@ -26,11 +26,11 @@ struct TPoint {
 
 // One level of nesting.
 struct TSection {
-    std::string Name;                     // empty for the root
-    int32_t Level = 0;                    // fixed at creation
-    TStream* Stream = nullptr;            // the root: the caller's stream; others: Buffer
+    std::string Name;                      // empty for the root
+    int32_t Level = 0;                     // fixed at creation
+    TStream* Stream = nullptr;             // the root: the caller's stream; others: Buffer
     std::unique_ptr<TMemoryStream> Buffer; // levels 1..10, while open
-    bool CompressChildren = false;        // sections directly inside have compressed bodies
+    bool CompressChildren = false;         // sections directly inside have compressed bodies
 
     void Clear();
 };

@@ -28,9 +28,13 @@ std::string PercentEncode(std::string_view s, std::string_view keep, bool upperH
     return result;
 }
 
-std::string UrlEncode(std::string_view s) { return PercentEncode(s, "", false); }
+std::string UrlEncode(std::string_view s) {
+    return PercentEncode(s, "", false);
+}
 
-std::string FormEncode(std::string_view s) { return PercentEncode(s, ".", true); }
+std::string FormEncode(std::string_view s) {
+    return PercentEncode(s, ".", true);
+}
 
 std::string UrlDecode(std::string_view s) {
     std::string result;

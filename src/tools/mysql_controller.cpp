@@ -39,14 +39,30 @@ void TMySqlController::Change(bool& field, bool value) {
     Project.MarkModified();
 }
 
-void TMySqlController::setBinPath(const std::string& value) { Change(BinPathValue, value); }
-void TMySqlController::setServerDownOnShutdown(bool value) { Change(ServerDownOnShutdownValue, value); }
-void TMySqlController::setCheckForDownServer(bool value) { Change(CheckForDownServerValue, value); }
-void TMySqlController::setServerUpOnStartup(bool value) { Change(ServerUpOnStartupValue, value); }
-void TMySqlController::setRootPassword(const std::string& value) { Change(RootPasswordValue, value); }
-void TMySqlController::setUserLogin(const std::string& value) { Change(UserLoginValue, value); }
-void TMySqlController::setUserPassword(const std::string& value) { Change(UserPasswordValue, value); }
-void TMySqlController::setAutoSetupMySql(bool value) { Change(AutoSetupMySqlValue, value); }
+void TMySqlController::setBinPath(const std::string& value) {
+    Change(BinPathValue, value);
+}
+void TMySqlController::setServerDownOnShutdown(bool value) {
+    Change(ServerDownOnShutdownValue, value);
+}
+void TMySqlController::setCheckForDownServer(bool value) {
+    Change(CheckForDownServerValue, value);
+}
+void TMySqlController::setServerUpOnStartup(bool value) {
+    Change(ServerUpOnStartupValue, value);
+}
+void TMySqlController::setRootPassword(const std::string& value) {
+    Change(RootPasswordValue, value);
+}
+void TMySqlController::setUserLogin(const std::string& value) {
+    Change(UserLoginValue, value);
+}
+void TMySqlController::setUserPassword(const std::string& value) {
+    Change(UserPasswordValue, value);
+}
+void TMySqlController::setAutoSetupMySql(bool value) {
+    Change(AutoSetupMySqlValue, value);
+}
 
 // A change of how the server is reached makes the next check find the connection again.
 void TMySqlController::setUseNamedPipe(bool value) {

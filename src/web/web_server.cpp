@@ -24,8 +24,12 @@ void TWebServer::Reset() {
 
 // The server itself arrives with the HTTP component; until then starting only records the
 // wish, so that a project saved with the server on keeps it on.
-void TWebServer::setStarted(bool value) { StartedValue = value; }
-void TWebServer::Stop() { StartedValue = false; }
+void TWebServer::setStarted(bool value) {
+    StartedValue = value;
+}
+void TWebServer::Stop() {
+    StartedValue = false;
+}
 
 // Every change marks the project, not only the first: otherwise a second change would not
 // reach the project file, since an unmodified project is not written.
@@ -44,10 +48,18 @@ void TWebServer::ChangeText(std::string& field, const std::string& value) {
     if (wasStarted) setStarted(true);
 }
 
-void TWebServer::setRootPath(const std::string& value) { ChangeText(RootPath, value); }
-void TWebServer::setDefaultDoc(const std::string& value) { ChangeText(DefaultDoc, value); }
-void TWebServer::setPort(const std::string& value) { ChangeText(Port, value); }
-void TWebServer::setCgiBinpath(const std::string& value) { ChangeText(CgiBinPathValue, value); }
+void TWebServer::setRootPath(const std::string& value) {
+    ChangeText(RootPath, value);
+}
+void TWebServer::setDefaultDoc(const std::string& value) {
+    ChangeText(DefaultDoc, value);
+}
+void TWebServer::setPort(const std::string& value) {
+    ChangeText(Port, value);
+}
+void TWebServer::setCgiBinpath(const std::string& value) {
+    ChangeText(CgiBinPathValue, value);
+}
 void TWebServer::setLogicalCgiBinPath(const std::string& value) {
     ChangeText(LogicalCgiBinPathValue, value);
 }

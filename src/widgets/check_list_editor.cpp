@@ -1,7 +1,7 @@
 #include "widgets/check_list_editor.h"
 
-#include "platform/qt_strings.h"
 #include "model/check_list.h"
+#include "platform/qt_strings.h"
 #include "widgets/check_list_edit.h"
 
 #include <QAbstractButton>
@@ -41,10 +41,12 @@ TCheckListEditor::TCheckListEditor(QListWidget* list, QLineEdit* name, QWidget* 
     NameBox->setValidator(
         new QRegularExpressionValidator(QRegularExpression(QStringLiteral("[^=]*")), NameBox));
     connect(List, &QListWidget::currentRowChanged, this, [this] { ShowSelectedLine(); });
-    connect(List, &QListWidget::itemChanged, this, [this](QListWidgetItem* item) { ItemChanged(item); });
+    connect(List, &QListWidget::itemChanged, this,
+            [this](QListWidgetItem* item) { ItemChanged(item); });
     connect(NameBox, &QLineEdit::textChanged, this, [this] { NameEdited(); });
     if (ValueLine) connect(ValueLine, &QLineEdit::textChanged, this, [this] { ValueEdited(); });
-    if (ValueMemo) connect(ValueMemo, &QPlainTextEdit::textChanged, this, [this] { ValueEdited(); });
+    if (ValueMemo)
+        connect(ValueMemo, &QPlainTextEdit::textChanged, this, [this] { ValueEdited(); });
     connect(AddButton, &QAbstractButton::clicked, this, [this] { AddBtnClick(); });
     connect(DelButton, &QAbstractButton::clicked, this, [this] { DelBtnClick(); });
     UpdateBoxes();
@@ -76,7 +78,8 @@ void TCheckListEditor::Reload() {
         const QSignalBlocker blocker(List);
         List->clear();
         if (Bound) {
-            for (const std::string& line : *Bound) AddItem(line);
+            for (const std::string& line : *Bound)
+                AddItem(line);
         }
         List->setCurrentRow(-1);
     }
@@ -163,8 +166,10 @@ std::string TCheckListEditor::ValueText() const {
 }
 
 void TCheckListEditor::SetValueText(const std::string& text) {
-    if (ValueLine) ValueLine->setText(ToQString(text));
-    else ValueMemo->setPlainText(ToQString(text));
+    if (ValueLine)
+        ValueLine->setText(ToQString(text));
+    else
+        ValueMemo->setPlainText(ToQString(text));
 }
 
 void TCheckListEditor::ShowSelectedLine() {

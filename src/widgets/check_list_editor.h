@@ -64,7 +64,7 @@ private:
 
     QListWidget* List;
     QLineEdit* NameBox;
-    QLineEdit* ValueLine;     // one of these two is set
+    QLineEdit* ValueLine; // one of these two is set
     QPlainTextEdit* ValueMemo;
     QWidget* ValueBox;
     QAbstractButton* AddButton;

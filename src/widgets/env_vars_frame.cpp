@@ -28,7 +28,8 @@ TEnvVarsFrame::TEnvVarsFrame(QWidget* parent)
     setLayout(layout);
 }
 
-void TEnvVarsFrame::Bind(std::vector<std::string>& lines, const std::vector<std::string>* copySource) {
+void TEnvVarsFrame::Bind(std::vector<std::string>& lines,
+                         const std::vector<std::string>* copySource) {
     CopySource = copySource;
     Editor->Bind(lines);
 }
@@ -38,12 +39,20 @@ void TEnvVarsFrame::CopyFromSource() {
     Editor->Reload();
 }
 
-void TEnvVarsFrame::Reload() { Editor->Reload(); }
+void TEnvVarsFrame::Reload() {
+    Editor->Reload();
+}
 
-void TEnvVarsFrame::SetGreyed(bool greyed) { Editor->SetGreyed(greyed); }
+void TEnvVarsFrame::SetGreyed(bool greyed) {
+    Editor->SetGreyed(greyed);
+}
 
-bool TEnvVarsFrame::Greyed() const { return Editor->Greyed(); }
+bool TEnvVarsFrame::Greyed() const {
+    return Editor->Greyed();
+}
 
-void TEnvVarsFrame::SetOnChange(std::function<void()> onChange) { Editor->OnChange = std::move(onChange); }
+void TEnvVarsFrame::SetOnChange(std::function<void()> onChange) {
+    Editor->OnChange = std::move(onChange);
+}
 
 } // namespace korvane

@@ -21,7 +21,8 @@ public:
 
     // Edits lines (which must outlive the frame's use of them). copySource, when given, is the
     // list CopyFromSource copies; it is kept by reference as well.
-    void Bind(std::vector<std::string>& lines, const std::vector<std::string>* copySource = nullptr);
+    void Bind(std::vector<std::string>& lines,
+              const std::vector<std::string>* copySource = nullptr);
     // The bound list becomes a copy of the source list and is shown again; no change event.
     void CopyFromSource();
     // Shows the bound list again after it was changed elsewhere.

@@ -37,7 +37,8 @@ TParamFrame::TParamFrame(QWidget* parent)
       DelBtn(new QPushButton(QStringLiteral("-"), this)),
       SendType(new QGroupBox(QStringLiteral("Form Send Type"), this)),
       SendTypeItems(new QButtonGroup(this)),
-      ProjectVars(new QCheckBox(QStringLiteral("Use Standard Project Environment Variables"), this)),
+      ProjectVars(
+          new QCheckBox(QStringLiteral("Use Standard Project Environment Variables"), this)),
       ev(new TEnvVarsFrame(this)),
       CopyFormParams(new QPushButton(QStringLiteral("Copy Form URL to Clipboard"), this)),
       Fields(new TCheckListEditor(Params, FieldName, FieldData, AddBtn, DelBtn, this)) {
@@ -104,7 +105,9 @@ void TParamFrame::Reload() {
     UpdateCopyHint();
 }
 
-int TParamFrame::SendTypeIndex() const { return SendTypeItems->checkedId(); }
+int TParamFrame::SendTypeIndex() const {
+    return SendTypeItems->checkedId();
+}
 
 void TParamFrame::SetSendTypeIndex(int index) {
     QAbstractButton* item = SendTypeItems->button(index);
@@ -113,7 +116,9 @@ void TParamFrame::SetSendTypeIndex(int index) {
     item->setChecked(true);
 }
 
-bool TParamFrame::UseProjectVars() const { return ProjectVars->isChecked(); }
+bool TParamFrame::UseProjectVars() const {
+    return ProjectVars->isChecked();
+}
 
 void TParamFrame::SetUseProjectVars(bool use) {
     {
@@ -123,7 +128,9 @@ void TParamFrame::SetUseProjectVars(bool use) {
     ev->SetGreyed(use);
 }
 
-void TParamFrame::SetFieldNameDimmed(bool dimmed) { Fields->SetNameDimmed(dimmed); }
+void TParamFrame::SetFieldNameDimmed(bool dimmed) {
+    Fields->SetNameDimmed(dimmed);
+}
 
 void TParamFrame::UpdateCopyHint() {
     CopyFormParams->setToolTip(FormFields ? ToQString(FormString(*FormFields)) : QString());
@@ -139,7 +146,8 @@ void TParamFrame::CopyFormParamsClick() {
 
 bool TParamFrame::eventFilter(QObject* watched, QEvent* event) {
     if (watched == FieldData->viewport() && event->type() == QEvent::MouseButtonDblClick)
-        FieldData->setLineWrapMode(FieldWordWrap() ? QPlainTextEdit::NoWrap : QPlainTextEdit::WidgetWidth);
+        FieldData->setLineWrapMode(FieldWordWrap() ? QPlainTextEdit::NoWrap
+                                                   : QPlainTextEdit::WidgetWidth);
     return QWidget::eventFilter(watched, event);
 }
 

@@ -17,20 +17,30 @@ struct ButtonMap {
 };
 
 constexpr ButtonMap ButtonTable[] = {
-    {pbOK, QMessageBox::Ok},         {pbCancel, QMessageBox::Cancel},
-    {pbYes, QMessageBox::Yes},       {pbNo, QMessageBox::No},
-    {pbAbort, QMessageBox::Abort},   {pbRetry, QMessageBox::Retry},
-    {pbIgnore, QMessageBox::Ignore}, {pbAll, QMessageBox::YesToAll},
-    {pbYesToAll, QMessageBox::YesToAll}, {pbNoToAll, QMessageBox::NoToAll},
+    {pbOK, QMessageBox::Ok},
+    {pbCancel, QMessageBox::Cancel},
+    {pbYes, QMessageBox::Yes},
+    {pbNo, QMessageBox::No},
+    {pbAbort, QMessageBox::Abort},
+    {pbRetry, QMessageBox::Retry},
+    {pbIgnore, QMessageBox::Ignore},
+    {pbAll, QMessageBox::YesToAll},
+    {pbYesToAll, QMessageBox::YesToAll},
+    {pbNoToAll, QMessageBox::NoToAll},
 };
 
 QMessageBox::Icon IconFor(PromptKind kind) {
     switch (kind) {
-    case PromptKind::Error: return QMessageBox::Critical;
-    case PromptKind::Warning: return QMessageBox::Warning;
-    case PromptKind::Confirmation: return QMessageBox::Question;
-    case PromptKind::Information: return QMessageBox::Information;
-    case PromptKind::Plain: break;
+    case PromptKind::Error:
+        return QMessageBox::Critical;
+    case PromptKind::Warning:
+        return QMessageBox::Warning;
+    case PromptKind::Confirmation:
+        return QMessageBox::Question;
+    case PromptKind::Information:
+        return QMessageBox::Information;
+    case PromptKind::Plain:
+        break;
     }
     return QMessageBox::NoIcon;
 }
@@ -38,11 +48,16 @@ QMessageBox::Icon IconFor(PromptKind kind) {
 QString CaptionFor(PromptKind kind, const std::string& caption) {
     if (!caption.empty()) return ToQString(caption);
     switch (kind) {
-    case PromptKind::Error: return QStringLiteral("Error");
-    case PromptKind::Warning: return QStringLiteral("Warning");
-    case PromptKind::Confirmation: return QStringLiteral("Confirm");
-    case PromptKind::Information: return QStringLiteral("Information");
-    case PromptKind::Plain: break;
+    case PromptKind::Error:
+        return QStringLiteral("Error");
+    case PromptKind::Warning:
+        return QStringLiteral("Warning");
+    case PromptKind::Confirmation:
+        return QStringLiteral("Confirm");
+    case PromptKind::Information:
+        return QStringLiteral("Information");
+    case PromptKind::Plain:
+        break;
     }
     return QApplication::applicationName();
 }
@@ -76,7 +91,8 @@ PromptButton QtPrompt::RunBox(PromptKind kind, const std::string& text, PromptBu
         box.setCheckBox(tick);
     }
     for (const auto& entry : ButtonTable)
-        if (entry.Ours == defaultButton && (buttons & defaultButton)) box.setDefaultButton(entry.Qt);
+        if (entry.Ours == defaultButton && (buttons & defaultButton))
+            box.setDefaultButton(entry.Qt);
     const int chosen = box.exec();
     if (tick) *ticked = tick->isChecked();
     for (const auto& entry : ButtonTable)
@@ -93,8 +109,9 @@ void QtPrompt::Inform(PromptKind kind, const std::string& text, const std::strin
 
 std::string QtPrompt::ChooseFile(const FileChoice& choice) {
     QString start = ToQString(choice.Folder);
-    if (!choice.FileName.empty()) start = start.isEmpty() ? ToQString(choice.FileName)
-                                                          : start + "/" + ToQString(choice.FileName);
+    if (!choice.FileName.empty())
+        start =
+            start.isEmpty() ? ToQString(choice.FileName) : start + "/" + ToQString(choice.FileName);
     QFileDialog dialog(Parent, ToQString(choice.Caption), start, ToQString(choice.Filter));
     dialog.setAcceptMode(choice.Save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
     dialog.setFileMode(choice.Save ? QFileDialog::AnyFile : QFileDialog::ExistingFile);
@@ -103,8 +120,7 @@ std::string QtPrompt::ChooseFile(const FileChoice& choice) {
     return ToStdString(dialog.selectedFiles().first());
 }
 
-bool QtPrompt::EnterText(const std::string& caption, const std::string& label,
-                         std::string& value) {
+bool QtPrompt::EnterText(const std::string& caption, const std::string& label, std::string& value) {
     bool ok = false;
     const QString entered = QInputDialog::getText(Parent, ToQString(caption), ToQString(label),
                                                   QLineEdit::Normal, ToQString(value), &ok);

@@ -16,15 +16,17 @@ using BrowserRunsTest = test::RunTest;
 using test::WaitFor;
 
 TEST_F(BrowserRunsTest, ARunsOutputWithoutItsCgiHeaderBecomesThePageShown) {
-    TEditorPage& page = OpenScript(
-        "hello.pl", "$| = 1;\nprint \"Content-Type: text/html\\n\\n<h1>Hello</h1>\\n\";\nwarn \"careful\\n\";\n");
+    TEditorPage& page =
+        OpenScript("hello.pl", "$| = 1;\nprint \"Content-Type: "
+                               "text/html\\n\\n<h1>Hello</h1>\\n\";\nwarn \"careful\\n\";\n");
     ASSERT_TRUE(Form->RunToBrowserAction()->isEnabled());
     Form->RunToBrowserAction()->trigger();
 
     EXPECT_EQ(page.InnerTabs()->currentWidget(), page.BrowserTab());
     EXPECT_FALSE(page.TextOutOfDate);
     EXPECT_FALSE(page.BrowserOutOfDate);
-    ASSERT_TRUE(WaitFor([&] { return Debugger().RunPage() == nullptr; })) << "the run ends by itself";
+    ASSERT_TRUE(WaitFor([&] { return Debugger().RunPage() == nullptr; }))
+        << "the run ends by itself";
     EXPECT_FALSE(Debugger().BrowserRun());
 
     EXPECT_EQ(test::ReadBytes(page.TempHTMLFileName()), "<h1>Hello</h1>\n");
@@ -64,7 +66,8 @@ TEST_F(BrowserRunsTest, AnHtmlPageIsLoadedByTheViewWithoutARun) {
 }
 
 TEST_F(BrowserRunsTest, ABusyConsoleStartsNothing) {
-    TEditorPage& endless = OpenScript("endless.pl", "$| = 1; while (1) { print \"x\\n\"; sleep 1 }\n");
+    TEditorPage& endless =
+        OpenScript("endless.pl", "$| = 1; while (1) { print \"x\\n\"; sleep 1 }\n");
     Form->RunToTextAction()->trigger();
     ASSERT_EQ(Debugger().RunPage(), static_cast<TRunClient*>(&endless));
     TEditorPage& other = OpenScript("other.pl", "print 1;\n");
@@ -97,7 +100,8 @@ TEST_F(BrowserRunsTest, OutputWithoutACharsetIsReadAsUtf8) {
     TEditorPage& page = OpenScript("greet.pl", "print \"<p>Gr\\xc3\\xbc\\xc3\\x9fe</p>\\n\";\n");
     Form->RunToBrowserAction()->trigger();
     ASSERT_TRUE(WaitFor([&] { return Debugger().RunPage() == nullptr; }));
-    EXPECT_EQ(ShownText(page).trimmed(), QString::fromUtf8("Gr\xc3\xbc\xc3\x9f" "e"));
+    EXPECT_EQ(ShownText(page).trimmed(), QString::fromUtf8("Gr\xc3\xbc\xc3\x9f"
+                                                           "e"));
 }
 
 TEST_F(BrowserRunsTest, PlainTextOutputShowsAsTextNotAsAPage) {

@@ -1,7 +1,7 @@
 #include "app/file_associations.h"
 #include "app/reg_file_dlg.h"
-#include "platform/desktop_associations.h"
 #include "model/global_settings.h"
+#include "platform/desktop_associations.h"
 #include "temp_dir.h"
 
 #include <QCheckBox>
@@ -70,7 +70,8 @@ TEST_F(FileAssociationsTest, CheckFileTypesAsksOnlyWhenSomethingChanged) {
         ++asked;
         TFileAssociations::FileAssocChoice choice;
         choice.Accepted = true;
-        for (int i = 0; i < 7; ++i) choice.Ticked[i] = state.Ticked[i];
+        for (int i = 0; i < 7; ++i)
+            choice.Ticked[i] = state.Ticked[i];
         choice.Ticked[1] = true;
         choice.DoNotCheck = true;
         return choice;

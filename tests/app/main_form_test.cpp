@@ -1,8 +1,8 @@
 #include "app/main_form.h"
-#include "exec/error_filter.h"
 #include "app_fixture.h"
 #include "editor/editor_page.h"
 #include "editor/kor_syn_edit.h"
+#include "exec/error_filter.h"
 #include "platform/program_folder.h"
 #include "project/kor_project.h"
 #include "scripted_prompt.h"
@@ -69,14 +69,16 @@ TEST_F(MainFormTest, MessageListShowsSeveralLinesAndScrollsToTheFirstError) {
     form.show();
     QListWidget* list = form.MessageList();
     std::vector<TMessageLine> lines;
-    for (int i = 0; i < 30; ++i) lines.push_back({"note " + std::to_string(i), nullptr});
+    for (int i = 0; i < 30; ++i)
+        lines.push_back({"note " + std::to_string(i), nullptr});
     lines[20].Text = "syntax error at  line 7, near \"x\"";
     lines[25].Text = "second error at  line 9.";
     form.SetMessages(lines);
     QCoreApplication::processEvents();
     const QRect view = list->viewport()->rect();
     EXPECT_GE(view.height(), 5 * list->sizeHintForRow(0)) << "several lines are in view";
-    EXPECT_TRUE(view.contains(list->visualItemRect(list->item(20)))) << "the first error is in view";
+    EXPECT_TRUE(view.contains(list->visualItemRect(list->item(20))))
+        << "the first error is in view";
 
     // Without an error the latest line is what matters.
     lines.resize(29);
@@ -112,15 +114,18 @@ TEST_F(MainFormTest, FilesFromTheCommandLineAndDropsOpenInOrder) {
     QObject::connect(&form, &TMainForm::OpenFileRequested,
                      [&](const std::string& file) { opened.push_back(file); });
     // None of them exists: each is offered to be created, and declining leaves no page.
-    for (int i = 0; i < 4; ++i) Prompt.QueueAnswer(pbNo);
+    for (int i = 0; i < 4; ++i)
+        Prompt.QueueAnswer(pbNo);
     ASSERT_TRUE(form.FormCreate());
     form.FileDropFilesDropped({"/nowhere/x.php", "/nowhere/y.sql"});
-    EXPECT_EQ(opened, (std::vector<std::string>{"a.pl", "c.pl", "/nowhere/x.php", "/nowhere/y.sql"}));
+    EXPECT_EQ(opened,
+              (std::vector<std::string>{"a.pl", "c.pl", "/nowhere/x.php", "/nowhere/y.sql"}));
     ASSERT_EQ(form.Project().Count(), 1) << "only the empty page the window starts with";
     EXPECT_TRUE(form.Project().Page(0).IsTempFile());
     std::vector<std::string> aboutFiles; // the first start also welcomes the tools it found
     for (const auto& record : Prompt.Records())
-        if (record.Text.find("does not exist") != std::string::npos) aboutFiles.push_back(record.Text);
+        if (record.Text.find("does not exist") != std::string::npos)
+            aboutFiles.push_back(record.Text);
     ASSERT_EQ(aboutFiles.size(), 8u);
     EXPECT_EQ(aboutFiles[6], "File \"/nowhere/y.sql\" does not exist. Do you wish to create it?");
     EXPECT_EQ(aboutFiles[7], "File \"/nowhere/y.sql\" does not exist");
@@ -158,7 +163,8 @@ TEST_F(MainFormTest, ADefaultProjectThatCannotBeSavedIsReportedAndClosingGoesOn)
     Prompt.ClearRecords(); // the first start welcomes the tools it found
     std::filesystem::remove_all(ProgramFolder() + "projects");
     Prompt.QueueAnswer(pbCancel);
-    EXPECT_FALSE(form.FormClose()) << "the unsaved project is offered again, and Cancel keeps it open";
+    EXPECT_FALSE(form.FormClose())
+        << "the unsaved project is offered again, and Cancel keeps it open";
     ASSERT_EQ(Prompt.Records().size(), 2u);
     EXPECT_EQ(Prompt.Records()[0].Kind, PromptKind::Error);
     EXPECT_NE(Prompt.Records()[0].Text.find("default.kvp"), std::string::npos);

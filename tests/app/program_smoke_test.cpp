@@ -37,9 +37,11 @@ pid_t StartProgram(const std::string& program, const test::TempDir& dir) {
         _exit(127);
     }
     const std::string settings = dir.File("config/Brannoq/Korvane.conf");
-    for (int i = 0; i < 200 && test::ReadBytes(settings).find("DefaultProject") == std::string::npos; ++i)
+    for (int i = 0;
+         i < 200 && test::ReadBytes(settings).find("DefaultProject") == std::string::npos; ++i)
         std::this_thread::sleep_for(std::chrono::milliseconds(50));
-    EXPECT_NE(test::ReadBytes(settings).find("DefaultProject"), std::string::npos) << program << " did not start";
+    EXPECT_NE(test::ReadBytes(settings).find("DefaultProject"), std::string::npos)
+        << program << " did not start";
     return child;
 }
 
@@ -71,8 +73,9 @@ TEST(Program, StartsHeadlessSeedsItsFolderAndStopsCleanlyOnSigterm) {
 TEST(Program, InstalledToAPrefixStartsAndSeedsItsFolderFromThere) {
     test::TempDir dir;
     const std::string prefix = dir.File("prefix");
-    const std::string install = std::string("'") + KORVANE_CMAKE_COMMAND + "' --install '" + KORVANE_BUILD_TREE +
-                                "' --prefix '" + prefix + "' >'" + dir.File("install.log") + "' 2>&1";
+    const std::string install = std::string("'") + KORVANE_CMAKE_COMMAND + "' --install '" +
+                                KORVANE_BUILD_TREE + "' --prefix '" + prefix + "' >'" +
+                                dir.File("install.log") + "' 2>&1";
     ASSERT_EQ(std::system(install.c_str()), 0) << test::ReadBytes(dir.File("install.log"));
     const std::string data = prefix + "/share/korvane/";
     // Only the installed data has this file, so finding it shows where the seed came from.

@@ -1,12 +1,12 @@
 // The main window's run commands driving real interpreters on real pages.
 #include "app/main_form.h"
-#include "run_fixture.h"
 #include "editor/editor_page.h"
 #include "editor/kor_syn_edit.h"
 #include "exec/console_controller.h"
 #include "exec/debug_form.h"
 #include "platform/program_folder.h"
 #include "project/kor_project.h"
+#include "run_fixture.h"
 #include "scripted_prompt.h"
 #include "storage/section_list.h"
 #include "temp_dir.h"
@@ -37,9 +37,11 @@ TEST_F(RunCommandsTest, SyntaxErrorIsListedAndADoubleClickGoesToItsLine) {
 
     const int row = RowContaining("line 3");
     ASSERT_GE(row, 0);
-    EXPECT_EQ(Form->MessageList()->item(row)->text().toStdString().find(Dir.File("bad.pl")), std::string::npos)
+    EXPECT_EQ(Form->MessageList()->item(row)->text().toStdString().find(Dir.File("bad.pl")),
+              std::string::npos)
         << "the script's own path is cut out of the message";
-    EXPECT_NE(Form->MessageList()->item(0)->text().toStdString().find("Program Started"), std::string::npos);
+    EXPECT_NE(Form->MessageList()->item(0)->text().toStdString().find("Program Started"),
+              std::string::npos);
 
     // Elsewhere, at the top of the page, with the source hidden.
     page.GotoLineNo(1);
@@ -77,11 +79,13 @@ TEST_F(RunCommandsTest, RunToTextShowsTheOutputAndErrorsGoToTheMessages) {
     EXPECT_EQ(page.InnerTabs()->currentWidget(), page.OutputEditor()->parentWidget())
         << "Text In/Out is shown";
 
-    ASSERT_TRUE(WaitFor([&] { return Debugger().RunPage() == nullptr; })) << "the run ends by itself";
+    ASSERT_TRUE(WaitFor([&] { return Debugger().RunPage() == nullptr; }))
+        << "the run ends by itself";
     EXPECT_NE(OutputText(page).find("hello"), std::string::npos) << OutputText(page);
     const int row = RowContaining("careful at");
     ASSERT_GE(row, 0);
-    EXPECT_NE(Form->MessageList()->item(row)->text().toStdString().find("line 2"), std::string::npos);
+    EXPECT_NE(Form->MessageList()->item(row)->text().toStdString().find("line 2"),
+              std::string::npos);
     EXPECT_TRUE(Form->RunToTextAction()->isEnabled());
     EXPECT_FALSE(Form->ProgramResetAction()->isEnabled());
 
@@ -99,7 +103,8 @@ TEST_F(RunCommandsTest, RunToTextShowsTheOutputAndErrorsGoToTheMessages) {
 }
 
 TEST_F(RunCommandsTest, ProgramResetEndsAnEndlessProgram) {
-    TEditorPage& page = OpenScript("forever.pl", "$| = 1;\nprint \"tick\\n\";\nwhile (1) { sleep 1; }\n");
+    TEditorPage& page =
+        OpenScript("forever.pl", "$| = 1;\nprint \"tick\\n\";\nwhile (1) { sleep 1; }\n");
     Form->RunToTextAction()->trigger();
     ASSERT_EQ(Debugger().RunPage(), static_cast<TRunClient*>(&page));
     EXPECT_TRUE(Form->ProgramResetAction()->isEnabled());
@@ -114,7 +119,8 @@ TEST_F(RunCommandsTest, ProgramResetEndsAnEndlessProgram) {
     Form->ProgramResetAction()->trigger();
     const int rows = Form->MessageList()->count();
     ASSERT_GT(rows, 0);
-    EXPECT_NE(Form->MessageList()->item(rows - 1)->text().toStdString().find("Program Stopped ("), std::string::npos);
+    EXPECT_NE(Form->MessageList()->item(rows - 1)->text().toStdString().find("Program Stopped ("),
+              std::string::npos);
     EXPECT_EQ(Debugger().RunPage(), nullptr);
     EXPECT_TRUE(Debugger().Console().sessionFinished());
     EXPECT_FALSE(Form->ProgramResetAction()->isEnabled());
@@ -123,8 +129,9 @@ TEST_F(RunCommandsTest, ProgramResetEndsAnEndlessProgram) {
 
 TEST_F(RunCommandsTest, TypedLinesReachTheProgramAndControlKeysSendControlCharacters) {
     TEditorPage& page = OpenScript(
-        "ask.pl", "$| = 1;\nprint \"name?\\n\";\nmy $n = <STDIN>;\nchomp $n;\nprint \"got [$n]\\n\";\n"
-                  "my $c = getc(STDIN);\nprintf \"code %d\\n\", ord($c);\n");
+        "ask.pl",
+        "$| = 1;\nprint \"name?\\n\";\nmy $n = <STDIN>;\nchomp $n;\nprint \"got [$n]\\n\";\n"
+        "my $c = getc(STDIN);\nprintf \"code %d\\n\", ord($c);\n");
     Form->RunToTextAction()->trigger();
     QsciScintilla* output = page.OutputEditor();
     ASSERT_TRUE(WaitFor([&] { return OutputText(page).find("name?") != std::string::npos; }));
@@ -134,7 +141,8 @@ TEST_F(RunCommandsTest, TypedLinesReachTheProgramAndControlKeysSendControlCharac
     Type(output, Qt::Key_Backspace, Qt::NoModifier, QString());
     Type(output, Qt::Key_B, Qt::NoModifier, QStringLiteral("b"));
     EXPECT_EQ(page.KeyInput, "ab");
-    EXPECT_NE(OutputText(page).find("ab"), std::string::npos) << "typed text is shown before it is sent";
+    EXPECT_NE(OutputText(page).find("ab"), std::string::npos)
+        << "typed text is shown before it is sent";
     Type(output, Qt::Key_Return, Qt::NoModifier, QStringLiteral("\r"));
     EXPECT_TRUE(page.KeyInput.empty());
     ASSERT_TRUE(WaitFor([&] { return OutputText(page).find("got [ab]") != std::string::npos; }))
@@ -155,7 +163,8 @@ TEST_F(RunCommandsTest, AMissingInterpreterIsReportedAndNothingRuns) {
     Form->RunToTextAction()->trigger();
     EXPECT_EQ(Debugger().RunPage(), nullptr);
     ASSERT_FALSE(Prompt.Records().empty());
-    EXPECT_EQ(Prompt.Records().back().Text, "Compiler / Tools Executable Path missing. Check in Project Settings.");
+    EXPECT_EQ(Prompt.Records().back().Text,
+              "Compiler / Tools Executable Path missing. Check in Project Settings.");
     EXPECT_EQ(OutputText(page).find("ran"), std::string::npos);
     EXPECT_TRUE(Form->RunToTextAction()->isEnabled()) << "the commands are not left locked";
 }
@@ -187,9 +196,10 @@ TEST_F(RunCommandsTest, SelectedTextBecomesHtmlWithBreaksOrAPreBlock) {
 }
 
 TEST_F(RunCommandsTest, OutputInPiecesWithTypedInputIsAppendedAndTheRunReportsItsEnd) {
-    TEditorPage& page = OpenScript("pieces.pl", "$| = 1;\nprint \"first line\\nname? \";\nmy $n = <STDIN>;\n"
-                                                "chomp $n;\nprint \"hello $n\\n\" for 1 .. 3;\n"
-                                                "print \"partial\";\nexit 3;\n");
+    TEditorPage& page =
+        OpenScript("pieces.pl", "$| = 1;\nprint \"first line\\nname? \";\nmy $n = <STDIN>;\n"
+                                "chomp $n;\nprint \"hello $n\\n\" for 1 .. 3;\n"
+                                "print \"partial\";\nexit 3;\n");
     Form->RunToTextAction()->trigger();
     QsciScintilla* output = page.OutputEditor();
     ASSERT_TRUE(WaitFor([&] { return OutputText(page).find("name? ") != std::string::npos; }));
@@ -205,7 +215,8 @@ TEST_F(RunCommandsTest, OutputInPiecesWithTypedInputIsAppendedAndTheRunReportsIt
     ASSERT_TRUE(WaitFor([&] { return Debugger().RunPage() == nullptr; }));
 
     EXPECT_EQ(OutputText(page), "first line\nname? bob\nhello bob\nhello bob\nhello bob\npartial");
-    EXPECT_NE(output->markersAtLine(0) & (1 << mark), 0) << "the text shown first was never replaced";
+    EXPECT_NE(output->markersAtLine(0) & (1 << mark), 0)
+        << "the text shown first was never replaced";
     const int rows = Form->MessageList()->count();
     ASSERT_GT(rows, 0);
     const std::string last = Form->MessageList()->item(rows - 1)->text().toStdString();
@@ -213,7 +224,8 @@ TEST_F(RunCommandsTest, OutputInPiecesWithTypedInputIsAppendedAndTheRunReportsIt
 }
 
 TEST_F(RunCommandsTest, OutputOfLongLinesShowsTheirStart) {
-    TEditorPage& page = OpenScript("wide.pl", "print 'x' x 400, \"\\n\" for 1 .. 3;\nprint 'y' x 400;\n");
+    TEditorPage& page =
+        OpenScript("wide.pl", "print 'x' x 400, \"\\n\" for 1 .. 3;\nprint 'y' x 400;\n");
     Form->show();
     Form->RunToTextAction()->trigger();
     ASSERT_TRUE(WaitFor([&] { return Debugger().RunPage() == nullptr; }));
@@ -225,8 +237,9 @@ TEST_F(RunCommandsTest, OutputOfLongLinesShowsTheirStart) {
 TEST_F(RunCommandsTest, AHugeOutputShowsPlainAndTheNextRunIsColouredAgain) {
     // Five megabytes, then (on the second run) a line: the first run passes the colouring
     // limit, the second does not.
-    TEditorPage& page = OpenScript("big.pl", "if (-e 'again') { print qq(<b>x</b>\n); exit }\n"
-                                             "open(my $f, '>', 'again'); print 'x' x 99, qq(\n) for 1 .. 50000;\n");
+    TEditorPage& page =
+        OpenScript("big.pl", "if (-e 'again') { print qq(<b>x</b>\n); exit }\n"
+                             "open(my $f, '>', 'again'); print 'x' x 99, qq(\n) for 1 .. 50000;\n");
     const auto run = [&] {
         page.TextOutOfDate = true;
         Form->RunToTextAction()->trigger();

@@ -26,8 +26,7 @@ namespace korvane::test {
 constexpr const char* Perl = "/usr/bin/perl";
 
 // Lets the debugger window's timer tick until the condition holds or a few seconds pass.
-template <typename Condition>
-bool WaitFor(Condition condition, int milliseconds = 8000) {
+template <typename Condition> bool WaitFor(Condition condition, int milliseconds = 8000) {
     QElapsedTimer clock;
     clock.start();
     while (!condition() && clock.elapsed() < milliseconds) {
@@ -75,7 +74,9 @@ protected:
 
     int RowContaining(const std::string& text) {
         for (int row = 0; row < Form->MessageList()->count(); ++row)
-            if (Form->MessageList()->item(row)->text().toStdString().find(text) != std::string::npos) return row;
+            if (Form->MessageList()->item(row)->text().toStdString().find(text) !=
+                std::string::npos)
+                return row;
         return -1;
     }
 
@@ -84,6 +85,5 @@ protected:
         QCoreApplication::sendEvent(target, &press);
     }
 };
-
 
 } // namespace korvane::test

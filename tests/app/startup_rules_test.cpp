@@ -37,9 +37,12 @@ TEST(LoggingWindow, WaitsThenRecordsThenSwitchesEverythingOff) {
     SetClockForTesting([&] { return now; });
     bool trace = false, projectLogging = false, shown = false;
     CountdownTime shownTime;
-    TLoggingWindow window({[] { return true; }, [&] { return trace; },
-                           [&](bool on) { trace = on; }, [&](bool on) { projectLogging = on; },
-                           [&](const CountdownTime& t) { shown = true; shownTime = t; },
+    TLoggingWindow window({[] { return true; }, [&] { return trace; }, [&](bool on) { trace = on; },
+                           [&](bool on) { projectLogging = on; },
+                           [&](const CountdownTime& t) {
+                               shown = true;
+                               shownTime = t;
+                           },
                            [&] { shown = false; }});
 
     EXPECT_TRUE(window.Tick()) << "no window: the timer keeps running";

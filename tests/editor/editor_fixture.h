@@ -1,9 +1,9 @@
 #pragma once
 // A project with real editor pages in a private program folder, a page control and status
 // bar that the test can read, and a scripted prompt.
-#include "model/global_settings.h"
 #include "editor/editor_page.h"
 #include "editor/kor_syn_edit.h"
+#include "model/global_settings.h"
 #include "project/kor_project.h"
 #include "scripted_prompt.h"
 #include "temp_dir.h"
@@ -24,7 +24,9 @@ public:
     std::string Caption;
 
     QTabWidget* PageControl() const override { return const_cast<QTabWidget*>(&Tabs); }
-    void SetStatusPanelText(int panel, const std::string& text) override { Panels.at(static_cast<size_t>(panel)) = text; }
+    void SetStatusPanelText(int panel, const std::string& text) override {
+        Panels.at(static_cast<size_t>(panel)) = text;
+    }
     void SetCaption(const std::string& caption) override { Caption = caption; }
 };
 

@@ -20,13 +20,15 @@ namespace fs = std::filesystem;
 
 std::string NumberedLines(int count) {
     std::string text;
-    for (int i = 1; i <= count; ++i) text += "print " + std::to_string(i) + ";\n";
+    for (int i = 1; i <= count; ++i)
+        text += "print " + std::to_string(i) + ";\n";
     return text;
 }
 
 std::vector<int> BreakpointLines(const TEditorPage& page) {
     std::vector<int> lines;
-    for (int i = 0; i < page.Breakpoints().Count(); ++i) lines.push_back(page.Breakpoints()[i].Line);
+    for (int i = 0; i < page.Breakpoints().Count(); ++i)
+        lines.push_back(page.Breakpoints()[i].Line);
     return lines;
 }
 
@@ -46,7 +48,8 @@ TEST_F(EditorTest, BreakpointsFollowInsertedAndDeletedLines) {
     editor.SetCaret(1, 5);
     editor.ReplaceSelectionRaw("a;\r\nb;\r\n");
     EXPECT_EQ(BreakpointLines(page), (std::vector<int>{12}));
-    EXPECT_EQ(editor.markersAtLine(11) & (1 << TKorSynEdit::BreakpointMarker), 1 << TKorSynEdit::BreakpointMarker)
+    EXPECT_EQ(editor.markersAtLine(11) & (1 << TKorSynEdit::BreakpointMarker),
+              1 << TKorSynEdit::BreakpointMarker)
         << "the gutter mark moves with it";
     editor.undo();
     EXPECT_EQ(BreakpointLines(page), (std::vector<int>{10}));
@@ -56,7 +59,8 @@ TEST_F(EditorTest, BreakpointsFollowInsertedAndDeletedLines) {
     editor.undo();
     DeleteLines(editor, 8, 10);
     EXPECT_TRUE(page.Breakpoints().Count() == 0);
-    EXPECT_EQ(editor.markerFindNext(0, 1 << TKorSynEdit::BreakpointMarker), -1) << "no mark is left behind";
+    EXPECT_EQ(editor.markerFindNext(0, 1 << TKorSynEdit::BreakpointMarker), -1)
+        << "no mark is left behind";
 
     // A line split in its middle moves only what follows.
     page.ClearBreakPoints();
@@ -150,7 +154,8 @@ TEST(BracketDisplay, LevelOfTheBracketAtTheCaretElseTheBlockDepth) {
     EXPECT_EQ(panel("f((a))", 5), "Level 1");
     EXPECT_EQ(panel("f((a))", 4), "Level 2");
     EXPECT_EQ(panel("sub x {\r\n  my $a = 1;\r\n}", 14), "Block 1");
-    EXPECT_EQ(panel("sub x {\r\n  my $a = 1;\r\n}", 14, true, false, true), "") << "a selection shows nothing";
+    EXPECT_EQ(panel("sub x {\r\n  my $a = 1;\r\n}", 14, true, false, true), "")
+        << "a selection shows nothing";
     EXPECT_EQ(panel("{ # {\r\n x", 9), "Block 1") << "a Perl comment hides its brackets";
     EXPECT_EQ(panel("{ # {\r\n x", 9, false), "Block 2") << "elsewhere # is text";
     EXPECT_EQ(panel("<a <b>", 6, false, true), "Level 2") << "angle brackets pair up on HTML pages";

@@ -14,7 +14,8 @@ namespace fs = std::filesystem;
 
 std::vector<std::string> InnerTabNames(const TEditorPage& page) {
     std::vector<std::string> names;
-    for (int i = 0; i < page.InnerTabs()->count(); ++i) names.push_back(page.InnerTabs()->tabText(i).toStdString());
+    for (int i = 0; i < page.InnerTabs()->count(); ++i)
+        names.push_back(page.InnerTabs()->tabText(i).toStdString());
     return names;
 }
 
@@ -38,7 +39,8 @@ TEST_F(EditorTest, TemporaryPageSavesUnderItsNumberAndBecomesARealPageWhenNamed)
     EXPECT_TRUE(page.IsPHP());
     EXPECT_EQ(page.TempNumber(), 2);
     EXPECT_TRUE(fs::exists(Dir.File("temp/tmp2.php")));
-    EXPECT_EQ(InnerTabNames(page), (std::vector<std::string>{"Source", "Params", "Text In/Out", "Browser Output"}));
+    EXPECT_EQ(InnerTabNames(page),
+              (std::vector<std::string>{"Source", "Params", "Text In/Out", "Browser Output"}));
 
     const std::string named = Dir.File("site/cgi/hello.pl");
     page.SaveToFile(named, false);
@@ -58,7 +60,8 @@ TEST_F(EditorTest, ANewExtensionChangesTheTypeAndTheExtraTabsFollow) {
     EXPECT_TRUE(page.IsSQL());
     EXPECT_EQ(page.FileName(), Dir.File("site/q.sql"));
     EXPECT_EQ(ReadBytes(Dir.File("site/q.sql")), "select 1;\n");
-    EXPECT_EQ(InnerTabNames(page), (std::vector<std::string>{"Source", "Text In/Out", "Browser Output"}));
+    EXPECT_EQ(InnerTabNames(page),
+              (std::vector<std::string>{"Source", "Text In/Out", "Browser Output"}));
     EXPECT_EQ(page.InnerTabs()->currentIndex(), 0) << "a removed tab makes the first one current";
 
     page.SaveToFileExt(page.FileName(), "txt", true, true, Now());
@@ -67,7 +70,8 @@ TEST_F(EditorTest, ANewExtensionChangesTheTypeAndTheExtraTabsFollow) {
     page.SaveToFileExt(page.FileName(), "bat", true, true, Now());
     EXPECT_TRUE(page.IsBatch());
     EXPECT_EQ(page.FormSendType(), 4) << "batch runs send no form";
-    EXPECT_EQ(InnerTabNames(page), (std::vector<std::string>{"Source", "Params", "Text In/Out", "Browser Output"}));
+    EXPECT_EQ(InnerTabNames(page),
+              (std::vector<std::string>{"Source", "Params", "Text In/Out", "Browser Output"}));
 }
 
 TEST_F(EditorTest, BackupsRotateAndVersionCopiesGoToTheVersionsFolder) {
@@ -100,7 +104,8 @@ TEST_F(EditorTest, BackupsRotateAndVersionCopiesGoToTheVersionsFolder) {
     page.Editor()->SetModified(true);
     saveLater();
     EXPECT_EQ(ReadBytes(Dir.File("versions/1/2/a.pl")), "v4\n");
-    EXPECT_EQ(ReadBytes(Dir.File("versions/1/2/a.pl.bak")), "v4\n") << "backups follow the versions folder";
+    EXPECT_EQ(ReadBytes(Dir.File("versions/1/2/a.pl.bak")), "v4\n")
+        << "backups follow the versions folder";
 
     // No backups at all: neither rolling ones nor the version copy.
     Project->setMaxBackUps(0);
@@ -115,7 +120,8 @@ TEST_F(EditorTest, BackupsRotateAndVersionCopiesGoToTheVersionsFolder) {
 TEST_F(EditorTest, FilesKeepTheirBytesAndLineEnds) {
     // Latin-1, invalid UTF-8, a NUL and other binary bytes in a comment; with and without a
     // final line end.
-    const std::string junk = std::string("# caf\xE9 \xFF\xFE\x01", 9) + std::string(1, '\0') + "\x7F\x80\xC3";
+    const std::string junk =
+        std::string("# caf\xE9 \xFF\xFE\x01", 9) + std::string(1, '\0') + "\x7F\x80\xC3";
     struct Case {
         const char* Name;
         std::string Bytes;
@@ -154,8 +160,8 @@ TEST_F(EditorTest, NewFilesGetUnixLineEnds) {
     WriteBytes(Dir.File("site/empty.pl"), "");
     WriteBytes(Dir.File("site/one-line.pl"), "#!/usr/bin/perl");
     Prompt.QueueAnswer(pbYes);
-    TEditorPage* pages[] = {&NewTempPage(), &Open(Dir.File("site/created.pl")), &Open(Dir.File("site/empty.pl")),
-                            &Open(Dir.File("site/one-line.pl"))};
+    TEditorPage* pages[] = {&NewTempPage(), &Open(Dir.File("site/created.pl")),
+                            &Open(Dir.File("site/empty.pl")), &Open(Dir.File("site/one-line.pl"))};
     for (TEditorPage* page : pages) {
         SCOPED_TRACE(page->TempFileName());
         page->Editor()->SetRawText("#!/usr/bin/perl\r\nprint 1;\r\n");
@@ -177,7 +183,11 @@ TEST_F(EditorTest, MixedLineEndsAndBinaryBytesSurviveAnEditUntilAFormatIsChosen)
         {"crlf-and-lf.pl", "a\r\nb\nc\r\n", "a\r\nxb\nc\r\n"},
         {"cr-then-crlf.pl", "a\rb\r\n", "a\rxb\r\n"},
         {"double-cr.pl", "a\r\r\nb\n", "a\rx\r\nb\n"},
-        {"binary.dat", "\x7F" "ELF\n\0\x01\r\xFF\r\n\0"s, "\x7F" "ELF\nx\0\x01\r\xFF\r\n\0"s},
+        {"binary.dat",
+         "\x7F"
+         "ELF\n\0\x01\r\xFF\r\n\0"s,
+         "\x7F"
+         "ELF\nx\0\x01\r\xFF\r\n\0"s},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.Name);
@@ -190,8 +200,9 @@ TEST_F(EditorTest, MixedLineEndsAndBinaryBytesSurviveAnEditUntilAFormatIsChosen)
         ASSERT_EQ(Prompt.Records().size(), binary ? 1u : 0u);
         if (binary) {
             EXPECT_EQ(Prompt.Records()[0].Kind, PromptKind::Warning);
-            EXPECT_EQ(Prompt.Records()[0].Text, "File binary.dat contains NUL bytes and looks like a binary file.\n"
-                                                "It is shown as text; editing it may damage it.");
+            EXPECT_EQ(Prompt.Records()[0].Text,
+                      "File binary.dat contains NUL bytes and looks like a binary file.\n"
+                      "It is shown as text; editing it may damage it.");
         }
         page.SaveToFile("", true);
         EXPECT_EQ(ReadBytes(file), c.Bytes);
@@ -255,8 +266,9 @@ TEST_F(EditorTest, ChangesByOtherProgramsAreNeverOverwrittenSilently) {
     Prompt.QueueAnswer(pbOK);
     page.CheckIfFileDateHasChanged();
     ASSERT_EQ(Prompt.Records().size(), 1u);
-    EXPECT_EQ(Prompt.Records()[0].Text, "File shared.pl has been changed by another program.\n"
-                                        "Do you wish to open this file and lose the text in the editor?");
+    EXPECT_EQ(Prompt.Records()[0].Text,
+              "File shared.pl has been changed by another program.\n"
+              "Do you wish to open this file and lose the text in the editor?");
     EXPECT_EQ(page.Editor()->RawText(), "theirs\r\n");
 
     // Changed on disk while modified here: Cancel keeps the editor's text, which then counts as
@@ -266,8 +278,9 @@ TEST_F(EditorTest, ChangesByOtherProgramsAreNeverOverwrittenSilently) {
     Touch(file, 10);
     Prompt.QueueAnswer(pbCancel);
     page.CheckIfFileDateHasChanged();
-    EXPECT_NE(Prompt.Records().back().Text.find("\n\nWarning! You will lose the changes you have made."),
-              std::string::npos);
+    EXPECT_NE(
+        Prompt.Records().back().Text.find("\n\nWarning! You will lose the changes you have made."),
+        std::string::npos);
     EXPECT_TRUE(page.EditorModified());
     Prompt.ClearRecords();
     page.CheckIfFileDateHasChanged();
@@ -340,7 +353,8 @@ TEST_F(EditorTest, MissingFilesAreCreatedOnlyWhenTheUserSaysSo) {
     const std::string file = Dir.File("site/new.pl");
     Prompt.QueueAnswer(pbNo);
     EXPECT_THROW(Open(file), handledException);
-    EXPECT_EQ(Prompt.Records().back().Text, "File \"" + file + "\" does not exist. Do you wish to create it?");
+    EXPECT_EQ(Prompt.Records().back().Text,
+              "File \"" + file + "\" does not exist. Do you wish to create it?");
     EXPECT_EQ(Project->Count(), 0);
     EXPECT_EQ(Host.Tabs.count(), 0) << "the abandoned page leaves no tab";
 

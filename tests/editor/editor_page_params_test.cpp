@@ -26,19 +26,22 @@ namespace fs = std::filesystem;
 
 QStringList Shown(const QListWidget& list) {
     QStringList texts;
-    for (int i = 0; i < list.count(); ++i) texts << list.item(i)->text();
+    for (int i = 0; i < list.count(); ++i)
+        texts << list.item(i)->text();
     return texts;
 }
 
 // Answers every question with Yes after doing what the test wants done at that moment.
 class ActingPrompt final : public Prompt {
 public:
-    explicit ActingPrompt(std::function<void()> act) : Act(std::move(act)), Previous(InstallPrompt(this)) {}
+    explicit ActingPrompt(std::function<void()> act)
+        : Act(std::move(act)), Previous(InstallPrompt(this)) {}
     ~ActingPrompt() override { InstallPrompt(Previous); }
     ActingPrompt(const ActingPrompt&) = delete;
     ActingPrompt& operator=(const ActingPrompt&) = delete;
 
-    PromptButton Ask(PromptKind, const std::string&, PromptButtons, const std::string&, PromptButton) override {
+    PromptButton Ask(PromptKind, const std::string&, PromptButtons, const std::string&,
+                     PromptButton) override {
         ++Questions;
         Act();
         return pbYes;

@@ -13,7 +13,8 @@ namespace fs = std::filesystem;
 
 std::string Lines(int count) {
     std::string text;
-    for (int i = 1; i <= count; ++i) text += "my $v" + std::to_string(i) + " = " + std::to_string(i) + ";\n";
+    for (int i = 1; i <= count; ++i)
+        text += "my $v" + std::to_string(i) + " = " + std::to_string(i) + ";\n";
     return text;
 }
 
@@ -68,7 +69,8 @@ TEST_F(EditorTest, PageRecordRoundTripsEditorStateBreakpointsAndStoredText) {
     EXPECT_EQ(back.EnvVars, (TStringList{"YDEBUG=1"}));
     EXPECT_EQ(back.FormFields, (TStringList{"Yname=value"}));
     EXPECT_EQ(back.LineEndingFormat(), 2);
-    EXPECT_EQ(ReadBytes(file).substr(0, 24), "# stored in the project\n") << "LF ends inside the project too";
+    EXPECT_EQ(ReadBytes(file).substr(0, 24), "# stored in the project\n")
+        << "LF ends inside the project too";
     EXPECT_FALSE(back.EditorModified());
     EXPECT_TRUE(back.Visible());
     EXPECT_FALSE(loaded->getModified());
@@ -89,7 +91,8 @@ TEST_F(EditorTest, BookmarksAreStoredInNumberOrderAndBreakpointsOnlyOnCodeLines)
         TSectionListUse use(SectionList(), bytes, false);
         page.SaveToStream(SectionList());
     }
-    ASSERT_EQ(page.Breakpoints().Count(), 1) << "breakpoints off code lines are dropped before saving";
+    ASSERT_EQ(page.Breakpoints().Count(), 1)
+        << "breakpoints off code lines are dropped before saving";
     bytes.Seek(0);
     TSectionListUse use(SectionList(), bytes, true);
     TSectionList& s = SectionList();
@@ -134,7 +137,8 @@ TEST_F(EditorTest, TemporaryPagesComeBackWithTheirNumberTypeAndFile) {
     ASSERT_EQ(page.TempNumber(), 4);
     page.Editor()->SetRawText("<?php echo 1; ?>\r\n");
     page.SaveToFileExt("", "php", true, true, Now());
-    for (int i = 2; i >= 0; --i) Project->FreePage(&Project->Page(i));
+    for (int i = 2; i >= 0; --i)
+        Project->FreePage(&Project->Page(i));
     Project->SaveToFile(Dir.File("site/site.kvp"));
     const TDateTime stored = page.LastSavedDate();
     fs::remove(Dir.File("temp/tmp4.php"));
@@ -168,7 +172,8 @@ TEST_F(EditorTest, AFileGoneAtRestartIsCreatedAtOnceWhenTheUserWantsItBack) {
         Project = NewProject();
         Prompt.QueueAnswer(pbYes);
         Project->LoadFromFile(Dir.File("site/site.kvp"));
-        EXPECT_EQ(Prompt.Records().back().Text, "File \"" + file + "\" does not exist. Do you wish to create it?");
+        EXPECT_EQ(Prompt.Records().back().Text,
+                  "File \"" + file + "\" does not exist. Do you wish to create it?");
         ASSERT_TRUE(fs::exists(file));
         EXPECT_EQ(ReadBytes(file), stored ? "print 1;\n" : "");
         TEditorPage& back = AsEditorPage(*Project->PageByFileName(file));

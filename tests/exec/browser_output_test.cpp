@@ -8,7 +8,9 @@ using korvane::TWebAddressBase;
 
 namespace {
 
-std::string Shown(std::string_view output) { return BrowserPageFor(output, false, 0).Bytes; }
+std::string Shown(std::string_view output) {
+    return BrowserPageFor(output, false, 0).Bytes;
+}
 
 } // namespace
 
@@ -16,7 +18,8 @@ TEST(BrowserPageFor, TheCgiHeaderGoesUpToTheFirstEmptyLineWhateverItsCase) {
     EXPECT_EQ(Shown("CONTENT-TYPE: text/html\nX-Other: 1\n\n<p>a</p>\n\nb"), "<p>a</p>\n\nb");
     EXPECT_EQ(Shown("Content-type: text/html\r\n\r\n<p>a</p>\r\n"), "<p>a</p>\r\n");
     // Output that does not start with the header is the page as it stands.
-    EXPECT_EQ(Shown("<p>a</p>\nContent-type: text/html\n\nb"), "<p>a</p>\nContent-type: text/html\n\nb");
+    EXPECT_EQ(Shown("<p>a</p>\nContent-type: text/html\n\nb"),
+              "<p>a</p>\nContent-type: text/html\n\nb");
     // A header that never ends leaves nothing to show.
     EXPECT_EQ(Shown("Content-type: text/plain\nstill header"), "");
     EXPECT_EQ(Shown(""), "");
@@ -31,7 +34,11 @@ TEST(BrowserPageFor, TheDeclaredTypeDecidesHowTheBodyShows) {
         std::string Bytes;
     } cases[] = {
         {"Content-Type: text/plain\n\n<b>not bold</b>\n", ".txt", "<b>not bold</b>\n"},
-        {"Content-type: TEXT/PLAIN; charset=UTF-8\r\n\r\nGr\xC3\xBC\xC3\x9F" "e\r\n", ".txt", "Gr\xC3\xBC\xC3\x9F" "e\r\n"},
+        {"Content-type: TEXT/PLAIN; charset=UTF-8\r\n\r\nGr\xC3\xBC\xC3\x9F"
+         "e\r\n",
+         ".txt",
+         "Gr\xC3\xBC\xC3\x9F"
+         "e\r\n"},
         {"Content-type:text/html\n\n<p>x</p>", ".html", "<p>x</p>"},
         {"Content-type: image/png\r\n\r\n" + png, ".png", png}, // binary bodies keep every byte
         {"Content-type: image/jpeg\n\n\xFF\xD8\r\xFF", ".jpg", "\xFF\xD8\r\xFF"},
@@ -39,7 +46,8 @@ TEST(BrowserPageFor, TheDeclaredTypeDecidesHowTheBodyShows) {
         {"Content-type: application/json\n\n{\"a\": 1}", ".txt", "{\"a\": 1}"},
         {"Content-type: application/octet-stream\n\n\x01\x02", ".txt", "\x01\x02"},
         // Other header fields may come first; the type is still found.
-        {"Status: 404 Not Found\r\nContent-Type: text/plain\r\n\r\nmissing\r\n", ".txt", "missing\r\n"},
+        {"Status: 404 Not Found\r\nContent-Type: text/plain\r\n\r\nmissing\r\n", ".txt",
+         "missing\r\n"},
         // Without a header, or with fields but no type, the output is a page as it stands.
         {"<h1>Hi</h1>\n", ".html", "<h1>Hi</h1>\n"},
         {"Note: just text\n\nmore", ".html", "Note: just text\n\nmore"},
@@ -57,10 +65,11 @@ TEST(BrowserPageFor, SqlOutputIsWrappedAndItsTablesColoured) {
     const korvane::TBrowserPage page =
         BrowserPageFor("<TABLE BORDER=1><tr><td>1</td></tr></Table>\r\n2 rows\n", true, 0x00C0FF);
     EXPECT_EQ(page.Extension, ".html");
-    EXPECT_EQ(page.Bytes, "<html><head><title='MySQL output'></head>\n"
-                          "<body><p><h1>Output from MySQL...</h1><hr></p><pre>\n"
-                          "</pre><table bgcolor='#FFC000' BORDER=1><tr><td>1</td></tr></table><pre>\n"
-                          "2 rows\n</pre></body></html>\n");
+    EXPECT_EQ(page.Bytes,
+              "<html><head><title='MySQL output'></head>\n"
+              "<body><p><h1>Output from MySQL...</h1><hr></p><pre>\n"
+              "</pre><table bgcolor='#FFC000' BORDER=1><tr><td>1</td></tr></table><pre>\n"
+              "2 rows\n</pre></body></html>\n");
 }
 
 TEST(HttpFileName, WithoutTheServerTheFileIsItsOwnAddress) {

@@ -8,8 +8,8 @@
 #include <gtest/gtest.h>
 #include <unistd.h>
 
-#include "platform/command_line.h"
 #include "exec/interpreter_commands.h"
+#include "platform/command_line.h"
 #include "storage/program_log.h"
 #include "temp_dir.h"
 
@@ -34,7 +34,8 @@ bool ProcessAlive(long pid) {
 }
 
 bool EventuallyDead(long pid) {
-    for (int i = 0; i < 200 && ProcessAlive(pid); ++i) usleep(10000);
+    for (int i = 0; i < 200 && ProcessAlive(pid); ++i)
+        usleep(10000);
     return !ProcessAlive(pid);
 }
 
@@ -138,8 +139,8 @@ TEST_F(ConsoleControllerTest, ARunWithoutClearContinuesTheOpenLineWithItsOwnTag)
     int first = 0, second = 0;
     Console.executeSessionObject(Script("print 'partial';"), "", true, &first, 10, 30);
     EXPECT_EQ(Console.OutputLines.Object(0), &first);
-    Console.executeSessionObject(Script("print \" rest\\nnext\\n\"; print STDERR \"e\\n\";"),
-                                 "", false, &second, 10, 30);
+    Console.executeSessionObject(Script("print \" rest\\nnext\\n\"; print STDERR \"e\\n\";"), "",
+                                 false, &second, 10, 30);
     EXPECT_EQ(Console.OutputLines.Strings(), (Words{"partial rest", "next"}));
     EXPECT_EQ(Console.OutputLines.Object(0), &second);
     EXPECT_EQ(Console.AllLines.Object(0), &second);
@@ -196,18 +197,20 @@ TEST_F(ConsoleControllerTest, InputQueueSendsRawEntriesAndLineGroups) {
 
 TEST_F(ConsoleControllerTest, LargeRequestBodiesReachAChildThatReadsSlowly) {
     std::string body;
-    for (int i = 0; body.size() < 600000; ++i) body += "line " + std::to_string(i) + "\n";
+    for (int i = 0; body.size() < 600000; ++i)
+        body += "line " + std::to_string(i) + "\n";
     Console.StdInData = body;
     // Takes well over the idle limit to read it all and says nothing until then: the input
     // it keeps taking must count as activity.
-    Console.executeSession(
-        Script("my $n = 0; my $s = 0; while (sysread(STDIN, my $b, 8192)) {"
-               " $n += length $b; $s += unpack('%32C*', $b); last if $n >= " +
-               std::to_string(body.size()) + "; select(undef, undef, undef, 0.02) }"
-               " print \"$n $s\";"),
-        "", true, 0.5, 60);
+    Console.executeSession(Script("my $n = 0; my $s = 0; while (sysread(STDIN, my $b, 8192)) {"
+                                  " $n += length $b; $s += unpack('%32C*', $b); last if $n >= " +
+                                  std::to_string(body.size()) +
+                                  "; select(undef, undef, undef, 0.02) }"
+                                  " print \"$n $s\";"),
+                           "", true, 0.5, 60);
     unsigned long sum = 0;
-    for (unsigned char c : body) sum += c;
+    for (unsigned char c : body)
+        sum += c;
     EXPECT_EQ(Console.OutBytes(), std::to_string(body.size()) + " " + std::to_string(sum));
     EXPECT_TRUE(Console.StdInData.empty());
 }
@@ -217,8 +220,8 @@ TEST_F(ConsoleControllerTest, TheChildGetsExactlyTheSortedEnvironmentAndFolder) 
         Script("use Cwd; print join(',', map { \"$_=$ENV{$_}\" } sort keys %ENV), '|', getcwd();");
     Console.EnvVars = {"b_last=2", "A_FIRST=1", "Middle=x y"};
     Console.executeSession(show, Dir.Path().string(), true, 10, 30);
-    EXPECT_EQ(Console.OutBytes(), "A_FIRST=1,Middle=x y,b_last=2|" +
-                                    std::filesystem::canonical(Dir.Path()).string());
+    EXPECT_EQ(Console.OutBytes(),
+              "A_FIRST=1,Middle=x y,b_last=2|" + std::filesystem::canonical(Dir.Path()).string());
     EXPECT_EQ(Console.EnvVars, (Words{"A_FIRST=1", "b_last=2", "Middle=x y"}));
 
     Console.EnvVars.clear();
@@ -250,8 +253,8 @@ TEST_F(ConsoleControllerTest, ProgramsThatCannotStartRaiseTheMessageAndLeakNothi
     const std::string plain = Dir.File("plain.pl");
     korvane::test::WriteBytes(plain, "print 1;\n");
     const size_t before = OpenDescriptors();
-    for (const std::string& command :
-         {korvane::Quoted(Dir.File("missing")) + " -w", korvane::Quoted(plain), std::string("  ")}) {
+    for (const std::string& command : {korvane::Quoted(Dir.File("missing")) + " -w",
+                                       korvane::Quoted(plain), std::string("  ")}) {
         try {
             Console.startSession(command, "", nullptr, true);
             FAIL() << command << " started";
@@ -298,7 +301,8 @@ TEST_F(ConsoleControllerTest, MisbehavingProgramsAreEndedWithEverythingTheyStart
         Console.Synchronize();
         Console.endSession();
         EXPECT_TRUE(Console.sessionFinished());
-        for (long pid : pids) EXPECT_TRUE(EventuallyDead(pid)) << "process " << pid;
+        for (long pid : pids)
+            EXPECT_TRUE(EventuallyDead(pid)) << "process " << pid;
     }
     EXPECT_EQ(OpenDescriptors(), before);
 }
@@ -322,7 +326,8 @@ TEST_F(ConsoleControllerTest, LogsTrafficUnlessQuiet) {
     korvane::LogFile = log;
     Console.LoggingOn = Console.LogStartStop = Console.LogInput = Console.LogOutput =
         Console.LogError = true;
-    const std::string command = Script("$| = 1; my $l = <STDIN>; print \"echo $l\"; print STDERR \"bad\\n\";");
+    const std::string command =
+        Script("$| = 1; my $l = <STDIN>; print \"echo $l\"; print STDERR \"bad\\n\";");
     Console.TextToStdIn("hi\n");
     Console.executeSession(command, "", true, 10, 30);
     const std::string text = korvane::test::ReadBytes(log);
@@ -355,9 +360,9 @@ TEST_F(ConsoleControllerTest, ListsKeepTheirHandlersAndEnvironmentHelpersWork) {
     korvane::test::ScopedEnv env("KV_CONSOLE_TEST", "from outside");
     Console.EnvVars = {"KV_CONSOLE_TEST=mine", "kv_console_test=lower", "=C:=C:\\x", "KEEP=1"};
     Console.InitEnvVars(false);
-    EXPECT_NE(std::find(Console.EnvVars.begin(), Console.EnvVars.end(),
-                        "KV_CONSOLE_TEST=from outside"),
-              Console.EnvVars.end());
+    EXPECT_NE(
+        std::find(Console.EnvVars.begin(), Console.EnvVars.end(), "KV_CONSOLE_TEST=from outside"),
+        Console.EnvVars.end());
     EXPECT_NE(std::find(Console.EnvVars.begin(), Console.EnvVars.end(), "kv_console_test=lower"),
               Console.EnvVars.end());
     Console.RemoveEqualsPrefixes();

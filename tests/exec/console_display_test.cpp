@@ -14,7 +14,8 @@ namespace {
 // What the display must show: the lines joined by line feeds.
 std::string Joined(const TConsoleLines& lines) {
     std::string text;
-    for (size_t i = 0; i < lines.Count(); ++i) text.append(i ? "\n" : "").append(lines[i]);
+    for (size_t i = 0; i < lines.Count(); ++i)
+        text.append(i ? "\n" : "").append(lines[i]);
     return text;
 }
 

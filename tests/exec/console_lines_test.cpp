@@ -35,23 +35,25 @@ void Feed(TConsoleLines& lines, TConsoleBytes& stream, std::string_view bytes,
 } // namespace
 
 TEST(ConsoleLines, BytesInAnyPiecesGiveTheLinesOfTheWholeText) {
-    const std::string texts[] = {"one\ntwo\r\nthree\rfour", "\r\n\r\n", "\n\n\r\r",
-                                 "end with cr\r", "a\r\nb\n\rc\r\r\nd", "no break", ""};
+    const std::string texts[] = {"one\ntwo\r\nthree\rfour", "\r\n\r\n", "\n\n\r\r", "end with cr\r",
+                                 "a\r\nb\n\rc\r\r\nd",      "no break", ""};
     for (const std::string& text : texts) {
         for (size_t cut1 = 0; cut1 <= text.size(); ++cut1) {
             for (size_t cut2 = cut1; cut2 <= text.size(); ++cut2) {
                 SCOPED_TRACE("text " + testing::PrintToString(text) + " cut at " +
                              std::to_string(cut1) + "," + std::to_string(cut2));
-                const std::string pieces[] = {text.substr(0, cut1),
-                                              text.substr(cut1, cut2 - cut1), text.substr(cut2)};
+                const std::string pieces[] = {text.substr(0, cut1), text.substr(cut1, cut2 - cut1),
+                                              text.substr(cut2)};
                 TConsoleLines copied;
-                for (const std::string& piece : pieces) copied.AppendBytes(piece, nullptr);
+                for (const std::string& piece : pieces)
+                    copied.AppendBytes(piece, nullptr);
                 EXPECT_EQ(copied.Strings(), WholeTextLines(text));
                 // Lines that point into the stream, and lines made from two streams in turn
                 // (output, errors, output) as the controller's combined list is.
                 TConsoleBytes one, out, err;
                 TConsoleLines pointing, combined;
-                for (const std::string& piece : pieces) Feed(pointing, one, piece);
+                for (const std::string& piece : pieces)
+                    Feed(pointing, one, piece);
                 EXPECT_EQ(pointing.Strings(), WholeTextLines(text));
                 Feed(combined, out, pieces[0]);
                 Feed(combined, err, pieces[1]);

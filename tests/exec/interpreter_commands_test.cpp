@@ -29,8 +29,9 @@ TEST(InterpreterCommands, TextsRoundTripThroughTheSplitter) {
 
 TEST(InterpreterCommands, PerlVersionComesFromTheSecondLine) {
     using korvane::PerlVersionFromOutput;
-    EXPECT_EQ(PerlVersionFromOutput({"", "This is perl, v5.8.0 built for MSWin32-x86-multi-thread"}),
-              "5.8.0");
+    EXPECT_EQ(
+        PerlVersionFromOutput({"", "This is perl, v5.8.0 built for MSWin32-x86-multi-thread"}),
+        "5.8.0");
     EXPECT_EQ(PerlVersionFromOutput(
                   {"", "This is perl 5, version 36, subversion 0 (v5.36.0) built for x86_64"}),
               "5.36.0");

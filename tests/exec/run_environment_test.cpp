@@ -21,15 +21,16 @@ bool Named(const Lines& env, const std::string& name) {
                        [&](const std::string& line) { return line.starts_with(name + "="); });
 }
 
-const Lines Outside{"PATH=/bin:/usr/bin", "HOME=/home/u", "SECRET=x", "=C:=C:\\", "OS=",
-                    "path=lower"};
+const Lines Outside{"PATH=/bin:/usr/bin", "HOME=/home/u", "SECRET=x",
+                    "=C:=C:\\",           "OS=",          "path=lower"};
 
 TEST(RunEnvironment, KeyVariablesAloneComeFromOutsideAndMissingOnesStayAway) {
     TEnvironmentOptions options;
     options.UseExternalEnvVars = true;
     options.KeyEnvVars = true;
     options.EnvTempFromProject = false;
-    const Lines env = InteractiveRunEnvironment(options, Outside, TScriptLanguage::Perl, "/w/a.pl", {}, {});
+    const Lines env =
+        InteractiveRunEnvironment(options, Outside, TScriptLanguage::Perl, "/w/a.pl", {}, {});
     EXPECT_TRUE(Has(env, "PATH=/bin:/usr/bin"));
     EXPECT_TRUE(Has(env, "HOME=/home/u"));
     EXPECT_FALSE(Named(env, "PROMPT")) << "an unset PROMPT is not made up";
@@ -39,12 +40,14 @@ TEST(RunEnvironment, KeyVariablesAloneComeFromOutsideAndMissingOnesStayAway) {
 
     Lines withPrompt = Outside;
     withPrompt.push_back("PROMPT=$P$G");
-    EXPECT_TRUE(Has(InteractiveRunEnvironment(options, withPrompt, TScriptLanguage::Perl, "/w/a.pl", {}, {}),
-                    "PROMPT=$P$G"));
+    EXPECT_TRUE(Has(
+        InteractiveRunEnvironment(options, withPrompt, TScriptLanguage::Perl, "/w/a.pl", {}, {}),
+        "PROMPT=$P$G"));
 
     // Without KeyEnvVars everything comes over, except the "=" lines when they are excluded.
     options.KeyEnvVars = false;
-    Lines all = InteractiveRunEnvironment(options, Outside, TScriptLanguage::Perl, "/w/a.pl", {}, {});
+    Lines all =
+        InteractiveRunEnvironment(options, Outside, TScriptLanguage::Perl, "/w/a.pl", {}, {});
     EXPECT_TRUE(Has(all, "SECRET=x"));
     EXPECT_TRUE(Has(all, "path=lower"));
     EXPECT_FALSE(Has(all, "=C:=C:\\"));
@@ -53,8 +56,9 @@ TEST(RunEnvironment, KeyVariablesAloneComeFromOutsideAndMissingOnesStayAway) {
     EXPECT_TRUE(Has(all, "=C:=C:\\"));
 
     options.UseExternalEnvVars = false;
-    EXPECT_FALSE(Named(InteractiveRunEnvironment(options, Outside, TScriptLanguage::Perl, "/w/a.pl", {}, {}),
-                       "PATH"));
+    EXPECT_FALSE(
+        Named(InteractiveRunEnvironment(options, Outside, TScriptLanguage::Perl, "/w/a.pl", {}, {}),
+              "PATH"));
 }
 
 TEST(RunEnvironment, LaterStepsOverrideEarlierOnes) {
@@ -69,7 +73,8 @@ TEST(RunEnvironment, LaterStepsOverrideEarlierOnes) {
                      "YEMPTY="};
     TRequestVars request;
     request.QueryString = "a=1";
-    const Lines env = InteractiveRunEnvironment(options, outside, TScriptLanguage::Perl, "/w/a.pl", user, request);
+    const Lines env = InteractiveRunEnvironment(options, outside, TScriptLanguage::Perl, "/w/a.pl",
+                                                user, request);
     EXPECT_TRUE(Has(env, "SCRIPT_FILENAME=/w/a.pl"));
     EXPECT_TRUE(Has(env, "PATH_TRANSLATED=/w/a.pl"));
     EXPECT_FALSE(Named(env, "SCRIPT_NAME")) << "only PHP gets the script's name";
@@ -87,12 +92,14 @@ TEST(RunEnvironment, LaterStepsOverrideEarlierOnes) {
     EXPECT_FALSE(Named(env, "CONTENT_LENGTH"));
     EXPECT_FALSE(Named(env, "PHPRC"));
 
-    const Lines php = InteractiveRunEnvironment(options, {}, TScriptLanguage::Php, "/w/p.php", {}, {});
+    const Lines php =
+        InteractiveRunEnvironment(options, {}, TScriptLanguage::Php, "/w/p.php", {}, {});
     EXPECT_TRUE(Has(php, "SCRIPT_NAME=p.php"));
     EXPECT_TRUE(Has(php, "PHPRC=" + dir.File("home"))) << "PHP reads the program's own php.ini";
     EXPECT_TRUE(Has(php, "QUERY_STRING=")) << "an empty query string is still there";
-    EXPECT_TRUE(Has(php, "PERL5DB=BEGIN { require '" + dir.File("home") + "/debug/perl5db.pl'; require '" +
-                             dir.File("home") + "/debug/dumpvar.pl'; }"));
+    EXPECT_TRUE(Has(php, "PERL5DB=BEGIN { require '" + dir.File("home") +
+                             "/debug/perl5db.pl'; require '" + dir.File("home") +
+                             "/debug/dumpvar.pl'; }"));
 }
 
 TEST(RunEnvironment, ScriptsForTheWebServerGetTheRequestAsItCame) {
@@ -102,7 +109,8 @@ TEST(RunEnvironment, ScriptsForTheWebServerGetTheRequestAsItCame) {
     request.IsPost = true;
     request.ContentLength = 12;
     request.ContentType = "multipart/form-data; boundary=x";
-    const Lines perl = CgiRunEnvironment(options, {}, TScriptLanguage::Perl, "/cgi/a.pl", {"Yk=v"}, request);
+    const Lines perl =
+        CgiRunEnvironment(options, {}, TScriptLanguage::Perl, "/cgi/a.pl", {"Yk=v"}, request);
     EXPECT_FALSE(Named(perl, "SCRIPT_FILENAME"));
     EXPECT_FALSE(Named(perl, "PERLIO"));
     EXPECT_TRUE(Has(perl, "k=v"));

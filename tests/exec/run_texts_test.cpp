@@ -2,9 +2,9 @@
 #include "exec/console_lines.h"
 #include "exec/debug_actions.h"
 #include "exec/error_filter.h"
-#include "model/form_fields.h"
 #include "exec/html_convert.h"
 #include "exec/interpreter_commands.h"
+#include "model/form_fields.h"
 
 #include <gtest/gtest.h>
 
@@ -29,14 +29,16 @@ TEST(FormFields, SwitchedOnFieldsMakeTheFormAndParameterStrings) {
 TEST(ErrorFilter, LinesLoseTheScriptNameAndTimeStampsAndStopAtTheDebuggerEnd) {
     TConsoleLines errors;
     int page = 0;
-    errors.AppendBytes("syntax error at C:\\T\\TMP1.PL line 3, near x\n"
-                       "[Tue Dec  9 12:00:00 2025] : c:\\t\\tmp1.pl: died at c:\\t\\tmp1.pl line 7.\n"
-                       "\n"
-                       "  no line number here  \n"
-                       "Debugged program terminated.  Use q to quit\n"
-                       "after the end at line 9\n",
-                       &page);
-    const auto messages = FilterErrorLines(errors, "c:\\t\\tmp1.pl", 46000.5, 46000.5 + 125.0 / 86400);
+    errors.AppendBytes(
+        "syntax error at C:\\T\\TMP1.PL line 3, near x\n"
+        "[Tue Dec  9 12:00:00 2025] : c:\\t\\tmp1.pl: died at c:\\t\\tmp1.pl line 7.\n"
+        "\n"
+        "  no line number here  \n"
+        "Debugged program terminated.  Use q to quit\n"
+        "after the end at line 9\n",
+        &page);
+    const auto messages =
+        FilterErrorLines(errors, "c:\\t\\tmp1.pl", 46000.5, 46000.5 + 125.0 / 86400);
     ASSERT_EQ(messages.size(), 6u);
     EXPECT_EQ(messages[0].Text, "Tue, 09 Dec 2025 12:00:00 - Program Started");
     EXPECT_EQ(messages[1].Text, "syntax error at  line 3, near x");
@@ -57,8 +59,8 @@ TEST(ErrorFilter, LinesLoseTheScriptNameAndTimeStampsAndStopAtTheDebuggerEnd) {
 }
 
 TEST(HtmlConversion, LineEndsBecomeBreaksAndEntitiesReplaceCharacters) {
-    const TCharEntities entities{{"less [<]", " &lt; "}, {"amp [&] and [&]", "&amp;"},
-                                 {"blank [ ]", "&nbsp;"}};
+    const TCharEntities entities{
+        {"less [<]", " &lt; "}, {"amp [&] and [&]", "&amp;"}, {"blank [ ]", "&nbsp;"}};
     EXPECT_EQ(ConvertToHTML("a<b\r\nc&d", false, entities), "a&lt;b<br>\r\nc&amp;d");
     EXPECT_EQ(ConvertToHTML("x\ny", false, {}), "x<br>\ny") << "LF files keep their line ends";
     EXPECT_EQ(ConvertToHTML("a   b", false, entities), "a &nbsp;&nbsp;b");

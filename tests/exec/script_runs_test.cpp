@@ -49,8 +49,8 @@ protected:
 
 TEST_F(ScriptRunTest, PerlSyntaxErrorBecomesAMessageThatJumpsToItsLine) {
     if (Perl.empty()) GTEST_SKIP() << "perl is not installed";
-    const TRunPageInfo page = Page(TLanguage::Perl, "broken.pl",
-                                   "use strict;\nmy $x = 1;\nmy $y = ;\nprint $x;\n");
+    const TRunPageInfo page =
+        Page(TLanguage::Perl, "broken.pl", "use strict;\nmy $x = 1;\nmy $y = ;\nprint $x;\n");
     const auto messages = SyntaxCheckScript(Form().Console(), *Project, page, FixedNow);
     ASSERT_GE(messages.size(), 3u);
     EXPECT_EQ(messages.front().Text, "Tue, 09 Dec 2025 12:00:00 - Program Started");
@@ -98,10 +98,11 @@ TEST_F(ScriptRunTest, PhpSyntaxCheckReportsWhatPhpPrints) {
 
 TEST_F(ScriptRunTest, GetFieldsReachAPerlScriptAsQueryStringAndArgument) {
     if (Perl.empty()) GTEST_SKIP() << "perl is not installed";
-    TRunPageInfo page = Page(TLanguage::Perl, "get.pl",
-                             "print \"Q=$ENV{QUERY_STRING}\\nA=@ARGV\\nM=$ENV{REQUEST_METHOD}\\n\";\n"
-                             "print \"L=\", (defined $ENV{CONTENT_LENGTH} ? 'set' : 'unset'), \"\\n\";\n"
-                             "warn \"done\\n\";\n");
+    TRunPageInfo page =
+        Page(TLanguage::Perl, "get.pl",
+             "print \"Q=$ENV{QUERY_STRING}\\nA=@ARGV\\nM=$ENV{REQUEST_METHOD}\\n\";\n"
+             "print \"L=\", (defined $ENV{CONTENT_LENGTH} ? 'set' : 'unset'), \"\\n\";\n"
+             "warn \"done\\n\";\n");
     page.FormSendType = 2;
     page.FormFields = {"Yname=John Smith", "Nage=3"};
     const TRunRequest run = PlainRunRequest(*Project, page);
@@ -124,14 +125,15 @@ TEST_F(ScriptRunTest, GetFieldsReachAPerlScriptAsQueryStringAndArgument) {
 
 TEST_F(ScriptRunTest, PostedFieldsGiveAPhpScriptTheLengthAndTheBodyOnce) {
     if (Php.empty()) GTEST_SKIP() << "php is not installed";
-    TRunPageInfo page = Page(TLanguage::PHP, "post.php",
-                             "<?php\n$n = (int)getenv('CONTENT_LENGTH');\n"
-                             "$body = $n > 0 ? fread(STDIN, $n) : '';\n"
-                             "stream_set_blocking(STDIN, false);\nusleep(400000);\n"
-                             "$rest = stream_get_contents(STDIN);\n"
-                             "echo 'LEN=', $n, \"\\n\", 'BODY=', $body, \"\\n\", 'REST=', json_encode($rest), \"\\n\";\n"
-                             "echo 'M=', getenv('REQUEST_METHOD'), ' T=', getenv('CONTENT_TYPE'), \"\\n\";\n"
-                             "echo 'Q=', var_export(getenv('QUERY_STRING'), true), \"\\n\";\n");
+    TRunPageInfo page = Page(
+        TLanguage::PHP, "post.php",
+        "<?php\n$n = (int)getenv('CONTENT_LENGTH');\n"
+        "$body = $n > 0 ? fread(STDIN, $n) : '';\n"
+        "stream_set_blocking(STDIN, false);\nusleep(400000);\n"
+        "$rest = stream_get_contents(STDIN);\n"
+        "echo 'LEN=', $n, \"\\n\", 'BODY=', $body, \"\\n\", 'REST=', json_encode($rest), \"\\n\";\n"
+        "echo 'M=', getenv('REQUEST_METHOD'), ' T=', getenv('CONTENT_TYPE'), \"\\n\";\n"
+        "echo 'Q=', var_export(getenv('QUERY_STRING'), true), \"\\n\";\n");
     page.FormSendType = 3;
     page.FormFields = {"Yname=Ann & Bob", "Ysize=3.5"};
     RunToEnd(page);
@@ -220,7 +222,8 @@ TEST_F(ScriptRunTest, ProgramResetEndsAScriptThatNeverEndsWithItsChildren) {
     EXPECT_EQ(Form().Status(), dsIdle);
     EXPECT_TRUE(Form().Console().sessionFinished());
     EXPECT_TRUE(ProcessEnded(script));
-    EXPECT_TRUE(WaitUntil([&] { return ProcessEnded(child); }, 5000)) << "the script's child lives on";
+    EXPECT_TRUE(WaitUntil([&] { return ProcessEnded(child); }, 5000))
+        << "the script's child lives on";
 }
 
 } // namespace

@@ -19,8 +19,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         size_t end = input.find('\n', start);
         if (end == std::string::npos) end = input.size();
         const std::string line = StripLineEnd(input.substr(start, end + 1 - start));
-        if (first) request.ParseRequestLine(line);
-        else request.ParseHeaderLine(line, "80");
+        if (first)
+            request.ParseRequestLine(line);
+        else
+            request.ParseHeaderLine(line, "80");
         first = false;
         start = end + 1;
     }

@@ -21,18 +21,44 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         for (size_t i = 0; i < steps; ++i) {
             const uint8_t op = data[i];
             switch (op % 12) {
-            case 0: if (list.LevelIndex() < TSectionList::MaxLevel) list.BeginSection(names[(op >> 4) % 4]); break;
-            case 1: list.EndSection(); break;
-            case 2: list.SetCompressChildren(true); break;
-            case 3: list.SetScramble(!list.Scramble()); break;
-            case 4: (void)list.ReadInt(); break;
-            case 5: (void)list.ReadShort(); (void)list.ReadByte(); break;
-            case 6: (void)list.ReadFlag(); break;
-            case 7: (void)list.ReadFloat(); break;
-            case 8: (void)list.ReadPair(); break;
-            case 9: (void)list.ReadStr(); break;
-            case 10: list.ReadStrList(strings); break;
-            default: (void)list.AtEnd(); break;
+            case 0:
+                if (list.LevelIndex() < TSectionList::MaxLevel)
+                    list.BeginSection(names[(op >> 4) % 4]);
+                break;
+            case 1:
+                list.EndSection();
+                break;
+            case 2:
+                list.SetCompressChildren(true);
+                break;
+            case 3:
+                list.SetScramble(!list.Scramble());
+                break;
+            case 4:
+                (void)list.ReadInt();
+                break;
+            case 5:
+                (void)list.ReadShort();
+                (void)list.ReadByte();
+                break;
+            case 6:
+                (void)list.ReadFlag();
+                break;
+            case 7:
+                (void)list.ReadFloat();
+                break;
+            case 8:
+                (void)list.ReadPair();
+                break;
+            case 9:
+                (void)list.ReadStr();
+                break;
+            case 10:
+                list.ReadStrList(strings);
+                break;
+            default:
+                (void)list.AtEnd();
+                break;
             }
         }
     }

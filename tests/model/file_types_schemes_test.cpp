@@ -16,8 +16,7 @@ protected:
 };
 
 // Round trip of one block through the container.
-template <typename Save, typename Load>
-void ThroughStream(Save save, Load load) {
+template <typename Save, typename Load> void ThroughStream(Save save, Load load) {
     TMemoryStream bytes;
     {
         TSectionListUse use(SectionList(), bytes, false);
@@ -188,11 +187,13 @@ TEST_F(ModelTest, HugeRecordCountsWithoutRecordsEndTheTableLoad) {
         };
     };
     TFileTypeList types;
-    ThroughStream(hugeCount("File Types"), [&](TSectionList& stream) { types.LoadFromStream(stream); });
+    ThroughStream(hugeCount("File Types"),
+                  [&](TSectionList& stream) { types.LoadFromStream(stream); });
     EXPECT_EQ(types.Count(), 19) << "an empty table falls back to the defaults";
 
     TAttribList schemes;
-    ThroughStream(hugeCount("Schemes"), [&](TSectionList& stream) { schemes.LoadFromStream(stream); });
+    ThroughStream(hugeCount("Schemes"),
+                  [&](TSectionList& stream) { schemes.LoadFromStream(stream); });
     EXPECT_EQ(schemes.Count(), 0);
 }
 

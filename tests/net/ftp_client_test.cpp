@@ -19,7 +19,7 @@ using korvane::test::PyFtpServer;
 
 namespace {
 
-#define REQUIRE_FTP_SERVER()                                                                      \
+#define REQUIRE_FTP_SERVER()                                                                       \
     if (const std::string why = PyFtpServer::Unavailable(); !why.empty()) GTEST_SKIP() << why
 
 struct Session {
@@ -230,7 +230,8 @@ TEST(FtpSession, LocalFilesThatCannotBeOpenedFailBeforeSending) {
 
     s.Client.SetLocalFileName(local.File("no-folder/down.txt"));
     EXPECT_FALSE(s.Client.Get());
-    EXPECT_EQ(s.Client.ErrorMessage(), "Unable to open local file " + local.File("no-folder/down.txt"));
+    EXPECT_EQ(s.Client.ErrorMessage(),
+              "Unable to open local file " + local.File("no-folder/down.txt"));
 
     bool asked = false;
     s.Client.OnReadyToTransmit = [&](bool& cancel) { asked = cancel = true; };
@@ -273,7 +274,8 @@ TEST(FtpSession, DataPortRangeIsUsedInTurnAndValidated) {
         QTcpServer probe;
         probe.listen(QHostAddress::LocalHost, 0);
         QTcpServer next;
-        if (probe.serverPort() < 65535 && next.listen(QHostAddress::LocalHost, probe.serverPort() + 1))
+        if (probe.serverPort() < 65535 &&
+            next.listen(QHostAddress::LocalHost, probe.serverPort() + 1))
             base = probe.serverPort();
     }
     ASSERT_NE(base, 0);
@@ -282,7 +284,8 @@ TEST(FtpSession, DataPortRangeIsUsedInTurnAndValidated) {
     ASSERT_TRUE(s.Client.Connect()) << s.Client.ErrorMessage();
     s.Client.HostFileName = "a.txt";
     s.Client.SetLocalFileName(local.File("a.txt"));
-    for (int i = 0; i < 3; ++i) ASSERT_TRUE(s.Client.Put()) << s.Client.ErrorMessage();
+    for (int i = 0; i < 3; ++i)
+        ASSERT_TRUE(s.Client.Put()) << s.Client.ErrorMessage();
     auto portLine = [&](uint16_t port) {
         return "> PORT 127,0,0,1," + std::to_string(port >> 8) + "," + std::to_string(port & 0xff);
     };

@@ -106,7 +106,8 @@ TEST(FtpHostileServer, FloodsAndGarbageEndTheSessionWithAClearMessage) {
         auto pump = std::make_unique<QTimer>();
         QObject::connect(pump.get(), &QTimer::timeout, &c, [&c] {
             if (c.bytesToWrite() < 1024 * 1024)
-                for (int i = 0; i < 100; ++i) ScriptedFtpServer::Reply(c, "220-more and more text");
+                for (int i = 0; i < 100; ++i)
+                    ScriptedFtpServer::Reply(c, "220-more and more text");
         });
         pump->start(1);
         pumps.push_back(std::move(pump));
@@ -156,7 +157,8 @@ TEST(FtpHostileServer, ControlConnectionClosedDuringATransfer) {
     client.HostFileName = "index.html";
     client.SetLocalFileName(local.File("index.html"));
     EXPECT_FALSE(client.Get());
-    EXPECT_EQ(client.ErrorMessage().rfind("500 Control connection closed.", 0), 0u) << client.ErrorMessage();
+    EXPECT_EQ(client.ErrorMessage().rfind("500 Control connection closed.", 0), 0u)
+        << client.ErrorMessage();
     EXPECT_FALSE(std::filesystem::exists(local.File("index.html"))) << "no half file is left";
     ExpectReadyForNextSession(client);
 }

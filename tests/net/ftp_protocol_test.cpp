@@ -9,7 +9,8 @@ namespace {
 
 std::vector<std::string> Texts(const std::vector<TFtpReplyLine>& lines) {
     std::vector<std::string> texts;
-    for (const auto& line : lines) texts.push_back(line.Text);
+    for (const auto& line : lines)
+        texts.push_back(line.Text);
     return texts;
 }
 
@@ -23,7 +24,8 @@ TEST(FtpReplyReader, MultiLineReplyEndsOnlyAtItsOwnCodeFollowedBySpace) {
                                    "230-still going\r\n"
                                    "230 Logged in\r\n");
     ASSERT_EQ(lines.size(), 5u);
-    for (size_t i = 0; i < 4; ++i) EXPECT_FALSE(lines[i].Final) << lines[i].Text;
+    for (size_t i = 0; i < 4; ++i)
+        EXPECT_FALSE(lines[i].Final) << lines[i].Text;
     EXPECT_TRUE(lines[4].Final);
     EXPECT_EQ(lines[4].Code, 230);
     EXPECT_EQ(lines[4].Text, "230 Logged in");
@@ -61,7 +63,8 @@ TEST(FtpReplyReader, LinesSplitAcrossReadsAndLineEndRules) {
 TEST(FtpReplyReader, OverlongLinesAndEndlessRepliesAreFaultsNotMemory) {
     TFtpReplyReader reader;
     const std::string chunk(1000, 'x');
-    for (int i = 0; i < 4; ++i) reader.Feed(chunk);
+    for (int i = 0; i < 4; ++i)
+        reader.Feed(chunk);
     EXPECT_EQ(reader.GetFault(), TFtpReplyReader::Fault::None);
     reader.Feed(chunk);
     EXPECT_EQ(reader.GetFault(), TFtpReplyReader::Fault::LineTooLong);
@@ -118,9 +121,11 @@ TEST(FtpDataAddress, PassiveRepliesGiveThePortOrNothing) {
 }
 
 TEST(FtpDataAddress, PortRangeStartsAtTheRememberedPortAndWraps) {
-    EXPECT_EQ(DataPortCandidates(5000, 5003, 5002), (std::vector<uint16_t>{5002, 5003, 5000, 5001}));
+    EXPECT_EQ(DataPortCandidates(5000, 5003, 5002),
+              (std::vector<uint16_t>{5002, 5003, 5000, 5001}));
     EXPECT_EQ(DataPortCandidates(5000, 5003, 0), (std::vector<uint16_t>{5000, 5001, 5002, 5003}));
-    EXPECT_EQ(DataPortCandidates(5000, 5003, 9000), (std::vector<uint16_t>{5000, 5001, 5002, 5003}));
+    EXPECT_EQ(DataPortCandidates(5000, 5003, 9000),
+              (std::vector<uint16_t>{5000, 5001, 5002, 5003}));
     EXPECT_EQ(DataPortCandidates(7000, 7000, 7000), (std::vector<uint16_t>{7000}));
     EXPECT_TRUE(DataPortCandidates(10, 5, 0).empty());
     EXPECT_EQ(DataPortAfter(5002, 5000, 5003), 5003);

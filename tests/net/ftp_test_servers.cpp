@@ -29,8 +29,13 @@ std::string PyFtpServer::Unavailable() {
 }
 
 PyFtpServer::PyFtpServer(const Options& options) {
-    QStringList arguments{KORVANE_FTP_SERVER_SCRIPT, "--home", QString::fromStdString(Home.Path().string()),
-                          "--user", User, "--password", Password};
+    QStringList arguments{KORVANE_FTP_SERVER_SCRIPT,
+                          "--home",
+                          QString::fromStdString(Home.Path().string()),
+                          "--user",
+                          User,
+                          "--password",
+                          Password};
     if (!options.Banner.empty()) arguments << "--banner" << QString::fromStdString(options.Banner);
     if (!options.NoPasswordUser.empty())
         arguments << "--no-password-user" << QString::fromStdString(options.NoPasswordUser);
@@ -76,7 +81,8 @@ ScriptedFtpServer::ScriptedFtpServer() {
             QObject::connect(client, &QTcpSocket::readyRead, client, [this, client] {
                 while (client->canReadLine()) {
                     std::string line = client->readLine().toStdString();
-                    while (!line.empty() && (line.back() == '\n' || line.back() == '\r')) line.pop_back();
+                    while (!line.empty() && (line.back() == '\n' || line.back() == '\r'))
+                        line.pop_back();
                     Received.push_back(line);
                     OnLine(*client, line);
                 }

@@ -40,10 +40,14 @@ protected:
     std::string Read(THttpDocRoot& root, const std::string& relative) {
         THttpDocRoot::TOpened opened = root.Open(Www(relative), true);
         switch (opened.Kind) {
-        case TKind::File: return Contents(*opened.Stream);
-        case TKind::Directory: return "<directory>";
-        case TKind::Missing: return "<missing>";
-        case TKind::Undecided: return "<undecided>";
+        case TKind::File:
+            return Contents(*opened.Stream);
+        case TKind::Directory:
+            return "<directory>";
+        case TKind::Missing:
+            return "<missing>";
+        case TKind::Undecided:
+            return "<undecided>";
         }
         return {};
     }
@@ -61,17 +65,20 @@ TEST_F(HttpDocRootTest, LinksLeavingTheFolderAreNeverOpened) {
     fs::create_directory_symlink("sub", Www("sub-link"));
     THttpDocRoot root(Dir.File("www"));
 
-    for (const char* path : {"rel-out", "abs-out", "up/secret.txt", "sub/away/b.txt", "sub/deep-out",
-                             "sub-link/deep-out"})
-        EXPECT_EQ(Read(root, path), "<undecided>") << path << " must be left to the full resolution";
+    for (const char* path : {"rel-out", "abs-out", "up/secret.txt", "sub/away/b.txt",
+                             "sub/deep-out", "sub-link/deep-out"})
+        EXPECT_EQ(Read(root, path), "<undecided>")
+            << path << " must be left to the full resolution";
     EXPECT_EQ(Read(root, "rel-in"), "inside a") << "a link that stays inside is followed";
     EXPECT_EQ(Read(root, "sub-link/b.txt"), "inside b");
     EXPECT_EQ(Read(root, "a.txt"), "inside a");
     EXPECT_EQ(Read(root, "sub"), "<directory>");
     EXPECT_EQ(Read(root, "nothere.txt"), "<missing>");
     EXPECT_EQ(Read(root, "a.txt/x"), "<missing>");
-    EXPECT_EQ(root.Open(Dir.File("secret.txt"), true).Kind, TKind::Undecided) << "not below the folder";
-    EXPECT_EQ(root.Open(Www("rel-out"), false).Kind, TKind::File) << "without the check links go anywhere";
+    EXPECT_EQ(root.Open(Dir.File("secret.txt"), true).Kind, TKind::Undecided)
+        << "not below the folder";
+    EXPECT_EQ(root.Open(Www("rel-out"), false).Kind, TKind::File)
+        << "without the check links go anywhere";
     EXPECT_EQ(root.RealRoot(), fs::canonical(Dir.File("www")).string());
 }
 

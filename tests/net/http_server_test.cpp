@@ -27,16 +27,20 @@ struct RawClient {
     bool Closed = false;
 
     explicit RawClient(uint16_t port) {
-        QObject::connect(&Socket, &TWSocket::SessionConnected, &Socket, [this](int e) { Connected = e == 0; });
-        QObject::connect(&Socket, &TWSocket::DataAvailable, &Socket, [this] { Received += Socket.Receive(); });
-        QObject::connect(&Socket, &TWSocket::SessionClosed, &Socket, [this](int) { Closed = true; });
+        QObject::connect(&Socket, &TWSocket::SessionConnected, &Socket,
+                         [this](int e) { Connected = e == 0; });
+        QObject::connect(&Socket, &TWSocket::DataAvailable, &Socket,
+                         [this] { Received += Socket.Receive(); });
+        QObject::connect(&Socket, &TWSocket::SessionClosed, &Socket,
+                         [this](int) { Closed = true; });
         Socket.Connect("127.0.0.1", port);
         EXPECT_TRUE(WaitFor([this] { return Connected; }));
     }
     // Sends a request and waits for the server to close; returns all it sent.
     std::string Exchange(const std::string& request) {
         Socket.Send(request);
-        EXPECT_TRUE(WaitFor([this] { return Closed; })) << "server did not close after: " << request;
+        EXPECT_TRUE(WaitFor([this] { return Closed; }))
+            << "server did not close after: " << request;
         return Received;
     }
 };
@@ -75,7 +79,9 @@ protected:
         RawClient client(Port);
         return client.Exchange("GET " + path + " HTTP/1.0\r\n\r\n");
     }
-    static std::string Status(const std::string& reply) { return reply.substr(0, reply.find("\r\n")); }
+    static std::string Status(const std::string& reply) {
+        return reply.substr(0, reply.find("\r\n"));
+    }
     static std::string Body(const std::string& reply) {
         const size_t end = reply.find("\r\n\r\n");
         return end == std::string::npos ? std::string() : reply.substr(end + 4);
@@ -104,7 +110,8 @@ TEST_F(HttpServerTest, ServesTheDefaultDocumentAndFilesWithTheirHeaders) {
     const std::string headReply = head.Exchange("HEAD /data.txt HTTP/1.0\r\n\r\n");
     const std::string getReply = Get("/data.txt");
     EXPECT_EQ(headReply, getReply.substr(0, getReply.size() - 10));
-    EXPECT_NE(headReply.find("Content-Type: text/plain\r\nContent-Length: 10\r\n"), std::string::npos);
+    EXPECT_NE(headReply.find("Content-Type: text/plain\r\nContent-Length: 10\r\n"),
+              std::string::npos);
     ASSERT_TRUE(WaitFor([&] { return RequestsDone >= 4 && Disconnects == Connects; }));
 }
 
@@ -112,8 +119,9 @@ TEST_F(HttpServerTest, DirectoriesNeedTheListingOption) {
     std::filesystem::remove(Dir.File("www/index.html"));
     std::string reply = Get("/");
     EXPECT_EQ(Status(reply), "HTTP/1.0 404 Not Found");
-    const std::string body = "<HTML><HEAD><TITLE>404 Not Found</TITLE></HEAD><BODY><H1>404 Not Found</H1>"
-                             "The requested URL / was not found on this server.<P></BODY></HTML>\r\n";
+    const std::string body =
+        "<HTML><HEAD><TITLE>404 Not Found</TITLE></HEAD><BODY><H1>404 Not Found</H1>"
+        "The requested URL / was not found on this server.<P></BODY></HTML>\r\n";
     EXPECT_EQ(reply, "HTTP/1.0 404 Not Found\r\nContent-Type: text/html\r\nContent-Length: " +
                          std::to_string(body.size()) + "\r\n\r\n" + body);
 
@@ -125,7 +133,8 @@ TEST_F(HttpServerTest, DirectoriesNeedTheListingOption) {
     EXPECT_EQ(Status(reply), "HTTP/1.0 200 OK");
     EXPECT_NE(reply.find("\r\nPragma: no-cache\r\n\r\n"), std::string::npos);
     EXPECT_NE(reply.find("Directory of /sub:"), std::string::npos);
-    EXPECT_NE(reply.find("<TR><TD><A HREF=\"/\">[To Parent Directrory]</A></TD></TR>"), std::string::npos);
+    EXPECT_NE(reply.find("<TR><TD><A HREF=\"/\">[To Parent Directrory]</A></TD></TR>"),
+              std::string::npos);
     EXPECT_NE(reply.find("<TD><A HREF=\"/sub/a%26b%20%C3%A9.txt\">a&amp;b &eacute;.txt</A></TD>"),
               std::string::npos);
     EXPECT_NE(reply.find("<TD>-rw--</TD><TD ALIGN=\"right\">3</TD>"), std::string::npos);
@@ -138,7 +147,8 @@ TEST_F(HttpServerTest, DirectoriesNeedTheListingOption) {
     EXPECT_EQ(reply.find("Total:"), std::string::npos);
 
     reply = Get("/");
-    EXPECT_LT(reply.find("<TD>drw--</TD>"), reply.find("data.txt")) << "directories first: " << reply;
+    EXPECT_LT(reply.find("<TD>drw--</TD>"), reply.find("data.txt"))
+        << "directories first: " << reply;
     EXPECT_LT(reply.find("HREF=\"/empty\""), reply.find("HREF=\"/sub\""));
     EXPECT_EQ(reply.find("[To Parent"), std::string::npos);
 }
@@ -151,7 +161,8 @@ TEST_F(HttpServerTest, KeepsHttp11ConnectionsOpenUntilAskedToClose) {
     const std::string first = client.Received.substr(0, client.Received.find("HTTP/1.1", 5));
     EXPECT_EQ(Body(first), "0123456789") << "a pipelined request waits for the reply before it";
     client.Received.clear();
-    const std::string reply = client.Exchange("GET /data.txt HTTP/1.1\r\nConnection: cLoSe\r\n\r\n");
+    const std::string reply =
+        client.Exchange("GET /data.txt HTTP/1.1\r\nConnection: cLoSe\r\n\r\n");
     EXPECT_EQ(Body(reply), "0123456789");
 
     // curl reuses one connection for two URLs.
@@ -178,7 +189,8 @@ TEST_F(HttpServerTest, UnknownMethodsBadLengthsAndRanges) {
     EXPECT_EQ(Curl(QStringList{"-r", "-4", Url("/data.txt")}), "6789");
 
     RawClient beyond(Port);
-    EXPECT_EQ(beyond.Exchange("GET /data.txt HTTP/1.1\r\nRange: bytes=10-\r\n\r\n"), "HTTP/1.1 416 OK\r\n\r\n");
+    EXPECT_EQ(beyond.Exchange("GET /data.txt HTTP/1.1\r\nRange: bytes=10-\r\n\r\n"),
+              "HTTP/1.1 416 OK\r\n\r\n");
 }
 
 TEST_F(HttpServerTest, NothingOutsideTheRootCanBeRead) {
@@ -190,12 +202,23 @@ TEST_F(HttpServerTest, NothingOutsideTheRootCanBeRead) {
     Server.Stop();
     Server.Start();
     Port = Server.ListeningPort();
-    const std::vector<std::string> attempts = {
-        "/../secret.txt", "/a/../../secret.txt", "/%2e%2e/secret.txt", "/%2E%2e%2fsecret.txt",
-        "/..%2fsecret.txt", "/..%5csecret.txt", "/%5c..%5csecret.txt", "..%2f..%2fsecret.txt",
-        "/link.txt", "/up/secret.txt", "/up/", "/up", "/..%00/", "/%00/../../secret.txt",
-        "//" + Dir.File("secret.txt"), "/" + std::string(5000, 'a') + "/../../secret.txt",
-        "/" + std::string(70000, 'b')};
+    const std::vector<std::string> attempts = {"/../secret.txt",
+                                               "/a/../../secret.txt",
+                                               "/%2e%2e/secret.txt",
+                                               "/%2E%2e%2fsecret.txt",
+                                               "/..%2fsecret.txt",
+                                               "/..%5csecret.txt",
+                                               "/%5c..%5csecret.txt",
+                                               "..%2f..%2fsecret.txt",
+                                               "/link.txt",
+                                               "/up/secret.txt",
+                                               "/up/",
+                                               "/up",
+                                               "/..%00/",
+                                               "/%00/../../secret.txt",
+                                               "//" + Dir.File("secret.txt"),
+                                               "/" + std::string(5000, 'a') + "/../../secret.txt",
+                                               "/" + std::string(70000, 'b')};
     for (const std::string& path : attempts) {
         const std::string reply = Get(path);
         EXPECT_EQ(reply.find("top secret"), std::string::npos) << path;
@@ -215,8 +238,7 @@ TEST_F(HttpServerTest, NothingOutsideTheRootCanBeRead) {
     std::filesystem::create_directories(Dir.File("www/door"));
     std::filesystem::create_symlink("../../secret.txt", Dir.File("www/door/index.html"));
     std::filesystem::create_symlink("inside.txt", Dir.File("www/rel-in.txt"));
-    for (const std::string path : {"/rel-out.txt", "/sub/up/up/secret.txt", "/door/",
-                                   "/door"}) {
+    for (const std::string path : {"/rel-out.txt", "/sub/up/up/secret.txt", "/door/", "/door"}) {
         const std::string reply = Get(path);
         EXPECT_EQ(reply.find("top secret"), std::string::npos) << path;
         EXPECT_EQ(Status(reply), "HTTP/1.0 403 Forbidden") << path;
@@ -227,7 +249,8 @@ TEST_F(HttpServerTest, NothingOutsideTheRootCanBeRead) {
     std::filesystem::remove(Dir.File("www/inside.txt"));
     std::filesystem::create_symlink("../secret.txt", Dir.File("www/inside.txt"));
     EXPECT_EQ(Status(Get("/inside.txt")), "HTTP/1.0 403 Forbidden");
-    EXPECT_EQ(Curl(QStringList{"--path-as-is", Url("/../secret.txt")}).find("top secret"), std::string::npos);
+    EXPECT_EQ(Curl(QStringList{"--path-as-is", Url("/../secret.txt")}).find("top secret"),
+              std::string::npos);
 
     Server.Options = hoAllowOutsideRoot;
     Server.Stop();
@@ -246,9 +269,10 @@ TEST_F(HttpServerTest, TurnsAwayClientsBeyondMaxClients) {
     ASSERT_TRUE(WaitFor([&] { return Server.ClientCount() == 2; }));
     RawClient third(Port);
     ASSERT_TRUE(WaitFor([&] { return third.Closed; }));
-    EXPECT_EQ(third.Received,
-              "HTTP/1.0 503 Service Unavailable\r\nContent-type: text/plain\r\nContent-length: 33\r\n\r\n"
-              "Server overloaded. Retry later.\r\n\n");
+    EXPECT_EQ(
+        third.Received,
+        "HTTP/1.0 503 Service Unavailable\r\nContent-type: text/plain\r\nContent-length: 33\r\n\r\n"
+        "Server overloaded. Retry later.\r\n\n");
     EXPECT_FALSE(first.Closed);
     EXPECT_EQ(Body(first.Exchange("GET /data.txt HTTP/1.0\r\n\r\n")), "0123456789");
     ASSERT_TRUE(WaitFor([&] { return Server.ClientCount() == 1; }));
@@ -263,14 +287,16 @@ TEST_F(HttpServerTest, BoundsWhatOneClientCanMakeTheServerHold) {
     ASSERT_TRUE(WaitFor([&] { return longLine.Closed; }, 20000));
     RawClient headers(Port);
     std::string many = "GET /data.txt HTTP/1.1\r\n";
-    for (int i = 0; i < 5000; ++i) many += "X-Filler-" + std::to_string(i) + ": " + std::string(40, 'f') + "\r\n";
+    for (int i = 0; i < 5000; ++i)
+        many += "X-Filler-" + std::to_string(i) + ": " + std::string(40, 'f') + "\r\n";
     headers.Socket.Send(many);
     ASSERT_TRUE(WaitFor([&] { return headers.Closed; }));
     EXPECT_EQ(headers.Received, "");
 
     // A huge announced body of a GET is skipped while the file is served.
     RawClient body(Port);
-    body.Socket.Send("GET /data.txt HTTP/1.1\r\nContent-Length: 2000000000\r\n\r\n" + std::string(100000, 'z'));
+    body.Socket.Send("GET /data.txt HTTP/1.1\r\nContent-Length: 2000000000\r\n\r\n" +
+                     std::string(100000, 'z'));
     ASSERT_TRUE(WaitFor([&] { return body.Received.find("0123456789") != std::string::npos; }));
 
     // A client that never reads holds one block, and others are served meanwhile.
@@ -283,9 +309,12 @@ TEST_F(HttpServerTest, BoundsWhatOneClientCanMakeTheServerHold) {
 
 TEST_F(HttpServerTest, OwnersDecideThroughEvents) {
     std::vector<std::string> before;
-    Server.OnBeforeProcessRequest = [&](THttpServer&, THttpConnection& c) { before.push_back(c.Path()); };
+    Server.OnBeforeProcessRequest = [&](THttpServer&, THttpConnection& c) {
+        before.push_back(c.Path());
+    };
     Server.OnGetDocument = [&](THttpServer&, THttpConnection& c, THttpGetFlag& flags) {
-        if (c.Path() == "/hello") c.AnswerText(flags, "", "text/plain", "X-Extra: 1\r\n", "hi " + c.Params());
+        if (c.Path() == "/hello")
+            c.AnswerText(flags, "", "text/plain", "X-Extra: 1\r\n", "hi " + c.Params());
         if (c.Path() == "/private") {
             c.AuthRealm = "\"korvane\"";
             flags = THttpGetFlag::hg401;
@@ -305,17 +334,21 @@ TEST_F(HttpServerTest, OwnersDecideThroughEvents) {
             c.AnswerText(flags, "201 Created", "", "", "got " + posted);
         }
     };
-    EXPECT_EQ(Get("/hello?who=me"), "HTTP/1.0 200 OK\r\nContent-Type: text/plain\r\nContent-Length: 9\r\n"
-                                     "X-Extra: 1\r\n\r\nhi who=me");
+    EXPECT_EQ(Get("/hello?who=me"),
+              "HTTP/1.0 200 OK\r\nContent-Type: text/plain\r\nContent-Length: 9\r\n"
+              "X-Extra: 1\r\n\r\nhi who=me");
     const std::string denied = Get("/private");
     EXPECT_EQ(Status(denied), "HTTP/1.0 401 Unauthorized");
-    EXPECT_NE(denied.find("\r\nWWW-Authenticate: Basic Realm=\"korvane\"\r\n\r\n<HTML>"), std::string::npos);
-    EXPECT_EQ(Curl(QStringList{"-d", "name=value&more=yes", Url("/form")}), "got name=value&more=yes");
+    EXPECT_NE(denied.find("\r\nWWW-Authenticate: Basic Realm=\"korvane\"\r\n\r\n<HTML>"),
+              std::string::npos);
+    EXPECT_EQ(Curl(QStringList{"-d", "name=value&more=yes", Url("/form")}),
+              "got name=value&more=yes");
     EXPECT_EQ(before, (std::vector<std::string>{"/hello", "/private", "/form"}));
 
     Server.OnPostDocument = nullptr;
     RawClient post(Port);
-    EXPECT_EQ(Status(post.Exchange("POST /x HTTP/1.1\r\nContent-Length: 3\r\n\r\nabc")), "HTTP/1.1 404 Not Found");
+    EXPECT_EQ(Status(post.Exchange("POST /x HTTP/1.1\r\nContent-Length: 3\r\n\r\nabc")),
+              "HTTP/1.1 404 Not Found");
 }
 
 TEST_F(HttpServerTest, StartStopAndPortChanges) {

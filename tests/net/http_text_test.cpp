@@ -9,16 +9,17 @@ namespace {
 
 TEST(HttpText, HtmlEscapingNamesLatin1AndNumbersTheRest) {
     EXPECT_EQ(TextToHtmlText("a<b>&'\"c\nd"), "a&lt;b&gt;&amp;&#39;&#34;c\n<BR>d");
-    EXPECT_EQ(TextToHtmlText("caf\xC3\xA9 \xC2\xA0"), "caf&eacute; &nbsp;");  // UTF-8
-    EXPECT_EQ(TextToHtmlText("\xFF\xE9"), "&yuml;&eacute;");                   // stray Latin-1 bytes
-    EXPECT_EQ(TextToHtmlText("\xE2\x82\xAC"), "&#8364;");                       // euro sign
+    EXPECT_EQ(TextToHtmlText("caf\xC3\xA9 \xC2\xA0"), "caf&eacute; &nbsp;"); // UTF-8
+    EXPECT_EQ(TextToHtmlText("\xFF\xE9"), "&yuml;&eacute;");                 // stray Latin-1 bytes
+    EXPECT_EQ(TextToHtmlText("\xE2\x82\xAC"), "&#8364;");                    // euro sign
     EXPECT_EQ(TextToHtmlText("\x80\x9F"), "\x80\x9F") << "bytes below 160 are copied";
 }
 
 TEST(HttpText, UrlCoding) {
     EXPECT_EQ(FormEncode("a b&c.TXT-_/~\xC3\xA9"), "a%20b%26c.TXT%2D%5F%2F%7E%C3%A9");
     EXPECT_EQ(DecodeRequestPath("/a%20b%2fc+d"), "/a b/c+d");
-    EXPECT_EQ(DecodeRequestPath("%4g"), std::string(1, '\x04')) << "a non-hex digit ends the number";
+    EXPECT_EQ(DecodeRequestPath("%4g"), std::string(1, '\x04'))
+        << "a non-hex digit ends the number";
     EXPECT_EQ(DecodeRequestPath("ab%"), "ab%");
     EXPECT_EQ(DecodeRequestPath("ab%4"), "ab%4") << "a % among the last two characters stays";
     EXPECT_EQ(DecodeRequestPath("%2e%2E"), "..");
@@ -85,7 +86,8 @@ TEST(HttpRequest, RequestLineAndHeaderTable) {
 
     request.ParseHeaderLine("Host: plain", "81");
     EXPECT_EQ(request.RequestHostPort, "81");
-    for (const char* bad : {"Content-Length: 12x", "Content-Length: -5", "Content-Length: 99999999999"}) {
+    for (const char* bad :
+         {"Content-Length: 12x", "Content-Length: -5", "Content-Length: 99999999999"}) {
         THttpRequestHeader fresh;
         fresh.ParseHeaderLine(bad, "80");
         EXPECT_EQ(fresh.RequestContentLength, 0) << bad;
@@ -116,7 +118,8 @@ TEST(HttpRequest, RangesThatFitAndThoseThatDoNot) {
     EXPECT_EQ(resolve("bytes=10-", 10).Result, Kind::Unsatisfiable);
     EXPECT_EQ(resolve("bytes=-0", 10).Result, Kind::Unsatisfiable);
     EXPECT_EQ(resolve("bytes=0-", 0).Result, Kind::Unsatisfiable);
-    for (const char* ignored : {"bytes=5-2", "bytes=a-b", "items=0-1", "bytes=0-1,3-4", "bytes=-", "bytes=1-2-3"})
+    for (const char* ignored :
+         {"bytes=5-2", "bytes=a-b", "items=0-1", "bytes=0-1,3-4", "bytes=-", "bytes=1-2-3"})
         EXPECT_EQ(resolve(ignored, 10).Result, Kind::Whole) << ignored;
 }
 

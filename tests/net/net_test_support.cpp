@@ -44,7 +44,8 @@ bool DrainEvents() {
     // Notices posted by those deliveries are queued ahead of this one.
     bool posted = false;
     QObject context;
-    QMetaObject::invokeMethod(&context, [&] { posted = true; }, Qt::QueuedConnection);
+    QMetaObject::invokeMethod(
+        &context, [&] { posted = true; }, Qt::QueuedConnection);
     return WaitFor([&] { return posted; });
 }
 

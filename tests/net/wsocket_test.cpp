@@ -140,7 +140,8 @@ TEST(TWSocket, LineModeSplitsOnTheLineEndAndDropsOverlongLines) {
 TEST(TWSocket, QueuedSendDeliversEverythingAndReportsTheQueueWrittenOnce) {
     Pair pair;
     std::string payload(8 << 20, '\0');
-    for (size_t i = 0; i < payload.size(); ++i) payload[i] = static_cast<char>(i * 7 + i / 4093);
+    for (size_t i = 0; i < payload.size(); ++i)
+        payload[i] = static_cast<char>(i * 7 + i / 4093);
     int sentEvents = 0;
     QObject::connect(&pair.Client, &TWSocket::DataSent, &pair.Client, [&] { ++sentEvents; });
     std::string received;
@@ -160,7 +161,8 @@ TEST(TWSocket, QueuedSendDeliversEverythingAndReportsTheQueueWrittenOnce) {
 TEST(TWSocket, SendFileStreamsARangeOfAFile) {
     test::TempDir dir;
     std::string content;
-    for (int i = 0; i < 200000; ++i) content += static_cast<char>('a' + i % 26);
+    for (int i = 0; i < 200000; ++i)
+        content += static_cast<char>('a' + i % 26);
     test::WriteBytes(dir.File("f.bin"), content);
     const int fd = ::open(dir.File("f.bin").c_str(), O_RDONLY);
     ASSERT_GE(fd, 0);
@@ -239,7 +241,8 @@ TEST(TWSocket, PausedReceiveHoldsDataUntilResumed) {
     Pair pair;
     TWSocket& receiver = *pair.Accepted;
     std::string got;
-    QObject::connect(&receiver, &TWSocket::DataAvailable, &receiver, [&] { got += receiver.Receive(); });
+    QObject::connect(&receiver, &TWSocket::DataAvailable, &receiver,
+                     [&] { got += receiver.Receive(); });
     receiver.SetReceivePaused(true);
     bool sent = false;
     QObject::connect(&pair.Client, &TWSocket::DataSent, &pair.Client, [&] { sent = true; });
@@ -274,7 +277,8 @@ TEST(TWSocket, DeferredWorkRunsAsItsEventReturns) {
     ASSERT_TRUE(WaitFor([&] { return echoed == "echo x;"; }));
     pair.Client.Send("y");
     ASSERT_TRUE(WaitFor([&] { return echoed == "echo x;echo y;"; }));
-    EXPECT_EQ(order, (std::vector<std::string>{"event x", "end x", "notice x", "event y", "end y", "notice y"}));
+    EXPECT_EQ(order, (std::vector<std::string>{"event x", "end x", "notice x", "event y", "end y",
+                                               "notice y"}));
 
     // Outside its events the socket posts through the event loop as usual.
     bool ran = false;

@@ -29,7 +29,8 @@ void ReadToEnd(ChildProcess& child, std::string& out, std::string& err) {
     char buffer[4096];
     while (child.StreamOpen(ChildStream::Output) || child.StreamOpen(ChildStream::Error)) {
         child.WaitForActivity(100, false);
-        if (size_t n = child.Read(ChildStream::Output, buffer, sizeof buffer)) out.append(buffer, n);
+        if (size_t n = child.Read(ChildStream::Output, buffer, sizeof buffer))
+            out.append(buffer, n);
         if (size_t n = child.Read(ChildStream::Error, buffer, sizeof buffer)) err.append(buffer, n);
     }
 }
@@ -60,9 +61,9 @@ TEST(ChildProcess, PassesStreamsEnvironmentFolderAndExitCode) {
     korvane::test::TempDir dir;
     ChildProcess child;
     std::string error;
-    ASSERT_TRUE(child.Start({"/bin/sh", "-c",
-                             "printf '%s|%s|%s' \"$A\" \"$B\" \"$PWD\"; printf oops >&2; exit 3"},
-                            {"A=one two", "B=2"}, dir.Path().string(), error))
+    ASSERT_TRUE(child.Start(
+        {"/bin/sh", "-c", "printf '%s|%s|%s' \"$A\" \"$B\" \"$PWD\"; printf oops >&2; exit 3"},
+        {"A=one two", "B=2"}, dir.Path().string(), error))
         << error;
     std::string out, err;
     ReadToEnd(child, out, err);
@@ -137,7 +138,8 @@ TEST(ChildProcess, FinishKillsTheWholeGroupAndLeavesNothingOpen) {
     }
     EXPECT_FALSE(ProcessAlive(childPid));
     // The orphaned grandchild is reaped by init, which may take a moment.
-    for (int i = 0; i < 100 && ProcessAlive(static_cast<pid_t>(grandchild)); ++i) usleep(10000);
+    for (int i = 0; i < 100 && ProcessAlive(static_cast<pid_t>(grandchild)); ++i)
+        usleep(10000);
     EXPECT_FALSE(ProcessAlive(static_cast<pid_t>(grandchild)));
     EXPECT_EQ(OpenDescriptors(), before);
 }
@@ -162,7 +164,8 @@ TEST(ChildProcess, WritesNeverBlockAndAClosedInputIsNoSignal) {
     child.Finish(1000);
 
     // Closes its input at once: the write is dropped instead of killing us with SIGPIPE.
-    ASSERT_TRUE(child.Start({"/bin/sh", "-c", "exec 0<&-; echo closed; sleep 1000"}, {}, "", error));
+    ASSERT_TRUE(
+        child.Start({"/bin/sh", "-c", "exec 0<&-; echo closed; sleep 1000"}, {}, "", error));
     std::string out;
     char buffer[64];
     while (out.empty()) {

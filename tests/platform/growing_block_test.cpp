@@ -40,7 +40,8 @@ TEST(GrowingArray, KeepsItsContentsAsItGrowsAndItsMemoryWhenEmptied) {
         double B;
     };
     TGrowingArray<Pair> pairs;
-    for (int i = 0; i < 50000; ++i) pairs.push_back({i, i / 2.0});
+    for (int i = 0; i < 50000; ++i)
+        pairs.push_back({i, i / 2.0});
     ASSERT_EQ(pairs.size(), 50000u);
     EXPECT_EQ(pairs[49999].A, 49999);
     EXPECT_EQ(pairs.back().B, 49999 / 2.0);

@@ -56,7 +56,8 @@ void ChangeEverything(TKorProject& p, const std::string& folder) {
     p.setFtpUploadChangedFiles(false);
     p.setFtpKeepOpen(true);
     for (const auto* fields : {&TKorProject::EditorFlagFields(), &TKorProject::LoggingFlagFields()})
-        for (const TKorProject::TFlagField& field : *fields) (p.*field.Set)(!(p.*field.Get)());
+        for (const TKorProject::TFlagField& field : *fields)
+            (p.*field.Set)(!(p.*field.Get)());
     for (auto setter : {&TKorProject::setShowStatusBar, &TKorProject::setShowBlocks,
                         &TKorProject::setExternalChangeCheck, &TKorProject::setReplacePrompt,
                         &TKorProject::setSavePropertyPageHistory})
@@ -118,23 +119,75 @@ void ChangeEverything(TKorProject& p, const std::string& folder) {
 
 void ExpectSameSettings(const TKorProject& a, const TKorProject& b) {
 #define SAME(Name) EXPECT_EQ(a.Name(), b.Name()) << #Name
-    SAME(Title); SAME(Notes); SAME(Keywords); SAME(Copyright); SAME(Author); SAME(AuthorId);
-    SAME(ContactEmail); SAME(ContactTelephone); SAME(ContactURL); SAME(ContactPostalAddress);
-    SAME(StartDate); SAME(PerlCompilerPath); SAME(PhpCompilerPath); SAME(TempPath);
-    SAME(TaintMode); SAME(PerlWarnings); SAME(AutoSetupPhp); SAME(RootURL); SAME(ProjectEnvVars);
-    SAME(UseExternalEnvVars); SAME(ExcludeExternalEnvEquals); SAME(EnvTempFromProject);
-    SAME(KeyEnvVars); SAME(FtpHost); SAME(FtpPort); SAME(FtpUserName); SAME(FtpPassword);
-    SAME(FtpStartDir); SAME(FtpFormWidth); SAME(FtpFormHeight); SAME(FtpUploadChangedFiles);
-    SAME(FtpKeepOpen); SAME(TabWidth); SAME(HighlightCursorLine); SAME(ShowStatusBar);
-    SAME(ShowBlocks); SAME(MultiLineEditorTabs); SAME(ExternalChangeCheck); SAME(LastSearch);
-    SAME(LastReplace); SAME(SearchMatchCase); SAME(SearchWholeWords); SAME(SearchBackwards);
-    SAME(SearchRegEx); SAME(SearchScope); SAME(ReplacePrompt); SAME(ReplaceAll);
-    SAME(SaveFindReplace); SAME(SearchHistory); SAME(ReplaceHistory); SAME(SaveWindowSize);
-    SAME(SaveProjOrgWindowSize); SAME(ProjOrgWinLeft); SAME(ProjOrgWinTop); SAME(ProjOrgWinWidth);
-    SAME(ProjOrgWinHeight); SAME(SaveProjOrgVisibility); SAME(SavePropertyPageHistory);
-    SAME(PriorPropertyPage); SAME(PropertyPageHistory); SAME(FilesInProject); SAME(MaxBackUps);
-    SAME(BackupPause); SAME(VersionsPath); SAME(InstallModuleName); SAME(LogInfoTempDir);
-    SAME(LoggingIsOn); SAME(LogFileName); SAME(LogTransientUpdates);
+    SAME(Title);
+    SAME(Notes);
+    SAME(Keywords);
+    SAME(Copyright);
+    SAME(Author);
+    SAME(AuthorId);
+    SAME(ContactEmail);
+    SAME(ContactTelephone);
+    SAME(ContactURL);
+    SAME(ContactPostalAddress);
+    SAME(StartDate);
+    SAME(PerlCompilerPath);
+    SAME(PhpCompilerPath);
+    SAME(TempPath);
+    SAME(TaintMode);
+    SAME(PerlWarnings);
+    SAME(AutoSetupPhp);
+    SAME(RootURL);
+    SAME(ProjectEnvVars);
+    SAME(UseExternalEnvVars);
+    SAME(ExcludeExternalEnvEquals);
+    SAME(EnvTempFromProject);
+    SAME(KeyEnvVars);
+    SAME(FtpHost);
+    SAME(FtpPort);
+    SAME(FtpUserName);
+    SAME(FtpPassword);
+    SAME(FtpStartDir);
+    SAME(FtpFormWidth);
+    SAME(FtpFormHeight);
+    SAME(FtpUploadChangedFiles);
+    SAME(FtpKeepOpen);
+    SAME(TabWidth);
+    SAME(HighlightCursorLine);
+    SAME(ShowStatusBar);
+    SAME(ShowBlocks);
+    SAME(MultiLineEditorTabs);
+    SAME(ExternalChangeCheck);
+    SAME(LastSearch);
+    SAME(LastReplace);
+    SAME(SearchMatchCase);
+    SAME(SearchWholeWords);
+    SAME(SearchBackwards);
+    SAME(SearchRegEx);
+    SAME(SearchScope);
+    SAME(ReplacePrompt);
+    SAME(ReplaceAll);
+    SAME(SaveFindReplace);
+    SAME(SearchHistory);
+    SAME(ReplaceHistory);
+    SAME(SaveWindowSize);
+    SAME(SaveProjOrgWindowSize);
+    SAME(ProjOrgWinLeft);
+    SAME(ProjOrgWinTop);
+    SAME(ProjOrgWinWidth);
+    SAME(ProjOrgWinHeight);
+    SAME(SaveProjOrgVisibility);
+    SAME(SavePropertyPageHistory);
+    SAME(PriorPropertyPage);
+    SAME(PropertyPageHistory);
+    SAME(FilesInProject);
+    SAME(MaxBackUps);
+    SAME(BackupPause);
+    SAME(VersionsPath);
+    SAME(InstallModuleName);
+    SAME(LogInfoTempDir);
+    SAME(LoggingIsOn);
+    SAME(LogFileName);
+    SAME(LogTransientUpdates);
 #undef SAME
     for (const auto* fields : {&TKorProject::EditorFlagFields(), &TKorProject::LoggingFlagFields()})
         for (size_t i = 0; i < fields->size(); ++i)
@@ -152,10 +205,10 @@ void ExpectSameSettings(const TKorProject& a, const TKorProject& b) {
     EXPECT_EQ(x.UserLogin(), y.UserLogin());
     EXPECT_EQ(x.UserPassword(), y.UserPassword());
     EXPECT_EQ(x.RootPassword(), y.RootPassword());
-    for (auto flag : {&TMySqlController::CheckForDownServer, &TMySqlController::ServerDownOnShutdown,
-                      &TMySqlController::ServerUpOnStartup, &TMySqlController::UseNamedPipe,
-                      &TMySqlController::UseService, &TMySqlController::AutoInstallService,
-                      &TMySqlController::AutoSetupMySql})
+    for (auto flag : {&TMySqlController::CheckForDownServer,
+                      &TMySqlController::ServerDownOnShutdown, &TMySqlController::ServerUpOnStartup,
+                      &TMySqlController::UseNamedPipe, &TMySqlController::UseService,
+                      &TMySqlController::AutoInstallService, &TMySqlController::AutoSetupMySql})
         EXPECT_EQ((x.*flag)(), (y.*flag)());
     const TWebServer &v = a.WebServer(), &w = b.WebServer();
     EXPECT_EQ(v.getRootPath(), w.getRootPath());
@@ -281,27 +334,31 @@ TEST_F(ProjectTest, EmptyPathIsStoredAsASingleNoFlag) {
 
 TEST_F(ProjectTest, OlderFilesLoadWithTheDefaultsOfWhatTheyLack) {
     const std::string file = Dir.File("old.kvp");
-    WriteProjectFile(file, [](TSectionList& s) {
-        s.WriteStr("Project File");
-        s.BeginSection("Settings");
-        s.BeginSection("Compiler");
-        s.WriteFlag(false);
-        s.WriteFlag(false);
-        s.BeginSection("Env Vars");
-        s.WriteStrList({"YX=1"});
-        s.EndSection();
-        s.WriteFlag(true);
-        s.WriteByte(0);
-        s.WriteStr("http://old.example/");
-        s.EndSection(); // ends after RootURL
-        s.BeginSection("Editor");
-        for (int i = 0; i < 20; ++i) s.WriteFlag(true);
-        s.WriteInt(4);
-        s.WriteFlag(false); // HighlightCursorLine
-        s.WriteFlag(true);  // ShowStatusBar, and the section ends
-        s.EndSection();
-        s.EndSection();
-    }, "1.9");
+    WriteProjectFile(
+        file,
+        [](TSectionList& s) {
+            s.WriteStr("Project File");
+            s.BeginSection("Settings");
+            s.BeginSection("Compiler");
+            s.WriteFlag(false);
+            s.WriteFlag(false);
+            s.BeginSection("Env Vars");
+            s.WriteStrList({"YX=1"});
+            s.EndSection();
+            s.WriteFlag(true);
+            s.WriteByte(0);
+            s.WriteStr("http://old.example/");
+            s.EndSection(); // ends after RootURL
+            s.BeginSection("Editor");
+            for (int i = 0; i < 20; ++i)
+                s.WriteFlag(true);
+            s.WriteInt(4);
+            s.WriteFlag(false); // HighlightCursorLine
+            s.WriteFlag(true);  // ShowStatusBar, and the section ends
+            s.EndSection();
+            s.EndSection();
+        },
+        "1.9");
 
     Project->setAutoSetupPhp(false);
     Project->setExternalChangeCheck(false);
@@ -331,25 +388,28 @@ TEST_F(ProjectTest, OlderFilesLoadWithTheDefaultsOfWhatTheyLack) {
 
 TEST_F(ProjectTest, UnknownSectionsAndTrailingFieldsOfNewerBuildsAreSkipped) {
     const std::string file = Dir.File("new.kvp");
-    WriteProjectFile(file, [](TSectionList& s) {
-        s.WriteStr("Project File");
-        s.BeginSection("Header");
-        s.WriteStr("/elsewhere/new.kvp");
-        s.WriteStr("Newer");
-        s.EndSection();
-        s.BeginSection("Settings");
-        s.BeginSection("Future Block");
-        s.WriteStr("whatever");
-        s.EndSection();
-        s.EndSection();
-        s.BeginSection("Modules");
-        s.WriteStr("LWP");
-        s.WriteStr("a field added later");
-        s.EndSection();
-        s.BeginSection("Future Section");
-        s.WriteInt(7);
-        s.EndSection();
-    }, "3.0");
+    WriteProjectFile(
+        file,
+        [](TSectionList& s) {
+            s.WriteStr("Project File");
+            s.BeginSection("Header");
+            s.WriteStr("/elsewhere/new.kvp");
+            s.WriteStr("Newer");
+            s.EndSection();
+            s.BeginSection("Settings");
+            s.BeginSection("Future Block");
+            s.WriteStr("whatever");
+            s.EndSection();
+            s.EndSection();
+            s.BeginSection("Modules");
+            s.WriteStr("LWP");
+            s.WriteStr("a field added later");
+            s.EndSection();
+            s.BeginSection("Future Section");
+            s.WriteInt(7);
+            s.EndSection();
+        },
+        "3.0");
     Project->LoadFromFile(file);
     EXPECT_EQ(Project->Title(), "Newer");
     EXPECT_EQ(Project->SavedFileName(), "/elsewhere/new.kvp");
@@ -376,7 +436,8 @@ TEST_F(ProjectTest, FilesThatAreNotProjectsFailWithAClearMessage) {
         fs::remove(Dir.File("after.kvp"));
     };
 
-    WriteProjectFile(file, [](TSectionList& s) { s.WriteStr("Project File"); }, "2.1", "Someone");
+    WriteProjectFile(
+        file, [](TSectionList& s) { s.WriteStr("Project File"); }, "2.1", "Someone");
     expectFailure("Incorrect Company Name for this program");
 
     TMemoryStream bytes;
@@ -423,14 +484,17 @@ TEST_F(ProjectTest, DamagedOrRandomBytesNeverCrashTheLoad) {
         EXPECT_FALSE(p->Loading());
     };
     std::mt19937 random(42);
-    for (size_t cut = 0; cut < bytes.size(); cut += 1 + bytes.size() / 97) load(bytes.substr(0, cut));
+    for (size_t cut = 0; cut < bytes.size(); cut += 1 + bytes.size() / 97)
+        load(bytes.substr(0, cut));
     for (int round = 0; round < 40; ++round) {
         std::string damaged = bytes;
-        for (int i = 0; i < 8; ++i) damaged[random() % damaged.size()] = static_cast<char>(random());
+        for (int i = 0; i < 8; ++i)
+            damaged[random() % damaged.size()] = static_cast<char>(random());
         load(damaged);
     }
     std::string noise(4096, '\0');
-    for (char& c : noise) c = static_cast<char>(random());
+    for (char& c : noise)
+        c = static_cast<char>(random());
     WriteBytes(file, noise);
     EXPECT_THROW(Project->LoadFromFile(file), handledException);
 }
@@ -446,7 +510,8 @@ TEST_F(ProjectTest, FailedSaveLeavesThePreviousFileIntact) {
     // keep the compressed file larger than the limit.
     std::mt19937 random(7);
     std::string notes(30000, ' ');
-    for (char& c : notes) c = static_cast<char>('!' + random() % 90);
+    for (char& c : notes)
+        c = static_cast<char>('!' + random() % 90);
     Project->setNotes(notes);
     struct rlimit old {};
     ::getrlimit(RLIMIT_FSIZE, &old);
@@ -487,10 +552,8 @@ TEST_F(ProjectTest, WindowRectangleIsPulledOntoTheScreen) {
     // Values a damaged file may hold: sums past the int range must not wrap back on screen.
     constexpr int Max = std::numeric_limits<int>::max(), Min = std::numeric_limits<int>::min();
     const std::pair<TWindowRect, TWindowRect> damaged[] = {
-        {{Max, Max, 800, 600}, {5, 5, 1270, 974}},
-        {{100, 100, Max, Max}, {5, 5, 1270, 974}},
-        {{Min, Min, Min, Min}, {5, 5, 1270, 974}},
-        {{100, 100, 0, -1}, {5, 5, 1270, 974}},
+        {{Max, Max, 800, 600}, {5, 5, 1270, 974}}, {{100, 100, Max, Max}, {5, 5, 1270, 974}},
+        {{Min, Min, Min, Min}, {5, 5, 1270, 974}}, {{100, 100, 0, -1}, {5, 5, 1270, 974}},
         {{-20, -30, 800, 600}, {5, 5, 800, 600}},
     };
     for (const auto& [stored, shown] : damaged) {
@@ -498,7 +561,8 @@ TEST_F(ProjectTest, WindowRectangleIsPulledOntoTheScreen) {
         Project->setModified(true);
         Project->SaveToFile(file);
         Project->LoadFromFile(file);
-        EXPECT_EQ(Host.Window, shown) << stored.Left << "," << stored.Top << " " << stored.Width << "x" << stored.Height;
+        EXPECT_EQ(Host.Window, shown)
+            << stored.Left << "," << stored.Top << " " << stored.Width << "x" << stored.Height;
     }
 
     Project->setSaveWindowSize(false);
@@ -575,13 +639,14 @@ TEST_F(ProjectTest, FactoryProjectIsTheSameBytesFromAnyFolderAndCarriesTheGivenD
     // packager's, who fixes the date with SOURCE_DATE_EPOCH.
     const auto make = [&](const std::string& folder, const std::string& environment) {
         const std::string output = Dir.File(folder) + "/data/projects/default_original.kvp";
-        const std::string command = "cd '" + Dir.File("") + "' && /usr/bin/env " + environment + " '" +
-                                    KORVANE_FACTORY_TOOL + "' '" + output + "' 86400";
+        const std::string command = "cd '" + Dir.File("") + "' && /usr/bin/env " + environment +
+                                    " '" + KORVANE_FACTORY_TOOL + "' '" + output + "' 86400";
         EXPECT_EQ(std::system(command.c_str()), 0) << command;
         return ReadBytes(output);
     };
     const std::string first = make("a", "-u SOURCE_DATE_EPOCH TZ=UTC");
-    const std::string second = make("build/of/someone/else", "SOURCE_DATE_EPOCH=86400 TZ=America/New_York");
+    const std::string second =
+        make("build/of/someone/else", "SOURCE_DATE_EPOCH=86400 TZ=America/New_York");
     ASSERT_FALSE(first.empty());
     EXPECT_TRUE(first == second) << "the factory project differs between builds";
 

@@ -5,7 +5,6 @@
 #include "platform/program_folder.h"
 #include "storage/program_log.h"
 
-
 #include <filesystem>
 
 namespace korvane::test {
@@ -40,7 +39,9 @@ std::unique_ptr<TKorProject> ProjectTest::NewProject() {
     return project;
 }
 
-std::string ProjectTest::DefaultProjectFile() const { return ProgramFolder() + "projects/default.kvp"; }
+std::string ProjectTest::DefaultProjectFile() const {
+    return ProgramFolder() + "projects/default.kvp";
+}
 
 void ProjectTest::WriteProjectFile(const std::string& path,
                                    const std::function<void(TSectionList&)>& body,

@@ -243,9 +243,9 @@ TEST(DroppedFiles, EachFileGetsAFramedHeadingAndItsLines) {
     const std::string rule(heading.size(), '#');
     const std::string heading2 = "#  Text From " + missing + "  #";
     const std::string rule2(heading2.size(), '#');
-    EXPECT_EQ(DroppedFilesText({a, missing}, "\n"),
-              rule + "\n" + heading + "\n" + rule + "\n\none\ntwo\n\n\n" + rule2 + "\n" +
-                  heading2 + "\n" + rule2 + "\n\n\n");
+    EXPECT_EQ(DroppedFilesText({a, missing}, "\n"), rule + "\n" + heading + "\n" + rule +
+                                                        "\n\none\ntwo\n\n\n" + rule2 + "\n" +
+                                                        heading2 + "\n" + rule2 + "\n\n\n");
 }
 
 TEST_F(ProjectTest, DroppedFilesReplaceTheEditorsSelection) {

@@ -2,11 +2,10 @@
 #include "project_fixture.h"
 
 #include "exec/console_controller.h"
-#include "platform/program_folder.h"
 #include "model/check_list.h"
+#include "platform/program_folder.h"
 #include "project/ini_file.h"
 #include "tools/mysql_controller.h"
-
 
 #include <cstdio>
 #include <filesystem>
@@ -70,7 +69,8 @@ TEST_F(ToolLocationTest, AMissingPerlIsOfferedTheDefaultAndNoKeepsIt) {
     Prompt.QueueAnswer(pbYes);
     Project->CheckPerlPath();
     EXPECT_EQ(Project->PerlCompilerPath(), perl);
-    EXPECT_FALSE(std::filesystem::exists(DefaultProjectFile())) << "only the default project is saved";
+    EXPECT_FALSE(std::filesystem::exists(DefaultProjectFile()))
+        << "only the default project is saved";
 }
 
 TEST_F(ToolLocationTest, NoPerlAnywhereShowsTheInstallNoticeUntilSilenced) {
@@ -94,10 +94,12 @@ TEST_F(ToolLocationTest, NoPerlAnywhereShowsTheInstallNoticeUntilSilenced) {
 TEST_F(ToolLocationTest, PhpIsWelcomedAndItsIniPreparedFromTheTemplate) {
     const std::string php = Tool("sys/php");
     WriteBytes(Dir.File("sys/php.ini-development"),
-               "; template\n[PHP]\nengine = On\nregister_argc_argv = Off\n\n[Date]\ndate.timezone = UTC\n");
+               "; template\n[PHP]\nengine = On\nregister_argc_argv = Off\n\n[Date]\ndate.timezone "
+               "= UTC\n");
     Project->CheckPhpPath();
-    EXPECT_EQ(Prompt.TextsShown(), std::vector<std::string>{
-                                       "Welcome to Korvane.\nUsing default PHP tools at \"" + php + "\""});
+    EXPECT_EQ(Prompt.TextsShown(),
+              std::vector<std::string>{"Welcome to Korvane.\nUsing default PHP tools at \"" + php +
+                                       "\""});
     EXPECT_EQ(Project->PhpCompilerPath(), php);
     EXPECT_EQ(ReadBytes(TKorProject::PhpIniPath()),
               "; template\n[PHP]\nengine = On\nregister_argc_argv=On\ncgi.force_redirect=0\n"
@@ -108,8 +110,9 @@ TEST_F(ToolLocationTest, PhpIsWelcomedAndItsIniPreparedFromTheTemplate) {
     WriteBytes(TKorProject::PhpIniPath(), "[PHP]\nregister_globals = on\ncgi.force_redirect=0\n"
                                           "register_argc_argv=\"ON\"\n");
     Project->SetupPhp();
-    EXPECT_EQ(ReadBytes(TKorProject::PhpIniPath()), "[PHP]\nregister_globals = on\ncgi.force_redirect=0\n"
-                                                    "register_argc_argv=\"ON\"\n");
+    EXPECT_EQ(ReadBytes(TKorProject::PhpIniPath()),
+              "[PHP]\nregister_globals = on\ncgi.force_redirect=0\n"
+              "register_argc_argv=\"ON\"\n");
 }
 
 TEST_F(ToolLocationTest, PhpIniIsNeverTouchedWithAutoSetupOffAndFailuresAreReported) {
@@ -132,8 +135,9 @@ TEST_F(ToolLocationTest, MySqlNeedsTheClientAndTheAdminToolInItsFolder) {
 
     Tool("sys/mysqladmin");
     Project->CheckMySqlPath();
-    EXPECT_EQ(Prompt.TextsShown(), std::vector<std::string>{"Welcome to Korvane.\nUsing default MySQL tools at \"" +
-                                                            Dir.File("sys") + "\""});
+    EXPECT_EQ(Prompt.TextsShown(),
+              std::vector<std::string>{"Welcome to Korvane.\nUsing default MySQL tools at \"" +
+                                       Dir.File("sys") + "\""});
     EXPECT_EQ(Project->MySql().BinPath(), Dir.File("sys"));
 }
 
@@ -186,7 +190,8 @@ TEST_F(ToolLocationTest, PerlVersionAsksTheRealInterpreter) {
     std::string reported;
     if (FILE* pipe = ::popen("/usr/bin/perl -e 'printf \"%vd\", $^V'", "r")) {
         char chunk[64];
-        while (std::fgets(chunk, sizeof chunk, pipe)) reported += chunk;
+        while (std::fgets(chunk, sizeof chunk, pipe))
+            reported += chunk;
         ::pclose(pipe);
     }
     ASSERT_TRUE(reported.starts_with("5.")) << reported;
@@ -227,13 +232,15 @@ TEST(IniFile, KeysAreFoundInTheirSectionAndWrittenInPlace) {
     EXPECT_EQ(ReadIniString(ini, "PHP", "x", "dflt"), "dflt");
     WriteIniString(ini, "PHP", "x", "1");
     EXPECT_EQ(ReadBytes(ini), "[PHP]\nx=1\n");
-    WriteBytes(ini, "[other]\nx = other\n; x = comment\n[php]\n;x=2\n X = \"quoted\" \r\n\n[last]\n");
+    WriteBytes(ini,
+               "[other]\nx = other\n; x = comment\n[php]\n;x=2\n X = \"quoted\" \r\n\n[last]\n");
     EXPECT_EQ(ReadIniString(ini, "PHP", "x", ""), "quoted");
     WriteIniString(ini, "PHP", "x", "3");
     WriteIniString(ini, "PHP", "y", "4");
     WriteIniString(ini, "New", "z", "5");
-    EXPECT_EQ(ReadBytes(ini), "[other]\nx = other\n; x = comment\n[php]\n;x=2\nx=3\r\ny=4\n\n[last]\n"
-                              "\n[New]\nz=5\n");
+    EXPECT_EQ(ReadBytes(ini),
+              "[other]\nx = other\n; x = comment\n[php]\n;x=2\nx=3\r\ny=4\n\n[last]\n"
+              "\n[New]\nz=5\n");
 }
 
 } // namespace

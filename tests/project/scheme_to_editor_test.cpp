@@ -1,5 +1,5 @@
-#include "model/highlight_schemes.h"
 #include "editor/scheme_to_editor.h"
+#include "model/highlight_schemes.h"
 
 #include <QColor>
 #include <Qsci/qscilexerhtml.h>
@@ -10,8 +10,12 @@
 namespace korvane::test {
 namespace {
 
-QColor Rgb(int r, int g, int b) { return QColor(r, g, b); }
-TColor Bgr(int r, int g, int b) { return TColor(r) | TColor(g) << 8 | TColor(b) << 16; }
+QColor Rgb(int r, int g, int b) {
+    return QColor(r, g, b);
+}
+TColor Bgr(int r, int g, int b) {
+    return TColor(r) | TColor(g) << 8 | TColor(b) << 16;
+}
 
 TEST(SchemeToEditor, PhpPageGetsHtmlAroundItsBlocksAndPhpInside) {
     THighlightSchemes schemes;
@@ -27,12 +31,14 @@ TEST(SchemeToEditor, PhpPageGetsHtmlAroundItsBlocksAndPhpInside) {
     ASSERT_EQ(LexerKind(lexer), THighlighterKind::PHP);
 
     UpdateHighlighter(schemes.HTML, editor);
-    EXPECT_NE(lexer->color(QsciLexerHTML::Tag), Rgb(200, 0, 0)) << "the HTML scheme alone is not for PHP pages";
+    EXPECT_NE(lexer->color(QsciLexerHTML::Tag), Rgb(200, 0, 0))
+        << "the HTML scheme alone is not for PHP pages";
 
     UpdateHighlighter(schemes.PHP, editor);
     EXPECT_EQ(lexer->color(QsciLexerHTML::Tag), Rgb(200, 0, 0));
     EXPECT_TRUE(lexer->font(QsciLexerHTML::Tag).bold());
-    EXPECT_EQ(lexer->color(QsciLexerHTML::PHPStart), Rgb(200, 0, 0)) << "block marks look like HTML keywords";
+    EXPECT_EQ(lexer->color(QsciLexerHTML::PHPStart), Rgb(200, 0, 0))
+        << "block marks look like HTML keywords";
     EXPECT_EQ(lexer->color(QsciLexerHTML::PHPKeyword), Rgb(0, 0, 200));
     EXPECT_TRUE(lexer->font(QsciLexerHTML::PHPKeyword).italic());
     EXPECT_EQ(lexer->color(QsciLexerHTML::PHPComment), Rgb(0, 120, 0));

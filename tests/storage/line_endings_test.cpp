@@ -76,14 +76,11 @@ TEST(LineEndings, EditorTextKeepsMixedLineEndsAsTheyAre) {
         bool Mixed;
         bool Nul;
     } cases[] = {
-        {"a\r\nb\r\n", leCrLf, false, false},
-        {"a\nb", leLf, false, false},
-        {"a\rb\r", leCr, false, false},
-        {"x\0y\n"s, leLf, false, true},
-        {"a\nb\rc\n", leLf, true, false},   // lone CRs in an LF file
-        {"a\r\nb\n", leLf, true, false},
-        {"a\rb\r\n", leCrLf, true, false},
-        {"a\r\r\n", leCrLf, true, false},  // a CR, then a CR LF
+        {"a\r\nb\r\n", leCrLf, false, false}, {"a\nb", leLf, false, false},
+        {"a\rb\r", leCr, false, false},       {"x\0y\n"s, leLf, false, true},
+        {"a\nb\rc\n", leLf, true, false}, // lone CRs in an LF file
+        {"a\r\nb\n", leLf, true, false},      {"a\rb\r\n", leCrLf, true, false},
+        {"a\r\r\n", leCrLf, true, false}, // a CR, then a CR LF
         {"\0\r\n\n"s, leLf, true, true},
     };
     for (const auto& c : cases) {

@@ -10,21 +10,24 @@ namespace {
 
 std::vector<uint8_t> Bytes(std::initializer_list<int> values) {
     std::vector<uint8_t> out;
-    for (int v : values) out.push_back(static_cast<uint8_t>(v));
+    for (int v : values)
+        out.push_back(static_cast<uint8_t>(v));
     return out;
 }
 
 std::vector<uint8_t> Random(size_t n, unsigned seed) {
     std::mt19937 rng(seed);
     std::vector<uint8_t> out(n);
-    for (auto& b : out) b = static_cast<uint8_t>(rng());
+    for (auto& b : out)
+        b = static_cast<uint8_t>(rng());
     return out;
 }
 
 // Text with repeats at all distances, long runs and some noise: exercises every item kind.
 std::vector<uint8_t> Mixed(size_t n, unsigned seed) {
     std::mt19937 rng(seed);
-    const std::string words[] = {"my ", "$self ", "= ", "shift;\n", "sub ", "{ ", "} ", "return ",
+    const std::string words[] = {"my ",      "$self ",   "= ",     "shift;\n",
+                                 "sub ",     "{ ",       "} ",     "return ",
                                  "foreach ", "(@list) ", "print ", "\"hello\\n\";\n"};
     std::vector<uint8_t> out;
     while (out.size() < n) {
@@ -47,12 +50,14 @@ std::vector<uint8_t> Mixed(size_t n, unsigned seed) {
 std::vector<uint8_t> Echoes(size_t n, unsigned seed) {
     std::mt19937 rng(seed);
     std::vector<uint8_t> out;
-    for (int i = 0; i < 64; ++i) out.push_back(static_cast<uint8_t>('a' + rng() % 26));
+    for (int i = 0; i < 64; ++i)
+        out.push_back(static_cast<uint8_t>('a' + rng() % 26));
     while (out.size() < n) {
         const size_t reach = std::min<size_t>(out.size(), rng() % 4 ? 300 : 5000);
         const size_t distance = 1 + rng() % reach;
         const size_t length = 1 + rng() % 80;
-        for (size_t k = 0; k < length; ++k) out.push_back(out[out.size() - distance]);
+        for (size_t k = 0; k < length; ++k)
+            out.push_back(out[out.size() - distance]);
         out.push_back(static_cast<uint8_t>(rng() % 4 ? 'a' + rng() % 26 : rng()));
     }
     out.resize(n);
@@ -61,7 +66,8 @@ std::vector<uint8_t> Echoes(size_t n, unsigned seed) {
 
 uint64_t Fingerprint(const std::vector<uint8_t>& bytes) {
     uint64_t h = 14695981039346656037ull;
-    for (const uint8_t b : bytes) h = (h ^ b) * 1099511628211ull;
+    for (const uint8_t b : bytes)
+        h = (h ^ b) * 1099511628211ull;
     return h;
 }
 
@@ -114,20 +120,24 @@ std::vector<uint8_t> Join(std::vector<uint8_t> a, const std::vector<uint8_t>& b)
 
 TEST(Lzrw1, FastBodiesHaveTheDocumentedLayout) {
     // Empty input: header, then one stored block holding nothing.
-    EXPECT_EQ(Compressed({}, TCompressMode::Fast), Bytes({'W', 'R', 'Z', 'L', 0, 0, 0, 0, 1, 0, 0x80}));
+    EXPECT_EQ(Compressed({}, TCompressMode::Fast),
+              Bytes({'W', 'R', 'Z', 'L', 0, 0, 0, 0, 1, 0, 0x80}));
     // 100 equal bytes: one run item of 100 = 0x54 + 16.
-    EXPECT_EQ(Compressed(std::vector<uint8_t>(100, 'a'), TCompressMode::Fast),
-              Bytes({'W', 'R', 'Z', 'L', 100, 0, 0, 0, 7, 0, 0x40, 0x80, 0x00, 0x00, 0x00, 0x54, 'a'}));
+    EXPECT_EQ(
+        Compressed(std::vector<uint8_t>(100, 'a'), TCompressMode::Fast),
+        Bytes({'W', 'R', 'Z', 'L', 100, 0, 0, 0, 7, 0, 0x40, 0x80, 0x00, 0x00, 0x00, 0x54, 'a'}));
     // Three literals, then a copy of 6 bytes from 3 back: word 0x0033.
     const std::string abc = "abcabcabc";
-    EXPECT_EQ(Compressed({abc.begin(), abc.end()}, TCompressMode::Fast),
-              Bytes({'W', 'R', 'Z', 'L', 9, 0, 0, 0, 8, 0, 0x40, 0x10, 0x00, 'a', 'b', 'c', 0x00, 0x33}));
+    EXPECT_EQ(
+        Compressed({abc.begin(), abc.end()}, TCompressMode::Fast),
+        Bytes({'W', 'R', 'Z', 'L', 9, 0, 0, 0, 8, 0, 0x40, 0x10, 0x00, 'a', 'b', 'c', 0x00, 0x33}));
     // Exactly two blocks of input: the third block is the empty stored one.
     const auto two = Compressed(std::vector<uint8_t>(65536, 'x'), TCompressMode::Fast);
     ASSERT_GE(two.size(), 11u);
     EXPECT_EQ(std::vector<uint8_t>(two.end() - 3, two.end()), Bytes({1, 0, 0x80}));
     size_t blocks = 0;
-    for (size_t at = 8; at < two.size(); ++blocks) at += 2 + (two[at] | two[at + 1] << 8);
+    for (size_t at = 8; at < two.size(); ++blocks)
+        at += 2 + (two[at] | two[at + 1] << 8);
     EXPECT_EQ(blocks, 3u);
     EXPECT_EQ(Decompressed(two).Bytes, std::vector<uint8_t>(65536, 'x'));
     // Random bytes do not shrink: stored verbatim after the flag, one byte longer.
@@ -144,11 +154,12 @@ TEST(Lzrw1, GoodBodiesHaveTheDocumentedLayout) {
     // Fixed bit streams: a change here changes the file format.
     const std::string a = "abcabcabcabc";
     EXPECT_EQ(Compressed({a.begin(), a.end()}, TCompressMode::Good),
-              Bytes({0x21, 0x48, 0x5A, 0x4C, 0x0C, 0x00, 0x00, 0x00, 0xF6, 0xFB, 0xBD, 0xF2, 0x40, 0x20}));
+              Bytes({0x21, 0x48, 0x5A, 0x4C, 0x0C, 0x00, 0x00, 0x00, 0xF6, 0xFB, 0xBD, 0xF2, 0x40,
+                     0x20}));
     const std::string b = "Hello, Hello, Hello! Perl";
     EXPECT_EQ(Compressed({b.begin(), b.end()}, TCompressMode::Good),
-              Bytes({0x21, 0x48, 0x5A, 0x4C, 0x19, 0x00, 0x00, 0x00, 0xEA, 0x7C, 0x7F, 0x18, 0x7F,
-                     0xBD, 0xC4, 0xB0, 0x1B, 0x5B, 0xAC, 0xEE, 0x62, 0x7F, 0xAE, 0x80}));
+              Bytes({0x21, 0x48, 0x5A, 0x4C, 0x19, 0x00, 0x00, 0x00, 0xEA, 0x7C, 0x7F, 0x18,
+                     0x7F, 0xBD, 0xC4, 0xB0, 0x1B, 0x5B, 0xAC, 0xEE, 0x62, 0x7F, 0xAE, 0x80}));
 }
 
 TEST(Lzrw1, BothEnginesRoundTripAcrossBlockBoundariesAndTreeRebuilds) {
@@ -179,7 +190,8 @@ TEST(Lzrw1, BothEnginesRoundTripAcrossBlockBoundariesAndTreeRebuilds) {
 TEST(Lzrw1, TheMagicDecidesTheEngineAndAutoAdvises) {
     const auto input = Mixed(5000, 4);
     const auto good = Compressed(input, TCompressMode::Good);
-    for (const TCompressMode mode : {TCompressMode::Fast, TCompressMode::Auto, TCompressMode::Good}) {
+    for (const TCompressMode mode :
+         {TCompressMode::Fast, TCompressMode::Auto, TCompressMode::Good}) {
         const Decoded back = Decompressed(good, mode);
         EXPECT_EQ(back.Engine, TCompressMode::Good);
         EXPECT_TRUE(back.Bytes == input);
@@ -223,7 +235,8 @@ TEST(Lzrw1, DamagedBodiesYieldWhatDecodedBeforeTheFault) {
     lying[4] = 0xFF;
     const Decoded shortFast = Decompressed(lying);
     EXPECT_EQ(shortFast.Count, 70000);
-    EXPECT_EQ(shortFast.Error, "Lzrw1 (decompression LZRW1/KH) : Original and compressed sizes do not match !");
+    EXPECT_EQ(shortFast.Error,
+              "Lzrw1 (decompression LZRW1/KH) : Original and compressed sizes do not match !");
     auto good = Compressed(input, TCompressMode::Good);
     good.resize(good.size() / 2);
     const Decoded shortGood = Decompressed(good);
@@ -253,8 +266,10 @@ TEST(Lzrw1, HostileItemsAndLengthsStayInBounds) {
     EXPECT_EQ(before.Error, "Lzrw1 (decompression LZRW1/KH) : damaged block !");
     // Runs adding up past one block's 32 KB.
     std::vector<uint8_t> runs = {0x40, 0xFF, 0xFF};
-    for (int i = 0; i < 16; ++i) runs.insert(runs.end(), {0x00, 0x0F, 0xEF, 'r'});
-    const Decoded over = Decompressed(Join(Join(Header(fastMagic, 65536), Bytes({uint8_t(runs.size()), 0})), runs));
+    for (int i = 0; i < 16; ++i)
+        runs.insert(runs.end(), {0x00, 0x0F, 0xEF, 'r'});
+    const Decoded over =
+        Decompressed(Join(Join(Header(fastMagic, 65536), Bytes({uint8_t(runs.size()), 0})), runs));
     EXPECT_EQ(over.Count, 8 * 4095);
     EXPECT_EQ(over.Error, "Lzrw1 (decompression LZRW1/KH) : damaged block !");
     // A block length longer than any block.
@@ -266,7 +281,8 @@ TEST(Lzrw1, HostileItemsAndLengthsStayInBounds) {
         EXPECT_FALSE(junk.Error.empty());
         EXPECT_LE(junk.Count, 48 * (64 + 8 + 8));
     }
-    const Decoded zeros = Decompressed(Join(Header(LzhMagic, 0x7FFFFFFF), std::vector<uint8_t>(16, 0)));
+    const Decoded zeros =
+        Decompressed(Join(Header(LzhMagic, 0x7FFFFFFF), std::vector<uint8_t>(16, 0)));
     EXPECT_LE(zeros.Count, 48 * (16 + 8 + 8));
     const Decoded negative = Decompressed(Join(Header(LzhMagic, 0xFFFFFFFF), Bytes({1, 2, 3})));
     EXPECT_EQ(negative.Count, 0);
@@ -288,7 +304,8 @@ TEST(Lzrw1, LargeBodiesKeepTheirExactBytes) {
     };
     for (const Case& c : cases) {
         const auto body = Compressed(c.Input, c.Mode);
-        EXPECT_EQ(Fingerprint(body), c.Expected) << "mode " << int(c.Mode) << ", " << body.size() << " bytes";
+        EXPECT_EQ(Fingerprint(body), c.Expected)
+            << "mode " << int(c.Mode) << ", " << body.size() << " bytes";
         EXPECT_TRUE(Decompressed(body).Bytes == c.Input);
     }
 }

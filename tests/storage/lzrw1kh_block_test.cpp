@@ -26,12 +26,14 @@ public:
         const unsigned word = static_cast<unsigned>(offset << 4 | (length - 3));
         Block.insert(Block.end(), {static_cast<uint8_t>(word >> 8), static_cast<uint8_t>(word)});
         if (offset > Expected.size()) return; // a hostile copy: decoding stops before it
-        for (size_t k = 0; k < length; ++k) Expected.push_back(Expected[Expected.size() - offset]);
+        for (size_t k = 0; k < length; ++k)
+            Expected.push_back(Expected[Expected.size() - offset]);
     }
     void Run(size_t count, uint8_t byte) {
         Flag(true);
         const size_t stored = count - 16;
-        Block.insert(Block.end(), {0, static_cast<uint8_t>(stored >> 8), static_cast<uint8_t>(stored), byte});
+        Block.insert(Block.end(),
+                     {0, static_cast<uint8_t>(stored >> 8), static_cast<uint8_t>(stored), byte});
         Expected.insert(Expected.end(), count, byte);
     }
     // The block as stored: the last control word's unused flags are zeros.
@@ -75,7 +77,8 @@ struct TDecoded {
 TDecoded Decode(const std::vector<uint8_t>& block) {
     std::vector<uint8_t> out(BlockSize + TLzrw1KHEngine::BlockSlack, 0xEE);
     bool damaged = false;
-    const size_t n = TLzrw1KHEngine::DecompressBlock(block.data(), block.size(), out.data(), damaged);
+    const size_t n =
+        TLzrw1KHEngine::DecompressBlock(block.data(), block.size(), out.data(), damaged);
     out.resize(n);
     return {out, damaged};
 }
@@ -91,7 +94,8 @@ TBlockWriter RandomItems(size_t size, unsigned seed) {
         const unsigned pick = rng() % 10;
         if (pick < 4 || have == 0 || room < 3) {
             const size_t stretch = std::min<size_t>(1 + rng() % 20, room);
-            for (size_t k = 0; k < stretch; ++k) w.Literal(static_cast<uint8_t>(rng()));
+            for (size_t k = 0; k < stretch; ++k)
+                w.Literal(static_cast<uint8_t>(rng()));
         } else if (pick < 9) {
             const size_t far = std::min<size_t>(have, 4095);
             const size_t offset = 1 + (rng() % 2 ? rng() % std::min<size_t>(far, 20) : rng() % far);
@@ -109,11 +113,13 @@ TEST(Lzrw1KHBlock, OverlappingCopiesRepeatTheirPatternAtEveryDistance) {
     for (size_t offset = 1; offset <= 20; ++offset) {
         for (size_t length = 3; length <= 18; ++length) {
             TBlockWriter w;
-            for (size_t k = 0; k < offset; ++k) w.Literal(static_cast<uint8_t>('a' + k));
+            for (size_t k = 0; k < offset; ++k)
+                w.Literal(static_cast<uint8_t>('a' + k));
             w.Copy(offset, length);
             w.Literal('!');
             // Enough items behind the copy that it decodes on the unchecked path too.
-            for (int k = 0; k < 40; ++k) w.Copy(offset + 1, length);
+            for (int k = 0; k < 40; ++k)
+                w.Copy(offset + 1, length);
             const TDecoded back = Decode(w.Finish());
             EXPECT_FALSE(back.Damaged);
             EXPECT_EQ(back.Bytes, w.Expected) << "offset " << offset << ", length " << length;
@@ -137,7 +143,8 @@ TEST(Lzrw1KHBlock, RandomItemsDecodeUpToTheBlocksLastByte) {
 TEST(Lzrw1KHBlock, ItemsPastTheBlockKeepWhatCameBefore) {
     // A stretch of literals that crosses the block's end, with plenty of input behind it.
     TBlockWriter literals = RandomItems(BlockSize - 5, 3);
-    for (int k = 0; k < 100; ++k) literals.Literal('x');
+    for (int k = 0; k < 100; ++k)
+        literals.Literal('x');
     TDecoded back = Decode(literals.Finish());
     EXPECT_TRUE(back.Damaged);
     ASSERT_EQ(back.Bytes.size(), BlockSize);
@@ -150,7 +157,8 @@ TEST(Lzrw1KHBlock, ItemsPastTheBlockKeepWhatCameBefore) {
             w.Run(40, 'r');
         else
             w.Copy(100, 18);
-        for (int k = 0; k < 100; ++k) w.Literal('y');
+        for (int k = 0; k < 100; ++k)
+            w.Literal('y');
         back = Decode(w.Finish());
         EXPECT_TRUE(back.Damaged);
         EXPECT_EQ(back.Bytes.size(), BlockSize - 10);
@@ -162,7 +170,8 @@ TEST(Lzrw1KHBlock, ItemsPastTheBlockKeepWhatCameBefore) {
         w.Literal('a');
         w.Literal('b');
         w.Copy(3, 5);
-        for (int k = 0; k < tail; ++k) w.Literal('z');
+        for (int k = 0; k < tail; ++k)
+            w.Literal('z');
         back = Decode(w.Finish());
         EXPECT_TRUE(back.Damaged);
         EXPECT_EQ(back.Bytes, (std::vector<uint8_t>{'a', 'b'}));
@@ -172,9 +181,11 @@ TEST(Lzrw1KHBlock, ItemsPastTheBlockKeepWhatCameBefore) {
     TBlockWriter cutShort = RandomItems(500, 5);
     const std::vector<uint8_t> whole = cutShort.Finish();
     for (size_t cut = whole.size() - 1; cut > whole.size() - 6; --cut) {
-        back = Decode(std::vector<uint8_t>(whole.begin(), whole.begin() + static_cast<ptrdiff_t>(cut)));
+        back = Decode(
+            std::vector<uint8_t>(whole.begin(), whole.begin() + static_cast<ptrdiff_t>(cut)));
         EXPECT_TRUE(back.Damaged || back.Bytes.size() < 500u) << cut;
         ASSERT_LE(back.Bytes.size(), 500u);
-        EXPECT_TRUE(std::equal(back.Bytes.begin(), back.Bytes.end(), cutShort.Expected.begin())) << cut;
+        EXPECT_TRUE(std::equal(back.Bytes.begin(), back.Bytes.end(), cutShort.Expected.begin()))
+            << cut;
     }
 }

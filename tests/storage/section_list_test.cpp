@@ -1,7 +1,7 @@
-#include "storage/errors.h"
-#include "storage/scramble.h"
 #include "scripted_prompt.h"
+#include "storage/errors.h"
 #include "storage/program_log.h"
+#include "storage/scramble.h"
 #include "storage/section_list.h"
 #include "temp_dir.h"
 
@@ -16,15 +16,19 @@ namespace {
 
 std::vector<uint8_t> Bytes(std::initializer_list<int> values) {
     std::vector<uint8_t> out;
-    for (int v : values) out.push_back(static_cast<uint8_t>(v));
+    for (int v : values)
+        out.push_back(static_cast<uint8_t>(v));
     return out;
 }
 
-std::vector<uint8_t> Text(const std::string& s) { return {s.begin(), s.end()}; }
+std::vector<uint8_t> Text(const std::string& s) {
+    return {s.begin(), s.end()};
+}
 
 std::vector<uint8_t> Join(std::initializer_list<std::vector<uint8_t>> parts) {
     std::vector<uint8_t> out;
-    for (const auto& p : parts) out.insert(out.end(), p.begin(), p.end());
+    for (const auto& p : parts)
+        out.insert(out.end(), p.begin(), p.end());
     return out;
 }
 
@@ -106,10 +110,11 @@ TEST_F(SectionListTest, PlainFileHasTheDocumentedBytes) {
         l.WritePair(2, -1);
         l.WriteFloat(1.5);
     });
-    EXPECT_EQ(bytes, Join({Bytes({2, 0}), Text("Hi"), Bytes({3, 0}), Text("Sec"), Bytes({16, 0, 0, 0}),
-                           Bytes({1, 0, 0, 0, 'Y'}), Bytes({5, 0}), Text("Empty"), Bytes({0, 0, 0, 0}),
-                           Bytes({2, 0, 0, 0, 0xFF, 0xFF, 0xFF, 0xFF}),
-                           Bytes({0, 0, 0, 0, 0, 0, 0xF8, 0x3F})}));
+    EXPECT_EQ(
+        bytes,
+        Join({Bytes({2, 0}), Text("Hi"), Bytes({3, 0}), Text("Sec"), Bytes({16, 0, 0, 0}),
+              Bytes({1, 0, 0, 0, 'Y'}), Bytes({5, 0}), Text("Empty"), Bytes({0, 0, 0, 0}),
+              Bytes({2, 0, 0, 0, 0xFF, 0xFF, 0xFF, 0xFF}), Bytes({0, 0, 0, 0, 0, 0, 0xF8, 0x3F})}));
 }
 
 TEST_F(SectionListTest, CompressedSectionsHaveTheDocumentedBytesAndRoundTrip) {
@@ -139,10 +144,13 @@ TEST_F(SectionListTest, CompressedSectionsHaveTheDocumentedBytesAndRoundTrip) {
 
 TEST_F(SectionListTest, CompressedRootHoldsPlainNestedSectionsAndLargeBodies) {
     std::string big;
-    for (int i = 0; i < 20000; ++i) big += "line " + std::to_string(i) + " of the body\n";
+    for (int i = 0; i < 20000; ++i)
+        big += "line " + std::to_string(i) + " of the body\n";
     std::vector<std::string> chunks;
-    for (size_t i = 0; i < big.size(); i += 30000) chunks.push_back(big.substr(i, 30000));
-    for (const TCompressMode mode : {TCompressMode::Fast, TCompressMode::Good, TCompressMode::Auto}) {
+    for (size_t i = 0; i < big.size(); i += 30000)
+        chunks.push_back(big.substr(i, 30000));
+    for (const TCompressMode mode :
+         {TCompressMode::Fast, TCompressMode::Good, TCompressMode::Auto}) {
         List.Compressor().SetCompressMode(mode);
         const auto bytes = Written(List, [&](TSectionList& l) {
             l.BeginSection("VersionInfo");
@@ -204,7 +212,8 @@ TEST_F(SectionListTest, SectionNamesMatchWithoutCaseAndMissingSectionsDoNotMove)
 TEST_F(SectionListTest, PartialReadsContinueAfterTheSectionAndNeutralValuesFollowItsEnd) {
     const auto bytes = Written(List, [](TSectionList& l) {
         l.BeginSection("Five");
-        for (int i = 1; i <= 5; ++i) l.WriteInt(i);
+        for (int i = 1; i <= 5; ++i)
+            l.WriteInt(i);
         l.EndSection();
         l.BeginSection("Short");
         l.WriteByte(1);
@@ -231,10 +240,12 @@ TEST_F(SectionListTest, PartialReadsContinueAfterTheSectionAndNeutralValuesFollo
 }
 
 TEST_F(SectionListTest, FlagBytesAndStringsWithNulReadAsStored) {
-    ReadFrom(Join({Text("t#$*+.1MTYmy"), Text("Nn0"), Bytes({0, 'X'}), Bytes({5, 0, 'a', 'b', 0, 'c', 'd'}),
-                   Bytes({1, 0, 'z'})}));
-    for (int i = 0; i < 12; ++i) EXPECT_TRUE(List.ReadFlag()) << i;
-    for (int i = 0; i < 5; ++i) EXPECT_FALSE(List.ReadFlag()) << i;
+    ReadFrom(Join({Text("t#$*+.1MTYmy"), Text("Nn0"), Bytes({0, 'X'}),
+                   Bytes({5, 0, 'a', 'b', 0, 'c', 'd'}), Bytes({1, 0, 'z'})}));
+    for (int i = 0; i < 12; ++i)
+        EXPECT_TRUE(List.ReadFlag()) << i;
+    for (int i = 0; i < 5; ++i)
+        EXPECT_FALSE(List.ReadFlag()) << i;
     EXPECT_EQ(List.ReadStr(), "ab");
     EXPECT_EQ(List.ReadStr(), "z");
 }
@@ -339,7 +350,8 @@ TEST_F(SectionListTest, OverlongValuesAreRefusedAndResetRecovers) {
     EXPECT_THROW(List.WriteStr(std::string(32768, 'x')), handledException);
     EXPECT_THROW(List.WriteStrList(std::vector<std::string>(32768)), handledException);
     List.WriteStr(std::string(32767, 'x'));
-    for (int i = 2; i <= 10; ++i) List.BeginSection("Deeper");
+    for (int i = 2; i <= 10; ++i)
+        List.BeginSection("Deeper");
     EXPECT_EQ(List.LevelIndex(), 10);
     EXPECT_THROW(List.BeginSection("Too deep"), handledException);
     List.SetScramble(true);
@@ -356,7 +368,8 @@ TEST_F(SectionListTest, EmbeddedFilesRoundTripIncludingEmptyAndMissing) {
     const std::string source = dir.File("source.pl");
     const std::string empty = dir.File("empty.txt");
     std::string content;
-    for (int i = 0; i < 100000; ++i) content += static_cast<char>(i * 7);
+    for (int i = 0; i < 100000; ++i)
+        content += static_cast<char>(i * 7);
     test::WriteBytes(source, content);
     test::WriteBytes(empty, "");
     List.Compressor().SetCompressMode(TCompressMode::Fast);

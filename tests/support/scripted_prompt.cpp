@@ -19,7 +19,8 @@ ScriptedPrompt::~ScriptedPrompt() {
 
 std::vector<std::string> ScriptedPrompt::TextsShown() const {
     std::vector<std::string> texts;
-    for (const auto& record : Shown) texts.push_back(record.Text);
+    for (const auto& record : Shown)
+        texts.push_back(record.Text);
     return texts;
 }
 

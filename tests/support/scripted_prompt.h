@@ -13,14 +13,14 @@ namespace korvane::test {
 struct PromptRecord {
     PromptKind Kind;
     std::string Text;
-    PromptButtons Buttons; // pbOK for Inform
+    PromptButtons Buttons;         // pbOK for Inform
     PromptButton Default = pbNone; // the button Enter chooses, when the question names one
 };
 
 class ScriptedPrompt final : public Prompt {
 public:
-    ScriptedPrompt();            // installs itself
-    ~ScriptedPrompt() override;  // restores the previous prompt
+    ScriptedPrompt();           // installs itself
+    ~ScriptedPrompt() override; // restores the previous prompt
 
     void QueueAnswer(PromptButton answer) { Answers.push_back(answer); }
     void QueueFile(std::string path) { Files.push_back(std::move(path)); }

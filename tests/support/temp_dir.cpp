@@ -25,7 +25,9 @@ TempDir::~TempDir() {
     std::filesystem::remove_all(Root, ignored);
 }
 
-std::string TempDir::File(const std::string& relative) const { return (Root / relative).string(); }
+std::string TempDir::File(const std::string& relative) const {
+    return (Root / relative).string();
+}
 
 std::string ReadBytes(const std::string& path) {
     std::ifstream in(path, std::ios::binary);

@@ -33,9 +33,15 @@ QStringList Shown(const QListWidget& list) {
     return texts;
 }
 
-QColor Base(const QWidget* widget) { return widget->palette().color(QPalette::Active, QPalette::Base); }
-QColor ButtonFace() { return QGuiApplication::palette().color(QPalette::Button); }
-QColor WindowColour() { return QGuiApplication::palette().color(QPalette::Base); }
+QColor Base(const QWidget* widget) {
+    return widget->palette().color(QPalette::Active, QPalette::Base);
+}
+QColor ButtonFace() {
+    return QGuiApplication::palette().color(QPalette::Button);
+}
+QColor WindowColour() {
+    return QGuiApplication::palette().color(QPalette::Base);
+}
 
 } // namespace
 
@@ -185,7 +191,8 @@ TEST(ParamFrame, FormFieldsSendTypeAndCopyHint) {
     EXPECT_EQ(QGuiApplication::clipboard()->text(), frame.CopyFormParams->toolTip());
 
     QStringList captions;
-    for (int i = 0; i < 5; ++i) captions << frame.SendTypeItems->button(i)->text();
+    for (int i = 0; i < 5; ++i)
+        captions << frame.SendTypeItems->button(i)->text();
     EXPECT_EQ(captions, (QStringList{"None", "Get + Post", "Get", "Post", "Data only for params"}));
     EXPECT_EQ(frame.SendTypeIndex(), 0);
     const int before = changes;

@@ -35,7 +35,8 @@ int main(int argc, char** argv) {
         std::cerr << "korvane-dump: cannot open " << path << ": " << std::strerror(errno) << "\n";
         return 2;
     }
-    const std::vector<uint8_t> bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    const std::vector<uint8_t> bytes((std::istreambuf_iterator<char>(in)),
+                                     std::istreambuf_iterator<char>());
     if (in.bad()) {
         std::cerr << "korvane-dump: error reading " << path << "\n";
         return 2;

@@ -47,15 +47,22 @@ int main(int argc, char** argv) {
     for (int i = 1; i < argc; ++i) {
         const std::string arg = argv[i];
         const bool hasValue = i + 1 < argc;
-        if (arg == "--root" && hasValue) root = argv[++i];
-        else if (arg == "--addr" && hasValue) addr = argv[++i];
+        if (arg == "--root" && hasValue)
+            root = argv[++i];
+        else if (arg == "--addr" && hasValue)
+            addr = argv[++i];
         else if (arg == "--port" && hasValue) {
-            if (!ParseInt(argv[++i], 0, 65535, port)) return Usage("the port must be a number from 0 to 65535");
+            if (!ParseInt(argv[++i], 0, 65535, port))
+                return Usage("the port must be a number from 0 to 65535");
         } else if (arg == "--max-clients" && hasValue) {
-            if (!ParseInt(argv[++i], 0, 1000000, maxClients)) return Usage("--max-clients needs a number");
-        } else if (arg == "--dirlist") dirList = true;
-        else if (arg == "--help" || arg == "-h") return Usage(nullptr), 0;
-        else return Usage(("unknown or incomplete argument: " + arg).c_str());
+            if (!ParseInt(argv[++i], 0, 1000000, maxClients))
+                return Usage("--max-clients needs a number");
+        } else if (arg == "--dirlist")
+            dirList = true;
+        else if (arg == "--help" || arg == "-h")
+            return Usage(nullptr), 0;
+        else
+            return Usage(("unknown or incomplete argument: " + arg).c_str());
     }
     if (root.empty()) return Usage("--root is required");
     std::error_code error;

@@ -45,14 +45,16 @@ int main(int argc, char** argv) {
         return 2;
     }
     const char* sourceDate = std::getenv("SOURCE_DATE_EPOCH");
-    const std::optional<long long> seconds = SecondsFrom(sourceDate && *sourceDate ? sourceDate : argv[2]);
+    const std::optional<long long> seconds =
+        SecondsFrom(sourceDate && *sourceDate ? sourceDate : argv[2]);
     if (!seconds) {
-        std::cerr << argv[0] << ": not a number of seconds: " << (sourceDate && *sourceDate ? sourceDate : argv[2])
-                  << "\n";
+        std::cerr << argv[0] << ": not a number of seconds: "
+                  << (sourceDate && *sourceDate ? sourceDate : argv[2]) << "\n";
         return 2;
     }
     // Nothing of the person building may leak in: a private settings store.
-    const fs::path scratch = fs::temp_directory_path() / ("korvane-factory-" + std::to_string(::getpid()));
+    const fs::path scratch =
+        fs::temp_directory_path() / ("korvane-factory-" + std::to_string(::getpid()));
     int status = 0;
     try {
         const fs::path output = fs::absolute(argv[1]);
@@ -62,7 +64,8 @@ int main(int argc, char** argv) {
         fs::current_path(home);
         ::setenv("KORVANE_HOME", ".", 1);
         ::setenv("XDG_CONFIG_HOME", scratch.c_str(), 1);
-        const TDateTime moment = static_cast<double>(*seconds) / SecondsPerDay + UnixEpochAsDateTime;
+        const TDateTime moment =
+            static_cast<double>(*seconds) / SecondsPerDay + UnixEpochAsDateTime;
         SetClockForTesting([moment] { return moment; });
 
         CreateSectionList();
@@ -73,7 +76,8 @@ int main(int argc, char** argv) {
             TKorProject project(settings, console);
             project.FileTypes().MakeDefault();
             project.setModified(true);
-            const std::string relativeOutput = ProgramFolder() + fs::relative(output, home).string();
+            const std::string relativeOutput =
+                ProgramFolder() + fs::relative(output, home).string();
             fs::remove(relativeOutput);
             project.SaveToFile(relativeOutput);
         }
