@@ -248,6 +248,9 @@ focus_main
 # Back to the page's Source tab (the run left "Text In/Out" showing): the top side tab.
 xdotool mousemove --window "$(main_window)" 13 77 click 1
 sleep 0.5
+# Into the text, as a user would, so the keys reach the source editor.
+xdotool mousemove --window "$(main_window)" 600 300 click 1
+sleep 0.3
 keys ctrl+End
 type_text '# changed'
 chmod a-w "$scratch/site/million.pl"
@@ -255,11 +258,20 @@ shot modified-read-only
 keys alt+F4
 # The user answers Yes to saving, keeps the file read-only when offered to change it, cancels
 # choosing another name, and acknowledges errors.
+asked_to_save=
 for _ in 1 2 3 4 5 6; do
   w=$(wait_window 5) || break
   title=$(xdotool getwindowname "$w")
   shot "exit-$(echo "$title" | tr -c 'A-Za-z0-9\n' '-' | tr 'A-Z' 'a-z')"
   xdotool windowfocus --sync "$w" 2>/dev/null || true
+  # The first question is whether to save the changed page (its box is titled "Warning").
+  if [ -z "$asked_to_save" ]; then
+    asked_to_save=1
+    say "  \"$title\": asked to save the changed page: answered Yes"
+    keys alt+y
+    sleep 1
+    continue
+  fi
   case "$title" in
     Confirm) say "  asked to confirm: answered Yes"; keys alt+y ;;
     Warning) say "  warned (read-only file): answered No, the file stays read-only"; keys alt+n ;;
