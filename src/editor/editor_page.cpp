@@ -4,6 +4,7 @@
 #include "editor/browser_tab.h"
 #include "editor/debug_support.h"
 #include "editor/kor_syn_edit.h"
+#include "editor/output_document.h"
 #include "editor/page_highlighter.h"
 #include "editor/scheme_to_editor.h"
 #include "platform/qt_strings.h"
@@ -89,6 +90,7 @@ TEditorPage::~TEditorPage() {
     if (DebugFormObject.RunPage() == static_cast<TRunClient*>(this)) DebugFormObject.ProgramReset();
     ClearBreakPoints();
     Plugin.reset();
+    OutputText.reset(); // while its editor is still there
     if (OuterSheet) {
         // The page list no longer holds this page; the tab control must not report the
         // removal as a page change to a page that is going away.
@@ -300,11 +302,13 @@ void TEditorPage::SetUpExtraTabs() {
         Output->setContextMenuPolicy(Qt::CustomContextMenu);
         QObject::connect(Output, &QWidget::customContextMenuRequested, Output,
                          [this](const QPoint& at) { ShowOutputMenu(at); });
+        OutputText = std::make_unique<TOutputDocument>(*Output);
         ConnectOutputKeys();
         layout->addWidget(Output);
         Inner->insertTab(Inner->indexOf(Browser), TextSheet, QStringLiteral("Text In/Out"));
         added = true;
     } else if (!wantText && TextSheet) {
+        OutputText.reset();
         delete TextSheet;
         TextSheet = nullptr;
         Output = nullptr;

@@ -32,6 +32,7 @@ namespace korvane {
 class TBrowserTab;
 class TDebugSupportPlugin;
 class TKorSynEdit;
+class TOutputDocument;
 
 using TStringList = std::vector<std::string>;
 
@@ -305,6 +306,8 @@ private:
     TParamFrame* ParamsSheet = nullptr;
     QWidget* TextSheet = nullptr;
     QsciScintilla* Output = nullptr;
+    // Output's text; it leaves its lexer and style bytes behind once the output is huge.
+    std::unique_ptr<TOutputDocument> OutputText;
     // The output's lexer, kept while a huge output shows without it.
     QsciLexer* OutputLexer = nullptr;
     static constexpr size_t OutputHighlightLimit = 4 * 1024 * 1024;

@@ -1,6 +1,7 @@
 // Running the page's program: syntax checks, text runs, their output in "Text In/Out", their
 // errors in the main window's message list, and the keys typed for the running program.
 #include "editor/editor_page.h"
+#include "editor/output_document.h"
 
 #include "exec/console_controller.h"
 #include "exec/console_display.h"
@@ -97,6 +98,7 @@ void TEditorPage::StartPlainRun(bool browserRun) {
     const TRunRequest request = PlainRunRequest(Owner, RunInfo());
     KeyInput.clear();
     if (Output) {
+        OutputText->MakeStyled();
         Output->setReadOnly(false);
         Output->clear();
         Output->setReadOnly(true);
@@ -121,6 +123,9 @@ void TEditorPage::ShowRunOutput() {
     // not make every later piece of its output cost more than the one before.
     const TConsoleDisplay::TUpdate update =
         OutputShown.Next(combined ? console.AllLines : console.OutputLines);
+    // Colouring a huge output costs more than everything else shown with it, and nobody
+    // reads megabytes of output for its colours: past the limit it shows plain.
+    if (OutputShown.ShownBytes() > OutputHighlightLimit) OutputText->MakePlain();
     Output->setReadOnly(false);
     if (update.Restart)
         Output->SendScintilla(QsciScintillaBase::SCI_CLEARALL);
@@ -128,13 +133,6 @@ void TEditorPage::ShowRunOutput() {
         DropShownKeyInput(shownBefore);
     Output->SendScintilla(QsciScintillaBase::SCI_APPENDTEXT,
                           static_cast<unsigned long>(update.Append.size()), update.Append.data());
-    // Colouring a huge output costs more than everything else shown with it, and nobody
-    // reads megabytes of output for its colours: past the limit it shows plain.
-    if (Output->lexer() && OutputShown.ShownBytes() > OutputHighlightLimit) {
-        const QColor paper = Output->lexer()->defaultPaper();
-        Output->setLexer(nullptr);
-        Output->setPaper(paper);
-    }
     Output->setReadOnly(true);
     if (!KeyInput.empty() || !RunsHere()) {
         UpdateKeyInputSelection();
