@@ -2,6 +2,7 @@
 
 #include "app/application.h"
 #include "app/file_associations.h"
+#include "app/publish_commands.h"
 #include "app/reg_file_dlg.h"
 #include "editor/editor_page.h"
 #include "editor/kor_syn_edit.h"
@@ -89,6 +90,7 @@ TMainForm::~TMainForm() {
         DebugFormObject->OnDebugActionsChanged = nullptr;
         DebugFormObject->CurrentPageKind = nullptr;
     }
+    Publishing.reset();
     KorProject.reset();
     GlobalSettings.reset();
     DebugFormObject.reset();
@@ -143,7 +145,7 @@ void TMainForm::BuildLayout() {
 }
 
 void TMainForm::BuildMenus() {
-    QMenu* file = menuBar()->addMenu(QStringLiteral("&File"));
+    QMenu* file = FileMenu = menuBar()->addMenu(QStringLiteral("&File"));
     const auto addFileAction = [this, file](const char* text, QKeySequence key,
                                             void (TMainForm::*handler)()) {
         QAction* action = file->addAction(QString::fromLatin1(text));
@@ -157,11 +159,11 @@ void TMainForm::BuildMenus() {
     addFileAction("Save &As...", QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_S),
                   &TMainForm::SaveAsActionExecute);
     file->addSeparator();
-    QAction* exitAction = file->addAction(QStringLiteral("E&xit"));
-    exitAction->setShortcut(QKeySequence(Qt::ALT | Qt::Key_F4));
-    connect(exitAction, &QAction::triggered, this, &QWidget::close);
+    ExitAction = file->addAction(QStringLiteral("E&xit"));
+    ExitAction->setShortcut(QKeySequence(Qt::ALT | Qt::Key_F4));
+    connect(ExitAction, &QAction::triggered, this, &QWidget::close);
 
-    QMenu* project = menuBar()->addMenu(QStringLiteral("&Project"));
+    QMenu* project = ProjectMenu = menuBar()->addMenu(QStringLiteral("&Project"));
     LockDefaultAction = project->addAction(QStringLiteral("&Lock as Default Project"));
     LockDefaultAction->setCheckable(true);
     LockDefaultAction->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_D));
@@ -338,6 +340,13 @@ bool TMainForm::FormCreate() {
     }
     KorProject = std::make_unique<TKorProject>(*GlobalSettings, DebugFormObject->Console(), this);
     InstallEditorPages(*KorProject, *DebugFormObject);
+    Publishing = std::make_unique<TPublishCommands>(*this, *KorProject, [this](TEditorPage& page) {
+        KorProject->setCurrentPage(&page);
+        SaveAsActionExecute();
+    });
+    Publishing->AddFileMenuItems(*FileMenu, ExitAction);
+    FileMenu->insertSeparator(ExitAction);
+    Publishing->AddProjectMenuItems(*ProjectMenu);
     KorProject->Add("", true);
     Request = ParseCommandLine(Arguments);
     try {

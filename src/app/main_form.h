@@ -25,6 +25,7 @@ namespace korvane {
 class TDebugForm;
 class TEditorPage;
 class TKorProject;
+class TPublishCommands;
 
 class TMainForm : public QMainWindow, public TProjectHost {
     Q_OBJECT
@@ -131,6 +132,7 @@ private:
     std::unique_ptr<TDebugForm> DebugFormObject;
     std::unique_ptr<TGlobalSettings> GlobalSettings;
     std::unique_ptr<TKorProject> KorProject;
+    std::unique_ptr<TPublishCommands> Publishing;
     std::string StartupError; // a project that failed to load, shown once the window is up
     TLoggingWindow LoggingWindow;
     std::string NewFileExt = ".pl";
@@ -142,6 +144,9 @@ private:
     QLabel* Panels[6] = {};
     QLCDNumber* Countdown = nullptr;
     QTimer* LoggingTick = nullptr;
+    QMenu* FileMenu = nullptr;
+    QMenu* ProjectMenu = nullptr;
+    QAction* ExitAction = nullptr;
     QAction* LockDefaultAction = nullptr;
     QAction* CheckSyntax = nullptr;
     QAction* RunToText = nullptr;

@@ -206,6 +206,7 @@ public:
     void setFtpChMod(bool value) { ChangeValue(FtpChModValue, value); }
     TDateTime FtpLocalFileDate() const { return FtpLocalFileDateValue; }
     void setFtpLocalFileDate(TDateTime value) { ChangeValue(FtpLocalFileDateValue, value); }
+    void InvalidateUpload() override { setFtpLocalFileDate(0); }
     bool UseProjectEnvVars() const { return UseProjectEnvVarsValue; }
     void setUseProjectEnvVars(bool value) { ChangeValue(UseProjectEnvVarsValue, value); }
     std::uint8_t FormSendType() const { return FormSendTypeValue; }

@@ -6,7 +6,8 @@
 namespace korvane {
 
 TOutputDocument::TOutputDocument(QsciScintilla& editor)
-    : Editor(editor), EditorAlive(&editor), StyledDocument(editor.SendScintilla(QsciScintillaBase::SCI_GETDOCPOINTER)) {}
+    : Editor(editor), EditorAlive(&editor),
+      StyledDocument(editor.SendScintilla(QsciScintillaBase::SCI_GETDOCPOINTER)) {}
 
 TOutputDocument::~TOutputDocument() {
     if (EditorAlive) MakeStyled();
@@ -15,10 +16,9 @@ TOutputDocument::~TOutputDocument() {
 void TOutputDocument::MakePlain() {
     if (PlainDocument) return;
     const long length = Editor.SendScintilla(QsciScintillaBase::SCI_GETLENGTH);
-    const QByteArray text(
-        static_cast<const char*>(
-            Editor.SendScintillaPtrResult(QsciScintillaBase::SCI_GETCHARACTERPOINTER)),
-        static_cast<qsizetype>(length));
+    const QByteArray text(static_cast<const char*>(Editor.SendScintillaPtrResult(
+                              QsciScintillaBase::SCI_GETCHARACTERPOINTER)),
+                          static_cast<qsizetype>(length));
     const QColor paper = Editor.lexer() ? Editor.lexer()->defaultPaper() : Editor.paper();
     Editor.setLexer(nullptr);
     Editor.setPaper(paper);

@@ -27,7 +27,7 @@ private:
 
     QsciScintilla& Editor;
     QPointer<QsciScintilla> EditorAlive;
-    long StyledDocument;  // the editor's own document, kept alive while it is not shown
+    long StyledDocument; // the editor's own document, kept alive while it is not shown
     bool PlainDocument = false;
 };
 

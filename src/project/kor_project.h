@@ -22,6 +22,7 @@ class QsciScintilla;
 namespace korvane {
 
 class TConsoleController;
+class TFtpClient;
 class TGlobalSettings;
 class TMySqlController;
 class TSectionList;
@@ -253,7 +254,10 @@ public:
     KORVANE_FLAG_SETTING(TaintMode)
     KORVANE_VALUE_SETTING(std::uint8_t, PerlWarnings)
     KORVANE_FLAG_SETTING(AutoSetupPhp)
-    KORVANE_EXACT_TEXT_SETTING(RootURL)
+public:
+    const std::string& RootURL() const { return RootURLValue; }
+    // A new root URL makes every page marked for upload count as changed.
+    void setRootURL(const std::string& value);
 
     // ---- Environment for runs ----
 public:
@@ -273,7 +277,18 @@ public:
     KORVANE_VALUE_SETTING(std::int32_t, FtpFormWidth)
     KORVANE_VALUE_SETTING(std::int32_t, FtpFormHeight)
     KORVANE_FLAG_SETTING(FtpUploadChangedFiles)
-    KORVANE_FLAG_SETTING(FtpKeepOpen)
+public:
+    bool FtpKeepOpen() const { return FtpKeepOpenValue; }
+    // Switching it off ends a kept connection at once.
+    void setFtpKeepOpen(bool value);
+    // Data connections opened by the client (passive) rather than by the server.
+    KORVANE_FLAG_SETTING(FtpPassive)
+
+public:
+    // The one FTP client of the project, its session kept between uploads when asked to.
+    TFtpClient& FtpClient() const { return *FtpClientObject; }
+    // Every page marked for upload counts as changed at the next upload.
+    void InvalidateUploaded();
 
     // ---- Editor options (applied to the editors by UpdateEditorAttribs) ----
     KORVANE_FLAG_SETTING(ShowLHGutter)
@@ -416,6 +431,9 @@ private:
     TAttribList NamedSchemes;
     std::unique_ptr<TWebServer> WebServerObject;
     std::unique_ptr<TMySqlController> MySqlObject;
+    std::unique_ptr<TFtpClient> FtpClientObject;
+    std::string RootURLValue;
+    bool FtpKeepOpenValue = false;
 
     bool ModifiedFlag = false;
     bool LoadingFlag = false;

@@ -278,6 +278,7 @@ void TKorProject::SaveSettingsSection(TSectionList& stream) {
     stream.WriteInt(FtpFormHeightValue);
     stream.WriteFlag(FtpUploadChangedFilesValue);
     stream.WriteFlag(FtpKeepOpenValue);
+    stream.WriteFlag(FtpPassiveValue);
     stream.EndSection();
 
     stream.BeginSection("Editor");
@@ -483,6 +484,7 @@ void TKorProject::LoadSettingsSection(TSectionList& stream) {
     setFtpFormHeight(stream.ReadInt());
     setFtpUploadChangedFiles(stream.ReadFlag());
     setFtpKeepOpen(stream.ReadFlag());
+    setFtpPassive(stream.AtEnd() ? false : stream.ReadFlag());
     stream.EndSection();
 
     stream.BeginSection("Editor");

@@ -5,6 +5,7 @@
 
 #include "exec/console_controller.h"
 #include "model/global_settings.h"
+#include "net/ftp_client.h"
 #include "platform/program_folder.h"
 #include "storage/paths.h"
 #include "storage/program_log.h"
@@ -23,7 +24,8 @@ constexpr const char* DefaultRootURL = "http://www.";
 } // namespace
 
 TKorProject::TKorProject(TGlobalSettings& settings, TConsoleController& console, TProjectHost* host)
-    : Settings(settings), Console(console), HostWindow(host ? host : &NoWindow) {
+    : Settings(settings), Console(console), HostWindow(host ? host : &NoWindow),
+      FtpClientObject(std::make_unique<TFtpClient>()) {
     MakePage = [](TKorProject& project, bool hasEditor, const std::string& fileName) {
         return std::make_unique<TProjectPage>(project, hasEditor, fileName);
     };
@@ -46,6 +48,9 @@ TKorProject::~TKorProject() {
 void TKorProject::SetCreateDefaults() {
     AutoSetupPhpValue = true;
     FtpKeepOpenValue = false;
+    // New projects connect for data themselves, which works behind the usual home router;
+    // files saved before the choice existed load as active.
+    FtpPassiveValue = true;
     ExternalChangeCheckValue = true;
     ReplacePromptValue = true;
     SaveFindReplaceValue = true;
@@ -283,6 +288,22 @@ void TKorProject::setLogTransientUpdates(bool value) {
     // The update handlers run all the time; they reach the log only when asked for.
     if (ErrorPath) ErrorPath->Filter = value ? "" : "*";
     setModified(true);
+}
+
+void TKorProject::setRootURL(const std::string& value) {
+    if (value == RootURLValue) return;
+    ChangeValue(RootURLValue, value);
+    InvalidateUploaded();
+}
+
+void TKorProject::setFtpKeepOpen(bool value) {
+    ChangeValue(FtpKeepOpenValue, value);
+    if (!value && FtpClientObject->Connected()) FtpClientObject->Quit();
+}
+
+void TKorProject::InvalidateUploaded() {
+    for (const auto& page : Pages)
+        page->InvalidateUpload();
 }
 
 } // namespace korvane
