@@ -4,6 +4,8 @@
 #include "editor/browser_tab.h"
 #include "editor/kor_syn_edit.h"
 #include "exec/console_controller.h"
+#include "exec/run_request.h"
+#include "storage/name_value.h"
 #include "storage/paths.h"
 #include "storage/text_utils.h"
 #include "tools/mysql_controller.h"
@@ -175,6 +177,16 @@ TEST_F(SqlServerTest, PasswordsStayOffCommandLinesAndAWrongOneIsReported) {
     sql.setUserPassword("k-pw.42");
     EXPECT_TRUE(EndsText(" -ukuser -pk-pw.42", sql.Params())) << "shown as the option it is";
     TEditorPage& page = SqlPage("sleep.sql", "SELECT SLEEP(2) AS slept;\n");
+
+    // The client blanks a password in its own arguments once it runs, so a look at the
+    // process list alone could miss one: the command it is started with has none.
+    TRunPageInfo info;
+    info.Kind = TLanguage::SQL;
+    info.ScriptFile = page.FileName();
+    info.Sql = {true, page.FileName(), "SELECT 1;\n", ""};
+    const TRunRequest request = PlainRunRequest(*Project, info);
+    EXPECT_EQ(request.CommandLine.find("k-pw.42"), std::string::npos) << request.CommandLine;
+    EXPECT_EQ(GetValue(request.Environment, "MYSQL_PWD"), "k-pw.42");
 
     ASSERT_TRUE(page.ExecuteToText());
     std::string commandLines;
