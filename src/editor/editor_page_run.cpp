@@ -3,12 +3,14 @@
 #include "editor/editor_page.h"
 #include "editor/output_document.h"
 
+#include "editor/kor_syn_edit.h"
 #include "exec/console_controller.h"
 #include "exec/console_display.h"
 #include "exec/error_filter.h"
 #include "platform/qt_strings.h"
 #include "project/kor_project.h"
 #include "storage/method_trace.h"
+#include "tools/mysql_controller.h"
 
 #include <QEvent>
 #include <QKeyEvent>
@@ -62,6 +64,14 @@ TRunPageInfo TEditorPage::RunInfo() const {
     info.FormFields = FormFields;
     info.EnvVars = EnvVars;
     info.Tag = MessageTag();
+    if (IsSQL()) {
+        info.Sql.HasEditor = SourceEditor != nullptr;
+        info.Sql.OwnFile = info.ScriptFile;
+        if (SourceEditor) {
+            info.Sql.Text = std::string(SourceEditor->RawView());
+            info.Sql.Selection = SourceEditor->SelectedRawText();
+        }
+    }
     return info;
 }
 
@@ -95,6 +105,11 @@ bool TEditorPage::ExecuteToText() {
 }
 
 void TEditorPage::StartPlainRun(bool browserRun) {
+    if (IsSQL()) {
+        TMySqlController& sql = Owner.MySql();
+        sql.setHtmlOutput(browserRun);
+        if (sql.CheckForDownServer()) sql.BringServerUp(true);
+    }
     const TRunRequest request = PlainRunRequest(Owner, RunInfo());
     KeyInput.clear();
     if (Output) {
@@ -166,9 +181,14 @@ void TEditorPage::RunFinished() {
     KeyInput.clear();
     ShowRunOutput();
     const TProgramExit& exit = Debugger().Console().LastExit();
-    if (!exit.Ended) return;
-    Owner.Host().AddMessage({ProgramEndMessage(exit, RunStartTime, Now()), nullptr});
-    Owner.UpdateMessagesHint();
+    if (exit.Ended) {
+        Owner.Host().AddMessage({ProgramEndMessage(exit, RunStartTime, Now()), nullptr});
+        Owner.UpdateMessagesHint();
+    }
+    // A run that found the server gone says so in its errors: offer to bring it back.
+    if (!IsSQL()) return;
+    TMySqlController& sql = Owner.MySql();
+    if (sql.CheckForDownServer() && !sql.isServerUp(false)) sql.BringServerUp(true);
 }
 
 void TEditorPage::ConnectOutputKeys() {

@@ -8,6 +8,7 @@
 #include "storage/name_value.h"
 #include "storage/program_log.h"
 #include "storage/text_utils.h"
+#include "tools/mysql_texts.h"
 
 namespace korvane {
 namespace {
@@ -110,17 +111,18 @@ void TConsoleController::startSession(const std::string& CommandLine, const std:
     KORVANE_TRACE("TConsoleController", "startSession");
     if (!Ending) endSession();
     zeroiseSession();
-    ProgramName = CommandLine;
+    // What is logged or shown of a command line never holds a database password.
+    ProgramName = MaskPasswordOptions(CommandLine);
     this->Tag = Tag;
     LastExitValue = {};
-    Log(LogStartStop, "**PROGRAM START: " + CommandLine);
+    Log(LogStartStop, "**PROGRAM START: " + ProgramName);
     if (Clear) ClearStreams();
     const std::vector<std::string> environment = BuildEnvironment();
 
     std::string reason;
     if (!Process.Start(SplitCommandLine(CommandLine), environment, WorkDir, reason)) {
         if (!Ending) endSession();
-        throw handledException("Unable to execute " + CommandLine);
+        throw handledException("Unable to execute " + ProgramName);
     }
     ParseInput(); // input queued before the start goes in at once
     Synchronize();

@@ -4,6 +4,7 @@
 #include "exec/interpreter_commands.h"
 #include "exec/run_environment.h"
 #include "model/form_fields.h"
+#include "platform/command_line.h"
 #include "project/kor_project.h"
 #include "storage/file_utils.h"
 #include "storage/method_trace.h"
@@ -26,6 +27,18 @@ void LogEnvironment(const std::vector<std::string>& env) {
     for (size_t i = 0; i < env.size(); ++i)
         WriteLogLine("  " + std::to_string(i + 1) + " : " + env[i]);
     WriteLogLine("");
+}
+
+// The client runs the page's script with its statements echoed (-v). It gets this program's
+// environment, so that it reads the user's option file, and the password in a variable of it:
+// on the command line every local user could read it.
+TRunRequest SqlRunRequest(const TKorProject& project, const TRunPageInfo& page, TRunRequest run) {
+    TMySqlController& sql = project.MySql();
+    const std::string script = sql.CreateTempFile(page.Sql);
+    run.CommandLine = sql.ClientCommand() + " -v -e " + Quoted("source " + script);
+    EnvironmentLines(run.Environment);
+    sql.AddPasswordTo(run.Environment);
+    return run;
 }
 
 } // namespace
@@ -73,6 +86,8 @@ TRunRequest PlainRunRequest(const TKorProject& project, const TRunPageInfo& page
         language = TScriptLanguage::Php;
         run.CommandLine = PhpRunCommand(project.PhpCompilerPath(), page.ScriptFile);
         break;
+    case TLanguage::SQL:
+        return SqlRunRequest(project, page, run);
     case TLanguage::Batch: {
         language = TScriptLanguage::Batch;
         const char* comspec = std::getenv("COMSPEC");

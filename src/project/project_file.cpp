@@ -360,6 +360,7 @@ void TKorProject::LoadFromFile(const std::string& requestedName) {
         LoadFromStream(SectionList());
     }
     CheckToolLocations();
+    if (MySqlObject->ServerUpOnStartup()) MySqlObject->BringServerUp(false);
 }
 
 void TKorProject::LoadFromStream(TSectionList& stream) {

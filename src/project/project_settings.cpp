@@ -21,6 +21,12 @@ namespace {
 // The start of a web address, for the user to complete with the host name.
 constexpr const char* DefaultRootURL = "http://www.";
 
+std::unique_ptr<TMySqlController> NewMySqlController(TKorProject& project,
+                                                     TConsoleController& console) {
+    return std::make_unique<TMySqlController>(project, console,
+                                              [&project] { return project.TempPath(); });
+}
+
 } // namespace
 
 TKorProject::TKorProject(TGlobalSettings& settings, TConsoleController& console, TProjectHost* host)
@@ -35,12 +41,17 @@ TKorProject::TKorProject(TGlobalSettings& settings, TConsoleController& console,
     setModified(false);
     WebServerObject = std::make_unique<TWebServer>(
         *this, RemoveTrailingSlash(FolderPart(Settings.getDefaultProject())));
-    MySqlObject = std::make_unique<TMySqlController>(*this);
+    MySqlObject = NewMySqlController(*this, Console);
     LoadCodeTemplates();
 }
 
 TKorProject::~TKorProject() {
     FreeAllPages();
+    // A destructor has nobody to report a failed stop to.
+    try {
+        if (MySqlObject && MySqlObject->ServerDownOnShutdown()) MySqlObject->BringServerDown();
+    } catch (const handledException&) {
+    }
     if (WebServerObject) WebServerObject->Stop();
 }
 
@@ -117,7 +128,7 @@ void TKorProject::Clear() {
     // The blocks of the server and the database belong to the project file too: a project
     // loaded next must not inherit the previous one's passwords or folders.
     if (WebServerObject) WebServerObject->Reset();
-    if (MySqlObject) MySqlObject = std::make_unique<TMySqlController>(*this);
+    if (MySqlObject) MySqlObject = NewMySqlController(*this, Console);
 
     setSavedVersion("2.1");
     setSavedBuild("0");
