@@ -129,8 +129,9 @@ public:
     TBreakpoint* ToggleBreakPoint(int line);
     void SortBreakPoints() { BreakpointList.Sort(); }
     void RefreshBreakPoints();
-    int ExecutionLine() const { return ExecutionLineValue; }
-    void setExecutionLine(int line);
+    int ExecutionLine() const override { return ExecutionLineValue; }
+    void setExecutionLine(int line) override;
+    std::vector<int> BreakpointLines() const override;
     TDebugSupportPlugin& DebugSupport() const { return *Plugin; }
 
     // ---- Editor events ----

@@ -291,6 +291,14 @@ void TEditorPage::RefreshBreakPoints() {
     SyncBreakpointMarks();
 }
 
+std::vector<int> TEditorPage::BreakpointLines() const {
+    std::vector<int> lines;
+    lines.reserve(static_cast<size_t>(BreakpointList.Count()));
+    for (int i = 0; i < BreakpointList.Count(); ++i)
+        lines.push_back(BreakpointList[i].Line);
+    return lines;
+}
+
 void TEditorPage::setExecutionLine(int line) {
     const int old = ExecutionLineValue;
     ExecutionLineValue = line;
