@@ -308,6 +308,8 @@ void TEditorPage::setExecutionLine(int line) {
     if (SourceEditor) {
         SourceEditor->InvalidateLine(old);
         SourceEditor->InvalidateLine(line);
+        // The debugger's current line is followed in the source.
+        if (line > 0) SourceEditor->ensureLineVisible(line - 1);
     }
 }
 
