@@ -140,7 +140,8 @@ int main(int argc, char** argv) {
                              "for my $i (1 .. 1000000) {\n"
                              "    $total += $i;\n"
                              "}\n";
-    const std::string driver = (std::filesystem::path(KORVANE_BENCH_DIR) / "peer_driver.pl").string();
+    const std::string driver =
+        (std::filesystem::path(KORVANE_BENCH_DIR) / "peer_driver.pl").string();
     const TRunRequest run = DebugRun(script);
 
     QCoreApplication app(argc, argv);

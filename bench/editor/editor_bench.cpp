@@ -108,8 +108,7 @@ int RunScreenshot(TMainForm& window, const std::string& out,
 
 // The Perl page paused at a breakpoint: the line marked in the source, and the variable
 // window beside the main window filled with the program's variables.
-int DebugScreenshot(TMainForm& window, const std::string& out, const std::string& file,
-                    int line) {
+int DebugScreenshot(TMainForm& window, const std::string& out, const std::string& file, int line) {
     window.resize(760, 660);
     window.move(0, 0);
     window.FileDropFilesDropped({file});
@@ -128,7 +127,7 @@ int DebugScreenshot(TMainForm& window, const std::string& out, const std::string
     if (debug.Status() != dsPaused) return 1;
     QTest::qWait(600);
     return QGuiApplication::primaryScreen()->grabWindow(0).save(QString::fromStdString(out)) ? 0
-                                                                                            : 1;
+                                                                                             : 1;
 }
 
 } // namespace

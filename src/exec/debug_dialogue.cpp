@@ -17,7 +17,8 @@ std::string_view Trimmed(std::string_view s) {
 // The whole text as a line number; -1 when it is not one.
 int LineNumber(std::string_view digits) {
     int number = -1;
-    const auto [end, failure] = std::from_chars(digits.data(), digits.data() + digits.size(), number);
+    const auto [end, failure] =
+        std::from_chars(digits.data(), digits.data() + digits.size(), number);
     if (failure != std::errc() || end != digits.data() + digits.size() || number < 0) return -1;
     return number;
 }
@@ -101,7 +102,8 @@ int RetrieveLineNo(const std::vector<std::string>& answer) {
         case LocationForm::TwoLines: {
             const std::string_view next = answer[i + 1];
             const size_t colon = next.find(':');
-            return colon == std::string_view::npos ? -1 : LineNumber(Trimmed(next.substr(0, colon)));
+            return colon == std::string_view::npos ? -1
+                                                   : LineNumber(Trimmed(next.substr(0, colon)));
         }
         case LocationForm::OneLine:
             // The lines printed after a stop repeat the form: the stop is the first of them.

@@ -10,7 +10,7 @@ namespace korvane {
 struct TDebugVariable {
     enum : int { Element = 0, Scalar = 2, QuotedScalar = 3, Other = 4 };
     int Kind = Other;
-    std::string Name; // with its sigil: $count, @list, %map
+    std::string Name;  // with its sigil: $count, @list, %map
     std::string Index; // array index or hash key of an element
     std::string Value;
 };

@@ -276,7 +276,8 @@ void TDebugForm::GetDetails() {
 }
 
 bool TDebugForm::BreakpointAt(int line) const {
-    const std::vector<int> lines = RunPageValue ? RunPageValue->BreakpointLines() : std::vector<int>();
+    const std::vector<int> lines =
+        RunPageValue ? RunPageValue->BreakpointLines() : std::vector<int>();
     return std::find(lines.begin(), lines.end(), line) != lines.end();
 }
 
@@ -295,16 +296,15 @@ void TDebugForm::errChange() {
     TConsoleController& console = *ConsoleObject;
     // Only the start can fail to compile; the debugger may still prompt after the errors.
     const bool starting = StatusValue == dsFirstStep || StatusValue == dsRunToBreakpoint;
-    if (starting && console.ErrorLines.Text().find("aborted due to compilation errors") !=
-                        std::string::npos) {
+    if (starting &&
+        console.ErrorLines.Text().find("aborted due to compilation errors") != std::string::npos) {
         GetDetails();
         // The errors stay for the message list.
         console.CopyToErrOut(DebugOutputValue);
         ProgramReset();
         CompileErrorSeenValue = true;
-        CurrentPrompt().Inform(PromptKind::Warning,
-                               "Error in program found. Cannot run debugger.\n"
-                               "Try Ctrl+F9 to Syntax Check");
+        CurrentPrompt().Inform(PromptKind::Warning, "Error in program found. Cannot run debugger.\n"
+                                                    "Try Ctrl+F9 to Syntax Check");
         return;
     }
     if (!AnswerArrived()) return; // more is on its way
@@ -359,8 +359,7 @@ void TDebugForm::NextStep() {
 
 void TDebugForm::ContinueExecution3() {
     KORVANE_TRACE("TDebugForm", "ContinueExecution3");
-    if (!DebugSessionValue || (StatusValue != dsRunToBreakpoint && StatusValue != dsPaused))
-        return;
+    if (!DebugSessionValue || (StatusValue != dsRunToBreakpoint && StatusValue != dsPaused)) return;
     SendCommand("c");
     setDebugStatus(dsRunning);
     if (!PostDataSentValue) {

@@ -109,7 +109,9 @@ public:
     const std::vector<std::string>& DebugOutput() const { return DebugOutputValue; }
     int RetrieveLineNo() const { return korvane::RetrieveLineNo(DebugOutputValue); }
     const std::vector<TDebugVariable>& Variables() const { return VariablesValue; }
-    std::string FindVar(const std::string& name) const { return korvane::FindVar(VariablesValue, name); }
+    std::string FindVar(const std::string& name) const {
+        return korvane::FindVar(VariablesValue, name);
+    }
     void RetrieveVariables();
     void ClearVariables();
     // Asks the variable window to show the variables (when it is visible).
@@ -121,8 +123,8 @@ public:
 
     // Set by the main window: the log switches, and the variable window's views.
     std::function<TDebugLogOptions()> LogOptions;
-    std::function<void()> OnDetailsChanged;   // DebugOutput has a new answer
-    std::function<void()> OnShowVariables;    // show Variables
+    std::function<void()> OnDetailsChanged; // DebugOutput has a new answer
+    std::function<void()> OnShowVariables;  // show Variables
     // One timer tick: polls the program, filters its errors, resets when it has ended.
     void TimerTimer();
 

@@ -79,8 +79,12 @@ protected:
     bool WaitForPause() {
         return WaitUntil([&] { return Form().Status() == dsPaused || !Form().RunPage(); });
     }
-    bool PausedAt(int line) { return WaitForPause() && Form().Status() == dsPaused && Page.Line == line; }
-    bool WaitForEnd() { return WaitUntil([&] { return !Form().RunPage(); }); }
+    bool PausedAt(int line) {
+        return WaitForPause() && Form().Status() == dsPaused && Page.Line == line;
+    }
+    bool WaitForEnd() {
+        return WaitUntil([&] { return !Form().RunPage(); });
+    }
     std::vector<std::string> Output() { return Form().Console().OutputLines.Strings(); }
 
     std::string Perl;
@@ -104,7 +108,7 @@ TEST_F(DebugSessionTest, StepsAndRunsToBreakpointsWhateverTheLengthOfThePath) {
     // A short path gets the debugger's one-line position, a long one its two-line form; a quote
     // in the folder must not reach Perl code.
     for (const std::string& folder : {std::string("s"), std::string("a folder with a long name, "
-                                                                     "and Bob's quote/deeper")}) {
+                                                                    "and Bob's quote/deeper")}) {
         SCOPED_TRACE(folder);
         const TRunPageInfo info = Script(Dir.File(folder + "/t.pl"), Counting);
 
@@ -126,8 +130,8 @@ TEST_F(DebugSessionTest, StepsAndRunsToBreakpointsWhateverTheLengthOfThePath) {
         Statuses.clear();
         Form().StartExecution(DebugRunRequest(*Project, info), &Page);
         ASSERT_TRUE(PausedAt(4)) << "status " << int(Form().Status()) << " line " << Page.Line;
-        EXPECT_EQ(Statuses, (std::vector<std::uint8_t>{dsRunToBreakpoint, dsRunning,
-                                                       dsGettingVars, dsPaused}))
+        EXPECT_EQ(Statuses, (std::vector<std::uint8_t>{dsRunToBreakpoint, dsRunning, dsGettingVars,
+                                                       dsPaused}))
             << "the first line has no breakpoint: the run goes on by itself";
         const std::string log = ReadBytes(LogFile);
         const size_t d = log.find("**Input: D"), b4 = log.find("**Input: b 4"),
@@ -150,12 +154,13 @@ TEST_F(DebugSessionTest, StepsAndRunsToBreakpointsWhateverTheLengthOfThePath) {
 
 TEST_F(DebugSessionTest, PausedProgramShowsItsVariables) {
     if (Perl.empty()) GTEST_SKIP() << "perl is not installed";
-    const TRunPageInfo info = Script(Dir.File("vars.pl"), "our $x = 5;\n"
-                                                         "our @a = ('p', 'q');\n"
-                                                         "our %h = (k => 'v', n => {deep => [1]});\n"
-                                                         "our $s = \"two\\nlines\";\n"
-                                                         "our @count = (7, 8);\n"
-                                                         "print \"$x\\n\";\n");
+    const TRunPageInfo info =
+        Script(Dir.File("vars.pl"), "our $x = 5;\n"
+                                    "our @a = ('p', 'q');\n"
+                                    "our %h = (k => 'v', n => {deep => [1]});\n"
+                                    "our $s = \"two\\nlines\";\n"
+                                    "our @count = (7, 8);\n"
+                                    "print \"$x\\n\";\n");
     Page.Breaks = {6};
     Form().StartExecution(DebugRunRequest(*Project, info), &Page);
     ASSERT_TRUE(PausedAt(6));
@@ -183,8 +188,8 @@ TEST_F(DebugSessionTest, ProgramInputIsKeptApartFromTheDebuggerCommands) {
     if (Perl.empty()) GTEST_SKIP() << "perl is not installed";
     // Stopped before the program reads: a typed line waits for the program, not the debugger.
     const TRunPageInfo typed = Script(Dir.File("read.pl"), "our $seen = 1;\n"
-                                                          "my $line = <STDIN>;\n"
-                                                          "print \"got $line\";\n");
+                                                           "my $line = <STDIN>;\n"
+                                                           "print \"got $line\";\n");
     Page.Breaks = {2};
     Form().StartExecution(DebugRunRequest(*Project, typed), &Page);
     ASSERT_TRUE(PausedAt(2));
@@ -226,10 +231,11 @@ TEST_F(DebugSessionTest, CompileErrorWarnsAndResets) {
 TEST_F(DebugSessionTest, PauseStopsABusyLoopAndResetEndsEverythingItStarted) {
     if (Perl.empty()) GTEST_SKIP() << "perl is not installed";
     // The helper ignores the interrupt of the pause, so only the reset can end it.
-    WriteBytes(Dir.File("helper.pl"), "$SIG{INT} = 'IGNORE';\n"
-                                      "open my $f, '>', 'helper.pid.tmp' or die;\n"
-                                      "print $f $$; close $f; rename 'helper.pid.tmp', 'helper.pid';\n"
-                                      "sleep 100;\n");
+    WriteBytes(Dir.File("helper.pl"),
+               "$SIG{INT} = 'IGNORE';\n"
+               "open my $f, '>', 'helper.pid.tmp' or die;\n"
+               "print $f $$; close $f; rename 'helper.pid.tmp', 'helper.pid';\n"
+               "sleep 100;\n");
     const TRunPageInfo info = Script(Dir.File("busy.pl"), "system(\"$^X helper.pl &\");\n"
                                                           "our $i = 0;\n"
                                                           "while (1) {\n"
