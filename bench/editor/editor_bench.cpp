@@ -3,12 +3,15 @@
 //                                       time from start to a shown main window
 //   bench_editor --screenshot OUT.png PERL PHP HTML
 //   bench_editor --run-screenshot OUT.png PERL   the same after "Run (view Text)" of PERL
+//   bench_editor --debug-screenshot OUT.png PERL LINE   the screen with PERL paused at a
+//                                       breakpoint on LINE and the variable window open
 // Run with a private KORVANE_HOME and XDG_CONFIG_HOME (bench/editor.sh and
 // tools/editor-screenshot.sh do).
 #include "app/main_form.h"
 #include "editor/editor_page.h"
 #include "editor/kor_syn_edit.h"
 #include "exec/debug_form.h"
+#include "exec/variable_watch_window.h"
 #include "model/global_settings.h"
 #include "platform/program_folder.h"
 #include "project/kor_project.h"
@@ -18,10 +21,12 @@
 #include <QAction>
 #include <QApplication>
 #include <QElapsedTimer>
+#include <QScreen>
 #include <QTabWidget>
 #include <QTest>
 
 #include <cstdio>
+#include <cstdlib>
 #include <string>
 #include <vector>
 
@@ -101,6 +106,30 @@ int RunScreenshot(TMainForm& window, const std::string& out,
     return window.grab().save(QString::fromStdString(out)) ? 0 : 1;
 }
 
+// The Perl page paused at a breakpoint: the line marked in the source, and the variable
+// window beside the main window filled with the program's variables.
+int DebugScreenshot(TMainForm& window, const std::string& out, const std::string& file, int line) {
+    window.resize(760, 660);
+    window.move(0, 0);
+    window.FileDropFilesDropped({file});
+    auto& perl = dynamic_cast<TEditorPage&>(window.Project().Page(window.Project().Count() - 1));
+    perl.ToggleBreakPoint(line);
+    window.Project().setCurrentPage(&perl);
+    perl.ActivateTab();
+    window.show();
+    if (!QTest::qWaitForWindowExposed(&window)) return 1;
+    window.ShowVariablesActionExecute();
+    window.VariableWindow()->setGeometry(770, 30, 500, 630);
+    window.ContinueAction()->trigger();
+    TDebugForm& debug = window.DebugForm();
+    for (int i = 0; i < 100 && debug.Status() != dsPaused; ++i)
+        QTest::qWait(100);
+    if (debug.Status() != dsPaused) return 1;
+    QTest::qWait(600);
+    return QGuiApplication::primaryScreen()->grabWindow(0).save(QString::fromStdString(out)) ? 0
+                                                                                             : 1;
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
@@ -123,7 +152,10 @@ int main(int argc, char** argv) {
         if (!window.FormCreate()) return 1;
         status = mode == "--bench"        ? Bench(window, files, sinceStart)
                  : mode == "--screenshot" ? Screenshot(window, argv[2], files)
-                                          : RunScreenshot(window, argv[2], files);
+                 : mode == "--debug-screenshot" && argc == 5
+                     ? DebugScreenshot(window, argv[2], argv[3], std::atoi(argv[4]))
+                     : RunScreenshot(window, argv[2], files);
+        if (window.DebugForm().RunPage()) window.DebugForm().ProgramReset();
         // Leave without the close questions: nothing here is the user's work.
         window.Project().Clear();
     }

@@ -8,6 +8,7 @@
 #include "editor/kor_syn_edit.h"
 #include "exec/debug_form.h"
 #include "exec/error_filter.h"
+#include "exec/variable_watch_window.h"
 #include "platform/program_folder.h"
 #include "platform/qt_strings.h"
 #include "project/kor_project.h"
@@ -86,8 +87,11 @@ TMainForm::~TMainForm() {
     // FormDestroy: the project with its pages, then the settings, which everything may read,
     // and last the debugger window with its console, which the pages' runs use to the end.
     // A run ended by a closing page must not reach back into a window going away.
+    delete VariableWindowObject; // it follows the debugger window
     if (DebugFormObject) {
         DebugFormObject->OnDebugActionsChanged = nullptr;
+        DebugFormObject->OnStatusChanged = nullptr;
+        DebugFormObject->LogOptions = nullptr;
         DebugFormObject->CurrentPageKind = nullptr;
     }
     Publishing.reset();
@@ -194,6 +198,7 @@ void TMainForm::BuildMenus() {
                      &TMainForm::CheckSyntaxActionExecute);
     ProgramResetItem = addRunAction(debug, "Program Reset", "Cancel Program Execution",
                                     QKeySequence(), &TMainForm::ProgramResetActionExecute);
+    BuildDebugActions(debug);
     QMenu* run = menuBar()->addMenu(QStringLiteral("&Do"));
     RunToText =
         addRunAction(run, "Run (view &Text)", "Run Program - show results as text/html",
@@ -210,6 +215,9 @@ void TMainForm::UpdateRunActions() {
     RunToText->setEnabled(actions.RunToText);
     RunToBrowser->setEnabled(actions.RunToBrowser);
     ProgramResetItem->setEnabled(actions.ProgramReset);
+    StepItem->setEnabled(actions.Step);
+    ContinueItem->setEnabled(actions.Continue);
+    PauseItem->setEnabled(actions.Pause);
 }
 
 TEditorPage* TMainForm::CurrentEditorPage() const {
@@ -370,6 +378,7 @@ bool TMainForm::FormCreate() {
         return std::nullopt;
     };
     debug.OnDebugActionsChanged = [this] { UpdateRunActions(); };
+    ConnectDebugger();
     debug.UpdateDebugActions();
     return true;
 }

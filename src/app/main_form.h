@@ -14,6 +14,7 @@
 #include <vector>
 
 class QLabel;
+class QMenu;
 class QLCDNumber;
 class QListWidget;
 class QSplitter;
@@ -26,6 +27,7 @@ class TDebugForm;
 class TEditorPage;
 class TKorProject;
 class TPublishCommands;
+class TVariableWatchWindow;
 
 class TMainForm : public QMainWindow, public TProjectHost {
     Q_OBJECT
@@ -82,6 +84,16 @@ public:
     QAction* ConvertToPreAction() const { return ConvertToPre; }
     QAction* ProgramResetAction() const { return ProgramResetItem; }
 
+    // Debugger commands on the current page (debug_commands.cpp).
+    void StepActionExecute();
+    void ContinueActionExecute();
+    void PauseActionExecute();
+    void ShowVariablesActionExecute();
+    QAction* StepAction() const { return StepItem; }
+    QAction* ContinueAction() const { return ContinueItem; }
+    QAction* PauseAction() const { return PauseItem; }
+    TVariableWatchWindow* VariableWindow() const { return VariableWindowObject; }
+
     // File commands: a new temporary page, a file opened into the project, saving the
     // current page. Failures are shown to the user; nothing is lost.
     void NewFileActionExecute();
@@ -126,6 +138,9 @@ private:
     void BuildMenus();
     void FormResize();
     void OpenFile(const std::string& fileName);
+    // The debugger's commands in the Debug menu, and the debugger window tied to this one.
+    void BuildDebugActions(QMenu* debug);
+    void ConnectDebugger();
 
     std::vector<std::string> Arguments;
     StartRequest Request;
@@ -154,6 +169,10 @@ private:
     QAction* ConvertToHTML = nullptr;
     QAction* ConvertToPre = nullptr;
     QAction* ProgramResetItem = nullptr;
+    QAction* StepItem = nullptr;
+    QAction* ContinueItem = nullptr;
+    QAction* PauseItem = nullptr;
+    TVariableWatchWindow* VariableWindowObject = nullptr; // a child window, deleted first
 };
 
 } // namespace korvane

@@ -448,9 +448,17 @@ void TEditorPage::OnInnerTabChange(int index) {
         // The browser engine is heavy; a page gets one only when its browser tab is looked at.
         Browser->EnsureView();
         if (BrowserOutOfDate) ReportingErrors([this] { ExecuteToBrowser(); });
-    } else if (shown == TextSheet && TextOutOfDate && !Debugger().RunPage() && !IsPerl()) {
-        // A Perl page's text view runs under the debugger, which starts it itself.
-        ReportingErrors([this] { ExecuteToText(); });
+    } else if (shown == TextSheet && TextOutOfDate && !Debugger().RunPage()) {
+        // A Perl page's text view runs under the debugger, stopping only at breakpoints.
+        ReportingErrors([this] {
+            if (!IsPerl()) {
+                ExecuteToText();
+            } else if (StartDebugging(false)) {
+                Debugger().TabRun = true;
+                Debugger().UpdateDebugActions();
+                TextOutOfDate = false;
+            }
+        });
     }
 }
 

@@ -130,8 +130,9 @@ public:
     TBreakpoint* ToggleBreakPoint(int line);
     void SortBreakPoints() { BreakpointList.Sort(); }
     void RefreshBreakPoints();
-    int ExecutionLine() const { return ExecutionLineValue; }
-    void setExecutionLine(int line);
+    int ExecutionLine() const override { return ExecutionLineValue; }
+    void setExecutionLine(int line) override;
+    std::vector<int> BreakpointLines() const override;
     TDebugSupportPlugin& DebugSupport() const { return *Plugin; }
 
     // ---- Editor events ----
@@ -162,6 +163,10 @@ public:
     // (unless the local web server runs them), others are loaded by the browser view. Nothing
     // happens without that tab or while the console is busy. True when something was started.
     bool ExecuteToBrowser();
+    // Starts the page's saved Perl file under the debugger: stopped at its first line
+    // (stepping) or running to its breakpoints. Nothing happens for other pages or while the
+    // console is busy. True when a session was started.
+    bool StartDebugging(bool stepping);
     // The address the browser view shows the page's file under.
     std::string HTTPfileName() const;
     // What a run of this page takes from it.
@@ -252,6 +257,8 @@ private:
     // Starts the page's saved file on the console, its output shown in "Text In/Out" or, for
     // a browser run, in "Browser Output".
     void StartPlainRun(bool browserRun);
+    // Empties "Text In/Out" and the typed input for a new run.
+    void ClearRunOutput();
     void ShowRunOutput();
     // Removes the typed input shown after the first outputEnd bytes of the output editor.
     void DropShownKeyInput(size_t outputEnd);

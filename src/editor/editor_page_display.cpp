@@ -291,6 +291,14 @@ void TEditorPage::RefreshBreakPoints() {
     SyncBreakpointMarks();
 }
 
+std::vector<int> TEditorPage::BreakpointLines() const {
+    std::vector<int> lines;
+    lines.reserve(static_cast<size_t>(BreakpointList.Count()));
+    for (int i = 0; i < BreakpointList.Count(); ++i)
+        lines.push_back(BreakpointList[i].Line);
+    return lines;
+}
+
 void TEditorPage::setExecutionLine(int line) {
     const int old = ExecutionLineValue;
     ExecutionLineValue = line;
@@ -300,6 +308,8 @@ void TEditorPage::setExecutionLine(int line) {
     if (SourceEditor) {
         SourceEditor->InvalidateLine(old);
         SourceEditor->InvalidateLine(line);
+        // The debugger's current line is followed in the source.
+        if (line > 0) SourceEditor->ensureLineVisible(line - 1);
     }
 }
 

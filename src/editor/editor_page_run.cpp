@@ -104,6 +104,33 @@ bool TEditorPage::ExecuteToText() {
     return true;
 }
 
+bool TEditorPage::StartDebugging(bool stepping) {
+    TraceScope trace(this, ClassName, "StartDebugging");
+    if (!IsPerl() || !ConsoleIdle() || !ToolPathsPresent()) return false;
+    SaveToFile("", false);
+    const TRunRequest request = DebugRunRequest(Owner, RunInfo());
+    ClearRunOutput();
+    RunStartTime = Now();
+    TDebugForm& debug = Debugger();
+    if (stepping)
+        debug.StartStep(request, this);
+    else
+        debug.StartExecution(request, this);
+    debug.UpdateDebugActions();
+    return true;
+}
+
+void TEditorPage::ClearRunOutput() {
+    KeyInput.clear();
+    if (!Output) return;
+    OutputText->MakeStyled();
+    Output->setReadOnly(false);
+    Output->clear();
+    Output->setReadOnly(true);
+    OutputShown.Forget();
+    if (!Output->lexer() && OutputLexer) Output->setLexer(OutputLexer);
+}
+
 void TEditorPage::StartPlainRun(bool browserRun) {
     if (IsSQL()) {
         TMySqlController& sql = Owner.MySql();
@@ -111,15 +138,7 @@ void TEditorPage::StartPlainRun(bool browserRun) {
         if (sql.CheckForDownServer()) sql.BringServerUp(true);
     }
     const TRunRequest request = PlainRunRequest(Owner, RunInfo());
-    KeyInput.clear();
-    if (Output) {
-        OutputText->MakeStyled();
-        Output->setReadOnly(false);
-        Output->clear();
-        Output->setReadOnly(true);
-        OutputShown.Forget();
-        if (!Output->lexer() && OutputLexer) Output->setLexer(OutputLexer);
-    }
+    ClearRunOutput();
     RunStartTime = Now();
     TDebugForm& debug = Debugger();
     debug.StartRunning(request, this, browserRun);
@@ -220,7 +239,9 @@ bool TEditorPage::OutputKeyPress(int key, Qt::KeyboardModifiers modifiers,
         return true;
     }
     if ((modifiers & Qt::ControlModifier) && key >= Qt::Key_A && key <= Qt::Key_Z) {
-        console.InputQueue.push_back(std::string(1, static_cast<char>(key - Qt::Key_A + 1)));
+        // A line-reading program sees the control character only once the line ends.
+        console.InputQueue.push_back(std::string(1, static_cast<char>(key - Qt::Key_A + 1)) +
+                                     TConsoleController::InputLineEnd);
         return true;
     }
     if (!text.empty() && static_cast<unsigned char>(text[0]) >= 0x20 && text[0] != 0x7F) {

@@ -68,8 +68,9 @@ bool ToolPathsPresent(TLanguage kind, const TKorProject& project) {
     return present;
 }
 
-TRunRequest PlainRunRequest(const TKorProject& project, const TRunPageInfo& page) {
-    KORVANE_TRACE("", "PlainRunRequest");
+namespace {
+
+TRunRequest RunRequest(const TKorProject& project, const TRunPageInfo& page, bool debug) {
     TRunRequest run;
     run.Kind = page.Kind;
     run.ScriptFile = page.ScriptFile;
@@ -79,8 +80,8 @@ TRunRequest PlainRunRequest(const TKorProject& project, const TRunPageInfo& page
     TScriptLanguage language = TScriptLanguage::Perl;
     switch (page.Kind) {
     case TLanguage::Perl:
-        run.CommandLine =
-            PerlRunCommand(project.PerlCompilerPath(), project.AllCompilerFlags(), page.ScriptFile);
+        run.CommandLine = (debug ? PerlDebugCommand : PerlRunCommand)(
+            project.PerlCompilerPath(), project.AllCompilerFlags(), page.ScriptFile);
         break;
     case TLanguage::PHP:
         language = TScriptLanguage::Php;
@@ -114,6 +115,20 @@ TRunRequest PlainRunRequest(const TKorProject& project, const TRunPageInfo& page
                                                 page.ScriptFile, page.EnvVars, request);
     if (project.LoggingIsOn() && project.LogInfoEnvVars()) LogEnvironment(run.Environment);
     return run;
+}
+
+} // namespace
+
+TRunRequest PlainRunRequest(const TKorProject& project, const TRunPageInfo& page) {
+    KORVANE_TRACE("", "PlainRunRequest");
+    return RunRequest(project, page, false);
+}
+
+TRunRequest DebugRunRequest(const TKorProject& project, const TRunPageInfo& page) {
+    KORVANE_TRACE("", "DebugRunRequest");
+    if (page.Kind != TLanguage::Perl)
+        throw handledException("Only Perl programs can be debugged: " + page.ScriptFile);
+    return RunRequest(project, page, true);
 }
 
 namespace {

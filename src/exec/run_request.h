@@ -47,6 +47,8 @@ bool ToolPathsPresent(TLanguage kind, const TKorProject& project);
 // folder, environment and POST data. Logs the environment when the project asks for it.
 // Throws handledException for kinds that are not run this way.
 TRunRequest PlainRunRequest(const TKorProject& project, const TRunPageInfo& page);
+// The same run of a Perl page under the debugger; throws handledException for other kinds.
+TRunRequest DebugRunRequest(const TKorProject& project, const TRunPageInfo& page);
 
 // Checks the syntax of a Perl or PHP page's file and returns the message-list lines; other
 // kinds give none. Blocks for at most 10 seconds of silence or 30 in all.
