@@ -83,6 +83,7 @@ public:
     QAction* ConvertToHTMLAction() const { return ConvertToHTML; }
     QAction* ConvertToPreAction() const { return ConvertToPre; }
     QAction* ProgramResetAction() const { return ProgramResetItem; }
+    TPublishCommands& Publish() const { return *Publishing; }
 
     // Debugger commands on the current page (debug_commands.cpp).
     void StepActionExecute();
