@@ -16,11 +16,13 @@
 #include "storage/method_trace.h"
 #include "storage/program_log.h"
 #include "storage/prompt.h"
+#include "tools/new_version_dlg.h"
 #include "widgets/user_feedback.h"
 
 #include <QAction>
 #include <QApplication>
 #include <QCloseEvent>
+#include <QDir>
 #include <QDragEnterEvent>
 #include <QDropEvent>
 #include <QLCDNumber>
@@ -30,6 +32,7 @@
 #include <QMimeData>
 #include <QScreen>
 #include <QSplitter>
+#include <QStandardPaths>
 #include <QStatusBar>
 #include <QTabWidget>
 #include <QTimer>
@@ -206,6 +209,10 @@ void TMainForm::BuildMenus() {
     RunToBrowser =
         addRunAction(run, "Run (view &Browser)", "Run Program - show results in Browser",
                      QKeySequence(Qt::SHIFT | Qt::Key_F9), &TMainForm::RunToBrowserActionExecute);
+
+    QMenu* tools = menuBar()->addMenu(QStringLiteral("&Tools"));
+    QAction* newVersion = tools->addAction(QStringLiteral("Check for New Version..."));
+    connect(newVersion, &QAction::triggered, this, &TMainForm::NewVersionActionExecute);
 }
 
 void TMainForm::UpdateRunActions() {
@@ -633,6 +640,18 @@ bool TMainForm::eventFilter(QObject* watched, QEvent* event) {
         return true;
     }
     return QMainWindow::eventFilter(watched, event);
+}
+
+void TMainForm::NewVersionActionExecute() {
+    TNewVersionDlg::TActions actions;
+    actions.SaveAll = [this] {
+        ReportingErrors([this] { KorProject->SaveAll(KorProject->FileName()); });
+    };
+    actions.CloseMainWindow = [this] { close(); };
+    const QString downloads = QStandardPaths::writableLocation(QStandardPaths::DownloadLocation);
+    TNewVersionDlg::Run(this, TUpdateServer::FromSettings(*GlobalSettings),
+                        ToStdString(downloads.isEmpty() ? QDir::homePath() : downloads),
+                        std::move(actions));
 }
 
 } // namespace korvane

@@ -102,6 +102,8 @@ public:
     void OpenFileIntoProject(const std::string& fileName);
     void SaveActionExecute();
     void SaveAsActionExecute();
+    // "Check for New Version...": the update dialog, or a note that no server is configured.
+    void NewVersionActionExecute();
     // The page control changed its current tab.
     void ProgsChange(int index);
     TLoggingWindow& LoggingWindowState() { return LoggingWindow; }
