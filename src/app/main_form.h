@@ -25,6 +25,7 @@ namespace korvane {
 class TDebugForm;
 class TEditorPage;
 class TKorProject;
+class TTemplateCommands;
 
 class TMainForm : public QMainWindow, public TProjectHost {
     Q_OBJECT
@@ -80,6 +81,7 @@ public:
     QAction* ConvertToHTMLAction() const { return ConvertToHTML; }
     QAction* ConvertToPreAction() const { return ConvertToPre; }
     QAction* ProgramResetAction() const { return ProgramResetItem; }
+    TTemplateCommands& TemplateCommands() const { return *Templates; }
 
     // File commands: a new temporary page, a file opened into the project, saving the
     // current page. Failures are shown to the user; nothing is lost.
@@ -149,6 +151,7 @@ private:
     QAction* ConvertToHTML = nullptr;
     QAction* ConvertToPre = nullptr;
     QAction* ProgramResetItem = nullptr;
+    TTemplateCommands* Templates = nullptr; // owned by its menu
 };
 
 } // namespace korvane

@@ -21,6 +21,7 @@ class QsciScintilla;
 
 namespace korvane {
 
+class TCodeTemplate;
 class TConsoleController;
 class TGlobalSettings;
 class TMySqlController;
@@ -210,6 +211,8 @@ public:
     const TAttribList& SchemeList() const { return NamedSchemes; }
     TWebServer& WebServer() const { return *WebServerObject; }
     TMySqlController& MySql() const { return *MySqlObject; }
+    // The root of the program's one code template tree, loaded at construction.
+    TCodeTemplate& CodeTemplates() const { return *CodeTemplateRoot; }
 
     // ---- State flags ----
     bool Loading() const { return LoadingFlag; }
@@ -416,6 +419,7 @@ private:
     TAttribList NamedSchemes;
     std::unique_ptr<TWebServer> WebServerObject;
     std::unique_ptr<TMySqlController> MySqlObject;
+    std::unique_ptr<TCodeTemplate> CodeTemplateRoot;
 
     bool ModifiedFlag = false;
     bool LoadingFlag = false;
