@@ -69,6 +69,8 @@ TEditorPage::TEditorPage(TKorProject& project, TDebugForm& debugger, bool editab
     if (IsTempFile()) {
         NewFileValue = true;
         ExpandNewPageTemplate(Owner.CodeTemplates(), *SourceEditor);
+        // The template is where the page starts, not a change of the user's.
+        SourceEditor->SetModified(false);
     }
     if (!IsTempFile()) {
         try {

@@ -36,7 +36,8 @@ void SwapExtensionTemplate(TCodeTemplate& root, TKorSynEdit& editor, const std::
     }
     TCodeTemplate* old = oldExt.empty() ? nullptr : root.FindByAlias(oldExt, nullptr, true);
     if (!old) return;
-    const std::string oldText = Trimmed(old->TemplateText());
+    // What the old template put there, without its marks and placeholders.
+    const std::string oldText = Trimmed(ExpandToText(*old));
     if (oldText.empty() || !StartsText(oldText, text)) return;
     editor.SendScintilla(QsciScintillaBase::SCI_BEGINUNDOACTION);
     editor.SendScintilla(QsciScintillaBase::SCI_SETSEL, 0UL, static_cast<long>(oldText.size()));
