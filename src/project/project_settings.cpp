@@ -71,8 +71,8 @@ void TKorProject::LoadCodeTemplates() {
     CodeTemplateRoot->SetModified(false);
     if (Settings.getCodeTemplateFileName().empty())
         Settings.setCodeTemplateFileName(ProgramFolder() + "codetmpl.kvt");
-    const std::string problem = LoadTemplateFileKeepingDamaged(
-        *CodeTemplateRoot, SectionList(), Settings.getCodeTemplateFileName());
+    const std::string problem = LoadTemplateFileKeepingDamaged(*CodeTemplateRoot, SectionList(),
+                                                               Settings.getCodeTemplateFileName());
     if (!problem.empty()) CurrentPrompt().Inform(PromptKind::Warning, problem);
 }
 

@@ -53,7 +53,8 @@ std::vector<std::string> SplitLines(std::string_view text) {
 class TTemplateTree : public QTreeWidget {
 public:
     using DropTest = std::function<bool(QTreeWidgetItem* target, bool asChild, bool apply)>;
-    TTemplateTree(QWidget* parent, DropTest onDrop) : QTreeWidget(parent), OnDrop(std::move(onDrop)) {}
+    TTemplateTree(QWidget* parent, DropTest onDrop)
+        : QTreeWidget(parent), OnDrop(std::move(onDrop)) {}
 
 protected:
     void dragMoveEvent(QDragMoveEvent* event) override {
@@ -227,15 +228,15 @@ void TCodeTemplateDlg::MarkChanged() {
 void TCodeTemplateDlg::FillTree() {
     const QSignalBlocker blocker(Tree);
     Tree->clear();
-    const std::function<void(QTreeWidgetItem*, TCodeTemplate*)> add =
-        [&](QTreeWidgetItem* parent, TCodeTemplate* first) {
-            for (TCodeTemplate* node = first; node; node = node->Next()) {
-                auto* item = parent ? new QTreeWidgetItem(parent) : new QTreeWidgetItem(Tree);
-                item->setText(0, ToQString(node->DisplayCaption()));
-                item->setData(0, Qt::UserRole, QVariant::fromValue(reinterpret_cast<quintptr>(node)));
-                add(item, node->FirstChild());
-            }
-        };
+    const std::function<void(QTreeWidgetItem*, TCodeTemplate*)> add = [&](QTreeWidgetItem* parent,
+                                                                          TCodeTemplate* first) {
+        for (TCodeTemplate* node = first; node; node = node->Next()) {
+            auto* item = parent ? new QTreeWidgetItem(parent) : new QTreeWidgetItem(Tree);
+            item->setText(0, ToQString(node->DisplayCaption()));
+            item->setData(0, Qt::UserRole, QVariant::fromValue(reinterpret_cast<quintptr>(node)));
+            add(item, node->FirstChild());
+        }
+    };
     add(nullptr, Root.FirstChild());
 }
 
@@ -259,8 +260,8 @@ void TCodeTemplateDlg::SetCurrent(TCodeTemplate* node) {
 void TCodeTemplateDlg::RefreshFields() {
     const bool previous = std::exchange(Loading, true);
     const bool on = CurrentNode != nullptr;
-    for (QWidget* field : std::initializer_list<QWidget*>{AliasEdit, DescriptionEdit, Code,
-                                                          DeleteButton})
+    for (QWidget* field :
+         std::initializer_list<QWidget*>{AliasEdit, DescriptionEdit, Code, DeleteButton})
         field->setEnabled(on);
     AliasEdit->setText(on ? ToQString(CurrentNode->Alias()) : QString());
     DescriptionEdit->setText(on ? ToQString(CurrentNode->Description()) : QString());

@@ -222,8 +222,7 @@ int TCodeTemplate::CountTemplates() const {
 // Lookup
 
 template <typename Match>
-TCodeTemplate* TCodeTemplate::FindFrom(const std::string& name, TCodeTemplate* start,
-                                       Match match) {
+TCodeTemplate* TCodeTemplate::FindFrom(const std::string& name, TCodeTemplate* start, Match match) {
     const size_t colon = name.find(':');
     const std::string key = name.substr(0, colon);
     PresetAnswersValue = colon == std::string::npos ? std::string() : name.substr(colon + 1);

@@ -15,6 +15,7 @@
 namespace korvane {
 
 class TSectionList;
+class TStream;
 
 class TCodeTemplate {
 public:
@@ -121,6 +122,8 @@ public:
     // Loads into this (root) node; a missing file leaves the tree as it is. Throws
     // handledException with the reason when the file is refused or damaged.
     void LoadTemplateFile(TSectionList& stream, const std::string& path);
+    // The same from bytes at source's position.
+    void LoadTemplateStream(TSectionList& stream, TStream& source);
 
 private:
     void Unlink();

@@ -34,7 +34,8 @@ TMarkedText MarkInsertion(const std::string& text, std::size_t selectionStart,
     const bool selected = selectionEnd > selectionStart;
     std::string marked = text.substr(0, selectionStart);
     if (selected)
-        marked += std::string(NewCursor) + text.substr(selectionStart, selectionEnd - selectionStart) +
+        marked += std::string(NewCursor) +
+                  text.substr(selectionStart, selectionEnd - selectionStart) +
                   std::string(NewSelect);
     else
         marked += NewCursor;

@@ -118,8 +118,7 @@ bool TTemplateCommands::OrganizeCodeTemplates() {
         ~RebuildOnExit() { Commands.RebuildMenu(); }
     } rebuild{*this};
     return ShowCodeTemplateExplore(
-        project.CodeTemplates(), SectionList(),
-        project.GlobalSettings().getCodeTemplateFileName(),
+        project.CodeTemplates(), SectionList(), project.GlobalSettings().getCodeTemplateFileName(),
         [&project](TKorSynEdit& editor, const std::vector<std::string>& paths) {
             project.EditorDropFiles(editor, paths);
         },

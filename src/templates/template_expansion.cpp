@@ -89,8 +89,8 @@ void ExpandPrompts(TPieces& text, TCodeTemplate& node, bool ask,
             text.Erase(*hit, length);
             continue;
         }
-        std::string spec = piece.substr(hit->Offset + PromptMark.size(),
-                                        close - hit->Offset - PromptMark.size());
+        std::string spec =
+            piece.substr(hit->Offset + PromptMark.size(), close - hit->Offset - PromptMark.size());
         if (const size_t colon = spec.find(':'); colon != std::string::npos) {
             offered = spec.substr(colon + 1);
             spec.erase(colon);
@@ -111,16 +111,16 @@ void ExpandParams(TPieces& text, bool ask, const std::vector<std::string>& answe
         const size_t close = piece.find(Close, hit->Offset + ParamMark.size());
         if (close == std::string::npos) return;
         const size_t length = close + Close.size() - hit->Offset;
-        const std::string key = piece.substr(hit->Offset + ParamMark.size(),
-                                             close - hit->Offset - ParamMark.size());
+        const std::string key =
+            piece.substr(hit->Offset + ParamMark.size(), close - hit->Offset - ParamMark.size());
         if (!ask) {
             text.Erase(*hit, length);
             continue;
         }
         size_t k = 0;
         const auto [end, error] = std::from_chars(key.data(), key.data() + key.size(), k);
-        const bool known = error == std::errc() && end == key.data() + key.size() && k >= 1 &&
-                           k <= answers.size();
+        const bool known =
+            error == std::errc() && end == key.data() + key.size() && k >= 1 && k <= answers.size();
         text.Replace(*hit, length,
                      known ? answers[k - 1]
                            : Ask("Param " + key + " not found", "Enter a substitute", ""));

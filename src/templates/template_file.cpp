@@ -156,7 +156,11 @@ void TCodeTemplate::SaveTemplateFile(TSectionList& stream, const std::string& pa
 void TCodeTemplate::LoadTemplateFile(TSectionList& stream, const std::string& path) {
     if (!IsFile(path)) return;
     TFileStream file(path, TFileStream::TMode::OpenRead);
-    TSectionListUse use(stream, file, true);
+    LoadTemplateStream(stream, file);
+}
+
+void TCodeTemplate::LoadTemplateStream(TSectionList& stream, TStream& source) {
+    TSectionListUse use(stream, source, true);
     stream.BeginSection("VersionInfo");
     if (!SameText(stream.ReadStr(), MakerName))
         throw handledException("Incorrect Company Name for this program");

@@ -23,8 +23,7 @@ void ReadOutline(std::string_view text, TCodeTemplate& root) {
         text = end == std::string_view::npos ? std::string_view() : text.substr(end + 1);
         ++number;
         const auto fail = [&](const std::string& what) {
-            throw handledException("Template outline line " + std::to_string(number) + ": " +
-                                   what);
+            throw handledException("Template outline line " + std::to_string(number) + ": " + what);
         };
         if (line.starts_with('*')) {
             finish();

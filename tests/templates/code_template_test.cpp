@@ -11,13 +11,13 @@ protected:
     CodeTemplateTest() {
         Root.SetDescription("Code Templates");
         BuildTree(Root, {
-                            {1, "Perl", "", {}},            // 0
-                            {2, "foreach", "fe", {"a"}},    // 1
+                            {1, "Perl", "", {}},             // 0
+                            {2, "foreach", "fe", {"a"}},     // 1
                             {2, "safe open", "safe", {"b"}}, // 2
-                            {2, "-", "", {}},               // 3
-                            {1, "HTML", "html", {}},        // 4
-                            {2, "table", "FE", {"c"}},      // 5
-                            {1, "", "last", {""}},          // 6
+                            {2, "-", "", {}},                // 3
+                            {1, "HTML", "html", {}},         // 4
+                            {2, "table", "FE", {"c"}},       // 5
+                            {1, "", "last", {""}},           // 6
                         });
         for (TCodeTemplate* node = Root.FirstChild(); node; node = node->NextInPreOrder(&Root))
             Nodes.push_back(node);

@@ -34,9 +34,9 @@ TEST_F(ShippedTemplates, TheBuiltFileIsItsSourceAndHoldsEveryAliasLookedUp) {
     fromSource.SaveTemplateFile(SectionList(), rewritten);
     EXPECT_EQ(ReadBytes(rewritten), ReadBytes(KORVANE_SHIPPED_TEMPLATES));
 
-    for (const char* alias : {"new", ".pl", ".pm", ".cgi", ".php", ".html", ".sql", ".bat",
-                              "char_ents", "perl", "cgi", "php", "html", "sql", "batch", "fe",
-                              "open", "write", "dbi", "here", "sub"}) {
+    for (const char* alias : {"new",   ".pl",       ".pm",  ".cgi",  ".php", ".html", ".sql",
+                              ".bat",  "char_ents", "perl", "cgi",   "php",  "html",  "sql",
+                              "batch", "fe",        "open", "write", "dbi",  "here",  "sub"}) {
         TCodeTemplate* node = shipped.FindByAlias(alias, nullptr, true);
         ASSERT_NE(node, nullptr) << alias;
         // Every template inserts something, and one alias means one template.

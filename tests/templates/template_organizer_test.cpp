@@ -77,7 +77,9 @@ protected:
         return Commands->OrganizeCodeTemplates();
     }
     TCodeTemplate& Root() { return Project->CodeTemplates(); }
-    TCodeTemplate* Find(const std::string& alias) { return Root().FindByAlias(alias, nullptr, true); }
+    TCodeTemplate* Find(const std::string& alias) {
+        return Root().FindByAlias(alias, nullptr, true);
+    }
     // Triggers the menu item with this caption, in the menu or a submenu.
     bool Click(const QString& caption, QMenu* menu = nullptr) {
         for (QAction* action : (menu ? menu : &Menu)->actions()) {
