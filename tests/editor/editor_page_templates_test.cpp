@@ -3,6 +3,10 @@
 #include "editor_fixture.h"
 
 #include "templates/code_template.h"
+#include "templates/template_commands.h"
+
+#include <QAction>
+#include <QMenu>
 
 namespace korvane::test {
 namespace {
@@ -61,6 +65,33 @@ TEST_F(PageTemplatesTest, HtmlConversionTakesTheEntitiesOfTheCharEntsTemplate) {
     page.Editor()->selectAll();
     page.ConvertToHTML(false);
     EXPECT_EQ(page.Editor()->RawText(), "a&amp;b");
+}
+
+TEST_F(PageTemplatesTest, TheInsertCommandNamesTheWordAndExpandsItsTemplate) {
+    Project->CodeTemplates().AddChild("foreachx")->SetLines({"for (##PROMPT:N##) {}"});
+    TEditorPage& page = NewTempPage();
+    QMenu menu;
+    QWidget window;
+    TTemplateCommands commands(menu, window);
+    commands.Attach(*Project, [&page] { return &page; });
+    QAction& insert = commands.InsertAction();
+
+    page.Editor()->SetRawText("x foreachx:\"a, b\" y");
+    page.Editor()->SendScintilla(QsciScintillaBase::SCI_GOTOPOS, 4UL);
+    commands.UpdateInsertAction();
+    EXPECT_TRUE(insert.isEnabled());
+    EXPECT_EQ(insert.text().toStdString(), "&Insert Selected Code Template [foreach...]");
+
+    page.Editor()->SendScintilla(QsciScintillaBase::SCI_GOTOPOS, 0UL); // "x": no template
+    commands.UpdateInsertAction();
+    EXPECT_FALSE(insert.isEnabled());
+    EXPECT_EQ(insert.text().toStdString(), "&Insert Selected Code Template");
+
+    // The selected alias with its answers is replaced by the expansion, without a question.
+    page.Editor()->SendScintilla(QsciScintillaBase::SCI_SETSEL, 2UL, 17L);
+    commands.InsertCodeTemplate();
+    EXPECT_EQ(page.Editor()->RawText(), "x for (a, b) {} y");
+    EXPECT_TRUE(Prompt.Records().empty());
 }
 
 } // namespace
