@@ -24,6 +24,8 @@
 #include <QTreeWidgetItemIterator>
 #include <QVBoxLayout>
 
+#include <utility>
+
 namespace korvane {
 namespace {
 

@@ -15,6 +15,8 @@
 #include <QApplication>
 #include <QMenu>
 
+#include <algorithm>
+
 namespace korvane {
 namespace {
 

@@ -6,6 +6,9 @@
 #include <QAction>
 #include <QMenu>
 
+#include <utility>
+#include <vector>
+
 namespace korvane {
 namespace {
 
