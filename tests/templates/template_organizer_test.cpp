@@ -11,11 +11,14 @@
 #include "storage/section_list.h"
 #include "temp_dir.h"
 #include "templates/code_templ_dlg.h"
+#include "templates/find_templ_dlg.h"
 #include "templates/insertion_marks.h"
 #include "templates/template_commands.h"
 
 #include <QAction>
 #include <QApplication>
+#include <QCheckBox>
+#include <QDialog>
 #include <QLineEdit>
 #include <QMenu>
 #include <QTimer>
@@ -180,6 +183,27 @@ TEST_F(OrganizerTest, SearchesContinueFromTheCurrentNodeAndEnd) {
         EXPECT_EQ(dialog.Search({"ta", "", false, true}), nullptr);
         return static_cast<int>(QDialog::Rejected);
     });
+}
+
+TEST(FindTemplateDialog, OpensWithTheLastSearchAndKeepsOneOfTheTwoBoxes) {
+    TTemplateSearch search{"fe", "ignored", false, true};
+    QTimer::singleShot(0, [] {
+        auto* dialog = qobject_cast<QDialog*>(QApplication::activeModalWidget());
+        ASSERT_NE(dialog, nullptr);
+        EXPECT_EQ(dialog->windowTitle(), "Find Code Template...");
+        auto* alias = dialog->findChild<QLineEdit*>("Alias");
+        auto* description = dialog->findChild<QLineEdit*>("Description");
+        EXPECT_EQ(alias->text(), "fe");
+        EXPECT_EQ(description->text(), "");
+        EXPECT_TRUE(dialog->findChild<QCheckBox*>()->isChecked());
+        description->setText("loop");
+        emit description->textEdited("loop");
+        dialog->accept();
+    });
+    EXPECT_TRUE(AskTemplateSearch(nullptr, search));
+    EXPECT_EQ(search.Alias, "");
+    EXPECT_EQ(search.Description, "loop");
+    EXPECT_FALSE(search.FromSelected);
 }
 
 TEST(InsertionMarks, EachMarkingLeavesOnePairAndSelectsIt) {
