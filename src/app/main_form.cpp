@@ -12,11 +12,13 @@
 #include "platform/program_folder.h"
 #include "platform/qt_strings.h"
 #include "project/kor_project.h"
+#include "storage/clock.h"
 #include "storage/errors.h"
 #include "storage/method_trace.h"
 #include "storage/program_log.h"
 #include "storage/prompt.h"
 #include "tools/new_version_dlg.h"
+#include "templates/template_commands.h"
 #include "widgets/user_feedback.h"
 
 #include <QAction>
@@ -195,6 +197,8 @@ void TMainForm::BuildMenus() {
     ConvertToPre = special->addAction(QStringLiteral("Convert to <PRE> block"));
     connect(ConvertToPre, &QAction::triggered, this, [this] { ConvertSelectionToHTML(true); });
 
+    Templates = new TTemplateCommands(*menuBar()->addMenu(QStringLiteral("&Templates")), *this);
+
     QMenu* debug = menuBar()->addMenu(QStringLiteral("&Debug"));
     CheckSyntax =
         addRunAction(debug, "Check &Syntax", "Check Syntax", QKeySequence(Qt::CTRL | Qt::Key_F9),
@@ -371,6 +375,7 @@ bool TMainForm::FormCreate() {
         if (ErrorPath) ErrorPath->Error(error.what());
         StartupError = error.what();
     }
+    Templates->Attach(*KorProject, [this] { return CurrentEditorPage(); });
     LockDefaultAction->setChecked(GlobalSettings->getUseProjects());
     LockDefaultActionClick();
     if (TProjectPage* current = KorProject->getCurrentPage()) current->ActivateTab();
@@ -517,6 +522,9 @@ void TMainForm::NewFileActionExecute() {
     TraceScope trace(this, "TMainForm", "NewFileActionExecute");
     ReportingErrors([this] {
         TProjectPage& page = KorProject->Add("", true);
+        // A new file of the chosen type starts from that type's template.
+        if (auto* editorPage = dynamic_cast<TEditorPage*>(&page))
+            editorPage->SaveToFileExt(page.TempFileName(), NewFileExt, true, true, Now());
         page.ActivateTab();
         KorProject->MoveToPageUpdate();
     });

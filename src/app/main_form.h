@@ -28,6 +28,7 @@ class TEditorPage;
 class TKorProject;
 class TPublishCommands;
 class TVariableWatchWindow;
+class TTemplateCommands;
 
 class TMainForm : public QMainWindow, public TProjectHost {
     Q_OBJECT
@@ -94,6 +95,7 @@ public:
     QAction* ContinueAction() const { return ContinueItem; }
     QAction* PauseAction() const { return PauseItem; }
     TVariableWatchWindow* VariableWindow() const { return VariableWindowObject; }
+    TTemplateCommands& TemplateCommands() const { return *Templates; }
 
     // File commands: a new temporary page, a file opened into the project, saving the
     // current page. Failures are shown to the user; nothing is lost.
@@ -176,6 +178,7 @@ private:
     QAction* ContinueItem = nullptr;
     QAction* PauseItem = nullptr;
     TVariableWatchWindow* VariableWindowObject = nullptr; // a child window, deleted first
+    TTemplateCommands* Templates = nullptr; // owned by its menu
 };
 
 } // namespace korvane
