@@ -17,8 +17,8 @@
 #include "storage/method_trace.h"
 #include "storage/program_log.h"
 #include "storage/prompt.h"
-#include "tools/new_version_dlg.h"
 #include "templates/template_commands.h"
+#include "tools/new_version_dlg.h"
 #include "widgets/user_feedback.h"
 
 #include <QAction>

@@ -178,7 +178,7 @@ private:
     QAction* ContinueItem = nullptr;
     QAction* PauseItem = nullptr;
     TVariableWatchWindow* VariableWindowObject = nullptr; // a child window, deleted first
-    TTemplateCommands* Templates = nullptr; // owned by its menu
+    TTemplateCommands* Templates = nullptr;               // owned by its menu
 };
 
 } // namespace korvane

@@ -56,7 +56,8 @@ TNewVersionDlg::TNewVersionDlg(QWidget* owner, TUpdateServer server, const std::
     setMinimumWidth(460);
 
     connect(InstallDirBtn, &QPushButton::clicked, this, [this] {
-        const QString chosen = QFileDialog::getExistingDirectory(this, QString(), LocalPath->text());
+        const QString chosen =
+            QFileDialog::getExistingDirectory(this, QString(), LocalPath->text());
         if (!chosen.isEmpty()) LocalPath->setText(chosen);
     });
     connect(StartBtn, &QPushButton::clicked, this, [this] { StartBtnClick(); });
@@ -102,7 +103,8 @@ bool TNewVersionDlg::ShowProgress(int64_t received) {
                                     static_cast<double>(elapsed)) -
                 elapsed;
             Speed->setText(QStringLiteral("Approx ") +
-                           QTime(0, 0).addMSecs(static_cast<int>(std::max<qint64>(0, left)))
+                           QTime(0, 0)
+                               .addMSecs(static_cast<int>(std::max<qint64>(0, left)))
                                .toString(QStringLiteral("hh:mm:ss")) +
                            QStringLiteral(" left"));
         }
@@ -126,12 +128,15 @@ void TNewVersionDlg::StartBtnClick() {
         QDialog::reject();
     };
     switch (check.FetchDescriptor()) {
-    case TUpdateCheck::TFetch::NoConnection: Finish(false); return;
+    case TUpdateCheck::TFetch::NoConnection:
+        Finish(false);
+        return;
     case TUpdateCheck::TFetch::NoDescriptor:
         CurrentPrompt().Inform(PromptKind::Error, "Could not connect to server.");
         close();
         return;
-    case TUpdateCheck::TFetch::Fetched: break;
+    case TUpdateCheck::TFetch::Fetched:
+        break;
     }
     msg->setText(QStringLiteral("Validating Version Info..."));
     const TReleaseInfo& release = check.Release();
@@ -164,7 +169,8 @@ void TNewVersionDlg::StartBtnClick() {
     TUpdateCheck::TDownload result;
     {
         const TFlagScope downloading(Downloading);
-        result = check.Download(folder, [this](int64_t received) { return ShowProgress(received); });
+        result =
+            check.Download(folder, [this](int64_t received) { return ShowProgress(received); });
     }
     check.Close();
     switch (result) {
@@ -172,20 +178,24 @@ void TNewVersionDlg::StartBtnClick() {
         Finish(false);
         QDialog::reject();
         return;
-    case TUpdateCheck::TDownload::Failed: Finish(false); return;
+    case TUpdateCheck::TDownload::Failed:
+        Finish(false);
+        return;
     case TUpdateCheck::TDownload::ChecksumMismatch:
         CurrentPrompt().Inform(PromptKind::Error,
                                "The downloaded file does not match the checksum the update "
                                "server gives for it, so it was deleted.");
         Finish(false);
         return;
-    case TUpdateCheck::TDownload::Done: completed = true; break;
+    case TUpdateCheck::TDownload::Done:
+        completed = true;
+        break;
     }
     ShowProgress(Size > 0 ? Size : 0);
     if (release.Sha256.empty())
-        CurrentPrompt().Inform(PromptKind::Warning,
-                               "The update server gives no checksum for " + release.FileName +
-                                   ", so the file could not be verified.");
+        CurrentPrompt().Inform(PromptKind::Warning, "The update server gives no checksum for " +
+                                                        release.FileName +
+                                                        ", so the file could not be verified.");
     if (install->isChecked() ||
         CurrentPrompt().Ask(PromptKind::Confirmation, "Install new version now?", pbYes | pbNo) ==
             pbYes) {

@@ -53,8 +53,8 @@ TUpdateServer TUpdateServer::FromSettings(TGlobalSettings& settings) {
 }
 
 std::string TReleaseInfo::Title() const {
-    std::string title = "Downloading v" + std::to_string(Major) + "." + std::to_string(Minor) + "." +
-                        std::to_string(Build) + " of Korvane";
+    std::string title = "Downloading v" + std::to_string(Major) + "." + std::to_string(Minor) +
+                        "." + std::to_string(Build) + " of Korvane";
     if (Size > 0) title += " [" + std::to_string(std::llround(Size / 1024.0)) + "K]";
     return title;
 }
@@ -81,7 +81,9 @@ TUpdateCheck::TUpdateCheck(TUpdateServer server)
     Client->Passive = true;
 }
 
-TUpdateCheck::~TUpdateCheck() { Close(); }
+TUpdateCheck::~TUpdateCheck() {
+    Close();
+}
 
 void TUpdateCheck::DropSession() {
     // After a broken transfer the server's replies may lag behind the commands; a fresh
@@ -123,8 +125,8 @@ TUpdateCheck::TFetch TUpdateCheck::FetchDescriptor() {
     Client->OnProgress = nullptr;
     Client->SetLocalStream(nullptr);
     if (!fetched || tooLarge || descriptor.size() > DescriptorLimit) {
-        ErrorText = tooLarge ? "the release descriptor is larger than 64 KiB"
-                             : Client->ErrorMessage();
+        ErrorText =
+            tooLarge ? "the release descriptor is larger than 64 KiB" : Client->ErrorMessage();
         DropSession();
         return TFetch::NoDescriptor;
     }

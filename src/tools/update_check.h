@@ -36,7 +36,7 @@ struct TReleaseInfo {
     int Major = 0;
     int Minor = 0;
     int Build = 0;
-    std::string FileName; // a bare name: any folder part of the descriptor's name is dropped
+    std::string FileName;   // a bare name: any folder part of the descriptor's name is dropped
     int64_t Size = 1048576; // 0 or less: unknown
     std::string Sha256;     // lower-case hex, or empty when the descriptor gives none
 

@@ -23,7 +23,8 @@ std::string Descriptor(const std::string& version, const std::string& extra) {
     size_t at = 0;
     for (const char* name : names) {
         const size_t dot = version.find('.', at);
-        text += std::string("<") + name + ">" + version.substr(at, dot - at) + "</" + name + ">\r\n";
+        text +=
+            std::string("<") + name + ">" + version.substr(at, dot - at) + "</" + name + ">\r\n";
         at = dot == std::string::npos ? version.size() : dot + 1;
     }
     return text + extra + "</Version>\r\n</XML_DOWNLOAD_INFO>\r\n";
@@ -108,8 +109,8 @@ TEST_F(UpdateCheckTest, ADownloadLandsUnderItsBareNameOnlyWhenWholeAndVerified) 
 }
 
 TEST_F(UpdateCheckTest, AWrongChecksumOrAServerThatGoesAwayLeavesNoFile) {
-    Serve(Descriptor("2.2.0", "<Filename>k.deb</Filename><SHA256>" + std::string(64, 'a') +
-                                  "</SHA256>"),
+    Serve(Descriptor("2.2.0",
+                     "<Filename>k.deb</Filename><SHA256>" + std::string(64, 'a') + "</SHA256>"),
           "k.deb", std::string(200'000, 'k'));
     {
         TUpdateCheck check(Where());
@@ -140,8 +141,8 @@ TEST_F(UpdateCheckTest, TheDialogAsksBeforeReplacingAFileAndSaysWhenAllIsCurrent
         prompt.QueueAnswer(pbCancel);
         dialog.StartBtnClick();
     }
-    EXPECT_EQ(prompt.TextsShown(),
-              std::vector<std::string>{"File " + Downloads.File("k.deb") + " already exists. Overwrite?"});
+    EXPECT_EQ(prompt.TextsShown(), std::vector<std::string>{"File " + Downloads.File("k.deb") +
+                                                            " already exists. Overwrite?"});
     std::ifstream kept(Downloads.File("k.deb"));
     std::string text;
     kept >> text;
