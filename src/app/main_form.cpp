@@ -1,4 +1,5 @@
 #include "app/main_form.h"
+#include "app/web_server_command.h"
 
 #include "app/application.h"
 #include "app/file_associations.h"
@@ -199,6 +200,9 @@ void TMainForm::BuildMenus() {
     RunToBrowser =
         addRunAction(run, "Run (view &Browser)", "Run Program - show results in Browser",
                      QKeySequence(Qt::SHIFT | Qt::Key_F9), &TMainForm::RunToBrowserActionExecute);
+    run->addSeparator();
+    WebServerItem = run->addAction(QStringLiteral("Web Server On/Off"));
+    WebServerItem->setStatusTip(QStringLiteral("Start or stop the project's local web server"));
 }
 
 void TMainForm::UpdateRunActions() {
@@ -338,6 +342,7 @@ bool TMainForm::FormCreate() {
     }
     KorProject = std::make_unique<TKorProject>(*GlobalSettings, DebugFormObject->Console(), this);
     InstallEditorPages(*KorProject, *DebugFormObject);
+    ConnectWebServerCommand(*WebServerItem, *KorProject, *DebugFormObject);
     KorProject->Add("", true);
     Request = ParseCommandLine(Arguments);
     try {

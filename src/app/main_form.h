@@ -80,6 +80,7 @@ public:
     QAction* ConvertToHTMLAction() const { return ConvertToHTML; }
     QAction* ConvertToPreAction() const { return ConvertToPre; }
     QAction* ProgramResetAction() const { return ProgramResetItem; }
+    QAction* WebServerAction() const { return WebServerItem; }
 
     // File commands: a new temporary page, a file opened into the project, saving the
     // current page. Failures are shown to the user; nothing is lost.
@@ -149,6 +150,7 @@ private:
     QAction* ConvertToHTML = nullptr;
     QAction* ConvertToPre = nullptr;
     QAction* ProgramResetItem = nullptr;
+    QAction* WebServerItem = nullptr;
 };
 
 } // namespace korvane

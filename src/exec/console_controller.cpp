@@ -108,6 +108,12 @@ std::vector<std::string> TConsoleController::BuildEnvironment() {
 void TConsoleController::startSession(const std::string& CommandLine, const std::string& WorkDir,
                                       ConsoleTag Tag, bool Clear) {
     KORVANE_TRACE("TConsoleController", "startSession");
+    StartArguments(SplitCommandLine(CommandLine), CommandLine, WorkDir, Tag, Clear);
+}
+
+void TConsoleController::StartArguments(const std::vector<std::string>& Arguments,
+                                        const std::string& CommandLine, const std::string& WorkDir,
+                                        ConsoleTag Tag, bool Clear) {
     if (!Ending) endSession();
     zeroiseSession();
     ProgramName = CommandLine;
@@ -118,7 +124,7 @@ void TConsoleController::startSession(const std::string& CommandLine, const std:
     const std::vector<std::string> environment = BuildEnvironment();
 
     std::string reason;
-    if (!Process.Start(SplitCommandLine(CommandLine), environment, WorkDir, reason)) {
+    if (!Process.Start(Arguments, environment, WorkDir, reason)) {
         if (!Ending) endSession();
         throw handledException("Unable to execute " + CommandLine);
     }
@@ -196,10 +202,11 @@ void TConsoleController::endSession() {
     Ending = false;
 }
 
-void TConsoleController::ExecuteUntilDone(const std::string& CommandLine,
+void TConsoleController::ExecuteUntilDone(const std::vector<std::string>& Arguments,
+                                          const std::string& CommandLine,
                                           const std::string& WorkDir, bool Clear, ConsoleTag Tag,
                                           double IdleSeconds, double TotalSeconds) {
-    startSession(CommandLine, WorkDir, Tag, Clear);
+    StartArguments(Arguments, CommandLine, WorkDir, Tag, Clear);
     const auto seconds = [](double s) {
         return std::chrono::duration_cast<Clock::duration>(std::chrono::duration<double>(s));
     };
@@ -214,7 +221,16 @@ void TConsoleController::ExecuteUntilDone(const std::string& CommandLine,
 void TConsoleController::executeSession(const std::string& CommandLine, const std::string& WorkDir,
                                         bool Clear, double IdleSeconds, double TotalSeconds) {
     KORVANE_TRACE("TConsoleController", "executeSession");
-    ExecuteUntilDone(CommandLine, WorkDir, Clear, nullptr, IdleSeconds, TotalSeconds);
+    ExecuteUntilDone(SplitCommandLine(CommandLine), CommandLine, WorkDir, Clear, nullptr,
+                     IdleSeconds, TotalSeconds);
+}
+
+void TConsoleController::executeArguments(const std::vector<std::string>& Arguments,
+                                          const std::string& CommandLine,
+                                          const std::string& WorkDir, bool Clear,
+                                          double IdleSeconds, double TotalSeconds) {
+    KORVANE_TRACE("TConsoleController", "executeArguments");
+    ExecuteUntilDone(Arguments, CommandLine, WorkDir, Clear, nullptr, IdleSeconds, TotalSeconds);
 }
 
 void TConsoleController::executeSessionObject(const std::string& CommandLine,
@@ -222,7 +238,8 @@ void TConsoleController::executeSessionObject(const std::string& CommandLine,
                                               ConsoleTag Tag, double IdleSeconds,
                                               double TotalSeconds) {
     KORVANE_TRACE("TConsoleController", "executeSessionObject");
-    ExecuteUntilDone(CommandLine, WorkDir, Clear, Tag, IdleSeconds, TotalSeconds);
+    ExecuteUntilDone(SplitCommandLine(CommandLine), CommandLine, WorkDir, Clear, Tag, IdleSeconds,
+                     TotalSeconds);
 }
 
 void TConsoleController::QueueInput(const std::string& bytes) {

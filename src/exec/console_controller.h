@@ -99,6 +99,11 @@ public:
     // to the next start or endSession.
     void executeSession(const std::string& CommandLine, const std::string& WorkDir, bool Clear,
                         double IdleSeconds, double TotalSeconds);
+    // The same with the program and its arguments apart, so no argument is ever re-split;
+    // CommandLine is only shown and logged.
+    void executeArguments(const std::vector<std::string>& Arguments,
+                          const std::string& CommandLine, const std::string& WorkDir, bool Clear,
+                          double IdleSeconds, double TotalSeconds);
     // The same; every line the run adds carries Tag.
     void executeSessionObject(const std::string& CommandLine, const std::string& WorkDir,
                               bool Clear, ConsoleTag Tag, double IdleSeconds, double TotalSeconds);
@@ -122,7 +127,10 @@ public:
     static size_t EnvironmentBlockSize(const std::vector<std::string>& lines);
 
 private:
-    void ExecuteUntilDone(const std::string& CommandLine, const std::string& WorkDir, bool Clear,
+    void StartArguments(const std::vector<std::string>& Arguments, const std::string& CommandLine,
+                        const std::string& WorkDir, ConsoleTag Tag, bool Clear);
+    void ExecuteUntilDone(const std::vector<std::string>& Arguments,
+                          const std::string& CommandLine, const std::string& WorkDir, bool Clear,
                           ConsoleTag Tag, double IdleSeconds, double TotalSeconds);
     std::vector<std::string> BuildEnvironment();
     bool ReadStream(ChildStream stream);

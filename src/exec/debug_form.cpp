@@ -184,4 +184,12 @@ void TDebugForm::TimerTimer() {
     InTimerValue = false;
 }
 
+TCgiOutput TDebugForm::ExecuteFileName(const TCgiRequest& request, const TKorProject& project,
+                                       int timeoutSeconds) {
+    KORVANE_TRACE("TDebugForm", "ExecuteFileName");
+    TCgiOutput output = RunCgiScript(*ConsoleObject, project, request, timeoutSeconds);
+    BrowserRequest = false;
+    return output;
+}
+
 } // namespace korvane
