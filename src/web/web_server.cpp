@@ -78,6 +78,8 @@ void TWebServer::ConfigureServer(THttpServer& server, const std::string& address
     server.DocDir = DerivedRootPath();
     server.DefaultDoc = DefaultDoc;
     server.ListenBacklog = 128;
+    server.Options = HttpOptions;
+    server.MaxClients = MaxClients;
     server.ClientClass = [] { return std::make_unique<TMyHttpConnection>(); };
     server.OnGetDocument = [this](THttpServer&, THttpConnection& c, THttpGetFlag& flags) {
         WebServerGetDocument(c, flags);

@@ -86,6 +86,9 @@ public:
     std::function<void()> OnStateChanged;
     // The random port the question offers; replaceable so tests know it.
     std::function<int()> RandomPort;
+    // What a headless server may add: folder listings, a client limit (0: none).
+    unsigned HttpOptions = 0;
+    int MaxClients = 0;
 
 private:
     void ChangeText(std::string& field, const std::string& value);
