@@ -6,6 +6,7 @@
 #include "web/web_server.h"
 
 #include <QNetworkInterface>
+#include <QProcess>
 
 #include <csignal>
 #include <filesystem>
@@ -227,4 +228,31 @@ TEST_F(WebServerTest, AProjectStoredAsStartedServesWhenLoaded) {
     EXPECT_TRUE(again.Started());
     Port = again.ListeningPort();
     EXPECT_EQ(Body(Get("/")), "other");
+}
+
+// A real browser fills and submits forms: GET and POST to a Perl CGI (CGI.pm) and to a PHP
+// script (php-cgi), one page leading to the next, in one launch.
+TEST_F(WebServerTest, ARealBrowserSubmitsFormsToPerlAndPhp) {
+    const std::string chromium = "/usr/bin/chromium";
+    if (!IsFile(chromium) || !IsFile("/usr/bin/php-cgi") || !IsFile("/usr/share/perl5/CGI.pm"))
+        GTEST_SKIP() << "needs chromium, php-cgi and libcgi-pm-perl";
+    const std::string data = std::string(KORVANE_SOURCE_DIR) + "/tests/web/data/";
+    WriteBytes(Www + "/form.html", ReadBytes(data + "form.html"));
+    for (const char* script : {"step.pl", "step.php"})
+        WriteBytes(Cgi + "/" + script, ReadBytes(data + script));
+
+    QProcess browser;
+    QProcessEnvironment env;
+    env.insert("PATH", "/usr/bin:/bin");
+    env.insert("HOME", QString::fromStdString(Dir.File("browser-home")));
+    browser.setProcessEnvironment(env);
+    browser.start(QString::fromStdString(chromium),
+                  {"--headless", "--no-sandbox", "--disable-gpu", "--virtual-time-budget=10000",
+                   "--dump-dom", QString("http://127.0.0.1:%1/form.html").arg(Port)});
+    ASSERT_TRUE(WaitFor([&] { return browser.state() == QProcess::NotRunning; }, 60000));
+    const std::string dom = browser.readAllStandardOutput().toStdString();
+    EXPECT_NE(dom.find("<p id=\"done\">[perl-GET:a&amp;b \xC3\xA9][perl-POST:a&amp;b \xC3\xA9]"
+                       "[php-GET:a&amp;b \xC3\xA9][php-POST:a&amp;b \xC3\xA9]</p>"),
+              std::string::npos)
+        << dom;
 }
