@@ -56,12 +56,14 @@ CONF
 "$LIGHTTPD" -D -f "$WORK/lighttpd.conf" &
 PIDS+=($!)
 
+# korvane ends text lines with CR LF, lighttpd passes the script's LF through.
+hello() { curl -s "http://127.0.0.1:$1/cgi-bin/hello.pl" | tr -d '\r'; }
 for port in $KPORT $LPORT; do
   for _ in $(seq 50); do
-    [ "$(curl -s "http://127.0.0.1:$port/cgi-bin/hello.pl")" = "hello" ] && break
+    [ "$(hello "$port")" = "hello" ] && break
     sleep 0.1
   done
-  [ "$(curl -s "http://127.0.0.1:$port/cgi-bin/hello.pl")" = "hello" ] || { echo "no hello from port $port"; exit 1; }
+  [ "$(hello "$port")" = "hello" ] || { echo "no hello from port $port"; exit 1; }
 done
 
 median() { sort -g | awk '{v[NR]=$1} END {print v[int((NR+1)/2)]}'; }
