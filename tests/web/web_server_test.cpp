@@ -157,11 +157,14 @@ TEST_F(WebServerTest, AScriptPastItsTimeLimitIsStoppedWithWhatItStarted) {
     EXPECT_NE(Body(reply).find("program errored / timed out"), std::string::npos);
     EXPECT_NE(Body(reply).find("CGI time limit"), std::string::npos);
     const pid_t child = std::stoi(ReadBytes(pidFile));
-    // Gone, or a zombie waiting for whoever adopted it: either way no longer running.
-    const bool running =
-        ::kill(child, 0) == 0 &&
-        ReadBytes("/proc/" + std::to_string(child) + "/stat").find(") Z ") == std::string::npos;
-    EXPECT_FALSE(running);
+    // Killed with the script: gone, or a zombie waiting for whoever adopted it. The signal
+    // takes effect a moment after it is sent.
+    const auto ended = [child] {
+        return ::kill(child, 0) != 0 ||
+               ReadBytes("/proc/" + std::to_string(child) + "/stat").find(") Z ") !=
+                   std::string::npos;
+    };
+    EXPECT_TRUE(WaitFor(ended));
     EXPECT_TRUE(Debugger->Console().sessionFinished());
 }
 
