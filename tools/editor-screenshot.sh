@@ -5,15 +5,23 @@
 #   tools/editor-screenshot.sh --run OUT.png  a Perl page after "Run (view Text)": its output
 #                                             in "Text In/Out" and the syntax error of the file
 #                                             it loads in the message list
+#   tools/editor-screenshot.sh --debug OUT.png a Perl page paused at a breakpoint under the
+#                                             debugger, with the variable window beside it
+#   tools/editor-screenshot.sh --upload OUT.png three pages uploaded to a private FTP server
+#                                             (python3-pyftpdlib on 127.0.0.1): the project
+#                                             organizer and the upload's message lines
 set -euo pipefail
 mode=--screenshot
 if [ "${1:-}" = "--run" ]; then mode=--run-screenshot; shift; fi
+if [ "${1:-}" = "--debug" ]; then mode=--debug-screenshot; shift; fi
+if [ "${1:-}" = "--upload" ]; then mode=--upload-screenshot; shift; fi
 out=$(realpath -m "${1:-editor-screenshot.png}")
 root="$(cd "$(dirname "$0")/.." && pwd)"
 build="$root/${KORVANE_BUILD_DIR:-build}"
 [ -x "$build/bench/editor/bench_editor" ] || cmake --build "$build" --target bench_editor
 scratch=$(mktemp -d)
-trap 'rm -rf "$scratch"' EXIT
+ftp_pid=
+trap '[ -n "$ftp_pid" ] && kill "$ftp_pid"; rm -rf "$scratch"' EXIT
 mkdir -p "$scratch/site/plugins"
 
 pages_site() {
@@ -105,10 +113,45 @@ EOF
   files=("$scratch/site/report.pl")
 }
 
-if [ "$mode" = --screenshot ]; then pages_site; else run_site; fi
+debug_site() {
+cat > "$scratch/site/stock.pl" <<'EOF'
+#!/usr/bin/perl -w
+# Stock check: what is left of each item after the day's orders.
+our %stock = (apples => 40, pears => 25, plums => 12);
+our @orders = ([apples => 15], [plums => 5], [pears => 30]);
+our $short = 0;
+our $note = "checked by\nthe night shift";
+foreach my $order (@orders) {
+    my ($item, $count) = @$order;
+    if ($stock{$item} >= $count) {
+        $stock{$item} -= $count;
+    } else {
+        $short++;
+    }
+}
+print "$short orders could not be filled\n";
+EOF
+  files=("$scratch/site/stock.pl" 10)
+}
+
+upload_site() {
+  pages_site
+  mkdir -p "$scratch/ftp/cgi-bin"
+  coproc ftp { /usr/bin/python3 "$root/tests/net/ftp_server.py" --home "$scratch/ftp"; }
+  ftp_pid=$ftp_PID
+  read -r _ port <&"${ftp[0]}"
+  files=("$port" "${files[@]}")
+}
+
+case "$mode" in
+  --screenshot) pages_site ;;
+  --upload-screenshot) upload_site ;;
+  --debug-screenshot) debug_site ;;
+  *) run_site ;;
+esac
 export KORVANE_HOME="$scratch/home" XDG_CONFIG_HOME="$scratch/config" XDG_DATA_HOME="$scratch/data" \
        QTWEBENGINE_CHROMIUM_FLAGS="--no-sandbox"
 # Runs start in the script's folder; the run picture's script loads its plug-in from there.
 cd "$scratch/site"
-xvfb-run -a -s "-screen 0 1024x700x24" "$build/bench/editor/bench_editor" "$mode" "$out" "${files[@]}"
+xvfb-run -a -s "-screen 0 1280x700x24" "$build/bench/editor/bench_editor" "$mode" "$out" "${files[@]}"
 echo "saved $out"

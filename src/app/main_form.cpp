@@ -1,25 +1,31 @@
 #include "app/main_form.h"
-#include "app/web_server_command.h"
 
 #include "app/application.h"
 #include "app/file_associations.h"
+#include "app/publish_commands.h"
 #include "app/reg_file_dlg.h"
+#include "app/web_server_command.h"
 #include "editor/editor_page.h"
 #include "editor/kor_syn_edit.h"
 #include "exec/debug_form.h"
 #include "exec/error_filter.h"
+#include "exec/variable_watch_window.h"
 #include "platform/program_folder.h"
 #include "platform/qt_strings.h"
 #include "project/kor_project.h"
+#include "storage/clock.h"
 #include "storage/errors.h"
 #include "storage/method_trace.h"
 #include "storage/program_log.h"
 #include "storage/prompt.h"
+#include "templates/template_commands.h"
+#include "tools/new_version_dlg.h"
 #include "widgets/user_feedback.h"
 
 #include <QAction>
 #include <QApplication>
 #include <QCloseEvent>
+#include <QDir>
 #include <QDragEnterEvent>
 #include <QDropEvent>
 #include <QLCDNumber>
@@ -29,6 +35,7 @@
 #include <QMimeData>
 #include <QScreen>
 #include <QSplitter>
+#include <QStandardPaths>
 #include <QStatusBar>
 #include <QTabWidget>
 #include <QTimer>
@@ -86,10 +93,14 @@ TMainForm::~TMainForm() {
     // FormDestroy: the project with its pages, then the settings, which everything may read,
     // and last the debugger window with its console, which the pages' runs use to the end.
     // A run ended by a closing page must not reach back into a window going away.
+    delete VariableWindowObject; // it follows the debugger window
     if (DebugFormObject) {
         DebugFormObject->OnDebugActionsChanged = nullptr;
+        DebugFormObject->OnStatusChanged = nullptr;
+        DebugFormObject->LogOptions = nullptr;
         DebugFormObject->CurrentPageKind = nullptr;
     }
+    Publishing.reset();
     KorProject.reset();
     GlobalSettings.reset();
     DebugFormObject.reset();
@@ -144,7 +155,7 @@ void TMainForm::BuildLayout() {
 }
 
 void TMainForm::BuildMenus() {
-    QMenu* file = menuBar()->addMenu(QStringLiteral("&File"));
+    QMenu* file = FileMenu = menuBar()->addMenu(QStringLiteral("&File"));
     const auto addFileAction = [this, file](const char* text, QKeySequence key,
                                             void (TMainForm::*handler)()) {
         QAction* action = file->addAction(QString::fromLatin1(text));
@@ -158,11 +169,11 @@ void TMainForm::BuildMenus() {
     addFileAction("Save &As...", QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_S),
                   &TMainForm::SaveAsActionExecute);
     file->addSeparator();
-    QAction* exitAction = file->addAction(QStringLiteral("E&xit"));
-    exitAction->setShortcut(QKeySequence(Qt::ALT | Qt::Key_F4));
-    connect(exitAction, &QAction::triggered, this, &QWidget::close);
+    ExitAction = file->addAction(QStringLiteral("E&xit"));
+    ExitAction->setShortcut(QKeySequence(Qt::ALT | Qt::Key_F4));
+    connect(ExitAction, &QAction::triggered, this, &QWidget::close);
 
-    QMenu* project = menuBar()->addMenu(QStringLiteral("&Project"));
+    QMenu* project = ProjectMenu = menuBar()->addMenu(QStringLiteral("&Project"));
     LockDefaultAction = project->addAction(QStringLiteral("&Lock as Default Project"));
     LockDefaultAction->setCheckable(true);
     LockDefaultAction->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_D));
@@ -187,12 +198,15 @@ void TMainForm::BuildMenus() {
     ConvertToPre = special->addAction(QStringLiteral("Convert to <PRE> block"));
     connect(ConvertToPre, &QAction::triggered, this, [this] { ConvertSelectionToHTML(true); });
 
+    Templates = new TTemplateCommands(*menuBar()->addMenu(QStringLiteral("&Templates")), *this);
+
     QMenu* debug = menuBar()->addMenu(QStringLiteral("&Debug"));
     CheckSyntax =
         addRunAction(debug, "Check &Syntax", "Check Syntax", QKeySequence(Qt::CTRL | Qt::Key_F9),
                      &TMainForm::CheckSyntaxActionExecute);
     ProgramResetItem = addRunAction(debug, "Program Reset", "Cancel Program Execution",
                                     QKeySequence(), &TMainForm::ProgramResetActionExecute);
+    BuildDebugActions(debug);
     QMenu* run = menuBar()->addMenu(QStringLiteral("&Do"));
     RunToText =
         addRunAction(run, "Run (view &Text)", "Run Program - show results as text/html",
@@ -203,6 +217,10 @@ void TMainForm::BuildMenus() {
     run->addSeparator();
     WebServerItem = run->addAction(QStringLiteral("Web Server On/Off"));
     WebServerItem->setStatusTip(QStringLiteral("Start or stop the project's local web server"));
+
+    QMenu* tools = menuBar()->addMenu(QStringLiteral("&Tools"));
+    QAction* newVersion = tools->addAction(QStringLiteral("Check for New Version..."));
+    connect(newVersion, &QAction::triggered, this, &TMainForm::NewVersionActionExecute);
 }
 
 void TMainForm::UpdateRunActions() {
@@ -212,6 +230,9 @@ void TMainForm::UpdateRunActions() {
     RunToText->setEnabled(actions.RunToText);
     RunToBrowser->setEnabled(actions.RunToBrowser);
     ProgramResetItem->setEnabled(actions.ProgramReset);
+    StepItem->setEnabled(actions.Step);
+    ContinueItem->setEnabled(actions.Continue);
+    PauseItem->setEnabled(actions.Pause);
 }
 
 TEditorPage* TMainForm::CurrentEditorPage() const {
@@ -343,6 +364,13 @@ bool TMainForm::FormCreate() {
     KorProject = std::make_unique<TKorProject>(*GlobalSettings, DebugFormObject->Console(), this);
     InstallEditorPages(*KorProject, *DebugFormObject);
     ConnectWebServerCommand(*WebServerItem, *KorProject, *DebugFormObject);
+    Publishing = std::make_unique<TPublishCommands>(*this, *KorProject, [this](TEditorPage& page) {
+        KorProject->setCurrentPage(&page);
+        SaveAsActionExecute();
+    });
+    Publishing->AddFileMenuItems(*FileMenu, ExitAction);
+    FileMenu->insertSeparator(ExitAction);
+    Publishing->AddProjectMenuItems(*ProjectMenu);
     KorProject->Add("", true);
     Request = ParseCommandLine(Arguments);
     try {
@@ -352,6 +380,7 @@ bool TMainForm::FormCreate() {
         if (ErrorPath) ErrorPath->Error(error.what());
         StartupError = error.what();
     }
+    Templates->Attach(*KorProject, [this] { return CurrentEditorPage(); });
     LockDefaultAction->setChecked(GlobalSettings->getUseProjects());
     LockDefaultActionClick();
     if (TProjectPage* current = KorProject->getCurrentPage()) current->ActivateTab();
@@ -366,6 +395,7 @@ bool TMainForm::FormCreate() {
         return std::nullopt;
     };
     debug.OnDebugActionsChanged = [this] { UpdateRunActions(); };
+    ConnectDebugger();
     debug.UpdateDebugActions();
     return true;
 }
@@ -497,6 +527,9 @@ void TMainForm::NewFileActionExecute() {
     TraceScope trace(this, "TMainForm", "NewFileActionExecute");
     ReportingErrors([this] {
         TProjectPage& page = KorProject->Add("", true);
+        // A new file of the chosen type starts from that type's template.
+        if (auto* editorPage = dynamic_cast<TEditorPage*>(&page))
+            editorPage->SaveToFileExt(page.TempFileName(), NewFileExt, true, true, Now());
         page.ActivateTab();
         KorProject->MoveToPageUpdate();
     });
@@ -620,6 +653,18 @@ bool TMainForm::eventFilter(QObject* watched, QEvent* event) {
         return true;
     }
     return QMainWindow::eventFilter(watched, event);
+}
+
+void TMainForm::NewVersionActionExecute() {
+    TNewVersionDlg::TActions actions;
+    actions.SaveAll = [this] {
+        ReportingErrors([this] { KorProject->SaveAll(KorProject->FileName()); });
+    };
+    actions.CloseMainWindow = [this] { close(); };
+    const QString downloads = QStandardPaths::writableLocation(QStandardPaths::DownloadLocation);
+    TNewVersionDlg::Run(this, TUpdateServer::FromSettings(*GlobalSettings),
+                        ToStdString(downloads.isEmpty() ? QDir::homePath() : downloads),
+                        std::move(actions));
 }
 
 } // namespace korvane

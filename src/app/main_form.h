@@ -14,6 +14,7 @@
 #include <vector>
 
 class QLabel;
+class QMenu;
 class QLCDNumber;
 class QListWidget;
 class QSplitter;
@@ -25,6 +26,9 @@ namespace korvane {
 class TDebugForm;
 class TEditorPage;
 class TKorProject;
+class TPublishCommands;
+class TVariableWatchWindow;
+class TTemplateCommands;
 
 class TMainForm : public QMainWindow, public TProjectHost {
     Q_OBJECT
@@ -81,6 +85,18 @@ public:
     QAction* ConvertToPreAction() const { return ConvertToPre; }
     QAction* ProgramResetAction() const { return ProgramResetItem; }
     QAction* WebServerAction() const { return WebServerItem; }
+    TPublishCommands& Publish() const { return *Publishing; }
+
+    // Debugger commands on the current page (debug_commands.cpp).
+    void StepActionExecute();
+    void ContinueActionExecute();
+    void PauseActionExecute();
+    void ShowVariablesActionExecute();
+    QAction* StepAction() const { return StepItem; }
+    QAction* ContinueAction() const { return ContinueItem; }
+    QAction* PauseAction() const { return PauseItem; }
+    TVariableWatchWindow* VariableWindow() const { return VariableWindowObject; }
+    TTemplateCommands& TemplateCommands() const { return *Templates; }
 
     // File commands: a new temporary page, a file opened into the project, saving the
     // current page. Failures are shown to the user; nothing is lost.
@@ -89,6 +105,8 @@ public:
     void OpenFileIntoProject(const std::string& fileName);
     void SaveActionExecute();
     void SaveAsActionExecute();
+    // "Check for New Version...": the update dialog, or a note that no server is configured.
+    void NewVersionActionExecute();
     // The page control changed its current tab.
     void ProgsChange(int index);
     TLoggingWindow& LoggingWindowState() { return LoggingWindow; }
@@ -126,12 +144,16 @@ private:
     void BuildMenus();
     void FormResize();
     void OpenFile(const std::string& fileName);
+    // The debugger's commands in the Debug menu, and the debugger window tied to this one.
+    void BuildDebugActions(QMenu* debug);
+    void ConnectDebugger();
 
     std::vector<std::string> Arguments;
     StartRequest Request;
     std::unique_ptr<TDebugForm> DebugFormObject;
     std::unique_ptr<TGlobalSettings> GlobalSettings;
     std::unique_ptr<TKorProject> KorProject;
+    std::unique_ptr<TPublishCommands> Publishing;
     std::string StartupError; // a project that failed to load, shown once the window is up
     TLoggingWindow LoggingWindow;
     std::string NewFileExt = ".pl";
@@ -143,6 +165,9 @@ private:
     QLabel* Panels[6] = {};
     QLCDNumber* Countdown = nullptr;
     QTimer* LoggingTick = nullptr;
+    QMenu* FileMenu = nullptr;
+    QMenu* ProjectMenu = nullptr;
+    QAction* ExitAction = nullptr;
     QAction* LockDefaultAction = nullptr;
     QAction* CheckSyntax = nullptr;
     QAction* RunToText = nullptr;
@@ -151,6 +176,11 @@ private:
     QAction* ConvertToPre = nullptr;
     QAction* ProgramResetItem = nullptr;
     QAction* WebServerItem = nullptr;
+    QAction* StepItem = nullptr;
+    QAction* ContinueItem = nullptr;
+    QAction* PauseItem = nullptr;
+    TVariableWatchWindow* VariableWindowObject = nullptr; // a child window, deleted first
+    TTemplateCommands* Templates = nullptr;               // owned by its menu
 };
 
 } // namespace korvane

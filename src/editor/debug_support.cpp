@@ -3,14 +3,45 @@
 #include "editor/editor_page.h"
 #include "editor/gutter_glyphs.h"
 #include "editor/kor_syn_edit.h"
+#include "exec/debug_form.h"
+#include "platform/qt_strings.h"
 #include "project/kor_project.h"
 
+#include <QHelpEvent>
 #include <QPainter>
+#include <QToolTip>
 
 namespace korvane {
+namespace {
+
+// Shows a variable's value as the hint of the word under the mouse; other hints of the
+// editor are not shown.
+class VariableHintFilter : public QObject {
+public:
+    VariableHintFilter(const TDebugSupportPlugin& plugin, QObject* view)
+        : QObject(view), Plugin(plugin) {}
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        if (event->type() != QEvent::ToolTip) return QObject::eventFilter(watched, event);
+        auto* help = static_cast<QHelpEvent*>(event);
+        const std::string hint = Plugin.VariableHintAt(help->pos());
+        if (hint.empty())
+            QToolTip::hideText();
+        else
+            QToolTip::showText(help->globalPos(), ToQString(hint));
+        return true;
+    }
+
+private:
+    const TDebugSupportPlugin& Plugin;
+};
+
+} // namespace
 
 TDebugSupportPlugin::TDebugSupportPlugin(TEditorPage& page, TKorSynEdit& editor)
-    : Page(page), Editor(editor) {
+    : Page(page), Editor(editor), HintFilter(new VariableHintFilter(*this, editor.viewport())) {
+    editor.viewport()->installEventFilter(HintFilter);
     QObject::connect(&editor, &TKorSynEdit::GutterClick, &editor,
                      [this](int line) { GutterClick(line); });
     QObject::connect(&editor, &TKorSynEdit::LinesInserted, &editor,
@@ -28,6 +59,7 @@ TDebugSupportPlugin::~TDebugSupportPlugin() {
     QObject::disconnect(&Editor, &TKorSynEdit::LinesInserted, &Editor, nullptr);
     QObject::disconnect(&Editor, &TKorSynEdit::LinesDeleted, &Editor, nullptr);
     Editor.AfterPaint = nullptr;
+    delete HintFilter;
 }
 
 bool TDebugSupportPlugin::ExecutableLine(int line) const {
@@ -65,6 +97,12 @@ void TDebugSupportPlugin::LinesDeleted(int firstLine, int count) {
     const bool removed = Page.BreakpointList.LinesDeleted(firstLine, count);
     if (removed || Page.BreakpointList.Count() > 0 || Page.ExecutionLine() > 0)
         Page.SyncBreakpointMarks();
+}
+
+std::string TDebugSupportPlugin::VariableHintAt(const QPoint& point) const {
+    const TDebugForm& debugger = Page.Debugger();
+    if (!Page.IsPerl() || debugger.Status() != dsPaused) return {};
+    return VariableHint(debugger.Variables(), ToStdString(Editor.wordAtPoint(point)));
 }
 
 } // namespace korvane

@@ -1,8 +1,12 @@
 #pragma once
-// The debugger's part of the gutter: which lines can take a breakpoint, toggling one by a
-// click, the glyph of a possible breakpoint, and breakpoints following inserted and deleted
-// lines.
+// The debugger's part of the editor: which lines can take a breakpoint, toggling one by a
+// click, the glyph of a possible breakpoint, breakpoints following inserted and deleted
+// lines, and the value of a variable as a hint while the program is paused.
+#include <string>
+
+class QObject;
 class QPainter;
+class QPoint;
 
 namespace korvane {
 
@@ -24,10 +28,14 @@ public:
                     int lineHeight);
     void LinesInserted(int firstLine, int count);
     void LinesDeleted(int firstLine, int count);
+    // The hint for the word at a point of the editor's view: "" unless the program is paused
+    // and the page is Perl.
+    std::string VariableHintAt(const QPoint& point) const;
 
 private:
     TEditorPage& Page;
     TKorSynEdit& Editor;
+    QObject* HintFilter; // owned by the editor's view
 };
 
 } // namespace korvane

@@ -4,6 +4,7 @@
 #include "editor/browser_tab.h"
 #include "editor/debug_support.h"
 #include "editor/kor_syn_edit.h"
+#include "editor/output_document.h"
 #include "editor/page_highlighter.h"
 #include "editor/scheme_to_editor.h"
 #include "platform/qt_strings.h"
@@ -12,6 +13,7 @@
 #include "storage/method_trace.h"
 #include "storage/paths.h"
 #include "storage/text_utils.h"
+#include "templates/page_templates.h"
 #include "tools/mysql_controller.h"
 #include "widgets/user_feedback.h"
 
@@ -63,8 +65,13 @@ TEditorPage::TEditorPage(TKorProject& project, TDebugForm& debugger, bool editab
     }
     setFileName(fileName);
     if (!HasEditor()) return;
-    // A temporary page has no file until its first save.
-    if (IsTempFile()) NewFileValue = true;
+    // A temporary page has no file until its first save; it starts from the "new" template.
+    if (IsTempFile()) {
+        NewFileValue = true;
+        ExpandNewPageTemplate(Owner.CodeTemplates(), *SourceEditor);
+        // The template is where the page starts, not a change of the user's.
+        SourceEditor->SetModified(false);
+    }
     if (!IsTempFile()) {
         try {
             LoadFromFile(fileName);
@@ -89,6 +96,7 @@ TEditorPage::~TEditorPage() {
     if (DebugFormObject.RunPage() == static_cast<TRunClient*>(this)) DebugFormObject.ProgramReset();
     ClearBreakPoints();
     Plugin.reset();
+    OutputText.reset(); // while its editor is still there
     if (OuterSheet) {
         // The page list no longer holds this page; the tab control must not report the
         // removal as a page change to a page that is going away.
@@ -300,11 +308,13 @@ void TEditorPage::SetUpExtraTabs() {
         Output->setContextMenuPolicy(Qt::CustomContextMenu);
         QObject::connect(Output, &QWidget::customContextMenuRequested, Output,
                          [this](const QPoint& at) { ShowOutputMenu(at); });
+        OutputText = std::make_unique<TOutputDocument>(*Output);
         ConnectOutputKeys();
         layout->addWidget(Output);
         Inner->insertTab(Inner->indexOf(Browser), TextSheet, QStringLiteral("Text In/Out"));
         added = true;
     } else if (!wantText && TextSheet) {
+        OutputText.reset();
         delete TextSheet;
         TextSheet = nullptr;
         Output = nullptr;
@@ -444,9 +454,17 @@ void TEditorPage::OnInnerTabChange(int index) {
         // The browser engine is heavy; a page gets one only when its browser tab is looked at.
         Browser->EnsureView();
         if (BrowserOutOfDate) ReportingErrors([this] { ExecuteToBrowser(); });
-    } else if (shown == TextSheet && TextOutOfDate && !Debugger().RunPage() && !IsPerl()) {
-        // A Perl page's text view runs under the debugger, which starts it itself.
-        ReportingErrors([this] { ExecuteToText(); });
+    } else if (shown == TextSheet && TextOutOfDate && !Debugger().RunPage()) {
+        // A Perl page's text view runs under the debugger, stopping only at breakpoints.
+        ReportingErrors([this] {
+            if (!IsPerl()) {
+                ExecuteToText();
+            } else if (StartDebugging(false)) {
+                Debugger().TabRun = true;
+                Debugger().UpdateDebugActions();
+                TextOutOfDate = false;
+            }
+        });
     }
 }
 

@@ -32,6 +32,7 @@ namespace korvane {
 class TBrowserTab;
 class TDebugSupportPlugin;
 class TKorSynEdit;
+class TOutputDocument;
 
 using TStringList = std::vector<std::string>;
 
@@ -129,8 +130,9 @@ public:
     TBreakpoint* ToggleBreakPoint(int line);
     void SortBreakPoints() { BreakpointList.Sort(); }
     void RefreshBreakPoints();
-    int ExecutionLine() const { return ExecutionLineValue; }
-    void setExecutionLine(int line);
+    int ExecutionLine() const override { return ExecutionLineValue; }
+    void setExecutionLine(int line) override;
+    std::vector<int> BreakpointLines() const override;
     TDebugSupportPlugin& DebugSupport() const { return *Plugin; }
 
     // ---- Editor events ----
@@ -161,6 +163,10 @@ public:
     // (unless the local web server runs them), others are loaded by the browser view. Nothing
     // happens without that tab or while the console is busy. True when something was started.
     bool ExecuteToBrowser();
+    // Starts the page's saved Perl file under the debugger: stopped at its first line
+    // (stepping) or running to its breakpoints. Nothing happens for other pages or while the
+    // console is busy. True when a session was started.
+    bool StartDebugging(bool stepping);
     // The address the browser view shows the page's file under.
     std::string HTTPfileName() const;
     // What a run of this page takes from it.
@@ -205,6 +211,7 @@ public:
     void setFtpChMod(bool value) { ChangeValue(FtpChModValue, value); }
     TDateTime FtpLocalFileDate() const { return FtpLocalFileDateValue; }
     void setFtpLocalFileDate(TDateTime value) { ChangeValue(FtpLocalFileDateValue, value); }
+    void InvalidateUpload() override { setFtpLocalFileDate(0); }
     bool UseProjectEnvVars() const { return UseProjectEnvVarsValue; }
     void setUseProjectEnvVars(bool value) { ChangeValue(UseProjectEnvVarsValue, value); }
     std::uint8_t FormSendType() const { return FormSendTypeValue; }
@@ -250,6 +257,8 @@ private:
     // Starts the page's saved file on the console, its output shown in "Text In/Out" or, for
     // a browser run, in "Browser Output".
     void StartPlainRun(bool browserRun);
+    // Empties "Text In/Out" and the typed input for a new run.
+    void ClearRunOutput();
     void ShowRunOutput();
     // Removes the typed input shown after the first outputEnd bytes of the output editor.
     void DropShownKeyInput(size_t outputEnd);
@@ -305,6 +314,8 @@ private:
     TParamFrame* ParamsSheet = nullptr;
     QWidget* TextSheet = nullptr;
     QsciScintilla* Output = nullptr;
+    // Output's text; it leaves its lexer and style bytes behind once the output is huge.
+    std::unique_ptr<TOutputDocument> OutputText;
     // The output's lexer, kept while a huge output shows without it.
     QsciLexer* OutputLexer = nullptr;
     static constexpr size_t OutputHighlightLimit = 4 * 1024 * 1024;

@@ -13,6 +13,7 @@
 #include "project/kor_project.h"
 #include "storage/date_text.h"
 #include "storage/method_trace.h"
+#include "templates/page_templates.h"
 
 #include <QApplication>
 #include <QClipboard>
@@ -196,10 +197,8 @@ std::string TEditorPage::EditorSelOrWord(bool extendToWord) {
 
 void TEditorPage::ConvertToHTML(bool preBlock) {
     if (!SourceEditor || SourceEditor->isReadOnly()) return;
-    // The entities come from the code templates; without them characters stay as they are.
-    const TCharEntities noEntities;
-    SourceEditor->ReplaceSelectionRaw(
-        korvane::ConvertToHTML(SourceEditor->SelectedRawText(), preBlock, noEntities));
+    SourceEditor->ReplaceSelectionRaw(korvane::ConvertToHTML(
+        SourceEditor->SelectedRawText(), preBlock, CharEntities(Owner.CodeTemplates())));
 }
 
 int TEditorPage::Print(const TPrintSettings& settings) {
@@ -291,6 +290,14 @@ void TEditorPage::RefreshBreakPoints() {
     SyncBreakpointMarks();
 }
 
+std::vector<int> TEditorPage::BreakpointLines() const {
+    std::vector<int> lines;
+    lines.reserve(static_cast<size_t>(BreakpointList.Count()));
+    for (int i = 0; i < BreakpointList.Count(); ++i)
+        lines.push_back(BreakpointList[i].Line);
+    return lines;
+}
+
 void TEditorPage::setExecutionLine(int line) {
     const int old = ExecutionLineValue;
     ExecutionLineValue = line;
@@ -300,6 +307,8 @@ void TEditorPage::setExecutionLine(int line) {
     if (SourceEditor) {
         SourceEditor->InvalidateLine(old);
         SourceEditor->InvalidateLine(line);
+        // The debugger's current line is followed in the source.
+        if (line > 0) SourceEditor->ensureLineVisible(line - 1);
     }
 }
 

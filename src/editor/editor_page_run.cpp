@@ -1,13 +1,16 @@
 // Running the page's program: syntax checks, text runs, their output in "Text In/Out", their
 // errors in the main window's message list, and the keys typed for the running program.
 #include "editor/editor_page.h"
+#include "editor/output_document.h"
 
+#include "editor/kor_syn_edit.h"
 #include "exec/console_controller.h"
 #include "exec/console_display.h"
 #include "exec/error_filter.h"
 #include "platform/qt_strings.h"
 #include "project/kor_project.h"
 #include "storage/method_trace.h"
+#include "tools/mysql_controller.h"
 
 #include <QEvent>
 #include <QKeyEvent>
@@ -61,6 +64,14 @@ TRunPageInfo TEditorPage::RunInfo() const {
     info.FormFields = FormFields;
     info.EnvVars = EnvVars;
     info.Tag = MessageTag();
+    if (IsSQL()) {
+        info.Sql.HasEditor = SourceEditor != nullptr;
+        info.Sql.OwnFile = info.ScriptFile;
+        if (SourceEditor) {
+            info.Sql.Text = std::string(SourceEditor->RawView());
+            info.Sql.Selection = SourceEditor->SelectedRawText();
+        }
+    }
     return info;
 }
 
@@ -93,16 +104,41 @@ bool TEditorPage::ExecuteToText() {
     return true;
 }
 
-void TEditorPage::StartPlainRun(bool browserRun) {
-    const TRunRequest request = PlainRunRequest(Owner, RunInfo());
+bool TEditorPage::StartDebugging(bool stepping) {
+    TraceScope trace(this, ClassName, "StartDebugging");
+    if (!IsPerl() || !ConsoleIdle() || !ToolPathsPresent()) return false;
+    SaveToFile("", false);
+    const TRunRequest request = DebugRunRequest(Owner, RunInfo());
+    ClearRunOutput();
+    RunStartTime = Now();
+    TDebugForm& debug = Debugger();
+    if (stepping)
+        debug.StartStep(request, this);
+    else
+        debug.StartExecution(request, this);
+    debug.UpdateDebugActions();
+    return true;
+}
+
+void TEditorPage::ClearRunOutput() {
     KeyInput.clear();
-    if (Output) {
-        Output->setReadOnly(false);
-        Output->clear();
-        Output->setReadOnly(true);
-        OutputShown.Forget();
-        if (!Output->lexer() && OutputLexer) Output->setLexer(OutputLexer);
+    if (!Output) return;
+    OutputText->MakeStyled();
+    Output->setReadOnly(false);
+    Output->clear();
+    Output->setReadOnly(true);
+    OutputShown.Forget();
+    if (!Output->lexer() && OutputLexer) Output->setLexer(OutputLexer);
+}
+
+void TEditorPage::StartPlainRun(bool browserRun) {
+    if (IsSQL()) {
+        TMySqlController& sql = Owner.MySql();
+        sql.setHtmlOutput(browserRun);
+        if (sql.CheckForDownServer()) sql.BringServerUp(true);
     }
+    const TRunRequest request = PlainRunRequest(Owner, RunInfo());
+    ClearRunOutput();
     RunStartTime = Now();
     TDebugForm& debug = Debugger();
     debug.StartRunning(request, this, browserRun);
@@ -121,6 +157,9 @@ void TEditorPage::ShowRunOutput() {
     // not make every later piece of its output cost more than the one before.
     const TConsoleDisplay::TUpdate update =
         OutputShown.Next(combined ? console.AllLines : console.OutputLines);
+    // Colouring a huge output costs more than everything else shown with it, and nobody
+    // reads megabytes of output for its colours: past the limit it shows plain.
+    if (OutputShown.ShownBytes() > OutputHighlightLimit) OutputText->MakePlain();
     Output->setReadOnly(false);
     if (update.Restart)
         Output->SendScintilla(QsciScintillaBase::SCI_CLEARALL);
@@ -128,13 +167,6 @@ void TEditorPage::ShowRunOutput() {
         DropShownKeyInput(shownBefore);
     Output->SendScintilla(QsciScintillaBase::SCI_APPENDTEXT,
                           static_cast<unsigned long>(update.Append.size()), update.Append.data());
-    // Colouring a huge output costs more than everything else shown with it, and nobody
-    // reads megabytes of output for its colours: past the limit it shows plain.
-    if (Output->lexer() && OutputShown.ShownBytes() > OutputHighlightLimit) {
-        const QColor paper = Output->lexer()->defaultPaper();
-        Output->setLexer(nullptr);
-        Output->setPaper(paper);
-    }
     Output->setReadOnly(true);
     if (!KeyInput.empty() || !RunsHere()) {
         UpdateKeyInputSelection();
@@ -168,9 +200,14 @@ void TEditorPage::RunFinished() {
     KeyInput.clear();
     ShowRunOutput();
     const TProgramExit& exit = Debugger().Console().LastExit();
-    if (!exit.Ended) return;
-    Owner.Host().AddMessage({ProgramEndMessage(exit, RunStartTime, Now()), nullptr});
-    Owner.UpdateMessagesHint();
+    if (exit.Ended) {
+        Owner.Host().AddMessage({ProgramEndMessage(exit, RunStartTime, Now()), nullptr});
+        Owner.UpdateMessagesHint();
+    }
+    // A run that found the server gone says so in its errors: offer to bring it back.
+    if (!IsSQL()) return;
+    TMySqlController& sql = Owner.MySql();
+    if (sql.CheckForDownServer() && !sql.isServerUp(false)) sql.BringServerUp(true);
 }
 
 void TEditorPage::ConnectOutputKeys() {
@@ -202,7 +239,9 @@ bool TEditorPage::OutputKeyPress(int key, Qt::KeyboardModifiers modifiers,
         return true;
     }
     if ((modifiers & Qt::ControlModifier) && key >= Qt::Key_A && key <= Qt::Key_Z) {
-        console.InputQueue.push_back(std::string(1, static_cast<char>(key - Qt::Key_A + 1)));
+        // A line-reading program sees the control character only once the line ends.
+        console.InputQueue.push_back(std::string(1, static_cast<char>(key - Qt::Key_A + 1)) +
+                                     TConsoleController::InputLineEnd);
         return true;
     }
     if (!text.empty() && static_cast<unsigned char>(text[0]) >= 0x20 && text[0] != 0x7F) {

@@ -8,6 +8,7 @@
 #include "storage/name_value.h"
 #include "storage/program_log.h"
 #include "storage/text_utils.h"
+#include "tools/mysql_texts.h"
 
 namespace korvane {
 namespace {
@@ -52,6 +53,7 @@ void TConsoleController::setupConsole() {
     ClearStreams();
     InputQueue.clear();
     StdInData.clear();
+    CommandQueue.clear();
     EnvVars.clear();
     zeroiseSession();
 }
@@ -83,8 +85,8 @@ void TConsoleController::zeroiseSession() {
     OutLogged = 0;
     ErrLogged = 0;
     InputSent = 0;
-    InputBuffer.clear();
-    InputWritten = 0;
+    InputBytes.Clear();
+    CommandBytes.Clear();
 }
 
 void TConsoleController::Log(bool wanted, const std::string& text) const {
@@ -116,17 +118,18 @@ void TConsoleController::StartArguments(const std::vector<std::string>& Argument
                                         ConsoleTag Tag, bool Clear) {
     if (!Ending) endSession();
     zeroiseSession();
-    ProgramName = CommandLine;
+    // What is logged or shown of a command line never holds a database password.
+    ProgramName = MaskPasswordOptions(CommandLine);
     this->Tag = Tag;
     LastExitValue = {};
-    Log(LogStartStop, "**PROGRAM START: " + CommandLine);
+    Log(LogStartStop, "**PROGRAM START: " + ProgramName);
     if (Clear) ClearStreams();
     const std::vector<std::string> environment = BuildEnvironment();
 
     std::string reason;
-    if (!Process.Start(Arguments, environment, WorkDir, reason)) {
+    if (!Process.Start(Arguments, environment, WorkDir, reason, CommandChannel)) {
         if (!Ending) endSession();
-        throw handledException("Unable to execute " + CommandLine);
+        throw handledException("Unable to execute " + ProgramName);
     }
     ParseInput(); // input queued before the start goes in at once
     Synchronize();
@@ -169,8 +172,9 @@ bool TConsoleController::Synchronize() {
         moved = ReadStream(ChildStream::Output) || moved;
         moved = ReadStream(ChildStream::Error) || moved;
         movedAny = movedAny || moved;
+        if (moved && PollDone && PollDone()) break;
         if (Process.Started())
-            Process.WaitForActivity(PassWaitMs, InputWritten < InputBuffer.size());
+            Process.WaitForActivity(PassWaitMs, InputBytes.Waiting(), CommandBytes.Waiting());
         if (!moved || Clock::now() - start >= MaxSyncTime) break;
     }
     sessionFinished();
@@ -242,27 +246,37 @@ void TConsoleController::executeSessionObject(const std::string& CommandLine,
                      TotalSeconds);
 }
 
-void TConsoleController::QueueInput(const std::string& bytes) {
-    if (InputWritten == InputBuffer.size()) {
-        InputBuffer.clear();
-        InputWritten = 0;
+void TConsoleController::TPendingBytes::Add(std::string_view more) {
+    if (!Waiting()) Clear();
+    Bytes += more;
+}
+
+void TConsoleController::TPendingBytes::Taken(size_t count) {
+    Written += count;
+    if (!Waiting()) {
+        Clear();
+    } else if (Written > Bytes.size() / 2) {
+        // Keep the unwritten rest small to move as the child reads on.
+        Bytes.erase(0, Written);
+        Written = 0;
     }
-    InputBuffer += bytes;
 }
 
 void TConsoleController::FlushInput() {
-    if (InputWritten == InputBuffer.size()) return;
-    const size_t taken = Process.Write(std::string_view(InputBuffer).substr(InputWritten));
-    InputWritten += taken;
+    if (!InputBytes.Waiting()) return;
+    const size_t taken = Process.Write(InputBytes.Rest());
+    InputBytes.Taken(taken);
     InputSent += taken;
-    if (InputWritten == InputBuffer.size()) {
-        InputBuffer.clear();
-        InputWritten = 0;
-    } else if (InputWritten > InputBuffer.size() / 2) {
-        // Keep the unwritten rest small to move as the child reads on.
-        InputBuffer.erase(0, InputWritten);
-        InputWritten = 0;
+}
+
+void TConsoleController::ParseCommands() {
+    while (!CommandQueue.empty()) {
+        const std::string line = CommandQueue.front() + InputLineEnd;
+        CommandQueue.pop_front();
+        CommandBytes.Add(line);
+        Log(LogInput, "**Input: " + line);
     }
+    if (CommandBytes.Waiting()) CommandBytes.Taken(Process.WriteCommands(CommandBytes.Rest()));
 }
 
 bool TConsoleController::ParseInput() {
@@ -290,17 +304,19 @@ bool TConsoleController::ParseInput() {
         // for Enter must get it.
         if (group && count > 0) text += InputLineEnd;
         if (!text.empty()) {
-            QueueInput(text);
+            InputBytes.Add(text);
             Log(LogInput, "**Input: " + text);
         }
     }
     if (!StdInData.empty()) {
-        QueueInput(StdInData);
+        InputBytes.Add(StdInData);
         Log(LogInput, "**Input: " + StdInData);
         StdInData.clear();
     }
     FlushInput();
-    return hadQueue;
+    const bool hadCommands = !CommandQueue.empty();
+    ParseCommands();
+    return hadQueue || hadCommands;
 }
 
 void TConsoleController::TextToStdIn(const std::string& Text) {

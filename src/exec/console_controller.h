@@ -5,6 +5,7 @@
 // (Synchronize) from a timer, or runs a blocking loop (executeSession) with time limits.
 #include <chrono>
 #include <deque>
+#include <functional>
 #include <string>
 #include <string_view>
 #include <utility>
@@ -60,11 +61,19 @@ public:
     std::deque<std::string> InputQueue;
     // Raw bytes for the child's input at the next poll (request bodies).
     std::string StdInData;
+    // Debugger commands, one line each, for a program started with CommandChannel: they go
+    // down a pipe of their own, so the program's input carries only what is meant for it.
+    std::deque<std::string> CommandQueue;
+    // The next program started gets the command pipe (ChildProcess::CommandDescriptor).
+    bool CommandChannel = false;
     // Environment of the next child, NAME=value per line, exactly as the child gets it.
     std::vector<std::string> EnvVars;
 
     // Longest time one Synchronize keeps moving data.
     std::chrono::milliseconds MaxSyncTime{5000};
+    // When set, a Synchronize that has moved data ends as soon as this says the owner has
+    // what it waits for (a debugger's answer), instead of waiting for more.
+    std::function<bool()> PollDone;
 
     // Log switches, handed over by the project whenever its logging settings change:
     // LogInput, LogOutput and LogError from its console switches, LoggingOn from its master
@@ -127,6 +136,17 @@ public:
     static size_t EnvironmentBlockSize(const std::vector<std::string>& lines);
 
 private:
+    // Bytes handed to one of the child's pipes, of which the pipe has taken the first Written.
+    struct TPendingBytes {
+        std::string Bytes;
+        size_t Written = 0;
+        bool Waiting() const { return Written < Bytes.size(); }
+        std::string_view Rest() const { return std::string_view(Bytes).substr(Written); }
+        void Add(std::string_view more);
+        void Taken(size_t count);
+        void Clear() { Bytes.clear(), Written = 0; }
+    };
+
     void StartArguments(const std::vector<std::string>& Arguments, const std::string& CommandLine,
                         const std::string& WorkDir, ConsoleTag Tag, bool Clear);
     void ExecuteUntilDone(const std::vector<std::string>& Arguments, const std::string& CommandLine,
@@ -134,8 +154,8 @@ private:
                           double IdleSeconds, double TotalSeconds);
     std::vector<std::string> BuildEnvironment();
     bool ReadStream(ChildStream stream);
-    void QueueInput(const std::string& bytes);
     void FlushInput();
+    void ParseCommands();
     void Log(bool wanted, const std::string& text) const;
     void zeroiseSession();
     void ClearStreams();
@@ -144,9 +164,8 @@ private:
     std::string ProgramName; // command line of the current program, for the log
     ConsoleTag Tag = nullptr;
     bool Ending = false;
-    // Bytes handed to the child but not yet taken by its input pipe, from InputWritten on.
-    std::string InputBuffer;
-    size_t InputWritten = 0;
+    TPendingBytes InputBytes;
+    TPendingBytes CommandBytes;
     size_t InputSent = 0; // bytes the child's input took this session
 
     TConsoleBytes Out;

@@ -1,9 +1,12 @@
 #include "exec/debug_form.h"
 
 #include "exec/console_controller.h"
+#include "exec/run_environment.h"
 #include "storage/method_trace.h"
+#include "storage/program_log.h"
 #include "storage/prompt.h"
 
+#include <algorithm>
 #include <chrono>
 #include <utility>
 
@@ -55,27 +58,41 @@ void TDebugForm::ConnectConsole() {
     TConsoleController& console = *ConsoleObject;
     // A poll may read many pieces of output; the page is told once, after the poll, so that
     // what it shows is brought up to date once instead of once per piece.
+    // The dialogue is read only after a poll: it empties the lists the poll is filling.
     console.OutputLines.OnChange = [this] {
-        if (InTimerValue)
+        if (InTimerValue || StartingValue)
             OutputPending = true;
         else if (RunPageValue)
             RunPageValue->RunOutputChanged();
     };
     console.ErrorLines.OnChange = [this] {
-        if (InTimerValue)
+        if (InTimerValue || StartingValue)
             ErrorsPending = true;
         else if (RunPageValue)
             RunPageValue->RunErrorsChanged();
     };
+    // A step is answered in milliseconds: the poll ends with the answer instead of waiting on.
+    if (DebugSessionValue) console.PollDone = [this] { return AnswerArrived(); };
 }
 
 void TDebugForm::DisconnectConsole() {
     ConsoleObject->OutputLines.OnChange = nullptr;
     ConsoleObject->ErrorLines.OnChange = nullptr;
+    ConsoleObject->PollDone = nullptr;
+}
+
+void TDebugForm::DeliverConsoleChanges() {
+    if (std::exchange(OutputPending, false) && RunPageValue) RunPageValue->RunOutputChanged();
+    if (std::exchange(ErrorsPending, false) && RunPageValue) {
+        RunPageValue->RunErrorsChanged();
+        if (DebugSessionValue) errChange();
+    }
 }
 
 void TDebugForm::Detach() {
     RunPageValue = nullptr;
+    DebugSessionValue = false;
+    PromptsAwaited = 0;
     RunKindValue.reset();
     TabRun = false;
     BrowserRunValue = false;
@@ -90,6 +107,28 @@ void TDebugForm::StartRunning(const TRunRequest& run, TRunClient* page, bool bro
     BrowserRunValue = browserRun;
 }
 
+void TDebugForm::StartStep(const TRunRequest& run, TRunClient* page) {
+    KORVANE_TRACE("TDebugForm", "StartStep");
+    StartDebugging(run, page, dsFirstStep);
+}
+
+void TDebugForm::StartExecution(const TRunRequest& run, TRunClient* page) {
+    KORVANE_TRACE("TDebugForm", "StartExecution");
+    if (LogOptions && LogOptions().ClearAtRun) ClearLogFile();
+    StartDebugging(run, page, dsRunToBreakpoint);
+}
+
+void TDebugForm::StartDebugging(const TRunRequest& run, TRunClient* page, std::uint8_t mode) {
+    if (RunPageValue) ProgramReset();
+    RunPageValue = page ? page : &NoPage;
+    RunKindValue = run.Kind;
+    DebugSessionValue = true;
+    CompileErrorSeenValue = false;
+    DebugOutputValue.clear();
+    ClearVariables();
+    SetUpExecution(run, mode);
+}
+
 void TDebugForm::SetUpExecution(const TRunRequest& run, std::uint8_t mode) {
     KORVANE_TRACE("TDebugForm", "SetUpExecution");
     if (!RunPageValue) return;
@@ -97,7 +136,22 @@ void TDebugForm::SetUpExecution(const TRunRequest& run, std::uint8_t mode) {
     // Input left over from an earlier program is not this program's.
     console.InputQueue.clear();
     console.StdInData.clear();
+    console.CommandQueue.clear();
     console.EnvVars = run.Environment;
+    const bool debugging = mode == dsFirstStep || mode == dsRunToBreakpoint;
+    DebugSessionValue = debugging;
+    console.CommandChannel = debugging;
+    PromptsAwaited = debugging ? 1 : 0;
+    if (debugging) {
+        SetEnvVar(console.EnvVars, DebugCommandsVariable,
+                  std::to_string(ChildProcess::CommandDescriptor));
+        // The page's breakpoints replace whatever the debugger would keep.
+        std::vector<int> lines = RunPageValue->BreakpointLines();
+        std::sort(lines.begin(), lines.end());
+        SendCommand("D");
+        for (const int line : lines)
+            SendCommand("b " + std::to_string(line));
+    }
 
     PostDataValue = run.Post ? run.PostData : std::string();
     PostDataSentValue = true;
@@ -116,9 +170,12 @@ void TDebugForm::SetUpExecution(const TRunRequest& run, std::uint8_t mode) {
     ConnectConsole();
     // The first poll comes with the start: it must not hold the window longer than a tick.
     console.MaxSyncTime = std::chrono::milliseconds(TimerInterval / 2);
+    StartingValue = true;
     try {
         console.startSession(run.CommandLine, run.WorkDir, run.Tag, true);
     } catch (...) {
+        StartingValue = false;
+        OutputPending = ErrorsPending = false;
         // Nothing runs: the commands must not stay locked in a run that never began.
         DisconnectConsole();
         StatusValue = dsIdle;
@@ -127,7 +184,9 @@ void TDebugForm::SetUpExecution(const TRunRequest& run, std::uint8_t mode) {
         if (OnStatusChanged) OnStatusChanged();
         throw;
     }
+    StartingValue = false;
     Timer.start(TimerInterval);
+    DeliverConsoleChanges();
 }
 
 void TDebugForm::ProgramReset() {
@@ -135,9 +194,11 @@ void TDebugForm::ProgramReset() {
     if (!RunPageValue) return;
     Timer.stop();
     const std::uint8_t previous = StatusValue;
+    RunPageValue->setExecutionLine(-1);
     setDebugStatus(dsIdle);
     ConsoleObject->endSession();
     DisconnectConsole();
+    OutputPending = ErrorsPending = false;
     TRunClient* page = RunPageValue;
     if (BrowserRunValue) page->UpdateBrowserOutput();
     if (previous != dsGettingVars && previous != dsPaused) page->FilterErrors();
@@ -156,13 +217,12 @@ void TDebugForm::TimerTimer() {
             TConsoleController& console = *ConsoleObject;
             console.MaxSyncTime = std::chrono::milliseconds(TimerInterval / 2);
             const bool moved = console.Synchronize();
-            if (std::exchange(OutputPending, false) && RunPageValue)
-                RunPageValue->RunOutputChanged();
-            if (std::exchange(ErrorsPending, false) && RunPageValue)
-                RunPageValue->RunErrorsChanged();
-            if (StatusValue != dsGettingVars && StatusValue != dsPaused)
+            DeliverConsoleChanges(); // the dialogue may end the session
+            if (RunPageValue && StatusValue != dsGettingVars && StatusValue != dsPaused)
                 RunPageValue->FilterErrors();
-            if (console.sessionFinished()) {
+            if (!RunPageValue) {
+                // Reset by the dialogue.
+            } else if (console.sessionFinished()) {
                 ProgramReset();
             } else {
                 if (BrowserRunValue && RunPageValue->BrowserOutputActive() &&
@@ -190,6 +250,155 @@ TCgiOutput TDebugForm::ExecuteFileName(const TCgiRequest& request, const TKorPro
     TCgiOutput output = RunCgiScript(*ConsoleObject, project, request, timeoutSeconds);
     BrowserRequest = false;
     return output;
+}
+
+// ---------------------------------------------------------------------------------------------
+// Debugger sessions
+
+void TDebugForm::SendCommand(const std::string& command) {
+    ConsoleObject->CommandQueue.push_back(command);
+    ++PromptsAwaited;
+}
+
+void TDebugForm::PollSoon() {
+    // A tick under way starts the next one itself.
+    if (!InTimerValue && RunPageValue) Timer.start(0);
+}
+
+bool TDebugForm::AnswerArrived() const {
+    const TConsoleLines& errors = ConsoleObject->ErrorLines;
+    if (errors.Empty() || !EndsWithDebugPrompt(errors[errors.Count() - 1])) return false;
+    size_t prompts = 0;
+    for (size_t i = 0; i < errors.Count(); ++i)
+        prompts += CountDebugPrompts(errors[i]);
+    return prompts >= PromptsAwaited;
+}
+
+void TDebugForm::GetDetails() {
+    TConsoleController& console = *ConsoleObject;
+    DebugOutputValue = console.ErrorLines.Strings();
+    // The next answer starts afresh; the bytes stay for the session's full output.
+    console.ErrorLines.Assign({});
+    PromptsAwaited = 0;
+    if (OnDetailsChanged) OnDetailsChanged();
+}
+
+bool TDebugForm::BreakpointAt(int line) const {
+    const std::vector<int> lines =
+        RunPageValue ? RunPageValue->BreakpointLines() : std::vector<int>();
+    return std::find(lines.begin(), lines.end(), line) != lines.end();
+}
+
+void TDebugForm::LogStop(int line) const {
+    if (!LogOptions) return;
+    const TDebugLogOptions options = LogOptions();
+    if (options.Breakpoints && BreakpointAt(line))
+        WriteLogLine("**BREAKPOINT: Line " + std::to_string(line));
+    else if (options.Steps)
+        WriteLogLine("**STEP: Line " + std::to_string(line));
+}
+
+void TDebugForm::errChange() {
+    KORVANE_TRACE("TDebugForm", "errChange");
+    if (!RunPageValue || !DebugSessionValue) return;
+    TConsoleController& console = *ConsoleObject;
+    // Only the start can fail to compile; the debugger may still prompt after the errors.
+    const bool starting = StatusValue == dsFirstStep || StatusValue == dsRunToBreakpoint;
+    if (starting &&
+        console.ErrorLines.Text().find("aborted due to compilation errors") != std::string::npos) {
+        GetDetails();
+        // The errors stay for the message list.
+        console.CopyToErrOut(DebugOutputValue);
+        ProgramReset();
+        CompileErrorSeenValue = true;
+        CurrentPrompt().Inform(PromptKind::Warning, "Error in program found. Cannot run debugger.\n"
+                                                    "Try Ctrl+F9 to Syntax Check");
+        return;
+    }
+    if (!AnswerArrived()) return; // more is on its way
+    GetDetails();
+    if (StatusValue != dsGettingVars && StatusValue != dsPaused)
+        RunPageValue->setExecutionLine(RetrieveLineNo());
+    const bool terminated =
+        std::any_of(DebugOutputValue.begin(), DebugOutputValue.end(), [](const std::string& line) {
+            return line.find("Debugged program terminated.") != std::string::npos;
+        });
+    if (terminated) {
+        console.CopyToErrOut(DebugOutputValue);
+        ProgramReset();
+        return;
+    }
+    const int line = RunPageValue->ExecutionLine();
+    switch (StatusValue) {
+    case dsRunToBreakpoint:
+        // The debugger stops on the first line whether or not it has a breakpoint.
+        if (!BreakpointAt(line)) {
+            ContinueExecution3();
+            return;
+        }
+        [[fallthrough]];
+    case dsFirstStep:
+    case dsRunning:
+        setDebugStatus(dsGettingVars);
+        LogStop(line);
+        break;
+    case dsGettingVars:
+        setDebugStatus(dsPaused);
+        RetrieveVariables();
+        break;
+    default:
+        break;
+    }
+    if (StatusValue == dsPaused) ShowVariables();
+    if (StatusValue == dsGettingVars) {
+        SendCommand("X");
+        PollSoon();
+    }
+}
+
+void TDebugForm::NextStep() {
+    KORVANE_TRACE("TDebugForm", "NextStep");
+    if (!DebugSessionValue || StatusValue != dsPaused) return;
+    SendCommand("s");
+    RunPageValue->setExecutionLine(-1);
+    setDebugStatus(dsRunning);
+    PollSoon();
+}
+
+void TDebugForm::ContinueExecution3() {
+    KORVANE_TRACE("TDebugForm", "ContinueExecution3");
+    if (!DebugSessionValue || (StatusValue != dsRunToBreakpoint && StatusValue != dsPaused)) return;
+    SendCommand("c");
+    setDebugStatus(dsRunning);
+    if (!PostDataSentValue) {
+        // Held back until now so that a stop before the program reads its input keeps it.
+        ConsoleObject->TextToStdIn(PostDataValue);
+        PostDataSentValue = true;
+    }
+    PollSoon();
+}
+
+void TDebugForm::ProgramPause() {
+    KORVANE_TRACE("TDebugForm", "ProgramPause");
+    if (!RunPageValue || StatusValue == dsIdle || StatusValue == dsPaused) return;
+    // The debugger catches the interrupt and stops at the next statement: its prompt is the
+    // answer to the command that set the program running.
+    ConsoleObject->InterruptProgram();
+    PollSoon();
+}
+
+void TDebugForm::RetrieveVariables() {
+    ClearVariables();
+    VariablesValue = korvane::RetrieveVariables(DebugOutputValue);
+}
+
+void TDebugForm::ClearVariables() {
+    VariablesValue.clear();
+    ShowVariables();
+}
+
+void TDebugForm::ShowVariables() {
+    if (OnShowVariables) OnShowVariables();
 }
 
 } // namespace korvane

@@ -5,6 +5,7 @@
 // The run and debug commands of the main window read their enabled states from here.
 #include "exec/cgi_run.h"
 #include "exec/debug_actions.h"
+#include "exec/debug_dialogue.h"
 #include "exec/run_request.h"
 
 #include <QTimer>
@@ -14,6 +15,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <vector>
 
 namespace korvane {
 
@@ -35,6 +37,19 @@ public:
     virtual void UpdateBrowserOutput() {}
     // The program has ended and the console is free again.
     virtual void RunFinished() {}
+
+    // Debugger sessions: the lines of the page's breakpoints (in any order), and the line the
+    // debugger stands at, which the page marks (-1: none).
+    virtual std::vector<int> BreakpointLines() const { return {}; }
+    virtual int ExecutionLine() const { return -1; }
+    virtual void setExecutionLine(int /*line*/) {}
+};
+
+// Which stops of a debugger session go to the log; asked at every stop.
+struct TDebugLogOptions {
+    bool Breakpoints = false; // "**BREAKPOINT: Line n" at a stop on a breakpoint
+    bool Steps = false;       // "**STEP: Line n" at every other stop
+    bool ClearAtRun = false;  // a run to the breakpoints starts a new log
 };
 
 class TDebugForm {
@@ -83,6 +98,38 @@ public:
                                int timeoutSeconds);
     // Ends the program and everything it started, and detaches the page.
     void ProgramReset();
+
+    // ---- Debugger sessions (Perl under "perl -d", run: a DebugRunRequest) ----
+    // Starts the program stopped at its first line (status 1), or running to the first
+    // breakpoint (status 2). A run still attached is reset first; failures as StartRunning.
+    void StartStep(const TRunRequest& run, TRunClient* page);
+    void StartExecution(const TRunRequest& run, TRunClient* page);
+    // Paused: one step ("s"), or run on to the next breakpoint ("c"; the first continue of a
+    // POST run hands the program its request body).
+    void NextStep();
+    void ContinueExecution3();
+    // Interrupts the program and everything it started; the debugger stops at the next line.
+    void ProgramPause();
+    // The debugger's last answer (its last line is the prompt) and what was read from it.
+    const std::vector<std::string>& DebugOutput() const { return DebugOutputValue; }
+    int RetrieveLineNo() const { return korvane::RetrieveLineNo(DebugOutputValue); }
+    const std::vector<TDebugVariable>& Variables() const { return VariablesValue; }
+    std::string FindVar(const std::string& name) const {
+        return korvane::FindVar(VariablesValue, name);
+    }
+    void RetrieveVariables();
+    void ClearVariables();
+    // Asks the variable window to show the variables (when it is visible).
+    void ShowVariables();
+    // The last start failed on compilation errors.
+    bool CompileErrorSeen() const { return CompileErrorSeenValue; }
+    // The dialogue: called when the debugger has written to its error stream.
+    void errChange();
+
+    // Set by the main window: the log switches, and the variable window's views.
+    std::function<TDebugLogOptions()> LogOptions;
+    std::function<void()> OnDetailsChanged; // DebugOutput has a new answer
+    std::function<void()> OnShowVariables;  // show Variables
     // One timer tick: polls the program, filters its errors, resets when it has ended.
     void TimerTimer();
 
@@ -99,6 +146,16 @@ private:
     void ConnectConsole();
     void DisconnectConsole();
     void Detach();
+    void StartDebugging(const TRunRequest& run, TRunClient* page, std::uint8_t mode);
+    // Tells the page what a poll or a start changed.
+    void DeliverConsoleChanges();
+    // The debugger has answered every command sent and waits at its prompt.
+    bool AnswerArrived() const;
+    void SendCommand(const std::string& command);
+    void PollSoon();
+    void GetDetails();
+    bool BreakpointAt(int line) const;
+    void LogStop(int line) const;
 
     std::unique_ptr<TConsoleController> ConsoleObject;
     QTimer Timer;
@@ -112,6 +169,15 @@ private:
     bool BrowserRunValue = false;
     int BrowserRefreshCountValue = BrowserRefreshTicks;
     bool InTimerValue = false;
+    bool StartingValue = false; // inside the start's first poll
+    bool DebugSessionValue = false;
+    // Prompts still to come before the debugger waits for us: one for the stop at the start
+    // and one for every command sent. Acting on an earlier prompt would take the answer to
+    // one command for the answer to the next.
+    size_t PromptsAwaited = 0;
+    bool CompileErrorSeenValue = false;
+    std::vector<std::string> DebugOutputValue;
+    std::vector<TDebugVariable> VariablesValue;
     TDebugActions DebugActionsValue;
     TRunClient NoPage; // stands for a run started without a page
 };

@@ -65,12 +65,14 @@ void SetPhpConfiguration(std::vector<std::string>& env) {
     SetEnvVar(env, "PHPRC", RemoveTrailingSlash(FolderPart(TKorProject::PhpIniPath())));
 }
 
+// The debugger library is found through a variable: a folder name pasted into the Perl code
+// would run as code whenever it holds a quote.
 void SetDebuggerVars(std::vector<std::string>& env) {
     if (EnvVar(env, "PERL5DB").empty()) {
-        const std::string debug = ProgramFolder() + "debug/";
+        SetEnvVar(env, ProgramFolderVariable, ProgramFolder());
         SetEnvVar(env, "PERL5DB",
-                  "BEGIN { require '" + debug + "perl5db.pl'; require '" + debug +
-                      "dumpvar.pl'; }");
+                  std::string("BEGIN { require \"$ENV{") + ProgramFolderVariable +
+                      "}debug/perl5db.pl\" }");
     }
     SetEnvVar(env, "PERLIO", PerlIoLayers);
 }

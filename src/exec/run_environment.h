@@ -32,6 +32,11 @@ struct TRequestVars {
 
 enum class TScriptLanguage { Perl, Php, Batch };
 
+// What the debugger library (debug/perl5db.pl in the program folder) reads: the program
+// folder, and the descriptor its commands arrive on.
+inline constexpr const char* ProgramFolderVariable = "KORVANE_PROGRAM_FOLDER";
+inline constexpr const char* DebugCommandsVariable = "KORVANE_DEBUG_COMMANDS";
+
 // The variables taken over from outside with KeyEnvVars.
 const std::vector<std::string>& KeyEnvironmentNames();
 

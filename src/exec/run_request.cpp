@@ -4,6 +4,7 @@
 #include "exec/interpreter_commands.h"
 #include "exec/run_environment.h"
 #include "model/form_fields.h"
+#include "platform/command_line.h"
 #include "project/kor_project.h"
 #include "storage/file_utils.h"
 #include "storage/method_trace.h"
@@ -26,6 +27,18 @@ void LogEnvironment(const std::vector<std::string>& env) {
     for (size_t i = 0; i < env.size(); ++i)
         WriteLogLine("  " + std::to_string(i + 1) + " : " + env[i]);
     WriteLogLine("");
+}
+
+// The client runs the page's script with its statements echoed (-v). It gets this program's
+// environment, so that it reads the user's option file, and the password in a variable of it:
+// on the command line every local user could read it.
+TRunRequest SqlRunRequest(const TKorProject& project, const TRunPageInfo& page, TRunRequest run) {
+    TMySqlController& sql = project.MySql();
+    const std::string script = sql.CreateTempFile(page.Sql);
+    run.CommandLine = sql.ClientCommand() + " -v -e " + Quoted("source " + script);
+    EnvironmentLines(run.Environment);
+    sql.AddPasswordTo(run.Environment);
+    return run;
 }
 
 } // namespace
@@ -55,8 +68,9 @@ bool ToolPathsPresent(TLanguage kind, const TKorProject& project) {
     return present;
 }
 
-TRunRequest PlainRunRequest(const TKorProject& project, const TRunPageInfo& page) {
-    KORVANE_TRACE("", "PlainRunRequest");
+namespace {
+
+TRunRequest RunRequest(const TKorProject& project, const TRunPageInfo& page, bool debug) {
     TRunRequest run;
     run.Kind = page.Kind;
     run.ScriptFile = page.ScriptFile;
@@ -66,13 +80,15 @@ TRunRequest PlainRunRequest(const TKorProject& project, const TRunPageInfo& page
     TScriptLanguage language = TScriptLanguage::Perl;
     switch (page.Kind) {
     case TLanguage::Perl:
-        run.CommandLine =
-            PerlRunCommand(project.PerlCompilerPath(), project.AllCompilerFlags(), page.ScriptFile);
+        run.CommandLine = (debug ? PerlDebugCommand : PerlRunCommand)(
+            project.PerlCompilerPath(), project.AllCompilerFlags(), page.ScriptFile);
         break;
     case TLanguage::PHP:
         language = TScriptLanguage::Php;
         run.CommandLine = PhpRunCommand(project.PhpCompilerPath(), page.ScriptFile);
         break;
+    case TLanguage::SQL:
+        return SqlRunRequest(project, page, run);
     case TLanguage::Batch: {
         language = TScriptLanguage::Batch;
         const char* comspec = std::getenv("COMSPEC");
@@ -99,6 +115,20 @@ TRunRequest PlainRunRequest(const TKorProject& project, const TRunPageInfo& page
                                                 page.ScriptFile, page.EnvVars, request);
     if (project.LoggingIsOn() && project.LogInfoEnvVars()) LogEnvironment(run.Environment);
     return run;
+}
+
+} // namespace
+
+TRunRequest PlainRunRequest(const TKorProject& project, const TRunPageInfo& page) {
+    KORVANE_TRACE("", "PlainRunRequest");
+    return RunRequest(project, page, false);
+}
+
+TRunRequest DebugRunRequest(const TKorProject& project, const TRunPageInfo& page) {
+    KORVANE_TRACE("", "DebugRunRequest");
+    if (page.Kind != TLanguage::Perl)
+        throw handledException("Only Perl programs can be debugged: " + page.ScriptFile);
+    return RunRequest(project, page, true);
 }
 
 namespace {

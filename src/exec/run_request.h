@@ -5,6 +5,7 @@
 #include "exec/error_filter.h"
 #include "model/language.h"
 #include "storage/clock.h"
+#include "tools/sql_script.h"
 
 #include <cstdint>
 #include <string>
@@ -23,6 +24,7 @@ struct TRunPageInfo {
     std::vector<std::string> FormFields; // check-list lines
     std::vector<std::string> EnvVars;    // check-list lines
     ConsoleTag Tag = nullptr;            // the page: lines the run adds carry it
+    TSqlScript Sql;                      // SQL pages: the text to run
 };
 
 // A program start for the debugger window.
@@ -41,10 +43,12 @@ struct TRunRequest {
 // Whether the tool a page of this kind needs is there; tells the user when it is not.
 bool ToolPathsPresent(TLanguage kind, const TKorProject& project);
 
-// The plain run of a Perl, PHP or batch page: command line with its arguments, working
+// The plain run of a Perl, PHP, SQL or batch page: command line with its arguments, working
 // folder, environment and POST data. Logs the environment when the project asks for it.
 // Throws handledException for kinds that are not run this way.
 TRunRequest PlainRunRequest(const TKorProject& project, const TRunPageInfo& page);
+// The same run of a Perl page under the debugger; throws handledException for other kinds.
+TRunRequest DebugRunRequest(const TKorProject& project, const TRunPageInfo& page);
 
 // Checks the syntax of a Perl or PHP page's file and returns the message-list lines; other
 // kinds give none. Blocks for at most 10 seconds of silence or 30 in all.

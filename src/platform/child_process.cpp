@@ -84,7 +84,8 @@ struct Pipe {
     int Write = -1;
     bool Open() {
         int fds[2];
-        // Close-on-exec: only the ends handed over as 0, 1 and 2 reach the child.
+        // Close-on-exec: only the ends handed over as 0, 1, 2 (and the command descriptor)
+        // reach the child.
         if (pipe2(fds, O_CLOEXEC) != 0) return false;
         Read = fds[0];
         Write = fds[1];
@@ -111,19 +112,20 @@ ChildProcess::~ChildProcess() {
 
 bool ChildProcess::Start(const std::vector<std::string>& arguments,
                          const std::vector<std::string>& environment, const std::string& workDir,
-                         std::string& error) {
+                         std::string& error, bool commandChannel) {
     if (Started()) Finish(10000);
     error.clear();
     if (arguments.empty() || arguments.front().empty()) {
         error = "no program named";
         return false;
     }
-    Pipe input, output, errors;
-    if (!input.Open() || !output.Open() || !errors.Open()) {
+    Pipe input, output, errors, commands;
+    if (!input.Open() || !output.Open() || !errors.Open() || (commandChannel && !commands.Open())) {
         error = std::strerror(errno);
         input.Close();
         output.Close();
         errors.Close();
+        commands.Close();
         return false;
     }
 
@@ -131,6 +133,15 @@ bool ChildProcess::Start(const std::vector<std::string>& arguments,
     posix_spawn_file_actions_adddup2(actions.Get(), input.Read, STDIN_FILENO);
     posix_spawn_file_actions_adddup2(actions.Get(), output.Write, STDOUT_FILENO);
     posix_spawn_file_actions_adddup2(actions.Get(), errors.Write, STDERR_FILENO);
+    if (commandChannel) {
+        // A copy onto the same number would keep close-on-exec: move the end out of the way.
+        if (commands.Read == CommandDescriptor) {
+            const int moved = fcntl(commands.Read, F_DUPFD_CLOEXEC, CommandDescriptor + 1);
+            close(commands.Read);
+            commands.Read = moved;
+        }
+        posix_spawn_file_actions_adddup2(actions.Get(), commands.Read, CommandDescriptor);
+    }
     if (!workDir.empty()) posix_spawn_file_actions_addchdir_np(actions.Get(), workDir.c_str());
     const SpawnAttributes attributes;
 
@@ -143,11 +154,13 @@ bool ChildProcess::Start(const std::vector<std::string>& arguments,
     close(input.Read);
     close(output.Write);
     close(errors.Write);
+    if (commandChannel) close(commands.Read);
     if (failure != 0) {
         error = std::strerror(failure);
         close(input.Write);
         close(output.Read);
         close(errors.Read);
+        if (commandChannel) close(commands.Write);
         return false;
     }
     Pid = pid;
@@ -155,6 +168,8 @@ bool ChildProcess::Start(const std::vector<std::string>& arguments,
     InFd = input.Write;
     OutFd = output.Read;
     ErrFd = errors.Read;
+    CommandFd = commandChannel ? commands.Write : -1;
+    if (CommandFd >= 0) SetNonBlocking(CommandFd);
     SetNonBlocking(InFd);
     SetNonBlocking(OutFd);
     SetNonBlocking(ErrFd);
@@ -184,8 +199,8 @@ size_t ChildProcess::Read(ChildStream stream, char* buffer, size_t max) {
     }
 }
 
-size_t ChildProcess::Write(std::string_view bytes) {
-    if (InFd < 0 || bytes.empty()) return bytes.size();
+size_t ChildProcess::WriteTo(int& fd, std::string_view bytes) {
+    if (fd < 0 || bytes.empty()) return bytes.size();
     // A child that closed its input must not kill this program with SIGPIPE: block the signal
     // around the write and take back the one the write raised.
     sigset_t pipeSignal, previous;
@@ -194,7 +209,7 @@ size_t ChildProcess::Write(std::string_view bytes) {
     pthread_sigmask(SIG_BLOCK, &pipeSignal, &previous);
     ssize_t written;
     do {
-        written = write(InFd, bytes.data(), bytes.size());
+        written = write(fd, bytes.data(), bytes.size());
     } while (written < 0 && errno == EINTR);
     const int failure = written < 0 ? errno : 0;
     if (failure == EPIPE) {
@@ -205,7 +220,7 @@ size_t ChildProcess::Write(std::string_view bytes) {
 
     if (written >= 0) return static_cast<size_t>(written);
     if (failure == EAGAIN || failure == EWOULDBLOCK) return 0;
-    CloseFd(InFd);
+    CloseFd(fd);
     return bytes.size();
 }
 
@@ -222,15 +237,16 @@ bool ChildProcess::HasExited() {
     return Exited;
 }
 
-void ChildProcess::WaitForActivity(int timeoutMs, bool wantToWrite) {
+void ChildProcess::WaitForActivity(int timeoutMs, bool wantToWrite, bool wantToWriteCommands) {
     if (HasExited()) return;
     const Clock::time_point deadline = Clock::now() + std::chrono::milliseconds(timeoutMs);
     for (;;) {
-        pollfd fds[4];
+        pollfd fds[5];
         nfds_t count = 0;
         if (OutFd >= 0) fds[count++] = {OutFd, POLLIN, 0};
         if (ErrFd >= 0) fds[count++] = {ErrFd, POLLIN, 0};
         if (wantToWrite && InFd >= 0) fds[count++] = {InFd, POLLOUT, 0};
+        if (wantToWriteCommands && CommandFd >= 0) fds[count++] = {CommandFd, POLLOUT, 0};
         if (PidFd >= 0) fds[count++] = {PidFd, POLLIN, 0};
         const auto left =
             std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now()).count();
@@ -259,6 +275,7 @@ int ChildProcess::Finish(int timeoutMs) {
     if (!Started()) return -1;
     Kill();
     CloseFd(InFd);
+    CloseFd(CommandFd);
     CloseFd(OutFd);
     CloseFd(ErrFd);
 

@@ -20,12 +20,17 @@ public:
     ChildProcess(const ChildProcess&) = delete;
     ChildProcess& operator=(const ChildProcess&) = delete;
 
+    // The descriptor on which a child started with a command channel reads it.
+    static constexpr int CommandDescriptor = 3;
+
     // Starts arguments[0] (looked up on this program's PATH when it holds no "/") with exactly
-    // the given NAME=value environment, in workDir unless that is empty. On failure returns
-    // false with the system's reason in error, and nothing stays open.
+    // the given NAME=value environment, in workDir unless that is empty. With commandChannel
+    // the child also gets a pipe of its own to read on CommandDescriptor (a debugger's
+    // commands, kept apart from the program's input). On failure returns false with the
+    // system's reason in error, and nothing stays open.
     bool Start(const std::vector<std::string>& arguments,
                const std::vector<std::string>& environment, const std::string& workDir,
-               std::string& error);
+               std::string& error, bool commandChannel = false);
 
     bool Started() const { return Pid > 0; }
     pid_t ProcessId() const { return Pid; }
@@ -37,16 +42,19 @@ public:
 
     // Writes what the input pipe takes now and returns that count. When the child has closed
     // its input, the bytes are dropped (all count as written) and our end is closed.
-    size_t Write(std::string_view bytes);
+    size_t Write(std::string_view bytes) { return WriteTo(InFd, bytes); }
     bool InputOpen() const { return InFd >= 0; }
+    // The same for the command channel; without one every byte counts as written (dropped).
+    size_t WriteCommands(std::string_view bytes) { return WriteTo(CommandFd, bytes); }
 
     // True once the child has exited. It stays unreaped until Finish, so its process group
     // cannot be taken by an unrelated program before the group is killed.
     bool HasExited();
 
     // Returns when the child has exited, bytes wait on an open stream, the input pipe has room
-    // (only with wantToWrite), or after timeoutMs.
-    void WaitForActivity(int timeoutMs, bool wantToWrite);
+    // (only with wantToWrite), the command pipe has room (only with wantToWriteCommands), or
+    // after timeoutMs.
+    void WaitForActivity(int timeoutMs, bool wantToWrite, bool wantToWriteCommands = false);
 
     // Interrupts the child's whole process group (a pause).
     void Interrupt();
@@ -61,6 +69,7 @@ public:
 
 private:
     void CloseFd(int& fd);
+    size_t WriteTo(int& fd, std::string_view bytes);
     int& StreamFd(ChildStream stream) { return stream == ChildStream::Output ? OutFd : ErrFd; }
 
     pid_t Pid = -1;
@@ -68,6 +77,7 @@ private:
     int InFd = -1;
     int OutFd = -1;
     int ErrFd = -1;
+    int CommandFd = -1;
     bool Exited = false;
 };
 

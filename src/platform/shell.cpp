@@ -9,6 +9,7 @@
 
 #include <QDesktopServices>
 #include <QProcess>
+#include <QProcessEnvironment>
 #include <QUrl>
 
 namespace korvane {
@@ -58,6 +59,29 @@ void RunAndWait(const std::string& file, const std::string& folder, const std::s
         process.waitForFinished();
         throw handledException("Process Failed");
     }
+}
+
+bool StartDetached(const std::string& program, const std::vector<std::string>& arguments,
+                   const std::string& folder, const std::vector<std::string>& environment) {
+    QProcess process;
+    process.setProgram(ToQString(program));
+    QStringList list;
+    for (const std::string& argument : arguments)
+        list << ToQString(argument);
+    process.setArguments(list);
+    if (!folder.empty()) process.setWorkingDirectory(ToQString(folder));
+    QProcessEnvironment variables = QProcessEnvironment::systemEnvironment();
+    for (const std::string& line : environment) {
+        const size_t equals = line.find('=');
+        variables.insert(ToQString(line.substr(0, equals)),
+                         equals == std::string::npos ? QString()
+                                                     : ToQString(line.substr(equals + 1)));
+    }
+    process.setProcessEnvironment(variables);
+    process.setStandardInputFile(QProcess::nullDevice());
+    process.setStandardOutputFile(QProcess::nullDevice());
+    process.setStandardErrorFile(QProcess::nullDevice());
+    return process.startDetached();
 }
 
 std::string WindowsFolder() {

@@ -1,6 +1,7 @@
 #pragma once
 // Handing files and programs to the desktop, and hidden runs that wait.
 #include <string>
+#include <vector>
 
 namespace korvane {
 
@@ -15,6 +16,12 @@ bool ShellOpen(const std::string& folder, const std::string& file, const std::st
 // stopped).
 void RunAndWait(const std::string& file, const std::string& folder, const std::string& parameters,
                 int waitSeconds);
+
+// Starts program with arguments in folder and leaves it running on its own (its standard
+// streams on the null device). environment holds NAME=value lines set on top of this
+// program's own environment. Returns false when it could not be started.
+bool StartDetached(const std::string& program, const std::vector<std::string>& arguments,
+                   const std::string& folder, const std::vector<std::string>& environment = {});
 
 // The folder that takes the place of the Windows folder for tool settings such as php.ini:
 // the program folder.

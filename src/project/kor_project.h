@@ -21,7 +21,9 @@ class QsciScintilla;
 
 namespace korvane {
 
+class TCodeTemplate;
 class TConsoleController;
+class TFtpClient;
 class TGlobalSettings;
 class TMySqlController;
 class TSectionList;
@@ -210,6 +212,8 @@ public:
     const TAttribList& SchemeList() const { return NamedSchemes; }
     TWebServer& WebServer() const { return *WebServerObject; }
     TMySqlController& MySql() const { return *MySqlObject; }
+    // The root of the program's one code template tree, loaded at construction.
+    TCodeTemplate& CodeTemplates() const { return *CodeTemplateRoot; }
 
     // ---- State flags ----
     bool Loading() const { return LoadingFlag; }
@@ -253,7 +257,10 @@ public:
     KORVANE_FLAG_SETTING(TaintMode)
     KORVANE_VALUE_SETTING(std::uint8_t, PerlWarnings)
     KORVANE_FLAG_SETTING(AutoSetupPhp)
-    KORVANE_EXACT_TEXT_SETTING(RootURL)
+public:
+    const std::string& RootURL() const { return RootURLValue; }
+    // A new root URL makes every page marked for upload count as changed.
+    void setRootURL(const std::string& value);
 
     // ---- Environment for runs ----
 public:
@@ -273,7 +280,18 @@ public:
     KORVANE_VALUE_SETTING(std::int32_t, FtpFormWidth)
     KORVANE_VALUE_SETTING(std::int32_t, FtpFormHeight)
     KORVANE_FLAG_SETTING(FtpUploadChangedFiles)
-    KORVANE_FLAG_SETTING(FtpKeepOpen)
+public:
+    bool FtpKeepOpen() const { return FtpKeepOpenValue; }
+    // Switching it off ends a kept connection at once.
+    void setFtpKeepOpen(bool value);
+    // Data connections opened by the client (passive) rather than by the server.
+    KORVANE_FLAG_SETTING(FtpPassive)
+
+public:
+    // The one FTP client of the project, its session kept between uploads when asked to.
+    TFtpClient& FtpClient() const { return *FtpClientObject; }
+    // Every page marked for upload counts as changed at the next upload.
+    void InvalidateUploaded();
 
     // ---- Editor options (applied to the editors by UpdateEditorAttribs) ----
     KORVANE_FLAG_SETTING(ShowLHGutter)
@@ -416,6 +434,10 @@ private:
     TAttribList NamedSchemes;
     std::unique_ptr<TWebServer> WebServerObject;
     std::unique_ptr<TMySqlController> MySqlObject;
+    std::unique_ptr<TFtpClient> FtpClientObject;
+    std::string RootURLValue;
+    bool FtpKeepOpenValue = false;
+    std::unique_ptr<TCodeTemplate> CodeTemplateRoot;
 
     bool ModifiedFlag = false;
     bool LoadingFlag = false;

@@ -278,6 +278,7 @@ void TKorProject::SaveSettingsSection(TSectionList& stream) {
     stream.WriteInt(FtpFormHeightValue);
     stream.WriteFlag(FtpUploadChangedFilesValue);
     stream.WriteFlag(FtpKeepOpenValue);
+    stream.WriteFlag(FtpPassiveValue);
     stream.EndSection();
 
     stream.BeginSection("Editor");
@@ -359,6 +360,7 @@ void TKorProject::LoadFromFile(const std::string& requestedName) {
         LoadFromStream(SectionList());
     }
     CheckToolLocations();
+    if (MySqlObject->ServerUpOnStartup()) MySqlObject->BringServerUp(false);
 }
 
 void TKorProject::LoadFromStream(TSectionList& stream) {
@@ -483,6 +485,7 @@ void TKorProject::LoadSettingsSection(TSectionList& stream) {
     setFtpFormHeight(stream.ReadInt());
     setFtpUploadChangedFiles(stream.ReadFlag());
     setFtpKeepOpen(stream.ReadFlag());
+    setFtpPassive(stream.AtEnd() ? false : stream.ReadFlag());
     stream.EndSection();
 
     stream.BeginSection("Editor");

@@ -55,6 +55,8 @@ public:
     // A page with a parameter panel shows its form and environment settings again.
     virtual void UpdateEnvVars() {}
     // Copies the settings of another page (used when a page is rebuilt for a new file type).
+    // The page counts as changed at the next upload.
+    virtual void InvalidateUpload() {}
     virtual void Assign(const TProjectPage& source);
 
     virtual void SaveToStream(TSectionList& stream);

@@ -5,10 +5,13 @@
 
 #include "exec/console_controller.h"
 #include "model/global_settings.h"
+#include "net/ftp_client.h"
 #include "platform/program_folder.h"
 #include "storage/paths.h"
 #include "storage/program_log.h"
+#include "storage/section_list.h"
 #include "storage/text_utils.h"
+#include "templates/code_template.h"
 #include "tools/mysql_controller.h"
 #include "web/web_server.h"
 
@@ -20,10 +23,17 @@ namespace {
 // The start of a web address, for the user to complete with the host name.
 constexpr const char* DefaultRootURL = "http://www.";
 
+std::unique_ptr<TMySqlController> NewMySqlController(TKorProject& project,
+                                                     TConsoleController& console) {
+    return std::make_unique<TMySqlController>(project, console,
+                                              [&project] { return project.TempPath(); });
+}
+
 } // namespace
 
 TKorProject::TKorProject(TGlobalSettings& settings, TConsoleController& console, TProjectHost* host)
-    : Settings(settings), Console(console), HostWindow(host ? host : &NoWindow) {
+    : Settings(settings), Console(console), HostWindow(host ? host : &NoWindow),
+      FtpClientObject(std::make_unique<TFtpClient>()) {
     MakePage = [](TKorProject& project, bool hasEditor, const std::string& fileName) {
         return std::make_unique<TProjectPage>(project, hasEditor, fileName);
     };
@@ -33,12 +43,17 @@ TKorProject::TKorProject(TGlobalSettings& settings, TConsoleController& console,
     setModified(false);
     WebServerObject = std::make_unique<TWebServer>(
         *this, Console, RemoveTrailingSlash(FolderPart(Settings.getDefaultProject())));
-    MySqlObject = std::make_unique<TMySqlController>(*this);
+    MySqlObject = NewMySqlController(*this, Console);
     LoadCodeTemplates();
 }
 
 TKorProject::~TKorProject() {
     FreeAllPages();
+    // A destructor has nobody to report a failed stop to.
+    try {
+        if (MySqlObject && MySqlObject->ServerDownOnShutdown()) MySqlObject->BringServerDown();
+    } catch (const handledException&) {
+    }
     if (WebServerObject) WebServerObject->Stop();
 }
 
@@ -46,6 +61,9 @@ TKorProject::~TKorProject() {
 void TKorProject::SetCreateDefaults() {
     AutoSetupPhpValue = true;
     FtpKeepOpenValue = false;
+    // New projects connect for data themselves, which works behind the usual home router;
+    // files saved before the choice existed load as active.
+    FtpPassiveValue = true;
     ExternalChangeCheckValue = true;
     ReplacePromptValue = true;
     SaveFindReplaceValue = true;
@@ -64,8 +82,14 @@ void TKorProject::SetCreateDefaults() {
 }
 
 void TKorProject::LoadCodeTemplates() {
+    CodeTemplateRoot = std::make_unique<TCodeTemplate>();
+    CodeTemplateRoot->SetDescription("Code Templates");
+    CodeTemplateRoot->SetModified(false);
     if (Settings.getCodeTemplateFileName().empty())
         Settings.setCodeTemplateFileName(ProgramFolder() + "codetmpl.kvt");
+    const std::string problem = LoadTemplateFileKeepingDamaged(*CodeTemplateRoot, SectionList(),
+                                                               Settings.getCodeTemplateFileName());
+    if (!problem.empty()) CurrentPrompt().Inform(PromptKind::Warning, problem);
 }
 
 void TKorProject::FreeAllPages() {
@@ -112,7 +136,7 @@ void TKorProject::Clear() {
     // The blocks of the server and the database belong to the project file too: a project
     // loaded next must not inherit the previous one's passwords or folders.
     if (WebServerObject) WebServerObject->Reset();
-    if (MySqlObject) MySqlObject = std::make_unique<TMySqlController>(*this);
+    if (MySqlObject) MySqlObject = NewMySqlController(*this, Console);
 
     setSavedVersion("2.1");
     setSavedBuild("0");
@@ -283,6 +307,22 @@ void TKorProject::setLogTransientUpdates(bool value) {
     // The update handlers run all the time; they reach the log only when asked for.
     if (ErrorPath) ErrorPath->Filter = value ? "" : "*";
     setModified(true);
+}
+
+void TKorProject::setRootURL(const std::string& value) {
+    if (value == RootURLValue) return;
+    ChangeValue(RootURLValue, value);
+    InvalidateUploaded();
+}
+
+void TKorProject::setFtpKeepOpen(bool value) {
+    ChangeValue(FtpKeepOpenValue, value);
+    if (!value && FtpClientObject->Connected()) FtpClientObject->Quit();
+}
+
+void TKorProject::InvalidateUploaded() {
+    for (const auto& page : Pages)
+        page->InvalidateUpload();
 }
 
 } // namespace korvane

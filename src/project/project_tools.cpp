@@ -53,6 +53,7 @@ void TKorProject::CheckToolLocations() {
     CheckPhpPath();
     CheckTempPath();
     CheckMySqlPath();
+    MySqlObject->SetupMySql();
     SetupPhp();
 }
 

@@ -27,10 +27,11 @@ std::string ResolvedTarget(const std::string& path) {
 
 } // namespace
 
-void ReplaceFileContents(const std::string& path, const void* data, std::size_t size) {
-    const std::string target = ResolvedTarget(path);
+void ReplaceFileContents(const std::string& path, const void* data, std::size_t size,
+                         const TReplaceOptions& options) {
+    const std::string target = options.FollowLink ? ResolvedTarget(path) : path;
     struct stat old {};
-    const bool replacing = ::stat(target.c_str(), &old) == 0;
+    const bool replacing = ::lstat(target.c_str(), &old) == 0 && S_ISREG(old.st_mode);
 
     std::string temp = target + ".XXXXXX";
     const int fd = ::mkstemp(temp.data());
@@ -52,7 +53,9 @@ void ReplaceFileContents(const std::string& path, const void* data, std::size_t 
     // mkstemp makes the file private; a replaced file keeps its own mode, a new one gets the
     // usual mode for new files.
     mode_t mode = old.st_mode & 07777;
-    if (!replacing) {
+    if (options.Mode >= 0) {
+        mode = static_cast<mode_t>(options.Mode);
+    } else if (!replacing) {
         const mode_t mask = ::umask(0);
         ::umask(mask);
         mode = 0666 & ~mask;

@@ -7,7 +7,16 @@
 
 namespace korvane {
 
+struct TReplaceOptions {
+    // Through a symbolic link the file it points at is replaced; without, the link itself is
+    // (a link planted in a shared folder then leads nowhere).
+    bool FollowLink = true;
+    // The new file's mode; -1 keeps the replaced file's mode (a new file gets the usual one).
+    int Mode = -1;
+};
+
 // Throws handledException naming the file when anything fails.
-void ReplaceFileContents(const std::string& path, const void* data, std::size_t size);
+void ReplaceFileContents(const std::string& path, const void* data, std::size_t size,
+                         const TReplaceOptions& options = {});
 
 } // namespace korvane

@@ -41,10 +41,22 @@ std::string LongMonthName(int month) {
 
 std::string FormatDateTime(std::string_view pattern, TDateTime date) {
     const DateTimeParts parts = DecodeDateTime(date);
+    const auto isAmPm = [&](size_t at) { return LowerText(pattern.substr(at, 5)) == "am/pm"; };
+    bool twelveHour = false;
+    for (size_t at = 0; at < pattern.size() && !twelveHour; ++at)
+        twelveHour = isAmPm(at);
+    const int hour = twelveHour ? (parts.Hour % 12 == 0 ? 12 : parts.Hour % 12) : parts.Hour;
     std::string result;
     size_t i = 0;
     while (i < pattern.size()) {
         const char c = pattern[i];
+        if (isAmPm(i)) {
+            // Written in the letter case of the pattern's "a".
+            const bool upper = c == 'A';
+            result += parts.Hour < 12 ? (upper ? "AM" : "am") : (upper ? "PM" : "pm");
+            i += 5;
+            continue;
+        }
         if (c == '"' || c == '\'') {
             const size_t close = pattern.find(c, i + 1);
             const size_t end = close == std::string_view::npos ? pattern.size() : close;
@@ -73,7 +85,7 @@ std::string FormatDateTime(std::string_view pattern, TDateTime date) {
             result += run <= 2 ? TwoDigits(parts.Year % 100) : std::to_string(parts.Year);
             break;
         case 'h':
-            result += run == 1 ? std::to_string(parts.Hour) : TwoDigits(parts.Hour);
+            result += run == 1 ? std::to_string(hour) : TwoDigits(hour);
             break;
         case 'n':
             result += run == 1 ? std::to_string(parts.Minute) : TwoDigits(parts.Minute);

@@ -16,7 +16,8 @@ std::string ShortMonthName(int month);
 std::string LongMonthName(int month);
 
 // Formats date with the pattern letters d dd ddd dddd, m mm mmm mmmm, yy yyyy, h hh, n nn,
-// s ss; text in double or single quotes is copied, as is every other character.
+// s ss, and am/pm (12-hour hours followed by "am" or "pm", in the case of its "a"); text in
+// double or single quotes is copied, as is every other character.
 std::string FormatDateTime(std::string_view pattern, TDateTime date);
 
 // The time stamp of a log line: time as "ddd, dd mmm yyyy hh:nn:ss", or, without useLocal,

@@ -16,6 +16,8 @@ protected:
     ScopedEnv Home{"KORVANE_HOME", Dir.File("home")};
     ScopedEnv Config{"XDG_CONFIG_HOME", Dir.File("config")};
     ScopedEnv Data{"XDG_DATA_HOME", Dir.File("data")};
+    // The user's own files (the database option file ~/.my.cnf) stay out of reach.
+    ScopedEnv UserHome{"HOME", Dir.Path().string()};
     ScriptedPrompt Prompt;
 
     void SetUp() override {

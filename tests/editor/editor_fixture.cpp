@@ -12,7 +12,7 @@ namespace korvane::test {
 
 EditorTest::EditorTest()
     : Home("KORVANE_HOME", Dir.File("home")), Config("XDG_CONFIG_HOME", Dir.File("config")),
-      NoToolsOnPath("PATH", Dir.File("no-tools")) {
+      NoToolsOnPath("PATH", Dir.File("no-tools")), UserHome("HOME", Dir.Path().string()) {
     std::filesystem::create_directories(Dir.File("home/temp"));
     std::filesystem::create_directories(Dir.File("home/projects"));
     std::filesystem::create_directories(Dir.File("site"));

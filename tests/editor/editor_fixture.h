@@ -48,6 +48,8 @@ protected:
     ScopedEnv Home;
     ScopedEnv Config;
     ScopedEnv NoToolsOnPath; // the tool checks of a load find nothing to change
+    // The user's own files (the database option file ~/.my.cnf) stay out of reach.
+    ScopedEnv UserHome;
     ScriptedPrompt Prompt;
     PageHost Host;
     std::unique_ptr<TGlobalSettings> Settings;

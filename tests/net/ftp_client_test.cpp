@@ -244,7 +244,7 @@ TEST(FtpSession, LocalFilesThatCannotBeOpenedFailBeforeSending) {
 
 TEST(FtpSession, GreetingsAndLoginWithoutPassword) {
     REQUIRE_FTP_SERVER();
-    PyFtpServer server({"Line one\\nLine two", "webuser", 0});
+    PyFtpServer server({"Line one\\nLine two", "webuser", 0, ""});
 
     Session s(server);
     std::vector<std::string> replies;
@@ -309,7 +309,7 @@ TEST(FtpSession, DataPortRangeIsUsedInTurnAndValidated) {
 TEST(FtpSession, SlowButMovingUploadIsNotCutOff) {
     REQUIRE_FTP_SERVER();
     // This server reads in bursts with pauses of about two seconds between them.
-    PyFtpServer server({"", "", 256 * 1024});
+    PyFtpServer server({"", "", 256 * 1024, ""});
     test::TempDir local;
     const std::string content = test::PatternBytes(1280 * 1024 + 5, 7);
     test::WriteBytes(local.File("big.bin"), content);

@@ -25,12 +25,14 @@ def main():
                         help="greeting text; \\n makes it a multi-line greeting")
     parser.add_argument("--no-password-user", default="",
                         help="a user whose USER is answered with 230 at once")
+    parser.add_argument("--perm", default="elradfmwMT",
+                        help="the user's pyftpdlib permissions (without M: no SITE CHMOD)")
     parser.add_argument("--read-limit", type=int, default=0,
                         help="bytes per second the server reads from a data connection")
     args = parser.parse_args()
 
     authorizer = DummyAuthorizer()
-    authorizer.add_user(args.user, args.password, args.home, perm="elradfmwMT")
+    authorizer.add_user(args.user, args.password, args.home, perm=args.perm)
     if args.no_password_user:
         authorizer.add_user(args.no_password_user, "", args.home, perm="elradfmwMT")
 

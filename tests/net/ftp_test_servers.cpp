@@ -39,6 +39,8 @@ PyFtpServer::PyFtpServer(const Options& options) {
     if (!options.Banner.empty()) arguments << "--banner" << QString::fromStdString(options.Banner);
     if (!options.NoPasswordUser.empty())
         arguments << "--no-password-user" << QString::fromStdString(options.NoPasswordUser);
+    if (!options.Permissions.empty())
+        arguments << "--perm" << QString::fromStdString(options.Permissions);
     if (options.ReadLimit > 0) arguments << "--read-limit" << QString::number(options.ReadLimit);
     Process.setProcessChannelMode(QProcess::ForwardedErrorChannel);
     Process.start(Python(), arguments);

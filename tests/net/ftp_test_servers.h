@@ -18,6 +18,7 @@ struct PyFtpServerOptions {
     std::string Banner;         // "\n" makes a multi-line greeting
     std::string NoPasswordUser; // USER answered with 230 at once
     int ReadLimit = 0;          // bytes per second read from data connections
+    std::string Permissions;    // pyftpdlib's letters; empty: every right
 };
 
 class PyFtpServer {

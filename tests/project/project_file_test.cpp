@@ -55,6 +55,7 @@ void ChangeEverything(TKorProject& p, const std::string& folder) {
     p.setFtpFormHeight(300);
     p.setFtpUploadChangedFiles(false);
     p.setFtpKeepOpen(true);
+    p.setFtpPassive(!p.FtpPassive());
     for (const auto* fields : {&TKorProject::EditorFlagFields(), &TKorProject::LoggingFlagFields()})
         for (const TKorProject::TFlagField& field : *fields)
             (p.*field.Set)(!(p.*field.Get)());
@@ -366,6 +367,8 @@ TEST_F(ProjectTest, OlderFilesLoadWithTheDefaultsOfWhatTheyLack) {
     Project->WebServer().setPort("9999");
     Project->LoadFromFile(file);
 
+    EXPECT_TRUE(NewProject()->FtpPassive()) << "new projects open their data connections";
+    EXPECT_FALSE(Project->FtpPassive()) << "files from before the choice load as active";
     EXPECT_EQ(Project->SavedVersion(), "1.9");
     EXPECT_EQ(Project->RootURL(), "http://old.example/");
     EXPECT_TRUE(Project->TaintMode());

@@ -58,6 +58,8 @@ protected:
     ScopedEnv Config;
     // No tools are found unless a test provides them, so loads ask nothing.
     ScopedEnv NoToolsOnPath;
+    // The user's own files (the database option file ~/.my.cnf) stay out of reach.
+    ScopedEnv UserHome;
     ScriptedPrompt Prompt;
     FakeHost Host;
     // Where new projects look for tools after PATH: nowhere unless a test says so.

@@ -12,6 +12,12 @@ TEST(DateText, FormatPatterns) {
     const TDateTime date = EncodeDateTime(2026, 12, 8, 11, 25, 15);
     EXPECT_EQ(FormatDateTime("d-mmm-yyyy \"at\" hh:nn:ss", date), "8-Dec-2026 at 11:25:15");
     EXPECT_EQ(FormatDateTime("ddd, dd mmm yyyy hh:nn:ss", date), "Tue, 08 Dec 2026 11:25:15");
+    // 12-hour clock: 21:07 is 09:07pm, midnight is 12 am, noon 12 pm.
+    constexpr const char* upload = "ddd d mmm yyyy \"at\" hh:nnam/pm";
+    EXPECT_EQ(FormatDateTime(upload, EncodeDateTime(2004, 1, 5, 21, 7, 0)),
+              "Mon 5 Jan 2004 at 09:07pm");
+    EXPECT_EQ(FormatDateTime("h:nn AM/PM", EncodeDateTime(2004, 1, 5, 0, 5, 0)), "12:05 AM");
+    EXPECT_EQ(FormatDateTime("h:nnam/pm", EncodeDateTime(2004, 1, 5, 12, 0, 0)), "12:00pm");
     EXPECT_EQ(FormatDateTime("dddd d/m/yy h:n:s 'x'", EncodeDateTime(2005, 3, 6, 7, 8, 9)),
               "Sunday 6/3/05 7:8:9 x");
 }

@@ -1,0 +1,41 @@
+#!/usr/bin/perl
+# The peer of bench_debugger: drives "perl -d SCRIPT" over plain pipes, sending "s" STEPS
+# times and reading the debugger's error stream up to each prompt; with a third argument
+# "X" it also lists the variables after each step, as the IDE does. Prints the seconds taken
+# by the steps. The debugger library is the same one (PERL5DB in the environment); without a
+# command descriptor it reads its commands from standard input.
+use strict;
+use warnings;
+use IPC::Open3;
+use Symbol 'gensym';
+use Time::HiRes qw(time);
+
+my ( $script, $steps, $variables ) = @ARGV;
+delete $ENV{KORVANE_DEBUG_COMMANDS};
+my $err = gensym;
+my $pid = open3( my $in, my $out, $err, $^X, '-d', $script );
+$in->autoflush(1);
+
+sub to_prompt {
+    my $seen = '';
+    while ( sysread( $err, my $chunk, 65536 ) ) {
+        $seen .= $chunk;
+        return $seen if $seen =~ /  DB<+\d+>+ \z/;
+    }
+    die "the debugger ended\n";
+}
+
+to_prompt();
+my $start = time;
+for ( 1 .. $steps ) {
+    print {$in} "s\n";
+    to_prompt();
+    next unless $variables;
+    print {$in} "X\n";
+    to_prompt();
+}
+my $seconds = time - $start;
+print {$in} "q\n";
+close $in;
+waitpid $pid, 0;
+printf "%.6f\n", $seconds;

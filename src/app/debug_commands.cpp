@@ -1,0 +1,94 @@
+// The main window's debugger commands: stepping, running to breakpoints, pausing, and the
+// variable window, all acting on the current page or on the program being debugged.
+#include "app/main_form.h"
+
+#include "editor/editor_page.h"
+#include "exec/debug_form.h"
+#include "exec/variable_watch_window.h"
+#include "project/kor_project.h"
+#include "storage/errors.h"
+#include "storage/method_trace.h"
+#include "widgets/user_feedback.h"
+
+#include <QAction>
+#include <QMenu>
+#include <QTabWidget>
+
+namespace korvane {
+
+void TMainForm::BuildDebugActions(QMenu* debug) {
+    const auto add = [this, debug](const char* text, const char* hint, QKeySequence key,
+                                   void (TMainForm::*handler)()) {
+        QAction* action = debug->addAction(QString::fromLatin1(text));
+        action->setShortcut(key);
+        action->setStatusTip(QString::fromLatin1(hint));
+        action->setToolTip(QString::fromLatin1(hint));
+        connect(action, &QAction::triggered, this, handler);
+        return action;
+    };
+    debug->addSeparator();
+    StepItem = add("&Step", "Step to the next line", QKeySequence(Qt::Key_F8),
+                   &TMainForm::StepActionExecute);
+    ContinueItem = add("Run / Continue", "Run to the next breakpoint", QKeySequence(Qt::Key_F9),
+                       &TMainForm::ContinueActionExecute);
+    PauseItem = add("Pause", "Pause the program", QKeySequence(), &TMainForm::PauseActionExecute);
+    debug->addSeparator();
+    add("Show Variable List Window", "Show the variables of the paused program", QKeySequence(),
+        &TMainForm::ShowVariablesActionExecute);
+}
+
+void TMainForm::ConnectDebugger() {
+    TDebugForm& debug = *DebugFormObject;
+    VariableWindowObject = new TVariableWatchWindow(debug, this);
+    debug.OnStatusChanged = [this] {
+        if (KorProject) KorProject->setCaptionSuffix(DebugFormObject->DebugCaption());
+    };
+    debug.LogOptions = [this] {
+        TDebugLogOptions options;
+        if (KorProject && KorProject->LoggingIsOn()) {
+            options.Breakpoints = KorProject->LogProgBreakpoint();
+            options.Steps = KorProject->LogProgStep();
+            options.ClearAtRun = KorProject->LogProgClearLog();
+        }
+        return options;
+    };
+}
+
+void TMainForm::StepActionExecute() {
+    TraceScope trace(this, "TMainForm", "StepActionExecute");
+    if (!DebugFormObject || !StepItem->isEnabled()) return;
+    TDebugForm& debug = *DebugFormObject;
+    if (debug.RunPage()) {
+        debug.NextStep();
+        return;
+    }
+    TEditorPage* page = CurrentEditorPage();
+    if (!page) return;
+    // The stepping is followed in the source.
+    if (page->InnerTabs()) page->InnerTabs()->setCurrentIndex(0);
+    ReportingErrors([page] { page->StartDebugging(true); });
+}
+
+void TMainForm::ContinueActionExecute() {
+    TraceScope trace(this, "TMainForm", "ContinueActionExecute");
+    if (!DebugFormObject || !ContinueItem->isEnabled()) return;
+    TDebugForm& debug = *DebugFormObject;
+    if (debug.RunPage()) {
+        debug.ContinueExecution3();
+        return;
+    }
+    if (TEditorPage* page = CurrentEditorPage())
+        ReportingErrors([page] { page->StartDebugging(false); });
+}
+
+void TMainForm::PauseActionExecute() {
+    TraceScope trace(this, "TMainForm", "PauseActionExecute");
+    if (DebugFormObject && PauseItem->isEnabled()) DebugFormObject->ProgramPause();
+}
+
+void TMainForm::ShowVariablesActionExecute() {
+    VariableWindowObject->show();
+    VariableWindowObject->raise();
+}
+
+} // namespace korvane

@@ -1,0 +1,76 @@
+#include "app/publish_commands.h"
+
+#include "editor/editor_page.h"
+#include "project/kor_project.h"
+#include "publish/password_dlg.h"
+#include "publish/proj_org.h"
+
+#include <QAction>
+#include <QMainWindow>
+#include <QMenu>
+#include <QTabWidget>
+
+namespace korvane {
+
+TPublishCommands::TPublishCommands(QMainWindow& window, TKorProject& project,
+                                   std::function<void(TEditorPage&)> saveAs)
+    : Window(window), Project(project), SaveAs(std::move(saveAs)),
+      UploaderObject(project, [&window](const std::string& caption) {
+          return TPasswordDlg::Ask(&window, caption);
+      }) {}
+
+// The organizer goes first: hiding it stores its rectangle in the project.
+TPublishCommands::~TPublishCommands() {
+    OrganizerWindow.reset();
+}
+
+TProjOrg& TPublishCommands::Organizer() {
+    if (!OrganizerWindow) {
+        TProjOrg::TCommands commands;
+        commands.SaveAs = SaveAs;
+        commands.ShowPage = [this](TEditorPage& page) {
+            if (Project.getCurrentPage() != &page && page.Visible()) {
+                Project.setCurrentPage(&page);
+                page.ActivateTab();
+            }
+        };
+        OrganizerWindow = std::make_unique<TProjOrg>(&Window, Project, UploaderObject, commands);
+    }
+    return *OrganizerWindow;
+}
+
+void TPublishCommands::AddFileMenuItems(QMenu& file, QAction* before) {
+    UploadAction = new QAction(QStringLiteral("&Upload..."), &file);
+    file.insertAction(before, UploadAction);
+    UploadAction->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_U));
+    UploadAction->setStatusTip(QStringLiteral("Upload to FTP/Web Server"));
+    connect(UploadAction, &QAction::triggered, this,
+            [this] { Organizer().OpenForUpload(false, true); });
+}
+
+void TPublishCommands::AddProjectMenuItems(QMenu& project) {
+    UploadNowAction = project.addAction(QStringLiteral("&Upload"));
+    connect(UploadNowAction, &QAction::triggered, this,
+            [this] { Organizer().OpenForUpload(TUploader::AnyFilesNeedUploading(Project), true); });
+    ProjOrgAction = project.addAction(QStringLiteral("Project Organizer"));
+    ProjOrgAction->setShortcut(QKeySequence(Qt::Key_F12));
+    connect(ProjOrgAction, &QAction::triggered, this, [this] {
+        TProjOrg& organizer = Organizer();
+        organizer.show();
+        organizer.raise();
+        organizer.activateWindow();
+    });
+    connect(&project, &QMenu::aboutToShow, this, [this] { UpdateActions(); });
+}
+
+void TPublishCommands::UpdateActions() {
+    const bool needed = TUploader::AnyFilesNeedUploading(Project);
+    UploadNowAction->setEnabled(needed || !TUploader::AnyFilesCheckedForUploading(Project));
+    const QString hint =
+        needed ? QStringLiteral("Upload Now") : QStringLiteral("No files need uploading");
+    UploadNowAction->setStatusTip(hint);
+    UploadNowAction->setToolTip(hint);
+    ProjOrgAction->setEnabled(!OrganizerWindow || !OrganizerWindow->isVisible());
+}
+
+} // namespace korvane

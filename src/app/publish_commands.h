@@ -1,0 +1,50 @@
+#pragma once
+// The main window's publishing commands: "&Upload..." shows the organizer on its FTP sheet,
+// "&Upload" sends the changed files at once (or shows the organizer when none changed), and
+// "Project Organizer" shows the organizer.
+#include "publish/upload.h"
+
+#include <QObject>
+
+#include <functional>
+#include <memory>
+
+class QAction;
+class QMainWindow;
+class QMenu;
+
+namespace korvane {
+
+class TEditorPage;
+class TKorProject;
+class TProjOrg;
+
+class TPublishCommands : public QObject {
+public:
+    TPublishCommands(QMainWindow& window, TKorProject& project,
+                     std::function<void(TEditorPage&)> saveAs);
+    ~TPublishCommands() override;
+
+    // "&Upload..." goes in front of before.
+    void AddFileMenuItems(QMenu& file, QAction* before);
+    void AddProjectMenuItems(QMenu& project);
+    // Enables "&Upload" and sets its hint; cheap enough for every menu opening.
+    void UpdateActions();
+
+    TUploader& Uploader() { return UploaderObject; }
+    // Made on first use.
+    TProjOrg& Organizer();
+
+    QAction* UploadAction = nullptr;
+    QAction* UploadNowAction = nullptr;
+    QAction* ProjOrgAction = nullptr;
+
+private:
+    QMainWindow& Window;
+    TKorProject& Project;
+    std::function<void(TEditorPage&)> SaveAs;
+    TUploader UploaderObject;
+    std::unique_ptr<TProjOrg> OrganizerWindow;
+};
+
+} // namespace korvane

@@ -1,0 +1,34 @@
+#pragma once
+// The text of a run's output editor. Every character of an editing component's document has a
+// style byte beside it, so a long output takes twice its size. Past the size where nobody reads
+// output for its colours, the text moves to a document without style bytes; the next run starts
+// in the styled document again.
+#include <QPointer>
+#include <Qsci/qsciscintilla.h>
+
+namespace korvane {
+
+class TOutputDocument {
+public:
+    explicit TOutputDocument(QsciScintilla& editor);
+    // Leaves the editor, if it is still there, in its own styled document.
+    ~TOutputDocument();
+    TOutputDocument(const TOutputDocument&) = delete;
+    TOutputDocument& operator=(const TOutputDocument&) = delete;
+
+    bool Plain() const { return PlainDocument; }
+    // Moves the editor's text into a document without styles; its lexer goes.
+    void MakePlain();
+    // Returns the editor to its styled document, empty.
+    void MakeStyled();
+
+private:
+    void ClearStyled();
+
+    QsciScintilla& Editor;
+    QPointer<QsciScintilla> EditorAlive;
+    long StyledDocument; // the editor's own document, kept alive while it is not shown
+    bool PlainDocument = false;
+};
+
+} // namespace korvane

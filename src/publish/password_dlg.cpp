@@ -1,0 +1,41 @@
+#include "publish/password_dlg.h"
+
+#include "platform/qt_strings.h"
+
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+namespace korvane {
+
+TPasswordDlg::TPasswordDlg(QWidget* owner, const std::string& caption) : QDialog(owner) {
+    setObjectName(QStringLiteral("PasswordDlg"));
+    setWindowTitle(caption.empty() ? QStringLiteral("Password Dialog") : ToQString(caption));
+    auto* layout = new QVBoxLayout(this);
+    layout->addWidget(new QLabel(QStringLiteral("Enter password:")));
+    Password = new QLineEdit;
+    Password->setObjectName(QStringLiteral("Password"));
+    Password->setEchoMode(QLineEdit::Password);
+    layout->addWidget(Password);
+    auto* buttons = new QHBoxLayout;
+    buttons->addStretch();
+    OKBtn = new QPushButton(QStringLiteral("OK"));
+    OKBtn->setDefault(true);
+    CancelBtn = new QPushButton(QStringLiteral("Cancel"));
+    buttons->addWidget(OKBtn);
+    buttons->addWidget(CancelBtn);
+    layout->addLayout(buttons);
+    connect(OKBtn, &QPushButton::clicked, this, &QDialog::accept);
+    connect(CancelBtn, &QPushButton::clicked, this, &QDialog::reject);
+    setMinimumWidth(320);
+}
+
+std::optional<std::string> TPasswordDlg::Ask(QWidget* owner, const std::string& caption) {
+    TPasswordDlg dialog(owner, caption);
+    if (dialog.exec() != QDialog::Accepted) return std::nullopt;
+    return ToStdString(dialog.Password->text());
+}
+
+} // namespace korvane

@@ -1,0 +1,263 @@
+// Perl debugger sessions end to end: real "perl -d" with the debugger library from the source
+// tree, driven through the debugger window as the main window's commands drive it.
+#include "project_fixture.h"
+#include "run_support.h"
+
+#include "exec/console_controller.h"
+#include "exec/run_request.h"
+#include "platform/program_folder.h"
+#include "storage/file_utils.h"
+#include "storage/program_log.h"
+
+#include <algorithm>
+#include <cerrno>
+#include <csignal>
+#include <filesystem>
+
+namespace korvane::test {
+namespace {
+
+// A page as the debugger sees it: its breakpoints, the line marked, what reached the messages.
+class DebugPage : public RecordingPage {
+public:
+    explicit DebugPage(TDebugForm& form) : Form(form) {}
+    std::vector<int> Breaks;
+    int Line = -1;
+    std::vector<std::string> FilteredErrors;
+
+    std::vector<int> BreakpointLines() const override { return Breaks; }
+    int ExecutionLine() const override { return Line; }
+    void setExecutionLine(int line) override { Line = line; }
+    void FilterErrors() override {
+        RecordingPage::FilterErrors();
+        const auto lines = Form.Console().ErrorLines.Strings();
+        FilteredErrors.insert(FilteredErrors.end(), lines.begin(), lines.end());
+    }
+
+private:
+    TDebugForm& Form;
+};
+
+bool Contains(const std::vector<std::string>& lines, const std::string& text) {
+    return std::any_of(lines.begin(), lines.end(), [&](const std::string& line) {
+        return line.find(text) != std::string::npos;
+    });
+}
+
+// No such process, or only its exit status is left.
+bool ProcessGone(pid_t pid) {
+    if (kill(pid, 0) != 0) return errno == ESRCH;
+    const std::string stat = ReadBytes("/proc/" + std::to_string(pid) + "/stat");
+    const size_t close = stat.rfind(')');
+    return close != std::string::npos && stat.compare(close, 3, ") Z") == 0;
+}
+
+class DebugSessionTest : public ProjectTest {
+protected:
+    DebugSessionTest() : Page(*Debugger) {
+        Perl = Interpreter("perl");
+        Project->setPerlCompilerPath(Perl);
+        // The debugger library comes from the source tree, as on a first start.
+        SeedProgramFolder();
+        Form().OnStatusChanged = [this] { Statuses.push_back(Form().Status()); };
+    }
+    ~DebugSessionTest() override { Form().ProgramReset(); }
+
+    TDebugForm& Form() { return *Debugger; }
+
+    TRunPageInfo Script(const std::string& path, const std::string& text) {
+        TRunPageInfo info;
+        info.Kind = TLanguage::Perl;
+        info.ScriptFile = path;
+        info.Tag = &Page;
+        std::filesystem::create_directories(std::filesystem::path(path).parent_path());
+        WriteBytes(path, text);
+        return info;
+    }
+
+    // Waits until the debugger waits for the user, or the session is over.
+    bool WaitForPause() {
+        return WaitUntil([&] { return Form().Status() == dsPaused || !Form().RunPage(); });
+    }
+    bool PausedAt(int line) {
+        return WaitForPause() && Form().Status() == dsPaused && Page.Line == line;
+    }
+    bool WaitForEnd() {
+        return WaitUntil([&] { return !Form().RunPage(); });
+    }
+    std::vector<std::string> Output() { return Form().Console().OutputLines.Strings(); }
+
+    std::string Perl;
+    DebugPage Page;
+    std::vector<std::uint8_t> Statuses;
+};
+
+// Eight executable lines and a comment; the ninth line prints.
+constexpr const char* Counting = "our $n = 0;\n"
+                                 "$n++;\n"
+                                 "$n++;\n"
+                                 "$n += 2;\n"
+                                 "# not a statement\n"
+                                 "$n++;\n"
+                                 "$n++;\n"
+                                 "$n++;\n"
+                                 "print \"n=$n\\n\";\n";
+
+TEST_F(DebugSessionTest, StepsAndRunsToBreakpointsWhateverTheLengthOfThePath) {
+    if (Perl.empty()) GTEST_SKIP() << "perl is not installed";
+    // A short path gets the debugger's one-line position, a long one its two-line form; a quote
+    // in the folder must not reach Perl code.
+    for (const std::string& folder : {std::string("s"), std::string("a folder with a long name, "
+                                                                    "and Bob's quote/deeper")}) {
+        SCOPED_TRACE(folder);
+        const TRunPageInfo info = Script(Dir.File(folder + "/t.pl"), Counting);
+
+        Statuses.clear();
+        Form().StartStep(DebugRunRequest(*Project, info), &Page);
+        ASSERT_TRUE(PausedAt(1)) << "status " << int(Form().Status()) << " line " << Page.Line;
+        EXPECT_EQ(Statuses, (std::vector<std::uint8_t>{dsFirstStep, dsGettingVars, dsPaused}));
+        EXPECT_EQ(Form().DebugCaption(), " [Paused]");
+        Form().NextStep();
+        EXPECT_EQ(Page.Line, -1) << "the old line is no longer marked while the step runs";
+        ASSERT_TRUE(PausedAt(2));
+        Form().ProgramReset();
+
+        // Breakpoints go down as one group, ascending, after the old ones are deleted.
+        LogFile = Dir.File("session.log");
+        ClearLogFile();
+        Form().Console().LoggingOn = Form().Console().LogInput = true;
+        Page.Breaks = {9, 4};
+        Statuses.clear();
+        Form().StartExecution(DebugRunRequest(*Project, info), &Page);
+        ASSERT_TRUE(PausedAt(4)) << "status " << int(Form().Status()) << " line " << Page.Line;
+        EXPECT_EQ(Statuses, (std::vector<std::uint8_t>{dsRunToBreakpoint, dsRunning, dsGettingVars,
+                                                       dsPaused}))
+            << "the first line has no breakpoint: the run goes on by itself";
+        const std::string log = ReadBytes(LogFile);
+        const size_t d = log.find("**Input: D"), b4 = log.find("**Input: b 4"),
+                     b9 = log.find("**Input: b 9");
+        EXPECT_TRUE(d < b4 && b4 < b9 && b9 != std::string::npos) << log;
+        Form().Console().LoggingOn = false;
+
+        Form().ContinueExecution3();
+        ASSERT_TRUE(PausedAt(9));
+        Page.FilteredErrors.clear();
+        Form().ContinueExecution3();
+        ASSERT_TRUE(WaitForEnd());
+        EXPECT_EQ(Page.Line, -1);
+        EXPECT_TRUE(Contains(Page.FilteredErrors, "Debugged program terminated."))
+            << "the end of the program reaches the message list";
+        EXPECT_EQ(Output(), std::vector<std::string>{"n=7"});
+        EXPECT_EQ(Form().Status(), dsIdle);
+    }
+}
+
+TEST_F(DebugSessionTest, PausedProgramShowsItsVariables) {
+    if (Perl.empty()) GTEST_SKIP() << "perl is not installed";
+    const TRunPageInfo info =
+        Script(Dir.File("vars.pl"), "our $x = 5;\n"
+                                    "our @a = ('p', 'q');\n"
+                                    "our %h = (k => 'v', n => {deep => [1]});\n"
+                                    "our $s = \"two\\nlines\";\n"
+                                    "our @count = (7, 8);\n"
+                                    "print \"$x\\n\";\n");
+    Page.Breaks = {6};
+    Form().StartExecution(DebugRunRequest(*Project, info), &Page);
+    ASSERT_TRUE(PausedAt(6));
+    const auto& vars = Form().Variables();
+    const auto find = [&](const std::string& name, const std::string& index) {
+        const auto it = std::find_if(vars.begin(), vars.end(), [&](const TDebugVariable& v) {
+            return v.Name == name && v.Index == index;
+        });
+        return it == vars.end() ? TDebugVariable{-1, "", "", "missing"} : *it;
+    };
+    EXPECT_EQ(find("$x", "").Kind, TDebugVariable::Scalar);
+    EXPECT_EQ(find("$x", "").Value, "5");
+    EXPECT_EQ(find("@a", "0").Value, "'p'");
+    EXPECT_EQ(find("@a", "1").Value, "'q'");
+    EXPECT_EQ(find("%h", "'k'").Value, "'v'");
+    EXPECT_TRUE(find("%h", "'n'").Value.starts_with("HASH(0x")) << "a nested value stays one line";
+    EXPECT_EQ(find("$s", "").Kind, TDebugVariable::QuotedScalar);
+    EXPECT_EQ(find("$s", "").Value, "'two\rlines'");
+    EXPECT_EQ(VariableHint(vars, "count"), "$count:\n------------\n0=>7\n1=>8")
+        << "no $count: the hint shows @count";
+    EXPECT_EQ(VariableHint(vars, "x"), "$x=5");
+}
+
+TEST_F(DebugSessionTest, ProgramInputIsKeptApartFromTheDebuggerCommands) {
+    if (Perl.empty()) GTEST_SKIP() << "perl is not installed";
+    // Stopped before the program reads: a typed line waits for the program, not the debugger.
+    const TRunPageInfo typed = Script(Dir.File("read.pl"), "our $seen = 1;\n"
+                                                           "my $line = <STDIN>;\n"
+                                                           "print \"got $line\";\n");
+    Page.Breaks = {2};
+    Form().StartExecution(DebugRunRequest(*Project, typed), &Page);
+    ASSERT_TRUE(PausedAt(2));
+    Form().Console().TextToStdIn("s");
+    Form().ContinueExecution3();
+    ASSERT_TRUE(WaitForEnd());
+    EXPECT_EQ(Output(), std::vector<std::string>{"got s"});
+
+    // A posted form reaches the program's input only once the user lets it run on.
+    TRunPageInfo posted = Script(Dir.File("post.pl"), "our $length = $ENV{CONTENT_LENGTH};\n"
+                                                      "read(STDIN, my $body, $length);\n"
+                                                      "print \"body=$body\\n\";\n");
+    posted.FormSendType = 3;
+    posted.FormFields = {"Yname=Ann"};
+    Page.Breaks = {1};
+    Form().StartExecution(DebugRunRequest(*Project, posted), &Page);
+    ASSERT_TRUE(PausedAt(1));
+    EXPECT_FALSE(Form().PostDataSent());
+    Form().ContinueExecution3();
+    EXPECT_TRUE(Form().PostDataSent());
+    ASSERT_TRUE(WaitForEnd());
+    EXPECT_EQ(Output(), std::vector<std::string>{"body=name=Ann"});
+}
+
+TEST_F(DebugSessionTest, CompileErrorWarnsAndResets) {
+    if (Perl.empty()) GTEST_SKIP() << "perl is not installed";
+    const TRunPageInfo info = Script(Dir.File("broken.pl"), "my $x = ;\nprint 1;\n");
+    Form().StartStep(DebugRunRequest(*Project, info), &Page);
+    ASSERT_TRUE(WaitForEnd());
+    ASSERT_FALSE(Prompt.Records().empty());
+    EXPECT_EQ(Prompt.Records().back().Kind, PromptKind::Warning);
+    EXPECT_EQ(Prompt.Records().back().Text,
+              "Error in program found. Cannot run debugger.\nTry Ctrl+F9 to Syntax Check");
+    EXPECT_TRUE(Form().CompileErrorSeen());
+    EXPECT_TRUE(Contains(Page.FilteredErrors, "syntax error")) << "the errors reach the messages";
+    EXPECT_EQ(Form().Status(), dsIdle);
+}
+
+TEST_F(DebugSessionTest, PauseStopsABusyLoopAndResetEndsEverythingItStarted) {
+    if (Perl.empty()) GTEST_SKIP() << "perl is not installed";
+    // The helper ignores the interrupt of the pause, so only the reset can end it.
+    WriteBytes(Dir.File("helper.pl"),
+               "$SIG{INT} = 'IGNORE';\n"
+               "open my $f, '>', 'helper.pid.tmp' or die;\n"
+               "print $f $$; close $f; rename 'helper.pid.tmp', 'helper.pid';\n"
+               "sleep 100;\n");
+    const TRunPageInfo info = Script(Dir.File("busy.pl"), "system(\"$^X helper.pl &\");\n"
+                                                          "our $i = 0;\n"
+                                                          "while (1) {\n"
+                                                          "    $i++;\n"
+                                                          "}\n");
+    Form().StartExecution(DebugRunRequest(*Project, info), &Page);
+    ASSERT_TRUE(WaitUntil([&] { return IsFile(Dir.File("helper.pid")); }));
+    EXPECT_EQ(Form().Status(), dsRunning);
+    EXPECT_TRUE(Form().DebugActions().Pause);
+    Form().ProgramPause();
+    ASSERT_TRUE(WaitForPause());
+    ASSERT_EQ(Form().Status(), dsPaused);
+    EXPECT_TRUE(Page.Line == 3 || Page.Line == 4) << Page.Line;
+
+    const pid_t helper = std::stoi(ReadBytes(Dir.File("helper.pid")));
+    ASSERT_EQ(kill(helper, 0), 0) << "the pause left the helper running";
+    Form().ProgramReset();
+    EXPECT_EQ(Form().Status(), dsIdle);
+    EXPECT_TRUE(Form().Console().LastExit().Stopped);
+    EXPECT_TRUE(WaitUntil([&] { return ProcessGone(helper); }, 5000))
+        << "the reset left a process of the program behind";
+}
+
+} // namespace
+} // namespace korvane::test
