@@ -4,6 +4,7 @@
 #include "app/file_associations.h"
 #include "app/publish_commands.h"
 #include "app/reg_file_dlg.h"
+#include "app/web_server_command.h"
 #include "editor/editor_page.h"
 #include "editor/kor_syn_edit.h"
 #include "exec/debug_form.h"
@@ -213,6 +214,9 @@ void TMainForm::BuildMenus() {
     RunToBrowser =
         addRunAction(run, "Run (view &Browser)", "Run Program - show results in Browser",
                      QKeySequence(Qt::SHIFT | Qt::Key_F9), &TMainForm::RunToBrowserActionExecute);
+    run->addSeparator();
+    WebServerItem = run->addAction(QStringLiteral("Web Server On/Off"));
+    WebServerItem->setStatusTip(QStringLiteral("Start or stop the project's local web server"));
 
     QMenu* tools = menuBar()->addMenu(QStringLiteral("&Tools"));
     QAction* newVersion = tools->addAction(QStringLiteral("Check for New Version..."));
@@ -359,6 +363,7 @@ bool TMainForm::FormCreate() {
     }
     KorProject = std::make_unique<TKorProject>(*GlobalSettings, DebugFormObject->Console(), this);
     InstallEditorPages(*KorProject, *DebugFormObject);
+    ConnectWebServerCommand(*WebServerItem, *KorProject, *DebugFormObject);
     Publishing = std::make_unique<TPublishCommands>(*this, *KorProject, [this](TEditorPage& page) {
         KorProject->setCurrentPage(&page);
         SaveAsActionExecute();

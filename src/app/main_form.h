@@ -84,6 +84,7 @@ public:
     QAction* ConvertToHTMLAction() const { return ConvertToHTML; }
     QAction* ConvertToPreAction() const { return ConvertToPre; }
     QAction* ProgramResetAction() const { return ProgramResetItem; }
+    QAction* WebServerAction() const { return WebServerItem; }
     TPublishCommands& Publish() const { return *Publishing; }
 
     // Debugger commands on the current page (debug_commands.cpp).
@@ -174,6 +175,7 @@ private:
     QAction* ConvertToHTML = nullptr;
     QAction* ConvertToPre = nullptr;
     QAction* ProgramResetItem = nullptr;
+    QAction* WebServerItem = nullptr;
     QAction* StepItem = nullptr;
     QAction* ContinueItem = nullptr;
     QAction* PauseItem = nullptr;

@@ -37,7 +37,8 @@ std::string TEditorPage::HTTPfileName() const {
     TWebAddressBase base;
     base.Started = web.Started();
     base.Host = LoopbackHost;
-    base.Port = web.getPort();
+    // The port really listened on: the setting may be "0", the system's choice.
+    base.Port = web.Started() ? std::to_string(web.ListeningPort()) : web.getPort();
     base.RootPath = web.DerivedRootPath();
     base.CgiBinPath = web.DerivedCgiBinPath();
     base.LogicalCgiBin = web.DerivedLogicalCgiBinPath();

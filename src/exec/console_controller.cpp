@@ -110,6 +110,12 @@ std::vector<std::string> TConsoleController::BuildEnvironment() {
 void TConsoleController::startSession(const std::string& CommandLine, const std::string& WorkDir,
                                       ConsoleTag Tag, bool Clear) {
     KORVANE_TRACE("TConsoleController", "startSession");
+    StartArguments(SplitCommandLine(CommandLine), CommandLine, WorkDir, Tag, Clear);
+}
+
+void TConsoleController::StartArguments(const std::vector<std::string>& Arguments,
+                                        const std::string& CommandLine, const std::string& WorkDir,
+                                        ConsoleTag Tag, bool Clear) {
     if (!Ending) endSession();
     zeroiseSession();
     // What is logged or shown of a command line never holds a database password.
@@ -121,8 +127,7 @@ void TConsoleController::startSession(const std::string& CommandLine, const std:
     const std::vector<std::string> environment = BuildEnvironment();
 
     std::string reason;
-    if (!Process.Start(SplitCommandLine(CommandLine), environment, WorkDir, reason,
-                       CommandChannel)) {
+    if (!Process.Start(Arguments, environment, WorkDir, reason, CommandChannel)) {
         if (!Ending) endSession();
         throw handledException("Unable to execute " + ProgramName);
     }
@@ -201,10 +206,11 @@ void TConsoleController::endSession() {
     Ending = false;
 }
 
-void TConsoleController::ExecuteUntilDone(const std::string& CommandLine,
+void TConsoleController::ExecuteUntilDone(const std::vector<std::string>& Arguments,
+                                          const std::string& CommandLine,
                                           const std::string& WorkDir, bool Clear, ConsoleTag Tag,
                                           double IdleSeconds, double TotalSeconds) {
-    startSession(CommandLine, WorkDir, Tag, Clear);
+    StartArguments(Arguments, CommandLine, WorkDir, Tag, Clear);
     const auto seconds = [](double s) {
         return std::chrono::duration_cast<Clock::duration>(std::chrono::duration<double>(s));
     };
@@ -219,7 +225,16 @@ void TConsoleController::ExecuteUntilDone(const std::string& CommandLine,
 void TConsoleController::executeSession(const std::string& CommandLine, const std::string& WorkDir,
                                         bool Clear, double IdleSeconds, double TotalSeconds) {
     KORVANE_TRACE("TConsoleController", "executeSession");
-    ExecuteUntilDone(CommandLine, WorkDir, Clear, nullptr, IdleSeconds, TotalSeconds);
+    ExecuteUntilDone(SplitCommandLine(CommandLine), CommandLine, WorkDir, Clear, nullptr,
+                     IdleSeconds, TotalSeconds);
+}
+
+void TConsoleController::executeArguments(const std::vector<std::string>& Arguments,
+                                          const std::string& CommandLine,
+                                          const std::string& WorkDir, bool Clear,
+                                          double IdleSeconds, double TotalSeconds) {
+    KORVANE_TRACE("TConsoleController", "executeArguments");
+    ExecuteUntilDone(Arguments, CommandLine, WorkDir, Clear, nullptr, IdleSeconds, TotalSeconds);
 }
 
 void TConsoleController::executeSessionObject(const std::string& CommandLine,
@@ -227,7 +242,8 @@ void TConsoleController::executeSessionObject(const std::string& CommandLine,
                                               ConsoleTag Tag, double IdleSeconds,
                                               double TotalSeconds) {
     KORVANE_TRACE("TConsoleController", "executeSessionObject");
-    ExecuteUntilDone(CommandLine, WorkDir, Clear, Tag, IdleSeconds, TotalSeconds);
+    ExecuteUntilDone(SplitCommandLine(CommandLine), CommandLine, WorkDir, Clear, Tag, IdleSeconds,
+                     TotalSeconds);
 }
 
 void TConsoleController::TPendingBytes::Add(std::string_view more) {

@@ -108,6 +108,11 @@ public:
     // to the next start or endSession.
     void executeSession(const std::string& CommandLine, const std::string& WorkDir, bool Clear,
                         double IdleSeconds, double TotalSeconds);
+    // The same with the program and its arguments apart, so no argument is ever re-split;
+    // CommandLine is only shown and logged.
+    void executeArguments(const std::vector<std::string>& Arguments, const std::string& CommandLine,
+                          const std::string& WorkDir, bool Clear, double IdleSeconds,
+                          double TotalSeconds);
     // The same; every line the run adds carries Tag.
     void executeSessionObject(const std::string& CommandLine, const std::string& WorkDir,
                               bool Clear, ConsoleTag Tag, double IdleSeconds, double TotalSeconds);
@@ -142,8 +147,11 @@ private:
         void Clear() { Bytes.clear(), Written = 0; }
     };
 
-    void ExecuteUntilDone(const std::string& CommandLine, const std::string& WorkDir, bool Clear,
-                          ConsoleTag Tag, double IdleSeconds, double TotalSeconds);
+    void StartArguments(const std::vector<std::string>& Arguments, const std::string& CommandLine,
+                        const std::string& WorkDir, ConsoleTag Tag, bool Clear);
+    void ExecuteUntilDone(const std::vector<std::string>& Arguments, const std::string& CommandLine,
+                          const std::string& WorkDir, bool Clear, ConsoleTag Tag,
+                          double IdleSeconds, double TotalSeconds);
     std::vector<std::string> BuildEnvironment();
     bool ReadStream(ChildStream stream);
     void FlushInput();

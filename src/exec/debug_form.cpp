@@ -244,6 +244,14 @@ void TDebugForm::TimerTimer() {
     InTimerValue = false;
 }
 
+TCgiOutput TDebugForm::ExecuteFileName(const TCgiRequest& request, const TKorProject& project,
+                                       int timeoutSeconds) {
+    KORVANE_TRACE("TDebugForm", "ExecuteFileName");
+    TCgiOutput output = RunCgiScript(*ConsoleObject, project, request, timeoutSeconds);
+    BrowserRequest = false;
+    return output;
+}
+
 // ---------------------------------------------------------------------------------------------
 // Debugger sessions
 

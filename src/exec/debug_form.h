@@ -3,6 +3,7 @@
 // controller this object owns: it starts the program, polls it from a timer (every 500 ms, and
 // at once again while output streams in), keeps the page informed of its output, and ends it.
 // The run and debug commands of the main window read their enabled states from here.
+#include "exec/cgi_run.h"
 #include "exec/debug_actions.h"
 #include "exec/debug_dialogue.h"
 #include "exec/run_request.h"
@@ -91,6 +92,10 @@ public:
     void StartRunning(const TRunRequest& run, TRunClient* page, bool browserRun = false);
     // Starts a program in a debugger mode (1, 2) or plainly (3) for the attached page.
     void SetUpExecution(const TRunRequest& run, std::uint8_t mode);
+    // A CGI run for the local web server on this window's console: blocks until the script
+    // ends or timeoutSeconds pass, then clears BrowserRequest.
+    TCgiOutput ExecuteFileName(const TCgiRequest& request, const TKorProject& project,
+                               int timeoutSeconds);
     // Ends the program and everything it started, and detaches the page.
     void ProgramReset();
 

@@ -65,6 +65,14 @@ void THttpConnection::CloseAfterReply() {
     if (Connected()) Socket().CloseDelayed();
 }
 
+bool THttpConnection::Silent(std::chrono::steady_clock::time_point now, int idleMs, int requestMs) {
+    if (Replying || TurnedAway() || !Connected()) return false;
+    const bool betweenRequests =
+        ConnState == THttpConnectionState::hcRequest && Socket().BufferedInput() == 0;
+    const auto since = std::max(Socket().LastReceived(), LastReplyEnd);
+    return now - since > std::chrono::milliseconds(betweenRequests ? idleMs : requestMs);
+}
+
 size_t THttpConnection::Receive(char* buffer, size_t size) {
     const std::string bytes = Socket().Receive(size);
     std::copy(bytes.begin(), bytes.end(), buffer);
@@ -312,6 +320,8 @@ void THttpConnection::ProcessPost() {
         Socket().SetLineMode(false);
         HoldInput(false);
         break;
+    case THttpGetFlag::hgWillSendMySelf:
+        break; // the owner answered at once (a request without a body)
     default:
         CloseAfterReply();
         break;
@@ -415,6 +425,7 @@ void THttpConnection::EndOfReply() {
     Socket().PostNotice([this] {
         ConnState = THttpConnectionState::hcRequest;
         Replying = false;
+        LastReplyEnd = std::chrono::steady_clock::now();
         HoldInput(false);
         if (OnHttpRequestDone) OnHttpRequestDone(*this);
     });

@@ -2,6 +2,8 @@
 
 #include "net/http_text.h"
 
+#include <algorithm>
+
 namespace korvane {
 
 const std::string THttpServer::TooBusyReply =
@@ -9,6 +11,7 @@ const std::string THttpServer::TooBusyReply =
     "Server overloaded. Retry later.\r\n";
 
 THttpServer::THttpServer(QObject* parent) : QObject(parent) {
+    connect(&SilenceCheck, &QTimer::timeout, this, [this] { DropSilentClients(); });
     WSocketServer.Name = "HttpServer";
     WSocketServer.ClientClass = [this]() -> std::unique_ptr<TWSocketClient> {
         return ClientClass();
@@ -26,6 +29,14 @@ THttpServer::THttpServer(QObject* parent) : QObject(parent) {
 
 THttpServer::~THttpServer() = default;
 
+void THttpServer::DropSilentClients() {
+    const auto now = std::chrono::steady_clock::now();
+    for (int i = ClientCount() - 1; i >= 0; --i) {
+        THttpConnection* client = Client(i);
+        if (client->Silent(now, IdleTimeoutMs, RequestTimeoutMs)) client->Socket().CloseDelayed();
+    }
+}
+
 THttpConnection* THttpServer::Client(int index) const {
     return static_cast<THttpConnection*>(WSocketServer.Client(index));
 }
@@ -42,10 +53,13 @@ void THttpServer::Start() {
     WSocketServer.LingerOnOff = LingerOnOff;
     WSocketServer.LingerTimeout = LingerTimeout;
     WSocketServer.Listen();
+    // Looked at several times per limit, so a client goes soon after its time is up.
+    SilenceCheck.start(std::max(10, std::min(IdleTimeoutMs, RequestTimeoutMs) / 5));
     if (OnServerStarted) OnServerStarted(*this);
 }
 
 void THttpServer::Stop() {
+    SilenceCheck.stop();
     if (Listening()) {
         WSocketServer.Close();
         if (OnServerStopped) OnServerStopped(*this);

@@ -7,7 +7,9 @@
 #include "net/wsocket_server.h"
 
 #include <QObject>
+#include <QTimer>
 
+#include <chrono>
 #include <cstdint>
 #include <functional>
 #include <memory>
@@ -93,6 +95,12 @@ public:
     void AnswerText(THttpGetFlag& flags, const std::string& status, const std::string& contentType,
                     const std::string& header, const std::string& body);
 
+    // Closes the connection once what is queued for it has gone out.
+    void CloseAfterReply();
+    // True when the client has kept the connection silent for too long: idleMs between
+    // requests, requestMs in the middle of one. Never while a reply is being made or sent.
+    bool Silent(std::chrono::steady_clock::time_point now, int idleMs, int requestMs);
+
     // Events, raised with this connection as sender (the server routes them to its own).
     THttpGetConnEvent OnGetDocument;
     THttpGetConnEvent OnHeadDocument;
@@ -133,7 +141,6 @@ private:
     void SendDirList(bool withBody);
     void SendLoop();
     void EndOfReply();
-    void CloseAfterReply();
     void HoldInput(bool hold);
 
     THttpRequestHeader Request;
@@ -142,6 +149,7 @@ private:
     bool AcceptPostedDataFlag = false;
     bool Replying = false;
     int64_t BodyToDiscard = 0;
+    std::chrono::steady_clock::time_point LastReplyEnd = std::chrono::steady_clock::now();
     int64_t DocSize = 0;
     int64_t DataSent = 0;
     int64_t FileDate = 0;
@@ -180,6 +188,10 @@ public:
 
     int MaxClients = 0;
     int ListenBacklog = 5;
+    // A client that sends nothing for this long is dropped, so silent connections cannot
+    // use up the descriptors everyone else needs: between requests, and within one.
+    int IdleTimeoutMs = 5000;
+    int RequestTimeoutMs = 60000;
     std::string DocDir = "/var/www";
     std::string DefaultDoc = "index.html";
     bool LingerSet = false;
@@ -212,8 +224,10 @@ public:
 
 private:
     void PrepareConnection(THttpConnection& client);
+    void DropSilentClients();
 
     TWSocketServer WSocketServer;
+    QTimer SilenceCheck;
     std::shared_ptr<THttpDocRoot> DocRoot;
     std::string AddrValue = "0.0.0.0";
     std::string PortValue = "80";

@@ -281,8 +281,31 @@ void TWSocket::Connect(const std::string& address, uint16_t port, const std::str
 // ---------------------------------------------------------------------------------------------
 // server side
 
+namespace {
+
+// A descriptor held back for the moment the process has no other: it lets the server take a
+// waiting connection and close it at once, so the client hears no instead of hanging, and the
+// listener stops reporting a connection that cannot be taken.
+int ReserveFd = -1;
+
+void KeepReserve() {
+    if (ReserveFd < 0) ReserveFd = ::open("/dev/null", O_RDONLY | O_CLOEXEC);
+}
+
+} // namespace
+
+void TWSocket::TurnAwayPending(int listenFd) {
+    if (ReserveFd < 0) return;
+    ::close(ReserveFd);
+    ReserveFd = -1;
+    const int fd = ::accept4(listenFd, nullptr, nullptr, SOCK_CLOEXEC);
+    if (fd >= 0) ::close(fd);
+    KeepReserve();
+}
+
 void TWSocket::Listen(const std::string& address, uint16_t port, int backlog) {
     Abort();
+    KeepReserve();
     sockaddr_storage local;
     socklen_t len;
     if (!ParseAddress(address, port, local, len))
@@ -305,7 +328,10 @@ std::unique_ptr<TWSocket> TWSocket::Accept(QObject* parent) {
     socklen_t len = sizeof peer;
     const int fd =
         ::accept4(Fd, reinterpret_cast<sockaddr*>(&peer), &len, SOCK_NONBLOCK | SOCK_CLOEXEC);
-    if (fd < 0) return nullptr;
+    if (fd < 0) {
+        if (errno == EMFILE || errno == ENFILE) TurnAwayPending(Fd);
+        return nullptr;
+    }
     return std::unique_ptr<TWSocket>(new TWSocket(fd, peer, parent));
 }
 
@@ -387,7 +413,10 @@ void TWSocket::OnReadable() {
     char chunk[ReadChunk];
     const ssize_t got = ::recv(Fd, chunk, sizeof chunk, 0);
     const int error = errno;
-    if (got > 0) InBuffer.append(chunk, static_cast<size_t>(got));
+    if (got > 0) {
+        InBuffer.append(chunk, static_cast<size_t>(got));
+        LastReceivedAt = std::chrono::steady_clock::now();
+    }
     if (got < 0) {
         if (error == EAGAIN || error == EWOULDBLOCK || error == EINTR) return;
         QPointer<TWSocket> self(this);

@@ -8,6 +8,7 @@
 #include <sys/socket.h>
 #include <sys/types.h>
 
+#include <chrono>
 #include <cstdint>
 #include <deque>
 #include <functional>
@@ -70,6 +71,10 @@ public:
     void SetLineLimit(size_t bytes); // default 65,536
     // Raw receive: what has arrived, up to maxBytes; "" when nothing is waiting.
     std::string Receive(size_t maxBytes = 65536);
+    // When bytes last arrived (the accept, for a connection that has sent nothing), and how
+    // many wait unread, so an owner can drop a client that has gone silent.
+    std::chrono::steady_clock::time_point LastReceived() const { return LastReceivedAt; }
+    size_t BufferedInput() const { return Buffered(); }
     // Stops or resumes reading from the socket and handing over what is buffered (flow
     // control, and holding a pipelined request until the reply before it is out).
     void SetReceivePaused(bool paused);
@@ -124,6 +129,8 @@ private:
     std::pair<std::string, uint16_t> LocalEndpoint() const;
     TWSocket(int acceptedFd, const sockaddr_storage& peer, QObject* parent);
     void Attach(int fd);
+    // Takes one waiting connection and closes it, when the process is out of descriptors.
+    static void TurnAwayPending(int listenFd);
     void OpenSocket(int family);
     void CloseSocket();
     void CloseWithEvent(int error);
@@ -153,6 +160,7 @@ private:
 
     int Fd = -1;
     State CurrentState = State::Closed;
+    std::chrono::steady_clock::time_point LastReceivedAt = std::chrono::steady_clock::now();
     QSocketNotifier* ReadNotifier = nullptr;
     QSocketNotifier* WriteNotifier = nullptr;
     std::string InBuffer;

@@ -42,7 +42,7 @@ TKorProject::TKorProject(TGlobalSettings& settings, TConsoleController& console,
     // The fields start out blank, so Clear's setters saw changes; a new project is unchanged.
     setModified(false);
     WebServerObject = std::make_unique<TWebServer>(
-        *this, RemoveTrailingSlash(FolderPart(Settings.getDefaultProject())));
+        *this, Console, RemoveTrailingSlash(FolderPart(Settings.getDefaultProject())));
     MySqlObject = NewMySqlController(*this, Console);
     LoadCodeTemplates();
 }

@@ -1,14 +1,58 @@
 #include "web/web_server.h"
 
-#include "model/project_link.h"
+#include "exec/console_controller.h"
+#include "exec/error_filter.h"
+#include "net/http_server.h"
+#include "project/kor_project.h"
+#include "storage/errors.h"
 #include "storage/paths.h"
+#include "storage/program_log.h"
+#include "storage/prompt.h"
 #include "storage/section_list.h"
+#include "web/cgi_reply.h"
+#include "web/cgi_target.h"
+#include "web/my_http_connection.h"
+
+#include <cerrno>
+#include <ctime>
+#include <random>
 
 namespace korvane {
+namespace {
 
-TWebServer::TWebServer(TProjectLink& project, std::string defaultFolder)
-    : Project(project), DefaultFolder(std::move(defaultFolder)) {
+constexpr const char* LoopbackV4 = "127.0.0.1";
+constexpr const char* LoopbackV6 = "::1";
+constexpr int DefaultCgiTimeout = 30;
+constexpr size_t PostReadPiece = 65536;
+
+std::string JoinLines(const std::vector<std::string>& lines) {
+    std::string joined;
+    for (size_t i = 0; i < lines.size(); ++i)
+        joined += (i ? "\r\n" : "") + lines[i];
+    return joined;
+}
+
+} // namespace
+
+TWebServer::TWebServer(TKorProject& project, TConsoleController& console, std::string defaultFolder)
+    : Project(project), Console(console), DefaultFolder(std::move(defaultFolder)) {
+    ExecuteFileName = [this](const TCgiRequest& request) {
+        return RunCgiScript(Console, Project, request, CgiTimeoutValue);
+    };
+    ConsoleBusy = [this] { return !Console.sessionFinished(); };
+    RandomPort = [] {
+        std::random_device seed;
+        return RandomPortBase + static_cast<int>(seed() % RandomPortCount);
+    };
     Reset();
+}
+
+TWebServer::~TWebServer() {
+    // Quietly: the project that would hear of it is going too.
+    OnStateChanged = nullptr;
+    if (HttpServer) HttpServer->OnServerStopped = nullptr;
+    HttpServer.reset();
+    HttpServer6.reset();
 }
 
 void TWebServer::Reset() {
@@ -18,17 +62,118 @@ void TWebServer::Reset() {
     RootPath = DefaultFolder;
     DefaultDoc = "index.html";
     Port = "80";
-    CgiTimeoutValue = 30;
+    CgiTimeoutValue = DefaultCgiTimeout;
     ModifiedValue = false;
 }
 
-// The server itself arrives with the HTTP component; until then starting only records the
-// wish, so that a project saved with the server on keeps it on.
-void TWebServer::setStarted(bool value) {
-    StartedValue = value;
+std::uint16_t TWebServer::ListeningPort() const {
+    return HttpServer && HttpServer->Listening() ? HttpServer->ListeningPort() : 0;
 }
+
+// ---------------------------------------------------------------------------------------------
+// starting and stopping
+
+void TWebServer::ConfigureServer(THttpServer& server, const std::string& address) {
+    server.SetAddr(address);
+    server.DocDir = DerivedRootPath();
+    server.DefaultDoc = DefaultDoc;
+    server.ListenBacklog = 128;
+    server.Options = HttpOptions;
+    server.MaxClients = MaxClients;
+    server.ClientClass = [] { return std::make_unique<TMyHttpConnection>(); };
+    server.OnGetDocument = [this](THttpServer&, THttpConnection& c, THttpGetFlag& flags) {
+        WebServerGetDocument(c, flags);
+    };
+    server.OnHeadDocument = [this](THttpServer&, THttpConnection& c, THttpGetFlag& flags) {
+        WebServerHeadDocument(c, flags);
+    };
+    server.OnPostDocument = [this](THttpServer&, THttpConnection& c, THttpGetFlag& flags) {
+        WebServerPostDocument(c, flags);
+    };
+    server.OnPostedData = [this](THttpServer&, THttpConnection& c, int) { WebServerPostedData(c); };
+}
+
+void TWebServer::Start() {
+    if (StartedValue) return;
+    for (;;) {
+        if (!HttpServer) {
+            HttpServer = std::make_unique<THttpServer>();
+            HttpServer->OnServerStarted = [this](THttpServer&) { WebServerStart(); };
+            HttpServer->OnServerStopped = [this](THttpServer&) { WebServerStop(); };
+        }
+        ConfigureServer(*HttpServer, LoopbackV4);
+        HttpServer->SetPort(Port);
+        try {
+            HttpServer->Start();
+        } catch (const SocketError& e) {
+            if (e.Error() != EADDRINUSE && e.Error() != EACCES)
+                throw handledException("The web server cannot start: " + std::string(e.what()));
+            if (!AskForRandomPort(e.Error())) return;
+            continue;
+        }
+        break;
+    }
+    // The same port on the IPv6 loopback, for clients that try "localhost" that way first;
+    // a system without IPv6 is served on 127.0.0.1 alone.
+    if (!HttpServer6) HttpServer6 = std::make_unique<THttpServer>();
+    ConfigureServer(*HttpServer6, LoopbackV6);
+    HttpServer6->SetPort(std::to_string(HttpServer->ListeningPort()));
+    try {
+        HttpServer6->Start();
+    } catch (const SocketError&) {
+    }
+}
+
+// A taken port, or one below 1024 that needs privileges here: offer a random free one. The
+// answer yes becomes the project's port, so the question comes once.
+bool TWebServer::AskForRandomPort(int error) {
+    const std::string newPort = std::to_string(RandomPort());
+    const std::string reason =
+        error == EACCES ? " needs administrator rights on this system." : " in use.";
+    if (CurrentPrompt().Ask(PromptKind::Confirmation,
+                            "Port " + Port + reason + " Try randomly chosen Port " + newPort + "?",
+                            pbYes | pbNo) != pbYes)
+        return false;
+    setPort(newPort);
+    return true;
+}
+
 void TWebServer::Stop() {
+    if (HttpServer6) HttpServer6->Stop();
+    if (HttpServer) HttpServer->Stop();
     StartedValue = false;
+}
+
+void TWebServer::Restart() {
+    Stop();
+    Start();
+}
+
+void TWebServer::WebServerStart() {
+    StartedValue = true;
+    if (Logging(&TKorProject::LogWebStartStop)) WriteLogLine("**WEB SERVER: started");
+    if (OnStateChanged) OnStateChanged();
+}
+
+void TWebServer::WebServerStop() {
+    StartedValue = false;
+    if (Logging(&TKorProject::LogWebStartStop)) WriteLogLine("**WEB SERVER: stopped");
+    if (OnStateChanged) OnStateChanged();
+}
+
+bool TWebServer::Logging(bool (TKorProject::*kind)() const) const {
+    return Project.LoggingIsOn() && (Project.*kind)();
+}
+
+// ---------------------------------------------------------------------------------------------
+// settings
+
+void TWebServer::setStarted(bool value) {
+    if (value == StartedValue) return;
+    if (value)
+        Start();
+    else
+        Stop();
 }
 
 // Every change marks the project, not only the first: otherwise a second change would not
@@ -45,7 +190,7 @@ void TWebServer::ChangeText(std::string& field, const std::string& value) {
     const bool wasStarted = StartedValue;
     setModified(true);
     field = value;
-    if (wasStarted) setStarted(true);
+    if (wasStarted) Restart();
 }
 
 void TWebServer::setRootPath(const std::string& value) {
@@ -64,6 +209,15 @@ void TWebServer::setLogicalCgiBinPath(const std::string& value) {
     ChangeText(LogicalCgiBinPathValue, value);
 }
 
+// The next script run reads the limit; a running server stays up.
+void TWebServer::setCgiTimeout(std::int32_t value) {
+    if (value == CgiTimeoutValue) return;
+    const bool wasStarted = StartedValue;
+    CgiTimeoutValue = value;
+    setModified(true);
+    if (wasStarted) Start();
+}
+
 // Paths here are absolute, so their leading "/" stays: only the logical path, a part of
 // addresses, loses its leading separator.
 std::string TWebServer::DerivedRootPath() const {
@@ -79,11 +233,159 @@ std::string TWebServer::DerivedLogicalCgiBinPath() const {
     return RemoveLeadingSlash(RemoveTrailingSlash(LogicalCgiBinPathValue));
 }
 
-void TWebServer::setCgiTimeout(std::int32_t value) {
-    if (value == CgiTimeoutValue) return;
-    CgiTimeoutValue = value;
-    setModified(true);
+// ---------------------------------------------------------------------------------------------
+// requests
+
+TCgiTarget TWebServer::Target(const THttpConnection& connection) const {
+    return MapCgiRequest(connection.Path(),
+                         {DerivedCgiBinPath(), DerivedLogicalCgiBinPath(), DefaultDoc});
 }
+
+// Documents are the HTTP server's own work: it maps them below the root, which is this
+// server's root path, and refuses what lies outside. Scripts below the prefix run here.
+void TWebServer::WebServerGetDocument(THttpConnection& connection, THttpGetFlag& flags) {
+    Busy = false;
+    const TCgiTarget target = Target(connection);
+    if (target.Kind == TCgiTargetKind::Leave) return;
+    if (target.Kind == TCgiTargetKind::Missing) {
+        flags = THttpGetFlag::hg404;
+        return;
+    }
+    RunScript(connection, target.Path, target.File, false, {});
+    flags = THttpGetFlag::hgWillSendMySelf;
+}
+
+void TWebServer::WebServerHeadDocument(THttpConnection& connection, THttpGetFlag& flags) {
+    Busy = false;
+    const TCgiTarget target = Target(connection);
+    if (target.Kind == TCgiTargetKind::Leave) return;
+    if (target.Kind == TCgiTargetKind::Missing) {
+        flags = THttpGetFlag::hg404;
+        return;
+    }
+    connection.DocStream = std::make_unique<THttpMemoryStream>(
+        CgiReplyHeaderStart(connection.Version(), std::time(nullptr)) + "\r\n");
+    connection.SendDocStream();
+    flags = THttpGetFlag::hgWillSendMySelf;
+}
+
+void TWebServer::WebServerPostDocument(THttpConnection& connection, THttpGetFlag& flags) {
+    const TCgiTarget target = Target(connection);
+    if (target.Kind != TCgiTargetKind::Script) {
+        flags = THttpGetFlag::hg404;
+        if (Logging(&TKorProject::LogWebErrors))
+            WriteLogLine("**WEB ERROR:  File not found (404) error on page " + target.Path);
+        return;
+    }
+    const int64_t length = connection.RequestHeader().RequestContentLength;
+    if (length < 0 || length > MaxPostBody) {
+        // Refused before a byte of it is kept; the connection reads past it.
+        if (Logging(&TKorProject::LogWebErrors))
+            WriteLogLine("**WEB ERROR:  Request body too large (413) on page " + target.Path);
+        connection.AnswerText(flags, "413 Request Entity Too Large", "", "",
+                              "<html><body><h1>413 Request Entity Too Large</h1>The script takes "
+                              "at most 16 MiB.</body></html>");
+        return;
+    }
+    auto& my = static_cast<TMyHttpConnection&>(connection);
+    my.Body.clear();
+    my.BodyExpected = length;
+    my.ScriptFile = target.File;
+    my.ScriptPath = target.Path;
+    if (length == 0) {
+        // Nothing will arrive: the script runs now.
+        RunScript(connection, target.Path, target.File, true, {});
+        flags = THttpGetFlag::hgWillSendMySelf;
+        return;
+    }
+    flags = THttpGetFlag::hgAcceptData;
+}
+
+void TWebServer::WebServerPostedData(THttpConnection& connection) {
+    auto& my = static_cast<TMyHttpConnection&>(connection);
+    char piece[PostReadPiece];
+    const auto complete = [&my] { return static_cast<int64_t>(my.Body.size()) >= my.BodyExpected; };
+    if (complete()) {
+        // More than the request announced: read and dropped.
+        while (connection.Receive(piece, sizeof piece) > 0) {
+        }
+        return;
+    }
+    while (!complete()) {
+        const size_t missing = static_cast<size_t>(my.BodyExpected) - my.Body.size();
+        const size_t got = connection.Receive(piece, std::min(missing, sizeof piece));
+        if (got == 0) return;
+        my.Body.append(piece, got);
+    }
+    if (Busy) return;
+    Busy = true;
+    connection.EndPostedData();
+    const std::string body = std::move(my.Body);
+    my.Body.clear();
+    RunScript(connection, my.ScriptPath, my.ScriptFile, true, body);
+    Busy = false;
+}
+
+void TWebServer::RunScript(THttpConnection& connection, const std::string& path,
+                           const std::string& scriptFile, bool isPost, const std::string& body) {
+    const std::string interp = CgiInterpreterName(scriptFile);
+    const std::string start = CgiReplyHeaderStart(connection.Version(), std::time(nullptr));
+    const bool logErrors = Logging(&TKorProject::LogWebErrors);
+    std::string header, page;
+    if (ConsoleBusy()) {
+        // Whatever runs there was started by a person (a debugging session, a module
+        // install): a request never ends it. The browser may try again later.
+        page = CgiBusyPage(interp, scriptFile);
+        header = CgiPageHeader(start, page.size());
+        if (logErrors)
+            WriteLogLine(isPost
+                             ? "**WEB ERROR:  Korvane console is busy " + path
+                             : "**WEB ERROR:  Korvane console busy when trying to access " + path);
+    } else {
+        TCgiRequest request;
+        request.ScriptFile = scriptFile;
+        request.IsPost = isPost;
+        request.ContentType = isPost ? connection.RequestHeader().RequestContentType : "";
+        request.QueryString = connection.Params();
+        request.Body = body;
+        const TCgiOutput output = ExecuteFileName(request);
+        if (output.Output.empty() || output.TimedOut) {
+            std::vector<std::string> errors = output.ErrorLines;
+            if (output.TimedOut)
+                errors.push_back("Stopped after " + std::to_string(CgiTimeoutValue) +
+                                 " seconds, the CGI time limit.");
+            const std::string errorText = JoinLines(errors);
+            page = CgiErroredPage(interp, scriptFile, errorText);
+            header = CgiPageHeader(start, page.size());
+            if (logErrors)
+                WriteLogLine(isPost ? "**WEB ERROR:  Program errored or timed out: " + path
+                                    : "**WEB ERROR:  Program errored or timed out in " + path +
+                                          " with message..." + errorText);
+        } else {
+            TCgiReply reply = BuildCgiReply(start, output.Output, isPost, interp, scriptFile);
+            if (!reply.RemovedStatusLine.empty())
+                Project.Host().AddMessage(
+                    {"Apache Status line removed - " + reply.RemovedStatusLine, nullptr});
+            if (reply.NoHeader && logErrors)
+                WriteLogLine("**WEB ERROR:  Program has no Content-Type header for file " + path);
+            header = std::move(reply.Header);
+            page = std::move(reply.Body);
+        }
+    }
+    if (Logging(isPost ? &TKorProject::LogWebPost : &TKorProject::LogWebGet)) {
+        const std::string indent = isPost ? "          " : "         ";
+        WriteLogLine((isPost ? "**WEB POST:  Web Path: " : "**WEB GET:  Web Path: ") + path);
+        WriteLogLine(indent + ": File Path: " + scriptFile);
+        WriteLogLine(indent + ":    Params: " + connection.Params());
+        WriteLogLine(indent + ":      Head: " + header);
+        WriteLogLine(indent + ":      Body: " + page);
+    }
+    connection.DocStream = std::make_unique<THttpMemoryStream>(header + page);
+    connection.SendDocStream();
+}
+
+// ---------------------------------------------------------------------------------------------
+// the project file
 
 void TWebServer::SaveToStream(TSectionList& stream) const {
     stream.BeginSection("Web Server");
@@ -118,9 +420,16 @@ void TWebServer::LoadFromStream(TSectionList& stream) {
     else
         setCgiBinpath(cgiBinEmpty ? std::string() : Project.AbsolutePath(""));
     const std::int32_t timeout = stream.ReadInt();
-    setCgiTimeout(timeout == 0 ? 30 : timeout);
-    if (started) setStarted(true);
+    setCgiTimeout(timeout == 0 ? DefaultCgiTimeout : timeout);
     stream.EndSection();
+    // Started last, with every setting in place. A server that cannot start does not stop
+    // the rest of the project from loading.
+    if (!started) return;
+    try {
+        Start();
+    } catch (const handledException& e) {
+        CurrentPrompt().Inform(PromptKind::Error, e.what());
+    }
 }
 
 } // namespace korvane

@@ -1,20 +1,42 @@
 #pragma once
-// The project's local web server: its settings (document root, CGI folder and URL prefix,
-// default document, port, time limit) and their block in the project file.
+// The project's local web server: serves the project's documents and runs its Perl and PHP
+// scripts as CGI programs through the console, on this machine's loopback addresses only.
+// It keeps its settings (document root, CGI folder and URL prefix, default document, port,
+// time limit) and their block in the project file.
+#include "exec/cgi_run.h"
+
 #include <cstdint>
+#include <functional>
+#include <memory>
 #include <string>
 
 namespace korvane {
 
-class TProjectLink;
+class TConsoleController;
+class TKorProject;
 class TSectionList;
+class THttpServer;
+class THttpConnection;
+class TMyHttpConnection;
+struct TCgiTarget;
+enum class THttpGetFlag;
 
 class TWebServer {
 public:
-    // defaultFolder: where documents and scripts are looked up until the user says otherwise.
-    TWebServer(TProjectLink& project, std::string defaultFolder);
+    // Largest request body a script is handed; a larger one is refused with 413.
+    static constexpr int64_t MaxPostBody = 16 * 1024 * 1024;
+    // The first port of the range a taken or forbidden port is replaced from, and its size.
+    static constexpr int RandomPortBase = 49152;
+    static constexpr int RandomPortCount = 16383;
 
-    // Back to the settings of a new project.
+    // console: where scripts run. defaultFolder: where documents and scripts are looked up
+    // until the user says otherwise.
+    TWebServer(TKorProject& project, TConsoleController& console, std::string defaultFolder);
+    ~TWebServer();
+    TWebServer(const TWebServer&) = delete;
+    TWebServer& operator=(const TWebServer&) = delete;
+
+    // Back to the settings of a new project, stopped.
     void Reset();
 
     const std::string& getRootPath() const { return RootPath; }
@@ -24,6 +46,8 @@ public:
     const std::string& LogicalCgiBinPath() const { return LogicalCgiBinPathValue; }
     std::int32_t CgiTimeout() const { return CgiTimeoutValue; }
     bool Started() const { return StartedValue; }
+    // The port listened on while started (the system's choice for port "0"); 0 when stopped.
+    std::uint16_t ListeningPort() const;
     // The folders every lookup uses: the setting, or the next one down the chain (CGI folder,
     // root folder, the project file's folder) when it is empty, without a trailing separator.
     // The logical CGI path also loses its leading separator ("cgi-bin").
@@ -32,7 +56,8 @@ public:
     std::string DerivedLogicalCgiBinPath() const;
     bool Modified() const { return ModifiedValue; }
 
-    // Texts compare case-sensitively: paths and ports on this system are exact.
+    // Texts compare case-sensitively: paths and ports on this system are exact. A change
+    // restarts a running server, so it takes effect at once.
     void setRootPath(const std::string& value);
     void setDefaultDoc(const std::string& value);
     void setPort(const std::string& value);
@@ -41,15 +66,48 @@ public:
     void setCgiTimeout(std::int32_t value);
     void setModified(bool value);
     void setStarted(bool value);
+
+    // Listens on 127.0.0.1 (and ::1 where the system has it). A port that is taken or needs
+    // privileges leads to the question whether to use a random free one instead; the answer
+    // yes is kept as the project's port. Other failures raise handledException.
+    void Start();
     void Stop();
 
     void SaveToStream(TSectionList& stream) const;
     void LoadFromStream(TSectionList& stream);
 
+    // How a script runs: through the console with the project's settings unless the owner
+    // routes it elsewhere (the debugger window, which also clears its browser request).
+    std::function<TCgiOutput(const TCgiRequest& request)> ExecuteFileName;
+    // Whether the console is taken by a program a person started; such a run is never ended
+    // for a request.
+    std::function<bool()> ConsoleBusy;
+    // Raised after the server started or stopped, so a command showing its state can follow.
+    std::function<void()> OnStateChanged;
+    // The random port the question offers; replaceable so tests know it.
+    std::function<int()> RandomPort;
+    // What a headless server may add: folder listings, a client limit (0: none).
+    unsigned HttpOptions = 0;
+    int MaxClients = 0;
+
 private:
     void ChangeText(std::string& field, const std::string& value);
+    void Restart();
+    void ConfigureServer(THttpServer& server, const std::string& address);
+    bool AskForRandomPort(int error);
+    void WebServerGetDocument(THttpConnection& connection, THttpGetFlag& flags);
+    void WebServerHeadDocument(THttpConnection& connection, THttpGetFlag& flags);
+    void WebServerPostDocument(THttpConnection& connection, THttpGetFlag& flags);
+    void WebServerPostedData(THttpConnection& connection);
+    void WebServerStart();
+    void WebServerStop();
+    TCgiTarget Target(const THttpConnection& connection) const;
+    void RunScript(THttpConnection& connection, const std::string& path,
+                   const std::string& scriptFile, bool isPost, const std::string& body);
+    bool Logging(bool (TKorProject::*kind)() const) const;
 
-    TProjectLink& Project;
+    TKorProject& Project;
+    TConsoleController& Console;
     std::string DefaultFolder;
     std::string LogicalCgiBinPathValue;
     std::string CgiBinPathValue;
@@ -59,6 +117,9 @@ private:
     std::int32_t CgiTimeoutValue = 30;
     bool StartedValue = false;
     bool ModifiedValue = false;
+    bool Busy = false;
+    std::unique_ptr<THttpServer> HttpServer;  // 127.0.0.1
+    std::unique_ptr<THttpServer> HttpServer6; // ::1, when the system has it
 };
 
 } // namespace korvane

@@ -5,6 +5,9 @@
 #include "storage/file_utils.h"
 #include "storage/paths.h"
 #include "temp_dir.h"
+#include "web/web_server.h"
+
+#include <memory>
 
 #include <QAction>
 #include <QTabWidget>
@@ -114,4 +117,39 @@ TEST_F(BrowserRunsTest, PlainTextOutputShowsAsTextNotAsAPage) {
     ASSERT_TRUE(WaitFor([&] { return page.BrowserTab()->Showing(file); }));
     // As HTML it would read "one two": the tags gone and the lines run together.
     EXPECT_EQ(ShownText(page).trimmed(), QStringLiteral("<b>one</b>\ntwo"));
+}
+
+// With the server on, "Run (view Browser)" sends the browser to the script through the server,
+// with the Params tab's fields as the posted form.
+TEST_F(BrowserRunsTest, WithTheServerOnAScriptRunsThroughItWithThePostedFields) {
+    TWebServer& web = Form->Project().WebServer();
+    web.setRootPath(Dir.Path().string());
+    web.setCgiBinpath(Dir.Path().string());
+    web.setLogicalCgiBinPath("/cgi-bin");
+    web.setPort("0");
+    Form->WebServerAction()->trigger();
+    ASSERT_TRUE(web.Started());
+    EXPECT_TRUE(Form->WebServerAction()->isChecked());
+
+    TEditorPage& page = OpenScript("form.pl", "my $b = ''; read(STDIN, $b, $ENV{CONTENT_LENGTH});\n"
+                                              "print \"Content-Type: text/html\\n\\n\";\n"
+                                              "print \"<p>$ENV{REQUEST_METHOD} $b</p>\\n\";\n");
+    page.FormFields = {"Yname=ann"};
+    page.setFormSendType(3); // the fields go as the posted body
+    Form->RunToBrowserAction()->trigger();
+    EXPECT_EQ(Debugger().RunPage(), nullptr) << "the server runs it, not a page run";
+    // Shared with the view's answers, which may still come after the wait.
+    auto shown = std::make_shared<QString>();
+    EXPECT_TRUE(WaitFor(
+        [&] {
+            if (QWebEngineView* view = page.BrowserTab()->View())
+                view->page()->toPlainText([shown](const QString& text) { *shown = text; });
+            return shown->contains(QStringLiteral("POST name=ann"));
+        },
+        20000))
+        << shown->toStdString();
+
+    Form->WebServerAction()->trigger();
+    EXPECT_FALSE(web.Started());
+    EXPECT_FALSE(Form->WebServerAction()->isChecked());
 }

@@ -12,38 +12,14 @@
 #include <filesystem>
 #include <memory>
 #include <string>
+#include <sys/resource.h>
 #include <vector>
 
 namespace korvane {
 namespace {
 
+using test::RawClient;
 using test::WaitFor;
-
-// A client that sends raw bytes and collects everything until the server closes.
-struct RawClient {
-    TWSocket Socket;
-    std::string Received;
-    bool Connected = false;
-    bool Closed = false;
-
-    explicit RawClient(uint16_t port) {
-        QObject::connect(&Socket, &TWSocket::SessionConnected, &Socket,
-                         [this](int e) { Connected = e == 0; });
-        QObject::connect(&Socket, &TWSocket::DataAvailable, &Socket,
-                         [this] { Received += Socket.Receive(); });
-        QObject::connect(&Socket, &TWSocket::SessionClosed, &Socket,
-                         [this](int) { Closed = true; });
-        Socket.Connect("127.0.0.1", port);
-        EXPECT_TRUE(WaitFor([this] { return Connected; }));
-    }
-    // Sends a request and waits for the server to close; returns all it sent.
-    std::string Exchange(const std::string& request) {
-        Socket.Send(request);
-        EXPECT_TRUE(WaitFor([this] { return Closed; }))
-            << "server did not close after: " << request;
-        return Received;
-    }
-};
 
 class HttpServerTest : public ::testing::Test {
 protected:
@@ -373,6 +349,74 @@ TEST_F(HttpServerTest, StartStopAndPortChanges) {
     Server.Start();
     Server.Start();
     EXPECT_EQ(started, 1);
+}
+
+// Silent clients would otherwise hold a descriptor each for as long as they like.
+TEST_F(HttpServerTest, ClientsThatFallSilentAreDropped) {
+    Server.Stop();
+    Server.IdleTimeoutMs = 100;
+    Server.RequestTimeoutMs = 300;
+    Server.Start();
+    Port = Server.ListeningPort();
+    RawClient silent(Port);
+    RawClient halfRequest(Port);
+    halfRequest.Socket.Send("GET /index.html HTTP/1.1\r\nHost: loc");
+    RawClient keptAlive(Port);
+    keptAlive.Socket.Send("GET /data.txt HTTP/1.1\r\nHost: localhost\r\n\r\n");
+    ASSERT_TRUE(WaitFor([&] { return Body(keptAlive.Received) == "0123456789"; }));
+    EXPECT_TRUE(WaitFor([&] { return silent.Closed && halfRequest.Closed && keptAlive.Closed; }));
+    EXPECT_EQ(halfRequest.Received, "") << "dropped, not answered";
+}
+
+namespace {
+int OpenDescriptors() {
+    int count = 0;
+    for ([[maybe_unused]] const auto& entry : std::filesystem::directory_iterator("/proc/self/fd"))
+        ++count;
+    return count;
+}
+} // namespace
+
+// Out of descriptors, a waiting client is closed at once instead of hanging in the queue,
+// and the clients already connected are still served.
+TEST_F(HttpServerTest, RunningOutOfDescriptorsTurnsNewClientsAway) {
+    Server.Stop();
+    Server.IdleTimeoutMs = 60000; // the served client waits between its requests
+    Server.Start();
+    Port = Server.ListeningPort();
+    RawClient served(Port);
+    served.Socket.Send("GET /data.txt HTTP/1.1\r\nHost: localhost\r\n\r\n");
+    ASSERT_TRUE(WaitFor([&] { return Body(served.Received) == "0123456789"; }));
+    served.Received.clear();
+
+    // Six clients from another process; each reports whether the server closed it.
+    QProcess clients;
+    clients.start("python3",
+                  {"-c", QString::fromStdString("import socket,time\n"
+                                                "time.sleep(0.3)\n"
+                                                "cs=[socket.create_connection(('127.0.0.1'," +
+                                                std::to_string(Port) +
+                                                ")) for _ in range(6)]\n"
+                                                "for c in cs: c.settimeout(0.5)\n"
+                                                "closed=0\n"
+                                                "for c in cs:\n"
+                                                "  try:\n"
+                                                "    closed += c.recv(1) == b''\n"
+                                                "  except Exception: pass\n"
+                                                "print(closed)\n")});
+    ASSERT_TRUE(clients.waitForStarted());
+    rlimit old{};
+    ASSERT_EQ(getrlimit(RLIMIT_NOFILE, &old), 0);
+    rlimit tight = old;
+    tight.rlim_cur = static_cast<rlim_t>(OpenDescriptors() + 2);
+    ASSERT_EQ(setrlimit(RLIMIT_NOFILE, &tight), 0);
+    const bool finished = WaitFor([&] { return clients.state() == QProcess::NotRunning; }, 10000);
+    setrlimit(RLIMIT_NOFILE, &old);
+    ASSERT_TRUE(finished);
+    EXPECT_GE(clients.readAllStandardOutput().trimmed().toInt(), 1);
+
+    served.Socket.Send("GET /data.txt HTTP/1.1\r\nHost: localhost\r\n\r\n");
+    EXPECT_TRUE(WaitFor([&] { return Body(served.Received) == "0123456789"; }));
 }
 
 } // namespace

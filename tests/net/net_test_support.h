@@ -1,6 +1,12 @@
 #pragma once
 // Helpers for socket tests: run the event loop until a condition holds.
+#include "net/wsocket.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdint>
 #include <functional>
+#include <string>
 
 namespace korvane::test {
 
@@ -10,5 +16,31 @@ bool WaitFor(const std::function<bool()>& done, int timeoutMs = 5000);
 // socket that was ready then, and the notices those deliveries posted in turn. Shows that an
 // event did not come without guessing how long it might take; false when the loop stalled.
 bool DrainEvents();
+
+// A client that sends raw bytes and collects everything until the server closes.
+struct RawClient {
+    TWSocket Socket;
+    std::string Received;
+    bool Connected = false;
+    bool Closed = false;
+
+    explicit RawClient(uint16_t port, const std::string& address = "127.0.0.1") {
+        QObject::connect(&Socket, &TWSocket::SessionConnected, &Socket,
+                         [this](int e) { Connected = e == 0; });
+        QObject::connect(&Socket, &TWSocket::DataAvailable, &Socket,
+                         [this] { Received += Socket.Receive(); });
+        QObject::connect(&Socket, &TWSocket::SessionClosed, &Socket,
+                         [this](int) { Closed = true; });
+        Socket.Connect(address, port);
+        EXPECT_TRUE(WaitFor([this] { return Connected; }));
+    }
+    // Sends a request and waits for the server to close; returns all it sent.
+    std::string Exchange(const std::string& request) {
+        Socket.Send(request);
+        EXPECT_TRUE(WaitFor([this] { return Closed; }))
+            << "server did not close after: " << request;
+        return Received;
+    }
+};
 
 } // namespace korvane::test

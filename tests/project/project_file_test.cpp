@@ -111,7 +111,7 @@ void ChangeEverything(TKorProject& p, const std::string& folder) {
     TWebServer& web = p.WebServer();
     web.setRootPath(folder + "/htdocs");
     web.setDefaultDoc("home.html");
-    web.setPort("8080");
+    web.setPort("0"); // started below: the system picks a free port
     web.setCgiBinpath(folder + "/cgi");
     web.setLogicalCgiBinPath("/scripts");
     web.setCgiTimeout(12);

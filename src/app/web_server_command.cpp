@@ -1,0 +1,33 @@
+#include "app/web_server_command.h"
+
+#include "exec/console_controller.h"
+#include "exec/debug_form.h"
+#include "project/kor_project.h"
+#include "web/web_server.h"
+#include "widgets/user_feedback.h"
+
+#include <QAction>
+
+namespace korvane {
+
+void ConnectWebServerCommand(QAction& action, TKorProject& project, TDebugForm& debug) {
+    TWebServer& web = project.WebServer();
+    web.ExecuteFileName = [&web, &debug, &project](const TCgiRequest& request) {
+        return debug.ExecuteFileName(request, project, web.CgiTimeout());
+    };
+    // A page's run holds the console until the debugger window lets it go, even after its
+    // program has ended.
+    web.ConsoleBusy = [&debug] {
+        return debug.RunPage() != nullptr || !debug.Console().sessionFinished();
+    };
+    web.OnStateChanged = [&action, &web] { action.setChecked(web.Started()); };
+    action.setCheckable(true);
+    action.setChecked(web.Started());
+    QObject::connect(&action, &QAction::triggered, &action, [&action, &web] {
+        ReportingErrors([&web] { web.setStarted(!web.Started()); });
+        // The tick shows what happened, not what was asked: a declined port leaves it off.
+        action.setChecked(web.Started());
+    });
+}
+
+} // namespace korvane

@@ -1,0 +1,13 @@
+#pragma once
+// The main window's "Web Server On/Off" command: switches the project's web server and shows
+// its state with a tick. Scripts the server runs go through the debugger window's console.
+class QAction;
+
+namespace korvane {
+
+class TDebugForm;
+class TKorProject;
+
+void ConnectWebServerCommand(QAction& action, TKorProject& project, TDebugForm& debug);
+
+} // namespace korvane

@@ -1,0 +1,35 @@
+#pragma once
+// Runs one Perl or PHP script as a CGI program for the local web server, through the
+// project's console: the CGI environment, the request body on its input, a time limit, and
+// what it wrote.
+#include <string>
+#include <vector>
+
+namespace korvane {
+
+class TConsoleController;
+class TKorProject;
+
+struct TCgiRequest {
+    std::string ScriptFile;
+    bool IsPost = false;
+    std::string ContentType; // the request's own; "" for a browser's form type
+    std::string QueryString;
+    std::string Body; // the posted bytes, handed to the script's input as they are
+};
+
+struct TCgiOutput {
+    std::string Output; // the bytes of the script's standard output
+    std::vector<std::string> ErrorLines;
+    bool TimedOut = false; // still running at the time limit: stopped with all it started
+};
+
+// The arguments that start script: perl with -W, or php-cgi (which takes the script from the
+// environment, as on a web host). The interpreter paths come from the project.
+std::vector<std::string> CgiArguments(const TKorProject& project, const std::string& scriptFile);
+
+// Blocks until the script ends or timeoutSeconds pass. The console must be free.
+TCgiOutput RunCgiScript(TConsoleController& console, const TKorProject& project,
+                        const TCgiRequest& request, int timeoutSeconds);
+
+} // namespace korvane

@@ -1,0 +1,31 @@
+#pragma once
+// Which script a request path names. The path is decoded and normalised first, and the
+// script must lie in the CGI folder, so no request reaches a file outside it.
+#include <string>
+
+namespace korvane {
+
+struct TCgiFolders {
+    std::string CgiDir;         // the folder scripts are looked up in, absolute
+    std::string LogicalCgiPath; // the address prefix of scripts, without separators ("cgi-bin")
+    std::string DefaultDoc;     // appended to paths that end with "/"
+};
+
+enum class TCgiTargetKind {
+    Leave,   // not a script under the prefix: the HTTP server maps it as a document
+    Script,  // run File
+    Missing, // a script address with no such script in the CGI folder
+};
+
+struct TCgiTarget {
+    TCgiTargetKind Kind = TCgiTargetKind::Leave;
+    std::string Path; // the decoded, normalised request path, with the default document
+    std::string File; // the script (Script and Missing)
+};
+
+// ".cgi", ".pl" and ".php", in exactly this case.
+bool IsCgiScriptExtension(const std::string& extension);
+
+TCgiTarget MapCgiRequest(const std::string& requestPath, const TCgiFolders& folders);
+
+} // namespace korvane
