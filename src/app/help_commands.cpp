@@ -4,6 +4,7 @@
 #include "editor/editor_page.h"
 #include "editor/kor_syn_edit.h"
 #include "help/help_context.h"
+#include "help/help_form.h"
 #include "help/help_manager.h"
 #include "help/help_window.h"
 #include "help/perl_doc.h"
@@ -104,6 +105,8 @@ void THelpCommands::AddHelpMenu(QMenuBar& bar) {
     add(site, "On-Line Forum", topic("contents/web site/forum"));
     add(site, "Download", topic("contents/web site/download"));
     add(site, "Related Sites (Links)", topic("contents/web site/links"));
+    help->addSeparator();
+    add(help, "Designer...", [this, help] { THelpForm::Run(*HelpManager, help->window()); });
 }
 
 bool THelpCommands::ShowPerlDocumentation() {
