@@ -85,8 +85,10 @@ void THelpCommands::AddHelpMenu(QMenuBar& bar) {
     const auto topic = [this](const char* path) {
         return [this, path] { HelpManager->ShowTopic(path); };
     };
-    add(help, "Context Help", [this] { ContextHelp(); }, QKeySequence(Qt::CTRL | Qt::Key_F1));
-    add(help, "Help on Word", [this] { HelpOnWord(); }, QKeySequence(Qt::Key_F1))
+    add(
+        help, "Context Help", [this] { ContextHelp(); }, QKeySequence(Qt::CTRL | Qt::Key_F1));
+    add(
+        help, "Help on Word", [this] { HelpOnWord(); }, QKeySequence(Qt::Key_F1))
         ->setStatusTip(QStringLiteral("Perl's documentation for the word at the cursor"));
     add(help, "Contents...", topic("contents"));
     help->addSeparator();
@@ -115,8 +117,7 @@ bool THelpCommands::ShowPerlDocumentation() {
     int line = 0;
     int index = 0;
     page->Editor()->getCursorPosition(&line, &index);
-    const TPerlDocQuery query =
-        PerlDocQueryAt(page->Editor()->text(line).toStdString(), index);
+    const TPerlDocQuery query = PerlDocQueryAt(page->Editor()->text(line).toStdString(), index);
     if (query.Kind == TPerlDocQuery::TKind::None) return false;
     QApplication::setOverrideCursor(Qt::WaitCursor);
     const std::string html = PerlDocumentationHtml(query);

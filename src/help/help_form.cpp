@@ -47,10 +47,10 @@ THelpForm::THelpForm(THelpManager& manager, QWidget* parent) : QDialog(parent), 
     layout->addWidget(Tree, 1);
     auto* fields = new QFormLayout;
     layout->addLayout(fields);
-    for (auto [edit, label] : {std::pair{&NameEdit, "Name"}, std::pair{&TitleEdit, "Title"},
-                               std::pair{&RelPathEdit, "Rel Path"},
-                               std::pair{&FilenameEdit, "Filename"},
-                               std::pair{&ParameterEdit, "Parameter"}}) {
+    for (auto [edit, label] :
+         {std::pair{&NameEdit, "Name"}, std::pair{&TitleEdit, "Title"},
+          std::pair{&RelPathEdit, "Rel Path"}, std::pair{&FilenameEdit, "Filename"},
+          std::pair{&ParameterEdit, "Parameter"}}) {
         *edit = new QLineEdit(this);
         fields->addRow(QString::fromLatin1(label), *edit);
         if (*edit != ParameterEdit)
@@ -118,7 +118,8 @@ void THelpForm::ShowPathOf(const THelpSection* node) {
         PathLabel->setText(ToQString(node->FullPath()) +
                            (exists ? QString() : QStringLiteral(" [missing]")));
     }
-    PathLabel->setStyleSheet(exists ? QStringLiteral("color: black") : QStringLiteral("color: red"));
+    PathLabel->setStyleSheet(exists ? QStringLiteral("color: black")
+                                    : QStringLiteral("color: red"));
     for (QAction* action : {OpenAction, PrintAction, EditAction})
         action->setEnabled(exists);
 }

@@ -122,7 +122,8 @@ bool THelpManager::Open(const THelpSection& node, char verb) {
     // Printing and editing fail quietly; opening says why.
     if (verb != 'P' && verb != 'E') {
         const std::string reason = node.Exists() ? "No application associated with extension "
-                                                   "for file \n" + node.FullPath()
+                                                   "for file \n" +
+                                                       node.FullPath()
                                                  : "File not found: " + node.FullPath();
         Prompts.Inform(PromptKind::Error,
                        "Help for " + node.Name + "  (" + node.Title + ")\n" + reason);

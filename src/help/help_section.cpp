@@ -24,9 +24,8 @@ THelpSection& THelpSection::AddChildInOrder(const std::string& name) {
     auto child = std::make_unique<THelpSection>(name);
     child->ParentNode = this;
     const std::string key = LowerText(name);
-    const auto place = std::find_if(ChildNodes.begin(), ChildNodes.end(), [&](const auto& node) {
-        return LowerText(node->Name) > key;
-    });
+    const auto place = std::find_if(ChildNodes.begin(), ChildNodes.end(),
+                                    [&](const auto& node) { return LowerText(node->Name) > key; });
     return **ChildNodes.insert(place, std::move(child));
 }
 

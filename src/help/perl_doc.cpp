@@ -61,10 +61,17 @@ std::string EscapeHtml(const std::string& text) {
     std::string out;
     for (char c : text) {
         switch (c) {
-        case '<': out += "&lt;"; break;
-        case '>': out += "&gt;"; break;
-        case '&': out += "&amp;"; break;
-        default: out += c;
+        case '<':
+            out += "&lt;";
+            break;
+        case '>':
+            out += "&gt;";
+            break;
+        case '&':
+            out += "&amp;";
+            break;
+        default:
+            out += c;
         }
     }
     return out;
@@ -128,8 +135,8 @@ std::string PerlDocumentationHtml(const TPerlDocQuery& query) {
     return "<!DOCTYPE html>\n<html><head><meta charset=\"utf-8\"><title>" + title +
            "</title><style>body{font-family:sans-serif;max-width:50em;margin:1em 2em;"
            "line-height:1.4}pre{background:#f4f4f0;padding:.5em}</style></head><body>\n"
-           "<p style=\"color:#666\">Perl documentation: " + title + "</p>\n" + body +
-           "</body></html>\n";
+           "<p style=\"color:#666\">Perl documentation: " +
+           title + "</p>\n" + body + "</body></html>\n";
 }
 
 } // namespace korvane

@@ -80,7 +80,7 @@ TEST_F(HelpManagerTest, FindsTopicsByPathIgnoringCase) {
 TEST_F(HelpManagerTest, ContextStackShowsTopOpensWithAnchorAndFallsBackToRoot) {
     auto help = Make();
     const std::string folder = Dir.File("help");
-    help->PushContext("Contents/reference");       // the main window
+    help->PushContext("Contents/reference");             // the main window
     help->PushContext("contents/tutorials/first steps"); // a dialog shown over it
     help->ShowContext();
     help->PopContext(); // the dialog closes
@@ -109,8 +109,7 @@ TEST_F(HelpManagerTest, RefusedAndDamagedFilesLeaveNoTree) {
         const char* strings[] = {"Brannoq", "Korvane", "2.1", "0", "Help Manager"};
         for (int i = 0; i < 5; ++i)
             List.WriteStr(i == index ? text : strings[i]);
-        return std::string(reinterpret_cast<const char*>(out.Bytes().data()),
-                           out.Bytes().size());
+        return std::string(reinterpret_cast<const char*>(out.Bytes().data()), out.Bytes().size());
     };
     const struct {
         std::string Bytes;

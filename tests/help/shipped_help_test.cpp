@@ -36,8 +36,9 @@ TEST(ShippedHelp, DecodesToItsOutlineAndEveryTopicHasItsPage) {
         const std::string anchor = node.Filename.find('#') == std::string::npos
                                        ? std::string()
                                        : node.Filename.substr(node.Filename.find('#') + 1);
-        if (!anchor.empty() && ReadBytes(TextBeforeHash(node.FullPath()))
-                                       .find("id=\"" + anchor + "\"") == std::string::npos)
+        if (!anchor.empty() &&
+            ReadBytes(TextBeforeHash(node.FullPath())).find("id=\"" + anchor + "\"") ==
+                std::string::npos)
             missing.push_back(node.FullPath());
         for (const auto& child : node.Children())
             walk(*child);
@@ -53,21 +54,38 @@ TEST(ShippedHelp, EveryTopicTheProgramOpensIsANodeOfItsOwn) {
     TSectionList list;
     ScriptedPrompt prompts;
     THelpManager help(list, prompts, "contents", KORVANE_SHIPPED_HELP, nullptr);
-    for (const char* topic :
-         {"Contents/reference", "Contents/reference/file_assoc", "Contents/Reference/Help",
-          "Contents/reference/color_dlg", "Contents/reference/code_template",
-          "Contents/reference/search", "Contents/reference/replace",
-          "Contents/reference/var_watch", "Contents/reference/env_vars",
-          "Contents/reference/form_fields", "Contents/reference/install_mods",
-          "Contents/reference/new_version", "Contents/reference/editor_colors",
-          "Contents/reference/editor_cust", "Contents/reference/compiler",
-          "Contents/reference/upload", "Contents/reference/mysql",
-          "Contents/reference/web_server", "contents/install/activeperl",
-          "contents/install/php", "contents/install/mysql", "contents/tutorials/first steps",
-          "contents/tutorials/php start", "contents/tutorials/debug",
-          "contents/tutorials/keyboard", "contents/tutorials/web prog",
-          "contents/tutorials/mysql", "contents/web site", "contents/web site/support",
-          "contents/web site/forum", "contents/web site/download", "contents/web site/links"}) {
+    for (const char* topic : {"Contents/reference",
+                              "Contents/reference/file_assoc",
+                              "Contents/Reference/Help",
+                              "Contents/reference/color_dlg",
+                              "Contents/reference/code_template",
+                              "Contents/reference/search",
+                              "Contents/reference/replace",
+                              "Contents/reference/var_watch",
+                              "Contents/reference/env_vars",
+                              "Contents/reference/form_fields",
+                              "Contents/reference/install_mods",
+                              "Contents/reference/new_version",
+                              "Contents/reference/editor_colors",
+                              "Contents/reference/editor_cust",
+                              "Contents/reference/compiler",
+                              "Contents/reference/upload",
+                              "Contents/reference/mysql",
+                              "Contents/reference/web_server",
+                              "contents/install/activeperl",
+                              "contents/install/php",
+                              "contents/install/mysql",
+                              "contents/tutorials/first steps",
+                              "contents/tutorials/php start",
+                              "contents/tutorials/debug",
+                              "contents/tutorials/keyboard",
+                              "contents/tutorials/web prog",
+                              "contents/tutorials/mysql",
+                              "contents/web site",
+                              "contents/web site/support",
+                              "contents/web site/forum",
+                              "contents/web site/download",
+                              "contents/web site/links"}) {
         const THelpSection* node = help.Find(topic);
         const std::string path = topic;
         EXPECT_TRUE(node && SameText(node->Name, path.substr(path.rfind('/') + 1))) << topic;
