@@ -4,7 +4,7 @@
 set -euo pipefail
 src="$(cd "$(dirname "$0")/../src" && pwd)"
 
-ide="storage platform net model widgets project exec editor web publish templates tools"
+ide="storage platform net model widgets project exec editor web publish templates tools help"
 declare -A allowed=(
   [storage]="storage"
   [platform]="storage platform"
@@ -18,6 +18,7 @@ declare -A allowed=(
   [publish]="$ide"
   [templates]="$ide"
   [tools]="$ide"
+  [help]="$ide"
   [app]="$ide app"
 )
 

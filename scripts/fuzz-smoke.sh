@@ -23,7 +23,7 @@ if [ "$gui" = 1 ] && [ ! -f "$gui_build_dir/build.ninja" ]; then
   CC=clang CXX=clang++ cmake -S . -B "$gui_build_dir" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
     -DKORVANE_FUZZ=ON -DKORVANE_SANITIZE=ON -DKORVANE_WERROR=OFF
 fi
-small_targets="fuzz_section_read fuzz_decompress fuzz_http_request fuzz_template_read"
+small_targets="fuzz_section_read fuzz_decompress fuzz_http_request fuzz_template_read fuzz_help_read"
 cmake --build "$build_dir" -j "${KORVANE_JOBS:-2}" --target $small_targets
 [ "$gui" = 1 ] && cmake --build "$gui_build_dir" -j "${KORVANE_JOBS:-2}" --target fuzz_project_load
 run() { # build folder, target

@@ -12,7 +12,7 @@ packages=(
   # tests
   libgtest-dev libgmock-dev
   # the programs users run beside Korvane, used as real peers by the tests
-  perl php-cli mariadb-server mariadb-client python3-pyftpdlib curl cpanminus
+  perl perl-doc php-cli mariadb-server mariadb-client python3-pyftpdlib curl cpanminus
   # the web server's CGI peers and the real browser that submits forms to them
   php-cgi libcgi-pm-perl chromium
   # fonts and theme so windows and screenshots look like a desktop

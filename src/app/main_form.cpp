@@ -2,6 +2,7 @@
 
 #include "app/application.h"
 #include "app/file_associations.h"
+#include "app/help_commands.h"
 #include "app/publish_commands.h"
 #include "app/reg_file_dlg.h"
 #include "app/web_server_command.h"
@@ -10,6 +11,7 @@
 #include "exec/debug_form.h"
 #include "exec/error_filter.h"
 #include "exec/variable_watch_window.h"
+#include "help/help_manager.h"
 #include "platform/program_folder.h"
 #include "platform/qt_strings.h"
 #include "project/kor_project.h"
@@ -102,6 +104,7 @@ TMainForm::~TMainForm() {
     }
     Publishing.reset();
     KorProject.reset();
+    HelpCommands.reset();
     GlobalSettings.reset();
     DebugFormObject.reset();
 }
@@ -355,6 +358,7 @@ bool TMainForm::FormCreate() {
     LoggingWindow.SetWindow(0, 0);
     TraceScope trace(this, "TMainForm", "FormCreate");
     GlobalSettings = std::make_unique<TGlobalSettings>();
+    if (!CreateHelp()) return false;
     DebugFormObject = std::make_unique<TDebugForm>();
     NewFileExt = ".pl";
     if (GlobalSettings->getDefaultProject().empty()) {
@@ -397,6 +401,7 @@ bool TMainForm::FormCreate() {
     debug.OnDebugActionsChanged = [this] { UpdateRunActions(); };
     ConnectDebugger();
     debug.UpdateDebugActions();
+    HelpCommands->Manager().PushContext("Contents/reference");
     return true;
 }
 

@@ -25,6 +25,7 @@ namespace korvane {
 
 class TDebugForm;
 class TEditorPage;
+class THelpCommands;
 class TKorProject;
 class TPublishCommands;
 class TVariableWatchWindow;
@@ -48,6 +49,7 @@ public:
     TGlobalSettings& Settings() { return *GlobalSettings; }
     TKorProject& Project() { return *KorProject; }
     TDebugForm& DebugForm() { return *DebugFormObject; }
+    THelpCommands& Help() { return *HelpCommands; }
     // "&Lock as Default Project": ticked while the project is locked as the default one.
     QAction* LockAction() const { return LockDefaultAction; }
     void LockDefaultActionClick();
@@ -58,6 +60,7 @@ public:
     void SetWindowRect(const TWindowRect& rect) override;
     TWindowRect ScreenRect() const override;
     void ShowStatusBar(bool visible) override;
+    void ShowHelpTopic(const std::string& topic) override;
     void SetStatusPanelText(int panel, const std::string& text) override;
     int MessageCount() const override;
     void SetMessageListHint(const std::string& hint) override;
@@ -142,6 +145,8 @@ private:
     void AddMessageItem(const TMessageLine& line);
     void ScrollMessagesToFirstError();
     void BuildMenus();
+    // The help manager and the Help menu; false (after saying so) when there is no manager.
+    bool CreateHelp();
     void FormResize();
     void OpenFile(const std::string& fileName);
     // The debugger's commands in the Debug menu, and the debugger window tied to this one.
@@ -154,6 +159,7 @@ private:
     std::unique_ptr<TGlobalSettings> GlobalSettings;
     std::unique_ptr<TKorProject> KorProject;
     std::unique_ptr<TPublishCommands> Publishing;
+    std::unique_ptr<THelpCommands> HelpCommands;
     std::string StartupError; // a project that failed to load, shown once the window is up
     TLoggingWindow LoggingWindow;
     std::string NewFileExt = ".pl";

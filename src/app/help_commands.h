@@ -1,0 +1,45 @@
+#pragma once
+// The main window's help: the help manager made at start-up, the "&Help" menu, F1 (Perl's
+// own documentation for the word under the caret in a Perl page, else the help of the window
+// in front) and the help window every topic opens in.
+#include <QObject>
+
+#include <functional>
+#include <memory>
+#include <string>
+
+class QMenuBar;
+
+namespace korvane {
+
+class TEditorPage;
+class THelpManager;
+class THelpWindow;
+
+class THelpCommands : public QObject {
+public:
+    // Throws when the help manager cannot be made; start-up then ends.
+    explicit THelpCommands(std::function<TEditorPage*()> currentPage);
+    ~THelpCommands() override;
+
+    // The tree file the manager is given: the program folder's help/, else web/help/.
+    static std::string DefaultHelpFile();
+
+    void AddHelpMenu(QMenuBar& bar);
+    THelpManager& Manager() { return *HelpManager; }
+    // Made on first use.
+    THelpWindow& Window();
+
+    // Perl's documentation for the word at the caret of the current Perl page; false when
+    // there is none.
+    bool ShowPerlDocumentation();
+    void HelpOnWord();
+    void ContextHelp();
+
+private:
+    std::function<TEditorPage*()> CurrentPage;
+    std::unique_ptr<THelpManager> HelpManager;
+    THelpWindow* HelpWindow = nullptr;
+};
+
+} // namespace korvane
