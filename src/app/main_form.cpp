@@ -4,6 +4,7 @@
 #include "app/file_associations.h"
 #include "app/publish_commands.h"
 #include "app/reg_file_dlg.h"
+#include "app/search_commands.h"
 #include "editor/editor_page.h"
 #include "editor/kor_syn_edit.h"
 #include "exec/debug_form.h"
@@ -95,6 +96,7 @@ TMainForm::~TMainForm() {
         DebugFormObject->CurrentPageKind = nullptr;
     }
     Publishing.reset();
+    Searching.reset();
     KorProject.reset();
     GlobalSettings.reset();
     DebugFormObject.reset();
@@ -191,6 +193,7 @@ void TMainForm::BuildMenus() {
     connect(ConvertToHTML, &QAction::triggered, this, [this] { ConvertSelectionToHTML(false); });
     ConvertToPre = special->addAction(QStringLiteral("Convert to <PRE> block"));
     connect(ConvertToPre, &QAction::triggered, this, [this] { ConvertSelectionToHTML(true); });
+    SearchMenu = menuBar()->addMenu(QStringLiteral("&Search"));
 
     QMenu* debug = menuBar()->addMenu(QStringLiteral("&Debug"));
     CheckSyntax =
@@ -355,6 +358,9 @@ bool TMainForm::FormCreate() {
     Publishing->AddFileMenuItems(*FileMenu, ExitAction);
     FileMenu->insertSeparator(ExitAction);
     Publishing->AddProjectMenuItems(*ProjectMenu);
+    Searching = std::make_unique<TSearchCommands>(*this, *KorProject,
+                                                  [this] { return CurrentEditorPage(); });
+    Searching->AddMenu(*SearchMenu);
     KorProject->Add("", true);
     Request = ParseCommandLine(Arguments);
     try {

@@ -27,6 +27,7 @@ class TDebugForm;
 class TEditorPage;
 class TKorProject;
 class TPublishCommands;
+class TSearchCommands;
 class TVariableWatchWindow;
 
 class TMainForm : public QMainWindow, public TProjectHost {
@@ -148,6 +149,7 @@ private:
     std::unique_ptr<TGlobalSettings> GlobalSettings;
     std::unique_ptr<TKorProject> KorProject;
     std::unique_ptr<TPublishCommands> Publishing;
+    std::unique_ptr<TSearchCommands> Searching;
     std::string StartupError; // a project that failed to load, shown once the window is up
     TLoggingWindow LoggingWindow;
     std::string NewFileExt = ".pl";
@@ -161,6 +163,7 @@ private:
     QTimer* LoggingTick = nullptr;
     QMenu* FileMenu = nullptr;
     QMenu* ProjectMenu = nullptr;
+    QMenu* SearchMenu = nullptr;
     QAction* ExitAction = nullptr;
     QAction* LockDefaultAction = nullptr;
     QAction* CheckSyntax = nullptr;
