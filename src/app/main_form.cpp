@@ -5,6 +5,7 @@
 #include "app/publish_commands.h"
 #include "app/reg_file_dlg.h"
 #include "app/search_commands.h"
+#include "app/text_menus.h"
 #include "editor/editor_page.h"
 #include "editor/kor_syn_edit.h"
 #include "exec/debug_form.h"
@@ -188,11 +189,13 @@ void TMainForm::BuildMenus() {
         connect(action, &QAction::triggered, this, handler);
         return action;
     };
+    QMenu* edit = menuBar()->addMenu(QStringLiteral("&Edit"));
     QMenu* special = menuBar()->addMenu(QStringLiteral("&Special"));
     ConvertToHTML = special->addAction(QStringLiteral("Convert To HTML"));
     connect(ConvertToHTML, &QAction::triggered, this, [this] { ConvertSelectionToHTML(false); });
     ConvertToPre = special->addAction(QStringLiteral("Convert to <PRE> block"));
     connect(ConvertToPre, &QAction::triggered, this, [this] { ConvertSelectionToHTML(true); });
+    AddTextCommandMenus(*edit, *special, ConvertToHTML, [this] { return CurrentEditorPage(); });
     SearchMenu = menuBar()->addMenu(QStringLiteral("&Search"));
 
     QMenu* debug = menuBar()->addMenu(QStringLiteral("&Debug"));
