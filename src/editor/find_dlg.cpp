@@ -149,6 +149,9 @@ TReplaceDlg::TReplaceDlg(QWidget* parent) : TFindDlg(parent) {
         accept();
     });
     Buttons->insertWidget(1, replace);
+    // The replacement is typed right after the search text.
+    setTabOrder(SearchText, ReplaceText);
+    setTabOrder(ReplaceText, MatchCase);
 }
 
 void TReplaceDlg::Load(const TKorProject& project, const std::string& selection) {
