@@ -6,6 +6,8 @@
 #include "app/publish_commands.h"
 #include "app/reg_file_dlg.h"
 #include "app/web_server_command.h"
+#include "app/search_commands.h"
+#include "app/text_menus.h"
 #include "editor/editor_page.h"
 #include "editor/kor_syn_edit.h"
 #include "exec/debug_form.h"
@@ -103,6 +105,7 @@ TMainForm::~TMainForm() {
         DebugFormObject->CurrentPageKind = nullptr;
     }
     Publishing.reset();
+    Searching.reset();
     KorProject.reset();
     HelpCommands.reset();
     GlobalSettings.reset();
@@ -195,11 +198,14 @@ void TMainForm::BuildMenus() {
         connect(action, &QAction::triggered, this, handler);
         return action;
     };
+    QMenu* edit = menuBar()->addMenu(QStringLiteral("&Edit"));
     QMenu* special = menuBar()->addMenu(QStringLiteral("&Special"));
     ConvertToHTML = special->addAction(QStringLiteral("Convert To HTML"));
     connect(ConvertToHTML, &QAction::triggered, this, [this] { ConvertSelectionToHTML(false); });
     ConvertToPre = special->addAction(QStringLiteral("Convert to <PRE> block"));
     connect(ConvertToPre, &QAction::triggered, this, [this] { ConvertSelectionToHTML(true); });
+    AddTextCommandMenus(*edit, *special, ConvertToHTML, [this] { return CurrentEditorPage(); });
+    SearchMenu = menuBar()->addMenu(QStringLiteral("&Search"));
 
     Templates = new TTemplateCommands(*menuBar()->addMenu(QStringLiteral("&Templates")), *this);
 
@@ -375,6 +381,9 @@ bool TMainForm::FormCreate() {
     Publishing->AddFileMenuItems(*FileMenu, ExitAction);
     FileMenu->insertSeparator(ExitAction);
     Publishing->AddProjectMenuItems(*ProjectMenu);
+    Searching = std::make_unique<TSearchCommands>(*this, *KorProject,
+                                                  [this] { return CurrentEditorPage(); });
+    Searching->AddMenu(*SearchMenu);
     KorProject->Add("", true);
     Request = ParseCommandLine(Arguments);
     try {
@@ -385,6 +394,11 @@ bool TMainForm::FormCreate() {
         StartupError = error.what();
     }
     Templates->Attach(*KorProject, [this] { return CurrentEditorPage(); });
+    Searching->ReplaceNextKeyTaken = [this] {
+        if (!Templates->AliasAtCaret()) return false;
+        Templates->InsertCodeTemplate();
+        return true;
+    };
     LockDefaultAction->setChecked(GlobalSettings->getUseProjects());
     LockDefaultActionClick();
     if (TProjectPage* current = KorProject->getCurrentPage()) current->ActivateTab();

@@ -28,6 +28,7 @@ class TEditorPage;
 class THelpCommands;
 class TKorProject;
 class TPublishCommands;
+class TSearchCommands;
 class TVariableWatchWindow;
 class TTemplateCommands;
 
@@ -160,6 +161,7 @@ private:
     std::unique_ptr<TKorProject> KorProject;
     std::unique_ptr<TPublishCommands> Publishing;
     std::unique_ptr<THelpCommands> HelpCommands;
+    std::unique_ptr<TSearchCommands> Searching;
     std::string StartupError; // a project that failed to load, shown once the window is up
     TLoggingWindow LoggingWindow;
     std::string NewFileExt = ".pl";
@@ -173,6 +175,7 @@ private:
     QTimer* LoggingTick = nullptr;
     QMenu* FileMenu = nullptr;
     QMenu* ProjectMenu = nullptr;
+    QMenu* SearchMenu = nullptr;
     QAction* ExitAction = nullptr;
     QAction* LockDefaultAction = nullptr;
     QAction* CheckSyntax = nullptr;

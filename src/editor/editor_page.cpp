@@ -132,7 +132,7 @@ void TEditorPage::BuildWidgets() {
 
 void TEditorPage::ConnectEditor() {
     TKorSynEdit* editor = SourceEditor;
-    QObject::connect(editor, &QsciScintilla::textChanged, editor, [this] { EditorChangeEvent(); });
+    QObject::connect(editor, &TKorSynEdit::TextEdited, editor, [this] { EditorChangeEvent(); });
     QObject::connect(editor, &TKorSynEdit::ModifiedChanged, editor,
                      [this](bool) { UpdateTabCaption(); });
     QObject::connect(editor, &TKorSynEdit::MarkListChange, editor,

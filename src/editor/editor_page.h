@@ -4,6 +4,7 @@
 // format, noticing changes made by other programs, its record in the project file, its
 // breakpoints, and what it shows in the main window (tab, status bar, line colours).
 #include "editor/breakpoints.h"
+#include "editor/text_search.h"
 #include "exec/console_display.h"
 #include "exec/debug_form.h"
 #include "exec/run_request.h"
@@ -119,6 +120,17 @@ public:
     void ConvertToHTML(bool preBlock);
     // Returns the number of pages printed.
     int Print(const TPrintSettings& settings);
+
+    // ---- Search and replace (editor_page_search.cpp) ----
+    // One find or replace step with the project's search options. sameDirection false
+    // searches against the project's direction; showNotFound says so in a message besides
+    // the beep. confirm answers "replace this hit?"; without one the prompt asks.
+    void DoSearchReplace(bool replace, bool sameDirection, bool showNotFound,
+                         const TConfirmReplace& confirm = {});
+    // The modal "Find..." and "Replace..." dialogs, then the search they ask for.
+    void FindDialog();
+    void ReplaceDialog(const TConfirmReplace& confirm = {});
+    TReplaceAction EditorReplaceTextEvent(const TReplaceQuestion& question);
 
     // ---- Breakpoints ----
     const TBreakpointList& Breakpoints() const { return BreakpointList; }

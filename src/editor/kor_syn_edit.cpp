@@ -3,6 +3,8 @@
 #include "editor/gutter_glyphs.h"
 
 #include <QAction>
+#include <Qsci/qscicommand.h>
+#include <Qsci/qscicommandset.h>
 #include <QPainter>
 
 #include <algorithm>
@@ -16,6 +18,8 @@ constexpr int FirstColourMarker = 11;
 constexpr int LastColourMarker = 20;
 constexpr int FirstTextIndicator = 20;
 constexpr int LastTextIndicator = 27;
+// Every marker the editor uses (the engine's fold markers, 25 to 31, are not among them).
+constexpr unsigned AllMarkers = (1u << 25) - 1;
 
 } // namespace
 
@@ -41,8 +45,8 @@ TKorSynEdit::TKorSynEdit(QWidget* parent) : QsciScintilla(parent) {
     setMarginMarkerMask(GlyphMargin, glyphMask);
 
     connect(this, &QsciScintillaBase::SCN_MODIFIED, this,
-            [this](int position, int type, const char*, int length, int linesAdded, int, int, int,
-                   int, int) { OnEngineModified(position, type, length, linesAdded); });
+            [this](int position, int type, const char* text, int length, int linesAdded, int, int,
+                   int, int, int) { OnEngineModified(position, type, text, length, linesAdded); });
     connect(this, &QsciScintilla::marginClicked, this,
             [this](int, int line, Qt::KeyboardModifiers) { emit GutterClick(line + 1); });
     connect(this, &QsciScintilla::modificationChanged, this, [this](bool) {
@@ -52,6 +56,24 @@ TKorSynEdit::TKorSynEdit(QWidget* parent) : QsciScintilla(parent) {
             emit ModifiedChanged(now);
         }
     });
+
+    // Undo and redo keys go through undo() and redo() rather than straight to the engine.
+    for (const auto command : {QsciCommand::Undo, QsciCommand::Redo}) {
+        QsciCommand* bound = standardCommands()->find(command);
+        const QKeySequence keys[] = {QKeySequence(bound->key()),
+                                     QKeySequence(bound->alternateKey())};
+        bound->setKey(0);
+        bound->setAlternateKey(0);
+        for (const QKeySequence& key : keys) {
+            if (key.isEmpty()) continue;
+            auto* action = new QAction(this);
+            action->setShortcut(key);
+            action->setShortcutContext(Qt::WidgetShortcut);
+            connect(action, &QAction::triggered, this,
+                    [this, command] { command == QsciCommand::Undo ? undo() : redo(); });
+            addAction(action);
+        }
+    }
 
     for (int i = 0; i < BookmarkCount; ++i) {
         const auto digit = static_cast<Qt::Key>(Qt::Key_0 + i);
@@ -135,6 +157,113 @@ void TKorSynEdit::ClearAllUndoable() {
     SendScintilla(SCI_SELECTALL);
     SendScintilla(SCI_CLEAR);
     SendScintilla(SCI_ENDUNDOACTION);
+}
+
+void TKorSynEdit::ReplaceRanges(const std::vector<TRangeEdit>& edits) {
+    if (edits.empty()) return;
+    // Edits go in together, with the text between them, where no line they touch is marked:
+    // the engine moves the marks of lines it replaces, so marked lines get edits of their own.
+    // Few large edits cost far less than many small ones, to make and to undo.
+    const auto lineOf = [this](long long position) {
+        return SendScintilla(SCI_LINEFROMPOSITION, static_cast<unsigned long>(position));
+    };
+    const auto markedWithin = [this](long first, long last) {
+        const long marked = SendScintilla(SCI_MARKERNEXT, static_cast<unsigned long>(first),
+                                          static_cast<long>(AllMarkers));
+        return marked >= 0 && marked <= last;
+    };
+    const std::string_view text = RawView();
+    std::vector<TRangeEdit> joined;
+    bool lastClean = false;
+    for (const TRangeEdit& edit : edits) {
+        if (lastClean && !markedWithin(lineOf(joined.back().End), lineOf(edit.End))) {
+            TRangeEdit& last = joined.back();
+            last.Text.append(text.substr(static_cast<size_t>(last.End),
+                                         static_cast<size_t>(edit.Start - last.End)));
+            last.Text += edit.Text;
+            last.End = edit.End;
+            continue;
+        }
+        joined.push_back(edit);
+        lastClean = !markedWithin(lineOf(edit.Start), lineOf(edit.End));
+    }
+    Quietly([&] {
+        SendScintilla(SCI_BEGINUNDOACTION);
+        // From the last edit back, so the positions of the earlier ones stay valid.
+        for (auto edit = joined.rbegin(); edit != joined.rend(); ++edit) {
+            SendScintilla(SCI_SETTARGETRANGE, static_cast<unsigned long>(edit->Start),
+                          static_cast<long>(edit->End));
+            SendScintilla(SCI_REPLACETARGET, static_cast<unsigned long>(edit->Text.size()),
+                          edit->Text.data());
+        }
+        SendScintilla(SCI_ENDUNDOACTION);
+    });
+}
+
+void TKorSynEdit::undo() {
+    Quietly([this] { SendScintilla(SCI_UNDO); });
+}
+
+void TKorSynEdit::redo() {
+    Quietly([this] { SendScintilla(SCI_REDO); });
+}
+
+void TKorSynEdit::Quietly(const std::function<void()>& operation) {
+    const long eventMask = SendScintilla(SCI_GETMODEVENTMASK);
+    SendScintilla(SCI_SETMODEVENTMASK,
+                  static_cast<unsigned long>(SC_MOD_BEFOREINSERT | SC_MOD_BEFOREDELETE));
+    Quiet = true;
+    QuietLineChanges.clear();
+    operation();
+    CountPendingInsert();
+    Quiet = false;
+    SendScintilla(SCI_SETMODEVENTMASK, static_cast<unsigned long>(eventMask));
+    const auto changes = std::move(QuietLineChanges);
+    QuietLineChanges.clear();
+    for (const auto& [firstLine, added] : changes) {
+        if (added > 0)
+            emit LinesInserted(firstLine, added);
+        else
+            emit LinesDeleted(firstLine, -added);
+    }
+    emit textChanged();
+    emit TextEdited();
+}
+
+bool TKorSynEdit::SearchRange(std::string_view pattern, int flags, long long from, long long to,
+                              long long& hitStart, long long& hitEnd, bool& badPattern) {
+    badPattern = false;
+    SendScintilla(SCI_SETSEARCHFLAGS, static_cast<unsigned long>(flags));
+    SendScintilla(SCI_SETTARGETRANGE, static_cast<unsigned long>(from), static_cast<long>(to));
+    SendScintilla(SCI_SETSTATUS, static_cast<unsigned long>(SC_STATUS_OK));
+    const long found = SendScintilla(SCI_SEARCHINTARGET,
+                                     static_cast<unsigned long>(pattern.size()), pattern.data());
+    if (found < 0) {
+        badPattern = SendScintilla(SCI_GETSTATUS) == SC_STATUS_WARNREGEX;
+        SendScintilla(SCI_SETSTATUS, static_cast<unsigned long>(SC_STATUS_OK));
+        return false;
+    }
+    hitStart = found;
+    hitEnd = SendScintilla(SCI_GETTARGETEND);
+    return true;
+}
+
+std::string TKorSynEdit::SearchTag(int n) const {
+    const long length = SendScintilla(SCI_GETTAG, static_cast<unsigned long>(n),
+                                      static_cast<const char*>(nullptr));
+    if (length <= 0) return {};
+    std::string tag(static_cast<size_t>(length) + 1, '\0');
+    SendScintilla(SCI_GETTAG, static_cast<unsigned long>(n), tag.data());
+    tag.resize(static_cast<size_t>(length));
+    return tag;
+}
+
+long long TKorSynEdit::PositionAfter(long long position) const {
+    return SendScintilla(SCI_POSITIONAFTER, static_cast<unsigned long>(position));
+}
+
+long long TKorSynEdit::PositionBefore(long long position) const {
+    return SendScintilla(SCI_POSITIONBEFORE, static_cast<unsigned long>(position));
 }
 
 bool TKorSynEdit::Modified() const {
@@ -365,17 +494,50 @@ void TKorSynEdit::InvalidateLine(int line) {
 // ---------------------------------------------------------------------------------------------
 // Engine events
 
-void TKorSynEdit::OnEngineModified(int position, int type, int /*length*/, int linesAdded) {
-    if (Loading || linesAdded == 0 || !(type & (SC_MOD_INSERTTEXT | SC_MOD_DELETETEXT))) return;
-    // Lines are counted from the first line whose start moved: the line of the change when it
-    // began at a line start, else the one after it.
+// Lines are counted from the first line whose start moved: the line of the change when it began
+// at a line start, else the one after it.
+int TKorSynEdit::FirstMovedLine(long long position) const {
     const long line = SendScintilla(SCI_LINEFROMPOSITION, static_cast<unsigned long>(position));
     const long lineStart = SendScintilla(SCI_POSITIONFROMLINE, static_cast<unsigned long>(line));
-    const int firstLine = static_cast<int>(line) + (position == lineStart ? 1 : 2);
-    if (linesAdded > 0)
-        emit LinesInserted(firstLine, linesAdded);
-    else
-        emit LinesDeleted(firstLine, -linesAdded);
+    return static_cast<int>(line) + (position == lineStart ? 1 : 2);
+}
+
+void TKorSynEdit::CountPendingInsert() {
+    if (!PendingInsert.Active) return;
+    PendingInsert.Active = false;
+    const long added =
+        SendScintilla(SCI_LINEFROMPOSITION,
+                      static_cast<unsigned long>(PendingInsert.Position + PendingInsert.Length)) -
+        SendScintilla(SCI_LINEFROMPOSITION, static_cast<unsigned long>(PendingInsert.Position));
+    if (added != 0) QuietLineChanges.emplace_back(PendingInsert.FirstLine, static_cast<int>(added));
+}
+
+void TKorSynEdit::OnEngineModified(int position, int type, const char* /*text*/, int length,
+                                   int linesAdded) {
+    if (Quiet) {
+        // Announced before the change (without the text): a deletion's lines are counted in
+        // the range about to go, an insertion's once it is in, at the next announcement.
+        CountPendingInsert();
+        if (type & SC_MOD_BEFOREINSERT) {
+            PendingInsert = {true, position, length, FirstMovedLine(position)};
+        } else if (type & SC_MOD_BEFOREDELETE) {
+            const long removed =
+                SendScintilla(SCI_LINEFROMPOSITION, static_cast<unsigned long>(position + length)) -
+                SendScintilla(SCI_LINEFROMPOSITION, static_cast<unsigned long>(position));
+            if (removed != 0)
+                QuietLineChanges.emplace_back(FirstMovedLine(position), -static_cast<int>(removed));
+        }
+        return;
+    }
+    if (!(type & (SC_MOD_INSERTTEXT | SC_MOD_DELETETEXT))) return;
+    if (!Loading && linesAdded != 0) {
+        const int firstLine = FirstMovedLine(position);
+        if (linesAdded > 0)
+            emit LinesInserted(firstLine, linesAdded);
+        else
+            emit LinesDeleted(firstLine, -linesAdded);
+    }
+    if (!(type & SC_MULTISTEPUNDOREDO) || (type & SC_LASTSTEPINUNDOREDO)) emit TextEdited();
 }
 
 void TKorSynEdit::paintEvent(QPaintEvent* event) {

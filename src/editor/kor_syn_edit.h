@@ -41,6 +41,31 @@ public:
     void ReplaceSelectionRaw(std::string_view text);
     // Select all and delete, as one undo step.
     void ClearAllUndoable();
+    // Replaces ranges of the text, given in ascending order without overlaps and with
+    // positions in the text as it is now, as one undo step. Marks stay on their lines;
+    // listeners hear of every line change but of the text change only once, so thousands of
+    // edits cost no more than one.
+    struct TRangeEdit {
+        long long Start = 0;
+        long long End = 0;
+        std::string Text;
+    };
+    void ReplaceRanges(const std::vector<TRangeEdit>& edits);
+    // Undo and redo (also on the usual keys) report like ReplaceRanges: an undo of thousands
+    // of replacements costs no more than one.
+    void undo() override;
+    void redo() override;
+
+    // ---- The engine's search; flags are the engine's search flags ----
+    // The first hit in [from, to), or the last one when from > to (searching backwards).
+    // False when there is none; an invalid regular expression sets badPattern.
+    bool SearchRange(std::string_view pattern, int flags, long long from, long long to,
+                     long long& hitStart, long long& hitEnd, bool& badPattern);
+    // Group n of the last regular-expression hit (0: the whole hit).
+    std::string SearchTag(int n) const;
+    // The position one character after (or before) position.
+    long long PositionAfter(long long position) const;
+    long long PositionBefore(long long position) const;
 
     // The engine knows only "changed since the save point"; the page can also mark an
     // unchanged text as modified (a new file, a format change).
@@ -89,6 +114,9 @@ public:
         AfterPaint;
 
 signals:
+    // The text changed. An undo or redo of many steps reports its last step only, so that
+    // listeners do not redo their work for each of thousands of steps.
+    void TextEdited();
     // A bookmark was set or cleared.
     void MarkListChange();
     // Lines were inserted or deleted, numbered as before the change.
@@ -101,12 +129,28 @@ protected:
     void paintEvent(QPaintEvent* event) override;
 
 private:
-    void OnEngineModified(int position, int type, int length, int linesAdded);
+    void OnEngineModified(int position, int type, const char* text, int length, int linesAdded);
+    // Runs operation with the engine's change events reduced to the announcements before each
+    // change: the full events cost the accessibility layer a count of the characters before
+    // every change. Line changes are gathered and reported afterwards, in their order.
+    void Quietly(const std::function<void()>& operation);
+    // The first line whose start a change at position moves.
+    int FirstMovedLine(long long position) const;
     int MarkerForColour(std::vector<std::pair<QRgb, int>>& colourSlots, QColor colour,
                         bool background);
     long long PositionOf(int column, int line) const;
 
     bool Loading = false;
+    bool Quiet = false;
+    std::vector<std::pair<int, int>> QuietLineChanges; // first moved line, lines added
+    // An insertion announced while quiet; its lines are counted once it is in.
+    struct {
+        bool Active = false;
+        long long Position = 0;
+        long long Length = 0;
+        int FirstLine = 0;
+    } PendingInsert;
+    void CountPendingInsert();
     bool ForcedModified = false;
     bool LastReportedModified = false;
     int BookmarkColumns[BookmarkCount] = {};

@@ -71,6 +71,20 @@ private:                                                                        
 
 #define KORVANE_FLAG_SETTING(Name) KORVANE_VALUE_SETTING(bool, Name)
 
+// Search options compare exactly (a case-sensitive search for "foo" after "Foo" is a new
+// search) and count as a change of the project only while they are saved with it.
+#define KORVANE_SEARCH_SETTING(Type, Name)                                                         \
+public:                                                                                            \
+    const Type& Name() const {                                                                     \
+        return Name##Value;                                                                        \
+    }                                                                                              \
+    void set##Name(Type value) {                                                                   \
+        ChangeSearchValue(Name##Value, value);                                                     \
+    }                                                                                              \
+                                                                                                   \
+private:                                                                                           \
+    Type Name##Value{};
+
 class TKorProject : public TProjectLink {
 public:
     using PageFactory = std::function<std::unique_ptr<TProjectPage>(
@@ -329,15 +343,15 @@ public:
     KORVANE_FLAG_SETTING(ExternalChangeCheck)
 
     // ---- Search and replace ----
-    KORVANE_TEXT_SETTING(LastSearch)
-    KORVANE_TEXT_SETTING(LastReplace)
-    KORVANE_FLAG_SETTING(SearchMatchCase)
-    KORVANE_FLAG_SETTING(SearchWholeWords)
-    KORVANE_FLAG_SETTING(SearchBackwards)
-    KORVANE_FLAG_SETTING(SearchRegEx)
-    KORVANE_VALUE_SETTING(std::uint8_t, SearchScope)
-    KORVANE_FLAG_SETTING(ReplacePrompt)
-    KORVANE_FLAG_SETTING(ReplaceAll)
+    KORVANE_SEARCH_SETTING(std::string, LastSearch)
+    KORVANE_SEARCH_SETTING(std::string, LastReplace)
+    KORVANE_SEARCH_SETTING(bool, SearchMatchCase)
+    KORVANE_SEARCH_SETTING(bool, SearchWholeWords)
+    KORVANE_SEARCH_SETTING(bool, SearchBackwards)
+    KORVANE_SEARCH_SETTING(bool, SearchRegEx)
+    KORVANE_SEARCH_SETTING(std::uint8_t, SearchScope)
+    KORVANE_SEARCH_SETTING(bool, ReplacePrompt)
+    KORVANE_SEARCH_SETTING(bool, ReplaceAll)
     KORVANE_FLAG_SETTING(SaveFindReplace)
 public:
     const TStringList& SearchHistory() const { return SearchHistoryValue; }
@@ -408,6 +422,11 @@ private:
         field = value;
         setModified(true);
     }
+    template <typename T> void ChangeSearchValue(T& field, const T& value) {
+        if (field == value) return;
+        field = value;
+        OnSearchReplaceListChange();
+    }
     void OnSearchReplaceListChange();
     void OnPropertyPageListChange();
     void SetCreateDefaults();
@@ -472,6 +491,7 @@ private:
 };
 
 #undef KORVANE_TEXT_SETTING
+#undef KORVANE_SEARCH_SETTING
 #undef KORVANE_EXACT_TEXT_SETTING
 #undef KORVANE_VALUE_SETTING
 #undef KORVANE_FLAG_SETTING

@@ -34,9 +34,10 @@ std::string TrimmedBlanks(const std::string& text) {
 
 TTemplateCommands::TTemplateCommands(QMenu& menu, QWidget& window)
     : QObject(&menu), Menu(menu), Window(window) {
-    Insert = menu.addAction(QString::fromLatin1(InsertCaption));
+    Insert = menu.addAction(QString::fromLatin1(InsertCaption) + QStringLiteral("\tF6"));
     Insert->setObjectName(QStringLiteral("InsertCodeTemplateAction"));
-    Insert->setShortcut(QKeySequence(Qt::Key_F6));
+    // F6 reaches it through "Replace Next", which owns the key (two actions on one key would
+    // leave it to neither); the item shows the key all the same.
     connect(Insert, &QAction::triggered, this, [this] { InsertCodeTemplate(); });
     Organize = menu.addAction(QStringLiteral("&Organize Code Templates..."));
     Organize->setObjectName(QStringLiteral("OrganizeCodeTemplateAction"));
@@ -64,13 +65,17 @@ void TTemplateCommands::RebuildMenu() {
     BuildTemplateMenu(Menu, *Anchor, Project->CodeTemplates().FirstChild());
 }
 
+bool TTemplateCommands::AliasAtCaret() const {
+    TEditorPage* page = Current ? Current() : nullptr;
+    const std::string word = page ? TrimmedBlanks(page->EditorSelOrWord(false)) : std::string();
+    return !word.empty() && Project && Project->CodeTemplates().FindByAlias(word, nullptr, true);
+}
+
 void TTemplateCommands::UpdateInsertAction() {
     TEditorPage* page = Current ? Current() : nullptr;
     const std::string word = page ? TrimmedBlanks(page->EditorSelOrWord(false)) : std::string();
-    const bool found =
-        !word.empty() && Project && Project->CodeTemplates().FindByAlias(word, nullptr, true);
-    if (!found) {
-        Insert->setText(QString::fromLatin1(InsertCaption));
+    if (!AliasAtCaret()) {
+        Insert->setText(QString::fromLatin1(InsertCaption) + QStringLiteral("\tF6"));
         Insert->setEnabled(false);
         return;
     }
@@ -79,7 +84,7 @@ void TTemplateCommands::UpdateInsertAction() {
     // "&&" shows an ampersand of the word instead of making it a mnemonic.
     Insert->setText(QString::fromLatin1(InsertCaption) + QStringLiteral(" [") +
                     ToQString(shown).replace(QLatin1Char('&'), QStringLiteral("&&")) +
-                    QLatin1Char(']'));
+                    QLatin1Char(']') + QStringLiteral("\tF6"));
     Insert->setEnabled(true);
 }
 

@@ -34,6 +34,8 @@ public:
     // The insert command's caption shows the word it would expand; it is enabled only when a
     // template has that word as its alias.
     void UpdateInsertAction();
+    // The word at the caret is a template's alias.
+    bool AliasAtCaret() const;
     void InsertCodeTemplate();
     // True when the organizer saved the tree.
     bool OrganizeCodeTemplates();

@@ -1,0 +1,67 @@
+#include "app/search_commands.h"
+
+#include "editor/confirm_replace_dialog.h"
+#include "editor/editor_page.h"
+#include "editor/kor_syn_edit.h"
+#include "project/kor_project.h"
+
+#include <QAction>
+#include <QMainWindow>
+#include <QMenu>
+
+namespace korvane {
+
+TSearchCommands::TSearchCommands(QMainWindow& window, TKorProject& project,
+                                 std::function<TEditorPage*()> currentPage)
+    : Window(window), Project(project), CurrentPage(std::move(currentPage)) {}
+
+void TSearchCommands::AddMenu(QMenu& search) {
+    const auto add = [this, &search](const char* caption, QKeySequence key,
+                                     std::function<void(TEditorPage&)> work) {
+        QAction* action = search.addAction(QString::fromLatin1(caption));
+        action->setShortcut(key);
+        connect(action, &QAction::triggered, this, [this, work] {
+            if (TEditorPage* page = CurrentPage()) work(*page);
+        });
+    };
+    const auto confirm = [this](TEditorPage& page) {
+        return [this, &page](const TReplaceQuestion& q) { return ConfirmNearText(page, q); };
+    };
+    add("&Find...", QKeySequence(Qt::Key_F3), [](TEditorPage& page) { page.FindDialog(); });
+    add("Find Ne&xt", QKeySequence(Qt::Key_F4),
+        [](TEditorPage& page) { page.DoSearchReplace(false, true, false); });
+    add("Find Pre&vious", QKeySequence(Qt::SHIFT | Qt::Key_F4),
+        [](TEditorPage& page) { page.DoSearchReplace(false, false, false); });
+    search.addSeparator();
+    add("&Replace...", QKeySequence(Qt::Key_F5),
+        [confirm](TEditorPage& page) { page.ReplaceDialog(confirm(page)); });
+    add("Replace Ne&xt", QKeySequence(Qt::Key_F6), [this, confirm](TEditorPage& page) {
+        if (ReplaceNextKeyTaken && ReplaceNextKeyTaken()) return;
+        page.DoSearchReplace(true, true, false, confirm(page));
+    });
+    add("Replace Pre&vious", QKeySequence(Qt::SHIFT | Qt::Key_F6),
+        [confirm](TEditorPage& page) { page.DoSearchReplace(true, false, false, confirm(page)); });
+    add("Replace &All", QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_F6),
+        [this, confirm](TEditorPage& page) {
+            Project.setReplaceAll(true);
+            Project.setSearchScope(1);
+            page.DoSearchReplace(true, true, false, confirm(page));
+        });
+}
+
+TReplaceAction TSearchCommands::ConfirmNearText(TEditorPage& page,
+                                                const TReplaceQuestion& question) {
+    TKorSynEdit& editor = *page.Editor();
+    const auto at = static_cast<unsigned long>(question.Start);
+    const int x = static_cast<int>(editor.SendScintilla(QsciScintillaBase::SCI_POINTXFROMPOSITION, 0UL, at));
+    const int y = static_cast<int>(editor.SendScintilla(QsciScintillaBase::SCI_POINTYFROMPOSITION, 0UL, at));
+    const int lineHeight =
+        static_cast<int>(editor.SendScintilla(QsciScintillaBase::SCI_TEXTHEIGHT, 0UL));
+    const QPoint top = editor.viewport()->mapToGlobal(QPoint(x, y));
+    const QRect client(Window.mapToGlobal(QPoint(0, 0)), Window.size());
+    if (!ConfirmDialog) ConfirmDialog = new TConfirmReplaceDialog(&Window);
+    ConfirmDialog->PlaceNearText(client, top.x(), top.y(), top.y() + lineHeight, question.Found);
+    return ConfirmDialog->AskAction();
+}
+
+} // namespace korvane

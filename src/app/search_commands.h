@@ -1,0 +1,42 @@
+#pragma once
+// The main window's "&Search" menu: the find and replace dialogs and the commands that repeat
+// the last search, on the current editor page. Replacements are confirmed in a dialog placed
+// near the hit.
+#include "editor/text_search.h"
+
+#include <QObject>
+#include <QPointer>
+
+#include <functional>
+
+class QMainWindow;
+class QMenu;
+
+namespace korvane {
+
+class TConfirmReplaceDialog;
+class TEditorPage;
+class TKorProject;
+
+class TSearchCommands : public QObject {
+public:
+    TSearchCommands(QMainWindow& window, TKorProject& project,
+                    std::function<TEditorPage*()> currentPage);
+
+    void AddMenu(QMenu& search);
+
+    // F6 is "Replace Next" and also "Insert Selected Code Template": asked first, and when it
+    // returns true the key was the template's.
+    std::function<bool()> ReplaceNextKeyTaken;
+
+private:
+    TReplaceAction ConfirmNearText(TEditorPage& page, const TReplaceQuestion& question);
+
+    QMainWindow& Window;
+    TKorProject& Project;
+    std::function<TEditorPage*()> CurrentPage;
+    // Made on first use and kept for the next question; gone with the window.
+    QPointer<TConfirmReplaceDialog> ConfirmDialog;
+};
+
+} // namespace korvane

@@ -1,0 +1,263 @@
+#include "editor/text_commands.h"
+
+#include "editor/kor_syn_edit.h"
+#include "storage/prompt.h"
+#include "storage/text_utils.h"
+#include "storage/url_coding.h"
+
+#include <algorithm>
+
+namespace korvane {
+namespace {
+
+using Sci = QsciScintillaBase;
+
+std::string ReplaceEvery(std::string text, std::string_view from, std::string_view to) {
+    for (size_t at = text.find(from); at != std::string::npos; at = text.find(from, at + to.size()))
+        text.replace(at, from.size(), to);
+    return text;
+}
+
+// Groups the edits of a command into one undo step.
+class UndoStep {
+public:
+    explicit UndoStep(TKorSynEdit& editor) : Editor(editor) {
+        Editor.SendScintilla(Sci::SCI_BEGINUNDOACTION);
+    }
+    ~UndoStep() { Editor.SendScintilla(Sci::SCI_ENDUNDOACTION); }
+    UndoStep(const UndoStep&) = delete;
+    UndoStep& operator=(const UndoStep&) = delete;
+
+private:
+    TKorSynEdit& Editor;
+};
+
+// The editor's own line break, with its auto-indent.
+void LineBreak(TKorSynEdit& editor) {
+    editor.SendScintilla(Sci::SCI_NEWLINE);
+}
+
+long LineOf(const TKorSynEdit& editor, long long position) {
+    return editor.SendScintilla(Sci::SCI_LINEFROMPOSITION, static_cast<unsigned long>(position));
+}
+
+long LineStart(const TKorSynEdit& editor, long line) {
+    return editor.SendScintilla(Sci::SCI_POSITIONFROMLINE, static_cast<unsigned long>(line));
+}
+
+// The 0-based lines of the selection, or the caret's line; the selection collapses to its start.
+std::pair<long, long> SelectedLines(TKorSynEdit& editor) {
+    const long long start = editor.SelectionStartPosition();
+    const long first = LineOf(editor, start);
+    const long last = LineOf(editor, editor.SelectionEndPosition());
+    editor.SendScintilla(Sci::SCI_SETEMPTYSELECTION, static_cast<unsigned long>(start));
+    return {first, last};
+}
+
+} // namespace
+
+std::vector<std::string> PerlPrintStatements(std::string_view s, bool& trailingBreak) {
+    std::vector<std::string> statements;
+    std::string pending;
+    bool lineEnded = false;
+    const auto emitPending = [&] { statements.push_back("print \"" + pending + "\";"); };
+    for (size_t i = 0; i < s.size();) {
+        if (s.compare(i, 2, "\r\n") == 0) {
+            pending += "\\n";
+            lineEnded = true;
+            i += 2;
+            continue;
+        }
+        if (lineEnded) {
+            emitPending();
+            pending.clear();
+            lineEnded = false;
+        }
+        if (s[i] == '"' || s[i] == '\'' || s[i] == '\\') pending += '\\';
+        pending += s[i++];
+    }
+    emitPending();
+    trailingBreak = lineEnded;
+    return statements;
+}
+
+std::string PerlHereDocBody(std::string_view selection) {
+    std::string body(selection);
+    body = ReplaceEvery(body, "\\", "\\\\");
+    for (const char* special : {"\"", "'", "@", "$", "%"})
+        body = ReplaceEvery(body, special, std::string("\\") + special);
+    if (body.size() >= 2 && body.compare(body.size() - 2, 2, "\r\n") == 0)
+        body.resize(body.size() - 2);
+    return body;
+}
+
+std::vector<std::string> DosEchoLines(std::string_view selection) {
+    std::string text(selection);
+    text = ReplaceEvery(text, "^", "^^");
+    for (const char* special : {"&", "<", ">", "|"})
+        text = ReplaceEvery(text, special, std::string("^") + special);
+    text = ReplaceEvery(text, "%", "%%");
+    std::vector<std::string> lines;
+    size_t start = 0;
+    while (start < text.size()) {
+        const size_t end = text.find("\r\n", start);
+        const std::string line = text.substr(start, end == std::string::npos ? end : end - start);
+        lines.push_back(line.empty() ? "echo." : "echo " + line);
+        if (end == std::string::npos) break;
+        start = end + 2;
+    }
+    if (lines.empty()) lines.push_back("echo.");
+    return lines;
+}
+
+std::string EmbedExpression(std::string_view expression, bool array) {
+    const std::string e(expression);
+    return array ? "@{[" + e + "]}" : "${\\(" + e + ")}";
+}
+
+std::string MetaTagLines(std::string_view author, std::string_view notes,
+                         std::string_view keywords) {
+    // The values sit inside double quotes: an unescaped quote or bracket would end the tag.
+    const auto escape = [](std::string_view value) {
+        std::string text = ReplaceEvery(std::string(value), "&", "&amp;");
+        text = ReplaceEvery(text, "\"", "&quot;");
+        text = ReplaceEvery(text, "<", "&lt;");
+        return ReplaceEvery(text, ">", "&gt;");
+    };
+    return "<META NAME=\"AUTHOR\" CONTENT=\"" + escape(author) + "\">\r\n" +
+           "<META NAME=\"DESCRIPTION\" CONTENT=\"" + escape(notes) + "\">\r\n" +
+           "<META NAME=\"KEYWORDS\" CONTENT=\"" + escape(keywords) + "\">\r\n";
+}
+
+std::string WithoutNbsp(std::string_view text) {
+    // In UTF-8 the byte A0 is also the tail of other characters ("à" is C3 A0).
+    return ReplaceEvery(std::string(text), "\xC2\xA0", " ");
+}
+
+void InsertText(TKorSynEdit& editor, std::string_view text) {
+    editor.ReplaceSelectionRaw(text);
+}
+
+std::string CaretLineText(const TKorSynEdit& editor) {
+    return editor.LineText(editor.CaretLine());
+}
+
+void ChangeCase(TKorSynEdit& editor, TCaseChange change) {
+    if (!editor.hasSelectedText() || editor.isReadOnly()) return;
+    const std::string text = editor.SelectedRawText();
+    const long long start = editor.SelectionStartPosition();
+    const std::string changed = change == TCaseChange::Upper   ? UpperText(text)
+                                : change == TCaseChange::Lower ? LowerText(text)
+                                : change == TCaseChange::Title ? TitleCase(text)
+                                                               : WordCase(text);
+    editor.ReplaceSelectionRaw(changed);
+    // The changed text stays selected, ready for another change.
+    editor.SendScintilla(Sci::SCI_SETSEL, static_cast<unsigned long>(start),
+                         static_cast<long>(start + static_cast<long long>(changed.size())));
+}
+
+void IndentLines(TKorSynEdit& editor, bool unindent) {
+    if (editor.isReadOnly()) return;
+    const long first = LineOf(editor, editor.SelectionStartPosition());
+    const long long end = editor.SelectionEndPosition();
+    long last = LineOf(editor, end);
+    // A selection ending at the start of a line leaves that line alone.
+    if (last > first && LineStart(editor, last) == end) --last;
+    long width = editor.SendScintilla(Sci::SCI_GETINDENT);
+    if (width <= 0) width = editor.SendScintilla(Sci::SCI_GETTABWIDTH);
+    UndoStep step(editor);
+    for (long line = first; line <= last; ++line) {
+        const long indent =
+            editor.SendScintilla(Sci::SCI_GETLINEINDENTATION, static_cast<unsigned long>(line));
+        editor.SendScintilla(Sci::SCI_SETLINEINDENTATION, static_cast<unsigned long>(line),
+                             std::max(0L, unindent ? indent - width : indent + width));
+    }
+}
+
+void CommentLines(TKorSynEdit& editor, bool stacking) {
+    if (editor.isReadOnly()) return;
+    const auto [first, last] = SelectedLines(editor);
+    UndoStep step(editor);
+    for (long line = first; line <= last; ++line) {
+        if (!stacking && editor.LineText(static_cast<int>(line) + 1).starts_with('#')) continue;
+        editor.SendScintilla(Sci::SCI_INSERTTEXT,
+                             static_cast<unsigned long>(LineStart(editor, line)), "# ");
+    }
+}
+
+void UncommentLines(TKorSynEdit& editor) {
+    if (editor.isReadOnly()) return;
+    const auto [first, last] = SelectedLines(editor);
+    UndoStep step(editor);
+    for (long line = first; line <= last; ++line) {
+        const std::string text = editor.LineText(static_cast<int>(line) + 1);
+        if (!text.starts_with('#')) continue;
+        const long start = LineStart(editor, line);
+        const long length = text.size() > 1 && text[1] == ' ' ? 2 : 1;
+        editor.SendScintilla(Sci::SCI_DELETERANGE, static_cast<unsigned long>(start), length);
+    }
+}
+
+void PrintLines(TKorSynEdit& editor) {
+    if (editor.isReadOnly()) return;
+    bool trailingBreak = false;
+    const auto statements = PerlPrintStatements(editor.SelectedRawText(), trailingBreak);
+    UndoStep step(editor);
+    for (size_t i = 0; i < statements.size(); ++i) {
+        if (i > 0) LineBreak(editor);
+        InsertText(editor, statements[i]);
+    }
+    if (trailingBreak) LineBreak(editor);
+}
+
+void PrintHereDocLines(TKorSynEdit& editor) {
+    if (editor.isReadOnly()) return;
+    const std::string body = PerlHereDocBody(editor.SelectedRawText());
+    UndoStep step(editor);
+    InsertText(editor, "print <<_EOT;");
+    LineBreak(editor);
+    InsertText(editor, body);
+    LineBreak(editor);
+    InsertText(editor, "_EOT");
+    LineBreak(editor);
+}
+
+void DosEcho(TKorSynEdit& editor) {
+    if (editor.isReadOnly()) return;
+    const std::string selection = editor.SelectedRawText();
+    UndoStep step(editor);
+    const std::string_view whole = editor.RawView();
+    if (!whole.empty() && whole.find("@echo off") == std::string_view::npos) {
+        InsertText(editor, "@echo off");
+        LineBreak(editor);
+    }
+    for (const std::string& line : DosEchoLines(selection)) {
+        InsertText(editor, line);
+        LineBreak(editor);
+    }
+}
+
+void EmbedSelection(TKorSynEdit& editor, bool array, const std::string& clipboard) {
+    if (editor.isReadOnly()) return;
+    std::string expression = editor.SelectedRawText();
+    if (expression.empty()) {
+        expression = clipboard;
+        if (!CurrentPrompt().EnterText(array ? "Embed array expression within text"
+                                             : "Embed scalar expression within text",
+                                       "Expression to embed", expression))
+            expression.clear();
+    }
+    if (!expression.empty()) InsertText(editor, EmbedExpression(expression, array));
+}
+
+void UrlCodeSelection(TKorSynEdit& editor, bool decode) {
+    if (editor.isReadOnly()) return;
+    std::string text = editor.SelectedRawText();
+    if (!CurrentPrompt().EnterText(decode ? "Decode Data for Web Transmission"
+                                          : "Encode Data for Web Transmission",
+                                   "Text to convert", text))
+        return;
+    InsertText(editor, decode ? UrlDecode(text) : UrlEncode(text));
+}
+
+} // namespace korvane

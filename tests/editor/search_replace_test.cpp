@@ -1,0 +1,294 @@
+#include "editor_fixture.h"
+
+#include "editor/confirm_replace_dialog.h"
+#include "editor/find_dlg.h"
+#include "editor/text_search.h"
+
+#include <QButtonGroup>
+#include <QCheckBox>
+#include <QComboBox>
+
+namespace korvane::test {
+namespace {
+
+class SearchTest : public EditorTest {
+protected:
+    TKorSynEdit& Page(const std::string& text) {
+        TEditorPage& page = NewTempPage();
+        page.Editor()->SetRawText(text);
+        Current = &page;
+        return *page.Editor();
+    }
+    void Options(const std::string& search, const std::string& replace, bool regEx = false) {
+        Project->setLastSearch(search);
+        Project->setLastReplace(replace);
+        Project->setSearchRegEx(regEx);
+        Project->setReplacePrompt(false);
+    }
+    // The main window's "Replace &All".
+    void ReplaceAllCommand() {
+        Project->setReplaceAll(true);
+        Project->setSearchScope(1);
+        Current->DoSearchReplace(true, true, false);
+    }
+    std::string Selected() { return Current->Editor()->SelectedRawText(); }
+    long long SelStart() { return Current->Editor()->SelectionStartPosition(); }
+
+    TEditorPage* Current = nullptr;
+};
+
+TEST_F(SearchTest, ReplaceAllEndsAfterEveryKindOfHitAndUndoesInOneStep) {
+    struct Case {
+        const char* Search;
+        const char* Replace;
+        bool RegEx;
+        bool MatchCase;
+        bool WholeWords;
+        std::string Text;
+        std::string Expected;
+    };
+    const Case cases[] = {
+        // Empty matches and replacements holding their own search text must not loop.
+        {"x*", "-", true, false, false, "ab", "-a-b-"},
+        {"a", "aa", false, false, false, "banana", "baanaanaa"},
+        {"$", ";", true, false, false, "a\r\nb", "a;\r\nb;"},
+        {"(\\w+)=(\\d+)", "\\2=\\1", true, false, false, "a=1, b=22", "1=a, 22=b"},
+        {"in", "IN", false, false, true, "in inside in", "IN inside IN"},
+        {"\\bin\\b|x", "_", true, false, false, "in inside x", "_ inside _"},
+        {"Foo", "bar", false, false, false, "foo FOO", "bar bar"},
+        {"Foo", "bar", false, true, false, "foo FOO Foo", "foo FOO bar"},
+        // UTF-8 text around the hits keeps its characters.
+        {"é", "e", false, true, false, "café élan", "cafe elan"},
+        {"é+", "[\\0]", true, true, false, "ééa", "[éé]a"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.Search + std::string(" in ") + c.Text);
+        TKorSynEdit& editor = Page(c.Text);
+        Options(c.Search, c.Replace, c.RegEx);
+        Project->setSearchMatchCase(c.MatchCase);
+        Project->setSearchWholeWords(c.WholeWords);
+        ReplaceAllCommand();
+        EXPECT_EQ(editor.RawText(), c.Expected);
+        EXPECT_EQ(Project->SearchScope(), 0) << "later repeats go on from the caret";
+        editor.undo();
+        EXPECT_EQ(editor.RawText(), c.Text) << "one undo takes the whole replacement back";
+    }
+    EXPECT_TRUE(Prompt.Records().empty());
+}
+
+TEST_F(SearchTest, ReplaceAllOfLineStartPrefixesEachOfAThousandLinesOnce) {
+    std::string text;
+    for (int i = 1; i <= 1000; ++i)
+        text += (i > 1 ? "\r\n" : "") + std::string("print ") + std::to_string(i) + ";";
+    TKorSynEdit& editor = Page(text);
+    editor.SetCaret(1, 500); // the command searches the whole text wherever the caret is
+    Options("^", "# ", true);
+    ReplaceAllCommand();
+    ASSERT_EQ(editor.LineCount(), 1000);
+    for (int line = 1; line <= 1000; ++line)
+        ASSERT_EQ(editor.LineText(line), "# print " + std::to_string(line) + ";") << line;
+    editor.undo();
+    EXPECT_EQ(editor.RawText(), text);
+    EXPECT_FALSE(editor.isUndoAvailable());
+}
+
+TEST_F(SearchTest, MarksFollowAReplaceAllThatAddsLinesAndItsUndo) {
+    std::string text = "x;";
+    for (int i = 2; i <= 10; ++i)
+        text += "\r\nx;";
+    TKorSynEdit& editor = Page(text);
+    Current->AddBreakPoint(5);
+    editor.SetBookmark(1, 1, 8);
+    Options("x;", "x;\\r\\ny;", true);
+    ReplaceAllCommand();
+    ASSERT_EQ(editor.LineCount(), 20);
+    int column = 0, line = 0;
+    // As when typed: a mark follows the rest of its line, here the line added after the hit.
+    ASSERT_TRUE(editor.GetBookmark(1, column, line));
+    EXPECT_EQ(line, 16);
+    ASSERT_EQ(Current->Breakpoints().Count(), 1);
+    EXPECT_EQ(Current->Breakpoints()[0].Line, 10);
+    EXPECT_EQ(editor.markerFindNext(0, 1 << TKorSynEdit::BreakpointMarker), 9);
+    editor.undo();
+    EXPECT_EQ(editor.RawText(), text);
+    ASSERT_TRUE(editor.GetBookmark(1, column, line));
+    EXPECT_EQ(line, 8);
+    EXPECT_EQ(Current->Breakpoints()[0].Line, 5);
+    editor.redo();
+    EXPECT_EQ(Current->Breakpoints()[0].Line, 10);
+}
+
+TEST_F(SearchTest, ReplaceInSelectionKeepsToItWhileTheTextGrowsAndShrinks) {
+    TKorSynEdit& editor = Page("a a\r\na a\r\na a\r\na a");
+    editor.setSelection(1, 0, 2, 3); // lines 2 and 3
+    Options("a", "xyz");
+    Project->setReplaceAll(true);
+    Project->setSearchScope(2);
+    Current->DoSearchReplace(true, true, true);
+    EXPECT_EQ(editor.RawText(), "a a\r\nxyz xyz\r\nxyz xyz\r\na a");
+    EXPECT_EQ(Selected(), "xyz xyz\r\nxyz xyz") << "the selection covers the grown text";
+    Options("xyz ", "");
+    Current->DoSearchReplace(true, true, true);
+    EXPECT_EQ(editor.RawText(), "a a\r\nxyz\r\nxyz\r\na a");
+    EXPECT_EQ(Selected(), "xyz\r\nxyz");
+    EXPECT_EQ(Project->SearchScope(), 2) << "only the whole-document scope switches back";
+}
+
+TEST_F(SearchTest, FindStepsPassTheSelectionWrapAndGoBackwards) {
+    TKorSynEdit& editor = Page("one two one\r\nsubone one");
+    Options("one", "");
+    Project->setSearchWholeWords(true);
+    Project->setSearchScope(1);
+    Current->DoSearchReplace(false, true, false); // F4 from the whole document
+    EXPECT_EQ(SelStart(), 0);
+    EXPECT_EQ(Project->SearchScope(), 0);
+    Current->DoSearchReplace(false, true, false);
+    EXPECT_EQ(SelStart(), 8) << "the selected hit is passed over";
+    Current->DoSearchReplace(false, true, false);
+    EXPECT_EQ(SelStart(), 20) << "whole words skip \"subone\"";
+    Current->DoSearchReplace(false, true, false);
+    EXPECT_EQ(SelStart(), 0) << "past the last hit the search wraps to the top";
+    Current->DoSearchReplace(false, false, false); // Shift+F4
+    EXPECT_EQ(SelStart(), 20) << "backwards from the first hit wraps to the last";
+    Current->DoSearchReplace(false, false, false);
+    EXPECT_EQ(SelStart(), 8);
+    EXPECT_EQ(Selected(), "one");
+    EXPECT_TRUE(Prompt.Records().empty()) << "hits need no message";
+
+    // Not found: F4 only beeps; from the dialog the message says so.
+    Options("three", "");
+    Current->DoSearchReplace(false, true, false);
+    EXPECT_TRUE(Prompt.Records().empty());
+    EXPECT_FALSE(editor.hasSelectedText());
+    Current->DoSearchReplace(false, true, true);
+    EXPECT_EQ(Prompt.TextsShown(), std::vector<std::string>{"Text three not found."});
+}
+
+TEST_F(SearchTest, ConfirmationAnswersReplaceSkipAllOrStop) {
+    struct Case {
+        std::vector<PromptButton> Answers;
+        std::string Expected;
+    };
+    const Case cases[] = {
+        {{pbYes, pbNo, pbYesToAll}, "b a b b b"},
+        {{pbNo, pbYes, pbCancel}, "a b a a a"},
+        {{pbNo, pbNo, pbNo, pbNo, pbYes}, "a a a a b"},
+    };
+    for (const Case& c : cases) {
+        TKorSynEdit& editor = Page("a a a a a");
+        Options("a", "b");
+        Project->setReplacePrompt(true);
+        Prompt.ClearRecords();
+        for (PromptButton answer : c.Answers)
+            Prompt.QueueAnswer(answer);
+        ReplaceAllCommand();
+        EXPECT_EQ(editor.RawText(), c.Expected);
+        ASSERT_FALSE(Prompt.Records().empty());
+        EXPECT_EQ(Prompt.Records()[0].Text, "Replace this occurence of \"a\"?");
+        EXPECT_EQ(Prompt.Records()[0].Buttons, pbYes | pbNo | pbCancel | pbYesToAll);
+        editor.undo();
+        EXPECT_EQ(editor.RawText(), "a a a a a");
+    }
+    // A hit equal to its replacement is skipped without a question.
+    TKorSynEdit& editor = Page("same same");
+    Options("same", "same");
+    Project->setReplacePrompt(true);
+    Prompt.ClearRecords();
+    ReplaceAllCommand();
+    EXPECT_TRUE(Prompt.Records().empty());
+    EXPECT_FALSE(editor.Modified());
+}
+
+TEST_F(SearchTest, ReplaceNextAndPreviousReplaceOneHitEach) {
+    TKorSynEdit& editor = Page("x1 x2 x3");
+    editor.SetCaret(4, 1);
+    Options("x", "y");
+    Project->setReplaceAll(false);
+    Current->DoSearchReplace(true, true, false); // F6
+    EXPECT_EQ(editor.RawText(), "x1 y2 x3");
+    Current->DoSearchReplace(true, false, false); // Shift+F6 from after "y"
+    EXPECT_EQ(editor.RawText(), "y1 y2 x3");
+}
+
+TEST_F(SearchTest, EmptyTextAndBadPatternsSayWhyAndChangeNothing) {
+    TKorSynEdit& editor = Page("(abc");
+    Options("", "x");
+    ReplaceAllCommand();
+    Options("(ab", "x", true);
+    ReplaceAllCommand();
+    Current->DoSearchReplace(false, true, true);
+    EXPECT_EQ(editor.RawText(), "(abc");
+    const auto texts = Prompt.TextsShown();
+    ASSERT_EQ(texts.size(), 3u);
+    EXPECT_EQ(texts[0], "There is no text to search for: enter one with \"Find...\".");
+    EXPECT_EQ(texts[1], "\"(ab\" is not a valid regular expression, so nothing was searched.");
+}
+
+TEST_F(SearchTest, DialogsKeepTheHistoriesAndOptionsInTheProject) {
+    TStringList history;
+    for (int i = 1; i <= 31; ++i)
+        AddToHistory(history, "t" + std::to_string(i));
+    ASSERT_EQ(history.size(), SearchHistoryLimit);
+    EXPECT_EQ(history.front(), "t31");
+    EXPECT_EQ(history.back(), "t2") << "the oldest entry went";
+    AddToHistory(history, "t10");
+    EXPECT_EQ(history.size(), SearchHistoryLimit);
+    EXPECT_EQ(history[0], "t10");
+    EXPECT_EQ(history[1], "t31");
+
+    Project->setLastSearch("Foo");
+    Project->setSearchHistory({"Foo", "bar"});
+    Project->setReplaceHistory({"old"});
+    Project->setSaveFindReplace(false);
+    Project->setModified(false);
+    TReplaceDlg dialog;
+    dialog.Load(*Project, "");
+    EXPECT_EQ(dialog.SearchText->currentText().toStdString(), "Foo");
+    EXPECT_EQ(dialog.SearchText->count(), 2);
+    dialog.SearchText->setEditText(QStringLiteral("bar"));
+    dialog.ReplaceText->setEditText(QStringLiteral("baz"));
+    dialog.MatchCase->setChecked(true);
+    dialog.Direction->button(1)->setChecked(true);
+    dialog.Scope->button(2)->setChecked(true);
+    dialog.ReplaceAll->setChecked(true);
+    dialog.Store(*Project);
+    EXPECT_EQ(Project->LastSearch(), "bar");
+    EXPECT_EQ(Project->SearchHistory(), (TStringList{"bar", "Foo"}));
+    EXPECT_EQ(Project->ReplaceHistory(), (TStringList{"baz", "old"}));
+    EXPECT_TRUE(Project->SearchMatchCase());
+    EXPECT_TRUE(Project->SearchBackwards());
+    EXPECT_EQ(Project->SearchScope(), 2);
+    EXPECT_TRUE(Project->ReplaceAll());
+    EXPECT_FALSE(Project->getModified()) << "search settings are not kept with this project";
+
+    // The setters compare exactly: a search for "foo" after "Foo" is a new one.
+    Project->setSaveFindReplace(true);
+    Project->setLastSearch("Bar");
+    EXPECT_EQ(Project->LastSearch(), "Bar");
+    EXPECT_TRUE(Project->getModified());
+
+    dialog.Load(*Project, "selected");
+    EXPECT_EQ(dialog.SearchText->currentText().toStdString(), "selected");
+}
+
+TEST(ConfirmReplacePlacement, StaysInsideTheWindowAndOffTheLine) {
+    struct Case {
+        QSize Dialog;
+        int X, Y1, Y2;
+        QPoint Expected;
+    };
+    const QRect window(100, 50, 600, 300); // the lower third starts below y 250
+    const Case cases[] = {
+        {{200, 80}, 150, 100, 116, {150, 120}}, // below the line, at the hit
+        {{200, 80}, 650, 100, 116, {500, 120}}, // pulled back inside the right edge
+        {{200, 80}, 150, 260, 276, {150, 176}}, // in the lower third: above the line
+        {{700, 80}, 150, 100, 116, {50, 120}},  // wider than the window: centred on it
+        {{200, 80}, 150, 234, 250, {150, 254}}, // exactly at two thirds stays below
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(PlaceNearTextPosition(c.Dialog, window, c.X, c.Y1, c.Y2), c.Expected)
+            << c.X << "," << c.Y1;
+}
+
+} // namespace
+} // namespace korvane::test
