@@ -51,10 +51,12 @@ TEST_F(ModuleAdapter, SearchListsIndexEntriesMatchingTextOrWildcards) {
     const Case cases[] = {
         {"search foo",
          {heading, "   1. Foo::Bar [1.00] Foo-Bar-1.00", "   2. Foo::Baz [2.5] Foo-Baz-2.5"}},
-        {"search *::Ba?", {heading, "   1. Foo::Bar [1.00] Foo-Bar-1.00", "   2. Foo::Baz [2.5] Foo-Baz-2.5"}},
+        {"search *::Ba?",
+         {heading, "   1. Foo::Bar [1.00] Foo-Bar-1.00", "   2. Foo::Baz [2.5] Foo-Baz-2.5"}},
         {"search OTHER::thing", {heading, "   1. Other::Thing [0.3] Other-Thing-0.3"}},
-        {"search *", {heading, "   1. Foo::Bar [1.00] Foo-Bar-1.00", "   2. Foo::Baz [2.5] Foo-Baz-2.5",
-                      "   3. Other::Thing [0.3] Other-Thing-0.3"}},
+        {"search *",
+         {heading, "   1. Foo::Bar [1.00] Foo-Bar-1.00", "   2. Foo::Baz [2.5] Foo-Baz-2.5",
+          "   3. Other::Thing [0.3] Other-Thing-0.3"}},
         {"search Nothing::Like::It", {}},
         {"set case 0", {}},
     };
@@ -70,7 +72,8 @@ TEST_F(ModuleAdapter, MirrorOutOfReachGivesTheConnectionErrorForEveryCommandThat
     const std::string closed = "http://127.0.0.1:" + std::to_string(ClosedLoopbackPort()) + "/";
     for (const std::string& mirror : {closed, "file://" + Mirror.File("no-such-mirror/")}) {
         Mirror.SetMirrorUrl(mirror);
-        for (const char* arguments : {"search Foo", "install Foo::Bar", "verify --upgrade Foo::Bar"}) {
+        for (const char* arguments :
+             {"search Foo", "install Foo::Bar", "verify --upgrade Foo::Bar"}) {
             SCOPED_TRACE(mirror + " " + arguments);
             const test::TAdapterRun run = Mirror.RunAdapter(arguments);
             ASSERT_FALSE(run.Lines.empty());
@@ -96,10 +99,11 @@ TEST_F(ModuleAdapter, QueryAndRemoveWorkOnTheModulesPerlFinds) {
     WriteBytes(arch + "/auto/Fake/Mod/.packlist", lib + "/Fake/Mod.pm\n");
 
     test::TAdapterRun run = Mirror.RunAdapter("query Fake");
-    EXPECT_EQ(run.Lines, (std::vector<std::string>{
-                             run.Lines.empty() ? "" : run.Lines[0], "Installed modules matching 'Fake':",
-                             "  1. Fake::Lonely [0.9] " + lib + "/Fake/Lonely.pm",
-                             "  2. Fake::Mod [3.2] " + lib + "/Fake/Mod.pm"}));
+    EXPECT_EQ(run.Lines,
+              (std::vector<std::string>{run.Lines.empty() ? "" : run.Lines[0],
+                                        "Installed modules matching 'Fake':",
+                                        "  1. Fake::Lonely [0.9] " + lib + "/Fake/Lonely.pm",
+                                        "  2. Fake::Mod [3.2] " + lib + "/Fake/Mod.pm"}));
     EXPECT_EQ(run.Lines.front().rfind("Querying target 1 (Perl 5.", 0), 0u);
     // Folders of @INC inside other folders of @INC are not taken for name spaces.
     run = Mirror.RunAdapter("query *");
@@ -124,7 +128,8 @@ TEST_F(ModuleAdapter, QueryAndRemoveWorkOnTheModulesPerlFinds) {
     EXPECT_FALSE(std::filesystem::exists(arch + "/auto/Fake"));
     EXPECT_TRUE(std::filesystem::exists(lib + "/Fake/Lonely.pm"));
     run = Mirror.RunAdapter("remove Fake::Mod");
-    EXPECT_EQ(run.Lines, std::vector<std::string>{"Package 'Fake::Mod' has not been installed by PPM"});
+    EXPECT_EQ(run.Lines,
+              std::vector<std::string>{"Package 'Fake::Mod' has not been installed by PPM"});
 }
 
 } // namespace

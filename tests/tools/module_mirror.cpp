@@ -32,14 +32,19 @@ bool ModuleMirror::ToolsInstalled() {
     return std::filesystem::exists("/usr/bin/perl") && std::filesystem::exists("/usr/bin/cpanm");
 }
 
-std::string ModuleMirror::Adapter() { return std::string(KORVANE_SOURCE_DIR) + "/data/tools/ppm"; }
+std::string ModuleMirror::Adapter() {
+    return std::string(KORVANE_SOURCE_DIR) + "/data/tools/ppm";
+}
 
-std::string ModuleMirror::Perl() { return "/usr/bin/perl"; }
+std::string ModuleMirror::Perl() {
+    return "/usr/bin/perl";
+}
 
 void ModuleMirror::Publish(const std::vector<std::string>& specs) const {
-    std::string command = Quoted(Perl()) + " " +
-                          Quoted(std::string(KORVANE_SOURCE_DIR) + "/tests/tools/make_test_mirror.pl") +
-                          " " + Quoted(Dir.File("mirror"));
+    std::string command =
+        Quoted(Perl()) + " " +
+        Quoted(std::string(KORVANE_SOURCE_DIR) + "/tests/tools/make_test_mirror.pl") + " " +
+        Quoted(Dir.File("mirror"));
     for (const std::string& spec : specs)
         command += " " + spec;
     const TAdapterRun run = Run(command, Environment(), Dir.File(""));
@@ -48,12 +53,9 @@ void ModuleMirror::Publish(const std::vector<std::string>& specs) const {
 
 std::vector<std::string> ModuleMirror::Environment() const {
     const std::string lib = LocalLib();
-    return {"PATH=/usr/local/bin:/usr/bin:/bin",
-            "HOME=" + Dir.File("home"),
-            "KORVANE_CPAN_MIRROR=" + MirrorUrl(),
-            "PERL_MM_OPT=INSTALL_BASE=" + lib,
-            "PERL_MB_OPT=--install_base " + lib,
-            "PERL5LIB=" + lib + "/lib/perl5",
+    return {"PATH=/usr/local/bin:/usr/bin:/bin",         "HOME=" + Dir.File("home"),
+            "KORVANE_CPAN_MIRROR=" + MirrorUrl(),        "PERL_MM_OPT=INSTALL_BASE=" + lib,
+            "PERL_MB_OPT=--install_base " + lib,         "PERL5LIB=" + lib + "/lib/perl5",
             "PERL_CPANM_HOME=" + Dir.File("home/.cpanm")};
 }
 

@@ -23,7 +23,9 @@ public:
     static std::string Adapter();
     static std::string Perl();
 
-    std::string MirrorUrl() const { return Mirror.empty() ? "file://" + Dir.File("mirror") : Mirror; }
+    std::string MirrorUrl() const {
+        return Mirror.empty() ? "file://" + Dir.File("mirror") : Mirror;
+    }
     // Points the runs at another mirror (one out of reach).
     void SetMirrorUrl(const std::string& url) { Mirror = url; }
     std::string LocalLib() const { return Dir.File("locallib"); }
