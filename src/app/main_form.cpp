@@ -2,6 +2,7 @@
 
 #include "app/application.h"
 #include "app/file_associations.h"
+#include "app/module_commands.h"
 #include "app/publish_commands.h"
 #include "app/reg_file_dlg.h"
 #include "editor/editor_page.h"
@@ -94,6 +95,7 @@ TMainForm::~TMainForm() {
         DebugFormObject->LogOptions = nullptr;
         DebugFormObject->CurrentPageKind = nullptr;
     }
+    Modules.reset();
     Publishing.reset();
     KorProject.reset();
     GlobalSettings.reset();
@@ -304,6 +306,7 @@ void TMainForm::MessageListDblClick(int row) {
     TraceScope trace(this, "TMainForm", "MessageListDblClick");
     QListWidgetItem* item = Messages->item(row);
     if (!item || !KorProject) return;
+    if (Modules && Modules->OfferInstall(row)) return;
     const std::string text = ToStdString(item->text());
     const int line = MessageLineNumber(text);
     if (line < 0) return;
@@ -355,6 +358,9 @@ bool TMainForm::FormCreate() {
     Publishing->AddFileMenuItems(*FileMenu, ExitAction);
     FileMenu->insertSeparator(ExitAction);
     Publishing->AddProjectMenuItems(*ProjectMenu);
+    Modules = std::make_unique<TModuleCommands>(*this, *KorProject, DebugFormObject->Console(),
+                                                *Messages);
+    Modules->AddToolsMenuItems(*menuBar()->addMenu(QStringLiteral("&Tools")));
     KorProject->Add("", true);
     Request = ParseCommandLine(Arguments);
     try {

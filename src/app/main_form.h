@@ -26,6 +26,7 @@ namespace korvane {
 class TDebugForm;
 class TEditorPage;
 class TKorProject;
+class TModuleCommands;
 class TPublishCommands;
 class TVariableWatchWindow;
 
@@ -47,6 +48,7 @@ public:
     TGlobalSettings& Settings() { return *GlobalSettings; }
     TKorProject& Project() { return *KorProject; }
     TDebugForm& DebugForm() { return *DebugFormObject; }
+    TModuleCommands& ModuleCommands() { return *Modules; }
     // "&Lock as Default Project": ticked while the project is locked as the default one.
     QAction* LockAction() const { return LockDefaultAction; }
     void LockDefaultActionClick();
@@ -148,6 +150,7 @@ private:
     std::unique_ptr<TGlobalSettings> GlobalSettings;
     std::unique_ptr<TKorProject> KorProject;
     std::unique_ptr<TPublishCommands> Publishing;
+    std::unique_ptr<TModuleCommands> Modules;
     std::string StartupError; // a project that failed to load, shown once the window is up
     TLoggingWindow LoggingWindow;
     std::string NewFileExt = ".pl";
