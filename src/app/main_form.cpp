@@ -2,6 +2,7 @@
 
 #include "app/application.h"
 #include "app/file_associations.h"
+#include "app/log_commands.h"
 #include "app/module_commands.h"
 #include "app/publish_commands.h"
 #include "app/reg_file_dlg.h"
@@ -93,8 +94,10 @@ TMainForm::~TMainForm() {
         DebugFormObject->OnDebugActionsChanged = nullptr;
         DebugFormObject->OnStatusChanged = nullptr;
         DebugFormObject->LogOptions = nullptr;
+        DebugFormObject->NewLog = nullptr;
         DebugFormObject->CurrentPageKind = nullptr;
     }
+    Logging.reset();
     Modules.reset();
     Publishing.reset();
     KorProject.reset();
@@ -360,7 +363,13 @@ bool TMainForm::FormCreate() {
     Publishing->AddProjectMenuItems(*ProjectMenu);
     Modules = std::make_unique<TModuleCommands>(*this, *KorProject, DebugFormObject->Console(),
                                                 *Messages);
-    Modules->AddToolsMenuItems(*menuBar()->addMenu(QStringLiteral("&Tools")));
+    QMenu* tools = menuBar()->addMenu(QStringLiteral("&Tools"));
+    Modules->AddToolsMenuItems(*tools);
+    Logging =
+        std::make_unique<TLogCommands>(*this, *KorProject, [this](const TLogWindowTimes& times) {
+            StartLoggingWindow(times.Start, times.End);
+        });
+    Logging->AddToolsMenuItems(*tools);
     KorProject->Add("", true);
     Request = ParseCommandLine(Arguments);
     try {

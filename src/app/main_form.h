@@ -26,6 +26,7 @@ namespace korvane {
 class TDebugForm;
 class TEditorPage;
 class TKorProject;
+class TLogCommands;
 class TModuleCommands;
 class TPublishCommands;
 class TVariableWatchWindow;
@@ -49,6 +50,7 @@ public:
     TKorProject& Project() { return *KorProject; }
     TDebugForm& DebugForm() { return *DebugFormObject; }
     TModuleCommands& ModuleCommands() { return *Modules; }
+    TLogCommands& LogCommands() { return *Logging; }
     // "&Lock as Default Project": ticked while the project is locked as the default one.
     QAction* LockAction() const { return LockDefaultAction; }
     void LockDefaultActionClick();
@@ -151,6 +153,7 @@ private:
     std::unique_ptr<TKorProject> KorProject;
     std::unique_ptr<TPublishCommands> Publishing;
     std::unique_ptr<TModuleCommands> Modules;
+    std::unique_ptr<TLogCommands> Logging;
     std::string StartupError; // a project that failed to load, shown once the window is up
     TLoggingWindow LoggingWindow;
     std::string NewFileExt = ".pl";
