@@ -14,6 +14,7 @@
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
+#include <QShortcut>
 #include <QVBoxLayout>
 
 namespace korvane {
@@ -70,6 +71,9 @@ TModInstallDlg::TModInstallDlg(QWidget* parent, TKorProject& project, TConsoleCo
     connect(ModList, &QListWidget::itemClicked, this,
             [this](QListWidgetItem* item) { SelectEntry(ModList->row(item)); });
     connect(ModList, &QListWidget::currentRowChanged, this, &TModInstallDlg::SelectEntry);
+    auto* help = new QShortcut(QKeySequence(Qt::Key_F1), this);
+    connect(help, &QShortcut::activated, this,
+            [this] { Project.Host().ShowHelpTopic("Contents/reference/install_mods"); });
     resize(720, 420);
 }
 
