@@ -7,16 +7,21 @@
 #                                             it loads in the message list
 #   tools/editor-screenshot.sh --debug OUT.png a Perl page paused at a breakpoint under the
 #                                             debugger, with the variable window beside it
+#   tools/editor-screenshot.sh --upload OUT.png three pages uploaded to a private FTP server
+#                                             (python3-pyftpdlib on 127.0.0.1): the project
+#                                             organizer and the upload's message lines
 set -euo pipefail
 mode=--screenshot
 if [ "${1:-}" = "--run" ]; then mode=--run-screenshot; shift; fi
 if [ "${1:-}" = "--debug" ]; then mode=--debug-screenshot; shift; fi
+if [ "${1:-}" = "--upload" ]; then mode=--upload-screenshot; shift; fi
 out=$(realpath -m "${1:-editor-screenshot.png}")
 root="$(cd "$(dirname "$0")/.." && pwd)"
 build="$root/${KORVANE_BUILD_DIR:-build}"
 [ -x "$build/bench/editor/bench_editor" ] || cmake --build "$build" --target bench_editor
 scratch=$(mktemp -d)
-trap 'rm -rf "$scratch"' EXIT
+ftp_pid=
+trap '[ -n "$ftp_pid" ] && kill "$ftp_pid"; rm -rf "$scratch"' EXIT
 mkdir -p "$scratch/site/plugins"
 
 pages_site() {
@@ -129,8 +134,18 @@ EOF
   files=("$scratch/site/stock.pl" 10)
 }
 
+upload_site() {
+  pages_site
+  mkdir -p "$scratch/ftp/cgi-bin"
+  coproc ftp { /usr/bin/python3 "$root/tests/net/ftp_server.py" --home "$scratch/ftp"; }
+  ftp_pid=$ftp_PID
+  read -r _ port <&"${ftp[0]}"
+  files=("$port" "${files[@]}")
+}
+
 case "$mode" in
   --screenshot) pages_site ;;
+  --upload-screenshot) upload_site ;;
   --debug-screenshot) debug_site ;;
   *) run_site ;;
 esac

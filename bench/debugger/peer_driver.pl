@@ -3,7 +3,8 @@
 # times and reading the debugger's error stream up to each prompt; with a third argument
 # "X" it also lists the variables after each step, as the IDE does. Prints the seconds taken
 # by the steps. The debugger library is the same one (PERL5DB in the environment); without a
-# command descriptor it reads its commands from standard input.
+# command descriptor it reads its commands from standard input. Prints the seconds of the whole
+# loop and of the "s" parts alone.
 use strict;
 use warnings;
 use IPC::Open3;
@@ -27,9 +28,12 @@ sub to_prompt {
 
 to_prompt();
 my $start = time;
+my $stepping = 0; # the time spent from each "s" to its prompt
 for ( 1 .. $steps ) {
+    my $step = time;
     print {$in} "s\n";
     to_prompt();
+    $stepping += time - $step;
     next unless $variables;
     print {$in} "X\n";
     to_prompt();
@@ -38,4 +42,4 @@ my $seconds = time - $start;
 print {$in} "q\n";
 close $in;
 waitpid $pid, 0;
-printf "%.6f\n", $seconds;
+printf "%.6f %.6f\n", $seconds, $stepping;

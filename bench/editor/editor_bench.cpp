@@ -8,6 +8,7 @@
 // Run with a private KORVANE_HOME and XDG_CONFIG_HOME (bench/editor.sh and
 // tools/editor-screenshot.sh do).
 #include "app/main_form.h"
+#include "app/publish_commands.h"
 #include "editor/editor_page.h"
 #include "editor/kor_syn_edit.h"
 #include "exec/debug_form.h"
@@ -15,7 +16,9 @@
 #include "model/global_settings.h"
 #include "platform/program_folder.h"
 #include "project/kor_project.h"
+#include "publish/proj_org.h"
 #include "storage/method_trace.h"
+#include "storage/paths.h"
 #include "storage/section_list.h"
 
 #include <QAction>
@@ -130,6 +133,42 @@ int DebugScreenshot(TMainForm& window, const std::string& out, const std::string
                                                                                              : 1;
 }
 
+// Three pages uploaded to the FTP server on 127.0.0.1:port (user tester, password secret):
+// the organizer beside the main window, and the upload's lines in the message list.
+int UploadScreenshot(TMainForm& window, const std::string& out, int port,
+                     const std::vector<std::string>& files) {
+    window.resize(760, 660);
+    window.move(0, 0);
+    TKorProject& project = window.Project();
+    project.setFtpHost("127.0.0.1");
+    project.setFtpPort(std::to_string(port));
+    project.setFtpUserName("tester");
+    project.setFtpPassword("secret");
+    project.setFtpStartDir("/");
+    for (const std::string& file : files) {
+        window.FileDropFilesDropped({file});
+        auto& page = dynamic_cast<TEditorPage&>(project.Page(project.Count() - 1));
+        page.setFtpUpload(true);
+        page.setFtpDestFilename(FileNamePart(file));
+        if (FileExtension(file) == ".pl") {
+            page.setFtpOffsetDir("cgi-bin");
+            page.setFtpChMod(true);
+        }
+        page.setSelected(true);
+    }
+    window.show();
+    if (!QTest::qWaitForWindowExposed(&window)) return 1;
+    TProjOrg& organizer = window.Publish().Organizer();
+    organizer.OpenForUpload(false, true);
+    QTest::qWait(300);
+    organizer.setGeometry(560, 250, 700, 400);
+    QTest::qWait(300);
+    organizer.UploadBtnClick();
+    QTest::qWait(600);
+    return QGuiApplication::primaryScreen()->grabWindow(0).save(QString::fromStdString(out)) ? 0
+                                                                                             : 1;
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
@@ -152,6 +191,9 @@ int main(int argc, char** argv) {
         if (!window.FormCreate()) return 1;
         status = mode == "--bench"        ? Bench(window, files, sinceStart)
                  : mode == "--screenshot" ? Screenshot(window, argv[2], files)
+                 : mode == "--upload-screenshot" && argc >= 5
+                     ? UploadScreenshot(window, argv[2], std::atoi(argv[3]),
+                                        std::vector<std::string>(argv + 4, argv + argc))
                  : mode == "--debug-screenshot" && argc == 5
                      ? DebugScreenshot(window, argv[2], argv[3], std::atoi(argv[4]))
                      : RunScreenshot(window, argv[2], files);

@@ -14,15 +14,19 @@
 #include "platform/program_folder.h"
 #include "platform/qt_strings.h"
 #include "project/kor_project.h"
+#include "storage/clock.h"
 #include "storage/errors.h"
 #include "storage/method_trace.h"
 #include "storage/program_log.h"
 #include "storage/prompt.h"
+#include "templates/template_commands.h"
+#include "tools/new_version_dlg.h"
 #include "widgets/user_feedback.h"
 
 #include <QAction>
 #include <QApplication>
 #include <QCloseEvent>
+#include <QDir>
 #include <QDragEnterEvent>
 #include <QDropEvent>
 #include <QLCDNumber>
@@ -32,6 +36,7 @@
 #include <QMimeData>
 #include <QScreen>
 #include <QSplitter>
+#include <QStandardPaths>
 #include <QStatusBar>
 #include <QTabWidget>
 #include <QTimer>
@@ -197,6 +202,8 @@ void TMainForm::BuildMenus() {
     ConvertToPre = special->addAction(QStringLiteral("Convert to <PRE> block"));
     connect(ConvertToPre, &QAction::triggered, this, [this] { ConvertSelectionToHTML(true); });
 
+    Templates = new TTemplateCommands(*menuBar()->addMenu(QStringLiteral("&Templates")), *this);
+
     QMenu* debug = menuBar()->addMenu(QStringLiteral("&Debug"));
     CheckSyntax =
         addRunAction(debug, "Check &Syntax", "Check Syntax", QKeySequence(Qt::CTRL | Qt::Key_F9),
@@ -211,6 +218,10 @@ void TMainForm::BuildMenus() {
     RunToBrowser =
         addRunAction(run, "Run (view &Browser)", "Run Program - show results in Browser",
                      QKeySequence(Qt::SHIFT | Qt::Key_F9), &TMainForm::RunToBrowserActionExecute);
+
+    QMenu* tools = menuBar()->addMenu(QStringLiteral("&Tools"));
+    QAction* newVersion = tools->addAction(QStringLiteral("Check for New Version..."));
+    connect(newVersion, &QAction::triggered, this, &TMainForm::NewVersionActionExecute);
 }
 
 void TMainForm::UpdateRunActions() {
@@ -379,6 +390,7 @@ bool TMainForm::FormCreate() {
         if (ErrorPath) ErrorPath->Error(error.what());
         StartupError = error.what();
     }
+    Templates->Attach(*KorProject, [this] { return CurrentEditorPage(); });
     LockDefaultAction->setChecked(GlobalSettings->getUseProjects());
     LockDefaultActionClick();
     if (TProjectPage* current = KorProject->getCurrentPage()) current->ActivateTab();
@@ -525,6 +537,9 @@ void TMainForm::NewFileActionExecute() {
     TraceScope trace(this, "TMainForm", "NewFileActionExecute");
     ReportingErrors([this] {
         TProjectPage& page = KorProject->Add("", true);
+        // A new file of the chosen type starts from that type's template.
+        if (auto* editorPage = dynamic_cast<TEditorPage*>(&page))
+            editorPage->SaveToFileExt(page.TempFileName(), NewFileExt, true, true, Now());
         page.ActivateTab();
         KorProject->MoveToPageUpdate();
     });
@@ -648,6 +663,18 @@ bool TMainForm::eventFilter(QObject* watched, QEvent* event) {
         return true;
     }
     return QMainWindow::eventFilter(watched, event);
+}
+
+void TMainForm::NewVersionActionExecute() {
+    TNewVersionDlg::TActions actions;
+    actions.SaveAll = [this] {
+        ReportingErrors([this] { KorProject->SaveAll(KorProject->FileName()); });
+    };
+    actions.CloseMainWindow = [this] { close(); };
+    const QString downloads = QStandardPaths::writableLocation(QStandardPaths::DownloadLocation);
+    TNewVersionDlg::Run(this, TUpdateServer::FromSettings(*GlobalSettings),
+                        ToStdString(downloads.isEmpty() ? QDir::homePath() : downloads),
+                        std::move(actions));
 }
 
 } // namespace korvane

@@ -30,6 +30,7 @@ class TLogCommands;
 class TModuleCommands;
 class TPublishCommands;
 class TVariableWatchWindow;
+class TTemplateCommands;
 
 class TMainForm : public QMainWindow, public TProjectHost {
     Q_OBJECT
@@ -87,6 +88,7 @@ public:
     QAction* ConvertToHTMLAction() const { return ConvertToHTML; }
     QAction* ConvertToPreAction() const { return ConvertToPre; }
     QAction* ProgramResetAction() const { return ProgramResetItem; }
+    TPublishCommands& Publish() const { return *Publishing; }
 
     // Debugger commands on the current page (debug_commands.cpp).
     void StepActionExecute();
@@ -97,6 +99,7 @@ public:
     QAction* ContinueAction() const { return ContinueItem; }
     QAction* PauseAction() const { return PauseItem; }
     TVariableWatchWindow* VariableWindow() const { return VariableWindowObject; }
+    TTemplateCommands& TemplateCommands() const { return *Templates; }
 
     // File commands: a new temporary page, a file opened into the project, saving the
     // current page. Failures are shown to the user; nothing is lost.
@@ -105,6 +108,8 @@ public:
     void OpenFileIntoProject(const std::string& fileName);
     void SaveActionExecute();
     void SaveAsActionExecute();
+    // "Check for New Version...": the update dialog, or a note that no server is configured.
+    void NewVersionActionExecute();
     // The page control changed its current tab.
     void ProgsChange(int index);
     TLoggingWindow& LoggingWindowState() { return LoggingWindow; }
@@ -179,6 +184,7 @@ private:
     QAction* ContinueItem = nullptr;
     QAction* PauseItem = nullptr;
     TVariableWatchWindow* VariableWindowObject = nullptr; // a child window, deleted first
+    TTemplateCommands* Templates = nullptr;               // owned by its menu
 };
 
 } // namespace korvane

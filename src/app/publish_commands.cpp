@@ -20,7 +20,9 @@ TPublishCommands::TPublishCommands(QMainWindow& window, TKorProject& project,
       }) {}
 
 // The organizer goes first: hiding it stores its rectangle in the project.
-TPublishCommands::~TPublishCommands() { OrganizerWindow.reset(); }
+TPublishCommands::~TPublishCommands() {
+    OrganizerWindow.reset();
+}
 
 TProjOrg& TPublishCommands::Organizer() {
     if (!OrganizerWindow) {
@@ -48,9 +50,8 @@ void TPublishCommands::AddFileMenuItems(QMenu& file, QAction* before) {
 
 void TPublishCommands::AddProjectMenuItems(QMenu& project) {
     UploadNowAction = project.addAction(QStringLiteral("&Upload"));
-    connect(UploadNowAction, &QAction::triggered, this, [this] {
-        Organizer().OpenForUpload(TUploader::AnyFilesNeedUploading(Project), true);
-    });
+    connect(UploadNowAction, &QAction::triggered, this,
+            [this] { Organizer().OpenForUpload(TUploader::AnyFilesNeedUploading(Project), true); });
     ProjOrgAction = project.addAction(QStringLiteral("Project Organizer"));
     ProjOrgAction->setShortcut(QKeySequence(Qt::Key_F12));
     connect(ProjOrgAction, &QAction::triggered, this, [this] {
@@ -65,7 +66,8 @@ void TPublishCommands::AddProjectMenuItems(QMenu& project) {
 void TPublishCommands::UpdateActions() {
     const bool needed = TUploader::AnyFilesNeedUploading(Project);
     UploadNowAction->setEnabled(needed || !TUploader::AnyFilesCheckedForUploading(Project));
-    const QString hint = needed ? QStringLiteral("Upload Now") : QStringLiteral("No files need uploading");
+    const QString hint =
+        needed ? QStringLiteral("Upload Now") : QStringLiteral("No files need uploading");
     UploadNowAction->setStatusTip(hint);
     UploadNowAction->setToolTip(hint);
     ProjOrgAction->setEnabled(!OrganizerWindow || !OrganizerWindow->isVisible());

@@ -13,6 +13,7 @@
 #include "storage/method_trace.h"
 #include "storage/paths.h"
 #include "storage/text_utils.h"
+#include "templates/page_templates.h"
 #include "tools/mysql_controller.h"
 #include "widgets/user_feedback.h"
 
@@ -64,8 +65,13 @@ TEditorPage::TEditorPage(TKorProject& project, TDebugForm& debugger, bool editab
     }
     setFileName(fileName);
     if (!HasEditor()) return;
-    // A temporary page has no file until its first save.
-    if (IsTempFile()) NewFileValue = true;
+    // A temporary page has no file until its first save; it starts from the "new" template.
+    if (IsTempFile()) {
+        NewFileValue = true;
+        ExpandNewPageTemplate(Owner.CodeTemplates(), *SourceEditor);
+        // The template is where the page starts, not a change of the user's.
+        SourceEditor->SetModified(false);
+    }
     if (!IsTempFile()) {
         try {
             LoadFromFile(fileName);

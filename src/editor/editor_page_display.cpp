@@ -13,6 +13,7 @@
 #include "project/kor_project.h"
 #include "storage/date_text.h"
 #include "storage/method_trace.h"
+#include "templates/page_templates.h"
 
 #include <QApplication>
 #include <QClipboard>
@@ -196,10 +197,8 @@ std::string TEditorPage::EditorSelOrWord(bool extendToWord) {
 
 void TEditorPage::ConvertToHTML(bool preBlock) {
     if (!SourceEditor || SourceEditor->isReadOnly()) return;
-    // The entities come from the code templates; without them characters stay as they are.
-    const TCharEntities noEntities;
-    SourceEditor->ReplaceSelectionRaw(
-        korvane::ConvertToHTML(SourceEditor->SelectedRawText(), preBlock, noEntities));
+    SourceEditor->ReplaceSelectionRaw(korvane::ConvertToHTML(
+        SourceEditor->SelectedRawText(), preBlock, CharEntities(Owner.CodeTemplates())));
 }
 
 int TEditorPage::Print(const TPrintSettings& settings) {

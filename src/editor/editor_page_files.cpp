@@ -12,6 +12,7 @@
 #include "storage/method_trace.h"
 #include "storage/paths.h"
 #include "storage/text_utils.h"
+#include "templates/page_templates.h"
 
 #include <cmath>
 #include <filesystem>
@@ -142,6 +143,7 @@ void TEditorPage::SaveToFileExt(const std::string& fileNameArg, const std::strin
 
     // A failed write must leave the page as it was: its name, number and type.
     const std::string oldFileName = FileName();
+    const std::string oldExt = FileExtension(TempFileName());
     const std::string oldFtpDestFilename = FtpDestFilenameValue;
     const int oldTempNumber = TempNumber();
     const THighlighterKind oldKind = Kind;
@@ -150,6 +152,9 @@ void TEditorPage::SaveToFileExt(const std::string& fileNameArg, const std::strin
             setFileName(fileName);
             SetTempNumber(0);
         }
+        if (!fileName.empty() || !ext.empty())
+            SwapExtensionTemplate(Owner.CodeTemplates(), *SourceEditor, oldExt,
+                                  ext.empty() ? FileExtension(fileName) : ext);
         if (keepVersion && (!Owner.Version().empty() || !Owner.VersionsPath().empty()) &&
             Owner.MaxBackUps() != 0) {
             const std::string versionFile = BackupPath() + FileNamePart(TempFileName());

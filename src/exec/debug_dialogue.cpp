@@ -154,7 +154,9 @@ std::vector<TDebugVariable> RetrieveVariables(const std::vector<std::string>& an
             variables.push_back(std::move(other));
             continue;
         }
-        const size_t equals = line.find('=');
+        // The dump writes "NAME = VALUE"; a name may itself be "=" ("$= = 60").
+        const size_t spaced = line.find(" = ");
+        const size_t equals = spaced != std::string_view::npos ? spaced + 1 : line.find('=');
         const std::string name(equals == std::string_view::npos ? std::string_view()
                                                                 : Trimmed(line.substr(0, equals)));
         std::string value(equals == std::string_view::npos ? std::string_view()

@@ -21,6 +21,7 @@ class QsciScintilla;
 
 namespace korvane {
 
+class TCodeTemplate;
 class TConsoleController;
 class TFtpClient;
 class TGlobalSettings;
@@ -211,6 +212,8 @@ public:
     const TAttribList& SchemeList() const { return NamedSchemes; }
     TWebServer& WebServer() const { return *WebServerObject; }
     TMySqlController& MySql() const { return *MySqlObject; }
+    // The root of the program's one code template tree, loaded at construction.
+    TCodeTemplate& CodeTemplates() const { return *CodeTemplateRoot; }
 
     // ---- State flags ----
     bool Loading() const { return LoadingFlag; }
@@ -458,6 +461,7 @@ private:
     std::unique_ptr<TFtpClient> FtpClientObject;
     std::string RootURLValue;
     bool FtpKeepOpenValue = false;
+    std::unique_ptr<TCodeTemplate> CodeTemplateRoot;
 
     bool ModifiedFlag = false;
     bool LoadingFlag = false;

@@ -9,7 +9,9 @@
 #include "platform/program_folder.h"
 #include "storage/paths.h"
 #include "storage/program_log.h"
+#include "storage/section_list.h"
 #include "storage/text_utils.h"
+#include "templates/code_template.h"
 #include "tools/mysql_controller.h"
 #include "web/web_server.h"
 
@@ -80,8 +82,14 @@ void TKorProject::SetCreateDefaults() {
 }
 
 void TKorProject::LoadCodeTemplates() {
+    CodeTemplateRoot = std::make_unique<TCodeTemplate>();
+    CodeTemplateRoot->SetDescription("Code Templates");
+    CodeTemplateRoot->SetModified(false);
     if (Settings.getCodeTemplateFileName().empty())
         Settings.setCodeTemplateFileName(ProgramFolder() + "codetmpl.kvt");
+    const std::string problem = LoadTemplateFileKeepingDamaged(*CodeTemplateRoot, SectionList(),
+                                                               Settings.getCodeTemplateFileName());
+    if (!problem.empty()) CurrentPrompt().Inform(PromptKind::Warning, problem);
 }
 
 void TKorProject::FreeAllPages() {

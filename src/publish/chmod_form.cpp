@@ -27,9 +27,9 @@ TchmodForm::TchmodForm(QWidget* owner, const std::string& value) : QDialog(owner
     auto* grid = new QGridLayout;
     const char* const classes[] = {"Owner", "Group", "Public"};
     const char* const rights[] = {"Read ", "Write ", "Execute "};
-    const char* const names[] = {"OwnerRead",   "OwnerWrite",   "OwnerExecute",
-                                 "GroupRead",   "GroupWrite",   "GroupExecute",
-                                 "PublicRead",  "PublicWrite",  "PublicExecute"};
+    const char* const names[] = {"OwnerRead",  "OwnerWrite",  "OwnerExecute",
+                                 "GroupRead",  "GroupWrite",  "GroupExecute",
+                                 "PublicRead", "PublicWrite", "PublicExecute"};
     for (int who = 0; who < 3; ++who)
         grid->addWidget(new QLabel(QString::fromLatin1(classes[who])), 0, who + 1, Qt::AlignCenter);
     for (int right = 0; right < 3; ++right) {

@@ -40,8 +40,16 @@ namespace {
 const QColor LightRed(255, 170, 170);
 const QColor Grey(128, 128, 128);
 
-QIcon ThemeIcon(const char* name) {
-    return QIcon::fromTheme(QString::fromLatin1(name));
+// A theme icon, or where the desktop has no icon theme a plain drawn mark in its place.
+void PaintMark(QPainter& painter, int left, const char* themeName, const QColor& fallback) {
+    const QIcon icon = QIcon::fromTheme(QString::fromLatin1(themeName));
+    if (!icon.isNull()) {
+        icon.paint(&painter, left, 0, 16, 16);
+        return;
+    }
+    painter.setPen(fallback.darker(150));
+    painter.setBrush(fallback);
+    painter.drawEllipse(left + 3, 3, 10, 10);
 }
 
 // The row's icon strip: shown for editing or not, then its upload mark.
@@ -49,11 +57,14 @@ QIcon RowIcon(const TOrgRow& row) {
     QPixmap strip(36, 16);
     strip.fill(Qt::transparent);
     QPainter painter(&strip);
-    if (row.Shown) ThemeIcon("document-edit").paint(&painter, 0, 0, 16, 16);
-    const char* mark = row.Upload == TUploadMark::NotMarked     ? "list-remove"
-                       : row.Upload == TUploadMark::NeedsUpload ? "go-up"
-                                                                : "emblem-default";
-    ThemeIcon(mark).paint(&painter, 20, 0, 16, 16);
+    painter.setRenderHint(QPainter::Antialiasing);
+    if (row.Shown) PaintMark(painter, 0, "document-edit", QColor(90, 140, 220));
+    if (row.Upload == TUploadMark::NeedsUpload)
+        PaintMark(painter, 20, "go-up", QColor(240, 160, 40));
+    else if (row.Upload == TUploadMark::UpToDate)
+        PaintMark(painter, 20, "emblem-default", QColor(80, 180, 80));
+    else
+        PaintMark(painter, 20, "list-remove", QColor(200, 200, 200));
     return QIcon(strip);
 }
 
@@ -105,6 +116,7 @@ TProjOrg::TProjOrg(QWidget* owner, TKorProject& project, TUploader& uploader, TC
     Files->setSelectionMode(QAbstractItemView::ExtendedSelection);
     Files->setIconSize(QSize(36, 16));
     Files->setMinimumWidth(160);
+    Files->setMaximumWidth(260);
     Files->setContextMenuPolicy(Qt::CustomContextMenu);
     split->addWidget(Files);
     BuildSheets();
@@ -127,7 +139,7 @@ TProjOrg::TProjOrg(QWidget* owner, TKorProject& project, TUploader& uploader, TC
     connect(Files, &QWidget::customContextMenuRequested, this,
             [this](const QPoint& at) { Popup->popup(Files->viewport()->mapToGlobal(at)); });
     connect(CancelUploadBtn, &QPushButton::clicked, this, [this] { Uploader.Cancel(); });
-    resize(620, 380);
+    resize(700, 400);
 }
 
 void TProjOrg::BuildSheets() {
@@ -151,8 +163,8 @@ void TProjOrg::BuildGeneralSheet() {
     SaveWithProject = new QCheckBox(QStringLiteral("Save file within project"));
     SaveWithProject->setObjectName(QStringLiteral("SaveWithProject"));
     layout->addWidget(SaveWithProject);
-    SaveWithProjMsg =
-        new QLabel(QStringLiteral("This file will be saved with the project if enabled at project level"));
+    SaveWithProjMsg = new QLabel(
+        QStringLiteral("This file will be saved with the project if enabled at project level"));
     SaveWithProjMsg->setWordWrap(true);
     SetTextColour(*SaveWithProjMsg, Qt::red);
     SaveWithProjMsg->hide();
@@ -210,6 +222,7 @@ void TProjOrg::BuildFtpSheet() {
     auto* form = new QFormLayout;
     FileName = new QLineEdit;
     FileName->setObjectName(QStringLiteral("FileName"));
+    FileName->setMinimumWidth(200);
     form->addRow(QStringLiteral("File Name "), FileName);
     OffsetDir = new QLineEdit;
     OffsetDir->setObjectName(QStringLiteral("OffsetDir"));
@@ -248,6 +261,7 @@ void TProjOrg::BuildFtpSheet() {
     UploadDate = new QLineEdit;
     UploadDate->setObjectName(QStringLiteral("UploadDate"));
     UploadDate->setReadOnly(true);
+    UploadDate->setMinimumWidth(230);
     dates->addRow(QStringLiteral("Last Uploaded Date && Time "), UploadDate);
     layout->addLayout(dates);
     layout->addStretch();
@@ -283,9 +297,12 @@ void TProjOrg::BuildMenu() {
     keep->setCheckable(true);
     Popup->addSeparator();
     const std::pair<const char*, QPushButton*> mirrored[] = {
-        {"Move &Up", MoveUpBtn},         {"Move &Down", MoveDownBtn},
-        {"Select &All", SelectAllBtn},   {"Select &None", SelectNoneBtn},
-        {"&Flip Selection", FlipSelectBtn}, {"&Remove from Project", RemoveFileBtn}};
+        {"Move &Up", MoveUpBtn},
+        {"Move &Down", MoveDownBtn},
+        {"Select &All", SelectAllBtn},
+        {"Select &None", SelectNoneBtn},
+        {"&Flip Selection", FlipSelectBtn},
+        {"&Remove from Project", RemoveFileBtn}};
     for (const auto& [caption, button] : mirrored)
         connect(Popup->addAction(QString::fromUtf8(caption)), &QAction::triggered, button,
                 &QPushButton::click);
@@ -323,8 +340,7 @@ void TProjOrg::RebuildList() {
             if (row.Page == current || (currentRow < 0 && row.Page->Selected()))
                 currentRow = Files->count() - 1;
         }
-        if (currentRow >= 0)
-            Files->setCurrentRow(currentRow, QItemSelectionModel::NoUpdate);
+        if (currentRow >= 0) Files->setCurrentRow(currentRow, QItemSelectionModel::NoUpdate);
     }
     ShowDetails();
 }
@@ -345,8 +361,8 @@ void TProjOrg::SelectPage(TEditorPage& page) {
 void TProjOrg::SelectionChanged() {
     if (Updating) return;
     for (int row = 0; row < Files->count(); ++row) {
-        auto* page = reinterpret_cast<TEditorPage*>(
-            Files->item(row)->data(Qt::UserRole).value<quintptr>());
+        auto* page =
+            reinterpret_cast<TEditorPage*>(Files->item(row)->data(Qt::UserRole).value<quintptr>());
         if (Project.PageInProjec(page)) page->setSelected(Files->item(row)->isSelected());
     }
     ShowDetails();
@@ -356,8 +372,8 @@ void TProjOrg::ShowDetails() {
     const TFlagScope updating(Updating);
     TEditorPage* page = CurrentPage();
     for (QWidget* control : std::initializer_list<QWidget*>{
-             FileNameShow, IsVisible, SaveWithProject, SaveAsBtn, Upload, FileName, OffsetDir,
-             Auto, Binary, ASCII, ChangeMode, ChModValue, ChModBtn, UploadDate})
+             FileNameShow, IsVisible, SaveWithProject, SaveAsBtn, Upload, FileName, OffsetDir, Auto,
+             Binary, ASCII, ChangeMode, ChModValue, ChModBtn, UploadDate})
         control->setEnabled(page != nullptr);
     if (!page) {
         for (QLineEdit* box : {FileNameShow, FileName, OffsetDir, ChModValue, UploadDate})
@@ -395,9 +411,9 @@ void TProjOrg::ShowDates() {
     TEditorPage* page = CurrentPage();
     if (!page) return;
     const TDateTime uploaded = page->FtpUploadDate();
-    UploadDate->setText(uploaded == 0
-                            ? QStringLiteral("*** not yet uploaded ***")
-                            : ToQString(FormatDateTime("ddd d mmm yyyy \"at\" hh:nnam/pm", uploaded)));
+    UploadDate->setText(
+        uploaded == 0 ? QStringLiteral("*** not yet uploaded ***")
+                      : ToQString(FormatDateTime("ddd d mmm yyyy \"at\" hh:nnam/pm", uploaded)));
     SetBaseColour(*UploadDate,
                   page->NeedsUploading() ? LightRed : palette().color(QPalette::Button));
 }
@@ -435,11 +451,16 @@ void TProjOrg::ApplyEdit(TEdit edit) {
     if (Updating) return;
     const bool checked = [&] {
         switch (edit) {
-        case TEdit::Visible: return IsVisible->checkState() == Qt::Checked;
-        case TEdit::SaveWithProject: return SaveWithProject->checkState() == Qt::Checked;
-        case TEdit::Upload: return Upload->checkState() == Qt::Checked;
-        case TEdit::ChMod: return ChangeMode->checkState() == Qt::Checked;
-        default: return false;
+        case TEdit::Visible:
+            return IsVisible->checkState() == Qt::Checked;
+        case TEdit::SaveWithProject:
+            return SaveWithProject->checkState() == Qt::Checked;
+        case TEdit::Upload:
+            return Upload->checkState() == Qt::Checked;
+        case TEdit::ChMod:
+            return ChangeMode->checkState() == Qt::Checked;
+        default:
+            return false;
         }
     }();
     const std::string fileName = ToStdString(FileName->text());
@@ -454,11 +475,21 @@ void TProjOrg::ApplyEdit(TEdit edit) {
         case TEdit::SaveWithProject:
             if (!page->IsTempFile() && Project.FilesInProject()) page->setSaveWithProject(checked);
             break;
-        case TEdit::Upload: page->setFtpUpload(checked); break;
-        case TEdit::FileName: page->setFtpDestFilename(fileName); break;
-        case TEdit::OffsetDir: page->setFtpOffsetDir(offsetDir); break;
-        case TEdit::Transfer: page->setFtpTransferType(transfer); break;
-        case TEdit::ChMod: page->setFtpChMod(checked); break;
+        case TEdit::Upload:
+            page->setFtpUpload(checked);
+            break;
+        case TEdit::FileName:
+            page->setFtpDestFilename(fileName);
+            break;
+        case TEdit::OffsetDir:
+            page->setFtpOffsetDir(offsetDir);
+            break;
+        case TEdit::Transfer:
+            page->setFtpTransferType(transfer);
+            break;
+        case TEdit::ChMod:
+            page->setFtpChMod(checked);
+            break;
         case TEdit::ChModVal:
             if (page->FtpChMod()) page->setFtpChModVal(chmodValue);
             break;
@@ -522,16 +553,17 @@ void TProjOrg::ShowUploadStatus(const std::string& text, bool failed) {
 }
 
 void TProjOrg::ShowUploadProgress(const std::string& fileName, int64_t sent, int64_t size) {
-    QString text = QStringLiteral("Sending %1: %2").arg(ToQString(fileName), ToQString(SizeText(sent)));
-    if (size > 0) text += QStringLiteral(" of %1 (%2%)").arg(ToQString(SizeText(size)))
-                              .arg(sent * 100 / size);
+    QString text =
+        QStringLiteral("Sending %1: %2").arg(ToQString(fileName), ToQString(SizeText(sent)));
+    if (size > 0)
+        text +=
+            QStringLiteral(" of %1 (%2%)").arg(ToQString(SizeText(size))).arg(sent * 100 / size);
     StatusBar->showMessage(text);
 }
 
 void TProjOrg::PlaceWindow() {
     if (!Project.SaveProjOrgWindowSize()) {
-        if (QWidget* owner = parentWidget())
-            move(owner->geometry().center() - rect().center());
+        if (QWidget* owner = parentWidget()) move(owner->geometry().center() - rect().center());
         return;
     }
     if (Project.ProjOrgWinHeight() == 0) {

@@ -86,8 +86,16 @@ protected:
     bool event(QEvent* event) override;
 
 private:
-    enum class TEdit { Visible, SaveWithProject, Upload, FileName, OffsetDir, Transfer, ChMod,
-                       ChModVal };
+    enum class TEdit {
+        Visible,
+        SaveWithProject,
+        Upload,
+        FileName,
+        OffsetDir,
+        Transfer,
+        ChMod,
+        ChModVal
+    };
 
     void BuildSheets();
     void BuildGeneralSheet();

@@ -29,7 +29,7 @@ std::vector<TOrgRow> OrganizerRows(const TKorProject& project) {
         row.Caption = page->TabCaption();
         row.Shown = page->Visible();
         row.FileMissing = !FileExists(page->TempFileName());
-        row.Upload = !page->FtpUpload()        ? TUploadMark::NotMarked
+        row.Upload = !page->FtpUpload()       ? TUploadMark::NotMarked
                      : page->NeedsUploading() ? TUploadMark::NeedsUpload
                                               : TUploadMark::UpToDate;
         rows.push_back(row);
@@ -45,7 +45,8 @@ std::vector<TEditorPage*> SelectedPages(const TKorProject& project) {
     return pages;
 }
 
-TMixedSettings MixedSettings(const TEditorPage& current, const std::vector<TEditorPage*>& selected) {
+TMixedSettings MixedSettings(const TEditorPage& current,
+                             const std::vector<TEditorPage*>& selected) {
     TMixedSettings mixed;
     for (const TEditorPage* page : selected) {
         mixed.Visible |= page->Visible() != current.Visible();

@@ -23,8 +23,8 @@ TPermissionBits PermissionBits(const std::string& value) {
 std::string PermissionValue(const TPermissionBits& bits) {
     std::string value;
     for (size_t who = 0; who < 3; ++who)
-        value += static_cast<char>('0' + 4 * bits[who * 3] + 2 * bits[who * 3 + 1] +
-                                   bits[who * 3 + 2]);
+        value +=
+            static_cast<char>('0' + 4 * bits[who * 3] + 2 * bits[who * 3 + 1] + bits[who * 3 + 2]);
     return value;
 }
 

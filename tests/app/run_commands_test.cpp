@@ -189,10 +189,11 @@ TEST_F(RunCommandsTest, SelectedTextBecomesHtmlWithBreaksOrAPreBlock) {
     Form->ConvertToHTMLAction()->trigger();
     EXPECT_EQ(page.Editor()->RawText(), "one<br>\r\ntwo");
 
-    Retype(page, "a  b\r\nc");
+    // The shipped "char_ents" template gives the entities; the first blank of a run stays.
+    Retype(page, "a  b<&>\r\nc");
     page.Editor()->selectAll();
     Form->ConvertToPreAction()->trigger();
-    EXPECT_EQ(page.Editor()->RawText(), "<pre>a  b\r\nc</pre>");
+    EXPECT_EQ(page.Editor()->RawText(), "<pre>a &nbsp;b&lt;&amp;&gt;\r\nc</pre>");
 }
 
 TEST_F(RunCommandsTest, OutputInPiecesWithTypedInputIsAppendedAndTheRunReportsItsEnd) {

@@ -59,6 +59,14 @@ TEST(DebugDialogue, HintsFindTheScalarFirstThenTheAggregatesOfTheName) {
         RetrieveVariables({"$a = 1", "$s = 'never", "closed", "  DB<2> "});
     ASSERT_EQ(open.size(), 1u);
     EXPECT_EQ(open[0].Name, "$a");
+
+    // Punctuation variables whose name holds "=".
+    const std::vector<TDebugVariable> punctuation =
+        RetrieveVariables({"$= = 60", "$x = 'a=b'", "  DB<2> "});
+    ASSERT_EQ(punctuation.size(), 2u);
+    EXPECT_EQ(punctuation[0].Name, "$=");
+    EXPECT_EQ(punctuation[0].Value, "60");
+    EXPECT_EQ(punctuation[1].Value, "'a=b'");
 }
 
 } // namespace

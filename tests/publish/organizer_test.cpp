@@ -24,10 +24,8 @@ TEST(UnixPermissionsTest, ValuesBitsAndText) {
         const char* value;
         const char* text;
     } cases[] = {
-        {"755", "755", "Unix Attribs: -rwxr-xr-x"},
-        {"644", "644", "Unix Attribs: -rw-r--r--"},
-        {"5", "005", "Unix Attribs: -------r-x"},
-        {"", "000", "Unix Attribs: ----------"},
+        {"755", "755", "Unix Attribs: -rwxr-xr-x"},  {"644", "644", "Unix Attribs: -rw-r--r--"},
+        {"5", "005", "Unix Attribs: -------r-x"},    {"", "000", "Unix Attribs: ----------"},
         {"1777", "777", "Unix Attribs: -rwxrwxrwx"},
     };
     for (const auto& c : cases) {

@@ -58,8 +58,10 @@ std::string ScriptedPrompt::ChooseFile(const FileChoice& choice) {
     return path;
 }
 
-bool ScriptedPrompt::EnterText(const std::string& caption, const std::string&, std::string& value) {
+bool ScriptedPrompt::EnterText(const std::string& caption, const std::string& label,
+                               std::string& value) {
     Shown.push_back({PromptKind::Plain, caption, pbOK});
+    Questions.push_back({caption, label, value});
     if (Texts.empty()) return false;
     value = Texts.front();
     Texts.pop_front();

@@ -29,6 +29,13 @@ public:
     void QueueTick(bool ticked) { Ticks.push_back(ticked); }
 
     const std::vector<PromptRecord>& Records() const { return Shown; }
+    // Every input box: its caption, its question and the value it offered.
+    struct TextQuestion {
+        std::string Caption;
+        std::string Label;
+        std::string Offered;
+    };
+    const std::vector<TextQuestion>& TextQuestions() const { return Questions; }
     std::vector<std::string> TextsShown() const;
     void ClearRecords() { Shown.clear(); }
 
@@ -49,6 +56,7 @@ private:
     std::deque<std::string> Texts;
     std::deque<bool> Ticks;
     std::vector<PromptRecord> Shown;
+    std::vector<TextQuestion> Questions;
 };
 
 } // namespace korvane::test
