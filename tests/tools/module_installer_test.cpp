@@ -7,6 +7,7 @@
 #include "project/kor_project.h"
 #include "scripted_prompt.h"
 #include "storage/name_value.h"
+#include "storage/section_list.h"
 #include "tools/module_installer.h"
 
 #include <gtest/gtest.h>
@@ -54,6 +55,7 @@ protected:
         if (!ModuleMirror::ToolsInstalled()) GTEST_SKIP() << "perl and cpanm are not installed";
         std::filesystem::create_directories(Mirror.File("korvane/tools"));
         std::filesystem::copy_file(ModuleMirror::Adapter(), Mirror.File("korvane/tools/ppm"));
+        CreateSectionList();
         Settings = std::make_unique<TGlobalSettings>();
         Debugger = std::make_unique<TDebugForm>();
         Project = std::make_unique<TKorProject>(*Settings, Debugger->Console());
@@ -65,6 +67,12 @@ protected:
             if (NamePart(line) != "PATH") variables.push_back("Y" + line);
         Project->setProjectEnvVars(variables);
         Installer = std::make_unique<TModuleInstaller>(*Project, Debugger->Console());
+    }
+
+    ~ModuleInstallerTest() override {
+        Installer.reset();
+        Project.reset();
+        FreeSectionList();
     }
 
     std::vector<std::string> Shown() {
