@@ -52,6 +52,9 @@ void TMainForm::ConnectDebugger() {
         }
         return options;
     };
+    debug.NewLog = [this] {
+        if (KorProject) KorProject->CreateNewLog();
+    };
 }
 
 void TMainForm::StepActionExecute() {

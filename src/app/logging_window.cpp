@@ -24,7 +24,11 @@ bool TLoggingWindow::Tick() {
         Actions.HideCountdown();
         return false;
     }
-    if (Actions.TraceRecording()) return true;
+    if (Actions.TraceRecording()) {
+        // The clock counts down to the end of the window.
+        Actions.ShowCountdown(CountdownFor(End - now));
+        return true;
+    }
     const TDateTime switchStart = Now();
     Actions.SetTraceRecording(true);
     Actions.SetProjectLogging(true);

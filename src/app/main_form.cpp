@@ -3,6 +3,8 @@
 #include "app/application.h"
 #include "app/file_associations.h"
 #include "app/help_commands.h"
+#include "app/log_commands.h"
+#include "app/module_commands.h"
 #include "app/publish_commands.h"
 #include "app/reg_file_dlg.h"
 #include "app/web_server_command.h"
@@ -102,8 +104,11 @@ TMainForm::~TMainForm() {
         DebugFormObject->OnDebugActionsChanged = nullptr;
         DebugFormObject->OnStatusChanged = nullptr;
         DebugFormObject->LogOptions = nullptr;
+        DebugFormObject->NewLog = nullptr;
         DebugFormObject->CurrentPageKind = nullptr;
     }
+    Logging.reset();
+    Modules.reset();
     Publishing.reset();
     Searching.reset();
     KorProject.reset();
@@ -227,7 +232,7 @@ void TMainForm::BuildMenus() {
     WebServerItem = run->addAction(QStringLiteral("Web Server On/Off"));
     WebServerItem->setStatusTip(QStringLiteral("Start or stop the project's local web server"));
 
-    QMenu* tools = menuBar()->addMenu(QStringLiteral("&Tools"));
+    QMenu* tools = ToolsMenu = menuBar()->addMenu(QStringLiteral("&Tools"));
     QAction* newVersion = tools->addAction(QStringLiteral("Check for New Version..."));
     connect(newVersion, &QAction::triggered, this, &TMainForm::NewVersionActionExecute);
 }
@@ -328,6 +333,7 @@ void TMainForm::MessageListDblClick(int row) {
     TraceScope trace(this, "TMainForm", "MessageListDblClick");
     QListWidgetItem* item = Messages->item(row);
     if (!item || !KorProject) return;
+    if (Modules && Modules->OfferInstall(row)) return;
     const std::string text = ToStdString(item->text());
     const int line = MessageLineNumber(text);
     if (line < 0) return;
@@ -384,6 +390,15 @@ bool TMainForm::FormCreate() {
     Searching = std::make_unique<TSearchCommands>(*this, *KorProject,
                                                   [this] { return CurrentEditorPage(); });
     Searching->AddMenu(*SearchMenu);
+    Modules = std::make_unique<TModuleCommands>(*this, *KorProject, DebugFormObject->Console(),
+                                                *Messages);
+    QMenu* tools = ToolsMenu;
+    Modules->AddToolsMenuItems(*tools);
+    Logging =
+        std::make_unique<TLogCommands>(*this, *KorProject, [this](const TLogWindowTimes& times) {
+            StartLoggingWindow(times.Start, times.End);
+        });
+    Logging->AddToolsMenuItems(*tools);
     KorProject->Add("", true);
     Request = ParseCommandLine(Arguments);
     try {

@@ -27,6 +27,8 @@ class TDebugForm;
 class TEditorPage;
 class THelpCommands;
 class TKorProject;
+class TLogCommands;
+class TModuleCommands;
 class TPublishCommands;
 class TSearchCommands;
 class TVariableWatchWindow;
@@ -51,6 +53,8 @@ public:
     TKorProject& Project() { return *KorProject; }
     TDebugForm& DebugForm() { return *DebugFormObject; }
     THelpCommands& Help() { return *HelpCommands; }
+    TModuleCommands& ModuleCommands() { return *Modules; }
+    TLogCommands& LogCommands() { return *Logging; }
     // "&Lock as Default Project": ticked while the project is locked as the default one.
     QAction* LockAction() const { return LockDefaultAction; }
     void LockDefaultActionClick();
@@ -162,6 +166,8 @@ private:
     std::unique_ptr<TPublishCommands> Publishing;
     std::unique_ptr<THelpCommands> HelpCommands;
     std::unique_ptr<TSearchCommands> Searching;
+    std::unique_ptr<TModuleCommands> Modules;
+    std::unique_ptr<TLogCommands> Logging;
     std::string StartupError; // a project that failed to load, shown once the window is up
     TLoggingWindow LoggingWindow;
     std::string NewFileExt = ".pl";
@@ -175,6 +181,7 @@ private:
     QTimer* LoggingTick = nullptr;
     QMenu* FileMenu = nullptr;
     QMenu* ProjectMenu = nullptr;
+    QMenu* ToolsMenu = nullptr;
     QMenu* SearchMenu = nullptr;
     QAction* ExitAction = nullptr;
     QAction* LockDefaultAction = nullptr;

@@ -82,6 +82,7 @@ public:
     void SaveToStream(TSectionList& stream) override;
     void LoadFromStream(TSectionList& stream) override;
     void Assign(const TProjectPage& source) override;
+    std::vector<std::string> LogInformation() const override;
 
     // ---- File type ----
     THighlighterKind HighlighterKind() const { return Kind; }

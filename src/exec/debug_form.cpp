@@ -114,7 +114,7 @@ void TDebugForm::StartStep(const TRunRequest& run, TRunClient* page) {
 
 void TDebugForm::StartExecution(const TRunRequest& run, TRunClient* page) {
     KORVANE_TRACE("TDebugForm", "StartExecution");
-    if (LogOptions && LogOptions().ClearAtRun) ClearLogFile();
+    if (LogOptions && LogOptions().ClearAtRun && NewLog) NewLog();
     StartDebugging(run, page, dsRunToBreakpoint);
 }
 

@@ -128,6 +128,8 @@ public:
 
     // Set by the main window: the log switches, and the variable window's views.
     std::function<TDebugLogOptions()> LogOptions;
+    // Starts a new log with the project's report, for ClearAtRun.
+    std::function<void()> NewLog;
     std::function<void()> OnDetailsChanged; // DebugOutput has a new answer
     std::function<void()> OnShowVariables;  // show Variables
     // One timer tick: polls the program, filters its errors, resets when it has ended.

@@ -83,6 +83,32 @@ std::string ProgramEndMessage(const TProgramExit& exit, TDateTime startTime, TDa
     return LogTime(true, now) + " - " + how + " (" + DurationText(startTime, now) + ")";
 }
 
+std::string MissingModuleOf(std::string_view text) {
+    constexpr std::string_view Opening = "Can't locate ";
+    constexpr std::string_view Closing = ".pm in @INC";
+    const size_t start = text.find(Opening);
+    if (start == std::string_view::npos) return {};
+    const std::string_view rest = text.substr(start + Opening.size());
+    const size_t end = rest.find(Closing);
+    if (end == std::string_view::npos || end == 0) return {};
+    std::string module;
+    bool partStart = true;
+    for (const char c : rest.substr(0, end)) {
+        const bool letter = std::isalpha(static_cast<unsigned char>(c)) || c == '_';
+        if (c == '/') {
+            if (partStart) return {};
+            module += "::";
+            partStart = true;
+        } else if (letter || (!partStart && std::isdigit(static_cast<unsigned char>(c)))) {
+            module += c;
+            partStart = false;
+        } else {
+            return {};
+        }
+    }
+    return partStart ? std::string() : module;
+}
+
 int MessageLineNumber(std::string_view text) {
     const size_t at = text.find(" line ");
     if (at == std::string_view::npos) return -1;

@@ -36,6 +36,10 @@ std::vector<TMessageLine> PhpSyntaxCheckMessages(const TConsoleLines& output,
 // The message line that closes a run: when it ended, how, and how long it took.
 std::string ProgramEndMessage(const TProgramExit& exit, TDateTime startTime, TDateTime now);
 
+// The module a "Can't locate Foo/Bar.pm in @INC" message names ("Foo::Bar"), so the message
+// list can offer to install it; "" for every other line and for files that are no module.
+std::string MissingModuleOf(std::string_view text);
+
 // The line number a message line points at: the digits after " line "; -1 when there are none.
 int MessageLineNumber(std::string_view text);
 

@@ -415,7 +415,31 @@ public:
     bool LogTransientUpdates() const { return LogTransientUpdatesValue; }
     void setLogTransientUpdates(bool value);
 
+    // ---- The project log ----
+    // Starts the log again: LogFileName becomes the log's file (also while logging is off),
+    // is deleted, and gets "**NEW LOG STARTED" and the settings report. A file that is no
+    // log is left alone, with a warning, and nothing is logged.
+    void CreateNewLog();
+    // The settings report, with the blocks the LogInfo options switch on.
+    void OutputLogInformation();
+
 private:
+    // The log's file follows the master switch and the file name.
+    void AttachLogFile();
+    void WarnNotALog() const;
+    void HandLogSwitchesToConsole();
+    // What perl says to switches ("-v"); "" when it cannot be asked.
+    std::string ToolInfo(const std::string& switches);
+    void LogMySqlInfo();
+    void LogEnvVarsInfo() const;
+    void LogWebServerInfo() const;
+    void LogFullProjectInfo() const;
+    void LogEditorOptions() const;
+    void LogSearchOptions() const;
+    void LogLoggingOptions() const;
+    void LogFilesInProject() const;
+    void LogTempDirInfo() const;
+
     void ChangeText(std::string& field, const std::string& value);
     template <typename T> void ChangeValue(T& field, const T& value) {
         if (field == value) return;

@@ -1,6 +1,8 @@
 #include "project/project_page.h"
 
 #include "project/kor_project.h"
+#include "storage/date_text.h"
+#include "storage/file_utils.h"
 #include "storage/paths.h"
 #include "storage/section_list.h"
 #include "storage/text_utils.h"
@@ -80,6 +82,29 @@ void TProjectPage::LoadFromStream(TSectionList& stream) {
     stream.EndSection();
     stream.EndSection();
     UpdateEditable();
+}
+
+std::vector<std::string> TProjectPage::LogInformation() const {
+    std::vector<std::string> lines;
+    LogWorkingFile(lines);
+    LogFileState(lines);
+    return lines;
+}
+
+void TProjectPage::LogWorkingFile(std::vector<std::string>& lines) const {
+    if (IsTempFile()) lines.push_back("          Temp File No: " + std::to_string(TempNumberValue));
+    lines.push_back("              Filename: " + TempFileName());
+}
+
+void TProjectPage::LogFileState(std::vector<std::string>& lines) const {
+    const std::string file = TempFileName();
+    TDateTime modified = 0;
+    if (IsFile(file) && FileDateTime(file, modified)) {
+        lines.push_back("             File Date: " + LogTime(true, modified));
+        lines.push_back("          File Attribs: " + AttributesText(file));
+    } else {
+        lines.push_back("*** Warning - File not found ***");
+    }
 }
 
 } // namespace korvane

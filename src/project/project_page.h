@@ -5,6 +5,7 @@
 #include "storage/prompt.h"
 
 #include <string>
+#include <vector>
 
 namespace korvane {
 
@@ -62,7 +63,15 @@ public:
     virtual void SaveToStream(TSectionList& stream);
     virtual void LoadFromStream(TSectionList& stream);
 
+    // The page's lines of the project's settings report in the log.
+    virtual std::vector<std::string> LogInformation() const;
+
 protected:
+    // Parts of that report: the temporary-file number and the working file; the file's date
+    // and attributes, or the warning that it is gone.
+    void LogWorkingFile(std::vector<std::string>& lines) const;
+    void LogFileState(std::vector<std::string>& lines) const;
+
     void SetTempNumber(int number) { TempNumberValue = number; }
     void SetEditableFlag(bool editable) { EditableValue = editable; }
 

@@ -291,13 +291,14 @@ void TKorProject::setLoggingIsOn(bool value) {
     if (value == LoggingIsOnValue) return;
     LoggingIsOnValue = value;
     setModified(true);
-    LogFile = value ? LogFileNameValue : std::string();
+    AttachLogFile();
+    HandLogSwitchesToConsole();
 }
 
 void TKorProject::setLogFileName(const std::string& value) {
     if (SameText(value, LogFileNameValue)) return;
     LogFileNameValue = value;
-    if (LoggingIsOnValue) LogFile = value;
+    if (LoggingIsOnValue) AttachLogFile();
     setModified(true);
 }
 

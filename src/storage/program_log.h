@@ -14,7 +14,13 @@ extern bool UseLocalTime;
 // at any time; a line that cannot be written is lost without a word.
 void WriteLogLine(const std::string& text);
 
-// Deletes the log file when it exists.
-void ClearLogFile();
+// Whether path may be written to and deleted as a log: it does not exist, is empty, or begins
+// with a log line's time stamp. A project file can name any file, and the log must never
+// take over a file of the user's that is no log.
+bool IsLogFileOrAbsent(const std::string& path);
+
+// Deletes the log file when it exists and is a log; false when it is something else, which
+// is then left alone.
+bool ClearLogFile();
 
 } // namespace korvane

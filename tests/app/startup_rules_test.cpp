@@ -57,6 +57,9 @@ TEST(LoggingWindow, WaitsThenRecordsThenSwitchesEverythingOff) {
     EXPECT_TRUE(projectLogging);
     EXPECT_TRUE(shown);
     EXPECT_EQ(shownTime.Seconds, 5);
+    now += 2 * second;
+    EXPECT_TRUE(window.Tick());
+    EXPECT_EQ(shownTime.Seconds, 2) << "the clock counts down";
 
     window.CutShort();
     EXPECT_FALSE(window.Tick()) << "a cut-short window ends at the next tick";

@@ -58,6 +58,24 @@ TEST(ErrorFilter, LinesLoseTheScriptNameAndTimeStampsAndStopAtTheDebuggerEnd) {
     EXPECT_EQ(line, "an empty script name removes nothing");
 }
 
+TEST(ErrorFilter, MissingModuleMessagesNameTheModuleToInstall) {
+    const std::pair<const char*, const char*> cases[] = {
+        {"Can't locate Foo/Bar.pm in @INC (you may need to install the Foo::Bar module) (@INC "
+         "contains: /etc/perl) at  line 1.",
+         "Foo::Bar"},
+        {"Can't locate JSON.pm in @INC (@INC contains: .) at  line 2.", "JSON"},
+        {"Can't locate Net/SSLeay2_x.pm in @INC", "Net::SSLeay2_x"},
+        {"Can't locate config.pl in @INC (@INC contains: .) at  line 3.", ""},
+        {"Can't locate ../evil.pm in @INC", ""},
+        {"Can't locate Foo//Bar.pm in @INC", ""},
+        {"Can't locate 9Lives.pm in @INC", ""},
+        {"Can't locate object method \"new\" via package \"Foo\" at  line 4.", ""},
+        {"BEGIN failed--compilation aborted at  line 1.", ""},
+    };
+    for (const auto& [line, module] : cases)
+        EXPECT_EQ(MissingModuleOf(line), module) << line;
+}
+
 TEST(HtmlConversion, LineEndsBecomeBreaksAndEntitiesReplaceCharacters) {
     const TCharEntities entities{
         {"less [<]", " &lt; "}, {"amp [&] and [&]", "&amp;"}, {"blank [ ]", "&nbsp;"}};
