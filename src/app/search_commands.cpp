@@ -53,8 +53,10 @@ TReplaceAction TSearchCommands::ConfirmNearText(TEditorPage& page,
                                                 const TReplaceQuestion& question) {
     TKorSynEdit& editor = *page.Editor();
     const auto at = static_cast<unsigned long>(question.Start);
-    const int x = static_cast<int>(editor.SendScintilla(QsciScintillaBase::SCI_POINTXFROMPOSITION, 0UL, at));
-    const int y = static_cast<int>(editor.SendScintilla(QsciScintillaBase::SCI_POINTYFROMPOSITION, 0UL, at));
+    const int x =
+        static_cast<int>(editor.SendScintilla(QsciScintillaBase::SCI_POINTXFROMPOSITION, 0UL, at));
+    const int y =
+        static_cast<int>(editor.SendScintilla(QsciScintillaBase::SCI_POINTYFROMPOSITION, 0UL, at));
     const int lineHeight =
         static_cast<int>(editor.SendScintilla(QsciScintillaBase::SCI_TEXTHEIGHT, 0UL));
     const QPoint top = editor.viewport()->mapToGlobal(QPoint(x, y));

@@ -70,23 +70,19 @@ void AddTextCommandMenus(QMenu& edit, QMenu& special, QAction* firstHtml,
     add(edit, "Unindent Selection", QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_U),
         "Unindent selected lines", [](TEditorPage&, TKorSynEdit& e) { IndentLines(e, true); });
 
-    special.insertAction(firstHtml, make(special, "URL &Encode", QKeySequence(),
-                                         "Encode URL for Web Forms",
-                                         [](TEditorPage&, TKorSynEdit& e) {
-                                             UrlCodeSelection(e, false);
-                                         }));
-    special.insertAction(firstHtml, make(special, "URL &Decode", QKeySequence(),
-                                         "Decode URL for Web Forms",
-                                         [](TEditorPage&, TKorSynEdit& e) {
-                                             UrlCodeSelection(e, true);
-                                         }));
+    special.insertAction(firstHtml,
+                         make(special, "URL &Encode", QKeySequence(), "Encode URL for Web Forms",
+                              [](TEditorPage&, TKorSynEdit& e) { UrlCodeSelection(e, false); }));
+    special.insertAction(firstHtml,
+                         make(special, "URL &Decode", QKeySequence(), "Decode URL for Web Forms",
+                              [](TEditorPage&, TKorSynEdit& e) { UrlCodeSelection(e, true); }));
     special.insertSeparator(firstHtml);
-    QAction* paste = add(special, "&Paste without &&nbsp;", QKeySequence(),
-                         "Paste clipboard contents over selected text",
-                         [](TEditorPage& page, TKorSynEdit& e) {
-                             InsertText(e, WithoutNbsp(ClipboardText()));
-                             page.UpdateTabCaption();
-                         });
+    QAction* paste =
+        add(special, "&Paste without &&nbsp;", QKeySequence(),
+            "Paste clipboard contents over selected text", [](TEditorPage& page, TKorSynEdit& e) {
+                InsertText(e, WithoutNbsp(ClipboardText()));
+                page.UpdateTabCaption();
+            });
     paste->setVisible(false);
     add(special, "Insert Search Engine Meta Tags", QKeySequence(), "",
         [](TEditorPage& page, TKorSynEdit& e) {

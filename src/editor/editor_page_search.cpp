@@ -41,9 +41,10 @@ void TEditorPage::DoSearchReplace(bool replace, bool sameDirection, bool showNot
         break;
     case TSearchOutcome::BadPattern:
         Beep();
-        CurrentPrompt().Inform(PromptKind::Warning,
-                               "\"" + options.Search +
-                                   "\" is not a valid regular expression, so nothing was searched.");
+        CurrentPrompt().Inform(
+            PromptKind::Warning,
+            "\"" + options.Search +
+                "\" is not a valid regular expression, so nothing was searched.");
         break;
     case TSearchOutcome::NotFound: {
         Beep();
@@ -60,10 +61,9 @@ void TEditorPage::DoSearchReplace(bool replace, bool sameDirection, bool showNot
 }
 
 TReplaceAction TEditorPage::EditorReplaceTextEvent(const TReplaceQuestion& question) {
-    const PromptButton answer =
-        CurrentPrompt().Ask(PromptKind::Confirmation,
-                            "Replace this occurence of \"" + question.Found + "\"?",
-                            pbYes | pbNo | pbCancel | pbYesToAll, "Confirm replace", pbYes);
+    const PromptButton answer = CurrentPrompt().Ask(
+        PromptKind::Confirmation, "Replace this occurence of \"" + question.Found + "\"?",
+        pbYes | pbNo | pbCancel | pbYesToAll, "Confirm replace", pbYes);
     switch (answer) {
     case pbYes:
         return TReplaceAction::Replace;

@@ -89,8 +89,7 @@ TFindDlg::TFindDlg(QWidget* parent) : QDialog(parent) {
     Direction = RadioGroup(directionBox, {"Forwards", "Backwards"});
     row->addWidget(directionBox);
     auto* scopeBox = new QGroupBox(QStringLiteral("Search Scope"), this);
-    Scope = RadioGroup(scopeBox,
-                       {"From Cursor Position", "Whole Document", "Selected Text Only"});
+    Scope = RadioGroup(scopeBox, {"From Cursor Position", "Whole Document", "Selected Text Only"});
     Options->addWidget(scopeBox);
 
     auto* ok = new QPushButton(QStringLiteral("&Ok"), this);

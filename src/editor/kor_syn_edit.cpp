@@ -3,9 +3,9 @@
 #include "editor/gutter_glyphs.h"
 
 #include <QAction>
+#include <QPainter>
 #include <Qsci/qscicommand.h>
 #include <Qsci/qscicommandset.h>
-#include <QPainter>
 
 #include <algorithm>
 
@@ -236,8 +236,8 @@ bool TKorSynEdit::SearchRange(std::string_view pattern, int flags, long long fro
     SendScintilla(SCI_SETSEARCHFLAGS, static_cast<unsigned long>(flags));
     SendScintilla(SCI_SETTARGETRANGE, static_cast<unsigned long>(from), static_cast<long>(to));
     SendScintilla(SCI_SETSTATUS, static_cast<unsigned long>(SC_STATUS_OK));
-    const long found = SendScintilla(SCI_SEARCHINTARGET,
-                                     static_cast<unsigned long>(pattern.size()), pattern.data());
+    const long found = SendScintilla(SCI_SEARCHINTARGET, static_cast<unsigned long>(pattern.size()),
+                                     pattern.data());
     if (found < 0) {
         badPattern = SendScintilla(SCI_GETSTATUS) == SC_STATUS_WARNREGEX;
         SendScintilla(SCI_SETSTATUS, static_cast<unsigned long>(SC_STATUS_OK));
@@ -249,8 +249,8 @@ bool TKorSynEdit::SearchRange(std::string_view pattern, int flags, long long fro
 }
 
 std::string TKorSynEdit::SearchTag(int n) const {
-    const long length = SendScintilla(SCI_GETTAG, static_cast<unsigned long>(n),
-                                      static_cast<const char*>(nullptr));
+    const long length =
+        SendScintilla(SCI_GETTAG, static_cast<unsigned long>(n), static_cast<const char*>(nullptr));
     if (length <= 0) return {};
     std::string tag(static_cast<size_t>(length) + 1, '\0');
     SendScintilla(SCI_GETTAG, static_cast<unsigned long>(n), tag.data());

@@ -241,13 +241,12 @@ TSearchResult SearchReplace(TKorSynEdit& editor, const TSearchOptions& options, 
                 if (action == TReplaceAction::Replace) {
                     editor.ReplaceRanges({{hit.Start, hit.End, replacement}});
                     result.Replaced = 1;
-                    PutCaret(editor, backwards ? hit.Start
-                                               : hit.Start + static_cast<long long>(
-                                                                 replacement.size()));
+                    PutCaret(editor, backwards
+                                         ? hit.Start
+                                         : hit.Start + static_cast<long long>(replacement.size()));
                 } else if (action == TReplaceAction::ReplaceAll) {
                     long long end = backwards ? hit.End : high;
-                    result.Replaced =
-                        ReplaceEveryHit(searcher, backwards ? low : hit.Start, end);
+                    result.Replaced = ReplaceEveryHit(searcher, backwards ? low : hit.Start, end);
                     PutCaret(editor, end);
                 }
             }
