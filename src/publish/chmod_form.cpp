@@ -2,6 +2,7 @@
 
 #include "platform/qt_strings.h"
 #include "storage/flag_scope.h"
+#include "widgets/ok_cancel_row.h"
 
 #include <QCheckBox>
 #include <QGridLayout>
@@ -54,16 +55,9 @@ TchmodForm::TchmodForm(QWidget* owner, const std::string& value) : QDialog(owner
     UnixPermissions = new QLabel;
     UnixPermissions->setObjectName(QStringLiteral("UnixPermissions"));
     layout->addWidget(UnixPermissions);
-    auto* buttons = new QHBoxLayout;
-    buttons->addStretch();
-    OKBtn = new QPushButton(QStringLiteral("OK"));
-    OKBtn->setDefault(true);
-    CancelBtn = new QPushButton(QStringLiteral("Cancel"));
-    buttons->addWidget(OKBtn);
-    buttons->addWidget(CancelBtn);
-    layout->addLayout(buttons);
-    connect(OKBtn, &QPushButton::clicked, this, &QDialog::accept);
-    connect(CancelBtn, &QPushButton::clicked, this, &QDialog::reject);
+    const TOkCancelButtons buttons = AddOkCancelRow(*this, *layout);
+    OKBtn = buttons.OK;
+    CancelBtn = buttons.Cancel;
     connect(ChModValue, &QLineEdit::textEdited, this, [this] { ValueChanged(); });
     // Leaving the box shows the value as the three digits it stands for.
     connect(ChModValue, &QLineEdit::editingFinished, this,

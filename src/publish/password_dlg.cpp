@@ -1,6 +1,7 @@
 #include "publish/password_dlg.h"
 
 #include "platform/qt_strings.h"
+#include "widgets/ok_cancel_row.h"
 
 #include <QHBoxLayout>
 #include <QLabel>
@@ -19,16 +20,9 @@ TPasswordDlg::TPasswordDlg(QWidget* owner, const std::string& caption) : QDialog
     Password->setObjectName(QStringLiteral("Password"));
     Password->setEchoMode(QLineEdit::Password);
     layout->addWidget(Password);
-    auto* buttons = new QHBoxLayout;
-    buttons->addStretch();
-    OKBtn = new QPushButton(QStringLiteral("OK"));
-    OKBtn->setDefault(true);
-    CancelBtn = new QPushButton(QStringLiteral("Cancel"));
-    buttons->addWidget(OKBtn);
-    buttons->addWidget(CancelBtn);
-    layout->addLayout(buttons);
-    connect(OKBtn, &QPushButton::clicked, this, &QDialog::accept);
-    connect(CancelBtn, &QPushButton::clicked, this, &QDialog::reject);
+    const TOkCancelButtons buttons = AddOkCancelRow(*this, *layout);
+    OKBtn = buttons.OK;
+    CancelBtn = buttons.Cancel;
     setMinimumWidth(320);
 }
 
