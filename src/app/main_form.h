@@ -1,6 +1,7 @@
 #pragma once
 // The main window: page tabs over the message list, the status bar, the menus. It owns every
 // object made at start-up and frees them in a fixed order when it goes.
+#include "app/command.h"
 #include "app/command_line.h"
 #include "app/logging_window.h"
 #include "model/global_settings.h"
@@ -55,6 +56,8 @@ public:
     THelpCommands& Help() { return *HelpCommands; }
     TModuleCommands& ModuleCommands() { return *Modules; }
     TLogCommands& LogCommands() { return *Logging; }
+    // Update handlers of the commands, run when the window refreshes them.
+    TCommandUpdates& CommandUpdates() { return Updates; }
     // "&Lock as Default Project": ticked while the project is locked as the default one.
     QAction* LockAction() const { return LockDefaultAction; }
     void LockDefaultActionClick();
@@ -170,6 +173,7 @@ private:
     std::unique_ptr<TLogCommands> Logging;
     std::string StartupError; // a project that failed to load, shown once the window is up
     TLoggingWindow LoggingWindow;
+    TCommandUpdates Updates;
     std::string NewFileExt = ".pl";
     bool Shown = false;
 

@@ -1,0 +1,40 @@
+#include "app/command.h"
+
+#include <QWidget>
+
+namespace korvane {
+
+namespace {
+constexpr const char* CategoryProperty = "korvaneCategory";
+}
+
+QAction* MakeCommand(QWidget& window, const TCommandSpec& spec) {
+    auto* action = new QAction(QString::fromUtf8(spec.Caption), &window);
+    action->setObjectName(QString::fromLatin1(spec.Name));
+    action->setProperty(CategoryProperty, QString::fromLatin1(spec.Category));
+    action->setShortcut(spec.Keys);
+    const QString hint = QString::fromUtf8(spec.Hint);
+    action->setStatusTip(hint);
+    action->setToolTip(hint.isEmpty() ? action->text().remove(QLatin1Char('&')) : hint);
+    window.addAction(action);
+    return action;
+}
+
+QAction* FindCommand(const QWidget& window, const char* name) {
+    return window.findChild<QAction*>(QString::fromLatin1(name), Qt::FindDirectChildrenOnly);
+}
+
+QString CommandCategory(const QAction& action) {
+    return action.property(CategoryProperty).toString();
+}
+
+void TCommandUpdates::Add(QAction& action, Handler update) {
+    Updates.emplace_back(&action, std::move(update));
+}
+
+void TCommandUpdates::RunAll() const {
+    for (const auto& [action, update] : Updates)
+        if (action) update(*action);
+}
+
+} // namespace korvane
