@@ -134,7 +134,7 @@ void THelpCommands::HelpOnWord() {
 }
 
 void THelpCommands::ContextHelp() {
-    HelpManager->ShowContext();
+    ShowHelpFor(*HelpManager, QApplication::focusWidget());
 }
 
 bool TMainForm::CreateHelp() {

@@ -120,7 +120,9 @@ void TEditorPage::SaveToFileExt(const std::string& fileNameArg, const std::strin
 
     const long long selectionEnd = SourceEditor->SelectionEndPosition();
     const bool ownFile = fileName.empty() || SameText(fileName, FileName());
-    if (!force && !SourceEditor->Modified() && ownFile &&
+    // A temporary page still showing its starting text was never written: a run needs its file.
+    const bool unwrittenTemp = ownFile && IsTempFile() && !IsFile(TempFileName());
+    if (!force && !SourceEditor->Modified() && ownFile && !unwrittenTemp &&
         !FileChangedSince(fileName, LastSavedDateValue))
         return;
 
