@@ -33,15 +33,28 @@ constexpr double VersionQuerySeconds = 5;
 // More than this of a log does not go on the clipboard: the log can grow without bound.
 constexpr std::size_t ClipboardLogLimit = 1024 * 1024;
 
-const char* const LoggingOptionBoxes[] = {
-    "LogConsoleIncludeStdErr", "LogConsoleIncludeStdOut", "LogConsoleIncludeStdIn",
-    "LogProgStartStop",        "LogProgBreakpoint",       "LogProgStep",
-    "LogProgTerminate",        "LogProgClearLog",         "LogInfoPerlVersion",
-    "LogInfoAdvPerlInfo",      "LogInfoMySQL",            "LogInfoWebServer",
-    "LogInfoEnvVars",          "LogInfoWinVer",           "LogInfoKorvaneVer",
-    "LogInfoFullProject",      "LogInfoTempDir",          "LogWebStartStop",
-    "LogWebGet",               "LogWebPost",              "LogWebErrors",
-    "IgnoreTransientUpdates"};
+const char* const LoggingOptionBoxes[] = {"LogConsoleIncludeStdErr",
+                                          "LogConsoleIncludeStdOut",
+                                          "LogConsoleIncludeStdIn",
+                                          "LogProgStartStop",
+                                          "LogProgBreakpoint",
+                                          "LogProgStep",
+                                          "LogProgTerminate",
+                                          "LogProgClearLog",
+                                          "LogInfoPerlVersion",
+                                          "LogInfoAdvPerlInfo",
+                                          "LogInfoMySQL",
+                                          "LogInfoWebServer",
+                                          "LogInfoEnvVars",
+                                          "LogInfoWinVer",
+                                          "LogInfoKorvaneVer",
+                                          "LogInfoFullProject",
+                                          "LogInfoTempDir",
+                                          "LogWebStartStop",
+                                          "LogWebGet",
+                                          "LogWebPost",
+                                          "LogWebErrors",
+                                          "IgnoreTransientUpdates"};
 
 std::string JoinLines(const std::vector<std::string>& lines) {
     std::string text;
@@ -158,7 +171,8 @@ void TPropertiesDlg::PhpVersionClick() {
         if (blank != lines.end()) lines.erase(lines.begin(), blank + 1);
         page = JoinLines(lines);
     } else {
-        page = "<html><body><pre>\n" + ToStdString(ToQString(JoinLines(lines)).toHtmlEscaped()) + "\n</pre></body></html>";
+        page = "<html><body><pre>\n" + ToStdString(ToQString(JoinLines(lines)).toHtmlEscaped()) +
+               "\n</pre></body></html>";
     }
     const std::string target = EnsureSuffix(folder, "/") + "phpinfo.html";
     std::ofstream out(target, std::ios::binary | std::ios::trunc);
@@ -218,8 +232,7 @@ void TPropertiesDlg::LogToClipboardClick() {
     try {
         bool cut = false;
         std::string text = ReadFileTail(Project.LogFileName(), ClipboardLogLimit, cut);
-        if (cut)
-            text = "[The log is larger than 1 MiB: only its last part is copied.]\n" + text;
+        if (cut) text = "[The log is larger than 1 MiB: only its last part is copied.]\n" + text;
         QApplication::clipboard()->setText(ToQString(text));
     } catch (const handledException& e) {
         CurrentPrompt().Inform(PromptKind::Error, e.what());

@@ -44,24 +44,41 @@ const std::initializer_list<const char*> EnvOptionFlags = {
     "ExternalChangeCheck", "UseExternalEnvVars", "ExcludeExternalEnvEquals",
     "EnvTempFromProject",  "KeyEnvVars",         "AutoSetupPhp"};
 const std::initializer_list<const char*> EditorFlags = {
-    "ShowLHGutter",   "ShowLineNumbers",    "HideScrollBars", "ShowSpecialChars",
-    "AutoIndent",     "TabsToSpaces",       "TrimTrailingSpaces", "SmartTabs",
-    "SmartTabDelete", "TabIndents"};
+    "ShowLHGutter", "ShowLineNumbers",    "HideScrollBars", "ShowSpecialChars", "AutoIndent",
+    "TabsToSpaces", "TrimTrailingSpaces", "SmartTabs",      "SmartTabDelete",   "TabIndents"};
 const std::initializer_list<const char*> CursorFlags = {
     "CursorPastRight", "CursorPastBottom", "KeepCursorColumnPos", "HalfPageScroll",
     "BlockOverwrite",  "GroupUndo",        "AltColMode",          "DragAndDrop"};
-const std::initializer_list<const char*> DisplayFlags = {
-    "XPMenus",        "HighlightCursorLine",   "ShowStatusBar",
-    "ShowBlocks",     "SaveFindReplace",       "SaveWindowSize",
-    "SaveProjOrgWindowSize", "SaveProjOrgVisibility", "SavePropertyPageHistory"};
-const std::initializer_list<const char*> LoggingFlags = {
-    "LogConsoleIncludeStdErr", "LogConsoleIncludeStdOut", "LogConsoleIncludeStdIn",
-    "LogProgStartStop",        "LogProgBreakpoint",       "LogProgStep",
-    "LogProgTerminate",        "LogProgClearLog",         "LogInfoFullProject",
-    "LogInfoPerlVersion",      "LogInfoAdvPerlInfo",      "LogInfoMySQL",
-    "LogInfoWebServer",        "LogInfoEnvVars",          "LogInfoWinVer",
-    "LogInfoKorvaneVer",       "LogInfoTempDir",          "LogWebStartStop",
-    "LogWebGet",               "LogWebPost",              "LogWebErrors"};
+const std::initializer_list<const char*> DisplayFlags = {"XPMenus",
+                                                         "HighlightCursorLine",
+                                                         "ShowStatusBar",
+                                                         "ShowBlocks",
+                                                         "SaveFindReplace",
+                                                         "SaveWindowSize",
+                                                         "SaveProjOrgWindowSize",
+                                                         "SaveProjOrgVisibility",
+                                                         "SavePropertyPageHistory"};
+const std::initializer_list<const char*> LoggingFlags = {"LogConsoleIncludeStdErr",
+                                                         "LogConsoleIncludeStdOut",
+                                                         "LogConsoleIncludeStdIn",
+                                                         "LogProgStartStop",
+                                                         "LogProgBreakpoint",
+                                                         "LogProgStep",
+                                                         "LogProgTerminate",
+                                                         "LogProgClearLog",
+                                                         "LogInfoFullProject",
+                                                         "LogInfoPerlVersion",
+                                                         "LogInfoAdvPerlInfo",
+                                                         "LogInfoMySQL",
+                                                         "LogInfoWebServer",
+                                                         "LogInfoEnvVars",
+                                                         "LogInfoWinVer",
+                                                         "LogInfoKorvaneVer",
+                                                         "LogInfoTempDir",
+                                                         "LogWebStartStop",
+                                                         "LogWebGet",
+                                                         "LogWebPost",
+                                                         "LogWebErrors"};
 const std::initializer_list<const char*> MySqlFlags = {
     "ServerUpOnStartup", "AutoSetupMySql", "ServerDownOnShutdown", "CheckForDownServer",
     "UseNamedPipe",      "UseService",     "AutoInstallService"};
@@ -157,7 +174,8 @@ void TPropertiesDlg::FormShow() {
         SetText("PerlCompilerPath", p.PerlCompilerPath());
         SetText("PhpCompilerPath", p.PhpCompilerPath());
         SetText("TempPath", RemoveTrailingSlash(p.TempPath()));
-        if (QAbstractButton* radio = PerlWarnings->button(p.PerlWarnings())) radio->setChecked(true);
+        if (QAbstractButton* radio = PerlWarnings->button(p.PerlWarnings()))
+            radio->setChecked(true);
         SetChecked("TaintMode", p.TaintMode());
         SetText("RootURL", p.RootURL());
         Spin("Backups")->setValue(p.MaxBackUps());
@@ -277,8 +295,7 @@ void TPropertiesDlg::ShowStatistics() {
     set("TempCount", std::to_string(p.TempCount()));
     set("TemplateStats", std::to_string(p.CodeTemplates().CountNodes()) +
                              " nodes in menu hierarchy, of which " +
-                             std::to_string(p.CodeTemplates().CountTemplates()) +
-                             " are templates");
+                             std::to_string(p.CodeTemplates().CountTemplates()) + " are templates");
     set("TemplateFileName", p.GlobalSettings().getCodeTemplateFileName());
     set("HelpFileName", Services.Help ? Services.Help->FilePath() : std::string());
     set("HelpStats", Services.Help ? Services.Help->StatisticsText() : std::string());
@@ -424,7 +441,8 @@ bool TPropertiesDlg::ApplyBtnClick() {
 
     // Paths compare exactly: on this system a folder differing only in case is another one.
     attempt("Perl interpreter", [&] {
-        if (Text("PerlCompilerPath") != p.PerlCompilerPath()) settings.setPerlCompilerDlgAgain(true);
+        if (Text("PerlCompilerPath") != p.PerlCompilerPath())
+            settings.setPerlCompilerDlgAgain(true);
         p.setPerlCompilerPath(Text("PerlCompilerPath"));
         p.setPerlWarnings(static_cast<std::uint8_t>(std::max(0, PerlWarnings->checkedId())));
     });
@@ -527,12 +545,11 @@ bool TPropertiesDlg::ApplyBtnClick() {
 void TPropertiesDlg::ApplyWebServer(std::vector<std::string>& failures) {
     TWebServer& web = Project.WebServer();
     const bool wanted = Checked("WebServerStarted");
-    const bool changed = Text("DefWebFile") != web.getDefaultDoc() ||
-                         Text("WebServerPath") != web.getRootPath() ||
-                         Text("WebPort") != web.getPort() ||
-                         Text("CgiBinPath") != web.CgiBinPath() ||
-                         Text("CgiBinLogicalPath") != web.LogicalCgiBinPath() ||
-                         Spin("CgiTimeout")->value() != web.CgiTimeout();
+    const bool changed =
+        Text("DefWebFile") != web.getDefaultDoc() || Text("WebServerPath") != web.getRootPath() ||
+        Text("WebPort") != web.getPort() || Text("CgiBinPath") != web.CgiBinPath() ||
+        Text("CgiBinLogicalPath") != web.LogicalCgiBinPath() ||
+        Spin("CgiTimeout")->value() != web.CgiTimeout();
     try {
         if (changed && web.Started()) web.Stop();
         web.setDefaultDoc(Text("DefWebFile"));

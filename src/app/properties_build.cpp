@@ -83,6 +83,9 @@ void TPropertiesDlg::BuildWindow() {
     Cats->setHeaderHidden(true);
     Cats->setMouseTracking(true);
     BuildCategoryTree(*Cats);
+    // Node texts are short; the tree scrolls sideways rather than cutting them.
+    Cats->header()->setSectionResizeMode(QHeaderView::ResizeToContents);
+    Cats->header()->setStretchLastSection(false);
     leftLayout->addWidget(Cats, 1);
     leftLayout->addWidget(new QLabel(QStringLiteral("Recent Pages")));
     auto* recentRow = new QHBoxLayout;
@@ -97,7 +100,7 @@ void TPropertiesDlg::BuildWindow() {
     Pages->addWidget(new QWidget); // no page
     splitter->addWidget(Pages);
     splitter->setStretchFactor(1, 1);
-    splitter->setSizes({230, 480});
+    splitter->setSizes({280, 480});
 
     BuildIdentificationPages();
     BuildEditorPages();
@@ -179,8 +182,8 @@ QSpinBox* TPropertiesDlg::AddSpin(QFormLayout& form, const char* label, const ch
 
 void TPropertiesDlg::BrowseFolder(QLineEdit& field) {
     // The chooser may make a new folder; the field takes the chosen one.
-    const QString folder = QFileDialog::getExistingDirectory(this, QStringLiteral("Select Folder"),
-                                                             field.text());
+    const QString folder =
+        QFileDialog::getExistingDirectory(this, QStringLiteral("Select Folder"), field.text());
     if (folder.isEmpty()) return;
     field.setText(folder);
     GenChange();
@@ -236,8 +239,8 @@ void TPropertiesDlg::BuildIdentificationPages() {
     AddEdit(*form, "Email", "Email");
     AddEdit(*form, "URL", "URL");
     AddEdit(*form, "Telephone", "Telephone");
-    connect(AddMemo(*layout, "Postal Address", "PostalAddress"), &QPlainTextEdit::textChanged,
-            this, [this] { GenChange(); });
+    connect(AddMemo(*layout, "Postal Address", "PostalAddress"), &QPlainTextEdit::textChanged, this,
+            [this] { GenChange(); });
 
     AddPage(TPropertyPage::Keywords, layout);
     connect(AddMemo(*layout, "Keywords", "Keywords"), &QPlainTextEdit::textChanged, this,
@@ -269,9 +272,9 @@ void TPropertiesDlg::BuildEditorPages() {
         }
     });
     tabs->addStretch();
-    addChecks(TPropertyPage::Cursor, {"CursorPastRight", "CursorPastBottom", "HalfPageScroll",
-                                      "KeepCursorColumnPos", "BlockOverwrite",
-                                      "HighlightCursorLine"})
+    addChecks(TPropertyPage::Cursor,
+              {"CursorPastRight", "CursorPastBottom", "HalfPageScroll", "KeepCursorColumnPos",
+               "BlockOverwrite", "HighlightCursorLine"})
         ->addStretch();
     addChecks(TPropertyPage::EditorOther,
               {"AltColMode", "DragAndDrop", "GroupUndo", "XPMenus", "SaveFindReplace",
@@ -322,7 +325,8 @@ void TPropertiesDlg::BuildLanguagePages() {
         AddPage(page, pageLayout);
         auto* pageForm = new QFormLayout;
         pageLayout->addLayout(pageForm);
-        AddEdit(*pageForm, "Interpreter", name, [this](QLineEdit& edit) { BrowseInterpreter(edit); });
+        AddEdit(*pageForm, "Interpreter", name,
+                [this](QLineEdit& edit) { BrowseInterpreter(edit); });
         auto* row = new QHBoxLayout;
         version = AddButton(*row, "&Version Details...");
         row->addStretch();
@@ -335,7 +339,9 @@ void TPropertiesDlg::BuildLanguagePages() {
     auto* warningRow = new QHBoxLayout(warnings);
     PerlWarnings = new QButtonGroup(this);
     for (int i = 0; i < 3; ++i) {
-        auto* radio = new QRadioButton(QString::fromLatin1(i == 0 ? "None" : i == 1 ? "Selective" : "All"));
+        auto* radio = new QRadioButton(QString::fromLatin1(i == 0   ? "None"
+                                                           : i == 1 ? "Selective"
+                                                                    : "All"));
         radio->setObjectName(QStringLiteral("PerlWarnings%1").arg(i));
         PerlWarnings->addButton(radio, i);
         warningRow->addWidget(radio);
@@ -431,13 +437,12 @@ void TPropertiesDlg::BuildFilePages() {
     layout->addWidget(FileTypeEditable);
     layout->addWidget(FileTypeAscii);
     connect(FileTypes, &QTreeWidget::itemClicked, this, [this](QTreeWidgetItem* item) {
-        SelectFileType(item ? reinterpret_cast<TFileType*>(
-                                  item->data(0, Qt::UserRole).value<quintptr>())
-                            : nullptr);
+        SelectFileType(
+            item ? reinterpret_cast<TFileType*>(item->data(0, Qt::UserRole).value<quintptr>())
+                 : nullptr);
     });
-    connect(FileTypes->header(), &QHeaderView::sectionClicked, this, [this](int column) {
-        FileTypes->sortItems(column, Qt::AscendingOrder);
-    });
+    connect(FileTypes->header(), &QHeaderView::sectionClicked, this,
+            [this](int column) { FileTypes->sortItems(column, Qt::AscendingOrder); });
     connect(AddTypeBtn, &QPushButton::clicked, this, [this] { AddFileTypeClick(); });
     connect(DeleteTypeBtn, &QPushButton::clicked, this, [this] { DeleteFileTypeClick(); });
     connect(reset, &QPushButton::clicked, this, [this] { ResetFileTypesClick(); });
@@ -566,10 +571,9 @@ void TPropertiesDlg::BuildLoggingPages() {
     addChecks(TPropertyPage::LogFlow, {"LogProgStartStop", "LogProgBreakpoint", "LogProgStep",
                                        "LogProgTerminate", "LogProgClearLog"})
         ->addStretch();
-    addChecks(TPropertyPage::LogInfo,
-              {"LogInfoPerlVersion", "LogInfoAdvPerlInfo", "LogInfoMySQL", "LogInfoWebServer",
-               "LogInfoEnvVars", "LogInfoWinVer", "LogInfoKorvaneVer", "LogInfoFullProject",
-               "LogInfoTempDir"})
+    addChecks(TPropertyPage::LogInfo, {"LogInfoPerlVersion", "LogInfoAdvPerlInfo", "LogInfoMySQL",
+                                       "LogInfoWebServer", "LogInfoEnvVars", "LogInfoWinVer",
+                                       "LogInfoKorvaneVer", "LogInfoFullProject", "LogInfoTempDir"})
         ->addStretch();
     addChecks(TPropertyPage::LogWeb, {"LogWebStartStop", "LogWebGet", "LogWebPost", "LogWebErrors"})
         ->addStretch();

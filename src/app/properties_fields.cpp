@@ -10,7 +10,8 @@ namespace korvane {
 
 namespace {
 
-#define FLAG(name, caption) {#name, caption, &TKorProject::name, &TKorProject::set##name}
+#define FLAG(name, caption)                                                                        \
+    { #name, caption, &TKorProject::name, &TKorProject::set##name }
 
 const std::vector<TProjectFlag>& ProjectFlags() {
     static const std::vector<TProjectFlag> flags = {
@@ -82,7 +83,7 @@ const std::vector<TProjectFlag>& ProjectFlags() {
 
 #undef FLAG
 #define FLAG(name, caption)                                                                        \
-    {#name, caption, &TMySqlController::name, &TMySqlController::set##name}
+    { #name, caption, &TMySqlController::name, &TMySqlController::set##name }
 
 const std::vector<TMySqlFlag>& MySqlFlags() {
     static const std::vector<TMySqlFlag> flags = {

@@ -131,8 +131,8 @@ void BuildCategoryTree(QTreeWidget& tree) {
     std::vector<QTreeWidgetItem*> parents;
     for (const TPathNode& node : AllNodes()) {
         parents.resize(static_cast<size_t>(node.Node.Level));
-        auto* item = parents.empty() ? new QTreeWidgetItem(&tree)
-                                     : new QTreeWidgetItem(parents.back());
+        auto* item =
+            parents.empty() ? new QTreeWidgetItem(&tree) : new QTreeWidgetItem(parents.back());
         item->setText(0, ToQString(node.Node.Text));
         parents.push_back(item);
     }

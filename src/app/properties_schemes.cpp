@@ -22,8 +22,8 @@ void TPropertiesDlg::UpdateColorSet() {
     Updating = true;
     const THighlighterKind kind = Current->HighlighterClass();
     StyleFrames[aiSymbols]->setVisible(kind != THighlighterKind::Batch);
-    StyleFrames[aiVariables]->SetCaption(kind == THighlighterKind::HTML ? QStringLiteral("Values")
-                                                                        : QStringLiteral("Variables"));
+    StyleFrames[aiVariables]->SetCaption(
+        kind == THighlighterKind::HTML ? QStringLiteral("Values") : QStringLiteral("Variables"));
     for (int i = 0; i < AttributeCount; ++i)
         StyleFrames[i]->Bind(Current, i);
     EditorBgColor->SetColor(Current->EditorColor());

@@ -14,9 +14,8 @@
 namespace korvane {
 
 void AddSettingsCommands(TMainForm& window, QMenu& projectMenu) {
-    QAction* properties =
-        MakeCommand(window, {"PropertyAction", "Project", "&Properties...",
-                             QKeySequence(Qt::Key_F11), "Project Properties"});
+    QAction* properties = MakeCommand(window, {"PropertyAction", "Project", "&Properties...",
+                                               QKeySequence(Qt::Key_F11), "Project Properties"});
     projectMenu.addAction(properties);
     QObject::connect(properties, &QAction::triggered, &window,
                      [&window] { ShowProjectProperties(window); });

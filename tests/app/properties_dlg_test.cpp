@@ -126,8 +126,8 @@ TEST_F(PropertiesDlgTest, EverySettingChangedInTheDialogSurvivesSaveAndReload) {
         {"CgiTimeout", 99, [](auto& p) { return p.WebServer().CgiTimeout(); }},
     };
     // Boxes tied to others or to the project's files are left to their own tests.
-    const std::set<std::string> coupled = {"ShowLHGutter", "ExcludeExternalEnvEquals",
-                                           "KeyEnvVars", "FilesInProject"};
+    const std::set<std::string> coupled = {"ShowLHGutter", "ExcludeExternalEnvEquals", "KeyEnvVars",
+                                           "FilesInProject"};
     std::map<std::string, bool> flags;
     std::map<std::string, bool> sqlFlags;
     {
@@ -172,7 +172,8 @@ TEST_F(PropertiesDlgTest, EverySettingChangedInTheDialogSurvivesSaveAndReload) {
     SaveAndReload();
 
     for (const TextCase& text : texts)
-        EXPECT_EQ(text.Stored(*Project), text.Value + (text.Control == std::string("TempPath") ? "/" : ""))
+        EXPECT_EQ(text.Stored(*Project),
+                  text.Value + (text.Control == std::string("TempPath") ? "/" : ""))
             << text.Control;
     for (const NumberCase& number : numbers)
         EXPECT_EQ(number.Stored(*Project), number.Value) << number.Control;
@@ -301,8 +302,9 @@ TEST_F(PropertiesDlgTest, MandatoryFileTypesAreRestoredOnApply) {
     dialog->FileTypeEditable->setChecked(false);
     EXPECT_EQ(dialog->WorkingFileTypes().Find("pl"), nullptr);
     EXPECT_TRUE(dialog->ApplyBtnClick());
-    EXPECT_EQ(Prompt.TextsShown(),
-              std::vector<std::string>{"One or more mandatory Korvane default(s) have been restored."});
+    EXPECT_EQ(
+        Prompt.TextsShown(),
+        std::vector<std::string>{"One or more mandatory Korvane default(s) have been restored."});
     ASSERT_NE(Project->FileTypes().Find("pl"), nullptr);
     EXPECT_TRUE(Project->FileTypes().Find("txt")->Editable);
     // Clearing leaves one blank entry; deleting it keeps it, and a second Clear asks nothing.
