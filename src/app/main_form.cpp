@@ -8,6 +8,7 @@
 #include "app/publish_commands.h"
 #include "app/reg_file_dlg.h"
 #include "app/search_commands.h"
+#include "app/settings_commands.h"
 #include "app/text_menus.h"
 #include "app/web_server_command.h"
 #include "editor/editor_page.h"
@@ -387,6 +388,7 @@ bool TMainForm::FormCreate() {
     Publishing->AddFileMenuItems(*FileMenu, ExitAction);
     FileMenu->insertSeparator(ExitAction);
     Publishing->AddProjectMenuItems(*ProjectMenu);
+    AddSettingsCommands(*this, *ProjectMenu);
     Searching = std::make_unique<TSearchCommands>(*this, *KorProject,
                                                   [this] { return CurrentEditorPage(); });
     Searching->AddMenu(*SearchMenu);

@@ -32,7 +32,8 @@ class TWebServer;
 using TStringList = std::vector<std::string>;
 
 // Plain settings: a getter named after the setting and a setter that stores a changed value
-// and marks the project modified. Texts compare without regard to letter case unless EXACT.
+// and marks the project modified. Texts compare without regard to letter case unless EXACT;
+// paths are exact, since a folder whose name differs only in case is another folder here.
 #define KORVANE_TEXT_SETTING(Name)                                                                 \
 public:                                                                                            \
     const std::string& Name() const {                                                              \
@@ -261,7 +262,7 @@ public:
     void setModifiedDate(TDateTime value) { ModifiedDateValue = value; }
 
     // ---- Compiler and tools ----
-    KORVANE_TEXT_SETTING(PerlCompilerPath)
+    KORVANE_EXACT_TEXT_SETTING(PerlCompilerPath)
 public:
     const std::string& PhpCompilerPath() const { return PhpCompilerPathValue; }
     void setPhpCompilerPath(const std::string& value);
@@ -340,6 +341,8 @@ public:
     void setShowBlocks(bool value);
     bool MultiLineEditorTabs() const { return MultiLineEditorTabsValue; }
     void setMultiLineEditorTabs(bool value);
+    // The next change of the tab mode tells the user again that it needs a restart.
+    void ShowRestartNoticeAgain() { RestartNoticeShown = false; }
     KORVANE_FLAG_SETTING(ExternalChangeCheck)
 
     // ---- Search and replace ----
@@ -382,7 +385,7 @@ public:
     void setMaxBackUps(int value);
     std::int32_t BackupPause() const { return BackupPauseValue; }
     void setBackupPause(int value);
-    KORVANE_TEXT_SETTING(VersionsPath)
+    KORVANE_EXACT_TEXT_SETTING(VersionsPath)
     KORVANE_TEXT_SETTING(InstallModuleName)
 
     // ---- Logging ----

@@ -202,7 +202,7 @@ void TKorProject::setModified(bool value) {
 }
 
 void TKorProject::setPhpCompilerPath(const std::string& value) {
-    if (SameText(value, PhpCompilerPathValue)) return;
+    if (value == PhpCompilerPathValue) return;
     PhpCompilerPathValue = value;
     setModified(true);
     SetupPhp();
@@ -211,7 +211,7 @@ void TKorProject::setPhpCompilerPath(const std::string& value) {
 void TKorProject::setTempPath(const std::string& value) {
     std::string path = value;
     if (!path.empty() && !IsPathSeparator(path.back())) path += '/';
-    if (SameText(path, TempPathValue)) return;
+    if (path == TempPathValue) return;
     TempPathValue = path;
     setModified(true);
     // Temporary pages keep their files in this folder, so they move along.
@@ -296,7 +296,7 @@ void TKorProject::setLoggingIsOn(bool value) {
 }
 
 void TKorProject::setLogFileName(const std::string& value) {
-    if (SameText(value, LogFileNameValue)) return;
+    if (value == LogFileNameValue) return;
     LogFileNameValue = value;
     if (LoggingIsOnValue) AttachLogFile();
     setModified(true);
