@@ -101,6 +101,10 @@ void TKorSynEdit::SetRawText(std::string_view text) {
     // A loaded text is no undo step: keeping it would double the memory of a large file.
     SendScintilla(SCI_SETUNDOCOLLECTION, 0UL);
     SendScintilla(SCI_CLEARALL);
+    // Room to grow by a quarter, made now while the text is copied in anyway: an edit that
+    // outgrows the engine's buffer copies the whole text (a Replace All over a large file
+    // spent a third of its time there).
+    SendScintilla(SCI_ALLOCATE, static_cast<unsigned long>(text.size() + text.size() / 4));
     SendScintilla(SCI_APPENDTEXT, static_cast<unsigned long>(text.size()), text.data());
     SendScintilla(SCI_SETUNDOCOLLECTION, 1UL);
     SendScintilla(SCI_EMPTYUNDOBUFFER);
