@@ -194,13 +194,13 @@ void TKorSynEdit::ReplaceRanges(const std::vector<TRangeEdit>& edits) {
         size_t size = 0;
         for (const TRangeEdit& edit : edits)
             size += edit.Text.size();
-        TRangeEdit& all = joined.emplace_back(
-            TRangeEdit{edits.front().Start, edits.back().End, {}});
+        TRangeEdit& all =
+            joined.emplace_back(TRangeEdit{edits.front().Start, edits.back().End, {}});
         all.Text.reserve(size + static_cast<size_t>(all.End - all.Start));
         long long at = all.Start;
         for (const TRangeEdit& edit : edits) {
-            all.Text.append(text.substr(static_cast<size_t>(at),
-                                        static_cast<size_t>(edit.Start - at)));
+            all.Text.append(
+                text.substr(static_cast<size_t>(at), static_cast<size_t>(edit.Start - at)));
             all.Text += edit.Text;
             at = edit.End;
         }
