@@ -31,7 +31,7 @@ TPerlToolCommands::TPerlToolCommands(QWidget& window, TProjectHost& host, TComma
 
 void TPerlToolCommands::AddTidy(QMenu& special) {
     QAction* tidy = MakeCommand(Window, {"TidyAction", "Special", "&Tidy Perl Code",
-                                         QKeySequence(Qt::CTRL | Qt::ALT | Qt::Key_T),
+                                         QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_T),
                                          "Re-indent the selected lines, or the whole Perl page, "
                                          "with perltidy"});
     special.addSeparator();
@@ -47,7 +47,7 @@ void TPerlToolCommands::AddTidy(QMenu& special) {
 void TPerlToolCommands::AddCritique(QMenu& debug) {
     QAction* critique =
         MakeCommand(Window, {"CritiqueAction", "Debug", "&Critique",
-                             QKeySequence(Qt::CTRL | Qt::ALT | Qt::Key_F9),
+                             QKeySequence(Qt::ALT | Qt::SHIFT | Qt::Key_F9),
                              "Review the page with perlcritic at the chosen severity"});
     debug.addAction(critique);
     QMenu* levels = debug.addMenu(QStringLiteral("Critique Se&verity"));

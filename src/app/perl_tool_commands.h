@@ -2,7 +2,8 @@
 // "Tidy" in the Special menu, beside the other commands that rewrite Perl code, and
 // "Critique" with its severity in the Debug menu, beside "Check Syntax": its findings go to
 // the message list as the syntax check's errors do. The severity chosen is kept in the user's
-// settings.
+// settings. Neither shortcut holds Ctrl+Alt together: desktops take those (Ctrl+Alt+F9 switches
+// the console, Ctrl+Alt+T opens a terminal).
 #include <QObject>
 
 #include <functional>
