@@ -135,6 +135,11 @@ bool TPerlToolPage::Critique(TEditorPage& page, int severity) {
                                "A Perl tool is still working; try again when it has finished.");
         return false;
     }
+    if (!page.IsPerl()) {
+        CurrentPrompt().Inform(PromptKind::Information,
+                               "Critique reviews Perl code: this is not a Perl page.");
+        return false;
+    }
     const std::string file = WriteCopy(page, ToToolText(editor->RawView()));
     if (file.empty()) return false;
     Pending = {&page, editor, {}, {}, file};

@@ -115,5 +115,16 @@ TEST_F(PerlToolTest, AMissingToolIsNamedAndNothingRuns) {
     EXPECT_EQ(page.Editor()->RawText(), "print 1;\r\n");
 }
 
+TEST_F(PerlToolTest, APageOfAnotherLanguageIsLeftAloneUnlessPerlLinesAreSelected) {
+    TEditorPage& page = PageWith("index.html", "<p>\n  <b>x</b>\n</p>\n");
+    EXPECT_FALSE(Tools.Tidy(page));
+    EXPECT_FALSE(Tools.Critique(page, 4));
+    EXPECT_FALSE(Tools.Busy());
+    ASSERT_EQ(Prompt.Records().size(), 2u);
+    EXPECT_NE(Prompt.Records()[0].Text.find("not a Perl page"), std::string::npos);
+    EXPECT_NE(Prompt.Records()[1].Text.find("not a Perl page"), std::string::npos);
+    EXPECT_EQ(page.Editor()->RawText(), "<p>\r\n  <b>x</b>\r\n</p>\r\n");
+}
+
 } // namespace
 } // namespace korvane::test
