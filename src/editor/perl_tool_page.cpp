@@ -63,7 +63,7 @@ bool TPerlToolPage::StartTool(
         return false;
     }
     std::string error;
-    if (!Run.Start(arguments(program), Environment, workDir, std::move(done), error)) {
+    if (!Run.Start(arguments(program), Environment, workDir, TimeLimitMs, std::move(done), error)) {
         CurrentPrompt().Inform(PromptKind::Error, "Unable to execute " + program + ": " + error);
         return false;
     }
@@ -107,7 +107,7 @@ void TPerlToolPage::TidyDone(const TToolOutcome& outcome) {
     const bool blank = Pending.Original.find_first_not_of(" \t\r\n") == std::string::npos;
     if (outcome.ExitCode != 0 || (outcome.Output.empty() && !blank)) {
         messages = TidyErrorMessages(outcome.Errors, Pending.File, Pending.Range.FirstLine, tag);
-        messages.insert(messages.begin(), TMessageLine{"Tidy: perltidy found errors (exit code " +
+        messages.insert(messages.begin(), TMessageLine{"Tidy: perltidy failed (exit code " +
                                                            std::to_string(outcome.ExitCode) +
                                                            "); the page was not changed.",
                                                        tag});

@@ -36,6 +36,8 @@ public:
     // Called after each run has been dealt with (tests wait for it).
     std::function<void()> OnFinished;
 
+    // A tool still running after this long is stopped.
+    int TimeLimitMs = 120000;
     // Where the tools are looked for, and the environment they get (this program's own).
     TToolLocator Locator;
     std::vector<std::string> Environment;

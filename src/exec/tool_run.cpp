@@ -1,5 +1,7 @@
 #include "exec/tool_run.h"
 
+#include <algorithm>
+
 namespace korvane {
 namespace {
 
@@ -19,11 +21,14 @@ TToolRun::~TToolRun() {
 
 bool TToolRun::Start(const std::vector<std::string>& arguments,
                      const std::vector<std::string>& environment, const std::string& workDir,
-                     DoneHandler done, std::string& error) {
+                     int timeLimitMs, DoneHandler done, std::string& error) {
     if (Process.Started()) Process.Finish(ReapWaitMs);
     Outcome = {};
     if (!Process.Start(arguments, environment, workDir, error)) return false;
     Done = std::move(done);
+    TimeLimitMs = timeLimitMs;
+    Stopped = false;
+    Clock.start();
     Timer.start();
     return true;
 }
@@ -39,7 +44,15 @@ void TToolRun::Drain() {
 
 void TToolRun::Poll() {
     Drain();
-    if (!Process.HasExited()) return;
+    if (!Process.HasExited()) {
+        if (Stopped || Clock.elapsed() < TimeLimitMs) return;
+        Process.Kill();
+        Stopped = true;
+        Outcome.Errors += "It was still running after " +
+                          std::to_string(std::max(TimeLimitMs / 1000, 1)) +
+                          " seconds and was stopped.\n";
+        return;
+    }
     // What the tool wrote before it ended is still in the pipes.
     Drain();
     Timer.stop();

@@ -4,6 +4,7 @@
 // for the user's own programs meanwhile.
 #include "platform/child_process.h"
 
+#include <QElapsedTimer>
 #include <QObject>
 #include <QTimer>
 
@@ -28,10 +29,11 @@ public:
     ~TToolRun() override;
 
     // Starts arguments[0] with environment in workDir; false, with the system's reason in
-    // error, when it cannot be started.
+    // error, when it cannot be started. A tool still running after timeLimitMs is stopped,
+    // and says so in its errors.
     bool Start(const std::vector<std::string>& arguments,
                const std::vector<std::string>& environment, const std::string& workDir,
-               DoneHandler done, std::string& error);
+               int timeLimitMs, DoneHandler done, std::string& error);
     bool Running() const { return Process.Started(); }
 
 private:
@@ -40,6 +42,9 @@ private:
 
     ChildProcess Process;
     QTimer Timer;
+    QElapsedTimer Clock;
+    int TimeLimitMs = 0;
+    bool Stopped = false;
     TToolOutcome Outcome;
     DoneHandler Done;
 };

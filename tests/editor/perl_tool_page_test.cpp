@@ -115,6 +115,20 @@ TEST_F(PerlToolTest, AMissingToolIsNamedAndNothingRuns) {
     EXPECT_EQ(page.Editor()->RawText(), "print 1;\r\n");
 }
 
+TEST_F(PerlToolTest, AToolThatNeverEndsIsStoppedAndChangesNothing) {
+    std::filesystem::create_directories(Dir.File("no-tools"));
+    WriteBytes(Dir.File("no-tools/perltidy"), "#!/bin/sh\nexec /bin/sleep 60\n");
+    std::filesystem::permissions(Dir.File("no-tools/perltidy"), std::filesystem::perms::owner_all);
+    Tools.Locator.SystemToolFolders.clear();
+    Tools.TimeLimitMs = 200;
+    TEditorPage& page = PageWith("slow.pl", "print 1;\n");
+    ASSERT_TRUE(Tools.Tidy(page));
+    WaitForTool();
+    EXPECT_FALSE(Tools.Busy());
+    EXPECT_EQ(page.Editor()->RawText(), "print 1;\r\n");
+    EXPECT_NE(Messages().find("was stopped"), std::string::npos) << Messages();
+}
+
 TEST_F(PerlToolTest, APageOfAnotherLanguageIsLeftAloneUnlessPerlLinesAreSelected) {
     TEditorPage& page = PageWith("index.html", "<p>\n  <b>x</b>\n</p>\n");
     EXPECT_FALSE(Tools.Tidy(page));
