@@ -15,6 +15,8 @@ packages=(
   perl perl-doc php-cli mariadb-server mariadb-client python3-pyftpdlib curl cpanminus
   # the web server's CGI peers and the real browser that submits forms to them
   php-cgi libcgi-pm-perl chromium
+  # the Perl tools behind "Tidy" and "Critique"
+  perltidy libperl-critic-perl
   # fonts and theme so windows and screenshots look like a desktop
   fonts-dejavu-core adwaita-icon-theme
 )

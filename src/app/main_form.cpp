@@ -1,10 +1,12 @@
 #include "app/main_form.h"
 
 #include "app/application.h"
+#include "app/colour_command.h"
 #include "app/file_associations.h"
 #include "app/help_commands.h"
 #include "app/log_commands.h"
 #include "app/module_commands.h"
+#include "app/perl_tool_commands.h"
 #include "app/publish_commands.h"
 #include "app/reg_file_dlg.h"
 #include "app/search_commands.h"
@@ -211,6 +213,10 @@ void TMainForm::BuildMenus() {
     ConvertToPre = special->addAction(QStringLiteral("Convert to <PRE> block"));
     connect(ConvertToPre, &QAction::triggered, this, [this] { ConvertSelectionToHTML(true); });
     AddTextCommandMenus(*edit, *special, ConvertToHTML, [this] { return CurrentEditorPage(); });
+    AddColourCommand(*this, *special, Updates, [this] { return CurrentEditorPage(); });
+    auto* perlTools =
+        new TPerlToolCommands(*this, *this, Updates, [this] { return CurrentEditorPage(); });
+    perlTools->AddTidy(*special);
     SearchMenu = menuBar()->addMenu(QStringLiteral("&Search"));
 
     Templates = new TTemplateCommands(*menuBar()->addMenu(QStringLiteral("&Templates")), *this);
@@ -222,6 +228,7 @@ void TMainForm::BuildMenus() {
     ProgramResetItem = addRunAction(debug, "Program Reset", "Cancel Program Execution",
                                     QKeySequence(), &TMainForm::ProgramResetActionExecute);
     BuildDebugActions(debug);
+    perlTools->AddCritique(*debug);
     QMenu* run = menuBar()->addMenu(QStringLiteral("&Do"));
     RunToText =
         addRunAction(run, "Run (view &Text)", "Run Program - show results as text/html",
