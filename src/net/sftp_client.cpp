@@ -121,7 +121,8 @@ bool TSftpClient::SftpFail(const std::string& what) {
     const std::string server = Session ? ssh_get_error(Session) : "";
     Error = what + ": " + SftpErrorText(code);
     // The server's own words, when it sent some beyond the code.
-    if (!server.empty() && server.find("SFTP server") != std::string::npos) Error += " (" + server + ")";
+    if (!server.empty() && server.find("SFTP server") != std::string::npos)
+        Error += " (" + server + ")";
     LastMissing = code == SSH_FX_NO_SUCH_FILE;
     return false;
 }
@@ -163,8 +164,7 @@ THostKeyState TSftpClient::CheckHostKey(std::string& fingerprint) {
     }
     unsigned char* hash = nullptr;
     size_t hashLength = 0;
-    const int hashed =
-        ssh_get_publickey_hash(key, SSH_PUBLICKEY_HASH_SHA256, &hash, &hashLength);
+    const int hashed = ssh_get_publickey_hash(key, SSH_PUBLICKEY_HASH_SHA256, &hash, &hashLength);
     ssh_key_free(key);
     if (hashed != SSH_OK) {
         Fail("The server's host key could not be read");
@@ -279,8 +279,10 @@ bool TSftpClient::Put(const std::string& localFile, const std::string& remotePat
         size_t done = 0;
         while (ok && done < data.size()) {
             const ssize_t written = sftp_write(file, data.data() + done, data.size() - done);
-            if (written <= 0) ok = SftpFail("Writing " + part);
-            else done += static_cast<size_t>(written);
+            if (written <= 0)
+                ok = SftpFail("Writing " + part);
+            else
+                done += static_cast<size_t>(written);
         }
     };
     while (ok) {

@@ -28,7 +28,8 @@ bool TSftpSession::Run(const std::function<bool(TSftpClient&)>& job) {
         result = job(Client);
         JobDone = true;
         // Wakes the waiting loop below.
-        QMetaObject::invokeMethod(this, [] {}, Qt::QueuedConnection);
+        QMetaObject::invokeMethod(
+            this, [] {}, Qt::QueuedConnection);
     });
     while (!JobDone) {
         if (QCoreApplication::closingDown()) Client.Interrupt();
@@ -43,7 +44,8 @@ bool TSftpSession::Run(const std::function<bool(TSftpClient&)>& job) {
 void TSftpSession::PostProgress(int64_t bytes) {
     LatestProgress = bytes;
     if (!ProgressPosted.exchange(true))
-        QMetaObject::invokeMethod(this, [this] { DeliverProgress(); }, Qt::QueuedConnection);
+        QMetaObject::invokeMethod(
+            this, [this] { DeliverProgress(); }, Qt::QueuedConnection);
 }
 
 void TSftpSession::DeliverProgress() {

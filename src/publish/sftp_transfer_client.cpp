@@ -23,8 +23,7 @@ bool TSftpTransferClient::Connect(const TTransferLogin& login, const PasswordSou
     sshLogin.User = login.User;
     sshLogin.KeyFile = KeyFile;
     sshLogin.KnownHostsFile = Session.KnownHostsFile;
-    if (!Session.Run([&](TSftpClient& client) { return client.Open(sshLogin); }))
-        return Fail("");
+    if (!Session.Run([&](TSftpClient& client) { return client.Open(sshLogin); })) return Fail("");
     if (!TrustServer(login.Host + (sshLogin.Port == "22" ? "" : " port " + sshLogin.Port)))
         return false;
     if (!LogIn(password)) return false;
@@ -57,8 +56,10 @@ bool TSftpTransferClient::TrustServer(const std::string& host) {
         return true;
     case THostKeyState::Changed:
         Ask.Inform(PromptKind::Error,
-                   "WARNING: the host key of " + host + " has changed!\n\nThe server now shows "
-                   "the key\n" + fingerprint + "\nwhich is not the one recorded in " +
+                   "WARNING: the host key of " + host +
+                       " has changed!\n\nThe server now shows "
+                       "the key\n" +
+                       fingerprint + "\nwhich is not the one recorded in " +
                        Session.KnownHostsFile +
                        ". Someone may be intercepting the connection, so nothing was sent.\n\n"
                        "If your web host really changed its key, remove the old line for this "
@@ -103,8 +104,7 @@ bool TSftpTransferClient::ChangeFolder(const std::string& folder) {
 
 bool TSftpTransferClient::MakeFolder(const std::string& folder) {
     Error.clear();
-    if (!Session.Run([&](TSftpClient& client) { return client.MakeFolders(folder); }))
-        return false;
+    if (!Session.Run([&](TSftpClient& client) { return client.MakeFolders(folder); })) return false;
     Folder = folder;
     Missing = false;
     return true;

@@ -198,7 +198,8 @@ TUploader::TPageResult TUploader::SendPage(TEditorPage& page, int position, std:
 }
 
 bool TUploader::MadeMissingFolder(const std::string& folder) {
-    if (CancelRequested || !Client->FolderCanBeMade() || DeclinedFolders.count(folder)) return false;
+    if (CancelRequested || !Client->FolderCanBeMade() || DeclinedFolders.count(folder))
+        return false;
     if (CurrentPrompt().Ask(PromptKind::Confirmation,
                             "The folder \"" + folder +
                                 "\" does not exist on the server.\n\nCreate it?",

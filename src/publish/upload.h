@@ -76,7 +76,7 @@ private:
     PasswordQuestion AskPassword;
     TUploadStatusBar* StatusBar = nullptr;
     TUploadCounters Count;
-    TLogin LastLogin; // the credentials the client last logged in with
+    TLogin LastLogin;                        // the credentials the client last logged in with
     std::unique_ptr<TTransferClient> Client; // while an upload runs
     std::set<std::string> DeclinedFolders;   // not to be made: asked once per upload
     bool Busy = false;

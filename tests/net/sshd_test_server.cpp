@@ -25,8 +25,8 @@ const char* const KeyGen = "/usr/bin/ssh-keygen";
 const char* const PrivsepDir = "/run/sshd";
 
 void MakeKey(const std::string& path) {
-    if (QProcess::execute(KeyGen, {"-q", "-t", "ed25519", "-N", "", "-C", "korvane-test",
-                                         "-f", QString::fromStdString(path)}) != 0)
+    if (QProcess::execute(KeyGen, {"-q", "-t", "ed25519", "-N", "", "-C", "korvane-test", "-f",
+                                   QString::fromStdString(path)}) != 0)
         throw std::runtime_error("ssh-keygen failed for " + path);
 }
 
@@ -139,7 +139,8 @@ void SshdServer::Kill() {
 }
 
 std::string SshdServer::KnownHostsLine() const {
-    return "[127.0.0.1]:" + std::to_string(ListenPort) + " " + FirstLine(Config.File("host_key.pub"));
+    return "[127.0.0.1]:" + std::to_string(ListenPort) + " " +
+           FirstLine(Config.File("host_key.pub"));
 }
 
 std::string SshdServer::ForeignKnownHostsLine() const {

@@ -49,7 +49,7 @@ protected:
         return page;
     }
     void UseHost(uint16_t port, const std::string& user, const std::string& password,
-                   const std::string& startDir = "/") {
+                 const std::string& startDir = "/") {
         Project->setFtpHost("127.0.0.1");
         Project->setFtpPort(std::to_string(port));
         Project->setFtpUserName(user);
