@@ -24,10 +24,14 @@ namespace korvane {
 class TCodeTemplate;
 class TConsoleController;
 class TFtpClient;
+class TSftpSession;
 class TGlobalSettings;
 class TMySqlController;
 class TSectionList;
 class TWebServer;
+
+// How the project's files reach the web host; stored as a number in the project file.
+enum class TFtpProtocol : std::int32_t { FTP = 0, SFTP = 1 };
 
 using TStringList = std::vector<std::string>;
 
@@ -301,10 +305,15 @@ public:
     void setFtpKeepOpen(bool value);
     // Data connections opened by the client (passive) rather than by the server.
     KORVANE_FLAG_SETTING(FtpPassive)
+    // Plain FTP or SFTP (over SSH: encrypted, key login); SFTP's port defaults to 22.
+    KORVANE_VALUE_SETTING(TFtpProtocol, FtpProtocol)
+    // A private key for SFTP logins, tried after ssh-agent's keys; empty: none.
+    KORVANE_EXACT_TEXT_SETTING(SftpKeyFile)
 
 public:
     // The one FTP client of the project, its session kept between uploads when asked to.
     TFtpClient& FtpClient() const { return *FtpClientObject; }
+    TSftpSession& SftpSession() const { return *SftpSessionObject; }
     // Every page marked for upload counts as changed at the next upload.
     void InvalidateUploaded();
 
@@ -481,6 +490,7 @@ private:
     std::unique_ptr<TWebServer> WebServerObject;
     std::unique_ptr<TMySqlController> MySqlObject;
     std::unique_ptr<TFtpClient> FtpClientObject;
+    std::unique_ptr<TSftpSession> SftpSessionObject;
     std::string RootURLValue;
     bool FtpKeepOpenValue = false;
     std::unique_ptr<TCodeTemplate> CodeTemplateRoot;

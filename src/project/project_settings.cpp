@@ -6,6 +6,7 @@
 #include "exec/console_controller.h"
 #include "model/global_settings.h"
 #include "net/ftp_client.h"
+#include "net/sftp_session.h"
 #include "platform/program_folder.h"
 #include "storage/paths.h"
 #include "storage/program_log.h"
@@ -33,7 +34,8 @@ std::unique_ptr<TMySqlController> NewMySqlController(TKorProject& project,
 
 TKorProject::TKorProject(TGlobalSettings& settings, TConsoleController& console, TProjectHost* host)
     : Settings(settings), Console(console), HostWindow(host ? host : &NoWindow),
-      FtpClientObject(std::make_unique<TFtpClient>()) {
+      FtpClientObject(std::make_unique<TFtpClient>()),
+      SftpSessionObject(std::make_unique<TSftpSession>()) {
     MakePage = [](TKorProject& project, bool hasEditor, const std::string& fileName) {
         return std::make_unique<TProjectPage>(project, hasEditor, fileName);
     };
@@ -121,6 +123,8 @@ void TKorProject::Clear() {
     setFtpStartDir("");
     setFtpHost("");
     setFtpPort("ftp");
+    setFtpProtocol(TFtpProtocol::FTP);
+    setSftpKeyFile("");
     setFtpUserName("");
     setFtpFormWidth(450);
     setFtpFormHeight(254);
@@ -319,6 +323,7 @@ void TKorProject::setRootURL(const std::string& value) {
 void TKorProject::setFtpKeepOpen(bool value) {
     ChangeValue(FtpKeepOpenValue, value);
     if (!value && FtpClientObject->Connected()) FtpClientObject->Quit();
+    if (!value) SftpSessionObject->Close();
 }
 
 void TKorProject::InvalidateUploaded() {
