@@ -68,10 +68,14 @@ std::string NewFileHint(const std::string& extension) {
 
 std::string OriginalFormatCaption(int format) {
     switch (format) {
-    case leCrLf: return "Original (Dos/Windows)";
-    case leLf: return "Original (Unix)";
-    case leCr: return "Original (Macintosh)";
-    default: return "Default";
+    case leCrLf:
+        return "Original (Dos/Windows)";
+    case leLf:
+        return "Original (Unix)";
+    case leCr:
+        return "Original (Macintosh)";
+    default:
+        return "Default";
     }
 }
 
@@ -122,9 +126,10 @@ void TFileCommands::FillMenu(QMenu& file) {
                                    OpenSourceChoice(Settings.getLastFilePath()));
                                if (!path.empty()) OpenFile(path);
                            }));
-    QAction* close = Command("CloseAction", "&Close", QKeySequence(Qt::ALT | Qt::Key_X), "", [this] {
-        if (TEditorPage* page = CurrentPage()) CloseFile(*page);
-    });
+    QAction* close =
+        Command("CloseAction", "&Close", QKeySequence(Qt::ALT | Qt::Key_X), "", [this] {
+            if (TEditorPage* page = CurrentPage()) CloseFile(*page);
+        });
     // Ctrl+W is where Linux programs close a document.
     close->setShortcuts({QKeySequence(Qt::ALT | Qt::Key_X), QKeySequence(Qt::CTRL | Qt::Key_W)});
     Updates.Add(*close, [this](QAction& action) { action.setEnabled(CurrentPage() != nullptr); });
@@ -146,14 +151,15 @@ void TFileCommands::FillMenu(QMenu& file) {
     file.addAction(save);
     file.addAction(Command("SaveAsAction", "Save &As...", QKeySequence(), "Save File As",
                            [this] { SaveAs(); }));
-    QAction* saveAll = Command("SaveAll", "Save &All", QKeySequence(Qt::CTRL | Qt::ALT | Qt::Key_A),
-                               "Save Project & Files", [this] {
-                                   // A project without a file gets one first.
-                                   if (Project.FileName().empty())
-                                       if (QAction* saveAs = FindCommand(Window, "SaveProjectAsAction"))
-                                           saveAs->trigger();
-                                   if (!Project.FileName().empty()) Project.SaveAll(Project.FileName());
-                               });
+    QAction* saveAll =
+        Command("SaveAll", "Save &All", QKeySequence(Qt::CTRL | Qt::ALT | Qt::Key_A),
+                "Save Project & Files", [this] {
+                    // A project without a file gets one first.
+                    if (Project.FileName().empty())
+                        if (QAction* saveAs = FindCommand(Window, "SaveProjectAsAction"))
+                            saveAs->trigger();
+                    if (!Project.FileName().empty()) Project.SaveAll(Project.FileName());
+                });
     Updates.Add(*saveAll, [this](QAction& action) {
         action.setEnabled(Project.getModified() || Project.FilesModified());
     });
@@ -178,7 +184,8 @@ void TFileCommands::FillMenu(QMenu& file) {
     exportMenu->addAction(
         Command("ExportToRTFAction", "to RTF...", QKeySequence(), "", [this] { Export(false); }));
     PrintSeparator = file.addSeparator();
-    if (QAction* upload = FindCommand(Window, "UploadAction")) file.insertAction(PrintSeparator, upload);
+    if (QAction* upload = FindCommand(Window, "UploadAction"))
+        file.insertAction(PrintSeparator, upload);
     file.addAction(Command("PrintAction", "&Print", QKeySequence(Qt::CTRL | Qt::Key_P),
                            "Print Visible File", [this] { Print(); }));
     file.addAction(Command("PrintSetupAction", "Prin&t Setup...", QKeySequence(),
@@ -201,14 +208,11 @@ void TFileCommands::AddTempTypeMenu(QMenu& file) {
     TempTypeGroup = new QActionGroup(TempTypeSubmenu);
     for (const TTempType& type : TempTypes) {
         const std::string extension = type.Extension;
-        QAction* item = TempTypeSubmenu->addAction(QString::fromLatin1(type.Caption), this,
-                                                   [this, extension] {
-                                                       TraceScope trace(this, ClassName,
-                                                                        "ChangeTempFileType");
-                                                       ReportingErrors([&] {
-                                                           ChangeTempFileType(extension);
-                                                       });
-                                                   });
+        QAction* item =
+            TempTypeSubmenu->addAction(QString::fromLatin1(type.Caption), this, [this, extension] {
+                TraceScope trace(this, ClassName, "ChangeTempFileType");
+                ReportingErrors([&] { ChangeTempFileType(extension); });
+            });
         item->setCheckable(true);
         TempTypeGroup->addAction(item);
     }
@@ -259,11 +263,13 @@ void TFileCommands::FileMenuShowing() {
         RestoreSubmenu->setEnabled(false);
         return;
     }
-    BackupMenu(RestoreSubmenu, page->TempFileName(), ".bak", page->BackupPath(),
-               Project.MaxBackUps(), [this](int number) {
-                   TraceScope trace(this, ClassName, "RestoreBackup");
-                   ReportingErrors([&] { RestoreBackup(number); });
-               }, "File");
+    BackupMenu(
+        RestoreSubmenu, page->TempFileName(), ".bak", page->BackupPath(), Project.MaxBackUps(),
+        [this](int number) {
+            TraceScope trace(this, ClassName, "RestoreBackup");
+            ReportingErrors([&] { RestoreBackup(number); });
+        },
+        "File");
 }
 
 void TFileCommands::SetNewFileExtension(const std::string& extension) {
@@ -350,10 +356,10 @@ void TFileCommands::SaveAs(TEditorPage* page) {
     if (!page) page = CurrentPage();
     if (!page) return;
     ReportingErrors([&] {
-        const std::string proposed = page->IsTempFile()
-                                         ? (page->Visible() ? "File" + std::to_string(page->TempNumber())
-                                                            : std::string())
-                                         : FileNamePart(page->FileName());
+        const std::string proposed =
+            page->IsTempFile()
+                ? (page->Visible() ? "File" + std::to_string(page->TempNumber()) : std::string())
+                : FileNamePart(page->FileName());
         const std::string chosen = CurrentPrompt().ChooseFile(SaveSourceChoice(
             Settings.getLastFilePath(), proposed, FileExtension(page->TempFileName())));
         if (chosen.empty() || !MayOverwrite("File", chosen)) return;
@@ -372,12 +378,11 @@ bool TFileCommands::CloseFile(TEditorPage& page) {
     TraceScope trace(this, ClassName, "CloseFile");
     Recent.Add(page.FileName());
     RecentMenu->Rebuild();
-    const std::string question =
-        page.IsTempFile() && page.Visible()
-            ? "This is a temporary file. Close and lose all data?"
-            : "Closing file " + page.FileName() +
-                  " will cause associated project data to be lost.\n"
-                  "Continue and disassociate file from project?";
+    const std::string question = page.IsTempFile() && page.Visible()
+                                     ? "This is a temporary file. Close and lose all data?"
+                                     : "Closing file " + page.FileName() +
+                                           " will cause associated project data to be lost.\n"
+                                           "Continue and disassociate file from project?";
     if (CurrentPrompt().Ask(PromptKind::Warning, question, pbOK | pbCancel) != pbOK) return false;
     bool closed = false;
     ReportingErrors([&] {
@@ -400,8 +405,8 @@ bool TFileCommands::CloseAll() {
                                     !page->Editor()->RawView().empty());
         }
     if (shown.empty()) return true;
-    std::string question = "Close all " + std::to_string(shown.size()) +
-                           " open file" + Plural(static_cast<long>(shown.size())) +
+    std::string question = "Close all " + std::to_string(shown.size()) + " open file" +
+                           Plural(static_cast<long>(shown.size())) +
                            " and remove them from the project?";
     if (tempText) question += "\nThe text of temporary files will be lost.";
     if (CurrentPrompt().Ask(PromptKind::Warning, question, pbOK | pbCancel) != pbOK) return false;
@@ -430,8 +435,7 @@ void TFileCommands::RestoreBackup(int number) {
         BackupFileName(page->TempFileName(), ".bak", page->BackupPath(), number);
     std::string text;
     const int format = LoadConvertedText(backup, text);
-    if (format == leDefault)
-        throw handledException("Cannot read backup file " + backup);
+    if (format == leDefault) throw handledException("Cannot read backup file " + backup);
     // The question comes before anything changes: Cancel leaves the page and its file alone.
     if (page->SaveToFileCheck(page->FileName()) == pbCancel) return;
     TDateTime date = 0;
@@ -458,7 +462,8 @@ void TFileCommands::Export(bool html) {
         CurrentPrompt().ChooseFile(html ? ExportHtmlChoice() : ExportRtfChoice());
     if (path.empty() || !MayOverwrite("File", path)) return;
     const TStyledText styled = StyledTextOf(*page->Editor());
-    const std::string title = page->IsTempFile() ? page->TabCaption() : FileNamePart(page->FileName());
+    const std::string title =
+        page->IsTempFile() ? page->TabCaption() : FileNamePart(page->FileName());
     const std::string document = html ? ExportToHtml(styled, title) : ExportToRtf(styled);
     ReplaceFileContents(path, document.data(), document.size());
     if (html) {
@@ -478,10 +483,10 @@ void TFileCommands::Print() {
     if (dialog.exec() != QDialog::Accepted) return;
     TPrintSettings settings;
     settings.Copies = Printer->copyCount();
-    settings.Range = dialog.printRange() == QAbstractPrintDialog::Selection ? TPrintSettings::Selection
-                     : dialog.printRange() == QAbstractPrintDialog::PageRange
-                         ? TPrintSettings::PageRange
-                         : TPrintSettings::AllPages;
+    settings.Range =
+        dialog.printRange() == QAbstractPrintDialog::Selection   ? TPrintSettings::Selection
+        : dialog.printRange() == QAbstractPrintDialog::PageRange ? TPrintSettings::PageRange
+                                                                 : TPrintSettings::AllPages;
     settings.FromPage = Printer->fromPage();
     settings.ToPage = Printer->toPage();
     settings.OutputFile = ToStdString(Printer->outputFileName());

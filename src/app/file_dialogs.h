@@ -13,8 +13,7 @@ FileChoice SaveSourceChoice(const std::string& folder, const std::string& fileNa
                             const std::string& extension);
 FileChoice InsertFileChoice();
 // title: "Open Project File...", "Save Project..." or "New Project...".
-FileChoice ProjectChoice(const char* title, const std::string& folder,
-                         const std::string& fileName);
+FileChoice ProjectChoice(const char* title, const std::string& folder, const std::string& fileName);
 FileChoice ExportHtmlChoice();
 FileChoice ExportRtfChoice();
 

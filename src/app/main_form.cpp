@@ -48,7 +48,6 @@
 #include <QTabWidget>
 #include <QTimer>
 
-
 namespace korvane {
 namespace {
 

@@ -61,7 +61,8 @@ void TMRUMenu::Rebuild() {
                 List.ClearInactive();
             Rebuild();
         });
-        action->setObjectName(QStringLiteral("MRULine%1%2").arg(Name, all ? "Clear" : "ClearInactive"));
+        action->setObjectName(
+            QStringLiteral("MRULine%1%2").arg(Name, all ? "Clear" : "ClearInactive"));
     }
     Submenu.menuAction()->setEnabled(!items.empty());
 }

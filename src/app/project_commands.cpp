@@ -49,31 +49,33 @@ void TProjectCommands::FillMenu(QMenu& project) {
     for (QAction* action : others)
         project.removeAction(action);
 
-    QAction* newProject = Command("NewProjectAction", "&New", "New Project", [this] { NewProject(); });
+    QAction* newProject =
+        Command("NewProjectAction", "&New", "New Project", [this] { NewProject(); });
     project.addAction(newProject);
     project.addAction(Command("ResetProjectDefaultsAction", "Reset to Korvane Defaults", "",
                               [this] { ResetToFactoryDefaults(); }));
     project.addAction(Command("KorvaneDefaultAction", "Use Korvane Default Project", "",
                               [this] { UseDefaultProject(); }));
     project.addSeparator();
-    QAction* open = Command("OpenProjectAction", "&Open", "Open Project", [this] { OpenProject(); });
+    QAction* open =
+        Command("OpenProjectAction", "&Open", "Open Project", [this] { OpenProject(); });
     project.addAction(open);
     QAction* save = Command("SaveProject", "Save", "Save Project", [this] { SaveProject(); });
     Updates.Add(*save, [this](QAction& action) { action.setEnabled(Project.getModified()); });
     project.addAction(save);
-    QAction* saveAs =
-        Command("SaveProjectAsAction", "Save &As...", "Save Project As", [this] { SaveProjectAs(); });
+    QAction* saveAs = Command("SaveProjectAsAction", "Save &As...", "Save Project As",
+                              [this] { SaveProjectAs(); });
     project.addAction(saveAs);
     for (QAction* gated : {newProject, open, saveAs})
         Updates.Add(*gated, [this](QAction& action) { action.setEnabled(!Locked()); });
     if (QAction* saveAll = FindCommand(Window, "SaveAll")) project.addAction(saveAll);
     RecentSubmenu = project.addMenu(QStringLiteral("&Recent"));
-    RecentMenu = std::make_unique<TMRUMenu>(
-        Recent, *RecentSubmenu, nullptr, QStringLiteral("ProjectRecent"),
-        [this](const std::string& path) {
-            TraceScope trace(this, ClassName, "MRUClick");
-            ReportingErrors([&] { OpenProjectFile(path); });
-        });
+    RecentMenu =
+        std::make_unique<TMRUMenu>(Recent, *RecentSubmenu, nullptr, QStringLiteral("ProjectRecent"),
+                                   [this](const std::string& path) {
+                                       TraceScope trace(this, ClassName, "MRUClick");
+                                       ReportingErrors([&] { OpenProjectFile(path); });
+                                   });
     if (Locked()) RecentMenu->Empty();
     project.addSeparator();
     if (QAction* properties = FindCommand(Window, "PropertyAction")) project.addAction(properties);
@@ -173,8 +175,8 @@ void TProjectCommands::SaveProject() {
 
 void TProjectCommands::SaveProjectAs() {
     if (Locked()) return;
-    const std::string path = CurrentPrompt().ChooseFile(ProjectChoice(
-        "Save Project...", ProjectFolderSetting(), FileNamePart(Project.FileName())));
+    const std::string path = CurrentPrompt().ChooseFile(
+        ProjectChoice("Save Project...", ProjectFolderSetting(), FileNamePart(Project.FileName())));
     if (path.empty() || !MayOverwrite("Project", path)) return;
     Project.SaveToFile(path);
     Recent.Add(path);

@@ -24,9 +24,9 @@ class TKorProject;
 class TProjectCommands : public QObject {
 public:
     struct THooks {
-        QAction* Lock = nullptr;              // "&Lock as Default Project"
-        std::function<void()> LockClick;      // that item's click handler
-        std::function<void()> ShowOrganizer;  // the project organizer window
+        QAction* Lock = nullptr;             // "&Lock as Default Project"
+        std::function<void()> LockClick;     // that item's click handler
+        std::function<void()> ShowOrganizer; // the project organizer window
     };
     TProjectCommands(QMainWindow& window, TKorProject& project, TGlobalSettings& settings,
                      TCommandUpdates& updates, THooks hooks);

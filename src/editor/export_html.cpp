@@ -11,11 +11,20 @@ std::string CssColour(const QColor& colour) {
 
 void AppendEscaped(std::string& out, char c) {
     switch (c) {
-    case '<': out += "&lt;"; break;
-    case '>': out += "&gt;"; break;
-    case '&': out += "&amp;"; break;
-    case '"': out += "&quot;"; break;
-    default: out += c;
+    case '<':
+        out += "&lt;";
+        break;
+    case '>':
+        out += "&gt;";
+        break;
+    case '&':
+        out += "&amp;";
+        break;
+    case '"':
+        out += "&quot;";
+        break;
+    default:
+        out += c;
     }
 }
 
@@ -28,7 +37,8 @@ std::string Escaped(const std::string& text) {
 
 std::string StyleRule(int style, const TTextStyle& look, const QColor& paper) {
     std::string rule = ".s" + std::to_string(style) + " { color: " + CssColour(look.Fore) + ";";
-    if (look.Back.isValid() && look.Back != paper) rule += " background: " + CssColour(look.Back) + ";";
+    if (look.Back.isValid() && look.Back != paper)
+        rule += " background: " + CssColour(look.Back) + ";";
     if (look.Bold) rule += " font-weight: bold;";
     if (look.Italic) rule += " font-style: italic;";
     if (look.Underline) rule += " text-decoration: underline;";
@@ -41,8 +51,9 @@ std::string ExportToHtml(const TStyledText& text, const std::string& title) {
     std::string out = "<!DOCTYPE html>\n<html>\n<head>\n<meta charset=\"utf-8\">\n<title>" +
                       Escaped(title) + "</title>\n<style type=\"text/css\">\n";
     out += "body { background: " + CssColour(text.Paper) + "; }\n";
-    out += "pre { font-family: '" + Escaped(text.FontFamily) + "', monospace; font-size: " +
-           std::to_string(text.FontPoints) + "pt; color: " + CssColour(text.Ink) + "; }\n";
+    out += "pre { font-family: '" + Escaped(text.FontFamily) +
+           "', monospace; font-size: " + std::to_string(text.FontPoints) +
+           "pt; color: " + CssColour(text.Ink) + "; }\n";
     for (const auto& [style, look] : text.StyleLook)
         out += StyleRule(style, look, text.Paper);
     out += "</style>\n</head>\n<body>\n<pre>";

@@ -22,8 +22,8 @@ public:
     std::string Text() const {
         std::string table = "{\\colortbl;";
         for (const QRgb rgb : Colours)
-            table += "\\red" + std::to_string(qRed(rgb)) + "\\green" +
-                     std::to_string(qGreen(rgb)) + "\\blue" + std::to_string(qBlue(rgb)) + ";";
+            table += "\\red" + std::to_string(qRed(rgb)) + "\\green" + std::to_string(qGreen(rgb)) +
+                     "\\blue" + std::to_string(qBlue(rgb)) + ";";
         return table + "}";
     }
 
@@ -72,8 +72,8 @@ std::string ExportToRtf(const TStyledText& text) {
         const auto found = text.StyleLook.find(style);
         const TTextStyle look = found != text.StyleLook.end() ? found->second : TTextStyle{};
         body += "{\\cf" + std::to_string(look.Fore.isValid() ? colours.Number(look.Fore) : ink);
-        body += "\\highlight" +
-                std::to_string(look.Back.isValid() ? colours.Number(look.Back) : paper);
+        body +=
+            "\\highlight" + std::to_string(look.Back.isValid() ? colours.Number(look.Back) : paper);
         if (look.Bold) body += "\\b";
         if (look.Italic) body += "\\i";
         if (look.Underline) body += "\\ul";

@@ -102,8 +102,8 @@ std::vector<TMRUList::TMenuItem> TMRUList::MenuItems() const {
         TMenuItem item;
         item.Number = static_cast<int>(i);
         // The first nine get a digit to choose them by; the tenth has none left.
-        item.Caption = (i < 9 ? "&" + std::to_string(i + 1) + " " : std::string()) +
-                       EscapeMenuCaption(path);
+        item.Caption =
+            (i < 9 ? "&" + std::to_string(i + 1) + " " : std::string()) + EscapeMenuCaption(path);
         if (!autoLoadPath.empty() && path == autoLoadPath) item.Caption += "  (AutoLoad)";
         item.Enabled = FileThere(path);
         anyMissing = anyMissing || !item.Enabled;

@@ -44,8 +44,8 @@ protected:
         for (const QAction* action : menu.actions()) {
             if (!action->isVisible()) continue;
             items.push_back(action->isSeparator() ? "-"
-                            : action->menu()     ? "[" + action->text().toStdString() + "]"
-                                                 : action->text().toStdString());
+                            : action->menu()      ? "[" + action->text().toStdString() + "]"
+                                                  : action->text().toStdString());
         }
         return items;
     }
@@ -65,15 +65,42 @@ protected:
 };
 
 TEST_F(FileCommandsTest, MenusHoldTheCommandsInOrderWithTheirKeys) {
-    const std::vector<std::string> file = {
-        "&New", "Open...", "&Close", "Close A&ll", "-", "&Save", "Save &As...", "Save &All",
-        "[Change Temp File Type]", "[&Recent]", "-", "[Line Endings]", "[&Restore]", "-",
-        "&Insert File at Cursor...", "[&Export]", "&Upload...", "-", "&Print",
-        "Prin&t Setup...", "-", "E&xit"};
+    const std::vector<std::string> file = {"&New",
+                                           "Open...",
+                                           "&Close",
+                                           "Close A&ll",
+                                           "-",
+                                           "&Save",
+                                           "Save &As...",
+                                           "Save &All",
+                                           "[Change Temp File Type]",
+                                           "[&Recent]",
+                                           "-",
+                                           "[Line Endings]",
+                                           "[&Restore]",
+                                           "-",
+                                           "&Insert File at Cursor...",
+                                           "[&Export]",
+                                           "&Upload...",
+                                           "-",
+                                           "&Print",
+                                           "Prin&t Setup...",
+                                           "-",
+                                           "E&xit"};
     EXPECT_EQ(Items(*Menu("&File")), file);
-    const std::vector<std::string> project = {
-        "&New", "Reset to Korvane Defaults", "-", "&Open", "Save", "Save &As...", "Save &All",
-        "[&Recent]", "-", "&Upload", "Project Organizer", "-", "&Lock as Default Project"};
+    const std::vector<std::string> project = {"&New",
+                                              "Reset to Korvane Defaults",
+                                              "-",
+                                              "&Open",
+                                              "Save",
+                                              "Save &As...",
+                                              "Save &All",
+                                              "[&Recent]",
+                                              "-",
+                                              "&Upload",
+                                              "Project Organizer",
+                                              "-",
+                                              "&Lock as Default Project"};
     emit Menu("&Project")->aboutToShow(); // the default project hides "Use ... Default Project"
     EXPECT_EQ(Items(*Menu("&Project")), project);
 
@@ -83,12 +110,18 @@ TEST_F(FileCommandsTest, MenusHoldTheCommandsInOrderWithTheirKeys) {
         const char* Keys;
     };
     const Key keys[] = {
-        {"NewFileAction", "&New", "Ctrl+N"},       {"OpenAction", "Open...", "Ctrl+O"},
-        {"CloseAction", "&Close", "Alt+X"},        {"SaveFileAction", "&Save", "Ctrl+S"},
-        {"SaveAll", "Save &All", "Ctrl+Alt+A"},    {"InsertFileAction", "&Insert File at Cursor...", "Ctrl+Alt+I"},
-        {"ExportToHTMLAction", "to HTML...", ""},  {"ExportToRTFAction", "to RTF...", ""},
-        {"PrintAction", "&Print", "Ctrl+P"},       {"ExitAction", "E&xit", "Alt+F4"},
-        {"SaveProject", "Save", ""},               {"KorvaneDefaultAction", "Use Korvane Default Project", ""},
+        {"NewFileAction", "&New", "Ctrl+N"},
+        {"OpenAction", "Open...", "Ctrl+O"},
+        {"CloseAction", "&Close", "Alt+X"},
+        {"SaveFileAction", "&Save", "Ctrl+S"},
+        {"SaveAll", "Save &All", "Ctrl+Alt+A"},
+        {"InsertFileAction", "&Insert File at Cursor...", "Ctrl+Alt+I"},
+        {"ExportToHTMLAction", "to HTML...", ""},
+        {"ExportToRTFAction", "to RTF...", ""},
+        {"PrintAction", "&Print", "Ctrl+P"},
+        {"ExitAction", "E&xit", "Alt+F4"},
+        {"SaveProject", "Save", ""},
+        {"KorvaneDefaultAction", "Use Korvane Default Project", ""},
         {"ResetProjectDefaultsAction", "Reset to Korvane Defaults", ""},
     };
     for (const Key& key : keys) {

@@ -36,7 +36,8 @@ TEST_F(EditorTest, RtfExportHasTheColourTableAndEscapesBracesBackslashesAndNonAs
     const TTextStyle& comment = styled.StyleLook.at(styled.Styles.at(styled.Text.find("# say")));
     const QColor ink = comment.Fore;
     const std::string entry = "\\red" + std::to_string(ink.red()) + "\\green" +
-                              std::to_string(ink.green()) + "\\blue" + std::to_string(ink.blue()) + ";";
+                              std::to_string(ink.green()) + "\\blue" + std::to_string(ink.blue()) +
+                              ";";
     const size_t table = rtf.find("{\\colortbl;");
     ASSERT_NE(table, std::string::npos);
     EXPECT_NE(rtf.find(entry, table), std::string::npos) << rtf;
@@ -48,9 +49,12 @@ TEST_F(EditorTest, RtfExportHasTheColourTableAndEscapesBracesBackslashesAndNonAs
     int depth = 0;
     for (size_t i = 0; i < rtf.size(); ++i) {
         EXPECT_LT(static_cast<unsigned char>(rtf[i]), 0x80) << "at " << i;
-        if (rtf[i] == '\\') ++i;
-        else if (rtf[i] == '{') ++depth;
-        else if (rtf[i] == '}') --depth;
+        if (rtf[i] == '\\')
+            ++i;
+        else if (rtf[i] == '{')
+            ++depth;
+        else if (rtf[i] == '}')
+            --depth;
         ASSERT_GE(depth, 0);
     }
     EXPECT_EQ(depth, 0);
