@@ -284,11 +284,19 @@ void TFileCommands::OpenFile(const std::string& path) {
     TraceScope trace(this, ClassName, "OpenFile");
     ReportingErrors([&] {
         const std::string full = FullPath(path);
-        if (Project.PageByFileName(full) &&
-            CurrentPrompt().Ask(PromptKind::Confirmation,
-                                "Already open. Do you wish to open another copy?",
-                                pbYes | pbNo) != pbYes)
-            return;
+        if (TProjectPage* open = Project.PageByFileName(full)) {
+            if (CurrentPrompt().Ask(PromptKind::Confirmation,
+                                    "Already open. Do you wish to open another copy?",
+                                    pbYes | pbNo) != pbYes) {
+                // No second copy: the one already open is what the user is shown.
+                if (open->HasEditor() && open->Visible()) {
+                    Project.setCurrentPage(open);
+                    open->ActivateTab();
+                    Project.MoveToPageUpdate();
+                }
+                return;
+            }
+        }
         TProjectPage& page = Project.Add(full, true);
         Project.setModified(true);
         if (auto* editorPage = dynamic_cast<TEditorPage*>(&page)) {
