@@ -26,6 +26,8 @@ namespace korvane {
 
 class TDebugForm;
 class TEditorPage;
+class TFileCommands;
+class TProjectCommands;
 class THelpCommands;
 class TKorProject;
 class TLogCommands;
@@ -130,7 +132,9 @@ public:
     QLabel* StatusPanel(int index) const { return Panels[index]; }
     QLCDNumber* LoggingTimer() const { return Countdown; }
     QTimer* Timer() const { return LoggingTick; }
-    const std::string& NewFileExtension() const { return NewFileExt; }
+    const std::string& NewFileExtension() const;
+    TFileCommands& FileCommands() const;
+    TProjectCommands& ProjectCommands() const;
 
 signals:
     // A file the user asked to open (dropped on the window or named on the command line).
@@ -167,6 +171,8 @@ private:
     std::unique_ptr<TGlobalSettings> GlobalSettings;
     std::unique_ptr<TKorProject> KorProject;
     std::unique_ptr<TPublishCommands> Publishing;
+    std::unique_ptr<TFileCommands> Files;
+    std::unique_ptr<TProjectCommands> Projects;
     std::unique_ptr<THelpCommands> HelpCommands;
     std::unique_ptr<TSearchCommands> Searching;
     std::unique_ptr<TModuleCommands> Modules;
@@ -174,7 +180,6 @@ private:
     std::string StartupError; // a project that failed to load, shown once the window is up
     TLoggingWindow LoggingWindow;
     TCommandUpdates Updates;
-    std::string NewFileExt = ".pl";
     bool Shown = false;
 
     QTabWidget* PageTabs = nullptr;
@@ -187,7 +192,6 @@ private:
     QMenu* ProjectMenu = nullptr;
     QMenu* ToolsMenu = nullptr;
     QMenu* SearchMenu = nullptr;
-    QAction* ExitAction = nullptr;
     QAction* LockDefaultAction = nullptr;
     QAction* CheckSyntax = nullptr;
     QAction* RunToText = nullptr;

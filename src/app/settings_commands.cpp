@@ -9,14 +9,13 @@
 #include "help/help_manager.h"
 #include "project/kor_project.h"
 
-#include <QMenu>
+#include <QAction>
 
 namespace korvane {
 
-void AddSettingsCommands(TMainForm& window, QMenu& projectMenu) {
+void AddSettingsCommands(TMainForm& window) {
     QAction* properties = MakeCommand(window, {"PropertyAction", "Project", "&Properties...",
                                                QKeySequence(Qt::Key_F11), "Project Properties"});
-    projectMenu.addAction(properties);
     QObject::connect(properties, &QAction::triggered, &window,
                      [&window] { ShowProjectProperties(window); });
 }

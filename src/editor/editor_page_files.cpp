@@ -204,6 +204,18 @@ PromptButton TEditorPage::SaveToFileCheck(const std::string& fileName) {
     return answer == pbYes || answer == pbNo ? answer : pbCancel;
 }
 
+void TEditorPage::RestoreText(const std::string& text, int format) {
+    if (!SourceEditor) return;
+    SourceEditor->SendScintilla(QsciScintillaBase::SCI_SELECTALL);
+    SourceEditor->ReplaceSelectionRaw(text);
+    SourceEditor->setEolMode(QsciScintilla::EolWindows);
+    MixedLineEndsValue = false;
+    if (format != leDefault) LineEndingFormatValue = format;
+    SourceEditor->SetModified(true);
+    EditorChangeEvent();
+    UpdateTabCaption();
+}
+
 void TEditorPage::setLineEndingFormat(int format) {
     if (format == leDefault) format = DefaultLineEndingFormatValue;
     // Text kept as mixed bytes is converted even to the format it already reports.
