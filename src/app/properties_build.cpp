@@ -66,6 +66,7 @@ TPropertiesDlg::TPropertiesDlg(TKorProject& project, TPropertiesServices service
     setWindowTitle(QStringLiteral("Project Properties"));
     setMinimumSize(713, 324);
     BuildWindow();
+    resize(980, 600);
 }
 
 TPropertiesDlg::~TPropertiesDlg() = default;
@@ -94,6 +95,8 @@ void TPropertiesDlg::BuildWindow() {
     recentRow->addWidget(RecentPages, 1);
     QPushButton* clearRecent = AddButton(*recentRow, "Clear");
     leftLayout->addLayout(recentRow);
+    // Wide enough for the deepest node texts ("Syntax Highlighting" three levels down).
+    left->setMinimumWidth(250);
     splitter->addWidget(left);
 
     Pages = new QStackedWidget;

@@ -37,7 +37,6 @@ int main(int argc, char** argv) {
         TPropertiesServices services;
         services.Console = &debugger.Console();
         TPropertiesDlg dialog(project, std::move(services));
-        dialog.resize(760, 460);
         dialog.show();
         int index = 0;
         for (QTreeWidgetItemIterator it(dialog.Cats); *it; ++it) {
