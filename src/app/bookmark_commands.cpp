@@ -21,7 +21,8 @@ TMarkPosition CaretOf(const TKorSynEdit& editor) {
 TBookmarkCommands::TBookmarkCommands(QWidget& window, TCommandUpdates& updates,
                                      CurrentEditor currentEditor)
     : QObject(&window), Window(window), Editor(std::move(currentEditor)) {
-    const auto make = [this, &updates](const TCommandSpec& spec, void (TBookmarkCommands::*work)()) {
+    const auto make = [this, &updates](const TCommandSpec& spec,
+                                       void (TBookmarkCommands::*work)()) {
         QAction* action = MakeCommand(Window, spec);
         connect(action, &QAction::triggered, this, work);
         updates.Add(*action, [this](QAction& item) { item.setEnabled(Editor() != nullptr); });
@@ -33,8 +34,8 @@ TBookmarkCommands::TBookmarkCommands(QWidget& window, TCommandUpdates& updates,
          &TBookmarkCommands::Next);
     make({"PriorBookmarkAction", "Search", "Prior Bookmark", {}, "Prior Book Mark"},
          &TBookmarkCommands::Prior);
-    ClearAction = make({"ClearBookmarksAction", "Search", "Clear Bookmarks"},
-                       &TBookmarkCommands::Clear);
+    ClearAction =
+        make({"ClearBookmarksAction", "Search", "Clear Bookmarks"}, &TBookmarkCommands::Clear);
 }
 
 TBookmarkSet TBookmarkCommands::MarksOf(const TKorSynEdit& editor) {
@@ -95,9 +96,12 @@ void TBookmarkCommands::RebuildMenu() {
     // The items act by their names, which hold the bookmark's number.
     for (int n = 0; n < BookmarkSlots; ++n) {
         const bool set = marks[n].has_value();
-        QAction* item = Bookmarks->addAction(
-            QStringLiteral("&%1 - %2").arg(n).arg(set ? QStringLiteral("Remove") : QStringLiteral("Set")));
-        item->setObjectName(QStringLiteral("%1%2").arg(set ? "BookMarkRemove" : "BookMarkSet").arg(n));
+        QAction* item =
+            Bookmarks->addAction(QStringLiteral("&%1 - %2")
+                                     .arg(n)
+                                     .arg(set ? QStringLiteral("Remove") : QStringLiteral("Set")));
+        item->setObjectName(
+            QStringLiteral("%1%2").arg(set ? "BookMarkRemove" : "BookMarkSet").arg(n));
         item->setCheckable(set);
         item->setChecked(set);
         connect(item, &QAction::triggered, this, [this, n, set] {
@@ -113,7 +117,8 @@ void TBookmarkCommands::RebuildMenu() {
     for (int n = 0; n < BookmarkSlots; ++n) {
         QString caption = QStringLiteral("Go To &%1").arg(n);
         if (marks[n])
-            caption += QStringLiteral(" (Row: %1, Col: %2)").arg(marks[n]->Line).arg(marks[n]->Column);
+            caption +=
+                QStringLiteral(" (Row: %1, Col: %2)").arg(marks[n]->Line).arg(marks[n]->Column);
         QAction* item = Bookmarks->addAction(caption);
         item->setObjectName(QStringLiteral("BookMarkGoto%1").arg(n));
         item->setEnabled(marks[n].has_value());
@@ -121,7 +126,8 @@ void TBookmarkCommands::RebuildMenu() {
             if (TKorSynEdit* current = Editor()) current->GotoBookmark(n);
         });
     }
-    if (std::any_of(marks.begin(), marks.end(), [](const auto& mark) { return mark.has_value(); })) {
+    if (std::any_of(marks.begin(), marks.end(),
+                    [](const auto& mark) { return mark.has_value(); })) {
         Bookmarks->addSeparator();
         Bookmarks->addAction(ClearAction);
     }

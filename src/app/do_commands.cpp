@@ -36,8 +36,11 @@ bool ExecutesLocally(std::string_view fileName, bool webServerOn) {
 
 void AddBrowserCommands(QWidget& window, QMenu& menu, TCommandUpdates& updates,
                         TPublishCommands& publish, std::function<TEditorPage*()> currentPage) {
-    QAction* webSite = MakeCommand(window, {"BrowserWebSiteAction", "Do", "Test in Browser on Web Site",
-                                            {}, "Upload and view page from web site"});
+    QAction* webSite = MakeCommand(window, {"BrowserWebSiteAction",
+                                            "Do",
+                                            "Test in Browser on Web Site",
+                                            {},
+                                            "Upload and view page from web site"});
     menu.addAction(webSite);
     QObject::connect(webSite, &QAction::triggered, &window, [&publish, currentPage] {
         TEditorPage* page = currentPage();
@@ -51,7 +54,8 @@ void AddBrowserCommands(QWidget& window, QMenu& menu, TCommandUpdates& updates,
             page->InnerTabs()->setCurrentWidget(page->BrowserTab());
         });
     });
-    updates.Add(*webSite, [currentPage](QAction& item) { item.setEnabled(currentPage() != nullptr); });
+    updates.Add(*webSite,
+                [currentPage](QAction& item) { item.setEnabled(currentPage() != nullptr); });
 
     QAction* local =
         MakeCommand(window, {"BrowserLocalAction", "Do", "Execute locally in browser window",
@@ -66,8 +70,8 @@ void AddBrowserCommands(QWidget& window, QMenu& menu, TCommandUpdates& updates,
     });
     updates.Add(*local, [currentPage](QAction& item) {
         const TEditorPage* page = currentPage();
-        item.setEnabled(page && ExecutesLocally(page->TempFileName(),
-                                                page->Project().WebServer().Started()));
+        item.setEnabled(
+            page && ExecutesLocally(page->TempFileName(), page->Project().WebServer().Started()));
     });
 }
 

@@ -130,8 +130,8 @@ void THelpCommands::AddHelpMenu(QWidget& window, QMenuBar& bar, TDocumentPaths d
                               openDocument(documents.ActivePerlHelp));
     QAction* mySql = add(help, {"MySqlDocAction", "Help", "MySQL Documentation"},
                          openDocument(documents.MySqlManual));
-    QAction* php = add(help, {"PhpHelpAction", "Help", "PHP Help"},
-                       openDocument(documents.PhpHelp));
+    QAction* php =
+        add(help, {"PhpHelpAction", "Help", "PHP Help"}, openDocument(documents.PhpHelp));
     help->addSeparator();
     add(help, {"HelpDesignAction", "Help", "Designer..."},
         [this, help] { THelpForm::Run(*HelpManager, help->window()); });

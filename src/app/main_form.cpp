@@ -230,16 +230,16 @@ void TMainForm::BuildMenus() {
                                 QKeySequence(Qt::CTRL | Qt::Key_F9), "Check Syntax"},
                                &TMainForm::CheckSyntaxActionExecute);
     debug->addSeparator();
-    ContinueItem = addRunAction(debug,
-                                {"ContinueAction", "Debug", "Run / Continue", QKeySequence(Qt::Key_F9),
-                                 "Run with debugging support / Continue after stepping"},
-                                &TMainForm::ContinueActionExecute);
-    StepItem = addRunAction(debug,
-                            {"StepAction", "Debug", "&Step", QKeySequence(Qt::Key_F8),
-                             "Execute next line"},
-                            &TMainForm::StepActionExecute);
-    PauseItem = addRunAction(debug, {"PauseAction", "Debug", "Pause"},
-                             &TMainForm::PauseActionExecute);
+    ContinueItem =
+        addRunAction(debug,
+                     {"ContinueAction", "Debug", "Run / Continue", QKeySequence(Qt::Key_F9),
+                      "Run with debugging support / Continue after stepping"},
+                     &TMainForm::ContinueActionExecute);
+    StepItem = addRunAction(
+        debug, {"StepAction", "Debug", "&Step", QKeySequence(Qt::Key_F8), "Execute next line"},
+        &TMainForm::StepActionExecute);
+    PauseItem =
+        addRunAction(debug, {"PauseAction", "Debug", "Pause"}, &TMainForm::PauseActionExecute);
     PauseItem->setVisible(false);
     ProgramResetItem = addRunAction(
         debug, {"ProgramResetAction", "Debug", "Program Reset", {}, "Cancel Program Execution"},
@@ -394,8 +394,8 @@ bool TMainForm::FormCreate() {
     }
     KorProject = std::make_unique<TKorProject>(*GlobalSettings, DebugFormObject->Console(), this);
     InstallEditorPages(*KorProject, *DebugFormObject);
-    MessageLineList = new TMessageList(*Messages, *KorProject,
-                                       [this](const std::string& text) { SetStatusPanelText(5, text); });
+    MessageLineList = new TMessageList(
+        *Messages, *KorProject, [this](const std::string& text) { SetStatusPanelText(5, text); });
     ConnectWebServerCommand(*WebServerItem, *KorProject, *DebugFormObject, Updates);
     Publishing = std::make_unique<TPublishCommands>(*this, *KorProject, [this](TEditorPage& page) {
         KorProject->setCurrentPage(&page);

@@ -194,10 +194,10 @@ private:
 
     QTabWidget* PageTabs = nullptr;
     QListWidget* Messages = nullptr;
-    TMessageList* MessageLineList = nullptr;   // owned by the list
-    TBookmarkCommands* Bookmarks = nullptr;    // owned by the window
-    TPageTabMenu* TabMenu = nullptr;           // owned by the window
-    TCommandRefresh* Refresh = nullptr;        // owned by the window
+    TMessageList* MessageLineList = nullptr; // owned by the list
+    TBookmarkCommands* Bookmarks = nullptr;  // owned by the window
+    TPageTabMenu* TabMenu = nullptr;         // owned by the window
+    TCommandRefresh* Refresh = nullptr;      // owned by the window
     QSplitter* Splitter = nullptr;
     QLabel* Panels[6] = {};
     QLCDNumber* Countdown = nullptr;

@@ -62,9 +62,8 @@ struct TNewKind {
 };
 
 constexpr TNewKind NewKinds[] = {
-    {"New Perl Program", ".pl"},    {"New PHP Script", ".php"},
-    {"New HTML Document", ".html"}, {"New SQL Script", ".sql"},
-    {"New DOS Batch File", ".bat"}, {"New Text Scratchpad", ".txt"},
+    {"New Perl Program", ".pl"}, {"New PHP Script", ".php"},     {"New HTML Document", ".html"},
+    {"New SQL Script", ".sql"},  {"New DOS Batch File", ".bat"}, {"New Text Scratchpad", ".txt"},
 };
 
 QIcon IconOf(const TButton& button) {
@@ -79,10 +78,11 @@ QMenu* MakeNewMenu(QMainWindow& window, QAction& newFile,
     for (const TNewKind& kind : NewKinds) {
         QAction* item = menu->addAction(QString::fromLatin1(kind.Caption));
         const std::string extension = kind.Extension;
-        QObject::connect(item, &QAction::triggered, &newFile, [&newFile, setNewExtension, extension] {
-            setNewExtension(extension);
-            newFile.trigger();
-        });
+        QObject::connect(item, &QAction::triggered, &newFile,
+                         [&newFile, setNewExtension, extension] {
+                             setNewExtension(extension);
+                             newFile.trigger();
+                         });
     }
     return menu;
 }
@@ -95,7 +95,8 @@ QMenu* MakeOpenMenu(QMainWindow& window) {
         menu->clear();
         if (const auto* recent = window.findChild<QMenu*>(QStringLiteral("RecentFilesMenu")))
             menu->addActions(recent->actions());
-        if (menu->isEmpty()) menu->addAction(QStringLiteral("(no recent files)"))->setEnabled(false);
+        if (menu->isEmpty())
+            menu->addAction(QStringLiteral("(no recent files)"))->setEnabled(false);
     });
     return menu;
 }

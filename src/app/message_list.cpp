@@ -48,7 +48,8 @@ QListWidgetItem& TMessageList::Add(const std::string& text, const void* tag) {
     if (tag)
         for (int i = 0; i < Project.Count(); ++i)
             if (static_cast<const void*>(&Project.Page(i)) == tag)
-                if (auto* page = dynamic_cast<TEditorPage*>(&Project.Page(i))) sheet = page->Sheet();
+                if (auto* page = dynamic_cast<TEditorPage*>(&Project.Page(i)))
+                    sheet = page->Sheet();
     item->setData(PageRole, QVariant::fromValue(sheet));
     return *item;
 }
@@ -59,7 +60,8 @@ TEditorPage* TMessageList::PageOf(int row) const {
     const auto sheet = item->data(PageRole).value<QPointer<QWidget>>();
     if (!sheet) return nullptr;
     for (int i = 0; i < Project.Count(); ++i)
-        if (auto* page = dynamic_cast<TEditorPage*>(&Project.Page(i)); page && page->Sheet() == sheet)
+        if (auto* page = dynamic_cast<TEditorPage*>(&Project.Page(i));
+            page && page->Sheet() == sheet)
             return page;
     return nullptr;
 }

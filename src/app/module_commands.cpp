@@ -36,7 +36,10 @@ TModuleCommands::~TModuleCommands() {
 }
 
 void TModuleCommands::AddToolsMenuItems(QMenu& tools) {
-    QAction* open = MakeCommand(Window, {"ModInstallAction", "Tools", "Module Installer...", {},
+    QAction* open = MakeCommand(Window, {"ModInstallAction",
+                                         "Tools",
+                                         "Module Installer...",
+                                         {},
                                          "Search, install, remove and upgrade Perl modules"});
     tools.addAction(open);
     connect(open, &QAction::triggered, this, [this] {

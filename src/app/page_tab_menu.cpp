@@ -17,19 +17,44 @@ namespace {
 
 // The menu's items by command name; "-" is a separator.
 constexpr const char* MenuItems[] = {
-    "UndoAction",         "RedoAction",        "-",
-    "CutAction",          "PasteAction",       "SelectAllAction",
-    "DeleteAction",       "-",                 "CopyAction",
-    "CopyAllAction",      "CopyLineAction",    "-",
-    "InsertCodeTemplateAction", "-",           "LowerCaseAction",
-    "UpperCaseAction",    "TitleCaseAction",   "WordCaseAction",
-    "ToggleBookmarkAction", "NextBookmarkAction", "PriorBookmarkAction",
-    "-",                  "IndentAction",      "UnIndentAction",
-    "-",                  "CommentAction",     "UnCommentAction",
-    "-",                  "PrintLinesAction",  "PrintEOTLinesAction",
-    "-",                  "SaveAll",           "SaveFileAction",
-    "SaveProject",        "InsertFileAction",  "TempFileTypeMenu",
-    "-",                  "CloseAction",
+    "UndoAction",
+    "RedoAction",
+    "-",
+    "CutAction",
+    "PasteAction",
+    "SelectAllAction",
+    "DeleteAction",
+    "-",
+    "CopyAction",
+    "CopyAllAction",
+    "CopyLineAction",
+    "-",
+    "InsertCodeTemplateAction",
+    "-",
+    "LowerCaseAction",
+    "UpperCaseAction",
+    "TitleCaseAction",
+    "WordCaseAction",
+    "ToggleBookmarkAction",
+    "NextBookmarkAction",
+    "PriorBookmarkAction",
+    "-",
+    "IndentAction",
+    "UnIndentAction",
+    "-",
+    "CommentAction",
+    "UnCommentAction",
+    "-",
+    "PrintLinesAction",
+    "PrintEOTLinesAction",
+    "-",
+    "SaveAll",
+    "SaveFileAction",
+    "SaveProject",
+    "InsertFileAction",
+    "TempFileTypeMenu",
+    "-",
+    "CloseAction",
 };
 
 // Items the menu shows under a caption of its own.
@@ -126,10 +151,12 @@ bool TPageTabMenu::eventFilter(QObject* watched, QEvent* event) {
         if (!editor || watched != editor->viewport()) return false;
         // Without a selection the caret moves to the clicked character first.
         if (menuEvent->reason() == QContextMenuEvent::Mouse && !editor->hasSelectedText()) {
-            const long position = editor->SendScintilla(
-                QsciScintillaBase::SCI_POSITIONFROMPOINT, static_cast<unsigned long>(menuEvent->pos().x()),
-                static_cast<long>(menuEvent->pos().y()));
-            editor->SendScintilla(QsciScintillaBase::SCI_GOTOPOS, static_cast<unsigned long>(position));
+            const long position =
+                editor->SendScintilla(QsciScintillaBase::SCI_POSITIONFROMPOINT,
+                                      static_cast<unsigned long>(menuEvent->pos().x()),
+                                      static_cast<long>(menuEvent->pos().y()));
+            editor->SendScintilla(QsciScintillaBase::SCI_GOTOPOS,
+                                  static_cast<unsigned long>(position));
         }
         Popup(menuEvent->globalPos());
         return true;

@@ -41,9 +41,9 @@ TProjOrg& TPublishCommands::Organizer() {
 }
 
 void TPublishCommands::AddFileMenuItems(QMenu& file, QAction* before) {
-    UploadAction = MakeCommand(Window, {"UploadAction", "File", "&Upload...",
-                                        QKeySequence(Qt::CTRL | Qt::Key_U),
-                                        "Upload to FTP/Web Server"});
+    UploadAction =
+        MakeCommand(Window, {"UploadAction", "File", "&Upload...",
+                             QKeySequence(Qt::CTRL | Qt::Key_U), "Upload to FTP/Web Server"});
     file.insertAction(before, UploadAction);
     connect(UploadAction, &QAction::triggered, this,
             [this] { Organizer().OpenForUpload(false, true); });
@@ -54,8 +54,8 @@ void TPublishCommands::AddProjectMenuItems(QMenu& project) {
     project.addAction(UploadNowAction);
     connect(UploadNowAction, &QAction::triggered, this,
             [this] { Organizer().OpenForUpload(TUploader::AnyFilesNeedUploading(Project), true); });
-    ProjOrgAction = MakeCommand(Window, {"ProjOrgAction", "Project", "Project Organizer",
-                                         QKeySequence(Qt::Key_F12)});
+    ProjOrgAction = MakeCommand(
+        Window, {"ProjOrgAction", "Project", "Project Organizer", QKeySequence(Qt::Key_F12)});
     project.addAction(ProjOrgAction);
     connect(ProjOrgAction, &QAction::triggered, this, [this] {
         TProjOrg& organizer = Organizer();

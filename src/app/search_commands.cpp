@@ -46,7 +46,8 @@ void TSearchCommands::AddMenu(QMenu& search, TCommandUpdates& updates) {
     add({"ReplacePreviousAction", "Search", "Replace Pre&vious",
          QKeySequence(Qt::SHIFT | Qt::Key_F6)},
         [confirm](TEditorPage& page) { page.DoSearchReplace(true, false, false, confirm(page)); });
-    add({"ReplaceAllAction", "Search", "Replace &All", QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_F6)},
+    add({"ReplaceAllAction", "Search", "Replace &All",
+         QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_F6)},
         [this, confirm](TEditorPage& page) {
             Project.setReplaceAll(true);
             Project.setSearchScope(1);

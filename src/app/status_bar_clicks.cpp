@@ -37,9 +37,12 @@ bool TStatusBarClicks::eventFilter(QObject* watched, QEvent* event) {
     } else {
         // A double click brings its own first press; it counts as one.
         RecordPress(x);
-        if (InPosition) OnDoubleClick(TStatusPanelHit::Position);
-        else if (InFileName) OnDoubleClick(TStatusPanelHit::FileName);
-        else if (InOverstrike) OnDoubleClick(TStatusPanelHit::Overstrike);
+        if (InPosition)
+            OnDoubleClick(TStatusPanelHit::Position);
+        else if (InFileName)
+            OnDoubleClick(TStatusPanelHit::FileName);
+        else if (InOverstrike)
+            OnDoubleClick(TStatusPanelHit::Overstrike);
     }
     // Handled here: the event must not reach the bar a second time.
     return true;

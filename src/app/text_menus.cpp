@@ -67,7 +67,9 @@ void AddEditMenu(TTextMenus& menus, QMenu& edit) {
         [](const TKorSynEdit& e) { return e.isRedoAvailable(); });
     menus.Add(
         edit, {"ClearUndoRedoAction", "Edit", "Clear Undo / Redo"},
-        [](TEditorPage&, TKorSynEdit& e) { e.SendScintilla(QsciScintillaBase::SCI_EMPTYUNDOBUFFER); },
+        [](TEditorPage&, TKorSynEdit& e) {
+            e.SendScintilla(QsciScintillaBase::SCI_EMPTYUNDOBUFFER);
+        },
         [](const TKorSynEdit& e) { return e.isUndoAvailable() || e.isRedoAvailable(); });
     edit.addSeparator();
     menus.Add(
@@ -96,18 +98,21 @@ void AddEditMenu(TTextMenus& menus, QMenu& edit) {
         edit, {"SelectAllAction", "Edit", "Select &All"},
         [](TEditorPage&, TKorSynEdit& e) { e.selectAll(); },
         [](const TKorSynEdit& e) { return e.LineCount() >= 1; });
-    menus.Add(edit, {"CopyAllAction", "Edit", "Copy All", QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_A)},
+    menus.Add(edit,
+              {"CopyAllAction", "Edit", "Copy All", QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_A)},
               [](TEditorPage&, TKorSynEdit& e) {
                   QApplication::clipboard()->setText(ToQString(e.RawText()));
               });
-    menus.Add(edit, {"CopyLineAction", "Edit", "Copy Line", QKeySequence(Qt::CTRL | Qt::ALT | Qt::Key_L)},
+    menus.Add(edit,
+              {"CopyLineAction", "Edit", "Copy Line", QKeySequence(Qt::CTRL | Qt::ALT | Qt::Key_L)},
               [](TEditorPage&, TKorSynEdit& e) {
                   QApplication::clipboard()->setText(ToQString(CaretLineText(e)));
               });
     edit.addSeparator();
     QMenu* caseMenu = edit.addMenu(QStringLiteral("Conver&t Case"));
     const auto caseItem = [&](const TCommandSpec& spec, TCaseChange change) {
-        menus.Add(*caseMenu, spec, [change](TEditorPage&, TKorSynEdit& e) { ChangeCase(e, change); });
+        menus.Add(*caseMenu, spec,
+                  [change](TEditorPage&, TKorSynEdit& e) { ChangeCase(e, change); });
     };
     caseItem({"LowerCaseAction", "Edit", "to &Lower Case", QKeySequence(Qt::Key_F2)},
              TCaseChange::Lower);
@@ -128,9 +133,11 @@ void AddEditMenu(TTextMenus& menus, QMenu& edit) {
 }
 
 void AddSpecialMenu(TTextMenus& menus, QMenu& special) {
-    menus.Add(special, {"URLEncodeAction", "Special", "URL &Encode", {}, "Encode URL for Web Forms"},
+    menus.Add(special,
+              {"URLEncodeAction", "Special", "URL &Encode", {}, "Encode URL for Web Forms"},
               [](TEditorPage&, TKorSynEdit& e) { UrlCodeSelection(e, false); });
-    menus.Add(special, {"URLDecodeAction", "Special", "URL &Decode", {}, "Decode URL for Web Forms"},
+    menus.Add(special,
+              {"URLDecodeAction", "Special", "URL &Decode", {}, "Decode URL for Web Forms"},
               [](TEditorPage&, TKorSynEdit& e) { UrlCodeSelection(e, true); });
     special.addSeparator();
     menus.Add(special, {"ConvertToHTMLAction", "Special", "Convert To HTML"},
@@ -139,7 +146,10 @@ void AddSpecialMenu(TTextMenus& menus, QMenu& special) {
               [](TEditorPage& page, TKorSynEdit&) { page.ConvertToHTML(true); });
     QAction* paste = menus.Add(
         special,
-        {"PasteWithoutNbspAction", "Special", "&Paste without &&nbsp;", {},
+        {"PasteWithoutNbspAction",
+         "Special",
+         "&Paste without &&nbsp;",
+         {},
          "Paste clipboard contents over selected text"},
         [](TEditorPage& page, TKorSynEdit& e) {
             InsertText(e, WithoutNbsp(ClipboardText()));
@@ -150,8 +160,8 @@ void AddSpecialMenu(TTextMenus& menus, QMenu& special) {
     menus.Add(special, {"MetaSearchDataAction", "Special", "Insert Search Engine Meta Tags"},
               [](TEditorPage& page, TKorSynEdit& e) {
                   const TKorProject& project = page.Project();
-                  InsertText(e, MetaTagLines(project.Author(), project.Notes(),
-                                             project.SepKeyWords()));
+                  InsertText(
+                      e, MetaTagLines(project.Author(), project.Notes(), project.SepKeyWords()));
               });
     // The colour dialog connects itself to this command by its name.
     menus.Add(special, {"ColorAction", "Special", "Insert &HTML Color..."},
@@ -170,9 +180,10 @@ void AddSpecialMenu(TTextMenus& menus, QMenu& special) {
     menus.Add(*embed, {"EmbedArrayAction", "Special", "Embed Array Expression"},
               [](TEditorPage&, TKorSynEdit& e) { EmbedSelection(e, true, ClipboardText()); });
     special.addSeparator();
-    menus.Add(special,
-              {"CommentAction", "Special", "Perl Comment", QKeySequence(Qt::CTRL | Qt::Key_Apostrophe)},
-              [](TEditorPage&, TKorSynEdit& e) { CommentLines(e, false); });
+    menus.Add(
+        special,
+        {"CommentAction", "Special", "Perl Comment", QKeySequence(Qt::CTRL | Qt::Key_Apostrophe)},
+        [](TEditorPage&, TKorSynEdit& e) { CommentLines(e, false); });
     menus.Add(special,
               {"CommentStackAction", "Special", "Perl Comment (Stacking OK)",
                QKeySequence(Qt::ALT | Qt::Key_Apostrophe),

@@ -34,9 +34,9 @@ void ConnectWebServerCommand(QAction& action, TKorProject& project, TDebugForm& 
         item.setChecked(web.Started());
         const QString port = web.Started() ? QString::number(web.ListeningPort())
                                            : QString::fromStdString(web.getPort());
-        const QString hint = web.Started()
-                                 ? QStringLiteral("Web Server ENABLED (on Port %1). Click to disable")
-                                 : QStringLiteral("Web Server DISABLED (on Port %1). Click to enable");
+        const QString hint =
+            web.Started() ? QStringLiteral("Web Server ENABLED (on Port %1). Click to disable")
+                          : QStringLiteral("Web Server DISABLED (on Port %1). Click to enable");
         item.setStatusTip(hint.arg(port));
         item.setToolTip(hint.arg(port));
     });

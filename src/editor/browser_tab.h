@@ -1,6 +1,6 @@
 #pragma once
-// The "Browser Output" tab of a page: the browser tool bar over an embedded browser view. The view is made only when the tab is first shown, since each
-// one starts a browser engine.
+// The "Browser Output" tab of a page: the browser tool bar over an embedded browser view. The view
+// is made only when the tab is first shown, since each one starts a browser engine.
 #include <QWidget>
 
 #include <string>

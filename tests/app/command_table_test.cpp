@@ -2,8 +2,8 @@
 #include "app/bookmark_navigation.h"
 #include "app/command.h"
 #include "app/do_commands.h"
-#include "app/message_list.h"
 #include "app/main_form.h"
+#include "app/message_list.h"
 #include "app_fixture.h"
 #include "editor/editor_page.h"
 #include "editor/kor_syn_edit.h"
@@ -18,8 +18,8 @@
 #include <QListWidget>
 #include <QMenu>
 #include <QMenuBar>
-#include <QTabWidget>
 #include <QMouseEvent>
+#include <QTabWidget>
 #include <gtest/gtest.h>
 
 #include <map>
@@ -175,17 +175,24 @@ TEST_F(CommandTableTest, EveryCommandHasItsCaptionKeysAndCategoryAndNoKeyIsBound
                 << owners[key.toString()].toStdString() << " and "
                 << action->objectName().toStdString();
 
-    const std::vector<std::string> debug = {"CheckSyntaxAction", "-", "ContinueAction", "StepAction",
-                                            "PauseAction", "ProgramResetAction", "-",
-                                            "ShowVariablesAction"};
+    const std::vector<std::string> debug = {
+        "CheckSyntaxAction",  "-", "ContinueAction",     "StepAction", "PauseAction",
+        "ProgramResetAction", "-", "ShowVariablesAction"};
     EXPECT_EQ(ItemNames(*TopMenu(form, "&Debug")), debug);
     const std::vector<std::string> run = {"RunToTextAction", "RunToBrowserAction", "-",
                                           "BrowserWebSiteAction", "BrowserLocalAction"};
     EXPECT_EQ(ItemNames(*TopMenu(form, "&Do")), run);
-    const std::vector<std::string> search = {
-        "FindAction",          "FindNextAction",        "FindPreviousAction", "-",
-        "ReplaceAction",       "ReplaceNextAction",     "ReplacePreviousAction",
-        "ReplaceAllAction",    "-",                     "GotoAction",         ">"};
+    const std::vector<std::string> search = {"FindAction",
+                                             "FindNextAction",
+                                             "FindPreviousAction",
+                                             "-",
+                                             "ReplaceAction",
+                                             "ReplaceNextAction",
+                                             "ReplacePreviousAction",
+                                             "ReplaceAllAction",
+                                             "-",
+                                             "GotoAction",
+                                             ">"};
     EXPECT_EQ(ItemNames(*TopMenu(form, "&Search")), search);
     EXPECT_FALSE(FindCommand(form, "PauseAction")->isVisible());
     EXPECT_FALSE(FindCommand(form, "PasteWithoutNbspAction")->isVisible());
@@ -201,7 +208,11 @@ struct TMarkCase {
 
 TEST(BookmarkNavigation, NextAndPriorFollowPositionsThenNumbersAndWrap) {
     const TMarkCase cases[] = {
-        {"between two: the nearer one in each direction", {{3, {10, 1}}, {5, {2, 1}}}, {5, 1}, 3, 5},
+        {"between two: the nearer one in each direction",
+         {{3, {10, 1}}, {5, {2, 1}}},
+         {5, 1},
+         3,
+         5},
         {"on a bookmark: by number, wherever it lies", {{3, {10, 1}}, {5, {2, 1}}}, {10, 1}, 5, 5},
         {"on bookmark 0: Prior wraps to the highest", {{0, {4, 1}}, {7, {9, 1}}}, {4, 1}, 7, 7},
         {"on bookmark 9: Next wraps to the lowest", {{2, {4, 1}}, {9, {9, 1}}}, {9, 1}, 2, 2},
