@@ -1,9 +1,11 @@
 #include "app/bookmark_commands.h"
 #include "app/bookmark_navigation.h"
 #include "app/command.h"
+#include "app/command_refresh.h"
 #include "app/do_commands.h"
 #include "app/main_form.h"
 #include "app/message_list.h"
+#include "app/page_tab_menu.h"
 #include "app_fixture.h"
 #include "editor/editor_page.h"
 #include "editor/kor_syn_edit.h"
@@ -14,11 +16,13 @@
 #include <QAction>
 #include <QApplication>
 #include <QClipboard>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QListWidget>
 #include <QMenu>
 #include <QMenuBar>
 #include <QMouseEvent>
+#include <QTabBar>
 #include <QTabWidget>
 #include <gtest/gtest.h>
 
@@ -352,6 +356,67 @@ TEST_F(CommandTableTest, StatusBarDoubleClickCopiesTheFileNameAndIgnoresModified
     DoubleClick(*form.StatusPanel(5));
     EXPECT_EQ(QApplication::clipboard()->text().toStdString(), page.TempFileName());
     EXPECT_EQ(form.StatusPanel(5)->text().toStdString(), page.TempFileName() + " >> Clipboard");
+}
+
+} // namespace
+
+namespace {
+
+TEST_F(CommandTableTest, TabClicksSelectOrCloseThroughTheCloseCommandAndTheMenuFollowsThePage) {
+    TMainForm form({});
+    ASSERT_TRUE(form.FormCreate());
+    auto& second = dynamic_cast<TEditorPage&>(form.Project().Add("", true));
+    second.ActivateTab();
+    form.show();
+    // The file commands' close, standing in here by its name.
+    QAction* close = MakeCommand(form, {"CloseAction", "File", "&Close"});
+    std::vector<int> closedAt;
+    QObject::connect(close, &QAction::triggered, &form,
+                     [&] { closedAt.push_back(form.Progs()->currentIndex()); });
+    QTabBar& tabs = *form.Progs()->tabBar();
+    ASSERT_EQ(tabs.count(), 2);
+
+    Click(tabs, QEvent::MouseButtonPress, Qt::RightButton, tabs.tabRect(0).center());
+    EXPECT_EQ(form.Progs()->currentIndex(), 0) << "a right click selects the tab";
+    QMenu* menu = form.PageTabMenu().Menu();
+    ASSERT_TRUE(menu->isVisible());
+    const auto* page = dynamic_cast<TEditorPage*>(form.Project().getCurrentPage());
+    EXPECT_EQ(menu->actions().front()->text().toStdString(),
+              "Select '" + page->TabCaption() + "' in Project Organizer");
+    EXPECT_EQ(menu->actions().back()->text(), "&Close File");
+    menu->actions().back()->trigger();
+    menu->hide();
+    Click(tabs, QEvent::MouseButtonPress, Qt::MiddleButton, tabs.tabRect(1).center());
+    EXPECT_EQ(closedAt, (std::vector<int>{0, 1}));
+}
+
+} // namespace
+
+namespace {
+
+TEST_F(CommandTableTest, InputQueuesOneRefreshThatRunsWhenIdleAndNothingRunsWithout) {
+    TMainForm form({});
+    ASSERT_TRUE(form.FormCreate());
+    QCoreApplication::processEvents();
+    TCommandRefresh& refresh = form.CommandRefresh();
+    TEditorPage& page = *form.CurrentEditorPage();
+    const int before = refresh.RunCount();
+    QCoreApplication::processEvents();
+    EXPECT_EQ(refresh.RunCount(), before) << "no input, no refresh";
+
+    page.Editor()->setText(QStringLiteral("some text"));
+    page.Editor()->insert(QStringLiteral("typed "));
+    page.Editor()->selectAll();
+    EXPECT_FALSE(FindCommand(form, "CopyAction")->isEnabled()) << "not before the refresh";
+    for (int i = 0; i < 5; ++i) {
+        QKeyEvent release(QEvent::KeyRelease, Qt::Key_Shift, Qt::NoModifier);
+        QApplication::sendEvent(page.Editor(), &release);
+    }
+    EXPECT_EQ(refresh.RunCount(), before) << "queued, not run during the input";
+    QCoreApplication::processEvents();
+    EXPECT_EQ(refresh.RunCount(), before + 1);
+    EXPECT_TRUE(FindCommand(form, "CopyAction")->isEnabled());
+    EXPECT_TRUE(FindCommand(form, "UndoAction")->isEnabled());
 }
 
 } // namespace
