@@ -55,7 +55,7 @@ for _ in $(seq 300); do
   sleep 0.1
 done
 sleep 1; kill "$first" 2>/dev/null; wait "$first" 2>/dev/null || true
-time_to_window 'Geany' geany -i -c "$scratch/g" >/dev/null
+time_to_window 'Geany' geany -i -c "$scratch/g" >/dev/null || true
 
 : > "$scratch/korvane"; : > "$scratch/geany"
 for _ in $(seq "$runs"); do
