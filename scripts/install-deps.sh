@@ -8,15 +8,19 @@ packages=(
   cmake ninja-build g++ ccache pkg-config clang-format
   # libraries
   qt6-base-dev qt6-base-dev-tools libqt6opengl6-dev libqscintilla2-qt6-dev
-  qt6-webengine-dev zlib1g-dev
+  qt6-webengine-dev zlib1g-dev libssh-dev
   # the SVG icon engine that draws the tool bar's own pictures
   libqt6svg6
   # tests
   libgtest-dev libgmock-dev
   # the programs users run beside Korvane, used as real peers by the tests
   perl perl-doc php-cli mariadb-server mariadb-client python3-pyftpdlib curl cpanminus
+  # SFTP publishing: the tests' server, and the peer of the SFTP benchmark
+  openssh-server openssh-client
   # the web server's CGI peers and the real browser that submits forms to them
   php-cgi libcgi-pm-perl chromium
+  # the Perl tools behind "Tidy" and "Critique"
+  perltidy libperl-critic-perl
   # fonts and theme so windows and screenshots look like a desktop
   fonts-dejavu-core adwaita-icon-theme
 )
@@ -40,4 +44,5 @@ export DEBIAN_FRONTEND=noninteractive
 # tests start their own instances on private ports.
 if command -v service >/dev/null 2>&1; then
   "${sudo_cmd[@]}" service mariadb stop >/dev/null 2>&1 || true
+  "${sudo_cmd[@]}" service ssh stop >/dev/null 2>&1 || true
 fi

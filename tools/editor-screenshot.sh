@@ -17,7 +17,8 @@ if [ "${1:-}" = "--debug" ]; then mode=--debug-screenshot; shift; fi
 if [ "${1:-}" = "--upload" ]; then mode=--upload-screenshot; shift; fi
 out=$(realpath -m "${1:-editor-screenshot.png}")
 root="$(cd "$(dirname "$0")/.." && pwd)"
-build="$root/${KORVANE_BUILD_DIR:-build}"
+build=${KORVANE_BUILD_DIR:-build}
+[[ $build = /* ]] || build="$root/$build"
 [ -x "$build/bench/editor/bench_editor" ] || cmake --build "$build" --target bench_editor
 scratch=$(mktemp -d)
 ftp_pid=

@@ -68,12 +68,19 @@ int Bench(TMainForm& window, const std::vector<std::string>& files, QElapsedTime
     return 0;
 }
 
+// Drops the files on the window as a user would; the page of the first one, after the page
+// the window starts with.
+TEditorPage& DropFiles(TMainForm& window, const std::vector<std::string>& files) {
+    const int first = window.Project().Count();
+    for (const std::string& file : files)
+        window.FileDropFilesDropped({file});
+    return dynamic_cast<TEditorPage&>(window.Project().Page(first));
+}
+
 int Screenshot(TMainForm& window, const std::string& out, const std::vector<std::string>& files) {
     window.resize(1000, 660);
     window.move(10, 10);
-    for (const std::string& file : files)
-        window.FileDropFilesDropped({file});
-    auto& perl = dynamic_cast<TEditorPage&>(window.Project().Page(0));
+    TEditorPage& perl = DropFiles(window, files);
     perl.ToggleBreakPoint(7);
     window.Project().setCurrentPage(&perl);
     perl.ActivateTab();
@@ -93,9 +100,7 @@ int RunScreenshot(TMainForm& window, const std::string& out,
                   const std::vector<std::string>& files) {
     window.resize(1000, 660);
     window.move(10, 10);
-    for (const std::string& file : files)
-        window.FileDropFilesDropped({file});
-    auto& perl = dynamic_cast<TEditorPage&>(window.Project().Page(0));
+    TEditorPage& perl = DropFiles(window, files);
     window.Project().setCurrentPage(&perl);
     perl.ActivateTab();
     window.show();

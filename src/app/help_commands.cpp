@@ -175,7 +175,7 @@ void THelpCommands::HelpOnWord() {
 }
 
 void THelpCommands::ContextHelp() {
-    HelpManager->ShowContext();
+    ShowHelpFor(*HelpManager, QApplication::focusWidget());
 }
 
 bool TMainForm::CreateHelp() {

@@ -3,14 +3,19 @@
 #include "app/application.h"
 #include "app/bookmark_commands.h"
 #include "app/command_refresh.h"
+#include "app/colour_command.h"
 #include "app/file_associations.h"
+#include "app/file_commands.h"
 #include "app/help_commands.h"
 #include "app/log_commands.h"
 #include "app/message_list.h"
 #include "app/module_commands.h"
+#include "app/perl_tool_commands.h"
+#include "app/project_commands.h"
 #include "app/publish_commands.h"
 #include "app/reg_file_dlg.h"
 #include "app/search_commands.h"
+#include "app/settings_commands.h"
 #include "app/text_menus.h"
 #include "app/web_server_command.h"
 #include "editor/editor_page.h"
@@ -48,8 +53,6 @@
 #include <QStatusBar>
 #include <QTabWidget>
 #include <QTimer>
-
-#include <filesystem>
 
 namespace korvane {
 namespace {
@@ -112,6 +115,8 @@ TMainForm::~TMainForm() {
     }
     Logging.reset();
     Modules.reset();
+    Projects.reset();
+    Files.reset();
     Publishing.reset();
     Searching.reset();
     KorProject.reset();
@@ -172,23 +177,7 @@ void TMainForm::BuildLayout() {
 }
 
 void TMainForm::BuildMenus() {
-    QMenu* file = FileMenu = menuBar()->addMenu(QStringLiteral("&File"));
-    const auto addFileAction = [this, file](const char* text, QKeySequence key,
-                                            void (TMainForm::*handler)()) {
-        QAction* action = file->addAction(QString::fromLatin1(text));
-        action->setShortcut(key);
-        connect(action, &QAction::triggered, this, handler);
-    };
-    addFileAction("&New", QKeySequence(Qt::CTRL | Qt::Key_N), &TMainForm::NewFileActionExecute);
-    addFileAction("&Open...", QKeySequence(Qt::CTRL | Qt::Key_O),
-                  &TMainForm::OpenFileActionExecute);
-    addFileAction("&Save", QKeySequence(Qt::CTRL | Qt::Key_S), &TMainForm::SaveActionExecute);
-    addFileAction("Save &As...", QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_S),
-                  &TMainForm::SaveAsActionExecute);
-    file->addSeparator();
-    ExitAction = file->addAction(QStringLiteral("E&xit"));
-    ExitAction->setShortcut(QKeySequence(Qt::ALT | Qt::Key_F4));
-    connect(ExitAction, &QAction::triggered, this, &QWidget::close);
+    FileMenu = menuBar()->addMenu(QStringLiteral("&File"));
 
     QMenu* project = ProjectMenu = menuBar()->addMenu(QStringLiteral("&Project"));
     LockDefaultAction = project->addAction(QStringLiteral("&Lock as Default Project"));
@@ -207,6 +196,9 @@ void TMainForm::BuildMenus() {
     QMenu* edit = menuBar()->addMenu(QStringLiteral("&Edit"));
     QMenu* special = menuBar()->addMenu(QStringLiteral("&Special"));
     AddTextCommandMenus(*this, *edit, *special, Updates, currentPage);
+    PlaceColourCommand(*special);
+    auto* perlTools = new TPerlToolCommands(*this, *this, Updates, currentPage);
+    perlTools->AddTidy(*special);
     SearchMenu = menuBar()->addMenu(QStringLiteral("&Search"));
     Bookmarks = new TBookmarkCommands(*this, Updates, [this]() -> TKorSynEdit* {
         TEditorPage* page = CurrentEditorPage();
@@ -247,6 +239,7 @@ void TMainForm::BuildMenus() {
     debug->addSeparator();
     addRunAction(debug, {"ShowVariablesAction", "Debug", "Show Variable List Window"},
                  &TMainForm::ShowVariablesActionExecute);
+    perlTools->AddCritique(*debug);
     QMenu* run = DoMenu = menuBar()->addMenu(QStringLiteral("&Do"));
     RunToText = addRunAction(run,
                              {"RunToTextAction", "Do", "Run (view &Text)",
@@ -271,6 +264,17 @@ void TMainForm::FileAssocActionExecute() {
         .CheckFileTypes(true, [this](const TFileAssociations::FileAssocDialogState& state) {
             return TRegFileDlg::Ask(state, this);
         });
+}
+
+// The colour dialog's command goes after the meta tags, where the Special menu has it.
+void TMainForm::PlaceColourCommand(QMenu& special) {
+    AddColourCommand(*this, special, Updates, [this] { return CurrentEditorPage(); });
+    QAction* colour = FindCommand(*this, "ColorAction");
+    const QList<QAction*> items = special.actions();
+    const qsizetype meta = items.indexOf(FindCommand(*this, "MetaSearchDataAction"));
+    if (!colour || meta < 0 || meta + 1 >= items.size()) return;
+    special.removeAction(colour);
+    special.insertAction(items[meta + 1], colour);
 }
 
 void TMainForm::UpdateRunActions() {
@@ -387,7 +391,6 @@ bool TMainForm::FormCreate() {
     GlobalSettings = std::make_unique<TGlobalSettings>();
     if (!CreateHelp()) return false;
     DebugFormObject = std::make_unique<TDebugForm>();
-    NewFileExt = ".pl";
     if (GlobalSettings->getDefaultProject().empty()) {
         GlobalSettings->setDefaultProject(ProgramFolder() + "projects/default.kvp");
         GlobalSettings->setUseProjects(false);
@@ -397,13 +400,18 @@ bool TMainForm::FormCreate() {
     MessageLineList = new TMessageList(
         *Messages, *KorProject, [this](const std::string& text) { SetStatusPanelText(5, text); });
     ConnectWebServerCommand(*WebServerItem, *KorProject, *DebugFormObject, Updates);
-    Publishing = std::make_unique<TPublishCommands>(*this, *KorProject, [this](TEditorPage& page) {
-        KorProject->setCurrentPage(&page);
-        SaveAsActionExecute();
-    });
-    Publishing->AddFileMenuItems(*FileMenu, ExitAction);
-    FileMenu->insertSeparator(ExitAction);
+    Publishing = std::make_unique<TPublishCommands>(
+        *this, *KorProject, [this](TEditorPage& page) { Files->SaveAs(&page); });
+    Files = std::make_unique<TFileCommands>(*this, *KorProject, *GlobalSettings, Updates);
+    Files->FillMenu(*FileMenu);
+    Publishing->AddFileMenuItems(*FileMenu, Files->UploadPlace());
     Publishing->AddProjectMenuItems(*ProjectMenu);
+    AddSettingsCommands(*this); // placed in the Project menu by the project commands
+    Projects = std::make_unique<TProjectCommands>(
+        *this, *KorProject, *GlobalSettings, Updates,
+        TProjectCommands::THooks{LockDefaultAction, [this] { LockDefaultActionClick(); },
+                                 [this] { Publishing->ProjOrgAction->trigger(); }});
+    Projects->FillMenu(*ProjectMenu);
     Searching = std::make_unique<TSearchCommands>(*this, *KorProject,
                                                   [this] { return CurrentEditorPage(); });
     Searching->AddMenu(*SearchMenu, Updates);
@@ -580,72 +588,36 @@ void TMainForm::ProgsChange(int index) {
 }
 
 void TMainForm::NewFileActionExecute() {
-    TraceScope trace(this, "TMainForm", "NewFileActionExecute");
-    ReportingErrors([this] {
-        TProjectPage& page = KorProject->Add("", true);
-        // A new file of the chosen type starts from that type's template.
-        if (auto* editorPage = dynamic_cast<TEditorPage*>(&page))
-            editorPage->SaveToFileExt(page.TempFileName(), NewFileExt, true, true, Now());
-        page.ActivateTab();
-        KorProject->MoveToPageUpdate();
-    });
+    FindCommand(*this, "NewFileAction")->trigger();
 }
 
 void TMainForm::OpenFileActionExecute() {
-    TraceScope trace(this, "TMainForm", "OpenFileActionExecute");
-    FileChoice choice;
-    choice.Caption = "Open File";
-    choice.Folder = KorProject->ProjectFolder();
-    choice.Filter = "Perl files (*.pl *.pm *.cgi);;PHP files (*.php);;HTML files (*.htm *.html);;"
-                    "SQL scripts (*.sql);;Batch files (*.bat);;Text files (*.txt);;All files (*)";
-    const std::string fileName = CurrentPrompt().ChooseFile(choice);
-    if (!fileName.empty()) OpenFileIntoProject(fileName);
+    FindCommand(*this, "OpenAction")->trigger();
 }
 
 void TMainForm::OpenFileIntoProject(const std::string& fileName) {
-    TraceScope trace(this, "TMainForm", "OpenFileIntoProject");
-    ReportingErrors([&] {
-        const std::string full = std::filesystem::absolute(fileName).lexically_normal().string();
-        TProjectPage* page = KorProject->PageByFileName(full);
-        if (!page) page = &KorProject->Add(full, true);
-        if (!page->HasEditor()) {
-            CurrentPrompt().Inform(
-                PromptKind::Information,
-                "File " + full +
-                    " is not an editable file type; it is kept in the project for upload.");
-            return;
-        }
-        if (!page->Visible()) page->setVisible(true);
-        KorProject->setCurrentPage(page);
-        page->ActivateTab();
-        KorProject->MoveToPageUpdate();
-    });
+    Files->OpenFile(fileName);
 }
 
 void TMainForm::SaveActionExecute() {
-    TraceScope trace(this, "TMainForm", "SaveActionExecute");
-    TProjectPage* page = KorProject->getCurrentPage();
-    if (!page) return;
-    if (page->IsTempFile()) {
-        SaveAsActionExecute();
-        return;
-    }
-    ReportingErrors([page] { page->SaveToFile(page->FileName(), false); });
+    FindCommand(*this, "SaveFileAction")->trigger();
 }
 
 void TMainForm::SaveAsActionExecute() {
-    TraceScope trace(this, "TMainForm", "SaveAsActionExecute");
-    TProjectPage* page = KorProject->getCurrentPage();
-    if (!page) return;
-    FileChoice choice;
-    choice.Save = true;
-    choice.Caption = "Save File As";
-    choice.Folder = KorProject->ProjectFolder();
-    choice.FileName = page->IsTempFile() ? std::string() : page->FileName();
-    choice.Filter = "All files (*)";
-    const std::string fileName = CurrentPrompt().ChooseFile(choice);
-    if (fileName.empty()) return;
-    ReportingErrors([&] { page->SaveToFile(fileName, true); });
+    Files->SaveAs();
+}
+
+const std::string& TMainForm::NewFileExtension() const {
+    static const std::string initial = ".pl";
+    return Files ? Files->NewFileExtension() : initial;
+}
+
+TFileCommands& TMainForm::FileCommands() const {
+    return *Files;
+}
+
+TProjectCommands& TMainForm::ProjectCommands() const {
+    return *Projects;
 }
 
 void TMainForm::StartLoggingWindow(TDateTime start, TDateTime end) {

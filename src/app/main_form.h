@@ -31,6 +31,8 @@ class TDebugForm;
 class TMessageList;
 class TPageTabMenu;
 class TEditorPage;
+class TFileCommands;
+class TProjectCommands;
 class THelpCommands;
 class TKorProject;
 class TLogCommands;
@@ -143,7 +145,9 @@ public:
     QLabel* StatusPanel(int index) const { return Panels[index]; }
     QLCDNumber* LoggingTimer() const { return Countdown; }
     QTimer* Timer() const { return LoggingTick; }
-    const std::string& NewFileExtension() const { return NewFileExt; }
+    const std::string& NewFileExtension() const;
+    TFileCommands& FileCommands() const;
+    TProjectCommands& ProjectCommands() const;
 
 signals:
     // A file the user asked to open (dropped on the window or named on the command line).
@@ -175,6 +179,7 @@ private:
     // The commands that need the project: the Do, Tools and Help menus' rest, the page tab
     // menu, the tool bar; then the first refresh of every command's state.
     void BuildWindowCommands();
+    void PlaceColourCommand(QMenu& special);
 
     std::vector<std::string> Arguments;
     StartRequest Request;
@@ -182,6 +187,8 @@ private:
     std::unique_ptr<TGlobalSettings> GlobalSettings;
     std::unique_ptr<TKorProject> KorProject;
     std::unique_ptr<TPublishCommands> Publishing;
+    std::unique_ptr<TFileCommands> Files;
+    std::unique_ptr<TProjectCommands> Projects;
     std::unique_ptr<THelpCommands> HelpCommands;
     std::unique_ptr<TSearchCommands> Searching;
     std::unique_ptr<TModuleCommands> Modules;
@@ -189,7 +196,6 @@ private:
     std::string StartupError; // a project that failed to load, shown once the window is up
     TLoggingWindow LoggingWindow;
     TCommandUpdates Updates;
-    std::string NewFileExt = ".pl";
     bool Shown = false;
 
     QTabWidget* PageTabs = nullptr;

@@ -56,49 +56,17 @@ constexpr TButton Buttons[] = {
     {"WebServerAction", "network-server", "web_server"},
 };
 
-struct TNewKind {
-    const char* Caption;
-    const char* Extension;
-};
-
-constexpr TNewKind NewKinds[] = {
-    {"New Perl Program", ".pl"}, {"New PHP Script", ".php"},     {"New HTML Document", ".html"},
-    {"New SQL Script", ".sql"},  {"New DOS Batch File", ".bat"}, {"New Text Scratchpad", ".txt"},
-};
-
 QIcon IconOf(const TButton& button) {
     const QIcon own(QStringLiteral(":/icons/%1.svg").arg(QLatin1String(button.OwnIcon)));
     return *button.ThemeIcon ? QIcon::fromTheme(QLatin1String(button.ThemeIcon), own) : own;
 }
 
-QMenu* MakeNewMenu(QMainWindow& window, QAction& newFile,
-                   const std::function<void(const std::string&)>& setNewExtension) {
-    auto* menu = new QMenu(&window);
-    menu->setObjectName(QStringLiteral("NewMenu"));
-    for (const TNewKind& kind : NewKinds) {
-        QAction* item = menu->addAction(QString::fromLatin1(kind.Caption));
-        const std::string extension = kind.Extension;
-        QObject::connect(item, &QAction::triggered, &newFile,
-                         [&newFile, setNewExtension, extension] {
-                             setNewExtension(extension);
-                             newFile.trigger();
-                         });
+// The drop-down of a button: the file commands' menu of that name, when they made one.
+void AddDropDown(QMainWindow& window, QToolButton& tool, const char* menuName) {
+    if (auto* menu = window.findChild<QMenu*>(QLatin1String(menuName))) {
+        tool.setMenu(menu);
+        tool.setPopupMode(QToolButton::MenuButtonPopup);
     }
-    return menu;
-}
-
-// Mirrors the file recent list, whichever menu holds it, when it opens.
-QMenu* MakeOpenMenu(QMainWindow& window) {
-    auto* menu = new QMenu(&window);
-    menu->setObjectName(QStringLiteral("OpenMenu"));
-    QObject::connect(menu, &QMenu::aboutToShow, menu, [menu, &window] {
-        menu->clear();
-        if (const auto* recent = window.findChild<QMenu*>(QStringLiteral("RecentFilesMenu")))
-            menu->addActions(recent->actions());
-        if (menu->isEmpty())
-            menu->addAction(QStringLiteral("(no recent files)"))->setEnabled(false);
-    });
-    return menu;
 }
 
 } // namespace
@@ -109,8 +77,7 @@ void SetCommandIcons(QMainWindow& window) {
             command->setIcon(IconOf(button));
 }
 
-QToolBar* BuildMainToolBar(QMainWindow& window,
-                           std::function<void(const std::string&)> setNewExtension) {
+QToolBar* BuildMainToolBar(QMainWindow& window) {
     SetCommandIcons(window);
     auto* bar = new QToolBar(QStringLiteral("Tools"), &window);
     bar->setObjectName(QStringLiteral("ToolBar"));
@@ -129,13 +96,8 @@ QToolBar* BuildMainToolBar(QMainWindow& window,
         bar->addAction(command);
         auto* tool = qobject_cast<QToolButton*>(bar->widgetForAction(command));
         if (!tool) continue;
-        if (qstrcmp(button.Command, "NewFileAction") == 0) {
-            tool->setMenu(MakeNewMenu(window, *command, setNewExtension));
-            tool->setPopupMode(QToolButton::MenuButtonPopup);
-        } else if (qstrcmp(button.Command, "OpenAction") == 0) {
-            tool->setMenu(MakeOpenMenu(window));
-            tool->setPopupMode(QToolButton::MenuButtonPopup);
-        }
+        if (qstrcmp(button.Command, "NewFileAction") == 0) AddDropDown(window, *tool, "NewMenu");
+        if (qstrcmp(button.Command, "OpenAction") == 0) AddDropDown(window, *tool, "OpenMenu");
     }
     window.addToolBar(Qt::TopToolBarArea, bar);
     return bar;

@@ -74,10 +74,6 @@ TPageTabMenu::TPageTabMenu(QWidget& window, QTabWidget& tabs, CurrentPage curren
     DropDownMenu = new QMenu(&window);
     DropDownMenu->setObjectName(QStringLiteral("DropDownMenu"));
     Tabs.tabBar()->installEventFilter(this);
-    auto* close = new QAction(&window);
-    close->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_W));
-    connect(close, &QAction::triggered, this, [this] { CloseTab(Tabs.currentIndex()); });
-    window.addAction(close);
 }
 
 void TPageTabMenu::WatchEditor(QWidget* editorViewport) {

@@ -1,4 +1,5 @@
 #include "app/reg_file_dlg.h"
+#include "widgets/help_topic.h"
 
 #include <QCheckBox>
 #include <QDialogButtonBox>
@@ -20,6 +21,7 @@ const char* const Captions[7] = {
 TRegFileDlg::TRegFileDlg(const TFileAssociations::FileAssocDialogState& state, QWidget* parent)
     : QDialog(parent) {
     setWindowTitle(QStringLiteral("Korvane File Associations"));
+    SetHelpTopic(*this, "Contents/reference/file_assoc");
     auto* layout = new QVBoxLayout(this);
     Text = new QLabel(state.Forced
                           ? QStringLiteral("Check any associations you wish to change...")

@@ -163,9 +163,6 @@ void AddSpecialMenu(TTextMenus& menus, QMenu& special) {
                   InsertText(
                       e, MetaTagLines(project.Author(), project.Notes(), project.SepKeyWords()));
               });
-    // The colour dialog connects itself to this command by its name.
-    menus.Add(special, {"ColorAction", "Special", "Insert &HTML Color..."},
-              [](TEditorPage&, TKorSynEdit&) {});
     special.addSeparator();
     menus.Add(special, {"DosEchoAction", "Special", "Text to Dos Echo Lines"},
               [](TEditorPage&, TKorSynEdit& e) { DosEcho(e); });

@@ -4,6 +4,7 @@
 #include "exec/console_controller.h"
 #include "exec/debug_form.h"
 #include "project/kor_project.h"
+#include "tools/mysql_controller.h"
 #include "web/web_server.h"
 #include "widgets/user_feedback.h"
 
@@ -15,7 +16,13 @@ void ConnectWebServerCommand(QAction& action, TKorProject& project, TDebugForm& 
                              TCommandUpdates& updates) {
     TWebServer& web = project.WebServer();
     web.ExecuteFileName = [&web, &debug, &project](const TCgiRequest& request) {
-        return debug.ExecuteFileName(request, project, web.CgiTimeout());
+        const bool userRun = debug.BrowserRequest;
+        TCgiOutput output = debug.ExecuteFileName(request, project, web.CgiTimeout());
+        // A page the user ran in the browser may have found the database down: offer to bring
+        // it up. Requests nobody here started never ask.
+        TMySqlController& sql = project.MySql();
+        if (userRun && sql.CheckForDownServer() && !sql.isServerUp(false)) sql.BringServerUp(true);
+        return output;
     };
     // A page's run holds the console until the debugger window lets it go, even after its
     // program has ended.

@@ -53,7 +53,7 @@ void TMainForm::BuildWindowCommands() {
             TabMenu->WatchEditor(page->Editor()->viewport());
     });
 
-    BuildMainToolBar(*this, [this](const std::string& extension) { NewFileExt = extension; });
+    BuildMainToolBar(*this);
 
     // A menu shows what its commands can do now, not at the last idle moment.
     for (QAction* item : menuBar()->actions())

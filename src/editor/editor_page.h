@@ -15,6 +15,7 @@
 #include "widgets/param_frame.h"
 
 #include <QColor>
+#include <QPageLayout>
 #include <QPointer>
 #include <QWidget>
 
@@ -45,6 +46,9 @@ struct TPrintSettings {
     int ToPage = 1;
     // Print into this PDF file instead of the default printer.
     std::string OutputFile;
+    // The printer and paper chosen by the user; empty and invalid for the defaults.
+    std::string PrinterName;
+    QPageLayout Layout;
 };
 
 struct TLineColours {
@@ -75,6 +79,9 @@ public:
     void SaveToFileExt(const std::string& fileName, const std::string& ext, bool keepVersion,
                        bool force, TDateTime saveDate);
     PromptButton SaveToFileCheck(const std::string& fileName) override;
+    // Replaces the text (CR LF line ends) by restored text in format, as one undoable edit;
+    // the page counts as modified and nothing is written.
+    void RestoreText(const std::string& text, int format);
     bool FileDateHasChanged() const;
     void CheckIfFileDateHasChanged();
     bool NeedsUploading() const;

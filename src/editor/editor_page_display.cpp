@@ -232,16 +232,19 @@ int TEditorPage::Print(const TPrintSettings& settings) {
         TPagePrinter counter;
         counter.setOutputFormat(QPrinter::PdfFormat);
         counter.setOutputFileName(scratch);
+        if (settings.Layout.isValid()) counter.setPageLayout(settings.Layout);
         prepare(counter);
         counter.setFromTo(0, 0);
         counter.printRange(SourceEditor, fromLine, toLine);
         pageCount = counter.LastPage;
     }
     TPagePrinter printer;
+    if (!settings.PrinterName.empty()) printer.setPrinterName(ToQString(settings.PrinterName));
     if (!settings.OutputFile.empty()) {
         printer.setOutputFormat(QPrinter::PdfFormat);
         printer.setOutputFileName(ToQString(settings.OutputFile));
     }
+    if (settings.Layout.isValid()) printer.setPageLayout(settings.Layout);
     prepare(printer);
     printer.PageCount = pageCount;
     printer.setCopyCount(std::max(settings.Copies, 1));

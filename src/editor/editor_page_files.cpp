@@ -120,7 +120,9 @@ void TEditorPage::SaveToFileExt(const std::string& fileNameArg, const std::strin
 
     const long long selectionEnd = SourceEditor->SelectionEndPosition();
     const bool ownFile = fileName.empty() || SameText(fileName, FileName());
-    if (!force && !SourceEditor->Modified() && ownFile &&
+    // A temporary page still showing its starting text was never written: a run needs its file.
+    const bool unwrittenTemp = ownFile && IsTempFile() && !IsFile(TempFileName());
+    if (!force && !SourceEditor->Modified() && ownFile && !unwrittenTemp &&
         !FileChangedSince(fileName, LastSavedDateValue))
         return;
 
@@ -200,6 +202,18 @@ PromptButton TEditorPage::SaveToFileCheck(const std::string& fileName) {
         PromptKind::Warning, fileName + " has changed. Save Changes?", pbYes | pbNo | pbCancel);
     if (answer == pbYes) SaveToFile(fileName, false);
     return answer == pbYes || answer == pbNo ? answer : pbCancel;
+}
+
+void TEditorPage::RestoreText(const std::string& text, int format) {
+    if (!SourceEditor) return;
+    SourceEditor->SendScintilla(QsciScintillaBase::SCI_SELECTALL);
+    SourceEditor->ReplaceSelectionRaw(text);
+    SourceEditor->setEolMode(QsciScintilla::EolWindows);
+    MixedLineEndsValue = false;
+    if (format != leDefault) LineEndingFormatValue = format;
+    SourceEditor->SetModified(true);
+    EditorChangeEvent();
+    UpdateTabCaption();
 }
 
 void TEditorPage::setLineEndingFormat(int format) {

@@ -3,6 +3,7 @@
 #include "editor/text_search.h"
 #include "platform/qt_strings.h"
 #include "project/kor_project.h"
+#include "widgets/help_topic.h"
 
 #include <QButtonGroup>
 #include <QCheckBox>
@@ -52,6 +53,7 @@ QButtonGroup* RadioGroup(QGroupBox* box, std::initializer_list<const char*> capt
 
 TFindDlg::TFindDlg(QWidget* parent) : QDialog(parent) {
     setWindowTitle(QStringLiteral("Find..."));
+    SetHelpTopic(*this, "Contents/reference/search");
     setWindowFlag(Qt::WindowStaysOnTopHint);
     auto* outer = new QHBoxLayout(this);
     auto* left = new QVBoxLayout;
@@ -130,6 +132,7 @@ void TFindDlg::Store(TKorProject& project) const {
 
 TReplaceDlg::TReplaceDlg(QWidget* parent) : TFindDlg(parent) {
     setWindowTitle(QStringLiteral("Replace..."));
+    SetHelpTopic(*this, "Contents/reference/replace");
     ReplaceText = HistoryCombo(this);
     auto* replaceLabel = new QLabel(QStringLiteral("Replace with: "), this);
     replaceLabel->setBuddy(ReplaceText);

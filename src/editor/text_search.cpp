@@ -28,10 +28,12 @@ public:
         } else if (options.WholeWords) {
             Flags |= Editor::SCFIND_WHOLEWORD;
         }
+        PlainBytes = options.MatchCase && !options.RegEx && !options.WholeWords;
     }
 
     // The first hit in [from, to), or the last one when from > to.
     bool Find(long long from, long long to, Hit& hit) {
+        if (PlainBytes) return FindBytes(from, to, hit);
         bool bad = false;
         const bool found = Edit.SearchRange(Pattern, Flags, from, to, hit.Start, hit.End, bad);
         BadPattern = BadPattern || bad;
@@ -48,15 +50,39 @@ public:
         });
     }
 
-    std::string Text(const Hit& hit) const {
-        return std::string(Edit.RawView().substr(static_cast<size_t>(hit.Start),
-                                                 static_cast<size_t>(hit.End - hit.Start)));
+    // Case-sensitive plain text is a byte search, done straight in the editor's text: a
+    // Replace All makes one search per hit, and the engine's costs several times more each.
+    bool FindBytes(long long from, long long to, Hit& hit) {
+        const std::string_view text = Edit.RawView();
+        const auto size = static_cast<long long>(Pattern.size());
+        size_t at = std::string_view::npos;
+        if (from <= to) {
+            at = text.find(Pattern, static_cast<size_t>(from));
+            if (at != std::string_view::npos && static_cast<long long>(at) + size > to)
+                at = std::string_view::npos;
+        } else if (from - to >= size) {
+            at = text.rfind(Pattern, static_cast<size_t>(from - size));
+            if (at != std::string_view::npos && static_cast<long long>(at) < to)
+                at = std::string_view::npos;
+        }
+        if (at == std::string_view::npos) return false;
+        hit = {static_cast<long long>(at), static_cast<long long>(at) + size};
+        ++Hits;
+        return true;
+    }
+
+    std::string Text(const Hit& hit) const { return std::string(View(hit)); }
+    // The hit's text where it stands; valid until the text changes.
+    std::string_view View(const Hit& hit) const {
+        return Edit.RawView().substr(static_cast<size_t>(hit.Start),
+                                     static_cast<size_t>(hit.End - hit.Start));
     }
 
     TKorSynEdit& Edit;
     const TSearchOptions& Options;
     std::string Pattern;
     int Flags = 0;
+    bool PlainBytes = false;
     bool BadPattern = false;
     int Hits = 0;
 };
@@ -84,7 +110,7 @@ int ReplaceEveryHit(Searcher& searcher, long long from, long long& to) {
     long long position = from;
     while (position <= to && searcher.Find(position, to, hit)) {
         std::string replacement = searcher.Replacement(hit);
-        if (searcher.Text(hit) != replacement) {
+        if (searcher.View(hit) != replacement) {
             growth += static_cast<long long>(replacement.size()) - (hit.End - hit.Start);
             edits.push_back({hit.Start, hit.End, std::move(replacement)});
         }
@@ -116,7 +142,7 @@ int ReplaceAsking(Searcher& searcher, long long low, long long high, bool backwa
     Hit hit;
     while (backwards ? searcher.Find(position, low, hit) : searcher.Find(position, high, hit)) {
         const std::string replacement = searcher.Replacement(hit);
-        const bool same = searcher.Text(hit) == replacement;
+        const bool same = searcher.View(hit) == replacement;
         const TReplaceAction action =
             same ? TReplaceAction::Skip : Ask(confirm, searcher, hit, replacement);
         if (action == TReplaceAction::Cancel) break;
@@ -234,7 +260,7 @@ TSearchResult SearchReplace(TKorSynEdit& editor, const TSearchOptions& options, 
             if (replace) {
                 const std::string replacement = searcher.Replacement(hit);
                 TReplaceAction action = TReplaceAction::Replace;
-                if (searcher.Text(hit) == replacement)
+                if (searcher.View(hit) == replacement)
                     action = TReplaceAction::Skip;
                 else if (options.Prompt)
                     action = Ask(confirm, searcher, hit, replacement);

@@ -3,6 +3,7 @@
 #include "exec/console_controller.h"
 #include "exec/debug_form.h"
 #include "platform/qt_strings.h"
+#include "widgets/help_topic.h"
 
 #include <QApplication>
 #include <QClipboard>
@@ -22,6 +23,7 @@ TVariableWatchWindow::TVariableWatchWindow(TDebugForm& debugger, QWidget* parent
     : QWidget(parent, Qt::Tool | Qt::WindowStaysOnTopHint), Debugger(debugger),
       IOView(new QPlainTextEdit), VarsGrid(new QTableWidget(1, 3)) {
     setWindowTitle(QStringLiteral("Variable Watch Window"));
+    SetHelpTopic(*this, "Contents/reference/var_watch");
     resize(520, 420);
 
     IOView->setReadOnly(true);

@@ -8,18 +8,15 @@
 #include <QWidget>
 
 namespace korvane {
-namespace {
 
-const char* const TopicProperty = "korvaneHelpTopic";
-
-QString TopicOf(const QObject* object) {
-    return object->property(TopicProperty).toString();
-}
-
-} // namespace
-
-void SetHelpTopic(QWidget& window, const std::string& topic) {
-    window.setProperty(TopicProperty, QString::fromStdString(topic));
+void ShowHelpFor(THelpManager& manager, const QWidget* focus) {
+    // A frame's topic holds only while the focus is inside it; a window's is the context on
+    // the stack.
+    const std::string topic = HelpTopicAt(focus);
+    if (!topic.empty() && topic != HelpTopicOf(*focus->window()))
+        manager.ShowTopic(topic);
+    else
+        manager.ShowContext();
 }
 
 THelpContextFilter::THelpContextFilter(THelpManager& manager, QObject* parent)
@@ -29,12 +26,16 @@ bool THelpContextFilter::eventFilter(QObject* watched, QEvent* event) {
     // Minimising and restoring come from the window system: they neither open nor close.
     if (event->spontaneous() && event->type() != QEvent::KeyPress) return false;
     switch (event->type()) {
-    case QEvent::Show:
-        if (!Pushed.contains(watched) && !TopicOf(watched).isEmpty()) {
-            Manager.PushContext(TopicOf(watched).toStdString());
+    case QEvent::Show: {
+        // Frames name topics too, but only windows open and close.
+        auto* window = qobject_cast<QWidget*>(watched);
+        if (!window || !window->isWindow() || Pushed.contains(watched)) break;
+        if (const std::string topic = HelpTopicOf(*window); !topic.empty()) {
+            Manager.PushContext(topic);
             Pushed.insert(watched);
         }
         break;
+    }
     case QEvent::Hide:
         if (Pushed.remove(watched)) Manager.PopContext();
         break;
@@ -42,10 +43,9 @@ bool THelpContextFilter::eventFilter(QObject* watched, QEvent* event) {
         if (static_cast<QKeyEvent*>(event)->key() == Qt::Key_F1 &&
             static_cast<QKeyEvent*>(event)->modifiers() == Qt::NoModifier) {
             auto* widget = qobject_cast<QWidget*>(watched);
-            if (widget && !TopicOf(widget->window()).isEmpty()) {
-                Manager.ShowContext();
-                return true;
-            }
+            if (HelpTopicAt(widget).empty()) break;
+            ShowHelpFor(Manager, widget);
+            return true;
         }
         break;
     default:

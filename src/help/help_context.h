@@ -1,7 +1,10 @@
 #pragma once
-// The context-help convention for every window: a window given a topic pushes it on the
-// help manager's context stack when it is shown and pops it when it is hidden, and F1
-// pressed in it shows the topic. Installed once on the application.
+// The context-help convention for every window: a window given a topic (SetHelpTopic) pushes it
+// on the help manager's context stack when it is shown and pops it when it is hidden, and F1
+// pressed in it shows the topic, or the topic of the frame holding the focus. Installed once on
+// the application.
+#include "widgets/help_topic.h"
+
 #include <QObject>
 #include <QSet>
 
@@ -13,7 +16,9 @@ namespace korvane {
 
 class THelpManager;
 
-void SetHelpTopic(QWidget& window, const std::string& topic);
+// Shows the help for the widget holding the focus: the topic of the frame it is in, else the
+// current context.
+void ShowHelpFor(THelpManager& manager, const QWidget* focus);
 
 class THelpContextFilter : public QObject {
 public:

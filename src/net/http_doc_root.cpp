@@ -22,6 +22,21 @@ constexpr int OpenFlags = O_RDONLY | O_CLOEXEC | O_NONBLOCK;
 constexpr uint32_t ChangeEvents = IN_MODIFY | IN_ATTRIB | IN_CLOSE_WRITE | IN_MOVED_FROM |
                                   IN_MOVED_TO | IN_DELETE | IN_DELETE_SELF | IN_MOVE_SELF;
 
+// The whole of a small file, read after its watch was set so a later change is still seen;
+// null for a larger file or one that changed size meanwhile.
+std::shared_ptr<const std::string> SmallFileBytesOf(const TFileHandle& handle,
+                                                    const struct stat& info) {
+    if (info.st_size > THttpDocRoot::SmallFileBytes) return {};
+    auto bytes = std::make_shared<std::string>(static_cast<size_t>(info.st_size) + 1, '\0');
+    ssize_t got;
+    do
+        got = ::pread(handle.Fd, bytes->data(), bytes->size(), 0);
+    while (got < 0 && errno == EINTR);
+    if (got != info.st_size) return {};
+    bytes->resize(static_cast<size_t>(got));
+    return bytes;
+}
+
 } // namespace
 
 THttpDocRoot::THttpDocRoot(std::string root) : RootPath(std::move(root)) {}
@@ -107,7 +122,8 @@ THttpDocRoot::TOpened THttpDocRoot::Open(const std::string& path, bool beneath) 
             const auto hit = Cache.find(path);
             if (hit != Cache.end()) {
                 result.Kind = TKind::File;
-                result.Stream = THttpFileStream::Adopt(hit->second.Handle, hit->second.Info);
+                result.Stream =
+                    THttpFileStream::Adopt(hit->second.Handle, hit->second.Info, hit->second.Bytes);
                 return result;
             }
         }
@@ -132,8 +148,11 @@ THttpDocRoot::TOpened THttpDocRoot::Open(const std::string& path, bool beneath) 
         // The file's own watch sees writes through its other names too. Its folders have been
         // watched since before the open, so nothing that happened since goes unseen.
         if (cacheable && ::inotify_add_watch(NotifyFd, (RootPath + "/" + relative).c_str(),
-                                             ChangeEvents | IN_DONT_FOLLOW) >= 0)
-            Cache[path] = TCached{handle, info};
+                                             ChangeEvents | IN_DONT_FOLLOW) >= 0) {
+            TCached& kept = Cache[path] = TCached{handle, info, SmallFileBytesOf(*handle, info)};
+            result.Stream = THttpFileStream::Adopt(std::move(handle), info, kept.Bytes);
+            return result;
+        }
         result.Stream = THttpFileStream::Adopt(std::move(handle), info);
         return result;
     }

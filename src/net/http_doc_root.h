@@ -7,7 +7,8 @@
 //
 // Files reached without any link stay open for the next request of the same path while the
 // kernel reports no change to them or to any folder on their path; any change empties the
-// cache. Their bytes are still read from the file for every reply.
+// cache. Small files keep their bytes too, read once after their watch was set, so a reply
+// costs no read of the file; larger ones are read (or sent) from the file for every reply.
 #include <sys/stat.h>
 
 #include <chrono>
@@ -48,11 +49,14 @@ public:
     static constexpr std::chrono::milliseconds RecheckInterval{1000};
     // Files kept open at most; beyond it the cache starts afresh.
     static constexpr size_t CacheLimit = 64;
+    // Files up to this size keep their bytes in the cache.
+    static constexpr off_t SmallFileBytes = 64 * 1024;
 
 private:
     struct TCached {
         std::shared_ptr<TFileHandle> Handle;
         struct stat Info;
+        std::shared_ptr<const std::string> Bytes; // small files only
     };
 
     void Refresh();

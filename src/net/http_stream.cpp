@@ -27,9 +27,11 @@ TFileHandle::~TFileHandle() {
 }
 
 std::unique_ptr<THttpFileStream> THttpFileStream::Adopt(std::shared_ptr<TFileHandle> handle,
-                                                        const struct stat& info) {
+                                                        const struct stat& info,
+                                                        std::shared_ptr<const std::string> bytes) {
     std::unique_ptr<THttpFileStream> stream(new THttpFileStream);
     stream->Take(std::move(handle), info);
+    stream->Bytes = std::move(bytes);
     return stream;
 }
 
@@ -43,6 +45,13 @@ void THttpFileStream::Take(std::shared_ptr<TFileHandle> handle, const struct sta
 THttpFileStream::~THttpFileStream() = default;
 
 size_t THttpFileStream::Read(char* buffer, size_t count) {
+    if (Bytes) {
+        if (Pos < 0 || Pos >= static_cast<int64_t>(Bytes->size())) return 0;
+        const size_t n = std::min(count, Bytes->size() - static_cast<size_t>(Pos));
+        std::memcpy(buffer, Bytes->data() + Pos, n);
+        Pos += static_cast<int64_t>(n);
+        return n;
+    }
     if (Fd < 0) return 0;
     ssize_t got;
     do

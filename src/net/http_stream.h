@@ -35,9 +35,12 @@ class THttpFileStream final : public THttpStream {
 public:
     // Opens a regular file for reading; Opened() tells whether that worked.
     explicit THttpFileStream(const std::string& path);
-    // Reads from a handle already opened on a regular file, with what fstat said of it.
+    // Reads from a handle already opened on a regular file, with what fstat said of it. With
+    // bytes (the whole file, read while nothing had changed it), replies copy from those
+    // instead of reading the file again.
     static std::unique_ptr<THttpFileStream> Adopt(std::shared_ptr<TFileHandle> handle,
-                                                  const struct stat& info);
+                                                  const struct stat& info,
+                                                  std::shared_ptr<const std::string> bytes = {});
     ~THttpFileStream() override;
     THttpFileStream(const THttpFileStream&) = delete;
     THttpFileStream& operator=(const THttpFileStream&) = delete;
@@ -56,6 +59,7 @@ private:
     void Take(std::shared_ptr<TFileHandle> handle, const struct stat& info);
 
     std::shared_ptr<TFileHandle> Handle;
+    std::shared_ptr<const std::string> Bytes;
     int Fd = -1;
     int64_t FileSize = 0;
     int64_t Pos = 0;

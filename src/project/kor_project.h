@@ -24,15 +24,20 @@ namespace korvane {
 class TCodeTemplate;
 class TConsoleController;
 class TFtpClient;
+class TSftpSession;
 class TGlobalSettings;
 class TMySqlController;
 class TSectionList;
 class TWebServer;
 
+// How the project's files reach the web host; stored as a number in the project file.
+enum class TFtpProtocol : std::int32_t { FTP = 0, SFTP = 1 };
+
 using TStringList = std::vector<std::string>;
 
 // Plain settings: a getter named after the setting and a setter that stores a changed value
-// and marks the project modified. Texts compare without regard to letter case unless EXACT.
+// and marks the project modified. Texts compare without regard to letter case unless EXACT;
+// paths are exact, since a folder whose name differs only in case is another folder here.
 #define KORVANE_TEXT_SETTING(Name)                                                                 \
 public:                                                                                            \
     const std::string& Name() const {                                                              \
@@ -261,7 +266,7 @@ public:
     void setModifiedDate(TDateTime value) { ModifiedDateValue = value; }
 
     // ---- Compiler and tools ----
-    KORVANE_TEXT_SETTING(PerlCompilerPath)
+    KORVANE_EXACT_TEXT_SETTING(PerlCompilerPath)
 public:
     const std::string& PhpCompilerPath() const { return PhpCompilerPathValue; }
     void setPhpCompilerPath(const std::string& value);
@@ -300,10 +305,15 @@ public:
     void setFtpKeepOpen(bool value);
     // Data connections opened by the client (passive) rather than by the server.
     KORVANE_FLAG_SETTING(FtpPassive)
+    // Plain FTP or SFTP (over SSH: encrypted, key login); SFTP's port defaults to 22.
+    KORVANE_VALUE_SETTING(TFtpProtocol, FtpProtocol)
+    // A private key for SFTP logins, tried after ssh-agent's keys; empty: none.
+    KORVANE_EXACT_TEXT_SETTING(SftpKeyFile)
 
 public:
     // The one FTP client of the project, its session kept between uploads when asked to.
     TFtpClient& FtpClient() const { return *FtpClientObject; }
+    TSftpSession& SftpSession() const { return *SftpSessionObject; }
     // Every page marked for upload counts as changed at the next upload.
     void InvalidateUploaded();
 
@@ -340,6 +350,8 @@ public:
     void setShowBlocks(bool value);
     bool MultiLineEditorTabs() const { return MultiLineEditorTabsValue; }
     void setMultiLineEditorTabs(bool value);
+    // The next change of the tab mode tells the user again that it needs a restart.
+    void ShowRestartNoticeAgain() { RestartNoticeShown = false; }
     KORVANE_FLAG_SETTING(ExternalChangeCheck)
 
     // ---- Search and replace ----
@@ -382,7 +394,7 @@ public:
     void setMaxBackUps(int value);
     std::int32_t BackupPause() const { return BackupPauseValue; }
     void setBackupPause(int value);
-    KORVANE_TEXT_SETTING(VersionsPath)
+    KORVANE_EXACT_TEXT_SETTING(VersionsPath)
     KORVANE_TEXT_SETTING(InstallModuleName)
 
     // ---- Logging ----
@@ -478,6 +490,7 @@ private:
     std::unique_ptr<TWebServer> WebServerObject;
     std::unique_ptr<TMySqlController> MySqlObject;
     std::unique_ptr<TFtpClient> FtpClientObject;
+    std::unique_ptr<TSftpSession> SftpSessionObject;
     std::string RootURLValue;
     bool FtpKeepOpenValue = false;
     std::unique_ptr<TCodeTemplate> CodeTemplateRoot;

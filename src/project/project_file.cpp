@@ -279,6 +279,8 @@ void TKorProject::SaveSettingsSection(TSectionList& stream) {
     stream.WriteFlag(FtpUploadChangedFilesValue);
     stream.WriteFlag(FtpKeepOpenValue);
     stream.WriteFlag(FtpPassiveValue);
+    stream.WriteInt(static_cast<std::int32_t>(FtpProtocolValue));
+    stream.WriteStr(SftpKeyFileValue);
     stream.EndSection();
 
     stream.BeginSection("Editor");
@@ -486,6 +488,10 @@ void TKorProject::LoadSettingsSection(TSectionList& stream) {
     setFtpUploadChangedFiles(stream.ReadFlag());
     setFtpKeepOpen(stream.ReadFlag());
     setFtpPassive(stream.AtEnd() ? false : stream.ReadFlag());
+    // Files from before SFTP load as FTP; an unknown number too.
+    const std::int32_t protocol = stream.AtEnd() ? 0 : stream.ReadInt();
+    setFtpProtocol(protocol == 1 ? TFtpProtocol::SFTP : TFtpProtocol::FTP);
+    setSftpKeyFile(stream.AtEnd() ? std::string() : stream.ReadStr());
     stream.EndSection();
 
     stream.BeginSection("Editor");

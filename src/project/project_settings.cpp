@@ -6,6 +6,7 @@
 #include "exec/console_controller.h"
 #include "model/global_settings.h"
 #include "net/ftp_client.h"
+#include "net/sftp_session.h"
 #include "platform/program_folder.h"
 #include "storage/paths.h"
 #include "storage/program_log.h"
@@ -33,7 +34,8 @@ std::unique_ptr<TMySqlController> NewMySqlController(TKorProject& project,
 
 TKorProject::TKorProject(TGlobalSettings& settings, TConsoleController& console, TProjectHost* host)
     : Settings(settings), Console(console), HostWindow(host ? host : &NoWindow),
-      FtpClientObject(std::make_unique<TFtpClient>()) {
+      FtpClientObject(std::make_unique<TFtpClient>()),
+      SftpSessionObject(std::make_unique<TSftpSession>()) {
     MakePage = [](TKorProject& project, bool hasEditor, const std::string& fileName) {
         return std::make_unique<TProjectPage>(project, hasEditor, fileName);
     };
@@ -121,6 +123,8 @@ void TKorProject::Clear() {
     setFtpStartDir("");
     setFtpHost("");
     setFtpPort("ftp");
+    setFtpProtocol(TFtpProtocol::FTP);
+    setSftpKeyFile("");
     setFtpUserName("");
     setFtpFormWidth(450);
     setFtpFormHeight(254);
@@ -202,7 +206,7 @@ void TKorProject::setModified(bool value) {
 }
 
 void TKorProject::setPhpCompilerPath(const std::string& value) {
-    if (SameText(value, PhpCompilerPathValue)) return;
+    if (value == PhpCompilerPathValue) return;
     PhpCompilerPathValue = value;
     setModified(true);
     SetupPhp();
@@ -211,7 +215,7 @@ void TKorProject::setPhpCompilerPath(const std::string& value) {
 void TKorProject::setTempPath(const std::string& value) {
     std::string path = value;
     if (!path.empty() && !IsPathSeparator(path.back())) path += '/';
-    if (SameText(path, TempPathValue)) return;
+    if (path == TempPathValue) return;
     TempPathValue = path;
     setModified(true);
     // Temporary pages keep their files in this folder, so they move along.
@@ -296,7 +300,7 @@ void TKorProject::setLoggingIsOn(bool value) {
 }
 
 void TKorProject::setLogFileName(const std::string& value) {
-    if (SameText(value, LogFileNameValue)) return;
+    if (value == LogFileNameValue) return;
     LogFileNameValue = value;
     if (LoggingIsOnValue) AttachLogFile();
     setModified(true);
@@ -319,6 +323,7 @@ void TKorProject::setRootURL(const std::string& value) {
 void TKorProject::setFtpKeepOpen(bool value) {
     ChangeValue(FtpKeepOpenValue, value);
     if (!value && FtpClientObject->Connected()) FtpClientObject->Quit();
+    if (!value) SftpSessionObject->Close();
 }
 
 void TKorProject::InvalidateUploaded() {

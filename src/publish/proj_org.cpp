@@ -5,6 +5,7 @@
 #include "project/kor_project.h"
 #include "publish/chmod_form.h"
 #include "publish/proj_org_list.h"
+#include "publish/protocol_row.h"
 #include "publish/unix_permissions.h"
 #include "storage/date_text.h"
 #include "storage/file_utils.h"
@@ -265,6 +266,7 @@ void TProjOrg::BuildFtpSheet() {
     dates->addRow(QStringLiteral("Last Uploaded Date && Time "), UploadDate);
     layout->addLayout(dates);
     layout->addStretch();
+    layout->addWidget(new TProtocolRow(Project));
     auto* buttons = new QHBoxLayout;
     ProjProps = Button("ProjProps", "&Project Properties", buttons);
     buttons->addStretch();

@@ -3,7 +3,10 @@
 #include "editor/editor_page.h"
 #include "exec/error_filter.h"
 #include "net/ftp_client.h"
+#include "net/sftp_session.h"
 #include "project/kor_project.h"
+#include "publish/ftp_transfer_client.h"
+#include "publish/sftp_transfer_client.h"
 #include "storage/date_text.h"
 #include "storage/file_utils.h"
 #include "storage/flag_scope.h"
@@ -29,56 +32,61 @@ int64_t FileSize(const std::string& path) {
 TUploader::TUploader(TKorProject& project, PasswordQuestion askPassword)
     : Project(project), AskPassword(std::move(askPassword)) {}
 
+TUploader::~TUploader() = default;
+
 void TUploader::Cancel() {
-    if (!Busy) return;
+    if (!Busy || !Client) return;
     CancelRequested = true;
-    // A login or a command waiting for its reply ends at once; a transfer ends at its next
-    // progress report as well.
-    Project.FtpClient().Abort();
+    // A login or a command waiting for its reply ends at once, and so does a transfer.
+    Client->Abort();
+}
+
+std::unique_ptr<TTransferClient> TUploader::MakeClient() {
+    TFtpClient& ftp = Project.FtpClient();
+    TSftpSession& sftp = Project.SftpSession();
+    if (Project.FtpProtocol() == TFtpProtocol::SFTP) {
+        if (ftp.Connected()) ftp.Quit();
+        return std::make_unique<TSftpTransferClient>(sftp, CurrentPrompt(), Project.SftpKeyFile());
+    }
+    sftp.Close();
+    return std::make_unique<TFtpTransferClient>(ftp, Project.FtpPassive());
 }
 
 bool TUploader::SameServerAndUser(const TLogin& login) const {
     return login.Host == LastLogin.Host && login.Port == LastLogin.Port &&
-           login.User == LastLogin.User;
+           login.User == LastLogin.User && login.Protocol == LastLogin.Protocol;
 }
 
 bool TUploader::LogIn(std::string& status) {
-    TFtpClient& client = Project.FtpClient();
     const TLogin wanted{Project.FtpHost(), Project.FtpPort(), Project.FtpUserName(),
-                        Project.FtpPassword()};
-    if (client.Connected()) {
+                        Project.FtpPassword(), static_cast<int>(Project.FtpProtocol())};
+    if (Client->Connected()) {
         // A kept session serves only the server, user and password it was opened with.
         if (SameServerAndUser(wanted) &&
             (wanted.Password.empty() || wanted.Password == LastLogin.Password)) {
             status = "Pre-Connected.";
             return true;
         }
-        client.Quit();
+        Client->Quit();
     }
     TLogin login = wanted;
-    if (login.Password.empty()) {
-        if (SameServerAndUser(wanted) && !LastLogin.Password.empty()) {
-            login.Password = LastLogin.Password; // typed at the previous login
-        } else {
-            std::string caption = "Login to " + wanted.Host;
-            if (!wanted.User.empty()) caption += " using " + wanted.User;
-            std::optional<std::string> typed = AskPassword ? AskPassword(caption) : std::nullopt;
-            if (!typed) {
-                status = "  Could not connect to remote server.";
-                return false;
-            }
-            login.Password = *typed;
-        }
-    }
-    client.HostName = login.Host;
-    client.Port = login.Port;
-    client.UserName = login.User;
-    client.PassWord = login.Password;
-    client.Passive = Project.FtpPassive();
-    if (!client.Connect()) {
+    // Asked for only when the protocol needs it: SFTP may log in by key.
+    const auto password = [&]() -> std::optional<std::string> {
+        if (!login.Password.empty()) return login.Password;
+        if (SameServerAndUser(wanted) && !LastLogin.Password.empty())
+            return login.Password = LastLogin.Password; // typed at the previous login
+        std::string caption = "Login to " + wanted.Host;
+        if (!wanted.User.empty()) caption += " using " + wanted.User;
+        std::optional<std::string> typed = AskPassword ? AskPassword(caption) : std::nullopt;
+        if (typed) login.Password = *typed;
+        return typed;
+    };
+    if (!Client->Connect({login.Host, login.Port, login.User, login.Password}, password)) {
         // A wrong password is asked for again next time.
         LastLogin = {};
         status = "  Could not connect to remote server.";
+        if (!Client->ErrorMessage().empty())
+            Project.Host().AddMessage({"Upload: " + Client->ErrorMessage(), nullptr});
         return false;
     }
     LastLogin = login;
@@ -92,12 +100,12 @@ bool TUploader::Upload(bool testOnly, TUploadStatusBar* statusBar) {
     StatusBar = statusBar;
     CancelRequested = false;
     Count = {};
-    TFtpClient& client = Project.FtpClient();
+    DeclinedFolders.clear();
+    Client = MakeClient();
     std::string status;
     bool failed = !LogIn(status);
     if (!failed && testOnly) {
-        client.HostDirName = Project.FtpStartDir();
-        if (client.Cwd()) {
+        if (Client->ChangeFolder(Project.FtpStartDir())) {
             status += "  Found start directory.";
         } else {
             status += "  Start directory missing.";
@@ -113,15 +121,18 @@ bool TUploader::Upload(bool testOnly, TUploadStatusBar* statusBar) {
                 failed = true;
                 ++Count.UploadFailed;
             }
-            Project.Host().AddMessage(
-                {"Upload " + page->TempFileName() + ": " + page->FtpStatus(), nullptr});
+            std::string message = "Upload " + page->TempFileName() + ": " + page->FtpStatus();
+            if (result == TPageResult::Failed && !Client->ErrorMessage().empty())
+                message += " (" + Client->ErrorMessage() + ")";
+            Project.Host().AddMessage({message, nullptr});
         }
     }
     if (CancelRequested) {
         status += " Cancelled.";
         failed = true;
     }
-    if (client.Connected() && (failed || !Project.FtpKeepOpen())) client.Quit();
+    if (Client->Connected() && (failed || !Project.FtpKeepOpen())) Client->Quit();
+    Client.reset();
     Report(status, failed);
     Project.Host().AddMessage({"Upload: " + status, nullptr});
     StatusBar = nullptr;
@@ -148,13 +159,11 @@ TUploader::TPageResult TUploader::SendPage(TEditorPage& page, int position, std:
         ++Count.UploadIgnored;
         return TPageResult::Unchanged;
     }
-    TFtpClient& client = Project.FtpClient();
-    client.HostDirName = ToForwardSlashes(AbsolutePath(Project.FtpStartDir(), page.FtpOffsetDir()));
-    client.HostFileName = page.FtpDestFilename();
-    client.SetLocalFileName(localFile);
-    if (!client.Cwd()) {
+    const std::string folder =
+        ToForwardSlashes(AbsolutePath(Project.FtpStartDir(), page.FtpOffsetDir()));
+    if (!Client->ChangeFolder(folder) && !MadeMissingFolder(folder)) {
         status += at + (CancelRequested ? ":Cancelled." : ":PathFail.");
-        page.setFtpStatus("Failed to find path \"" + client.HostDirName + "\" on " + NowText());
+        page.setFtpStatus("Failed to find path \"" + folder + "\" on " + NowText());
         return CancelRequested ? TPageResult::Cancelled : TPageResult::Failed;
     }
     bool binary = true;
@@ -169,35 +178,42 @@ TUploader::TPageResult TUploader::SendPage(TEditorPage& page, int position, std:
         binary = true;
     }
     const int64_t size = FileSize(localFile);
-    client.OnProgress = [&](int64_t sent, bool& abort) {
-        if (StatusBar) StatusBar->ShowUploadProgress(page.FtpDestFilename(), sent, size);
-        abort = CancelRequested;
-    };
-    // A refused transfer type would send the file in the wrong form: that is a failure too.
-    const bool sent = (binary ? client.TypeBinary() : client.TypeAscii()) && client.Put();
-    client.OnProgress = nullptr;
-    if (!sent) {
+    const std::string& name = page.FtpDestFilename();
+    if (!Client->Put(localFile, name, binary, [&](int64_t sent) {
+            if (StatusBar) StatusBar->ShowUploadProgress(name, sent, size);
+        })) {
         status += at + (CancelRequested ? ":Cancelled." : ":Failed.");
         page.setFtpStatus("Transfer Failed on " + NowText());
         return CancelRequested ? TPageResult::Cancelled : TPageResult::Failed;
     }
     if (page.FtpChMod()) {
-        client.SetLocalFileName("site chmod " + page.FtpChModVal() + " " + client.HostFileName);
-        if (!client.Quote()) {
+        if (!Client->SetPermissions(name, page.FtpChModVal())) {
             status += at + ":ModFail.";
             page.setFtpStatus("Permissions (CHMOD) Failed on " + NowText());
             return TPageResult::Failed;
         }
     }
-    UploadedOk(page, position, localFile, status);
+    UploadedOk(page, position, localFile, binary, status);
     return TPageResult::Sent;
 }
 
+bool TUploader::MadeMissingFolder(const std::string& folder) {
+    if (CancelRequested || !Client->FolderCanBeMade() || DeclinedFolders.count(folder))
+        return false;
+    if (CurrentPrompt().Ask(PromptKind::Confirmation,
+                            "The folder \"" + folder +
+                                "\" does not exist on the server.\n\nCreate it?",
+                            pbYes | pbNo, "Upload", pbYes) != pbYes) {
+        DeclinedFolders.insert(folder);
+        return false;
+    }
+    return Client->MakeFolder(folder);
+}
+
 void TUploader::UploadedOk(TEditorPage& page, int position, const std::string& localFile,
-                           std::string& status) {
+                           bool binary, std::string& status) {
     status += " " + std::to_string(position) + ":OK.";
-    page.setFtpStatus(std::string("Transferred OK (") +
-                      (Project.FtpClient().Binary ? "Binary)" : "ASCII)"));
+    page.setFtpStatus(std::string("Transferred OK (") + (binary ? "Binary)" : "ASCII)"));
     page.setFtpUploadDate(Now());
     TDateTime written = 0;
     if (FileDateTime(localFile, written)) page.setFtpLocalFileDate(written);

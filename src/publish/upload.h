@@ -4,13 +4,16 @@
 // transfer type and permissions; each page keeps its result, and one status line sums up.
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <optional>
+#include <set>
 #include <string>
 
 namespace korvane {
 
 class TEditorPage;
 class TKorProject;
+class TTransferClient;
 
 // Where an upload reports: the status line of the window that started it.
 class TUploadStatusBar {
@@ -34,6 +37,7 @@ public:
     using PasswordQuestion = std::function<std::optional<std::string>(const std::string& caption)>;
 
     TUploader(TKorProject& project, PasswordQuestion askPassword);
+    ~TUploader();
 
     // Logs in and sends the changed files (in test mode only logs in and finds the start
     // folder). True when nothing failed.
@@ -53,13 +57,18 @@ public:
 private:
     struct TLogin {
         std::string Host, Port, User, Password;
+        int Protocol = 0;
     };
     enum class TPageResult { Sent, Unchanged, Failed, Cancelled };
 
+    // The client of the project's protocol; a session kept open by the other one ends.
+    std::unique_ptr<TTransferClient> MakeClient();
     bool LogIn(std::string& status);
     bool SameServerAndUser(const TLogin& login) const;
+    // The folder is missing: true when the user wants it made and it was.
+    bool MadeMissingFolder(const std::string& folder);
     TPageResult SendPage(TEditorPage& page, int position, std::string& status);
-    void UploadedOk(TEditorPage& page, int position, const std::string& localFile,
+    void UploadedOk(TEditorPage& page, int position, const std::string& localFile, bool binary,
                     std::string& status);
     void Report(const std::string& text, bool failed);
 
@@ -67,7 +76,9 @@ private:
     PasswordQuestion AskPassword;
     TUploadStatusBar* StatusBar = nullptr;
     TUploadCounters Count;
-    TLogin LastLogin; // the credentials the client last logged in with
+    TLogin LastLogin;                        // the credentials the client last logged in with
+    std::unique_ptr<TTransferClient> Client; // while an upload runs
+    std::set<std::string> DeclinedFolders;   // not to be made: asked once per upload
     bool Busy = false;
     bool CancelRequested = false;
 };

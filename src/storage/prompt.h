@@ -31,6 +31,9 @@ struct FileChoice {
     std::string FileName;   // proposed name
     std::string Filter;     // Qt-style filter, for example "Perl files (*.pl *.pm);;All files (*)"
     std::string DefaultExt; // without the dot
+    int FilterIndex = 0;    // the filter shown first, counted from 1; 0 for the first
+    // A save dialog's own overwrite question; off where the caller asks its own.
+    bool ConfirmOverwrite = true;
 };
 
 class Prompt {

@@ -9,6 +9,7 @@
 #include "templates/code_template.h"
 #include "templates/find_templ_dlg.h"
 #include "templates/insertion_marks.h"
+#include "widgets/help_topic.h"
 
 #include <QApplication>
 #include <QClipboard>
@@ -84,6 +85,7 @@ TCodeTemplateDlg::TCodeTemplateDlg(TCodeTemplate& root, DropFiles dropFiles, QWi
     : QDialog(parent), Root(root), OnDropFiles(std::move(dropFiles)) {
     setObjectName(QStringLiteral("CodeTemplateDlg"));
     setWindowTitle(QString::fromLatin1(Caption));
+    SetHelpTopic(*this, "Contents/reference/code_template");
     BuildWidgets();
     Loading = true;
     FillTree();

@@ -4,6 +4,7 @@
 #include "platform/qt_strings.h"
 #include "project/kor_project.h"
 #include "widgets/user_feedback.h"
+#include "widgets/help_topic.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -23,6 +24,7 @@ TModInstallDlg::TModInstallDlg(QWidget* parent, TKorProject& project, TConsoleCo
     : QDialog(parent), Project(project), Installer(project, console) {
     setObjectName(QStringLiteral("ModInstallDlg"));
     setWindowTitle(QStringLiteral("Perl Module Installer"));
+    SetHelpTopic(*this, "Contents/reference/install_mods");
     auto* layout = new QVBoxLayout(this);
     auto* nameRow = new QHBoxLayout;
     nameRow->addWidget(new QLabel(QStringLiteral("Module Name")));

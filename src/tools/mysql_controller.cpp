@@ -111,7 +111,7 @@ void TMySqlController::ChangePassword(std::string& field, const std::string& val
 }
 
 void TMySqlController::setBinPath(const std::string& value) {
-    if (SameText(BinPathValue, value)) return;
+    if (BinPathValue == value) return;
     BinPathValue = value;
     CheckConnectionType();
     Project.MarkModified();

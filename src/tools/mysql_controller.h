@@ -47,8 +47,9 @@ public:
     // The editor text of the last SQL run.
     const std::string& LastScriptText() const { return LastScriptTextValue; }
 
-    // Each setter stores a changed value (texts compared ignoring case) and marks the
-    // project modified. A password the project file cannot store as it is gets a warning.
+    // Each setter stores a changed value (texts compared ignoring case, but the BIN folder
+    // exactly, as it is a path) and marks the project modified. A password the project file
+    // cannot store as it is gets a warning.
     void setBinPath(const std::string& value);
     void setServerDownOnShutdown(bool value);
     void setCheckForDownServer(bool value);

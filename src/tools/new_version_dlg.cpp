@@ -5,6 +5,7 @@
 #include "storage/file_utils.h"
 #include "storage/flag_scope.h"
 #include "storage/prompt.h"
+#include "widgets/help_topic.h"
 
 #include <QCheckBox>
 #include <QDateTime>
@@ -24,6 +25,7 @@ TNewVersionDlg::TNewVersionDlg(QWidget* owner, TUpdateServer server, const std::
     : QDialog(owner), Server(std::move(server)), Actions(std::move(actions)) {
     setObjectName(QStringLiteral("NewVersionDlg"));
     setWindowTitle(QStringLiteral("Check for New Version"));
+    SetHelpTopic(*this, "Contents/reference/new_version");
     auto* layout = new QVBoxLayout(this);
     msg = new QLabel(QStringLiteral("Verify the Installation Directory and click on Start..."));
     msg->setObjectName(QStringLiteral("msg"));

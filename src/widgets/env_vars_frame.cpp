@@ -1,6 +1,7 @@
 #include "widgets/env_vars_frame.h"
 
 #include "widgets/check_list_editor.h"
+#include "widgets/help_topic.h"
 
 #include <QLineEdit>
 #include <QListWidget>
@@ -15,6 +16,7 @@ TEnvVarsFrame::TEnvVarsFrame(QWidget* parent)
       DelBtn(new QPushButton(QStringLiteral("-"), this)),
       Editor(new TCheckListEditor(Vars, VarName, VarData, AddBtn, DelBtn, this)) {
     setObjectName(QStringLiteral("EnvVarsFrame"));
+    SetHelpTopic(*this, "Contents/reference/env_vars");
     Vars->setObjectName(QStringLiteral("Vars"));
     VarName->setObjectName(QStringLiteral("VarName"));
     VarData->setObjectName(QStringLiteral("VarData"));

@@ -3,6 +3,7 @@
 #include "model/form_fields.h"
 #include "platform/qt_strings.h"
 #include "widgets/check_list_editor.h"
+#include "widgets/help_topic.h"
 #include "widgets/env_vars_frame.h"
 
 #include <QButtonGroup>
@@ -43,6 +44,7 @@ TParamFrame::TParamFrame(QWidget* parent)
       CopyFormParams(new QPushButton(QStringLiteral("Copy Form URL to Clipboard"), this)),
       Fields(new TCheckListEditor(Params, FieldName, FieldData, AddBtn, DelBtn, this)) {
     setObjectName(QStringLiteral("ParamFrame"));
+    SetHelpTopic(*this, "Contents/reference/form_fields");
     Params->setObjectName(QStringLiteral("Params"));
     FieldName->setObjectName(QStringLiteral("FieldName"));
     FieldData->setObjectName(QStringLiteral("FieldData"));

@@ -116,6 +116,10 @@ std::string QtPrompt::ChooseFile(const FileChoice& choice) {
     dialog.setAcceptMode(choice.Save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
     dialog.setFileMode(choice.Save ? QFileDialog::AnyFile : QFileDialog::ExistingFile);
     if (!choice.DefaultExt.empty()) dialog.setDefaultSuffix(ToQString(choice.DefaultExt));
+    if (!choice.ConfirmOverwrite) dialog.setOption(QFileDialog::DontConfirmOverwrite);
+    if (const QStringList filters = dialog.nameFilters();
+        choice.FilterIndex > 0 && choice.FilterIndex <= filters.size())
+        dialog.selectNameFilter(filters.at(choice.FilterIndex - 1));
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return {};
     return ToStdString(dialog.selectedFiles().first());
 }

@@ -5,6 +5,7 @@
 #include "storage/file_utils.h"
 #include "storage/paths.h"
 #include "temp_dir.h"
+#include "tools/mysql_controller.h"
 #include "web/web_server.h"
 
 #include <memory>
@@ -152,4 +153,30 @@ TEST_F(BrowserRunsTest, WithTheServerOnAScriptRunsThroughItWithThePostedFields) 
     Form->WebServerAction()->trigger();
     EXPECT_FALSE(web.Started());
     EXPECT_FALSE(Form->WebServerAction()->isChecked());
+}
+
+// A browser run whose script found the database down offers to bring it up; the same failure in
+// a request the user did not start through a page asks nothing.
+TEST_F(BrowserRunsTest, ABrowserRunThatFindsTheDatabaseDownOffersToBringItUp) {
+    TMySqlController& sql = Form->Project().MySql();
+    sql.setBinPath(Dir.Path().string()); // no client here: the run's own errors decide
+    sql.setCheckForDownServer(true);
+    const std::string script = Dir.File("db.pl");
+    test::WriteBytes(script, "print \"Content-Type: text/plain\\n\\nx\\n\";\n"
+                             "warn \"DBI connect failed: Can't connect to MySQL server on "
+                             "'localhost'\\n\";\n");
+    TWebServer& web = Form->Project().WebServer();
+    const TCgiRequest request{script, false, "", "", ""};
+
+    Prompt.ClearRecords();
+    web.ExecuteFileName(request);
+    EXPECT_TRUE(Prompt.Records().empty()) << "nobody here asked for this request";
+
+    Debugger().BrowserRequest = true;
+    Prompt.QueueAnswer(pbNo);
+    const TCgiOutput output = web.ExecuteFileName(request);
+    EXPECT_NE(output.Output.find('x'), std::string::npos);
+    ASSERT_EQ(Prompt.Records().size(), 1u);
+    EXPECT_EQ(Prompt.Records()[0].Text, "MySQL Server down. Attempt to bring it up?");
+    EXPECT_FALSE(Debugger().BrowserRequest);
 }

@@ -182,7 +182,12 @@ TEST_F(CommandTableTest, EveryCommandHasItsCaptionKeysAndCategoryAndNoKeyIsBound
     const std::vector<std::string> debug = {
         "CheckSyntaxAction",  "-", "ContinueAction",     "StepAction", "PauseAction",
         "ProgramResetAction", "-", "ShowVariablesAction"};
-    EXPECT_EQ(ItemNames(*TopMenu(form, "&Debug")), debug);
+    // Other tools may follow the debugger's own items.
+    const std::vector<std::string> debugItems = ItemNames(*TopMenu(form, "&Debug"));
+    EXPECT_EQ(
+        std::vector<std::string>(debugItems.begin(),
+                                 debugItems.begin() + std::min(debugItems.size(), debug.size())),
+        debug);
     const std::vector<std::string> run = {"RunToTextAction", "RunToBrowserAction", "-",
                                           "BrowserWebSiteAction", "BrowserLocalAction"};
     EXPECT_EQ(ItemNames(*TopMenu(form, "&Do")), run);
@@ -365,14 +370,10 @@ namespace {
 TEST_F(CommandTableTest, TabClicksSelectOrCloseThroughTheCloseCommandAndTheMenuFollowsThePage) {
     TMainForm form({});
     ASSERT_TRUE(form.FormCreate());
+    TEditorPage& first = *form.CurrentEditorPage();
     auto& second = dynamic_cast<TEditorPage&>(form.Project().Add("", true));
     second.ActivateTab();
     form.show();
-    // The file commands' close, standing in here by its name.
-    QAction* close = MakeCommand(form, {"CloseAction", "File", "&Close"});
-    std::vector<int> closedAt;
-    QObject::connect(close, &QAction::triggered, &form,
-                     [&] { closedAt.push_back(form.Progs()->currentIndex()); });
     QTabBar& tabs = *form.Progs()->tabBar();
     ASSERT_EQ(tabs.count(), 2);
 
@@ -380,14 +381,16 @@ TEST_F(CommandTableTest, TabClicksSelectOrCloseThroughTheCloseCommandAndTheMenuF
     EXPECT_EQ(form.Progs()->currentIndex(), 0) << "a right click selects the tab";
     QMenu* menu = form.PageTabMenu().Menu();
     ASSERT_TRUE(menu->isVisible());
-    const auto* page = dynamic_cast<TEditorPage*>(form.Project().getCurrentPage());
     EXPECT_EQ(menu->actions().front()->text().toStdString(),
-              "Select '" + page->TabCaption() + "' in Project Organizer");
+              "Select '" + first.TabCaption() + "' in Project Organizer");
     EXPECT_EQ(menu->actions().back()->text(), "&Close File");
-    menu->actions().back()->trigger();
     menu->hide();
+    // The middle click goes through the file commands' close, which asks about the temporary
+    // page and closes the clicked tab.
+    Prompt.QueueAnswer(pbOK);
     Click(tabs, QEvent::MouseButtonPress, Qt::MiddleButton, tabs.tabRect(1).center());
-    EXPECT_EQ(closedAt, (std::vector<int>{0, 1}));
+    ASSERT_EQ(tabs.count(), 1);
+    EXPECT_EQ(form.Progs()->widget(0), first.Sheet());
 }
 
 } // namespace

@@ -138,6 +138,7 @@ TEST_F(MainFormTest, FilesOpenIntoTabsAndSwitchingTabsUpdatesTheStatusBar) {
     test::WriteBytes(php, "<?php echo 2; ?>\n");
     TMainForm form({perl});
     ASSERT_TRUE(form.FormCreate());
+    Prompt.QueueAnswer(pbNo); // a second copy of the open file? No.
     form.FileDropFilesDropped({php, perl});
     ASSERT_EQ(form.Progs()->count(), 2) << "a file already open is not opened twice";
     EXPECT_EQ(form.Progs()->tabText(0), "a.pl");

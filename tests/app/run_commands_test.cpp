@@ -264,3 +264,16 @@ TEST_F(RunCommandsTest, AHugeOutputShowsPlainAndTheNextRunIsColouredAgain) {
     EXPECT_NE(page.OutputEditor()->lexer(), nullptr);
     EXPECT_FALSE(styleless());
 }
+
+// The page a new user starts with has no file of its own yet: running its starting text, before
+// any change, runs its temporary file.
+TEST_F(RunCommandsTest, TheStartPageRunsBeforeAnyChange) {
+    TEditorPage* page = Form->CurrentEditorPage();
+    ASSERT_NE(page, nullptr);
+    ASSERT_TRUE(page->IsTempFile());
+    ASSERT_FALSE(page->Editor()->Modified());
+    Form->RunToTextAction()->trigger();
+    ASSERT_TRUE(WaitFor([&] { return Debugger().RunPage() == nullptr; }));
+    EXPECT_GE(RowContaining("exit status 0"), 0);
+    EXPECT_EQ(RowContaining("Can't open perl script"), -1);
+}

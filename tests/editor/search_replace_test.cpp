@@ -292,3 +292,58 @@ TEST(ConfirmReplacePlacement, StaysInsideTheWindowAndOffTheLine) {
 
 } // namespace
 } // namespace korvane::test
+
+namespace korvane::test {
+namespace {
+
+// Case-sensitive plain text is searched in the editor's bytes rather than by the engine; the
+// engine's own search of the same text (as an escaped regular expression) is the oracle.
+TEST(PlainSearch, FindsWhatTheEngineFindsInEveryDirectionAndRange) {
+    const std::string text = "ab$x ab\r\n$xx ab$x\r\nab";
+    // (The oracle reads one line at a time, so no pattern spans a line end.)
+    const std::string patterns[] = {"ab", "$x", "b$x", "x ab", "zz"};
+    struct Range {
+        long Anchor, Caret;
+        TSearchScope Scope;
+        bool Backwards;
+    };
+    const Range ranges[] = {
+        {0, 0, TSearchScope::FromCursor, false},   {3, 3, TSearchScope::FromCursor, false},
+        {7, 7, TSearchScope::FromCursor, true},    {22, 22, TSearchScope::FromCursor, true},
+        {1, 6, TSearchScope::FromCursor, false},   {1, 6, TSearchScope::FromCursor, true},
+        {2, 17, TSearchScope::Selection, false},   {2, 17, TSearchScope::Selection, true},
+        {20, 20, TSearchScope::FromCursor, false}, {0, 0, TSearchScope::WholeDocument, true},
+    };
+    const auto run = [&text](const TSearchOptions& options, const Range& range, bool replace) {
+        TKorSynEdit editor;
+        editor.SetRawText(text);
+        editor.SendScintilla(QsciScintillaBase::SCI_SETSEL,
+                             static_cast<unsigned long>(range.Anchor), range.Caret);
+        const TSearchResult result = SearchReplace(editor, options, replace, nullptr);
+        return std::tuple(result.Outcome, result.Wrapped, result.Replaced,
+                          editor.SelectionStartPosition(), editor.SelectionEndPosition(),
+                          editor.RawText());
+    };
+    for (const std::string& pattern : patterns) {
+        for (const Range& range : ranges) {
+            for (const bool all : {false, true}) {
+                SCOPED_TRACE(pattern + " from " + std::to_string(range.Anchor) + " to " +
+                             std::to_string(range.Caret) + (range.Backwards ? " back" : "") +
+                             (all ? " replacing all" : ""));
+                TSearchOptions bytes{pattern, "<>",        true,  false, range.Backwards,
+                                     false,   range.Scope, false, all};
+                TSearchOptions engine = bytes;
+                engine.RegEx = true;
+                engine.Search.clear();
+                for (const char c : pattern) {
+                    if (c == '$') engine.Search += '\\';
+                    engine.Search += c;
+                }
+                EXPECT_EQ(run(bytes, range, all), run(engine, range, all));
+            }
+        }
+    }
+}
+
+} // namespace
+} // namespace korvane::test

@@ -11,6 +11,7 @@
 
 #include <QApplication>
 #include <QDialog>
+#include <QLineEdit>
 #include <QSignalSpy>
 #include <QTest>
 #include <QWebEngineView>
@@ -67,6 +68,44 @@ TEST(HelpContext, ADialogsTopicHoldsWhileItIsShownAndF1ShowsIt) {
     dialog.hide(); // a second close pops nothing more
     EXPECT_EQ(help.CurrentContext(), "contents");
     EXPECT_EQ(shown, std::vector<std::string>{dir.File("index.htm")});
+    qApp->removeEventFilter(&filter);
+}
+
+// A frame's topic (the Params tab's editors) answers F1 while the focus is inside it, without
+// touching the window's context.
+TEST(HelpContext, F1InsideAFrameShowsTheFramesTopic) {
+    TempDir dir;
+    ScopedEnv config("XDG_CONFIG_HOME", dir.File("config"));
+    TSectionList list;
+    ScriptedPrompt prompts;
+    auto root = std::make_unique<THelpSection>("contents");
+    root->Filename = "index.htm";
+    root->AppendChild(std::make_unique<THelpSection>("frame")).Filename = "frame.htm";
+    SaveHelpFile(list, dir.File("kv2_1_0.kvh"), *root, {});
+    for (const char* page : {"index.htm", "frame.htm"})
+        WriteBytes(dir.File(page), "x");
+    std::vector<std::string> shown;
+    THelpManager help(list, prompts, "contents", dir.File("kv2_1_0.kvh"),
+                      [&](const std::string& path, char) {
+                          shown.push_back(path);
+                          return true;
+                      });
+    THelpContextFilter filter(help);
+    qApp->installEventFilter(&filter);
+
+    QDialog dialog;
+    SetHelpTopic(dialog, "contents");
+    auto* frame = new QWidget(&dialog);
+    SetHelpTopic(*frame, "contents/frame");
+    auto* inFrame = new QLineEdit(frame);
+    auto* outside = new QLineEdit(&dialog);
+    dialog.show();
+    QTest::keyClick(inFrame, Qt::Key_F1);
+    QTest::keyClick(outside, Qt::Key_F1);
+    EXPECT_EQ(shown, (std::vector<std::string>{dir.File("frame.htm"), dir.File("index.htm")}));
+    EXPECT_EQ(help.CurrentContext(), "contents");
+    dialog.hide();
+    EXPECT_EQ(help.CurrentContext(), "");
     qApp->removeEventFilter(&filter);
 }
 

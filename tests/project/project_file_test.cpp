@@ -56,6 +56,8 @@ void ChangeEverything(TKorProject& p, const std::string& folder) {
     p.setFtpUploadChangedFiles(false);
     p.setFtpKeepOpen(true);
     p.setFtpPassive(!p.FtpPassive());
+    p.setFtpProtocol(TFtpProtocol::SFTP);
+    p.setSftpKeyFile(folder + "/keys/id_ed25519");
     for (const auto* fields : {&TKorProject::EditorFlagFields(), &TKorProject::LoggingFlagFields()})
         for (const TKorProject::TFlagField& field : *fields)
             (p.*field.Set)(!(p.*field.Get)());
@@ -152,6 +154,9 @@ void ExpectSameSettings(const TKorProject& a, const TKorProject& b) {
     SAME(FtpFormHeight);
     SAME(FtpUploadChangedFiles);
     SAME(FtpKeepOpen);
+    SAME(FtpPassive);
+    SAME(FtpProtocol);
+    SAME(SftpKeyFile);
     SAME(TabWidth);
     SAME(HighlightCursorLine);
     SAME(ShowStatusBar);
@@ -365,10 +370,14 @@ TEST_F(ProjectTest, OlderFilesLoadWithTheDefaultsOfWhatTheyLack) {
     Project->setExternalChangeCheck(false);
     Project->MySql().setRootPassword("left over");
     Project->WebServer().setPort("9999");
+    Project->setFtpProtocol(TFtpProtocol::SFTP);
+    Project->setSftpKeyFile("left over");
     Project->LoadFromFile(file);
 
     EXPECT_TRUE(NewProject()->FtpPassive()) << "new projects open their data connections";
     EXPECT_FALSE(Project->FtpPassive()) << "files from before the choice load as active";
+    EXPECT_EQ(Project->FtpProtocol(), TFtpProtocol::FTP) << "files from before SFTP load as FTP";
+    EXPECT_EQ(Project->SftpKeyFile(), "");
     EXPECT_EQ(Project->SavedVersion(), "1.9");
     EXPECT_EQ(Project->RootURL(), "http://old.example/");
     EXPECT_TRUE(Project->TaintMode());

@@ -4,9 +4,11 @@
 #include "publish/chmod_form.h"
 #include "publish/proj_org.h"
 #include "publish/proj_org_list.h"
+#include "publish/protocol_row.h"
 #include "publish/unix_permissions.h"
 
 #include <QCheckBox>
+#include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
@@ -131,6 +133,30 @@ TEST_F(OrganizerTest, RemovingSelectedFilesAsksForUnsavedOnesAndStopsAtCancel) {
     std::string line;
     std::getline(saved, line);
     EXPECT_EQ(line, "changed");
+}
+
+TEST_F(OrganizerTest, ChoosingSftpSwapsOnlyADefaultPortAndEnablesTheKeyFile) {
+    const struct {
+        TFtpProtocol Protocol;
+        const char* Port;
+        const char* Kept;
+    } cases[] = {
+        {TFtpProtocol::SFTP, "ftp", "22"},    {TFtpProtocol::SFTP, "21", "22"},
+        {TFtpProtocol::SFTP, "2222", "2222"}, {TFtpProtocol::FTP, "22", "ftp"},
+        {TFtpProtocol::FTP, "2121", "2121"},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(PortForProtocol(c.Protocol, c.Port), c.Kept) << c.Port;
+
+    auto* protocol = Organizer.findChild<QComboBox*>("Protocol");
+    auto* keyFile = Organizer.findChild<QLineEdit*>("SftpKeyFile");
+    ASSERT_TRUE(protocol && keyFile);
+    EXPECT_FALSE(keyFile->isEnabled()) << "plain FTP has no key";
+    protocol->setCurrentIndex(1);
+    emit protocol->activated(1);
+    EXPECT_EQ(Project->FtpProtocol(), TFtpProtocol::SFTP);
+    EXPECT_EQ(Project->FtpPort(), "22");
+    EXPECT_TRUE(keyFile->isEnabled());
 }
 
 } // namespace

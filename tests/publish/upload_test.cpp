@@ -1,8 +1,8 @@
 // Uploads against a real FTP server on loopback, in both data-connection modes, and against a
 // scripted one for what a real server never does.
-#include "editor_fixture.h"
 #include "ftp_test_servers.h"
 #include "net_test_support.h"
+#include "upload_fixture.h"
 
 #include "net/ftp_client.h"
 #include "publish/upload.h"
@@ -17,58 +17,11 @@
 namespace korvane::test {
 namespace {
 
-std::string ReadAll(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream text;
-    text << in.rdbuf();
-    return text.str();
-}
-
-struct RecordingStatusBar : TUploadStatusBar {
-    std::string Text;
-    bool Failed = false;
-    int ProgressReports = 0;
-    std::function<void()> OnProgress;
-    void ShowUploadStatus(const std::string& text, bool failed) override {
-        Text = text;
-        Failed = failed;
-    }
-    void ShowUploadProgress(const std::string&, int64_t, int64_t) override {
-        ++ProgressReports;
-        if (OnProgress) OnProgress();
-    }
-};
-
-class UploadTest : public EditorTest {
+class UploadTest : public UploadFixture {
 protected:
-    // A page for a new file in the site folder, marked for upload under its own name.
-    TEditorPage& MarkedPage(const std::string& name, const std::string& text,
-                            const std::string& offsetDir = "") {
-        std::ofstream(Dir.File("site/" + name), std::ios::binary) << text;
-        TEditorPage& page = Open(Dir.File("site/" + name));
-        page.setFtpUpload(true);
-        page.setFtpDestFilename(name);
-        page.setFtpOffsetDir(offsetDir);
-        return page;
-    }
     void UseServer(uint16_t port, const std::string& password = PyFtpServer::Password) {
-        Project->setFtpHost("127.0.0.1");
-        Project->setFtpPort(std::to_string(port));
-        Project->setFtpUserName(PyFtpServer::User);
-        Project->setFtpPassword(password);
-        Project->setFtpStartDir("/");
+        UseHost(port, PyFtpServer::User, password);
     }
-    // Counts the password questions and answers them from Answers (nothing: Cancel).
-    TUploader MakeUploader() {
-        return TUploader(*Project, [this](const std::string& caption) {
-            Questions.push_back(caption);
-            return Answer;
-        });
-    }
-
-    std::vector<std::string> Questions;
-    std::optional<std::string> Answer;
-    RecordingStatusBar Bar;
 };
 
 class UploadModeTest : public UploadTest, public ::testing::WithParamInterface<bool> {};

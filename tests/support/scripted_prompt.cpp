@@ -52,6 +52,7 @@ void ScriptedPrompt::Inform(PromptKind kind, const std::string& text, const std:
 
 std::string ScriptedPrompt::ChooseFile(const FileChoice& choice) {
     Shown.push_back({PromptKind::Plain, choice.Caption, pbOK});
+    Choices.push_back(choice);
     if (Files.empty()) return {};
     std::string path = Files.front();
     Files.pop_front();

@@ -37,6 +37,8 @@ public:
     };
     const std::vector<TextQuestion>& TextQuestions() const { return Questions; }
     std::vector<std::string> TextsShown() const;
+    // Every file dialog, as it was asked for.
+    const std::vector<FileChoice>& FileChoices() const { return Choices; }
     void ClearRecords() { Shown.clear(); }
 
     PromptButton Ask(PromptKind kind, const std::string& text, PromptButtons buttons,
@@ -57,6 +59,7 @@ private:
     std::deque<bool> Ticks;
     std::vector<PromptRecord> Shown;
     std::vector<TextQuestion> Questions;
+    std::vector<FileChoice> Choices;
 };
 
 } // namespace korvane::test

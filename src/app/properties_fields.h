@@ -1,0 +1,29 @@
+#pragma once
+// The on/off settings of the settings dialog: the check box's object name (the setting's
+// name), its caption and the project's accessors, so loading and applying share one table.
+#include <string>
+
+namespace korvane {
+
+class TKorProject;
+class TMySqlController;
+
+struct TProjectFlag {
+    const char* Name;
+    const char* Caption;
+    bool (TKorProject::*Get)() const;
+    void (TKorProject::*Set)(bool);
+};
+
+struct TMySqlFlag {
+    const char* Name;
+    const char* Caption;
+    bool (TMySqlController::*Get)() const;
+    void (TMySqlController::*Set)(bool);
+};
+
+// The entry of that name; throws std::out_of_range for a name not in the table.
+const TProjectFlag& ProjectFlag(const std::string& name);
+const TMySqlFlag& MySqlFlag(const std::string& name);
+
+} // namespace korvane

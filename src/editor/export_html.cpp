@@ -1,0 +1,83 @@
+// Highlighted text as an HTML document: one CSS class per style used, the text in runs of
+// one style inside a <pre> block.
+#include "editor/styled_text.h"
+
+namespace korvane {
+namespace {
+
+std::string CssColour(const QColor& colour) {
+    return colour.name(QColor::HexRgb).toStdString();
+}
+
+void AppendEscaped(std::string& out, char c) {
+    switch (c) {
+    case '<':
+        out += "&lt;";
+        break;
+    case '>':
+        out += "&gt;";
+        break;
+    case '&':
+        out += "&amp;";
+        break;
+    case '"':
+        out += "&quot;";
+        break;
+    default:
+        out += c;
+    }
+}
+
+std::string Escaped(const std::string& text) {
+    std::string out;
+    for (const char c : text)
+        AppendEscaped(out, c);
+    return out;
+}
+
+std::string StyleRule(int style, const TTextStyle& look, const QColor& paper) {
+    std::string rule = ".s" + std::to_string(style) + " { color: " + CssColour(look.Fore) + ";";
+    if (look.Back.isValid() && look.Back != paper)
+        rule += " background: " + CssColour(look.Back) + ";";
+    if (look.Bold) rule += " font-weight: bold;";
+    if (look.Italic) rule += " font-style: italic;";
+    if (look.Underline) rule += " text-decoration: underline;";
+    return rule + " }\n";
+}
+
+} // namespace
+
+std::string ExportToHtml(const TStyledText& text, const std::string& title) {
+    std::string out = "<!DOCTYPE html>\n<html>\n<head>\n<meta charset=\"utf-8\">\n<title>" +
+                      Escaped(title) + "</title>\n<style type=\"text/css\">\n";
+    out += "body { background: " + CssColour(text.Paper) + "; }\n";
+    out += "pre { font-family: '" + Escaped(text.FontFamily) +
+           "', monospace; font-size: " + std::to_string(text.FontPoints) +
+           "pt; color: " + CssColour(text.Ink) + "; }\n";
+    for (const auto& [style, look] : text.StyleLook)
+        out += StyleRule(style, look, text.Paper);
+    out += "</style>\n</head>\n<body>\n<pre>";
+    const size_t size = text.Text.size();
+    for (size_t start = 0; start < size;) {
+        const unsigned char style = start < text.Styles.size() ? text.Styles[start] : 0;
+        size_t end = start + 1;
+        while (end < size && (end < text.Styles.size() ? text.Styles[end] : 0) == style)
+            ++end;
+        out += "<span class=\"s" + std::to_string(style) + "\">";
+        for (size_t i = start; i < end; ++i) {
+            const char c = text.Text[i];
+            // Every kind of line end becomes one new line.
+            if (c == '\r') {
+                if (i + 1 >= size || text.Text[i + 1] != '\n') out += '\n';
+                continue;
+            }
+            AppendEscaped(out, c);
+        }
+        out += "</span>";
+        start = end;
+    }
+    out += "</pre>\n</body>\n</html>\n";
+    return out;
+}
+
+} // namespace korvane

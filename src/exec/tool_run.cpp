@@ -1,0 +1,66 @@
+#include "exec/tool_run.h"
+
+#include <algorithm>
+
+namespace korvane {
+namespace {
+
+constexpr int PollIntervalMs = 20;
+constexpr int ReapWaitMs = 2000;
+
+} // namespace
+
+TToolRun::TToolRun(QObject* parent) : QObject(parent) {
+    Timer.setInterval(PollIntervalMs);
+    connect(&Timer, &QTimer::timeout, this, [this] { Poll(); });
+}
+
+TToolRun::~TToolRun() {
+    if (Process.Started()) Process.Finish(ReapWaitMs);
+}
+
+bool TToolRun::Start(const std::vector<std::string>& arguments,
+                     const std::vector<std::string>& environment, const std::string& workDir,
+                     int timeLimitMs, DoneHandler done, std::string& error) {
+    if (Process.Started()) Process.Finish(ReapWaitMs);
+    Outcome = {};
+    if (!Process.Start(arguments, environment, workDir, error)) return false;
+    Done = std::move(done);
+    TimeLimitMs = timeLimitMs;
+    Stopped = false;
+    Clock.start();
+    Timer.start();
+    return true;
+}
+
+void TToolRun::Drain() {
+    char buffer[16384];
+    for (const ChildStream stream : {ChildStream::Output, ChildStream::Error}) {
+        std::string& into = stream == ChildStream::Output ? Outcome.Output : Outcome.Errors;
+        while (const size_t got = Process.Read(stream, buffer, sizeof buffer))
+            into.append(buffer, got);
+    }
+}
+
+void TToolRun::Poll() {
+    Drain();
+    if (!Process.HasExited()) {
+        if (Stopped || Clock.elapsed() < TimeLimitMs) return;
+        Process.Kill();
+        Stopped = true;
+        Outcome.Errors += "It was still running after " +
+                          std::to_string(std::max(TimeLimitMs / 1000, 1)) +
+                          " seconds and was stopped.\n";
+        return;
+    }
+    // What the tool wrote before it ended is still in the pipes.
+    Drain();
+    Timer.stop();
+    Outcome.ExitCode = Process.Finish(ReapWaitMs);
+    // The handler may start the next run on this object, so it is taken out first.
+    DoneHandler done = std::move(Done);
+    Done = nullptr;
+    if (done) done(Outcome);
+}
+
+} // namespace korvane

@@ -1,0 +1,52 @@
+#pragma once
+// One outside tool run to its end without holding up the window: it starts at once, a timer
+// collects what it writes, and Done is called once when it has ended. The console stays free
+// for the user's own programs meanwhile.
+#include "platform/child_process.h"
+
+#include <QElapsedTimer>
+#include <QObject>
+#include <QTimer>
+
+#include <functional>
+#include <string>
+#include <vector>
+
+namespace korvane {
+
+struct TToolOutcome {
+    std::string Output;
+    std::string Errors;
+    int ExitCode = -1; // 128 + the signal for a tool a signal ended
+};
+
+class TToolRun : public QObject {
+public:
+    using DoneHandler = std::function<void(const TToolOutcome&)>;
+
+    explicit TToolRun(QObject* parent = nullptr);
+    // A tool still running is stopped, and its handler never called.
+    ~TToolRun() override;
+
+    // Starts arguments[0] with environment in workDir; false, with the system's reason in
+    // error, when it cannot be started. A tool still running after timeLimitMs is stopped,
+    // and says so in its errors.
+    bool Start(const std::vector<std::string>& arguments,
+               const std::vector<std::string>& environment, const std::string& workDir,
+               int timeLimitMs, DoneHandler done, std::string& error);
+    bool Running() const { return Process.Started(); }
+
+private:
+    void Poll();
+    void Drain();
+
+    ChildProcess Process;
+    QTimer Timer;
+    QElapsedTimer Clock;
+    int TimeLimitMs = 0;
+    bool Stopped = false;
+    TToolOutcome Outcome;
+    DoneHandler Done;
+};
+
+} // namespace korvane

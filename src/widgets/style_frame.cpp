@@ -1,0 +1,115 @@
+#include "widgets/style_frame.h"
+
+#include "platform/qt_strings.h"
+#include "widgets/color_button.h"
+
+#include <QCheckBox>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QToolButton>
+#include <QVBoxLayout>
+
+namespace korvane {
+
+namespace {
+
+struct TStyleToggle {
+    const char* Text;
+    TFontStyle Bit;
+};
+constexpr TStyleToggle StyleToggles[4] = {
+    {"B", fsBold}, {"I", fsItalic}, {"U", fsUnderline}, {"S", fsStrikeOut}};
+
+} // namespace
+
+TStyleFrame::TStyleFrame(const QString& caption, QWidget* parent) : QFrame(parent) {
+    setFrameShape(QFrame::StyledPanel);
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(6, 4, 6, 4);
+    Caption = new QLabel(caption, this);
+    Caption->setAlignment(Qt::AlignCenter);
+    layout->addWidget(Caption);
+
+    auto* row = new QHBoxLayout;
+    Fore = new TColorButton(QStringLiteral("Fore "), this);
+    Back = new TColorButton(QStringLiteral("Back "), this);
+    row->addWidget(Fore);
+    row->addWidget(Back);
+    for (int i = 0; i < 4; ++i) {
+        StyleButtons[i] = new QToolButton(this);
+        StyleButtons[i]->setText(QString::fromLatin1(StyleToggles[i].Text));
+        StyleButtons[i]->setCheckable(true);
+        QFont font = StyleButtons[i]->font();
+        font.setBold(i == 0);
+        font.setItalic(i == 1);
+        font.setUnderline(i == 2);
+        font.setStrikeOut(i == 3);
+        StyleButtons[i]->setFont(font);
+        row->addWidget(StyleButtons[i]);
+        connect(StyleButtons[i], &QToolButton::toggled, this, [this] { WriteAttribute(); });
+    }
+    row->addStretch();
+    layout->addLayout(row);
+
+    Sample = new QLabel(QStringLiteral("  my $sample = \"text\"; # 123  "), this);
+    Sample->setAutoFillBackground(true);
+    layout->addWidget(Sample);
+
+    FocusSink = new QCheckBox(this);
+    FocusSink->setFixedSize(0, 0);
+
+    Fore->SetOnChange([this](TColor) { WriteAttribute(); });
+    Back->SetOnChange([this](TColor) { WriteAttribute(); });
+    setEnabled(false);
+}
+
+void TStyleFrame::SetCaption(const QString& caption) {
+    Caption->setText(caption);
+}
+
+void TStyleFrame::Bind(TAttribDetails* scheme, int index) {
+    Scheme = scheme;
+    Index = index;
+    Binding = true;
+    const THighlightAttribute attribute = scheme ? scheme->Attribute(index) : THighlightAttribute{};
+    Fore->SetColor(attribute.Foreground);
+    Back->SetColor(attribute.Background);
+    for (int i = 0; i < 4; ++i)
+        StyleButtons[i]->setChecked((attribute.Style & StyleToggles[i].Bit) != 0);
+    Binding = false;
+    setEnabled(scheme != nullptr);
+    ShowSample();
+}
+
+void TStyleFrame::WriteAttribute() {
+    if (Binding || !Scheme) return;
+    THighlightAttribute attribute;
+    attribute.Foreground = Fore->Color();
+    attribute.Background = Back->Color();
+    for (int i = 0; i < 4; ++i)
+        if (StyleButtons[i]->isChecked()) attribute.Style |= StyleToggles[i].Bit;
+    Scheme->SetAttribute(Index, attribute);
+    if (focusWidget() && focusWidget() != FocusSink) FocusSink->setFocus();
+    ShowSample();
+    if (OnChange) OnChange();
+}
+
+void TStyleFrame::ShowSample() {
+    QPalette palette = Sample->palette();
+    QFont font = Sample->font();
+    if (Scheme) {
+        const THighlightAttribute& attribute = Scheme->Attribute(Index);
+        palette.setColor(QPalette::Window, ToQColor(attribute.Background));
+        palette.setColor(QPalette::WindowText, ToQColor(attribute.Foreground));
+        font.setFamily(ToQString(Scheme->FontName()));
+        font.setPointSize(Scheme->FontSize());
+        font.setBold(attribute.Style & fsBold);
+        font.setItalic(attribute.Style & fsItalic);
+        font.setUnderline(attribute.Style & fsUnderline);
+        font.setStrikeOut(attribute.Style & fsStrikeOut);
+    }
+    Sample->setPalette(palette);
+    Sample->setFont(font);
+}
+
+} // namespace korvane

@@ -1,0 +1,257 @@
+#include "app/command.h"
+#include "app/file_commands.h"
+#include "app/main_form.h"
+#include "app/project_commands.h"
+#include "app_fixture.h"
+#include "editor/editor_page.h"
+#include "editor/kor_syn_edit.h"
+#include "project/kor_project.h"
+#include "storage/line_endings.h"
+
+#include <QAction>
+#include <QMenu>
+#include <QMenuBar>
+
+#include <filesystem>
+
+using namespace korvane;
+using korvane::test::ReadBytes;
+using korvane::test::WriteBytes;
+
+namespace {
+
+class FileCommandsTest : public test::AppTest {
+protected:
+    void SetUp() override {
+        AppTest::SetUp();
+        Form = std::make_unique<TMainForm>(std::vector<std::string>{});
+        ASSERT_TRUE(Form->FormCreate());
+        Prompt.ClearRecords(); // the first start's notes
+    }
+    void TearDown() override {
+        Form.reset();
+        AppTest::TearDown();
+    }
+
+    QMenu* Menu(const char* title) const {
+        for (QAction* action : Form->menuBar()->actions())
+            if (action->text() == title) return action->menu();
+        return nullptr;
+    }
+    // The menu's items as the user reads them: captions, submenus in brackets, "-".
+    static std::vector<std::string> Items(const QMenu& menu) {
+        std::vector<std::string> items;
+        for (const QAction* action : menu.actions()) {
+            if (!action->isVisible()) continue;
+            items.push_back(action->isSeparator() ? "-"
+                            : action->menu()      ? "[" + action->text().toStdString() + "]"
+                                                  : action->text().toStdString());
+        }
+        return items;
+    }
+    void Trigger(const char* name) {
+        QAction* action = FindCommand(*Form, name);
+        ASSERT_NE(action, nullptr) << name;
+        action->trigger();
+    }
+    TEditorPage& OpenFile(const std::string& name, const std::string& text) {
+        WriteBytes(Dir.File(name), text);
+        Form->OpenFileIntoProject(Dir.File(name));
+        return *Form->CurrentEditorPage();
+    }
+    static std::string Text(const TEditorPage& page) { return page.Editor()->RawText(); }
+
+    std::unique_ptr<TMainForm> Form;
+};
+
+TEST_F(FileCommandsTest, MenusHoldTheCommandsInOrderWithTheirKeys) {
+    const std::vector<std::string> file = {"&New",
+                                           "Open...",
+                                           "&Close",
+                                           "Close A&ll",
+                                           "-",
+                                           "&Save",
+                                           "Save &As...",
+                                           "Save &All",
+                                           "[Change Temp File Type]",
+                                           "[&Recent]",
+                                           "-",
+                                           "[Line Endings]",
+                                           "[&Restore]",
+                                           "-",
+                                           "&Insert File at Cursor...",
+                                           "[&Export]",
+                                           "&Upload...",
+                                           "-",
+                                           "&Print",
+                                           "Prin&t Setup...",
+                                           "-",
+                                           "E&xit"};
+    EXPECT_EQ(Items(*Menu("&File")), file);
+    const std::vector<std::string> project = {"&New",
+                                              "Reset to Korvane Defaults",
+                                              "-",
+                                              "&Open",
+                                              "Save",
+                                              "Save &As...",
+                                              "Save &All",
+                                              "[&Recent]",
+                                              "-",
+                                              "&Upload",
+                                              "Project Organizer",
+                                              "-",
+                                              "&Lock as Default Project"};
+    emit Menu("&Project")->aboutToShow(); // the default project hides "Use ... Default Project"
+    EXPECT_EQ(Items(*Menu("&Project")), project);
+
+    struct Key {
+        const char* Name;
+        const char* Caption;
+        const char* Keys;
+    };
+    const Key keys[] = {
+        {"NewFileAction", "&New", "Ctrl+N"},
+        {"OpenAction", "Open...", "Ctrl+O"},
+        {"CloseAction", "&Close", "Alt+X"},
+        {"SaveFileAction", "&Save", "Ctrl+S"},
+        {"SaveAll", "Save &All", "Ctrl+Alt+A"},
+        {"InsertFileAction", "&Insert File at Cursor...", "Ctrl+Alt+I"},
+        {"ExportToHTMLAction", "to HTML...", ""},
+        {"ExportToRTFAction", "to RTF...", ""},
+        {"PrintAction", "&Print", "Ctrl+P"},
+        {"ExitAction", "E&xit", "Alt+F4"},
+        {"SaveProject", "Save", ""},
+        {"KorvaneDefaultAction", "Use Korvane Default Project", ""},
+        {"ResetProjectDefaultsAction", "Reset to Korvane Defaults", ""},
+    };
+    for (const Key& key : keys) {
+        const QAction* action = FindCommand(*Form, key.Name);
+        ASSERT_NE(action, nullptr) << key.Name;
+        EXPECT_EQ(action->text().toStdString(), key.Caption) << key.Name;
+        EXPECT_EQ(action->shortcut().toString().toStdString(), key.Keys) << key.Name;
+    }
+    EXPECT_EQ(FindCommand(*Form, "CloseAction")->shortcuts().value(1), QKeySequence("Ctrl+W"));
+}
+
+TEST_F(FileCommandsTest, TheLockGatesNewOpenSaveAsAndTheRecentProjects) {
+    Form->ProjectCommands().RecentProjects().Add(Dir.File("other.kvp"));
+    WriteBytes(Dir.File("other.kvp"), "");
+    for (const bool locked : {true, false}) {
+        SCOPED_TRACE(locked ? "locked" : "unlocked");
+        if (Form->LockAction()->isChecked() != locked) Form->LockAction()->trigger();
+        Form->CommandUpdates().RunAll();
+        emit Menu("&Project")->aboutToShow();
+        for (const char* name : {"NewProjectAction", "OpenProjectAction", "SaveProjectAsAction"})
+            EXPECT_EQ(FindCommand(*Form, name)->isEnabled(), !locked) << name;
+        QMenu* recent = nullptr;
+        for (QAction* action : Menu("&Project")->actions())
+            if (action->text() == "&Recent") recent = action->menu();
+        ASSERT_NE(recent, nullptr);
+        EXPECT_EQ(recent->menuAction()->isEnabled(), !locked);
+        EXPECT_EQ(recent->actions().isEmpty(), locked);
+    }
+}
+
+TEST_F(FileCommandsTest, OpeningAnOpenFileAsksBeforeASecondCopyAndRecordsIt) {
+    OpenFile("a.pl", "print 1;\n");
+    const int pages = Form->Project().Count();
+    Prompt.QueueAnswer(pbNo);
+    Form->OpenFileIntoProject(Dir.File("a.pl"));
+    EXPECT_EQ(Form->Project().Count(), pages);
+    Prompt.QueueAnswer(pbYes);
+    Form->OpenFileIntoProject(Dir.File("a.pl"));
+    EXPECT_EQ(Form->Project().Count(), pages + 1);
+    EXPECT_EQ(Prompt.TextsShown(),
+              std::vector<std::string>(2, "Already open. Do you wish to open another copy?"));
+    EXPECT_EQ(Form->FileCommands().RecentFiles().Entry(0), Dir.File("a.pl"));
+    EXPECT_EQ(Form->Settings().getLastFilePath(), Dir.File(""));
+}
+
+TEST_F(FileCommandsTest, SaveAsProposesTheTemporaryNameAsksBeforeOverwritingAndChangesTheType) {
+    Trigger("NewFileAction");
+    TEditorPage& page = *Form->CurrentEditorPage();
+    ASSERT_TRUE(page.IsTempFile());
+    page.Editor()->insert("<p>hi</p>\r\n");
+    WriteBytes(Dir.File("taken.html"), "keep me");
+
+    Prompt.QueueFile(Dir.File("taken.html"));
+    Prompt.QueueAnswer(pbCancel);
+    Trigger("SaveAsAction");
+    EXPECT_EQ(ReadBytes(Dir.File("taken.html")), "keep me");
+    EXPECT_TRUE(page.IsTempFile());
+    const FileChoice& asked = Prompt.FileChoices().back();
+    EXPECT_EQ(asked.FileName, "File" + std::to_string(page.TempNumber()));
+    EXPECT_EQ(asked.FilterIndex, 1) << "a Perl page";
+    EXPECT_FALSE(asked.ConfirmOverwrite) << "the command asks its own question";
+    EXPECT_EQ(Prompt.TextsShown().back(),
+              "File " + Dir.File("taken.html") + " already exists. Overwrite?");
+
+    Prompt.QueueFile(Dir.File("page.html"));
+    Trigger("SaveAsAction");
+    TEditorPage& saved = *Form->CurrentEditorPage();
+    EXPECT_EQ(saved.FileName(), Dir.File("page.html"));
+    EXPECT_TRUE(saved.IsHTML());
+    // The new type's template may take the old one's place; the typed text stays.
+    const std::string written = ReadBytes(Dir.File("page.html"));
+    EXPECT_TRUE(written.ends_with("<p>hi</p>\n")) << written;
+    EXPECT_EQ(written.find('\r'), std::string::npos) << "a new file has Unix line ends";
+    EXPECT_EQ(Form->FileCommands().RecentFiles().Entry(0), Dir.File("page.html"));
+}
+
+TEST_F(FileCommandsTest, CloseAllWithOneUnsavedPageAndCancelKeepsEverything) {
+    TEditorPage& clean = OpenFile("clean.pl", "print 1;\n");
+    TEditorPage& edited = OpenFile("edited.pl", "print 2;\n");
+    edited.Editor()->insert("# mine\r\n");
+    const int pages = Form->Project().Count();
+
+    Prompt.QueueAnswer(pbOK);     // close them all
+    Prompt.QueueAnswer(pbCancel); // but not the unsaved one
+    Trigger("CloseAllAction");
+    EXPECT_EQ(Form->Project().Count(), pages);
+    EXPECT_EQ(Text(clean), "print 1;\r\n");
+    EXPECT_EQ(Text(edited), "# mine\r\nprint 2;\r\n");
+    EXPECT_TRUE(edited.EditorModified());
+    EXPECT_EQ(ReadBytes(Dir.File("edited.pl")), "print 2;\n");
+
+    Prompt.QueueAnswer(pbOK);
+    Prompt.QueueAnswer(pbNo);
+    Trigger("CloseAllAction");
+    EXPECT_EQ(Form->Project().PageByFileName(Dir.File("edited.pl")), nullptr);
+    EXPECT_EQ(Form->Project().PageByFileName(Dir.File("clean.pl")), nullptr);
+    ASSERT_NE(Form->CurrentEditorPage(), nullptr) << "an empty page to type into";
+    EXPECT_TRUE(Form->CurrentEditorPage()->IsTempFile());
+}
+
+TEST_F(FileCommandsTest, RestoringABackupAsksFirstAndCancelWritesNothing) {
+    Form->Project().setMaxBackUps(3);
+    TEditorPage& page = OpenFile("r.pl", "one\n");
+    // The backup has other line ends than the file: choosing it must not save the page at once.
+    WriteBytes(Dir.File("r.pl.bak"), "backup\r\n");
+    page.Editor()->insert("unsaved\r\n");
+    const std::string file = ReadBytes(Dir.File("r.pl"));
+    const std::string backup = ReadBytes(Dir.File("r.pl.bak"));
+
+    QMenu* fileMenu = Menu("&File");
+    emit fileMenu->aboutToShow();
+    QAction* mostRecent = fileMenu->findChild<QAction*>("File1");
+    ASSERT_NE(mostRecent, nullptr);
+    EXPECT_TRUE(mostRecent->text().startsWith("Most recent backup ["));
+
+    Prompt.QueueAnswer(pbCancel);
+    mostRecent->trigger();
+    EXPECT_EQ(ReadBytes(Dir.File("r.pl")), file);
+    EXPECT_EQ(ReadBytes(Dir.File("r.pl.bak")), backup);
+    EXPECT_FALSE(std::filesystem::exists(Dir.File("r.pl.bak.1"))) << "no backup rotated";
+    EXPECT_EQ(Text(page), "unsaved\r\none\r\n");
+    EXPECT_EQ(page.LineEndingFormat(), leLf);
+
+    Prompt.QueueAnswer(pbNo);
+    mostRecent->trigger();
+    EXPECT_EQ(Text(page), "backup\r\n");
+    EXPECT_EQ(page.LineEndingFormat(), leCrLf);
+    EXPECT_TRUE(page.EditorModified());
+    EXPECT_EQ(ReadBytes(Dir.File("r.pl")), file) << "restored text waits for a save";
+    EXPECT_TRUE(Prompt.TextsShown().back().starts_with("File from ["));
+}
+
+} // namespace
