@@ -28,6 +28,17 @@ QString CommandCategory(const QAction& action) {
     return action.property(CategoryProperty).toString();
 }
 
+void AdoptCommand(QWidget& window, QAction& action, const char* name, const char* category) {
+    action.setParent(&window);
+    action.setObjectName(QString::fromLatin1(name));
+    action.setProperty(CategoryProperty, QString::fromLatin1(category));
+    window.addAction(&action);
+}
+
+QString EscapeMenuText(QString text) {
+    return text.replace(QLatin1Char('&'), QStringLiteral("&&"));
+}
+
 void TCommandUpdates::Add(QAction& action, Handler update) {
     Updates.emplace_back(&action, std::move(update));
 }

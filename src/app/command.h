@@ -18,7 +18,7 @@ struct TCommandSpec {
     const char* Name;     // the action's object name, e.g. "SaveFileAction"
     const char* Category; // "File", "Edit", "Search"...
     const char* Caption;
-    QKeySequence Keys;
+    QKeySequence Keys{};
     const char* Hint = ""; // status tip and tool tip; empty for none
 };
 
@@ -29,6 +29,10 @@ QAction* MakeCommand(QWidget& window, const TCommandSpec& spec);
 QAction* FindCommand(const QWidget& window, const char* name);
 // The category a command was made with.
 QString CommandCategory(const QAction& action);
+// Makes an action built by a lower layer (which cannot know the window) one of its commands.
+void AdoptCommand(QWidget& window, QAction& action, const char* name, const char* category);
+// A menu caption made from data (a file name, a template): its "&" shows, it marks no key.
+QString EscapeMenuText(QString text);
 
 // Update handlers that enable, tick or re-label commands. They run when the window refreshes
 // its commands, so they must be cheap: no file-system access, no waiting.

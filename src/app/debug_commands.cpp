@@ -11,31 +11,9 @@
 #include "widgets/user_feedback.h"
 
 #include <QAction>
-#include <QMenu>
 #include <QTabWidget>
 
 namespace korvane {
-
-void TMainForm::BuildDebugActions(QMenu* debug) {
-    const auto add = [this, debug](const char* text, const char* hint, QKeySequence key,
-                                   void (TMainForm::*handler)()) {
-        QAction* action = debug->addAction(QString::fromLatin1(text));
-        action->setShortcut(key);
-        action->setStatusTip(QString::fromLatin1(hint));
-        action->setToolTip(QString::fromLatin1(hint));
-        connect(action, &QAction::triggered, this, handler);
-        return action;
-    };
-    debug->addSeparator();
-    StepItem = add("&Step", "Step to the next line", QKeySequence(Qt::Key_F8),
-                   &TMainForm::StepActionExecute);
-    ContinueItem = add("Run / Continue", "Run to the next breakpoint", QKeySequence(Qt::Key_F9),
-                       &TMainForm::ContinueActionExecute);
-    PauseItem = add("Pause", "Pause the program", QKeySequence(), &TMainForm::PauseActionExecute);
-    debug->addSeparator();
-    add("Show Variable List Window", "Show the variables of the paused program", QKeySequence(),
-        &TMainForm::ShowVariablesActionExecute);
-}
 
 void TMainForm::ConnectDebugger() {
     TDebugForm& debug = *DebugFormObject;

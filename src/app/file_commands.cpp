@@ -205,6 +205,7 @@ void TFileCommands::FillMenu(QMenu& file) {
 
 void TFileCommands::AddTempTypeMenu(QMenu& file) {
     TempTypeSubmenu = file.addMenu(QStringLiteral("Change Temp File Type"));
+    TempTypeSubmenu->setObjectName(QStringLiteral("TempFileTypeMenu")); // the page tab menu's too
     TempTypeGroup = new QActionGroup(TempTypeSubmenu);
     for (const TTempType& type : TempTypes) {
         const std::string extension = type.Extension;

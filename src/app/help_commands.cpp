@@ -1,5 +1,7 @@
 #include "app/help_commands.h"
 
+#include "app/about_form.h"
+#include "app/command.h"
 #include "app/main_form.h"
 #include "editor/editor_page.h"
 #include "editor/kor_syn_edit.h"
@@ -73,42 +75,81 @@ THelpWindow& THelpCommands::Window() {
     return *HelpWindow;
 }
 
-void THelpCommands::AddHelpMenu(QMenuBar& bar) {
+void THelpCommands::AddHelpMenu(QWidget& window, QMenuBar& bar, TDocumentPaths documents) {
     QMenu* help = bar.addMenu(QStringLiteral("&Help"));
-    const auto add = [this](QMenu* menu, const char* text, std::function<void()> handler,
-                            QKeySequence key = {}) {
-        QAction* action = menu->addAction(QString::fromUtf8(text));
-        action->setShortcut(key);
+    const auto add = [this, &window](QMenu* menu, const TCommandSpec& spec,
+                                     std::function<void()> handler) {
+        QAction* action = MakeCommand(window, spec);
+        menu->addAction(action);
         connect(action, &QAction::triggered, this, std::move(handler));
         return action;
     };
     const auto topic = [this](const char* path) {
         return [this, path] { HelpManager->ShowTopic(path); };
     };
-    add(
-        help, "Context Help", [this] { ContextHelp(); }, QKeySequence(Qt::CTRL | Qt::Key_F1));
-    add(
-        help, "Help on Word", [this] { HelpOnWord(); }, QKeySequence(Qt::Key_F1))
-        ->setStatusTip(QStringLiteral("Perl's documentation for the word at the cursor"));
-    add(help, "Contents...", topic("contents"));
+    const auto openDocument = [](const std::function<std::string()>& path) {
+        return [path] {
+            const std::string document = path ? path() : std::string();
+            if (!document.empty() && !ShellOpen(FolderPart(document), document, ""))
+                CurrentPrompt().Inform(PromptKind::Error, "Cannot open " + document);
+        };
+    };
+    add(help, {"ContextHelpAction", "Help", "Context Help", QKeySequence(Qt::CTRL | Qt::Key_F1)},
+        [this] { ContextHelp(); });
+    add(help, {"HelpContentsAction", "Help", "Contents...", QKeySequence(Qt::Key_F1)},
+        topic("contents"));
+    // Perl's own documentation for the word at the caret; F1 is the contents'.
+    add(help,
+        {"HelpOnWordAction", "Help", "Help on Word", QKeySequence(Qt::SHIFT | Qt::Key_F1),
+         "Perl's documentation for the word at the cursor"},
+        [this] { HelpOnWord(); });
     help->addSeparator();
-    add(help, "Reference", topic("contents/reference"));
+    add(help, {"HelpRefAction", "Help", "Reference"}, topic("contents/reference"));
     QMenu* tutorials = help->addMenu(QStringLiteral("Tutorials"));
-    add(tutorials, "Getting Started Perl Tutorial", topic("contents/tutorials/first steps"));
-    add(tutorials, "Getting Started PHP Tutorial", topic("contents/tutorials/php start"));
-    add(tutorials, "Debugging Tutorial", topic("contents/tutorials/debug"));
-    add(tutorials, "Keyboard Input Tutorial", topic("contents/tutorials/keyboard"));
-    add(tutorials, "Web Forms Tutorial", topic("contents/tutorials/web prog"));
-    add(tutorials, "MySQL Tutorial", topic("contents/tutorials/mysql"));
+    add(tutorials, {"StartTutorialAction", "Help", "Getting Started Perl Tutorial"},
+        topic("contents/tutorials/first steps"));
+    add(tutorials, {"GetStartPHPAction", "Help", "Getting Started PHP Tutorial"},
+        topic("contents/tutorials/php start"));
+    add(tutorials, {"DebugTutorialAction", "Help", "Debugging Tutorial"},
+        topic("contents/tutorials/debug"));
+    add(tutorials, {"KeyboardTutorialAction", "Help", "Keyboard Input Tutorial"},
+        topic("contents/tutorials/keyboard"));
+    add(tutorials, {"WebTutorialAction", "Help", "Web Forms Tutorial"},
+        topic("contents/tutorials/web prog"));
+    add(tutorials, {"MySqlTutorialAction", "Help", "MySQL Tutorial"},
+        topic("contents/tutorials/mysql"));
     QMenu* site = help->addMenu(QStringLiteral("Korvane &Web Site"));
-    add(site, "Home Page", topic("contents/web site"));
+    add(site, {"HomePageAction", "Help", "Home Page"}, topic("contents/web site"));
     site->addSeparator();
-    add(site, "Support", topic("contents/web site/support"));
-    add(site, "On-Line Forum", topic("contents/web site/forum"));
-    add(site, "Download", topic("contents/web site/download"));
-    add(site, "Related Sites (Links)", topic("contents/web site/links"));
+    add(site, {"SupportPage", "Help", "Support"}, topic("contents/web site/support"));
+    add(site, {"ForumPage", "Help", "On-Line Forum"}, topic("contents/web site/forum"));
+    add(site, {"DownloadPage", "Help", "Download"}, topic("contents/web site/download"));
+    add(site, {"LinksPage", "Help", "Related Sites (Links)"}, topic("contents/web site/links"));
     help->addSeparator();
-    add(help, "Designer...", [this, help] { THelpForm::Run(*HelpManager, help->window()); });
+    QAction* activePerl = add(help, {"ActivePerlDocAction", "Help", "ActivePerl Documentation"},
+                              openDocument(documents.ActivePerlHelp));
+    QAction* mySql = add(help, {"MySqlDocAction", "Help", "MySQL Documentation"},
+                         openDocument(documents.MySqlManual));
+    QAction* php =
+        add(help, {"PhpHelpAction", "Help", "PHP Help"}, openDocument(documents.PhpHelp));
+    help->addSeparator();
+    add(help, {"HelpDesignAction", "Help", "Designer..."},
+        [this, help] { THelpForm::Run(*HelpManager, help->window()); });
+    help->addSeparator();
+    add(help, {"AboutAction", "Help", "About..."}, [this, &window] {
+        TAboutForm about(FolderPart(DefaultHelpFile()), &window);
+        about.OnProductClick = [this] { HelpManager->ShowTopic("contents/web site"); };
+        about.exec();
+    });
+    // These look for files: only when the menu opens, never in the idle update.
+    connect(help, &QMenu::aboutToShow, this, [activePerl, mySql, php, documents] {
+        const auto present = [](const std::function<std::string()>& path) {
+            return path && !path().empty();
+        };
+        activePerl->setEnabled(present(documents.ActivePerlHelp));
+        mySql->setEnabled(present(documents.MySqlManual));
+        php->setEnabled(present(documents.PhpHelp));
+    });
 }
 
 bool THelpCommands::ShowPerlDocumentation() {
@@ -147,7 +188,6 @@ bool TMainForm::CreateHelp() {
         close();
         return false;
     }
-    HelpCommands->AddHelpMenu(*menuBar());
     return true;
 }
 

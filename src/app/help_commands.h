@@ -9,6 +9,7 @@
 #include <string>
 
 class QMenuBar;
+class QWidget;
 
 namespace korvane {
 
@@ -25,7 +26,14 @@ public:
     // The tree file the manager is given: the program folder's help/, else web/help/.
     static std::string DefaultHelpFile();
 
-    void AddHelpMenu(QMenuBar& bar);
+    // Where the documents of the Help menu's last items are; each may be unset or give "".
+    struct TDocumentPaths {
+        std::function<std::string()> ActivePerlHelp;
+        std::function<std::string()> MySqlManual;
+        std::function<std::string()> PhpHelp;
+    };
+    // The Help menu's items are commands of window.
+    void AddHelpMenu(QWidget& window, QMenuBar& bar, TDocumentPaths documents);
     THelpManager& Manager() { return *HelpManager; }
     // Made on first use.
     THelpWindow& Window();

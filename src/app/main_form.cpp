@@ -1,11 +1,14 @@
 #include "app/main_form.h"
 
 #include "app/application.h"
+#include "app/bookmark_commands.h"
+#include "app/command_refresh.h"
 #include "app/colour_command.h"
 #include "app/file_associations.h"
 #include "app/file_commands.h"
 #include "app/help_commands.h"
 #include "app/log_commands.h"
+#include "app/message_list.h"
 #include "app/module_commands.h"
 #include "app/perl_tool_commands.h"
 #include "app/project_commands.h"
@@ -145,6 +148,7 @@ void TMainForm::BuildLayout() {
             [this](QListWidgetItem* item) { MessageListDblClick(Messages->row(item)); });
     connect(this, &TMainForm::OpenFileRequested, this, &TMainForm::OpenFileIntoProject);
     setCentralWidget(Splitter);
+    Refresh = new TCommandRefresh(Updates, this);
 
     auto* bar = new QStatusBar(this);
     bar->setObjectName(QStringLiteral("Status"));
@@ -155,6 +159,8 @@ void TMainForm::BuildLayout() {
         bar->addPermanentWidget(Panels[i], i == 5 ? 1 : 0);
     }
     setStatusBar(bar);
+    new TStatusBarClicks(*bar, std::to_array(Panels),
+                         [this](TStatusPanelHit panel) { StatusBarDoubleClick(panel); });
 
     Countdown = new QLCDNumber(8, PageTabs);
     Countdown->setObjectName(QStringLiteral("LoggingTimer"));
@@ -183,52 +189,92 @@ void TMainForm::BuildMenus() {
         LockDefaultActionClick();
     });
 
-    const auto addRunAction = [this](QMenu* menu, const char* text, const char* hint,
-                                     QKeySequence key, void (TMainForm::*handler)()) {
-        QAction* action = menu->addAction(QString::fromLatin1(text));
-        action->setShortcut(key);
-        action->setStatusTip(QString::fromLatin1(hint));
-        action->setToolTip(QString::fromLatin1(hint));
+    WebServerItem = MakeCommand(*this, {"WebServerAction", "Project", "Web Server On/Off",
+                                        QKeySequence(Qt::CTRL | Qt::ALT | Qt::Key_W)});
+
+    const auto currentPage = [this] { return CurrentEditorPage(); };
+    QMenu* edit = menuBar()->addMenu(QStringLiteral("&Edit"));
+    QMenu* special = menuBar()->addMenu(QStringLiteral("&Special"));
+    AddTextCommandMenus(*this, *edit, *special, Updates, currentPage);
+    PlaceColourCommand(*special);
+    auto* perlTools = new TPerlToolCommands(*this, *this, Updates, currentPage);
+    perlTools->AddTidy(*special);
+    SearchMenu = menuBar()->addMenu(QStringLiteral("&Search"));
+    Bookmarks = new TBookmarkCommands(*this, Updates, [this]() -> TKorSynEdit* {
+        TEditorPage* page = CurrentEditorPage();
+        return page ? page->Editor() : nullptr;
+    });
+
+    Templates = new TTemplateCommands(*menuBar()->addMenu(QStringLiteral("&Templates")), *this);
+    AdoptCommand(*this, Templates->InsertAction(), "InsertCodeTemplateAction", "Template");
+    AdoptCommand(*this, Templates->OrganizeAction(), "OrganizeCodeTemplateAction", "Template");
+
+    const auto addRunAction = [this](QMenu* menu, const TCommandSpec& spec,
+                                     void (TMainForm::*handler)()) {
+        QAction* action = MakeCommand(*this, spec);
+        menu->addAction(action);
         connect(action, &QAction::triggered, this, handler);
         return action;
     };
-    QMenu* edit = menuBar()->addMenu(QStringLiteral("&Edit"));
-    QMenu* special = menuBar()->addMenu(QStringLiteral("&Special"));
-    ConvertToHTML = special->addAction(QStringLiteral("Convert To HTML"));
-    connect(ConvertToHTML, &QAction::triggered, this, [this] { ConvertSelectionToHTML(false); });
-    ConvertToPre = special->addAction(QStringLiteral("Convert to <PRE> block"));
-    connect(ConvertToPre, &QAction::triggered, this, [this] { ConvertSelectionToHTML(true); });
-    AddTextCommandMenus(*edit, *special, ConvertToHTML, [this] { return CurrentEditorPage(); });
-    AddColourCommand(*this, *special, Updates, [this] { return CurrentEditorPage(); });
-    auto* perlTools =
-        new TPerlToolCommands(*this, *this, Updates, [this] { return CurrentEditorPage(); });
-    perlTools->AddTidy(*special);
-    SearchMenu = menuBar()->addMenu(QStringLiteral("&Search"));
-
-    Templates = new TTemplateCommands(*menuBar()->addMenu(QStringLiteral("&Templates")), *this);
-
-    QMenu* debug = menuBar()->addMenu(QStringLiteral("&Debug"));
-    CheckSyntax =
-        addRunAction(debug, "Check &Syntax", "Check Syntax", QKeySequence(Qt::CTRL | Qt::Key_F9),
-                     &TMainForm::CheckSyntaxActionExecute);
-    ProgramResetItem = addRunAction(debug, "Program Reset", "Cancel Program Execution",
-                                    QKeySequence(), &TMainForm::ProgramResetActionExecute);
-    BuildDebugActions(debug);
+    QMenu* debug = DebugMenu = menuBar()->addMenu(QStringLiteral("&Debug"));
+    CheckSyntax = addRunAction(debug,
+                               {"CheckSyntaxAction", "Debug", "Check &Syntax",
+                                QKeySequence(Qt::CTRL | Qt::Key_F9), "Check Syntax"},
+                               &TMainForm::CheckSyntaxActionExecute);
+    debug->addSeparator();
+    ContinueItem =
+        addRunAction(debug,
+                     {"ContinueAction", "Debug", "Run / Continue", QKeySequence(Qt::Key_F9),
+                      "Run with debugging support / Continue after stepping"},
+                     &TMainForm::ContinueActionExecute);
+    StepItem = addRunAction(
+        debug, {"StepAction", "Debug", "&Step", QKeySequence(Qt::Key_F8), "Execute next line"},
+        &TMainForm::StepActionExecute);
+    PauseItem =
+        addRunAction(debug, {"PauseAction", "Debug", "Pause"}, &TMainForm::PauseActionExecute);
+    PauseItem->setVisible(false);
+    ProgramResetItem = addRunAction(
+        debug, {"ProgramResetAction", "Debug", "Program Reset", {}, "Cancel Program Execution"},
+        &TMainForm::ProgramResetActionExecute);
+    debug->addSeparator();
+    addRunAction(debug, {"ShowVariablesAction", "Debug", "Show Variable List Window"},
+                 &TMainForm::ShowVariablesActionExecute);
     perlTools->AddCritique(*debug);
-    QMenu* run = menuBar()->addMenu(QStringLiteral("&Do"));
-    RunToText =
-        addRunAction(run, "Run (view &Text)", "Run Program - show results as text/html",
-                     QKeySequence(Qt::ALT | Qt::Key_F9), &TMainForm::RunToTextActionExecute);
-    RunToBrowser =
-        addRunAction(run, "Run (view &Browser)", "Run Program - show results in Browser",
-                     QKeySequence(Qt::SHIFT | Qt::Key_F9), &TMainForm::RunToBrowserActionExecute);
+    QMenu* run = DoMenu = menuBar()->addMenu(QStringLiteral("&Do"));
+    RunToText = addRunAction(run,
+                             {"RunToTextAction", "Do", "Run (view &Text)",
+                              QKeySequence(Qt::ALT | Qt::Key_F9),
+                              "Run Program - show results as text/html"},
+                             &TMainForm::RunToTextActionExecute);
+    RunToBrowser = addRunAction(run,
+                                {"RunToBrowserAction", "Do", "Run (view &Browser)",
+                                 QKeySequence(Qt::SHIFT | Qt::Key_F9),
+                                 "Run Program - show results in Browser"},
+                                &TMainForm::RunToBrowserActionExecute);
     run->addSeparator();
-    WebServerItem = run->addAction(QStringLiteral("Web Server On/Off"));
-    WebServerItem->setStatusTip(QStringLiteral("Start or stop the project's local web server"));
 
     QMenu* tools = ToolsMenu = menuBar()->addMenu(QStringLiteral("&Tools"));
-    QAction* newVersion = tools->addAction(QStringLiteral("Check for New Version..."));
-    connect(newVersion, &QAction::triggered, this, &TMainForm::NewVersionActionExecute);
+    addRunAction(tools, {"NewVersionAction", "Tools", "Check for New Version..."},
+                 &TMainForm::NewVersionActionExecute);
+}
+
+void TMainForm::FileAssocActionExecute() {
+    TraceScope trace(this, "TMainForm", "FileAssocActionExecute");
+    TFileAssociations(*GlobalSettings)
+        .CheckFileTypes(true, [this](const TFileAssociations::FileAssocDialogState& state) {
+            return TRegFileDlg::Ask(state, this);
+        });
+}
+
+// The colour dialog's command goes after the meta tags, where the Special menu has it.
+void TMainForm::PlaceColourCommand(QMenu& special) {
+    AddColourCommand(*this, special, Updates, [this] { return CurrentEditorPage(); });
+    QAction* colour = FindCommand(*this, "ColorAction");
+    const QList<QAction*> items = special.actions();
+    const qsizetype meta = items.indexOf(FindCommand(*this, "MetaSearchDataAction"));
+    if (!colour || meta < 0 || meta + 1 >= items.size()) return;
+    special.removeAction(colour);
+    special.insertAction(items[meta + 1], colour);
 }
 
 void TMainForm::UpdateRunActions() {
@@ -274,10 +320,6 @@ void TMainForm::RunToBrowserActionExecute() {
     ReportingErrors([page] { page->ExecuteToBrowser(); });
 }
 
-void TMainForm::ConvertSelectionToHTML(bool preBlock) {
-    if (TEditorPage* page = CurrentEditorPage()) page->ConvertToHTML(preBlock);
-}
-
 void TMainForm::ProgramResetActionExecute() {
     TraceScope trace(this, "TMainForm", "ProgramResetActionExecute");
     if (!DebugFormObject) return;
@@ -307,8 +349,12 @@ void TMainForm::AddMessage(const TMessageLine& line) {
 }
 
 void TMainForm::AddMessageItem(const TMessageLine& line) {
-    auto* item = new QListWidgetItem(ToQString(line.Text), Messages);
-    item->setData(Qt::UserRole, QVariant::fromValue(reinterpret_cast<quintptr>(line.Object)));
+    if (MessageLineList) {
+        MessageLineList->Add(line.Text, line.Object);
+        return;
+    }
+    // Before the project exists no line can refer to a page.
+    new QListWidgetItem(ToQString(line.Text), Messages);
 }
 
 void TMainForm::ScrollMessagesToFirstError() {
@@ -325,30 +371,9 @@ void TMainForm::ScrollMessagesToFirstError() {
 
 void TMainForm::MessageListDblClick(int row) {
     TraceScope trace(this, "TMainForm", "MessageListDblClick");
-    QListWidgetItem* item = Messages->item(row);
-    if (!item || !KorProject) return;
+    if (!MessageLineList) return;
     if (Modules && Modules->OfferInstall(row)) return;
-    const std::string text = ToStdString(item->text());
-    const int line = MessageLineNumber(text);
-    if (line < 0) return;
-    const auto tag = reinterpret_cast<const void*>(item->data(Qt::UserRole).value<quintptr>());
-    // The page may have been closed since the message was written.
-    TEditorPage* page = nullptr;
-    for (int i = 0; i < KorProject->Count() && !page; ++i)
-        if (static_cast<const void*>(&KorProject->Page(i)) == tag)
-            page = dynamic_cast<TEditorPage*>(&KorProject->Page(i));
-    if (!page) return;
-    ReportingErrors([&] {
-        if (!page->Visible()) page->setVisible(true);
-        KorProject->setCurrentPage(page);
-        page->ActivateTab();
-        KorProject->MoveToPageUpdate();
-        if (line > 0) {
-            if (page->InnerTabs()) page->InnerTabs()->setCurrentIndex(0);
-            page->GotoLineNo(line);
-            page->Editor()->SelectLine(line);
-        }
-    });
+    MessageLineList->DoubleClick(row);
 }
 
 void TMainForm::LockDefaultActionClick() {
@@ -372,7 +397,9 @@ bool TMainForm::FormCreate() {
     }
     KorProject = std::make_unique<TKorProject>(*GlobalSettings, DebugFormObject->Console(), this);
     InstallEditorPages(*KorProject, *DebugFormObject);
-    ConnectWebServerCommand(*WebServerItem, *KorProject, *DebugFormObject);
+    MessageLineList = new TMessageList(
+        *Messages, *KorProject, [this](const std::string& text) { SetStatusPanelText(5, text); });
+    ConnectWebServerCommand(*WebServerItem, *KorProject, *DebugFormObject, Updates);
     Publishing = std::make_unique<TPublishCommands>(
         *this, *KorProject, [this](TEditorPage& page) { Files->SaveAs(&page); });
     Files = std::make_unique<TFileCommands>(*this, *KorProject, *GlobalSettings, Updates);
@@ -387,7 +414,8 @@ bool TMainForm::FormCreate() {
     Projects->FillMenu(*ProjectMenu);
     Searching = std::make_unique<TSearchCommands>(*this, *KorProject,
                                                   [this] { return CurrentEditorPage(); });
-    Searching->AddMenu(*SearchMenu);
+    Searching->AddMenu(*SearchMenu, Updates);
+    Bookmarks->AddMenu(*SearchMenu);
     Modules = std::make_unique<TModuleCommands>(*this, *KorProject, DebugFormObject->Console(),
                                                 *Messages);
     QMenu* tools = ToolsMenu;
@@ -425,10 +453,14 @@ bool TMainForm::FormCreate() {
         if (TEditorPage* page = CurrentEditorPage()) return page->HighlighterKind();
         return std::nullopt;
     };
-    debug.OnDebugActionsChanged = [this] { UpdateRunActions(); };
+    debug.OnDebugActionsChanged = [this] {
+        UpdateRunActions();
+        Refresh->Schedule();
+    };
     ConnectDebugger();
     debug.UpdateDebugActions();
     HelpCommands->Manager().PushContext("Contents/reference");
+    BuildWindowCommands();
     return true;
 }
 

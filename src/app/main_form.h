@@ -4,6 +4,7 @@
 #include "app/command.h"
 #include "app/command_line.h"
 #include "app/logging_window.h"
+#include "app/status_bar_clicks.h"
 #include "model/global_settings.h"
 #include "project/project_host.h"
 
@@ -24,7 +25,11 @@ class QTimer;
 
 namespace korvane {
 
+class TBookmarkCommands;
+class TCommandRefresh;
 class TDebugForm;
+class TMessageList;
+class TPageTabMenu;
 class TEditorPage;
 class TFileCommands;
 class TProjectCommands;
@@ -83,7 +88,6 @@ public:
     void CheckSyntaxActionExecute();
     void RunToTextActionExecute();
     void RunToBrowserActionExecute();
-    void ConvertSelectionToHTML(bool preBlock);
     // The current page when it is an editor page; null otherwise.
     TEditorPage* CurrentEditorPage() const;
     void ProgramResetActionExecute();
@@ -94,8 +98,8 @@ public:
     QAction* CheckSyntaxAction() const { return CheckSyntax; }
     QAction* RunToTextAction() const { return RunToText; }
     QAction* RunToBrowserAction() const { return RunToBrowser; }
-    QAction* ConvertToHTMLAction() const { return ConvertToHTML; }
-    QAction* ConvertToPreAction() const { return ConvertToPre; }
+    QAction* ConvertToHTMLAction() const { return FindCommand(*this, "ConvertToHTMLAction"); }
+    QAction* ConvertToPreAction() const { return FindCommand(*this, "ConvertToPreAction"); }
     QAction* ProgramResetAction() const { return ProgramResetItem; }
     QAction* WebServerAction() const { return WebServerItem; }
     TPublishCommands& Publish() const { return *Publishing; }
@@ -120,6 +124,15 @@ public:
     void SaveAsActionExecute();
     // "Check for New Version...": the update dialog, or a note that no server is configured.
     void NewVersionActionExecute();
+    // "File Associations...": the check of the desktop's file types, asked even when the
+    // settings say not to ask at start-up.
+    void FileAssocActionExecute();
+    // The status bar's double-click rules (the panel the click hit).
+    void StatusBarDoubleClick(TStatusPanelHit panel);
+    TMessageList& MessageLines() const { return *MessageLineList; }
+    TBookmarkCommands& BookmarkCommands() const { return *Bookmarks; }
+    TPageTabMenu& PageTabMenu() const { return *TabMenu; }
+    TCommandRefresh& CommandRefresh() const { return *Refresh; }
     // The page control changed its current tab.
     void ProgsChange(int index);
     TLoggingWindow& LoggingWindowState() { return LoggingWindow; }
@@ -162,8 +175,11 @@ private:
     void FormResize();
     void OpenFile(const std::string& fileName);
     // The debugger's commands in the Debug menu, and the debugger window tied to this one.
-    void BuildDebugActions(QMenu* debug);
     void ConnectDebugger();
+    // The commands that need the project: the Do, Tools and Help menus' rest, the page tab
+    // menu, the tool bar; then the first refresh of every command's state.
+    void BuildWindowCommands();
+    void PlaceColourCommand(QMenu& special);
 
     std::vector<std::string> Arguments;
     StartRequest Request;
@@ -184,6 +200,10 @@ private:
 
     QTabWidget* PageTabs = nullptr;
     QListWidget* Messages = nullptr;
+    TMessageList* MessageLineList = nullptr; // owned by the list
+    TBookmarkCommands* Bookmarks = nullptr;  // owned by the window
+    TPageTabMenu* TabMenu = nullptr;         // owned by the window
+    TCommandRefresh* Refresh = nullptr;      // owned by the window
     QSplitter* Splitter = nullptr;
     QLabel* Panels[6] = {};
     QLCDNumber* Countdown = nullptr;
@@ -192,12 +212,13 @@ private:
     QMenu* ProjectMenu = nullptr;
     QMenu* ToolsMenu = nullptr;
     QMenu* SearchMenu = nullptr;
+    QMenu* DebugMenu = nullptr;
+    QMenu* DoMenu = nullptr;
+    QAction* ExitAction = nullptr;
     QAction* LockDefaultAction = nullptr;
     QAction* CheckSyntax = nullptr;
     QAction* RunToText = nullptr;
     QAction* RunToBrowser = nullptr;
-    QAction* ConvertToHTML = nullptr;
-    QAction* ConvertToPre = nullptr;
     QAction* ProgramResetItem = nullptr;
     QAction* WebServerItem = nullptr;
     QAction* StepItem = nullptr;

@@ -1,5 +1,6 @@
 #include "app/module_commands.h"
 
+#include "app/command.h"
 #include "exec/error_filter.h"
 #include "platform/qt_strings.h"
 #include "tools/mod_install_dlg.h"
@@ -35,8 +36,12 @@ TModuleCommands::~TModuleCommands() {
 }
 
 void TModuleCommands::AddToolsMenuItems(QMenu& tools) {
-    QAction* open = tools.addAction(QStringLiteral("Perl &Module Installer..."));
-    open->setStatusTip(QStringLiteral("Search, install, remove and upgrade Perl modules"));
+    QAction* open = MakeCommand(Window, {"ModInstallAction",
+                                         "Tools",
+                                         "Module Installer...",
+                                         {},
+                                         "Search, install, remove and upgrade Perl modules"});
+    tools.addAction(open);
     connect(open, &QAction::triggered, this, [this] {
         TModInstallDlg& dialog = Installer();
         dialog.show();

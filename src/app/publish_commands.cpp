@@ -1,5 +1,6 @@
 #include "app/publish_commands.h"
 
+#include "app/command.h"
 #include "editor/editor_page.h"
 #include "project/kor_project.h"
 #include "publish/password_dlg.h"
@@ -40,20 +41,22 @@ TProjOrg& TPublishCommands::Organizer() {
 }
 
 void TPublishCommands::AddFileMenuItems(QMenu& file, QAction* before) {
-    UploadAction = new QAction(QStringLiteral("&Upload..."), &file);
+    UploadAction =
+        MakeCommand(Window, {"UploadAction", "File", "&Upload...",
+                             QKeySequence(Qt::CTRL | Qt::Key_U), "Upload to FTP/Web Server"});
     file.insertAction(before, UploadAction);
-    UploadAction->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_U));
-    UploadAction->setStatusTip(QStringLiteral("Upload to FTP/Web Server"));
     connect(UploadAction, &QAction::triggered, this,
             [this] { Organizer().OpenForUpload(false, true); });
 }
 
 void TPublishCommands::AddProjectMenuItems(QMenu& project) {
-    UploadNowAction = project.addAction(QStringLiteral("&Upload"));
+    UploadNowAction = MakeCommand(Window, {"UploadNowAction", "File", "&Upload"});
+    project.addAction(UploadNowAction);
     connect(UploadNowAction, &QAction::triggered, this,
             [this] { Organizer().OpenForUpload(TUploader::AnyFilesNeedUploading(Project), true); });
-    ProjOrgAction = project.addAction(QStringLiteral("Project Organizer"));
-    ProjOrgAction->setShortcut(QKeySequence(Qt::Key_F12));
+    ProjOrgAction = MakeCommand(
+        Window, {"ProjOrgAction", "Project", "Project Organizer", QKeySequence(Qt::Key_F12)});
+    project.addAction(ProjOrgAction);
     connect(ProjOrgAction, &QAction::triggered, this, [this] {
         TProjOrg& organizer = Organizer();
         organizer.show();

@@ -1,5 +1,6 @@
 #include "app/search_commands.h"
 
+#include "app/command.h"
 #include "editor/confirm_replace_dialog.h"
 #include "editor/editor_page.h"
 #include "editor/kor_syn_edit.h"
@@ -15,38 +16,47 @@ TSearchCommands::TSearchCommands(QMainWindow& window, TKorProject& project,
                                  std::function<TEditorPage*()> currentPage)
     : Window(window), Project(project), CurrentPage(std::move(currentPage)) {}
 
-void TSearchCommands::AddMenu(QMenu& search) {
-    const auto add = [this, &search](const char* caption, QKeySequence key,
-                                     std::function<void(TEditorPage&)> work) {
-        QAction* action = search.addAction(QString::fromLatin1(caption));
-        action->setShortcut(key);
+void TSearchCommands::AddMenu(QMenu& search, TCommandUpdates& updates) {
+    const auto add = [this, &search, &updates](const TCommandSpec& spec,
+                                               std::function<void(TEditorPage&)> work) {
+        QAction* action = MakeCommand(Window, spec);
+        search.addAction(action);
         connect(action, &QAction::triggered, this, [this, work] {
             if (TEditorPage* page = CurrentPage()) work(*page);
         });
+        updates.Add(*action, [this](QAction& item) { item.setEnabled(CurrentPage() != nullptr); });
     };
     const auto confirm = [this](TEditorPage& page) {
         return [this, &page](const TReplaceQuestion& q) { return ConfirmNearText(page, q); };
     };
-    add("&Find...", QKeySequence(Qt::Key_F3), [](TEditorPage& page) { page.FindDialog(); });
-    add("Find Ne&xt", QKeySequence(Qt::Key_F4),
+    add({"FindAction", "Search", "&Find...", QKeySequence(Qt::Key_F3)},
+        [](TEditorPage& page) { page.FindDialog(); });
+    add({"FindNextAction", "Search", "Find Ne&xt", QKeySequence(Qt::Key_F4)},
         [](TEditorPage& page) { page.DoSearchReplace(false, true, false); });
-    add("Find Pre&vious", QKeySequence(Qt::SHIFT | Qt::Key_F4),
+    add({"FindPreviousAction", "Search", "Find Pre&vious", QKeySequence(Qt::SHIFT | Qt::Key_F4)},
         [](TEditorPage& page) { page.DoSearchReplace(false, false, false); });
     search.addSeparator();
-    add("&Replace...", QKeySequence(Qt::Key_F5),
+    add({"ReplaceAction", "Search", "&Replace...", QKeySequence(Qt::Key_F5)},
         [confirm](TEditorPage& page) { page.ReplaceDialog(confirm(page)); });
-    add("Replace Ne&xt", QKeySequence(Qt::Key_F6), [this, confirm](TEditorPage& page) {
-        if (ReplaceNextKeyTaken && ReplaceNextKeyTaken()) return;
-        page.DoSearchReplace(true, true, false, confirm(page));
-    });
-    add("Replace Pre&vious", QKeySequence(Qt::SHIFT | Qt::Key_F6),
+    add({"ReplaceNextAction", "Search", "Replace Ne&xt", QKeySequence(Qt::Key_F6)},
+        [this, confirm](TEditorPage& page) {
+            if (ReplaceNextKeyTaken && ReplaceNextKeyTaken()) return;
+            page.DoSearchReplace(true, true, false, confirm(page));
+        });
+    add({"ReplacePreviousAction", "Search", "Replace Pre&vious",
+         QKeySequence(Qt::SHIFT | Qt::Key_F6)},
         [confirm](TEditorPage& page) { page.DoSearchReplace(true, false, false, confirm(page)); });
-    add("Replace &All", QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_F6),
+    add({"ReplaceAllAction", "Search", "Replace &All",
+         QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_F6)},
         [this, confirm](TEditorPage& page) {
             Project.setReplaceAll(true);
             Project.setSearchScope(1);
             page.DoSearchReplace(true, true, false, confirm(page));
         });
+    search.addSeparator();
+    // Line 0 asks for the line, offering the caret's.
+    add({"GotoAction", "Search", "&Go to...", QKeySequence(Qt::CTRL | Qt::Key_G)},
+        [](TEditorPage& page) { page.GotoLineNo(0); });
 }
 
 TReplaceAction TSearchCommands::ConfirmNearText(TEditorPage& page,

@@ -14,6 +14,7 @@ class QMenu;
 
 namespace korvane {
 
+class TCommandUpdates;
 class TConfirmReplaceDialog;
 class TEditorPage;
 class TKorProject;
@@ -23,7 +24,7 @@ public:
     TSearchCommands(QMainWindow& window, TKorProject& project,
                     std::function<TEditorPage*()> currentPage);
 
-    void AddMenu(QMenu& search);
+    void AddMenu(QMenu& search, TCommandUpdates& updates);
 
     // F6 is "Replace Next" and also "Insert Selected Code Template": asked first, and when it
     // returns true the key was the template's.

@@ -1,5 +1,6 @@
 #include "app/text_menus.h"
 
+#include "app/command.h"
 #include "editor/editor_page.h"
 #include "editor/kor_syn_edit.h"
 #include "editor/text_commands.h"
@@ -15,101 +16,189 @@ namespace korvane {
 namespace {
 
 using Work = std::function<void(TEditorPage&, TKorSynEdit&)>;
+using Enabled = std::function<bool(const TKorSynEdit&)>;
 
 std::string ClipboardText() {
     return ToStdString(QApplication::clipboard()->text());
 }
 
-} // namespace
+bool CanPaste(const TKorSynEdit& e) {
+    return !e.isReadOnly() && e.SendScintilla(QsciScintillaBase::SCI_CANPASTE) != 0;
+}
 
-void AddTextCommandMenus(QMenu& edit, QMenu& special, QAction* firstHtml,
-                         const std::function<TEditorPage*()>& currentPage) {
-    const auto make = [currentPage](QMenu& menu, const char* caption, QKeySequence key,
-                                    const char* hint, Work work) {
-        auto* action = new QAction(QString::fromUtf8(caption), &menu);
-        action->setShortcut(key);
-        if (*hint) action->setStatusTip(QString::fromUtf8(hint));
-        QObject::connect(action, &QAction::triggered, &menu, [currentPage, work] {
-            TEditorPage* page = currentPage();
-            if (page && page->Editor()) work(*page, *page->Editor());
-        });
-        return action;
-    };
-    const auto add = [&](QMenu& menu, const char* caption, QKeySequence key, const char* hint,
-                         Work work) {
-        QAction* action = make(menu, caption, key, hint, std::move(work));
+class TTextMenus {
+public:
+    TTextMenus(QWidget& window, TCommandUpdates& updates,
+               const std::function<TEditorPage*()>& currentPage)
+        : Window(window), Updates(updates), CurrentPage(currentPage) {}
+
+    // Adds the command to menu; it is enabled while there is a current editor that passes
+    // enabled (when given).
+    QAction* Add(QMenu& menu, const TCommandSpec& spec, Work work, Enabled enabled = {}) {
+        QAction* action = MakeCommand(Window, spec);
         menu.addAction(action);
+        QObject::connect(action, &QAction::triggered, &Window, [page = CurrentPage, work] {
+            TEditorPage* current = page();
+            if (current && current->Editor()) work(*current, *current->Editor());
+        });
+        Updates.Add(*action, [page = CurrentPage, enabled](QAction& item) {
+            const TEditorPage* current = page();
+            const TKorSynEdit* editor = current ? current->Editor() : nullptr;
+            item.setEnabled(editor && (!enabled || enabled(*editor)));
+        });
         return action;
-    };
+    }
 
-    add(edit, "&Undo", QKeySequence(), "Undo last action",
-        [](TEditorPage&, TKorSynEdit& e) { e.undo(); });
-    add(edit, "&Redo", QKeySequence(), "Redo last action",
-        [](TEditorPage&, TKorSynEdit& e) { e.redo(); });
+private:
+    QWidget& Window;
+    TCommandUpdates& Updates;
+    std::function<TEditorPage*()> CurrentPage;
+};
+
+void AddEditMenu(TTextMenus& menus, QMenu& edit) {
+    const auto hasSelection = [](const TKorSynEdit& e) { return e.hasSelectedText(); };
+    menus.Add(
+        edit, {"UndoAction", "Edit", "&Undo", {}, "Undo last action"},
+        [](TEditorPage&, TKorSynEdit& e) { e.undo(); },
+        [](const TKorSynEdit& e) { return e.isUndoAvailable(); });
+    menus.Add(
+        edit, {"RedoAction", "Edit", "&Redo", {}, "Redo last action"},
+        [](TEditorPage&, TKorSynEdit& e) { e.redo(); },
+        [](const TKorSynEdit& e) { return e.isRedoAvailable(); });
+    menus.Add(
+        edit, {"ClearUndoRedoAction", "Edit", "Clear Undo / Redo"},
+        [](TEditorPage&, TKorSynEdit& e) {
+            e.SendScintilla(QsciScintillaBase::SCI_EMPTYUNDOBUFFER);
+        },
+        [](const TKorSynEdit& e) { return e.isUndoAvailable() || e.isRedoAvailable(); });
     edit.addSeparator();
-    add(edit, "Copy All", QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_A), "",
-        [](TEditorPage&, TKorSynEdit& e) {
-            QApplication::clipboard()->setText(ToQString(e.RawText()));
-        });
-    add(edit, "Copy Line", QKeySequence(Qt::CTRL | Qt::ALT | Qt::Key_L), "",
-        [](TEditorPage&, TKorSynEdit& e) {
-            QApplication::clipboard()->setText(ToQString(CaretLineText(e)));
-        });
+    menus.Add(
+        edit, {"CutAction", "Edit", "C&ut", {}, "Remove selected text into clipboard"},
+        [](TEditorPage& page, TKorSynEdit& e) {
+            e.cut();
+            page.UpdateTabCaption();
+        },
+        hasSelection);
+    menus.Add(
+        edit, {"CopyAction", "Edit", "&Copy", {}, "Copy selected text to clipboard"},
+        [](TEditorPage&, TKorSynEdit& e) { e.copy(); }, hasSelection);
+    menus.Add(
+        edit, {"PasteAction", "Edit", "&Paste", {}, "Paste clipboard contents over selected text"},
+        [](TEditorPage& page, TKorSynEdit& e) {
+            e.paste();
+            page.UpdateTabCaption();
+        },
+        CanPaste);
+    menus.Add(edit, {"DeleteAction", "Edit", "&Delete"}, [](TEditorPage&, TKorSynEdit& e) {
+        // SCI_CLEAR deletes the selection, or the character after the caret without one.
+        e.SendScintilla(QsciScintillaBase::SCI_CLEAR);
+    });
+    edit.addSeparator();
+    menus.Add(
+        edit, {"SelectAllAction", "Edit", "Select &All"},
+        [](TEditorPage&, TKorSynEdit& e) { e.selectAll(); },
+        [](const TKorSynEdit& e) { return e.LineCount() >= 1; });
+    menus.Add(edit,
+              {"CopyAllAction", "Edit", "Copy All", QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_A)},
+              [](TEditorPage&, TKorSynEdit& e) {
+                  QApplication::clipboard()->setText(ToQString(e.RawText()));
+              });
+    menus.Add(edit,
+              {"CopyLineAction", "Edit", "Copy Line", QKeySequence(Qt::CTRL | Qt::ALT | Qt::Key_L)},
+              [](TEditorPage&, TKorSynEdit& e) {
+                  QApplication::clipboard()->setText(ToQString(CaretLineText(e)));
+              });
     edit.addSeparator();
     QMenu* caseMenu = edit.addMenu(QStringLiteral("Conver&t Case"));
-    const auto caseItem = [&](const char* caption, QKeySequence key, TCaseChange change) {
-        add(*caseMenu, caption, key, "",
-            [change](TEditorPage&, TKorSynEdit& e) { ChangeCase(e, change); });
+    const auto caseItem = [&](const TCommandSpec& spec, TCaseChange change) {
+        menus.Add(*caseMenu, spec,
+                  [change](TEditorPage&, TKorSynEdit& e) { ChangeCase(e, change); });
     };
-    caseItem("to &Lower Case", QKeySequence(Qt::Key_F2), TCaseChange::Lower);
-    caseItem("to &Upper Case", QKeySequence(Qt::SHIFT | Qt::Key_F2), TCaseChange::Upper);
-    caseItem("to &Title Case", QKeySequence(Qt::CTRL | Qt::Key_F2), TCaseChange::Title);
-    caseItem("to &Word Case", QKeySequence(Qt::ALT | Qt::Key_F2), TCaseChange::Word);
-    add(edit, "Indent Selection", QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_I),
-        "Indent selected lines", [](TEditorPage&, TKorSynEdit& e) { IndentLines(e, false); });
-    add(edit, "Unindent Selection", QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_U),
-        "Unindent selected lines", [](TEditorPage&, TKorSynEdit& e) { IndentLines(e, true); });
+    caseItem({"LowerCaseAction", "Edit", "to &Lower Case", QKeySequence(Qt::Key_F2)},
+             TCaseChange::Lower);
+    caseItem({"UpperCaseAction", "Edit", "to &Upper Case", QKeySequence(Qt::SHIFT | Qt::Key_F2)},
+             TCaseChange::Upper);
+    caseItem({"TitleCaseAction", "Edit", "to &Title Case", QKeySequence(Qt::CTRL | Qt::Key_F2)},
+             TCaseChange::Title);
+    caseItem({"WordCaseAction", "Edit", "to &Word Case", QKeySequence(Qt::ALT | Qt::Key_F2)},
+             TCaseChange::Word);
+    menus.Add(edit,
+              {"IndentAction", "Edit", "Indent Selection",
+               QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_I), "Indent selected lines"},
+              [](TEditorPage&, TKorSynEdit& e) { IndentLines(e, false); });
+    menus.Add(edit,
+              {"UnIndentAction", "Edit", "Unindent Selection",
+               QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_U), "Unindent selected lines"},
+              [](TEditorPage&, TKorSynEdit& e) { IndentLines(e, true); });
+}
 
-    special.insertAction(firstHtml,
-                         make(special, "URL &Encode", QKeySequence(), "Encode URL for Web Forms",
-                              [](TEditorPage&, TKorSynEdit& e) { UrlCodeSelection(e, false); }));
-    special.insertAction(firstHtml,
-                         make(special, "URL &Decode", QKeySequence(), "Decode URL for Web Forms",
-                              [](TEditorPage&, TKorSynEdit& e) { UrlCodeSelection(e, true); }));
-    special.insertSeparator(firstHtml);
-    QAction* paste =
-        add(special, "&Paste without &&nbsp;", QKeySequence(),
-            "Paste clipboard contents over selected text", [](TEditorPage& page, TKorSynEdit& e) {
-                InsertText(e, WithoutNbsp(ClipboardText()));
-                page.UpdateTabCaption();
-            });
-    paste->setVisible(false);
-    add(special, "Insert Search Engine Meta Tags", QKeySequence(), "",
+void AddSpecialMenu(TTextMenus& menus, QMenu& special) {
+    menus.Add(special,
+              {"URLEncodeAction", "Special", "URL &Encode", {}, "Encode URL for Web Forms"},
+              [](TEditorPage&, TKorSynEdit& e) { UrlCodeSelection(e, false); });
+    menus.Add(special,
+              {"URLDecodeAction", "Special", "URL &Decode", {}, "Decode URL for Web Forms"},
+              [](TEditorPage&, TKorSynEdit& e) { UrlCodeSelection(e, true); });
+    special.addSeparator();
+    menus.Add(special, {"ConvertToHTMLAction", "Special", "Convert To HTML"},
+              [](TEditorPage& page, TKorSynEdit&) { page.ConvertToHTML(false); });
+    menus.Add(special, {"ConvertToPreAction", "Special", "Convert to <PRE> block"},
+              [](TEditorPage& page, TKorSynEdit&) { page.ConvertToHTML(true); });
+    QAction* paste = menus.Add(
+        special,
+        {"PasteWithoutNbspAction",
+         "Special",
+         "&Paste without &&nbsp;",
+         {},
+         "Paste clipboard contents over selected text"},
         [](TEditorPage& page, TKorSynEdit& e) {
-            const TKorProject& project = page.Project();
-            InsertText(e, MetaTagLines(project.Author(), project.Notes(), project.SepKeyWords()));
-        });
+            InsertText(e, WithoutNbsp(ClipboardText()));
+            page.UpdateTabCaption();
+        },
+        CanPaste);
+    paste->setVisible(false);
+    menus.Add(special, {"MetaSearchDataAction", "Special", "Insert Search Engine Meta Tags"},
+              [](TEditorPage& page, TKorSynEdit& e) {
+                  const TKorProject& project = page.Project();
+                  InsertText(
+                      e, MetaTagLines(project.Author(), project.Notes(), project.SepKeyWords()));
+              });
     special.addSeparator();
-    add(special, "Text to Dos Echo Lines", QKeySequence(), "",
-        [](TEditorPage&, TKorSynEdit& e) { DosEcho(e); });
+    menus.Add(special, {"DosEchoAction", "Special", "Text to Dos Echo Lines"},
+              [](TEditorPage&, TKorSynEdit& e) { DosEcho(e); });
     special.addSeparator();
-    add(special, "Perl &Print \"\" Lines", QKeySequence(), "",
-        [](TEditorPage&, TKorSynEdit& e) { PrintLines(e); });
-    add(special, "Perl &Print <<_EOT Lines", QKeySequence(), "",
-        [](TEditorPage&, TKorSynEdit& e) { PrintHereDocLines(e); });
+    menus.Add(special, {"PrintLinesAction", "Special", "Perl &Print \"\" Lines"},
+              [](TEditorPage&, TKorSynEdit& e) { PrintLines(e); });
+    menus.Add(special, {"PrintEOTLinesAction", "Special", "Perl &Print <<_EOT Lines"},
+              [](TEditorPage&, TKorSynEdit& e) { PrintHereDocLines(e); });
     QMenu* embed = special.addMenu(QStringLiteral("Embed in text"));
-    add(*embed, "Embed Scalar Expression", QKeySequence(), "",
-        [](TEditorPage&, TKorSynEdit& e) { EmbedSelection(e, false, ClipboardText()); });
-    add(*embed, "Embed Array Expression", QKeySequence(), "",
-        [](TEditorPage&, TKorSynEdit& e) { EmbedSelection(e, true, ClipboardText()); });
+    menus.Add(*embed, {"EmbedScalarAction", "Special", "Embed Scalar Expression"},
+              [](TEditorPage&, TKorSynEdit& e) { EmbedSelection(e, false, ClipboardText()); });
+    menus.Add(*embed, {"EmbedArrayAction", "Special", "Embed Array Expression"},
+              [](TEditorPage&, TKorSynEdit& e) { EmbedSelection(e, true, ClipboardText()); });
     special.addSeparator();
-    add(special, "Perl Comment", QKeySequence(Qt::CTRL | Qt::Key_Apostrophe), "",
+    menus.Add(
+        special,
+        {"CommentAction", "Special", "Perl Comment", QKeySequence(Qt::CTRL | Qt::Key_Apostrophe)},
         [](TEditorPage&, TKorSynEdit& e) { CommentLines(e, false); });
-    add(special, "Perl Comment (Stacking OK)", QKeySequence(Qt::ALT | Qt::Key_Apostrophe),
-        "Comment selected lines (sub-comments OK)",
-        [](TEditorPage&, TKorSynEdit& e) { CommentLines(e, true); });
-    add(special, "Uncomment", QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Apostrophe),
-        "Uncomment selected lines", [](TEditorPage&, TKorSynEdit& e) { UncommentLines(e); });
+    menus.Add(special,
+              {"CommentStackAction", "Special", "Perl Comment (Stacking OK)",
+               QKeySequence(Qt::ALT | Qt::Key_Apostrophe),
+               "Comment selected lines (sub-comments OK)"},
+              [](TEditorPage&, TKorSynEdit& e) { CommentLines(e, true); });
+    menus.Add(special,
+              {"UnCommentAction", "Special", "Uncomment",
+               QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Apostrophe), "Uncomment selected lines"},
+              [](TEditorPage&, TKorSynEdit& e) { UncommentLines(e); });
+}
+
+} // namespace
+
+void AddTextCommandMenus(QWidget& window, QMenu& edit, QMenu& special, TCommandUpdates& updates,
+                         const std::function<TEditorPage*()>& currentPage) {
+    TTextMenus menus(window, updates, currentPage);
+    AddEditMenu(menus, edit);
+    AddSpecialMenu(menus, special);
 }
 
 } // namespace korvane

@@ -1,18 +1,17 @@
 #pragma once
-// The text commands in the main window's "&Edit" and "&Special" menus, on the current editor
-// page; without one they do nothing.
+// The main window's "&Edit" and "&Special" menus: editing, clipboard and text commands on the
+// current editor page; without one they do nothing and their update handlers disable them.
 #include <functional>
 
-class QAction;
 class QMenu;
+class QWidget;
 
 namespace korvane {
 
+class TCommandUpdates;
 class TEditorPage;
 
-// The Special items go around the HTML conversions: URL coding in front of firstHtml, the
-// rest after lastHtml.
-void AddTextCommandMenus(QMenu& edit, QMenu& special, QAction* firstHtml,
+void AddTextCommandMenus(QWidget& window, QMenu& edit, QMenu& special, TCommandUpdates& updates,
                          const std::function<TEditorPage*()>& currentPage);
 
 } // namespace korvane

@@ -1,5 +1,6 @@
 #include "app/web_server_command.h"
 
+#include "app/command.h"
 #include "exec/console_controller.h"
 #include "exec/debug_form.h"
 #include "project/kor_project.h"
@@ -11,7 +12,8 @@
 
 namespace korvane {
 
-void ConnectWebServerCommand(QAction& action, TKorProject& project, TDebugForm& debug) {
+void ConnectWebServerCommand(QAction& action, TKorProject& project, TDebugForm& debug,
+                             TCommandUpdates& updates) {
     TWebServer& web = project.WebServer();
     web.ExecuteFileName = [&web, &debug, &project](const TCgiRequest& request) {
         const bool userRun = debug.BrowserRequest;
@@ -34,6 +36,16 @@ void ConnectWebServerCommand(QAction& action, TKorProject& project, TDebugForm& 
         ReportingErrors([&web] { web.setStarted(!web.Started()); });
         // The tick shows what happened, not what was asked: a declined port leaves it off.
         action.setChecked(web.Started());
+    });
+    updates.Add(action, [&web](QAction& item) {
+        item.setChecked(web.Started());
+        const QString port = web.Started() ? QString::number(web.ListeningPort())
+                                           : QString::fromStdString(web.getPort());
+        const QString hint =
+            web.Started() ? QStringLiteral("Web Server ENABLED (on Port %1). Click to disable")
+                          : QStringLiteral("Web Server DISABLED (on Port %1). Click to enable");
+        item.setStatusTip(hint.arg(port));
+        item.setToolTip(hint.arg(port));
     });
 }
 

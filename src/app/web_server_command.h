@@ -5,9 +5,12 @@ class QAction;
 
 namespace korvane {
 
+class TCommandUpdates;
 class TDebugForm;
 class TKorProject;
 
-void ConnectWebServerCommand(QAction& action, TKorProject& project, TDebugForm& debug);
+// Its update handler ticks it and tells the port in its hint.
+void ConnectWebServerCommand(QAction& action, TKorProject& project, TDebugForm& debug,
+                             TCommandUpdates& updates);
 
 } // namespace korvane

@@ -1,12 +1,8 @@
 #include "editor/browser_tab.h"
 
+#include "editor/browser_controls.h"
 #include "platform/qt_strings.h"
 
-#include <QAction>
-#include <QIcon>
-#include <QLineEdit>
-#include <QToolBar>
-#include <QWebEngineHistory>
 #include <QWebEngineHttpRequest>
 #include <QWebEngineProfile>
 #include <QWebEngineView>
@@ -22,26 +18,7 @@ constexpr size_t MaxHistory = 50;
 
 TBrowserTab::TBrowserTab(QWidget* parent) : QWidget(parent) {
     setObjectName(QStringLiteral("BrowserOutput"));
-    Bar = new QToolBar(this);
-    Bar->setIconSize(QSize(16, 16));
-    // Plain functions rather than member pointers: GCC's sanitizer build misreads a call
-    // through a captured member pointer as using an uninitialized value.
-    const auto add = [this](const char* icon, const char* text, void (*act)(QWebEngineView&)) {
-        QAction* action =
-            Bar->addAction(QIcon::fromTheme(QString::fromLatin1(icon)), QString::fromLatin1(text));
-        connect(action, &QAction::triggered, this, [this, act] {
-            if (Browser) act(*Browser);
-        });
-    };
-    add("go-previous", "Back", [](QWebEngineView& view) { view.back(); });
-    add("go-next", "Forward", [](QWebEngineView& view) { view.forward(); });
-    add("process-stop", "Stop", [](QWebEngineView& view) { view.stop(); });
-    add("view-refresh", "Refresh", [](QWebEngineView& view) { view.reload(); });
-    Address = new QLineEdit(Bar);
-    Address->setPlaceholderText(QStringLiteral("Address"));
-    Bar->addWidget(Address);
-    connect(Address, &QLineEdit::returnPressed, this,
-            [this] { Navigate(ToStdString(Address->text())); });
+    Bar = new TBrowserControls(this);
 }
 
 QWebEngineView* TBrowserTab::EnsureView() {
@@ -51,10 +28,9 @@ QWebEngineView* TBrowserTab::EnsureView() {
     Browser = new QWebEngineView(this);
     connect(Browser, &QWebEngineView::loadStarted, this, [this] { Loading = true; });
     connect(Browser, &QWebEngineView::loadFinished, this, [this] { Loading = false; });
-    connect(Browser, &QWebEngineView::urlChanged, this, [this](const QUrl& url) {
-        Address->setText(url.toString());
-        Remember(ToStdString(url.toString()));
-    });
+    connect(Browser, &QWebEngineView::urlChanged, this,
+            [this](const QUrl& url) { Remember(ToStdString(url.toString())); });
+    Bar->Attach(*Browser);
     ResizeBrowser();
     Browser->show();
     return Browser;

@@ -1,17 +1,16 @@
 #pragma once
-// The "Browser Output" tab of a page: a tool bar (back, forward, stop, refresh, address) over
-// an embedded browser view. The view is made only when the tab is first shown, since each
-// one starts a browser engine.
+// The "Browser Output" tab of a page: the browser tool bar over an embedded browser view. The view
+// is made only when the tab is first shown, since each one starts a browser engine.
 #include <QWidget>
 
 #include <string>
 #include <vector>
 
-class QLineEdit;
-class QToolBar;
 class QWebEngineView;
 
 namespace korvane {
+
+class TBrowserControls;
 
 class TBrowserTab : public QWidget {
     Q_OBJECT
@@ -33,6 +32,7 @@ public:
     // The addresses visited, oldest first; stored with the page.
     const std::vector<std::string>& History() const { return Visited; }
     void SetHistory(std::vector<std::string> history);
+    TBrowserControls& Controls() const { return *Bar; }
 
 protected:
     void resizeEvent(QResizeEvent* event) override;
@@ -41,8 +41,7 @@ private:
     void ResizeBrowser();
     void Remember(const std::string& url);
 
-    QToolBar* Bar = nullptr;
-    QLineEdit* Address = nullptr;
+    TBrowserControls* Bar = nullptr;
     QWebEngineView* Browser = nullptr;
     std::vector<std::string> Visited;
     bool Loading = false;

@@ -189,6 +189,8 @@ public:
     bool StartDebugging(bool stepping);
     // The address the browser view shows the page's file under.
     std::string HTTPfileName() const;
+    // Where the file is seen on the web site once uploaded.
+    std::string WebURL() const;
     // What a run of this page takes from it.
     TRunPageInfo RunInfo() const;
     // The object the page's console and message lines carry.

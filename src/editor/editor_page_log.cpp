@@ -12,6 +12,16 @@
 #include "storage/text_utils.h"
 
 namespace korvane {
+
+std::string TEditorPage::WebURL() const {
+    std::string web = Owner.RootURL();
+    if (!web.empty() && web.back() != '/') web += '/';
+    if (const std::string dir = RemoveLeadingSlash(FtpOffsetDirValue); !dir.empty())
+        web += EnsureSuffix(dir, "/");
+    web += FtpDestFilenameValue.empty() ? FileNamePart(TempFileName()) : FtpDestFilenameValue;
+    return web;
+}
+
 std::vector<std::string> TEditorPage::LogInformation() const {
     std::vector<std::string> lines;
     const auto add = [&lines](const std::string& label, const std::string& value) {
@@ -19,13 +29,7 @@ std::vector<std::string> TEditorPage::LogInformation() const {
     };
     LogWorkingFile(lines);
     add("         HTTP FileName: ", HTTPfileName());
-    // Where the file is seen on the web once uploaded.
-    std::string web = Owner.RootURL();
-    if (!web.empty() && web.back() != '/') web += '/';
-    if (const std::string dir = RemoveLeadingSlash(FtpOffsetDirValue); !dir.empty())
-        web += EnsureSuffix(dir, "/");
-    web += FtpDestFilenameValue.empty() ? FileNamePart(TempFileName()) : FtpDestFilenameValue;
-    add("         Web URL Equiv: ", web);
+    add("         Web URL Equiv: ", WebURL());
     LogFileState(lines);
     if (SourceEditor) {
         TKorSynEdit& editor = *SourceEditor;

@@ -1,0 +1,102 @@
+#include "app/message_list.h"
+
+#include "editor/editor_page.h"
+#include "editor/kor_syn_edit.h"
+#include "platform/qt_strings.h"
+#include "project/kor_project.h"
+#include "widgets/user_feedback.h"
+
+#include <QApplication>
+#include <QClipboard>
+#include <QListWidget>
+#include <QMouseEvent>
+#include <QPointer>
+#include <QTabWidget>
+
+Q_DECLARE_METATYPE(QPointer<QWidget>)
+
+namespace korvane {
+namespace {
+
+constexpr int PageRole = Qt::UserRole + 1;
+
+} // namespace
+
+int MessageJumpLine(std::string_view text) {
+    constexpr std::string_view marker = " line ";
+    const size_t at = text.find(marker);
+    if (at == std::string_view::npos) return -1;
+    int line = 0;
+    for (size_t i = at + marker.size(); i < text.size() && text[i] >= '0' && text[i] <= '9'; ++i)
+        // Digits beyond any real line count cannot overflow into a negative line.
+        line = std::min(line * 10 + (text[i] - '0'), 100'000'000);
+    return line;
+}
+
+TMessageList::TMessageList(QListWidget& list, TKorProject& project, StatusText statusText)
+    : QObject(&list), List(list), Project(project), ShowStatus(std::move(statusText)) {
+    List.viewport()->installEventFilter(this);
+    List.installEventFilter(this);
+    connect(&List, &QListWidget::itemClicked, this,
+            [this](QListWidgetItem* item) { List.setToolTip(item->text()); });
+}
+
+QListWidgetItem& TMessageList::Add(const std::string& text, const void* tag) {
+    auto* item = new QListWidgetItem(ToQString(text), &List);
+    // The page's sheet stands for the page: it goes when the page goes.
+    QPointer<QWidget> sheet;
+    if (tag)
+        for (int i = 0; i < Project.Count(); ++i)
+            if (static_cast<const void*>(&Project.Page(i)) == tag)
+                if (auto* page = dynamic_cast<TEditorPage*>(&Project.Page(i)))
+                    sheet = page->Sheet();
+    item->setData(PageRole, QVariant::fromValue(sheet));
+    return *item;
+}
+
+TEditorPage* TMessageList::PageOf(int row) const {
+    const QListWidgetItem* item = List.item(row);
+    if (!item) return nullptr;
+    const auto sheet = item->data(PageRole).value<QPointer<QWidget>>();
+    if (!sheet) return nullptr;
+    for (int i = 0; i < Project.Count(); ++i)
+        if (auto* page = dynamic_cast<TEditorPage*>(&Project.Page(i));
+            page && page->Sheet() == sheet)
+            return page;
+    return nullptr;
+}
+
+void TMessageList::DoubleClick(int row) {
+    const QListWidgetItem* item = List.item(row);
+    if (!item) return;
+    const int line = MessageJumpLine(ToStdString(item->text()));
+    if (line < 0) return;
+    TEditorPage* page = PageOf(row);
+    if (!page) return;
+    ReportingErrors([&] {
+        if (!page->Visible()) page->setVisible(true);
+        Project.setCurrentPage(page);
+        page->ActivateTab();
+        Project.MoveToPageUpdate();
+        if (line > 0 && page->Editor()) {
+            if (page->InnerTabs()) page->InnerTabs()->setCurrentIndex(0);
+            page->GotoLineNo(line);
+            page->Editor()->SelectLine(line);
+        }
+    });
+}
+
+bool TMessageList::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == List.viewport() && event->type() == QEvent::MouseButtonPress &&
+        static_cast<QMouseEvent*>(event)->button() == Qt::RightButton) {
+        QListWidgetItem* item = List.itemAt(static_cast<QMouseEvent*>(event)->position().toPoint());
+        if (item && item->isSelected()) {
+            QApplication::clipboard()->setText(item->text());
+            ShowStatus("Message Line " + std::to_string(List.row(item) + 1) + " >> Clipboard");
+        }
+    }
+    if (watched == &List && event->type() == QEvent::Leave) Project.UpdateMessagesHint();
+    return QObject::eventFilter(watched, event);
+}
+
+} // namespace korvane
