@@ -96,11 +96,11 @@ void THelpCommands::AddHelpMenu(QWidget& window, QMenuBar& bar, TDocumentPaths d
     };
     add(help, {"ContextHelpAction", "Help", "Context Help", QKeySequence(Qt::CTRL | Qt::Key_F1)},
         [this] { ContextHelp(); });
-    add(help, {"HelpContentsAction", "Help", "Contents...", QKeySequence(Qt::Key_F1)},
-        topic("contents"));
-    // Perl's own documentation for the word at the caret; F1 is the contents'.
+    // F1 gives Perl's own documentation for the word at the caret, and the window's topic
+    // where there is none; one key cannot also open the contents.
+    add(help, {"HelpContentsAction", "Help", "Contents..."}, topic("contents"));
     add(help,
-        {"HelpOnWordAction", "Help", "Help on Word", QKeySequence(Qt::SHIFT | Qt::Key_F1),
+        {"HelpOnWordAction", "Help", "Help on Word", QKeySequence(Qt::Key_F1),
          "Perl's documentation for the word at the cursor"},
         [this] { HelpOnWord(); });
     help->addSeparator();

@@ -406,6 +406,8 @@ bool TMainForm::FormCreate() {
     Files->FillMenu(*FileMenu);
     Publishing->AddFileMenuItems(*FileMenu, Files->UploadPlace());
     Publishing->AddProjectMenuItems(*ProjectMenu);
+    Updates.Add(*Publishing->UploadNowAction,
+                [this](QAction&) { Publishing->UpdateActionsNowAndThen(); });
     AddSettingsCommands(*this); // placed in the Project menu by the project commands
     Projects = std::make_unique<TProjectCommands>(
         *this, *KorProject, *GlobalSettings, Updates,

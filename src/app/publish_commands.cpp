@@ -51,7 +51,6 @@ void TPublishCommands::AddFileMenuItems(QMenu& file, QAction* before) {
 
 void TPublishCommands::AddProjectMenuItems(QMenu& project) {
     UploadNowAction = MakeCommand(Window, {"UploadNowAction", "File", "&Upload"});
-    project.addAction(UploadNowAction);
     connect(UploadNowAction, &QAction::triggered, this,
             [this] { Organizer().OpenForUpload(TUploader::AnyFilesNeedUploading(Project), true); });
     ProjOrgAction = MakeCommand(
@@ -66,7 +65,14 @@ void TPublishCommands::AddProjectMenuItems(QMenu& project) {
     connect(&project, &QMenu::aboutToShow, this, [this] { UpdateActions(); });
 }
 
+void TPublishCommands::UpdateActionsNowAndThen() {
+    const auto now = std::chrono::steady_clock::now();
+    if (now - UpdatedAt < std::chrono::seconds(3)) return;
+    UpdateActions();
+}
+
 void TPublishCommands::UpdateActions() {
+    UpdatedAt = std::chrono::steady_clock::now();
     const bool needed = TUploader::AnyFilesNeedUploading(Project);
     UploadNowAction->setEnabled(needed || !TUploader::AnyFilesCheckedForUploading(Project));
     const QString hint =

@@ -6,6 +6,7 @@
 
 #include <QObject>
 
+#include <chrono>
 #include <functional>
 #include <memory>
 
@@ -27,9 +28,12 @@ public:
 
     // "&Upload..." goes in front of before.
     void AddFileMenuItems(QMenu& file, QAction* before);
+    // "Project Organizer" in the Project menu; "&Upload" is made for the tool bar.
     void AddProjectMenuItems(QMenu& project);
-    // Enables "&Upload" and sets its hint; cheap enough for every menu opening.
+    // Enables "&Upload" and sets its hint. It looks at the dates of the files marked for
+    // upload, so the window's idle refresh runs it at most every few seconds.
     void UpdateActions();
+    void UpdateActionsNowAndThen();
 
     TUploader& Uploader() { return UploaderObject; }
     // Made on first use.
@@ -45,6 +49,7 @@ private:
     std::function<void(TEditorPage&)> SaveAs;
     TUploader UploaderObject;
     std::unique_ptr<TProjOrg> OrganizerWindow;
+    std::chrono::steady_clock::time_point UpdatedAt;
 };
 
 } // namespace korvane

@@ -123,7 +123,7 @@ const TExpected Commands[] = {
     {"ModInstallAction", "Tools", "Module Installer...", {}},
     {"FileAssocAction", "Tools", "File Associations...", {}},
     {"ContextHelpAction", "Help", "Context Help", QKeySequence("Ctrl+F1")},
-    {"HelpContentsAction", "Help", "Contents...", QKeySequence("F1")},
+    {"HelpContentsAction", "Help", "Contents...", QKeySequence()},
     {"HelpRefAction", "Help", "Reference", {}},
     {"StartTutorialAction", "Help", "Getting Started Perl Tutorial", {}},
     {"GetStartPHPAction", "Help", "Getting Started PHP Tutorial", {}},

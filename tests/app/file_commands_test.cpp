@@ -97,7 +97,7 @@ TEST_F(FileCommandsTest, MenusHoldTheCommandsInOrderWithTheirKeys) {
                                               "Save &All",
                                               "[&Recent]",
                                               "-",
-                                              "&Upload",
+                                              "&Properties...",
                                               "Project Organizer",
                                               "-",
                                               "&Lock as Default Project"};
