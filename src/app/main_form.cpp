@@ -2,8 +2,8 @@
 
 #include "app/application.h"
 #include "app/bookmark_commands.h"
-#include "app/command_refresh.h"
 #include "app/colour_command.h"
+#include "app/command_refresh.h"
 #include "app/file_associations.h"
 #include "app/file_commands.h"
 #include "app/help_commands.h"

@@ -3,8 +3,8 @@
 #include "exec/console_controller.h"
 #include "platform/qt_strings.h"
 #include "project/kor_project.h"
-#include "widgets/user_feedback.h"
 #include "widgets/help_topic.h"
+#include "widgets/user_feedback.h"
 
 #include <QApplication>
 #include <QCheckBox>

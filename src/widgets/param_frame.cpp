@@ -3,8 +3,8 @@
 #include "model/form_fields.h"
 #include "platform/qt_strings.h"
 #include "widgets/check_list_editor.h"
-#include "widgets/help_topic.h"
 #include "widgets/env_vars_frame.h"
+#include "widgets/help_topic.h"
 
 #include <QButtonGroup>
 #include <QCheckBox>
