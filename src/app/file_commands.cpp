@@ -164,6 +164,13 @@ void TFileCommands::FillMenu(QMenu& file) {
         action.setEnabled(Project.getModified() || Project.FilesModified());
     });
     file.addAction(saveAll);
+    QAction* revert = Command("RevertAction", "Re&vert to Saved", QKeySequence(),
+                              "Discard the changes and read the file again", [this] { Revert(); });
+    Updates.Add(*revert, [this](QAction& action) {
+        const TEditorPage* page = CurrentPage();
+        action.setEnabled(page && !page->IsTempFile() && page->EditorModified());
+    });
+    file.addAction(revert);
     AddTempTypeMenu(file);
     RecentSubmenu = file.addMenu(QStringLiteral("&Recent"));
     RecentDropDown = new QMenu(&Window);
@@ -451,6 +458,22 @@ void TFileCommands::RestoreBackup(int number) {
     FileDateTime(backup, date);
     page->RestoreText(text, format);
     InfoMessage("File from [" + FormatDateTime("d-mmm-yyyy \"at\" hh:nn:ss", date) + "] restored.");
+}
+
+void TFileCommands::Revert() {
+    TEditorPage* page = CurrentPage();
+    if (!page || !page->Editor() || page->IsTempFile()) return;
+    const std::string path = page->TempFileName();
+    std::string text;
+    const int format = LoadConvertedText(path, text);
+    if (format == leDefault) throw handledException("Cannot read file " + path);
+    if (CurrentPrompt().Ask(PromptKind::Warning,
+                            "Discard the changes to " + FileNamePart(path) +
+                                " and read it again from the disk?",
+                            pbYes | pbNo, "", pbNo) != pbYes)
+        return;
+    // One undoable edit: a revert by mistake is taken back with Undo.
+    page->RestoreText(text, format, true);
 }
 
 void TFileCommands::InsertFile() {

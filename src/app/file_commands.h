@@ -52,6 +52,8 @@ public:
     // Restores backup number (0 the last saved file) into the current page.
     void RestoreBackup(int number);
     void ChangeTempFileType(const std::string& extension);
+    // Reads a changed file's page again from the disk, after asking.
+    void Revert();
     void InsertFile();
     void Export(bool html);
     void Print();

@@ -80,8 +80,8 @@ public:
                        bool force, TDateTime saveDate);
     PromptButton SaveToFileCheck(const std::string& fileName) override;
     // Replaces the text (CR LF line ends) by restored text in format, as one undoable edit;
-    // the page counts as modified and nothing is written.
-    void RestoreText(const std::string& text, int format);
+    // nothing is written. The page counts as modified unless the text is its own file's.
+    void RestoreText(const std::string& text, int format, bool fromOwnFile = false);
     bool FileDateHasChanged() const;
     void CheckIfFileDateHasChanged();
     bool NeedsUploading() const;

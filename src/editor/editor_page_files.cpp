@@ -204,14 +204,14 @@ PromptButton TEditorPage::SaveToFileCheck(const std::string& fileName) {
     return answer == pbYes || answer == pbNo ? answer : pbCancel;
 }
 
-void TEditorPage::RestoreText(const std::string& text, int format) {
+void TEditorPage::RestoreText(const std::string& text, int format, bool fromOwnFile) {
     if (!SourceEditor) return;
     SourceEditor->SendScintilla(QsciScintillaBase::SCI_SELECTALL);
     SourceEditor->ReplaceSelectionRaw(text);
     SourceEditor->setEolMode(QsciScintilla::EolWindows);
     MixedLineEndsValue = false;
     if (format != leDefault) LineEndingFormatValue = format;
-    SourceEditor->SetModified(true);
+    SourceEditor->SetModified(!fromOwnFile);
     EditorChangeEvent();
     UpdateTabCaption();
 }

@@ -73,6 +73,7 @@ TEST_F(FileCommandsTest, MenusHoldTheCommandsInOrderWithTheirKeys) {
                                            "&Save",
                                            "Save &As...",
                                            "Save &All",
+                                           "Re&vert to Saved",
                                            "[Change Temp File Type]",
                                            "[&Recent]",
                                            "-",
@@ -252,6 +253,26 @@ TEST_F(FileCommandsTest, RestoringABackupAsksFirstAndCancelWritesNothing) {
     EXPECT_TRUE(page.EditorModified());
     EXPECT_EQ(ReadBytes(Dir.File("r.pl")), file) << "restored text waits for a save";
     EXPECT_TRUE(Prompt.TextsShown().back().starts_with("File from ["));
+}
+
+// Revert reads the file again after asking; No keeps the edit, and Undo takes a revert back.
+TEST_F(FileCommandsTest, RevertAsksThenReadsTheFileAgainAsOneUndoableEdit) {
+    TEditorPage& page = OpenFile("v.pl", "saved\n");
+    page.Editor()->insert("edited\r\n");
+    Form->CommandUpdates().RunAll();
+    ASSERT_TRUE(FindCommand(*Form, "RevertAction")->isEnabled());
+
+    Prompt.QueueAnswer(pbNo);
+    Trigger("RevertAction");
+    EXPECT_EQ(Text(page), "edited\r\nsaved\r\n");
+
+    Prompt.QueueAnswer(pbYes);
+    Trigger("RevertAction");
+    EXPECT_EQ(Text(page), "saved\r\n");
+    EXPECT_FALSE(page.EditorModified());
+    EXPECT_EQ(ReadBytes(Dir.File("v.pl")), "saved\n") << "nothing written";
+    page.Editor()->undo();
+    EXPECT_EQ(Text(page), "edited\r\nsaved\r\n");
 }
 
 } // namespace
