@@ -105,7 +105,8 @@ const TTextField FtpFields[] = {
     {"Login", &TKorProject::FtpUserName, &TKorProject::setFtpUserName},
     {"Password", &TKorProject::FtpPassword, &TKorProject::setFtpPassword},
     {"Port", &TKorProject::FtpPort, &TKorProject::setFtpPort},
-    {"StartDir", &TKorProject::FtpStartDir, &TKorProject::setFtpStartDir}};
+    {"StartDir", &TKorProject::FtpStartDir, &TKorProject::setFtpStartDir},
+    {"SftpKeyFile", &TKorProject::SftpKeyFile, &TKorProject::setSftpKeyFile}};
 
 bool SameSchemes(const TAttribList& a, const TAttribList& b) {
     const auto left = a.ToStrings();
@@ -217,6 +218,8 @@ void TPropertiesDlg::FormShow() {
 
         for (const TTextField& field : FtpFields)
             SetText(field.Control, (p.*field.Get)());
+        findChild<QComboBox*>(QStringLiteral("FtpProtocol"))
+            ->setCurrentIndex(static_cast<int>(p.FtpProtocol()));
         for (const char* name : {"FtpUploadChangedFiles", "FtpKeepOpen", "FtpPassive"})
             SetChecked(name, (p.*ProjectFlag(name).Get)());
 
@@ -487,6 +490,8 @@ bool TPropertiesDlg::ApplyBtnClick() {
         p.UpdateAttributes();
     });
 
+    p.setFtpProtocol(static_cast<TFtpProtocol>(
+        findChild<QComboBox*>(QStringLiteral("FtpProtocol"))->currentIndex()));
     for (const TTextField& field : FtpFields)
         (p.*field.Set)(Text(field.Control));
     applyFlags({"FtpUploadChangedFiles", "FtpKeepOpen", "FtpPassive"});

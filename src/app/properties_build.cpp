@@ -3,6 +3,7 @@
 #include "app/properties_fields.h"
 #include "platform/qt_strings.h"
 #include "project/kor_project.h"
+#include "publish/protocol_row.h"
 #include "storage/paths.h"
 #include "storage/prompt.h"
 #include "tools/mysql_controller.h"
@@ -13,6 +14,7 @@
 #include <QButtonGroup>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QDir>
 #include <QFileDialog>
 #include <QFontComboBox>
 #include <QFormLayout>
@@ -503,6 +505,30 @@ void TPropertiesDlg::BuildServerPages() {
     AddEdit(*form, "Password", "Password")->setEchoMode(QLineEdit::Password);
     AddEdit(*form, "Port", "Port");
     AddEdit(*form, "Start Folder", "StartDir");
+    // SFTP beside FTP; each protocol's default port stands in for the other's.
+    auto* protocol = new QComboBox;
+    protocol->setObjectName(QStringLiteral("FtpProtocol"));
+    protocol->addItems({QStringLiteral("FTP"), QStringLiteral("SFTP")});
+    form->addRow(QStringLiteral("Protocol"), protocol);
+    QLineEdit* keyFile = AddEdit(*form, "SFTP Key File", "SftpKeyFile", [this](QLineEdit& edit) {
+        FileChoice choice;
+        choice.Caption = "Select a Private Key File...";
+        choice.Folder = edit.text().isEmpty() ? ToStdString(QDir::homePath()) + "/.ssh/"
+                                              : FolderPart(ToStdString(edit.text()));
+        choice.FileName = ToStdString(edit.text());
+        choice.Filter = "All files (*)";
+        const std::string chosen = CurrentPrompt().ChooseFile(choice);
+        if (chosen.empty()) return;
+        edit.setText(ToQString(chosen));
+        GenChange();
+    });
+    keyFile->setPlaceholderText(QStringLiteral("ssh-agent's keys"));
+    connect(protocol, &QComboBox::activated, this, [this](int index) {
+        QLineEdit* port = findChild<QLineEdit*>(QStringLiteral("Port"));
+        port->setText(ToQString(
+            PortForProtocol(static_cast<TFtpProtocol>(index), ToStdString(port->text()))));
+        GenChange();
+    });
     // Passive data connections: opened by this side, which firewalls let through.
     AddCheck(*layout, "FtpPassive", ProjectFlag("FtpPassive").Caption);
     auto* row = new QHBoxLayout;

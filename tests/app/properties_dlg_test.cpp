@@ -10,6 +10,7 @@
 #include "widgets/env_vars_frame.h"
 
 #include <QCheckBox>
+#include <QComboBox>
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
@@ -112,6 +113,7 @@ TEST_F(PropertiesDlgTest, EverySettingChangedInTheDialogSurvivesSaveAndReload) {
         {"Password", "Secret", [](auto& p) { return p.FtpPassword(); }},
         {"Port", "2121", [](auto& p) { return p.FtpPort(); }},
         {"StartDir", "/htdocs", [](auto& p) { return p.FtpStartDir(); }},
+        {"SftpKeyFile", "/home/ann/.ssh/id_shop", [](auto& p) { return p.SftpKeyFile(); }},
         {"LogFilename", Dir.File("scratch/shop.log"), [](auto& p) { return p.LogFileName(); }},
     };
     struct NumberCase {
@@ -137,6 +139,7 @@ TEST_F(PropertiesDlgTest, EverySettingChangedInTheDialogSurvivesSaveAndReload) {
         for (const NumberCase& number : numbers)
             Find<QSpinBox>(*dialog, number.Control)->setValue(number.Value);
         Find<QRadioButton>(*dialog, "PerlWarnings2")->setChecked(true);
+        Find<QComboBox>(*dialog, "FtpProtocol")->setCurrentIndex(1); // SFTP
         for (QCheckBox* box : dialog->findChildren<QCheckBox*>()) {
             const std::string name = ToStdString(box->objectName());
             if (name.empty() || coupled.count(name) || !box->isEnabled()) continue;
@@ -171,6 +174,7 @@ TEST_F(PropertiesDlgTest, EverySettingChangedInTheDialogSurvivesSaveAndReload) {
     Prompt.QueueAnswer(pbNo);
     SaveAndReload();
 
+    EXPECT_EQ(Project->FtpProtocol(), TFtpProtocol::SFTP);
     for (const TextCase& text : texts)
         EXPECT_EQ(text.Stored(*Project),
                   text.Value + (text.Control == std::string("TempPath") ? "/" : ""))
