@@ -245,8 +245,9 @@ shot long-run
 
 say "== Exit with a failing save: million.pl modified, its file made read-only"
 focus_main
-# Back to the page's Source tab (the run left "Text In/Out" showing): the top side tab.
-xdotool mousemove --window "$(main_window)" 13 77 click 1
+# Back to the page's Source tab (the run left "Text In/Out" showing): the top side tab, under
+# the tool bar and the page tabs.
+xdotool mousemove --window "$(main_window)" 13 117 click 1
 sleep 0.5
 # Into the text, as a user would, so the keys reach the source editor.
 xdotool mousemove --window "$(main_window)" 600 300 click 1
