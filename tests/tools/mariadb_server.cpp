@@ -58,6 +58,20 @@ int FreeLoopbackPort() {
     return ntohs(address.sin_port);
 }
 
+DeadLoopbackPort::DeadLoopbackPort() : Fd(::socket(AF_INET, SOCK_STREAM, 0)) {
+    sockaddr_in address{};
+    address.sin_family = AF_INET;
+    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    socklen_t size = sizeof address;
+    if (::bind(Fd, reinterpret_cast<sockaddr*>(&address), size) == 0 &&
+        ::getsockname(Fd, reinterpret_cast<sockaddr*>(&address), &size) == 0)
+        Number = ntohs(address.sin_port);
+}
+
+DeadLoopbackPort::~DeadLoopbackPort() {
+    if (Fd >= 0) ::close(Fd);
+}
+
 std::string TestMariaDb::Missing() {
     for (const char* program : {InstallDb, Server, Client, Admin})
         if (!std::filesystem::exists(program)) return std::string(program) + " is not installed";

@@ -50,4 +50,19 @@ private:
 // A TCP port on 127.0.0.1 that nothing listens on now.
 int FreeLoopbackPort();
 
+// A port on 127.0.0.1 held bound without listening while the object lives: connections are
+// refused, and no server started meanwhile (by a test running beside this one) can take it.
+class DeadLoopbackPort {
+public:
+    DeadLoopbackPort();
+    ~DeadLoopbackPort();
+    DeadLoopbackPort(const DeadLoopbackPort&) = delete;
+    DeadLoopbackPort& operator=(const DeadLoopbackPort&) = delete;
+    int Port() const { return Number; }
+
+private:
+    int Fd = -1;
+    int Number = 0;
+};
+
 } // namespace korvane::test

@@ -48,7 +48,10 @@ TEST_F(SqlServerTest, FindsTheServerOverSocketOrTcpAndDownWhenNeitherAnswers) {
     TMySqlController& sql = Project->MySql();
     sql.setRootPassword(TestMariaDb::RootPassword);
     const std::string deadSocket = Dir.File("nobody.sock");
-    const int deadPort = FreeLoopbackPort();
+    // Held for the test: a server another test starts meanwhile must not answer on it.
+    const DeadLoopbackPort dead;
+    ASSERT_NE(dead.Port(), 0);
+    const int deadPort = dead.Port();
     struct Case {
         const char* Name;
         bool SocketAnswers, PortAnswers, TrySocketFirst;
