@@ -3,6 +3,7 @@
 #include "app/application.h"
 #include "app/bookmark_commands.h"
 #include "app/colour_command.h"
+#include "app/command_keys.h"
 #include "app/command_refresh.h"
 #include "app/file_associations.h"
 #include "app/file_commands.h"
@@ -149,6 +150,7 @@ void TMainForm::BuildLayout() {
     connect(this, &TMainForm::OpenFileRequested, this, &TMainForm::OpenFileIntoProject);
     setCentralWidget(Splitter);
     Refresh = new TCommandRefresh(Updates, this);
+    new TCommandKeysFirst(*this, this);
 
     auto* bar = new QStatusBar(this);
     bar->setObjectName(QStringLiteral("Status"));

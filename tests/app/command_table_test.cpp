@@ -24,6 +24,7 @@
 #include <QMouseEvent>
 #include <QTabBar>
 #include <QTabWidget>
+#include <QTest>
 #include <gtest/gtest.h>
 
 #include <map>
@@ -420,6 +421,24 @@ TEST_F(CommandTableTest, InputQueuesOneRefreshThatRunsWhenIdleAndNothingRunsWith
     EXPECT_EQ(refresh.RunCount(), before + 1);
     EXPECT_TRUE(FindCommand(form, "CopyAction")->isEnabled());
     EXPECT_TRUE(FindCommand(form, "UndoAction")->isEnabled());
+}
+
+// The editing component has commands of its own on some of the window's keys (Ctrl+Shift+U
+// would upper-case the selection); with the caret in a page, the window's command wins.
+TEST_F(CommandTableTest, CommandKeysReachTheWindowFromInsideTheEditor) {
+    TMainForm form({});
+    ASSERT_TRUE(form.FormCreate());
+    form.show();
+    form.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&form));
+    TKorSynEdit* editor = form.CurrentEditorPage()->Editor();
+    editor->SetRawText("        lower\r\n");
+    editor->selectAll();
+    editor->setFocus();
+    QTest::keyClick(editor, Qt::Key_U, Qt::ControlModifier | Qt::ShiftModifier);
+    const std::string text = editor->RawText();
+    EXPECT_EQ(text.find("LOWER"), std::string::npos) << "the editor's own upper-casing ran";
+    EXPECT_NE(text, "        lower\r\n") << "\"Unindent Selection\" did not run";
 }
 
 } // namespace
