@@ -411,6 +411,10 @@ bool TMainForm::FormCreate() {
     Updates.Add(*Publishing->UploadNowAction,
                 [this](QAction&) { Publishing->UpdateActionsNowAndThen(); });
     AddSettingsCommands(*this); // placed in the Project menu by the project commands
+    Publishing->ShowProperties = [this] {
+        KorProject->setPriorPropertyPage("FTP / Upload \u00BB Server / Login");
+        ShowProjectProperties(*this);
+    };
     Projects = std::make_unique<TProjectCommands>(
         *this, *KorProject, *GlobalSettings, Updates,
         TProjectCommands::THooks{LockDefaultAction, [this] { LockDefaultActionClick(); },

@@ -29,6 +29,7 @@ TProjOrg& TPublishCommands::Organizer() {
     if (!OrganizerWindow) {
         TProjOrg::TCommands commands;
         commands.SaveAs = SaveAs;
+        commands.ProjectProperties = ShowProperties;
         commands.ShowPage = [this](TEditorPage& page) {
             if (Project.getCurrentPage() != &page && page.Visible()) {
                 Project.setCurrentPage(&page);

@@ -39,6 +39,9 @@ public:
     // Made on first use.
     TProjOrg& Organizer();
 
+    // The organizer's "&Project Properties": the settings dialog on its upload page.
+    std::function<void()> ShowProperties;
+
     QAction* UploadAction = nullptr;
     QAction* UploadNowAction = nullptr;
     QAction* ProjOrgAction = nullptr;

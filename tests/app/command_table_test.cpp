@@ -6,11 +6,14 @@
 #include "app/main_form.h"
 #include "app/message_list.h"
 #include "app/page_tab_menu.h"
+#include "app/properties_dlg.h"
+#include "app/publish_commands.h"
 #include "app_fixture.h"
 #include "editor/editor_page.h"
 #include "editor/kor_syn_edit.h"
 #include "exec/error_filter.h"
 #include "project/kor_project.h"
+#include "publish/proj_org.h"
 #include "temp_dir.h"
 
 #include <QAction>
@@ -22,9 +25,11 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QMouseEvent>
+#include <QPushButton>
 #include <QTabBar>
 #include <QTabWidget>
 #include <QTest>
+#include <QTimer>
 #include <gtest/gtest.h>
 
 #include <map>
@@ -439,6 +444,25 @@ TEST_F(CommandTableTest, CommandKeysReachTheWindowFromInsideTheEditor) {
     const std::string text = editor->RawText();
     EXPECT_EQ(text.find("LOWER"), std::string::npos) << "the editor's own upper-casing ran";
     EXPECT_NE(text, "        lower\r\n") << "\"Unindent Selection\" did not run";
+}
+
+// The organizer's "Project Properties" opens the settings dialog on its upload page.
+TEST_F(CommandTableTest, TheOrganizersPropertiesButtonOpensTheUploadPage) {
+    TMainForm form({});
+    ASSERT_TRUE(form.FormCreate());
+    auto* button = form.Publish().Organizer().findChild<QPushButton*>("ProjProps");
+    ASSERT_NE(button, nullptr);
+    ASSERT_TRUE(button->isEnabled());
+    std::string shown = "<no dialog>";
+    QTimer::singleShot(0, [&shown] {
+        if (auto* dialog = dynamic_cast<TPropertiesDlg*>(QApplication::activeModalWidget())) {
+            shown = dialog->SelectedPath();
+            dialog->reject();
+        }
+    });
+    button->click();
+    QCoreApplication::processEvents(); // the check runs here when no dialog came
+    EXPECT_EQ(shown, "FTP / Upload \u00BB Server / Login");
 }
 
 } // namespace
