@@ -1,38 +1,13 @@
 // Highlighted text as an HTML document: one CSS class per style used, the text in runs of
 // one style inside a <pre> block.
 #include "editor/styled_text.h"
+#include "storage/text_utils.h"
 
 namespace korvane {
 namespace {
 
 std::string CssColour(const QColor& colour) {
     return colour.name(QColor::HexRgb).toStdString();
-}
-
-void AppendEscaped(std::string& out, char c) {
-    switch (c) {
-    case '<':
-        out += "&lt;";
-        break;
-    case '>':
-        out += "&gt;";
-        break;
-    case '&':
-        out += "&amp;";
-        break;
-    case '"':
-        out += "&quot;";
-        break;
-    default:
-        out += c;
-    }
-}
-
-std::string Escaped(const std::string& text) {
-    std::string out;
-    for (const char c : text)
-        AppendEscaped(out, c);
-    return out;
 }
 
 std::string StyleRule(int style, const TTextStyle& look, const QColor& paper) {
@@ -49,9 +24,9 @@ std::string StyleRule(int style, const TTextStyle& look, const QColor& paper) {
 
 std::string ExportToHtml(const TStyledText& text, const std::string& title) {
     std::string out = "<!DOCTYPE html>\n<html>\n<head>\n<meta charset=\"utf-8\">\n<title>" +
-                      Escaped(title) + "</title>\n<style type=\"text/css\">\n";
+                      HtmlEscaped(title) + "</title>\n<style type=\"text/css\">\n";
     out += "body { background: " + CssColour(text.Paper) + "; }\n";
-    out += "pre { font-family: '" + Escaped(text.FontFamily) +
+    out += "pre { font-family: '" + HtmlEscaped(text.FontFamily) +
            "', monospace; font-size: " + std::to_string(text.FontPoints) +
            "pt; color: " + CssColour(text.Ink) + "; }\n";
     for (const auto& [style, look] : text.StyleLook)
@@ -71,7 +46,7 @@ std::string ExportToHtml(const TStyledText& text, const std::string& title) {
                 if (i + 1 >= size || text.Text[i + 1] != '\n') out += '\n';
                 continue;
             }
-            AppendEscaped(out, c);
+            AppendHtmlEscaped(out, std::string_view(&c, 1));
         }
         out += "</span>";
         start = end;

@@ -118,15 +118,9 @@ std::string EmbedExpression(std::string_view expression, bool array) {
 std::string MetaTagLines(std::string_view author, std::string_view notes,
                          std::string_view keywords) {
     // The values sit inside double quotes: an unescaped quote or bracket would end the tag.
-    const auto escape = [](std::string_view value) {
-        std::string text = ReplaceEvery(std::string(value), "&", "&amp;");
-        text = ReplaceEvery(text, "\"", "&quot;");
-        text = ReplaceEvery(text, "<", "&lt;");
-        return ReplaceEvery(text, ">", "&gt;");
-    };
-    return "<META NAME=\"AUTHOR\" CONTENT=\"" + escape(author) + "\">\r\n" +
-           "<META NAME=\"DESCRIPTION\" CONTENT=\"" + escape(notes) + "\">\r\n" +
-           "<META NAME=\"KEYWORDS\" CONTENT=\"" + escape(keywords) + "\">\r\n";
+    return "<META NAME=\"AUTHOR\" CONTENT=\"" + HtmlEscaped(author) + "\">\r\n" +
+           "<META NAME=\"DESCRIPTION\" CONTENT=\"" + HtmlEscaped(notes) + "\">\r\n" +
+           "<META NAME=\"KEYWORDS\" CONTENT=\"" + HtmlEscaped(keywords) + "\">\r\n";
 }
 
 std::string WithoutNbsp(std::string_view text) {

@@ -1,6 +1,7 @@
 #include "help/perl_doc.h"
 
 #include "platform/qt_strings.h"
+#include "storage/text_utils.h"
 
 #include <QProcess>
 #include <QStringList>
@@ -57,26 +58,6 @@ std::string AsDocument(const std::string& pod) {
     return pod;
 }
 
-std::string EscapeHtml(const std::string& text) {
-    std::string out;
-    for (char c : text) {
-        switch (c) {
-        case '<':
-            out += "&lt;";
-            break;
-        case '>':
-            out += "&gt;";
-            break;
-        case '&':
-            out += "&amp;";
-            break;
-        default:
-            out += c;
-        }
-    }
-    return out;
-}
-
 std::string RenderPod(const std::string& pod) {
     static const QString script = QStringLiteral(
         "use Pod::Simple::XHTML; my $p = Pod::Simple::XHTML->new; $p->html_header('');"
@@ -131,7 +112,7 @@ std::string PerlDocumentationHtml(const TPerlDocQuery& query) {
     if (pod.empty()) return {};
     const std::string body = RenderPod(pod);
     if (body.empty()) return {};
-    const std::string title = EscapeHtml(query.Name);
+    const std::string title = HtmlEscaped(query.Name);
     return "<!DOCTYPE html>\n<html><head><meta charset=\"utf-8\"><title>" + title +
            "</title><style>body{font-family:sans-serif;max-width:50em;margin:1em 2em;"
            "line-height:1.4}pre{background:#f4f4f0;padding:.5em}</style></head><body>\n"

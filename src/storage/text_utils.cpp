@@ -180,4 +180,31 @@ std::string WordCase(std::string_view s) {
     return result;
 }
 
+void AppendHtmlEscaped(std::string& out, std::string_view text) {
+    for (const char c : text) {
+        switch (c) {
+        case '<':
+            out += "&lt;";
+            break;
+        case '>':
+            out += "&gt;";
+            break;
+        case '&':
+            out += "&amp;";
+            break;
+        case '"':
+            out += "&quot;";
+            break;
+        default:
+            out += c;
+        }
+    }
+}
+
+std::string HtmlEscaped(std::string_view text) {
+    std::string out;
+    AppendHtmlEscaped(out, text);
+    return out;
+}
+
 } // namespace korvane

@@ -48,4 +48,8 @@ std::string SentenceCase(std::string_view s);
 std::string TitleCase(std::string_view s);
 std::string WordCase(std::string_view s);
 
+// Appends text with & < > " written as entities: safe inside HTML text and quoted attributes.
+void AppendHtmlEscaped(std::string& out, std::string_view text);
+std::string HtmlEscaped(std::string_view text);
+
 } // namespace korvane
