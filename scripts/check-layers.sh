@@ -20,6 +20,8 @@ declare -A allowed=(
   [tools]="$ide"
   [help]="$ide"
   [app]="$ide app"
+  # The browser module knows only the interface it implements.
+  [webengine]="widgets"
 )
 
 failed=0
@@ -38,6 +40,16 @@ done
 if grep -rnE '^#include <(Q[A-Z][A-Za-z]*Widget|QtWidgets/|Qsci/|QDialog|QMessageBox)' "$src/model" "$src/storage" \
      "$src/platform" "$src/net"; then
   echo "a widget header below the IDE library"
+  failed=1
+fi
+
+# The browser engine is loaded on demand: only its module may include it (or link it, below).
+if grep -rnE '^#include <QWebEngine' "$src" --exclude-dir=webengine; then
+  echo "a browser engine header outside src/webengine"
+  failed=1
+fi
+if grep -rn 'WebEngine' "$src" --include=CMakeLists.txt --exclude-dir=webengine; then
+  echo "the browser engine linked outside its module"
   failed=1
 fi
 

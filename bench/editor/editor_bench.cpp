@@ -20,6 +20,7 @@
 #include "storage/method_trace.h"
 #include "storage/paths.h"
 #include "storage/section_list.h"
+#include "widgets/web_view.h"
 
 #include <QAction>
 #include <QApplication>
@@ -189,6 +190,7 @@ int main(int argc, char** argv) {
     StartMethodTrace(ProgramFolder());
     int status = 0;
     {
+        TWebView::PrepareApplication();
         QApplication app(argc, argv);
         const std::string mode = argv[1];
         std::vector<std::string> files(argv + (mode == "--bench" ? 2 : 3), argv + argc);

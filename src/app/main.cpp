@@ -5,6 +5,7 @@
 #include "storage/method_trace.h"
 #include "storage/section_list.h"
 #include "widgets/qt_prompt.h"
+#include "widgets/web_view.h"
 
 #include <QWidget>
 
@@ -16,6 +17,7 @@ int main(int argc, char** argv) {
     StartMethodTrace(ProgramFolder());
     int status = 0;
     {
+        TWebView::PrepareApplication();
         TKorvaneApplication app(argc, argv);
         std::vector<std::string> arguments;
         for (int i = 1; i < argc; ++i)

@@ -1,6 +1,7 @@
 #include "editor/browser_controls.h"
 
 #include "platform/qt_strings.h"
+#include "widgets/web_view.h"
 
 #include <QComboBox>
 #include <QEvent>
@@ -10,8 +11,6 @@
 #include <QPrintDialog>
 #include <QPrinter>
 #include <QToolButton>
-#include <QWebEngineHistory>
-#include <QWebEngineView>
 
 #include <algorithm>
 
@@ -49,16 +48,16 @@ TBrowserControls::TBrowserControls(QWidget* parent) : QWidget(parent) {
     layout->addWidget(HistoryBox, 1);
     // Going back or forward past the list's ends is no error worth showing.
     connect(BackBtn, &QToolButton::clicked, this, [this] {
-        if (View) View->back();
+        if (View) View->Back();
     });
     connect(ForwardBtn, &QToolButton::clicked, this, [this] {
-        if (View) View->forward();
+        if (View) View->Forward();
     });
     connect(CancelBtn, &QToolButton::clicked, this, [this] {
-        if (View) View->stop();
+        if (View) View->Stop();
     });
     connect(RefreshBtn, &QToolButton::clicked, this, [this] {
-        if (View) View->reload();
+        if (View) View->Reload();
     });
     connect(PrintBtn, &QToolButton::clicked, this, [this] { Print(); });
     connect(HistoryBox->lineEdit(), &QLineEdit::returnPressed, this, [this] { GoToBoxAddress(); });
@@ -71,21 +70,21 @@ TBrowserControls::TBrowserControls(QWidget* parent) : QWidget(parent) {
 
 TBrowserControls::~TBrowserControls() = default;
 
-void TBrowserControls::Attach(QWebEngineView& view) {
+void TBrowserControls::Attach(TWebView& view) {
     if (View) disconnect(View, nullptr, this, nullptr);
     View = &view;
     Addresses.clear();
     HistoryBox->clear();
     Busy = false;
-    connect(&view, &QWebEngineView::loadStarted, this, [this] {
+    connect(&view, &TWebView::loadStarted, this, [this] {
         Busy = true;
         UpdateButtons();
     });
-    connect(&view, &QWebEngineView::loadFinished, this, [this] {
+    connect(&view, &TWebView::loadFinished, this, [this] {
         Busy = false;
         Loaded();
     });
-    connect(&view, &QWebEngineView::urlChanged, this, [this] { UpdateButtons(); });
+    connect(&view, &TWebView::urlChanged, this, [this] { UpdateButtons(); });
     connect(&view, &QObject::destroyed, this, [this] {
         View = nullptr;
         UpdateButtons();
@@ -95,7 +94,7 @@ void TBrowserControls::Attach(QWebEngineView& view) {
 
 void TBrowserControls::Loaded() {
     if (View) {
-        AddToBrowserHistory(Addresses, ToStdString(View->url().toString()));
+        AddToBrowserHistory(Addresses, ToStdString(View->Url().toString()));
         HistoryBox->clear();
         for (const std::string& url : Addresses)
             HistoryBox->addItem(ToQString(url));
@@ -105,20 +104,20 @@ void TBrowserControls::Loaded() {
 }
 
 void TBrowserControls::UpdateButtons() {
-    BackBtn->setEnabled(View && View->history()->canGoBack());
-    ForwardBtn->setEnabled(View && View->history()->canGoForward());
+    BackBtn->setEnabled(View && View->CanGoBack());
+    ForwardBtn->setEnabled(View && View->CanGoForward());
     CancelBtn->setEnabled(View && Busy);
-    RefreshBtn->setEnabled(View != nullptr);
-    PrintBtn->setEnabled(View != nullptr);
+    RefreshBtn->setEnabled(View && View->Works());
+    PrintBtn->setEnabled(View && View->Works());
 }
 
 void TBrowserControls::GoToBoxAddress() {
     const QString text = HistoryBox->currentText().trimmed();
     // A load in progress is not cut short, and the address shown is not loaded again.
     if (!View || Busy || text.isEmpty() ||
-        text.compare(View->url().toString(), Qt::CaseInsensitive) == 0)
+        text.compare(View->Url().toString(), Qt::CaseInsensitive) == 0)
         return;
-    View->setUrl(QUrl::fromUserInput(text));
+    View->Load(QUrl::fromUserInput(text));
 }
 
 void TBrowserControls::Print() {
@@ -126,7 +125,7 @@ void TBrowserControls::Print() {
     // Kept with the bar: the view prints in the background and uses it until it is done.
     if (!Printer) Printer = std::make_unique<QPrinter>(QPrinter::HighResolution);
     QPrintDialog dialog(Printer.get(), this);
-    if (dialog.exec() == QDialog::Accepted) View->print(Printer.get());
+    if (dialog.exec() == QDialog::Accepted) View->Print(Printer.get());
 }
 
 bool TBrowserControls::eventFilter(QObject* watched, QEvent* event) {

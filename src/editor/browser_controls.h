@@ -12,9 +12,10 @@
 class QComboBox;
 class QPrinter;
 class QToolButton;
-class QWebEngineView;
 
 namespace korvane {
+
+class TWebView;
 
 constexpr size_t BrowserHistoryLength = 8;
 
@@ -28,7 +29,7 @@ public:
     ~TBrowserControls() override;
 
     // Follows view from now on, with an empty history.
-    void Attach(QWebEngineView& view);
+    void Attach(TWebView& view);
     const std::vector<std::string>& History() const { return Addresses; }
     void GoToBoxAddress();
 
@@ -47,7 +48,7 @@ private:
     void Loaded();
     void Print();
 
-    QWebEngineView* View = nullptr;
+    TWebView* View = nullptr;
     std::vector<std::string> Addresses;
     bool Busy = false;
     std::unique_ptr<QPrinter> Printer;

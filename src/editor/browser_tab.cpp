@@ -2,10 +2,9 @@
 
 #include "editor/browser_controls.h"
 #include "platform/qt_strings.h"
+#include "widgets/web_view.h"
 
-#include <QWebEngineHttpRequest>
-#include <QWebEngineProfile>
-#include <QWebEngineView>
+#include <QUrl>
 
 #include <algorithm>
 
@@ -21,14 +20,12 @@ TBrowserTab::TBrowserTab(QWidget* parent) : QWidget(parent) {
     Bar = new TBrowserControls(this);
 }
 
-QWebEngineView* TBrowserTab::EnsureView() {
+TWebView* TBrowserTab::EnsureView() {
     if (Browser) return Browser;
-    // The views show program output that changes from run to run: nothing is cached.
-    QWebEngineProfile::defaultProfile()->setHttpCacheType(QWebEngineProfile::NoCache);
-    Browser = new QWebEngineView(this);
-    connect(Browser, &QWebEngineView::loadStarted, this, [this] { Loading = true; });
-    connect(Browser, &QWebEngineView::loadFinished, this, [this] { Loading = false; });
-    connect(Browser, &QWebEngineView::urlChanged, this,
+    Browser = new TWebView(this);
+    connect(Browser, &TWebView::loadStarted, this, [this] { Loading = true; });
+    connect(Browser, &TWebView::loadFinished, this, [this] { Loading = false; });
+    connect(Browser, &TWebView::urlChanged, this,
             [this](const QUrl& url) { Remember(ToStdString(url.toString())); });
     Bar->Attach(*Browser);
     ResizeBrowser();
@@ -37,26 +34,20 @@ QWebEngineView* TBrowserTab::EnsureView() {
 }
 
 void TBrowserTab::Navigate(const std::string& url) {
-    EnsureView()->setUrl(QUrl::fromUserInput(ToQString(url)));
+    EnsureView()->Load(QUrl::fromUserInput(ToQString(url)));
 }
 
 void TBrowserTab::Open(const std::string& url, const std::string& postBody) {
-    QWebEngineHttpRequest request(QUrl::fromUserInput(ToQString(url)));
-    if (!postBody.empty()) {
-        request.setMethod(QWebEngineHttpRequest::Post);
-        request.setHeader("Content-Type", "application/x-www-form-urlencoded");
-        request.setPostData(QByteArray::fromStdString(postBody));
-    }
-    EnsureView()->load(request);
+    EnsureView()->Load(QUrl::fromUserInput(ToQString(url)), QByteArray::fromStdString(postBody));
 }
 
 bool TBrowserTab::Showing(const std::string& url) const {
-    return Browser && Browser->url().toString().compare(
+    return Browser && Browser->Url().toString().compare(
                           QUrl::fromUserInput(ToQString(url)).toString(), Qt::CaseInsensitive) == 0;
 }
 
 void TBrowserTab::Reload() {
-    if (Browser) Browser->reload();
+    if (Browser) Browser->Reload();
 }
 
 void TBrowserTab::SetHistory(std::vector<std::string> history) {

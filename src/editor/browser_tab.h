@@ -6,11 +6,10 @@
 #include <string>
 #include <vector>
 
-class QWebEngineView;
-
 namespace korvane {
 
 class TBrowserControls;
+class TWebView;
 
 class TBrowserTab : public QWidget {
     Q_OBJECT
@@ -18,8 +17,8 @@ public:
     explicit TBrowserTab(QWidget* parent = nullptr);
 
     // The view, made on first use.
-    QWebEngineView* EnsureView();
-    QWebEngineView* View() const { return Browser; }
+    TWebView* EnsureView();
+    TWebView* View() const { return Browser; }
     void Navigate(const std::string& url);
     // Loads url, a file path or an address, fresh from its source (never from the cache);
     // with a body the request is a POST of it as a submitted form.
@@ -42,7 +41,7 @@ private:
     void Remember(const std::string& url);
 
     TBrowserControls* Bar = nullptr;
-    QWebEngineView* Browser = nullptr;
+    TWebView* Browser = nullptr;
     std::vector<std::string> Visited;
     bool Loading = false;
 };

@@ -4,13 +4,12 @@
 #include "project/safe_file_write.h"
 #include "storage/paths.h"
 #include "storage/text_utils.h"
+#include "widgets/web_view.h"
 
 #include <QAction>
 #include <QDesktopServices>
 #include <QToolBar>
 #include <QUrl>
-#include <QWebEngineHistory>
-#include <QWebEngineView>
 
 #include <filesystem>
 
@@ -20,20 +19,20 @@ THelpWindow::THelpWindow(QWidget* parent) : QMainWindow(parent) {
     setObjectName(QStringLiteral("HelpWindow"));
     setWindowTitle(QStringLiteral("Korvane Help"));
     resize(900, 700);
-    Browser = new QWebEngineView(this);
+    Browser = new TWebView(this);
     setCentralWidget(Browser);
     QToolBar* bar = addToolBar(QStringLiteral("Navigation"));
     bar->setMovable(false);
     BackAction = bar->addAction(QIcon::fromTheme(QStringLiteral("go-previous")),
-                                QStringLiteral("Back"), Browser, &QWebEngineView::back);
+                                QStringLiteral("Back"), Browser, &TWebView::Back);
     BackAction->setShortcut(QKeySequence::Back);
     ForwardAction = bar->addAction(QIcon::fromTheme(QStringLiteral("go-next")),
-                                   QStringLiteral("Forward"), Browser, &QWebEngineView::forward);
+                                   QStringLiteral("Forward"), Browser, &TWebView::Forward);
     ForwardAction->setShortcut(QKeySequence::Forward);
     // The history has its new entry only once the page has loaded.
-    connect(Browser, &QWebEngineView::urlChanged, this, [this] { UpdateActions(); });
-    connect(Browser, &QWebEngineView::loadFinished, this, [this] { UpdateActions(); });
-    connect(Browser, &QWebEngineView::titleChanged, this, [this](const QString& title) {
+    connect(Browser, &TWebView::urlChanged, this, [this] { UpdateActions(); });
+    connect(Browser, &TWebView::loadFinished, this, [this] { UpdateActions(); });
+    connect(Browser, &TWebView::titleChanged, this, [this](const QString& title) {
         setWindowTitle(title.isEmpty() ? QStringLiteral("Korvane Help")
                                        : title + QStringLiteral(" - Korvane Help"));
     });
@@ -41,8 +40,8 @@ THelpWindow::THelpWindow(QWidget* parent) : QMainWindow(parent) {
 }
 
 void THelpWindow::UpdateActions() {
-    BackAction->setEnabled(Browser->history()->canGoBack());
-    ForwardAction->setEnabled(Browser->history()->canGoForward());
+    BackAction->setEnabled(Browser->CanGoBack());
+    ForwardAction->setEnabled(Browser->CanGoForward());
 }
 
 bool THelpWindow::ShowDocument(const std::string& path) {
@@ -64,7 +63,7 @@ void THelpWindow::ShowHtml(const std::string& html, const std::string& file) {
 }
 
 void THelpWindow::ShowUrl(const QUrl& url) {
-    Browser->setUrl(url);
+    Browser->Load(url);
     show();
     raise();
     activateWindow();

@@ -6,9 +6,10 @@
 #include <string>
 
 class QAction;
-class QWebEngineView;
 
 namespace korvane {
+
+class TWebView;
 
 class THelpWindow : public QMainWindow {
 public:
@@ -20,7 +21,7 @@ public:
     // A page made on the fly, kept in file so that Back and Forward reach it again.
     void ShowHtml(const std::string& html, const std::string& file);
 
-    QWebEngineView* View() const { return Browser; }
+    TWebView* View() const { return Browser; }
     QAction* BackAction = nullptr;
     QAction* ForwardAction = nullptr;
 
@@ -28,7 +29,7 @@ private:
     void ShowUrl(const QUrl& url);
     void UpdateActions();
 
-    QWebEngineView* Browser = nullptr;
+    TWebView* Browser = nullptr;
 };
 
 } // namespace korvane

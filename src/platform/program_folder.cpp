@@ -69,6 +69,20 @@ std::vector<std::string> ProgramDataFolders() {
     return folders;
 }
 
+std::string ProgramModuleFile(const std::string& name) {
+    std::error_code ec;
+    const fs::path exe = ProgramFile();
+    if (!exe.empty()) {
+        const fs::path installed = exe.parent_path().parent_path() / "lib" / "korvane" / name;
+        if (fs::is_regular_file(installed, ec)) return installed.string();
+    }
+#ifdef KORVANE_MODULE_BUILD_DIR
+    const fs::path built = fs::path(KORVANE_MODULE_BUILD_DIR) / name;
+    if (fs::is_regular_file(built, ec)) return built.string();
+#endif
+    return {};
+}
+
 bool SeedProgramFolder() {
     const fs::path home = ProgramFolder();
     std::error_code ec;

@@ -15,6 +15,11 @@ std::string ProgramFolder();
 // the build tree this program was made in (made by build tools first, then the sources).
 std::vector<std::string> ProgramDataFolders();
 
+// Full path of one of the program's loadable modules (file name "name.so"): installed in
+// lib/korvane beside the executable's prefix, otherwise where the build tree puts them. Empty
+// when neither has it.
+std::string ProgramModuleFile(const std::string& name);
+
 // Copies into the program folder every data file it does not have yet, creates temp/, and
 // makes projects/default.kvp from projects/default_original.kvp when it is missing.
 // Returns false when the program folder cannot be created.

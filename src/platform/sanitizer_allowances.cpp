@@ -10,6 +10,7 @@
 // Leaks that third-party libraries still hold when the program exits (Qt WebEngine's threads
 // and caches, the font and device lookups under it) are not reported either; leaks in
 // Korvane's own code still are.
+#include <atomic>
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
@@ -37,14 +38,27 @@ int FindWebEngineCode(dl_phdr_info* info, std::size_t, void* data) {
     return 1;
 }
 
-// The library is linked in, so it is mapped before any code of the program runs.
-const CodeRange& WebEngineCode() {
-    static const CodeRange range = [] {
-        CodeRange found;
-        dl_iterate_phdr(FindWebEngineCode, &found);
-        return found;
-    }();
-    return range;
+// The library comes with the browser module, loaded once the program runs: until it is there,
+// the search is made again whenever a library has been loaded since the last one.
+CodeRange WebEngineCode() {
+    static std::atomic<std::uintptr_t> begin{0}, end{0};
+    static std::atomic<unsigned long long> searchedAtLoads{~0ull};
+    if (const std::uintptr_t known = end.load(std::memory_order_acquire))
+        return {begin.load(std::memory_order_relaxed), known};
+    unsigned long long loads = 0;
+    dl_iterate_phdr(
+        [](dl_phdr_info* info, std::size_t, void* data) {
+            *static_cast<unsigned long long*>(data) = info->dlpi_adds;
+            return 1;
+        },
+        &loads);
+    CodeRange found;
+    if (searchedAtLoads.exchange(loads) != loads) dl_iterate_phdr(FindWebEngineCode, &found);
+    if (found.End) {
+        begin.store(found.Begin, std::memory_order_relaxed);
+        end.store(found.End, std::memory_order_release);
+    }
+    return found;
 }
 
 using SizedDelete = void (*)(void*, std::size_t) noexcept;

@@ -7,13 +7,12 @@
 #include "temp_dir.h"
 #include "tools/mysql_controller.h"
 #include "web/web_server.h"
+#include "widgets/web_view.h"
 
 #include <memory>
 
 #include <QAction>
 #include <QTabWidget>
-#include <QWebEnginePage>
-#include <QWebEngineView>
 
 using namespace korvane;
 using BrowserRunsTest = test::RunTest;
@@ -85,15 +84,15 @@ namespace {
 
 // The text the page's browser view shows once its current load is over.
 QString ShownText(TEditorPage& page) {
-    QWebEngineView* view = page.BrowserTab()->View();
+    TWebView* view = page.BrowserTab()->View();
     if (!view) return {};
     bool loaded = false;
-    QObject::connect(view, &QWebEngineView::loadFinished, view, [&](bool ok) { loaded = ok; });
+    QObject::connect(view, &TWebView::loadFinished, view, [&](bool ok) { loaded = ok; });
     // The run's own load may be over already: one more that is surely watched.
     page.BrowserTab()->Reload();
     if (!WaitFor([&] { return loaded; }, 15000)) return {};
     QString shown;
-    view->page()->toPlainText([&shown](const QString& text) { shown = text; });
+    view->ReadText([&shown](const QString& text) { shown = text; });
     WaitFor([&] { return !shown.isEmpty(); });
     return shown;
 }
@@ -143,8 +142,8 @@ TEST_F(BrowserRunsTest, WithTheServerOnAScriptRunsThroughItWithThePostedFields) 
     auto shown = std::make_shared<QString>();
     EXPECT_TRUE(WaitFor(
         [&] {
-            if (QWebEngineView* view = page.BrowserTab()->View())
-                view->page()->toPlainText([shown](const QString& text) { *shown = text; });
+            if (TWebView* view = page.BrowserTab()->View())
+                view->ReadText([shown](const QString& text) { *shown = text; });
             return shown->contains(QStringLiteral("POST name=ann"));
         },
         20000))

@@ -6,6 +6,7 @@
 #include "scripted_prompt.h"
 #include "storage/section_list.h"
 #include "temp_dir.h"
+#include "widgets/web_view.h"
 
 #include <gtest/gtest.h>
 
@@ -14,13 +15,12 @@
 #include <QLineEdit>
 #include <QSignalSpy>
 #include <QTest>
-#include <QWebEngineView>
 
 namespace korvane::test {
 namespace {
 
 bool Load(THelpWindow& window, const std::function<void()>& start) {
-    QSignalSpy finished(window.View(), &QWebEngineView::loadFinished);
+    QSignalSpy finished(window.View(), &TWebView::loadFinished);
     start();
     return finished.wait(20000) && finished.first().first().toBool();
 }
@@ -31,14 +31,14 @@ TEST(HelpWindow, KeepsTheAnchorAndGoesBackAndForward) {
     WriteBytes(dir.File("b.htm"), "<html><body><p>B</p></body></html>");
     THelpWindow window;
     ASSERT_TRUE(Load(window, [&] { EXPECT_TRUE(window.ShowDocument(dir.File("a.htm#part"))); }));
-    EXPECT_EQ(window.View()->url().fragment(), "part");
-    EXPECT_TRUE(window.View()->url().isLocalFile());
+    EXPECT_EQ(window.View()->Url().fragment(), "part");
+    EXPECT_TRUE(window.View()->Url().isLocalFile());
     ASSERT_TRUE(Load(window, [&] { window.ShowDocument(dir.File("b.htm")); }));
     EXPECT_TRUE(window.BackAction->isEnabled());
     EXPECT_FALSE(window.ForwardAction->isEnabled());
     window.BackAction->trigger();
-    QTRY_COMPARE_WITH_TIMEOUT(window.View()->url().fileName(), QStringLiteral("a.htm"), 20000);
-    EXPECT_EQ(window.View()->url().fragment(), "part");
+    QTRY_COMPARE_WITH_TIMEOUT(window.View()->Url().fileName(), QStringLiteral("a.htm"), 20000);
+    EXPECT_EQ(window.View()->Url().fragment(), "part");
     QTRY_VERIFY_WITH_TIMEOUT(window.ForwardAction->isEnabled(), 20000);
 }
 
