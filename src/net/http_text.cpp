@@ -124,6 +124,10 @@ std::string DecodeRequestPath(const std::string& text) {
 }
 
 std::string RFC1123DateText(std::time_t utc) {
+    // A server names the same few file dates over and over: the last text is kept.
+    thread_local std::time_t lastTime = -1;
+    thread_local std::string lastText;
+    if (utc == lastTime) return lastText;
     static const char Days[] = "SunMonTueWedThuFriSat";
     static const char Months[] = "JanFebMarAprMayJunJulAugSepOctNovDec";
     std::tm parts{};
@@ -132,7 +136,9 @@ std::string RFC1123DateText(std::time_t utc) {
     std::snprintf(buffer, sizeof buffer, "%.3s, %02d %.3s %04d %02d:%02d:%02d",
                   Days + parts.tm_wday * 3, parts.tm_mday, Months + parts.tm_mon * 3,
                   parts.tm_year + 1900, parts.tm_hour, parts.tm_min, parts.tm_sec);
-    return buffer;
+    lastTime = utc;
+    lastText = buffer;
+    return lastText;
 }
 
 std::string DocumentToContentType(const std::string& fileName) {
