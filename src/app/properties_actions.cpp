@@ -1,6 +1,7 @@
 // The settings dialog's buttons that act at once: version queries, the log, the FTP test,
 // the MySQL server and timed internals logging. Those that use the settings apply them first.
 #include "app/properties_dlg.h"
+#include "app/properties_fields.h"
 #include "exec/console_controller.h"
 #include "platform/command_line.h"
 #include "platform/qt_strings.h"
@@ -32,29 +33,6 @@ namespace {
 constexpr double VersionQuerySeconds = 5;
 // More than this of a log does not go on the clipboard: the log can grow without bound.
 constexpr std::size_t ClipboardLogLimit = 1024 * 1024;
-
-const char* const LoggingOptionBoxes[] = {"LogConsoleIncludeStdErr",
-                                          "LogConsoleIncludeStdOut",
-                                          "LogConsoleIncludeStdIn",
-                                          "LogProgStartStop",
-                                          "LogProgBreakpoint",
-                                          "LogProgStep",
-                                          "LogProgTerminate",
-                                          "LogProgClearLog",
-                                          "LogInfoPerlVersion",
-                                          "LogInfoAdvPerlInfo",
-                                          "LogInfoMySQL",
-                                          "LogInfoWebServer",
-                                          "LogInfoEnvVars",
-                                          "LogInfoWinVer",
-                                          "LogInfoKorvaneVer",
-                                          "LogInfoFullProject",
-                                          "LogInfoTempDir",
-                                          "LogWebStartStop",
-                                          "LogWebGet",
-                                          "LogWebPost",
-                                          "LogWebErrors",
-                                          "IgnoreTransientUpdates"};
 
 std::string JoinLines(const std::vector<std::string>& lines) {
     std::string text;
@@ -240,8 +218,9 @@ void TPropertiesDlg::LogToClipboardClick() {
 }
 
 void TPropertiesDlg::SetAllLoggingOptions(bool ticked) {
-    for (const char* name : LoggingOptionBoxes)
+    for (const char* name : LoggingFlags)
         SetChecked(name, ticked);
+    SetChecked("IgnoreTransientUpdates", ticked);
 }
 
 void TPropertiesDlg::InternalsLoggingClick() {

@@ -58,27 +58,7 @@ const std::initializer_list<const char*> DisplayFlags = {"XPMenus",
                                                          "SaveProjOrgWindowSize",
                                                          "SaveProjOrgVisibility",
                                                          "SavePropertyPageHistory"};
-const std::initializer_list<const char*> LoggingFlags = {"LogConsoleIncludeStdErr",
-                                                         "LogConsoleIncludeStdOut",
-                                                         "LogConsoleIncludeStdIn",
-                                                         "LogProgStartStop",
-                                                         "LogProgBreakpoint",
-                                                         "LogProgStep",
-                                                         "LogProgTerminate",
-                                                         "LogProgClearLog",
-                                                         "LogInfoFullProject",
-                                                         "LogInfoPerlVersion",
-                                                         "LogInfoAdvPerlInfo",
-                                                         "LogInfoMySQL",
-                                                         "LogInfoWebServer",
-                                                         "LogInfoEnvVars",
-                                                         "LogInfoWinVer",
-                                                         "LogInfoKorvaneVer",
-                                                         "LogInfoTempDir",
-                                                         "LogWebStartStop",
-                                                         "LogWebGet",
-                                                         "LogWebPost",
-                                                         "LogWebErrors"};
+
 const std::initializer_list<const char*> MySqlFlags = {
     "ServerUpOnStartup", "AutoSetupMySql", "ServerDownOnShutdown", "CheckForDownServer",
     "UseNamedPipe",      "UseService",     "AutoInstallService"};
@@ -437,9 +417,12 @@ bool TPropertiesDlg::ApplyBtnClick() {
             failures.push_back(std::string(what) + ": " + e.what());
         }
     };
+    const auto applyFlag = [&](const char* name) {
+        attempt(name, [&] { (p.*ProjectFlag(name).Set)(Checked(name)); });
+    };
     const auto applyFlags = [&](std::initializer_list<const char*> names) {
         for (const char* name : names)
-            attempt(name, [&] { (p.*ProjectFlag(name).Set)(Checked(name)); });
+            applyFlag(name);
     };
 
     // Paths compare exactly: on this system a folder differing only in case is another one.
@@ -516,7 +499,8 @@ bool TPropertiesDlg::ApplyBtnClick() {
     });
     CancelBtn->setText(QStringLiteral("Close"));
 
-    applyFlags(LoggingFlags);
+    for (const char* name : LoggingFlags)
+        applyFlag(name);
     attempt("Logging", [&] {
         p.setLogTransientUpdates(!Checked("IgnoreTransientUpdates"));
         p.setLogFileName(Text("LogFilename"));

@@ -22,6 +22,29 @@ struct TMySqlFlag {
     void (TMySqlController::*Set)(bool);
 };
 
+// The logging page's boxes that are one project flag each, in the order they are applied.
+inline constexpr const char* LoggingFlags[] = {"LogConsoleIncludeStdErr",
+                                               "LogConsoleIncludeStdOut",
+                                               "LogConsoleIncludeStdIn",
+                                               "LogProgStartStop",
+                                               "LogProgBreakpoint",
+                                               "LogProgStep",
+                                               "LogProgTerminate",
+                                               "LogProgClearLog",
+                                               "LogInfoFullProject",
+                                               "LogInfoPerlVersion",
+                                               "LogInfoAdvPerlInfo",
+                                               "LogInfoMySQL",
+                                               "LogInfoWebServer",
+                                               "LogInfoEnvVars",
+                                               "LogInfoWinVer",
+                                               "LogInfoKorvaneVer",
+                                               "LogInfoTempDir",
+                                               "LogWebStartStop",
+                                               "LogWebGet",
+                                               "LogWebPost",
+                                               "LogWebErrors"};
+
 // The entry of that name; throws std::out_of_range for a name not in the table.
 const TProjectFlag& ProjectFlag(const std::string& name);
 const TMySqlFlag& MySqlFlag(const std::string& name);
