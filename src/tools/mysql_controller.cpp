@@ -77,8 +77,9 @@ TMySqlController::TMySqlController(TProjectLink& project, TConsoleController& co
 // ---------------------------------------------------------------------------------------------
 // Settings
 
+// Logins and passwords are told apart by letter case: "Secret" is another password.
 void TMySqlController::Change(std::string& field, const std::string& value) {
-    if (SameText(field, value)) return;
+    if (field == value) return;
     field = value;
     Project.MarkModified();
 }
@@ -100,7 +101,7 @@ void TMySqlController::ChangeConnection(bool& field, bool value) {
 // The project file keeps a password in an alphabet of its own and stores any other character
 // as a blank: the user hears of it now rather than finding a different password next time.
 void TMySqlController::ChangePassword(std::string& field, const std::string& value) {
-    if (SameText(field, value)) return;
+    if (field == value) return;
     if (UnscrambleText(ScrambleText(value)) != value)
         CurrentPrompt().Inform(PromptKind::Warning,
                                "The password holds characters the project file cannot store. "
@@ -357,7 +358,8 @@ void TMySqlController::SetupMySql() {
     try {
         const std::string current =
             ReadOptionFileValue(OptionFile, "mysqld", "basedir").value_or("xxx");
-        if (!SameText(current, folder)) SetOptionFileValue(OptionFile, "mysqld", "basedir", folder);
+        // Folders differing only in letter case are different folders here.
+        if (current != folder) SetOptionFileValue(OptionFile, "mysqld", "basedir", folder);
     } catch (const handledException& error) {
         // The project loads on; the user learns why the server may not find its files.
         CurrentPrompt().Inform(PromptKind::Warning, error.what());

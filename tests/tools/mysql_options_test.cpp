@@ -71,8 +71,15 @@ TEST_F(MySqlOptionsTest, ProgramsAreFoundWithOrWithoutATrailingSeparatorAndServe
 
 TEST_F(MySqlOptionsTest, SettersMarkRealChangesAndWarnOfPasswordsTheFileCannotKeep) {
     Sql.setUserLogin("Web");
+    Sql.setUserLogin("Web");
+    EXPECT_EQ(Link.Marks, 1) << "the same text is no change";
+    // The server tells logins and passwords apart by case, so a change of case is kept.
     Sql.setUserLogin("WEB");
-    EXPECT_EQ(Link.Marks, 1) << "texts compare without case";
+    EXPECT_EQ(Link.Marks, 2);
+    EXPECT_EQ(Sql.UserLogin(), "WEB");
+    Sql.setRootPassword("secret");
+    Sql.setRootPassword("Secret");
+    EXPECT_EQ(Sql.RootPassword(), "Secret");
     EXPECT_TRUE(Prompt.Records().empty());
     Sql.setUserPassword("p\xC3\xA4ss");
     ASSERT_EQ(Prompt.Records().size(), 1u);
