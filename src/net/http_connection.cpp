@@ -89,7 +89,7 @@ void THttpConnection::EndPostedData() {
 
 void THttpConnection::LineReceived(const std::string& received) {
     if (TurnedAway()) return;
-    const std::string line = StripLineEnd(received);
+    const std::string_view line = StripLineEnd(received);
     switch (ConnState) {
     case THttpConnectionState::hcRequest:
         if (line.empty()) return; // stray line ends between requests

@@ -4,23 +4,29 @@
 #include <cctype>
 #include <charconv>
 #include <limits>
+#include <string_view>
 #include <strings.h>
 
 namespace korvane {
 
 namespace {
 
-std::string Upper(std::string text) {
-    for (char& c : text)
+std::string Upper(std::string_view text) {
+    std::string upper(text);
+    for (char& c : upper)
         c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
-    return text;
+    return upper;
+}
+
+std::string_view TrimView(std::string_view text) {
+    const size_t first = text.find_first_not_of(" \t\r\n");
+    if (first == std::string_view::npos) return {};
+    const size_t last = text.find_last_not_of(" \t\r\n");
+    return text.substr(first, last - first + 1);
 }
 
 std::string Trim(const std::string& text) {
-    const size_t first = text.find_first_not_of(" \t\r\n");
-    if (first == std::string::npos) return {};
-    const size_t last = text.find_last_not_of(" \t\r\n");
-    return text.substr(first, last - first + 1);
+    return std::string(TrimView(text));
 }
 
 bool StartsWithNoCase(const std::string& text, const char* prefix) {
@@ -41,14 +47,14 @@ template <typename Int> bool ParseNumber(const std::string& text, Int& value) {
 
 } // namespace
 
-std::string StripLineEnd(const std::string& line) {
+std::string_view StripLineEnd(std::string_view line) {
     size_t length = line.size();
     if (length > 0 && line[length - 1] == '\n') --length;
     if (length > 0 && line[length - 1] == '\r') --length;
     return line.substr(0, length);
 }
 
-void THttpRequestHeader::ParseRequestLine(const std::string& line) {
+void THttpRequestHeader::ParseRequestLine(std::string_view line) {
     *this = THttpRequestHeader{};
     size_t i = line.find(' ');
     Method = Upper(line.substr(0, i));
@@ -56,59 +62,65 @@ void THttpRequestHeader::ParseRequestLine(const std::string& line) {
         while (i < line.size() && line[i] == ' ')
             ++i;
     };
-    if (i == std::string::npos) i = line.size();
+    if (i == std::string_view::npos) i = line.size();
     skipSpaces();
     size_t end = line.find(' ', i);
-    if (end == std::string::npos) end = line.size();
-    const std::string target = line.substr(i, end - i);
+    if (end == std::string_view::npos) end = line.size();
+    const std::string_view target = line.substr(i, end - i);
     const size_t question = target.find('?');
     Path = target.substr(0, question);
-    Params = question == std::string::npos ? std::string() : target.substr(question + 1);
+    if (question != std::string_view::npos) Params = target.substr(question + 1);
     i = end;
     skipSpaces();
     end = line.find(' ', i);
-    if (end == std::string::npos) end = line.size();
-    Version = Trim(Upper(line.substr(i, end - i)));
+    if (end == std::string_view::npos) end = line.size();
+    Version = Upper(TrimView(line.substr(i, end - i)));
     if (Version.empty()) Version = "HTTP/1.0";
 }
 
-void THttpRequestHeader::ParseHeaderLine(const std::string& line, const std::string& serverPort) {
+void THttpRequestHeader::ParseHeaderLine(std::string_view line, const std::string& serverPort) {
     if (line.empty()) return;
-    RequestHeader.push_back(line);
+    RequestHeader.emplace_back(line);
     HeaderBytes += line.size();
     const size_t colon = line.find(':');
     if (colon == std::string::npos) return;
     size_t start = colon + 1;
     while (start < line.size() && line[start] == ' ')
         ++start;
-    const std::string value = line.substr(start);
+    const std::string value(line.substr(start));
+    // The name is all before the first colon; only names of the same length are compared.
+    const std::string_view name = line.substr(0, colon);
+    const auto named = [&name](std::string_view wanted) {
+        return name.size() == wanted.size() &&
+               strncasecmp(name.data(), wanted.data(), wanted.size()) == 0;
+    };
 
-    if (StartsWithNoCase(line, "content-type:"))
+    if (named("content-type"))
         RequestContentType = value;
-    else if (StartsWithNoCase(line, "content-length:"))
+    else if (named("content-length"))
         ParseNumber(value, RequestContentLength);
-    else if (StartsWithNoCase(line, "Accept:"))
+    else if (named("Accept"))
         RequestAccept = value;
-    else if (StartsWithNoCase(line, "Referer:"))
+    else if (named("Referer"))
         RequestReferer = value;
-    else if (StartsWithNoCase(line, "Accept-Language:"))
+    else if (named("Accept-Language"))
         RequestAcceptLanguage = value;
-    else if (StartsWithNoCase(line, "Accept-Encoding:"))
+    else if (named("Accept-Encoding"))
         RequestAcceptEncoding = value;
-    else if (StartsWithNoCase(line, "User-Agent:"))
+    else if (named("User-Agent"))
         RequestUserAgent = value;
-    else if (StartsWithNoCase(line, "Authorization:"))
+    else if (named("Authorization"))
         RequestAuth = value;
-    else if (StartsWithNoCase(line, "Cookie:"))
+    else if (named("Cookie"))
         RequestCookie = value;
-    else if (StartsWithNoCase(line, "Host:")) {
+    else if (named("Host")) {
         RequestHost = value;
         const size_t hostColon = value.find(':');
         RequestHostName = value.substr(0, hostColon);
         RequestHostPort = hostColon == std::string::npos ? serverPort : value.substr(hostColon + 1);
-    } else if (StartsWithNoCase(line, "Connection:"))
+    } else if (named("Connection"))
         RequestConnection = value;
-    else if (StartsWithNoCase(line, "Range:")) {
+    else if (named("Range")) {
         RequestRangeText = Trim(value);
         HasRange = true;
         RangeValid = false;

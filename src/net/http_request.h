@@ -3,6 +3,7 @@
 // header list, and the byte range a Range header asks for. Plain data, no sockets.
 #include <cstdint>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace korvane {
@@ -34,9 +35,9 @@ struct THttpRequestHeader {
     size_t HeaderBytes = 0;
 
     // Clears everything and reads a request line.
-    void ParseRequestLine(const std::string& line);
+    void ParseRequestLine(std::string_view line);
     // Stores one non-empty header line; serverPort is the host port when Host names none.
-    void ParseHeaderLine(const std::string& line, const std::string& serverPort);
+    void ParseHeaderLine(std::string_view line, const std::string& serverPort);
     // True for HTTP/1.0 or "Connection: close": the reply ends the connection.
     bool ClosesAfterReply() const;
 };
@@ -52,6 +53,6 @@ struct TByteRange {
 TByteRange ResolveRange(const THttpRequestHeader& request, int64_t fileSize);
 
 // Strips the line end ("\n" and one "\r" before it) from a received line.
-std::string StripLineEnd(const std::string& line);
+std::string_view StripLineEnd(std::string_view line);
 
 } // namespace korvane

@@ -5,6 +5,8 @@
 #include <array>
 #include <cctype>
 #include <cstdio>
+#include <string_view>
+#include <strings.h>
 #include <vector>
 
 namespace korvane {
@@ -102,6 +104,7 @@ std::string TextToHtmlText(const std::string& text) {
 }
 
 std::string DecodeRequestPath(const std::string& text) {
+    if (text.find('%') == std::string::npos) return text;
     std::string out;
     out.reserve(text.size());
     size_t i = 0;
@@ -146,9 +149,7 @@ std::string DocumentToContentType(const std::string& fileName) {
     const size_t dot = fileName.rfind('.');
     if (dot == std::string::npos || (slash != std::string::npos && dot < slash))
         return "application/binary";
-    std::string ext = fileName.substr(dot + 1);
-    for (char& c : ext)
-        c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    const std::string_view ext = std::string_view(fileName).substr(dot + 1);
     struct Type {
         const char* Ext;
         const char* Mime;
@@ -170,12 +171,33 @@ std::string DocumentToContentType(const std::string& fileName) {
         {"wmlscriptc", "application/vnd.wap.wmlscriptc"},
     };
     for (const Type& type : Types)
-        if (ext == type.Ext) return type.Mime;
+        if (ext.size() == std::char_traits<char>::length(type.Ext) &&
+            strncasecmp(ext.data(), type.Ext, ext.size()) == 0)
+            return type.Mime;
     return "application/binary";
 }
 
+namespace {
+
+// Whether path is normal already: no empty, "." or ".." segment (a closing "/" aside). Nearly
+// every request's path is, and then it is taken as it stands.
+bool IsNormalPath(std::string_view path) {
+    size_t start = path[0] == '/' ? 1 : 0;
+    while (start < path.size()) {
+        size_t end = path.find('/', start);
+        if (end == std::string_view::npos) end = path.size();
+        const std::string_view segment = path.substr(start, end - start);
+        if (segment.empty() || segment == "." || segment == "..") return false;
+        start = end + 1;
+    }
+    return true;
+}
+
+} // namespace
+
 std::string NormalizeLocalPath(const std::string& path) {
     if (path.empty() || path == "." || path == "..") return {};
+    if (IsNormalPath(path)) return path;
     const bool absolute = path[0] == '/';
     bool trailingSlash = path.size() > 1 && path.back() == '/';
     std::string out;
@@ -209,15 +231,22 @@ std::string NormalizeLocalPath(const std::string& path) {
     return out;
 }
 
+namespace {
+
+std::string_view TrimmedRoot(std::string_view root) {
+    while (root.size() > 1 && root.back() == '/')
+        root.remove_suffix(1);
+    return root;
+}
+
+} // namespace
+
 std::string TrimRoot(const std::string& root) {
-    std::string trimmed = root;
-    while (trimmed.size() > 1 && trimmed.back() == '/')
-        trimmed.pop_back();
-    return trimmed;
+    return std::string(TrimmedRoot(root));
 }
 
 bool IsInsideRoot(const std::string& document, const std::string& root) {
-    const std::string base = TrimRoot(root);
+    const std::string_view base = TrimmedRoot(root);
     if (base.empty() || document.find('\0') != std::string::npos) return false;
     if (base == "/") return !document.empty() && document[0] == '/';
     if (document.size() == base.size()) return document == base;
