@@ -9,6 +9,12 @@ function(korvane_set_warnings target)
     if(CMAKE_CXX_COMPILER_ID STREQUAL "GNU" AND CMAKE_CXX_COMPILER_VERSION VERSION_LESS 13)
       target_compile_options(${target} PRIVATE -Wno-error=restrict)
     endif()
+    # The sanitizers' checks hide from GCC's flow analysis that a pointer to member passed
+    # through a lambda is set: -Wmaybe-uninitialized then fires on correct code (seen in
+    # publish/proj_org.cpp). Shown in that build, but no reason to stop it.
+    if(KORVANE_SANITIZE AND CMAKE_CXX_COMPILER_ID STREQUAL "GNU")
+      target_compile_options(${target} PRIVATE -Wno-error=maybe-uninitialized)
+    endif()
   endif()
   # Every target passes through here, so the sanitizer build's executables get their
   # allowance for a finding inside Qt WebEngine here too. It replaces a sized delete, which
