@@ -1,7 +1,8 @@
 #!/bin/bash
 # Measures korvane-httpd against lighttpd (one worker) on the same folder, on 127.0.0.1 only.
-# Prints requests/s for a 1 KiB file (wrk keep-alive, ab HTTP/1.0) and MB/s for a 100 MiB
-# file, for each server and as a ratio korvane/lighttpd. Each figure is the median of RUNS runs;
+# Prints requests/s for a 1 KiB file (wrk keep-alive, ab HTTP/1.0), MB/s for a 100 MiB file, and
+# keep-alive requests per second of the server's CPU time, for each server and as a ratio
+# korvane/lighttpd. Each figure is the median of RUNS runs;
 # the servers alternate run by run.
 set -euo pipefail
 
@@ -83,7 +84,27 @@ wrk16() { wrk_rps -t2 -c16 -d"${SECONDS_PER_RUN}s" "http://127.0.0.1:$1/1k.bin";
 ab8() { ab_rps "http://127.0.0.1:$1/1k.bin"; }
 big() { mbps "http://127.0.0.1:$1/100m.bin"; }
 
+# Requests served per second of the server's own CPU time (user and system): steadier than
+# requests per second on a shared machine, since time spent waiting for a core is not counted.
+pid_of_port() { if [ "$1" = "$KPORT" ]; then echo "${PIDS[0]}"; else echo "${PIDS[1]}"; fi; }
+cpu_ticks() { awk '{print $14 + $15}' "/proc/$1/stat"; }
+per_cpu_second() {
+  local port=$1; shift
+  local pid before after count
+  pid=$(pid_of_port "$port")
+  before=$(cpu_ticks "$pid")
+  count=$(wrk "$@" -d"${SECONDS_PER_RUN}s" "http://127.0.0.1:$port/1k.bin" 2>/dev/null |
+    awk '/requests in/ {print $1}')
+  after=$(cpu_ticks "$pid")
+  awk -v n="$count" -v t="$((after - before))" -v hz="$(getconf CLK_TCK)" \
+    'BEGIN {printf "%.0f\n", (t > 0 ? n * hz / t : 0)}'
+}
+cpu1() { per_cpu_second "$1" -t1 -c1; }
+cpu16() { per_cpu_second "$1" -t2 -c16; }
+
 row "1 KiB req/s, wrk -t1 -c1"   wrk1
 row "1 KiB req/s, wrk -t2 -c16"  wrk16
 row "1 KiB req/s, ab -n5000 -c8" ab8
 row "100 MiB MB/s, curl"         big
+row "1 KiB req/CPU-s, wrk -t1 -c1" cpu1
+row "1 KiB req/CPU-s, wrk -t2 -c16" cpu16
