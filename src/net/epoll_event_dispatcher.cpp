@@ -26,11 +26,11 @@ constexpr uint32_t WakingEvents[3] = {EPOLLIN | EPOLLHUP | EPOLLERR, EPOLLOUT | 
 
 } // namespace
 
-TEpollEventDispatcher::TEpollEventDispatcher(QObject* parent)
-    : QAbstractEventDispatcher(parent) {
+TEpollEventDispatcher::TEpollEventDispatcher(QObject* parent) : QAbstractEventDispatcher(parent) {
     Epoll = ::epoll_create1(EPOLL_CLOEXEC);
     WakeFd = ::eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK);
-    if (Epoll < 0 || WakeFd < 0) throw std::runtime_error("cannot create the event loop's epoll set");
+    if (Epoll < 0 || WakeFd < 0)
+        throw std::runtime_error("cannot create the event loop's epoll set");
     epoll_event wake{};
     wake.events = EPOLLIN;
     wake.data.fd = WakeFd;

@@ -93,7 +93,8 @@ TEST(EpollEventLoop, APostFromAnotherThreadWakesAWaitingLoop) {
     bool posted = false;
     std::thread poster([&] {
         std::this_thread::sleep_for(std::chrono::milliseconds(30));
-        QMetaObject::invokeMethod(&receiver, [&] { posted = true; }, Qt::QueuedConnection);
+        QMetaObject::invokeMethod(
+            &receiver, [&] { posted = true; }, Qt::QueuedConnection);
     });
     while (!posted)
         QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
