@@ -77,6 +77,7 @@ void TWebServer::ConfigureServer(THttpServer& server, const std::string& address
     server.SetAddr(address);
     server.DocDir = DerivedRootPath();
     server.DefaultDoc = DefaultDoc;
+    ServedCgiFolders = {DerivedCgiBinPath(), DerivedLogicalCgiBinPath(), DefaultDoc};
     server.ListenBacklog = 128;
     server.Options = HttpOptions;
     server.MaxClients = MaxClients;
@@ -237,8 +238,7 @@ std::string TWebServer::DerivedLogicalCgiBinPath() const {
 // requests
 
 TCgiTarget TWebServer::Target(const THttpConnection& connection) const {
-    return MapCgiRequest(connection.Path(),
-                         {DerivedCgiBinPath(), DerivedLogicalCgiBinPath(), DefaultDoc});
+    return MapCgiRequest(connection.Path(), ServedCgiFolders);
 }
 
 // Documents are the HTTP server's own work: it maps them below the root, which is this

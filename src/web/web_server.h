@@ -4,6 +4,7 @@
 // It keeps its settings (document root, CGI folder and URL prefix, default document, port,
 // time limit) and their block in the project file.
 #include "exec/cgi_run.h"
+#include "web/cgi_target.h"
 
 #include <cstdint>
 #include <functional>
@@ -18,7 +19,6 @@ class TSectionList;
 class THttpServer;
 class THttpConnection;
 class TMyHttpConnection;
-struct TCgiTarget;
 enum class THttpGetFlag;
 
 class TWebServer {
@@ -118,6 +118,9 @@ private:
     bool StartedValue = false;
     bool ModifiedValue = false;
     bool Busy = false;
+    // Where scripts are looked for, taken with the document root when the server starts (a
+    // change of either restarts it), not worked out again for every request.
+    TCgiFolders ServedCgiFolders;
     std::unique_ptr<THttpServer> HttpServer;  // 127.0.0.1
     std::unique_ptr<THttpServer> HttpServer6; // ::1, when the system has it
 };

@@ -8,6 +8,7 @@
 #include <cstdint>
 #include <cstdlib>
 #include <string>
+#include <string_view>
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     using namespace korvane;
@@ -18,7 +19,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     while (start <= input.size()) {
         size_t end = input.find('\n', start);
         if (end == std::string::npos) end = input.size();
-        const std::string line = StripLineEnd(input.substr(start, end + 1 - start));
+        const std::string line(
+            StripLineEnd(std::string_view(input).substr(start, end + 1 - start)));
         if (first)
             request.ParseRequestLine(line);
         else
