@@ -82,19 +82,26 @@ TEST_F(BrowserRunsTest, ABusyConsoleStartsNothing) {
 
 namespace {
 
-// The text the page's browser view shows once its current load is over.
+// The text the page's browser view shows once its current load is over. The view answers
+// later, maybe after this has returned: what it writes to is shared, not on this stack.
 QString ShownText(TEditorPage& page) {
     TWebView* view = page.BrowserTab()->View();
     if (!view) return {};
-    bool loaded = false;
-    QObject::connect(view, &TWebView::loadFinished, view, [&](bool ok) { loaded = ok; });
+    auto loaded = std::make_shared<bool>(false);
+    const QMetaObject::Connection watch =
+        QObject::connect(view, &TWebView::loadFinished, view, [loaded](bool ok) { *loaded = ok; });
     // The run's own load may be over already: one more that is surely watched.
     page.BrowserTab()->Reload();
-    if (!WaitFor([&] { return loaded; }, 15000)) return {};
-    QString shown;
-    view->ReadText([&shown](const QString& text) { shown = text; });
-    WaitFor([&] { return !shown.isEmpty(); });
-    return shown;
+    const bool settled = WaitFor([&] { return *loaded && !page.BrowserTab()->Busy(); }, 15000);
+    QObject::disconnect(watch);
+    if (!settled) return {};
+    // Asked again until it answers: a question put while a load ends may go unanswered.
+    auto shown = std::make_shared<QString>();
+    WaitFor([&] {
+        view->ReadText([shown](const QString& text) { *shown = text; });
+        return !shown->isEmpty();
+    });
+    return *shown;
 }
 
 } // namespace
