@@ -21,9 +21,9 @@ TMarkPosition CaretOf(const TKorSynEdit& editor) {
 TBookmarkCommands::TBookmarkCommands(QWidget& window, TCommandUpdates& updates,
                                      CurrentEditor currentEditor)
     : QObject(&window), Window(window), Editor(std::move(currentEditor)) {
-    const auto make = [this, &updates](const TCommandSpec& spec,
+    const auto make = [this, &updates](const TCommandEntry& entry,
                                        void (TBookmarkCommands::*work)()) {
-        QAction* action = MakeCommand(Window, spec);
+        QAction* action = MakeCommand(Window, entry);
         connect(action, &QAction::triggered, this, work);
         updates.Add(*action, [this](QAction& item) { item.setEnabled(Editor() != nullptr); });
         return action;

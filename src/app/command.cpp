@@ -8,12 +8,12 @@ namespace {
 constexpr const char* CategoryProperty = "korvaneCategory";
 }
 
-QAction* MakeCommand(QWidget& window, const TCommandSpec& spec) {
-    auto* action = new QAction(QString::fromUtf8(spec.Caption), &window);
-    action->setObjectName(QString::fromLatin1(spec.Name));
-    action->setProperty(CategoryProperty, QString::fromLatin1(spec.Category));
-    action->setShortcut(spec.Keys);
-    const QString hint = QString::fromUtf8(spec.Hint);
+QAction* MakeCommand(QWidget& window, const TCommandEntry& entry) {
+    auto* action = new QAction(QString::fromUtf8(entry.Caption), &window);
+    action->setObjectName(QString::fromLatin1(entry.Name));
+    action->setProperty(CategoryProperty, QString::fromLatin1(entry.Category));
+    action->setShortcut(entry.Keys);
+    const QString hint = QString::fromUtf8(entry.Hint);
     action->setStatusTip(hint);
     action->setToolTip(hint.isEmpty() ? action->text().remove(QLatin1Char('&')) : hint);
     window.addAction(action);

@@ -14,7 +14,7 @@ class QWidget;
 
 namespace korvane {
 
-struct TCommandSpec {
+struct TCommandEntry {
     const char* Name;     // the action's object name, e.g. "SaveFileAction"
     const char* Category; // "File", "Edit", "Search"...
     const char* Caption;
@@ -24,7 +24,7 @@ struct TCommandSpec {
 
 // Makes the command as a child of `window` and adds it there, so its shortcut works whether or
 // not a menu shows it.
-QAction* MakeCommand(QWidget& window, const TCommandSpec& spec);
+QAction* MakeCommand(QWidget& window, const TCommandEntry& entry);
 // The command of that name made on `window`; null when there is none.
 QAction* FindCommand(const QWidget& window, const char* name);
 // The category a command was made with.

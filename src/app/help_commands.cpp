@@ -77,9 +77,9 @@ THelpWindow& THelpCommands::Window() {
 
 void THelpCommands::AddHelpMenu(QWidget& window, QMenuBar& bar, TDocumentPaths documents) {
     QMenu* help = bar.addMenu(QStringLiteral("&Help"));
-    const auto add = [this, &window](QMenu* menu, const TCommandSpec& spec,
+    const auto add = [this, &window](QMenu* menu, const TCommandEntry& entry,
                                      std::function<void()> handler) {
-        QAction* action = MakeCommand(window, spec);
+        QAction* action = MakeCommand(window, entry);
         menu->addAction(action);
         connect(action, &QAction::triggered, this, std::move(handler));
         return action;

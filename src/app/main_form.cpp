@@ -211,9 +211,9 @@ void TMainForm::BuildMenus() {
     AdoptCommand(*this, Templates->InsertAction(), "InsertCodeTemplateAction", "Template");
     AdoptCommand(*this, Templates->OrganizeAction(), "OrganizeCodeTemplateAction", "Template");
 
-    const auto addRunAction = [this](QMenu* menu, const TCommandSpec& spec,
+    const auto addRunAction = [this](QMenu* menu, const TCommandEntry& entry,
                                      void (TMainForm::*handler)()) {
-        QAction* action = MakeCommand(*this, spec);
+        QAction* action = MakeCommand(*this, entry);
         menu->addAction(action);
         connect(action, &QAction::triggered, this, handler);
         return action;

@@ -17,9 +17,9 @@ TSearchCommands::TSearchCommands(QMainWindow& window, TKorProject& project,
     : Window(window), Project(project), CurrentPage(std::move(currentPage)) {}
 
 void TSearchCommands::AddMenu(QMenu& search, TCommandUpdates& updates) {
-    const auto add = [this, &search, &updates](const TCommandSpec& spec,
+    const auto add = [this, &search, &updates](const TCommandEntry& entry,
                                                std::function<void(TEditorPage&)> work) {
-        QAction* action = MakeCommand(Window, spec);
+        QAction* action = MakeCommand(Window, entry);
         search.addAction(action);
         connect(action, &QAction::triggered, this, [this, work] {
             if (TEditorPage* page = CurrentPage()) work(*page);

@@ -34,8 +34,8 @@ public:
 
     // Adds the command to menu; it is enabled while there is a current editor that passes
     // enabled (when given).
-    QAction* Add(QMenu& menu, const TCommandSpec& spec, Work work, Enabled enabled = {}) {
-        QAction* action = MakeCommand(Window, spec);
+    QAction* Add(QMenu& menu, const TCommandEntry& entry, Work work, Enabled enabled = {}) {
+        QAction* action = MakeCommand(Window, entry);
         menu.addAction(action);
         QObject::connect(action, &QAction::triggered, &Window, [page = CurrentPage, work] {
             TEditorPage* current = page();
@@ -110,8 +110,8 @@ void AddEditMenu(TTextMenus& menus, QMenu& edit) {
               });
     edit.addSeparator();
     QMenu* caseMenu = edit.addMenu(QStringLiteral("Conver&t Case"));
-    const auto caseItem = [&](const TCommandSpec& spec, TCaseChange change) {
-        menus.Add(*caseMenu, spec,
+    const auto caseItem = [&](const TCommandEntry& entry, TCaseChange change) {
+        menus.Add(*caseMenu, entry,
                   [change](TEditorPage&, TKorSynEdit& e) { ChangeCase(e, change); });
     };
     caseItem({"LowerCaseAction", "Edit", "to &Lower Case", QKeySequence(Qt::Key_F2)},
