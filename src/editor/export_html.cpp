@@ -33,13 +33,9 @@ std::string ExportToHtml(const TStyledText& text, const std::string& title) {
         out += StyleRule(style, look, text.Paper);
     out += "</style>\n</head>\n<body>\n<pre>";
     const size_t size = text.Text.size();
-    for (size_t start = 0; start < size;) {
-        const unsigned char style = start < text.Styles.size() ? text.Styles[start] : 0;
-        size_t end = start + 1;
-        while (end < size && (end < text.Styles.size() ? text.Styles[end] : 0) == style)
-            ++end;
-        out += "<span class=\"s" + std::to_string(style) + "\">";
-        for (size_t i = start; i < end; ++i) {
+    for (const TStyleRun& run : StyleRuns(text)) {
+        out += "<span class=\"s" + std::to_string(run.Style) + "\">";
+        for (size_t i = run.Begin; i < run.End; ++i) {
             const char c = text.Text[i];
             // Every kind of line end becomes one new line.
             if (c == '\r') {
@@ -49,7 +45,6 @@ std::string ExportToHtml(const TStyledText& text, const std::string& title) {
             AppendHtmlEscaped(out, std::string_view(&c, 1));
         }
         out += "</span>";
-        start = end;
     }
     out += "</pre>\n</body>\n</html>\n";
     return out;

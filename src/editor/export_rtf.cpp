@@ -63,13 +63,8 @@ std::string ExportToRtf(const TStyledText& text) {
     const int ink = colours.Number(text.Ink);
     const int paper = colours.Number(text.Paper);
     std::string body;
-    const size_t size = text.Text.size();
-    for (size_t start = 0; start < size;) {
-        const unsigned char style = start < text.Styles.size() ? text.Styles[start] : 0;
-        size_t end = start + 1;
-        while (end < size && (end < text.Styles.size() ? text.Styles[end] : 0) == style)
-            ++end;
-        const auto found = text.StyleLook.find(style);
+    for (const TStyleRun& run : StyleRuns(text)) {
+        const auto found = text.StyleLook.find(run.Style);
         const TTextStyle look = found != text.StyleLook.end() ? found->second : TTextStyle{};
         body += "{\\cf" + std::to_string(look.Fore.isValid() ? colours.Number(look.Fore) : ink);
         body +=
@@ -77,8 +72,7 @@ std::string ExportToRtf(const TStyledText& text) {
         if (look.Bold) body += "\\b";
         if (look.Italic) body += "\\i";
         if (look.Underline) body += "\\ul";
-        body += " " + EscapedRun(text.Text.substr(start, end - start)) + "}";
-        start = end;
+        body += " " + EscapedRun(text.Text.substr(run.Begin, run.End - run.Begin)) + "}";
     }
     std::string font;
     for (const char c : text.FontFamily)

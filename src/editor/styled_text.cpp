@@ -41,4 +41,21 @@ TStyledText StyledTextOf(QsciScintilla& editor, long long from, long long to) {
     return styled;
 }
 
+std::vector<TStyleRun> StyleRuns(const TStyledText& text) {
+    const auto styleAt = [&text](size_t i) -> unsigned char {
+        return i < text.Styles.size() ? text.Styles[i] : 0;
+    };
+    std::vector<TStyleRun> runs;
+    const size_t size = text.Text.size();
+    for (size_t start = 0; start < size;) {
+        const unsigned char style = styleAt(start);
+        size_t end = start + 1;
+        while (end < size && styleAt(end) == style)
+            ++end;
+        runs.push_back({start, end, style});
+        start = end;
+    }
+    return runs;
+}
+
 } // namespace korvane

@@ -29,6 +29,16 @@ struct TStyledText {
     int FontPoints = 10;
 };
 
+// Bytes Begin..End (not included) of the text, all in one style.
+struct TStyleRun {
+    size_t Begin = 0;
+    size_t End = 0;
+    unsigned char Style = 0;
+};
+
+// The text cut into runs of one style each, in order (bytes without a style have style 0).
+std::vector<TStyleRun> StyleRuns(const TStyledText& text);
+
 // The editor's text from..to (byte positions; to < 0 for the end), with its highlighter's
 // styles. The whole range is styled first: editors style only what they have shown.
 TStyledText StyledTextOf(QsciScintilla& editor, long long from = 0, long long to = -1);
