@@ -33,10 +33,6 @@ TWebView* TBrowserTab::EnsureView() {
     return Browser;
 }
 
-void TBrowserTab::Navigate(const std::string& url) {
-    EnsureView()->Load(QUrl::fromUserInput(ToQString(url)));
-}
-
 void TBrowserTab::Open(const std::string& url, const std::string& postBody) {
     EnsureView()->Load(QUrl::fromUserInput(ToQString(url)), QByteArray::fromStdString(postBody));
 }

@@ -19,7 +19,6 @@ public:
     // The view, made on first use.
     TWebView* EnsureView();
     TWebView* View() const { return Browser; }
-    void Navigate(const std::string& url);
     // Loads url, a file path or an address, fresh from its source (never from the cache);
     // with a body the request is a POST of it as a submitted form.
     void Open(const std::string& url, const std::string& postBody);
