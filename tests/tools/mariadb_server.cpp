@@ -92,7 +92,7 @@ void TestMariaDb::WriteOptionFile(const std::string& clientSocket, int clientPor
          << "[client-server]\nsocket=" << clientSocket << "\nport=" << clientPort << "\n\n"
          << "[mysqld]\nsocket=" << Socket << "\nport=" << Port << "\ndatadir=" << Dir
          << "/data\npid-file=" << Dir << "/mysqld.pid\nlog-error=" << Dir
-         << "/error.log\nbind-address=127.0.0.1\nskip-name-resolve\n"
+         << "/error.log\ntmpdir=" << Dir << "/tmp\nbind-address=127.0.0.1\nskip-name-resolve\n"
          << "innodb-buffer-pool-size=16M\n"
          << (::geteuid() == 0 ? "user=root\n" : "");
     WriteBytes(OptionFile, text.str());
@@ -101,11 +101,16 @@ void TestMariaDb::WriteOptionFile(const std::string& clientSocket, int clientPor
 std::string TestMariaDb::Start() {
     if (std::string missing = Missing(); !missing.empty()) return missing;
     WriteOptionFile();
-    const std::string install = std::string(InstallDb) + " --no-defaults --datadir=" + Dir +
-                                "/data --auth-root-authentication-method=normal --skip-test-db" +
-                                (::geteuid() == 0 ? " --user=root" : "") + " >" + Dir +
-                                "/install.log 2>&1";
-    if (std::system(install.c_str()) != 0) return "mariadb-install-db failed, see " + Dir;
+    // Temporary tables in a folder of this server's own: servers of tests running side by
+    // side in the shared /tmp lost each other's files while setting up.
+    std::error_code ignored;
+    std::filesystem::create_directories(Dir + "/tmp", ignored);
+    const std::string install =
+        std::string(InstallDb) + " --no-defaults --datadir=" + Dir + "/data --tmpdir=" + Dir +
+        "/tmp --auth-root-authentication-method=normal --skip-test-db" +
+        (::geteuid() == 0 ? " --user=root" : "") + " >" + Dir + "/install.log 2>&1";
+    if (std::system(install.c_str()) != 0)
+        return "mariadb-install-db failed: " + ReadBytes(Dir + "/install.log");
     if (!StartDetached(Server, {"--defaults-file=" + OptionFile}, Dir))
         return "the server did not start";
     if (!WaitForAnswer(true)) return "the server does not answer, see " + Dir + "/error.log";
