@@ -4,6 +4,7 @@
 #include <QPointer>
 #include <QTimer>
 
+#include <algorithm>
 #include <climits>
 #include <cstdlib>
 #include <sys/stat.h>
@@ -44,20 +45,16 @@ void THttpConnection::ClientAttached() {
     // Nothing here waits for its own socket inside an event, so each request is answered and
     // flushed as its event returns, without extra rounds through the event loop.
     socket.SetDeferredWork(true);
-    socket.SetLineMode(true);
+    // Request lines are cut from the socket's buffer here, where they lie. The line end is
+    // still what follows the busy banner.
+    socket.SetLineMode(false);
     socket.SetLineEnd("\n");
-    connect(&socket, &TWSocket::LineReceived, this,
-            [this](const std::string& line) { LineReceived(line); });
     connect(&socket, &TWSocket::DataAvailable, this, [this] { DataAvailable(); });
     connect(&socket, &TWSocket::DataSent, this, [this] { SendLoop(); });
-    // A request line or header line beyond the line limit is no request we can serve.
-    connect(&socket, &TWSocket::LineLimitExceeded, this, [this] {
-        HoldInput(true);
-        CloseAfterReply();
-    });
 }
 
 void THttpConnection::HoldInput(bool hold) {
+    InputHeld = hold;
     if (Connected()) Socket().SetReceivePaused(hold);
 }
 
@@ -80,45 +77,68 @@ size_t THttpConnection::Receive(char* buffer, size_t size) {
 }
 
 void THttpConnection::EndPostedData() {
-    Socket().SetLineMode(true);
+    ReadingBody = false;
     HoldInput(Replying);
 }
 
 // ---------------------------------------------------------------------------------------------
 // reading the request
 
-void THttpConnection::LineReceived(const std::string& received) {
-    if (TurnedAway()) return;
-    const std::string_view line = StripLineEnd(received);
-    switch (ConnState) {
-    case THttpConnectionState::hcRequest:
-        if (line.empty()) return; // stray line ends between requests
-        Request.ParseRequestLine(line);
-        Document.clear();
-        OutsideRootFlag = false;
-        AcceptPostedDataFlag = false;
-        BodyToDiscard = DocSize = DataSent = FileDate = 0;
-        DocContentType.clear();
-        DocStream.reset();
-        ConnState = THttpConnectionState::hcHeader;
-        return;
-    case THttpConnectionState::hcHeader:
-        if (line.empty()) {
-            HeaderEnded();
+void THttpConnection::DataAvailable() {
+    while (!TurnedAway() && Connected() && !InputHeld) {
+        if (ReadingBody) {
+            if (!TakeBody()) return;
+            continue;
+        }
+        const std::string_view input = Socket().PeekInput();
+        const size_t end = input.find('\n');
+        if (end == std::string_view::npos) {
+            // A request line or header line beyond the limit is no request we can serve.
+            if (input.size() > MaxLineBytes) {
+                Socket().DiscardInput(input.size());
+                HoldInput(true);
+                CloseAfterReply();
+            }
             return;
         }
-        Request.ParseHeaderLine(line, ServerPort);
-        if (Request.HeaderBytes > MaxHeaderBytes || Request.RequestHeader.size() > MaxHeaderLines) {
-            HoldInput(true);
-            CloseAfterReply();
+        const std::string_view line = StripLineEnd(input.substr(0, end + 1));
+        bool headerEnded = false;
+        switch (ConnState) {
+        case THttpConnectionState::hcRequest:
+            if (!line.empty()) StartRequest(line); // stray line ends between requests: skipped
+            break;
+        case THttpConnectionState::hcHeader:
+            if (line.empty()) {
+                headerEnded = true;
+                break;
+            }
+            Request.ParseHeaderLine(line, ServerPort);
+            if (Request.HeaderBytes > MaxHeaderBytes ||
+                Request.RequestHeader.size() > MaxHeaderLines) {
+                HoldInput(true);
+                CloseAfterReply();
+            }
+            break;
+        case THttpConnectionState::hcPostedData:
+            break; // a body nobody asked for
         }
-        return;
-    case THttpConnectionState::hcPostedData:
-        return; // a body nobody asked for
+        Socket().DiscardInput(end + 1);
+        if (headerEnded && !HeaderEnded()) return;
     }
 }
 
-void THttpConnection::HeaderEnded() {
+void THttpConnection::StartRequest(std::string_view line) {
+    Request.ParseRequestLine(line);
+    Document.clear();
+    OutsideRootFlag = false;
+    AcceptPostedDataFlag = false;
+    BodyToDiscard = DocSize = DataSent = FileDate = 0;
+    DocContentType.clear();
+    DocStream.reset();
+    ConnState = THttpConnectionState::hcHeader;
+}
+
+bool THttpConnection::HeaderEnded() {
     if (Request.RequestContentLength != 0) {
         ConnState = THttpConnectionState::hcPostedData;
         BodyToDiscard = Request.RequestContentLength;
@@ -130,38 +150,40 @@ void THttpConnection::HeaderEnded() {
     HoldInput(true);
     QPointer<THttpConnection> self(this);
     ProcessRequest();
-    if (!self) return;
+    if (!self) return false;
     ProbedFile.reset(); // the reply has it, or nobody wanted it
-    if (!Connected()) return;
+    if (!Connected()) return false;
     if (ConnState == THttpConnectionState::hcPostedData && !AcceptPostedDataFlag &&
         BodyToDiscard > 0) {
-        Socket().SetLineMode(false);
+        ReadingBody = true;
         HoldInput(false);
     }
+    return true;
 }
 
-void THttpConnection::DataAvailable() {
-    if (ConnState == THttpConnectionState::hcPostedData && AcceptPostedDataFlag) {
-        if (OnPostedData) {
-            OnPostedData(*this, 0);
-            return;
-        }
+bool THttpConnection::TakeBody() {
+    if (Socket().BufferedInput() == 0) return false;
+    if (ConnState == THttpConnectionState::hcPostedData && AcceptPostedDataFlag && OnPostedData) {
+        QPointer<THttpConnection> self(this);
+        const size_t before = Socket().BufferedInput();
+        OnPostedData(*this, 0);
+        if (!self) return false;
+        // Offered again while the owner takes bytes and has not said it has the whole body.
+        return !ReadingBody || Socket().BufferedInput() < before;
     }
     // Nobody reads this body: drop it, and go back to lines once it has all gone by.
-    while (true) {
-        const size_t want = BodyToDiscard > 0
-                                ? static_cast<size_t>(std::min<int64_t>(BodyToDiscard, 65536))
-                                : 65536;
-        const std::string dropped = Socket().Receive(want);
-        if (dropped.empty()) return;
-        BodyToDiscard -= static_cast<int64_t>(dropped.size());
-        if (BodyToDiscard <= 0 && !AcceptPostedDataFlag) {
-            BodyToDiscard = 0;
-            Socket().SetLineMode(true);
-            HoldInput(Replying);
-            return;
-        }
-    }
+    const size_t buffered = Socket().BufferedInput();
+    const size_t dropped = AcceptPostedDataFlag
+                               ? buffered
+                               : static_cast<size_t>(std::clamp<int64_t>(
+                                     BodyToDiscard, 0, static_cast<int64_t>(buffered)));
+    Socket().DiscardInput(dropped);
+    BodyToDiscard -= static_cast<int64_t>(dropped);
+    if (BodyToDiscard > 0 || AcceptPostedDataFlag) return false;
+    BodyToDiscard = 0;
+    ReadingBody = false;
+    HoldInput(Replying);
+    return true;
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -169,15 +191,12 @@ void THttpConnection::DataAvailable() {
 
 void THttpConnection::ProcessRequest() {
     if (OnBeforeProcessRequest) OnBeforeProcessRequest(*this);
-    const std::string root = TrimRoot(DocDir);
+    const std::string_view root = TrimRoot(DocDir);
     const std::string path = DecodeRequestPath(Request.Path);
-    if (path == "/")
-        Document = root;
-    else if (!path.empty() && path[0] == '/')
-        Document = root + path;
-    else
-        Document = root + "/" + path;
-    Document = NormalizeLocalPath(Document);
+    Document.assign(root); // in the storage of the last request's document
+    if (path.empty() || path[0] != '/') Document += '/';
+    if (path != "/") Document += path;
+    Document = NormalizeLocalPath(std::move(Document));
     OutsideRootFlag = !IsInsideRoot(Document, root);
     // A link inside the folder that leads out of it counts as outside: the folder is what the
     // user chose to publish.
@@ -199,12 +218,13 @@ void THttpConnection::ProcessRequest() {
 // The common case: one open finds the file (two for a folder's default document), and that open
 // has already refused every link leading out of the folder. False leaves the decision to
 // ResolveDocument.
-bool THttpConnection::OpenDocument(const std::string& root, bool checkLinks) {
+bool THttpConnection::OpenDocument(std::string_view root, bool checkLinks) {
     using TKind = THttpDocRoot::TKind;
     ProbedKind = TKind::Undecided;
     ProbedPath.clear();
     ProbedFile.reset();
-    if (!DocRoot || DocRoot->Root() != root) DocRoot = std::make_shared<THttpDocRoot>(root);
+    if (!DocRoot || DocRoot->Root() != root)
+        DocRoot = std::make_shared<THttpDocRoot>(std::string(root));
     THttpDocRoot::TOpened found = DocRoot->Open(Document, checkLinks);
     if (found.Kind == TKind::Directory) {
         const std::string index = Document + (Document.back() == '/' ? "" : "/") + DefaultDoc;
@@ -317,7 +337,7 @@ void THttpConnection::ProcessPost() {
     case THttpGetFlag::hgAcceptData:
         AcceptPostedDataFlag = true;
         // The body is read raw; the owner calls EndPostedData when it has it all.
-        Socket().SetLineMode(false);
+        ReadingBody = true;
         HoldInput(false);
         break;
     case THttpGetFlag::hgWillSendMySelf:
@@ -367,7 +387,7 @@ bool THttpConnection::SendDocument(bool withBody) {
         header += " GMT\r\n";
     }
     header += "\r\n";
-    Socket().Send(header);
+    Socket().Send(std::move(header));
     DataSent = 0;
     if (withBody) {
         DocStream = std::move(stream);
@@ -390,10 +410,19 @@ void THttpConnection::SendLoop() {
     if (!DocStream) return;
     if (DataSent < DocSize) {
         const int64_t remaining = DocSize - DataSent;
+        const int64_t position = DocStream->Position();
+        auto bytes = DocStream->SharedBytes();
+        if (bytes && position >= 0 && position + remaining <= static_cast<int64_t>(bytes->size())) {
+            // Kept in memory already: queued from there as they are.
+            Socket().SendShared(std::move(bytes), static_cast<size_t>(position),
+                                static_cast<size_t>(remaining));
+            DocStream->Seek(position + remaining);
+            DataSent = DocSize;
+            return;
+        }
         const int fd = DocStream->FileDescriptor();
         if (fd >= 0 && remaining > static_cast<int64_t>(SendBlockSize)) {
             // The kernel streams the rest straight from the file.
-            const int64_t position = DocStream->Position();
             Socket().SendFile(fd, position, static_cast<size_t>(remaining));
             DocStream->Seek(position + remaining);
             DataSent = DocSize;

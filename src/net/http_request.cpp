@@ -1,7 +1,8 @@
 #include "net/http_request.h"
 
+#include "storage/text_utils.h"
+
 #include <algorithm>
-#include <cctype>
 #include <charconv>
 #include <limits>
 #include <string_view>
@@ -10,13 +11,6 @@
 namespace korvane {
 
 namespace {
-
-std::string Upper(std::string_view text) {
-    std::string upper(text);
-    for (char& c : upper)
-        c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
-    return upper;
-}
 
 std::string_view TrimView(std::string_view text) {
     const size_t first = text.find_first_not_of(" \t\r\n");
@@ -54,10 +48,26 @@ std::string_view StripLineEnd(std::string_view line) {
     return line.substr(0, length);
 }
 
+void THttpRequestHeader::Clear() {
+    // Field by field, so the texts keep their storage for the next request.
+    for (std::string* text :
+         {&Method, &Version, &Path, &Params, &RequestContentType, &RequestAccept, &RequestReferer,
+          &RequestAcceptLanguage, &RequestAcceptEncoding, &RequestUserAgent, &RequestAuth,
+          &RequestCookie, &RequestHost, &RequestHostName, &RequestHostPort, &RequestConnection,
+          &RequestRangeText})
+        text->clear();
+    RequestContentLength = 0;
+    HasRange = false;
+    RequestRangeFirst = RequestRangeLast = 0;
+    RangeValid = false;
+    RequestHeader.clear();
+    HeaderBytes = 0;
+}
+
 void THttpRequestHeader::ParseRequestLine(std::string_view line) {
-    *this = THttpRequestHeader{};
+    Clear();
     size_t i = line.find(' ');
-    Method = Upper(line.substr(0, i));
+    Method = UpperText(line.substr(0, i));
     auto skipSpaces = [&] {
         while (i < line.size() && line[i] == ' ')
             ++i;
@@ -74,7 +84,7 @@ void THttpRequestHeader::ParseRequestLine(std::string_view line) {
     skipSpaces();
     end = line.find(' ', i);
     if (end == std::string_view::npos) end = line.size();
-    Version = Upper(TrimView(line.substr(i, end - i)));
+    Version = UpperText(TrimView(line.substr(i, end - i)));
     if (Version.empty()) Version = "HTTP/1.0";
 }
 

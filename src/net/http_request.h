@@ -34,6 +34,8 @@ struct THttpRequestHeader {
     std::vector<std::string> RequestHeader; // every non-empty header line, as received
     size_t HeaderBytes = 0;
 
+    // Empties every field.
+    void Clear();
     // Clears everything and reads a request line.
     void ParseRequestLine(std::string_view line);
     // Stores one non-empty header line; serverPort is the host port when Host names none.

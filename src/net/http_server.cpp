@@ -87,7 +87,7 @@ void THttpServer::SetPort(const std::string& port) {
 
 void THttpServer::PrepareConnection(THttpConnection& client) {
     client.DocDir = DocDir;
-    const std::string root = TrimRoot(DocDir);
+    const std::string root(TrimRoot(DocDir));
     if (!DocRoot || DocRoot->Root() != root) DocRoot = std::make_shared<THttpDocRoot>(root);
     client.DocRoot = DocRoot;
     client.DefaultDoc = DefaultDoc;

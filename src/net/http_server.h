@@ -88,8 +88,6 @@ public:
     void EndPostedData();
     // Raw bytes of a request body that have arrived, up to size; returns the count.
     size_t Receive(char* buffer, size_t size);
-    // Leaves or re-enters line mode (the owner reads a body raw).
-    void SetLineMode(bool on) { Socket().SetLineMode(on); }
     // A complete reply: status (e.g. "404 Not Found", "" for 200 OK), type ("" for text/html),
     // extra header lines (each ending in CR LF) and body.
     void AnswerText(THttpGetFlag& flags, const std::string& status, const std::string& contentType,
@@ -113,6 +111,7 @@ public:
     // Bounds on what one client may make the server hold.
     static constexpr size_t MaxHeaderBytes = 64 * 1024;
     static constexpr size_t MaxHeaderLines = 200;
+    static constexpr size_t MaxLineBytes = 64 * 1024;
     // Streams are sent in blocks of this size; files above it go out with sendfile.
     static constexpr size_t SendBlockSize = 64 * 1024;
 
@@ -125,11 +124,15 @@ protected:
     void ClientAttached() override;
 
 private:
-    void LineReceived(const std::string& line);
+    // Cuts request and header lines from what has arrived, or passes a body on.
     void DataAvailable();
-    void HeaderEnded();
+    void StartRequest(std::string_view requestLine);
+    // False when the connection is gone or closed by the request.
+    bool HeaderEnded();
+    // Hands a body to its reader or drops it; false when the rest has to wait for more bytes.
+    bool TakeBody();
     void ProcessRequest();
-    bool OpenDocument(const std::string& root, bool checkLinks);
+    bool OpenDocument(std::string_view root, bool checkLinks);
     void ResolveDocument(bool checkLinks);
     bool DocumentIsDirectory() const;
     void ProcessGet();
@@ -148,6 +151,8 @@ private:
     bool OutsideRootFlag = false;
     bool AcceptPostedDataFlag = false;
     bool Replying = false;
+    bool InputHeld = false;   // no more input is taken until the reply has gone out
+    bool ReadingBody = false; // what arrives is a request body, not lines
     int64_t BodyToDiscard = 0;
     std::chrono::steady_clock::time_point LastReplyEnd = std::chrono::steady_clock::now();
     int64_t DocSize = 0;

@@ -18,6 +18,8 @@ public:
     virtual size_t Read(char* buffer, size_t count) = 0;
     // A descriptor the bytes can be sent from without copying, or -1.
     virtual int FileDescriptor() const { return -1; }
+    // All the stream's bytes, when they are kept in memory that may be shared; else null.
+    virtual std::shared_ptr<const std::string> SharedBytes() const { return nullptr; }
 };
 
 // An open file descriptor, closed when its last user lets go of it. Reads use explicit
@@ -51,6 +53,7 @@ public:
     void Seek(int64_t position) override { Pos = position; }
     size_t Read(char* buffer, size_t count) override;
     int FileDescriptor() const override { return Fd; }
+    std::shared_ptr<const std::string> SharedBytes() const override { return Bytes; }
     // Last-write time (seconds since 1970, UTC).
     int64_t ModifiedTime() const { return Modified; }
 

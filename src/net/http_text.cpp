@@ -2,11 +2,11 @@
 
 #include "storage/url_coding.h"
 
+#include <algorithm>
 #include <array>
 #include <cctype>
 #include <cstdio>
 #include <string_view>
-#include <strings.h>
 #include <vector>
 
 namespace korvane {
@@ -144,17 +144,24 @@ std::string RFC1123DateText(std::time_t utc) {
     return lastText;
 }
 
-std::string DocumentToContentType(const std::string& fileName) {
+std::string_view DocumentToContentType(const std::string& fileName) {
     const size_t slash = fileName.rfind('/');
     const size_t dot = fileName.rfind('.');
     if (dot == std::string::npos || (slash != std::string::npos && dot < slash))
         return "application/binary";
     const std::string_view ext = std::string_view(fileName).substr(dot + 1);
+    // Folded to lower case once, then compared whole with each known extension.
+    char folded[10];
+    if (ext.size() > sizeof folded) return "application/binary";
+    std::transform(ext.begin(), ext.end(), folded, [](char c) {
+        return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
+    });
+    const std::string_view key(folded, ext.size());
     struct Type {
-        const char* Ext;
-        const char* Mime;
+        std::string_view Ext;
+        std::string_view Mime;
     };
-    static const Type Types[] = {
+    static constexpr Type Types[] = {
         {"htm", "text/html"},
         {"html", "text/html"},
         {"gif", "image/gif"},
@@ -171,9 +178,7 @@ std::string DocumentToContentType(const std::string& fileName) {
         {"wmlscriptc", "application/vnd.wap.wmlscriptc"},
     };
     for (const Type& type : Types)
-        if (ext.size() == std::char_traits<char>::length(type.Ext) &&
-            strncasecmp(ext.data(), type.Ext, ext.size()) == 0)
-            return type.Mime;
+        if (type.Ext == key) return type.Mime;
     return "application/binary";
 }
 
@@ -195,7 +200,7 @@ bool IsNormalPath(std::string_view path) {
 
 } // namespace
 
-std::string NormalizeLocalPath(const std::string& path) {
+std::string NormalizeLocalPath(std::string path) {
     if (path.empty() || path == "." || path == "..") return {};
     if (IsNormalPath(path)) return path;
     const bool absolute = path[0] == '/';
@@ -231,26 +236,18 @@ std::string NormalizeLocalPath(const std::string& path) {
     return out;
 }
 
-namespace {
-
-std::string_view TrimmedRoot(std::string_view root) {
+std::string_view TrimRoot(std::string_view root) {
     while (root.size() > 1 && root.back() == '/')
         root.remove_suffix(1);
     return root;
 }
 
-} // namespace
-
-std::string TrimRoot(const std::string& root) {
-    return std::string(TrimmedRoot(root));
-}
-
-bool IsInsideRoot(const std::string& document, const std::string& root) {
-    const std::string_view base = TrimmedRoot(root);
-    if (base.empty() || document.find('\0') != std::string::npos) return false;
+bool IsInsideRoot(std::string_view document, std::string_view root) {
+    const std::string_view base = TrimRoot(root);
+    if (base.empty() || document.find('\0') != std::string_view::npos) return false;
     if (base == "/") return !document.empty() && document[0] == '/';
     if (document.size() == base.size()) return document == base;
-    return document.size() > base.size() && document.compare(0, base.size(), base) == 0 &&
+    return document.size() > base.size() && document.substr(0, base.size()) == base &&
            document[base.size()] == '/';
 }
 

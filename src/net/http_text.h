@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <ctime>
 #include <string>
+#include <string_view>
 
 namespace korvane {
 
@@ -17,14 +18,14 @@ std::string DecodeRequestPath(const std::string& text);
 // "Mon, 05 Jan 2004 09:03:07" for a UTC time; the caller appends " GMT".
 std::string RFC1123DateText(std::time_t utc);
 // Content type for a file name, by its extension.
-std::string DocumentToContentType(const std::string& fileName);
+std::string_view DocumentToContentType(const std::string& fileName);
 // Removes "." and ".." segments and doubled separators from a "/" path; ".." never climbs
 // above the root. "", "." and ".." give "".
-std::string NormalizeLocalPath(const std::string& path);
+std::string NormalizeLocalPath(std::string path);
 // True when document is root itself or lies below it. Compared exactly: the file system is
 // case-sensitive, so a case-folded test would let a request out of its root.
-bool IsInsideRoot(const std::string& document, const std::string& root);
+bool IsInsideRoot(std::string_view document, std::string_view root);
 // Root folder without trailing separators ("/" stays "/").
-std::string TrimRoot(const std::string& root);
+std::string_view TrimRoot(std::string_view root);
 
 } // namespace korvane

@@ -24,7 +24,7 @@ namespace korvane {
 
 namespace {
 
-constexpr size_t ReadChunk = 64 * 1024;
+constexpr size_t ReadChunk = TWSocket::ReadChunkSize;
 constexpr int MaxIov = 16;
 // Rounds of "queue written" handled inside one flush before yielding to other sockets.
 constexpr int FlushRounds = 8;
@@ -395,6 +395,11 @@ void TWSocket::ConsumeInput(size_t count) {
     }
 }
 
+void TWSocket::DiscardInput(size_t count) {
+    ConsumeInput(std::min(count, Buffered()));
+    UpdateReadNotifier();
+}
+
 std::string TWSocket::Receive(size_t maxBytes) {
     const size_t count = std::min(maxBytes, Buffered());
     std::string bytes = InBuffer.substr(InStart, count);
@@ -465,12 +470,35 @@ void TWSocket::ProcessInput() {
 void TWSocket::Send(const char* data, size_t size) {
     if (size == 0 || Fd < 0) return;
     if (CurrentState != State::Connected && CurrentState != State::Connecting) return;
-    if (!SendQueue.empty() && SendQueue.back().FileFd < 0 &&
-        SendQueue.back().Bytes.size() < ReadChunk)
+    if (!SendQueue.empty() && SendQueue.back().Appendable())
         SendQueue.back().Bytes.append(data, size);
     else
-        SendQueue.push_back(Chunk{std::string(data, size)});
+        SendQueue.emplace_back().Bytes.assign(data, size);
     QueuedCount += size;
+    ScheduleFlush();
+}
+
+void TWSocket::Send(std::string&& data) {
+    if (data.empty() || Fd < 0) return;
+    if (CurrentState != State::Connected && CurrentState != State::Connecting) return;
+    const size_t size = data.size();
+    if (!SendQueue.empty() && SendQueue.back().Appendable())
+        SendQueue.back().Bytes.append(data);
+    else
+        SendQueue.emplace_back().Bytes = std::move(data);
+    QueuedCount += size;
+    ScheduleFlush();
+}
+
+void TWSocket::SendShared(std::shared_ptr<const std::string> bytes, size_t offset, size_t count) {
+    if (!bytes || count == 0 || Fd < 0 || offset + count > bytes->size()) return;
+    if (CurrentState != State::Connected && CurrentState != State::Connecting) return;
+    Chunk chunk;
+    chunk.Shared = std::move(bytes);
+    chunk.Offset = offset;
+    chunk.End = offset + count;
+    SendQueue.push_back(std::move(chunk));
+    QueuedCount += count;
     ScheduleFlush();
 }
 
@@ -547,8 +575,8 @@ bool TWSocket::WriteQueue(int& error) {
             int count = 0;
             for (auto it = SendQueue.begin();
                  it != SendQueue.end() && count < MaxIov && it->FileFd < 0; ++it, ++count) {
-                parts[count].iov_base = it->Bytes.data() + it->Offset;
-                parts[count].iov_len = it->Bytes.size() - it->Offset;
+                parts[count].iov_base = const_cast<char*>(it->Unsent());
+                parts[count].iov_len = it->UnsentSize();
             }
             msghdr message{};
             message.msg_iov = parts;
@@ -573,7 +601,7 @@ bool TWSocket::WriteQueue(int& error) {
                     SendQueue.pop_front();
                 }
             } else {
-                const size_t rest = chunk.Bytes.size() - chunk.Offset;
+                const size_t rest = chunk.UnsentSize();
                 if (left < rest) {
                     chunk.Offset += left;
                     left = 0;

@@ -15,6 +15,7 @@
 #include <memory>
 #include <stdexcept>
 #include <string>
+#include <string_view>
 #include <utility>
 
 class QSocketNotifier;
@@ -71,6 +72,10 @@ public:
     void SetLineLimit(size_t bytes); // default 65,536
     // Raw receive: what has arrived, up to maxBytes; "" when nothing is waiting.
     std::string Receive(size_t maxBytes = 65536);
+    // What has arrived, read in place: valid until the next call on this socket. An owner that
+    // parses the bytes where they lie says with DiscardInput how many it has used.
+    std::string_view PeekInput() const { return std::string_view(InBuffer).substr(InStart); }
+    void DiscardInput(size_t count);
     // When bytes last arrived (the accept, for a connection that has sent nothing), and how
     // many wait unread, so an owner can drop a client that has gone silent.
     std::chrono::steady_clock::time_point LastReceived() const { return LastReceivedAt; }
@@ -83,6 +88,9 @@ public:
     // Queues bytes; DataSent is raised once the whole queue has been written.
     void Send(const char* data, size_t size);
     void Send(const std::string& data) { Send(data.data(), data.size()); }
+    void Send(std::string&& data);
+    // Queues count bytes of shared storage from offset, sent from there without a copy.
+    void SendShared(std::shared_ptr<const std::string> bytes, size_t offset, size_t count);
     size_t QueuedBytes() const;
     // Bytes the peer has not yet taken: QueuedBytes plus what the system still holds unsent or
     // unacknowledged. Lets an owner see a slow transfer move after the queue here is empty.
@@ -113,6 +121,8 @@ public:
     static constexpr int HostNotFoundError = 11001;
     // A peer that sends faster than the owner calls Receive is paused at this many buffered bytes.
     static constexpr size_t RawBufferLimit = 1 << 20;
+    // Bytes taken from the system by one read.
+    static constexpr size_t ReadChunkSize = 64 * 1024;
 
 signals:
     void DnsLookupDone(int error);
@@ -151,11 +161,19 @@ private:
     void ConsumeInput(size_t count);
 
     struct Chunk {
-        std::string Bytes; // memory chunk, sent from Offset on
+        std::string Bytes;                         // memory chunk, sent from Offset on
+        std::shared_ptr<const std::string> Shared; // a shared chunk: Offset to End of these
         size_t Offset = 0;
+        size_t End = 0;
         int FileFd = -1; // file chunk: FileRemaining bytes from FileOffset
         off_t FileOffset = 0;
         size_t FileRemaining = 0;
+
+        // The unsent bytes of a memory or shared chunk.
+        const char* Unsent() const { return (Shared ? Shared->data() : Bytes.data()) + Offset; }
+        size_t UnsentSize() const { return (Shared ? End : Bytes.size()) - Offset; }
+        // A memory chunk that later sends may be appended to.
+        bool Appendable() const { return FileFd < 0 && !Shared && Bytes.size() < ReadChunkSize; }
     };
 
     int Fd = -1;

@@ -31,26 +31,34 @@ bool AfterPrefix(const std::string& rel, const std::string& prefix, std::string&
     return true;
 }
 
+// The extension of a URL path's last segment, dot included ("" for none, or for a name that
+// only starts with a dot). Only "/" separates segments there.
+std::string_view UrlPathExtension(std::string_view path) {
+    const std::string_view name = path.substr(path.rfind('/') + 1);
+    const size_t dot = name.rfind('.');
+    return dot == std::string_view::npos || dot == 0 ? std::string_view() : name.substr(dot);
+}
+
 } // namespace
 
-bool IsCgiScriptExtension(const std::string& extension) {
+bool IsCgiScriptExtension(std::string_view extension) {
     return extension == ".cgi" || extension == ".pl" || extension == ".php";
 }
 
 TCgiTarget MapCgiRequest(const std::string& requestPath, const TCgiFolders& folders) {
     TCgiTarget target;
-    const std::string decoded = DecodeRequestPath(requestPath);
-    std::string rooted = decoded;
+    std::string rooted = DecodeRequestPath(requestPath);
+    const bool hasNul = rooted.find('\0') != std::string::npos;
     if (rooted.empty() || rooted[0] != '/') rooted.insert(rooted.begin(), '/');
-    target.Path = NormalizeLocalPath(rooted);
+    target.Path = NormalizeLocalPath(std::move(rooted));
     if (target.Path.empty()) target.Path.push_back('/');
     if (target.Path.back() == '/') target.Path += folders.DefaultDoc;
-    if (decoded.find('\0') != std::string::npos) return target;
-    if (!IsCgiScriptExtension(FileExtension(target.Path))) return target;
+    if (hasNul) return target;
+    if (!IsCgiScriptExtension(UrlPathExtension(target.Path))) return target;
     std::string rest;
     if (!AfterPrefix(RemoveLeadingSlash(target.Path), folders.LogicalCgiPath, rest)) return target;
 
-    const std::string dir = TrimRoot(folders.CgiDir);
+    const std::string dir(TrimRoot(folders.CgiDir));
     target.File = dir == "/" ? std::string() : dir;
     target.File += '/';
     target.File += rest;

@@ -2,6 +2,7 @@
 // Which script a request path names. The path is decoded and normalised first, and the
 // script must lie in the CGI folder, so no request reaches a file outside it.
 #include <string>
+#include <string_view>
 
 namespace korvane {
 
@@ -24,7 +25,7 @@ struct TCgiTarget {
 };
 
 // ".cgi", ".pl" and ".php", in exactly this case.
-bool IsCgiScriptExtension(const std::string& extension);
+bool IsCgiScriptExtension(std::string_view extension);
 
 TCgiTarget MapCgiRequest(const std::string& requestPath, const TCgiFolders& folders);
 

@@ -327,6 +327,37 @@ TEST_F(HttpServerTest, OwnersDecideThroughEvents) {
               "HTTP/1.1 404 Not Found");
 }
 
+TEST_F(HttpServerTest, RequestsAndBodiesArrivingInPiecesAreJoined) {
+    // The owner takes at most 4 bytes per call and never more than the body, so the rest of
+    // the body and the next request wait in the connection until it asks again.
+    std::string posted;
+    Server.OnPostDocument = [](THttpServer&, THttpConnection&, THttpGetFlag& flags) {
+        flags = THttpGetFlag::hgAcceptData;
+    };
+    Server.OnPostedData = [&](THttpServer&, THttpConnection& c, int) {
+        const size_t expected = static_cast<size_t>(c.RequestHeader().RequestContentLength);
+        char buffer[4];
+        posted.append(buffer, c.Receive(buffer, std::min(sizeof buffer, expected - posted.size())));
+        if (posted.size() < expected) return;
+        c.EndPostedData();
+        THttpGetFlag flags;
+        c.AnswerText(flags, "", "text/plain", "", "got " + posted);
+    };
+    RawClient client(Port);
+    for (const char* piece : {"PO", "ST /form HTTP/1.1\r", "\nContent-Length: 10\r\n", "\r\n01234",
+                              "56789GET /da", "ta.txt HTTP/1.0\r\n", "\r\n"}) {
+        client.Socket.Send(piece);
+        ASSERT_TRUE(test::DrainEvents());
+        ASSERT_TRUE(test::DrainEvents());
+    }
+    ASSERT_TRUE(WaitFor([&] { return client.Closed; }));
+    EXPECT_EQ(posted, "0123456789");
+    const size_t second = client.Received.find("HTTP/1.0 200 OK");
+    ASSERT_NE(second, std::string::npos) << client.Received;
+    EXPECT_EQ(Body(client.Received.substr(0, second)), "got 0123456789");
+    EXPECT_EQ(Body(client.Received.substr(second)), "0123456789");
+}
+
 TEST_F(HttpServerTest, StartStopAndPortChanges) {
     THttpServer other;
     other.SetAddr("127.0.0.1");
