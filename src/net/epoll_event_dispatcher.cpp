@@ -75,8 +75,35 @@ bool TEpollEventDispatcher::processEvents(QEventLoop::ProcessEventsFlags flags) 
     return handled;
 }
 
-bool TEpollEventDispatcher::ActivateSockets(const epoll_event* ready, int count) {
+void TEpollEventDispatcher::HandleFirst(QSocketNotifier* notifier) {
+    if (std::find(First.begin(), First.end(), notifier) != First.end()) return;
+    First.push_back(notifier);
+    connect(notifier, &QObject::destroyed, this, [this, notifier] { std::erase(First, notifier); });
+}
+
+void TEpollEventDispatcher::Activate(QSocketNotifier* notifier) {
+    QEvent event(QEvent::SockAct);
+    QCoreApplication::sendEvent(notifier, &event);
+}
+
+bool TEpollEventDispatcher::ActivateFirst(const epoll_event* ready, int count) {
     bool handled = false;
+    for (size_t i = 0; i < First.size(); ++i) {
+        QSocketNotifier* notifier = First[i];
+        if (!notifier->isEnabled()) continue;
+        const int fd = static_cast<int>(notifier->socket());
+        bool woken = count == ReadyBatch;
+        for (int k = 0; k < count && !woken; ++k)
+            woken = ready[k].data.fd == fd && (ready[k].events & WakingEvents[0]);
+        if (!woken) continue;
+        Activate(notifier);
+        handled = true;
+    }
+    return handled;
+}
+
+bool TEpollEventDispatcher::ActivateSockets(const epoll_event* ready, int count) {
+    bool handled = !First.empty() && ActivateFirst(ready, count);
     for (int i = 0; i < count; ++i) {
         const int fd = ready[i].data.fd;
         const uint32_t events = ready[i].events;
@@ -88,9 +115,8 @@ bool TEpollEventDispatcher::ActivateSockets(const epoll_event* ready, int count)
             const auto watch = Watches.find(fd);
             if (watch == Watches.end()) break;
             QSocketNotifier* notifier = watch->second.Notifiers[type];
-            if (!notifier) continue;
-            QEvent event(QEvent::SockAct);
-            QCoreApplication::sendEvent(notifier, &event);
+            if (!notifier || (type == 0 && IsFirst(notifier))) continue;
+            Activate(notifier);
             handled = true;
         }
     }

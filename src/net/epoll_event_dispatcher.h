@@ -9,6 +9,7 @@
 // QThread::setEventDispatcher before the thread starts.
 #include <QAbstractEventDispatcher>
 
+#include <algorithm>
 #include <atomic>
 #include <chrono>
 #include <unordered_map>
@@ -39,6 +40,12 @@ public:
     void wakeUp() override;
     void interrupt() override;
 
+    // The read notifier of a descriptor whose news must be known before anything else that
+    // one wake-up brings (a change to files that requests of the same wake-up will read). It
+    // is activated first when ready, and also when the wait returned a full batch, which may
+    // have left it out; its handler must expect nothing to read then.
+    void HandleFirst(QSocketNotifier* notifier);
+
 private:
     using Clock = std::chrono::steady_clock;
     struct TTimer {
@@ -58,6 +65,11 @@ private:
     void UpdateWatch(int fd);
     int WaitTimeoutMs() const;
     bool ActivateSockets(const epoll_event* ready, int count);
+    bool ActivateFirst(const epoll_event* ready, int count);
+    void Activate(QSocketNotifier* notifier);
+    bool IsFirst(const QSocketNotifier* notifier) const {
+        return !First.empty() && std::find(First.begin(), First.end(), notifier) != First.end();
+    }
     bool ActivateTimers();
     TTimer* FindTimer(int timerId);
 
@@ -65,6 +77,7 @@ private:
     int WakeFd = -1;
     std::atomic<bool> WakeUpPending{false};
     std::unordered_map<int, TWatch> Watches;
+    std::vector<QSocketNotifier*> First;
     std::vector<TTimer> Timers;
 };
 

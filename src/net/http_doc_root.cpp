@@ -8,6 +8,7 @@
 #include <climits>
 #include <cstdlib>
 #include <fcntl.h>
+#include <sys/epoll.h>
 #include <sys/inotify.h>
 #include <sys/syscall.h>
 #include <unistd.h>
@@ -44,6 +45,28 @@ THttpDocRoot::THttpDocRoot(std::string root) : RootPath(std::move(root)) {}
 THttpDocRoot::~THttpDocRoot() {
     ClearCache();
     if (RootFd >= 0) ::close(RootFd);
+    if (NoticeFd >= 0) ::close(NoticeFd);
+}
+
+int THttpDocRoot::ChangeNoticeFd() {
+    if (NoticeFd < 0) {
+        NoticeFd = ::epoll_create1(EPOLL_CLOEXEC);
+        WatchNotices();
+    }
+    return NoticeFd;
+}
+
+void THttpDocRoot::WatchNotices() {
+    if (NoticeFd < 0 || NotifyFd < 0) return;
+    epoll_event readable{};
+    readable.events = EPOLLIN;
+    readable.data.fd = NotifyFd;
+    // Closing NotifyFd takes it out of the set again.
+    ::epoll_ctl(NoticeFd, EPOLL_CTL_ADD, NotifyFd, &readable);
+}
+
+void THttpDocRoot::TakeChangeNotices() {
+    if (NotifyFd >= 0) CacheStillValid();
 }
 
 void THttpDocRoot::Refresh() {
@@ -118,7 +141,7 @@ THttpDocRoot::TOpened THttpDocRoot::Open(const std::string& path, bool beneath) 
     if (beneath) {
         Refresh();
         if (RootFd < 0 || !BeneathSupported || !RelativeToRoot(path, relative)) return result;
-        if (!Cache.empty() && CacheStillValid()) {
+        if (!Cache.empty() && (NoticesTrusted ? NotifyFd >= 0 : CacheStillValid())) {
             const auto hit = Cache.find(path);
             if (hit != Cache.end()) {
                 result.Kind = TKind::File;
@@ -188,6 +211,7 @@ bool THttpDocRoot::WatchFolders(const std::string& relative) {
             NotifySupported = errno != ENOSYS;
             return false;
         }
+        WatchNotices(); // before the first watch, so no notice can come unannounced
     }
     if (Cache.size() >= CacheLimit) {
         ClearCache();

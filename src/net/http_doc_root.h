@@ -45,6 +45,15 @@ public:
     // Where Root really leads once links are followed; "" when it does not exist.
     const std::string& RealRoot();
 
+    // A descriptor that turns readable when the kernel may have reported a change; its owner
+    // then calls TakeChangeNotices. It stays the same for the life of this object.
+    int ChangeNoticeFd();
+    void TakeChangeNotices();
+    // With notices trusted, the owner's event loop promises to have passed on, through
+    // TakeChangeNotices, every change reported before a request's bytes were seen; a cached
+    // file then costs no system call. Without, each open asks the kernel itself.
+    void SetChangeNoticesTrusted(bool trusted) { NoticesTrusted = trusted; }
+
     // A folder replaced under the same name is noticed within this time.
     static constexpr std::chrono::milliseconds RecheckInterval{1000};
     // Files kept open at most; beyond it the cache starts afresh.
@@ -65,6 +74,8 @@ private:
     // True when nothing watched has changed since the cache was filled; empties it otherwise.
     bool CacheStillValid();
     void ClearCache();
+    // Puts the current NotifyFd into the notice set.
+    void WatchNotices();
     // Watches every folder from Root down to the one holding relative; false when that is not
     // possible (no watches left, a folder on the way is a link).
     bool WatchFolders(const std::string& relative);
@@ -80,6 +91,8 @@ private:
 
     int NotifyFd = -1;
     bool NotifySupported = true;
+    int NoticeFd = -1; // an epoll set holding NotifyFd, so its number outlives NotifyFd's
+    bool NoticesTrusted = false;
     std::unordered_set<std::string> WatchedFolders; // relative to Root, "" for Root itself
     std::unordered_map<std::string, TCached> Cache; // by document path
 };

@@ -1,6 +1,9 @@
 #include "net/http_server.h"
 
+#include "net/epoll_event_dispatcher.h"
 #include "net/http_text.h"
+
+#include <QSocketNotifier>
 
 #include <algorithm>
 
@@ -53,6 +56,8 @@ void THttpServer::Start() {
     WSocketServer.LingerOnOff = LingerOnOff;
     WSocketServer.LingerTimeout = LingerTimeout;
     WSocketServer.Listen();
+    const std::string root(TrimRoot(DocDir));
+    if (!DocRoot || DocRoot->Root() != root) UseDocRoot(root);
     // Looked at several times per limit, so a client goes soon after its time is up.
     SilenceCheck.start(std::max(10, std::min(IdleTimeoutMs, RequestTimeoutMs) / 5));
     if (OnServerStarted) OnServerStarted(*this);
@@ -85,10 +90,27 @@ void THttpServer::SetPort(const std::string& port) {
     }
 }
 
+void THttpServer::UseDocRoot(const std::string& root) {
+    ChangeNotices.reset();
+    DocRoot = std::make_shared<THttpDocRoot>(root);
+    // On the epoll loop the root's change notices are taken before the requests of the same
+    // wake-up, so cached files need no question to the kernel per request. Other loops make
+    // no such promise.
+    auto* loop = qobject_cast<TEpollEventDispatcher*>(QAbstractEventDispatcher::instance());
+    const int fd = loop ? DocRoot->ChangeNoticeFd() : -1;
+    if (fd < 0) return;
+    ChangeNotices = std::make_unique<QSocketNotifier>(fd, QSocketNotifier::Read);
+    THttpDocRoot* notified = DocRoot.get();
+    connect(ChangeNotices.get(), &QSocketNotifier::activated, this,
+            [notified] { notified->TakeChangeNotices(); });
+    loop->HandleFirst(ChangeNotices.get());
+    DocRoot->SetChangeNoticesTrusted(true);
+}
+
 void THttpServer::PrepareConnection(THttpConnection& client) {
     client.DocDir = DocDir;
     const std::string root(TrimRoot(DocDir));
-    if (!DocRoot || DocRoot->Root() != root) DocRoot = std::make_shared<THttpDocRoot>(root);
+    if (!DocRoot || DocRoot->Root() != root) UseDocRoot(root);
     client.DocRoot = DocRoot;
     client.DefaultDoc = DefaultDoc;
     client.Options = Options;

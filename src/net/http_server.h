@@ -7,6 +7,7 @@
 #include "net/wsocket_server.h"
 
 #include <QObject>
+#include <QSocketNotifier>
 #include <QTimer>
 
 #include <chrono>
@@ -230,10 +231,13 @@ public:
 private:
     void PrepareConnection(THttpConnection& client);
     void DropSilentClients();
+    // The document folder the connections share, with the watch on its changes.
+    void UseDocRoot(const std::string& root);
 
     TWSocketServer WSocketServer;
     QTimer SilenceCheck;
     std::shared_ptr<THttpDocRoot> DocRoot;
+    std::unique_ptr<QSocketNotifier> ChangeNotices; // on DocRoot's notices; goes first
     std::string AddrValue = "0.0.0.0";
     std::string PortValue = "80";
 };

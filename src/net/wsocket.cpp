@@ -173,6 +173,11 @@ void TWSocket::SetLinger(bool on, int seconds) {
     ApplyLinger();
 }
 
+void TWSocket::SetNoDelay(bool on) {
+    const int value = on ? 1 : 0;
+    if (Fd >= 0) setsockopt(Fd, IPPROTO_TCP, TCP_NODELAY, &value, sizeof value);
+}
+
 void TWSocket::UpdateReadNotifier() {
     // Inside an event the state settles once, when the event returns: pausing and resuming
     // around one request then costs nothing.

@@ -102,6 +102,9 @@ public:
     // Closes at once, discarding the queue; no SessionClosed event.
     void Abort();
     void SetLinger(bool on, int seconds);
+    // Sends each write at once instead of holding small ones back while earlier bytes are
+    // unacknowledged (TCP_NODELAY): for a peer that waits for each reply before it asks again.
+    void SetNoDelay(bool on);
 
     // Runs notice later on this thread, after the current event has returned.
     void PostNotice(std::function<void()> notice);

@@ -87,6 +87,58 @@ TEST(EpollEventLoop, ADescriptorNumberThatComesBackIsHeardForItsNewSocket) {
     }
 }
 
+// A notifier handled first hears its news before any other descriptor of the same wake-up, and
+// is asked anyway when the wait came back full, since the batch may have left it out.
+TEST(EpollEventLoop, ANotifierHandledFirstComesBeforeTheRestAndAfterAFullBatch) {
+    struct Pair {
+        int Fd[2];
+        std::unique_ptr<QSocketNotifier> Notifier;
+    };
+    std::vector<std::string> order;
+    auto makePair = [&](const std::string& name) {
+        auto pair = std::make_unique<Pair>();
+        EXPECT_EQ(::socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0, pair->Fd),
+                  0);
+        pair->Notifier = std::make_unique<QSocketNotifier>(pair->Fd[0], QSocketNotifier::Read);
+        QObject::connect(pair->Notifier.get(), &QSocketNotifier::activated,
+                         [&order, name, fd = pair->Fd[0]] {
+                             char bytes[16];
+                             if (::read(fd, bytes, sizeof bytes) > 0)
+                                 order.push_back(name);
+                             else
+                                 order.push_back(name + " (nothing)");
+                         });
+        return pair;
+    };
+    std::vector<std::unique_ptr<Pair>> others;
+    others.push_back(makePair("other"));
+    const auto first = makePair("first");
+    auto* loop = dynamic_cast<TEpollEventDispatcher*>(QAbstractEventDispatcher::instance());
+    ASSERT_NE(loop, nullptr);
+    loop->HandleFirst(first->Notifier.get());
+    ASSERT_EQ(::write(others[0]->Fd[1], "x", 1), 1);
+    ASSERT_EQ(::write(first->Fd[1], "x", 1), 1);
+    ASSERT_TRUE(WaitFor([&] { return order.size() == 2; }, 2000));
+    EXPECT_EQ(order, (std::vector<std::string>{"first", "other"}));
+
+    // More ready descriptors than one wait returns; the first one has nothing to say.
+    while (others.size() < 300)
+        others.push_back(makePair("other"));
+    for (const auto& other : others)
+        ASSERT_EQ(::write(other->Fd[1], "x", 1), 1);
+    order.clear();
+    ASSERT_TRUE(WaitFor([&] { return order.size() >= others.size(); }, 5000));
+    EXPECT_EQ(order.front(), "first (nothing)");
+    for (const auto& pair : others) {
+        pair->Notifier.reset();
+        ::close(pair->Fd[0]);
+        ::close(pair->Fd[1]);
+    }
+    first->Notifier.reset();
+    ::close(first->Fd[0]);
+    ::close(first->Fd[1]);
+}
+
 // With no timer and no socket to wake it, the loop sleeps until another thread posts to it.
 TEST(EpollEventLoop, APostFromAnotherThreadWakesAWaitingLoop) {
     QObject receiver;

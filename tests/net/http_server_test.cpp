@@ -149,6 +149,29 @@ TEST_F(HttpServerTest, KeepsHttp11ConnectionsOpenUntilAskedToClose) {
     EXPECT_TRUE(curl.readAllStandardError().contains("Re-using existing connection"));
 }
 
+// Between two requests on one connection the file is rewritten, once to the same size (only
+// its bytes tell) and once longer: each reply has what the file held when it was asked for.
+TEST_F(HttpServerTest, AFileChangedBetweenRequestsIsServedAsItIsNow) {
+    RawClient client(Port);
+    const auto get = [&client] {
+        client.Received.clear();
+        client.Socket.Send("GET /data.txt HTTP/1.1\r\n\r\n");
+        EXPECT_TRUE(WaitFor([&] {
+            const size_t end = client.Received.find("\r\n\r\n");
+            return end != std::string::npos &&
+                   client.Received.size() - end - 4 ==
+                       std::stoul(client.Received.substr(client.Received.find("Length: ") + 8));
+        }));
+        return Body(client.Received);
+    };
+    EXPECT_EQ(get(), "0123456789");
+    EXPECT_EQ(get(), "0123456789");
+    for (const std::string now : {"abcdefghij", "a longer text than before"}) {
+        test::WriteBytes(Dir.File("www/data.txt"), now);
+        EXPECT_EQ(get(), now);
+    }
+}
+
 TEST_F(HttpServerTest, UnknownMethodsBadLengthsAndRanges) {
     RawClient del(Port);
     EXPECT_EQ(Status(del.Exchange("DELETE /data.txt HTTP/1.1\r\n\r\n")), "HTTP/1.1 404 Not Found");
