@@ -15,6 +15,7 @@
 #include <linux/sockios.h>
 #include <netinet/in.h>
 #include <netinet/tcp.h>
+#include <optional>
 #include <sys/ioctl.h>
 #include <sys/sendfile.h>
 #include <sys/uio.h>
@@ -26,6 +27,9 @@ namespace {
 
 constexpr size_t ReadChunk = TWSocket::ReadChunkSize;
 constexpr int MaxIov = 16;
+// One sendfile moves at most this much: between pieces the socket is let go, so the peer's
+// acknowledgements are taken in while the file streams instead of after all of it.
+constexpr size_t SendFileStep = 256 * 1024;
 // Rounds of "queue written" handled inside one flush before yielding to other sockets.
 constexpr int FlushRounds = 8;
 // Deferred notices run after one event before the rest waits for the next loop pass.
@@ -67,27 +71,39 @@ void DescribeAddress(const sockaddr_storage& address, std::string& text, uint16_
     text = buffer;
 }
 
-// sendfile raises SIGPIPE on a socket the peer has reset. Block it for the call and swallow
-// the signal if this call produced it, so the process keeps the default disposition for its
-// children and for everyone else.
-ssize_t SendFileQuietly(int socketFd, int fileFd, off_t* offset, size_t count) {
-    sigset_t pipeOnly, previous;
-    sigemptyset(&pipeOnly);
-    sigaddset(&pipeOnly, SIGPIPE);
-    pthread_sigmask(SIG_BLOCK, &pipeOnly, &previous);
-    sigset_t pendingBefore;
-    sigpending(&pendingBefore);
-    const bool wasPending = sigismember(&pendingBefore, SIGPIPE) == 1;
-    const ssize_t sent = sendfile(socketFd, fileFd, offset, count);
-    const int savedErrno = errno;
-    if (sent < 0 && savedErrno == EPIPE && !wasPending) {
-        const timespec noWait{0, 0};
-        sigtimedwait(&pipeOnly, nullptr, &noWait);
+// sendfile raises SIGPIPE on a socket the peer has reset. While one of these lives, the signal
+// is blocked, and one that a sendfile of ours produced is swallowed; the process keeps the
+// default disposition for its children and for everyone else.
+class TQuietPipe {
+public:
+    TQuietPipe() {
+        sigemptyset(&PipeOnly);
+        sigaddset(&PipeOnly, SIGPIPE);
+        pthread_sigmask(SIG_BLOCK, &PipeOnly, &Previous);
+        sigset_t pending;
+        sigpending(&pending);
+        WasPending = sigismember(&pending, SIGPIPE) == 1;
     }
-    pthread_sigmask(SIG_SETMASK, &previous, nullptr);
-    errno = savedErrno;
-    return sent;
-}
+    ~TQuietPipe() { pthread_sigmask(SIG_SETMASK, &Previous, nullptr); }
+    TQuietPipe(const TQuietPipe&) = delete;
+    TQuietPipe& operator=(const TQuietPipe&) = delete;
+
+    ssize_t SendFile(int socketFd, int fileFd, off_t* offset, size_t count) {
+        const ssize_t sent = sendfile(socketFd, fileFd, offset, count);
+        const int savedErrno = errno;
+        if (sent < 0 && savedErrno == EPIPE && !WasPending) {
+            const timespec noWait{0, 0};
+            sigtimedwait(&PipeOnly, nullptr, &noWait);
+        }
+        errno = savedErrno;
+        return sent;
+    }
+
+private:
+    sigset_t PipeOnly;
+    sigset_t Previous;
+    bool WasPending = false;
+};
 
 } // namespace
 
@@ -566,11 +582,14 @@ void TWSocket::OnWritable() {
 }
 
 bool TWSocket::WriteQueue(int& error) {
+    std::optional<TQuietPipe> quietPipe; // once a file is sent
     while (!SendQueue.empty()) {
         Chunk& front = SendQueue.front();
         ssize_t written;
         if (front.FileFd >= 0) {
-            written = SendFileQuietly(Fd, front.FileFd, &front.FileOffset, front.FileRemaining);
+            if (!quietPipe) quietPipe.emplace();
+            written = quietPipe->SendFile(Fd, front.FileFd, &front.FileOffset,
+                                          std::min(front.FileRemaining, SendFileStep));
             if (written == 0) { // the file is shorter than promised
                 error = EIO;
                 return false;

@@ -172,6 +172,21 @@ TEST_F(HttpServerTest, AFileChangedBetweenRequestsIsServedAsItIsNow) {
     }
 }
 
+// A client that resets the connection while a file streams to it must not take the server
+// (or this test process) down with the broken pipe.
+TEST_F(HttpServerTest, AClientThatResetsMidFileLeavesTheServerServing) {
+    test::WriteBytes(Dir.File("www/big.bin"), std::string(32 << 20, 'B'));
+    {
+        RawClient quitter(Port);
+        quitter.Socket.SetLinger(true, 0);
+        quitter.Socket.Send("GET /big.bin HTTP/1.1\r\n\r\n");
+        ASSERT_TRUE(WaitFor([&] { return quitter.Received.size() > 100000; }));
+        quitter.Socket.Abort();
+    }
+    ASSERT_TRUE(WaitFor([&] { return Server.ClientCount() == 0; }));
+    EXPECT_EQ(Body(Get("/data.txt")), "0123456789");
+}
+
 TEST_F(HttpServerTest, UnknownMethodsBadLengthsAndRanges) {
     RawClient del(Port);
     EXPECT_EQ(Status(del.Exchange("DELETE /data.txt HTTP/1.1\r\n\r\n")), "HTTP/1.1 404 Not Found");
