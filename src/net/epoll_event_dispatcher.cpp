@@ -202,8 +202,12 @@ void TEpollEventDispatcher::UpdateWatch(int fd) {
     epoll_event change{};
     change.events = wanted;
     change.data.fd = fd;
-    if (::epoll_ctl(Epoll, EPOLL_CTL_MOD, fd, &change) != 0 && errno == ENOENT)
-        ::epoll_ctl(Epoll, EPOLL_CTL_ADD, fd, &change);
+    // The likely operation first; the other when the set says otherwise.
+    const bool added = watch->second.InSet;
+    if (::epoll_ctl(Epoll, added ? EPOLL_CTL_MOD : EPOLL_CTL_ADD, fd, &change) != 0 &&
+        errno == (added ? ENOENT : EEXIST))
+        ::epoll_ctl(Epoll, added ? EPOLL_CTL_ADD : EPOLL_CTL_MOD, fd, &change);
+    watch->second.InSet = true;
 }
 
 // ---------------------------------------------------------------------------------------------

@@ -60,6 +60,7 @@ private:
     // the epoll set while it has one.
     struct TWatch {
         QSocketNotifier* Notifiers[3] = {nullptr, nullptr, nullptr};
+        bool InSet = false; // added to the epoll set by this loop
     };
 
     void UpdateWatch(int fd);

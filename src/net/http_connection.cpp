@@ -45,8 +45,6 @@ void THttpConnection::ClientAttached() {
     // Nothing here waits for its own socket inside an event, so each request is answered and
     // flushed as its event returns, without extra rounds through the event loop.
     socket.SetDeferredWork(true);
-    // Each reply leaves in one write, or a header and a file: neither part should wait.
-    socket.SetNoDelay(true);
     // Request lines are cut from the socket's buffer here, where they lie. The line end is
     // still what follows the busy banner.
     socket.SetLineMode(false);

@@ -55,6 +55,8 @@ void THttpServer::Start() {
     WSocketServer.LingerSet = LingerSet;
     WSocketServer.LingerOnOff = LingerOnOff;
     WSocketServer.LingerTimeout = LingerTimeout;
+    // Each reply leaves in one write, or a header and a file: neither part should wait.
+    WSocketServer.NoDelay = true;
     WSocketServer.Listen();
     const std::string root(TrimRoot(DocDir));
     if (!DocRoot || DocRoot->Root() != root) UseDocRoot(root);

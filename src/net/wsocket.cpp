@@ -141,11 +141,23 @@ void TWSocket::Attach(int fd) {
     ReadNotifier = new QSocketNotifier(Fd, QSocketNotifier::Read, this);
     connect(ReadNotifier, &QSocketNotifier::activated, this,
             [this] { RunEvent([this] { OnReadable(); }); });
-    WriteNotifier = new QSocketNotifier(Fd, QSocketNotifier::Write, this);
-    WriteNotifier->setEnabled(false);
-    connect(WriteNotifier, &QSocketNotifier::activated, this,
-            [this] { RunEvent([this] { OnWritable(); }); });
     ApplyLinger();
+}
+
+void TWSocket::WaitUntilWritable(bool wait) {
+    // Made on first need: most connections write everything at once and never wait.
+    if (!WriteNotifier) {
+        if (!wait || Fd < 0) return;
+        WriteNotifier = new QSocketNotifier(Fd, QSocketNotifier::Write, this);
+        connect(WriteNotifier, &QSocketNotifier::activated, this,
+                [this] { RunEvent([this] { OnWritable(); }); });
+        return;
+    }
+    WriteNotifier->setEnabled(wait);
+}
+
+bool TWSocket::WaitingUntilWritable() const {
+    return WriteNotifier && WriteNotifier->isEnabled();
 }
 
 void TWSocket::OpenSocket(int family) {
@@ -296,7 +308,7 @@ void TWSocket::Connect(const std::string& address, uint16_t port, const std::str
     PeerPortNumber = port;
     CurrentState = State::Connecting;
     ReadNotifier->setEnabled(false);
-    WriteNotifier->setEnabled(true);
+    WaitUntilWritable(true);
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -549,8 +561,7 @@ size_t TWSocket::UnsentBytes() const {
 
 void TWSocket::ScheduleFlush() {
     // Sends of one event are gathered and written together once it has returned.
-    if (CurrentState != State::Connected || FlushScheduled || InFlush ||
-        (WriteNotifier && WriteNotifier->isEnabled()))
+    if (CurrentState != State::Connected || FlushScheduled || InFlush || WaitingUntilWritable())
         return;
     FlushScheduled = true;
     PostNotice([this] {
@@ -564,7 +575,7 @@ void TWSocket::OnWritable() {
         int error = 0;
         socklen_t len = sizeof error;
         getsockopt(Fd, SOL_SOCKET, SO_ERROR, &error, &len);
-        WriteNotifier->setEnabled(false);
+        WaitUntilWritable(false);
         if (error) {
             CloseSocket();
             emit SessionConnected(error);
@@ -577,7 +588,7 @@ void TWSocket::OnWritable() {
         if (self && !SendQueue.empty()) Flush();
         return;
     }
-    WriteNotifier->setEnabled(false);
+    WaitUntilWritable(false);
     Flush();
 }
 
@@ -654,7 +665,7 @@ void TWSocket::Flush() {
             return;
         }
         if (!SendQueue.empty()) {
-            WriteNotifier->setEnabled(true);
+            WaitUntilWritable(true);
             leave();
             return;
         }

@@ -149,6 +149,9 @@ private:
     void CloseWithEvent(int error);
     void ApplyLinger();
     void UpdateReadNotifier();
+    // Switches the wait for room to write on or off.
+    void WaitUntilWritable(bool wait);
+    bool WaitingUntilWritable() const;
     void SyncReadNotifier();
     // Runs one event of this socket and then the work its handlers deferred.
     template <typename Handler> void RunEvent(const Handler& handler);

@@ -34,6 +34,7 @@ void TWSocketServer::Listen() {
     if (error != std::errc() || end != Port.data() + Port.size() || port > 65535)
         throw SocketError(EINVAL, "port \"" + Port + "\"");
     Listener.Listen(Addr, static_cast<uint16_t>(port), ListenBacklog);
+    if (NoDelay) Listener.SetNoDelay(true);
 }
 
 void TWSocketServer::Close() {

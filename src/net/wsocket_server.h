@@ -65,6 +65,9 @@ public:
     bool LingerSet = false; // socket default kept unless set
     bool LingerOnOff = false;
     int LingerTimeout = 0;
+    // Accepted connections send each write at once (TCP_NODELAY, which they take over from
+    // the listening socket without a system call of their own).
+    bool NoDelay = false;
     TClientFactory ClientClass = [] { return std::make_unique<TWSocketClient>(); };
 
     // Throws SocketError when the address or port cannot be had.
