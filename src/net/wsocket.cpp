@@ -29,7 +29,7 @@ constexpr size_t ReadChunk = TWSocket::ReadChunkSize;
 constexpr int MaxIov = 16;
 // One sendfile moves at most this much: between pieces the socket is let go, so the peer's
 // acknowledgements are taken in while the file streams instead of after all of it.
-constexpr size_t SendFileStep = 256 * 1024;
+constexpr size_t SendFileStep = 1024 * 1024;
 // Rounds of "queue written" handled inside one flush before yielding to other sockets.
 constexpr int FlushRounds = 8;
 // Deferred notices run after one event before the rest waits for the next loop pass.
