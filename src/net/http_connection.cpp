@@ -85,7 +85,11 @@ void THttpConnection::EndPostedData() {
 // reading the request
 
 void THttpConnection::DataAvailable() {
-    while (!TurnedAway() && Connected() && !InputHeld) {
+    if (TurnedAway()) { // told the server is busy: whatever it sends is dropped
+        Socket().DiscardInput(Socket().BufferedInput());
+        return;
+    }
+    while (Connected() && !InputHeld) {
         if (ReadingBody) {
             if (!TakeBody()) return;
             continue;

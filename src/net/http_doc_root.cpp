@@ -61,8 +61,9 @@ void THttpDocRoot::WatchNotices() {
     epoll_event readable{};
     readable.events = EPOLLIN;
     readable.data.fd = NotifyFd;
-    // Closing NotifyFd takes it out of the set again.
-    ::epoll_ctl(NoticeFd, EPOLL_CTL_ADD, NotifyFd, &readable);
+    // Closing NotifyFd takes it out of the set again. Notices that cannot come this way are
+    // never trusted again.
+    if (::epoll_ctl(NoticeFd, EPOLL_CTL_ADD, NotifyFd, &readable) != 0) NoticesLost = true;
 }
 
 void THttpDocRoot::TakeChangeNotices() {
@@ -141,7 +142,8 @@ THttpDocRoot::TOpened THttpDocRoot::Open(const std::string& path, bool beneath) 
     if (beneath) {
         Refresh();
         if (RootFd < 0 || !BeneathSupported || !RelativeToRoot(path, relative)) return result;
-        if (!Cache.empty() && (NoticesTrusted ? NotifyFd >= 0 : CacheStillValid())) {
+        const bool trusted = NoticesTrusted && !NoticesLost && NotifyFd >= 0;
+        if (!Cache.empty() && (trusted || CacheStillValid())) {
             const auto hit = Cache.find(path);
             if (hit != Cache.end()) {
                 result.Kind = TKind::File;

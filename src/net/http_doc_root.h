@@ -93,6 +93,7 @@ private:
     bool NotifySupported = true;
     int NoticeFd = -1; // an epoll set holding NotifyFd, so its number outlives NotifyFd's
     bool NoticesTrusted = false;
+    bool NoticesLost = false;                       // a NotifyFd could not join the notice set
     std::unordered_set<std::string> WatchedFolders; // relative to Root, "" for Root itself
     std::unordered_map<std::string, TCached> Cache; // by document path
 };
