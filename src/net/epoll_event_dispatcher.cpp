@@ -76,7 +76,7 @@ bool TEpollEventDispatcher::processEvents(QEventLoop::ProcessEventsFlags flags) 
 }
 
 void TEpollEventDispatcher::HandleFirst(QSocketNotifier* notifier) {
-    if (std::find(First.begin(), First.end(), notifier) != First.end()) return;
+    if (IsFirst(notifier)) return;
     First.push_back(notifier);
     connect(notifier, &QObject::destroyed, this, [this, notifier] { std::erase(First, notifier); });
 }

@@ -45,9 +45,8 @@ void THttpConnection::ClientAttached() {
     // Nothing here waits for its own socket inside an event, so each request is answered and
     // flushed as its event returns, without extra rounds through the event loop.
     socket.SetDeferredWork(true);
-    // Request lines are cut from the socket's buffer here, where they lie. The line end is
-    // still what follows the busy banner.
-    socket.SetLineMode(false);
+    // Request lines are cut from the socket's raw input here, where they lie; the socket's
+    // line end is only what follows the busy banner.
     socket.SetLineEnd("\n");
     connect(&socket, &TWSocket::DataAvailable, this, [this] { DataAvailable(); });
     connect(&socket, &TWSocket::DataSent, this, [this] { SendLoop(); });

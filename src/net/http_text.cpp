@@ -1,5 +1,6 @@
 #include "net/http_text.h"
 
+#include "storage/text_utils.h"
 #include "storage/url_coding.h"
 
 #include <algorithm>
@@ -153,9 +154,7 @@ std::string_view DocumentToContentType(const std::string& fileName) {
     // Folded to lower case once, then compared whole with each known extension.
     char folded[10];
     if (ext.size() > sizeof folded) return "application/binary";
-    std::transform(ext.begin(), ext.end(), folded, [](char c) {
-        return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
-    });
+    std::transform(ext.begin(), ext.end(), folded, LowerAscii);
     const std::string_view key(folded, ext.size());
     struct Type {
         std::string_view Ext;

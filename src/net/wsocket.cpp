@@ -25,7 +25,6 @@ namespace korvane {
 
 namespace {
 
-constexpr size_t ReadChunk = TWSocket::ReadChunkSize;
 constexpr int MaxIov = 16;
 // One sendfile moves at most this much: between pieces the socket is let go, so the peer's
 // acknowledgements are taken in while the file streams instead of after all of it.
@@ -422,7 +421,7 @@ void TWSocket::ConsumeInput(size_t count) {
     if (InStart >= InBuffer.size()) {
         InBuffer.clear();
         InStart = 0;
-    } else if (InStart > ReadChunk && InStart * 2 > InBuffer.size()) {
+    } else if (InStart > ReadChunkSize && InStart * 2 > InBuffer.size()) {
         InBuffer.erase(0, InStart);
         InStart = 0;
     }
@@ -448,7 +447,7 @@ void TWSocket::OnReadable() {
     }
     if (Fd < 0) return;
     // Read into the stack, not into a grown InBuffer: growing a string zero-fills the whole chunk.
-    char chunk[ReadChunk];
+    char chunk[ReadChunkSize];
     const ssize_t got = ::recv(Fd, chunk, sizeof chunk, 0);
     const int error = errno;
     if (got > 0) {
@@ -500,52 +499,53 @@ void TWSocket::ProcessInput() {
 // ---------------------------------------------------------------------------------------------
 // sending
 
+bool TWSocket::TakesSends(size_t size) const {
+    return size > 0 && Fd >= 0 &&
+           (CurrentState == State::Connected || CurrentState == State::Connecting);
+}
+
+void TWSocket::Queued(size_t size) {
+    QueuedCount += size;
+    ScheduleFlush();
+}
+
 void TWSocket::Send(const char* data, size_t size) {
-    if (size == 0 || Fd < 0) return;
-    if (CurrentState != State::Connected && CurrentState != State::Connecting) return;
+    if (!TakesSends(size)) return;
     if (!SendQueue.empty() && SendQueue.back().Appendable())
         SendQueue.back().Bytes.append(data, size);
     else
         SendQueue.emplace_back().Bytes.assign(data, size);
-    QueuedCount += size;
-    ScheduleFlush();
+    Queued(size);
 }
 
 void TWSocket::Send(std::string&& data) {
-    if (data.empty() || Fd < 0) return;
-    if (CurrentState != State::Connected && CurrentState != State::Connecting) return;
     const size_t size = data.size();
+    if (!TakesSends(size)) return;
     if (!SendQueue.empty() && SendQueue.back().Appendable())
         SendQueue.back().Bytes.append(data);
     else
         SendQueue.emplace_back().Bytes = std::move(data);
-    QueuedCount += size;
-    ScheduleFlush();
+    Queued(size);
 }
 
 void TWSocket::SendShared(std::shared_ptr<const std::string> bytes, size_t offset, size_t count) {
-    if (!bytes || count == 0 || Fd < 0 || offset + count > bytes->size()) return;
-    if (CurrentState != State::Connected && CurrentState != State::Connecting) return;
-    Chunk chunk;
+    if (!bytes || !TakesSends(count) || offset + count > bytes->size()) return;
+    Chunk& chunk = SendQueue.emplace_back();
     chunk.Shared = std::move(bytes);
     chunk.Offset = offset;
     chunk.End = offset + count;
-    SendQueue.push_back(std::move(chunk));
-    QueuedCount += count;
-    ScheduleFlush();
+    Queued(count);
 }
 
 void TWSocket::SendFile(int fileFd, off_t offset, size_t count) {
-    if (count == 0 || Fd < 0) return;
-    if (CurrentState != State::Connected && CurrentState != State::Connecting) return;
-    Chunk chunk;
-    chunk.FileFd = ::fcntl(fileFd, F_DUPFD_CLOEXEC, 0);
-    if (chunk.FileFd < 0) return;
+    if (!TakesSends(count)) return;
+    const int copy = ::fcntl(fileFd, F_DUPFD_CLOEXEC, 0);
+    if (copy < 0) return;
+    Chunk& chunk = SendQueue.emplace_back();
+    chunk.FileFd = copy;
     chunk.FileOffset = offset;
     chunk.FileRemaining = count;
-    SendQueue.push_back(std::move(chunk));
-    QueuedCount += count;
-    ScheduleFlush();
+    Queued(count);
 }
 
 size_t TWSocket::QueuedBytes() const {

@@ -159,6 +159,10 @@ private:
     void OnReadable();
     void OnWritable();
     void ProcessInput();
+    // Whether size bytes can be queued now (connected or connecting, something to send).
+    bool TakesSends(size_t size) const;
+    // Counts size newly queued bytes and has them written once the current event is done.
+    void Queued(size_t size);
     void ScheduleFlush();
     void Flush();
     // Writes what the socket takes; false when the session ended with an error.
