@@ -45,7 +45,8 @@ TEST(Shell, ShellOpenStartsProgramsWithParameters) {
     test::TempDir dir;
     EXPECT_FALSE(ShellOpen("", "", ""));
     ASSERT_TRUE(ShellOpen(dir.Path().string(), "/bin/sh", "-c \"echo x > opened\""));
-    for (int i = 0; i < 100 && !std::filesystem::exists(dir.File("opened")); ++i)
+    // The shell makes the file before it writes to it: wait for what it writes.
+    for (int i = 0; i < 100 && test::ReadBytes(dir.File("opened")) != "x\n"; ++i)
         RunAndWait("/bin/sleep", "", "0.1", 5);
     EXPECT_EQ(test::ReadBytes(dir.File("opened")), "x\n");
 }
