@@ -15,6 +15,7 @@
 #include <unistd.h>
 
 #include "exec/console_controller.h"
+#include "exec/run_environment.h"
 #include "platform/command_line.h"
 
 namespace {
@@ -41,11 +42,11 @@ int main(int argc, char** argv) {
     std::ofstream(script) << "my $line = ('x' x 79) . \"\\n\"; print $line for 1 .. 1_000_000;\n";
     const std::string perl = "perl";
 
-    const std::string commandLine = korvane::Quoted(perl) + " " + korvane::Quoted(script);
+    korvane::TProgramStart run{korvane::TCommandLine(perl).AddQuoted(script), "", {}};
+    korvane::InitEnvVars(run.Environment, true);
     const auto timeRun = [&](korvane::TConsoleController& controller) {
-        controller.InitEnvVars(true);
         const Clock::time_point start = Clock::now();
-        controller.executeSession(commandLine, "", true, 30, 600);
+        controller.executeSession(run, true, 30, 600);
         const double seconds = Seconds(start);
         if (controller.OutBytes().size() != 80'000'000 ||
             controller.OutputLines.Count() != 1'000'000) {

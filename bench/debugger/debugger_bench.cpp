@@ -75,11 +75,12 @@ TRunRequest DebugRun(const std::string& script) {
     TRunRequest run;
     run.Kind = TLanguage::Perl;
     run.ScriptFile = script;
-    run.CommandLine = PerlDebugCommand("/usr/bin/perl", "", script);
-    run.WorkDir = std::filesystem::path(script).parent_path().string();
+    run.Start.Command = PerlDebugCommand("/usr/bin/perl", "", script);
+    run.Start.WorkDir = std::filesystem::path(script).parent_path().string();
     std::vector<std::string> own;
     EnvironmentLines(own);
-    run.Environment = InteractiveRunEnvironment({}, own, TScriptLanguage::Perl, script, {}, {});
+    run.Start.Environment =
+        InteractiveRunEnvironment({}, own, TScriptLanguage::Perl, script, {}, {});
     return run;
 }
 
@@ -156,9 +157,9 @@ int main(int argc, char** argv) {
             return 1;
         }
         double bareSteps = 0, stepsAmongX = 0;
-        const double peer = PeerStep(driver, script, run.Environment, false, bareSteps);
+        const double peer = PeerStep(driver, script, run.Start.Environment, false, bareSteps);
         const double peerWithVariables =
-            PeerStep(driver, script, run.Environment, true, stepsAmongX);
+            PeerStep(driver, script, run.Start.Environment, true, stepsAmongX);
         if (peer <= 0 || peerWithVariables <= 0) {
             std::fprintf(stderr, "the peer driver failed\n");
             return 1;

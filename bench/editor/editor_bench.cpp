@@ -9,10 +9,9 @@
 // tools/editor-screenshot.sh do).
 #include "app/main_form.h"
 #include "app/publish_commands.h"
+#include "app/variable_watch_window.h"
 #include "editor/editor_page.h"
-#include "editor/kor_syn_edit.h"
 #include "exec/debug_form.h"
-#include "exec/variable_watch_window.h"
 #include "model/global_settings.h"
 #include "platform/program_folder.h"
 #include "project/kor_project.h"
@@ -20,6 +19,7 @@
 #include "storage/method_trace.h"
 #include "storage/paths.h"
 #include "storage/section_list.h"
+#include "widgets/kor_syn_edit.h"
 #include "widgets/web_view.h"
 
 #include <QAction>

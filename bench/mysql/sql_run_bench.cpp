@@ -5,8 +5,8 @@
 #include "exec/console_controller.h"
 #include "model/project_link.h"
 #include "platform/command_line.h"
+#include "services/mysql_controller.h"
 #include "storage/name_value.h"
-#include "tools/mysql_controller.h"
 
 #include <algorithm>
 #include <chrono>
@@ -61,11 +61,9 @@ int main(int argc, char** argv) {
     std::vector<double> controller, bare;
     for (int i = 0; i < runs; ++i) {
         Clock::time_point start = Clock::now();
-        const std::string path = sql.CreateTempFile({true, "", script, ""});
-        console.InitEnvVars(true);
-        sql.AddPasswordTo(console.EnvVars);
-        console.executeSession(sql.ClientCommand() + " -v -e " + korvane::Quoted("source " + path),
-                               "", true, 30, 120);
+        const korvane::TRunRequest run =
+            sql.SqlRunRequest(korvane::TRunRequest(), {true, "", script, ""});
+        console.executeSession(run.Start, true, 30, 120);
         controller.push_back(std::chrono::duration<double>(Clock::now() - start).count());
         // Heading, 10,000 rows and the echoed statement between two rules.
         if (console.OutputLines.Count() < 10'001) {

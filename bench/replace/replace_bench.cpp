@@ -5,10 +5,10 @@
 // Run with a private KORVANE_HOME and XDG_CONFIG_HOME (bench/replace.sh does).
 #include "app/main_form.h"
 #include "editor/editor_page.h"
-#include "editor/kor_syn_edit.h"
 #include "platform/program_folder.h"
 #include "project/kor_project.h"
 #include "storage/section_list.h"
+#include "widgets/kor_syn_edit.h"
 
 #include <QApplication>
 #include <QElapsedTimer>

@@ -1,7 +1,7 @@
 #include "app/bookmark_commands.h"
 
 #include "app/command.h"
-#include "editor/kor_syn_edit.h"
+#include "widgets/kor_syn_edit.h"
 
 #include <QAction>
 #include <QApplication>

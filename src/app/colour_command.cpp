@@ -3,8 +3,8 @@
 #include "app/command.h"
 #include "editor/color_dialog.h"
 #include "editor/editor_page.h"
-#include "editor/kor_syn_edit.h"
 #include "editor/text_commands.h"
+#include "widgets/kor_syn_edit.h"
 
 #include <QMenu>
 

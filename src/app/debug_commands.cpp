@@ -2,9 +2,9 @@
 // variable window, all acting on the current page or on the program being debugged.
 #include "app/main_form.h"
 
+#include "app/variable_watch_window.h"
 #include "editor/editor_page.h"
 #include "exec/debug_form.h"
-#include "exec/variable_watch_window.h"
 #include "project/kor_project.h"
 #include "storage/errors.h"
 #include "storage/method_trace.h"

@@ -65,7 +65,7 @@ void AddBrowserCommands(QWidget& window, QMenu& menu, TCommandUpdates& updates,
         TEditorPage* page = currentPage();
         if (!page) return;
         const std::string address = page->HTTPfileName();
-        if (!ShellOpen("", address, ""))
+        if (!ShellOpen("", address))
             CurrentPrompt().Inform(PromptKind::Error, "Cannot open " + address);
     });
     updates.Add(*local, [currentPage](QAction& item) {

@@ -3,12 +3,10 @@
 #include "app/command.h"
 #include "app/file_dialogs.h"
 #include "editor/editor_page.h"
-#include "editor/kor_syn_edit.h"
 #include "editor/styled_text.h"
 #include "model/global_settings.h"
 #include "platform/qt_strings.h"
 #include "project/kor_project.h"
-#include "project/safe_file_write.h"
 #include "storage/backups.h"
 #include "storage/clock.h"
 #include "storage/date_text.h"
@@ -17,8 +15,10 @@
 #include "storage/line_endings.h"
 #include "storage/method_trace.h"
 #include "storage/paths.h"
+#include "storage/safe_file_write.h"
 #include "storage/text_utils.h"
 #include "widgets/backup_menu.h"
+#include "widgets/kor_syn_edit.h"
 #include "widgets/user_feedback.h"
 
 #include <QAction>

@@ -4,7 +4,6 @@
 #include "app/command.h"
 #include "app/main_form.h"
 #include "editor/editor_page.h"
-#include "editor/kor_syn_edit.h"
 #include "help/help_context.h"
 #include "help/help_form.h"
 #include "help/help_manager.h"
@@ -17,6 +16,7 @@
 #include "storage/prompt.h"
 #include "storage/section_list.h"
 #include "storage/text_utils.h"
+#include "widgets/kor_syn_edit.h"
 #include "widgets/user_feedback.h"
 
 #include <QAction>
@@ -54,7 +54,7 @@ THelpCommands::THelpCommands(std::function<TEditorPage*()> currentPage)
         SectionList(), CurrentPrompt(), "contents", DefaultHelpFile(),
         [this](const std::string& path, char verb) {
             if (verb == 'O') return Window().ShowDocument(path);
-            return ShellOpen(FolderPart(path), TextBeforeHash(path), "");
+            return ShellOpen(FolderPart(path), TextBeforeHash(path));
         });
     qApp->installEventFilter(new THelpContextFilter(*HelpManager, this));
 }
@@ -90,7 +90,7 @@ void THelpCommands::AddHelpMenu(QWidget& window, QMenuBar& bar, TDocumentPaths d
     const auto openDocument = [](const std::function<std::string()>& path) {
         return [path] {
             const std::string document = path ? path() : std::string();
-            if (!document.empty() && !ShellOpen(FolderPart(document), document, ""))
+            if (!document.empty() && !ShellOpen(FolderPart(document), document))
                 CurrentPrompt().Inform(PromptKind::Error, "Cannot open " + document);
         };
     };

@@ -1,9 +1,9 @@
 #include "app/message_list.h"
 
 #include "editor/editor_page.h"
-#include "editor/kor_syn_edit.h"
 #include "platform/qt_strings.h"
 #include "project/kor_project.h"
+#include "widgets/kor_syn_edit.h"
 #include "widgets/user_feedback.h"
 
 #include <QApplication>

@@ -1,9 +1,9 @@
 #include "app/module_commands.h"
 
 #include "app/command.h"
+#include "app/mod_install_dlg.h"
 #include "exec/error_filter.h"
 #include "platform/qt_strings.h"
-#include "tools/mod_install_dlg.h"
 
 #include <QAction>
 #include <QListWidget>

@@ -2,8 +2,8 @@
 
 #include "app/command.h"
 #include "editor/editor_page.h"
-#include "editor/kor_syn_edit.h"
 #include "platform/qt_strings.h"
+#include "widgets/kor_syn_edit.h"
 
 #include <QAction>
 #include <QContextMenuEvent>

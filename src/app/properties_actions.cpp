@@ -3,6 +3,8 @@
 #include "app/properties_dlg.h"
 #include "app/properties_fields.h"
 #include "exec/console_controller.h"
+#include "exec/interpreter_commands.h"
+#include "exec/run_environment.h"
 #include "platform/command_line.h"
 #include "platform/qt_strings.h"
 #include "project/kor_project.h"
@@ -84,7 +86,7 @@ std::string ReadFileTail(const std::string& path, std::size_t maxBytes, bool& cu
     return text;
 }
 
-std::vector<std::string> TPropertiesDlg::RunVersionQuery(const std::string& commandLine) {
+std::vector<std::string> TPropertiesDlg::RunVersionQuery(const TCommandLine& command) {
     if (!Services.Console) return {};
     TConsoleController& console = *Services.Console;
     if (!console.sessionFinished()) {
@@ -94,9 +96,9 @@ std::vector<std::string> TPropertiesDlg::RunVersionQuery(const std::string& comm
     }
     TBusyCursor busy;
     try {
-        console.InitEnvVars(true);
-        console.executeSessionObject(commandLine, "", true, this, VersionQuerySeconds,
-                                     VersionQuerySeconds);
+        TProgramStart start{command, "", {}};
+        InitEnvVars(start.Environment, true);
+        console.executeSessionObject(start, true, this, VersionQuerySeconds, VersionQuerySeconds);
         if (!console.sessionFinished()) console.endSession();
     } catch (const handledException& e) {
         CurrentPrompt().Inform(PromptKind::Error, e.what());
@@ -116,7 +118,7 @@ void TPropertiesDlg::PerlVersionClick() {
     } else {
         LastVersionPath.clear();
     }
-    const std::vector<std::string> lines = RunVersionQuery(Quoted(path) + " " + switches);
+    const std::vector<std::string> lines = RunVersionQuery(TCommandLine(path).Add(switches));
     if (!lines.empty()) CurrentPrompt().Inform(PromptKind::Information, JoinLines(lines));
 }
 
@@ -124,7 +126,7 @@ void TPropertiesDlg::PhpVersionClick() {
     TraceScope trace(this, "TPropertiesDlg", "PhpVersionClick");
     const std::string php = Text("PhpCompilerPath");
     if (!PhpShowsInfo) {
-        const std::vector<std::string> lines = RunVersionQuery(Quoted(php) + " -v");
+        const std::vector<std::string> lines = RunVersionQuery(PhpVersionCommand(php));
         if (!lines.empty()) CurrentPrompt().Inform(PromptKind::Information, JoinLines(lines));
         PhpShowsInfo = true;
         PhpVersionBtn->setText(QStringLiteral("PHP &Info..."));
@@ -141,7 +143,7 @@ void TPropertiesDlg::PhpVersionClick() {
     // The CGI build reports as a web page; the command-line one as text, shown preformatted.
     const std::string cgi = FolderPart(php) + "php-cgi";
     const bool html = IsFile(cgi);
-    std::vector<std::string> lines = RunVersionQuery(Quoted(html ? cgi : php) + " -i");
+    std::vector<std::string> lines = RunVersionQuery(PhpInfoCommand(html ? cgi : php));
     if (lines.empty()) return;
     std::string page;
     if (html) {

@@ -8,6 +8,7 @@
 #include "app/properties_pages.h"
 #include "model/file_types.h"
 #include "model/highlight_schemes.h"
+#include "platform/command_line.h"
 
 #include <QDialog>
 
@@ -176,7 +177,7 @@ private:
     QTreeWidgetItem* RowOf(const TFileType* type) const;
 
     // ---- buttons that act at once (properties_actions.cpp) ----
-    std::vector<std::string> RunVersionQuery(const std::string& commandLine);
+    std::vector<std::string> RunVersionQuery(const TCommandLine& command);
     void TestConnectionClick();
     void ClearLogClick();
     void ViewLogClick();

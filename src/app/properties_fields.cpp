@@ -1,7 +1,7 @@
 #include "app/properties_fields.h"
 
 #include "project/kor_project.h"
-#include "tools/mysql_controller.h"
+#include "services/mysql_controller.h"
 
 #include <stdexcept>
 #include <vector>

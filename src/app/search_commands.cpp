@@ -3,8 +3,8 @@
 #include "app/command.h"
 #include "editor/confirm_replace_dialog.h"
 #include "editor/editor_page.h"
-#include "editor/kor_syn_edit.h"
 #include "project/kor_project.h"
+#include "widgets/kor_syn_edit.h"
 
 #include <QAction>
 #include <QMainWindow>

@@ -2,10 +2,10 @@
 
 #include "app/command.h"
 #include "editor/editor_page.h"
-#include "editor/kor_syn_edit.h"
 #include "editor/text_commands.h"
 #include "platform/qt_strings.h"
 #include "project/kor_project.h"
+#include "widgets/kor_syn_edit.h"
 
 #include <QAction>
 #include <QApplication>

@@ -4,7 +4,7 @@
 #include "exec/console_controller.h"
 #include "exec/debug_form.h"
 #include "project/kor_project.h"
-#include "tools/mysql_controller.h"
+#include "services/mysql_controller.h"
 #include "web/web_server.h"
 #include "widgets/user_feedback.h"
 
@@ -17,7 +17,7 @@ void ConnectWebServerCommand(QAction& action, TKorProject& project, TDebugForm& 
     TWebServer& web = project.WebServer();
     web.ExecuteFileName = [&web, &debug, &project](const TCgiRequest& request) {
         const bool userRun = debug.BrowserRequest;
-        TCgiOutput output = debug.ExecuteFileName(request, project, web.CgiTimeout());
+        TCgiOutput output = debug.ExecuteFileName(request, project.RunSettings(), web.CgiTimeout());
         // A page the user ran in the browser may have found the database down: offer to bring
         // it up. Requests nobody here started never ask.
         TMySqlController& sql = project.MySql();

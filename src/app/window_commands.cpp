@@ -10,12 +10,12 @@
 #include "app/page_tab_menu.h"
 #include "app/publish_commands.h"
 #include "editor/editor_page.h"
-#include "editor/kor_syn_edit.h"
 #include "platform/qt_strings.h"
 #include "project/kor_project.h"
 #include "publish/proj_org.h"
+#include "services/mysql_controller.h"
 #include "storage/method_trace.h"
-#include "tools/mysql_controller.h"
+#include "widgets/kor_syn_edit.h"
 
 #include <QApplication>
 #include <QClipboard>

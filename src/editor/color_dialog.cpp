@@ -1,7 +1,7 @@
 #include "editor/color_dialog.h"
 
-#include "help/help_context.h"
 #include "platform/qt_strings.h"
+#include "widgets/help_topic.h"
 #include "widgets/ok_cancel_row.h"
 
 #include <QCheckBox>

@@ -1,7 +1,7 @@
 #include "editor/colour_choice.h"
 
-#include "editor/kor_syn_edit.h"
 #include "storage/errors.h"
+#include "widgets/kor_syn_edit.h"
 
 namespace korvane {
 

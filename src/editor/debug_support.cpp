@@ -1,11 +1,11 @@
 #include "editor/debug_support.h"
 
 #include "editor/editor_page.h"
-#include "editor/gutter_glyphs.h"
-#include "editor/kor_syn_edit.h"
 #include "exec/debug_form.h"
 #include "platform/qt_strings.h"
 #include "project/kor_project.h"
+#include "widgets/gutter_glyphs.h"
+#include "widgets/kor_syn_edit.h"
 
 #include <QHelpEvent>
 #include <QPainter>

@@ -3,18 +3,18 @@
 
 #include "editor/browser_tab.h"
 #include "editor/debug_support.h"
-#include "editor/kor_syn_edit.h"
 #include "editor/output_document.h"
 #include "editor/page_highlighter.h"
 #include "editor/scheme_to_editor.h"
 #include "platform/qt_strings.h"
 #include "project/kor_project.h"
+#include "services/mysql_controller.h"
 #include "storage/file_utils.h"
 #include "storage/method_trace.h"
 #include "storage/paths.h"
 #include "storage/text_utils.h"
 #include "templates/page_templates.h"
-#include "tools/mysql_controller.h"
+#include "widgets/kor_syn_edit.h"
 #include "widgets/user_feedback.h"
 
 #include <QSignalBlocker>
@@ -176,15 +176,7 @@ std::string TEditorPage::BackupPath() const {
 }
 
 bool TEditorPage::ToolPathsPresent() const {
-    bool present = IsBatch() || IsHTML() || IsText();
-    if (IsPerl()) present = IsFile(Owner.PerlCompilerPath());
-    if (IsPHP()) present = IsFile(Owner.PhpCompilerPath());
-    if (IsSQL()) present = IsFolder(Owner.MySql().BinPath());
-    if (!present)
-        CurrentPrompt().Inform(
-            PromptKind::Error,
-            "Compiler / Tools Executable Path missing. Check in Project Settings.");
-    return present;
+    return korvane::ToolPathsPresent(Kind, Owner.RunSettings(), Owner.MySql().BinPath());
 }
 
 void TEditorPage::UpdateEditable(const std::string& fileName) {

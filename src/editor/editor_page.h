@@ -10,6 +10,7 @@
 #include "exec/run_request.h"
 #include "model/highlight_schemes.h"
 #include "project/project_page.h"
+#include "services/sql_script.h"
 #include "storage/clock.h"
 #include "storage/line_endings.h"
 #include "widgets/param_frame.h"
@@ -193,6 +194,7 @@ public:
     std::string WebURL() const;
     // What a run of this page takes from it.
     TRunPageInfo RunInfo() const;
+    TSqlScript SqlScript() const;
     // The object the page's console and message lines carry.
     ConsoleTag MessageTag() const { return static_cast<const TProjectPage*>(this); }
     // Typed input in "Text In/Out": true when the key was taken for the running program.

@@ -7,9 +7,9 @@
 #include "exec/console_controller.h"
 #include "model/form_fields.h"
 #include "project/kor_project.h"
-#include "project/safe_file_write.h"
 #include "storage/method_trace.h"
 #include "storage/paths.h"
+#include "storage/safe_file_write.h"
 #include "storage/text_utils.h"
 #include "web/web_server.h"
 

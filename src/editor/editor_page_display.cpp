@@ -2,18 +2,18 @@
 // line, the word at the caret, printing, and the breakpoints in the gutter.
 #include "editor/editor_page.h"
 
-#include "exec/html_convert.h"
+#include "storage/html_convert.h"
 
 #include "editor/bracket_depth.h"
 #include "editor/debug_support.h"
-#include "editor/kor_syn_edit.h"
 #include "editor/scheme_to_editor.h"
-#include "exec/html_convert.h"
 #include "platform/qt_strings.h"
 #include "project/kor_project.h"
 #include "storage/date_text.h"
+#include "storage/html_convert.h"
 #include "storage/method_trace.h"
 #include "templates/page_templates.h"
+#include "widgets/kor_syn_edit.h"
 
 #include <QApplication>
 #include <QClipboard>

@@ -2,17 +2,17 @@
 // changes made by other programs.
 #include "editor/editor_page.h"
 
-#include "editor/kor_syn_edit.h"
 #include "project/kor_project.h"
-#include "project/safe_file_write.h"
 #include "storage/backups.h"
 #include "storage/errors.h"
 #include "storage/file_utils.h"
 #include "storage/line_endings.h"
 #include "storage/method_trace.h"
 #include "storage/paths.h"
+#include "storage/safe_file_write.h"
 #include "storage/text_utils.h"
 #include "templates/page_templates.h"
+#include "widgets/kor_syn_edit.h"
 
 #include <cmath>
 #include <filesystem>

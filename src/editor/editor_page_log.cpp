@@ -1,7 +1,6 @@
 // The page's block of the project's settings report in the log.
 #include "editor/editor_page.h"
 
-#include "editor/kor_syn_edit.h"
 #include "model/check_list.h"
 #include "model/form_fields.h"
 #include "project/kor_project.h"
@@ -10,6 +9,7 @@
 #include "storage/line_endings.h"
 #include "storage/paths.h"
 #include "storage/text_utils.h"
+#include "widgets/kor_syn_edit.h"
 
 namespace korvane {
 

@@ -2,7 +2,6 @@
 #include "editor/editor_page.h"
 
 #include "editor/browser_tab.h"
-#include "editor/kor_syn_edit.h"
 #include "project/kor_project.h"
 #include "storage/file_utils.h"
 #include "storage/flag_scope.h"
@@ -10,6 +9,7 @@
 #include "storage/method_trace.h"
 #include "storage/paths.h"
 #include "storage/section_list.h"
+#include "widgets/kor_syn_edit.h"
 
 #include <array>
 

@@ -3,14 +3,14 @@
 #include "editor/editor_page.h"
 #include "editor/output_document.h"
 
-#include "editor/kor_syn_edit.h"
 #include "exec/console_controller.h"
 #include "exec/console_display.h"
 #include "exec/error_filter.h"
 #include "platform/qt_strings.h"
 #include "project/kor_project.h"
+#include "services/mysql_controller.h"
 #include "storage/method_trace.h"
-#include "tools/mysql_controller.h"
+#include "widgets/kor_syn_edit.h"
 
 #include <QEvent>
 #include <QKeyEvent>
@@ -64,15 +64,18 @@ TRunPageInfo TEditorPage::RunInfo() const {
     info.FormFields = FormFields;
     info.EnvVars = EnvVars;
     info.Tag = MessageTag();
-    if (IsSQL()) {
-        info.Sql.HasEditor = SourceEditor != nullptr;
-        info.Sql.OwnFile = info.ScriptFile;
-        if (SourceEditor) {
-            info.Sql.Text = std::string(SourceEditor->RawView());
-            info.Sql.Selection = SourceEditor->SelectedRawText();
-        }
-    }
     return info;
+}
+
+TSqlScript TEditorPage::SqlScript() const {
+    TSqlScript script;
+    script.HasEditor = SourceEditor != nullptr;
+    script.OwnFile = TempFileName();
+    if (SourceEditor) {
+        script.Text = std::string(SourceEditor->RawView());
+        script.Selection = SourceEditor->SelectedRawText();
+    }
+    return script;
 }
 
 void TEditorPage::SyntaxCheck() {
@@ -83,7 +86,7 @@ void TEditorPage::SyntaxCheck() {
     if (Debugger().RunPage()) return;
     SaveToFile("", false);
     const std::vector<TMessageLine> messages =
-        SyntaxCheckScript(Debugger().Console(), Owner, RunInfo(), RunStartTime);
+        SyntaxCheckScript(Debugger().Console(), Owner.RunSettings(), RunInfo(), RunStartTime);
     // A missing interpreter has been reported already; the list keeps what it had.
     if (messages.empty()) return;
     Owner.Host().SetMessages(messages);
@@ -108,7 +111,7 @@ bool TEditorPage::StartDebugging(bool stepping) {
     TraceScope trace(this, ClassName, "StartDebugging");
     if (!IsPerl() || !ConsoleIdle() || !ToolPathsPresent()) return false;
     SaveToFile("", false);
-    const TRunRequest request = DebugRunRequest(Owner, RunInfo());
+    const TRunRequest request = DebugRunRequest(Owner.RunSettings(), RunInfo());
     ClearRunOutput();
     RunStartTime = Now();
     TDebugForm& debug = Debugger();
@@ -132,12 +135,15 @@ void TEditorPage::ClearRunOutput() {
 }
 
 void TEditorPage::StartPlainRun(bool browserRun) {
+    TRunRequest request;
     if (IsSQL()) {
         TMySqlController& sql = Owner.MySql();
         sql.setHtmlOutput(browserRun);
         if (sql.CheckForDownServer()) sql.BringServerUp(true);
+        request = sql.SqlRunRequest(PageRunRequest(RunInfo()), SqlScript());
+    } else {
+        request = PlainRunRequest(Owner.RunSettings(), RunInfo());
     }
-    const TRunRequest request = PlainRunRequest(Owner, RunInfo());
     ClearRunOutput();
     RunStartTime = Now();
     TDebugForm& debug = Debugger();

@@ -1,8 +1,8 @@
 // Find and replace on a page with the project's search options and histories.
 #include "editor/editor_page.h"
 #include "editor/find_dlg.h"
-#include "editor/kor_syn_edit.h"
 #include "project/kor_project.h"
+#include "widgets/kor_syn_edit.h"
 #include "widgets/user_feedback.h"
 
 namespace korvane {

@@ -1,10 +1,10 @@
 #include "editor/perl_tool_page.h"
 
 #include "editor/editor_page.h"
-#include "editor/kor_syn_edit.h"
 #include "exec/perl_tools.h"
 #include "storage/name_value.h"
 #include "storage/prompt.h"
+#include "widgets/kor_syn_edit.h"
 
 #include <filesystem>
 #include <fstream>
@@ -50,10 +50,9 @@ std::string TPerlToolPage::WriteCopy(const TEditorPage& page, const std::string&
     return file;
 }
 
-bool TPerlToolPage::StartTool(
-    const char* name, const char* package,
-    const std::function<std::vector<std::string>(const std::string&)>& arguments,
-    const std::string& workDir, TToolRun::DoneHandler done) {
+bool TPerlToolPage::StartTool(const char* name, const char* package,
+                              const std::function<TCommandLine(const std::string&)>& command,
+                              const std::string& workDir, TToolRun::DoneHandler done) {
     const std::string program = Locator.FindTool(name);
     if (program.empty()) {
         CurrentPrompt().Inform(PromptKind::Error, std::string(name) +
@@ -63,7 +62,7 @@ bool TPerlToolPage::StartTool(
         return false;
     }
     std::string error;
-    if (!Run.Start(arguments(program), Environment, workDir, TimeLimitMs, std::move(done), error)) {
+    if (!Run.Start({command(program), workDir, Environment}, TimeLimitMs, std::move(done), error)) {
         CurrentPrompt().Inform(PromptKind::Error, "Unable to execute " + program + ": " + error);
         return false;
     }
@@ -94,7 +93,7 @@ bool TPerlToolPage::Tidy(TEditorPage& page) {
     Pending = {&page, editor, range, std::move(original), file};
     return StartTool(
         "perltidy", "perltidy",
-        [&](const std::string& program) { return PerlTidyArguments(program, file, rcFile); },
+        [&](const std::string& program) { return PerlTidyCommand(program, file, rcFile); },
         folder.empty() ? Scratch->path().toStdString() : folder,
         [this](const TToolOutcome& outcome) { TidyDone(outcome); });
 }
@@ -147,7 +146,7 @@ bool TPerlToolPage::Critique(TEditorPage& page, int severity) {
     const std::string folder = FolderOf(page);
     return StartTool(
         "perlcritic", "libperl-critic-perl",
-        [&](const std::string& program) { return PerlCriticArguments(program, file, severity); },
+        [&](const std::string& program) { return PerlCriticCommand(program, file, severity); },
         folder.empty() ? Scratch->path().toStdString() : folder,
         [this](const TToolOutcome& outcome) { CritiqueDone(outcome); });
 }

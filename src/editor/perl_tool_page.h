@@ -54,7 +54,7 @@ private:
     // The copy of text the tool reads, named like the page's file; "" after telling why not.
     std::string WriteCopy(const TEditorPage& page, const std::string& text);
     bool StartTool(const char* name, const char* package,
-                   const std::function<std::vector<std::string>(const std::string&)>& arguments,
+                   const std::function<TCommandLine(const std::string&)>& command,
                    const std::string& workDir, TToolRun::DoneHandler done);
     void TidyDone(const TToolOutcome& outcome);
     void CritiqueDone(const TToolOutcome& outcome);

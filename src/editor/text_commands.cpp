@@ -1,9 +1,9 @@
 #include "editor/text_commands.h"
 
-#include "editor/kor_syn_edit.h"
 #include "storage/prompt.h"
 #include "storage/text_utils.h"
 #include "storage/url_coding.h"
+#include "widgets/kor_syn_edit.h"
 
 #include <algorithm>
 

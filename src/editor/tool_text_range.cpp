@@ -1,6 +1,6 @@
 #include "editor/tool_text_range.h"
 
-#include "editor/kor_syn_edit.h"
+#include "widgets/kor_syn_edit.h"
 
 #include <algorithm>
 

@@ -4,7 +4,6 @@
 #include "exec/interpreter_commands.h"
 #include "exec/run_environment.h"
 #include "platform/tool_lookup.h"
-#include "project/kor_project.h"
 #include "storage/file_utils.h"
 #include "storage/name_value.h"
 #include "storage/paths.h"
@@ -19,8 +18,8 @@ bool IsPhp(const std::string& scriptFile) {
 }
 
 // php-cgi beside the project's php, else the one the system has.
-std::string PhpCgiPath(const TKorProject& project) {
-    const std::string php = project.PhpCompilerPath();
+std::string PhpCgiPath(const TRunSettings& settings) {
+    const std::string& php = settings.PhpPath;
     if (!php.empty()) {
         const std::string beside = FolderPart(php) + PhpCgiName;
         if (IsFile(beside)) return beside;
@@ -37,21 +36,22 @@ std::string MissingInterpreterText(const std::string& scriptFile) {
 
 } // namespace
 
-std::vector<std::string> CgiArguments(const TKorProject& project, const std::string& scriptFile) {
+TCommandLine CgiCommand(const TRunSettings& settings, const std::string& scriptFile) {
     if (IsPhp(scriptFile)) {
-        const std::string phpCgi = PhpCgiPath(project);
+        const std::string phpCgi = PhpCgiPath(settings);
         if (phpCgi.empty()) return {};
-        return {phpCgi};
+        return PhpCgiCommand(phpCgi);
     }
-    if (!IsFile(project.PerlCompilerPath())) return {};
-    return {project.PerlCompilerPath(), "-W", scriptFile};
+    if (!IsFile(settings.PerlPath)) return {};
+    return PerlCgiCommand(settings.PerlPath, scriptFile);
 }
 
-TCgiOutput RunCgiScript(TConsoleController& console, const TKorProject& project,
+TCgiOutput RunCgiScript(TConsoleController& console, const TRunSettings& settings,
                         const TCgiRequest& request, int timeoutSeconds) {
     TCgiOutput result;
-    const std::vector<std::string> arguments = CgiArguments(project, request.ScriptFile);
-    if (arguments.empty()) {
+    TProgramStart start;
+    start.Command = CgiCommand(settings, request.ScriptFile);
+    if (start.Command.Empty()) {
         result.ErrorLines.push_back(MissingInterpreterText(request.ScriptFile));
         return result;
     }
@@ -63,19 +63,17 @@ TCgiOutput RunCgiScript(TConsoleController& console, const TKorProject& project,
     vars.ContentType = request.ContentType;
     std::vector<std::string> own;
     EnvironmentLines(own);
-    console.EnvVars = CgiRunEnvironment(TEnvironmentOptions::Of(project), own,
-                                        php ? TScriptLanguage::Php : TScriptLanguage::Perl,
-                                        request.ScriptFile, project.ProjectEnvVars(), vars);
+    start.Environment = CgiRunEnvironment(settings.Environment, own,
+                                          php ? TScriptLanguage::Php : TScriptLanguage::Perl,
+                                          request.ScriptFile, settings.ProjectEnvVars, vars);
     // php-cgi refuses to run a script that no web server vouches for.
-    if (php) SetEnvVar(console.EnvVars, "REDIRECT_STATUS", "200");
+    if (php) SetEnvVar(start.Environment, "REDIRECT_STATUS", "200");
+    start.WorkDir = RemoveTrailingSlash(FolderPart(request.ScriptFile));
     console.StdInData = request.Body;
 
-    const std::string shown = php ? PhpCgiCommand(arguments[0], request.ScriptFile)
-                                  : PerlCgiCommand(arguments[0], request.ScriptFile);
     // The time limit counts for silence too: a script may think for a while before it prints.
     const double limit = timeoutSeconds > 0 ? timeoutSeconds : 30;
-    console.executeArguments(arguments, shown, RemoveTrailingSlash(FolderPart(request.ScriptFile)),
-                             true, limit, limit);
+    console.executeSession(start, true, limit, limit);
     if (!console.sessionFinished()) {
         // Left running it would hold the console, and every later request would find it busy.
         console.endSession();

@@ -2,13 +2,15 @@
 // Runs one Perl or PHP script as a CGI program for the local web server, through the
 // project's console: the CGI environment, the request body on its input, a time limit, and
 // what it wrote.
+#include "exec/run_settings.h"
+#include "platform/command_line.h"
+
 #include <string>
 #include <vector>
 
 namespace korvane {
 
 class TConsoleController;
-class TKorProject;
 
 struct TCgiRequest {
     std::string ScriptFile;
@@ -24,12 +26,12 @@ struct TCgiOutput {
     bool TimedOut = false; // still running at the time limit: stopped with all it started
 };
 
-// The arguments that start script: perl with -W, or php-cgi (which takes the script from the
-// environment, as on a web host). The interpreter paths come from the project.
-std::vector<std::string> CgiArguments(const TKorProject& project, const std::string& scriptFile);
+// The command that starts script: perl with -W, or php-cgi (which takes the script from the
+// environment, as on a web host); empty when the interpreter is not there.
+TCommandLine CgiCommand(const TRunSettings& settings, const std::string& scriptFile);
 
 // Blocks until the script ends or timeoutSeconds pass. The console must be free.
-TCgiOutput RunCgiScript(TConsoleController& console, const TKorProject& project,
+TCgiOutput RunCgiScript(TConsoleController& console, const TRunSettings& settings,
                         const TCgiRequest& request, int timeoutSeconds);
 
 } // namespace korvane

@@ -3,12 +3,9 @@
 #include <algorithm>
 #include <charconv>
 
-#include "platform/command_line.h"
 #include "storage/method_trace.h"
-#include "storage/name_value.h"
 #include "storage/program_log.h"
 #include "storage/text_utils.h"
-#include "tools/mysql_texts.h"
 
 namespace korvane {
 namespace {
@@ -54,7 +51,6 @@ void TConsoleController::setupConsole() {
     InputQueue.clear();
     StdInData.clear();
     CommandQueue.clear();
-    EnvVars.clear();
     zeroiseSession();
 }
 
@@ -100,34 +96,29 @@ size_t TConsoleController::EnvironmentBlockSize(const std::vector<std::string>& 
     return size;
 }
 
-std::vector<std::string> TConsoleController::BuildEnvironment() {
-    std::stable_sort(EnvVars.begin(), EnvVars.end(), LessWithoutCase);
-    if (EnvironmentBlockSize(EnvVars) > MaxEnvironmentBlock)
+std::vector<std::string>
+TConsoleController::SortedEnvironment(std::vector<std::string> environment) {
+    std::stable_sort(environment.begin(), environment.end(), LessWithoutCase);
+    if (EnvironmentBlockSize(environment) > MaxEnvironmentBlock)
         throw EConsoleException("Too many environment variables to use");
-    return EnvVars;
+    return environment;
 }
 
-void TConsoleController::startSession(const std::string& CommandLine, const std::string& WorkDir,
-                                      ConsoleTag Tag, bool Clear) {
+void TConsoleController::startSession(const TProgramStart& Start, ConsoleTag Tag, bool Clear,
+                                      TLogFilter Filter) {
     KORVANE_TRACE("TConsoleController", "startSession");
-    StartArguments(SplitCommandLine(CommandLine), CommandLine, WorkDir, Tag, Clear);
-}
-
-void TConsoleController::StartArguments(const std::vector<std::string>& Arguments,
-                                        const std::string& CommandLine, const std::string& WorkDir,
-                                        ConsoleTag Tag, bool Clear) {
     if (!Ending) endSession();
     zeroiseSession();
-    // What is logged or shown of a command line never holds a database password.
-    ProgramName = MaskPasswordOptions(CommandLine);
+    ProgramName = Filter ? Filter(Start.Command.Text()) : Start.Command.Text();
     this->Tag = Tag;
     LastExitValue = {};
     Log(LogStartStop, "**PROGRAM START: " + ProgramName);
     if (Clear) ClearStreams();
-    const std::vector<std::string> environment = BuildEnvironment();
+    TProgramStart sorted = Start;
+    sorted.Environment = SortedEnvironment(Start.Environment);
 
     std::string reason;
-    if (!Process.Start(Arguments, environment, WorkDir, reason, CommandChannel)) {
+    if (!Process.Start(sorted, reason, CommandChannel)) {
         if (!Ending) endSession();
         throw handledException("Unable to execute " + ProgramName);
     }
@@ -206,11 +197,10 @@ void TConsoleController::endSession() {
     Ending = false;
 }
 
-void TConsoleController::ExecuteUntilDone(const std::vector<std::string>& Arguments,
-                                          const std::string& CommandLine,
-                                          const std::string& WorkDir, bool Clear, ConsoleTag Tag,
-                                          double IdleSeconds, double TotalSeconds) {
-    StartArguments(Arguments, CommandLine, WorkDir, Tag, Clear);
+void TConsoleController::ExecuteUntilDone(const TProgramStart& Start, bool Clear, ConsoleTag Tag,
+                                          double IdleSeconds, double TotalSeconds,
+                                          TLogFilter Filter) {
+    startSession(Start, Tag, Clear, std::move(Filter));
     const auto seconds = [](double s) {
         return std::chrono::duration_cast<Clock::duration>(std::chrono::duration<double>(s));
     };
@@ -222,28 +212,17 @@ void TConsoleController::ExecuteUntilDone(const std::vector<std::string>& Argume
     }
 }
 
-void TConsoleController::executeSession(const std::string& CommandLine, const std::string& WorkDir,
-                                        bool Clear, double IdleSeconds, double TotalSeconds) {
+void TConsoleController::executeSession(const TProgramStart& Start, bool Clear, double IdleSeconds,
+                                        double TotalSeconds, TLogFilter Filter) {
     KORVANE_TRACE("TConsoleController", "executeSession");
-    ExecuteUntilDone(SplitCommandLine(CommandLine), CommandLine, WorkDir, Clear, nullptr,
-                     IdleSeconds, TotalSeconds);
+    ExecuteUntilDone(Start, Clear, nullptr, IdleSeconds, TotalSeconds, std::move(Filter));
 }
 
-void TConsoleController::executeArguments(const std::vector<std::string>& Arguments,
-                                          const std::string& CommandLine,
-                                          const std::string& WorkDir, bool Clear,
-                                          double IdleSeconds, double TotalSeconds) {
-    KORVANE_TRACE("TConsoleController", "executeArguments");
-    ExecuteUntilDone(Arguments, CommandLine, WorkDir, Clear, nullptr, IdleSeconds, TotalSeconds);
-}
-
-void TConsoleController::executeSessionObject(const std::string& CommandLine,
-                                              const std::string& WorkDir, bool Clear,
+void TConsoleController::executeSessionObject(const TProgramStart& Start, bool Clear,
                                               ConsoleTag Tag, double IdleSeconds,
                                               double TotalSeconds) {
     KORVANE_TRACE("TConsoleController", "executeSessionObject");
-    ExecuteUntilDone(SplitCommandLine(CommandLine), CommandLine, WorkDir, Clear, Tag, IdleSeconds,
-                     TotalSeconds);
+    ExecuteUntilDone(Start, Clear, Tag, IdleSeconds, TotalSeconds, {});
 }
 
 void TConsoleController::TPendingBytes::Add(std::string_view more) {
@@ -325,21 +304,6 @@ void TConsoleController::TextToStdIn(const std::string& Text) {
     if (lines.empty()) return; // a count of 0 alone would be sent as the text "0"
     InputQueue.push_back(std::to_string(lines.size()));
     InputQueue.insert(InputQueue.end(), lines.begin(), lines.end());
-}
-
-void TConsoleController::InitEnvVars(bool Replace) {
-    KORVANE_TRACE("TConsoleController", "InitEnvVars");
-    std::vector<std::string> own;
-    EnvironmentLines(own);
-    if (Replace)
-        EnvVars = std::move(own);
-    else
-        MergeValues(own, EnvVars, "=", true);
-}
-
-void TConsoleController::RemoveEqualsPrefixes() {
-    KORVANE_TRACE("TConsoleController", "RemoveEqualsPrefixes");
-    std::erase_if(EnvVars, [](const std::string& line) { return !line.empty() && line[0] == '='; });
 }
 
 void TConsoleController::CopyToErrOut(const std::vector<std::string>& Lines) {

@@ -3,6 +3,8 @@
 // streams on pipes, collects what the program writes, feeds it typed input and request
 // bodies, and logs the traffic. It has no thread of its own: the owner polls it
 // (Synchronize) from a timer, or runs a blocking loop (executeSession) with time limits.
+// A program is started from a TProgramStart: its arguments, folder and environment reach the
+// child exactly as given, and the command's text is only shown and logged.
 #include <chrono>
 #include <deque>
 #include <functional>
@@ -22,6 +24,9 @@ class EConsoleException : public handledException {
 public:
     using handledException::handledException;
 };
+
+// How a command appears in the log: the caller of a start may hide secrets its text holds.
+using TLogFilter = std::function<std::string(const std::string& commandText)>;
 
 // How the last program of the console ended.
 struct TProgramExit {
@@ -66,8 +71,6 @@ public:
     std::deque<std::string> CommandQueue;
     // The next program started gets the command pipe (ChildProcess::CommandDescriptor).
     bool CommandChannel = false;
-    // Environment of the next child, NAME=value per line, exactly as the child gets it.
-    std::vector<std::string> EnvVars;
 
     // Longest time one Synchronize keeps moving data.
     std::chrono::milliseconds MaxSyncTime{5000};
@@ -89,11 +92,12 @@ public:
     // Ends any session and empties every list and stream.
     void setupConsole();
 
-    // Starts CommandLine in WorkDir (this program's folder when empty) and returns at once.
-    // Raises EConsoleException when EnvVars does not fit, handledException
-    // "Unable to execute " + CommandLine when the program cannot be started.
-    void startSession(const std::string& CommandLine, const std::string& WorkDir, ConsoleTag Tag,
-                      bool Clear);
+    // Starts the program and returns at once; every line the run adds carries Tag. The
+    // environment is handed over sorted by name. Raises EConsoleException when the environment
+    // does not fit, handledException "Unable to execute " + the command's text when the
+    // program cannot be started.
+    void startSession(const TProgramStart& Start, ConsoleTag Tag, bool Clear,
+                      TLogFilter Filter = {});
     // One poll: moves input and output until nothing moves or MaxSyncTime has passed. True
     // when anything was moved.
     bool Synchronize();
@@ -106,26 +110,17 @@ public:
     // Starts and polls until the program ends, nothing arrives for IdleSeconds, or
     // TotalSeconds pass; the caller waits meanwhile. A program still running then is left
     // to the next start or endSession.
-    void executeSession(const std::string& CommandLine, const std::string& WorkDir, bool Clear,
-                        double IdleSeconds, double TotalSeconds);
-    // The same with the program and its arguments apart, so no argument is ever re-split;
-    // CommandLine is only shown and logged.
-    void executeArguments(const std::vector<std::string>& Arguments, const std::string& CommandLine,
-                          const std::string& WorkDir, bool Clear, double IdleSeconds,
-                          double TotalSeconds);
+    void executeSession(const TProgramStart& Start, bool Clear, double IdleSeconds,
+                        double TotalSeconds, TLogFilter Filter = {});
     // The same; every line the run adds carries Tag.
-    void executeSessionObject(const std::string& CommandLine, const std::string& WorkDir,
-                              bool Clear, ConsoleTag Tag, double IdleSeconds, double TotalSeconds);
+    void executeSessionObject(const TProgramStart& Start, bool Clear, ConsoleTag Tag,
+                              double IdleSeconds, double TotalSeconds);
 
     // Queues Text for the child's input, each of its lines followed by a line end.
     void TextToStdIn(const std::string& Text);
     // Hands queued input and StdInData to the child; true when the queue held anything.
     bool ParseInput();
 
-    // EnvVars from this program's own environment: replaced, or merged in by exact name.
-    void InitEnvVars(bool Replace);
-    // Drops every EnvVars line that begins with "=".
-    void RemoveEqualsPrefixes();
     // Replaces ErrorLines without calling its change handler.
     void CopyToErrOut(const std::vector<std::string>& Lines);
 
@@ -147,12 +142,9 @@ private:
         void Clear() { Bytes.clear(), Written = 0; }
     };
 
-    void StartArguments(const std::vector<std::string>& Arguments, const std::string& CommandLine,
-                        const std::string& WorkDir, ConsoleTag Tag, bool Clear);
-    void ExecuteUntilDone(const std::vector<std::string>& Arguments, const std::string& CommandLine,
-                          const std::string& WorkDir, bool Clear, ConsoleTag Tag,
-                          double IdleSeconds, double TotalSeconds);
-    std::vector<std::string> BuildEnvironment();
+    void ExecuteUntilDone(const TProgramStart& Start, bool Clear, ConsoleTag Tag,
+                          double IdleSeconds, double TotalSeconds, TLogFilter Filter);
+    static std::vector<std::string> SortedEnvironment(std::vector<std::string> environment);
     bool ReadStream(ChildStream stream);
     void FlushInput();
     void ParseCommands();
@@ -161,7 +153,7 @@ private:
     void ClearStreams();
 
     ChildProcess Process;
-    std::string ProgramName; // command line of the current program, for the log
+    std::string ProgramName; // the current program's command as the log shows it
     ConsoleTag Tag = nullptr;
     bool Ending = false;
     TPendingBytes InputBytes;

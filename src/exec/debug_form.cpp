@@ -137,13 +137,13 @@ void TDebugForm::SetUpExecution(const TRunRequest& run, std::uint8_t mode) {
     console.InputQueue.clear();
     console.StdInData.clear();
     console.CommandQueue.clear();
-    console.EnvVars = run.Environment;
+    TProgramStart start = run.Start;
     const bool debugging = mode == dsFirstStep || mode == dsRunToBreakpoint;
     DebugSessionValue = debugging;
     console.CommandChannel = debugging;
     PromptsAwaited = debugging ? 1 : 0;
     if (debugging) {
-        SetEnvVar(console.EnvVars, DebugCommandsVariable,
+        SetEnvVar(start.Environment, DebugCommandsVariable,
                   std::to_string(ChildProcess::CommandDescriptor));
         // The page's breakpoints replace whatever the debugger would keep.
         std::vector<int> lines = RunPageValue->BreakpointLines();
@@ -172,7 +172,7 @@ void TDebugForm::SetUpExecution(const TRunRequest& run, std::uint8_t mode) {
     console.MaxSyncTime = std::chrono::milliseconds(TimerInterval / 2);
     StartingValue = true;
     try {
-        console.startSession(run.CommandLine, run.WorkDir, run.Tag, true);
+        console.startSession(start, run.Tag, true, run.LogFilter);
     } catch (...) {
         StartingValue = false;
         OutputPending = ErrorsPending = false;
@@ -244,10 +244,10 @@ void TDebugForm::TimerTimer() {
     InTimerValue = false;
 }
 
-TCgiOutput TDebugForm::ExecuteFileName(const TCgiRequest& request, const TKorProject& project,
+TCgiOutput TDebugForm::ExecuteFileName(const TCgiRequest& request, const TRunSettings& settings,
                                        int timeoutSeconds) {
     KORVANE_TRACE("TDebugForm", "ExecuteFileName");
-    TCgiOutput output = RunCgiScript(*ConsoleObject, project, request, timeoutSeconds);
+    TCgiOutput output = RunCgiScript(*ConsoleObject, settings, request, timeoutSeconds);
     BrowserRequest = false;
     return output;
 }

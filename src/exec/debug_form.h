@@ -94,7 +94,7 @@ public:
     void SetUpExecution(const TRunRequest& run, std::uint8_t mode);
     // A CGI run for the local web server on this window's console: blocks until the script
     // ends or timeoutSeconds pass, then clears BrowserRequest.
-    TCgiOutput ExecuteFileName(const TCgiRequest& request, const TKorProject& project,
+    TCgiOutput ExecuteFileName(const TCgiRequest& request, const TRunSettings& settings,
                                int timeoutSeconds);
     // Ends the program and everything it started, and detaches the page.
     void ProgramReset();

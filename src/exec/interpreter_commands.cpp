@@ -6,55 +6,56 @@
 
 namespace korvane {
 
-std::string PerlSyntaxCheckCommand(std::string_view perl, std::string_view script) {
-    return Quoted(perl) + " -c " + Quoted(script);
+TCommandLine PerlSyntaxCheckCommand(const std::string& perl, const std::string& script) {
+    return TCommandLine(perl).Add("-c").AddQuoted(script);
 }
 
-std::string PerlRunCommand(std::string_view perl, std::string_view switches,
-                           std::string_view script) {
-    return Quoted(perl) + " " + std::string(switches) + " " + Quoted(script);
+TCommandLine PerlRunCommand(const std::string& perl, std::string_view switches,
+                            const std::string& script) {
+    return TCommandLine(perl).AddSwitches(switches).AddQuoted(script);
 }
 
-std::string PerlDebugCommand(std::string_view perl, std::string_view switches,
-                             std::string_view script) {
-    return Quoted(perl) + " -d " + std::string(switches) + " " + Quoted(script);
+TCommandLine PerlDebugCommand(const std::string& perl, std::string_view switches,
+                              const std::string& script) {
+    return TCommandLine(perl).Add("-d").AddSwitches(switches).AddQuoted(script);
 }
 
-std::string PerlCgiCommand(std::string_view perl, std::string_view script) {
-    return Quoted(perl) + " -W " + Quoted(script);
+TCommandLine PerlCgiCommand(const std::string& perl, const std::string& script) {
+    return TCommandLine(perl).Add("-W").AddQuoted(script);
 }
 
-std::string PerlVersionCommand(std::string_view perl) {
-    return Quoted(perl) + " -v";
+TCommandLine PerlVersionCommand(const std::string& perl) {
+    return TCommandLine(perl).Add("-v");
 }
 
-std::string PerlConfigurationCommand(std::string_view perl) {
-    return Quoted(perl) + " -V";
+TCommandLine PerlConfigurationCommand(const std::string& perl) {
+    return TCommandLine(perl).Add("-V");
 }
 
-std::string PhpSyntaxCheckCommand(std::string_view php, std::string_view script) {
-    return Quoted(php) + " -l " + Quoted(script);
+TCommandLine PhpSyntaxCheckCommand(const std::string& php, const std::string& script) {
+    return TCommandLine(php).Add("-l").AddQuoted(script);
 }
 
-std::string PhpRunCommand(std::string_view php, std::string_view script) {
-    return Quoted(php) + "  " + Quoted(script);
+TCommandLine PhpRunCommand(const std::string& php, const std::string& script) {
+    // No switches: their place keeps its blank, as in a Perl run.
+    return TCommandLine(php).AddSwitches("").AddQuoted(script);
 }
 
-std::string PhpCgiCommand(std::string_view php, std::string_view script) {
-    return Quoted(php) + " " + Quoted(script);
+TCommandLine PhpCgiCommand(const std::string& php) {
+    return TCommandLine(php);
 }
 
-std::string PhpVersionCommand(std::string_view php) {
-    return Quoted(php) + " -v";
+TCommandLine PhpVersionCommand(const std::string& php) {
+    return TCommandLine(php).Add("-v");
 }
 
-std::string PhpInfoCommand(std::string_view php) {
-    return Quoted(php) + " -i";
+TCommandLine PhpInfoCommand(const std::string& php) {
+    return TCommandLine(php).Add("-i");
 }
 
-std::string BatchRunCommand(std::string_view comspec, std::string_view script) {
-    if (comspec.empty()) return Quoted("/bin/sh") + " " + Quoted(script);
-    return Quoted(comspec) + " /C " + Quoted(script);
+TCommandLine BatchRunCommand(const std::string& comspec, const std::string& script) {
+    if (comspec.empty()) return TCommandLine("/bin/sh").AddQuoted(script);
+    return TCommandLine(comspec).Add("/C").AddQuoted(script);
 }
 
 std::string PerlVersionFromOutput(const std::vector<std::string>& outputLines) {

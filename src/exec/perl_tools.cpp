@@ -54,17 +54,21 @@ std::string FindPerlTidyRc(const std::string& folder) {
     }
 }
 
-std::vector<std::string> PerlTidyArguments(const std::string& program, const std::string& file,
-                                           const std::string& rcFile) {
-    std::vector<std::string> arguments{program, "--standard-output", "--standard-error-output"};
-    if (!rcFile.empty()) arguments.push_back("--profile=" + rcFile);
-    arguments.push_back(file);
-    return arguments;
+TCommandLine PerlTidyCommand(const std::string& program, const std::string& file,
+                             const std::string& rcFile) {
+    TCommandLine command(program);
+    command.Add("--standard-output").Add("--standard-error-output");
+    if (!rcFile.empty()) command.AddQuoted("--profile=" + rcFile);
+    return command.AddQuoted(file);
 }
 
-std::vector<std::string> PerlCriticArguments(const std::string& program, const std::string& file,
-                                             int severity) {
-    return {program, "--severity", std::to_string(severity), "--verbose", CriticFormat, file};
+TCommandLine PerlCriticCommand(const std::string& program, const std::string& file, int severity) {
+    return TCommandLine(program)
+        .Add("--severity")
+        .Add(std::to_string(severity))
+        .Add("--verbose")
+        .AddQuoted(CriticFormat)
+        .AddQuoted(file);
 }
 
 std::vector<TMessageLine> CritiqueMessages(std::string_view output, ConsoleTag page) {

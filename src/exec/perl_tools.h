@@ -3,6 +3,7 @@
 // perlcritic, which reviews it against a chosen severity. Here: their command lines, where
 // perltidy's settings file is found, and how their reports become message list lines.
 #include "exec/error_filter.h"
+#include "platform/command_line.h"
 
 #include <string>
 #include <string_view>
@@ -20,11 +21,10 @@ std::string FindPerlTidyRc(const std::string& folder);
 
 // perltidy on file, writing the result to its output and errors to its error stream, with
 // the settings of rcFile ("" for perltidy's own search).
-std::vector<std::string> PerlTidyArguments(const std::string& program, const std::string& file,
-                                           const std::string& rcFile);
+TCommandLine PerlTidyCommand(const std::string& program, const std::string& file,
+                             const std::string& rcFile);
 // perlcritic on file at severity, one finding per output line as CritiqueMessages reads it.
-std::vector<std::string> PerlCriticArguments(const std::string& program, const std::string& file,
-                                             int severity);
+TCommandLine PerlCriticCommand(const std::string& program, const std::string& file, int severity);
 
 // perlcritic's findings as message lines ("Critique at line 3, column 1: ... [Policy,
 // severity 5]") that lead to their line of page; other output lines pass as they are.

@@ -2,11 +2,11 @@
 
 #include "model/check_list.h"
 #include "platform/program_folder.h"
-#include "project/kor_project.h"
 #include "storage/name_value.h"
 #include "storage/paths.h"
 
 #include <algorithm>
+#include <utility>
 
 namespace korvane {
 namespace {
@@ -27,8 +27,7 @@ void TakeOverEnvironment(std::vector<std::string>& env, const TEnvironmentOption
     } else {
         MergeValues(ownEnvironment, env, "=", true);
     }
-    if (options.ExcludeExternalEnvEquals)
-        std::erase_if(env, [](const std::string& line) { return !line.empty() && line[0] == '='; });
+    if (options.ExcludeExternalEnvEquals) RemoveEqualsPrefixes(env);
 }
 
 void SetScriptVars(std::vector<std::string>& env, TScriptLanguage language,
@@ -62,7 +61,7 @@ void SetRequestVars(std::vector<std::string>& env, const TRequestVars& request) 
 
 // PHP reads the IDE's own php.ini, which the project prepares.
 void SetPhpConfiguration(std::vector<std::string>& env) {
-    SetEnvVar(env, "PHPRC", RemoveTrailingSlash(FolderPart(TKorProject::PhpIniPath())));
+    SetEnvVar(env, "PHPRC", RemoveTrailingSlash(FolderPart(PhpIniPath())));
 }
 
 // The debugger library is found through a variable: a folder name pasted into the Perl code
@@ -79,14 +78,21 @@ void SetDebuggerVars(std::vector<std::string>& env) {
 
 } // namespace
 
-TEnvironmentOptions TEnvironmentOptions::Of(const TKorProject& project) {
-    TEnvironmentOptions options;
-    options.UseExternalEnvVars = project.UseExternalEnvVars();
-    options.KeyEnvVars = project.KeyEnvVars();
-    options.ExcludeExternalEnvEquals = project.ExcludeExternalEnvEquals();
-    options.EnvTempFromProject = project.EnvTempFromProject();
-    options.TempPath = project.TempPath();
-    return options;
+std::string PhpIniPath() {
+    return ProgramFolder() + "php.ini";
+}
+
+void InitEnvVars(std::vector<std::string>& env, bool replace) {
+    std::vector<std::string> own;
+    EnvironmentLines(own);
+    if (replace)
+        env = std::move(own);
+    else
+        MergeValues(own, env, "=", true);
+}
+
+void RemoveEqualsPrefixes(std::vector<std::string>& env) {
+    std::erase_if(env, [](const std::string& line) { return !line.empty() && line[0] == '='; });
 }
 
 const std::vector<std::string>& KeyEnvironmentNames() {

@@ -9,8 +9,6 @@
 
 namespace korvane {
 
-class TKorProject;
-
 // The project's environment options.
 struct TEnvironmentOptions {
     bool UseExternalEnvVars = false;
@@ -18,8 +16,6 @@ struct TEnvironmentOptions {
     bool ExcludeExternalEnvEquals = true;
     bool EnvTempFromProject = true;
     std::string TempPath;
-
-    static TEnvironmentOptions Of(const TKorProject& project);
 };
 
 // The CGI request a run stands for.
@@ -39,6 +35,14 @@ inline constexpr const char* DebugCommandsVariable = "KORVANE_DEBUG_COMMANDS";
 
 // The variables taken over from outside with KeyEnvVars.
 const std::vector<std::string>& KeyEnvironmentNames();
+
+// The php.ini every PHP run reads (through PHPRC): the one in the program folder.
+std::string PhpIniPath();
+
+// This program's own environment in env: replacing it, or merged in by exact name.
+void InitEnvVars(std::vector<std::string>& env, bool replace);
+// Drops every line that begins with "=" (the drive folders a Windows environment holds).
+void RemoveEqualsPrefixes(std::vector<std::string>& env);
 
 // Sets name=value in env, replacing every line of that name (names compared with case, as the
 // system does); an empty value removes the lines.

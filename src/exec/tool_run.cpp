@@ -19,12 +19,11 @@ TToolRun::~TToolRun() {
     if (Process.Started()) Process.Finish(ReapWaitMs);
 }
 
-bool TToolRun::Start(const std::vector<std::string>& arguments,
-                     const std::vector<std::string>& environment, const std::string& workDir,
-                     int timeLimitMs, DoneHandler done, std::string& error) {
+bool TToolRun::Start(const TProgramStart& start, int timeLimitMs, DoneHandler done,
+                     std::string& error) {
     if (Process.Started()) Process.Finish(ReapWaitMs);
     Outcome = {};
-    if (!Process.Start(arguments, environment, workDir, error)) return false;
+    if (!Process.Start(start, error)) return false;
     Done = std::move(done);
     TimeLimitMs = timeLimitMs;
     Stopped = false;

@@ -28,12 +28,9 @@ public:
     // A tool still running is stopped, and its handler never called.
     ~TToolRun() override;
 
-    // Starts arguments[0] with environment in workDir; false, with the system's reason in
-    // error, when it cannot be started. A tool still running after timeLimitMs is stopped,
-    // and says so in its errors.
-    bool Start(const std::vector<std::string>& arguments,
-               const std::vector<std::string>& environment, const std::string& workDir,
-               int timeLimitMs, DoneHandler done, std::string& error);
+    // Starts the tool; false, with the system's reason in error, when it cannot be started.
+    // A tool still running after timeLimitMs is stopped, and says so in its errors.
+    bool Start(const TProgramStart& start, int timeLimitMs, DoneHandler done, std::string& error);
     bool Running() const { return Process.Started(); }
 
 private:

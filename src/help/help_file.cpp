@@ -1,8 +1,8 @@
 #include "help/help_file.h"
 
-#include "project/safe_file_write.h"
 #include "storage/byte_stream.h"
 #include "storage/errors.h"
+#include "storage/safe_file_write.h"
 #include "storage/section_list.h"
 #include "storage/text_utils.h"
 

@@ -1,8 +1,8 @@
 #include "help/help_window.h"
 
 #include "platform/qt_strings.h"
-#include "project/safe_file_write.h"
 #include "storage/paths.h"
+#include "storage/safe_file_write.h"
 #include "storage/text_utils.h"
 #include "widgets/web_view.h"
 

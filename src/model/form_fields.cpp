@@ -5,6 +5,8 @@
 #include "storage/text_utils.h"
 #include "storage/url_coding.h"
 
+#include <utility>
+
 namespace korvane {
 
 std::string FormString(const std::vector<std::string>& formFields) {
@@ -18,16 +20,11 @@ std::string FormString(const std::vector<std::string>& formFields) {
     return form;
 }
 
-std::string ParamString(const std::vector<std::string>& formFields) {
-    std::string params;
-    bool first = true;
-    for (const std::string& line : formFields) {
-        if (!CheckListLineOn(line)) continue;
-        if (!first) params += ' ';
-        params += ValuePart(CheckListEntry(line));
-        first = false;
-    }
-    return params;
+std::vector<std::string> ParamWords(const std::vector<std::string>& formFields) {
+    std::vector<std::string> words;
+    for (const std::string& line : formFields)
+        if (CheckListLineOn(line)) words.push_back(ValuePart(CheckListEntry(line)));
+    return words;
 }
 
 bool SendsQuery(std::uint8_t formSendType) {
@@ -38,15 +35,14 @@ bool SendsPost(std::uint8_t formSendType) {
     return formSendType == fstGetPost || formSendType == fstPost;
 }
 
-std::string RunArguments(std::uint8_t formSendType, const std::vector<std::string>& formFields) {
+std::vector<std::string> RunArguments(std::uint8_t formSendType,
+                                      const std::vector<std::string>& formFields) {
     if (SendsQuery(formSendType)) {
-        const std::string form = FormString(formFields);
-        return form.empty() ? std::string() : " " + form;
+        std::string form = FormString(formFields);
+        if (form.empty()) return {};
+        return {std::move(form)};
     }
-    if (formSendType == fstParamsOnly) {
-        const std::string params = ParamString(formFields);
-        return params.empty() ? std::string() : " " + params;
-    }
+    if (formSendType == fstParamsOnly) return ParamWords(formFields);
     return {};
 }
 

@@ -20,15 +20,16 @@ enum TFormSendType : std::uint8_t {
 
 // The switched-on check-list lines as name=value pairs joined with "&", encoded.
 std::string FormString(const std::vector<std::string>& formFields);
-// The values of the switched-on lines, unencoded, joined with single blanks.
-std::string ParamString(const std::vector<std::string>& formFields);
+// The values of the switched-on lines, unencoded, one word each (blanks and quotes included).
+std::vector<std::string> ParamWords(const std::vector<std::string>& formFields);
 
 // Whether the form string goes into the query string (and the arguments), or is posted.
 bool SendsQuery(std::uint8_t formSendType);
 bool SendsPost(std::uint8_t formSendType);
 
-// What an interactive run appends to its command line: " " + the form string or the
-// parameter string, or nothing.
-std::string RunArguments(std::uint8_t formSendType, const std::vector<std::string>& formFields);
+// The arguments an interactive run passes after the script: the form string as one word, or
+// each field's value as a word of its own, or none.
+std::vector<std::string> RunArguments(std::uint8_t formSendType,
+                                      const std::vector<std::string>& formFields);
 
 } // namespace korvane

@@ -110,12 +110,10 @@ ChildProcess::~ChildProcess() {
     if (Started()) Finish(10000);
 }
 
-bool ChildProcess::Start(const std::vector<std::string>& arguments,
-                         const std::vector<std::string>& environment, const std::string& workDir,
-                         std::string& error, bool commandChannel) {
+bool ChildProcess::Start(const TProgramStart& start, std::string& error, bool commandChannel) {
     if (Started()) Finish(10000);
     error.clear();
-    if (arguments.empty() || arguments.front().empty()) {
+    if (start.Command.Empty()) {
         error = "no program named";
         return false;
     }
@@ -142,11 +140,13 @@ bool ChildProcess::Start(const std::vector<std::string>& arguments,
         }
         posix_spawn_file_actions_adddup2(actions.Get(), commands.Read, CommandDescriptor);
     }
-    if (!workDir.empty()) posix_spawn_file_actions_addchdir_np(actions.Get(), workDir.c_str());
+    if (!start.WorkDir.empty())
+        posix_spawn_file_actions_addchdir_np(actions.Get(), start.WorkDir.c_str());
     const SpawnAttributes attributes;
 
+    const std::vector<std::string> arguments = start.Command.Words();
     std::vector<char*> argv = PointerArray(arguments);
-    std::vector<char*> envp = PointerArray(environment);
+    std::vector<char*> envp = PointerArray(start.Environment);
     pid_t pid = -1;
     // The exec failure (missing program, no permission, bad folder) comes back as the result.
     const int failure =

@@ -2,6 +2,8 @@
 // One child program with its standard input, output and error on pipes. The child runs in a
 // session of its own, so that stopping it also stops everything it started. No call here
 // blocks for longer than the time it is given: reads and writes move what they can at once.
+#include "platform/command_line.h"
+
 #include <string>
 #include <string_view>
 #include <vector>
@@ -9,6 +11,13 @@
 #include <sys/types.h>
 
 namespace korvane {
+
+// Everything a program is started from.
+struct TProgramStart {
+    TCommandLine Command;
+    std::string WorkDir;                  // "": this program's own folder
+    std::vector<std::string> Environment; // NAME=value lines, exactly what the child gets
+};
 
 enum class ChildStream { Output, Error };
 
@@ -23,14 +32,12 @@ public:
     // The descriptor on which a child started with a command channel reads it.
     static constexpr int CommandDescriptor = 3;
 
-    // Starts arguments[0] (looked up on this program's PATH when it holds no "/") with exactly
-    // the given NAME=value environment, in workDir unless that is empty. With commandChannel
+    // Starts the command's program (looked up on this program's PATH when it holds no "/")
+    // with exactly the start's environment, in its folder unless that is empty. With commandChannel
     // the child also gets a pipe of its own to read on CommandDescriptor (a debugger's
     // commands, kept apart from the program's input). On failure returns false with the
     // system's reason in error, and nothing stays open.
-    bool Start(const std::vector<std::string>& arguments,
-               const std::vector<std::string>& environment, const std::string& workDir,
-               std::string& error, bool commandChannel = false);
+    bool Start(const TProgramStart& start, std::string& error, bool commandChannel = false);
 
     bool Started() const { return Pid > 0; }
     pid_t ProcessId() const { return Pid; }

@@ -1,7 +1,5 @@
 #include "platform/shell.h"
 
-#include "platform/command_line.h"
-
 #include "platform/program_folder.h"
 #include "platform/qt_strings.h"
 #include "storage/errors.h"
@@ -21,29 +19,30 @@ bool LooksLikeUrl(const std::string& file) {
     return url.isValid() && url.scheme().size() > 1;
 }
 
-QStringList Arguments(const std::string& parameters) {
-    QStringList arguments;
-    for (const std::string& word : SplitCommandLine(parameters))
-        arguments << ToQString(word);
-    return arguments;
+QStringList ToQStringList(const std::vector<std::string>& words) {
+    QStringList list;
+    for (const std::string& word : words)
+        list << ToQString(word);
+    return list;
 }
 
 } // namespace
 
-bool ShellOpen(const std::string& folder, const std::string& file, const std::string& parameters) {
+bool ShellOpen(const std::string& folder, const std::string& file,
+               const std::vector<std::string>& arguments) {
     if (file.empty()) return false;
     if (LooksLikeUrl(file)) return QDesktopServices::openUrl(QUrl(ToQString(file)));
     const std::string path = folder.empty() ? file : AbsolutePath(folder, file);
-    if (!parameters.empty())
-        return QProcess::startDetached(ToQString(path), Arguments(parameters), ToQString(folder));
+    if (!arguments.empty())
+        return QProcess::startDetached(ToQString(path), ToQStringList(arguments),
+                                       ToQString(folder));
     return QDesktopServices::openUrl(QUrl::fromLocalFile(ToQString(path)));
 }
 
-void RunAndWait(const std::string& file, const std::string& folder, const std::string& parameters,
-                int waitSeconds) {
+void RunAndWait(const TCommandLine& command, const std::string& folder, int waitSeconds) {
     QProcess process;
-    process.setProgram(ToQString(file));
-    process.setArguments(Arguments(parameters));
+    process.setProgram(ToQString(command.Program()));
+    process.setArguments(ToQStringList(command.Arguments()));
     if (!folder.empty()) process.setWorkingDirectory(ToQString(folder));
     process.setStandardInputFile(QProcess::nullDevice());
     process.setStandardOutputFile(QProcess::nullDevice());
@@ -65,10 +64,7 @@ bool StartDetached(const std::string& program, const std::vector<std::string>& a
                    const std::string& folder, const std::vector<std::string>& environment) {
     QProcess process;
     process.setProgram(ToQString(program));
-    QStringList list;
-    for (const std::string& argument : arguments)
-        list << ToQString(argument);
-    process.setArguments(list);
+    process.setArguments(ToQStringList(arguments));
     if (!folder.empty()) process.setWorkingDirectory(ToQString(folder));
     QProcessEnvironment variables = QProcessEnvironment::systemEnvironment();
     for (const std::string& line : environment) {

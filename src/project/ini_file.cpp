@@ -1,7 +1,7 @@
 #include "project/ini_file.h"
 
-#include "project/safe_file_write.h"
 #include "storage/errors.h"
+#include "storage/safe_file_write.h"
 #include "storage/text_utils.h"
 
 #include <cerrno>

@@ -2,14 +2,16 @@
 // The workspace the user always works in: every project setting, the list of open files
 // (pages), and the objects that act for the project. One object lives as long as the main
 // window; opening another project clears it and loads into it.
+#include "exec/run_settings.h"
 #include "model/file_types.h"
 #include "model/highlight_schemes.h"
-#include "model/project_link.h"
 #include "platform/tool_lookup.h"
 #include "project/project_host.h"
 #include "project/project_page.h"
+#include "services/module_installer.h"
 #include "storage/clock.h"
 #include "storage/prompt.h"
+#include "web/web_server_owner.h"
 
 #include <cstdint>
 #include <functional>
@@ -90,7 +92,7 @@ public:                                                                         
 private:                                                                                           \
     Type Name##Value{};
 
-class TKorProject : public TProjectLink {
+class TKorProject : public TWebServerOwner {
 public:
     using PageFactory = std::function<std::unique_ptr<TProjectPage>(
         TKorProject& project, bool hasEditor, const std::string& fileName)>;
@@ -202,8 +204,6 @@ public:
     void CheckTempPath();
     // Makes the php.ini that PHP runs read ready for CGI work (when AutoSetupPhp is on).
     void SetupPhp();
-    // That php.ini: PHP runs get PHPRC pointing at its folder, the program folder.
-    static std::string PhpIniPath();
     // The Perl switches of runs, for example "-w -T".
     std::string AllCompilerFlags() const;
     // The module manager: ppm beside perl, else the program's own adapter; "" when neither is
@@ -215,6 +215,12 @@ public:
     // The interpreter's version ("5.36.0"), asked through the console; "" when it cannot be
     // found or the console is busy with a program.
     std::string PerlVersion();
+    // What runs, the web server's scripts and the module installer take from the project.
+    TRunSettings RunSettings() const override;
+    TModuleInstallerSettings ModuleInstallerSettings() const;
+    // The web server's logging switches, and its notices for the message list.
+    TWebLogging WebLogging() const override;
+    void WebServerMessage(const std::string& text) override;
     // Visible pages with a parameter panel show their form and environment settings again.
     void UpdateEnvVars();
 

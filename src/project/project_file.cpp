@@ -7,13 +7,13 @@
 
 #include "model/global_settings.h"
 #include "platform/program_folder.h"
-#include "project/safe_file_write.h"
+#include "services/mysql_controller.h"
 #include "storage/byte_stream.h"
 #include "storage/errors.h"
 #include "storage/paths.h"
+#include "storage/safe_file_write.h"
 #include "storage/section_list.h"
 #include "storage/text_utils.h"
-#include "tools/mysql_controller.h"
 #include "web/web_server.h"
 
 #include <cstdint>

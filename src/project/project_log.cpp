@@ -4,9 +4,11 @@
 
 #include "exec/console_controller.h"
 #include "exec/interpreter_commands.h"
+#include "exec/run_environment.h"
 #include "platform/command_line.h"
 #include "platform/os_version.h"
 #include "platform/program_folder.h"
+#include "services/mysql_controller.h"
 #include "storage/choice_text.h"
 #include "storage/date_text.h"
 #include "storage/file_utils.h"
@@ -15,7 +17,6 @@
 #include "storage/paths.h"
 #include "storage/program_log.h"
 #include "storage/text_utils.h"
-#include "tools/mysql_controller.h"
 #include "web/web_server.h"
 
 #include <algorithm>
@@ -97,10 +98,11 @@ std::string TKorProject::ToolInfo(const std::string& switches) {
     // A program the user runs is not ended for a report.
     if (!Console.sessionFinished()) return {};
     try {
-        Console.InitEnvVars(true);
-        Console.executeSessionObject(Quoted(PerlCompilerPathValue) + " " + switches,
-                                     FolderPart(PerlCompilerPathValue), true, this, ToolInfoSeconds,
-                                     ToolInfoSeconds);
+        TProgramStart start{TCommandLine(PerlCompilerPathValue).Add(switches),
+                            FolderPart(PerlCompilerPathValue),
+                            {}};
+        InitEnvVars(start.Environment, true);
+        Console.executeSessionObject(start, true, this, ToolInfoSeconds, ToolInfoSeconds);
         if (!Console.sessionFinished()) Console.endSession();
     } catch (const handledException&) {
         return {};

@@ -8,12 +8,12 @@
 #include "net/ftp_client.h"
 #include "net/sftp_session.h"
 #include "platform/program_folder.h"
+#include "services/mysql_controller.h"
 #include "storage/paths.h"
 #include "storage/program_log.h"
 #include "storage/section_list.h"
 #include "storage/text_utils.h"
 #include "templates/code_template.h"
-#include "tools/mysql_controller.h"
 #include "web/web_server.h"
 
 #include <algorithm>

@@ -2,17 +2,18 @@
 // switches and the paths derived from the interpreters' locations.
 #include "project/kor_project.h"
 
-#include "exec/console_controller.h"
-#include "exec/interpreter_commands.h"
+#include "exec/error_filter.h"
+#include "exec/run_environment.h"
+#include "exec/version_query.h"
 #include "model/check_list.h"
 #include "model/global_settings.h"
 #include "platform/program_folder.h"
 #include "project/ini_file.h"
+#include "services/mysql_controller.h"
 #include "storage/file_utils.h"
 #include "storage/method_trace.h"
 #include "storage/paths.h"
 #include "storage/text_utils.h"
-#include "tools/mysql_controller.h"
 
 #include <algorithm>
 #include <filesystem>
@@ -20,9 +21,6 @@
 
 namespace korvane {
 namespace {
-
-// Seconds the version query may stay silent, and may last.
-constexpr double VersionQuerySeconds = 5;
 
 // A BIN folder that holds the MySQL client and admin tool.
 bool IsMySqlBinFolder(const std::string& folder) {
@@ -173,10 +171,6 @@ void TKorProject::CheckTempPath() {
     if (getModified() && IsDefaultProject() && !LoadingFlag) SaveToFile(FileNameValue);
 }
 
-std::string TKorProject::PhpIniPath() {
-    return ProgramFolder() + "php.ini";
-}
-
 namespace {
 
 // The distribution's template for php.ini: beside the interpreter, or in the folders the
@@ -272,20 +266,35 @@ std::string TKorProject::PhpHelpPath() const {
 
 std::string TKorProject::PerlVersion() {
     TraceScope trace(this, "TKorProject", "PerlVersion");
-    TConsoleController& console = Console;
-    // Asking would end the program the user is running.
-    if (!console.sessionFinished()) return {};
-    console.OutputLines.Clear();
-    console.InitEnvVars(true);
-    CopyLiveCheckList(ProjectEnvVarsValue, console.EnvVars, false);
-    try {
-        console.executeSession(PerlVersionCommand(PerlCompilerPathValue),
-                               FolderPart(PerlCompilerPathValue), true, VersionQuerySeconds,
-                               VersionQuerySeconds);
-    } catch (const handledException&) {
-        return {};
-    }
-    return PerlVersionFromOutput(console.OutputLines.Strings());
+    return QueryPerlVersion(Console, PerlCompilerPathValue, ProjectEnvVarsValue);
+}
+
+TRunSettings TKorProject::RunSettings() const {
+    TRunSettings settings;
+    settings.PerlPath = PerlCompilerPathValue;
+    settings.PerlSwitches = AllCompilerFlags();
+    settings.PhpPath = PhpCompilerPathValue;
+    settings.Environment.UseExternalEnvVars = UseExternalEnvVars();
+    settings.Environment.KeyEnvVars = KeyEnvVars();
+    settings.Environment.ExcludeExternalEnvEquals = ExcludeExternalEnvEquals();
+    settings.Environment.EnvTempFromProject = EnvTempFromProject();
+    settings.Environment.TempPath = TempPathValue;
+    settings.ProjectEnvVars = ProjectEnvVarsValue;
+    settings.LogEnvironment = LoggingIsOnValue && LogInfoEnvVars();
+    return settings;
+}
+
+TWebLogging TKorProject::WebLogging() const {
+    if (!LoggingIsOnValue) return {};
+    return {LogWebStartStop(), LogWebGet(), LogWebPost(), LogWebErrors()};
+}
+
+void TKorProject::WebServerMessage(const std::string& text) {
+    HostWindow->AddMessage({text, nullptr});
+}
+
+TModuleInstallerSettings TKorProject::ModuleInstallerSettings() const {
+    return {PPMpath(), PerlCompilerPathValue, ProjectEnvVarsValue};
 }
 
 void TKorProject::UpdateEnvVars() {

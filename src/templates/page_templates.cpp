@@ -1,9 +1,9 @@
 #include "templates/page_templates.h"
 
-#include "editor/kor_syn_edit.h"
 #include "storage/text_utils.h"
 #include "templates/code_template.h"
 #include "templates/template_expansion.h"
+#include "widgets/kor_syn_edit.h"
 
 namespace korvane {
 namespace {

@@ -1,7 +1,7 @@
 #pragma once
 // The templates pages reach by alias: "new" for a new temporary page, the extension with its
 // dot (".pl", ".php", ...) for a file of that type, and "char_ents" for the HTML conversion.
-#include "exec/html_convert.h"
+#include "storage/html_convert.h"
 
 #include <string>
 

@@ -1,9 +1,9 @@
 #include "templates/template_expansion.h"
 
-#include "editor/kor_syn_edit.h"
 #include "storage/csv.h"
 #include "storage/prompt.h"
 #include "templates/code_template.h"
+#include "widgets/kor_syn_edit.h"
 
 #include <charconv>
 #include <optional>

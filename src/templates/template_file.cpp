@@ -4,10 +4,10 @@
 // the flags alone give the tree its shape.
 #include "templates/code_template.h"
 
-#include "project/safe_file_write.h"
 #include "storage/byte_stream.h"
 #include "storage/errors.h"
 #include "storage/file_utils.h"
+#include "storage/safe_file_write.h"
 #include "storage/section_list.h"
 #include "storage/text_utils.h"
 

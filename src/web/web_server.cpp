@@ -3,7 +3,6 @@
 #include "exec/console_controller.h"
 #include "exec/error_filter.h"
 #include "net/http_server.h"
-#include "project/kor_project.h"
 #include "storage/errors.h"
 #include "storage/paths.h"
 #include "storage/program_log.h"
@@ -34,10 +33,11 @@ std::string JoinLines(const std::vector<std::string>& lines) {
 
 } // namespace
 
-TWebServer::TWebServer(TKorProject& project, TConsoleController& console, std::string defaultFolder)
+TWebServer::TWebServer(TWebServerOwner& project, TConsoleController& console,
+                       std::string defaultFolder)
     : Project(project), Console(console), DefaultFolder(std::move(defaultFolder)) {
     ExecuteFileName = [this](const TCgiRequest& request) {
-        return RunCgiScript(Console, Project, request, CgiTimeoutValue);
+        return RunCgiScript(Console, Project.RunSettings(), request, CgiTimeoutValue);
     };
     ConsoleBusy = [this] { return !Console.sessionFinished(); };
     RandomPort = [] {
@@ -152,18 +152,18 @@ void TWebServer::Restart() {
 
 void TWebServer::WebServerStart() {
     StartedValue = true;
-    if (Logging(&TKorProject::LogWebStartStop)) WriteLogLine("**WEB SERVER: started");
+    if (Logging(&TWebLogging::StartStop)) WriteLogLine("**WEB SERVER: started");
     if (OnStateChanged) OnStateChanged();
 }
 
 void TWebServer::WebServerStop() {
     StartedValue = false;
-    if (Logging(&TKorProject::LogWebStartStop)) WriteLogLine("**WEB SERVER: stopped");
+    if (Logging(&TWebLogging::StartStop)) WriteLogLine("**WEB SERVER: stopped");
     if (OnStateChanged) OnStateChanged();
 }
 
-bool TWebServer::Logging(bool (TKorProject::*kind)() const) const {
-    return Project.LoggingIsOn() && (Project.*kind)();
+bool TWebServer::Logging(bool TWebLogging::*kind) const {
+    return Project.WebLogging().*kind;
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -273,14 +273,14 @@ void TWebServer::WebServerPostDocument(THttpConnection& connection, THttpGetFlag
     const TCgiTarget target = Target(connection);
     if (target.Kind != TCgiTargetKind::Script) {
         flags = THttpGetFlag::hg404;
-        if (Logging(&TKorProject::LogWebErrors))
+        if (Logging(&TWebLogging::Errors))
             WriteLogLine("**WEB ERROR:  File not found (404) error on page " + target.Path);
         return;
     }
     const int64_t length = connection.RequestHeader().RequestContentLength;
     if (length < 0 || length > MaxPostBody) {
         // Refused before a byte of it is kept; the connection reads past it.
-        if (Logging(&TKorProject::LogWebErrors))
+        if (Logging(&TWebLogging::Errors))
             WriteLogLine("**WEB ERROR:  Request body too large (413) on page " + target.Path);
         connection.AnswerText(flags, "413 Request Entity Too Large", "", "",
                               "<html><body><h1>413 Request Entity Too Large</h1>The script takes "
@@ -330,7 +330,7 @@ void TWebServer::RunScript(THttpConnection& connection, const std::string& path,
                            const std::string& scriptFile, bool isPost, const std::string& body) {
     const std::string interp = CgiInterpreterName(scriptFile);
     const std::string start = CgiReplyHeaderStart(connection.Version(), std::time(nullptr));
-    const bool logErrors = Logging(&TKorProject::LogWebErrors);
+    const bool logErrors = Logging(&TWebLogging::Errors);
     std::string header, page;
     if (ConsoleBusy()) {
         // Whatever runs there was started by a person (a debugging session, a module
@@ -364,15 +364,14 @@ void TWebServer::RunScript(THttpConnection& connection, const std::string& path,
         } else {
             TCgiReply reply = BuildCgiReply(start, output.Output, isPost, interp, scriptFile);
             if (!reply.RemovedStatusLine.empty())
-                Project.Host().AddMessage(
-                    {"Apache Status line removed - " + reply.RemovedStatusLine, nullptr});
+                Project.WebServerMessage("Apache Status line removed - " + reply.RemovedStatusLine);
             if (reply.NoHeader && logErrors)
                 WriteLogLine("**WEB ERROR:  Program has no Content-Type header for file " + path);
             header = std::move(reply.Header);
             page = std::move(reply.Body);
         }
     }
-    if (Logging(isPost ? &TKorProject::LogWebPost : &TKorProject::LogWebGet)) {
+    if (Logging(isPost ? &TWebLogging::Post : &TWebLogging::Get)) {
         const std::string indent = isPost ? "          " : "         ";
         WriteLogLine((isPost ? "**WEB POST:  Web Path: " : "**WEB GET:  Web Path: ") + path);
         WriteLogLine(indent + ": File Path: " + scriptFile);

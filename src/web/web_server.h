@@ -5,6 +5,7 @@
 // time limit) and their block in the project file.
 #include "exec/cgi_run.h"
 #include "web/cgi_target.h"
+#include "web/web_server_owner.h"
 
 #include <cstdint>
 #include <functional>
@@ -14,7 +15,6 @@
 namespace korvane {
 
 class TConsoleController;
-class TKorProject;
 class TSectionList;
 class THttpServer;
 class THttpConnection;
@@ -31,7 +31,7 @@ public:
 
     // console: where scripts run. defaultFolder: where documents and scripts are looked up
     // until the user says otherwise.
-    TWebServer(TKorProject& project, TConsoleController& console, std::string defaultFolder);
+    TWebServer(TWebServerOwner& project, TConsoleController& console, std::string defaultFolder);
     ~TWebServer();
     TWebServer(const TWebServer&) = delete;
     TWebServer& operator=(const TWebServer&) = delete;
@@ -104,9 +104,9 @@ private:
     TCgiTarget Target(const THttpConnection& connection) const;
     void RunScript(THttpConnection& connection, const std::string& path,
                    const std::string& scriptFile, bool isPost, const std::string& body);
-    bool Logging(bool (TKorProject::*kind)() const) const;
+    bool Logging(bool TWebLogging::*kind) const;
 
-    TKorProject& Project;
+    TWebServerOwner& Project;
     TConsoleController& Console;
     std::string DefaultFolder;
     std::string LogicalCgiBinPathValue;

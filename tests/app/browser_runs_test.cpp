@@ -2,10 +2,10 @@
 #include "editor/browser_tab.h"
 #include "exec/console_controller.h"
 #include "run_fixture.h"
+#include "services/mysql_controller.h"
 #include "storage/file_utils.h"
 #include "storage/paths.h"
 #include "temp_dir.h"
-#include "tools/mysql_controller.h"
 #include "web/web_server.h"
 #include "widgets/web_view.h"
 

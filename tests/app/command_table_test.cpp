@@ -10,11 +10,11 @@
 #include "app/publish_commands.h"
 #include "app_fixture.h"
 #include "editor/editor_page.h"
-#include "editor/kor_syn_edit.h"
 #include "exec/error_filter.h"
 #include "project/kor_project.h"
 #include "publish/proj_org.h"
 #include "temp_dir.h"
+#include "widgets/kor_syn_edit.h"
 
 #include <QAction>
 #include <QApplication>

@@ -4,9 +4,9 @@
 #include "app/project_commands.h"
 #include "app_fixture.h"
 #include "editor/editor_page.h"
-#include "editor/kor_syn_edit.h"
 #include "project/kor_project.h"
 #include "storage/line_endings.h"
+#include "widgets/kor_syn_edit.h"
 
 #include <QAction>
 #include <QMenu>

@@ -1,7 +1,6 @@
 #include "app/main_form.h"
 #include "app_fixture.h"
 #include "editor/editor_page.h"
-#include "editor/kor_syn_edit.h"
 #include "exec/error_filter.h"
 #include "platform/program_folder.h"
 #include "project/kor_project.h"
@@ -9,6 +8,7 @@
 #include "storage/errors.h"
 #include "storage/section_list.h"
 #include "temp_dir.h"
+#include "widgets/kor_syn_edit.h"
 
 #include <QAction>
 #include <QCoreApplication>

@@ -1,10 +1,10 @@
 // A run or syntax check that cannot find a module offers to install it, and the installer
 // opened from the message installs it from a private mirror, after which the script runs.
+#include "app/mod_install_dlg.h"
 #include "app/module_commands.h"
 #include "module_mirror.h"
 #include "run_fixture.h"
 #include "storage/name_value.h"
-#include "tools/mod_install_dlg.h"
 
 #include <QAction>
 #include <QLineEdit>

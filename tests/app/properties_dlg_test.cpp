@@ -5,7 +5,7 @@
 #include "app/properties_fields.h"
 #include "platform/qt_strings.h"
 #include "project_fixture.h"
-#include "tools/mysql_controller.h"
+#include "services/mysql_controller.h"
 #include "web/web_server.h"
 #include "widgets/env_vars_frame.h"
 

@@ -1,7 +1,6 @@
 // The main window's run commands driving real interpreters on real pages.
 #include "app/main_form.h"
 #include "editor/editor_page.h"
-#include "editor/kor_syn_edit.h"
 #include "exec/console_controller.h"
 #include "exec/debug_form.h"
 #include "platform/program_folder.h"
@@ -10,6 +9,7 @@
 #include "scripted_prompt.h"
 #include "storage/section_list.h"
 #include "temp_dir.h"
+#include "widgets/kor_syn_edit.h"
 
 #include <QAction>
 #include <QCoreApplication>

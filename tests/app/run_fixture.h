@@ -4,9 +4,9 @@
 #include "app/main_form.h"
 #include "app_fixture.h"
 #include "editor/editor_page.h"
-#include "editor/kor_syn_edit.h"
 #include "exec/debug_form.h"
 #include "project/kor_project.h"
+#include "widgets/kor_syn_edit.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>

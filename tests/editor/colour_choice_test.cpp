@@ -1,6 +1,6 @@
 #include "editor/color_dialog.h"
 #include "editor/colour_choice.h"
-#include "editor/kor_syn_edit.h"
+#include "widgets/kor_syn_edit.h"
 
 #include <QCheckBox>
 #include <QComboBox>

@@ -2,11 +2,11 @@
 // A project with real editor pages in a private program folder, a page control and status
 // bar that the test can read, and a scripted prompt.
 #include "editor/editor_page.h"
-#include "editor/kor_syn_edit.h"
 #include "model/global_settings.h"
 #include "project/kor_project.h"
 #include "scripted_prompt.h"
 #include "temp_dir.h"
+#include "widgets/kor_syn_edit.h"
 
 #include <QTabWidget>
 #include <gtest/gtest.h>

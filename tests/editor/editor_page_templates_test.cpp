@@ -2,8 +2,8 @@
 // extension's template when a page is saved as another type, "char_ents" for HTML.
 #include "editor_fixture.h"
 
+#include "template_menus/template_commands.h"
 #include "templates/code_template.h"
-#include "templates/template_commands.h"
 
 #include <QAction>
 #include <QMenu>

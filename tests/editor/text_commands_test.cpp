@@ -1,6 +1,6 @@
-#include "editor/kor_syn_edit.h"
 #include "editor/text_commands.h"
 #include "scripted_prompt.h"
+#include "widgets/kor_syn_edit.h"
 
 #include <gtest/gtest.h>
 

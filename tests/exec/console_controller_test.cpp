@@ -9,11 +9,14 @@
 #include <unistd.h>
 
 #include "exec/interpreter_commands.h"
+#include "exec/run_environment.h"
 #include "platform/command_line.h"
 #include "storage/program_log.h"
 #include "temp_dir.h"
 
+using korvane::TCommandLine;
 using korvane::TConsoleController;
+using korvane::TProgramStart;
 using Words = std::vector<std::string>;
 
 namespace {
@@ -47,11 +50,16 @@ protected:
         Console.MaxSyncTime = std::chrono::milliseconds(50);
     }
 
-    // A command line running code as a Perl script file.
-    std::string Script(const std::string& code) {
+    // A start running code as a Perl script file, with an empty environment unless given one.
+    TProgramStart Script(const std::string& code, std::vector<std::string> environment = {}) {
         const std::string path = Dir.File("script" + std::to_string(++Scripts) + ".pl");
         korvane::test::WriteBytes(path, code);
-        return korvane::Quoted(Perl) + " " + korvane::Quoted(path);
+        return {TCommandLine(Perl).AddQuoted(path), "", std::move(environment)};
+    }
+    static std::vector<std::string> OwnEnvironment() {
+        std::vector<std::string> own;
+        korvane::InitEnvVars(own, true);
+        return own;
     }
 
     // Polls as the debugger window's timer does until done() holds (at most 20 s).
@@ -79,11 +87,11 @@ protected:
 
 TEST_F(ConsoleControllerTest, CollectsOutputAndTagsTheLinesOfTheRun) {
     int page = 0;
-    Console.InitEnvVars(true);
     Console.executeSessionObject(
         Script("$| = 1; print \"out 1\\n\"; select(undef, undef, undef, 0.3);"
-               " print STDERR \"err 1\\n\"; select(undef, undef, undef, 0.3); print \"out 2\";"),
-        "", true, &page, 10, 30);
+               " print STDERR \"err 1\\n\"; select(undef, undef, undef, 0.3); print \"out 2\";",
+               OwnEnvironment()),
+        true, &page, 10, 30);
     EXPECT_TRUE(Console.sessionFinished());
     EXPECT_EQ(Console.OutputLines.Strings(), (Words{"out 1", "out 2"}));
     EXPECT_EQ(Console.ErrorLines.Strings(), Words{"err 1"});
@@ -95,11 +103,11 @@ TEST_F(ConsoleControllerTest, CollectsOutputAndTagsTheLinesOfTheRun) {
     EXPECT_EQ(Console.OutputLines.Object(1), &page);
 
     // Without Clear the next run adds to what is there, with its own tag.
-    Console.executeSession(Script("print STDERR \"err 2\\n\";"), "", false, 10, 30);
+    Console.executeSession(Script("print STDERR \"err 2\\n\";"), false, 10, 30);
     EXPECT_EQ(Console.ErrorLines.Strings(), (Words{"err 1", "err 2"}));
     EXPECT_EQ(Console.ErrorLines.Object(0), &page);
     EXPECT_EQ(Console.ErrorLines.Object(1), nullptr);
-    Console.executeSession(Script("print \"only\\n\";"), "", true, 10, 30);
+    Console.executeSession(Script("print \"only\\n\";"), true, 10, 30);
     EXPECT_EQ(Console.OutputLines.Strings(), Words{"only"});
     EXPECT_TRUE(Console.ErrorLines.Empty());
     EXPECT_EQ(Console.AllBytes(), "only\n");
@@ -108,7 +116,7 @@ TEST_F(ConsoleControllerTest, CollectsOutputAndTagsTheLinesOfTheRun) {
 TEST_F(ConsoleControllerTest, APartialLineShowsAndCompletesWhenTheRestArrives) {
     Console.startSession(Script("$| = 1; print \"Name? \"; my $n = <STDIN>; chomp $n;"
                                 " print \"Hello, $n!\\n\";"),
-                         "", nullptr, true);
+                         nullptr, true);
     ASSERT_TRUE(PollUntil([&] { return OutputHas("Name? "); }));
     EXPECT_EQ(Console.OutputLines.Strings(), Words{"Name? "});
     EXPECT_FALSE(Console.sessionFinished());
@@ -121,7 +129,7 @@ TEST_F(ConsoleControllerTest, ALineFromBothStreamsOrWithTypedInputLeavesTheStrea
     Console.startSession(Script("$| = 1; print 'Name? '; select(undef, undef, undef, 0.3);"
                                 " print STDERR \"careful\\r\"; my $n = <STDIN>;"
                                 " print \"\\nHello $n\";"),
-                         "", nullptr, true);
+                         nullptr, true);
     ASSERT_TRUE(PollUntil([&] { return !Console.ErrBytes().empty(); }));
     Console.TextToStdIn("bob\n");
     Console.OutputLines.EchoInput("bob");
@@ -137,16 +145,16 @@ TEST_F(ConsoleControllerTest, ALineFromBothStreamsOrWithTypedInputLeavesTheStrea
 
 TEST_F(ConsoleControllerTest, ARunWithoutClearContinuesTheOpenLineWithItsOwnTag) {
     int first = 0, second = 0;
-    Console.executeSessionObject(Script("print 'partial';"), "", true, &first, 10, 30);
+    Console.executeSessionObject(Script("print 'partial';"), true, &first, 10, 30);
     EXPECT_EQ(Console.OutputLines.Object(0), &first);
-    Console.executeSessionObject(Script("print \" rest\\nnext\\n\"; print STDERR \"e\\n\";"), "",
-                                 false, &second, 10, 30);
+    Console.executeSessionObject(Script("print \" rest\\nnext\\n\"; print STDERR \"e\\n\";"), false,
+                                 &second, 10, 30);
     EXPECT_EQ(Console.OutputLines.Strings(), (Words{"partial rest", "next"}));
     EXPECT_EQ(Console.OutputLines.Object(0), &second);
     EXPECT_EQ(Console.AllLines.Object(0), &second);
     EXPECT_EQ(Console.ErrorLines.Object(0), &second);
     // A run with Clear starts afresh in the memory the last one used.
-    Console.executeSessionObject(Script("print \"new\\n\";"), "", true, &first, 10, 30);
+    Console.executeSessionObject(Script("print \"new\\n\";"), true, &first, 10, 30);
     EXPECT_EQ(Console.AllLines.Strings(), Words{"new"});
     EXPECT_EQ(Console.AllLines.Object(0), &first);
     EXPECT_EQ(Console.AllBytes(), "new\n");
@@ -154,10 +162,10 @@ TEST_F(ConsoleControllerTest, ARunWithoutClearContinuesTheOpenLineWithItsOwnTag)
 
 TEST_F(ConsoleControllerTest, InputQueueSendsRawEntriesAndLineGroups) {
     // Echoes each chunk it receives in brackets, so the exact bytes show.
-    const std::string echo =
+    const TProgramStart echo =
         Script("$| = 1; while (sysread(STDIN, my $b, 100)) { $b =~ s/\\n/<LF>/g; print \"[$b]\" }");
     Console.InputQueue.push_back("x"); // queued before the start: goes in at once
-    Console.startSession(echo, "", nullptr, true);
+    Console.startSession(echo, nullptr, true);
     ASSERT_TRUE(PollUntil([&] { return OutputHas("]"); }));
     EXPECT_EQ(Console.OutBytes(), "[x]");
 
@@ -207,7 +215,7 @@ TEST_F(ConsoleControllerTest, LargeRequestBodiesReachAChildThatReadsSlowly) {
                                   std::to_string(body.size()) +
                                   "; select(undef, undef, undef, 0.02) }"
                                   " print \"$n $s\";"),
-                           "", true, 0.5, 60);
+                           true, 0.5, 60);
     unsigned long sum = 0;
     for (unsigned char c : body)
         sum += c;
@@ -216,31 +224,35 @@ TEST_F(ConsoleControllerTest, LargeRequestBodiesReachAChildThatReadsSlowly) {
 }
 
 TEST_F(ConsoleControllerTest, TheChildGetsExactlyTheSortedEnvironmentAndFolder) {
-    const std::string show =
-        Script("use Cwd; print join(',', map { \"$_=$ENV{$_}\" } sort keys %ENV), '|', getcwd();");
-    Console.EnvVars = {"b_last=2", "A_FIRST=1", "Middle=x y"};
-    Console.executeSession(show, Dir.Path().string(), true, 10, 30);
+    TProgramStart show =
+        Script("use Cwd; print join(',', map { \"$_=$ENV{$_}\" } sort keys %ENV), '|', getcwd();",
+               {"b_last=2", "A_FIRST=1", "Middle=x y"});
+    show.WorkDir = Dir.Path().string();
+    Console.executeSession(show, true, 10, 30);
     EXPECT_EQ(Console.OutBytes(),
               "A_FIRST=1,Middle=x y,b_last=2|" + std::filesystem::canonical(Dir.Path()).string());
-    EXPECT_EQ(Console.EnvVars, (Words{"A_FIRST=1", "b_last=2", "Middle=x y"}));
+    // The child receives the lines in order of their names, whatever their letter case.
+    Console.executeSession({TCommandLine("env"), "", show.Environment}, true, 10, 30);
+    EXPECT_EQ(Console.OutBytes(), "A_FIRST=1\nb_last=2\nMiddle=x y\n");
 
-    Console.EnvVars.clear();
-    Console.executeSession(show, "", true, 10, 30);
+    show.Environment.clear();
+    show.WorkDir.clear();
+    Console.executeSession(show, true, 10, 30);
     EXPECT_EQ(Console.OutBytes().substr(0, 1), "|");
 }
 
 TEST_F(ConsoleControllerTest, EnvironmentBlockLimitIsExact) {
-    const std::string show = Script("print length $ENV{X};");
+    TProgramStart show = Script("print length $ENV{X};");
     // "X=" + value, its NUL and the closing NUL make the block.
     const size_t fits = TConsoleController::MaxEnvironmentBlock - 4;
-    Console.EnvVars = {"X=" + std::string(fits, 'v')};
-    EXPECT_EQ(TConsoleController::EnvironmentBlockSize(Console.EnvVars), 24576u);
-    Console.executeSession(show, "", true, 10, 30);
+    show.Environment = {"X=" + std::string(fits, 'v')};
+    EXPECT_EQ(TConsoleController::EnvironmentBlockSize(show.Environment), 24576u);
+    Console.executeSession(show, true, 10, 30);
     EXPECT_EQ(Console.OutBytes(), std::to_string(fits));
 
-    Console.EnvVars = {"X=" + std::string(fits + 1, 'v')};
+    show.Environment = {"X=" + std::string(fits + 1, 'v')};
     try {
-        Console.startSession(show, "", nullptr, true);
+        Console.startSession(show, nullptr, true);
         FAIL() << "an environment one byte too large started";
     } catch (const korvane::EConsoleException& e) {
         EXPECT_STREQ(e.what(), "Too many environment variables to use");
@@ -253,18 +265,20 @@ TEST_F(ConsoleControllerTest, ProgramsThatCannotStartRaiseTheMessageAndLeakNothi
     const std::string plain = Dir.File("plain.pl");
     korvane::test::WriteBytes(plain, "print 1;\n");
     const size_t before = OpenDescriptors();
-    for (const std::string& command : {korvane::Quoted(Dir.File("missing")) + " -w",
-                                       korvane::Quoted(plain), std::string("  ")}) {
+    for (const TCommandLine& command :
+         {TCommandLine(Dir.File("missing")).Add("-w"), TCommandLine(plain), TCommandLine()}) {
         try {
-            Console.startSession(command, "", nullptr, true);
-            FAIL() << command << " started";
+            Console.startSession({command, "", {}}, nullptr, true);
+            FAIL() << command.Text() << " started";
         } catch (const korvane::handledException& e) {
-            EXPECT_EQ(std::string(e.what()), "Unable to execute " + command);
+            EXPECT_EQ(std::string(e.what()), "Unable to execute " + command.Text());
         }
         EXPECT_TRUE(Console.sessionFinished());
     }
     try {
-        Console.executeSession(Script("print 1;"), Dir.File("no folder"), true, 10, 30);
+        TProgramStart elsewhere = Script("print 1;");
+        elsewhere.WorkDir = Dir.File("no folder");
+        Console.executeSession(elsewhere, true, 10, 30);
         FAIL() << "started in a missing folder";
     } catch (const korvane::handledException& e) {
         EXPECT_EQ(std::string(e.what()).rfind("Unable to execute ", 0), 0u);
@@ -273,7 +287,6 @@ TEST_F(ConsoleControllerTest, ProgramsThatCannotStartRaiseTheMessageAndLeakNothi
 }
 
 TEST_F(ConsoleControllerTest, MisbehavingProgramsAreEndedWithEverythingTheyStarted) {
-    Console.InitEnvVars(true);
     const size_t before = OpenDescriptors();
     struct Case {
         const char* What;
@@ -290,7 +303,7 @@ TEST_F(ConsoleControllerTest, MisbehavingProgramsAreEndedWithEverythingTheyStart
     for (const Case& c : cases) {
         SCOPED_TRACE(c.What);
         // Time limits hand control back while the program goes on.
-        Console.executeSession(Script(c.Code), "", true, 1, 2);
+        Console.executeSession(Script(c.Code, OwnEnvironment()), true, 1, 2);
         ASSERT_FALSE(Console.sessionFinished());
         ASSERT_TRUE(PollUntil([&] { return Console.OutputLines.Count() >= 1; }));
         std::vector<long> pids;
@@ -308,10 +321,10 @@ TEST_F(ConsoleControllerTest, MisbehavingProgramsAreEndedWithEverythingTheyStart
 }
 
 TEST_F(ConsoleControllerTest, EndingAFinishedChildKeepsItsOutputAndInterruptReachesIt) {
-    Console.InitEnvVars(true);
     Console.startSession(Script("$| = 1; $SIG{INT} = sub { print \"paused\\n\"; exit 0 };"
-                                " print \"ready\\n\"; sleep 1 while 1;"),
-                         "", nullptr, true);
+                                " print \"ready\\n\"; sleep 1 while 1;",
+                                OwnEnvironment()),
+                         nullptr, true);
     ASSERT_TRUE(PollUntil([&] { return OutputHas("ready\n"); }));
     Console.InterruptProgram();
     ASSERT_TRUE(PollUntil([&] { return Console.sessionFinished(); }));
@@ -326,20 +339,30 @@ TEST_F(ConsoleControllerTest, LogsTrafficUnlessQuiet) {
     korvane::LogFile = log;
     Console.LoggingOn = Console.LogStartStop = Console.LogInput = Console.LogOutput =
         Console.LogError = true;
-    const std::string command =
+    const TProgramStart command =
         Script("$| = 1; my $l = <STDIN>; print \"echo $l\"; print STDERR \"bad\\n\";");
+    const std::string shown = command.Command.Text();
     Console.TextToStdIn("hi\n");
-    Console.executeSession(command, "", true, 10, 30);
-    const std::string text = korvane::test::ReadBytes(log);
+    Console.executeSession(command, true, 10, 30);
+    std::string text = korvane::test::ReadBytes(log);
     for (const std::string& expected :
-         {"**PROGRAM START: " + command + "\r\n", std::string("**Input: hi\n\r\n"),
+         {"**PROGRAM START: " + shown + "\r\n", std::string("**Input: hi\n\r\n"),
           std::string("**Output: echo hi\n\r\n"), std::string("**Error: bad\n\r\n"),
-          "**PROGRAM TERMINATION: " + command + "\r\n"})
+          "**PROGRAM TERMINATION: " + shown + "\r\n"})
         EXPECT_NE(text.find(expected), std::string::npos) << expected << " not in\n" << text;
     EXPECT_LT(text.find("**PROGRAM START"), text.find("**PROGRAM TERMINATION"));
 
+    // The caller's filter decides how the command shows, at the start and at the end.
+    Console.TextToStdIn("hi\n");
+    Console.executeSession(command, true, 10, 30, [](const std::string&) { return "hidden"; });
+    const std::string filtered = korvane::test::ReadBytes(log).substr(text.size());
+    EXPECT_NE(filtered.find("**PROGRAM START: hidden\r\n"), std::string::npos) << filtered;
+    EXPECT_NE(filtered.find("**PROGRAM TERMINATION: hidden\r\n"), std::string::npos);
+    EXPECT_EQ(filtered.find(shown), std::string::npos);
+    text = korvane::test::ReadBytes(log);
+
     Console.Quiet = true;
-    Console.executeSession(command, "", true, 1, 30);
+    Console.executeSession(command, true, 1, 30);
     EXPECT_EQ(korvane::test::ReadBytes(log), text);
     korvane::LogFile = savedLogFile;
 }
@@ -349,7 +372,7 @@ TEST_F(ConsoleControllerTest, ListsKeepTheirHandlersAndEnvironmentHelpersWork) {
     Console.OutputLines.OnChange = [&] { ++outChanges; };
     Console.ErrorLines.OnChange = [&] { ++errChanges; };
     Console.setupConsole();
-    Console.executeSession(Script("print \"x\\n\"; print STDERR \"y\\n\";"), "", true, 10, 30);
+    Console.executeSession(Script("print \"x\\n\"; print STDERR \"y\\n\";"), true, 10, 30);
     EXPECT_GT(outChanges, 0);
     EXPECT_GT(errChanges, 0);
     const int before = errChanges;
@@ -357,21 +380,17 @@ TEST_F(ConsoleControllerTest, ListsKeepTheirHandlersAndEnvironmentHelpersWork) {
     EXPECT_EQ(errChanges, before);
     EXPECT_EQ(Console.ErrorLines.Strings(), Words{"filtered"});
 
-    korvane::test::ScopedEnv env("KV_CONSOLE_TEST", "from outside");
-    Console.EnvVars = {"KV_CONSOLE_TEST=mine", "kv_console_test=lower", "=C:=C:\\x", "KEEP=1"};
-    Console.InitEnvVars(false);
-    EXPECT_NE(
-        std::find(Console.EnvVars.begin(), Console.EnvVars.end(), "KV_CONSOLE_TEST=from outside"),
-        Console.EnvVars.end());
-    EXPECT_NE(std::find(Console.EnvVars.begin(), Console.EnvVars.end(), "kv_console_test=lower"),
-              Console.EnvVars.end());
-    Console.RemoveEqualsPrefixes();
-    EXPECT_EQ(std::count_if(Console.EnvVars.begin(), Console.EnvVars.end(),
-                            [](const std::string& l) { return l[0] == '='; }),
-              0);
-    Console.InitEnvVars(true);
-    EXPECT_EQ(std::find(Console.EnvVars.begin(), Console.EnvVars.end(), "KEEP=1"),
-              Console.EnvVars.end());
+    korvane::test::ScopedEnv outside("KV_CONSOLE_TEST", "from outside");
+    std::vector<std::string> env{"KV_CONSOLE_TEST=mine", "kv_console_test=lower", "=C:=C:\\x",
+                                 "KEEP=1"};
+    korvane::InitEnvVars(env, false);
+    EXPECT_NE(std::find(env.begin(), env.end(), "KV_CONSOLE_TEST=from outside"), env.end());
+    EXPECT_NE(std::find(env.begin(), env.end(), "kv_console_test=lower"), env.end());
+    korvane::RemoveEqualsPrefixes(env);
+    EXPECT_EQ(
+        std::count_if(env.begin(), env.end(), [](const std::string& l) { return l[0] == '='; }), 0);
+    korvane::InitEnvVars(env, true);
+    EXPECT_EQ(std::find(env.begin(), env.end(), "KEEP=1"), env.end());
 }
 
 } // namespace
@@ -379,9 +398,9 @@ TEST_F(ConsoleControllerTest, ListsKeepTheirHandlersAndEnvironmentHelpersWork) {
 namespace {
 
 TEST_F(ConsoleControllerTest, ReadsTheVersionOfTheInstalledPerl) {
-    Console.executeSession(korvane::PerlVersionCommand(Perl), "", true, 10, 30);
+    Console.executeSession({korvane::PerlVersionCommand(Perl), "", {}}, true, 10, 30);
     const std::string version = korvane::PerlVersionFromOutput(Console.OutputLines.Strings());
-    Console.executeSession(Script("printf '%vd', $^V;"), "", true, 10, 30);
+    Console.executeSession(Script("printf '%vd', $^V;"), true, 10, 30);
     EXPECT_EQ(version, Console.OutBytes());
 }
 

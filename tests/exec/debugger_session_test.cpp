@@ -105,15 +105,16 @@ constexpr const char* Counting = "our $n = 0;\n"
 
 TEST_F(DebugSessionTest, StepsAndRunsToBreakpointsWhateverTheLengthOfThePath) {
     if (Perl.empty()) GTEST_SKIP() << "perl is not installed";
-    // A short path gets the debugger's one-line position, a long one its two-line form; a quote
-    // in the folder must not reach Perl code.
-    for (const std::string& folder : {std::string("s"), std::string("a folder with a long name, "
-                                                                    "and Bob's quote/deeper")}) {
+    // A short path gets the debugger's one-line position, a long one its two-line form; quotes
+    // in the folder must neither reach Perl code nor cut the path apart.
+    for (const std::string& folder :
+         {std::string("s"), std::string("a folder with a long name, and Bob's quote/deeper"),
+          std::string("my \"best\" site's/cgi-bin")}) {
         SCOPED_TRACE(folder);
         const TRunPageInfo info = Script(Dir.File(folder + "/t.pl"), Counting);
 
         Statuses.clear();
-        Form().StartStep(DebugRunRequest(*Project, info), &Page);
+        Form().StartStep(DebugRunRequest(Project->RunSettings(), info), &Page);
         ASSERT_TRUE(PausedAt(1)) << "status " << int(Form().Status()) << " line " << Page.Line;
         EXPECT_EQ(Statuses, (std::vector<std::uint8_t>{dsFirstStep, dsGettingVars, dsPaused}));
         EXPECT_EQ(Form().DebugCaption(), " [Paused]");
@@ -128,7 +129,7 @@ TEST_F(DebugSessionTest, StepsAndRunsToBreakpointsWhateverTheLengthOfThePath) {
         Form().Console().LoggingOn = Form().Console().LogInput = true;
         Page.Breaks = {9, 4};
         Statuses.clear();
-        Form().StartExecution(DebugRunRequest(*Project, info), &Page);
+        Form().StartExecution(DebugRunRequest(Project->RunSettings(), info), &Page);
         ASSERT_TRUE(PausedAt(4)) << "status " << int(Form().Status()) << " line " << Page.Line;
         EXPECT_EQ(Statuses, (std::vector<std::uint8_t>{dsRunToBreakpoint, dsRunning, dsGettingVars,
                                                        dsPaused}))
@@ -162,7 +163,7 @@ TEST_F(DebugSessionTest, PausedProgramShowsItsVariables) {
                                     "our @count = (7, 8);\n"
                                     "print \"$x\\n\";\n");
     Page.Breaks = {6};
-    Form().StartExecution(DebugRunRequest(*Project, info), &Page);
+    Form().StartExecution(DebugRunRequest(Project->RunSettings(), info), &Page);
     ASSERT_TRUE(PausedAt(6));
     const auto& vars = Form().Variables();
     const auto find = [&](const std::string& name, const std::string& index) {
@@ -191,7 +192,7 @@ TEST_F(DebugSessionTest, ProgramInputIsKeptApartFromTheDebuggerCommands) {
                                                            "my $line = <STDIN>;\n"
                                                            "print \"got $line\";\n");
     Page.Breaks = {2};
-    Form().StartExecution(DebugRunRequest(*Project, typed), &Page);
+    Form().StartExecution(DebugRunRequest(Project->RunSettings(), typed), &Page);
     ASSERT_TRUE(PausedAt(2));
     Form().Console().TextToStdIn("s");
     Form().ContinueExecution3();
@@ -205,7 +206,7 @@ TEST_F(DebugSessionTest, ProgramInputIsKeptApartFromTheDebuggerCommands) {
     posted.FormSendType = 3;
     posted.FormFields = {"Yname=Ann"};
     Page.Breaks = {1};
-    Form().StartExecution(DebugRunRequest(*Project, posted), &Page);
+    Form().StartExecution(DebugRunRequest(Project->RunSettings(), posted), &Page);
     ASSERT_TRUE(PausedAt(1));
     EXPECT_FALSE(Form().PostDataSent());
     Form().ContinueExecution3();
@@ -217,7 +218,7 @@ TEST_F(DebugSessionTest, ProgramInputIsKeptApartFromTheDebuggerCommands) {
 TEST_F(DebugSessionTest, CompileErrorWarnsAndResets) {
     if (Perl.empty()) GTEST_SKIP() << "perl is not installed";
     const TRunPageInfo info = Script(Dir.File("broken.pl"), "my $x = ;\nprint 1;\n");
-    Form().StartStep(DebugRunRequest(*Project, info), &Page);
+    Form().StartStep(DebugRunRequest(Project->RunSettings(), info), &Page);
     ASSERT_TRUE(WaitForEnd());
     ASSERT_FALSE(Prompt.Records().empty());
     EXPECT_EQ(Prompt.Records().back().Kind, PromptKind::Warning);
@@ -241,7 +242,7 @@ TEST_F(DebugSessionTest, PauseStopsABusyLoopAndResetEndsEverythingItStarted) {
                                                           "while (1) {\n"
                                                           "    $i++;\n"
                                                           "}\n");
-    Form().StartExecution(DebugRunRequest(*Project, info), &Page);
+    Form().StartExecution(DebugRunRequest(Project->RunSettings(), info), &Page);
     ASSERT_TRUE(WaitUntil([&] { return IsFile(Dir.File("helper.pid")); }));
     EXPECT_EQ(Form().Status(), dsRunning);
     EXPECT_TRUE(Form().DebugActions().Pause);

@@ -1,30 +1,31 @@
 #include "exec/interpreter_commands.h"
-#include "platform/command_line.h"
 
 #include <gtest/gtest.h>
 
-using korvane::SplitCommandLine;
 using Words = std::vector<std::string>;
 
-TEST(InterpreterCommands, TextsRoundTripThroughTheSplitter) {
+TEST(InterpreterCommands, TextsShowQuotedPathsAndWordsKeepThemWhole) {
     using namespace korvane;
     const std::string perl = "/usr/bin/perl", php = "/opt/php 8/php", file = "/w/my site/a.pl";
-    EXPECT_EQ(PerlSyntaxCheckCommand(perl, file), R"("/usr/bin/perl" -c "/w/my site/a.pl")");
-    EXPECT_EQ(PerlRunCommand(perl, " -w -T", file), R"("/usr/bin/perl"  -w -T "/w/my site/a.pl")");
-    EXPECT_EQ(PerlDebugCommand(perl, " -w", file), R"("/usr/bin/perl" -d  -w "/w/my site/a.pl")");
-    EXPECT_EQ(PerlCgiCommand(perl, file), R"("/usr/bin/perl" -W "/w/my site/a.pl")");
-    EXPECT_EQ(PerlVersionCommand(perl), R"("/usr/bin/perl" -v)");
-    EXPECT_EQ(PerlConfigurationCommand(perl), R"("/usr/bin/perl" -V)");
-    EXPECT_EQ(PhpSyntaxCheckCommand(php, file), R"("/opt/php 8/php" -l "/w/my site/a.pl")");
-    EXPECT_EQ(PhpRunCommand(php, file), R"("/opt/php 8/php"  "/w/my site/a.pl")");
-    EXPECT_EQ(PhpCgiCommand(php, file), R"("/opt/php 8/php" "/w/my site/a.pl")");
-    EXPECT_EQ(PhpVersionCommand(php), R"("/opt/php 8/php" -v)");
-    EXPECT_EQ(PhpInfoCommand(php), R"("/opt/php 8/php" -i)");
+    EXPECT_EQ(PerlSyntaxCheckCommand(perl, file).Text(), R"("/usr/bin/perl" -c "/w/my site/a.pl")");
+    EXPECT_EQ(PerlRunCommand(perl, " -w -T", file).Text(),
+              R"("/usr/bin/perl"  -w -T "/w/my site/a.pl")");
+    EXPECT_EQ(PerlDebugCommand(perl, " -w", file).Text(),
+              R"("/usr/bin/perl" -d  -w "/w/my site/a.pl")");
+    EXPECT_EQ(PerlCgiCommand(perl, file).Text(), R"("/usr/bin/perl" -W "/w/my site/a.pl")");
+    EXPECT_EQ(PerlVersionCommand(perl).Text(), R"("/usr/bin/perl" -v)");
+    EXPECT_EQ(PerlConfigurationCommand(perl).Text(), R"("/usr/bin/perl" -V)");
+    EXPECT_EQ(PhpSyntaxCheckCommand(php, file).Text(), R"("/opt/php 8/php" -l "/w/my site/a.pl")");
+    EXPECT_EQ(PhpRunCommand(php, file).Text(), R"("/opt/php 8/php"  "/w/my site/a.pl")");
+    EXPECT_EQ(PhpCgiCommand(php).Words(), Words{php});
+    EXPECT_EQ(PhpVersionCommand(php).Text(), R"("/opt/php 8/php" -v)");
+    EXPECT_EQ(PhpInfoCommand(php).Text(), R"("/opt/php 8/php" -i)");
 
-    EXPECT_EQ(SplitCommandLine(PerlRunCommand(perl, " -w -T", file)),
-              (Words{perl, "-w", "-T", file}));
-    EXPECT_EQ(SplitCommandLine(PerlDebugCommand(perl, "", file)), (Words{perl, "-d", file}));
-    EXPECT_EQ(SplitCommandLine(PhpRunCommand(php, file)), (Words{php, file}));
+    EXPECT_EQ(PerlRunCommand(perl, " -w -T", file).Words(), (Words{perl, "-w", "-T", file}));
+    EXPECT_EQ(PerlDebugCommand(perl, "", file).Words(), (Words{perl, "-d", file}));
+    EXPECT_EQ(PhpRunCommand(php, file).Words(), (Words{php, file}));
+    EXPECT_EQ(BatchRunCommand("", file).Words(), (Words{"/bin/sh", file}));
+    EXPECT_EQ(BatchRunCommand("/bin/cmd", file).Text(), R"("/bin/cmd" /C "/w/my site/a.pl")");
 }
 
 TEST(InterpreterCommands, PerlVersionComesFromTheSecondLine) {

@@ -2,9 +2,9 @@
 #include "exec/console_lines.h"
 #include "exec/debug_actions.h"
 #include "exec/error_filter.h"
-#include "exec/html_convert.h"
 #include "exec/interpreter_commands.h"
 #include "model/form_fields.h"
+#include "storage/html_convert.h"
 
 #include <gtest/gtest.h>
 
@@ -15,15 +15,18 @@ TEST(FormFields, SwitchedOnFieldsMakeTheFormAndParameterStrings) {
     const std::vector<std::string> fields{"Yname=John Smith", "Nage=3", "Ynote=a+b/c.d\xC3\xA9",
                                           "Yempty="};
     EXPECT_EQ(FormString(fields), "name=John%20Smith&note=a%2Bb%2Fc.d%C3%A9&empty=");
-    EXPECT_EQ(ParamString(fields), "John Smith a+b/c.d\xC3\xA9 ");
+    using Words = std::vector<std::string>;
+    EXPECT_EQ(ParamWords(fields), (Words{"John Smith", "a+b/c.d\xC3\xA9", ""}));
     EXPECT_EQ(FormString({"Yname=John Smith", "Nage=3"}), "name=John%20Smith");
 
-    EXPECT_EQ(RunArguments(fstGet, {"Yname=John Smith"}), " name=John%20Smith");
-    EXPECT_EQ(RunArguments(fstGetPost, {"Yx=1"}), " x=1");
-    EXPECT_EQ(RunArguments(fstPost, {"Yx=1"}), "");
-    EXPECT_EQ(RunArguments(fstNone, {"Yx=1"}), "");
-    EXPECT_EQ(RunArguments(fstParamsOnly, {"Yx=1", "Yy=two words"}), " 1 two words");
-    EXPECT_EQ(RunArguments(fstGet, {"Nx=1"}), "") << "no blank without a form string";
+    EXPECT_EQ(RunArguments(fstGet, {"Yname=John Smith"}), Words{"name=John%20Smith"});
+    EXPECT_EQ(RunArguments(fstGetPost, {"Yx=1"}), Words{"x=1"});
+    EXPECT_EQ(RunArguments(fstPost, {"Yx=1"}), Words{});
+    EXPECT_EQ(RunArguments(fstNone, {"Yx=1"}), Words{});
+    // Each value is one word, whatever blanks, quotes or backslashes it holds.
+    EXPECT_EQ(RunArguments(fstParamsOnly, {"Yx=1", "Yy=two words", "Yq=say \"hi\" \\n"}),
+              (Words{"1", "two words", "say \"hi\" \\n"}));
+    EXPECT_EQ(RunArguments(fstGet, {"Nx=1"}), Words{}) << "no word without a form string";
 }
 
 TEST(ErrorFilter, LinesLoseTheScriptNameAndTimeStampsAndStopAtTheDebuggerEnd) {
@@ -111,8 +114,8 @@ TEST(DebugActions, CommandsFollowTheStatusAndThePages) {
 }
 
 TEST(InterpreterCommands, BatchFilesGoToComspecOrTheShell) {
-    EXPECT_EQ(BatchRunCommand("", "/w/a.bat"), "\"/bin/sh\" \"/w/a.bat\"");
-    EXPECT_EQ(BatchRunCommand("/opt/cmd", "/w/a.bat"), "\"/opt/cmd\" /C \"/w/a.bat\"");
+    EXPECT_EQ(BatchRunCommand("", "/w/a.bat").Text(), "\"/bin/sh\" \"/w/a.bat\"");
+    EXPECT_EQ(BatchRunCommand("/opt/cmd", "/w/a.bat").Text(), "\"/opt/cmd\" /C \"/w/a.bat\"");
 }
 
 } // namespace

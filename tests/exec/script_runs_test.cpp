@@ -4,6 +4,7 @@
 
 #include "exec/console_controller.h"
 #include "exec/run_request.h"
+#include "model/form_fields.h"
 
 #include <algorithm>
 #include <csignal>
@@ -36,7 +37,7 @@ protected:
 
     // Starts the page's plain run and waits until the program has ended.
     void RunToEnd(const TRunPageInfo& page) {
-        Form().StartRunning(PlainRunRequest(*Project, page), &Client);
+        Form().StartRunning(PlainRunRequest(Project->RunSettings(), page), &Client);
         ASSERT_TRUE(WaitUntil([&] { return Client.Finished > 0; })) << "the run did not end";
     }
 
@@ -51,7 +52,8 @@ TEST_F(ScriptRunTest, PerlSyntaxErrorBecomesAMessageThatJumpsToItsLine) {
     if (Perl.empty()) GTEST_SKIP() << "perl is not installed";
     const TRunPageInfo page =
         Page(TLanguage::Perl, "broken.pl", "use strict;\nmy $x = 1;\nmy $y = ;\nprint $x;\n");
-    const auto messages = SyntaxCheckScript(Form().Console(), *Project, page, FixedNow);
+    const auto messages =
+        SyntaxCheckScript(Form().Console(), Project->RunSettings(), page, FixedNow);
     ASSERT_GE(messages.size(), 3u);
     EXPECT_EQ(messages.front().Text, "Tue, 09 Dec 2025 12:00:00 - Program Started");
     EXPECT_EQ(messages.back().Text, "Tue, 09 Dec 2025 12:00:00 - Program Checkpoint (<1s)");
@@ -68,7 +70,7 @@ TEST_F(ScriptRunTest, PerlSyntaxErrorBecomesAMessageThatJumpsToItsLine) {
 
     // A clean file reports that alone.
     const TRunPageInfo clean = Page(TLanguage::Perl, "clean.pl", "print 1;\n");
-    const auto ok = SyntaxCheckScript(Form().Console(), *Project, clean, FixedNow);
+    const auto ok = SyntaxCheckScript(Form().Console(), Project->RunSettings(), clean, FixedNow);
     ASSERT_EQ(ok.size(), 3u);
     EXPECT_EQ(ok[1].Text, "syntax OK");
 }
@@ -82,7 +84,7 @@ TEST_F(ScriptRunTest, PhpSyntaxCheckReportsWhatPhpPrints) {
         });
     };
     // Without a php.ini PHP tells the error only on its error stream.
-    const auto bare = SyntaxCheckScript(Form().Console(), *Project, page, FixedNow);
+    const auto bare = SyntaxCheckScript(Form().Console(), Project->RunSettings(), page, FixedNow);
     ASSERT_GE(bare.size(), 3u);
     EXPECT_EQ(bare.front().Text, "Tue, 09 Dec 2025 12:00:00 - Syntax Check Started");
     EXPECT_EQ(bare.back().Text, "Tue, 09 Dec 2025 12:00:00 - Syntax Check Completed");
@@ -91,8 +93,9 @@ TEST_F(ScriptRunTest, PhpSyntaxCheckReportsWhatPhpPrints) {
     // With the prepared php.ini it shows the error on its output, once.
     Project->setAutoSetupPhp(true);
     Project->SetupPhp();
-    if (!std::filesystem::exists(TKorProject::PhpIniPath())) GTEST_SKIP() << "no php.ini template";
-    const auto prepared = SyntaxCheckScript(Form().Console(), *Project, page, FixedNow);
+    if (!std::filesystem::exists(PhpIniPath())) GTEST_SKIP() << "no php.ini template";
+    const auto prepared =
+        SyntaxCheckScript(Form().Console(), Project->RunSettings(), page, FixedNow);
     EXPECT_EQ(linesNamingThree(prepared), 1);
 }
 
@@ -105,9 +108,10 @@ TEST_F(ScriptRunTest, GetFieldsReachAPerlScriptAsQueryStringAndArgument) {
              "warn \"done\\n\";\n");
     page.FormSendType = 2;
     page.FormFields = {"Yname=John Smith", "Nage=3"};
-    const TRunRequest run = PlainRunRequest(*Project, page);
-    EXPECT_EQ(run.CommandLine, "\"" + Perl + "\" -w \"" + page.ScriptFile + "\" name=John%20Smith");
-    EXPECT_EQ(run.WorkDir, Dir.Path().string());
+    const TRunRequest run = PlainRunRequest(Project->RunSettings(), page);
+    EXPECT_EQ(run.Start.Command.Text(),
+              "\"" + Perl + "\" -w \"" + page.ScriptFile + "\" name=John%20Smith");
+    EXPECT_EQ(run.Start.WorkDir, Dir.Path().string());
     EXPECT_FALSE(run.Post);
 
     RunToEnd(page);
@@ -121,6 +125,51 @@ TEST_F(ScriptRunTest, GetFieldsReachAPerlScriptAsQueryStringAndArgument) {
     EXPECT_EQ(Form().RunPage(), nullptr);
     EXPECT_FALSE(Form().TimerActive());
     EXPECT_TRUE(Form().DebugActions().RunToText);
+}
+
+// A folder name that a command line written as text and split again would cut apart.
+constexpr const char* AwkwardFolder = "my \"best\" site's cgi-bin";
+
+TEST_F(ScriptRunTest, AScriptInAFolderWithQuotesAndBlanksRunsAndIsChecked) {
+    if (Perl.empty()) GTEST_SKIP() << "perl is not installed";
+    std::filesystem::create_directories(Dir.File(AwkwardFolder));
+    const std::string name = std::string(AwkwardFolder) + "/it's \"here\".pl";
+    TRunPageInfo page = Page(TLanguage::Perl, name, "print \"ran $0\\n\";\n");
+    RunToEnd(page);
+    EXPECT_EQ(Output(), std::vector<std::string>{"ran " + page.ScriptFile});
+
+    WriteBytes(page.ScriptFile, "use strict;\nmy $x = 1;\nmy $y = ;\n");
+    const auto messages =
+        SyntaxCheckScript(Form().Console(), Project->RunSettings(), page, FixedNow);
+    const bool namesLineThree = std::any_of(messages.begin(), messages.end(), [](const auto& m) {
+        return m.Text.find(" line 3") != std::string::npos;
+    });
+    EXPECT_TRUE(namesLineThree) << "the check reached the script";
+    for (const TMessageLine& line : messages)
+        EXPECT_EQ(line.Text.find(page.ScriptFile), std::string::npos) << line.Text;
+}
+
+TEST_F(ScriptRunTest, FormFieldsSentAsArgumentsArriveAsExactlyTheWordsGiven) {
+    if (Perl.empty()) GTEST_SKIP() << "perl is not installed";
+    TRunPageInfo page = Page(TLanguage::Perl, "args.pl",
+                             "print scalar(@ARGV), \"\\n\"; print \"[$_]\\n\" for @ARGV;\n");
+    page.FormSendType = fstParamsOnly;
+    page.FormFields = {"Yplain=one",
+                       "Yblanks=two  words ",
+                       "Yquotes=say \"hi\" it's",
+                       "Yslashes=C:\\dir\\ \\\"x\\\"",
+                       "Noff=not sent",
+                       "Yempty="};
+    RunToEnd(page);
+    EXPECT_EQ(Output(),
+              (std::vector<std::string>{"5", "[one]", "[two  words ]", "[say \"hi\" it's]",
+                                        "[C:\\dir\\ \\\"x\\\"]", "[]"}));
+
+    // Sent as a query, the form string is one argument.
+    page.FormSendType = fstGet;
+    Client.Finished = 0;
+    RunToEnd(page);
+    EXPECT_EQ(Output(), (std::vector<std::string>{"1", "[" + FormString(page.FormFields) + "]"}));
 }
 
 TEST_F(ScriptRunTest, PostedFieldsGiveAPhpScriptTheLengthAndTheBodyOnce) {
@@ -156,25 +205,26 @@ TEST_F(ScriptRunTest, BatchFilesRunInTheSystemShell) {
 TEST_F(ScriptRunTest, MissingOrUnusableInterpretersAreReportedNotRun) {
     Project->setPerlCompilerPath(Dir.File("no/perl"));
     const TRunPageInfo page = Page(TLanguage::Perl, "a.pl", "print 1;\n");
-    EXPECT_FALSE(ToolPathsPresent(TLanguage::Perl, *Project));
+    EXPECT_FALSE(ToolPathsPresent(TLanguage::Perl, Project->RunSettings(), ""));
     ASSERT_EQ(Prompt.Records().size(), 1u);
     EXPECT_EQ(Prompt.Records()[0].Text,
               "Compiler / Tools Executable Path missing. Check in Project Settings.");
     EXPECT_EQ(Prompt.Records()[0].Kind, PromptKind::Error);
-    EXPECT_TRUE(SyntaxCheckScript(Form().Console(), *Project, page, FixedNow).empty());
-    EXPECT_TRUE(ToolPathsPresent(TLanguage::Batch, *Project));
+    EXPECT_TRUE(
+        SyntaxCheckScript(Form().Console(), Project->RunSettings(), page, FixedNow).empty());
+    EXPECT_TRUE(ToolPathsPresent(TLanguage::Batch, Project->RunSettings(), ""));
 
     // A file that is there but cannot be started: the start fails with the command line, and
     // the window is idle again.
     const std::string notExecutable = Dir.File("perl-copy");
     WriteBytes(notExecutable, "not a program");
     Project->setPerlCompilerPath(notExecutable);
-    const TRunRequest run = PlainRunRequest(*Project, page);
+    const TRunRequest run = PlainRunRequest(Project->RunSettings(), page);
     try {
         Form().StartRunning(run, &Client);
         FAIL() << "the start should fail";
     } catch (const handledException& error) {
-        EXPECT_EQ(std::string(error.what()), "Unable to execute " + run.CommandLine);
+        EXPECT_EQ(std::string(error.what()), "Unable to execute " + run.Start.Command.Text());
     }
     EXPECT_EQ(Form().Status(), dsIdle);
     EXPECT_EQ(Form().RunPage(), nullptr);
@@ -182,7 +232,7 @@ TEST_F(ScriptRunTest, MissingOrUnusableInterpretersAreReportedNotRun) {
     EXPECT_TRUE(Form().DebugActions().RunToText);
     EXPECT_TRUE(Form().Console().sessionFinished());
 
-    EXPECT_THROW(PlainRunRequest(*Project, Page(TLanguage::HTML, "a.html", "<p>")),
+    EXPECT_THROW(PlainRunRequest(Project->RunSettings(), Page(TLanguage::HTML, "a.html", "<p>")),
                  handledException);
 }
 
@@ -202,7 +252,7 @@ TEST_F(ScriptRunTest, ProgramResetEndsAScriptThatNeverEndsWithItsChildren) {
                                    "$| = 1;\nmy $child = fork();\n"
                                    "if ($child == 0) { exec('sleep', '1000'); }\n"
                                    "print \"$$ $child\\n\";\nsleep 1000;\n");
-    Form().StartRunning(PlainRunRequest(*Project, page), &Client);
+    Form().StartRunning(PlainRunRequest(Project->RunSettings(), page), &Client);
     EXPECT_EQ(Form().Status(), dsRunning);
     EXPECT_EQ(Form().DebugCaption(), " [Running]");
     EXPECT_TRUE(Form().TimerActive());

@@ -14,8 +14,20 @@
 
 using korvane::ChildProcess;
 using korvane::ChildStream;
+using korvane::TCommandLine;
+using korvane::TProgramStart;
 
 namespace {
+
+// A start of the program words[0] with the rest as its arguments.
+TProgramStart Program(const std::vector<std::string>& words,
+                      const std::vector<std::string>& environment, const std::string& workDir) {
+    TProgramStart start{words.empty() ? TCommandLine() : TCommandLine(words.front()), workDir,
+                        environment};
+    if (!words.empty())
+        start.Command.AddWords(std::vector<std::string>(words.begin() + 1, words.end()));
+    return start;
+}
 
 size_t OpenDescriptors() {
     size_t count = 0;
@@ -61,9 +73,11 @@ TEST(ChildProcess, PassesStreamsEnvironmentFolderAndExitCode) {
     korvane::test::TempDir dir;
     ChildProcess child;
     std::string error;
-    ASSERT_TRUE(child.Start(
-        {"/bin/sh", "-c", "printf '%s|%s|%s' \"$A\" \"$B\" \"$PWD\"; printf oops >&2; exit 3"},
-        {"A=one two", "B=2"}, dir.Path().string(), error))
+    ASSERT_TRUE(
+        child.Start(Program({"/bin/sh", "-c",
+                             "printf '%s|%s|%s' \"$A\" \"$B\" \"$PWD\"; printf oops >&2; exit 3"},
+                            {"A=one two", "B=2"}, dir.Path().string()),
+                    error))
         << error;
     std::string out, err;
     ReadToEnd(child, out, err);
@@ -77,7 +91,7 @@ TEST(ChildProcess, PassesStreamsEnvironmentFolderAndExitCode) {
 TEST(ChildProcess, EmptyEnvironmentReachesTheChildEmpty) {
     ChildProcess child;
     std::string error;
-    ASSERT_TRUE(child.Start({"/usr/bin/env"}, {}, "", error)) << error;
+    ASSERT_TRUE(child.Start(Program({"/usr/bin/env"}, {}, ""), error)) << error;
     std::string out, err;
     ReadToEnd(child, out, err);
     EXPECT_EQ(out, "");
@@ -94,13 +108,14 @@ TEST(ChildProcess, ProgramsThatCannotStartFailWithoutLeaks) {
 
     ChildProcess child;
     std::string error;
-    EXPECT_FALSE(child.Start({dir.File("missing")}, {}, "", error));
+    EXPECT_FALSE(child.Start(Program({dir.File("missing")}, {}, ""), error));
     EXPECT_FALSE(error.empty());
-    EXPECT_FALSE(child.Start({plain}, {}, "", error));
+    EXPECT_FALSE(child.Start(Program({plain}, {}, ""), error));
     EXPECT_FALSE(error.empty());
-    EXPECT_FALSE(child.Start({"no-such-program-on-path-kv"}, {}, "", error));
-    EXPECT_FALSE(child.Start({"/bin/sh", "-c", "true"}, {}, dir.File("no-such-folder"), error));
-    EXPECT_FALSE(child.Start({}, {}, "", error));
+    EXPECT_FALSE(child.Start(Program({"no-such-program-on-path-kv"}, {}, ""), error));
+    EXPECT_FALSE(
+        child.Start(Program({"/bin/sh", "-c", "true"}, {}, dir.File("no-such-folder")), error));
+    EXPECT_FALSE(child.Start(Program({}, {}, ""), error));
     EXPECT_FALSE(child.Started());
     EXPECT_EQ(OpenDescriptors(), before);
 }
@@ -108,7 +123,7 @@ TEST(ChildProcess, ProgramsThatCannotStartFailWithoutLeaks) {
 TEST(ChildProcess, FindsProgramsOnThisProgramsPathEvenWithEmptyEnvironment) {
     ChildProcess child;
     std::string error;
-    ASSERT_TRUE(child.Start({"sh", "-c", "echo found"}, {}, "", error)) << error;
+    ASSERT_TRUE(child.Start(Program({"sh", "-c", "echo found"}, {}, ""), error)) << error;
     std::string out, err;
     ReadToEnd(child, out, err);
     EXPECT_EQ(out, "found\n");
@@ -123,7 +138,8 @@ TEST(ChildProcess, FinishKillsTheWholeGroupAndLeavesNothingOpen) {
         ChildProcess child;
         std::string error;
         // The grandchild holds the pipes too; the child waits for it forever.
-        ASSERT_TRUE(child.Start({"/bin/sh", "-c", "sleep 1000 & echo $!; wait"}, {}, "", error));
+        ASSERT_TRUE(
+            child.Start(Program({"/bin/sh", "-c", "sleep 1000 & echo $!; wait"}, {}, ""), error));
         childPid = child.ProcessId();
         std::string out;
         char buffer[64];
@@ -147,7 +163,7 @@ TEST(ChildProcess, FinishKillsTheWholeGroupAndLeavesNothingOpen) {
 TEST(ChildProcess, AChildThatExitedKeepsItsExitCodeWhenFinished) {
     ChildProcess child;
     std::string error;
-    ASSERT_TRUE(child.Start({"/bin/sh", "-c", "exit 7"}, {}, "", error));
+    ASSERT_TRUE(child.Start(Program({"/bin/sh", "-c", "exit 7"}, {}, ""), error));
     WaitForExit(child);
     EXPECT_EQ(child.Finish(1000), 7);
 }
@@ -156,7 +172,7 @@ TEST(ChildProcess, WritesNeverBlockAndAClosedInputIsNoSignal) {
     ChildProcess child;
     std::string error;
     // Reads nothing: the pipe fills and further writes take nothing, without blocking.
-    ASSERT_TRUE(child.Start({"/bin/sh", "-c", "sleep 1000"}, {}, "", error));
+    ASSERT_TRUE(child.Start(Program({"/bin/sh", "-c", "sleep 1000"}, {}, ""), error));
     const std::string megabyte(1 << 20, 'x');
     const size_t taken = child.Write(megabyte);
     EXPECT_LT(taken, megabyte.size());
@@ -164,8 +180,8 @@ TEST(ChildProcess, WritesNeverBlockAndAClosedInputIsNoSignal) {
     child.Finish(1000);
 
     // Closes its input at once: the write is dropped instead of killing us with SIGPIPE.
-    ASSERT_TRUE(
-        child.Start({"/bin/sh", "-c", "exec 0<&-; echo closed; sleep 1000"}, {}, "", error));
+    ASSERT_TRUE(child.Start(
+        Program({"/bin/sh", "-c", "exec 0<&-; echo closed; sleep 1000"}, {}, ""), error));
     std::string out;
     char buffer[64];
     while (out.empty()) {
@@ -180,10 +196,11 @@ TEST(ChildProcess, WritesNeverBlockAndAClosedInputIsNoSignal) {
 TEST(ChildProcess, InputReachesTheChildAndInterruptReachesItsHandler) {
     ChildProcess child;
     std::string error;
-    ASSERT_TRUE(child.Start({"perl", "-e",
-                             "$| = 1; $SIG{INT} = sub { print \"paused\\n\"; exit 5 };"
-                             " my $l = <STDIN>; print \"got $l\"; sleep 1 while 1"},
-                            {}, "", error))
+    ASSERT_TRUE(child.Start(Program({"perl", "-e",
+                                     "$| = 1; $SIG{INT} = sub { print \"paused\\n\"; exit 5 };"
+                                     " my $l = <STDIN>; print \"got $l\"; sleep 1 while 1"},
+                                    {}, ""),
+                            error))
         << error;
     EXPECT_EQ(child.Write("hello\n"), 6u);
     std::string out;

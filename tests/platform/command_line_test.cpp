@@ -2,19 +2,28 @@
 
 #include <gtest/gtest.h>
 
-using korvane::SplitCommandLine;
+using korvane::TCommandLine;
 using Words = std::vector<std::string>;
 
-TEST(SplitCommandLine, QuotesGroupWordsAndBackslashesStayOrdinary) {
-    EXPECT_EQ(SplitCommandLine(R"("/opt/my perl/perl" -w "/home/a b/x.pl")"),
-              (Words{"/opt/my perl/perl", "-w", "/home/a b/x.pl"}));
-    EXPECT_EQ(SplitCommandLine(R"(perl  -e  s/\d+\\/x/  "C:\dir\")"),
-              (Words{"perl", "-e", R"(s/\d+\\/x/)", R"(C:\dir\)"}));
-    // Quoted and bare parts next to each other form one word; tabs separate like blanks.
-    EXPECT_EQ(SplitCommandLine("a\"b c\"d\t\te"), (Words{"ab cd", "e"}));
-    EXPECT_EQ(SplitCommandLine(R"(prog "" x)"), (Words{"prog", "", "x"}));
-    // A quote left open runs to the end.
-    EXPECT_EQ(SplitCommandLine(R"(prog "open end  )"), (Words{"prog", "open end  "}));
-    EXPECT_EQ(SplitCommandLine("   "), Words{});
-    EXPECT_EQ(SplitCommandLine(""), Words{});
+TEST(CommandLine, WordsStayAsGivenWhateverTheTextShows) {
+    const std::string script = R"(/home/a "b" c's/x y.pl)";
+    const TCommandLine run =
+        TCommandLine("/opt/my perl/perl")
+            .AddSwitches(" -w -T")
+            .AddQuoted(script)
+            .AddWords({"plain", "two words", R"(say "hi")", R"(back\slash)", ""});
+    EXPECT_EQ(run.Program(), "/opt/my perl/perl");
+    EXPECT_EQ(run.Words(), (Words{"/opt/my perl/perl", "-w", "-T", script, "plain", "two words",
+                                  R"(say "hi")", R"(back\slash)", ""}));
+    // The text is for people: paths in quotes, switches as the project writes them.
+    EXPECT_EQ(run.Text(), R"("/opt/my perl/perl"  -w -T "/home/a "b" c's/x y.pl" plain )"
+                          R"("two words" "say "hi"" back\slash "")");
+}
+
+TEST(CommandLine, EmptySwitchesKeepTheirBlankAndAddNoWord) {
+    const TCommandLine run = TCommandLine("php").AddSwitches("").AddQuoted("a.php");
+    EXPECT_EQ(run.Text(), R"("php"  "a.php")");
+    EXPECT_EQ(run.Arguments(), Words{"a.php"});
+    EXPECT_TRUE(TCommandLine().Empty());
+    EXPECT_EQ(TCommandLine("sh").Add("-c").Text(), R"("sh" -c)");
 }

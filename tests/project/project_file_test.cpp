@@ -1,10 +1,10 @@
 #include "project_fixture.h"
 
 #include "platform/program_folder.h"
-#include "project/safe_file_write.h"
+#include "services/mysql_controller.h"
 #include "storage/clock.h"
 #include "storage/errors.h"
-#include "tools/mysql_controller.h"
+#include "storage/safe_file_write.h"
 #include "web/web_server.h"
 
 #include <csignal>

@@ -3,8 +3,8 @@
 #include "exec/console_controller.h"
 #include "platform/os_version.h"
 #include "project_fixture.h"
+#include "services/mysql_controller.h"
 #include "storage/program_log.h"
-#include "tools/mysql_controller.h"
 
 #include <gtest/gtest.h>
 
@@ -81,8 +81,11 @@ TEST_F(ProjectLogTest, ConsoleLogsRunsOnceTheProjectHandsItsSwitchesOver) {
     Project->setLoggingIsOn(true);
     EXPECT_TRUE(console.LoggingOn && console.LogStartStop && console.LogOutput && console.LogInput);
     EXPECT_FALSE(console.LogError);
-    console.executeSession("\"/usr/bin/perl\" -e \"print qq{out\\n}; warn qq{err\\n}\"", "", true,
-                           5, 5);
+    console.executeSession(
+        {TCommandLine("/usr/bin/perl").Add("-e").AddQuoted("print qq{out\\n}; warn qq{err\\n}"),
+         "",
+         {}},
+        true, 5, 5);
     console.endSession();
     EXPECT_TRUE(
         LogHasLine("**PROGRAM START: \"/usr/bin/perl\" -e \"print qq{out\\n}; warn qq{err\\n}\""));

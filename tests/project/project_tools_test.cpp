@@ -5,7 +5,7 @@
 #include "model/check_list.h"
 #include "platform/program_folder.h"
 #include "project/ini_file.h"
-#include "tools/mysql_controller.h"
+#include "services/mysql_controller.h"
 
 #include <cstdio>
 #include <filesystem>
@@ -101,18 +101,17 @@ TEST_F(ToolLocationTest, PhpIsWelcomedAndItsIniPreparedFromTheTemplate) {
               std::vector<std::string>{"Welcome to Korvane.\nUsing default PHP tools at \"" + php +
                                        "\""});
     EXPECT_EQ(Project->PhpCompilerPath(), php);
-    EXPECT_EQ(ReadBytes(TKorProject::PhpIniPath()),
+    EXPECT_EQ(ReadBytes(PhpIniPath()),
               "; template\n[PHP]\nengine = On\nregister_argc_argv=On\ncgi.force_redirect=0\n"
               "\n[Date]\ndate.timezone = UTC\n")
         << "register_globals is never written: today's PHP would not start";
 
     // Values already right, in any case, are left as they are.
-    WriteBytes(TKorProject::PhpIniPath(), "[PHP]\nregister_globals = on\ncgi.force_redirect=0\n"
-                                          "register_argc_argv=\"ON\"\n");
+    WriteBytes(PhpIniPath(), "[PHP]\nregister_globals = on\ncgi.force_redirect=0\n"
+                             "register_argc_argv=\"ON\"\n");
     Project->SetupPhp();
-    EXPECT_EQ(ReadBytes(TKorProject::PhpIniPath()),
-              "[PHP]\nregister_globals = on\ncgi.force_redirect=0\n"
-              "register_argc_argv=\"ON\"\n");
+    EXPECT_EQ(ReadBytes(PhpIniPath()), "[PHP]\nregister_globals = on\ncgi.force_redirect=0\n"
+                                       "register_argc_argv=\"ON\"\n");
 }
 
 TEST_F(ToolLocationTest, PhpIniIsNeverTouchedWithAutoSetupOffAndFailuresAreReported) {
@@ -120,10 +119,10 @@ TEST_F(ToolLocationTest, PhpIniIsNeverTouchedWithAutoSetupOffAndFailuresAreRepor
     Project->setAutoSetupPhp(false);
     Project->setPhpCompilerPath(php);
     Project->SetupPhp();
-    EXPECT_FALSE(std::filesystem::exists(TKorProject::PhpIniPath()));
+    EXPECT_FALSE(std::filesystem::exists(PhpIniPath()));
 
     Project->setAutoSetupPhp(true);
-    std::filesystem::create_directories(TKorProject::PhpIniPath()); // cannot be written
+    std::filesystem::create_directories(PhpIniPath()); // cannot be written
     EXPECT_THROW(Project->SetupPhp(), handledException);
 }
 
@@ -203,18 +202,19 @@ TEST_F(ToolLocationTest, PerlVersionAsksTheRealInterpreter) {
 
 TEST_F(ToolLocationTest, ClearingTheProjectEndsItsRunAndForgetsTheConsolesState) {
     TConsoleController& console = Debugger->Console();
-    console.EnvVars = {"PATH=/usr/bin:/bin"};
-    console.startSession("/bin/sh -c \"echo started; exec sleep 30\"", Dir.Path().string(), nullptr,
-                         true);
+    console.startSession({TCommandLine("/bin/sh").Add("-c").Add("echo started; exec sleep 30"),
+                          Dir.Path().string(),
+                          {"PATH=/usr/bin:/bin"}},
+                         nullptr, true);
     while (console.OutputLines.Strings().empty() && !console.sessionFinished())
         console.Synchronize();
     ASSERT_FALSE(console.sessionFinished());
-    console.EnvVars = {"LEFT_BY=the previous project"};
+    console.InputQueue.push_back("left by the previous project");
 
     Project->Clear();
     EXPECT_TRUE(console.sessionFinished()) << "the previous project's program still runs";
     EXPECT_TRUE(console.OutputLines.Strings().empty());
-    EXPECT_TRUE(console.EnvVars.empty());
+    EXPECT_TRUE(console.InputQueue.empty());
 }
 
 TEST(CheckList, SwitchedOnLinesReplaceOrMergeByExactName) {

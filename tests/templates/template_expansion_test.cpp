@@ -1,9 +1,9 @@
 // Placeholders, prompts and marks: the text a template expands to, the questions it asks,
 // and where the caret and selection land in a real editor.
-#include "editor/kor_syn_edit.h"
 #include "scripted_prompt.h"
 #include "templates/code_template.h"
 #include "templates/template_expansion.h"
+#include "widgets/kor_syn_edit.h"
 
 #include <gtest/gtest.h>
 

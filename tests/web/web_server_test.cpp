@@ -136,7 +136,7 @@ TEST_F(WebServerTest, BinaryOutputAndPhpForms) {
 // never ended by a request; the browser gets the busy page instead.
 TEST_F(WebServerTest, ABusyConsoleIsAnsweredWithoutEndingItsProgram) {
     TConsoleController& console = Debugger->Console();
-    console.startSession("/bin/sleep 30", "", nullptr, true);
+    console.startSession({TCommandLine("/bin/sleep").Add("30"), "", {}}, nullptr, true);
     const std::string reply = Get("/cgi-bin/echo.pl");
     EXPECT_NE(Body(reply).find("Korvane console busy"), std::string::npos);
     EXPECT_FALSE(console.sessionFinished()) << "the person's program still runs";
