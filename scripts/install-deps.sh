@@ -9,6 +9,8 @@ packages=(
   # libraries
   qt6-base-dev qt6-base-dev-tools libqt6opengl6-dev libqscintilla2-qt6-dev
   qt6-webengine-dev zlib1g-dev libssh-dev
+  # Perl-compatible regular expressions for search and replace
+  libpcre2-dev
   # the SVG icon engine that draws the tool bar's own pictures
   libqt6svg6
   # tests

@@ -1,10 +1,14 @@
-// Replace All through an editor page of the main window, as the user's Ctrl+Shift+F6 runs it.
-//   bench_replace FILE SEARCH REPLACE OUT     opens FILE, replaces every SEARCH (plain text,
-//                                             case-sensitive) and saves the page into OUT;
-//                                             prints the times of the replacement and its undo
+// Replace All and Perl Comment through an editor page of the main window, as the user's
+// Ctrl+Shift+F6 and Ctrl+' run them.
+//   bench_replace [--regex] FILE SEARCH REPLACE OUT   opens FILE, replaces every SEARCH (plain
+//                                                     text, case-sensitive, or a regular
+//                                                     expression) and saves the page into OUT
+//   bench_replace --comment FILE OUT                  opens FILE, comments every line, saves
+// Each prints the times of the command and of its undo.
 // Run with a private KORVANE_HOME and XDG_CONFIG_HOME (bench/replace.sh does).
 #include "app/main_form.h"
 #include "editor/editor_page.h"
+#include "editor/text_commands.h"
 #include "platform/program_folder.h"
 #include "project/kor_project.h"
 #include "storage/section_list.h"
@@ -15,6 +19,8 @@
 #include <QTest>
 
 #include <cstdio>
+#include <cstring>
+#include <functional>
 #include <string>
 
 using namespace korvane;
@@ -27,8 +33,10 @@ double Ms(QElapsedTimer& timer) {
     return ms;
 }
 
-int Bench(TMainForm& window, const std::string& file, const std::string& search,
-          const std::string& replace, const std::string& out) {
+// Times command and its undo on a page of file, as the user waits for them: until the page
+// is drawn again. The page's text after the command is saved into out.
+int Bench(TMainForm& window, const std::string& file, const std::string& out,
+          const std::function<void(TEditorPage&)>& command) {
     window.show();
     if (!QTest::qWaitForWindowExposed(&window)) return 1;
     // Without a default project yet, the file types come from the program's defaults.
@@ -37,21 +45,13 @@ int Bench(TMainForm& window, const std::string& file, const std::string& search,
     window.Project().setCurrentPage(&page);
     page.ActivateTab();
     QCoreApplication::processEvents();
-    TKorProject& project = window.Project();
-    project.setLastSearch(search);
-    project.setLastReplace(replace);
-    project.setSearchMatchCase(true);
-    project.setSearchRegEx(false);
-    project.setReplacePrompt(false);
-    project.setReplaceAll(true);
-    project.setSearchScope(1);
 
     QElapsedTimer timer;
     timer.start();
-    page.DoSearchReplace(true, true, false);
-    page.Editor()->viewport()->repaint(); // the user waits for the redrawn page
+    command(page);
+    page.Editor()->viewport()->repaint();
     QCoreApplication::processEvents();
-    const double replaced = Ms(timer);
+    const double done = Ms(timer);
     timer.restart();
     page.Editor()->undo();
     page.Editor()->viewport()->repaint();
@@ -59,17 +59,21 @@ int Bench(TMainForm& window, const std::string& file, const std::string& search,
     const double undone = Ms(timer);
     page.Editor()->redo();
     page.SaveToFile(out, true);
-    std::printf("replace_all_ms %.1f undo_ms %.1f\n", replaced, undone);
+    std::printf("command_ms %.1f undo_ms %.1f\n", done, undone);
     return 0;
 }
 
 } // namespace
 
 int main(int argc, char** argv) {
-    if (argc != 5) {
-        std::fprintf(stderr, "usage: bench_replace FILE SEARCH REPLACE OUT\n");
+    const bool comment = argc == 4 && std::strcmp(argv[1], "--comment") == 0;
+    const bool regex = argc == 6 && std::strcmp(argv[1], "--regex") == 0;
+    if (!comment && !regex && argc != 5) {
+        std::fprintf(stderr, "usage: bench_replace [--regex] FILE SEARCH REPLACE OUT\n"
+                             "       bench_replace --comment FILE OUT\n");
         return 2;
     }
+    char** args = argv + (comment || regex ? 2 : 1);
     SeedProgramFolder();
     CreateSectionList();
     int status = 0;
@@ -77,7 +81,27 @@ int main(int argc, char** argv) {
         QApplication app(argc, argv);
         TMainForm window({});
         if (!window.FormCreate()) return 1;
-        status = Bench(window, argv[1], argv[2], argv[3], argv[4]);
+        TKorProject& project = window.Project();
+        if (comment) {
+            status = Bench(window, args[0], args[1], [](TEditorPage& page) {
+                // Every line of the file: up to the end of the last one that has a line end.
+                TKorSynEdit& editor = *page.Editor();
+                const int lines = editor.LineCount();
+                const int last = lines > 1 && editor.LineText(lines).empty() ? lines - 1 : lines;
+                editor.SendScintilla(QsciScintillaBase::SCI_SETSEL, 0UL,
+                                     editor.SendScintilla(QsciScintillaBase::SCI_GETLINEENDPOSITION,
+                                                          static_cast<unsigned long>(last - 1)));
+                CommentLines(editor, false);
+            });
+        } else {
+            project.setLastSearch(args[1]);
+            project.setLastReplace(args[2]);
+            project.setSearchMatchCase(true);
+            project.setSearchRegEx(regex);
+            project.setReplacePrompt(false);
+            status =
+                Bench(window, args[0], args[3], [](TEditorPage& page) { page.ReplaceAllHits(); });
+        }
         window.Project().Clear();
     }
     FreeSectionList();

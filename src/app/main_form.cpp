@@ -68,6 +68,8 @@ constexpr PanelSpec StatusPanels[6] = {{"Position", 100}, {"Modified", 50}, {"Ov
 // Share of the screen the window opens at until a project gives it a stored rectangle: a
 // fixed size is cramped on a large screen and does not fit a small one.
 constexpr double StartScreenShare = 0.8;
+// How long a status notice (a search that wrapped, a count of replacements) stays.
+constexpr int StatusNoticeMs = 6000;
 
 std::string MessageOf(const std::exception* error) {
     return error && *error->what() ? error->what() : "???";
@@ -161,6 +163,9 @@ void TMainForm::BuildLayout() {
         bar->addPermanentWidget(Panels[i], i == 5 ? 1 : 0);
     }
     setStatusBar(bar);
+    NoticeTimer = new QTimer(this);
+    NoticeTimer->setSingleShot(true);
+    connect(NoticeTimer, &QTimer::timeout, this, [this] { Panels[5]->setText(PanelBehindNotice); });
     new TStatusBarClicks(*bar, std::to_array(Panels),
                          [this](TStatusPanelHit panel) { StatusBarDoubleClick(panel); });
 
@@ -420,8 +425,7 @@ bool TMainForm::FormCreate() {
         TProjectCommands::THooks{LockDefaultAction, [this] { LockDefaultActionClick(); },
                                  [this] { Publishing->ProjOrgAction->trigger(); }});
     Projects->FillMenu(*ProjectMenu);
-    Searching = std::make_unique<TSearchCommands>(*this, *KorProject,
-                                                  [this] { return CurrentEditorPage(); });
+    Searching = std::make_unique<TSearchCommands>(*this, [this] { return CurrentEditorPage(); });
     Searching->AddMenu(*SearchMenu, Updates);
     Bookmarks->AddMenu(*SearchMenu);
     Modules = std::make_unique<TModuleCommands>(*this, *KorProject, DebugFormObject->Console(),
@@ -542,7 +546,23 @@ void TMainForm::ShowStatusBar(bool visible) {
 }
 
 void TMainForm::SetStatusPanelText(int panel, const std::string& text) {
-    if (panel >= 0 && panel < 6) Panels[panel]->setText(ToQString(text));
+    if (panel == 5 && NoticeTimer->isActive())
+        PanelBehindNotice = ToQString(text);
+    else if (panel >= 0 && panel < 6)
+        Panels[panel]->setText(ToQString(text));
+}
+
+void TMainForm::ShowStatusNotice(const std::string& text) {
+    const bool shown = NoticeTimer->isActive();
+    if (text.empty()) {
+        if (!shown) return;
+        NoticeTimer->stop();
+        Panels[5]->setText(PanelBehindNotice);
+        return;
+    }
+    if (!shown) PanelBehindNotice = Panels[5]->text();
+    Panels[5]->setText(ToQString(text));
+    NoticeTimer->start(StatusNoticeMs);
 }
 
 int TMainForm::MessageCount() const {

@@ -77,6 +77,8 @@ public:
     void ShowStatusBar(bool visible) override;
     void ShowHelpTopic(const std::string& topic) override;
     void SetStatusPanelText(int panel, const std::string& text) override;
+    // Shown in the file-name panel; what the page writes there meanwhile waits until it goes.
+    void ShowStatusNotice(const std::string& text) override;
     int MessageCount() const override;
     void SetMessageListHint(const std::string& hint) override;
     void BringToFront() override;
@@ -206,6 +208,8 @@ private:
     TCommandRefresh* Refresh = nullptr;      // owned by the window
     QSplitter* Splitter = nullptr;
     QLabel* Panels[6] = {};
+    QTimer* NoticeTimer = nullptr;
+    QString PanelBehindNotice; // the file-name panel's own text while a notice covers it
     QLCDNumber* Countdown = nullptr;
     QTimer* LoggingTick = nullptr;
     QMenu* FileMenu = nullptr;

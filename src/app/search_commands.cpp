@@ -3,7 +3,6 @@
 #include "app/command.h"
 #include "editor/confirm_replace_dialog.h"
 #include "editor/editor_page.h"
-#include "project/kor_project.h"
 #include "widgets/kor_syn_edit.h"
 
 #include <QAction>
@@ -12,14 +11,16 @@
 
 namespace korvane {
 
-TSearchCommands::TSearchCommands(QMainWindow& window, TKorProject& project,
-                                 std::function<TEditorPage*()> currentPage)
-    : Window(window), Project(project), CurrentPage(std::move(currentPage)) {}
+TSearchCommands::TSearchCommands(QMainWindow& window, std::function<TEditorPage*()> currentPage)
+    : Window(window), CurrentPage(std::move(currentPage)) {}
 
 void TSearchCommands::AddMenu(QMenu& search, TCommandUpdates& updates) {
     const auto add = [this, &search, &updates](const TCommandEntry& entry,
-                                               std::function<void(TEditorPage&)> work) {
+                                               std::function<void(TEditorPage&)> work,
+                                               QKeySequence otherKey = {}) {
         QAction* action = MakeCommand(Window, entry);
+        // The keys every Linux editor has for the dialogs work beside the program's own.
+        if (!otherKey.isEmpty()) action->setShortcuts({entry.Keys, otherKey});
         search.addAction(action);
         connect(action, &QAction::triggered, this, [this, work] {
             if (TEditorPage* page = CurrentPage()) work(*page);
@@ -29,15 +30,20 @@ void TSearchCommands::AddMenu(QMenu& search, TCommandUpdates& updates) {
     const auto confirm = [this](TEditorPage& page) {
         return [this, &page](const TReplaceQuestion& q) { return ConfirmNearText(page, q); };
     };
-    add({"FindAction", "Search", "&Find...", QKeySequence(Qt::Key_F3)},
-        [](TEditorPage& page) { page.FindDialog(); });
+    add(
+        {"FindAction", "Search", "&Find...", QKeySequence(Qt::Key_F3)},
+        [](TEditorPage& page) { page.FindDialog(); }, QKeySequence(Qt::CTRL | Qt::Key_F));
     add({"FindNextAction", "Search", "Find Ne&xt", QKeySequence(Qt::Key_F4)},
         [](TEditorPage& page) { page.DoSearchReplace(false, true, false); });
     add({"FindPreviousAction", "Search", "Find Pre&vious", QKeySequence(Qt::SHIFT | Qt::Key_F4)},
         [](TEditorPage& page) { page.DoSearchReplace(false, false, false); });
     search.addSeparator();
-    add({"ReplaceAction", "Search", "&Replace...", QKeySequence(Qt::Key_F5)},
-        [confirm](TEditorPage& page) { page.ReplaceDialog(confirm(page)); });
+    add(
+        {"ReplaceAction", "Search", "&Replace...", QKeySequence(Qt::Key_F5)},
+        [this, confirm](TEditorPage& page) {
+            if (page.ReplaceDialog(confirm(page))) ReplaceDialogUsed = true;
+        },
+        QKeySequence(Qt::CTRL | Qt::Key_H));
     add({"ReplaceNextAction", "Search", "Replace Ne&xt", QKeySequence(Qt::Key_F6)},
         [this, confirm](TEditorPage& page) {
             if (ReplaceNextKeyTaken && ReplaceNextKeyTaken()) return;
@@ -48,15 +54,16 @@ void TSearchCommands::AddMenu(QMenu& search, TCommandUpdates& updates) {
         [confirm](TEditorPage& page) { page.DoSearchReplace(true, false, false, confirm(page)); });
     add({"ReplaceAllAction", "Search", "Replace &All",
          QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_F6)},
-        [this, confirm](TEditorPage& page) {
-            Project.setReplaceAll(true);
-            Project.setSearchScope(1);
-            page.DoSearchReplace(true, true, false, confirm(page));
-        });
+        [confirm](TEditorPage& page) { page.ReplaceAllHits(confirm(page)); });
     search.addSeparator();
     // Line 0 asks for the line, offering the caret's.
     add({"GotoAction", "Search", "&Go to...", QKeySequence(Qt::CTRL | Qt::Key_G)},
         [](TEditorPage& page) { page.GotoLineNo(0); });
+}
+
+bool TSearchCommands::ReplacementUnderWay() const {
+    const TEditorPage* page = CurrentPage();
+    return ReplaceDialogUsed && page && page->SelectionIsSearchHit();
 }
 
 TReplaceAction TSearchCommands::ConfirmNearText(TEditorPage& page,

@@ -17,27 +17,29 @@ namespace korvane {
 class TCommandUpdates;
 class TConfirmReplaceDialog;
 class TEditorPage;
-class TKorProject;
 
 class TSearchCommands : public QObject {
 public:
-    TSearchCommands(QMainWindow& window, TKorProject& project,
-                    std::function<TEditorPage*()> currentPage);
+    TSearchCommands(QMainWindow& window, std::function<TEditorPage*()> currentPage);
 
     void AddMenu(QMenu& search, TCommandUpdates& updates);
 
     // F6 is "Replace Next" and also "Insert Selected Code Template": asked first, and when it
     // returns true the key was the template's.
     std::function<bool()> ReplaceNextKeyTaken;
+    // A replacement is under way: "Replace..." has been used (closed with OK or "&Replace")
+    // and the current page's selection is a hit of the search, the one the next replace step
+    // replaces.
+    bool ReplacementUnderWay() const;
 
 private:
     TReplaceAction ConfirmNearText(TEditorPage& page, const TReplaceQuestion& question);
 
     QMainWindow& Window;
-    TKorProject& Project;
     std::function<TEditorPage*()> CurrentPage;
     // Made on first use and kept for the next question; gone with the window.
     QPointer<TConfirmReplaceDialog> ConfirmDialog;
+    bool ReplaceDialogUsed = false;
 };
 
 } // namespace korvane

@@ -133,13 +133,22 @@ public:
     // ---- Search and replace (editor_page_search.cpp) ----
     // One find or replace step with the project's search options. sameDirection false
     // searches against the project's direction; showNotFound says so in a message besides
-    // the beep. confirm answers "replace this hit?"; without one the prompt asks.
+    // the beep. confirm answers "replace this hit?"; without one the prompt asks. From the
+    // cursor, a step after one that found nothing up to the end goes on from the other end,
+    // and the status bar says so.
     void DoSearchReplace(bool replace, bool sameDirection, bool showNotFound,
                          const TConfirmReplace& confirm = {});
-    // The modal "Find..." and "Replace..." dialogs, then the search they ask for.
-    void FindDialog();
-    void ReplaceDialog(const TConfirmReplace& confirm = {});
+    // "Replace All": every hit of the whole text, whatever the project's Replace All option
+    // and scope say (they stay as they are); the status bar tells how many were replaced.
+    void ReplaceAllHits(const TConfirmReplace& confirm = {});
+    // The modal "Find..." and "Replace..." dialogs, then the search they ask for. True when
+    // the dialog was closed with OK (or "&Replace").
+    bool FindDialog();
+    bool ReplaceDialog(const TConfirmReplace& confirm = {});
     TReplaceAction EditorReplaceTextEvent(const TReplaceQuestion& question);
+    // Whether the selection is a hit of the project's last search (what the next replace
+    // step replaces first).
+    bool SelectionIsSearchHit() const;
 
     // ---- Breakpoints ----
     const TBreakpointList& Breakpoints() const { return BreakpointList; }
@@ -278,6 +287,10 @@ private:
     TDebugForm& Debugger() const { return DebugFormObject; }
     bool RunsHere() const;
     bool ConsoleIdle() const;
+    // The project's search options for one step.
+    TSearchOptions SearchOptions(bool replace, bool sameDirection) const;
+    void RunSearch(TSearchOptions options, bool replace, bool showNotFound,
+                   const TConfirmReplace& confirm);
     // Starts the page's saved file on the console, its output shown in "Text In/Out" or, for
     // a browser run, in "Browser Output".
     void StartPlainRun(bool browserRun);
@@ -324,6 +337,13 @@ private:
     // Set while the project restores a page: its stored text deliberately replaces the file,
     // and a missing file the user wants back is created at once.
     bool RestoringFromProject = false;
+    // A step from the cursor found nothing up to the end of the text, leaving the caret here:
+    // the next step in that direction from there goes on from the other end.
+    struct {
+        bool Reached = false;
+        bool Backwards = false;
+        long long Caret = 0;
+    } SearchEnd;
 
     THighlighterKind Kind = THighlighterKind::None;
     QsciLexer* Lexer = nullptr;

@@ -79,8 +79,10 @@ TFindDlg::TFindDlg(QWidget* parent) : QDialog(parent) {
     WholeWords = new QCheckBox(QStringLiteral("Whole Words Only"), optionBox);
     RegularExpressions = new QCheckBox(QStringLiteral("Use Regular Expressions"), optionBox);
     const QString regexHint = QStringLiteral(
-        "C++11 (ECMAScript) regular expressions, matched within one line at a time.\n"
-        "In the replacement, \\1 to \\9 insert the groups and \\0 the whole match.");
+        "Perl-compatible regular expressions: ^ and $ at every line, \\A and \\z at the ends\n"
+        "of the text, \\n for a line end. In the replacement, $1, ${name} and \\1 insert the\n"
+        "groups, $& the whole match, \\n the page's line end, \\t a tab, \\U \\L \\u \\l \\E the "
+        "case.");
     RegularExpressions->setToolTip(regexHint);
     RegularExpressions->setStatusTip(regexHint);
     optionLayout->addWidget(MatchCase);
@@ -105,7 +107,7 @@ TFindDlg::TFindDlg(QWidget* parent) : QDialog(parent) {
 }
 
 void TFindDlg::Load(const TKorProject& project, const std::string& selection) {
-    // A selection over several lines is no search text: the search is one line at a time.
+    // A selection over several lines is no search text: the box holds one line.
     const bool useSelection =
         !selection.empty() && selection.find_first_of("\r\n") == std::string::npos;
     ShowHistory(*SearchText, project.SearchHistory(),

@@ -6,6 +6,7 @@
 #include "widgets/kor_syn_edit.h"
 
 #include <algorithm>
+#include <functional>
 
 namespace korvane {
 namespace {
@@ -45,13 +46,64 @@ long LineStart(const TKorSynEdit& editor, long line) {
     return editor.SendScintilla(Sci::SCI_POSITIONFROMLINE, static_cast<unsigned long>(line));
 }
 
-// The 0-based lines of the selection, or the caret's line; the selection collapses to its start.
-std::pair<long, long> SelectedLines(TKorSynEdit& editor) {
-    const long long start = editor.SelectionStartPosition();
-    const long first = LineOf(editor, start);
-    const long last = LineOf(editor, editor.SelectionEndPosition());
-    editor.SendScintilla(Sci::SCI_SETEMPTYSELECTION, static_cast<unsigned long>(start));
-    return {first, last};
+// The 0-based lines of the selection, or the caret's line.
+std::pair<long, long> SelectedLines(const TKorSynEdit& editor) {
+    return {LineOf(editor, editor.SelectionStartPosition()),
+            LineOf(editor, editor.SelectionEndPosition())};
+}
+
+using LineEdits = std::vector<TKorSynEdit::TRangeEdit>;
+
+// Where position lands once edits (ascending, in the text as it was) are made: moved by the
+// edits before it, at an edit's start when the edit removed it.
+long long MovedPosition(const LineEdits& edits, long long position) {
+    long long moved = 0;
+    for (const TKorSynEdit::TRangeEdit& edit : edits) {
+        if (edit.Start >= position) break;
+        const auto size = static_cast<long long>(edit.Text.size());
+        if (edit.End > position) return edit.Start + std::min(position - edit.Start, size) + moved;
+        moved += size - (edit.End - edit.Start);
+    }
+    return position + moved;
+}
+
+// Each of the lines first to last (0-based) gives an edit of its own (or none) from its text
+// without the line end and its start; all go in as one edit, and the selection moves with
+// the text (collapsed to its start with collapse).
+void EditLines(
+    TKorSynEdit& editor, long first, long last, bool collapse,
+    const std::function<void(std::string_view line, long long start, LineEdits&)>& editLine) {
+    const std::string_view text = editor.RawView();
+    LineEdits edits;
+    for (long line = first; line <= last; ++line) {
+        const long long start = LineStart(editor, line);
+        const long long end =
+            editor.SendScintilla(Sci::SCI_GETLINEENDPOSITION, static_cast<unsigned long>(line));
+        editLine(text.substr(static_cast<size_t>(start), static_cast<size_t>(end - start)), start,
+                 edits);
+    }
+    const long long anchor =
+        MovedPosition(edits, collapse ? editor.SelectionStartPosition()
+                                      : editor.SendScintilla(Sci::SCI_GETANCHOR));
+    const long long caret =
+        MovedPosition(edits, collapse ? editor.SelectionStartPosition() : editor.CaretPosition());
+    editor.ReplaceRanges(edits);
+    editor.SendScintilla(Sci::SCI_SETSEL, static_cast<unsigned long>(anchor),
+                         static_cast<long>(caret));
+}
+
+// The indentation of a line as the engine counts it: columns, a tab reaching the next stop.
+long IndentColumns(std::string_view line, long tabWidth, size_t& length) {
+    long columns = 0;
+    for (length = 0; length < line.size(); ++length) {
+        if (line[length] == ' ')
+            ++columns;
+        else if (line[length] == '\t')
+            columns = (columns / tabWidth + 1) * tabWidth;
+        else
+            break;
+    }
+    return columns;
 }
 
 } // namespace
@@ -86,8 +138,10 @@ std::string PerlHereDocBody(std::string_view selection) {
     body = ReplaceEvery(body, "\\", "\\\\");
     for (const char* special : {"\"", "'", "@", "$", "%"})
         body = ReplaceEvery(body, special, std::string("\\") + special);
-    if (body.size() >= 2 && body.compare(body.size() - 2, 2, "\r\n") == 0)
+    if (body.ends_with("\r\n"))
         body.resize(body.size() - 2);
+    else if (body.ends_with('\n') || body.ends_with('\r'))
+        body.pop_back();
     return body;
 }
 
@@ -140,10 +194,7 @@ void ChangeCase(TKorSynEdit& editor, TCaseChange change) {
     if (!editor.hasSelectedText() || editor.isReadOnly()) return;
     const std::string text = editor.SelectedRawText();
     const long long start = editor.SelectionStartPosition();
-    const std::string changed = change == TCaseChange::Upper   ? UpperText(text)
-                                : change == TCaseChange::Lower ? LowerText(text)
-                                : change == TCaseChange::Title ? TitleCase(text)
-                                                               : WordCase(text);
+    const std::string changed = ChangeLetterCase(text, change, editor.isUtf8());
     editor.ReplaceSelectionRaw(changed);
     // The changed text stays selected, ready for another change.
     editor.SendScintilla(Sci::SCI_SETSEL, static_cast<unsigned long>(start),
@@ -158,38 +209,41 @@ void IndentLines(TKorSynEdit& editor, bool unindent) {
     // A selection ending at the start of a line leaves that line alone.
     if (last > first && LineStart(editor, last) == end) --last;
     long width = editor.SendScintilla(Sci::SCI_GETINDENT);
-    if (width <= 0) width = editor.SendScintilla(Sci::SCI_GETTABWIDTH);
-    UndoStep step(editor);
-    for (long line = first; line <= last; ++line) {
-        const long indent =
-            editor.SendScintilla(Sci::SCI_GETLINEINDENTATION, static_cast<unsigned long>(line));
-        editor.SendScintilla(Sci::SCI_SETLINEINDENTATION, static_cast<unsigned long>(line),
-                             std::max(0L, unindent ? indent - width : indent + width));
-    }
+    const long tabWidth = std::max(1L, editor.SendScintilla(Sci::SCI_GETTABWIDTH));
+    if (width <= 0) width = tabWidth;
+    const bool tabs = editor.SendScintilla(Sci::SCI_GETUSETABS) != 0;
+    EditLines(editor, first, last, false,
+              [&](std::string_view line, long long start, LineEdits& edits) {
+                  if (line.empty() && !unindent) return;
+                  size_t length = 0;
+                  const long columns = IndentColumns(line, tabWidth, length);
+                  long wanted = std::max(0L, unindent ? columns - width : columns + width);
+                  if (wanted == columns) return;
+                  std::string indent;
+                  if (tabs) indent.assign(static_cast<size_t>(wanted / tabWidth), '\t');
+                  indent.append(static_cast<size_t>(tabs ? wanted % tabWidth : wanted), ' ');
+                  edits.push_back({start, start + static_cast<long long>(length), indent});
+              });
 }
 
 void CommentLines(TKorSynEdit& editor, bool stacking) {
     if (editor.isReadOnly()) return;
     const auto [first, last] = SelectedLines(editor);
-    UndoStep step(editor);
-    for (long line = first; line <= last; ++line) {
-        if (!stacking && editor.LineText(static_cast<int>(line) + 1).starts_with('#')) continue;
-        editor.SendScintilla(Sci::SCI_INSERTTEXT,
-                             static_cast<unsigned long>(LineStart(editor, line)), "# ");
-    }
+    EditLines(editor, first, last, true,
+              [stacking](std::string_view line, long long start, LineEdits& edits) {
+                  if (stacking || !line.starts_with('#')) edits.push_back({start, start, "# "});
+              });
 }
 
 void UncommentLines(TKorSynEdit& editor) {
     if (editor.isReadOnly()) return;
     const auto [first, last] = SelectedLines(editor);
-    UndoStep step(editor);
-    for (long line = first; line <= last; ++line) {
-        const std::string text = editor.LineText(static_cast<int>(line) + 1);
-        if (!text.starts_with('#')) continue;
-        const long start = LineStart(editor, line);
-        const long length = text.size() > 1 && text[1] == ' ' ? 2 : 1;
-        editor.SendScintilla(Sci::SCI_DELETERANGE, static_cast<unsigned long>(start), length);
-    }
+    EditLines(editor, first, last, true,
+              [](std::string_view line, long long start, LineEdits& edits) {
+                  if (!line.starts_with('#')) return;
+                  const long long length = line.size() > 1 && line[1] == ' ' ? 2 : 1;
+                  edits.push_back({start, start + length, ""});
+              });
 }
 
 void PrintLines(TKorSynEdit& editor) {
@@ -206,14 +260,9 @@ void PrintLines(TKorSynEdit& editor) {
 
 void PrintHereDocLines(TKorSynEdit& editor) {
     if (editor.isReadOnly()) return;
-    const std::string body = PerlHereDocBody(editor.SelectedRawText());
-    UndoStep step(editor);
-    InsertText(editor, "print <<_EOT;");
-    LineBreak(editor);
-    InsertText(editor, body);
-    LineBreak(editor);
-    InsertText(editor, "_EOT");
-    LineBreak(editor);
+    const std::string lineEnd = std::string(editor.LineEnd());
+    InsertText(editor, "print <<_EOT;" + lineEnd + PerlHereDocBody(editor.SelectedRawText()) +
+                           lineEnd + "_EOT" + lineEnd);
 }
 
 void DosEcho(TKorSynEdit& editor) {

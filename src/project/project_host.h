@@ -35,6 +35,9 @@ public:
 
     virtual void ShowStatusBar(bool /*visible*/) {}
     virtual void SetStatusPanelText(int /*panel*/, const std::string& /*text*/) {}
+    // A short notice in the status bar (a search that wrapped, how many were replaced) that
+    // stays a few seconds; an empty one takes the last one away.
+    virtual void ShowStatusNotice(const std::string& /*text*/) {}
 
     // The menu style follows the project's XPMenus setting.
     virtual void XPMenusChanged(bool /*on*/) {}

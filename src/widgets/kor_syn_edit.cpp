@@ -44,6 +44,8 @@ TKorSynEdit::TKorSynEdit(QWidget* parent) : QsciScintilla(parent) {
     }
     markerDefine(BreakpointGlyph(), BreakpointMarker);
     setMarginMarkerMask(GlyphMargin, glyphMask);
+    SendScintilla(SCI_INDICSETSTYLE, static_cast<unsigned long>(SearchScopeIndicator),
+                  static_cast<long>(INDIC_HIDDEN));
 
     connect(this, &QsciScintillaBase::SCN_MODIFIED, this,
             [this](int position, int type, const char* text, int length, int linesAdded, int, int,
@@ -125,6 +127,17 @@ std::string_view TKorSynEdit::RawView() const {
 
 long long TKorSynEdit::TextLength() const {
     return SendScintilla(SCI_GETLENGTH);
+}
+
+std::string_view TKorSynEdit::LineEnd() const {
+    switch (eolMode()) {
+    case EolUnix:
+        return "\n";
+    case EolMac:
+        return "\r";
+    default:
+        return "\r\n";
+    }
 }
 
 int TKorSynEdit::LineCount() const {
@@ -262,40 +275,34 @@ void TKorSynEdit::Quietly(const std::function<void()>& operation) {
     emit TextEdited();
 }
 
-bool TKorSynEdit::SearchRange(std::string_view pattern, int flags, long long from, long long to,
-                              long long& hitStart, long long& hitEnd, bool& badPattern) {
-    badPattern = false;
+bool TKorSynEdit::SearchRange(std::string_view text, int flags, long long from, long long to,
+                              long long& hitStart, long long& hitEnd) {
     SendScintilla(SCI_SETSEARCHFLAGS, static_cast<unsigned long>(flags));
     SendScintilla(SCI_SETTARGETRANGE, static_cast<unsigned long>(from), static_cast<long>(to));
-    SendScintilla(SCI_SETSTATUS, static_cast<unsigned long>(SC_STATUS_OK));
-    const long found = SendScintilla(SCI_SEARCHINTARGET, static_cast<unsigned long>(pattern.size()),
-                                     pattern.data());
-    if (found < 0) {
-        badPattern = SendScintilla(SCI_GETSTATUS) == SC_STATUS_WARNREGEX;
-        SendScintilla(SCI_SETSTATUS, static_cast<unsigned long>(SC_STATUS_OK));
-        return false;
-    }
+    const long found =
+        SendScintilla(SCI_SEARCHINTARGET, static_cast<unsigned long>(text.size()), text.data());
+    if (found < 0) return false;
     hitStart = found;
     hitEnd = SendScintilla(SCI_GETTARGETEND);
     return true;
 }
 
-std::string TKorSynEdit::SearchTag(int n) const {
-    const long length =
-        SendScintilla(SCI_GETTAG, static_cast<unsigned long>(n), static_cast<const char*>(nullptr));
-    if (length <= 0) return {};
-    std::string tag(static_cast<size_t>(length) + 1, '\0');
-    SendScintilla(SCI_GETTAG, static_cast<unsigned long>(n), tag.data());
-    tag.resize(static_cast<size_t>(length));
-    return tag;
+void TKorSynEdit::MarkSearchScope(long long start, long long end) {
+    SendScintilla(SCI_SETINDICATORCURRENT, static_cast<unsigned long>(SearchScopeIndicator));
+    SendScintilla(SCI_INDICATORCLEARRANGE, 0UL, static_cast<long>(TextLength()));
+    if (end > start)
+        SendScintilla(SCI_INDICATORFILLRANGE, static_cast<unsigned long>(start),
+                      static_cast<long>(end - start));
 }
 
-long long TKorSynEdit::PositionAfter(long long position) const {
-    return SendScintilla(SCI_POSITIONAFTER, static_cast<unsigned long>(position));
-}
-
-long long TKorSynEdit::PositionBefore(long long position) const {
-    return SendScintilla(SCI_POSITIONBEFORE, static_cast<unsigned long>(position));
+bool TKorSynEdit::SearchScope(long long& start, long long& end) const {
+    const auto indicator = static_cast<unsigned long>(SearchScopeIndicator);
+    start = SendScintilla(SCI_INDICATORVALUEAT, indicator, 0L) != 0
+                ? 0
+                : SendScintilla(SCI_INDICATOREND, indicator, 0L);
+    if (start >= TextLength()) return false;
+    end = SendScintilla(SCI_INDICATOREND, indicator, static_cast<long>(start));
+    return end > start;
 }
 
 bool TKorSynEdit::Modified() const {

@@ -23,6 +23,7 @@ public:
     static constexpr int BreakpointMarker = 10; // the gutter glyph of a set breakpoint
     static constexpr int LineNumberMargin = 0;
     static constexpr int GlyphMargin = 1;
+    static constexpr int SearchScopeIndicator = 28; // hidden: marks the selected-text scope
 
     explicit TKorSynEdit(QWidget* parent = nullptr);
 
@@ -33,6 +34,8 @@ public:
     // The buffer itself, valid until the next change of the text.
     std::string_view RawView() const;
     long long TextLength() const;
+    // The line end a typed line break puts in: CR LF, or a mixed file's own.
+    std::string_view LineEnd() const;
     int LineCount() const;
     // Line 1-based, without its line end.
     std::string LineText(int line) const;
@@ -56,16 +59,15 @@ public:
     void undo() override;
     void redo() override;
 
-    // ---- The engine's search; flags are the engine's search flags ----
+    // ---- The engine's plain-text search; flags are its match-case and whole-word flags ----
     // The first hit in [from, to), or the last one when from > to (searching backwards).
-    // False when there is none; an invalid regular expression sets badPattern.
-    bool SearchRange(std::string_view pattern, int flags, long long from, long long to,
-                     long long& hitStart, long long& hitEnd, bool& badPattern);
-    // Group n of the last regular-expression hit (0: the whole hit).
-    std::string SearchTag(int n) const;
-    // The position one character after (or before) position.
-    long long PositionAfter(long long position) const;
-    long long PositionBefore(long long position) const;
+    bool SearchRange(std::string_view text, int flags, long long from, long long to,
+                     long long& hitStart, long long& hitEnd);
+    // The range a "Selected Text Only" search keeps to: marked on the text, so that it moves
+    // with edits before it and grows and shrinks with edits inside it.
+    void MarkSearchScope(long long start, long long end);
+    // False when no range is marked (or what was marked has been deleted).
+    bool SearchScope(long long& start, long long& end) const;
 
     // The engine knows only "changed since the save point"; the page can also mark an
     // unchanged text as modified (a new file, a format change).

@@ -8,6 +8,8 @@
 #include <QCheckBox>
 #include <QComboBox>
 
+#include <fstream>
+
 namespace korvane::test {
 namespace {
 
@@ -147,9 +149,13 @@ TEST_F(SearchTest, FindStepsPassTheSelectionWrapAndGoBackwards) {
     Current->DoSearchReplace(false, true, false);
     EXPECT_EQ(SelStart(), 20) << "whole words skip \"subone\"";
     Current->DoSearchReplace(false, true, false);
-    EXPECT_EQ(SelStart(), 0) << "past the last hit the search wraps to the top";
+    EXPECT_FALSE(editor.hasSelectedText()) << "past the last hit the search stops";
+    Current->DoSearchReplace(false, true, false);
+    EXPECT_EQ(SelStart(), 0) << "and the step after goes on from the top";
     Current->DoSearchReplace(false, false, false); // Shift+F4
-    EXPECT_EQ(SelStart(), 20) << "backwards from the first hit wraps to the last";
+    EXPECT_FALSE(editor.hasSelectedText()) << "backwards from the first hit stops";
+    Current->DoSearchReplace(false, false, false);
+    EXPECT_EQ(SelStart(), 20) << "and the step after goes on from the bottom";
     Current->DoSearchReplace(false, false, false);
     EXPECT_EQ(SelStart(), 8);
     EXPECT_EQ(Selected(), "one");
@@ -199,29 +205,55 @@ TEST_F(SearchTest, ConfirmationAnswersReplaceSkipAllOrStop) {
     EXPECT_FALSE(editor.Modified());
 }
 
-TEST_F(SearchTest, ReplaceNextAndPreviousReplaceOneHitEach) {
+TEST_F(SearchTest, ReplaceNextAndPreviousReplaceOneHitEachAndShowTheNext) {
     TKorSynEdit& editor = Page("x1 x2 x3");
     editor.SetCaret(4, 1);
     Options("x", "y");
     Project->setReplaceAll(false);
     Current->DoSearchReplace(true, true, false); // F6
     EXPECT_EQ(editor.RawText(), "x1 y2 x3");
-    Current->DoSearchReplace(true, false, false); // Shift+F6 from after "y"
-    EXPECT_EQ(editor.RawText(), "y1 y2 x3");
+    EXPECT_EQ(Selected(), "x");
+    EXPECT_EQ(SelStart(), 6) << "the hit the next step replaces";
+    Current->DoSearchReplace(true, false, false); // Shift+F6 replaces the hit shown
+    EXPECT_EQ(editor.RawText(), "x1 y2 y3");
+    EXPECT_EQ(SelStart(), 0) << "and shows the one before";
+    Current->DoSearchReplace(true, false, false);
+    EXPECT_EQ(editor.RawText(), "y1 y2 y3");
+    EXPECT_FALSE(editor.hasSelectedText());
 }
 
 TEST_F(SearchTest, EmptyTextAndBadPatternsSayWhyAndChangeNothing) {
-    TKorSynEdit& editor = Page("(abc");
+    TKorSynEdit& editor = Page("(acb) aaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaa!b");
+    const std::string text = editor.RawText();
     Options("", "x");
     ReplaceAllCommand();
     Options("(ab", "x", true);
     ReplaceAllCommand();
     Current->DoSearchReplace(false, true, true);
-    EXPECT_EQ(editor.RawText(), "(abc");
-    const auto texts = Prompt.TextsShown();
-    ASSERT_EQ(texts.size(), 3u);
-    EXPECT_EQ(texts[0], "There is no text to search for: enter one with \"Find...\".");
-    EXPECT_EQ(texts[1], "\"(ab\" is not a valid regular expression, so nothing was searched.");
+    Options("é[", "x", true); // the position counts characters, not bytes
+    Current->DoSearchReplace(false, true, true);
+    Options("(a)", "$2", true);
+    ReplaceAllCommand();
+    Options("(?<x>a)", "${y}", true);
+    ReplaceAllCommand();
+    Options("(a+)+b", "x", true); // backtracks without end on the row of a's
+    ReplaceAllCommand();
+    EXPECT_EQ(editor.RawText(), text);
+    const std::vector<std::string> expected = {
+        "There is no text to search for: enter one with \"Find...\".",
+        "\"(ab\" is not a valid regular expression: missing closing parenthesis at offset 3. "
+        "Nothing was searched.",
+        "\"(ab\" is not a valid regular expression: missing closing parenthesis at offset 3. "
+        "Nothing was searched.",
+        "\"é[\" is not a valid regular expression: missing terminating ] for character class at "
+        "offset 2. Nothing was searched.",
+        "The replacement uses group 2, but the expression has only 1 group. Nothing was "
+        "replaced.",
+        "The replacement uses the group named \"y\", but the expression has no group of that "
+        "name. Nothing was replaced.",
+        "The regular expression \"(a+)+b\" gave up on this text: match limit exceeded.",
+    };
+    EXPECT_EQ(Prompt.TextsShown(), expected);
 }
 
 TEST_F(SearchTest, DialogsKeepTheHistoriesAndOptionsInTheProject) {
@@ -269,6 +301,165 @@ TEST_F(SearchTest, DialogsKeepTheHistoriesAndOptionsInTheProject) {
 
     dialog.Load(*Project, "selected");
     EXPECT_EQ(dialog.SearchText->currentText().toStdString(), "selected");
+}
+
+// Perl's own forms, which the old ECMAScript engine did not know, in search and replacement.
+TEST_F(SearchTest, ReplaceAllReadsPerlsExpressionsAndReplacements) {
+    struct Case {
+        const char* Search;
+        const char* Replace;
+        std::string Text;
+        std::string Expected;
+    };
+    const Case cases[] = {
+        {"\\Aab", "X", "ab\r\nab", "X\r\nab"}, // \A is the start of the text only
+        {"ab\\z", "X", "ab\r\nab", "ab\r\nX"}, // \z its end
+        {"^ab", "X", "ab\r\nab", "X\r\nX"},    // ^ every line's start
+        {"(?<key>\\w+)=(?<value>\\d+)", "${value}=$+{key}", "a=1 bb=22", "1=a 22=bb"},
+        {"(\\w+)@", "<$1>", "me@ you@", "<me> <you>"},
+        {"foo\\Kbar", "BAZ", "foobar bar", "fooBAZ bar"},       // \K keeps "foo"
+        {"a++b", "X", "aaab aaa", "X aaa"},                     // possessive
+        {"(?<=\\$)\\w+", "v", "$x = y + $zz", "$v = y + $v"},   // lookbehind
+        {"(?x) a \\s+ b  # a comment", "-", "a  b ab", "- ab"}, // extended
+        {"(\\w+)", "\\u\\L$1", "hELLO wORLD", "Hello World"},   // case escapes
+        {"(\\w)(\\w*)", "\\U$1\\E$2!", "perl is", "Perl! Is!"},
+        {"x", "$&$&\\$1", "axb", "axx$1b"},
+        {";$", ";\\n#", "a;\r\nb;", "a;\r\n#\r\nb;\r\n#"}, // the page's line end
+        {"é", "e", "Été", "ete"},                          // Unicode case folding
+        {"\\w+", "<$&>", "naïve café", "<naïve> <café>"},  // Unicode word letters
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.Search + std::string(" -> ") + c.Replace);
+        TKorSynEdit& editor = Page(c.Text);
+        Options(c.Search, c.Replace, true);
+        Project->setSearchMatchCase(false);
+        ReplaceAllCommand();
+        EXPECT_EQ(editor.RawText(), c.Expected);
+    }
+    EXPECT_TRUE(Prompt.Records().empty());
+}
+
+// The old engine recursed once per character and killed the program on a line of 20,000.
+TEST_F(SearchTest, AMillionCharacterLineIsSearchedAndReplaced) {
+    const std::string line = "x=" + std::string(1'000'000, 'a') + "Q";
+    TKorSynEdit& editor = Page("first\r\n" + line + "\r\nlast");
+    Options(".*zzz", "", true);
+    Current->DoSearchReplace(false, true, false);
+    EXPECT_FALSE(editor.hasSelectedText()) << "nothing to find, and no crash";
+    Options("x=(.*)Q", "[$1]", true);
+    ReplaceAllCommand();
+    EXPECT_EQ(editor.LineText(2), "[" + std::string(1'000'000, 'a') + "]");
+    Options("(a|b)+Q", "Q", true); // a group repeated a million times
+    editor.undo();
+    ReplaceAllCommand();
+    EXPECT_EQ(editor.LineText(2), "x=Q");
+    EXPECT_TRUE(Prompt.Records().empty());
+}
+
+// A byte that is not UTF-8 is a character of its own and comes back unchanged.
+TEST_F(SearchTest, BytesThatAreNotUtf8AreMatchedAsThemselves) {
+    const std::string text = "caf\xE9 ol\xE9\r\n\xFF\xFEz \xC3\xA9t\xC3\xA9";
+    struct Case {
+        const char* Search;
+        const char* Replace;
+        std::string Expected;
+    };
+    const Case cases[] = {
+        {"caf.", "<$&>", "<caf\xE9> ol\xE9\r\n\xFF\xFEz \xC3\xA9t\xC3\xA9"},
+        {"(\\S+)$", "[$1]", "caf\xE9 [ol\xE9]\r\n\xFF\xFEz [\xC3\xA9t\xC3\xA9]"},
+        {"^..z", "Z", "caf\xE9 ol\xE9\r\nZ \xC3\xA9t\xC3\xA9"},
+        {"\\w+", "w", "w\xE9 w\xE9\r\n\xFF\xFEw w"},   // a stray byte is no letter
+        {"é", "E", "caf\xE9 ol\xE9\r\n\xFF\xFEz EtE"}, // nor the letter it means in Latin-1
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.Search);
+        TKorSynEdit& editor = Page(text);
+        Options(c.Search, c.Replace, true);
+        ReplaceAllCommand();
+        EXPECT_EQ(editor.RawText(), c.Expected);
+    }
+}
+
+TEST_F(SearchTest, SelectedTextOnlyKeepsToTheSelectionTheSearchBeganWith) {
+    // No selection: nothing is replaced, and the message says why.
+    TKorSynEdit& editor = Page("a a\r\na a\r\na a");
+    editor.SetCaret(1, 2);
+    Options("a", "b");
+    Project->setSearchScope(2);
+    Project->setReplaceAll(true);
+    Current->DoSearchReplace(true, true, true);
+    EXPECT_EQ(editor.RawText(), "a a\r\na a\r\na a");
+    ASSERT_EQ(Prompt.TextsShown().size(), 1u);
+    EXPECT_NE(Prompt.TextsShown()[0].find("no text is selected"), std::string::npos);
+
+    // Find Next and Replace Next go from hit to hit inside the selection, and no further.
+    editor.setSelection(1, 0, 1, 3); // "a a" of line 2
+    Project->setReplaceAll(false);
+    Current->DoSearchReplace(false, true, false);
+    EXPECT_EQ(SelStart(), 5);
+    Current->DoSearchReplace(false, true, false);
+    EXPECT_EQ(SelStart(), 7) << "the second hit of the selection";
+    Current->DoSearchReplace(true, true, false);
+    Current->DoSearchReplace(true, true, false);
+    Current->DoSearchReplace(true, true, false);
+    EXPECT_EQ(editor.RawText(), "a a\r\na b\r\na a") << "only the selected hit was replaced";
+}
+
+TEST_F(SearchTest, FromTheCursorStopsAtTheEndAndWrapsOnTheNextStep) {
+    TKorSynEdit& editor = Page("one two one");
+    Options("one", "");
+    editor.SetCaret(6, 1);
+    Current->DoSearchReplace(false, true, false);
+    EXPECT_EQ(SelStart(), 8);
+    Current->DoSearchReplace(false, true, false);
+    EXPECT_FALSE(editor.hasSelectedText()) << "the end stops the search";
+    Current->DoSearchReplace(false, true, false);
+    EXPECT_EQ(SelStart(), 0) << "the step after goes on from the top";
+}
+
+TEST_F(SearchTest, ReplaceStartsWithTheSelectedHit) {
+    TKorSynEdit& editor = Page("x1 x2 x3");
+    Options("x", "y");
+    Project->setReplaceAll(false);
+    editor.setSelection(0, 3, 0, 4); // the hit "x" of x2
+    Current->DoSearchReplace(true, true, false);
+    EXPECT_EQ(editor.RawText(), "x1 y2 x3");
+    EXPECT_EQ(SelStart(), 6) << "the next hit is shown";
+    Current->DoSearchReplace(true, true, false);
+    EXPECT_EQ(editor.RawText(), "x1 y2 y3");
+    // Backwards, and with Replace All from the cursor: the selected hit is replaced too.
+    editor.setSelection(0, 0, 0, 1);
+    Current->DoSearchReplace(true, false, false);
+    EXPECT_EQ(editor.RawText(), "y1 y2 y3");
+    TKorSynEdit& other = Page("ab ab ab");
+    other.setSelection(0, 3, 0, 5);
+    Options("ab", "-");
+    Project->setReplaceAll(true);
+    Project->setSearchScope(0);
+    Current->DoSearchReplace(true, true, false);
+    EXPECT_EQ(other.RawText(), "ab - -");
+}
+
+// A regular-expression \n or \r gives the page's own line end, never a lone LF or CR.
+TEST_F(SearchTest, LineBreaksInAReplacementAreThePagesOwn) {
+    for (const char* file : {"crlf.txt", "lf.txt"}) {
+        SCOPED_TRACE(file);
+        const bool crlf = std::string(file) == "crlf.txt";
+        const std::string path = Dir.File(file);
+        const std::string eol = crlf ? "\r\n" : "\n";
+        std::ofstream(path, std::ios::binary) << "a;b;" << eol << "c" << eol;
+        TEditorPage& page = Open(path);
+        Current = &page;
+        Options(";", ";\\n", true);
+        ReplaceAllCommand();
+        Options("c", "c\\rd", true);
+        ReplaceAllCommand();
+        page.SaveToFile(path, true);
+        std::ifstream in(path, std::ios::binary);
+        const std::string saved((std::istreambuf_iterator<char>(in)), {});
+        const std::string expected = "a;" + eol + "b;" + eol + eol + "c" + eol + "d" + eol;
+        EXPECT_EQ(saved, expected);
+    }
 }
 
 TEST(ConfirmReplacePlacement, StaysInsideTheWindowAndOffTheLine) {

@@ -1,9 +1,12 @@
 #include "editor/text_commands.h"
 #include "scripted_prompt.h"
+#include "temp_dir.h"
 #include "widgets/kor_syn_edit.h"
 
 #include <gtest/gtest.h>
 
+#include <cstdio>
+#include <fstream>
 #include <functional>
 
 namespace korvane::test {
@@ -21,7 +24,7 @@ TEST(TextCommands, GiveTheirOutputsAndUndoInOneStep) {
     };
     const Case cases[] = {
         {"upper case", "école été", 0, 12,
-         [](TKorSynEdit& e) { ChangeCase(e, TCaseChange::Upper); }, "éCOLE éTé"},
+         [](TKorSynEdit& e) { ChangeCase(e, TCaseChange::Upper); }, "ÉCOLE ÉTÉ"},
         {"case with nothing selected", "abc", -1, 1,
          [](TKorSynEdit& e) { ChangeCase(e, TCaseChange::Upper); }, "abc"},
         {"word case", "hELLO wORLD", 0, 11,
@@ -71,6 +74,105 @@ TEST(TextCommands, GiveTheirOutputsAndUndoInOneStep) {
             editor.undo();
             EXPECT_EQ(editor.RawText(), c.Text) << "one undo step";
         }
+    }
+}
+
+// Case commands change every letter of a UTF-8 page; a byte that is not UTF-8 stays.
+TEST(TextCommands, CaseCommandsFollowUnicode) {
+    struct Case {
+        TCaseChange Change;
+        std::string Text;
+        std::string Expected;
+    };
+    const Case cases[] = {
+        {TCaseChange::Upper, "straße привет été", "STRASSE ПРИВЕТ ÉTÉ"},
+        {TCaseChange::Lower, "ÉCOLE ΣΟΦΊΑ ДОМ", "école σοφία дом"},
+        {TCaseChange::Title, "élan VITAL. über", "Élan Vital. Über"},
+        {TCaseChange::Word, "élan ÜBER ǆungla", "Élan Über ǅungla"},
+        {TCaseChange::Upper, "caf\xE9 x", "CAF\xE9 X"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.Text);
+        TKorSynEdit editor;
+        editor.SetRawText(c.Text);
+        editor.selectAll();
+        ChangeCase(editor, c.Change);
+        EXPECT_EQ(editor.RawText(), c.Expected);
+        EXPECT_EQ(editor.SelectedRawText(), c.Expected) << "the changed text stays selected";
+    }
+}
+
+// Under auto-indent the terminator used to be indented, and Perl then found no end.
+TEST(TextCommands, HereDocumentRunsUnderAutoIndent) {
+    TKorSynEdit editor;
+    editor.setAutoIndent(true);
+    editor.setIndentationsUseTabs(false);
+    const std::string body = "    $total costs 5% of @all\r\n      (indented)\r\n";
+    editor.SetRawText(body);
+    editor.selectAll();
+    PrintHereDocLines(editor);
+    EXPECT_EQ(editor.RawText(), "print <<_EOT;\r\n    \\$total costs 5\\% of \\@all\r\n"
+                                "      (indented)\r\n_EOT\r\n");
+    TempDir dir;
+    const std::string script = dir.File("heredoc.pl");
+    std::string unix = editor.RawText();
+    for (size_t at = unix.find('\r'); at != std::string::npos; at = unix.find('\r', at))
+        unix.erase(at, 1);
+    std::ofstream(script, std::ios::binary) << unix;
+    FILE* perl = popen(("perl '" + script + "' 2>&1").c_str(), "r");
+    ASSERT_NE(perl, nullptr);
+    std::string printed;
+    char buffer[256];
+    while (size_t n = fread(buffer, 1, sizeof buffer, perl))
+        printed.append(buffer, n);
+    EXPECT_EQ(pclose(perl), 0) << printed;
+    EXPECT_EQ(printed, "    $total costs 5% of @all\n      (indented)\n");
+}
+
+// The line commands change thousands of lines as one edit: listeners hear of it once, one undo
+// takes it back, and marks stay on their lines.
+TEST(TextCommands, LineCommandsAreOneEditOverThousandsOfLines) {
+    struct Case {
+        const char* Name;
+        std::function<void(TKorSynEdit&)> Command;
+        std::string Line;     // every line of the text
+        std::string Expected; // every line after the command
+    };
+    const Case cases[] = {
+        {"comment", [](TKorSynEdit& e) { CommentLines(e, false); }, "x = 1;", "# x = 1;"},
+        {"comment stacking", [](TKorSynEdit& e) { CommentLines(e, true); }, "# x", "# # x"},
+        {"uncomment", [](TKorSynEdit& e) { UncommentLines(e); }, "# x", "x"},
+        {"indent", [](TKorSynEdit& e) { IndentLines(e, false); }, "\tx", "      x"},
+        {"unindent", [](TKorSynEdit& e) { IndentLines(e, true); }, "     x", "   x"},
+    };
+    constexpr int Lines = 3000;
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.Name);
+        std::string text;
+        for (int i = 0; i < Lines; ++i)
+            text += c.Line + "\r\n";
+        TKorSynEdit editor;
+        editor.setIndentationsUseTabs(false);
+        editor.setTabWidth(4);
+        editor.setIndentationWidth(2);
+        editor.SetRawText(text);
+        editor.SetBookmark(3, 1, 1000);
+        // From the first line to the end of the last full one.
+        editor.SendScintilla(QsciScintillaBase::SCI_SETSEL, 0UL,
+                             static_cast<long>(text.size() - 2));
+        int edits = 0;
+        QObject::connect(&editor, &TKorSynEdit::TextEdited, [&edits] { ++edits; });
+        c.Command(editor);
+        EXPECT_EQ(edits, 1);
+        ASSERT_EQ(editor.LineCount(), Lines + 1);
+        EXPECT_EQ(editor.LineText(1), c.Expected);
+        EXPECT_EQ(editor.LineText(Lines), c.Expected);
+        EXPECT_EQ(editor.LineText(Lines + 1), "") << "the empty last line is left alone";
+        int column = 0, line = 0;
+        ASSERT_TRUE(editor.GetBookmark(3, column, line));
+        EXPECT_EQ(line, 1000);
+        editor.undo();
+        EXPECT_EQ(editor.RawText(), text);
     }
 }
 
