@@ -3,6 +3,7 @@
 #include "model/global_settings.h"
 #include "platform/desktop_associations.h"
 #include "platform/program_folder.h"
+#include "storage/prompt.h"
 #include "storage/text_utils.h"
 
 namespace korvane {
@@ -28,6 +29,18 @@ void TFileAssociations::CheckMainKeys() {
 }
 
 void TFileAssociations::CheckFileTypes(bool forced, const FileAssocDialog& dialog) {
+    if (!InstalledEntry.empty()) {
+        if (forced)
+            CurrentPrompt().Inform(
+                PromptKind::Information,
+                "Korvane's file associations come with its installed package (" + InstalledEntry +
+                    "): project files (.kvp) open in Korvane, and Korvane is offered for Perl, "
+                    "PHP and HTML files.\n\nTo make Korvane the default application for a "
+                    "file type, choose it under \"Open With\" in the file manager, or run for "
+                    "example:\n    xdg-mime default " +
+                    KorvaneDesktopId + " " + MimeTypeForExtension("pl"));
+        return;
+    }
     FileAssocDialogState state;
     state.Forced = forced;
     bool allAsStored = true;

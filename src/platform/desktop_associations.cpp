@@ -70,6 +70,21 @@ std::string MimePackagePath() {
     return XdgFolder("XDG_DATA_HOME", ".local/share") + "/mime/packages/korvane.xml";
 }
 
+std::string InstalledDesktopEntry() {
+    const char* value = std::getenv("XDG_DATA_DIRS");
+    std::istringstream folders(value && *value ? value : "/usr/local/share:/usr/share");
+    for (std::string folder; std::getline(folders, folder, ':');) {
+        if (folder.empty()) continue;
+        const std::filesystem::path root(folder);
+        const std::filesystem::path entry = root / "applications" / KorvaneDesktopId;
+        std::error_code ec;
+        if (std::filesystem::is_regular_file(entry, ec) &&
+            std::filesystem::is_regular_file(root / "mime/packages/korvane.xml", ec))
+            return entry.string();
+    }
+    return {};
+}
+
 std::string MimeTypeForExtension(const std::string& extension) {
     if (extension == "kvp") return ProjectMimeType;
     static const QMimeDatabase database;

@@ -23,6 +23,13 @@ bool SetDefaultApplication(const std::string& mimeType, const std::string& deskt
 // either cannot be written.
 bool WriteDesktopEntry(const std::string& programFile);
 
+// The desktop entry that an installed package (or an install to a system prefix) provides:
+// applications/korvane.desktop in a folder of $XDG_DATA_DIRS (default /usr/local/share and
+// /usr/share) that also holds mime/packages/korvane.xml. "" when there is none. Where it
+// exists, those files carry the associations and the user's own files are not Korvane's to
+// write.
+std::string InstalledDesktopEntry();
+
 // Where the three files live (from the environment at each call).
 std::string MimeAppsListPath();
 std::string DesktopEntryPath();
