@@ -6,6 +6,8 @@
 #include "storage/prompt.h"
 #include "storage/text_utils.h"
 
+#include <map>
+
 namespace korvane {
 
 bool TFileAssociations::getFileType(const std::string& extension) const {
@@ -57,13 +59,17 @@ void TFileAssociations::CheckFileTypes(bool forced, const FileAssocDialog& dialo
     const FileAssocChoice choice = dialog(state);
     if (!choice.Accepted) return;
     Settings.setDetectFileAssoc(!choice.DoNotCheck);
+    // The desktop associates types, not extensions: extensions of one type (".pl" and ".pm"
+    // are both Perl) go together, ticked when either is, so that writing one does not undo
+    // the other and the next check finds what was stored.
+    std::map<std::string, bool> typeTicked;
+    for (int i = 0; i < 7; ++i)
+        typeTicked[MimeTypeForExtension(FileAssocExtensions[i])] |= choice.Ticked[i];
     // The order in which the associations are written.
     for (const char* extension : {"kvp", "pl", "php", "pm", "cgi", "sql", "bat"}) {
-        int index = 0;
-        while (std::string(FileAssocExtensions[index]) != extension)
-            ++index;
-        setFileType(extension, choice.Ticked[index]);
-        Settings.setFileAssoc(extension, choice.Ticked[index]);
+        const bool on = typeTicked[MimeTypeForExtension(extension)];
+        setFileType(extension, on);
+        Settings.setFileAssoc(extension, on);
     }
     CheckMainKeys();
 }

@@ -4,6 +4,7 @@
 
 #include <QMimeDatabase>
 
+#include <algorithm>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -88,10 +89,13 @@ std::string InstalledDesktopEntry() {
 std::string MimeTypeForExtension(const std::string& extension) {
     if (extension == "kvp") return ProjectMimeType;
     static const QMimeDatabase database;
-    const QMimeType type =
-        database.mimeTypeForFile("x." + ToQString(extension), QMimeDatabase::MatchExtension);
-    if (!type.isValid() || type.isDefault()) return "application/x-extension-" + extension;
-    return ToStdString(type.name());
+    // An extension may belong to several types ("*.pm": Perl modules and PageMaker documents);
+    // Korvane's files are text, so a text type wins.
+    const QList<QMimeType> types = database.mimeTypesForFileName("x." + ToQString(extension));
+    if (types.isEmpty()) return "application/x-extension-" + extension;
+    for (const QMimeType& type : types)
+        if (type.inherits(QStringLiteral("text/plain"))) return ToStdString(type.name());
+    return ToStdString(types.front().name());
 }
 
 std::string DefaultApplicationFor(const std::string& mimeType) {
@@ -152,8 +156,13 @@ bool WriteDesktopEntry(const std::string& programFile) {
           << "Terminal=false\n"
           << "Categories=Development;IDE;\n"
           << "MimeType=" << ProjectMimeType << ";";
-    for (const char* extension : {"pl", "pm", "cgi", "sql", "bat", "php"})
-        entry << MimeTypeForExtension(extension) << ";";
+    std::vector<std::string> listed;
+    for (const char* extension : {"pl", "pm", "cgi", "sql", "bat", "php"}) {
+        const std::string type = MimeTypeForExtension(extension);
+        if (std::find(listed.begin(), listed.end(), type) != listed.end()) continue;
+        listed.push_back(type);
+        entry << type << ";";
+    }
     entry << "\n";
     const std::string package =
         "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"

@@ -10,7 +10,8 @@ inline constexpr const char* KorvaneDesktopId = "korvane.desktop";
 inline constexpr const char* ProjectMimeType = "application/x-korvane-project";
 
 // The MIME type files with this extension (without the dot) have, from the shared MIME
-// database; project files have Korvane's own type.
+// database (a text type where the extension has several); project files have Korvane's own
+// type.
 std::string MimeTypeForExtension(const std::string& extension);
 
 // The desktop id of the default application for a MIME type in mimeapps.list, or "".

@@ -44,6 +44,12 @@ TEST_F(FileAssociationsTest, AssociationsFollowMimeAppsList) {
     const std::string entry = ReadBytes(DesktopEntryPath());
     EXPECT_NE(entry.find("Name=Korvane IDE"), std::string::npos);
     EXPECT_NE(entry.find(ProjectMimeType), std::string::npos);
+    EXPECT_NE(entry.find("MimeType=application/x-korvane-project;application/x-perl;"),
+              std::string::npos)
+        << entry;
+    EXPECT_EQ(entry.find("application/x-perl;", entry.find("application/x-perl;") + 1),
+              std::string::npos)
+        << "each type once: " << entry;
     EXPECT_NE(ReadBytes(MimePackagePath()).find("*.kvp"), std::string::npos);
 }
 
@@ -81,12 +87,33 @@ TEST_F(FileAssociationsTest, CheckFileTypesAsksOnlyWhenSomethingChanged) {
     EXPECT_EQ(asked, 2);
     EXPECT_TRUE(associations.getFileType("pl"));
     EXPECT_TRUE(settings.getFileAssoc("pl"));
+    // Perl modules have the type of Perl programs: left unticked, "pm" must not undo "pl".
+    EXPECT_TRUE(associations.getFileType("pm"));
+    EXPECT_TRUE(settings.getFileAssoc("pm"));
     EXPECT_TRUE(settings.getFileAssoc("cgi"));
     EXPECT_FALSE(settings.getDetectFileAssoc());
 
     SetDefaultApplication(MimeTypeForExtension("sql"), KorvaneDesktopId);
     associations.CheckFileTypes(true, cancel);
     EXPECT_EQ(asked, 2) << "once the user said never, not even the menu command asks";
+}
+
+// Debian's MIME database gives "*.pm" to Perl modules and to PageMaker documents alike; the
+// association used to go to PageMaker's type, so ticking .pm claimed PageMaker files for
+// Korvane and left Perl modules alone.
+TEST_F(FileAssociationsTest, EachExtensionMapsToItsTextType) {
+    const struct {
+        const char* Extension;
+        const char* Type;
+    } expected[] = {{"kvp", "application/x-korvane-project"},
+                    {"pl", "application/x-perl"},
+                    {"pm", "application/x-perl"},
+                    {"php", "application/x-php"},
+                    {"sql", "application/sql"},
+                    {"html", "text/html"}};
+    for (const auto& e : expected)
+        EXPECT_EQ(MimeTypeForExtension(e.Extension), e.Type) << e.Extension;
+    EXPECT_EQ(MimeTypeForExtension("korvanetest"), "application/x-extension-korvanetest");
 }
 
 TEST_F(FileAssociationsTest, AnInstalledPackageEntryIsFoundWithItsMimePackageOnly) {
