@@ -109,6 +109,14 @@ TEST(ProgramOptions, HelpVersionAndUnknownOptionsOfEveryProgram) {
         EXPECT_EQ(unknown.Err, program.Name + ": unknown option '--frobnicate'\nTry '" +
                                    program.Name + " --help' for more information.\n");
 
+        // The toolkit's own options are left to the toolkit, not taken for files or errors.
+        if (program.Name == "korvane") {
+            const Ran withQtOptions =
+                RunProgram(program.Path, {"-platform", "offscreen", "-reverse", "--version"}, dir);
+            EXPECT_EQ(withQtOptions.Exit, 0) << withQtOptions.Err;
+            EXPECT_EQ(withQtOptions.Out, shown.Out);
+        }
+
         EXPECT_FALSE(std::filesystem::exists(dir.File("korvane")))
             << "nothing is set up for a program that only answers";
         EXPECT_FALSE(std::filesystem::exists(dir.File("config")));
