@@ -116,9 +116,10 @@ TCommandOptions::Outcome TCommandOptions::Parse(const std::vector<std::string>& 
             return outcome;
         }
         const auto [name, inlineValue] = SplitInlineValue(arg);
+        const std::string bare = WithoutDashes(name);
         const auto passed =
             std::find_if(PassedThrough.begin(), PassedThrough.end(),
-                         [&](const Option& option) { return option.Name == WithoutDashes(name); });
+                         [&bare](const Option& option) { return option.Name == bare; });
         if (passed != PassedThrough.end()) {
             if (!passed->ValueName.empty() && !inlineValue && ++i == arguments.size())
                 return fail("option '" + name + "' needs a value");
