@@ -25,6 +25,12 @@ packages=(
   perltidy libperl-critic-perl
   # fonts and theme so windows and screenshots look like a desktop
   fonts-dejavu-core adwaita-icon-theme
+  # screenshots under a virtual X server (help pictures, the package's AppStream pictures)
+  # and the walk-throughs that drive the windows
+  xvfb xauth imagemagick xdotool
+  # the Debian package: CPack's dependency list (dpkg-shlibdeps, file), the manual pages,
+  # and the checks of scripts/check-package.sh
+  dpkg-dev file scdoc lintian desktop-file-utils appstream shared-mime-info man-db
 )
 
 missing=()

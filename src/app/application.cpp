@@ -1,5 +1,9 @@
 #include "app/application.h"
 
+#include "storage/command_options.h"
+
+#include <QIcon>
+
 #include <cstdio>
 
 namespace korvane {
@@ -7,6 +11,11 @@ namespace korvane {
 TKorvaneApplication::TKorvaneApplication(int& argc, char** argv) : QApplication(argc, argv) {
     setApplicationName(QStringLiteral("Korvane"));
     setOrganizationName(QStringLiteral("Brannoq"));
+    setApplicationVersion(QString::fromLatin1(ReleaseVersion()));
+    // The desktop matches the windows to korvane.desktop, its name and its icon.
+    setDesktopFileName(QStringLiteral("korvane"));
+    setWindowIcon(QIcon::fromTheme(QStringLiteral("korvane"),
+                                   QIcon(QStringLiteral(":/desktop/korvane.svg"))));
 }
 
 bool TKorvaneApplication::notify(QObject* receiver, QEvent* event) {

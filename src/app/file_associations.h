@@ -1,9 +1,11 @@
 #pragma once
 // The desktop's file associations: whether Korvane opens each of the seven extensions, and
 // the check at start-up that offers to change them. The user's last choices are kept in the
-// program-wide settings.
+// program-wide settings. Where an installed package provides Korvane's desktop entry and MIME
+// package, those carry the associations and the check writes nothing of the user's.
 #include <functional>
 #include <string>
+#include <utility>
 
 namespace korvane {
 
@@ -15,7 +17,10 @@ inline constexpr const char* FileAssocExtensions[7] = {"kvp", "pl",  "pm", "cgi"
 
 class TFileAssociations {
 public:
-    explicit TFileAssociations(TGlobalSettings& settings) : Settings(settings) {}
+    // installedEntry: the desktop entry an installed package provides (InstalledDesktopEntry),
+    // "" when Korvane runs from a build or a private prefix and keeps its own entries.
+    TFileAssociations(TGlobalSettings& settings, std::string installedEntry)
+        : Settings(settings), InstalledEntry(std::move(installedEntry)) {}
 
     // Whether Korvane is the default application for the extension.
     bool getFileType(const std::string& extension) const;
@@ -37,11 +42,14 @@ public:
         bool DoNotCheck = false;
     };
     using FileAssocDialog = std::function<FileAssocChoice(const FileAssocDialogState&)>;
-    // The association check; shows dialog when something changed (or when forced).
+    // The association check; shows dialog when something changed (or when forced). With an
+    // installed entry the start-up check does nothing and the forced one says where the
+    // associations come from and how to change the default application.
     void CheckFileTypes(bool forced, const FileAssocDialog& dialog);
 
 private:
     TGlobalSettings& Settings;
+    std::string InstalledEntry;
 };
 
 } // namespace korvane

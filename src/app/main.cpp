@@ -1,5 +1,6 @@
 #include "app/application.h"
 #include "app/main_form.h"
+#include "app/start_options.h"
 #include "app/termination_signals.h"
 #include "platform/program_folder.h"
 #include "storage/method_trace.h"
@@ -11,6 +12,8 @@
 
 int main(int argc, char** argv) {
     using namespace korvane;
+    std::vector<std::string> arguments;
+    if (const std::optional<int> ended = ReadStartOptions(argc, argv, arguments)) return *ended;
     // The method trace comes first: it records the program folder and makes the shared stores.
     SeedProgramFolder();
     CreateSectionList();
@@ -19,9 +22,6 @@ int main(int argc, char** argv) {
     {
         TWebView::PrepareApplication();
         TKorvaneApplication app(argc, argv);
-        std::vector<std::string> arguments;
-        for (int i = 1; i < argc; ++i)
-            arguments.emplace_back(argv[i]);
         TMainForm window(arguments);
         QtPrompt prompt(&window);
         InstallPrompt(&prompt);

@@ -25,6 +25,7 @@
 #include "exec/debug_form.h"
 #include "exec/error_filter.h"
 #include "help/help_manager.h"
+#include "platform/desktop_associations.h"
 #include "platform/program_folder.h"
 #include "platform/qt_strings.h"
 #include "project/kor_project.h"
@@ -267,8 +268,12 @@ void TMainForm::BuildMenus() {
 
 void TMainForm::FileAssocActionExecute() {
     TraceScope trace(this, "TMainForm", "FileAssocActionExecute");
-    TFileAssociations(*GlobalSettings)
-        .CheckFileTypes(true, [this](const TFileAssociations::FileAssocDialogState& state) {
+    CheckFileAssociations(true);
+}
+
+void TMainForm::CheckFileAssociations(bool forced) {
+    TFileAssociations(*GlobalSettings, InstalledDesktopEntry())
+        .CheckFileTypes(forced, [this](const TFileAssociations::FileAssocDialogState& state) {
             return TRegFileDlg::Ask(state, this);
         });
 }
@@ -486,10 +491,7 @@ void TMainForm::FormShow() {
         QTimer::singleShot(0, this,
                            [message] { CurrentPrompt().Inform(PromptKind::Error, message); });
     }
-    TFileAssociations(*GlobalSettings)
-        .CheckFileTypes(false, [this](const TFileAssociations::FileAssocDialogState& state) {
-            return TRegFileDlg::Ask(state, this);
-        });
+    CheckFileAssociations(false);
 }
 
 void TMainForm::FormActivate() {

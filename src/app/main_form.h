@@ -175,6 +175,8 @@ private:
     // The help manager and the Help menu; false (after saying so) when there is no manager.
     bool CreateHelp();
     void FormResize();
+    // The file-association check with its dialog (forced: from the menu command).
+    void CheckFileAssociations(bool forced);
     void OpenFile(const std::string& fileName);
     // The debugger's commands in the Debug menu, and the debugger window tied to this one.
     void ConnectDebugger();

@@ -6,6 +6,7 @@
 #include "platform/qt_strings.h"
 #include "project/kor_project.h"
 #include "services/mysql_controller.h"
+#include "storage/command_options.h"
 #include "storage/date_text.h"
 #include "storage/errors.h"
 #include "storage/file_utils.h"
@@ -36,8 +37,6 @@
 namespace korvane {
 
 namespace {
-
-constexpr const char* ProductVersion = "2.1.0";
 
 // The flags applied together, each group in the order the project expects them.
 const std::initializer_list<const char*> EnvOptionFlags = {
@@ -257,9 +256,9 @@ void TPropertiesDlg::ShowStatistics() {
                            ? "Project has not been saved"
                            : "Project was originally saved as " + p.SavedFileName());
     const std::string saved = p.SavedVersion() + "." + p.SavedBuild();
-    if (!SameText(saved, ProductVersion))
+    if (!SameText(saved, ReleaseVersion()))
         hint.push_back("Saved version of Korvane was " + saved + " whereas this version is " +
-                       ProductVersion);
+                       ReleaseVersion());
     std::string joined;
     for (const std::string& line : hint)
         joined += (joined.empty() ? "" : "\n") + line;

@@ -4,6 +4,7 @@
 
 #include <QMimeDatabase>
 
+#include <algorithm>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -70,13 +71,31 @@ std::string MimePackagePath() {
     return XdgFolder("XDG_DATA_HOME", ".local/share") + "/mime/packages/korvane.xml";
 }
 
+std::string InstalledDesktopEntry() {
+    const char* value = std::getenv("XDG_DATA_DIRS");
+    std::istringstream folders(value && *value ? value : "/usr/local/share:/usr/share");
+    for (std::string folder; std::getline(folders, folder, ':');) {
+        if (folder.empty()) continue;
+        const std::filesystem::path root(folder);
+        const std::filesystem::path entry = root / "applications" / KorvaneDesktopId;
+        std::error_code ec;
+        if (std::filesystem::is_regular_file(entry, ec) &&
+            std::filesystem::is_regular_file(root / "mime/packages/korvane.xml", ec))
+            return entry.string();
+    }
+    return {};
+}
+
 std::string MimeTypeForExtension(const std::string& extension) {
     if (extension == "kvp") return ProjectMimeType;
     static const QMimeDatabase database;
-    const QMimeType type =
-        database.mimeTypeForFile("x." + ToQString(extension), QMimeDatabase::MatchExtension);
-    if (!type.isValid() || type.isDefault()) return "application/x-extension-" + extension;
-    return ToStdString(type.name());
+    // An extension may belong to several types ("*.pm": Perl modules and PageMaker documents);
+    // Korvane's files are text, so a text type wins.
+    const QList<QMimeType> types = database.mimeTypesForFileName("x." + ToQString(extension));
+    if (types.isEmpty()) return "application/x-extension-" + extension;
+    for (const QMimeType& type : types)
+        if (type.inherits(QStringLiteral("text/plain"))) return ToStdString(type.name());
+    return ToStdString(types.front().name());
 }
 
 std::string DefaultApplicationFor(const std::string& mimeType) {
@@ -137,8 +156,13 @@ bool WriteDesktopEntry(const std::string& programFile) {
           << "Terminal=false\n"
           << "Categories=Development;IDE;\n"
           << "MimeType=" << ProjectMimeType << ";";
-    for (const char* extension : {"pl", "pm", "cgi", "sql", "bat", "php"})
-        entry << MimeTypeForExtension(extension) << ";";
+    std::vector<std::string> listed;
+    for (const char* extension : {"pl", "pm", "cgi", "sql", "bat", "php"}) {
+        const std::string type = MimeTypeForExtension(extension);
+        if (std::find(listed.begin(), listed.end(), type) != listed.end()) continue;
+        listed.push_back(type);
+        entry << type << ";";
+    }
     entry << "\n";
     const std::string package =
         "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"

@@ -10,7 +10,8 @@ inline constexpr const char* KorvaneDesktopId = "korvane.desktop";
 inline constexpr const char* ProjectMimeType = "application/x-korvane-project";
 
 // The MIME type files with this extension (without the dot) have, from the shared MIME
-// database; project files have Korvane's own type.
+// database (a text type where the extension has several); project files have Korvane's own
+// type.
 std::string MimeTypeForExtension(const std::string& extension);
 
 // The desktop id of the default application for a MIME type in mimeapps.list, or "".
@@ -22,6 +23,13 @@ bool SetDefaultApplication(const std::string& mimeType, const std::string& deskt
 // Writes the desktop entry (Exec of programFile) and the project MIME package. False when
 // either cannot be written.
 bool WriteDesktopEntry(const std::string& programFile);
+
+// The desktop entry that an installed package (or an install to a system prefix) provides:
+// applications/korvane.desktop in a folder of $XDG_DATA_DIRS (default /usr/local/share and
+// /usr/share) that also holds mime/packages/korvane.xml. "" when there is none. Where it
+// exists, those files carry the associations and the user's own files are not Korvane's to
+// write.
+std::string InstalledDesktopEntry();
 
 // Where the three files live (from the environment at each call).
 std::string MimeAppsListPath();

@@ -73,7 +73,8 @@ std::string ProgramModuleFile(const std::string& name) {
     std::error_code ec;
     const fs::path exe = ProgramFile();
     if (!exe.empty()) {
-        const fs::path installed = exe.parent_path().parent_path() / "lib" / "korvane" / name;
+        const fs::path installed =
+            exe.parent_path().parent_path() / "lib" / "korvane" / "modules" / name;
         if (fs::is_regular_file(installed, ec)) return installed.string();
     }
 #ifdef KORVANE_MODULE_BUILD_DIR

@@ -16,8 +16,8 @@ std::string ProgramFolder();
 std::vector<std::string> ProgramDataFolders();
 
 // Full path of one of the program's loadable modules (file name "name.so"): installed in
-// lib/korvane beside the executable's prefix, otherwise where the build tree puts them. Empty
-// when neither has it.
+// lib/korvane/modules beside the executable's prefix, otherwise where the build tree puts them.
+// Empty when neither has it.
 std::string ProgramModuleFile(const std::string& name);
 
 // Copies into the program folder every data file it does not have yet, creates temp/, and

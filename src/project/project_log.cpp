@@ -10,6 +10,7 @@
 #include "platform/program_folder.h"
 #include "services/mysql_controller.h"
 #include "storage/choice_text.h"
+#include "storage/command_options.h"
 #include "storage/date_text.h"
 #include "storage/file_utils.h"
 #include "storage/flag_scope.h"
@@ -137,7 +138,7 @@ void TKorProject::OutputLogInformation() {
         Line("**KORVANE Version Info...");
         Line("    Company: Brannoq");
         Line("    Program: Korvane");
-        Line("    Version: 2.1.0");
+        Line(std::string("    Version: ") + ReleaseVersion());
         Line("      Test?: N");
         Line("   Location: " + ProgramFile());
     }

@@ -86,25 +86,28 @@ TEST_F(ModuleAdapter, MirrorOutOfReachGivesTheConnectionErrorForEveryCommandThat
 
 TEST_F(ModuleAdapter, QueryAndRemoveWorkOnTheModulesPerlFinds) {
     // An installed distribution as an installer leaves it: the module, and its .packlist in the
-    // architecture folder, which Perl puts in @INC beside the library folder.
+    // architecture folder, which Perl puts in @INC beside the library folder. The name space is
+    // one no Debian package uses (Moo, which lintian brings, has a FakeMetaClass).
     const std::string lib = Mirror.LocalLib() + "/lib/perl5";
     const test::TAdapterRun archName =
         Mirror.RunPerl({"-MConfig", "-e", "print $Config{archname}"});
     ASSERT_EQ(archName.Lines.size(), 1u);
     const std::string arch = lib + "/" + archName.Lines.front();
-    std::filesystem::create_directories(lib + "/Fake");
-    std::filesystem::create_directories(arch + "/auto/Fake/Mod");
-    WriteBytes(lib + "/Fake/Mod.pm", "package Fake::Mod;\nour $VERSION = '3.2';\n1;\n");
-    WriteBytes(lib + "/Fake/Lonely.pm", "package Fake::Lonely;\nour $VERSION = '0.9';\n1;\n");
+    std::filesystem::create_directories(lib + "/KorvaneFake");
+    std::filesystem::create_directories(arch + "/auto/KorvaneFake/Mod");
+    WriteBytes(lib + "/KorvaneFake/Mod.pm",
+               "package KorvaneFake::Mod;\nour $VERSION = '3.2';\n1;\n");
+    WriteBytes(lib + "/KorvaneFake/Lonely.pm",
+               "package KorvaneFake::Lonely;\nour $VERSION = '0.9';\n1;\n");
     WriteBytes(arch + "/InArch.pm", "package InArch;\n1;\n");
-    WriteBytes(arch + "/auto/Fake/Mod/.packlist", lib + "/Fake/Mod.pm\n");
+    WriteBytes(arch + "/auto/KorvaneFake/Mod/.packlist", lib + "/KorvaneFake/Mod.pm\n");
 
-    test::TAdapterRun run = Mirror.RunAdapter("query Fake");
-    EXPECT_EQ(run.Lines,
-              (std::vector<std::string>{run.Lines.empty() ? "" : run.Lines[0],
-                                        "Installed modules matching 'Fake':",
-                                        "  1. Fake::Lonely [0.9] " + lib + "/Fake/Lonely.pm",
-                                        "  2. Fake::Mod [3.2] " + lib + "/Fake/Mod.pm"}));
+    test::TAdapterRun run = Mirror.RunAdapter("query KorvaneFake");
+    EXPECT_EQ(run.Lines, (std::vector<std::string>{
+                             run.Lines.empty() ? "" : run.Lines[0],
+                             "Installed modules matching 'KorvaneFake':",
+                             "  1. KorvaneFake::Lonely [0.9] " + lib + "/KorvaneFake/Lonely.pm",
+                             "  2. KorvaneFake::Mod [3.2] " + lib + "/KorvaneFake/Mod.pm"}));
     EXPECT_EQ(run.Lines.front().rfind("Querying target 1 (Perl 5.", 0), 0u);
     // Folders of @INC inside other folders of @INC are not taken for name spaces.
     run = Mirror.RunAdapter("query *");
@@ -117,20 +120,20 @@ TEST_F(ModuleAdapter, QueryAndRemoveWorkOnTheModulesPerlFinds) {
     ASSERT_EQ(run.Lines.size(), 2u);
     EXPECT_EQ(run.Lines[1], "No matches for 'No::Such::Module'; see 'help query'.");
 
-    run = Mirror.RunAdapter("remove Fake::Lonely");
+    run = Mirror.RunAdapter("remove KorvaneFake::Lonely");
     EXPECT_NE(run.ExitCode, 0);
-    EXPECT_EQ(run.Lines.front().rfind("Failed to remove Fake::Lonely", 0), 0u);
-    EXPECT_TRUE(std::filesystem::exists(lib + "/Fake/Lonely.pm"));
+    EXPECT_EQ(run.Lines.front().rfind("Failed to remove KorvaneFake::Lonely", 0), 0u);
+    EXPECT_TRUE(std::filesystem::exists(lib + "/KorvaneFake/Lonely.pm"));
 
-    run = Mirror.RunAdapter("remove Fake::Mod");
+    run = Mirror.RunAdapter("remove KorvaneFake::Mod");
     EXPECT_EQ(run.ExitCode, 0);
-    EXPECT_EQ(run.Lines, std::vector<std::string>{"Successfully removed Fake::Mod"});
-    EXPECT_FALSE(std::filesystem::exists(lib + "/Fake/Mod.pm"));
-    EXPECT_FALSE(std::filesystem::exists(arch + "/auto/Fake"));
-    EXPECT_TRUE(std::filesystem::exists(lib + "/Fake/Lonely.pm"));
-    run = Mirror.RunAdapter("remove Fake::Mod");
+    EXPECT_EQ(run.Lines, std::vector<std::string>{"Successfully removed KorvaneFake::Mod"});
+    EXPECT_FALSE(std::filesystem::exists(lib + "/KorvaneFake/Mod.pm"));
+    EXPECT_FALSE(std::filesystem::exists(arch + "/auto/KorvaneFake"));
+    EXPECT_TRUE(std::filesystem::exists(lib + "/KorvaneFake/Lonely.pm"));
+    run = Mirror.RunAdapter("remove KorvaneFake::Mod");
     EXPECT_EQ(run.Lines,
-              std::vector<std::string>{"Package 'Fake::Mod' has not been installed by PPM"});
+              std::vector<std::string>{"Package 'KorvaneFake::Mod' has not been installed by PPM"});
 }
 
 } // namespace

@@ -9,6 +9,7 @@
 #include "platform/program_folder.h"
 #include "platform/tool_lookup.h"
 #include "project/kor_project.h"
+#include "storage/command_options.h"
 #include "storage/errors.h"
 #include "storage/section_list.h"
 #include "web/web_server.h"
@@ -20,6 +21,7 @@
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
+#include <iostream>
 #include <optional>
 #include <string>
 #include <sys/socket.h>
@@ -32,24 +34,6 @@ int SignalPipe[2] = {-1, -1};
 void OnSignal(int) {
     const char byte = 1;
     [[maybe_unused]] const ssize_t ignored = ::write(SignalPipe[1], &byte, 1);
-}
-
-int Usage(const char* message) {
-    if (message) std::fprintf(stderr, "korvane-httpd: %s\n", message);
-    std::fprintf(stderr,
-                 "usage: korvane-httpd --root DIR [--port 8080] [--cgi DIR] [--cgi-path /cgi-bin]\n"
-                 "                     [--cgi-timeout SECONDS] [--dirlist] [--max-clients N]\n"
-                 "       korvane-httpd --project FILE.kvp [--port N]\n"
-                 "Listens on 127.0.0.1 (and ::1); --addr accepts only those.\n");
-    return 2;
-}
-
-bool ParseInt(const char* text, int low, int high, int& value) {
-    char* end = nullptr;
-    const long parsed = std::strtol(text, &end, 10);
-    if (!*text || *end || parsed < low || parsed > high) return false;
-    value = static_cast<int>(parsed);
-    return true;
 }
 
 std::string Folder(const std::string& path) {
@@ -71,42 +55,35 @@ struct Options {
 
 int main(int argc, char** argv) {
     Options options;
-    for (int i = 1; i < argc; ++i) {
-        const std::string arg = argv[i];
-        const bool hasValue = i + 1 < argc;
-        int number = 0;
-        if (arg == "--root" && hasValue)
-            options.Root = argv[++i];
-        else if (arg == "--cgi" && hasValue)
-            options.Cgi = argv[++i];
-        else if (arg == "--cgi-path" && hasValue)
-            options.CgiPath = argv[++i];
-        else if (arg == "--project" && hasValue)
-            options.Project = argv[++i];
-        else if (arg == "--addr" && hasValue)
-            options.Addr = argv[++i];
-        else if (arg == "--port" && hasValue) {
-            if (!ParseInt(argv[++i], 0, 65535, number))
-                return Usage("the port must be a number from 0 to 65535");
-            options.Port = number;
-        } else if (arg == "--cgi-timeout" && hasValue) {
-            if (!ParseInt(argv[++i], 1, 86400, options.CgiTimeout))
-                return Usage("--cgi-timeout needs a number of seconds from 1 to 86400");
-        } else if (arg == "--max-clients" && hasValue) {
-            if (!ParseInt(argv[++i], 0, 1000000, options.MaxClients))
-                return Usage("--max-clients needs a number");
-        } else if (arg == "--dirlist")
-            options.DirList = true;
-        else if (arg == "--help" || arg == "-h")
-            return Usage(nullptr), 0;
-        else
-            return Usage(("unknown or incomplete argument: " + arg).c_str());
-    }
+    constexpr int NoPort = -1; // --root serves on 8080, --project on the project's port
+    int port = NoPort;
+    korvane::TCommandOptions command(
+        "korvane-httpd",
+        {"--root DIR [--port 8080] [--cgi DIR] [--cgi-path /cgi-bin] [--cgi-timeout SECONDS]\n"
+         "                     [--dirlist] [--max-clients N]",
+         "--project FILE.kvp [--port N]"},
+        "Korvane's local web server without the IDE: serves a folder and runs the Perl and PHP\n"
+        "scripts below the CGI path as CGI programs, on 127.0.0.1 (and ::1) only.");
+    command.Text("--root", "DIR", "the folder served as /", options.Root)
+        .Text("--cgi", "DIR", "the folder of the scripts (default: the root)", options.Cgi)
+        .Text("--cgi-path", "PATH", "where the scripts appear (default /cgi-bin)", options.CgiPath)
+        .Number("--cgi-timeout", "SECONDS", "how long a script may run (default 30)", 1, 86400,
+                options.CgiTimeout)
+        .Flag("--dirlist", "list folders that have no index page", options.DirList)
+        .Number("--max-clients", "N", "clients served at once (default 0: no limit)", 0, 1000000,
+                options.MaxClients)
+        .Text("--project", "FILE.kvp", "every setting from the project's web server",
+              options.Project)
+        .Number("--port", "N", "the port (default 8080, or the project's)", 0, 65535, port)
+        .Text("--addr", "ADDRESS", "127.0.0.1, ::1 or localhost", options.Addr);
+    const auto parsed = command.Parse(argc, argv, std::cout, std::cerr);
+    if (parsed.ExitStatus) return *parsed.ExitStatus;
+    if (port != NoPort) options.Port = port;
     if (options.Root.empty() == options.Project.empty())
-        return Usage("give either --root or --project");
+        return command.Fail(std::cerr, "give either --root or --project");
     // Scripts may run on request: nobody but this machine may ask.
     if (options.Addr != "127.0.0.1" && options.Addr != "::1" && options.Addr != "localhost")
-        return Usage("the server listens on loopback only (127.0.0.1 and ::1)");
+        return command.Fail(std::cerr, "the server listens on loopback only (127.0.0.1 and ::1)");
 
     // A headless server needs only sockets and timers: an epoll set serves them with less
     // work per wake-up than Qt's own loops.
