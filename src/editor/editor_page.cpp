@@ -169,10 +169,19 @@ std::string TEditorPage::TempHTMLFileName() const {
 }
 
 std::string TEditorPage::BackupPath() const {
-    if (Owner.VersionsPath().empty()) return FolderPart(TempFileName());
+    const std::string file = TempFileName();
+    if (Owner.VersionsPath().empty()) return FolderPart(file);
     std::string version = Owner.Version();
     std::replace(version.begin(), version.end(), '.', '/');
-    return RemoveTrailingSlash(Owner.VersionsPath()) + "/" + RemoveTrailingSlash(version) + "/";
+    const std::string versionFolder =
+        RemoveTrailingSlash(Owner.VersionsPath()) + "/" + RemoveTrailingSlash(version) + "/";
+    // Files of one name in different folders (every folder's index.pl) keep apart: a file
+    // below the project's folder keeps its sub-folder there, any other its whole folder path
+    // below "outside".
+    std::string below;
+    if (!Owner.FileName().empty() && PathBelowFolder(file, Owner.ProjectFolder(), &below))
+        return versionFolder + FolderPart(below);
+    return versionFolder + "outside" + FolderPart(file);
 }
 
 bool TEditorPage::ToolPathsPresent() const {

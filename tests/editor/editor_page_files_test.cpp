@@ -117,6 +117,42 @@ TEST_F(EditorTest, BackupsRotateAndVersionCopiesGoToTheVersionsFolder) {
     EXPECT_FALSE(fs::exists(Dir.File("versions/1/3")));
 }
 
+TEST_F(EditorTest, SameNamedFilesInDifferentFoldersKeepTheirOwnBackupsAndVersionCopies) {
+    // Every folder of a site has its index.pl; one lies outside the project's folder.
+    const std::vector<std::string> files{Dir.File("site/index.pl"), Dir.File("site/admin/index.pl"),
+                                         Dir.File("elsewhere/index.pl")};
+    Project->setMaxBackUps(3);
+    Project->setVersion("1.0");
+    Project->setVersionsPath(Dir.File("versions/"));
+    std::vector<TEditorPage*> pages;
+    for (const std::string& file : files) {
+        fs::create_directories(fs::path(file).parent_path());
+        WriteBytes(file, "first of " + file + "\n");
+        pages.push_back(&Open(file));
+    }
+    TDateTime when = Now();
+    for (int round = 1; round <= 2; ++round)
+        for (size_t i = 0; i < pages.size(); ++i) {
+            pages[i]->Editor()->SetRawText("round " + std::to_string(round) + " of " + files[i] +
+                                           "\r\n");
+            pages[i]->Editor()->SetModified(true);
+            pages[i]->SaveToFileExt("", "", true, false, when += 1.0 / 1440);
+        }
+
+    const std::vector<std::string> folders{
+        Dir.File("versions/1/0/"), Dir.File("versions/1/0/admin/"),
+        Dir.File("versions/1/0/outside") + Dir.File("elsewhere/")};
+    for (size_t i = 0; i < files.size(); ++i) {
+        SCOPED_TRACE(files[i]);
+        EXPECT_EQ(pages[i]->BackupPath(), folders[i]);
+        EXPECT_EQ(ReadBytes(files[i]), "round 2 of " + files[i] + "\n");
+        EXPECT_EQ(ReadBytes(folders[i] + "index.pl"), "round 2 of " + files[i] + "\n")
+            << "the version copy";
+        EXPECT_EQ(ReadBytes(folders[i] + "index.pl.bak"), "round 1 of " + files[i] + "\n")
+            << "the most recent backup";
+    }
+}
+
 TEST_F(EditorTest, FilesKeepTheirBytesAndLineEnds) {
     // Latin-1, invalid UTF-8, a NUL and other binary bytes in a comment; with and without a
     // final line end.
