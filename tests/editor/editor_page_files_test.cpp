@@ -351,6 +351,56 @@ TEST_F(EditorTest, ChangesByOtherProgramsAreNeverOverwrittenSilently) {
     EXPECT_EQ(page.Editor()->RawText(), "edit theirs\r\n");
 }
 
+TEST_F(EditorTest, TheSaveCheckSaysYesOnlyWhenTheTextWasSaved) {
+    // Nothing looks at the file's date on page changes: the save is the first to notice.
+    Project->setExternalChangeCheck(false);
+    const std::string file = Dir.File("site/closing.pl");
+    WriteBytes(file, "mine\n");
+    TEditorPage& page = Open(file);
+    page.Editor()->insert("typed ");
+    WriteBytes(file, "theirs\n");
+    Touch(file, 5);
+
+    Prompt.QueueAnswer(pbYes); // save the changes
+    Prompt.QueueAnswer(pbNo);  // but do not overwrite the other program's
+    EXPECT_EQ(page.SaveToFileCheck(file), pbCancel)
+        << "nothing was saved: whoever asked must stop, not close the page";
+    EXPECT_EQ(ReadBytes(file), "theirs\n");
+    EXPECT_TRUE(page.EditorModified());
+    EXPECT_EQ(page.Editor()->RawText(), "typed mine\r\n");
+
+    Prompt.QueueAnswer(pbYes);
+    Prompt.QueueAnswer(pbYes);
+    EXPECT_EQ(page.SaveToFileCheck(file), pbYes);
+    EXPECT_EQ(ReadBytes(file), "typed mine\n");
+}
+
+TEST_F(EditorTest, ABackupThatCannotBeMadeIsReportedBeforeTheFileIsWritten) {
+    const std::string file = Dir.File("site/guarded.pl");
+    WriteBytes(file, "v1\n");
+    TEditorPage& page = Open(file);
+    Project->setMaxBackUps(3);
+    // The backup cannot be written: a folder stands where it would go.
+    fs::create_directories(file + ".bak");
+    page.Editor()->SetRawText("v2\r\n");
+    page.Editor()->SetModified(true);
+
+    Prompt.QueueAnswer(pbNo);
+    page.SaveToFileExt("", "", true, false, Now() + 1.0 / 1440); // a minute on
+    ASSERT_EQ(Prompt.Records().size(), 1u);
+    EXPECT_EQ(Prompt.Records()[0].Kind, PromptKind::Warning);
+    EXPECT_EQ(Prompt.Records()[0].Text, "The backup copy of guarded.pl could not be made in " +
+                                            page.BackupPath() + ".\nSave the file without it?");
+    EXPECT_EQ(Prompt.Records()[0].Default, pbNo);
+    EXPECT_EQ(ReadBytes(file), "v1\n") << "written after all";
+    EXPECT_TRUE(page.EditorModified());
+
+    Prompt.QueueAnswer(pbYes);
+    page.SaveToFileExt("", "", true, false, Now() + 1.0 / 1440); // a minute on
+    EXPECT_EQ(ReadBytes(file), "v2\n");
+    EXPECT_FALSE(page.EditorModified());
+}
+
 TEST_F(EditorTest, EnterKeepsTheEditorsTextWhenAnotherProgramChangedOrRemovedTheFile) {
     const std::string file = Dir.File("site/outside.pl");
     WriteBytes(file, "mine\n");
