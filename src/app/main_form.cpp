@@ -55,6 +55,8 @@
 #include <QTabWidget>
 #include <QTimer>
 
+#include <filesystem>
+
 namespace korvane {
 namespace {
 
@@ -434,7 +436,7 @@ bool TMainForm::FormCreate() {
         });
     Logging->AddToolsMenuItems(*tools);
     KorProject->Add("", true);
-    Request = ParseCommandLine(Arguments);
+    Request = ParseCommandLine(AbsoluteArguments(Arguments, std::filesystem::current_path()));
     try {
         KorProject->OpenStartupProject(Request.ProjectFile);
     } catch (const std::exception& error) {
