@@ -27,6 +27,7 @@
 #include "help/help_manager.h"
 #include "platform/program_folder.h"
 #include "platform/qt_strings.h"
+#include "platform/settings_store.h"
 #include "project/kor_project.h"
 #include "storage/clock.h"
 #include "storage/errors.h"
@@ -483,6 +484,13 @@ void TMainForm::FormShow() {
         const std::string message = std::exchange(StartupError, {});
         QTimer::singleShot(0, this,
                            [message] { CurrentPrompt().Inform(PromptKind::Error, message); });
+    }
+    if (!GlobalSettings->AllSaved()) {
+        QTimer::singleShot(0, this, [] {
+            CurrentPrompt().Inform(PromptKind::Warning,
+                                   "Korvane's settings cannot be saved in " + SettingsFilePath() +
+                                       ".\nWhat is set now holds until Korvane closes.");
+        });
     }
     TFileAssociations(*GlobalSettings)
         .CheckFileTypes(false, [this](const TFileAssociations::FileAssocDialogState& state) {

@@ -23,6 +23,7 @@ TGlobalSettings::~TGlobalSettings() = default;
 
 std::string TGlobalSettings::getValueDefaultTrue(const std::string& name,
                                                  const std::string& defaultText) {
+    if (const auto kept = Unsaved.find(name); kept != Unsaved.end()) return kept->second;
     Registry->sync();
     if (Registry->status() != QSettings::NoError) return {};
     const QString key = DefaultsGroup + ToQString(name);
@@ -33,9 +34,15 @@ std::string TGlobalSettings::getValueDefaultTrue(const std::string& name,
 void TGlobalSettings::setValue(const std::string& name, const std::string& oldText,
                                const std::string& newText) {
     if (SameText(oldText, newText)) return;
-    if (!Registry->isWritable()) return;
-    Registry->setValue(DefaultsGroup + ToQString(name), ToQString(newText));
-    Registry->sync();
+    if (Registry->isWritable()) {
+        Registry->setValue(DefaultsGroup + ToQString(name), ToQString(newText));
+        Registry->sync();
+        if (Registry->status() == QSettings::NoError) {
+            Unsaved.erase(name);
+            return;
+        }
+    }
+    Unsaved[name] = newText;
 }
 
 std::string TGlobalSettings::getBool(const std::string& name, const std::string& defaultText) {

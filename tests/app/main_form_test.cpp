@@ -108,6 +108,28 @@ TEST_F(MainFormTest, AStartProjectThatIsNoProjectIsReportedAndLeftAlone) {
     EXPECT_EQ(test::ReadBytes(notes), "my notes\n");
 }
 
+TEST_F(MainFormTest, ASettingsStoreThatCannotBeWrittenStillLeavesTheProjectItsName) {
+    // The settings' folder cannot be made: a plain file stands where it would go.
+    test::WriteBytes(Dir.File("unwritable"), "");
+    test::ScopedEnv config{"XDG_CONFIG_HOME", Dir.File("unwritable")};
+    TMainForm form({});
+    ASSERT_TRUE(form.FormCreate());
+    EXPECT_EQ(form.Project().FileName(), ProgramFolder() + "projects/default.kvp");
+    Prompt.ClearRecords(); // the first start's notes
+    form.show();
+    QCoreApplication::processEvents();
+    ASSERT_EQ(Prompt.Records().size(), 1u) << "no load error, one word about the settings";
+    EXPECT_EQ(Prompt.Records()[0].Kind, PromptKind::Warning);
+    EXPECT_EQ(Prompt.Records()[0].Text, "Korvane's settings cannot be saved in " +
+                                            Dir.File("unwritable") +
+                                            "/Brannoq/Korvane.conf.\nWhat is set now holds until "
+                                            "Korvane closes.");
+    Prompt.ClearRecords();
+    EXPECT_TRUE(form.close());
+    EXPECT_TRUE(Prompt.Records().empty()) << Prompt.Records().front().Text;
+    EXPECT_TRUE(std::filesystem::exists(ProgramFolder() + "projects/default.kvp"));
+}
+
 TEST_F(MainFormTest, LayoutHasTheTabsMessagesAndSixStatusPanels) {
     TMainForm form({});
     // The panels' first texts, until a page writes them.
