@@ -3,6 +3,7 @@
 #include "app/properties_fields.h"
 #include "help/help_manager.h"
 #include "model/global_settings.h"
+#include "platform/program_folder.h"
 #include "platform/qt_strings.h"
 #include "project/kor_project.h"
 #include "services/mysql_controller.h"
@@ -557,9 +558,15 @@ void TPropertiesDlg::ApplyWebServer(std::vector<std::string>& failures) {
 }
 
 // Runs and logs need the temporary folder to exist, so a new one is made here; one that
-// cannot be made is not stored.
+// cannot be made is not stored. Nor is an empty or relative one: temporary pages would land in
+// whatever folder the program happens to run in.
 bool TPropertiesDlg::MakeTempFolder(const std::string& folder, std::vector<std::string>& failures) {
-    if (folder.empty() || IsFolder(folder)) return true;
+    if (!std::filesystem::path(folder).is_absolute()) {
+        failures.push_back("Temporary folder: a full folder path is needed, such as " +
+                           ProgramFolder() + "temp");
+        return false;
+    }
+    if (IsFolder(folder)) return true;
     std::error_code error;
     std::filesystem::create_directories(folder, error);
     if (!error && IsFolder(folder)) return true;

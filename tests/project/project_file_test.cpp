@@ -326,6 +326,13 @@ TEST_F(ProjectTest, PathsAreStoredRelativeToTheProjectFolder) {
     EXPECT_EQ(loaded->VersionsPath(), "D:\\versions");
     EXPECT_EQ(loaded->TempPath(), ProgramFolder() + "temp/")
         << "an empty path reads back empty and the load's check repairs it";
+
+    // Also when the program's own temporary folder has gone: it is made again.
+    fs::remove_all(ProgramFolder() + "temp");
+    auto again = NewProject();
+    again->LoadFromFile(Dir.File("moved/site/site.kvp"));
+    EXPECT_EQ(again->TempPath(), ProgramFolder() + "temp/");
+    EXPECT_TRUE(fs::is_directory(ProgramFolder() + "temp"));
 }
 
 TEST_F(ProjectTest, EmptyPathIsStoredAsASingleNoFlag) {
