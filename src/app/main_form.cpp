@@ -396,6 +396,7 @@ bool TMainForm::FormCreate() {
     GlobalSettings = std::make_unique<TGlobalSettings>();
     if (!CreateHelp()) return false;
     DebugFormObject = std::make_unique<TDebugForm>();
+    DebugFormObject->Console().SetOutputLimit(size_t(GlobalSettings->getRunOutputLimit()) << 20);
     if (GlobalSettings->getDefaultProject().empty()) {
         GlobalSettings->setDefaultProject(ProgramFolder() + "projects/default.kvp");
         GlobalSettings->setUseProjects(false);

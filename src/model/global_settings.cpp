@@ -6,10 +6,13 @@
 
 #include <QSettings>
 
+#include <charconv>
+
 namespace korvane {
 namespace {
 
 const QString DefaultsGroup = QStringLiteral("Defaults/");
+constexpr int DefaultRunOutputLimit = 64;
 
 std::string BoolText(bool value) {
     return value ? "-1" : "0";
@@ -107,6 +110,18 @@ bool TGlobalSettings::getUseProjects() {
 }
 void TGlobalSettings::setUseProjects(bool value) {
     setBool("UseProjects", "", value);
+}
+
+int TGlobalSettings::getRunOutputLimit() {
+    const std::string text = getValueDefaultTrue("RunOutputLimit", "");
+    int megabytes = 0;
+    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), megabytes);
+    return error == std::errc() && end == text.data() + text.size() && megabytes > 0
+               ? megabytes
+               : DefaultRunOutputLimit;
+}
+void TGlobalSettings::setRunOutputLimit(int megabytes) {
+    setValue("RunOutputLimit", std::to_string(getRunOutputLimit()), std::to_string(megabytes));
 }
 
 bool TGlobalSettings::getFileAssoc(const std::string& extension) {

@@ -46,6 +46,11 @@ public:
     bool getUseProjects();
     void setUseProjects(bool value);
 
+    // Megabytes of a run's output kept (RunOutputLimit, default 64): past it the oldest
+    // output is dropped. A value that is not a positive number reads as the default.
+    int getRunOutputLimit();
+    void setRunOutputLimit(int megabytes);
+
     // The association the user last chose for an extension of FileAssocExtensions
     // ("kvp", "pl", ...), stored as FileAssocKVP, FileAssocPL, ...
     bool getFileAssoc(const std::string& extension);

@@ -62,3 +62,15 @@ TEST(GlobalSettings, AStoreThatCannotBeWrittenKeepsTheValuesForTheSession) {
     EXPECT_FALSE(settings.AllSaved());
     EXPECT_EQ(test::ReadBytes(dir.File("config")), "") << "nothing written anywhere";
 }
+
+TEST_F(GlobalSettingsTest, TheRunOutputLimitIsAPositiveNumberOfMegabytes) {
+    TGlobalSettings settings;
+    EXPECT_EQ(settings.getRunOutputLimit(), 64);
+    settings.setRunOutputLimit(256);
+    EXPECT_EQ(settings.getRunOutputLimit(), 256);
+    EXPECT_NE(SettingsText().find("RunOutputLimit=256"), std::string::npos);
+    for (const char* stored : {"0", "-5", "lots", "12MB"}) {
+        settings.setValue("RunOutputLimit", "", stored);
+        EXPECT_EQ(settings.getRunOutputLimit(), 64) << stored;
+    }
+}
