@@ -133,8 +133,10 @@ void TEditorPage::BuildWidgets() {
 void TEditorPage::ConnectEditor() {
     TKorSynEdit* editor = SourceEditor;
     QObject::connect(editor, &TKorSynEdit::TextEdited, editor, [this] { EditorChangeEvent(); });
-    QObject::connect(editor, &TKorSynEdit::ModifiedChanged, editor,
-                     [this](bool) { UpdateTabCaption(); });
+    QObject::connect(editor, &TKorSynEdit::ModifiedChanged, editor, [this](bool) {
+        UpdateTabCaption();
+        Owner.Host().PageTextChanged(*this);
+    });
     QObject::connect(editor, &TKorSynEdit::MarkListChange, editor,
                      [this] { BookmarkChangeEvent(); });
     QObject::connect(editor, &QsciScintilla::cursorPositionChanged, editor,
@@ -477,6 +479,7 @@ void TEditorPage::EditorChangeEvent() {
     TextOutOfDate = true;
     BrowserOutOfDate = true;
     if (IsTempFile() || (Owner.FilesInProject() && SaveWithProject())) Owner.setModified(true);
+    Owner.Host().PageTextChanged(*this);
 }
 
 void TEditorPage::BookmarkChangeEvent() {

@@ -34,13 +34,33 @@ void CreateFolderOf(const std::string& path) {
 
 void TEditorPage::ShowLoadedText(const TEditorText& loaded) {
     SourceEditor->SetRawText(loaded.Text);
-    LineEndingFormatValue = loaded.Format;
-    MixedLineEndsValue = loaded.MixedLineEnds;
+    TakeLineEnds(loaded);
+}
+
+void TEditorPage::TakeLineEnds(const TEditorText& text) {
+    LineEndingFormatValue = text.Format;
+    MixedLineEndsValue = text.MixedLineEnds;
     // Text held as the file's bytes gets new lines like its last one; converted text is CR LF.
-    const int typed = MixedLineEndsValue ? loaded.Format : leCrLf;
+    const int typed = MixedLineEndsValue ? text.Format : leCrLf;
     SourceEditor->setEolMode(typed == leLf   ? QsciScintilla::EolUnix
                              : typed == leCr ? QsciScintilla::EolMac
                                              : QsciScintilla::EolWindows);
+}
+
+TRecoveryRecord TEditorPage::RecoveryRecord() const {
+    return {FileName(), TempFileName(), Owner.FileName(), Now(),
+            SourceEditor ? EditorFileBytes() : std::string()};
+}
+
+void TEditorPage::RecoverText(const std::string& fileBytes) {
+    if (!SourceEditor) return;
+    const TEditorText recovered = ToEditorText(fileBytes);
+    SourceEditor->SendScintilla(QsciScintillaBase::SCI_SELECTALL);
+    SourceEditor->ReplaceSelectionRaw(recovered.Text);
+    TakeLineEnds(recovered);
+    SourceEditor->SetModified(true);
+    EditorChangeEvent();
+    UpdateTabCaption();
 }
 
 std::string TEditorPage::EditorFileBytes() const {

@@ -466,6 +466,9 @@ void TKorProject::LoadFile(const std::string& requestedName, TLoadFailure onFail
         if (previous) RestoreProject(*previous);
         throw;
     }
+    if (previous)
+        for (const auto& page : previous->Pages)
+            HostWindow->PageClosing(*page);
 }
 
 std::unique_ptr<TKorProject::TParkedProject> TKorProject::ParkProject() {
