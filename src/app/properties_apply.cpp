@@ -1,6 +1,7 @@
 // The settings dialog's loading, change tracking, page selection and Apply.
 #include "app/properties_dlg.h"
 #include "app/properties_fields.h"
+#include "exec/console_controller.h"
 #include "help/help_manager.h"
 #include "model/global_settings.h"
 #include "platform/program_folder.h"
@@ -159,6 +160,7 @@ void TPropertiesDlg::FormShow() {
         if (QAbstractButton* radio = PerlWarnings->button(p.PerlWarnings()))
             radio->setChecked(true);
         SetChecked("TaintMode", p.TaintMode());
+        Spin("RunOutputLimit")->setValue(p.GlobalSettings().getRunOutputLimit());
         SetText("RootURL", p.RootURL());
         Spin("Backups")->setValue(p.MaxBackUps());
         SetText("VersionsPath", p.VersionsPath());
@@ -434,6 +436,11 @@ bool TPropertiesDlg::ApplyBtnClick() {
         p.setPerlWarnings(static_cast<std::uint8_t>(std::max(0, PerlWarnings->checkedId())));
     });
     applyFlags({"TaintMode"});
+    attempt("Output kept of a run", [&] {
+        const int megabytes = Spin("RunOutputLimit")->value();
+        settings.setRunOutputLimit(megabytes);
+        if (Services.Console) Services.Console->SetOutputLimit(size_t(megabytes) << 20);
+    });
     attempt("PHP interpreter", [&] {
         if (Text("PhpCompilerPath") != p.PhpCompilerPath()) settings.setPhpCompilerDlgAgain(true);
         p.setPhpCompilerPath(Text("PhpCompilerPath"));

@@ -300,6 +300,18 @@ TEST_F(PropertiesDlgTest, AnEmptyOrRelativeTemporaryFolderIsRefused) {
     }
 }
 
+TEST_F(PropertiesDlgTest, TheOutputKeptOfARunIsAProgramSettingHandedToTheConsole) {
+    auto dialog = Open();
+    EXPECT_EQ(Find<QSpinBox>(*dialog, "RunOutputLimit")->value(), 64);
+    Find<QSpinBox>(*dialog, "RunOutputLimit")->setValue(200);
+    dialog->OKBtn->click();
+    EXPECT_EQ(Settings->getRunOutputLimit(), 200);
+    EXPECT_EQ(Debugger->Console().OutputLimitBytes(), size_t{200} << 20);
+    auto again = Open();
+    EXPECT_EQ(Find<QSpinBox>(*again, "RunOutputLimit")->value(), 200);
+    again->CancelBtn->click();
+}
+
 TEST_F(PropertiesDlgTest, VersionDetailsAlternatesShortAndLongReports) {
     const std::string perl = FakeInterpreter("perl");
     auto dialog = Open();
