@@ -13,4 +13,10 @@ struct StartRequest {
 
 StartRequest ParseCommandLine(const std::vector<std::string>& arguments);
 
+// The arguments with every relative path made absolute against folder, the one the program
+// was started in: a name stored from them (the default project, the recent lists) must mean
+// the same file however the program is started next. Options ("-...") stay as they are.
+std::vector<std::string> AbsoluteArguments(const std::vector<std::string>& arguments,
+                                           const std::string& folder);
+
 } // namespace korvane

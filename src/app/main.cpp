@@ -8,8 +8,6 @@
 #include "widgets/qt_prompt.h"
 #include "widgets/web_view.h"
 
-#include <QWidget>
-
 int main(int argc, char** argv) {
     using namespace korvane;
     std::vector<std::string> arguments;
@@ -27,14 +25,11 @@ int main(int argc, char** argv) {
         InstallPrompt(&prompt);
         bool stopBeforeShown = false;
         CloseOnTerminationSignals(&window, [&] {
-            if (window.isVisible()) {
-                window.close();
-                return;
-            }
-            // Still starting: answer the start-up question on screen and ask no more.
-            stopBeforeShown = true;
+            // Told to end from outside (a logout, kill): nothing more is asked, whatever dialog
+            // is open, and unsaved text goes to recovery copies.
+            stopBeforeShown = !window.isVisible();
             prompt.Silence();
-            if (QWidget* modal = QApplication::activeModalWidget()) modal->close();
+            window.EndBySignal();
         });
         if (window.FormCreate() && !stopBeforeShown) {
             window.show();

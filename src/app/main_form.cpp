@@ -15,6 +15,8 @@
 #include "app/perl_tool_commands.h"
 #include "app/project_commands.h"
 #include "app/publish_commands.h"
+#include "app/recovery_dlg.h"
+#include "app/recovery_keeper.h"
 #include "app/reg_file_dlg.h"
 #include "app/search_commands.h"
 #include "app/settings_commands.h"
@@ -28,6 +30,7 @@
 #include "platform/desktop_associations.h"
 #include "platform/program_folder.h"
 #include "platform/qt_strings.h"
+#include "platform/settings_store.h"
 #include "project/kor_project.h"
 #include "storage/clock.h"
 #include "storage/errors.h"
@@ -55,6 +58,8 @@
 #include <QStatusBar>
 #include <QTabWidget>
 #include <QTimer>
+
+#include <filesystem>
 
 namespace korvane {
 namespace {
@@ -123,7 +128,16 @@ TMainForm::~TMainForm() {
     Files.reset();
     Publishing.reset();
     Searching.reset();
+    if (EndingBySignal && KorProject && !KorProject->Loading()) {
+        // Ended from outside: the default project is saved as at every close, quietly.
+        try {
+            KorProject->SaveDefaultProjectOnClose();
+        } catch (const std::exception& error) {
+            if (ErrorPath) ErrorPath->Error(error.what());
+        }
+    }
     KorProject.reset();
+    RecoveryCopies.reset();
     HelpCommands.reset();
     GlobalSettings.reset();
     DebugFormObject.reset();
@@ -403,12 +417,20 @@ bool TMainForm::FormCreate() {
     GlobalSettings = std::make_unique<TGlobalSettings>();
     if (!CreateHelp()) return false;
     DebugFormObject = std::make_unique<TDebugForm>();
+    DebugFormObject->Console().SetOutputLimit(size_t(GlobalSettings->getRunOutputLimit()) << 20);
     if (GlobalSettings->getDefaultProject().empty()) {
         GlobalSettings->setDefaultProject(ProgramFolder() + "projects/default.kvp");
         GlobalSettings->setUseProjects(false);
     }
     KorProject = std::make_unique<TKorProject>(*GlobalSettings, DebugFormObject->Console(), this);
     InstallEditorPages(*KorProject, *DebugFormObject);
+    try {
+        RecoveryCopies = std::make_unique<TRecoveryKeeper>(
+            *KorProject, std::make_unique<TRecoveryStore>(ProgramFolder() + "recovery/"));
+    } catch (const std::exception& error) {
+        RecoveryError = std::string(error.what()) +
+                        "\nUnsaved text is not kept against a crash in this session.";
+    }
     MessageLineList = new TMessageList(
         *Messages, *KorProject, [this](const std::string& text) { SetStatusPanelText(5, text); });
     ConnectWebServerCommand(*WebServerItem, *KorProject, *DebugFormObject, Updates);
@@ -443,7 +465,7 @@ bool TMainForm::FormCreate() {
         });
     Logging->AddToolsMenuItems(*tools);
     KorProject->Add("", true);
-    Request = ParseCommandLine(Arguments);
+    Request = ParseCommandLine(AbsoluteArguments(Arguments, std::filesystem::current_path()));
     try {
         KorProject->OpenStartupProject(Request.ProjectFile);
     } catch (const std::exception& error) {
@@ -491,6 +513,19 @@ void TMainForm::FormShow() {
         QTimer::singleShot(0, this,
                            [message] { CurrentPrompt().Inform(PromptKind::Error, message); });
     }
+    if (!RecoveryError.empty()) {
+        QTimer::singleShot(0, this, [message = RecoveryError] {
+            CurrentPrompt().Inform(PromptKind::Warning, message);
+        });
+    }
+    QTimer::singleShot(0, this, [this] { OfferRecovery(); });
+    if (!GlobalSettings->AllSaved()) {
+        QTimer::singleShot(0, this, [] {
+            CurrentPrompt().Inform(PromptKind::Warning,
+                                   "Korvane's settings cannot be saved in " + SettingsFilePath() +
+                                       ".\nWhat is set now holds until Korvane closes.");
+        });
+    }
     CheckFileAssociations(false);
 }
 
@@ -518,6 +553,49 @@ bool TMainForm::FormClose() {
         CurrentPrompt().Inform(PromptKind::Error, MessageOf(&error));
         return false;
     }
+}
+
+void TMainForm::EndBySignal() {
+    TraceScope trace(this, "TMainForm", "EndBySignal");
+    EndingBySignal = true;
+    if (RecoveryCopies) {
+        RecoveryCopies->KeepCopies();
+        RecoveryCopies->WriteAll();
+    }
+    // Every running loop ends, a modal dialog's as well, and none starts any more.
+    QCoreApplication::exit(0);
+}
+
+void TMainForm::OfferRecovery(
+    std::function<TRecoveryChoice(const TRecoveryRecord&)> choose,
+    std::function<void(const TRecoveryRecord&, const std::string&)> show) {
+    if (!RecoveryCopies || EndingBySignal) return;
+    TRecoveryOfferHooks hooks;
+    hooks.OpenFile = [this](const std::string& file) -> TEditorPage* {
+        Files->OpenFile(file);
+        return dynamic_cast<TEditorPage*>(KorProject->PageByFileName(file));
+    };
+    hooks.NewTempPage = [this]() -> TEditorPage* {
+        auto* page = dynamic_cast<TEditorPage*>(&KorProject->Add("", true));
+        if (page) page->ActivateTab();
+        return page;
+    };
+    hooks.Choose = choose ? std::move(choose) : [this](const TRecoveryRecord& record) {
+        return TRecoveryDlg::Ask(record, this);
+    };
+    hooks.ShowDifferences =
+        show ? std::move(show) : [this](const TRecoveryRecord& record, const std::string& text) {
+            TRecoveryDlg::ShowDifferences(record, text, this);
+        };
+    ReportingErrors([&] { OfferLeftBehindCopies(RecoveryCopies->Store(), *KorProject, hooks); });
+}
+
+void TMainForm::PageTextChanged(TProjectPage& page) {
+    if (RecoveryCopies) RecoveryCopies->PageTextChanged(page);
+}
+
+void TMainForm::PageClosing(TProjectPage& page) {
+    if (RecoveryCopies) RecoveryCopies->PageClosing(page);
 }
 
 void TMainForm::SetCaption(const std::string& caption) {

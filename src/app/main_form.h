@@ -4,6 +4,7 @@
 #include "app/command.h"
 #include "app/command_line.h"
 #include "app/logging_window.h"
+#include "app/recovery_offer.h"
 #include "app/status_bar_clicks.h"
 #include "model/global_settings.h"
 #include "project/project_host.h"
@@ -11,6 +12,7 @@
 #include <QMainWindow>
 
 #include <exception>
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -33,6 +35,7 @@ class TPageTabMenu;
 class TEditorPage;
 class TFileCommands;
 class TProjectCommands;
+class TRecoveryKeeper;
 class THelpCommands;
 class TKorProject;
 class TLogCommands;
@@ -54,6 +57,16 @@ public:
     void FormActivate();
     // True when the window may close.
     bool FormClose();
+    // The program is told to end from outside (SIGTERM, SIGHUP, SIGINT): every modified page
+    // goes to its recovery copy, and every event loop ends, a dialog's too. Nothing is asked;
+    // the default project is saved as at every close when the window goes.
+    void EndBySignal();
+    // Offers the copies of unsaved text a program left behind; runs once the window is up.
+    // choose and show stand in for the question and the comparison window (tests).
+    void OfferRecovery(std::function<TRecoveryChoice(const TRecoveryRecord&)> choose = {},
+                       std::function<void(const TRecoveryRecord&, const std::string&)> show = {});
+    // Null when recovery copies cannot be kept (their folder cannot be made).
+    TRecoveryKeeper* Recovery() const { return RecoveryCopies.get(); }
     void AppException(const std::exception* error);
     void FileDropFilesDropped(const std::vector<std::string>& files);
 
@@ -85,6 +98,8 @@ public:
     QTabWidget* PageControl() const override { return PageTabs; }
     void SetMessages(const std::vector<TMessageLine>& lines) override;
     void AddMessage(const TMessageLine& line) override;
+    void PageTextChanged(TProjectPage& page) override;
+    void PageClosing(TProjectPage& page) override;
 
     // Run commands on the current page; nothing without one.
     void CheckSyntaxActionExecute();
@@ -189,6 +204,7 @@ private:
     StartRequest Request;
     std::unique_ptr<TDebugForm> DebugFormObject;
     std::unique_ptr<TGlobalSettings> GlobalSettings;
+    std::unique_ptr<TRecoveryKeeper> RecoveryCopies;
     std::unique_ptr<TKorProject> KorProject;
     std::unique_ptr<TPublishCommands> Publishing;
     std::unique_ptr<TFileCommands> Files;
@@ -197,7 +213,9 @@ private:
     std::unique_ptr<TSearchCommands> Searching;
     std::unique_ptr<TModuleCommands> Modules;
     std::unique_ptr<TLogCommands> Logging;
-    std::string StartupError; // a project that failed to load, shown once the window is up
+    std::string StartupError;  // a project that failed to load, shown once the window is up
+    std::string RecoveryError; // why recovery copies cannot be kept, shown likewise
+    bool EndingBySignal = false;
     TLoggingWindow LoggingWindow;
     TCommandUpdates Updates;
     bool Shown = false;

@@ -1,8 +1,10 @@
 // The settings dialog's loading, change tracking, page selection and Apply.
 #include "app/properties_dlg.h"
 #include "app/properties_fields.h"
+#include "exec/console_controller.h"
 #include "help/help_manager.h"
 #include "model/global_settings.h"
+#include "platform/program_folder.h"
 #include "platform/qt_strings.h"
 #include "project/kor_project.h"
 #include "services/mysql_controller.h"
@@ -157,6 +159,7 @@ void TPropertiesDlg::FormShow() {
         if (QAbstractButton* radio = PerlWarnings->button(p.PerlWarnings()))
             radio->setChecked(true);
         SetChecked("TaintMode", p.TaintMode());
+        Spin("RunOutputLimit")->setValue(p.GlobalSettings().getRunOutputLimit());
         SetText("RootURL", p.RootURL());
         Spin("Backups")->setValue(p.MaxBackUps());
         SetText("VersionsPath", p.VersionsPath());
@@ -432,6 +435,11 @@ bool TPropertiesDlg::ApplyBtnClick() {
         p.setPerlWarnings(static_cast<std::uint8_t>(std::max(0, PerlWarnings->checkedId())));
     });
     applyFlags({"TaintMode"});
+    attempt("Output kept of a run", [&] {
+        const int megabytes = Spin("RunOutputLimit")->value();
+        settings.setRunOutputLimit(megabytes);
+        if (Services.Console) Services.Console->SetOutputLimit(size_t(megabytes) << 20);
+    });
     attempt("PHP interpreter", [&] {
         if (Text("PhpCompilerPath") != p.PhpCompilerPath()) settings.setPhpCompilerDlgAgain(true);
         p.setPhpCompilerPath(Text("PhpCompilerPath"));
@@ -556,9 +564,15 @@ void TPropertiesDlg::ApplyWebServer(std::vector<std::string>& failures) {
 }
 
 // Runs and logs need the temporary folder to exist, so a new one is made here; one that
-// cannot be made is not stored.
+// cannot be made is not stored. Nor is an empty or relative one: temporary pages would land in
+// whatever folder the program happens to run in.
 bool TPropertiesDlg::MakeTempFolder(const std::string& folder, std::vector<std::string>& failures) {
-    if (folder.empty() || IsFolder(folder)) return true;
+    if (!std::filesystem::path(folder).is_absolute()) {
+        failures.push_back("Temporary folder: a full folder path is needed, such as " +
+                           ProgramFolder() + "temp");
+        return false;
+    }
+    if (IsFolder(folder)) return true;
     std::error_code error;
     std::filesystem::create_directories(folder, error);
     if (!error && IsFolder(folder)) return true;

@@ -355,6 +355,11 @@ void TPropertiesDlg::BuildLanguagePages() {
         if (on) GenChange();
     });
     layout->addWidget(warnings);
+    // Kept for every run of the program, whatever the project: past it the oldest output goes.
+    auto* runForm = new QFormLayout;
+    layout->addLayout(runForm);
+    AddSpin(*runForm, "Output kept of a run", "RunOutputLimit", 1, 65536)
+        ->setSuffix(QStringLiteral(" MB"));
     layout->addStretch();
     connect(PerlVersionBtn, &QPushButton::clicked, this, [this] { PerlVersionClick(); });
 

@@ -1,6 +1,7 @@
 #pragma once
-// SIGINT and SIGTERM (a logout, `kill`, Ctrl+C in a terminal) close the main window the normal
-// way, so the default project is saved and everything is freed in order.
+// SIGTERM, SIGHUP and SIGINT (a logout, `kill`, a closed terminal, Ctrl+C in one) end the
+// program without a question: the handler runs on the UI thread, from whatever event loop is
+// running (a dialog's as well).
 #include <functional>
 
 class QObject;

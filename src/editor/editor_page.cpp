@@ -133,8 +133,10 @@ void TEditorPage::BuildWidgets() {
 void TEditorPage::ConnectEditor() {
     TKorSynEdit* editor = SourceEditor;
     QObject::connect(editor, &TKorSynEdit::TextEdited, editor, [this] { EditorChangeEvent(); });
-    QObject::connect(editor, &TKorSynEdit::ModifiedChanged, editor,
-                     [this](bool) { UpdateTabCaption(); });
+    QObject::connect(editor, &TKorSynEdit::ModifiedChanged, editor, [this](bool) {
+        UpdateTabCaption();
+        Owner.Host().PageTextChanged(*this);
+    });
     QObject::connect(editor, &TKorSynEdit::MarkListChange, editor,
                      [this] { BookmarkChangeEvent(); });
     QObject::connect(editor, &QsciScintilla::cursorPositionChanged, editor,
@@ -169,10 +171,19 @@ std::string TEditorPage::TempHTMLFileName() const {
 }
 
 std::string TEditorPage::BackupPath() const {
-    if (Owner.VersionsPath().empty()) return FolderPart(TempFileName());
+    const std::string file = TempFileName();
+    if (Owner.VersionsPath().empty()) return FolderPart(file);
     std::string version = Owner.Version();
     std::replace(version.begin(), version.end(), '.', '/');
-    return RemoveTrailingSlash(Owner.VersionsPath()) + "/" + RemoveTrailingSlash(version) + "/";
+    const std::string versionFolder =
+        RemoveTrailingSlash(Owner.VersionsPath()) + "/" + RemoveTrailingSlash(version) + "/";
+    // Files of one name in different folders (every folder's index.pl) keep apart: a file
+    // below the project's folder keeps its sub-folder there, any other its whole folder path
+    // below "outside".
+    std::string below;
+    if (!Owner.FileName().empty() && PathBelowFolder(file, Owner.ProjectFolder(), &below))
+        return versionFolder + FolderPart(below);
+    return versionFolder + "outside" + FolderPart(file);
 }
 
 bool TEditorPage::ToolPathsPresent() const {
@@ -468,6 +479,7 @@ void TEditorPage::EditorChangeEvent() {
     TextOutOfDate = true;
     BrowserOutOfDate = true;
     if (IsTempFile() || (Owner.FilesInProject() && SaveWithProject())) Owner.setModified(true);
+    Owner.Host().PageTextChanged(*this);
 }
 
 void TEditorPage::BookmarkChangeEvent() {

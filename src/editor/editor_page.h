@@ -13,6 +13,7 @@
 #include "services/sql_script.h"
 #include "storage/clock.h"
 #include "storage/line_endings.h"
+#include "storage/recovery_store.h"
 #include "widgets/param_frame.h"
 
 #include <QColor>
@@ -83,6 +84,12 @@ public:
     // Replaces the text (CR LF line ends) by restored text in format, as one undoable edit;
     // nothing is written. The page counts as modified unless the text is its own file's.
     void RestoreText(const std::string& text, int format, bool fromOwnFile = false);
+    // What a copy kept against a crash holds of the page: its file, its working file, the
+    // project, and the text as the file's bytes would be.
+    TRecoveryRecord RecoveryRecord() const;
+    // Puts text kept in such a copy (the file's bytes) into the editor as one undoable edit;
+    // the page counts as modified, and nothing is written.
+    void RecoverText(const std::string& fileBytes);
     bool FileDateHasChanged() const;
     void CheckIfFileDateHasChanged();
     bool NeedsUploading() const;
@@ -274,6 +281,8 @@ private:
     void BuildWidgets();
     void ConnectEditor();
     void ShowLoadedText(const TEditorText& loaded);
+    // The page takes the line ends of text the editor now holds.
+    void TakeLineEnds(const TEditorText& text);
     // The editor's text as the file's bytes: in the page's format, or unchanged when mixed.
     std::string EditorFileBytes() const;
     void WriteEditorText(const std::string& path) const;

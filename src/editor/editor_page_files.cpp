@@ -34,13 +34,33 @@ void CreateFolderOf(const std::string& path) {
 
 void TEditorPage::ShowLoadedText(const TEditorText& loaded) {
     SourceEditor->SetRawText(loaded.Text);
-    LineEndingFormatValue = loaded.Format;
-    MixedLineEndsValue = loaded.MixedLineEnds;
+    TakeLineEnds(loaded);
+}
+
+void TEditorPage::TakeLineEnds(const TEditorText& text) {
+    LineEndingFormatValue = text.Format;
+    MixedLineEndsValue = text.MixedLineEnds;
     // Text held as the file's bytes gets new lines like its last one; converted text is CR LF.
-    const int typed = MixedLineEndsValue ? loaded.Format : leCrLf;
+    const int typed = MixedLineEndsValue ? text.Format : leCrLf;
     SourceEditor->setEolMode(typed == leLf   ? QsciScintilla::EolUnix
                              : typed == leCr ? QsciScintilla::EolMac
                                              : QsciScintilla::EolWindows);
+}
+
+TRecoveryRecord TEditorPage::RecoveryRecord() const {
+    return {FileName(), TempFileName(), Owner.FileName(), Now(),
+            SourceEditor ? EditorFileBytes() : std::string()};
+}
+
+void TEditorPage::RecoverText(const std::string& fileBytes) {
+    if (!SourceEditor) return;
+    const TEditorText recovered = ToEditorText(fileBytes);
+    SourceEditor->SendScintilla(QsciScintillaBase::SCI_SELECTALL);
+    SourceEditor->ReplaceSelectionRaw(recovered.Text);
+    TakeLineEnds(recovered);
+    SourceEditor->SetModified(true);
+    EditorChangeEvent();
+    UpdateTabCaption();
 }
 
 std::string TEditorPage::EditorFileBytes() const {
@@ -139,9 +159,16 @@ void TEditorPage::SaveToFileExt(const std::string& fileNameArg, const std::strin
         if (answer != pbYes) return;
     }
 
-    if (ownFile)
-        MakeBackups(TempFileName(), ".bak", BackupPath(), Owner.BackupPause(), saveDate,
-                    Owner.MaxBackUps());
+    // Without its backup a save that goes wrong has nothing to go back to: the user decides.
+    if (ownFile &&
+        !MakeBackups(TempFileName(), ".bak", BackupPath(), Owner.BackupPause(), saveDate,
+                     Owner.MaxBackUps()) &&
+        CurrentPrompt().Ask(PromptKind::Warning,
+                            "The backup copy of " + FileNamePart(TempFileName()) +
+                                " could not be made in " + BackupPath() + ".\n" +
+                                "Save the file without it?",
+                            pbYes | pbNo, {}, pbNo) != pbYes)
+        return;
 
     // A failed write must leave the page as it was: its name, number and type.
     const std::string oldFileName = FileName();
@@ -200,8 +227,12 @@ PromptButton TEditorPage::SaveToFileCheck(const std::string& fileName) {
     if (!SourceEditor || !Editable() || !SourceEditor->Modified() || IsTempFile()) return pbNo;
     const PromptButton answer = CurrentPrompt().Ask(
         PromptKind::Warning, fileName + " has changed. Save Changes?", pbYes | pbNo | pbCancel);
-    if (answer == pbYes) SaveToFile(fileName, false);
-    return answer == pbYes || answer == pbNo ? answer : pbCancel;
+    if (answer == pbNo) return pbNo;
+    if (answer != pbYes) return pbCancel;
+    SaveToFile(fileName, false);
+    // The save may still have been declined (a file changed by another program, a backup
+    // that failed): then nothing was saved, and what asked must not go on as if it had been.
+    return SourceEditor->Modified() ? pbCancel : pbYes;
 }
 
 void TEditorPage::RestoreText(const std::string& text, int format, bool fromOwnFile) {

@@ -31,6 +31,17 @@ bool EntryAsNumber(const std::string& entry, long& number) {
     return failure == std::errc() && end == last && first != last;
 }
 
+// Where bytes kept from cut on begin with a whole line: past the line end at or after cut.
+// Without one (a single endless line) the cut stays where it is.
+size_t PastLineEnd(std::string_view bytes, size_t cut) {
+    if (cut == 0 || cut >= bytes.size()) return cut;
+    const char before = bytes[cut - 1];
+    if (before == '\n' || (before == '\r' && bytes[cut] != '\n')) return cut;
+    const size_t end = bytes.find_first_of("\r\n", cut);
+    if (end == std::string_view::npos) return cut;
+    return end + (bytes.compare(end, 2, "\r\n") == 0 ? 2 : 1);
+}
+
 // Lines of a typed text: CR, LF and CR LF end lines; a last line without an end counts.
 std::vector<std::string> TextLines(const std::string& text) {
     TConsoleLines lines;
@@ -62,6 +73,7 @@ void TConsoleController::ClearStreams() {
     Out.clear();
     Err.clear();
     Arrivals.clear();
+    Dropped = 0;
 }
 
 std::string TConsoleController::AllBytes() const {
@@ -147,7 +159,66 @@ bool TConsoleController::ReadStream(ChildStream stream) {
                      std::string(bytes.View().substr(logged)));
         logged = bytes.size();
     }
+    if (OutputLimit > 0 && Out.size() + Err.size() > OutputLimit) DropOldestOutput();
     return true;
+}
+
+void TConsoleController::DropOldestOutput() {
+    // What goes of each stream: the oldest arrivals first, down to half the limit, then on to
+    // the next line end so that what stays begins with a whole line.
+    size_t drop = Out.size() + Err.size() - OutputLimit / 2;
+    size_t cutOut = 0;
+    size_t cutErr = 0;
+    for (const auto& [stream, count] : Arrivals) {
+        if (drop == 0) break;
+        const size_t taken = std::min(count, drop);
+        (stream == ChildStream::Output ? cutOut : cutErr) += taken;
+        drop -= taken;
+    }
+    cutOut = PastLineEnd(Out.View(), cutOut);
+    cutErr = PastLineEnd(Err.View(), cutErr);
+    std::vector<std::pair<ChildStream, size_t>> kept;
+    size_t outLeft = cutOut;
+    size_t errLeft = cutErr;
+    for (auto [stream, count] : Arrivals) {
+        size_t& left = stream == ChildStream::Output ? outLeft : errLeft;
+        const size_t taken = std::min(count, left);
+        left -= taken;
+        count -= taken;
+        if (count == 0) continue;
+        if (!kept.empty() && kept.back().first == stream)
+            kept.back().second += count;
+        else
+            kept.emplace_back(stream, count);
+    }
+    Arrivals = std::move(kept);
+    // The lists point into the streams: they go before the bytes move.
+    ErrorLines.Clear();
+    OutputLines.Clear();
+    AllLines.Clear();
+    Out.DropFront(cutOut);
+    Err.DropFront(cutErr);
+    OutLogged -= std::min(OutLogged, cutOut);
+    ErrLogged -= std::min(ErrLogged, cutErr);
+    Dropped += cutOut + cutErr;
+    RebuildLines();
+}
+
+void TConsoleController::RebuildLines() {
+    const std::string note =
+        "[... " + std::to_string(Dropped) + " bytes of earlier output dropped ...]\n";
+    OutputLines.AppendBytes(note, Tag);
+    OutputLines.AppendBytes(Out, 0, Tag);
+    ErrorLines.AppendBytes(Err, 0, Tag);
+    AllLines.AppendBytes(note, Tag);
+    size_t outAt = 0;
+    size_t errAt = 0;
+    for (const auto& [stream, count] : Arrivals) {
+        const bool isOutput = stream == ChildStream::Output;
+        size_t& at = isOutput ? outAt : errAt;
+        AllLines.AppendBytes(isOutput ? Out : Err, at, Tag, at + count);
+        at += count;
+    }
 }
 
 bool TConsoleController::Synchronize() {

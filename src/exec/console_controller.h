@@ -72,6 +72,15 @@ public:
     // The next program started gets the command pipe (ChildProcess::CommandDescriptor).
     bool CommandChannel = false;
 
+    // Most bytes of output (both streams together) kept for the runs since the last Clear:
+    // past it the oldest half goes, and the lines start with one line saying how much went,
+    // so a program that prints without end cannot fill the memory. The program runs on.
+    static constexpr size_t DefaultOutputLimit = 64 * 1024 * 1024;
+    void SetOutputLimit(size_t bytes) { OutputLimit = bytes; }
+    size_t OutputLimitBytes() const { return OutputLimit; }
+    // Output bytes dropped so far.
+    size_t DroppedBytes() const { return Dropped; }
+
     // Longest time one Synchronize keeps moving data.
     std::chrono::milliseconds MaxSyncTime{5000};
     // When set, a Synchronize that has moved data ends as soon as this says the owner has
@@ -146,6 +155,9 @@ private:
                           double IdleSeconds, double TotalSeconds, TLogFilter Filter);
     static std::vector<std::string> SortedEnvironment(std::vector<std::string> environment);
     bool ReadStream(ChildStream stream);
+    void DropOldestOutput();
+    // The three line lists made again from the streams, after the note of what was dropped.
+    void RebuildLines();
     void FlushInput();
     void ParseCommands();
     void Log(bool wanted, const std::string& text) const;
@@ -166,6 +178,8 @@ private:
     std::vector<std::pair<ChildStream, size_t>> Arrivals;
     size_t OutLogged = 0;
     size_t ErrLogged = 0;
+    size_t OutputLimit = DefaultOutputLimit;
+    size_t Dropped = 0;
     TProgramExit LastExitValue;
 };
 

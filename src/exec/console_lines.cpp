@@ -133,9 +133,11 @@ void TConsoleLines::AppendBytes(std::string_view bytes, ConsoleTag tag) {
     AppendBytes(Own, from, tag);
 }
 
-void TConsoleLines::AppendBytes(const TConsoleBytes& stream, size_t from, ConsoleTag tag) {
+void TConsoleLines::AppendBytes(const TConsoleBytes& stream, size_t from, ConsoleTag tag,
+                                size_t to) {
     const unsigned source = SourceOf(stream);
-    const std::string_view bytes = stream.View().substr(from);
+    const std::string_view bytes =
+        stream.View().substr(from, to == std::string_view::npos ? to : to - from);
     ChangedFrom = LastLineOpen ? Lines.size() - 1 : Lines.size();
     size_t pos = 0;
     if (SkipLineFeed && !bytes.empty() && bytes.front() == '\n') pos = 1;

@@ -44,11 +44,12 @@ public:
     // Continues the lines with the next bytes of the stream they are made from; every line
     // that is added or extended gets tag as its object. The lines keep a copy of the bytes.
     void AppendBytes(std::string_view bytes, ConsoleTag tag);
-    // The same with the bytes of stream from `from` to its end. The lines point into stream
-    // instead of copying it, so stream must keep its bytes for as long as the lines are kept
-    // (it may grow meanwhile). Lines can be made from two streams in turn, as output and
-    // errors arrive; a line with text from both holds a copy of its text.
-    void AppendBytes(const TConsoleBytes& stream, size_t from, ConsoleTag tag);
+    // The same with the bytes of stream from `from` to `to` (its end when not given). The
+    // lines point into stream instead of copying it, so stream must keep its bytes for as long
+    // as the lines are kept (it may grow meanwhile). Lines can be made from two streams in
+    // turn, as output and errors arrive; a line with text from both holds a copy of its text.
+    void AppendBytes(const TConsoleBytes& stream, size_t from, ConsoleTag tag,
+                     size_t to = std::string_view::npos);
     // Replaces the lines without calling OnChange; bytes appended later start a new line.
     void Assign(const std::vector<std::string>& lines);
     // Shows typed input: text is added to the last line (to a new one when there are none)

@@ -6,10 +6,13 @@
 
 #include <QSettings>
 
+#include <charconv>
+
 namespace korvane {
 namespace {
 
 const QString DefaultsGroup = QStringLiteral("Defaults/");
+constexpr int DefaultRunOutputLimit = 64;
 
 std::string BoolText(bool value) {
     return value ? "-1" : "0";
@@ -23,6 +26,7 @@ TGlobalSettings::~TGlobalSettings() = default;
 
 std::string TGlobalSettings::getValueDefaultTrue(const std::string& name,
                                                  const std::string& defaultText) {
+    if (const auto kept = Unsaved.find(name); kept != Unsaved.end()) return kept->second;
     Registry->sync();
     if (Registry->status() != QSettings::NoError) return {};
     const QString key = DefaultsGroup + ToQString(name);
@@ -33,9 +37,15 @@ std::string TGlobalSettings::getValueDefaultTrue(const std::string& name,
 void TGlobalSettings::setValue(const std::string& name, const std::string& oldText,
                                const std::string& newText) {
     if (SameText(oldText, newText)) return;
-    if (!Registry->isWritable()) return;
-    Registry->setValue(DefaultsGroup + ToQString(name), ToQString(newText));
-    Registry->sync();
+    if (Registry->isWritable()) {
+        Registry->setValue(DefaultsGroup + ToQString(name), ToQString(newText));
+        Registry->sync();
+        if (Registry->status() == QSettings::NoError) {
+            Unsaved.erase(name);
+            return;
+        }
+    }
+    Unsaved[name] = newText;
 }
 
 std::string TGlobalSettings::getBool(const std::string& name, const std::string& defaultText) {
@@ -100,6 +110,18 @@ bool TGlobalSettings::getUseProjects() {
 }
 void TGlobalSettings::setUseProjects(bool value) {
     setBool("UseProjects", "", value);
+}
+
+int TGlobalSettings::getRunOutputLimit() {
+    const std::string text = getValueDefaultTrue("RunOutputLimit", "");
+    int megabytes = 0;
+    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), megabytes);
+    return error == std::errc() && end == text.data() + text.size() && megabytes > 0
+               ? megabytes
+               : DefaultRunOutputLimit;
+}
+void TGlobalSettings::setRunOutputLimit(int megabytes) {
+    setValue("RunOutputLimit", std::to_string(getRunOutputLimit()), std::to_string(megabytes));
 }
 
 bool TGlobalSettings::getFileAssoc(const std::string& extension) {

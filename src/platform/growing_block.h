@@ -71,6 +71,13 @@ public:
     void Commit(size_t count) { Count += count; }
     // Empties the array and keeps its memory for what comes next.
     void clear() { Count = 0; }
+    // Forgets the first count items; the rest move to the front.
+    void DropFront(size_t count) {
+        count = count < Count ? count : Count;
+        if (count == 0) return;
+        std::memmove(data(), data() + count, (Count - count) * sizeof(T));
+        Count -= count;
+    }
 
     std::string_view View() const requires std::is_same_v<T, char> { return {data(), Count}; }
     void append(std::string_view text) requires std::is_same_v<T, char> {

@@ -110,8 +110,10 @@ public:
 
     // ---- Start-up and shutdown of the main window ----
     // Loads the project the program starts with: commandLineProject when one was named, else
-    // the default project of the global settings. A failed load propagates its error; the
-    // project stays usable with what was read.
+    // the default project of the global settings. A named project that does not load is
+    // reported and the default project opens instead. A default project that fails stays as
+    // far as it was read, and its file is copied aside (to its name + ".damaged") before
+    // anything saves over it. Failures propagate, together, once the start project is there.
     void OpenStartupProject(const std::string& commandLineProject);
     // When the open project is the default project, saves it without a question.
     void SaveDefaultProjectOnClose();
@@ -187,6 +189,10 @@ public:
     };
     static const std::vector<TFlagField>& EditorFlagFields();
     static const std::vector<TFlagField>& LoggingFlagFields();
+    // Opens fileName (made absolute) in place of the open project. The file is read whole and
+    // its identification checked before anything changes; the previous project is kept apart
+    // while the new one is read, and comes back as it was (pages, settings, name, modified
+    // state) when the load fails or finds the file damaged. The error then propagates.
     void LoadFromFile(const std::string& fileName);
     void SaveToFile(const std::string& fileName);
     void LoadFromStream(TSectionList& stream);
@@ -474,6 +480,22 @@ private:
     void SetCreateDefaults();
     void LoadCodeTemplates();
     void FreeAllPages();
+    // What a failed load does with the project it leaves.
+    enum class TLoadFailure { RestorePrevious, KeepWhatWasRead };
+    void LoadFile(const std::string& fileName, TLoadFailure onFailure);
+    // The tool checks after a load, and the database server when the project starts it.
+    void AfterLoad();
+    // The previous project while another is read: its pages as they are, its settings as the
+    // file would hold them.
+    struct TParkedProject;
+    std::unique_ptr<TParkedProject> ParkProject();
+    void RestoreProject(TParkedProject& parked);
+    // The file's sections; without the body, the settings alone.
+    void WriteStream(TSectionList& stream, bool withBody);
+    void ReadStream(TSectionList& stream, bool withBody);
+    // A file that failed to load is copied aside before a save replaces it.
+    void GuardDamagedFile(const std::string& fileName);
+    void KeepDamagedFileBeforeSaving(const std::string& fileName);
     void LoadSettingsSection(TSectionList& stream);
     void SaveSettingsSection(TSectionList& stream);
     void LoadEditorWindow(TSectionList& stream);
@@ -508,6 +530,8 @@ private:
     bool RestartNoticeShown = false;
     std::string CaptionSuffix;
     std::string PendingCurrentFile;
+    std::string DamagedFile;     // a file that failed to load, not to be saved over as it is
+    std::string DamagedFileCopy; // where it goes first
 
     std::string FileNameValue;
     std::string SavedVersionValue;

@@ -10,13 +10,16 @@
 #include "services/mysql_controller.h"
 #include "storage/byte_stream.h"
 #include "storage/errors.h"
+#include "storage/file_utils.h"
 #include "storage/paths.h"
 #include "storage/safe_file_write.h"
 #include "storage/section_list.h"
 #include "storage/text_utils.h"
 #include "web/web_server.h"
 
+#include <algorithm>
 #include <cstdint>
+#include <filesystem>
 
 namespace korvane {
 namespace {
@@ -146,6 +149,7 @@ void TKorProject::SaveToFile(const std::string& requestedName) {
     // A save that fails leaves the project where it was: same name, same history.
     const std::string oldName = FileNameValue;
     const TDateTime oldStart = StartDateValue;
+    KeepDamagedFileBeforeSaving(fileName);
     try {
         if (!SameText(fileName, FileNameValue)) StartDateValue = Now();
         // Relative paths are made against the folder of the file being written.
@@ -168,6 +172,12 @@ void TKorProject::SaveToFile(const std::string& requestedName) {
 
 void TKorProject::SaveToStream(TSectionList& stream) {
     TraceScope trace(this, "TKorProject", "SaveToStream");
+    // FilesInProject is written as it stands once every page has been checked.
+    ValidateFilesInScope();
+    WriteStream(stream, true);
+}
+
+void TKorProject::WriteStream(TSectionList& stream, bool withBody) {
     stream.BeginSection("VersionInfo");
     stream.WriteStr(MakerName);
     stream.WriteStr(ProgramName);
@@ -221,7 +231,6 @@ void TKorProject::SaveToStream(TSectionList& stream) {
     stream.EndSection();
     stream.EndSection();
 
-    ValidateFilesInScope();
     stream.BeginSection("Portability");
     stream.WriteFlag(FilesInProjectValue);
     stream.EndSection();
@@ -236,7 +245,7 @@ void TKorProject::SaveToStream(TSectionList& stream) {
     stream.WriteStr(InstallModuleNameValue);
     stream.EndSection();
 
-    SaveBody(stream);
+    if (withBody) SaveBody(stream);
 }
 
 void TKorProject::SaveSettingsSection(TSectionList& stream) {
@@ -351,36 +360,181 @@ void TKorProject::SaveBody(TSectionList& stream) {
 // ---------------------------------------------------------------------------------------------
 // Loading
 
-void TKorProject::LoadFromFile(const std::string& requestedName) {
-    TraceScope trace(this, "TKorProject", "LoadFromFile");
-    const std::string fileName = requestedName; // may be FileName itself, which Clear empties
-    Clear();
-    SetFileName(fileName);
-    {
-        TFileStream file(fileName, TFileStream::TMode::OpenRead);
-        TSectionListUse use(SectionList(), file, true);
-        LoadFromStream(SectionList());
-    }
-    CheckToolLocations();
-    if (MySqlObject->ServerUpOnStartup()) MySqlObject->BringServerUp(false);
-}
+namespace {
 
-void TKorProject::LoadFromStream(TSectionList& stream) {
-    TraceScope trace(this, "TKorProject", "LoadFromStream");
-    TFlagScope loading(LoadingFlag);
+struct TIdentity {
+    std::string Version;
+    std::string Build;
+};
 
+// What a project file begins with; throws the message the user sees when it is not one.
+TIdentity ReadIdentity(TSectionList& stream) {
+    TIdentity identity;
     stream.BeginSection("VersionInfo");
     if (!SameText(stream.ReadStr(), MakerName))
         throw handledException("Incorrect Company Name for this program");
     if (stream.ReadStr() != ProgramName)
         throw handledException("Incorrect Program Name for this program");
-    setSavedVersion(stream.ReadStr());
-    setSavedBuild(stream.ReadStr());
+    identity.Version = stream.ReadStr();
+    identity.Build = stream.ReadStr();
     stream.EndSection();
+    // The root string is no section, so the compression of the sections after it does not
+    // touch it.
+    if (stream.ReadStr() != FileKind) throw handledException("This is not a Korvane Project File");
+    return identity;
+}
 
+std::vector<uint8_t> WholeFile(const std::string& fileName) {
+    TFileStream file(fileName, TFileStream::TMode::OpenRead);
+    std::vector<uint8_t> bytes(static_cast<size_t>(std::max<int64_t>(file.Size(), 0)));
+    bytes.resize(file.Read(bytes.data(), bytes.size()));
+    return bytes;
+}
+
+// The first of name + ".damaged", name + ".damaged.1", ... that is not taken.
+std::string FreeCopyName(const std::string& fileName) {
+    std::string copy = fileName + ".damaged";
+    for (int n = 1; FileExists(copy); ++n)
+        copy = fileName + ".damaged." + std::to_string(n);
+    return copy;
+}
+
+} // namespace
+
+struct TKorProject::TParkedProject {
+    std::vector<std::unique_ptr<TProjectPage>> Pages;
+    TProjectPage* Current = nullptr;
+    TMemoryStream Settings;
+    std::string FileName;
+    std::string SavedFileName;
+    std::string SavedVersion;
+    std::string SavedBuild;
+    std::string Version;
+    TDateTime ModifiedDate = 0;
+    TWindowRect Window;
+    bool Modified = false;
+    bool EditorSettingsLoaded = false;
+    bool RestartNoticeShown = false;
+
+    ~TParkedProject() {
+        // The kept pages go last to first, as the project frees its own.
+        while (!Pages.empty())
+            Pages.pop_back();
+    }
+};
+
+void TKorProject::LoadFromFile(const std::string& requestedName) {
+    TraceScope trace(this, "TKorProject", "LoadFromFile");
+    LoadFile(requestedName, TLoadFailure::RestorePrevious);
+    AfterLoad();
+}
+
+void TKorProject::AfterLoad() {
+    CheckToolLocations();
+    if (MySqlObject->ServerUpOnStartup()) MySqlObject->BringServerUp(false);
+}
+
+void TKorProject::LoadFile(const std::string& requestedName, TLoadFailure onFailure) {
+    // A name relative to the working folder would mean another file after the next start.
+    const std::string fileName =
+        requestedName.empty()
+            ? requestedName
+            : std::filesystem::absolute(requestedName).lexically_normal().string();
+    // Nothing changes until the file is known to be a project: a failure here leaves the
+    // open project, its name and its modified state alone.
+    const std::vector<uint8_t> bytes = WholeFile(fileName);
+    {
+        TSpanStream file(bytes.data(), bytes.size());
+        TSectionListUse use(SectionList(), file, true);
+        ReadIdentity(SectionList());
+    }
+    std::unique_ptr<TParkedProject> previous;
+    if (onFailure == TLoadFailure::RestorePrevious) previous = ParkProject();
+    try {
+        Clear();
+        SetFileName(fileName);
+        std::string damage;
+        {
+            TSpanStream file(bytes.data(), bytes.size());
+            TSectionListUse use(SectionList(), file, true);
+            LoadFromStream(SectionList());
+            damage = SectionList().Damage();
+        }
+        if (!damage.empty())
+            throw handledException("Project file " + fileName + " is damaged: " + damage);
+    } catch (...) {
+        if (previous) RestoreProject(*previous);
+        throw;
+    }
+    if (previous)
+        for (const auto& page : previous->Pages)
+            HostWindow->PageClosing(*page);
+}
+
+std::unique_ptr<TKorProject::TParkedProject> TKorProject::ParkProject() {
+    auto parked = std::make_unique<TParkedProject>();
+    {
+        TSectionListUse use(SectionList(), parked->Settings, false);
+        WriteStream(SectionList(), false);
+    }
+    parked->Pages = std::move(Pages);
+    Pages.clear();
+    parked->Current = CurrentPage;
+    CurrentPage = nullptr;
+    parked->FileName = FileNameValue;
+    parked->SavedFileName = SavedFileNameValue;
+    parked->SavedVersion = SavedVersionValue;
+    parked->SavedBuild = SavedBuildValue;
+    parked->Version = VersionValue;
+    parked->ModifiedDate = ModifiedDateValue;
+    parked->Window = HostWindow->WindowRect();
+    parked->Modified = getModified();
+    parked->EditorSettingsLoaded = EditorSettingsLoadedFlag;
+    parked->RestartNoticeShown = RestartNoticeShown;
+    return parked;
+}
+
+void TKorProject::RestoreProject(TParkedProject& parked) {
+    TraceScope trace(this, "TKorProject", "RestoreProject");
+    Clear();
+    EditorSettingsLoadedFlag = parked.EditorSettingsLoaded;
+    RestartNoticeShown = parked.RestartNoticeShown;
+    FileNameValue = parked.FileName; // the paths kept are relative to its folder
+    {
+        const std::vector<uint8_t>& bytes = parked.Settings.Bytes();
+        TSpanStream file(bytes.data(), bytes.size());
+        TSectionListUse use(SectionList(), file, true);
+        ReadStream(SectionList(), false);
+    }
+    Pages = std::move(parked.Pages);
+    parked.Pages.clear();
+    CurrentPage = parked.Current;
+    SavedFileNameValue = parked.SavedFileName;
+    SavedVersionValue = parked.SavedVersion;
+    SavedBuildValue = parked.SavedBuild;
+    VersionValue = parked.Version;
+    HostWindow->SetWindowRect(parked.Window);
+    UpdateAttributes();
+    UpdateEditorAttribs();
+    UpdateEnvVars();
+    setModified(parked.Modified);
+    ModifiedDateValue = parked.ModifiedDate;
+    if (CurrentPage) CurrentPage->ActivateTab();
+}
+
+void TKorProject::LoadFromStream(TSectionList& stream) {
+    TraceScope trace(this, "TKorProject", "LoadFromStream");
+    ReadStream(stream, true);
+}
+
+void TKorProject::ReadStream(TSectionList& stream, bool withBody) {
+    TFlagScope loading(LoadingFlag);
+
+    const TIdentity identity = ReadIdentity(stream);
+    setSavedVersion(identity.Version);
+    setSavedBuild(identity.Build);
     CompressedRoot compressed(stream);
     compressed.Begin();
-    if (stream.ReadStr() != FileKind) throw handledException("This is not a Korvane Project File");
 
     stream.BeginSection("Header");
     setSavedFileName(stream.ReadStr());
@@ -433,6 +587,7 @@ void TKorProject::LoadFromStream(TSectionList& stream) {
     setInstallModuleName(stream.ReadStr());
     stream.EndSection();
 
+    if (!withBody) return;
     LoadBody(stream);
 
     UpdateEditorAttribs();
@@ -604,12 +759,54 @@ void TKorProject::LoadBody(TSectionList& stream) {
 
 void TKorProject::OpenStartupProject(const std::string& commandLineProject) {
     TraceScope trace(this, "TKorProject", "OpenStartupProject");
-    SetFileName(Settings.getDefaultProject());
+    const std::string defaultProject = Settings.getDefaultProject();
+    SetFileName(defaultProject);
     setTitle("\xC2\xA6:-o");
     setTempPath(ProgramFolder() + "temp/");
     setModified(false);
-    if (!commandLineProject.empty()) SetFileName(commandLineProject);
-    LoadFromFile(FileNameValue);
+    std::string failures;
+    bool loaded = false;
+    if (!commandLineProject.empty()) {
+        try {
+            LoadFile(commandLineProject, TLoadFailure::RestorePrevious);
+            loaded = true;
+        } catch (const std::exception& error) {
+            // The file named is left as it is; the program starts on its usual project.
+            failures = std::string(error.what()) + "\nThe default project is open instead.";
+        }
+    }
+    if (!loaded) {
+        try {
+            LoadFile(defaultProject, TLoadFailure::KeepWhatWasRead);
+        } catch (const std::exception& error) {
+            if (!failures.empty()) failures += "\n\n";
+            failures += error.what();
+            GuardDamagedFile(FileNameValue);
+            if (!DamagedFile.empty())
+                failures += "\nWhat could be read is open. The file as it was is kept as " +
+                            DamagedFileCopy + " before anything is saved over it.";
+        }
+    }
+    // The project the program starts on is used whatever came of its file: its tools are
+    // looked for all the same.
+    AfterLoad();
+    if (!failures.empty()) throw handledException(failures);
+}
+
+void TKorProject::GuardDamagedFile(const std::string& fileName) {
+    if (fileName.empty() || !IsFile(fileName) || DamagedFile == fileName) return;
+    DamagedFile = fileName;
+    DamagedFileCopy = FreeCopyName(fileName);
+}
+
+void TKorProject::KeepDamagedFileBeforeSaving(const std::string& fileName) {
+    if (DamagedFile.empty() || fileName != DamagedFile) return;
+    if (IsFile(DamagedFile) && !CopyFileOver(DamagedFile, DamagedFileCopy))
+        throw handledException("The damaged project file " + DamagedFile +
+                               " could not be copied to " + DamagedFileCopy +
+                               ", so it is not saved over.");
+    DamagedFile.clear();
+    DamagedFileCopy.clear();
 }
 
 void TKorProject::SaveDefaultProjectOnClose() {

@@ -9,6 +9,7 @@ class QTabWidget;
 
 namespace korvane {
 
+class TProjectPage;
 struct TMessageLine;
 
 struct TWindowRect {
@@ -54,6 +55,11 @@ public:
     virtual TWindowRect ProjOrgRect() const { return {}; }
 
     virtual void BringToFront() {}
+
+    // A page's text or its modified state changed (the copy kept against a crash follows).
+    virtual void PageTextChanged(TProjectPage& /*page*/) {}
+    // A page is about to be freed.
+    virtual void PageClosing(TProjectPage& /*page*/) {}
 
     // The page control the pages' tabs go into; none without a window.
     virtual QTabWidget* PageControl() const { return nullptr; }

@@ -102,6 +102,7 @@ void TKorProject::FreePage(TProjectPage* page) {
         for (auto prev = it; prev != Pages.begin() && !CurrentPage;)
             if ((*--prev)->HasEditor()) CurrentPage = prev->get();
     }
+    HostWindow->PageClosing(*page);
     // Out of the list before it goes, so nothing reached from its destructor finds it there.
     std::unique_ptr<TProjectPage> doomed = std::move(*it);
     Pages.erase(it);
@@ -189,6 +190,7 @@ bool TKorProject::ValidateFileTypes() {
         std::unique_ptr<TProjectPage> replacement = MakePage(*this, !old->HasEditor(), "");
         replacement->Assign(*old);
         if (CurrentPage == old) CurrentPage = nullptr;
+        HostWindow->PageClosing(*old);
         slot = std::move(replacement);
         rebuilt = true;
         if (wasCurrent) {

@@ -165,7 +165,15 @@ void TKorProject::CheckMySqlPath() {
 void TKorProject::CheckTempPath() {
     TraceScope trace(this, "TKorProject", "CheckTempPath");
     std::string path = TempPathValue;
-    if (!IsFolder(path)) path = ProgramFolder() + "temp";
+    if (!IsFolder(path)) {
+        path = ProgramFolder() + "temp";
+        // A folder that has gone is made again when a page is saved; an empty or relative one
+        // would put temporary pages into whatever folder the program runs in, so the
+        // program's own is made again to replace it.
+        std::error_code ignored;
+        if (!std::filesystem::path(TempPathValue).is_absolute())
+            std::filesystem::create_directories(path, ignored);
+    }
     if (!IsFolder(path)) return;
     setTempPath(path);
     if (getModified() && IsDefaultProject() && !LoadingFlag) SaveToFile(FileNameValue);

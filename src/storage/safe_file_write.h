@@ -1,7 +1,10 @@
 #pragma once
 // Replaces a file's contents so that a failure part-way (a full disk, a lost mount) leaves the
 // previous file untouched: the bytes go to a new file beside it, which takes the old one's
-// place only once it is completely on disk. The replaced file keeps its permissions.
+// place only once it is completely on disk, with the old one's owner, group and mode.
+// The file keeps its identity: when it has other names (hard links), when the folder may not be
+// written, or when the new file could not get the old one's owner and group, the bytes are
+// written into the file itself, and should that fail part-way, its old bytes are put back.
 #include <cstddef>
 #include <string>
 

@@ -62,6 +62,13 @@ void TSectionList::Attach(TStream& stream, bool reading) {
     Levels[0].Stream = &stream;
     Levels[0].CompressChildren = false;
     IsReading = reading;
+    DamageText.clear();
+}
+
+void TSectionList::NoteDamage(const std::string& what) {
+    if (Probing || !DamageText.empty()) return;
+    const std::string& section = Cur().Name;
+    DamageText = section.empty() ? what : what + " in section \"" + section + "\"";
 }
 
 void TSectionList::Reset() {
@@ -93,7 +100,10 @@ void TSectionList::Put(const void* data, size_t count) {
 bool TSectionList::Get(void* data, size_t count) {
     if (AtEnd()) return false;
     const size_t got = Stream().Read(data, count);
-    if (got < count) std::memset(static_cast<uint8_t*>(data) + got, 0, count - got);
+    if (got < count) {
+        NoteDamage("a value is cut short");
+        std::memset(static_cast<uint8_t*>(data) + got, 0, count - got);
+    }
     return true;
 }
 
@@ -108,7 +118,9 @@ void TSectionList::BeginSection(const std::string& name) {
     child.Stream = child.Buffer.get();
     if (IsReading && !AtEnd()) {
         const int64_t start = parent.Stream->Position();
+        Probing = true;
         const std::string stored = ReadStr();
+        Probing = false;
         if (SameText(stored, name)) {
             ReadBody(parent, child, ReadInt());
         } else if (!parent.Stream->Seek(start)) {
@@ -120,11 +132,15 @@ void TSectionList::BeginSection(const std::string& name) {
 }
 
 void TSectionList::ReadBody(TSection& parent, TSection& child, int32_t length) {
+    if (length < 0) NoteDamage("section \"" + child.Name + "\" has a length below zero");
     if (length <= 0) return;
     // A damaged length cannot make us take more than the parent holds.
     const size_t take = static_cast<size_t>(std::min<int64_t>(length, parent.Stream->Remaining()));
     std::vector<uint8_t> body(take);
     body.resize(parent.Stream->Read(body.data(), take));
+    if (body.size() < static_cast<size_t>(length))
+        NoteDamage("section \"" + child.Name + "\" is cut short (" + std::to_string(body.size()) +
+                   " of " + std::to_string(length) + " bytes)");
     if (!parent.CompressChildren) {
         *child.Buffer = TMemoryStream(std::move(body));
         return;
@@ -133,6 +149,9 @@ void TSectionList::ReadBody(TSection& parent, TSection& child, int32_t length) {
     Lzrw1->SetInputStream(&compressed);
     Lzrw1->SetOutputStream(child.Buffer.get());
     Lzrw1->Decompress(); // a damaged body leaves what decoded before the fault
+    if (!Lzrw1->LastError().empty())
+        NoteDamage("section \"" + child.Name + "\" does not decompress (" + Lzrw1->LastError() +
+                   ")");
     child.Buffer->Seek(0);
 }
 
@@ -254,6 +273,7 @@ std::string TSectionList::ReadStr() {
     const size_t take = static_cast<size_t>(std::min<int64_t>(length, Stream().Remaining()));
     std::string text(take, '\0');
     text.resize(Stream().Read(text.data(), take));
+    if (text.size() < static_cast<size_t>(length)) NoteDamage("a text is cut short");
     // Stored texts end at their first NUL, as they always have.
     text.resize(std::min(text.size(), std::strlen(text.c_str())));
     return Scrambling ? UnscrambleText(text) : text;
@@ -325,6 +345,7 @@ void TSectionList::ReadFileContents(const std::string& path) {
             if (size > 0) {
                 const size_t take =
                     static_cast<size_t>(std::min<int64_t>(size, Stream().Remaining()));
+                if (take < static_cast<size_t>(size)) NoteDamage("an embedded file is cut short");
                 const uint8_t* bytes = Cur().Buffer->Bytes().data() + Stream().Position();
                 if (file.Write(bytes, take) != take)
                     throw handledException("Error writing file " + path);

@@ -94,6 +94,12 @@ public:
     bool Scramble() const { return Scrambling; }
     void SetScramble(bool value) { Scrambling = value; }
 
+    // What the reading found damaged since Attach: a section or value cut short, a length
+    // below zero, a compressed body that did not decode. The reader goes on with neutral
+    // values all the same; "" while everything read was whole. Missing sections and fields
+    // are no damage: that is how older files look.
+    const std::string& Damage() const { return DamageText; }
+
     bool Reading() const { return IsReading; }
     int LevelIndex() const { return Index; }
     const TSection& Current() const { return Levels[Index]; }
@@ -106,11 +112,15 @@ private:
     // Reads count bytes, zero-filling what the section lacks; false (nothing read) at its end.
     bool Get(void* data, size_t count);
     void ReadBody(TSection& parent, TSection& child, int32_t length);
+    // Keeps the first damage found; a name probed by BeginSection is not data yet.
+    void NoteDamage(const std::string& what);
 
     std::array<TSection, MaxLevel + 1> Levels;
     int Index = 0;
     bool IsReading = true;
     bool Scrambling = false;
+    bool Probing = false;
+    std::string DamageText;
     std::unique_ptr<Tlzrw1> Lzrw1;
 };
 

@@ -430,18 +430,24 @@ bool ShowCodeTemplateExplore(TCodeTemplate& root, TSectionList& stream, const st
         TSectionListUse use(stream, copy, false);
         root.WriteNodes(stream);
     }
-    bool accepted = false;
     bool changed = false;
     {
         TCodeTemplateDlg dialog(root, std::move(dropFiles), parent);
-        accepted = (run ? run(dialog) : dialog.exec()) == QDialog::Accepted;
-        changed = dialog.Changed();
+        for (;;) {
+            const bool accepted = (run ? run(dialog) : dialog.exec()) == QDialog::Accepted;
+            changed = dialog.Changed();
+            if (!accepted || !changed) break;
+            try {
+                root.SaveTemplateFile(stream, path);
+                return true;
+            } catch (const std::exception& error) {
+                // The edits stay in the organizer, still marked, to be saved again or undone:
+                // closed now, they would never be offered for saving again.
+                CurrentPrompt().Inform(PromptKind::Error, error.what());
+            }
+        }
     }
     if (!changed) return false;
-    if (accepted) {
-        root.SaveTemplateFile(stream, path);
-        return true;
-    }
     copy.Seek(0);
     {
         TSectionListUse use(stream, copy, true);

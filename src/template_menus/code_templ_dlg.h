@@ -90,8 +90,9 @@ private:
 };
 
 // Runs the organizer on the tree after keeping a copy of it. When the user changed something:
-// OK saves the tree to path and answers true; any other close puts the copy back. run shows
-// the dialog (exec() when empty); tests drive it instead.
+// OK saves the tree to path and answers true; a save that fails is reported and the organizer
+// shows again with the edits; any other close puts the copy back. run shows the dialog
+// (exec() when empty); tests drive it instead.
 bool ShowCodeTemplateExplore(TCodeTemplate& root, TSectionList& stream, const std::string& path,
                              TCodeTemplateDlg::DropFiles dropFiles, QWidget* parent,
                              const std::function<int(TCodeTemplateDlg&)>& run = {});

@@ -153,6 +153,56 @@ TEST_F(FileCommandsTest, TheLockGatesNewOpenSaveAsAndTheRecentProjects) {
     }
 }
 
+TEST_F(FileCommandsTest, OpeningWhatIsNoProjectKeepsTheOpenOneAndClosingWithYesLeavesTheFile) {
+    Form->LockAction()->trigger(); // other projects may be opened
+    Form->CommandUpdates().RunAll();
+    TEditorPage& page = OpenFile("index.pl", "print 1;\n");
+    page.Editor()->insert("# typed\r\n");
+    const std::string defaultProject = Form->Project().FileName();
+    const int tabs = Form->Progs()->count();
+    const std::string script = Dir.File("notes.pl");
+    WriteBytes(script, "print \"notes\\n\";\n");
+    // A project file cut short: it is one, but cannot be read whole.
+    Form->Project().SaveToFile(Dir.File("whole.kvp"));
+    const std::string whole = ReadBytes(Dir.File("whole.kvp"));
+    const std::string cut = Dir.File("cut.kvp");
+    WriteBytes(cut, whole.substr(0, whole.size() / 2));
+    Form->Project().SaveToFile(defaultProject);
+
+    for (const std::string& file : {script, cut}) {
+        SCOPED_TRACE(file);
+        Prompt.ClearRecords();
+        Prompt.QueueAnswer(pbNo); // keep the typed text unsaved
+        Prompt.QueueFile(file);   // chosen with "Any file"
+        Trigger("OpenProjectAction");
+        ASSERT_EQ(Prompt.Records().size(), 3u);
+        EXPECT_EQ(Prompt.Records()[2].Kind, PromptKind::Error);
+        EXPECT_NE(Prompt.Records()[2].Text.find(file == script ? "Incorrect Company Name"
+                                                               : "cut.kvp is damaged"),
+                  std::string::npos)
+            << Prompt.Records()[2].Text;
+        EXPECT_EQ(Form->Project().FileName(), defaultProject);
+        EXPECT_FALSE(Form->Project().getModified());
+        ASSERT_EQ(Form->Progs()->count(), tabs);
+        ASSERT_EQ(Form->CurrentEditorPage(), &page) << "the same page, with its text";
+        EXPECT_EQ(Text(page), "# typed\r\nprint 1;\r\n");
+        EXPECT_TRUE(page.EditorModified());
+    }
+    // The recent list's way in fails the same way, and lists nothing.
+    Prompt.QueueAnswer(pbNo);
+    EXPECT_THROW(Form->ProjectCommands().OpenProjectFile(script), std::exception);
+    EXPECT_EQ(Form->Project().FileName(), defaultProject);
+
+    Prompt.ClearRecords();
+    Prompt.QueueAnswer(pbYes); // "index.pl has changed. Save Changes?"
+    EXPECT_TRUE(Form->FormClose());
+    ASSERT_EQ(Prompt.Records().size(), 1u);
+    EXPECT_EQ(Prompt.Records()[0].Text, Dir.File("index.pl") + " has changed. Save Changes?");
+    EXPECT_EQ(ReadBytes(script), "print \"notes\\n\";\n");
+    EXPECT_EQ(ReadBytes(cut), whole.substr(0, whole.size() / 2));
+    EXPECT_EQ(ReadBytes(Dir.File("index.pl")), "# typed\nprint 1;\n");
+}
+
 TEST_F(FileCommandsTest, OpeningAnOpenFileAsksBeforeASecondCopyAndRecordsIt) {
     OpenFile("a.pl", "print 1;\n");
     const int pages = Form->Project().Count();

@@ -48,6 +48,88 @@ TEST_F(MainFormTest, FirstStartMakesTheDefaultProjectTheLockedOne) {
     EXPECT_EQ(second.Settings().getDefaultProject(), "/elsewhere/mine.kvp");
 }
 
+TEST_F(MainFormTest, ARelativeProjectNameOfTheFirstStartIsStoredAsItsFullPath) {
+    // korvane p.kvp, started in the project's folder while the first-start lock is on.
+    const std::string folder = Dir.File("work");
+    std::filesystem::create_directories(folder);
+    {
+        auto project = std::make_unique<TMainForm>(std::vector<std::string>{});
+        ASSERT_TRUE(project->FormCreate());
+        project->Project().setTitle("Work");
+        project->Project().SaveToFile(folder + "/p.kvp");
+    }
+    std::filesystem::remove(Dir.File("config/Brannoq/Korvane.conf")); // a first start again
+    const std::filesystem::path before = std::filesystem::current_path();
+    std::filesystem::current_path(folder);
+    {
+        TMainForm form({"p.kvp"});
+        ASSERT_TRUE(form.FormCreate());
+        std::filesystem::current_path(before);
+        EXPECT_EQ(form.Project().Title(), "Work");
+        EXPECT_EQ(form.Settings().getDefaultProject(), folder + "/p.kvp");
+        Prompt.ClearRecords();
+        ASSERT_TRUE(form.FormClose());
+    }
+    // Started from anywhere else next time, the same project comes back, and nothing new is
+    // made where the program was started.
+    const std::string elsewhere = Dir.File("elsewhere");
+    std::filesystem::create_directories(elsewhere);
+    std::filesystem::current_path(elsewhere);
+    {
+        TMainForm again({});
+        const bool created = again.FormCreate();
+        std::filesystem::current_path(before);
+        ASSERT_TRUE(created);
+        EXPECT_EQ(again.Project().FileName(), folder + "/p.kvp");
+        EXPECT_EQ(again.Project().Title(), "Work");
+        std::filesystem::current_path(elsewhere);
+        const bool closed = again.FormClose();
+        std::filesystem::current_path(before);
+        EXPECT_TRUE(closed);
+    }
+    EXPECT_TRUE(std::filesystem::is_empty(elsewhere));
+}
+
+TEST_F(MainFormTest, AStartProjectThatIsNoProjectIsReportedAndLeftAlone) {
+    const std::string notes = Dir.File("notes.kvp");
+    test::WriteBytes(notes, "my notes\n");
+    TMainForm form({notes});
+    ASSERT_TRUE(form.FormCreate());
+    EXPECT_EQ(form.Project().FileName(), ProgramFolder() + "projects/default.kvp");
+    Prompt.ClearRecords();
+    form.show();
+    QCoreApplication::processEvents(); // the start-up error, once the window is up
+    ASSERT_FALSE(Prompt.Records().empty());
+    EXPECT_EQ(Prompt.Records().back().Text,
+              "Incorrect Company Name for this program\nThe default project is open instead.");
+    Prompt.ClearRecords();
+    EXPECT_TRUE(form.close());
+    EXPECT_TRUE(Prompt.Records().empty()) << Prompt.Records().front().Text;
+    EXPECT_EQ(test::ReadBytes(notes), "my notes\n");
+}
+
+TEST_F(MainFormTest, ASettingsStoreThatCannotBeWrittenStillLeavesTheProjectItsName) {
+    // The settings' folder cannot be made: a plain file stands where it would go.
+    test::WriteBytes(Dir.File("unwritable"), "");
+    test::ScopedEnv config{"XDG_CONFIG_HOME", Dir.File("unwritable")};
+    TMainForm form({});
+    ASSERT_TRUE(form.FormCreate());
+    EXPECT_EQ(form.Project().FileName(), ProgramFolder() + "projects/default.kvp");
+    Prompt.ClearRecords(); // the first start's notes
+    form.show();
+    QCoreApplication::processEvents();
+    ASSERT_EQ(Prompt.Records().size(), 1u) << "no load error, one word about the settings";
+    EXPECT_EQ(Prompt.Records()[0].Kind, PromptKind::Warning);
+    EXPECT_EQ(Prompt.Records()[0].Text, "Korvane's settings cannot be saved in " +
+                                            Dir.File("unwritable") +
+                                            "/Brannoq/Korvane.conf.\nWhat is set now holds until "
+                                            "Korvane closes.");
+    Prompt.ClearRecords();
+    EXPECT_TRUE(form.close());
+    EXPECT_TRUE(Prompt.Records().empty()) << Prompt.Records().front().Text;
+    EXPECT_TRUE(std::filesystem::exists(ProgramFolder() + "projects/default.kvp"));
+}
+
 TEST_F(MainFormTest, LayoutHasTheTabsMessagesAndSixStatusPanels) {
     TMainForm form({});
     // The panels' first texts, until a page writes them.
@@ -118,8 +200,10 @@ TEST_F(MainFormTest, FilesFromTheCommandLineAndDropsOpenInOrder) {
         Prompt.QueueAnswer(pbNo);
     ASSERT_TRUE(form.FormCreate());
     form.FileDropFilesDropped({"/nowhere/x.php", "/nowhere/y.sql"});
-    EXPECT_EQ(opened,
-              (std::vector<std::string>{"a.pl", "c.pl", "/nowhere/x.php", "/nowhere/y.sql"}));
+    // Names on the command line are files of the folder the program was started in.
+    const std::string here = std::filesystem::current_path().string() + "/";
+    EXPECT_EQ(opened, (std::vector<std::string>{here + "a.pl", here + "c.pl", "/nowhere/x.php",
+                                                "/nowhere/y.sql"}));
     ASSERT_EQ(form.Project().Count(), 1) << "only the empty page the window starts with";
     EXPECT_TRUE(form.Project().Page(0).IsTempFile());
     std::vector<std::string> aboutFiles; // the first start also welcomes the tools it found

@@ -26,14 +26,18 @@ int WaitFor(pid_t child, int seconds) {
 
 // Starts the program offscreen with its folders in dir; returns once start-up has stored the
 // default project's name in the settings.
-pid_t StartProgram(const std::string& program, const test::TempDir& dir) {
+pid_t StartProgram(const std::string& program, const test::TempDir& dir,
+                   const std::string& argument = "") {
     const pid_t child = fork();
     if (child == 0) {
         setenv("KORVANE_HOME", dir.File("home").c_str(), 1);
         setenv("XDG_CONFIG_HOME", dir.File("config").c_str(), 1);
         setenv("XDG_DATA_HOME", dir.File("data").c_str(), 1);
         setenv("QT_QPA_PLATFORM", "offscreen", 1);
-        execl(program.c_str(), program.c_str(), static_cast<char*>(nullptr));
+        if (argument.empty())
+            execl(program.c_str(), program.c_str(), static_cast<char*>(nullptr));
+        else
+            execl(program.c_str(), program.c_str(), argument.c_str(), static_cast<char*>(nullptr));
         _exit(127);
     }
     const std::string settings = dir.File("config/Brannoq/Korvane.conf");
@@ -45,13 +49,13 @@ pid_t StartProgram(const std::string& program, const test::TempDir& dir) {
     return child;
 }
 
-void StopWithSigterm(pid_t child) {
-    kill(child, SIGTERM);
+void StopWithSigterm(pid_t child, int signal = SIGTERM) {
+    kill(child, signal);
     int status = WaitFor(child, 20);
     if (status == -1) {
         kill(child, SIGKILL);
         waitpid(child, &status, 0);
-        FAIL() << "the program did not stop on SIGTERM";
+        FAIL() << "the program did not stop on signal " << signal;
     }
     ASSERT_TRUE(WIFEXITED(status)) << "ended by signal " << WTERMSIG(status);
     EXPECT_EQ(WEXITSTATUS(status), 0);
@@ -68,6 +72,21 @@ TEST(Program, StartsHeadlessSeedsItsFolderAndStopsCleanlyOnSigterm) {
     EXPECT_TRUE(std::filesystem::is_directory(dir.File("home/temp")));
     std::this_thread::sleep_for(std::chrono::milliseconds(300));
     StopWithSigterm(child);
+}
+
+TEST(Program, ASignalEndsTheProgramWhileAMessageIsShownOverTheWindow) {
+    for (const int signal : {SIGTERM, SIGHUP}) {
+        SCOPED_TRACE(signal);
+        test::TempDir dir;
+        // A project that is none: its error is shown once the window is up.
+        test::WriteBytes(dir.File("notes.kvp"), "my notes\n");
+        const pid_t child = StartProgram(KORVANE_EXECUTABLE, dir, dir.File("notes.kvp"));
+        ASSERT_GT(child, 0);
+        std::this_thread::sleep_for(std::chrono::milliseconds(1500));
+        StopWithSigterm(child, signal);
+        EXPECT_EQ(test::ReadBytes(dir.File("notes.kvp")), "my notes\n");
+        EXPECT_TRUE(std::filesystem::is_regular_file(dir.File("home/projects/default.kvp")));
+    }
 }
 
 TEST(Program, InstalledToAPrefixStartsAndSeedsItsFolderFromThere) {

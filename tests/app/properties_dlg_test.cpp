@@ -3,6 +3,7 @@
 // and the buttons that act at once do what they say.
 #include "app/properties_dlg.h"
 #include "app/properties_fields.h"
+#include "platform/program_folder.h"
 #include "platform/qt_strings.h"
 #include "project_fixture.h"
 #include "services/mysql_controller.h"
@@ -279,6 +280,36 @@ TEST_F(PropertiesDlgTest, AFailedSettingIsNamedAndTheRestStayApplied) {
     EXPECT_NE(Project->TempPath(), Dir.File("file/temp/"));
     EXPECT_EQ(Project->Title(), "Applied anyway");
     dialog->CancelBtn->click();
+}
+
+TEST_F(PropertiesDlgTest, AnEmptyOrRelativeTemporaryFolderIsRefused) {
+    const std::string before = Project->TempPath();
+    for (const char* folder : {"", "temp", "./scratch"}) {
+        SCOPED_TRACE(folder);
+        auto dialog = Open();
+        Type(*dialog, "TempPath", folder);
+        dialog->OKBtn->click();
+        EXPECT_TRUE(dialog->isVisible()) << "the dialog stays open on a failure";
+        EXPECT_NE(Prompt.Records().back().Text.find(
+                      "Temporary folder: a full folder path is needed, such as " + ProgramFolder() +
+                      "temp"),
+                  std::string::npos)
+            << Prompt.Records().back().Text;
+        EXPECT_EQ(Project->TempPath(), before);
+        dialog->CancelBtn->click();
+    }
+}
+
+TEST_F(PropertiesDlgTest, TheOutputKeptOfARunIsAProgramSettingHandedToTheConsole) {
+    auto dialog = Open();
+    EXPECT_EQ(Find<QSpinBox>(*dialog, "RunOutputLimit")->value(), 64);
+    Find<QSpinBox>(*dialog, "RunOutputLimit")->setValue(200);
+    dialog->OKBtn->click();
+    EXPECT_EQ(Settings->getRunOutputLimit(), 200);
+    EXPECT_EQ(Debugger->Console().OutputLimitBytes(), size_t{200} << 20);
+    auto again = Open();
+    EXPECT_EQ(Find<QSpinBox>(*again, "RunOutputLimit")->value(), 200);
+    again->CancelBtn->click();
 }
 
 TEST_F(PropertiesDlgTest, VersionDetailsAlternatesShortAndLongReports) {

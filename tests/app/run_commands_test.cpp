@@ -3,6 +3,7 @@
 #include "editor/editor_page.h"
 #include "exec/console_controller.h"
 #include "exec/debug_form.h"
+#include "model/global_settings.h"
 #include "platform/program_folder.h"
 #include "project/kor_project.h"
 #include "run_fixture.h"
@@ -263,6 +264,25 @@ TEST_F(RunCommandsTest, AHugeOutputShowsPlainAndTheNextRunIsColouredAgain) {
     EXPECT_EQ(OutputText(page), "<b>x</b>");
     EXPECT_NE(page.OutputEditor()->lexer(), nullptr);
     EXPECT_FALSE(styleless());
+}
+
+TEST_F(RunCommandsTest, OutputPastTheLimitOfTheSettingsShowsItsEndAndSaysWhatWentBefore) {
+    Form.reset();
+    TGlobalSettings().setRunOutputLimit(1);
+    Form = std::make_unique<TMainForm>(std::vector<std::string>{});
+    ASSERT_TRUE(Form->FormCreate());
+    Form->Project().setPerlCompilerPath(test::Perl);
+    EXPECT_EQ(Debugger().Console().OutputLimitBytes(), 1u << 20);
+    // Three megabytes of numbered lines; the program runs to its end all the same.
+    TEditorPage& page =
+        OpenScript("endless.pl", "printf qq(%09d\n), $_ for 1 .. 300000; print qq(done\n);\n");
+    Form->RunToTextAction()->trigger();
+    ASSERT_TRUE(WaitFor([&] { return Debugger().RunPage() == nullptr; }, 20000));
+    const std::string text = OutputText(page);
+    EXPECT_LE(text.size(), 1u << 20) << "what the page shows is bounded too";
+    EXPECT_TRUE(text.starts_with("[... ")) << text.substr(0, 80);
+    EXPECT_NE(text.find(" bytes of earlier output dropped ...]\n"), std::string::npos);
+    EXPECT_TRUE(text.ends_with("000300000\ndone")) << text.substr(text.size() - 30);
 }
 
 // The page a new user starts with has no file of its own yet: running its starting text, before

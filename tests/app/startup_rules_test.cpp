@@ -19,6 +19,13 @@ TEST(CommandLine, FirstArgumentAloneMayNameTheProject) {
     EXPECT_TRUE(request.Files.empty());
 }
 
+TEST(CommandLine, RelativePathsBecomeAbsoluteAgainstTheStartFolder) {
+    EXPECT_EQ(AbsoluteArguments({"p.kvp", "../lib/a.pl", "/srv/b.pl", "./c.pl", "--help", ""},
+                                "/home/ann/site"),
+              (std::vector<std::string>{"/home/ann/site/p.kvp", "/home/ann/lib/a.pl", "/srv/b.pl",
+                                        "/home/ann/site/c.pl", "--help", ""}));
+}
+
 TEST(LoggingWindow, CountdownShowsTheWindowLengthWithoutWholeDays) {
     const auto five = CountdownFor(4.99999 / SecondsPerDay);
     EXPECT_EQ(five.Hours, 0);

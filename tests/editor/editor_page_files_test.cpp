@@ -117,6 +117,42 @@ TEST_F(EditorTest, BackupsRotateAndVersionCopiesGoToTheVersionsFolder) {
     EXPECT_FALSE(fs::exists(Dir.File("versions/1/3")));
 }
 
+TEST_F(EditorTest, SameNamedFilesInDifferentFoldersKeepTheirOwnBackupsAndVersionCopies) {
+    // Every folder of a site has its index.pl; one lies outside the project's folder.
+    const std::vector<std::string> files{Dir.File("site/index.pl"), Dir.File("site/admin/index.pl"),
+                                         Dir.File("elsewhere/index.pl")};
+    Project->setMaxBackUps(3);
+    Project->setVersion("1.0");
+    Project->setVersionsPath(Dir.File("versions/"));
+    std::vector<TEditorPage*> pages;
+    for (const std::string& file : files) {
+        fs::create_directories(fs::path(file).parent_path());
+        WriteBytes(file, "first of " + file + "\n");
+        pages.push_back(&Open(file));
+    }
+    TDateTime when = Now();
+    for (int round = 1; round <= 2; ++round)
+        for (size_t i = 0; i < pages.size(); ++i) {
+            pages[i]->Editor()->SetRawText("round " + std::to_string(round) + " of " + files[i] +
+                                           "\r\n");
+            pages[i]->Editor()->SetModified(true);
+            pages[i]->SaveToFileExt("", "", true, false, when += 1.0 / 1440);
+        }
+
+    const std::vector<std::string> folders{
+        Dir.File("versions/1/0/"), Dir.File("versions/1/0/admin/"),
+        Dir.File("versions/1/0/outside") + Dir.File("elsewhere/")};
+    for (size_t i = 0; i < files.size(); ++i) {
+        SCOPED_TRACE(files[i]);
+        EXPECT_EQ(pages[i]->BackupPath(), folders[i]);
+        EXPECT_EQ(ReadBytes(files[i]), "round 2 of " + files[i] + "\n");
+        EXPECT_EQ(ReadBytes(folders[i] + "index.pl"), "round 2 of " + files[i] + "\n")
+            << "the version copy";
+        EXPECT_EQ(ReadBytes(folders[i] + "index.pl.bak"), "round 1 of " + files[i] + "\n")
+            << "the most recent backup";
+    }
+}
+
 TEST_F(EditorTest, FilesKeepTheirBytesAndLineEnds) {
     // Latin-1, invalid UTF-8, a NUL and other binary bytes in a comment; with and without a
     // final line end.
@@ -313,6 +349,56 @@ TEST_F(EditorTest, ChangesByOtherProgramsAreNeverOverwrittenSilently) {
     EXPECT_TRUE(page.NewFile());
     page.Editor()->undo();
     EXPECT_EQ(page.Editor()->RawText(), "edit theirs\r\n");
+}
+
+TEST_F(EditorTest, TheSaveCheckSaysYesOnlyWhenTheTextWasSaved) {
+    // Nothing looks at the file's date on page changes: the save is the first to notice.
+    Project->setExternalChangeCheck(false);
+    const std::string file = Dir.File("site/closing.pl");
+    WriteBytes(file, "mine\n");
+    TEditorPage& page = Open(file);
+    page.Editor()->insert("typed ");
+    WriteBytes(file, "theirs\n");
+    Touch(file, 5);
+
+    Prompt.QueueAnswer(pbYes); // save the changes
+    Prompt.QueueAnswer(pbNo);  // but do not overwrite the other program's
+    EXPECT_EQ(page.SaveToFileCheck(file), pbCancel)
+        << "nothing was saved: whoever asked must stop, not close the page";
+    EXPECT_EQ(ReadBytes(file), "theirs\n");
+    EXPECT_TRUE(page.EditorModified());
+    EXPECT_EQ(page.Editor()->RawText(), "typed mine\r\n");
+
+    Prompt.QueueAnswer(pbYes);
+    Prompt.QueueAnswer(pbYes);
+    EXPECT_EQ(page.SaveToFileCheck(file), pbYes);
+    EXPECT_EQ(ReadBytes(file), "typed mine\n");
+}
+
+TEST_F(EditorTest, ABackupThatCannotBeMadeIsReportedBeforeTheFileIsWritten) {
+    const std::string file = Dir.File("site/guarded.pl");
+    WriteBytes(file, "v1\n");
+    TEditorPage& page = Open(file);
+    Project->setMaxBackUps(3);
+    // The backup cannot be written: a folder stands where it would go.
+    fs::create_directories(file + ".bak");
+    page.Editor()->SetRawText("v2\r\n");
+    page.Editor()->SetModified(true);
+
+    Prompt.QueueAnswer(pbNo);
+    page.SaveToFileExt("", "", true, false, Now() + 1.0 / 1440); // a minute on
+    ASSERT_EQ(Prompt.Records().size(), 1u);
+    EXPECT_EQ(Prompt.Records()[0].Kind, PromptKind::Warning);
+    EXPECT_EQ(Prompt.Records()[0].Text, "The backup copy of guarded.pl could not be made in " +
+                                            page.BackupPath() + ".\nSave the file without it?");
+    EXPECT_EQ(Prompt.Records()[0].Default, pbNo);
+    EXPECT_EQ(ReadBytes(file), "v1\n") << "written after all";
+    EXPECT_TRUE(page.EditorModified());
+
+    Prompt.QueueAnswer(pbYes);
+    page.SaveToFileExt("", "", true, false, Now() + 1.0 / 1440); // a minute on
+    EXPECT_EQ(ReadBytes(file), "v2\n");
+    EXPECT_FALSE(page.EditorModified());
 }
 
 TEST_F(EditorTest, EnterKeepsTheEditorsTextWhenAnotherProgramChangedOrRemovedTheFile) {

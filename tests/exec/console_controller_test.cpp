@@ -113,6 +113,67 @@ TEST_F(ConsoleControllerTest, CollectsOutputAndTagsTheLinesOfTheRun) {
     EXPECT_EQ(Console.AllBytes(), "only\n");
 }
 
+TEST_F(ConsoleControllerTest, AProgramThatPrintsWithoutEndKeepsRunningInBoundedMemory) {
+    // 96 MB of numbered lines, more than the 64 MB kept by default.
+    constexpr int Lines = 6 * 1024 * 1024;
+    Console.executeSession(
+        Script("for my $i (1 .. " + std::to_string(Lines) + ") { printf \"%015d\\n\", $i }"), true,
+        30, 120);
+    ASSERT_TRUE(Console.sessionFinished());
+    EXPECT_EQ(Console.LastExit().Code, 0) << "the program ran to its end";
+    EXPECT_LE(Console.OutBytes().size(), TConsoleController::DefaultOutputLimit);
+    const size_t printed = size_t{Lines} * 16;
+    EXPECT_EQ(Console.DroppedBytes() + Console.OutBytes().size(), printed);
+    ASSERT_GT(Console.OutputLines.Count(), 2u);
+    EXPECT_EQ(Console.OutputLines[0], "[... " + std::to_string(Console.DroppedBytes()) +
+                                          " bytes of earlier output dropped ...]");
+    // What stays is the end of the output, in whole lines.
+    EXPECT_EQ(Console.OutputLines[1].size(), 15u);
+    EXPECT_EQ(std::stoll(std::string(Console.OutputLines[1])),
+              Lines - static_cast<long long>(Console.OutputLines.Count()) + 2);
+    EXPECT_EQ(Console.OutputLines[Console.OutputLines.Count() - 1],
+              std::string(8, '0') + std::to_string(Lines));
+}
+
+TEST_F(ConsoleControllerTest, DroppingKeepsBothStreamsInStepAndWholeLines) {
+    Console.SetOutputLimit(100000);
+    Console.executeSession(
+        Script("$| = 1; for my $i (1 .. 20000) {"
+               " print \"out $i\\n\"; print STDERR \"err $i\\n\" if $i % 100 == 0 }"),
+        true, 10, 60);
+    ASSERT_TRUE(Console.sessionFinished());
+    const size_t kept = Console.OutBytes().size() + Console.ErrBytes().size();
+    EXPECT_LE(kept, 100000u);
+    EXPECT_GT(Console.DroppedBytes(), 0u);
+    const std::string note =
+        "[... " + std::to_string(Console.DroppedBytes()) + " bytes of earlier output dropped ...]";
+    EXPECT_EQ(Console.OutputLines[0], note);
+    EXPECT_EQ(Console.AllLines[0], note);
+    EXPECT_EQ(Console.OutputLines[Console.OutputLines.Count() - 1], "out 20000");
+    EXPECT_EQ(Console.ErrorLines[Console.ErrorLines.Count() - 1], "err 20000");
+    const std::string lastMerged(Console.AllLines[Console.AllLines.Count() - 1]);
+    EXPECT_TRUE(lastMerged == "out 20000" || lastMerged == "err 20000") << lastMerged;
+    // Each stream keeps whole lines that follow on from one another.
+    const auto numbered = [](const korvane::TConsoleLines& lines, size_t first, const char* word) {
+        long previous = 0;
+        for (size_t i = first; i < lines.Count(); ++i) {
+            const std::string line(lines[i]);
+            EXPECT_TRUE(line.starts_with(word)) << i << ": " << line;
+            const long number = std::stol(line.substr(4));
+            if (previous != 0) {
+                EXPECT_EQ(number, previous + (word[0] == 'o' ? 1 : 100)) << line;
+            }
+            previous = number;
+        }
+    };
+    numbered(Console.OutputLines, 1, "out ");
+    numbered(Console.ErrorLines, 0, "err ");
+    // The merged bytes hold both streams once, in the order they came.
+    EXPECT_EQ(Console.AllBytes().size(), kept);
+    EXPECT_TRUE(Console.AllBytes().ends_with("err 20000\n") ||
+                Console.AllBytes().ends_with("out 20000\n"));
+}
+
 TEST_F(ConsoleControllerTest, APartialLineShowsAndCompletesWhenTheRestArrives) {
     Console.startSession(Script("$| = 1; print \"Name? \"; my $n = <STDIN>; chomp $n;"
                                 " print \"Hello, $n!\\n\";"),

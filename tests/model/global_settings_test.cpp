@@ -44,3 +44,33 @@ TEST_F(GlobalSettingsTest, WritesOnlyRealChangesAndStoresBooleansAsMinusOneAndZe
     EXPECT_TRUE(reopened.getUseProjects());
     EXPECT_EQ(reopened.getLastFilePath(), "/home/u/Scripts");
 }
+
+TEST(GlobalSettings, AStoreThatCannotBeWrittenKeepsTheValuesForTheSession) {
+    test::TempDir dir;
+    // The settings' folder cannot be made: a plain file stands where it would go.
+    test::WriteBytes(dir.File("config"), "");
+    test::ScopedEnv config{"XDG_CONFIG_HOME", dir.File("config")};
+    TGlobalSettings settings;
+    EXPECT_TRUE(settings.AllSaved());
+    EXPECT_EQ(settings.getDefaultProject(), "");
+    settings.setDefaultProject("/home/u/projects/default.kvp");
+    EXPECT_EQ(settings.getDefaultProject(), "/home/u/projects/default.kvp");
+    settings.setUseProjects(true);
+    EXPECT_TRUE(settings.getUseProjects());
+    settings.setDetectFileAssoc(false);
+    EXPECT_FALSE(settings.getDetectFileAssoc());
+    EXPECT_FALSE(settings.AllSaved());
+    EXPECT_EQ(test::ReadBytes(dir.File("config")), "") << "nothing written anywhere";
+}
+
+TEST_F(GlobalSettingsTest, TheRunOutputLimitIsAPositiveNumberOfMegabytes) {
+    TGlobalSettings settings;
+    EXPECT_EQ(settings.getRunOutputLimit(), 64);
+    settings.setRunOutputLimit(256);
+    EXPECT_EQ(settings.getRunOutputLimit(), 256);
+    EXPECT_NE(SettingsText().find("RunOutputLimit=256"), std::string::npos);
+    for (const char* stored : {"0", "-5", "lots", "12MB"}) {
+        settings.setValue("RunOutputLimit", "", stored);
+        EXPECT_EQ(settings.getRunOutputLimit(), 64) << stored;
+    }
+}

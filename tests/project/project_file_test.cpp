@@ -326,6 +326,13 @@ TEST_F(ProjectTest, PathsAreStoredRelativeToTheProjectFolder) {
     EXPECT_EQ(loaded->VersionsPath(), "D:\\versions");
     EXPECT_EQ(loaded->TempPath(), ProgramFolder() + "temp/")
         << "an empty path reads back empty and the load's check repairs it";
+
+    // Also when the program's own temporary folder has gone: it is made again.
+    fs::remove_all(ProgramFolder() + "temp");
+    auto again = NewProject();
+    again->LoadFromFile(Dir.File("moved/site/site.kvp"));
+    EXPECT_EQ(again->TempPath(), ProgramFolder() + "temp/");
+    EXPECT_TRUE(fs::is_directory(ProgramFolder() + "temp"));
 }
 
 TEST_F(ProjectTest, EmptyPathIsStoredAsASingleNoFlag) {
@@ -431,7 +438,9 @@ TEST_F(ProjectTest, UnknownSectionsAndTrailingFieldsOfNewerBuildsAreSkipped) {
 
 TEST_F(ProjectTest, FilesThatAreNotProjectsFailWithAClearMessage) {
     const std::string file = Dir.File("bad.kvp");
+    int failures = 0;
     auto expectFailure = [&](const std::string& expected) {
+        const std::string nameBefore = Project->FileName();
         try {
             Project->LoadFromFile(file);
             ADD_FAILURE() << "loaded: " << expected;
@@ -439,12 +448,14 @@ TEST_F(ProjectTest, FilesThatAreNotProjectsFailWithAClearMessage) {
             EXPECT_NE(std::string(e.what()).find(expected), std::string::npos) << e.what();
         }
         EXPECT_FALSE(Project->Loading());
-        // The project stays usable: it saves and loads again.
-        Project->setTitle("after failure");
+        // The open project is left as it was, and stays usable: it saves and loads again.
+        EXPECT_EQ(Project->FileName(), nameBefore);
+        EXPECT_FALSE(Project->getModified());
+        Project->setTitle("after failure " + std::to_string(++failures));
         Project->SaveToFile(Dir.File("after.kvp"));
         auto again = NewProject();
         again->LoadFromFile(Dir.File("after.kvp"));
-        EXPECT_EQ(again->Title(), "after failure");
+        EXPECT_EQ(again->Title(), "after failure " + std::to_string(failures));
         fs::remove(Dir.File("after.kvp"));
     };
 
@@ -472,6 +483,134 @@ TEST_F(ProjectTest, FilesThatAreNotProjectsFailWithAClearMessage) {
 
     fs::remove(file);
     expectFailure(file);
+}
+
+TEST_F(ProjectTest, AFailedLoadLeavesTheOpenProjectAsItWasAndTheOtherFileAlone) {
+    const std::string folder = Dir.File("site");
+    fs::create_directories(folder + "/tmp");
+    ChangeEverything(*Project, folder);
+    WriteBytes(folder + "/index.pl", "print 1;\n");
+    TProjectPage& page = Project->Add(folder + "/index.pl", true);
+    const std::string mine = folder + "/site.kvp";
+    Project->SaveToFile(mine);
+    auto reference = NewProject();
+    reference->LoadFromFile(mine);
+    Project->setNotes("typed, not saved yet");
+    reference->setNotes(Project->Notes());
+    const std::string savedName = Project->SavedFileName();
+
+    // A script chosen with the "any file" filter, and a project file cut short.
+    const std::string script = folder + "/notes.pl";
+    const std::string scriptText = "#!/usr/bin/perl\nprint \"notes\\n\";\n";
+    WriteBytes(script, scriptText);
+    const std::string cut = folder + "/cut.kvp";
+    const std::string cutText = ReadBytes(mine).substr(0, ReadBytes(mine).size() * 2 / 3);
+    WriteBytes(cut, cutText);
+    for (const std::string& file : {script, cut}) {
+        SCOPED_TRACE(file);
+        try {
+            Project->LoadFromFile(file);
+            ADD_FAILURE() << "loaded";
+        } catch (const handledException& e) {
+            const std::string expected =
+                file == script ? "Incorrect Company Name for this program" : " is damaged: ";
+            EXPECT_NE(std::string(e.what()).find(expected), std::string::npos) << e.what();
+        }
+        EXPECT_EQ(Project->FileName(), mine);
+        EXPECT_EQ(Project->SavedFileName(), savedName);
+        EXPECT_TRUE(Project->getModified()) << "still holds what was not saved";
+        ASSERT_EQ(Project->Count(), 1);
+        EXPECT_EQ(&Project->Page(0), &page) << "the same page, with whatever it holds";
+        EXPECT_EQ(Project->getCurrentPage(), &page);
+        ExpectSameSettings(*reference, *Project);
+        EXPECT_NE(Project->WebServer().ListeningPort(), 0) << "its server serves again";
+    }
+
+    // Closing with Yes to the save question writes the project's own file only.
+    Prompt.QueueAnswer(pbYes);
+    EXPECT_EQ(Project->SaveAllCheck(), pbYes);
+    EXPECT_EQ(Prompt.Records().back().Text, "Project site.kvp has changed. Save Changes?");
+    EXPECT_EQ(ReadBytes(script), scriptText);
+    EXPECT_EQ(ReadBytes(cut), cutText);
+    auto reread = NewProject();
+    reread->LoadFromFile(mine);
+    EXPECT_EQ(reread->Notes(), "typed, not saved yet");
+}
+
+TEST_F(ProjectTest, ADamagedDefaultProjectIsKeptAsItWasBeforeItIsSavedOver) {
+    WriteBytes(Dir.File("index.pl"), "print 1;\n");
+    Project->setTitle("Default");
+    Project->Add(Dir.File("index.pl"), true);
+    Project->SaveToFile(DefaultProjectFile());
+    const std::string whole = ReadBytes(DefaultProjectFile());
+    const std::string damaged = whole.substr(0, whole.size() - 40);
+    WriteBytes(DefaultProjectFile(), damaged);
+
+    auto started = NewProject();
+    try {
+        started->OpenStartupProject("");
+        ADD_FAILURE() << "a damaged file loaded without a word";
+    } catch (const handledException& e) {
+        EXPECT_NE(std::string(e.what()).find(" is damaged: "), std::string::npos) << e.what();
+        EXPECT_NE(std::string(e.what()).find("kept as " + DefaultProjectFile() + ".damaged"),
+                  std::string::npos)
+            << e.what();
+    }
+    EXPECT_EQ(started->FileName(), DefaultProjectFile());
+    EXPECT_EQ(started->Title(), "Default") << "what could be read is open";
+    EXPECT_FALSE(fs::exists(DefaultProjectFile() + ".damaged")) << "nothing saved yet";
+
+    started->SaveDefaultProjectOnClose();
+    EXPECT_EQ(ReadBytes(DefaultProjectFile() + ".damaged"), damaged);
+    auto again = NewProject();
+    again->OpenStartupProject("");
+    EXPECT_EQ(again->Title(), "Default") << "the saved project is whole again";
+    again->SaveDefaultProjectOnClose();
+    EXPECT_EQ(ReadBytes(DefaultProjectFile() + ".damaged"), damaged) << "one copy, kept";
+    EXPECT_FALSE(fs::exists(DefaultProjectFile() + ".damaged.1"));
+
+    // A default project that is no project at all is kept the same way.
+    WriteBytes(DefaultProjectFile(), "not a project\n");
+    auto third = NewProject();
+    EXPECT_THROW(third->OpenStartupProject(""), handledException);
+    third->SaveDefaultProjectOnClose();
+    EXPECT_EQ(ReadBytes(DefaultProjectFile() + ".damaged.1"), "not a project\n");
+}
+
+TEST_F(ProjectTest, AStartProjectThatDoesNotLoadGivesWayToTheDefaultProjectAndIsLeftAlone) {
+    Project->setTitle("Default");
+    Project->SaveToFile(DefaultProjectFile());
+    const std::string notes = Dir.File("notes.kvp");
+    WriteBytes(notes, "my notes, not a project\n");
+
+    auto started = NewProject();
+    try {
+        started->OpenStartupProject(notes);
+        ADD_FAILURE() << "notes.kvp loaded";
+    } catch (const handledException& e) {
+        EXPECT_EQ(std::string(e.what()),
+                  "Incorrect Company Name for this program\nThe default project is open instead.");
+    }
+    EXPECT_EQ(started->FileName(), DefaultProjectFile());
+    EXPECT_EQ(started->Title(), "Default");
+    EXPECT_FALSE(started->getModified());
+    started->SaveDefaultProjectOnClose();
+    EXPECT_EQ(Prompt.Records().size(), 0u);
+    EXPECT_EQ(started->SaveAllCheck(), pbNo) << "nothing to ask";
+    EXPECT_EQ(ReadBytes(notes), "my notes, not a project\n");
+
+    // A relative name is the file in the folder the program started in.
+    fs::create_directories(Dir.File("work"));
+    auto relative = NewProject();
+    relative->setTitle("Work");
+    relative->SaveToFile(Dir.File("work/p.kvp"));
+    const fs::path before = fs::current_path();
+    fs::current_path(Dir.File("work"));
+    auto named = NewProject();
+    named->OpenStartupProject("p.kvp");
+    fs::current_path(before);
+    EXPECT_EQ(named->FileName(), Dir.File("work/p.kvp"));
+    EXPECT_EQ(named->Title(), "Work");
 }
 
 TEST_F(ProjectTest, DamagedOrRandomBytesNeverCrashTheLoad) {

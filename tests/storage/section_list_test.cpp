@@ -296,6 +296,87 @@ TEST_F(SectionListTest, GarbageCompressedBodiesGiveWhatDecoded) {
     List.EndSection();
 }
 
+TEST_F(SectionListTest, DamageIsReportedOnceAndOlderShorterFilesAreNoDamage) {
+    const auto whole = Written(List, [](TSectionList& l) {
+        l.WriteStr("head");
+        l.SetCompressChildren(true);
+        l.BeginSection("Packed");
+        for (int i = 0; i < 50; ++i)
+            l.WriteStr("line " + std::to_string(i));
+        l.EndSection();
+        l.SetCompressChildren(false);
+        l.BeginSection("Plain");
+        l.WriteInt(7);
+        l.WriteStr("tail");
+        l.EndSection();
+    });
+    // Everything read, a section that is not there, and fields read past a section's end (a
+    // file of an older build): no damage.
+    ReadFrom(whole);
+    List.BeginSection("Missing");
+    List.EndSection();
+    EXPECT_EQ(List.ReadStr(), "head");
+    List.SetCompressChildren(true);
+    List.BeginSection("Packed");
+    List.EndSection();
+    List.SetCompressChildren(false);
+    List.BeginSection("Plain");
+    EXPECT_EQ(List.ReadInt(), 7);
+    EXPECT_EQ(List.ReadStr(), "tail");
+    EXPECT_EQ(List.ReadInt(), 0);
+    EXPECT_EQ(List.ReadStr(), "");
+    List.EndSection();
+    EXPECT_EQ(List.Damage(), "");
+
+    struct Case {
+        const char* Name;
+        std::vector<uint8_t> Bytes;
+        const char* Says;
+    };
+    auto cut = whole;
+    cut.resize(whole.size() - 3); // the end of "Plain" is gone
+    auto garbled = whole;
+    garbled[6 + 2 + 6 + 4] ^= 0xFF; // the compressor's magic of "Packed"
+    const std::vector<Case> cases{
+        {"cut short", cut, "section \"Plain\" is cut short"},
+        {"garbled", garbled, "section \"Packed\" does not decompress"},
+        {"negative length",
+         Join({Text(std::string("\x04\0head", 6)),
+               Bytes({6, 0, 'P', 'a', 'c', 'k', 'e', 'd', 0, 0, 0, 0x80})}),
+         "length below zero"},
+    };
+    for (const Case& c : cases) {
+        ReadFrom(c.Bytes);
+        EXPECT_EQ(List.ReadStr(), "head") << c.Name;
+        List.SetCompressChildren(true);
+        List.BeginSection("Packed");
+        List.EndSection();
+        List.SetCompressChildren(false);
+        List.BeginSection("Plain");
+        List.ReadInt();
+        List.ReadStr();
+        List.EndSection();
+        EXPECT_NE(List.Damage().find(c.Says), std::string::npos) << c.Name << ": " << List.Damage();
+        List.Attach(Input, true);
+        EXPECT_EQ(List.Damage(), "") << "a new attach starts afresh";
+    }
+
+    // A value or a text that stops part-way.
+    ReadFrom(Bytes({9, 0, 'a', 'b'}));
+    EXPECT_EQ(List.ReadStr(), "ab");
+    EXPECT_EQ(List.Damage(), "a text is cut short");
+    ReadFrom(Bytes({1, 2}));
+    EXPECT_EQ(List.ReadInt(), 0x0201);
+    EXPECT_EQ(List.Damage(), "a value is cut short");
+    // A plain text that happens to start with something like a section header is looked at
+    // as a name and left alone: that is not damage.
+    ReadFrom(Text("#!/usr/bin/perl\nprint 1;\n"));
+    List.BeginSection("VersionInfo");
+    EXPECT_TRUE(List.AtEnd());
+    List.EndSection();
+    EXPECT_EQ(List.Damage(), "");
+}
+
 TEST_F(SectionListTest, ScrambledStringsAndSectionNames) {
     const auto bytes = Written(List, [](TSectionList& l) {
         l.SetScramble(true);

@@ -149,6 +149,37 @@ TEST_F(OrganizerTest, OkSavesOnlyAChangedTree) {
     EXPECT_EQ(Prompt.Records().at(0).Text, "Are you sure you wish to delete the '*new*' item?");
 }
 
+TEST_F(OrganizerTest, OkWithASaveThatFailsKeepsTheOrganizerOpenWithItsEdits) {
+    // The template file cannot be written: a folder stands where it goes.
+    std::filesystem::create_directories(Dir.File("codetmpl.kvt"));
+    int shown = 0;
+    std::function<void()> drive = [&] {
+        auto* dialog = qobject_cast<TCodeTemplateDlg*>(QApplication::activeModalWidget());
+        ASSERT_NE(dialog, nullptr);
+        ++shown;
+        if (shown == 1) {
+            dialog->SetCurrent(Find("fe"));
+            dialog->AliasBox().setText("each");
+            emit dialog->AliasBox().textEdited("each");
+        } else {
+            EXPECT_TRUE(dialog->Changed()) << "the edits are still marked for saving";
+            EXPECT_NE(Find("each"), nullptr);
+            EXPECT_EQ(Prompt.Records().back().Kind, PromptKind::Error);
+            EXPECT_NE(Prompt.Records().back().Text.find("codetmpl.kvt"), std::string::npos);
+            // The user makes room for the file, and OK again saves.
+            std::filesystem::remove(Dir.File("codetmpl.kvt"));
+        }
+        if (shown == 1) QTimer::singleShot(0, drive);
+        dialog->done(QDialog::Accepted);
+    };
+    QTimer::singleShot(0, drive);
+    EXPECT_TRUE(Commands->OrganizeCodeTemplates());
+    EXPECT_EQ(shown, 2);
+    TCodeTemplate loaded;
+    loaded.LoadTemplateFile(SectionList(), Dir.File("codetmpl.kvt"));
+    EXPECT_NE(loaded.FindByAlias("each", nullptr, true), nullptr);
+}
+
 TEST_F(OrganizerTest, DropsRefuseTheOwnSubtreeAndShiftMakesAChild) {
     EXPECT_TRUE(Organize([this](TCodeTemplateDlg& dialog) {
         TCodeTemplate* perl = Root().FirstChild();
