@@ -71,6 +71,9 @@ public:
     std::deque<std::string> CommandQueue;
     // The next program started gets the command pipe (ChildProcess::CommandDescriptor).
     bool CommandChannel = false;
+    // The next program started reads end of file once the input queued for it (a request
+    // body) has been written, as a web server's scripts do; its start clears the flag.
+    bool EndInputAfterQueue = false;
 
     // Longest time one Synchronize keeps moving data.
     std::chrono::milliseconds MaxSyncTime{5000};
@@ -158,7 +161,8 @@ private:
     bool Ending = false;
     TPendingBytes InputBytes;
     TPendingBytes CommandBytes;
-    size_t InputSent = 0; // bytes the child's input took this session
+    size_t InputSent = 0;   // bytes the child's input took this session
+    bool InputEnds = false; // EndInputAfterQueue, taken by this session's start
 
     TConsoleBytes Out;
     TConsoleBytes Err;
