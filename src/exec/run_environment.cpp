@@ -108,7 +108,10 @@ void SetServerVars(std::vector<std::string>& env, const TServerRequestVars& serv
     SetEnvVar(env, "SERVER_PROTOCOL", server.Protocol.empty() ? "HTTP/1.0" : server.Protocol);
     SetEnvVar(env, "SERVER_NAME", server.ServerName);
     SetEnvVar(env, "SERVER_PORT", server.ServerPort);
+    SetEnvVar(env, "SERVER_ADDR", server.ServerAddr);
     SetEnvVar(env, "REQUEST_SCHEME", "http");
+    // What PHP's CGI program wants before it runs a script; servers set it for every script.
+    SetEnvVar(env, "REDIRECT_STATUS", "200");
     SetEnvVar(env, "REMOTE_ADDR", server.RemoteAddr);
     SetEnvVar(env, "REMOTE_PORT", server.RemotePort);
     SetEnvVar(env, "REQUEST_URI", server.RequestUri);

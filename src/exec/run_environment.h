@@ -28,6 +28,7 @@ struct TServerRequestVars {
     std::string DocumentRoot;
     std::string ServerName; // from the Host header, or the address listened on
     std::string ServerPort;
+    std::string ServerAddr; // the address the request came in on
     std::string RemoteAddr;
     std::string RemotePort;
     std::vector<std::string> Headers; // every header line of the request, as received

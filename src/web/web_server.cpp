@@ -366,6 +366,7 @@ TServerRequestVars TWebServer::ServerVars(THttpConnection& connection,
     vars.ServerName = header.RequestHostName.empty() ? connection.Socket().LocalAddress()
                                                      : header.RequestHostName;
     vars.ServerPort = std::to_string(connection.Socket().LocalPort());
+    vars.ServerAddr = connection.Socket().LocalAddress();
     vars.RemoteAddr = connection.PeerAddr();
     vars.RemotePort = connection.PeerPort();
     vars.Headers = header.RequestHeader;
