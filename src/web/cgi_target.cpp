@@ -28,12 +28,12 @@ std::string RealPath(const std::string& path) {
 
 // The part of rel after "prefix/", compared exactly: the file system tells letter cases
 // apart, and "cgi-binx/" is not below "cgi-bin".
-bool AfterPrefix(const std::string& rel, const std::string& prefix, std::string& rest) {
+bool AfterPrefix(std::string_view rel, const std::string& prefix, std::string& rest) {
     if (prefix.empty()) {
         rest = rel;
         return true;
     }
-    if (rel.size() <= prefix.size() || rel.compare(0, prefix.size(), prefix) != 0 ||
+    if (rel.size() <= prefix.size() || rel.substr(0, prefix.size()) != prefix ||
         rel[prefix.size()] != '/')
         return false;
     rest = rel.substr(prefix.size() + 1);
@@ -96,15 +96,17 @@ TCgiTarget MapCgiRequest(const std::string& requestPath, const TCgiFolders& fold
     if (rooted.empty() || rooted[0] != '/') rooted.insert(rooted.begin(), '/');
     target.Path = NormalizeLocalPath(std::move(rooted));
     if (target.Path.empty()) target.Path.push_back('/');
-    const std::string dir(TrimRoot(folders.CgiDir));
+    // Most requests are for documents: they are told apart without a copy of anything.
+    const std::string_view cgiDir = TrimRoot(folders.CgiDir);
     std::string rest;
     const bool underPrefix =
-        !hasNul && !dir.empty() && dir != "/" &&
-        AfterPrefix(RemoveLeadingSlash(target.Path), folders.LogicalCgiPath, rest);
+        !hasNul && !cgiDir.empty() && cgiDir != "/" &&
+        AfterPrefix(std::string_view(target.Path).substr(1), folders.LogicalCgiPath, rest);
     if (!underPrefix) {
         if (target.Path.back() == '/') target.Path += folders.DefaultDoc;
         return target;
     }
+    const std::string dir(cgiDir);
     const std::string base = target.Path.substr(0, target.Path.size() - rest.size());
     if (const size_t length = ScriptAlong(dir, rest); length > 0) {
         target.File = dir + "/" + rest.substr(0, length);
