@@ -29,7 +29,7 @@ public:
 
 private:
     // Adds a type from the table; an extension listed under two types keeps the more standard
-    // of the two.
+    // of the two, or, when neither is, says nothing sure (application/octet-stream).
     void Add(std::string_view extension, std::string_view type);
     // The server's own entries and the charset of text types.
     void Finish();
