@@ -19,8 +19,10 @@ packages=(
   perl perl-doc php-cli mariadb-server mariadb-client python3-pyftpdlib curl cpanminus
   # SFTP publishing: the tests' server, and the peer of the SFTP benchmark
   openssh-server openssh-client
-  # the web server's CGI peers and the real browser that submits forms to them
-  php-cgi libcgi-pm-perl chromium
+  # the web server's CGI peers and the real browser that submits forms to them; the reference
+  # server whose CGI environment and content types the tests compare with; real CGI
+  # applications (gitweb in Perl, DokuWiki in PHP) served in the tests
+  php-cgi libcgi-pm-perl chromium lighttpd git gitweb dokuwiki
   # the Perl tools behind "Tidy" and "Critique"
   perltidy libperl-critic-perl
   # fonts and theme so windows and screenshots look like a desktop
@@ -53,4 +55,5 @@ export DEBIAN_FRONTEND=noninteractive
 if command -v service >/dev/null 2>&1; then
   "${sudo_cmd[@]}" service mariadb stop >/dev/null 2>&1 || true
   "${sudo_cmd[@]}" service ssh stop >/dev/null 2>&1 || true
+  "${sudo_cmd[@]}" service lighttpd stop >/dev/null 2>&1 || true
 fi

@@ -303,6 +303,9 @@ private:
     // Starts the page's saved file on the console, its output shown in "Text In/Out" or, for
     // a browser run, in "Browser Output".
     void StartPlainRun(bool browserRun);
+    // A PHP page's run for the browser tab: through php-cgi, so its form fields fill $_GET and
+    // $_POST; the command-line php when php-cgi is missing, which is said once.
+    TRunRequest PhpBrowserRun() const;
     // Empties "Text In/Out" and the typed input for a new run.
     void ClearRunOutput();
     void ShowRunOutput();

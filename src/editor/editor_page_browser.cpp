@@ -4,11 +4,14 @@
 
 #include "editor/browser_tab.h"
 #include "exec/browser_output.h"
+#include "exec/cgi_run.h"
 #include "exec/console_controller.h"
 #include "model/form_fields.h"
 #include "project/kor_project.h"
+#include "storage/errors.h"
 #include "storage/method_trace.h"
 #include "storage/paths.h"
+#include "storage/prompt.h"
 #include "storage/safe_file_write.h"
 #include "storage/text_utils.h"
 #include "web/web_server.h"
@@ -71,6 +74,17 @@ bool TEditorPage::ExecuteToBrowser() {
     BrowserOutOfDate = false;
     Inner->setCurrentWidget(Browser);
     return true;
+}
+
+TRunRequest TEditorPage::PhpBrowserRun() const {
+    try {
+        return PhpBrowserRunRequest(Owner.RunSettings(), RunInfo());
+    } catch (const handledException& missing) {
+        static bool told = false;
+        if (!told) CurrentPrompt().Inform(PromptKind::Warning, missing.what());
+        told = true;
+        return PlainRunRequest(Owner.RunSettings(), RunInfo());
+    }
 }
 
 bool TEditorPage::BrowserOutputActive() const {

@@ -141,12 +141,17 @@ void TEditorPage::StartPlainRun(bool browserRun) {
         sql.setHtmlOutput(browserRun);
         if (sql.CheckForDownServer()) sql.BringServerUp(true);
         request = sql.SqlRunRequest(PageRunRequest(RunInfo()), SqlScript());
+    } else if (browserRun && IsPHP()) {
+        request = PhpBrowserRun();
     } else {
         request = PlainRunRequest(Owner.RunSettings(), RunInfo());
     }
     ClearRunOutput();
     RunStartTime = Now();
     TDebugForm& debug = Debugger();
+    // A page shown in the browser reads its posted fields as a request body, which ends there;
+    // a text run keeps its input open for what the user types.
+    debug.Console().EndInputAfterQueue = browserRun;
     debug.StartRunning(request, this, browserRun);
     debug.TabRun = !browserRun;
     debug.UpdateDebugActions();

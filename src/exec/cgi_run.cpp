@@ -2,16 +2,24 @@
 
 #include "exec/console_controller.h"
 #include "exec/interpreter_commands.h"
-#include "exec/run_environment.h"
+#include "model/form_fields.h"
 #include "platform/tool_lookup.h"
+#include "storage/errors.h"
 #include "storage/file_utils.h"
 #include "storage/name_value.h"
 #include "storage/paths.h"
+
+#include <chrono>
+#include <fstream>
 
 namespace korvane {
 namespace {
 
 constexpr const char* PhpCgiName = "php-cgi";
+constexpr const char* PhpCgiMissing =
+    "PHP scripts run through php-cgi, which was not found: install the package php-cgi.";
+// Long enough for any "#!" line that names perl with switches.
+constexpr size_t ShebangLimit = 256;
 
 bool IsPhp(const std::string& scriptFile) {
     return FileExtension(scriptFile) == ".php";
@@ -28,13 +36,71 @@ std::string PhpCgiPath(const TRunSettings& settings) {
 }
 
 std::string MissingInterpreterText(const std::string& scriptFile) {
-    if (IsPhp(scriptFile))
-        return "PHP scripts run through php-cgi, which was not found: install the package "
-               "php-cgi.";
+    if (IsPhp(scriptFile)) return PhpCgiMissing;
     return "The Perl interpreter was not found: check the Perl path in Project Settings.";
 }
 
+// What a CGI program needs besides its request: php-cgi runs only a script a server vouches
+// for.
+void SetCgiProgramVars(std::vector<std::string>& env, bool php) {
+    SetEnvVar(env, "GATEWAY_INTERFACE", "CGI/1.1");
+    if (php) SetEnvVar(env, "REDIRECT_STATUS", "200");
+}
+
+// Starts the script and moves its data until it ends, a limit is reached or the reply grows
+// too large. The time limit counts for silence too: a script may think for a while before it
+// prints.
+void RunToEnd(TConsoleController& console, const TProgramStart& start, double limitSeconds,
+              size_t maxReplyBytes, TCgiOutput& result) {
+    using Clock = std::chrono::steady_clock;
+    const auto deadline = Clock::now() + std::chrono::duration_cast<Clock::duration>(
+                                             std::chrono::duration<double>(limitSeconds));
+    // Short polls, so the bound on the reply is looked at often.
+    struct TPollTime {
+        TConsoleController& Console;
+        const std::chrono::milliseconds Saved = Console.MaxSyncTime;
+        ~TPollTime() { Console.MaxSyncTime = Saved; }
+    } restore{console};
+    console.MaxSyncTime = std::chrono::milliseconds(100);
+    console.startSession(start, nullptr, true);
+    while (!console.sessionFinished()) {
+        if (console.OutBytes().size() > maxReplyBytes) {
+            result.TooLarge = true;
+            break;
+        }
+        if (Clock::now() >= deadline) {
+            result.TimedOut = true;
+            break;
+        }
+        console.Synchronize();
+    }
+    // Left running it would hold the console, and every later request would find it busy.
+    if (!console.sessionFinished()) console.endSession();
+    result.TooLarge = result.TooLarge || console.OutBytes().size() > maxReplyBytes;
+}
+
 } // namespace
+
+bool ShebangAsksForTaint(const std::string& scriptFile) {
+    std::ifstream file(scriptFile, std::ios::binary);
+    std::string line(ShebangLimit, '\0');
+    file.read(line.data(), static_cast<std::streamsize>(line.size()));
+    line.resize(static_cast<size_t>(file.gcount()));
+    line.erase(std::min(line.find_first_of("\r\n"), line.size()));
+    if (line.compare(0, 2, "#!") != 0) return false;
+    // The switches follow the interpreter; a cluster such as -wT counts.
+    size_t at = line.find_first_of(" \t");
+    while (at != std::string::npos) {
+        const size_t start = line.find_first_not_of(" \t", at);
+        if (start == std::string::npos) break;
+        at = line.find_first_of(" \t", start);
+        const std::string word = line.substr(start, at == std::string::npos ? at : at - start);
+        if (word.size() > 1 && word[0] == '-' && word[1] != '-' &&
+            word.find('T') != std::string::npos)
+            return true;
+    }
+    return false;
+}
 
 TCommandLine CgiCommand(const TRunSettings& settings, const std::string& scriptFile) {
     if (IsPhp(scriptFile)) {
@@ -43,11 +109,11 @@ TCommandLine CgiCommand(const TRunSettings& settings, const std::string& scriptF
         return PhpCgiCommand(phpCgi);
     }
     if (!IsFile(settings.PerlPath)) return {};
-    return PerlCgiCommand(settings.PerlPath, scriptFile);
+    return PerlCgiCommand(settings.PerlPath, scriptFile, ShebangAsksForTaint(scriptFile));
 }
 
 TCgiOutput RunCgiScript(TConsoleController& console, const TRunSettings& settings,
-                        const TCgiRequest& request, int timeoutSeconds) {
+                        const TCgiRequest& request, int timeoutSeconds, size_t maxReplyBytes) {
     TCgiOutput result;
     TProgramStart start;
     start.Command = CgiCommand(settings, request.ScriptFile);
@@ -61,28 +127,32 @@ TCgiOutput RunCgiScript(TConsoleController& console, const TRunSettings& setting
     vars.IsPost = request.IsPost;
     vars.ContentLength = request.Body.size();
     vars.ContentType = request.ContentType;
+    vars.Server = request.Server;
     std::vector<std::string> own;
     EnvironmentLines(own);
     start.Environment = CgiRunEnvironment(settings.Environment, own,
                                           php ? TScriptLanguage::Php : TScriptLanguage::Perl,
                                           request.ScriptFile, settings.ProjectEnvVars, vars);
-    // php-cgi refuses to run a script that no web server vouches for.
-    if (php) SetEnvVar(start.Environment, "REDIRECT_STATUS", "200");
+    SetCgiProgramVars(start.Environment, php);
     start.WorkDir = RemoveTrailingSlash(FolderPart(request.ScriptFile));
     console.StdInData = request.Body;
-
-    // The time limit counts for silence too: a script may think for a while before it prints.
-    const double limit = timeoutSeconds > 0 ? timeoutSeconds : 30;
-    console.executeSession(start, true, limit, limit);
-    if (!console.sessionFinished()) {
-        // Left running it would hold the console, and every later request would find it busy.
-        console.endSession();
-        result.TimedOut = true;
-    }
-    result.Output = std::string(console.OutBytes());
+    // The body is all there is to read: a script reading to the end of its input stops there.
+    console.EndInputAfterQueue = true;
+    RunToEnd(console, start, timeoutSeconds > 0 ? timeoutSeconds : 30, maxReplyBytes, result);
+    result.Output = std::string(console.OutBytes().substr(0, maxReplyBytes));
     result.ErrorLines = console.ErrorLines.Strings();
     console.StdInData.clear();
     return result;
+}
+
+TRunRequest PhpBrowserRunRequest(const TRunSettings& settings, const TRunPageInfo& page) {
+    TRunRequest run = PlainRunRequest(settings, page);
+    const std::string phpCgi = PhpCgiPath(settings);
+    if (phpCgi.empty()) throw handledException(PhpCgiMissing);
+    // The form fields are the request; php-cgi takes no arguments for them.
+    run.Start.Command = PhpCgiCommand(phpCgi);
+    SetCgiProgramVars(run.Start.Environment, true);
+    return run;
 }
 
 } // namespace korvane

@@ -1,10 +1,14 @@
 #pragma once
-// Runs one Perl or PHP script as a CGI program for the local web server, through the
-// project's console: the CGI environment, the request body on its input, a time limit, and
-// what it wrote.
+// Runs one Perl or PHP script as a CGI program, through the project's console: for the local
+// web server (the CGI environment, the request body on its input followed by end of file, a
+// time limit and a bound on the reply, and what it wrote), and for a page's run in the browser
+// tab, where PHP pages go through php-cgi as on a web host.
+#include "exec/run_environment.h"
+#include "exec/run_request.h"
 #include "exec/run_settings.h"
 #include "platform/command_line.h"
 
+#include <cstddef>
 #include <string>
 #include <vector>
 
@@ -18,20 +22,38 @@ struct TCgiRequest {
     std::string ContentType; // the request's own; "" for a browser's form type
     std::string QueryString;
     std::string Body; // the posted bytes, handed to the script's input as they are
+    // How the request reached the server; without it the script sees only the variables of
+    // a run from a page.
+    const TServerRequestVars* Server = nullptr;
 };
 
 struct TCgiOutput {
     std::string Output; // the bytes of the script's standard output
     std::vector<std::string> ErrorLines;
     bool TimedOut = false; // still running at the time limit: stopped with all it started
+    bool TooLarge = false; // its reply passed MaxCgiReplyBytes: stopped, Output incomplete
 };
 
-// The command that starts script: perl with -W, or php-cgi (which takes the script from the
-// environment, as on a web host); empty when the interpreter is not there.
+// The most a script may write as its reply: the server holds the whole of it.
+inline constexpr size_t MaxCgiReplyBytes = 256 * 1024 * 1024;
+
+// True when script's "#!" line asks perl for taint checks (-T, alone or among other switches):
+// perl then refuses to run unless its command line says -T too.
+bool ShebangAsksForTaint(const std::string& scriptFile);
+
+// The command that starts script: perl with -W (and -T when its "#!" line has it), or php-cgi
+// (which takes the script from the environment, as on a web host); empty when the interpreter
+// is not there.
 TCommandLine CgiCommand(const TRunSettings& settings, const std::string& scriptFile);
 
-// Blocks until the script ends or timeoutSeconds pass. The console must be free.
+// Blocks until the script ends, timeoutSeconds pass or its reply grows past maxReplyBytes.
+// The console must be free.
 TCgiOutput RunCgiScript(TConsoleController& console, const TRunSettings& settings,
-                        const TCgiRequest& request, int timeoutSeconds);
+                        const TCgiRequest& request, int timeoutSeconds,
+                        size_t maxReplyBytes = MaxCgiReplyBytes);
+
+// The run of a PHP page in its browser tab: php-cgi with the page's form fields as the
+// request ($_GET, $_POST). Throws handledException naming the package when php-cgi is missing.
+TRunRequest PhpBrowserRunRequest(const TRunSettings& settings, const TRunPageInfo& page);
 
 } // namespace korvane

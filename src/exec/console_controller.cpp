@@ -93,6 +93,7 @@ void TConsoleController::zeroiseSession() {
     OutLogged = 0;
     ErrLogged = 0;
     InputSent = 0;
+    InputEnds = false;
     InputBytes.Clear();
     CommandBytes.Clear();
 }
@@ -121,6 +122,8 @@ void TConsoleController::startSession(const TProgramStart& Start, ConsoleTag Tag
     KORVANE_TRACE("TConsoleController", "startSession");
     if (!Ending) endSession();
     zeroiseSession();
+    InputEnds = EndInputAfterQueue;
+    EndInputAfterQueue = false;
     ProgramName = Filter ? Filter(Start.Command.Text()) : Start.Command.Text();
     this->Tag = Tag;
     LastExitValue = {};
@@ -313,10 +316,14 @@ void TConsoleController::TPendingBytes::Taken(size_t count) {
 }
 
 void TConsoleController::FlushInput() {
-    if (!InputBytes.Waiting()) return;
-    const size_t taken = Process.Write(InputBytes.Rest());
-    InputBytes.Taken(taken);
-    InputSent += taken;
+    if (InputBytes.Waiting()) {
+        const size_t taken = Process.Write(InputBytes.Rest());
+        InputBytes.Taken(taken);
+        InputSent += taken;
+    }
+    if (InputEnds && !InputBytes.Waiting() && InputQueue.empty() && StdInData.empty() &&
+        Process.InputOpen())
+        Process.CloseInput();
 }
 
 void TConsoleController::ParseCommands() {

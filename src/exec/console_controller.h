@@ -71,6 +71,9 @@ public:
     std::deque<std::string> CommandQueue;
     // The next program started gets the command pipe (ChildProcess::CommandDescriptor).
     bool CommandChannel = false;
+    // The next program started reads end of file once the input queued for it (a request
+    // body) has been written, as a web server's scripts do; its start clears the flag.
+    bool EndInputAfterQueue = false;
 
     // Most bytes of output (both streams together) kept for the runs since the last Clear:
     // past it the oldest half goes, and the lines start with one line saying how much went,
@@ -170,7 +173,8 @@ private:
     bool Ending = false;
     TPendingBytes InputBytes;
     TPendingBytes CommandBytes;
-    size_t InputSent = 0; // bytes the child's input took this session
+    size_t InputSent = 0;   // bytes the child's input took this session
+    bool InputEnds = false; // EndInputAfterQueue, taken by this session's start
 
     TConsoleBytes Out;
     TConsoleBytes Err;

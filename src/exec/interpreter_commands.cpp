@@ -20,8 +20,11 @@ TCommandLine PerlDebugCommand(const std::string& perl, std::string_view switches
     return TCommandLine(perl).Add("-d").AddSwitches(switches).AddQuoted(script);
 }
 
-TCommandLine PerlCgiCommand(const std::string& perl, const std::string& script) {
-    return TCommandLine(perl).Add("-W").AddQuoted(script);
+TCommandLine PerlCgiCommand(const std::string& perl, const std::string& script, bool taint) {
+    TCommandLine command(perl);
+    command.Add("-W");
+    if (taint) command.Add("-T");
+    return command.AddQuoted(script);
 }
 
 TCommandLine PerlVersionCommand(const std::string& perl) {

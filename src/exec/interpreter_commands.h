@@ -16,7 +16,8 @@ TCommandLine PerlRunCommand(const std::string& perl, std::string_view switches,
                             const std::string& script);
 TCommandLine PerlDebugCommand(const std::string& perl, std::string_view switches,
                               const std::string& script);
-TCommandLine PerlCgiCommand(const std::string& perl, const std::string& script);
+// taint: the script's "#!" line asks for -T, which perl then wants on its command line too.
+TCommandLine PerlCgiCommand(const std::string& perl, const std::string& script, bool taint = false);
 TCommandLine PerlVersionCommand(const std::string& perl);
 TCommandLine PerlConfigurationCommand(const std::string& perl);
 

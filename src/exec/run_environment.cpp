@@ -4,8 +4,10 @@
 #include "platform/program_folder.h"
 #include "storage/name_value.h"
 #include "storage/paths.h"
+#include "storage/text_utils.h"
 
 #include <algorithm>
+#include <cctype>
 #include <utility>
 
 namespace korvane {
@@ -57,6 +59,71 @@ void SetRequestVars(std::vector<std::string>& env, const TRequestVars& request) 
     SetEnvVar(env, "SERVER_PROTOCOL", "HTTP/1.0");
     SetEnvVar(env, "HTTP_USER_AGENT", ServerName);
     SetEnvVar(env, "SERVER_SOFTWARE", ServerName);
+}
+
+// A request header as a variable name: "HTTP_" and the name in upper case with every other
+// character than a letter or digit as "_" ("User-Agent" gives HTTP_USER_AGENT).
+std::string HeaderVariable(std::string_view name) {
+    std::string variable = "HTTP_";
+    for (const char c : name)
+        variable += IsAlphaNumeric(c)
+                        ? static_cast<char>(std::toupper(static_cast<unsigned char>(c)))
+                        : '_';
+    return variable;
+}
+
+// One HTTP_ variable per request header; a header given twice joins its values as HTTP does.
+// The body's type and length have variables of their own, and a "Proxy" header must not
+// become HTTP_PROXY, which programs take for their proxy setting.
+void SetHeaderVars(std::vector<std::string>& env, const std::vector<std::string>& headers) {
+    std::vector<std::pair<std::string, std::string>> vars;
+    for (const std::string& line : headers) {
+        const size_t colon = line.find(':');
+        if (colon == std::string::npos || colon == 0) continue;
+        const std::string_view name = std::string_view(line).substr(0, colon);
+        if (SameText(name, "Content-Type") || SameText(name, "Content-Length") ||
+            SameText(name, "Proxy"))
+            continue;
+        std::string value = line.substr(colon + 1);
+        value.erase(0, value.find_first_not_of(" \t"));
+        value.erase(value.find_last_not_of(" \t") + 1);
+        const std::string variable = HeaderVariable(name);
+        const auto same = std::find_if(vars.begin(), vars.end(), [&variable](const auto& var) {
+            return var.first == variable;
+        });
+        if (same == vars.end())
+            vars.emplace_back(variable, std::move(value));
+        else
+            same->second += (variable == "HTTP_COOKIE" ? "; " : ", ") + value;
+    }
+    for (const auto& [variable, value] : vars)
+        SetEnvVar(env, variable, value);
+}
+
+// The request as the web server received it. These replace what the steps before set for a
+// run from a page (the protocol, the user agent, PHP's script variables).
+void SetServerVars(std::vector<std::string>& env, const TServerRequestVars& server,
+                   const std::string& scriptFile) {
+    SetEnvVar(env, "GATEWAY_INTERFACE", "CGI/1.1");
+    SetEnvVar(env, "SERVER_PROTOCOL", server.Protocol.empty() ? "HTTP/1.0" : server.Protocol);
+    SetEnvVar(env, "SERVER_NAME", server.ServerName);
+    SetEnvVar(env, "SERVER_PORT", server.ServerPort);
+    SetEnvVar(env, "SERVER_ADDR", server.ServerAddr);
+    SetEnvVar(env, "REQUEST_SCHEME", "http");
+    // What PHP's CGI program wants before it runs a script; servers set it for every script.
+    SetEnvVar(env, "REDIRECT_STATUS", "200");
+    SetEnvVar(env, "REMOTE_ADDR", server.RemoteAddr);
+    SetEnvVar(env, "REMOTE_PORT", server.RemotePort);
+    SetEnvVar(env, "REQUEST_URI", server.RequestUri);
+    SetEnvVar(env, "DOCUMENT_ROOT", server.DocumentRoot);
+    SetEnvVar(env, "SCRIPT_NAME", server.ScriptName);
+    SetEnvVar(env, "SCRIPT_FILENAME", scriptFile);
+    SetEnvVar(env, "PATH_INFO", server.PathInfo);
+    // The path information mapped onto the document root, as a server translates addresses.
+    SetEnvVar(env, "PATH_TRANSLATED",
+              server.PathInfo.empty() ? std::string() : server.DocumentRoot + server.PathInfo);
+    SetEnvVar(env, "HTTP_USER_AGENT", "");
+    SetHeaderVars(env, server.Headers);
 }
 
 // PHP reads the IDE's own php.ini, which the project prepares.
@@ -165,6 +232,7 @@ std::vector<std::string> CgiRunEnvironment(const TEnvironmentOptions& options,
     }
     CopyLiveCheckList(projectVars, env, false);
     SetRequestVars(env, request);
+    if (request.Server) SetServerVars(env, *request.Server, scriptFile);
     return env;
 }
 

@@ -18,12 +18,30 @@ struct TEnvironmentOptions {
     std::string TempPath;
 };
 
+// How a request reached the local web server and named its script: the rest of the CGI/1.1
+// variables (RFC 3875 section 4.1) and one HTTP_ variable for each request header.
+struct TServerRequestVars {
+    std::string Protocol;   // "HTTP/1.1", as the request line gave it
+    std::string ScriptName; // the script's address: "/cgi-bin/app.pl"
+    std::string PathInfo;   // what the address holds after the script, decoded: "/a/b"; "" none
+    std::string RequestUri; // the request's target as it came, query included
+    std::string DocumentRoot;
+    std::string ServerName; // from the Host header, or the address listened on
+    std::string ServerPort;
+    std::string ServerAddr; // the address the request came in on
+    std::string RemoteAddr;
+    std::string RemotePort;
+    std::vector<std::string> Headers; // every header line of the request, as received
+};
+
 // The CGI request a run stands for.
 struct TRequestVars {
     std::string QueryString;
     bool IsPost = false;
     size_t ContentLength = 0;
     std::string ContentType; // "" for the form type of a browser's POST
+    // Set for a request that came through the local web server.
+    const TServerRequestVars* Server = nullptr;
 };
 
 enum class TScriptLanguage { Perl, Php, Batch };

@@ -194,6 +194,32 @@ bool THttpConnection::TakeBody() {
 
 void THttpConnection::ProcessRequest() {
     if (OnBeforeProcessRequest) OnBeforeProcessRequest(*this);
+    MapDocument();
+    if (Request.Method == "GET")
+        ProcessGet();
+    else if (Request.Method == "HEAD")
+        ProcessHead();
+    else if (Request.Method == "POST")
+        ProcessPost();
+    else {
+        SendErrorPage(404);
+        CloseAfterReply();
+    }
+}
+
+void THttpConnection::AnswerWithDocument(const std::string& path) {
+    Request.Path = path;
+    MapDocument();
+    if (OutsideRootFlag && !(Options & hoAllowOutsideRoot)) {
+        SendErrorPage(403);
+        CloseAfterReply();
+    } else if (!SendDocument(true)) {
+        SendErrorPage(404);
+        CloseAfterReply();
+    }
+}
+
+void THttpConnection::MapDocument() {
     const std::string_view root = TrimRoot(DocDir);
     const std::string path = DecodeRequestPath(Request.Path);
     Document.assign(root); // in the storage of the last request's document
@@ -205,17 +231,6 @@ void THttpConnection::ProcessRequest() {
     // user chose to publish.
     const bool checkLinks = !OutsideRootFlag && !(Options & hoAllowOutsideRoot);
     if (!OpenDocument(root, checkLinks)) ResolveDocument(checkLinks);
-
-    if (Request.Method == "GET")
-        ProcessGet();
-    else if (Request.Method == "HEAD")
-        ProcessHead();
-    else if (Request.Method == "POST")
-        ProcessPost();
-    else {
-        SendErrorPage(404);
-        CloseAfterReply();
-    }
 }
 
 // The common case: one open finds the file (two for a folder's default document), and that open

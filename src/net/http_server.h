@@ -94,6 +94,9 @@ public:
     void AnswerText(THttpGetFlag& flags, const std::string& status, const std::string& contentType,
                     const std::string& header, const std::string& body);
 
+    // Answers with the document path names below DocDir, as a GET of it would be answered
+    // (the file, or the 403 or 404 page): where a script's local redirect leads.
+    void AnswerWithDocument(const std::string& path);
     // Closes the connection once what is queued for it has gone out.
     void CloseAfterReply();
     // True when the client has kept the connection silent for too long: idleMs between
@@ -133,6 +136,8 @@ private:
     // Hands a body to its reader or drops it; false when the rest has to wait for more bytes.
     bool TakeBody();
     void ProcessRequest();
+    // Document, and the outside-root flag, for the request's path.
+    void MapDocument();
     bool OpenDocument(std::string_view root, bool checkLinks);
     void ResolveDocument(bool checkLinks);
     bool DocumentIsDirectory() const;

@@ -1,5 +1,7 @@
 #include "net/http_text.h"
 
+#include "net/http_content_types.h"
+
 #include "storage/text_utils.h"
 #include "storage/url_coding.h"
 
@@ -146,39 +148,7 @@ std::string RFC1123DateText(std::time_t utc) {
 }
 
 std::string_view DocumentToContentType(const std::string& fileName) {
-    const size_t slash = fileName.rfind('/');
-    const size_t dot = fileName.rfind('.');
-    if (dot == std::string::npos || (slash != std::string::npos && dot < slash))
-        return "application/binary";
-    const std::string_view ext = std::string_view(fileName).substr(dot + 1);
-    // Folded to lower case once, then compared whole with each known extension.
-    char folded[10];
-    if (ext.size() > sizeof folded) return "application/binary";
-    std::transform(ext.begin(), ext.end(), folded, LowerAscii);
-    const std::string_view key(folded, ext.size());
-    struct Type {
-        std::string_view Ext;
-        std::string_view Mime;
-    };
-    static constexpr Type Types[] = {
-        {"htm", "text/html"},
-        {"html", "text/html"},
-        {"gif", "image/gif"},
-        {"bmp", "image/bmp"},
-        {"jpg", "image/jpeg"},
-        {"jpeg", "image/jpeg"},
-        {"txt", "text/plain"},
-        {"wav", "audio/x-wav"},
-        {"ico", "image/x-icon"},
-        {"wml", "text/vnd.wap.wml"},
-        {"wbmp", "image/vnd.wap.wbmp"},
-        {"wmlc", "application/vnd.wap.wmlc"},
-        {"wmlscript", "text/vnd.wap.wmlscript"},
-        {"wmlscriptc", "application/vnd.wap.wmlscriptc"},
-    };
-    for (const Type& type : Types)
-        if (type.Ext == key) return type.Mime;
-    return "application/binary";
+    return THttpContentTypes::System().TypeOf(fileName);
 }
 
 namespace {

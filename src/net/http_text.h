@@ -17,7 +17,7 @@ std::string TextToHtmlText(const std::string& text);
 std::string DecodeRequestPath(const std::string& text);
 // "Mon, 05 Jan 2004 09:03:07" for a UTC time; the caller appends " GMT".
 std::string RFC1123DateText(std::time_t utc);
-// Content type for a file name, by its extension.
+// Content type for a file name, by its extension, from the system's table.
 std::string_view DocumentToContentType(const std::string& fileName);
 // Removes "." and ".." segments and doubled separators from a "/" path; ".." never climbs
 // above the root. "", "." and ".." give "".

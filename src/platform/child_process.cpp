@@ -140,6 +140,11 @@ bool ChildProcess::Start(const TProgramStart& start, std::string& error, bool co
         }
         posix_spawn_file_actions_adddup2(actions.Get(), commands.Read, CommandDescriptor);
     }
+    // Whatever else this program holds open (the browser engine's sockets and shared memory,
+    // file watches, the web server's listening socket) stays here: libraries open descriptors
+    // without close-on-exec, and a child holding a listening socket would keep its port taken.
+    posix_spawn_file_actions_addclosefrom_np(actions.Get(), commandChannel ? CommandDescriptor + 1
+                                                                           : STDERR_FILENO + 1);
     if (!start.WorkDir.empty())
         posix_spawn_file_actions_addchdir_np(actions.Get(), start.WorkDir.c_str());
     const SpawnAttributes attributes;

@@ -35,7 +35,8 @@ public:
     // Starts the command's program (looked up on this program's PATH when it holds no "/")
     // with exactly the start's environment, in its folder unless that is empty. With commandChannel
     // the child also gets a pipe of its own to read on CommandDescriptor (a debugger's
-    // commands, kept apart from the program's input). On failure returns false with the
+    // commands, kept apart from the program's input). The child gets no other descriptor of
+    // this program, whether or not it was opened close-on-exec. On failure returns false with the
     // system's reason in error, and nothing stays open.
     bool Start(const TProgramStart& start, std::string& error, bool commandChannel = false);
 
@@ -51,6 +52,8 @@ public:
     // its input, the bytes are dropped (all count as written) and our end is closed.
     size_t Write(std::string_view bytes) { return WriteTo(InFd, bytes); }
     bool InputOpen() const { return InFd >= 0; }
+    // Closes the child's input: it reads end of file once it has taken what was written.
+    void CloseInput() { CloseFd(InFd); }
     // The same for the command channel; without one every byte counts as written (dropped).
     size_t WriteCommands(std::string_view bytes) { return WriteTo(CommandFd, bytes); }
 

@@ -1,6 +1,6 @@
 #pragma once
-// Turning what a CGI script printed into an HTTP reply, and the server's own message pages.
-// Plain text work, no sockets.
+// Turning what a CGI script printed into an HTTP reply (RFC 3875 section 6), and the server's
+// own message pages. Plain text work, no sockets.
 #include <ctime>
 #include <string>
 
@@ -19,19 +19,24 @@ std::string CgiErroredPage(const std::string& interp, const std::string& scriptF
 std::string CgiNoHeaderPage(const std::string& interp, const std::string& scriptFile);
 
 struct TCgiReply {
-    std::string Header; // ends with the empty line
+    std::string Header; // status line and header lines, ending with the empty line
     std::string Body;
-    std::string RemovedStatusLine; // a GET script's "Status:" line, taken out of the reply
-    bool NoHeader = false;         // the script printed HTML before any header: Body is the page
+    // A "Location: /path?query" without a status: the server answers with what that address
+    // gives instead (RFC 3875 6.2.2); Header and Body are then empty.
+    std::string LocalRedirect;
+    bool NoHeader = false; // the script printed HTML before any header: Body is the page
 };
 
-// The reply to output, a script's standard output bytes. Text bodies are rebuilt line by
-// line with CR LF; a body of another declared type goes out byte for byte.
-TCgiReply BuildCgiReply(const std::string& headerStart, const std::string& output, bool isPost,
+// The reply to output, a script's standard output bytes. headerStart is the reply's own start
+// (CgiReplyHeaderStart); the script's header lines replace its lines of the same name or join
+// them, a "Status:" line sets the status line, a "Location:" to another site without one
+// makes it "302 Found". The body goes out byte for byte.
+TCgiReply BuildCgiReply(const std::string& headerStart, const std::string& output,
                         const std::string& interp, const std::string& scriptFile);
 
 // headerStart with "Content-Length: " + length and the empty line: the reply to a page of
-// the server's own.
-std::string CgiPageHeader(const std::string& headerStart, size_t length);
+// the server's own. With a status ("503 Service Unavailable") its status line says that.
+std::string CgiPageHeader(const std::string& headerStart, size_t length,
+                          const std::string& status = {});
 
 } // namespace korvane

@@ -2,6 +2,7 @@
 // A connection of the project's web server: the HTTP connection plus the request body it
 // collects for a script, and the script the request is for.
 #include "net/http_server.h"
+#include "web/cgi_target.h"
 
 #include <cstdint>
 #include <string>
@@ -13,8 +14,7 @@ class TMyHttpConnection : public THttpConnection {
 public:
     std::string Body;         // the posted bytes received so far
     int64_t BodyExpected = 0; // the request's content length
-    std::string ScriptFile;   // the script a POST is for
-    std::string ScriptPath;   // the request path that named it
+    TCgiTarget Target;        // the script a POST is for
 };
 
 } // namespace korvane

@@ -3,6 +3,7 @@
 #include "exec/console_controller.h"
 #include "exec/error_filter.h"
 #include "net/http_server.h"
+#include "net/http_text.h"
 #include "storage/errors.h"
 #include "storage/paths.h"
 #include "storage/program_log.h"
@@ -23,6 +24,9 @@ constexpr const char* LoopbackV4 = "127.0.0.1";
 constexpr const char* LoopbackV6 = "::1";
 constexpr int DefaultCgiTimeout = 30;
 constexpr size_t PostReadPiece = 65536;
+// How long a browser is asked to wait before it tries a busy console again.
+constexpr int BusyRetrySeconds = 5;
+constexpr int MaxLocalRedirects = 10;
 
 std::string JoinLines(const std::vector<std::string>& lines) {
     std::string joined;
@@ -237,40 +241,64 @@ std::string TWebServer::DerivedLogicalCgiBinPath() const {
 // ---------------------------------------------------------------------------------------------
 // requests
 
-TCgiTarget TWebServer::Target(const THttpConnection& connection) const {
-    return MapCgiRequest(connection.Path(), ServedCgiFolders);
+TCgiTarget TWebServer::Target(const std::string& path) const {
+    return MapCgiRequest(path, ServedCgiFolders);
+}
+
+// A folder that runs an index script, asked for without its closing "/": the browser is sent
+// to the address with it, so that the links of the page resolve inside the folder.
+void TWebServer::AnswerWithSlash(THttpConnection& connection, THttpGetFlag& flags) {
+    const std::string location =
+        connection.Path() + "/" + (connection.Params().empty() ? "" : "?" + connection.Params());
+    connection.AnswerText(flags, "301 Moved Permanently", "", "Location: " + location + "\r\n",
+                          "<html><body><a href=\"" + TextToHtmlText(location) +
+                              "\">Moved here</a></body></html>");
 }
 
 // Documents are the HTTP server's own work: it maps them below the root, which is this
 // server's root path, and refuses what lies outside. Scripts below the prefix run here.
 void TWebServer::WebServerGetDocument(THttpConnection& connection, THttpGetFlag& flags) {
     Busy = false;
-    const TCgiTarget target = Target(connection);
-    if (target.Kind == TCgiTargetKind::Leave) return;
-    if (target.Kind == TCgiTargetKind::Missing) {
+    const TCgiTarget target = Target(connection.Path());
+    switch (target.Kind) {
+    case TCgiTargetKind::Leave:
+        return;
+    case TCgiTargetKind::Missing:
         flags = THttpGetFlag::hg404;
         return;
+    case TCgiTargetKind::AddSlash:
+        AnswerWithSlash(connection, flags);
+        return;
+    case TCgiTargetKind::Script:
+        RunScript(connection, target, false, {});
+        flags = THttpGetFlag::hgWillSendMySelf;
+        return;
     }
-    RunScript(connection, target.Path, target.File, false, {});
-    flags = THttpGetFlag::hgWillSendMySelf;
 }
 
 void TWebServer::WebServerHeadDocument(THttpConnection& connection, THttpGetFlag& flags) {
     Busy = false;
-    const TCgiTarget target = Target(connection);
-    if (target.Kind == TCgiTargetKind::Leave) return;
-    if (target.Kind == TCgiTargetKind::Missing) {
+    const TCgiTarget target = Target(connection.Path());
+    switch (target.Kind) {
+    case TCgiTargetKind::Leave:
+        return;
+    case TCgiTargetKind::Missing:
         flags = THttpGetFlag::hg404;
         return;
+    case TCgiTargetKind::AddSlash:
+        AnswerWithSlash(connection, flags);
+        return;
+    case TCgiTargetKind::Script:
+        connection.DocStream = std::make_unique<THttpMemoryStream>(
+            CgiReplyHeaderStart(connection.Version(), std::time(nullptr)) + "\r\n");
+        connection.SendDocStream();
+        flags = THttpGetFlag::hgWillSendMySelf;
+        return;
     }
-    connection.DocStream = std::make_unique<THttpMemoryStream>(
-        CgiReplyHeaderStart(connection.Version(), std::time(nullptr)) + "\r\n");
-    connection.SendDocStream();
-    flags = THttpGetFlag::hgWillSendMySelf;
 }
 
 void TWebServer::WebServerPostDocument(THttpConnection& connection, THttpGetFlag& flags) {
-    const TCgiTarget target = Target(connection);
+    const TCgiTarget target = Target(connection.Path());
     if (target.Kind != TCgiTargetKind::Script) {
         flags = THttpGetFlag::hg404;
         if (Logging(&TWebLogging::Errors))
@@ -290,11 +318,10 @@ void TWebServer::WebServerPostDocument(THttpConnection& connection, THttpGetFlag
     auto& my = static_cast<TMyHttpConnection&>(connection);
     my.Body.clear();
     my.BodyExpected = length;
-    my.ScriptFile = target.File;
-    my.ScriptPath = target.Path;
+    my.Target = target;
     if (length == 0) {
         // Nothing will arrive: the script runs now.
-        RunScript(connection, target.Path, target.File, true, {});
+        RunScript(connection, target, true, {});
         flags = THttpGetFlag::hgWillSendMySelf;
         return;
     }
@@ -322,65 +349,133 @@ void TWebServer::WebServerPostedData(THttpConnection& connection) {
     connection.EndPostedData();
     const std::string body = std::move(my.Body);
     my.Body.clear();
-    RunScript(connection, my.ScriptPath, my.ScriptFile, true, body);
+    RunScript(connection, my.Target, true, body);
     Busy = false;
 }
 
-void TWebServer::RunScript(THttpConnection& connection, const std::string& path,
-                           const std::string& scriptFile, bool isPost, const std::string& body) {
+// The CGI variables of a request: how it came and how its address names the script.
+TServerRequestVars TWebServer::ServerVars(THttpConnection& connection,
+                                          const TScriptCall& call) const {
+    const THttpRequestHeader& header = connection.RequestHeader();
+    TServerRequestVars vars;
+    vars.Protocol = connection.Version();
+    vars.ScriptName = call.Target.ScriptName;
+    vars.PathInfo = call.Target.PathInfo;
+    vars.RequestUri = call.Address + (call.Query.empty() ? "" : "?" + call.Query);
+    vars.DocumentRoot = DerivedRootPath();
+    vars.ServerName = header.RequestHostName.empty() ? connection.Socket().LocalAddress()
+                                                     : header.RequestHostName;
+    vars.ServerPort = std::to_string(connection.Socket().LocalPort());
+    vars.ServerAddr = connection.Socket().LocalAddress();
+    vars.RemoteAddr = connection.PeerAddr();
+    vars.RemotePort = connection.PeerPort();
+    vars.Headers = header.RequestHeader;
+    return vars;
+}
+
+void TWebServer::RunScript(THttpConnection& connection, const TCgiTarget& target, bool isPost,
+                           const std::string& body) {
+    TScriptCall call{target, connection.Path(), connection.Params(), body, isPost};
+    std::string header, page;
+    // A script may answer with the address of another (RFC 3875 6.2.2): that one runs instead,
+    // as a GET, a few times at most.
+    for (int redirects = 0;; ++redirects) {
+        const std::string redirect = RunOnce(connection, call, header, page);
+        if (redirect.empty()) break;
+        const size_t question = redirect.find('?');
+        call.Address = redirect.substr(0, question);
+        call.Query = question == std::string::npos ? std::string() : redirect.substr(question + 1);
+        call.Target = Target(call.Address);
+        call.IsPost = false;
+        call.Body.clear();
+        if (call.Target.Kind == TCgiTargetKind::Leave) {
+            connection.AnswerWithDocument(call.Address);
+            return;
+        }
+        if (call.Target.Kind != TCgiTargetKind::Script) {
+            connection.DocStream = std::make_unique<THttpMemoryStream>(
+                THttpConnection::BuildErrorPage(connection.Version(), 404, call.Address, ""));
+            connection.SendDocStream();
+            connection.CloseAfterReply();
+            return;
+        }
+        if (redirects == MaxLocalRedirects) {
+            page = CgiErroredPage(CgiInterpreterName(call.Target.File), call.Target.File,
+                                  "More than " + std::to_string(MaxLocalRedirects) +
+                                      " local redirections in a row.");
+            header = CgiPageHeader(CgiReplyHeaderStart(connection.Version(), std::time(nullptr)),
+                                   page.size(), "500 Internal Server Error");
+            break;
+        }
+    }
+    connection.DocStream = std::make_unique<THttpMemoryStream>(header + page);
+    connection.SendDocStream();
+}
+
+std::string TWebServer::RunOnce(THttpConnection& connection, const TScriptCall& call,
+                                std::string& header, std::string& page) {
+    const TCgiTarget& target = call.Target;
+    const bool isPost = call.IsPost;
+    const std::string& path = target.Path;
+    const std::string& scriptFile = target.File;
     const std::string interp = CgiInterpreterName(scriptFile);
     const std::string start = CgiReplyHeaderStart(connection.Version(), std::time(nullptr));
     const bool logErrors = Logging(&TWebLogging::Errors);
-    std::string header, page;
+    std::string redirect;
     if (ConsoleBusy()) {
         // Whatever runs there was started by a person (a debugging session, a module
         // install): a request never ends it. The browser may try again later.
         page = CgiBusyPage(interp, scriptFile);
-        header = CgiPageHeader(start, page.size());
+        header = CgiPageHeader(start + "Retry-After: " + std::to_string(BusyRetrySeconds) + "\r\n",
+                               page.size(), "503 Service Unavailable");
         if (logErrors)
             WriteLogLine(isPost
                              ? "**WEB ERROR:  Korvane console is busy " + path
                              : "**WEB ERROR:  Korvane console busy when trying to access " + path);
     } else {
+        const TServerRequestVars server = ServerVars(connection, call);
         TCgiRequest request;
         request.ScriptFile = scriptFile;
         request.IsPost = isPost;
         request.ContentType = isPost ? connection.RequestHeader().RequestContentType : "";
-        request.QueryString = connection.Params();
-        request.Body = body;
+        request.QueryString = call.Query;
+        request.Body = call.Body;
+        request.Server = &server;
         const TCgiOutput output = ExecuteFileName(request);
-        if (output.Output.empty() || output.TimedOut) {
+        if (output.Output.empty() || output.TimedOut || output.TooLarge) {
             std::vector<std::string> errors = output.ErrorLines;
             if (output.TimedOut)
                 errors.push_back("Stopped after " + std::to_string(CgiTimeoutValue) +
                                  " seconds, the CGI time limit.");
+            if (output.TooLarge)
+                errors.push_back("Stopped: the reply grew past " +
+                                 std::to_string(MaxCgiReplyBytes / (1024 * 1024)) +
+                                 " MiB, the most a script may send.");
             const std::string errorText = JoinLines(errors);
-            page = CgiErroredPage(interp, scriptFile, errorText);
-            header = CgiPageHeader(start, page.size());
+            page = CgiErroredPage(interp, scriptFile, TextToHtmlText(errorText));
+            header = CgiPageHeader(start, page.size(), "500 Internal Server Error");
             if (logErrors)
                 WriteLogLine(isPost ? "**WEB ERROR:  Program errored or timed out: " + path
                                     : "**WEB ERROR:  Program errored or timed out in " + path +
                                           " with message..." + errorText);
         } else {
-            TCgiReply reply = BuildCgiReply(start, output.Output, isPost, interp, scriptFile);
-            if (!reply.RemovedStatusLine.empty())
-                Project.WebServerMessage("Apache Status line removed - " + reply.RemovedStatusLine);
+            TCgiReply reply = BuildCgiReply(start, output.Output, interp, scriptFile);
             if (reply.NoHeader && logErrors)
                 WriteLogLine("**WEB ERROR:  Program has no Content-Type header for file " + path);
             header = std::move(reply.Header);
             page = std::move(reply.Body);
+            redirect = std::move(reply.LocalRedirect);
         }
     }
     if (Logging(isPost ? &TWebLogging::Post : &TWebLogging::Get)) {
         const std::string indent = isPost ? "          " : "         ";
         WriteLogLine((isPost ? "**WEB POST:  Web Path: " : "**WEB GET:  Web Path: ") + path);
         WriteLogLine(indent + ": File Path: " + scriptFile);
-        WriteLogLine(indent + ":    Params: " + connection.Params());
+        WriteLogLine(indent + ":    Params: " + call.Query);
         WriteLogLine(indent + ":      Head: " + header);
         WriteLogLine(indent + ":      Body: " + page);
     }
-    connection.DocStream = std::make_unique<THttpMemoryStream>(header + page);
-    connection.SendDocStream();
+    return redirect;
 }
 
 // ---------------------------------------------------------------------------------------------

@@ -101,9 +101,23 @@ private:
     void WebServerPostedData(THttpConnection& connection);
     void WebServerStart();
     void WebServerStop();
-    TCgiTarget Target(const THttpConnection& connection) const;
-    void RunScript(THttpConnection& connection, const std::string& path,
-                   const std::string& scriptFile, bool isPost, const std::string& body);
+    TCgiTarget Target(const std::string& path) const;
+    void AnswerWithSlash(THttpConnection& connection, THttpGetFlag& flags);
+    // One run of a script: what it runs, under which address and query, with which body.
+    struct TScriptCall {
+        TCgiTarget Target;
+        std::string Address; // the request's path as it came, or a local redirect's
+        std::string Query;
+        std::string Body;
+        bool IsPost = false;
+    };
+    TServerRequestVars ServerVars(THttpConnection& connection, const TScriptCall& call) const;
+    // Runs the script of target and sends its reply, following its local redirects.
+    void RunScript(THttpConnection& connection, const TCgiTarget& target, bool isPost,
+                   const std::string& body);
+    // One run: the reply's header and page, or the local address the script named instead.
+    std::string RunOnce(THttpConnection& connection, const TScriptCall& call, std::string& header,
+                        std::string& page);
     bool Logging(bool TWebLogging::*kind) const;
 
     TWebServerOwner& Project;

@@ -1,6 +1,7 @@
 // "Run (view Browser)": direct runs whose output becomes the page the browser view shows.
 #include "editor/browser_tab.h"
 #include "exec/console_controller.h"
+#include "real_sites.h"
 #include "run_fixture.h"
 #include "services/mysql_controller.h"
 #include "storage/file_utils.h"
@@ -9,6 +10,7 @@
 #include "web/web_server.h"
 #include "widgets/web_view.h"
 
+#include <filesystem>
 #include <memory>
 
 #include <QAction>
@@ -185,4 +187,77 @@ TEST_F(BrowserRunsTest, ABrowserRunThatFindsTheDatabaseDownOffersToBringItUp) {
     ASSERT_EQ(Prompt.Records().size(), 1u);
     EXPECT_EQ(Prompt.Records()[0].Text, "MySQL Server down. Attempt to bring it up?");
     EXPECT_FALSE(Debugger().BrowserRequest);
+}
+
+// A PHP page shown in the browser tab runs as a web host runs it, through php-cgi: its form
+// fields fill $_GET and $_POST.
+TEST_F(BrowserRunsTest, APhpPagesFormFieldsReachItAsTheRequest) {
+    if (!std::filesystem::exists("/usr/bin/php-cgi")) GTEST_SKIP() << "needs php-cgi";
+    Form->Project().setPhpCompilerPath("/usr/bin/php");
+    TEditorPage& page = OpenScript("form.php", "<?php echo '<p>', $_SERVER['REQUEST_METHOD'], "
+                                               "' get=', $_GET['name'] ?? '', ' post=', "
+                                               "$_POST['name'] ?? '', '</p>';\n");
+    page.FormFields = {"Yname=ann lee"};
+    page.setFormSendType(1); // as the query and as the posted body
+    Form->RunToBrowserAction()->trigger();
+    ASSERT_TRUE(WaitFor([&] { return Debugger().RunPage() == nullptr; }));
+    EXPECT_EQ(test::ReadBytes(page.TempHTMLFileName()), "<p>POST get=ann lee post=ann lee</p>");
+}
+
+// A program that reads its posted fields to the end of its input ends by itself.
+TEST_F(BrowserRunsTest, PostedFieldsAreFollowedByTheEndOfTheInput) {
+    TEditorPage& page =
+        OpenScript("slurp.pl", "my $in = do { local $/; <STDIN> };\n"
+                               "print \"Content-Type: text/html\\n\\n<p>[$in]</p>\\n\";\n");
+    page.FormFields = {"Yk=v"};
+    page.setFormSendType(3); // posted only
+    Form->RunToBrowserAction()->trigger();
+    ASSERT_TRUE(WaitFor([&] { return Debugger().RunPage() == nullptr; }))
+        << "still waiting for more input";
+    EXPECT_EQ(test::ReadBytes(page.TempHTMLFileName()), "<p>[k=v\n]</p>\n");
+}
+
+// gitweb and DokuWiki from their Debian packages, run from their pages with the server on: the
+// project list, and a login posted from the Params tab's fields that sets a cookie and
+// redirects to the page the user is then logged in on.
+TEST_F(BrowserRunsTest, RealApplicationsRunFromTheirPagesThroughTheServer) {
+    const std::string missing = test::TRealSites::MissingPackages();
+    if (!missing.empty()) GTEST_SKIP() << "needs the packages " << missing;
+    const test::TRealSites sites(Dir.File("site"));
+    TKorProject& project = Form->Project();
+    project.setPhpCompilerPath("/usr/bin/php");
+    project.setProjectEnvVars(sites.EnvVars);
+    TWebServer& web = project.WebServer();
+    web.setRootPath(sites.Root);
+    web.setCgiBinpath(sites.Cgi);
+    web.setCgiTimeout(60);
+    web.setPort("0");
+    Form->WebServerAction()->trigger();
+    ASSERT_TRUE(web.Started());
+
+    const auto open = [&](const std::string& file) -> TEditorPage& {
+        Form->OpenFileIntoProject(file);
+        return *dynamic_cast<TEditorPage*>(project.getCurrentPage());
+    };
+    TEditorPage& gitweb = open(sites.Cgi + "/gitweb.cgi");
+    Form->RunToBrowserAction()->trigger();
+    EXPECT_TRUE(ShownText(gitweb).contains(QStringLiteral("test.git")));
+
+    TEditorPage& wiki = open(sites.Cgi + "/dokuwiki/doku.php");
+    wiki.FormFields = {"Yid=start", "Ydo=login", "Ysectok=", std::string("Yu=") + sites.WikiUser,
+                       std::string("Yp=") + sites.WikiPassword};
+    wiki.setFormSendType(3);
+    Form->RunToBrowserAction()->trigger();
+    auto shown = std::make_shared<QString>();
+    EXPECT_TRUE(WaitFor(
+        [&] {
+            if (TWebView* view = wiki.BrowserTab()->View())
+                view->ReadText([shown](const QString& text) { *shown = text; });
+            // Only a request that brings the login's cookie back offers to log out.
+            return shown->contains(QStringLiteral("Log Out"));
+        },
+        30000))
+        << shown->toStdString();
+    EXPECT_TRUE(wiki.BrowserTab()->View()->Url().path().endsWith("/doku.php/start"))
+        << wiki.BrowserTab()->View()->Url().toString().toStdString();
 }

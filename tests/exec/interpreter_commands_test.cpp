@@ -13,6 +13,7 @@ TEST(InterpreterCommands, TextsShowQuotedPathsAndWordsKeepThemWhole) {
     EXPECT_EQ(PerlDebugCommand(perl, " -w", file).Text(),
               R"("/usr/bin/perl" -d  -w "/w/my site/a.pl")");
     EXPECT_EQ(PerlCgiCommand(perl, file).Text(), R"("/usr/bin/perl" -W "/w/my site/a.pl")");
+    EXPECT_EQ(PerlCgiCommand(perl, file, true).Words(), (Words{perl, "-W", "-T", file}));
     EXPECT_EQ(PerlVersionCommand(perl).Text(), R"("/usr/bin/perl" -v)");
     EXPECT_EQ(PerlConfigurationCommand(perl).Text(), R"("/usr/bin/perl" -V)");
     EXPECT_EQ(PhpSyntaxCheckCommand(php, file).Text(), R"("/opt/php 8/php" -l "/w/my site/a.pl")");

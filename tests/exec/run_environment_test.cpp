@@ -124,6 +124,36 @@ TEST(RunEnvironment, ScriptsForTheWebServerGetTheRequestAsItCame) {
     EXPECT_TRUE(Has(php, "REQUEST_METHOD=GET"));
 }
 
+// A request through the local web server: the CGI/1.1 set, the request's own headers in place
+// of the IDE's made-up ones, PHP's script name as the address names it.
+TEST(RunEnvironment, ARequestThroughTheServerBringsItsAddressAndHeaders) {
+    TServerRequestVars server;
+    server.Protocol = "HTTP/1.1";
+    server.ScriptName = "/cgi-bin/b.php";
+    server.DocumentRoot = "/site";
+    server.Headers = {"Host: h:81",  "User-Agent: UA/1", "Cookie: a=1",     "cookie: b=2",
+                      "Accept: x",   "Accept: y",        "Content-Type: t", "Content-Length: 3",
+                      "Proxy: evil", "X-Odd.Name:  v ",  "no colon here"};
+    TRequestVars request;
+    request.Server = &server;
+    const Lines php =
+        CgiRunEnvironment(TEnvironmentOptions{}, {}, TScriptLanguage::Php, "/c/b.php", {}, request);
+    for (const char* line :
+         {"HTTP_HOST=h:81", "HTTP_USER_AGENT=UA/1", "HTTP_COOKIE=a=1; b=2", "HTTP_ACCEPT=x, y",
+          "HTTP_X_ODD_NAME=v", "SERVER_PROTOCOL=HTTP/1.1", "GATEWAY_INTERFACE=CGI/1.1",
+          "SCRIPT_NAME=/cgi-bin/b.php", "SCRIPT_FILENAME=/c/b.php", "DOCUMENT_ROOT=/site",
+          "REDIRECT_STATUS=200"})
+        EXPECT_TRUE(Has(php, line)) << line;
+    for (const char* name :
+         {"HTTP_CONTENT_TYPE", "HTTP_CONTENT_LENGTH", "HTTP_PROXY", "PATH_INFO", "PATH_TRANSLATED"})
+        EXPECT_FALSE(Named(php, name)) << name;
+    server.PathInfo = "/a b";
+    const Lines perl =
+        CgiRunEnvironment(TEnvironmentOptions{}, {}, TScriptLanguage::Perl, "/c/a.pl", {}, request);
+    EXPECT_TRUE(Has(perl, "PATH_INFO=/a b"));
+    EXPECT_TRUE(Has(perl, "PATH_TRANSLATED=/site/a b")) << "the path information, mapped";
+}
+
 TEST(RunEnvironment, SettingAVariableReplacesEveryLineOfItsNameAndEmptyRemoves) {
     Lines env{"A=1", "AB=2", "A=3", "a=4"};
     SetEnvVar(env, "A", "5");

@@ -30,7 +30,7 @@ TEST(HttpText, DatesContentTypesAndNormalisation) {
     EXPECT_EQ(RFC1123DateText(1073293387), "Mon, 05 Jan 2004 09:03:07");
     EXPECT_EQ(DocumentToContentType("/x/Page.HTM"), "text/html");
     EXPECT_EQ(DocumentToContentType("/x/a.wmlscriptc"), "application/vnd.wap.wmlscriptc");
-    EXPECT_EQ(DocumentToContentType("/x.d/readme"), "application/binary");
+    EXPECT_EQ(DocumentToContentType("/x.d/readme"), "application/octet-stream");
     EXPECT_EQ(DocumentToContentType("/x/p.jpeg"), "image/jpeg");
 
     EXPECT_EQ(NormalizeLocalPath(""), "");

@@ -9,6 +9,7 @@
 #include <gtest/gtest.h>
 #include <signal.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include "temp_dir.h"
 
@@ -216,4 +217,44 @@ TEST(ChildProcess, InputReachesTheChildAndInterruptReachesItsHandler) {
     ReadToEnd(child, rest, err);
     EXPECT_EQ(rest, "paused\n");
     EXPECT_EQ(child.Finish(1000), 5);
+}
+
+// Libraries of this program open descriptors without close-on-exec (a browser engine's
+// sockets, file watches): the child must get none of them, only its streams and, when asked
+// for, the command channel.
+TEST(ChildProcess, AChildGetsOnlyTheDescriptorsMeantForIt) {
+    int leaky[2];
+    ASSERT_EQ(::pipe(leaky), 0) << "opened as libraries do, inheritable";
+    const int high = ::dup2(leaky[0], 57);
+    ASSERT_EQ(high, 57);
+    // The shell's own descriptors, listed by the shell itself; the one its listing read the
+    // folder with is closed again by the time it is looked at.
+    const std::string list =
+        "for f in /proc/$$/fd/*; do [ -e \"$f\" ] && printf '%s ' \"${f##*/}\"; done";
+    for (const bool commandChannel : {false, true}) {
+        ChildProcess child;
+        std::string error;
+        ASSERT_TRUE(child.Start(Program({"/bin/sh", "-c", list}, {}, ""), error, commandChannel));
+        std::string out, err;
+        ReadToEnd(child, out, err);
+        child.Finish(1000);
+        EXPECT_EQ(out, commandChannel ? "0 1 2 3 " : "0 1 2 ") << err;
+    }
+    ::close(high);
+    ::close(leaky[0]);
+    ::close(leaky[1]);
+}
+
+// A program reading its input to the end stops there once the input is closed.
+TEST(ChildProcess, AClosedInputEndsTheChildsReading) {
+    ChildProcess child;
+    std::string error;
+    ASSERT_TRUE(child.Start(Program({"/bin/sh", "-c", "wc -c"}, {}, ""), error));
+    EXPECT_EQ(child.Write("12345"), 5u);
+    child.CloseInput();
+    EXPECT_FALSE(child.InputOpen());
+    std::string out, err;
+    ReadToEnd(child, out, err);
+    EXPECT_EQ(out.substr(out.find_first_not_of(' ')), "5\n");
+    child.Finish(1000);
 }

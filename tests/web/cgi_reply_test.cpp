@@ -16,47 +16,69 @@ const std::string Start = "HTTP/1.1 200 Ok\r\nContent-Type: text/html\r\nDate: D
 struct ReplyCase {
     const char* Name;
     std::string Output;
-    bool IsPost;
     std::string Header; // expected, whole
     std::string Body;
-    std::string RemovedStatus;
+    std::string LocalRedirect;
 };
 
 } // namespace
 
-TEST(CgiReply, ScriptHeadersMergeIntoTheReplyAndBodiesKeepTheirBytes) {
+// As RFC 3875 section 6: the script's lines join the reply or replace its own, "Status:" sets
+// the status line for every method, a "Location:" elsewhere without a status is a 302, a local
+// one is answered by the server in place.
+TEST(CgiReply, ScriptHeadersMakeTheReplyAndBodiesKeepTheirBytes) {
     const std::string png("\x89PNG\r\n\x1a\n\0\n\r\n", 12);
     const std::vector<ReplyCase> cases{
-        {"type replaced whatever its case; body lines end in CR LF",
-         "content-type: text/plain\n\nhello\n", false,
-         "HTTP/1.1 200 Ok\r\ncontent-type: text/plain\r\nDate: D\r\nContent-Length: 7\r\n\r\n",
-         "hello\r\n", ""},
-        {"new lines are added; a line without \": \" is dropped; the length stays ours",
-         "Location: /x\r\nbogus\r\nContent-Length: 999\r\n\r\na\nb", false,
-         Start + "Content-Length: 6\r\nLocation: /x\r\n\r\n", "a\r\nb\r\n", ""},
-        {"a GET loses its status line", "Status: 302 Found\nLocation: /y\n\n", false,
-         Start + "Content-Length: 0\r\nLocation: /y\r\n\r\n", "", "Status: 302 Found"},
-        {"a POST keeps it as a header", "Status: 302 Found\nLocation: /y\n\n", true,
-         Start + "Content-Length: 0\r\nStatus: 302 Found\r\nLocation: /y\r\n\r\n", "", ""},
-        {"without an empty line every line is header and body", "just text\n", false,
-         Start + "Content-Length: 11\r\n\r\n", "just text\r\n", ""},
-        {"a declared binary body goes out byte for byte", "Content-Type: image/png\n\n" + png,
-         false,
+        {"type replaced whatever its case; the body as it came",
+         "content-type: text/plain\n\nhello\n",
+         "HTTP/1.1 200 Ok\r\ncontent-type: text/plain\r\nDate: D\r\nContent-Length: 6\r\n\r\n",
+         "hello\n", ""},
+        {"new lines are added; a line without a name is dropped; the length stays ours",
+         "X-One: 1\r\nbogus\r\nContent-Length: 999\r\n\r\na\nb",
+         Start + "Content-Length: 3\r\nX-One: 1\r\n\r\n", "a\nb", ""},
+        {"a status sets the status line", "Status: 404 Not Found\nContent-Type: text/plain\n\nx",
+         "HTTP/1.1 404 Not Found\r\nContent-Type: text/plain\r\nDate: D\r\nContent-Length: "
+         "1\r\n\r\n",
+         "x", ""},
+        {"a bare code gets its reason", "Status: 303\nLocation: /next\n\n",
+         "HTTP/1.1 303 See Other\r\nContent-Type: text/html\r\nDate: D\r\nContent-Length: "
+         "0\r\nLocation: /next\r\n\r\n",
+         "", ""},
+        {"a status that is none is left out", "Status: soon\nContent-Type: text/plain\n\n",
+         "HTTP/1.1 200 Ok\r\nContent-Type: text/plain\r\nDate: D\r\nContent-Length: "
+         "0\r\n\r\n",
+         "", ""},
+        {"another site without a status: 302", "Location: http://example.test/x\n\n",
+         "HTTP/1.1 302 Found\r\nContent-Type: text/html\r\nDate: D\r\nContent-Length: "
+         "0\r\nLocation: http://example.test/x\r\n\r\n",
+         "", ""},
+        {"a local address without a status is the server's to answer",
+         "Location: /cgi-bin/next.pl?a=1\n\n", "", "", "/cgi-bin/next.pl?a=1"},
+        {"an address of another host on this scheme is no local one", "Location: //other/x\n\n",
+         "HTTP/1.1 302 Found\r\nContent-Type: text/html\r\nDate: D\r\nContent-Length: "
+         "0\r\nLocation: //other/x\r\n\r\n",
+         "", ""},
+        {"every cookie goes out", "Set-Cookie: a=1\nSet-Cookie: b=2\nContent-type:text/plain\n\n",
+         "HTTP/1.1 200 Ok\r\nContent-type: text/plain\r\nDate: D\r\nContent-Length: "
+         "0\r\nSet-Cookie: a=1\r\nSet-Cookie: b=2\r\n\r\n",
+         "", ""},
+        {"without an empty line every line is header and body", "just text\n",
+         Start + "Content-Length: 10\r\n\r\n", "just text\n", ""},
+        {"a binary body goes out byte for byte", "Content-Type: image/png\n\n" + png,
          "HTTP/1.1 200 Ok\r\nContent-Type: image/png\r\nDate: D\r\nContent-Length: 12\r\n\r\n", png,
          ""},
     };
     for (const ReplyCase& c : cases) {
-        const TCgiReply reply = BuildCgiReply(Start, c.Output, c.IsPost, "Perl", "/s/t.pl");
+        const TCgiReply reply = BuildCgiReply(Start, c.Output, "Perl", "/s/t.pl");
         EXPECT_EQ(reply.Header, c.Header) << c.Name;
         EXPECT_EQ(reply.Body, c.Body) << c.Name;
-        EXPECT_EQ(reply.RemovedStatusLine, c.RemovedStatus) << c.Name;
+        EXPECT_EQ(reply.LocalRedirect, c.LocalRedirect) << c.Name;
         EXPECT_FALSE(reply.NoHeader) << c.Name;
     }
 }
 
 TEST(CgiReply, HtmlBeforeTheHeaderGetsTheNoHeaderPage) {
-    const TCgiReply reply =
-        BuildCgiReply(Start, "<HTML><body>hi\n\nmore\n", false, "Perl", "/s/t.pl");
+    const TCgiReply reply = BuildCgiReply(Start, "<HTML><body>hi\n\nmore\n", "Perl", "/s/t.pl");
     EXPECT_TRUE(reply.NoHeader);
     EXPECT_EQ(reply.Body,
               "<html><head><title>Korvane Web Server Message</title></head><body><h2><p>Perl "
@@ -65,7 +87,9 @@ TEST(CgiReply, HtmlBeforeTheHeaderGetsTheNoHeaderPage) {
               "prefixing output with the following:-\r\n\r\n<b>print \"Content-Type: "
               "text/html\\n\\n\";</b></pre></p></body></html>");
     EXPECT_EQ(reply.Header,
-              Start + "Content-Length: " + std::to_string(reply.Body.size()) + "\r\n\r\n");
+              "HTTP/1.1 500 Internal Server Error\r\nContent-Type: text/html\r\nDate: "
+              "D\r\nContent-Length: " +
+                  std::to_string(reply.Body.size()) + "\r\n\r\n");
 }
 
 TEST(CgiReply, MessagePagesAndTheHeaderStart) {

@@ -52,3 +52,38 @@ TEST(CgiTarget, OnlyScriptsInsideTheCgiFolderRun) {
     }
     EXPECT_EQ(MapCgiRequest("/cgi-bin/my%20script.pl", folders).Path, "/cgi-bin/my script.pl");
 }
+
+// The first script along the path runs; what follows it is its path information.
+TEST(CgiTarget, ThePathAfterAScriptIsItsPathInformation) {
+    test::TempDir dir;
+    const std::string cgi = dir.File("cgi-bin");
+    std::filesystem::create_directories(cgi + "/app");
+    std::filesystem::create_directories(cgi + "/plain");
+    std::filesystem::create_directories(cgi + "/x.pl");
+    for (const char* name : {"t.pl", "app/index.cgi", "app/index.php", "x.pl/inner.pl"})
+        test::WriteBytes(cgi + "/" + name, "1;\n");
+    test::WriteBytes(cgi + "/plain/index.html", "<p>");
+    const TCgiFolders folders{cgi, "cgi-bin", "index.html"};
+    struct Case {
+        const char* Path;
+        TCgiTargetKind Kind;
+        std::string ScriptName, PathInfo;
+    };
+    const std::vector<Case> cases{
+        {"/cgi-bin/t.pl/a/b%20c/", TCgiTargetKind::Script, "/cgi-bin/t.pl", "/a/b c/"},
+        {"/cgi-bin/t.pl/../t.pl/x", TCgiTargetKind::Script, "/cgi-bin/t.pl", "/x"},
+        {"/cgi-bin/x.pl/inner.pl/y", TCgiTargetKind::Script, "/cgi-bin/x.pl/inner.pl", "/y"},
+        {"/cgi-bin/app/", TCgiTargetKind::Script, "/cgi-bin/app/index.cgi", ""},
+        {"/cgi-bin/app/index.php/p", TCgiTargetKind::Script, "/cgi-bin/app/index.php", "/p"},
+        {"/cgi-bin/app", TCgiTargetKind::AddSlash, "", ""},
+        {"/cgi-bin/plain", TCgiTargetKind::Leave, "", ""},
+        {"/cgi-bin/plain/", TCgiTargetKind::Leave, "", ""},
+        {"/cgi-bin/none.pl/x", TCgiTargetKind::Leave, "", ""},
+    };
+    for (const Case& c : cases) {
+        const TCgiTarget target = MapCgiRequest(c.Path, folders);
+        EXPECT_EQ(target.Kind, c.Kind) << c.Path;
+        EXPECT_EQ(target.ScriptName, c.ScriptName) << c.Path;
+        EXPECT_EQ(target.PathInfo, c.PathInfo) << c.Path;
+    }
+}

@@ -8,9 +8,11 @@
 #include <QNetworkInterface>
 #include <QProcess>
 
+#include <chrono>
 #include <csignal>
 #include <filesystem>
 #include <fstream>
+#include <vector>
 
 #include <sys/socket.h>
 #include <unistd.h>
@@ -66,6 +68,23 @@ protected:
     uint16_t Port = 0;
 };
 
+// The header line of a reply with that name, without the name ("" when there is none).
+std::string HeaderValue(const std::string& reply, const std::string& name) {
+    const std::string head = reply.substr(0, reply.find("\r\n\r\n") + 2);
+    const std::string wanted = "\r\n" + name + ": ";
+    const size_t at = head.find(wanted);
+    if (at == std::string::npos) return {};
+    const size_t start = at + wanted.size();
+    return head.substr(start, head.find("\r\n", start) - start);
+}
+
+size_t Count(const std::string& text, const std::string& part) {
+    size_t count = 0;
+    for (size_t at = text.find(part); at != std::string::npos; at = text.find(part, at + 1))
+        ++count;
+    return count;
+}
+
 } // namespace
 
 TEST_F(WebServerTest, ScriptsRunWithTheirRequestAndDocumentsAreServed) {
@@ -74,11 +93,11 @@ TEST_F(WebServerTest, ScriptsRunWithTheirRequestAndDocumentsAreServed) {
     EXPECT_NE(reply.find("\r\nContent-Type: text/plain\r\n"), std::string::npos);
     EXPECT_NE(reply.find("\r\nCache-Control: no-store, no-cache, must-revalidate\r\n"),
               std::string::npos);
-    EXPECT_EQ(Body(reply), "GET|a=1&b=%20x||\r\n");
+    EXPECT_EQ(Body(reply), "GET|a=1&b=%20x||\n");
     EXPECT_EQ(Body(Get("/")), "<p>home</p>\n");
 
     WriteBytes(Cgi + "/my script.pl", "print \"Content-Type: text/plain\\n\\nspaced\\n\";\n");
-    EXPECT_EQ(Body(Get("/cgi-bin/my%20script.pl")), "spaced\r\n");
+    EXPECT_EQ(Body(Get("/cgi-bin/my%20script.pl")), "spaced\n");
     // A script outside the prefix is a document: shown, never run.
     EXPECT_EQ(Body(Get("/plain.pl")), "print 'source';\n");
     // Nothing outside the CGI folder runs, however the path is written.
@@ -95,10 +114,10 @@ TEST_F(WebServerTest, PostedBodiesReachTheScriptByteForByte) {
         Request("POST /cgi-bin/echo.pl?q=2 HTTP/1.0\r\nContent-Type: application/octet-stream\r\n"
                 "Content-Length: 8\r\n\r\n" +
                 body);
-    EXPECT_EQ(Body(reply), "POST|q=2|application/octet-stream|613d312600ff0d0a\r\n");
+    EXPECT_EQ(Body(reply), "POST|q=2|application/octet-stream|613d312600ff0d0a\n");
     // An empty body runs the script at once instead of waiting for bytes that never come.
     EXPECT_EQ(Body(Request("POST /cgi-bin/echo.pl HTTP/1.0\r\nContent-Length: 0\r\n\r\n")),
-              "POST||application/x-www-form-urlencoded|\r\n");
+              "POST||application/x-www-form-urlencoded|\n");
     // More than the limit is refused before any of it is held.
     EXPECT_EQ(Status(Request("POST /cgi-bin/echo.pl HTTP/1.0\r\nContent-Length: 16777217\r\n\r\n")),
               "HTTP/1.0 413 Request Entity Too Large");
@@ -126,10 +145,10 @@ TEST_F(WebServerTest, BinaryOutputAndPhpForms) {
     if (!IsFile("/usr/bin/php-cgi")) GTEST_SKIP() << "php-cgi is not installed";
     WriteBytes(Cgi + "/form.php", "<?php echo 'get=', $_GET['g'] ?? '', ' post=', "
                                   "$_POST['p'] ?? '';\n");
-    EXPECT_EQ(Body(Get("/cgi-bin/form.php?g=1")), "get=1 post=\r\n");
+    EXPECT_EQ(Body(Get("/cgi-bin/form.php?g=1")), "get=1 post=");
     EXPECT_EQ(Body(Request("POST /cgi-bin/form.php?g=2 HTTP/1.0\r\nContent-Type: "
                            "application/x-www-form-urlencoded\r\nContent-Length: 5\r\n\r\np=abc")),
-              "get=2 post=abc\r\n");
+              "get=2 post=abc");
 }
 
 // A program a person started on the console (a debugging session, a module install) is
@@ -139,9 +158,12 @@ TEST_F(WebServerTest, ABusyConsoleIsAnsweredWithoutEndingItsProgram) {
     console.startSession({TCommandLine("/bin/sleep").Add("30"), "", {}}, nullptr, true);
     const std::string reply = Get("/cgi-bin/echo.pl");
     EXPECT_NE(Body(reply).find("Korvane console busy"), std::string::npos);
+    // Not a page of the script's: the browser is told to come back later.
+    EXPECT_EQ(Status(reply), "HTTP/1.0 503 Service Unavailable");
+    EXPECT_FALSE(HeaderValue(reply, "Retry-After").empty());
     EXPECT_FALSE(console.sessionFinished()) << "the person's program still runs";
     console.endSession();
-    EXPECT_EQ(Body(Get("/cgi-bin/echo.pl")), "GET|||\r\n");
+    EXPECT_EQ(Body(Get("/cgi-bin/echo.pl")), "GET|||\n");
 }
 
 TEST_F(WebServerTest, AScriptPastItsTimeLimitIsStoppedWithWhatItStarted) {
@@ -258,4 +280,162 @@ TEST_F(WebServerTest, ARealBrowserSubmitsFormsToPerlAndPhp) {
                        "[php-GET:a&amp;b \xC3\xA9][php-POST:a&amp;b \xC3\xA9]</p>"),
               std::string::npos)
         << dom;
+}
+
+// A page of today in standards mode refuses a stylesheet or script sent as anything but its
+// own type.
+TEST_F(WebServerTest, DocumentsGoOutWithTheTypesBrowsersExpect) {
+    struct Case {
+        const char* File;
+        const char* Type;
+    };
+    const std::vector<Case> cases{
+        {"style.css", "text/css; charset=utf-8"},
+        {"app.js", "text/javascript; charset=utf-8"},
+        {"logo.png", "image/png"},
+        {"logo.svg", "image/svg+xml"},
+        {"data.json", "application/json"},
+        {"font.woff2", "font/woff2"},
+        {"page.html", "text/html"},
+        {"notes.txt", "text/plain"},
+        {"favicon.ico", "image/x-icon"},
+        {"UPPER.CSS", "text/css; charset=utf-8"},
+        {"blob.korvane-unknown", "application/octet-stream"},
+    };
+    for (const Case& c : cases) {
+        WriteBytes(Www + "/" + c.File, "x");
+        EXPECT_EQ(HeaderValue(Get(std::string("/") + c.File), "Content-Type"), c.Type) << c.File;
+    }
+}
+
+// What a CGI program sees: the CGI/1.1 variables, one HTTP_ variable per header, and the part
+// of the address after the script as PATH_INFO.
+TEST_F(WebServerTest, ScriptsSeeTheWholeRequestAndThePathAfterThem) {
+    WriteBytes(Cgi + "/env.pl",
+               "print \"Content-Type: text/plain\\n\\n\";\n"
+               "print \"$_=[\", $ENV{$_} // 'unset', \"]\\n\" for qw(GATEWAY_INTERFACE "
+               "REQUEST_METHOD SCRIPT_NAME PATH_INFO PATH_TRANSLATED QUERY_STRING REQUEST_URI "
+               "SERVER_NAME SERVER_PORT SERVER_PROTOCOL SERVER_SOFTWARE REMOTE_ADDR DOCUMENT_ROOT "
+               "SCRIPT_FILENAME HTTP_HOST HTTP_COOKIE HTTP_ACCEPT HTTP_USER_AGENT HTTP_REFERER "
+               "HTTP_X_TRACE HTTP_PROXY);\n"
+               "print \"REMOTE_PORT=\", ($ENV{REMOTE_PORT} =~ /^\\d+$/ ? 'number' : 'missing'), "
+               "\"\\n\";\n");
+    const std::string port = std::to_string(Port);
+    const std::string body = Body(
+        Request("GET /cgi-bin/env.pl/extra/a%20b?x=1&y=%41 HTTP/1.1\r\nHost: 127.0.0.1:" + port +
+                "\r\nCookie: a=1\r\nCookie: b=2\r\nAccept: text/html\r\nUser-Agent: TestAgent/1\r\n"
+                "Referer: http://127.0.0.1/form.html\r\nX-Trace: t1\r\nProxy: http://evil/\r\n"
+                "Connection: close\r\n\r\n"));
+    const std::vector<std::string> expected{
+        "GATEWAY_INTERFACE=[CGI/1.1]",
+        "REQUEST_METHOD=[GET]",
+        "SCRIPT_NAME=[/cgi-bin/env.pl]",
+        "PATH_INFO=[/extra/a b]",
+        "PATH_TRANSLATED=[" + Www + "/extra/a b]",
+        "QUERY_STRING=[x=1&y=%41]",
+        "REQUEST_URI=[/cgi-bin/env.pl/extra/a%20b?x=1&y=%41]",
+        "SERVER_NAME=[127.0.0.1]",
+        "SERVER_PORT=[" + port + "]",
+        "SERVER_PROTOCOL=[HTTP/1.1]",
+        "SERVER_SOFTWARE=[Korvane/2.1]",
+        "REMOTE_ADDR=[127.0.0.1]",
+        "DOCUMENT_ROOT=[" + Www + "]",
+        "SCRIPT_FILENAME=[" + Cgi + "/env.pl]",
+        "HTTP_HOST=[127.0.0.1:" + port + "]",
+        "HTTP_COOKIE=[a=1; b=2]",
+        "HTTP_ACCEPT=[text/html]",
+        "HTTP_USER_AGENT=[TestAgent/1]",
+        "HTTP_REFERER=[http://127.0.0.1/form.html]",
+        "HTTP_X_TRACE=[t1]",
+        "HTTP_PROXY=[unset]",
+        "REMOTE_PORT=number",
+    };
+    for (const std::string& line : expected)
+        EXPECT_NE(body.find(line + "\n"), std::string::npos) << line << "\nin:\n" << body;
+}
+
+// Status, Location and Set-Cookie as RFC 3875 section 6 has them, for every method; the body
+// is the script's bytes.
+TEST_F(WebServerTest, ScriptRepliesKeepTheirStatusRedirectsCookiesAndBytes) {
+    WriteBytes(Cgi + "/login.pl", "print \"Status: 302 Found\\nLocation: http://127.0.0.1/home\\n"
+                                  "Set-Cookie: sid=1; Path=/\\nSet-Cookie: lang=en\\n\\n\";\n");
+    WriteBytes(Cgi + "/gone.pl", "print \"Status: 404 Not Found\\nContent-Type: text/plain\\n\\n"
+                                 "no such page\\n\";\n");
+    WriteBytes(Cgi + "/away.pl", "print \"Location: http://127.0.0.1/elsewhere\\n\\n\";\n");
+    WriteBytes(Cgi + "/inside.pl", "print \"Location: /cgi-bin/target.pl?from=inside\\n\\n\";\n");
+    WriteBytes(Cgi + "/target.pl", "print \"Content-Type: text/plain\\n\\nhere $ENV{QUERY_STRING} "
+                                   "$ENV{REQUEST_METHOD}\\n\";\n");
+    WriteBytes(Cgi + "/todoc.pl", "print \"Location: /index.html\\n\\n\";\n");
+    WriteBytes(Cgi + "/lines.pl", "binmode STDOUT; print \"Content-Type: text/plain\\r\\n\\r\\n"
+                                  "a\\nb\\r\\nc\";\n");
+    for (const char* method : {"GET", "POST"}) {
+        const std::string m(method);
+        const std::string login =
+            Request(m + " /cgi-bin/login.pl HTTP/1.0\r\nContent-Length: 0\r\n\r\n");
+        EXPECT_EQ(Status(login), "HTTP/1.0 302 Found") << m;
+        EXPECT_EQ(HeaderValue(login, "Location"), "http://127.0.0.1/home") << m;
+        EXPECT_EQ(Count(login, "\r\nSet-Cookie: "), 2u) << m << login;
+        EXPECT_EQ(login.find("Status:"), std::string::npos) << m;
+        const std::string gone =
+            Request(m + " /cgi-bin/gone.pl HTTP/1.0\r\nContent-Length: 0\r\n\r\n");
+        EXPECT_EQ(Status(gone), "HTTP/1.0 404 Not Found") << m;
+        EXPECT_EQ(Body(gone), "no such page\n") << m;
+    }
+    const std::string away = Get("/cgi-bin/away.pl");
+    EXPECT_EQ(Status(away), "HTTP/1.0 302 Found");
+    EXPECT_EQ(HeaderValue(away, "Location"), "http://127.0.0.1/elsewhere");
+    // A local address is answered in place, as a GET of it.
+    const std::string inside =
+        Request("POST /cgi-bin/inside.pl HTTP/1.0\r\nContent-Length: 3\r\n\r\na=1");
+    EXPECT_EQ(Status(inside), "HTTP/1.0 200 Ok");
+    EXPECT_EQ(Body(inside), "here from=inside GET\n");
+    EXPECT_EQ(Body(Get("/cgi-bin/todoc.pl")), "<p>home</p>\n");
+    EXPECT_EQ(Body(Get("/cgi-bin/lines.pl")), "a\nb\r\nc");
+}
+
+// A script that reads its input to the end gets the body and then end of file, at once.
+TEST_F(WebServerTest, TheRequestBodyIsFollowedByEndOfFile) {
+    Project->WebServer().setCgiTimeout(5);
+    Port = Project->WebServer().ListeningPort();
+    WriteBytes(Cgi + "/slurp.pl", "binmode STDIN; my $in = do { local $/; <STDIN> };\n"
+                                  "print \"Content-Type: text/plain\\n\\n[$in]\\n\";\n");
+    const auto started = std::chrono::steady_clock::now();
+    EXPECT_EQ(Body(Request("POST /cgi-bin/slurp.pl HTTP/1.0\r\nContent-Length: 7\r\n\r\nk=v&w=x")),
+              "[k=v&w=x]\n");
+    EXPECT_EQ(Body(Get("/cgi-bin/slurp.pl")), "[]\n");
+    EXPECT_LT(std::chrono::steady_clock::now() - started, std::chrono::seconds(4))
+        << "the script waited for input that never came";
+}
+
+// Taint checks on the "#!" line need -T on perl's command line as well.
+TEST_F(WebServerTest, TaintScriptsRunWithTheSwitchTheirFirstLineAsksFor) {
+    WriteBytes(Cgi + "/taint.pl", "#!/usr/bin/perl -wT\nprint \"Content-Type: text/plain\\n\\n\", "
+                                  "(${^TAINT} ? 'tainted' : 'plain'), \"\\n\";\n");
+    WriteBytes(Cgi + "/plain.pl", "#!/usr/bin/perl -w\nprint \"Content-Type: text/plain\\n\\n\", "
+                                  "(${^TAINT} ? 'tainted' : 'plain'), \"\\n\";\n");
+    EXPECT_EQ(Body(Get("/cgi-bin/taint.pl")), "tainted\n");
+    EXPECT_EQ(Body(Get("/cgi-bin/plain.pl")), "plain\n");
+}
+
+// A folder of scripts runs its index script before the default document.
+TEST_F(WebServerTest, AFolderRunsItsIndexScriptFirst) {
+    std::filesystem::create_directories(Cgi + "/app");
+    std::filesystem::create_directories(Cgi + "/static");
+    WriteBytes(Cgi + "/app/index.html", "<p>static index</p>");
+    WriteBytes(Cgi + "/app/index.cgi", "print \"Content-Type: text/plain\\n\\ncgi\\n\";\n");
+    WriteBytes(Cgi + "/app/index.pl", "print \"Content-Type: text/plain\\n\\nindex script\\n\";\n");
+    WriteBytes(Cgi + "/static/index.html", "<p>static index</p>");
+    EXPECT_EQ(Body(Get("/cgi-bin/app/")), "index script\n");
+    const std::string bare = Get("/cgi-bin/app?q=1");
+    EXPECT_EQ(Status(bare), "HTTP/1.0 301 Moved Permanently");
+    EXPECT_EQ(HeaderValue(bare, "Location"), "/cgi-bin/app/?q=1");
+    EXPECT_EQ(Body(Get("/cgi-bin/static/")), "<p>static index</p>");
+}
+
+// A failing script is no success: its page comes with an error status.
+TEST_F(WebServerTest, AFailingScriptsPageSaysSoInItsStatus) {
+    WriteBytes(Cgi + "/dies.pl", "die \"broken here\\n\";\n");
+    const std::string reply = Get("/cgi-bin/dies.pl");
+    EXPECT_EQ(Status(reply), "HTTP/1.0 500 Internal Server Error");
+    EXPECT_NE(Body(reply).find("broken here"), std::string::npos);
 }

@@ -110,7 +110,9 @@ int main(int argc, char** argv) {
             if (!options.Project.empty()) {
                 // Everything from the project's own block; a server stored as started
                 // starts while the project loads.
-                project.LoadFromFile(options.Project);
+                // Its paths are stored relative to its own folder, which must be known in full.
+                project.LoadFromFile(
+                    std::filesystem::absolute(options.Project).lexically_normal().string());
                 if (options.Port) web.setPort(std::to_string(*options.Port));
             } else {
                 const std::string root = Folder(options.Root);
