@@ -171,6 +171,7 @@ void TFtpClient::StartStor() {
         Fail(426, "426 Unable to open local file " + FLocalFileName);
         return;
     }
+    Xfer->TextUpload = !Binary;
     SendCommand("STOR " + HostFileName, [this](const TFtpReplyLine& first) {
         if (first.Code != 150 && first.Code != 125) {
             CloseData();
@@ -248,14 +249,23 @@ void TFtpClient::SendNextBlock() {
         CloseData(); // the server still answers; the request ends with its reply
         return;
     }
-    if (read == 0) {
+    block.resize(static_cast<size_t>(read));
+    Xfer->InFlightSource = block.size();
+    if (Xfer->TextUpload)
+        block = read > 0 ? Xfer->LineEnds.Convert(block) : Xfer->LineEnds.Finish();
+    if (block.empty() && read == 0) {
         // Half-close: the socket stays open so that the system's queue can be watched while a
         // slow link drains it; the server closes its side once it has read everything.
         Xfer->SendDone = true;
         DataSocket->ShutdownSend();
         return;
     }
-    block.resize(static_cast<size_t>(read));
+    if (block.empty()) {
+        // A piece of text that was a lone CR, held until the next piece: read on.
+        Xfer->Bytes += static_cast<int64_t>(Xfer->InFlightSource);
+        SendNextBlock();
+        return;
+    }
     Xfer->InFlight = block.size();
     Xfer->BlockQueuedAt = MonotonicMs();
     DataSocket->Send(block);
@@ -263,7 +273,7 @@ void TFtpClient::SendNextBlock() {
 
 void TFtpClient::OnDataSent() {
     if (!Xfer || !Xfer->Upload || Xfer->InFlight == 0) return;
-    Xfer->Bytes += static_cast<int64_t>(Xfer->InFlight);
+    Xfer->Bytes += static_cast<int64_t>(Xfer->InFlightSource);
     Xfer->InFlight = 0;
     const int64_t took = MonotonicMs() - Xfer->BlockQueuedAt;
     if (took < FastBlockMs && Xfer->BlockSize < MaxBlock)
@@ -316,11 +326,16 @@ void TFtpClient::ReportProgress() {
     LastProgressMs = MonotonicMs();
     bool abort = false;
     if (OnProgress) OnProgress(Xfer->Bytes, abort);
-    if (abort && !Xfer->Aborted) {
-        Display("! Abort requested");
-        Xfer->Aborted = true;
-        CloseData();
-    }
+    if (abort) StopData();
+}
+
+void TFtpClient::StopData() {
+    if (Xfer->Aborted) return;
+    Display("! Abort requested");
+    Xfer->Aborted = true;
+    CloseData();
+    // The server may have answered already; then nothing more will come.
+    TryFinishTransfer();
 }
 
 void TFtpClient::NoteQueueProgress() {
