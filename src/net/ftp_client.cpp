@@ -200,6 +200,7 @@ void TFtpClient::CheckCanStart(TFtpRequest request) const {
 void TFtpClient::StartRequest(TFtpRequest request, unsigned steps) {
     CheckCanStart(request);
     Request = request;
+    ++RequestNumber;
     PendingSteps = steps;
     RequestError = 0;
     ErrorSetInRequest = false;

@@ -209,6 +209,7 @@ private:
 
     TFtpState FState = TFtpState::ftpReady;
     TFtpRequest Request = TFtpRequest::ftpNone;
+    unsigned RequestNumber = 0; // tells a request from the next one
     unsigned PendingSteps = 0;
     unsigned CurrentStep = 0;
     int RequestError = 0;

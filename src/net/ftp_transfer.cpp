@@ -4,6 +4,7 @@
 
 #include <QFile>
 #include <QSaveFile>
+#include <QTimer>
 
 #include <sys/file.h>
 
@@ -25,6 +26,8 @@ constexpr int64_t SlowBlockMs = 250;
 // endlessly cannot keep the event loop from checking the deadline.
 constexpr size_t ReceiveChunk = 64 * 1024;
 constexpr size_t ReceivePerEvent = 16 * 1024 * 1024;
+// How long a server is given to answer a transfer stopped by the client.
+constexpr int AbortReplyMs = 3000;
 
 bool LockForShareMode(QFile& file, TFtpShareMode mode) {
     if (mode == TFtpShareMode::ftpShareDenyNone) return true;
@@ -333,7 +336,16 @@ void TFtpClient::StopData() {
     if (Xfer->Aborted) return;
     Display("! Abort requested");
     Xfer->Aborted = true;
+    // A reset, not a close: what the system still holds unsent must not reach the server
+    // after all.
+    if (DataSocket) DataSocket->SetLinger(true, 0);
     CloseData();
+    // A server that loses track of a transfer reset early may never answer: it gets a moment,
+    // then the session ends as for a timeout.
+    QTimer::singleShot(AbortReplyMs, this, [this, request = RequestNumber] {
+        if (RequestNumber == request && FState != TFtpState::ftpReady)
+            GiveUp(426, "426 Operation aborted.");
+    });
     // The server may have answered already; then nothing more will come.
     TryFinishTransfer();
 }
