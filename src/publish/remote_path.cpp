@@ -39,10 +39,13 @@ std::string RemoteFolder(const std::string& loginFolder, const std::string& star
     const auto isAbsolute = [](const std::string& path) {
         return !path.empty() && (path.front() == '/' || path.front() == '\\');
     };
+    const auto join = [](const std::string& folder, const std::string& below) {
+        if (folder.empty()) return below;
+        return below.empty() ? folder : folder + "/" + below;
+    };
     if (isAbsolute(offsetDir)) return NormalRemotePath(offsetDir);
-    std::string base = startDir;
-    if (!isAbsolute(base) && !loginFolder.empty()) base = loginFolder + "/" + base;
-    return NormalRemotePath(base + "/" + offsetDir);
+    const std::string start = isAbsolute(startDir) ? startDir : join(loginFolder, startDir);
+    return NormalRemotePath(join(start, offsetDir));
 }
 
 std::string RemoteFile(const std::string& folder, const std::string& name) {

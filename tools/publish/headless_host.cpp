@@ -28,6 +28,12 @@ const char* ButtonName(PromptButton button) {
 
 } // namespace
 
+TWindowRect THeadlessHost::ProjOrgRect() const {
+    if (!Project) return {};
+    return {Project->ProjOrgWinLeft(), Project->ProjOrgWinTop(), Project->ProjOrgWinWidth(),
+            Project->ProjOrgWinHeight()};
+}
+
 void THeadlessHost::AddMessage(const TMessageLine& line) {
     std::printf("%s\n", line.Text.c_str());
     std::fflush(stdout);
@@ -36,6 +42,7 @@ void THeadlessHost::AddMessage(const TMessageLine& line) {
 PromptButton THeadlessPrompt::Ask(PromptKind, const std::string& text, PromptButtons buttons,
                                   const std::string&, PromptButton defaultButton) {
     const PromptButton answer = (defaultButton & buttons) != 0 ? defaultButton : pbCancel;
+    if (answer != pbYes && answer != pbOK) ++Declined;
     std::fprintf(stderr, "korvane-publish: %s -> %s\n", OneLine(text).c_str(), ButtonName(answer));
     return answer;
 }

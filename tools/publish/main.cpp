@@ -106,11 +106,12 @@ int Publish(TKorProject& project, TUploader& uploader) {
     return ok ? 0 : 1;
 }
 
-int Run(const TPublishOptions& options) {
+int Run(const TPublishOptions& options, THeadlessPrompt& prompt) {
     TGlobalSettings settings;
     TDebugForm debugger;
     THeadlessHost host;
     TKorProject project(settings, debugger.Console(), &host);
+    host.Attach(project);
     InstallEditorPages(project, debugger);
     try {
         LoadProject(project, options.Project);
@@ -118,8 +119,21 @@ int Run(const TPublishOptions& options) {
         std::fprintf(stderr, "korvane-publish: %s: %s\n", options.Project.c_str(), error.what());
         return 1;
     }
+    // Such a question drops what it was about (a file the project lists that is not there):
+    // written back, the project would lose it.
+    if (prompt.TakeDeclined() > 0) {
+        std::fprintf(stderr,
+                     "korvane-publish: %s did not open as it was saved (see above); "
+                     "nothing was sent and the project file was left as it is\n",
+                     options.Project.c_str());
+        return 1;
+    }
     // Nobody is there to type a password: it comes from the environment or not at all.
-    TUploader uploader(project, [](const std::string&) { return std::optional<std::string>(); });
+    TUploader uploader(project, [](const std::string& login) {
+        std::fprintf(stderr, "korvane-publish: %s needs a password: set KORVANE_FTP_PASSWORD\n",
+                     login.c_str());
+        return std::optional<std::string>();
+    });
     uploader.SendUnchanged = options.All;
     if (const char* password = std::getenv("KORVANE_FTP_PASSWORD"); password && *password)
         uploader.Password = password;
@@ -146,7 +160,7 @@ int main(int argc, char** argv) {
     THeadlessPrompt prompt;
     InstallPrompt(&prompt);
     CreateSectionList();
-    const int status = Run(options);
+    const int status = Run(options, prompt);
     FreeSectionList();
     InstallPrompt(nullptr);
     return status;
