@@ -57,8 +57,7 @@ void TPublishCommands::UploadNow() {
     const bool needed = TUploader::AnyFilesNeedUploading(Project);
     TProjOrg& organizer = Organizer();
     organizer.OpenForUpload(needed, true);
-    if (!needed && !organizer.Uploading())
-        organizer.ShowUploadStatus("No files need uploading.", false);
+    if (!needed && !organizer.Uploading()) organizer.ShowNotice("No files need uploading.");
 }
 
 bool TPublishCommands::eventFilter(QObject* watched, QEvent* event) {

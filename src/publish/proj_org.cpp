@@ -369,8 +369,14 @@ void TProjOrg::SelectPage(TEditorPage& page) {
     activateWindow();
 }
 
+void TProjOrg::ShowNotice(const std::string& text) {
+    Notice = text;
+    StatusBar->showMessage(ToQString(text));
+}
+
 void TProjOrg::SelectionChanged() {
     if (Updating) return;
+    Notice.clear();
     for (int row = 0; row < Files->count(); ++row) {
         auto* page =
             reinterpret_cast<TEditorPage*>(Files->item(row)->data(Qt::UserRole).value<quintptr>());
@@ -411,7 +417,7 @@ void TProjOrg::ShowDetails() {
     (transfer == 1 ? Binary : transfer == 2 ? ASCII : Auto)->setChecked(true);
     ChModValue->setEnabled(page->FtpChMod());
     ChModBtn->setEnabled(page->FtpChMod());
-    StatusBar->showMessage(ToQString(page->FtpStatus()));
+    StatusBar->showMessage(ToQString(Notice.empty() ? page->FtpStatus() : Notice));
     SetBaseColour(*StatusBar, palette().color(QPalette::Button));
     if (Commands.ShowPage) Commands.ShowPage(*page);
     ShowDates();
@@ -539,6 +545,7 @@ void TProjOrg::UploadBtnClick() {
     if (UploadRunning) return; // one at a time; the running one has its Cancel button
     bool ok = false;
     bool raised = true;
+    Notice.clear();
     {
         const TFlagScope running(UploadRunning);
         ShowLockState();

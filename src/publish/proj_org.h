@@ -44,6 +44,9 @@ public:
     void SelectPage(TEditorPage& page);
     // Fills the list again from the pages.
     void RebuildList();
+    // A line the status bar shows instead of the current file's status until the user picks
+    // another file or an upload starts.
+    void ShowNotice(const std::string& text);
     bool UploadFailed() const { return UploadFailedFlag; }
 
     // TUploadStatusBar
@@ -127,6 +130,7 @@ private:
     QMenu* Popup = nullptr;
     bool Updating = false;
     bool UploadRunning = false;
+    std::string Notice;
     bool UploadFailedFlag = false;
     bool ShowSummary = true;
     bool KeepList = false;

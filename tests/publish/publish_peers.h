@@ -51,7 +51,7 @@ public:
         project.setFtpStartDir(startDir);
     }
     std::string Home() const override { return Server.HomeDir().Path().string(); }
-    std::string AbsoluteHome() const override { return ""; } // the server's "/"
+    std::string AbsoluteHome() const override { return "/"; }
     void KillSessions() override { Server.KillSessions(); }
 
 private:

@@ -1,6 +1,7 @@
 // korvane-publish from end to end: a project saved by the IDE's own code, the program run as a
 // script would run it against a real FTP server, and the project file read back.
 #include "ftp_test_servers.h"
+#include "sshd_test_server.h"
 #include "upload_fixture.h"
 
 #include "project/kor_project.h"
@@ -197,6 +198,32 @@ TEST_F(PublishToolTest, AFailedFileOrAWrongCommandLineEndsWithAnExitStatusThatSa
     EXPECT_EQ(help.Out.rfind("usage: korvane-publish PROJECT.kvp [--dry-run] [--all]", 0), 0u);
     ToolRun missing = Run({QString::fromStdString(Dir.File("none.kvp"))}, "");
     EXPECT_EQ(missing.Exit, 1);
+}
+
+TEST_F(PublishToolTest, OverSftpItLogsInByKeyAndTrustsOnlyAServerAlreadyKnown) {
+    if (!SshdServer::Unavailable().empty()) GTEST_SKIP() << SshdServer::Unavailable();
+    SshdServer sshd;
+    UseHost(sshd.Port(), SshdServer::User(), "", sshd.Home());
+    Project->setFtpProtocol(TFtpProtocol::SFTP);
+    Project->setSftpKeyFile(sshd.ClientKeyFile());
+    MarkedPage("run.pl", "print 1;\r\n").setFtpTransferType(2);
+    Project->setCurrentPage(&Project->Page(0));
+    Project->SaveToFile(ProjectFile);
+    const ScopedEnv noAgent("SSH_AUTH_SOCK", "");
+
+    // The run's known hosts are the user's own (HOME is the test's folder).
+    fs::create_directories(Dir.File(".ssh"));
+    ToolRun unknown = Publish("");
+    EXPECT_EQ(unknown.Exit, 1);
+    EXPECT_NE(unknown.Err.find("is not known yet"), std::string::npos) << unknown.Err;
+    EXPECT_FALSE(FileExists(sshd.HomeFile("run.pl")));
+    EXPECT_FALSE(FileExists(Dir.File(".ssh/known_hosts"))) << "nobody said yes to it";
+
+    WriteBytes(Dir.File(".ssh/known_hosts"), sshd.KnownHostsLine() + "\n");
+    ToolRun run = Publish("");
+    EXPECT_EQ(run.Exit, 0) << run.Out << run.Err;
+    EXPECT_EQ(ReadAll(sshd.HomeFile("run.pl")), "print 1;\n");
+    EXPECT_EQ(PageOf(*Reload(), 0).FtpStatus(), "Transferred OK (ASCII)");
 }
 
 } // namespace
