@@ -19,12 +19,15 @@ KORVANE_BUILD_DIR="$build" "$root/scripts/build.sh" --target ftp_transfer_bench 
 
 work="$(mktemp -d)"
 server_pid=""
-cleanup() { [ -n "$server_pid" ] && kill "$server_pid" 2>/dev/null; rm -rf "$work"; }
+keeper_pid=""
+cleanup() { kill $server_pid $keeper_pid 2>/dev/null; rm -rf "$work"; }
 trap cleanup EXIT
 mkdir -p "$work/home" "$work/local"
 
-# The server stops when this descriptor closes, or when it is killed on exit.
-exec 3< <(sleep 3600)
+# The server stops when this descriptor closes, or when it is killed on exit. The process that
+# holds it open keeps none of the script's own outputs, so a pipeline reading them ends with it.
+exec 3< <(exec sleep 3600 2>/dev/null)
+keeper_pid=$!
 "$python" "$root/tests/net/ftp_server.py" --home "$work/home" --user bench --password bench \
   <&3 >"$work/port" &
 server_pid=$!
