@@ -4,7 +4,6 @@
 #include "net/ftp_reply.h"
 #include "net/ftp_text_mode.h"
 #include "publish/remote_path.h"
-#include "storage/flag_scope.h"
 
 #include <cstdio>
 #include <sstream>
