@@ -17,6 +17,8 @@ packages=(
   libgtest-dev libgmock-dev
   # the programs users run beside Korvane, used as real peers by the tests
   perl perl-doc php-cli mariadb-server mariadb-client python3-pyftpdlib curl cpanminus
+  # the FTP server many web hosts run, as the upload tests' second FTP peer
+  vsftpd
   # SFTP publishing: the tests' server, and the peer of the SFTP benchmark
   openssh-server openssh-client
   # the web server's CGI peers and the real browser that submits forms to them; the reference
@@ -56,4 +58,5 @@ if command -v service >/dev/null 2>&1; then
   "${sudo_cmd[@]}" service mariadb stop >/dev/null 2>&1 || true
   "${sudo_cmd[@]}" service ssh stop >/dev/null 2>&1 || true
   "${sudo_cmd[@]}" service lighttpd stop >/dev/null 2>&1 || true
+  "${sudo_cmd[@]}" service vsftpd stop >/dev/null 2>&1 || true
 fi

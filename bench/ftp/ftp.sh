@@ -1,25 +1,34 @@
 #!/usr/bin/env bash
 # FTP throughput: TFtpClient against curl, both uploading and downloading the same file to and
 # from one local pyftpdlib server. Prints the median MB/s of each and the ratio ours/curl.
-# Usage: bench/ftp.sh [build-dir] [size-MiB] [runs]
+# Usage: bench/ftp/ftp.sh [build-dir] [size-MiB] [runs]
+# The build folder defaults to $KORVANE_BUILD_DIR or build/ of the checkout; the benchmark's
+# program is built there first (configuring the folder on a fresh clone).
 set -euo pipefail
 here="$(cd "$(dirname "$0")" && pwd)"
-build="${1:-$here/../build}"
+root="$(cd "$here/../.." && pwd)"
+build="$(realpath -m "${1:-${KORVANE_BUILD_DIR:-$root/build}}")"
 size_mib="${2:-200}"
 runs="${3:-3}"
 bench="$build/bench/ftp/ftp_transfer_bench"
-[ -x "$bench" ] || { echo "build the ftp_transfer_bench target first ($bench)"; exit 1; }
 python=/usr/bin/python3; [ -x "$python" ] || python=python3
+"$python" -c 'import pyftpdlib' 2>/dev/null ||
+  { echo "python3-pyftpdlib is not installed (scripts/install-deps.sh installs it)"; exit 1; }
+command -v curl >/dev/null || { echo "curl is not installed (scripts/install-deps.sh installs it)"; exit 1; }
+KORVANE_BUILD_DIR="$build" "$root/scripts/build.sh" --target ftp_transfer_bench >/dev/null
 
 work="$(mktemp -d)"
 server_pid=""
-cleanup() { [ -n "$server_pid" ] && kill "$server_pid" 2>/dev/null; rm -rf "$work"; }
+keeper_pid=""
+cleanup() { kill $server_pid $keeper_pid 2>/dev/null; rm -rf "$work"; }
 trap cleanup EXIT
 mkdir -p "$work/home" "$work/local"
 
-# The server stops when this descriptor closes, or when it is killed on exit.
-exec 3< <(sleep 3600)
-"$python" "$here/../../tests/net/ftp_server.py" --home "$work/home" --user bench --password bench \
+# The server stops when this descriptor closes, or when it is killed on exit. The process that
+# holds it open keeps none of the script's own outputs, so a pipeline reading them ends with it.
+exec 3< <(exec sleep 3600 2>/dev/null)
+keeper_pid=$!
+"$python" "$root/tests/net/ftp_server.py" --home "$work/home" --user bench --password bench \
   <&3 >"$work/port" &
 server_pid=$!
 for _ in $(seq 100); do grep -q PORT "$work/port" 2>/dev/null && break; sleep 0.1; done

@@ -3,7 +3,6 @@
 #include "platform/qt_strings.h"
 #include "platform/shell.h"
 #include "storage/file_utils.h"
-#include "storage/flag_scope.h"
 #include "storage/prompt.h"
 #include "widgets/help_topic.h"
 
@@ -79,9 +78,11 @@ void TNewVersionDlg::Run(QWidget* owner, const TUpdateServer& server, const std:
 }
 
 void TNewVersionDlg::reject() {
-    // Closing the dialog during a download stops the download first.
-    if (Downloading) {
+    // Closing the dialog while the check runs stops it first, whatever step it is at; the
+    // dialog closes once the check has ended.
+    if (Running) {
         Stopped = true;
+        Running->Cancel();
         return;
     }
     QDialog::reject();
@@ -119,17 +120,23 @@ bool TNewVersionDlg::ShowProgress(int64_t received) {
 }
 
 void TNewVersionDlg::StartBtnClick() {
+    if (Running) return;
     EnableControls(false);
     TUpdateCheck check(Server);
     check.OnConnected = [this] {
         msg->setText(QStringLiteral("Connected... Retrieving XML descriptor..."));
     };
+    Stopped = false;
+    const TRunningCheck running(Running, check);
     bool completed = false;
     const auto close = [&] {
         Finish(false);
         QDialog::reject();
     };
     switch (check.FetchDescriptor()) {
+    case TUpdateCheck::TFetch::Cancelled:
+        close();
+        return;
     case TUpdateCheck::TFetch::NoConnection:
         Finish(false);
         return;
@@ -157,6 +164,10 @@ void TNewVersionDlg::StartBtnClick() {
     }
     const std::string folder = ToStdString(LocalPath->text());
     const std::string target = check.TargetPath(folder);
+    if (Stopped) {
+        close();
+        return;
+    }
     if (FileExists(target) &&
         CurrentPrompt().Ask(PromptKind::Warning, "File " + target + " already exists. Overwrite?",
                             pbOK | pbCancel, {}, pbCancel) != pbOK) {
@@ -166,14 +177,9 @@ void TNewVersionDlg::StartBtnClick() {
     Size = release.Size;
     Title = release.Title();
     msg->setText(ToQString(Title));
-    Stopped = false;
     StartMs = QDateTime::currentMSecsSinceEpoch();
-    TUpdateCheck::TDownload result;
-    {
-        const TFlagScope downloading(Downloading);
-        result =
-            check.Download(folder, [this](int64_t received) { return ShowProgress(received); });
-    }
+    const TUpdateCheck::TDownload result =
+        check.Download(folder, [this](int64_t received) { return ShowProgress(received); });
     check.Close();
     switch (result) {
     case TUpdateCheck::TDownload::Cancelled:

@@ -47,10 +47,22 @@ private:
     void Finish(bool completed);
     void EnableControls(bool enabled);
 
+    // Names the check under way for as long as it runs.
+    class TRunningCheck {
+    public:
+        TRunningCheck(TUpdateCheck*& field, TUpdateCheck& check) : Field(field) { Field = &check; }
+        ~TRunningCheck() { Field = nullptr; }
+        TRunningCheck(const TRunningCheck&) = delete;
+        TRunningCheck& operator=(const TRunningCheck&) = delete;
+
+    private:
+        TUpdateCheck*& Field;
+    };
+
     TUpdateServer Server;
     TActions Actions;
-    bool Stopped = true; // no download runs, or the user asked it to stop
-    bool Downloading = false;
+    bool Stopped = true;             // no check runs, or the user asked it to stop
+    TUpdateCheck* Running = nullptr; // the check under way
     qint64 StartMs = 0;
     std::string Title;
     int64_t Size = 0;

@@ -5,11 +5,16 @@
 #include "project/kor_project.h"
 #include "publish/password_dlg.h"
 #include "publish/proj_org.h"
+#include "storage/prompt.h"
 
 #include <QAction>
+#include <QEvent>
 #include <QMainWindow>
 #include <QMenu>
 #include <QTabWidget>
+#include <QTimer>
+
+#include <utility>
 
 namespace korvane {
 
@@ -18,7 +23,9 @@ TPublishCommands::TPublishCommands(QMainWindow& window, TKorProject& project,
     : Window(window), Project(project), SaveAs(std::move(saveAs)),
       UploaderObject(project, [&window](const std::string& caption) {
           return TPasswordDlg::Ask(&window, caption);
-      }) {}
+      }) {
+    window.installEventFilter(this);
+}
 
 // The organizer goes first: hiding it stores its rectangle in the project.
 TPublishCommands::~TPublishCommands() {
@@ -36,9 +43,35 @@ TProjOrg& TPublishCommands::Organizer() {
                 page.ActivateTab();
             }
         };
+        commands.UploadDone = [this] {
+            // The main window was asked to close while the upload ran: now it can.
+            if (std::exchange(CloseAfterUpload, false))
+                QTimer::singleShot(0, &Window, [this] { Window.close(); });
+        };
         OrganizerWindow = std::make_unique<TProjOrg>(&Window, Project, UploaderObject, commands);
     }
     return *OrganizerWindow;
+}
+
+void TPublishCommands::UploadNow() {
+    const bool needed = TUploader::AnyFilesNeedUploading(Project);
+    TProjOrg& organizer = Organizer();
+    organizer.OpenForUpload(needed, true);
+    if (!needed && !organizer.Uploading()) organizer.ShowNotice("No files need uploading.");
+}
+
+bool TPublishCommands::eventFilter(QObject* watched, QEvent* event) {
+    if (watched != &Window || event->type() != QEvent::Close || !UploaderObject.Running())
+        return QObject::eventFilter(watched, event);
+    // Closing now would free the pages the upload is sending.
+    event->ignore();
+    if (CurrentPrompt().Ask(PromptKind::Confirmation,
+                            "An upload is running. Stop it and close Korvane?", pbYes | pbNo,
+                            "Upload", pbNo) == pbYes) {
+        CloseAfterUpload = true;
+        UploaderObject.Cancel();
+    }
+    return true;
 }
 
 void TPublishCommands::AddFileMenuItems(QMenu& file, QAction* before) {
@@ -46,14 +79,12 @@ void TPublishCommands::AddFileMenuItems(QMenu& file, QAction* before) {
         MakeCommand(Window, {"UploadAction", "File", "&Upload...",
                              QKeySequence(Qt::CTRL | Qt::Key_U), "Upload to FTP/Web Server"});
     file.insertAction(before, UploadAction);
-    connect(UploadAction, &QAction::triggered, this,
-            [this] { Organizer().OpenForUpload(false, true); });
+    connect(UploadAction, &QAction::triggered, this, [this] { UploadNow(); });
 }
 
 void TPublishCommands::AddProjectMenuItems(QMenu& project) {
     UploadNowAction = MakeCommand(Window, {"UploadNowAction", "File", "&Upload"});
-    connect(UploadNowAction, &QAction::triggered, this,
-            [this] { Organizer().OpenForUpload(TUploader::AnyFilesNeedUploading(Project), true); });
+    connect(UploadNowAction, &QAction::triggered, this, [this] { UploadNow(); });
     ProjOrgAction = MakeCommand(
         Window, {"ProjOrgAction", "Project", "Project Organizer", QKeySequence(Qt::Key_F12)});
     project.addAction(ProjOrgAction);

@@ -1,7 +1,8 @@
 #pragma once
-// The main window's publishing commands: "&Upload..." shows the organizer on its FTP sheet,
-// "&Upload" sends the changed files at once (or shows the organizer when none changed), and
-// "Project Organizer" shows the organizer.
+// The main window's publishing commands: "&Upload..." (Ctrl+U) and the tool bar's "&Upload"
+// send the changed files at once with the organizer showing their progress and then the
+// summary (or show the organizer when none changed), and "Project Organizer" shows the
+// organizer. While an upload runs the main window does not close under it.
 #include "publish/upload.h"
 
 #include <QObject>
@@ -36,6 +37,8 @@ public:
     void UpdateActionsNowAndThen();
 
     TUploader& Uploader() { return UploaderObject; }
+    // What both upload commands do.
+    void UploadNow();
     // Made on first use.
     TProjOrg& Organizer();
 
@@ -46,6 +49,9 @@ public:
     QAction* UploadNowAction = nullptr;
     QAction* ProjOrgAction = nullptr;
 
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
 private:
     QMainWindow& Window;
     TKorProject& Project;
@@ -53,6 +59,7 @@ private:
     TUploader UploaderObject;
     std::unique_ptr<TProjOrg> OrganizerWindow;
     std::chrono::steady_clock::time_point UpdatedAt;
+    bool CloseAfterUpload = false;
 };
 
 } // namespace korvane

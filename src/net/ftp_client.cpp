@@ -122,12 +122,27 @@ bool TFtpClient::Get() {
 bool TFtpClient::Quote() {
     return RunSynchronously(TFtpRequest::ftpQuoteAsync, StepQuote);
 }
+bool TFtpClient::Command(const std::string& line, std::vector<int> accepted) {
+    CommandLine = line;
+    CommandAccepted = std::move(accepted);
+    return RunSynchronously(TFtpRequest::ftpCommandAsync, StepCommand);
+}
 bool TFtpClient::Quit() {
     return RunSynchronously(TFtpRequest::ftpQuitAsync, StepQuit);
 }
 
 void TFtpClient::Abort() {
     if (FState != TFtpState::ftpReady) GiveUp(426, "426 Operation aborted.");
+}
+
+void TFtpClient::CancelTransfer() {
+    if (FState == TFtpState::ftpReady) return;
+    // Without a data connection there is nothing to close that the server would notice.
+    if (!Xfer || !Xfer->DataConnected || CurrentStep == StepDataPort) {
+        Abort();
+        return;
+    }
+    StopData();
 }
 
 bool TFtpClient::RunSynchronously(TFtpRequest request, unsigned steps) {
@@ -173,6 +188,8 @@ void TFtpClient::CheckCanStart(TFtpRequest request) const {
         throw handledException("HostDirName empty");
     if (request == R::ftpQuoteAsync && FLocalFileName.empty())
         throw handledException("LocalFileName empty");
+    if (request == R::ftpCommandAsync && CommandLine.empty())
+        throw handledException("Command empty");
     if (request == R::ftpPutAsync || request == R::ftpGetAsync) {
         if (!FLocalStream && FLocalFileName.empty()) throw handledException("LocalFileName empty");
         if (!Passive && FDataPortRangeEnd < FDataPortRangeStart)
@@ -183,6 +200,7 @@ void TFtpClient::CheckCanStart(TFtpRequest request) const {
 void TFtpClient::StartRequest(TFtpRequest request, unsigned steps) {
     CheckCanStart(request);
     Request = request;
+    ++RequestNumber;
     PendingSteps = steps;
     RequestError = 0;
     ErrorSetInRequest = false;
@@ -236,6 +254,18 @@ void TFtpClient::RunNextStep() {
         break;
     case StepQuote:
         SendCommand(FLocalFileName, {});
+        break;
+    case StepCommand:
+        SendCommand(CommandLine, [this](const TFtpReplyLine& reply) {
+            const bool ok = CommandAccepted.empty()
+                                ? reply.Code / 100 == 2
+                                : std::find(CommandAccepted.begin(), CommandAccepted.end(),
+                                            reply.Code) != CommandAccepted.end();
+            if (ok)
+                StepDone();
+            else
+                Fail(reply.Code, reply.Text);
+        });
         break;
     case StepQuit:
         SendCommand("QUIT", [this](const TFtpReplyLine& reply) {

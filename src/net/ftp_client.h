@@ -12,6 +12,7 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <vector>
 
 class QIODevice;
 
@@ -27,6 +28,7 @@ enum class TFtpRequest {
     ftpPutAsync,
     ftpGetAsync,
     ftpQuoteAsync,
+    ftpCommandAsync,
     ftpQuitAsync,
 };
 
@@ -58,6 +60,9 @@ public:
     std::string PassWord;
     std::string HostDirName;
     std::string HostFileName;
+    // Binary sends "TYPE I". Off, "TYPE A", and an upload goes with LF line ends (see
+    // net/ftp_text_mode.h) so that the file on the server is the same whatever the server does
+    // with ASCII mode.
     bool Binary = true;
     int Timeout = 15; // seconds a wait may last without progress; 0 waits for ever
     std::string LocalAddr = "0.0.0.0";
@@ -88,11 +93,22 @@ public:
     bool TypeAscii();
     bool Put();   // STOR HostFileName from the local file or stream
     bool Get();   // RETR HostFileName into the local file or stream
-    bool Quote(); // LocalFileName sent unchanged as a command
+    bool Quote(); // LocalFileName sent unchanged as a command; any code below 500 will do
+    // line sent as one command; true when the reply's code is one of accepted, or any 2xx
+    // code when accepted is empty. LastResponse holds the reply.
+    bool Command(const std::string& line, std::vector<int> accepted = {});
     bool Quit();
     bool Connected() const;
     // Ends the running request at once ("426 Operation aborted."), closing both connections.
     void Abort();
+    // Stops a running transfer by closing its data connection; the control connection stays
+    // usable, and the request ends with "426 Operation aborted." once the server has answered.
+    // Before the data connection is up this is Abort.
+    void CancelTransfer();
+    // A Put or Get is under way.
+    bool Transferring() const {
+        return Request == TFtpRequest::ftpPutAsync || Request == TFtpRequest::ftpGetAsync;
+    }
 
     // --- results ---
     const std::string& ErrorMessage() const { return FErrorMessage; }
@@ -126,7 +142,8 @@ private:
         StepStor = 1u << 6,
         StepRetr = 1u << 7,
         StepQuote = 1u << 8,
-        StepQuit = 1u << 9,
+        StepCommand = 1u << 9,
+        StepQuit = 1u << 10,
     };
     using ReplyHandler = std::function<void(const TFtpReplyLine& reply)>;
     struct Transfer;
@@ -173,8 +190,11 @@ private:
     void CloseData();
     void ShowSummary();
     void NoteQueueProgress();
+    void StopData();
 
     std::string FLocalFileName;
+    std::string CommandLine;
+    std::vector<int> CommandAccepted;
     QIODevice* FLocalStream = nullptr;
     int FDataPortRangeStart = 0;
     int FDataPortRangeEnd = 0;
@@ -189,6 +209,7 @@ private:
 
     TFtpState FState = TFtpState::ftpReady;
     TFtpRequest Request = TFtpRequest::ftpNone;
+    unsigned RequestNumber = 0; // tells a request from the next one
     unsigned PendingSteps = 0;
     unsigned CurrentStep = 0;
     int RequestError = 0;

@@ -76,4 +76,46 @@ std::vector<TFtpReplyLine> TFtpReplyReader::Feed(std::string_view bytes) {
     return lines;
 }
 
+std::string QuotedPath(std::string_view reply) {
+    const size_t open = reply.find('"');
+    if (open == std::string_view::npos) return {};
+    std::string path;
+    for (size_t at = open + 1; at < reply.size(); ++at) {
+        if (reply[at] != '"') {
+            path += reply[at];
+        } else if (at + 1 < reply.size() && reply[at + 1] == '"') {
+            path += '"';
+            ++at;
+        } else {
+            return path;
+        }
+    }
+    return {}; // never closed
+}
+
+int ListedFileMode(std::string_view reply) {
+    static constexpr std::string_view Letters = "rwxrwxrwx";
+    while (!reply.empty()) {
+        const size_t end = reply.find('\n');
+        std::string_view line = reply.substr(0, end);
+        reply.remove_prefix(end == std::string_view::npos ? reply.size() : end + 1);
+        while (!line.empty() && line.front() == ' ')
+            line.remove_prefix(1);
+        if (line.size() < 11 || line[0] != '-' || line[10] != ' ') continue;
+        int mode = 0;
+        bool valid = true;
+        for (size_t bit = 0; bit < 9 && valid; ++bit) {
+            const char c = line[1 + bit];
+            // The set-id and sticky letters stand in the execute places.
+            const bool execute = bit % 3 == 2;
+            if (c == Letters[bit] || (execute && (c == 's' || c == 't')))
+                mode |= 1 << (8 - bit);
+            else if (c != '-' && !(execute && (c == 'S' || c == 'T')))
+                valid = false;
+        }
+        if (valid) return mode;
+    }
+    return -1;
+}
+
 } // namespace korvane

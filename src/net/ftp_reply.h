@@ -46,4 +46,13 @@ private:
 // Leading decimal digits of a line, or -1 when it does not start with a digit.
 int LeadingNumber(std::string_view line, size_t* digits = nullptr);
 
+// The folder a 257 reply names ("257 \"/www/a \"\"b\"\"\" is the current directory"): the text
+// between the first quote and its closing one, with doubled quotes as one. Empty when the
+// reply has none.
+std::string QuotedPath(std::string_view reply);
+
+// The permission bits of the regular file a STAT reply lists in "ls -l" form
+// ("-rwxr-xr-x 1 owner group ..."); -1 when the reply lists none.
+int ListedFileMode(std::string_view reply);
+
 } // namespace korvane

@@ -4,6 +4,7 @@
 
 #include <QFile>
 #include <QSaveFile>
+#include <QTimer>
 
 #include <sys/file.h>
 
@@ -25,6 +26,8 @@ constexpr int64_t SlowBlockMs = 250;
 // endlessly cannot keep the event loop from checking the deadline.
 constexpr size_t ReceiveChunk = 64 * 1024;
 constexpr size_t ReceivePerEvent = 16 * 1024 * 1024;
+// How long a server is given to answer a transfer stopped by the client.
+constexpr int AbortReplyMs = 3000;
 
 bool LockForShareMode(QFile& file, TFtpShareMode mode) {
     if (mode == TFtpShareMode::ftpShareDenyNone) return true;
@@ -171,6 +174,7 @@ void TFtpClient::StartStor() {
         Fail(426, "426 Unable to open local file " + FLocalFileName);
         return;
     }
+    Xfer->TextUpload = !Binary;
     SendCommand("STOR " + HostFileName, [this](const TFtpReplyLine& first) {
         if (first.Code != 150 && first.Code != 125) {
             CloseData();
@@ -248,14 +252,23 @@ void TFtpClient::SendNextBlock() {
         CloseData(); // the server still answers; the request ends with its reply
         return;
     }
-    if (read == 0) {
+    block.resize(static_cast<size_t>(read));
+    Xfer->InFlightSource = block.size();
+    if (Xfer->TextUpload)
+        block = read > 0 ? Xfer->LineEnds.Convert(block) : Xfer->LineEnds.Finish();
+    if (block.empty() && read == 0) {
         // Half-close: the socket stays open so that the system's queue can be watched while a
         // slow link drains it; the server closes its side once it has read everything.
         Xfer->SendDone = true;
         DataSocket->ShutdownSend();
         return;
     }
-    block.resize(static_cast<size_t>(read));
+    if (block.empty()) {
+        // A piece of text that was a lone CR, held until the next piece: read on.
+        Xfer->Bytes += static_cast<int64_t>(Xfer->InFlightSource);
+        SendNextBlock();
+        return;
+    }
     Xfer->InFlight = block.size();
     Xfer->BlockQueuedAt = MonotonicMs();
     DataSocket->Send(block);
@@ -263,7 +276,7 @@ void TFtpClient::SendNextBlock() {
 
 void TFtpClient::OnDataSent() {
     if (!Xfer || !Xfer->Upload || Xfer->InFlight == 0) return;
-    Xfer->Bytes += static_cast<int64_t>(Xfer->InFlight);
+    Xfer->Bytes += static_cast<int64_t>(Xfer->InFlightSource);
     Xfer->InFlight = 0;
     const int64_t took = MonotonicMs() - Xfer->BlockQueuedAt;
     if (took < FastBlockMs && Xfer->BlockSize < MaxBlock)
@@ -316,11 +329,25 @@ void TFtpClient::ReportProgress() {
     LastProgressMs = MonotonicMs();
     bool abort = false;
     if (OnProgress) OnProgress(Xfer->Bytes, abort);
-    if (abort && !Xfer->Aborted) {
-        Display("! Abort requested");
-        Xfer->Aborted = true;
-        CloseData();
-    }
+    if (abort) StopData();
+}
+
+void TFtpClient::StopData() {
+    if (Xfer->Aborted) return;
+    Display("! Abort requested");
+    Xfer->Aborted = true;
+    // A reset, not a close: what the system still holds unsent must not reach the server
+    // after all.
+    if (DataSocket) DataSocket->SetLinger(true, 0);
+    CloseData();
+    // A server that loses track of a transfer reset early may never answer: it gets a moment,
+    // then the session ends as for a timeout.
+    QTimer::singleShot(AbortReplyMs, this, [this, request = RequestNumber] {
+        if (RequestNumber == request && FState != TFtpState::ftpReady)
+            GiveUp(426, "426 Operation aborted.");
+    });
+    // The server may have answered already; then nothing more will come.
+    TryFinishTransfer();
 }
 
 void TFtpClient::NoteQueueProgress() {

@@ -1,5 +1,7 @@
 #include "net/sftp_client.h"
 
+#include "net/ftp_text_mode.h"
+
 #include <libssh/libssh.h>
 #include <libssh/sftp.h>
 
@@ -8,6 +10,7 @@
 #include <netinet/in.h>
 #include <sys/socket.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <fstream>
@@ -65,32 +68,35 @@ std::string ParentFolder(const std::string& path) {
     return slash == 0 ? "/" : path.substr(0, slash);
 }
 
-// CR LF becomes LF; a CR at the end of one block is held until the next shows what follows.
-class LineEndConverter {
-public:
-    void Convert(std::vector<char>& block) {
-        std::vector<char> out;
-        out.reserve(block.size() + 1);
-        if (HeldCr && (block.empty() || block.front() != '\n')) out.push_back('\r');
-        HeldCr = false;
-        for (size_t i = 0; i < block.size(); ++i) {
-            if (block[i] == '\r') {
-                if (i + 1 == block.size()) {
-                    HeldCr = true;
-                    continue;
-                }
-                if (block[i + 1] == '\n') continue;
-            }
-            out.push_back(block[i]);
-        }
-        block.swap(out);
-    }
-    // What is still held at the end of the file.
-    std::vector<char> Finish() { return HeldCr ? std::vector<char>{'\r'} : std::vector<char>{}; }
+// A name beside path that nothing else uses: where a replaced file steps aside for a moment
+// on servers without an atomic rename.
+std::string AsideName(const std::string& path, unsigned attempt) {
+    const size_t slash = path.find_last_of('/');
+    const size_t nameStart = slash == std::string::npos ? 0 : slash + 1;
+    return path.substr(0, nameStart) + "." + path.substr(nameStart) + ".replaced-" +
+           std::to_string(getpid()) + "-" + std::to_string(attempt);
+}
 
-private:
-    bool HeldCr = false;
-};
+std::string OctalText(int mode) {
+    char octal[16];
+    std::snprintf(octal, sizeof octal, "%03o", mode);
+    return octal;
+}
+
+void AppendUint32(std::string& out, uint32_t value) {
+    for (int shift = 24; shift >= 0; shift -= 8)
+        out += static_cast<char>((value >> shift) & 0xFF);
+}
+
+void AppendString(std::string& out, const std::string& text) {
+    AppendUint32(out, static_cast<uint32_t>(text.size()));
+    out += text;
+}
+
+uint32_t ReadUint32(const unsigned char* bytes) {
+    return uint32_t(bytes[0]) << 24 | uint32_t(bytes[1]) << 16 | uint32_t(bytes[2]) << 8 |
+           uint32_t(bytes[3]);
+}
 
 } // namespace
 
@@ -103,7 +109,7 @@ TSftpClient::~TSftpClient() {
 std::string TSftpClient::PartName(const std::string& remotePath) {
     const size_t slash = remotePath.find_last_of('/');
     const size_t nameStart = slash == std::string::npos ? 0 : slash + 1;
-    return remotePath.substr(0, nameStart) + "." + remotePath.substr(nameStart) + ".part";
+    return remotePath.substr(0, nameStart) + TemporaryUploadName(remotePath.substr(nameStart));
 }
 
 bool TSftpClient::Fail(const std::string& what) {
@@ -255,27 +261,90 @@ bool TSftpClient::MakeFolders(const std::string& path) {
     return true;
 }
 
-bool TSftpClient::Put(const std::string& localFile, const std::string& remotePath, bool ascii,
-                      const std::function<bool(int64_t bytes)>& progress) {
-    std::ifstream in(localFile, std::ios::binary);
-    if (!in) {
-        Error = "Unable to open local file " + localFile;
-        return false;
-    }
-    // A replaced file keeps the permissions it had, as when it is overwritten in place.
-    mode_t mode = 0644;
-    if (sftp_attributes old = sftp_stat(Sftp, remotePath.c_str())) {
-        mode = old->permissions & 07777;
+std::string TSftpClient::LoginFolder() {
+    char* folder = sftp_canonicalize_path(Sftp, ".");
+    if (!folder) return {};
+    std::string path = folder;
+    ssh_string_free_char(folder);
+    return path;
+}
+
+bool TSftpClient::Exists(const std::string& path) {
+    sftp_attributes attributes = sftp_lstat(Sftp, path.c_str());
+    if (!attributes) return sftp_get_error(Sftp) != SSH_FX_NO_SUCH_FILE;
+    sftp_attributes_free(attributes);
+    return true;
+}
+
+bool TSftpClient::Remove(const std::string& path) {
+    if (sftp_unlink(Sftp, path.c_str()) == SSH_OK || sftp_get_error(Sftp) == SSH_FX_NO_SUCH_FILE)
+        return true;
+    return SftpFail("Removing " + path);
+}
+
+bool TSftpClient::Put(const TUpload& upload, const std::function<bool(int64_t bytes)>& progress) {
+    LastPutFailure = TPutFailure::Transfer;
+    Leftover.clear();
+    // The file replaced keeps its permissions, as when it is overwritten in place.
+    int mode = 0644;
+    bool replacing = false;
+    if (sftp_attributes old = sftp_stat(Sftp, upload.RemotePath.c_str())) {
+        mode = static_cast<int>(old->permissions & 07777);
+        replacing = true;
         sftp_attributes_free(old);
     }
-    const std::string part = PartName(remotePath);
-    sftp_file file = sftp_open(Sftp, part.c_str(), O_WRONLY | O_CREAT | O_TRUNC, mode);
+    if (upload.Mode >= 0) mode = upload.Mode;
+    const std::string part = PartName(upload.RemotePath);
+    // A leftover of an earlier upload goes first: it may carry the permissions of a whole file.
+    if (!Remove(part)) return false;
+    const auto removePart = [&] {
+        if (!Connected() || sftp_unlink(Sftp, part.c_str()) != SSH_OK) Leftover = part;
+        return false;
+    };
+    // Never runnable while partial: the execute bits come only once the file is whole.
+    if (!SendFile(upload, part, mode & 0666, progress)) return removePart();
+    if (NeedsMode(part, mode, upload.Mode >= 0) &&
+        sftp_chmod(Sftp, part.c_str(), static_cast<mode_t>(mode)) != SSH_OK) {
+        SftpFail("Setting the permissions of " + upload.RemotePath + " to " + OctalText(mode));
+        if (upload.Mode >= 0) LastPutFailure = TPutFailure::Permissions;
+        return removePart();
+    }
+    const bool placed =
+        replacing ? Replace(part, upload.RemotePath)
+                  : sftp_rename(Sftp, part.c_str(), upload.RemotePath.c_str()) == SSH_OK ||
+                        SftpFail("Renaming " + part + " to " + upload.RemotePath);
+    if (!placed) return removePart();
+    LastPutFailure = TPutFailure::None;
+    return true;
+}
+
+bool TSftpClient::NeedsMode(const std::string& path, int mode, bool asked) {
+    // Asked for, the change is made even when it changes nothing, so that a server that
+    // refuses permission changes says so.
+    if (asked) return true;
+    sftp_attributes attributes = sftp_stat(Sftp, path.c_str());
+    if (!attributes) return true;
+    const int current = static_cast<int>(attributes->permissions & 07777);
+    sftp_attributes_free(attributes);
+    return current != mode;
+}
+
+bool TSftpClient::SendFile(const TUpload& upload, const std::string& part, int createMode,
+                           const std::function<bool(int64_t bytes)>& progress) {
+    std::ifstream in(upload.LocalFile, std::ios::binary);
+    if (!in) {
+        Error = "Unable to open local file " + upload.LocalFile;
+        return false;
+    }
+    // Made anew, so no earlier file's permissions carry over to the partial one.
+    sftp_file file =
+        sftp_open(Sftp, part.c_str(), O_WRONLY | O_CREAT | O_EXCL, static_cast<mode_t>(createMode));
     if (!file) return SftpFail("Creating " + part);
     bool ok = true;
     int64_t bytesRead = 0;
-    LineEndConverter lineEnds;
-    std::vector<char> block;
-    const auto write = [&](const std::vector<char>& data) {
+    TLfLineEnds lineEnds;
+    std::string block;
+    const auto write = [&](const std::string& data) {
         size_t done = 0;
         while (ok && done < data.size()) {
             const ssize_t written = sftp_write(file, data.data() + done, data.size() - done);
@@ -291,33 +360,37 @@ bool TSftpClient::Put(const std::string& localFile, const std::string& remotePat
         block.resize(static_cast<size_t>(in.gcount()));
         if (block.empty()) break;
         bytesRead += static_cast<int64_t>(block.size());
-        if (ascii) lineEnds.Convert(block);
-        write(block);
+        write(upload.Ascii ? lineEnds.Convert(block) : block);
         if (ok && progress && !progress(bytesRead)) {
             Error = "Upload cancelled";
+            LastPutFailure = TPutFailure::Cancelled;
             ok = false;
         }
     }
     if (ok && in.bad()) {
-        Error = "Error reading file " + localFile;
+        Error = "Error reading file " + upload.LocalFile;
         ok = false;
     }
-    if (ok && ascii) write(lineEnds.Finish());
+    if (ok && upload.Ascii) write(lineEnds.Finish());
     if (sftp_close(file) != SSH_OK && ok) ok = SftpFail("Closing " + part);
-    if (ok && mode != 0644 && sftp_chmod(Sftp, part.c_str(), mode) != SSH_OK)
-        ok = SftpFail("Setting the permissions of " + part);
-    if (ok) ok = Replace(part, remotePath);
-    // Leave no half-written file behind (when the connection still allows it).
-    if (!ok && Connected()) sftp_unlink(Sftp, part.c_str());
     return ok;
 }
 
-// SFTP's rename refuses to overwrite, so the old file steps aside under a third name until the
-// new one is in place, and comes back when that fails.
+// A plain SFTP rename refuses to overwrite. OpenSSH's posix-rename replaces the target at
+// once; elsewhere the old file steps aside under a name of its own (never one the user may
+// have, such as name.old) until the new one is in place, and comes back when that fails.
 bool TSftpClient::Replace(const std::string& part, const std::string& target) {
-    if (sftp_rename(Sftp, part.c_str(), target.c_str()) == SSH_OK) return true;
-    const std::string aside = target + ".old";
-    sftp_unlink(Sftp, aside.c_str());
+    const int posix = PosixRename(part, target);
+    if (posix == SSH_FX_OK) return true;
+    if (posix != SSH_FX_OP_UNSUPPORTED && posix != SSH_FX_PERMISSION_DENIED) {
+        Error = "Renaming " + part + " to " + target + ": " + SftpErrorText(posix);
+        return false;
+    }
+    std::string aside;
+    for (unsigned attempt = 0; aside.empty() || Exists(aside); ++attempt) {
+        if (attempt == 100) return Fail("No free name beside " + target);
+        aside = AsideName(target, attempt);
+    }
     if (sftp_rename(Sftp, target.c_str(), aside.c_str()) != SSH_OK)
         return SftpFail("Renaming " + part + " to " + target);
     if (sftp_rename(Sftp, part.c_str(), target.c_str()) != SSH_OK) {
@@ -329,10 +402,42 @@ bool TSftpClient::Replace(const std::string& part, const std::string& target) {
     return true;
 }
 
-bool TSftpClient::ChMod(const std::string& remotePath, unsigned mode) {
-    if (sftp_chmod(Sftp, remotePath.c_str(), mode) != SSH_OK)
-        return SftpFail("Setting the permissions of " + remotePath);
-    return true;
+// libssh has no call for this extension, so its request goes out on the SFTP channel here.
+// Nothing else is in flight between the client's calls, so the next packet is its answer.
+int TSftpClient::PosixRename(const std::string& from, const std::string& to) {
+    constexpr uint8_t Extended = 200, Status = 101;
+    const char* const Name = "posix-rename@openssh.com";
+    if (!sftp_extension_supported(Sftp, Name, "1")) return SSH_FX_OP_UNSUPPORTED;
+    const uint32_t id = ++Sftp->id_counter;
+    std::string body(1, static_cast<char>(Extended));
+    AppendUint32(body, id);
+    AppendString(body, Name);
+    AppendString(body, from);
+    AppendString(body, to);
+    std::string packet;
+    AppendUint32(packet, static_cast<uint32_t>(body.size()));
+    packet += body;
+    if (ssh_channel_write(Sftp->channel, packet.data(), static_cast<uint32_t>(packet.size())) !=
+        static_cast<int>(packet.size()))
+        return SSH_FX_CONNECTION_LOST;
+    const auto readAll = [&](unsigned char* into, uint32_t count) {
+        uint32_t done = 0;
+        while (done < count) {
+            const int got = ssh_channel_read_timeout(Sftp->channel, into + done, count - done, 0,
+                                                     Login.TimeoutSeconds * 1000);
+            if (got <= 0) return false;
+            done += static_cast<uint32_t>(got);
+        }
+        return true;
+    };
+    unsigned char length[4];
+    if (!readAll(length, 4)) return SSH_FX_CONNECTION_LOST;
+    const uint32_t size = ReadUint32(length);
+    if (size < 9 || size > 64 * 1024) return SSH_FX_BAD_MESSAGE;
+    std::vector<unsigned char> reply(size);
+    if (!readAll(reply.data(), size)) return SSH_FX_CONNECTION_LOST;
+    if (reply[0] != Status || ReadUint32(&reply[1]) != id) return SSH_FX_BAD_MESSAGE;
+    return static_cast<int>(ReadUint32(&reply[5]));
 }
 
 bool TSftpClient::Connected() const {

@@ -50,13 +50,27 @@ public:
     bool FolderMissing() const { return LastMissing; }
     // Creates path and every missing folder above it.
     bool MakeFolders(const std::string& path);
-    // Sends localFile to remotePath through a temporary name beside it, renamed over the old
-    // file only once complete, so a failed upload leaves the old file as it was; the old
-    // file's permissions carry over. ascii turns CR LF into LF on the way. progress gets the
-    // bytes read so far and stops the upload by returning false.
-    bool Put(const std::string& localFile, const std::string& remotePath, bool ascii,
-             const std::function<bool(int64_t bytes)>& progress);
-    bool ChMod(const std::string& remotePath, unsigned mode);
+    // The folder the login starts in, as an absolute path; "" when the server does not say.
+    std::string LoginFolder();
+
+    struct TUpload {
+        std::string LocalFile;
+        std::string RemotePath;
+        bool Ascii = false; // CR LF becomes LF on the way
+        int Mode = -1;      // permissions asked for; -1: those of the file replaced, or 0644
+    };
+    enum class TPutFailure { None, Transfer, Permissions, Cancelled };
+    // Sends the file under a temporary name beside its target, never executable until it is
+    // complete, then gives it its permissions and renames it over the target in one step, so
+    // the target is never missing or partly written. A failure
+    // or a progress that returns false (bytes read so far) leaves the target as it was and
+    // removes the temporary file; when the connection broke before that could be done,
+    // LeftoverPart names it.
+    bool Put(const TUpload& upload, const std::function<bool(int64_t bytes)>& progress);
+    TPutFailure PutFailure() const { return LastPutFailure; }
+    const std::string& LeftoverPart() const { return Leftover; }
+    // Removes a file; one that is not there counts as removed.
+    bool Remove(const std::string& path);
 
     bool Connected() const;
     void Close();
@@ -70,7 +84,15 @@ public:
 private:
     bool Fail(const std::string& what);
     bool SftpFail(const std::string& what);
+    bool SendFile(const TUpload& upload, const std::string& part, int createMode,
+                  const std::function<bool(int64_t bytes)>& progress);
+    // Whether path needs a permission change to have mode.
+    bool NeedsMode(const std::string& path, int mode, bool asked);
     bool Replace(const std::string& part, const std::string& target);
+    // OpenSSH's rename that replaces an existing target at once; 0 on success, else an SFTP
+    // status code (SSH_FX_OP_UNSUPPORTED when the server lacks it).
+    int PosixRename(const std::string& from, const std::string& to);
+    bool Exists(const std::string& path);
     bool Interrupted() const { return InterruptRequested.load(); }
 
     ssh_session_struct* Session = nullptr;
@@ -78,6 +100,8 @@ private:
     TSftpLogin Login;
     std::string Error;
     bool LastMissing = false;
+    TPutFailure LastPutFailure = TPutFailure::None;
+    std::string Leftover;
     std::atomic<int> SocketFd{-1};
     std::atomic<bool> InterruptRequested{false};
 };

@@ -2,10 +2,17 @@
 
 #include <QCoreApplication>
 #include <QPointer>
+#include <QTimer>
 
+#include <chrono>
 #include <cstdlib>
 
 namespace korvane {
+namespace {
+
+constexpr std::chrono::seconds CancelGrace(3);
+
+} // namespace
 
 TSftpSession::TSftpSession(QObject* parent) : QObject(parent) {
     if (const char* home = std::getenv("HOME"))
@@ -22,6 +29,7 @@ TSftpSession::~TSftpSession() {
 bool TSftpSession::Run(const std::function<bool(TSftpClient&)>& job) {
     if (Running()) return false;
     JobDone = false;
+    CancelFlag = false;
     bool result = false;
     QPointer<TSftpSession> alive(this);
     Worker = std::thread([this, &job, &result] {
@@ -31,8 +39,13 @@ bool TSftpSession::Run(const std::function<bool(TSftpClient&)>& job) {
         QMetaObject::invokeMethod(
             this, [] {}, Qt::QueuedConnection);
     });
+    // Wakes the loop now and then so that a cancelled job that stopped reporting is ended.
+    QTimer wake;
+    wake.start(200);
     while (!JobDone) {
-        if (QCoreApplication::closingDown()) Client.Interrupt();
+        if (QCoreApplication::closingDown() ||
+            (CancelFlag && std::chrono::steady_clock::now() - CancelledAt > CancelGrace))
+            Client.Interrupt();
         QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
         if (!alive) return false; // destroyed by an event handled during the wait
     }
@@ -55,6 +68,12 @@ void TSftpSession::DeliverProgress() {
 
 void TSftpSession::Abort() {
     if (Running()) Client.Interrupt();
+}
+
+void TSftpSession::Cancel() {
+    if (!Running() || CancelFlag) return;
+    CancelledAt = std::chrono::steady_clock::now();
+    CancelFlag = true;
 }
 
 void TSftpSession::Close() {

@@ -9,6 +9,7 @@
 #include <QObject>
 
 #include <atomic>
+#include <chrono>
 #include <cstdint>
 #include <functional>
 #include <string>
@@ -34,6 +35,12 @@ public:
 
     // Makes the running job fail at once; the connection is dropped.
     void Abort();
+    // Asks the running job to stop at its next check of CancelRequested, so that it can clean
+    // up over a connection that still works; one that has not ended a few seconds later is
+    // ended as by Abort.
+    void Cancel();
+    // For jobs, from the worker: whether Cancel was called since the job started.
+    bool CancelRequested() const { return CancelFlag.load(); }
     bool Running() const { return Worker.joinable(); }
     // Between jobs only.
     bool Connected() const { return !Running() && Client.Connected(); }
@@ -48,6 +55,8 @@ private:
     std::atomic<bool> JobDone{false};
     std::atomic<int64_t> LatestProgress{0};
     std::atomic<bool> ProgressPosted{false};
+    std::atomic<bool> CancelFlag{false};
+    std::chrono::steady_clock::time_point CancelledAt;
 };
 
 } // namespace korvane

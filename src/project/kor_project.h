@@ -146,6 +146,21 @@ public:
     void FreePage(TProjectPage* page);
     // Exchanges two pages' places in the list (the pages move their tabs themselves).
     void SwapPages(int first, int second);
+    // While some work walks the pages and lets the window run (an upload), no page may go or
+    // move: FreePage, SwapPages and Clear throw handledException with reason until the lock
+    // ends. Locks nest.
+    class TPageListLock {
+    public:
+        TPageListLock(TKorProject& project, std::string reason);
+        ~TPageListLock();
+        TPageListLock(const TPageListLock&) = delete;
+        TPageListLock& operator=(const TPageListLock&) = delete;
+
+    private:
+        TKorProject& Project;
+        std::string Before;
+    };
+    bool PagesLocked() const { return !PageLockReason.empty(); }
     void CloseUnusedPages();
     int NextTempFileNumber() const;
     bool FilesModified() const;
@@ -511,6 +526,8 @@ private:
 
     std::vector<std::unique_ptr<TProjectPage>> Pages;
     TProjectPage* CurrentPage = nullptr;
+    std::string PageLockReason; // why the page list may not change; "" when it may
+    void CheckPagesUnlocked() const;
 
     TFileTypeList FileTypeTable;
     THighlightSchemes ActiveSchemes;

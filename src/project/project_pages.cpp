@@ -4,11 +4,13 @@
 #include "storage/method_trace.h"
 
 #include "model/global_settings.h"
+#include "storage/errors.h"
 #include "storage/paths.h"
 #include "storage/text_utils.h"
 
 #include <algorithm>
 #include <sys/stat.h>
+#include <utility>
 
 namespace korvane {
 
@@ -90,7 +92,20 @@ void TKorProject::MoveToPageUpdate() {
     if (TProjectPage* page = getCurrentPage()) page->MoveToPageUpdate();
 }
 
+TKorProject::TPageListLock::TPageListLock(TKorProject& project, std::string reason)
+    : Project(project), Before(std::exchange(project.PageLockReason, std::move(reason))) {}
+
+TKorProject::TPageListLock::~TPageListLock() {
+    Project.PageLockReason = Before;
+}
+
+void TKorProject::CheckPagesUnlocked() const {
+    if (PagesLocked()) throw handledException(PageLockReason);
+}
+
 void TKorProject::FreePage(TProjectPage* page) {
+    // The project's own end frees its pages whatever is under way.
+    if (!Clearing) CheckPagesUnlocked();
     const auto it = std::find_if(Pages.begin(), Pages.end(),
                                  [page](const auto& owned) { return owned.get() == page; });
     if (it == Pages.end()) return;
@@ -111,6 +126,7 @@ void TKorProject::FreePage(TProjectPage* page) {
 }
 
 void TKorProject::SwapPages(int first, int second) {
+    CheckPagesUnlocked();
     std::swap(Pages.at(static_cast<size_t>(first)), Pages.at(static_cast<size_t>(second)));
     setModified(true);
 }

@@ -103,6 +103,7 @@ void TKorProject::FreeAllPages() {
 
 void TKorProject::Clear() {
     TraceScope trace(this, "TKorProject", "Clear");
+    CheckPagesUnlocked();
     FreeAllPages();
     if (WebServerObject) WebServerObject->Stop();
 

@@ -12,10 +12,12 @@
 #include "storage/flag_scope.h"
 #include "storage/prompt.h"
 #include "storage/text_utils.h"
+#include "widgets/user_feedback.h"
 
 #include <QApplication>
 #include <QButtonGroup>
 #include <QCheckBox>
+#include <QCloseEvent>
 #include <QFormLayout>
 #include <QGridLayout>
 #include <QGroupBox>
@@ -136,7 +138,9 @@ TProjOrg::TProjOrg(QWidget* owner, TKorProject& project, TUploader& uploader, TC
 
     connect(Files, &QListWidget::itemSelectionChanged, this, [this] { SelectionChanged(); });
     connect(Files, &QListWidget::currentRowChanged, this, [this] { SelectionChanged(); });
-    connect(Files, &QListWidget::itemDoubleClicked, this, [this] { hide(); });
+    connect(Files, &QListWidget::itemDoubleClicked, this, [this] {
+        if (!UploadRunning) hide();
+    });
     connect(Files, &QWidget::customContextMenuRequested, this,
             [this](const QPoint& at) { Popup->popup(Files->viewport()->mapToGlobal(at)); });
     connect(CancelUploadBtn, &QPushButton::clicked, this, [this] { Uploader.Cancel(); });
@@ -305,13 +309,18 @@ void TProjOrg::BuildMenu() {
         {"Select &None", SelectNoneBtn},
         {"&Flip Selection", FlipSelectBtn},
         {"&Remove from Project", RemoveFileBtn}};
-    for (const auto& [caption, button] : mirrored)
-        connect(Popup->addAction(QString::fromUtf8(caption)), &QAction::triggered, button,
-                &QPushButton::click);
+    std::vector<std::pair<QAction*, QPushButton*>> actions;
+    for (const auto& [caption, button] : mirrored) {
+        QAction* action = Popup->addAction(QString::fromUtf8(caption));
+        connect(action, &QAction::triggered, button, &QPushButton::click);
+        actions.emplace_back(action, button);
+    }
     connect(saveAs, &QAction::triggered, SaveAsBtn, &QPushButton::click);
     connect(show, &QAction::triggered, IsVisible, &QCheckBox::click);
     connect(keep, &QAction::triggered, SaveWithProject, &QCheckBox::click);
-    connect(Popup, &QMenu::aboutToShow, this, [this, saveAs, show, keep] {
+    connect(Popup, &QMenu::aboutToShow, this, [this, saveAs, show, keep, actions] {
+        for (const auto& [action, button] : actions)
+            action->setEnabled(button->isEnabled());
         saveAs->setEnabled(SaveAsBtn->isEnabled());
         show->setEnabled(IsVisible->isEnabled());
         show->setChecked(IsVisible->checkState() == Qt::Checked);
@@ -360,8 +369,14 @@ void TProjOrg::SelectPage(TEditorPage& page) {
     activateWindow();
 }
 
+void TProjOrg::ShowNotice(const std::string& text) {
+    Notice = text;
+    StatusBar->showMessage(ToQString(text));
+}
+
 void TProjOrg::SelectionChanged() {
     if (Updating) return;
+    Notice.clear();
     for (int row = 0; row < Files->count(); ++row) {
         auto* page =
             reinterpret_cast<TEditorPage*>(Files->item(row)->data(Qt::UserRole).value<quintptr>());
@@ -385,6 +400,7 @@ void TProjOrg::ShowDetails() {
         SetBaseColour(*UploadDate, palette().color(QPalette::Button));
         SaveWithProjMsg->hide();
         ShowHints();
+        ShowLockState();
         return;
     }
     const std::string file = page->TempFileName();
@@ -401,12 +417,22 @@ void TProjOrg::ShowDetails() {
     (transfer == 1 ? Binary : transfer == 2 ? ASCII : Auto)->setChecked(true);
     ChModValue->setEnabled(page->FtpChMod());
     ChModBtn->setEnabled(page->FtpChMod());
-    StatusBar->showMessage(ToQString(page->FtpStatus()));
+    StatusBar->showMessage(ToQString(Notice.empty() ? page->FtpStatus() : Notice));
     SetBaseColour(*StatusBar, palette().color(QPalette::Button));
     if (Commands.ShowPage) Commands.ShowPage(*page);
     ShowDates();
     ShowMixed();
     ShowHints();
+    ShowLockState();
+}
+
+void TProjOrg::ShowLockState() {
+    for (QPushButton* button : {MoveUpBtn, MoveDownBtn, RemoveFileBtn, UploadBtn})
+        button->setEnabled(!UploadRunning);
+    SaveAsBtn->setEnabled(!UploadRunning && CurrentPage());
+    // The server settings stay as the running upload uses them.
+    ProjProps->setEnabled(!UploadRunning && Commands.ProjectProperties);
+    CancelUploadBtn->setVisible(UploadRunning);
 }
 
 void TProjOrg::ShowDates() {
@@ -516,34 +542,52 @@ void TProjOrg::RemoveFileBtnClick() {
 }
 
 void TProjOrg::UploadBtnClick() {
-    UploadBtn->setEnabled(false);
-    CancelUploadBtn->show();
-    const bool ok = Uploader.Upload(false, this);
+    if (UploadRunning) return; // one at a time; the running one has its Cancel button
+    bool ok = false;
+    bool raised = true;
+    Notice.clear();
+    {
+        const TFlagScope running(UploadRunning);
+        ShowLockState();
+        // An error that is not the server's (a page that cannot be saved) ends the upload and
+        // is shown here; the window is usable again either way.
+        ReportingErrors([&] {
+            ok = Uploader.Upload(false, this);
+            raised = false;
+        });
+    }
     UploadFailedFlag = !ok;
-    CancelUploadBtn->hide();
-    UploadBtn->setEnabled(true);
+    ShowLockState();
     ShowDates();
     Files->viewport()->update();
-    if (ShowSummary || !ok) {
+    if (!raised && (ShowSummary || !ok)) {
         if (isVisible()) RebuildList();
         CurrentPrompt().Inform(ok ? PromptKind::Information : PromptKind::Warning,
                                Uploader.SummaryText(!ok));
     }
     ShowSummary = true;
+    if (Commands.UploadDone) Commands.UploadDone();
 }
 
 void TProjOrg::OpenForUpload(bool uploadNow, bool showSummary) {
-    ShowSummary = showSummary;
     Sheets->setCurrentWidget(FtpSheet);
-    if (!uploadNow) {
+    const auto bringForward = [this] {
         show();
         raise();
         activateWindow();
+    };
+    if (UploadRunning || !uploadNow) {
+        bringForward();
         return;
     }
-    RebuildList();
+    ShowSummary = showSummary;
+    // The progress and the Cancel button are on show while the files go.
+    if (showSummary)
+        bringForward();
+    else
+        RebuildList();
     UploadBtnClick();
-    if (UploadFailedFlag) {
+    if (UploadFailedFlag && !isVisible()) {
         KeepList = true;
         show();
     }
@@ -624,10 +668,18 @@ bool TProjOrg::event(QEvent* event) {
 
 void TProjOrg::keyPressEvent(QKeyEvent* event) {
     if (event->key() == Qt::Key_Escape) {
-        hide();
+        // While an upload runs the window stays: it holds the upload's Cancel.
+        if (!UploadRunning) hide();
         return;
     }
     QWidget::keyPressEvent(event);
+}
+
+void TProjOrg::closeEvent(QCloseEvent* event) {
+    if (UploadRunning)
+        event->ignore();
+    else
+        QWidget::closeEvent(event);
 }
 
 } // namespace korvane

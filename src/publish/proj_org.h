@@ -29,17 +29,24 @@ public:
         std::function<void(TEditorPage&)> SaveAs;   // the main window's "Save As" for a page
         std::function<void()> ProjectProperties;    // the settings dialog on its FTP page
         std::function<void(TEditorPage&)> ShowPage; // brings the page's tab forward
+        std::function<void()> UploadDone;           // after every upload, however it ended
     };
 
     TProjOrg(QWidget* owner, TKorProject& project, TUploader& uploader, TCommands commands);
 
-    // Shows the window on its "FTP" sheet; with uploadNow runs the upload at once and shows
-    // the window only when it failed. showSummary: the summary message after the upload.
+    // Shows the window on its "FTP" sheet; with uploadNow runs the upload at once. The
+    // window shows the upload's progress and Cancel, and then the summary message; without
+    // showSummary it stays hidden unless the upload failed. An upload under way is only
+    // brought forward.
     void OpenForUpload(bool uploadNow, bool showSummary);
+    bool Uploading() const { return UploadRunning; }
     // Shows the window with page selected alone.
     void SelectPage(TEditorPage& page);
     // Fills the list again from the pages.
     void RebuildList();
+    // A line the status bar shows instead of the current file's status until the user picks
+    // another file or an upload starts.
+    void ShowNotice(const std::string& text);
     bool UploadFailed() const { return UploadFailedFlag; }
 
     // TUploadStatusBar
@@ -83,6 +90,7 @@ protected:
     void showEvent(QShowEvent* event) override;
     void hideEvent(QHideEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
     bool event(QEvent* event) override;
 
 private:
@@ -110,6 +118,9 @@ private:
     void ApplyEdit(TEdit edit);
     void ChModBtnClick();
     void RemoveFileBtnClick();
+    // While an upload runs, nothing that closes, moves or renames a page can be used; Cancel
+    // can.
+    void ShowLockState();
     void PlaceWindow();
     void StoreBounds();
 
@@ -118,6 +129,8 @@ private:
     TCommands Commands;
     QMenu* Popup = nullptr;
     bool Updating = false;
+    bool UploadRunning = false;
+    std::string Notice;
     bool UploadFailedFlag = false;
     bool ShowSummary = true;
     bool KeepList = false;

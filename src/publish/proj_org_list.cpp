@@ -2,8 +2,8 @@
 
 #include "editor/editor_page.h"
 #include "project/kor_project.h"
+#include "publish/remote_path.h"
 #include "storage/file_utils.h"
-#include "storage/paths.h"
 #include "storage/text_utils.h"
 
 namespace korvane {
@@ -86,8 +86,8 @@ int RemoveSelectedPages(TKorProject& project) {
 }
 
 std::string RemoteFolderHint(const TKorProject& project, const std::string& offsetDir) {
-    return "Full path: " +
-           RemoveTrailingSlash(ToForwardSlashes(AbsolutePath(project.FtpStartDir(), offsetDir)));
+    // Before a login the folder it starts in is not known: a relative one shows as such.
+    return "Full path: " + RemoteFolder("", project.FtpStartDir(), offsetDir);
 }
 
 } // namespace korvane

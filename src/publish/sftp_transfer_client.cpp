@@ -1,6 +1,8 @@
 #include "publish/sftp_transfer_client.h"
 
 #include "net/sftp_session.h"
+#include "publish/remote_path.h"
+#include "storage/flag_scope.h"
 #include "storage/prompt.h"
 
 namespace korvane {
@@ -17,6 +19,8 @@ bool TSftpTransferClient::Fail(const std::string& message) {
 
 bool TSftpTransferClient::Connect(const TTransferLogin& login, const PasswordSource& password) {
     Error.clear();
+    Refused = false;
+    Home = "/";
     TSftpLogin sshLogin;
     sshLogin.Host = login.Host;
     sshLogin.Port = SftpPort(login.Port);
@@ -28,6 +32,12 @@ bool TSftpTransferClient::Connect(const TTransferLogin& login, const PasswordSou
         return false;
     if (!LogIn(password)) return false;
     if (!Session.Run([](TSftpClient& client) { return client.StartSftp(); })) return Fail("");
+    Session.Run([this](TSftpClient& client) {
+        const std::string folder = client.LoginFolder();
+        if (!folder.empty() && folder.front() == '/') Home = NormalRemotePath(folder);
+        return true;
+    });
+    Folder = Home;
     return true;
 }
 
@@ -77,11 +87,16 @@ bool TSftpTransferClient::LogIn(const PasswordSource& password) {
     const std::string keyError = Session.ErrorMessage();
     bool takesPassword = false;
     Session.Run([&](TSftpClient& client) { return takesPassword = client.ServerTakesPassword(); });
-    if (!takesPassword) return Fail(keyError);
+    if (!takesPassword) {
+        Refused = true;
+        return Fail(keyError);
+    }
     const std::optional<std::string> typed = password();
     if (!typed) return Fail("Login cancelled");
-    if (!Session.Run([&](TSftpClient& client) { return client.AuthenticateByPassword(*typed); }))
+    if (!Session.Run([&](TSftpClient& client) { return client.AuthenticateByPassword(*typed); })) {
+        Refused = true;
         return Fail("");
+    }
     return true;
 }
 
@@ -110,45 +125,64 @@ bool TSftpTransferClient::MakeFolder(const std::string& folder) {
     return true;
 }
 
-std::string TSftpTransferClient::RemotePath(const std::string& name) const {
-    if (Folder.empty()) return name;
-    return Folder.back() == '/' ? Folder + name : Folder + "/" + name;
-}
-
-bool TSftpTransferClient::Put(const std::string& localFile, const std::string& name, bool binary,
-                              const Progress& progress) {
+TTransferClient::TPutResult TSftpTransferClient::Put(const TTransferFile& file,
+                                                     const Progress& progress) {
     Error.clear();
-    const std::string path = RemotePath(name);
-    Session.OnProgress = progress;
+    LeftoverPath.clear();
+    TSftpClient::TUpload upload;
+    upload.LocalFile = file.LocalFile;
+    upload.RemotePath = RemoteFile(Folder, file.Name);
     // SFTP sends bytes as they are, so a text file gets the server's line ends here.
-    const bool sent = Session.Run([&](TSftpClient& client) {
-        return client.Put(localFile, path, !binary, [this](int64_t bytes) {
-            Session.PostProgress(bytes);
+    upload.Ascii = !file.Binary;
+    upload.Mode = file.Mode;
+    Session.OnProgress = progress;
+    TSftpClient::TPutFailure failure = TSftpClient::TPutFailure::None;
+    {
+        const TFlagScope sending(Sending);
+        Session.Run([&](TSftpClient& client) {
+            client.Put(upload, [this](int64_t bytes) {
+                Session.PostProgress(bytes);
+                return !Session.CancelRequested();
+            });
+            failure = client.PutFailure();
+            LeftoverPath = client.LeftoverPart();
             return true;
         });
-    });
+    }
     Session.OnProgress = nullptr;
-    return sent;
+    switch (failure) {
+    case TSftpClient::TPutFailure::None:
+        return TPutResult::Sent;
+    case TSftpClient::TPutFailure::Permissions:
+        return TPutResult::PermissionsRefused;
+    case TSftpClient::TPutFailure::Cancelled:
+        return TPutResult::Cancelled;
+    case TSftpClient::TPutFailure::Transfer:
+        break;
+    }
+    return Session.CancelRequested() ? TPutResult::Cancelled : TPutResult::Failed;
 }
 
-bool TSftpTransferClient::SetPermissions(const std::string& name, const std::string& octal) {
+bool TSftpTransferClient::RemoveLeftover() {
+    if (LeftoverPath.empty()) return true;
     Error.clear();
-    if (octal.empty() || octal.size() > 4 ||
-        octal.find_first_not_of("01234567") != std::string::npos) {
-        Error = "Invalid permissions \"" + octal + "\"";
+    if (!Session.Run([this](TSftpClient& client) { return client.Remove(LeftoverPath); }))
         return false;
-    }
-    const unsigned mode = static_cast<unsigned>(std::stoul(octal, nullptr, 8));
-    const std::string path = RemotePath(name);
-    return Session.Run([&](TSftpClient& client) { return client.ChMod(path, mode); });
+    LeftoverPath.clear();
+    return true;
 }
 
 void TSftpTransferClient::Quit() {
     Session.Close();
 }
 
-void TSftpTransferClient::Abort() {
-    Session.Abort();
+void TSftpTransferClient::Cancel() {
+    // A transfer stops at its next block and removes its temporary file; anything else ends
+    // at once.
+    if (Sending)
+        Session.Cancel();
+    else
+        Session.Abort();
 }
 
 std::string TSftpTransferClient::ErrorMessage() const {

@@ -16,15 +16,17 @@ public:
         : Session(session), Ask(prompt), KeyFile(std::move(keyFile)) {}
 
     bool Connect(const TTransferLogin& login, const PasswordSource& password) override;
+    bool LoginRefused() const override { return Refused; }
     bool Connected() const override;
+    std::string LoginFolder() const override { return Home; }
     bool ChangeFolder(const std::string& folder) override;
     bool FolderCanBeMade() const override { return Missing; }
     bool MakeFolder(const std::string& folder) override;
-    bool Put(const std::string& localFile, const std::string& name, bool binary,
-             const Progress& progress) override;
-    bool SetPermissions(const std::string& name, const std::string& octal) override;
+    TPutResult Put(const TTransferFile& file, const Progress& progress) override;
+    std::string Leftover() const override { return LeftoverPath; }
+    bool RemoveLeftover() override;
     void Quit() override;
-    void Abort() override;
+    void Cancel() override;
     std::string ErrorMessage() const override;
 
     // The port FTP's default stands for under SFTP.
@@ -34,14 +36,17 @@ private:
     bool TrustServer(const std::string& host);
     bool LogIn(const PasswordSource& password);
     bool Fail(const std::string& message);
-    std::string RemotePath(const std::string& name) const;
 
     TSftpSession& Session;
     Prompt& Ask;
     std::string KeyFile;
+    std::string Home = "/";
     std::string Folder;
+    std::string LeftoverPath;
     std::string Error; // a failure of ours rather than the session's
     bool Missing = false;
+    bool Refused = false;
+    bool Sending = false;
 };
 
 } // namespace korvane

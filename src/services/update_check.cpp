@@ -98,16 +98,23 @@ void TUpdateCheck::Close() {
     if (Client->Connected()) Client->Quit();
 }
 
+void TUpdateCheck::Cancel() {
+    CancelledFlag = true;
+    Client->Abort();
+}
+
 TUpdateCheck::TFetch TUpdateCheck::FetchDescriptor() {
+    if (CancelledFlag) return TFetch::Cancelled;
     Client->HostName = Server.Host;
     Client->Port = Server.Port;
     Client->UserName = Server.User;
     Client->PassWord = Server.Password;
     if (!Client->Connect()) {
         ErrorText = Client->ErrorMessage();
-        return TFetch::NoConnection;
+        return CancelledFlag ? TFetch::Cancelled : TFetch::NoConnection;
     }
     if (OnConnected) OnConnected();
+    if (CancelledFlag) return TFetch::Cancelled;
     QBuffer descriptor;
     descriptor.open(QIODevice::WriteOnly);
     Client->TypeAscii();
@@ -124,6 +131,10 @@ TUpdateCheck::TFetch TUpdateCheck::FetchDescriptor() {
     const bool fetched = Client->Cwd() && Client->Get();
     Client->OnProgress = nullptr;
     Client->SetLocalStream(nullptr);
+    if (CancelledFlag) {
+        DropSession();
+        return TFetch::Cancelled;
+    }
     if (!fetched || tooLarge || descriptor.size() > DescriptorLimit) {
         ErrorText =
             tooLarge ? "the release descriptor is larger than 64 KiB" : Client->ErrorMessage();
@@ -146,6 +157,7 @@ std::string TUpdateCheck::TargetPath(const std::string& folder) const {
 
 TUpdateCheck::TDownload TUpdateCheck::Download(const std::string& folder,
                                                const Progress& progress) {
+    if (CancelledFlag) return TDownload::Cancelled;
     if (Info.FileName.empty()) {
         ErrorText = "the release descriptor names no file";
         return TDownload::Failed;
@@ -164,6 +176,7 @@ TUpdateCheck::TDownload TUpdateCheck::Download(const std::string& folder,
     const bool fetched = Client->Get();
     Client->OnProgress = nullptr;
     std::error_code ignored;
+    stopped = stopped || CancelledFlag;
     if (!fetched || stopped) {
         std::filesystem::remove(partial, ignored);
         ErrorText = Client->ErrorMessage();

@@ -59,9 +59,13 @@ public:
     std::function<void()> OnConnected;
     ~TUpdateCheck();
 
-    enum class TFetch { Fetched, NoConnection, NoDescriptor };
+    enum class TFetch { Fetched, NoConnection, NoDescriptor, Cancelled };
     // Logs in and reads the descriptor (at most 64 KiB); Error() says why it failed.
     TFetch FetchDescriptor();
+    // From an event handler while a call waits: the call ends at once (Cancelled), and so
+    // does every later one of this check.
+    void Cancel();
+    bool WasCancelled() const { return CancelledFlag; }
     const TReleaseInfo& Release() const { return Info; }
     // The file the release is saved as in folder.
     std::string TargetPath(const std::string& folder) const;
@@ -79,6 +83,7 @@ private:
     std::unique_ptr<TFtpClient> Client;
     TReleaseInfo Info;
     std::string ErrorText;
+    bool CancelledFlag = false;
 };
 
 // The SHA-256 of a file as lower-case hex; empty when it cannot be read.

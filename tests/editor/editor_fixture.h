@@ -2,6 +2,7 @@
 // A project with real editor pages in a private program folder, a page control and status
 // bar that the test can read, and a scripted prompt.
 #include "editor/editor_page.h"
+#include "exec/error_filter.h"
 #include "model/global_settings.h"
 #include "project/kor_project.h"
 #include "scripted_prompt.h"
@@ -14,6 +15,7 @@
 #include <array>
 #include <memory>
 #include <string>
+#include <vector>
 
 namespace korvane::test {
 
@@ -22,8 +24,10 @@ public:
     QTabWidget Tabs;
     std::array<std::string, 6> Panels;
     std::string Caption;
+    std::vector<std::string> Messages; // the message list's lines
 
     QTabWidget* PageControl() const override { return const_cast<QTabWidget*>(&Tabs); }
+    void AddMessage(const TMessageLine& line) override { Messages.push_back(line.Text); }
     void SetStatusPanelText(int panel, const std::string& text) override {
         Panels.at(static_cast<size_t>(panel)) = text;
     }

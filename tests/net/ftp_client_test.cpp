@@ -244,7 +244,10 @@ TEST(FtpSession, LocalFilesThatCannotBeOpenedFailBeforeSending) {
 
 TEST(FtpSession, GreetingsAndLoginWithoutPassword) {
     REQUIRE_FTP_SERVER();
-    PyFtpServer server({"Line one\\nLine two", "webuser", 0, ""});
+    test::PyFtpServerOptions options;
+    options.Banner = "Line one\\nLine two";
+    options.NoPasswordUser = "webuser";
+    PyFtpServer server(options);
 
     Session s(server);
     std::vector<std::string> replies;
@@ -309,7 +312,9 @@ TEST(FtpSession, DataPortRangeIsUsedInTurnAndValidated) {
 TEST(FtpSession, SlowButMovingUploadIsNotCutOff) {
     REQUIRE_FTP_SERVER();
     // This server reads in bursts with pauses of about two seconds between them.
-    PyFtpServer server({"", "", 256 * 1024, ""});
+    test::PyFtpServerOptions options;
+    options.ReadLimit = 256 * 1024;
+    PyFtpServer server(options);
     test::TempDir local;
     const std::string content = test::PatternBytes(1280 * 1024 + 5, 7);
     test::WriteBytes(local.File("big.bin"), content);

@@ -1,5 +1,6 @@
 #include "net/ftp_data_address.h"
 #include "net/ftp_reply.h"
+#include "net/ftp_text_mode.h"
 
 #include <gtest/gtest.h>
 
@@ -130,4 +131,56 @@ TEST(FtpDataAddress, PortRangeStartsAtTheRememberedPortAndWraps) {
     EXPECT_TRUE(DataPortCandidates(10, 5, 0).empty());
     EXPECT_EQ(DataPortAfter(5002, 5000, 5003), 5003);
     EXPECT_EQ(DataPortAfter(5003, 5000, 5003), 5000);
+}
+
+TEST(FtpReplyText, TheFolderOfAPwdReplyAndTheModeOfAStatListing) {
+    const struct {
+        const char* Reply;
+        const char* Folder;
+    } folders[] = {
+        {"257 \"/home/me\" is the current directory", "/home/me"},
+        {"257 \"/a \"\"quoted\"\" b\" created", "/a \"quoted\" b"},
+        {"257 \"/never closed", ""},
+        {"257 no quotes at all", ""},
+    };
+    for (const auto& c : folders)
+        EXPECT_EQ(QuotedPath(c.Reply), c.Folder) << c.Reply;
+
+    const struct {
+        const char* Reply;
+        int Mode;
+    } listings[] = {
+        // vsftpd and pyftpdlib, as they answer STAT for a file
+        {"213-Status follows:\r\n-rwxr-xr-x    1 0  0  4 Dec 10 14:37 run.pl\r\n213 End of "
+         "status\r\n",
+         0755},
+        {"213-Status of \"/a\":\r\n -rw-r-----   1 u  g  1 Dec 10 14:37 a\r\n213 End of "
+         "status.\r\n",
+         0640},
+        {"211-x\r\n-rwsr-xr-T 1 u g 1 Jan 1 2024 s\r\n211 End\r\n", 0754},    // set-id letters
+        {"213-Status follows:\r\n213 End of status\r\n", -1},                 // no such file
+        {"213-x\r\ndrwxr-xr-x 2 u g 4096 Jan 1 2024 dir\r\n213 End\r\n", -1}, // a folder
+        {"213-x\r\n-rwxq-xr-x 1 u g 1 Jan 1 2024 odd\r\n213 End\r\n", -1},    // not ls -l
+    };
+    for (const auto& c : listings)
+        EXPECT_EQ(ListedFileMode(c.Reply), c.Mode) << c.Reply;
+}
+
+TEST(FtpTextMode, CrLfBecomesLfWhereverThePiecesOfTheFileAreCut) {
+    const std::string text = "a\r\nb\rc\r\n\r\nd\r";
+    const std::string expected = "a\nb\rc\n\nd\r";
+    // Every way of cutting the text in two, and one byte at a time.
+    for (size_t cut = 0; cut <= text.size(); ++cut) {
+        TLfLineEnds lineEnds;
+        std::string out = lineEnds.Convert(text.substr(0, cut));
+        out += lineEnds.Convert(text.substr(cut));
+        out += lineEnds.Finish();
+        EXPECT_EQ(out, expected) << "cut at " << cut;
+    }
+    TLfLineEnds lineEnds;
+    std::string out;
+    for (char c : text)
+        out += lineEnds.Convert(std::string(1, c));
+    EXPECT_EQ(out + lineEnds.Finish(), expected);
+    EXPECT_EQ(TemporaryUploadName("run.pl"), ".run.pl.part");
 }

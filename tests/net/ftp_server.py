@@ -13,7 +13,7 @@ import threading
 
 from pyftpdlib.authorizers import DummyAuthorizer
 from pyftpdlib.handlers import DTPHandler, FTPHandler, ThrottledDTPHandler
-from pyftpdlib.servers import FTPServer
+from pyftpdlib.servers import FTPServer, MultiprocessFTPServer
 
 
 def main():
@@ -29,6 +29,12 @@ def main():
                         help="the user's pyftpdlib permissions (without M: no SITE CHMOD)")
     parser.add_argument("--read-limit", type=int, default=0,
                         help="bytes per second the server reads from a data connection")
+    parser.add_argument("--fork", action="store_true",
+                        help="serve each connection in a process of its own")
+    parser.add_argument("--refuse-replacing-rename", action="store_true",
+                        help="RNTO onto an existing file is refused, as on some hosts")
+    parser.add_argument("--chmod-reply", default="",
+                        help="SITE CHMOD is answered with this line and changes nothing")
     args = parser.parse_args()
 
     authorizer = DummyAuthorizer()
@@ -46,6 +52,18 @@ def main():
             for line in greeting[:-1]:
                 self.push("220-%s\r\n" % line)
             FTPHandler.handle(self)
+
+        def ftp_RNTO(self, path):
+            if args.refuse_replacing_rename and os.path.exists(path):
+                self.respond("550 Target exists.")
+                return
+            FTPHandler.ftp_RNTO(self, path)
+
+        def ftp_SITE_CHMOD(self, path, mode):
+            if args.chmod_reply:
+                self.respond(args.chmod_reply)
+                return
+            FTPHandler.ftp_SITE_CHMOD(self, path, mode)
 
         def ftp_USER(self, line):
             if args.no_password_user and line == args.no_password_user and not self.authenticated:
@@ -69,11 +87,14 @@ def main():
 
     logging.basicConfig(level=logging.ERROR)
     logging.getLogger("pyftpdlib").setLevel(logging.ERROR)
-    server = FTPServer(("127.0.0.1", 0), Handler)
+    server = (MultiprocessFTPServer if args.fork else FTPServer)(("127.0.0.1", 0), Handler)
     print("PORT", server.socket.getsockname()[1], flush=True)
 
     def stop_when_stdin_closes():
-        sys.stdin.read()
+        # os.read, not sys.stdin: a forked session closes sys.stdin, which would wait for ever
+        # on the lock this thread holds while it reads.
+        while os.read(0, 4096):
+            pass
         os._exit(0)
 
     threading.Thread(target=stop_when_stdin_closes, daemon=True).start()

@@ -1,8 +1,12 @@
 #include "ftp_test_servers.h"
 
+#include "net_test_support.h"
+
 #include <QElapsedTimer>
 #include <QFile>
 
+#include <filesystem>
+#include <fstream>
 #include <stdexcept>
 
 namespace korvane::test {
@@ -42,6 +46,10 @@ PyFtpServer::PyFtpServer(const Options& options) {
     if (!options.Permissions.empty())
         arguments << "--perm" << QString::fromStdString(options.Permissions);
     if (options.ReadLimit > 0) arguments << "--read-limit" << QString::number(options.ReadLimit);
+    if (options.Fork) arguments << "--fork";
+    if (options.RefuseReplacingRename) arguments << "--refuse-replacing-rename";
+    if (!options.ChmodReply.empty())
+        arguments << "--chmod-reply" << QString::fromStdString(options.ChmodReply);
     Process.setProcessChannelMode(QProcess::ForwardedErrorChannel);
     Process.start(Python(), arguments);
     QElapsedTimer clock;
@@ -56,12 +64,88 @@ PyFtpServer::PyFtpServer(const Options& options) {
     ListenPort = static_cast<uint16_t>(output.mid(5).trimmed().toUInt());
 }
 
+void PyFtpServer::KillSessions() {
+    KillDescendants(static_cast<pid_t>(Process.processId()));
+}
+
 PyFtpServer::~PyFtpServer() {
+    KillSessions();              // forked sessions would outlive the server
     Process.closeWriteChannel(); // the server ends when its input closes
     if (!Process.waitForFinished(3000)) {
         Process.kill();
         Process.waitForFinished(3000);
     }
+}
+
+namespace {
+
+const char* const Vsftpd = "/usr/sbin/vsftpd";
+
+// Whether a server answers with its greeting on port.
+bool Greets(uint16_t port) {
+    QTcpSocket probe;
+    probe.connectToHost(QHostAddress::LocalHost, port);
+    if (!probe.waitForConnected(500)) return false;
+    probe.waitForReadyRead(2000);
+    return probe.readAll().startsWith("220");
+}
+
+} // namespace
+
+std::string VsftpdServer::Unavailable() {
+    return QFile::exists(Vsftpd) ? "" : "vsftpd is not installed";
+}
+
+VsftpdServer::VsftpdServer() {
+    // vsftpd shows anonymous users nothing of a folder others may not read, as a temporary
+    // folder is made.
+    std::filesystem::permissions(Home.Path(), std::filesystem::perms(0755));
+    // A taken port makes vsftpd exit at once: try another.
+    for (int attempt = 0; attempt < 5; ++attempt)
+        if (Start()) return;
+    throw std::runtime_error("vsftpd did not start");
+}
+
+bool VsftpdServer::Start() {
+    const uint16_t port = FreePort();
+    const std::string config = Config.File("vsftpd.conf");
+    std::ofstream(config) << "listen=YES\nlisten_ipv6=NO\nlisten_address=127.0.0.1\n"
+                          << "listen_port=" << port
+                          << "\nbackground=NO\n"
+                          // No root needed, and none used: no chroot, no user switch.
+                          << "run_as_launching_user=YES\nseccomp_sandbox=NO\n"
+                          << "secure_chroot_dir=" << Config.Path().string() << "\n"
+                          << "anonymous_enable=YES\nlocal_enable=NO\nno_anon_password=NO\n"
+                          << "anon_root=" << Home.Path().string() << "\n"
+                          << "write_enable=YES\nanon_upload_enable=YES\n"
+                          << "anon_mkdir_write_enable=YES\nanon_other_write_enable=YES\n"
+                          << "anon_umask=022\nconnect_from_port_20=NO\nxferlog_enable=NO\n"
+                          << "pasv_enable=YES\nport_enable=YES\n";
+    Process.setProcessChannelMode(QProcess::ForwardedChannels);
+    Process.start(Vsftpd, {QString::fromStdString(config)});
+    if (!Process.waitForStarted(5000)) return false;
+    QElapsedTimer clock;
+    clock.start();
+    while (clock.elapsed() < 10000 && Process.state() == QProcess::Running) {
+        if (Greets(port)) {
+            ListenPort = port;
+            return true;
+        }
+        Process.waitForFinished(50);
+    }
+    Process.kill();
+    Process.waitForFinished(3000);
+    return false;
+}
+
+void VsftpdServer::KillSessions() {
+    KillDescendants(static_cast<pid_t>(Process.processId()));
+}
+
+VsftpdServer::~VsftpdServer() {
+    KillSessions();
+    Process.kill();
+    Process.waitForFinished(3000);
 }
 
 ScriptedFtpServer::ScriptedFtpServer() {

@@ -19,6 +19,9 @@ struct PyFtpServerOptions {
     std::string NoPasswordUser; // USER answered with 230 at once
     int ReadLimit = 0;          // bytes per second read from data connections
     std::string Permissions;    // pyftpdlib's letters; empty: every right
+    bool Fork = false;          // each connection in a process of its own (see KillSessions)
+    bool RefuseReplacingRename = false; // RNTO onto an existing file answers 550
+    std::string ChmodReply;             // SITE CHMOD answered with this and not done
 };
 
 class PyFtpServer {
@@ -37,8 +40,40 @@ public:
     uint16_t Port() const { return ListenPort; }
     std::string HomeFile(const std::string& relative) const { return Home.File(relative); }
     const TempDir& HomeDir() const { return Home; }
+    // With Fork: kills the processes of the connections open now; the server takes new ones.
+    void KillSessions();
 
 private:
+    TempDir Home;
+    QProcess Process;
+    uint16_t ListenPort = 0;
+};
+
+// vsftpd, as many web hosts run it, in its own process on 127.0.0.1 and a free port. It runs
+// as whoever runs the tests and lets the anonymous user upload, make folders, rename and
+// delete in its home; like most hosts it keeps ASCII uploads as they come, and it refuses
+// SITE CHMOD to anonymous users. Paths are the machine's own: the home is not "/".
+class VsftpdServer {
+public:
+    static constexpr const char* User = "anonymous";
+    static constexpr const char* Password = "tester@example.org";
+
+    // "" when the server can run, else why not.
+    static std::string Unavailable();
+
+    VsftpdServer();
+    ~VsftpdServer();
+
+    uint16_t Port() const { return ListenPort; }
+    std::string HomeFile(const std::string& relative) const { return Home.File(relative); }
+    std::string HomePath() const { return Home.Path().string(); }
+    // Kills the processes serving the connections open now; the server takes new ones.
+    void KillSessions();
+
+private:
+    bool Start();
+
+    TempDir Config;
     TempDir Home;
     QProcess Process;
     uint16_t ListenPort = 0;

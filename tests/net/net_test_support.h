@@ -4,9 +4,12 @@
 
 #include <gtest/gtest.h>
 
+#include <sys/types.h>
+
 #include <cstdint>
 #include <functional>
 #include <string>
+#include <vector>
 
 namespace korvane::test {
 
@@ -16,6 +19,14 @@ bool WaitFor(const std::function<bool()>& done, int timeoutMs = 5000);
 // socket that was ready then, and the notices those deliveries posted in turn. Shows that an
 // event did not come without guessing how long it might take; false when the loop stalled.
 bool DrainEvents();
+
+// A port on 127.0.0.1 that nothing listens on right now, for servers that want to be told one.
+uint16_t FreePort();
+
+// Every process below root, found through their parents; and killing them (SIGKILL), as a
+// server that dies or a host that drops a connection would.
+std::vector<pid_t> DescendantProcesses(pid_t root);
+void KillDescendants(pid_t root);
 
 // A client that sends raw bytes and collects everything until the server closes.
 struct RawClient {

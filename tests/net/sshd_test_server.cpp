@@ -1,7 +1,8 @@
 #include "sshd_test_server.h"
 
+#include "net_test_support.h"
+
 #include <QElapsedTimer>
-#include <QTcpServer>
 
 #include <pwd.h>
 #include <signal.h>
@@ -35,36 +36,6 @@ std::string FirstLine(const std::string& path) {
     std::string line;
     std::getline(in, line);
     return line;
-}
-
-uint16_t FreePort() {
-    QTcpServer probe;
-    probe.listen(QHostAddress::LocalHost, 0);
-    return probe.serverPort();
-}
-
-// Every process below root, found through their parents.
-std::vector<pid_t> Descendants(pid_t root) {
-    std::vector<std::pair<pid_t, pid_t>> parents;
-    for (const auto& entry : std::filesystem::directory_iterator("/proc")) {
-        const std::string name = entry.path().filename();
-        if (name.find_first_not_of("0123456789") != std::string::npos) continue;
-        std::ifstream stat(entry.path() / "stat");
-        std::string text((std::istreambuf_iterator<char>(stat)), {});
-        const size_t close = text.rfind(')');
-        if (close == std::string::npos) continue;
-        std::istringstream fields(text.substr(close + 2));
-        char state = 0;
-        pid_t parent = 0;
-        fields >> state >> parent;
-        parents.emplace_back(std::stoi(name), parent);
-    }
-    std::vector<pid_t> found{root};
-    for (size_t i = 0; i < found.size(); ++i)
-        for (const auto& [pid, parent] : parents)
-            if (parent == found[i]) found.push_back(pid);
-    found.erase(found.begin());
-    return found;
 }
 
 } // namespace
@@ -106,7 +77,9 @@ void SshdServer::Start(const Options& options) {
                           << "PasswordAuthentication " << (options.PasswordLogin ? "yes" : "no")
                           << "\nKbdInteractiveAuthentication no\nUsePAM no\nStrictModes no\n"
                           << "PermitRootLogin yes\nUseDNS no\nPrintMotd no\nLogLevel ERROR\n"
-                          << "Subsystem sftp internal-sftp\n";
+                          << "Subsystem sftp internal-sftp -d " << Files.Path().string()
+                          << (options.DeniedRequests.empty() ? "" : " -P " + options.DeniedRequests)
+                          << "\n";
     Process.setProcessChannelMode(QProcess::ForwardedErrorChannel);
     Process.start(Sshd, {"-D", "-e", "-f", QString::fromStdString(config)});
     if (!Process.waitForStarted(5000)) return;
@@ -132,10 +105,13 @@ SshdServer::~SshdServer() {
 
 void SshdServer::Kill() {
     if (Process.state() == QProcess::NotRunning) return;
-    for (pid_t pid : Descendants(static_cast<pid_t>(Process.processId())))
-        kill(pid, SIGKILL);
+    KillSessions();
     Process.kill();
     Process.waitForFinished(3000);
+}
+
+void SshdServer::KillSessions() {
+    KillDescendants(static_cast<pid_t>(Process.processId()));
 }
 
 std::string SshdServer::KnownHostsLine() const {

@@ -12,6 +12,8 @@ namespace korvane::test {
 
 struct SshdOptions {
     bool PasswordLogin = false;
+    // SFTP requests the server turns down, in sftp-server's names ("posix-rename,setstat").
+    std::string DeniedRequests;
 };
 
 class SshdServer {
@@ -25,7 +27,8 @@ public:
     ~SshdServer();
 
     uint16_t Port() const { return ListenPort; }
-    // The folder the tests upload into (absolute paths; the login's home is elsewhere).
+    // The folder the tests upload into; SFTP sessions start in it, so relative paths are
+    // taken from it.
     std::string HomeFile(const std::string& relative) const { return Files.File(relative); }
     std::string Home() const { return Files.Path().string(); }
     // The user the server lets in: whoever runs the tests.
@@ -39,6 +42,9 @@ public:
     std::string ForeignKnownHostsLine() const;
     // Kills the server and every process it started for its connections.
     void Kill();
+    // Kills what serves the connections open now, as a host that drops them would; the server
+    // itself goes on taking new ones.
+    void KillSessions();
 
 private:
     void Start(const Options& options);

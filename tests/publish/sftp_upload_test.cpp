@@ -10,6 +10,7 @@
 
 #include <QTimer>
 
+#include <algorithm>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -179,9 +180,14 @@ TEST_F(SftpUploadTest, WithoutAnAcceptedKeyThePasswordIsAskedAndARefusalFails) {
     TUploader uploader = MakeUploader();
 
     EXPECT_FALSE(uploader.Upload(false, &Bar)) << "cancelled";
+    EXPECT_EQ(Bar.Text, "  Could not connect to remote server.");
     Answer = "not the password";
     EXPECT_FALSE(uploader.Upload(false, &Bar));
-    EXPECT_EQ(Bar.Text, "  Could not connect to remote server.");
+    EXPECT_EQ(Bar.Text.rfind("  Login refused by the server: The server refused the password of " +
+                                 SshdServer::User(),
+                             0),
+              0u)
+        << Bar.Text;
     const std::string caption = "Login to 127.0.0.1 using " + SshdServer::User();
     EXPECT_EQ(Questions, (std::vector<std::string>{caption, caption}));
     EXPECT_FALSE(FileExists(server.HomeFile("a.txt")));
@@ -236,6 +242,53 @@ TEST_F(SftpUploadTest, ALargeFileShowsProgressAndABrokenUploadKeepsTheOldFile) {
     EXPECT_EQ(page.FtpStatus().rfind("Transfer Failed on ", 0), 0u);
     EXPECT_EQ(remoteStart(), std::string("first\0", 6)) << "the old file is untouched";
     EXPECT_EQ(fs::file_size(server.HomeFile("big.bin")), size);
+}
+
+TEST_F(SftpUploadTest, WithoutPosixRenameTheOldFileStepsAsideUnderANameOfItsOwn) {
+    SshdServer::Options options;
+    options.DeniedRequests = "posix-rename";
+    SshdServer server(options);
+    UseServer(server);
+    std::ofstream(server.HomeFile("page.html")) << "old";
+    std::ofstream(server.HomeFile("page.html.old")) << "the user's";
+    MarkedPage("page.html", "new");
+    TUploader uploader = MakeUploader();
+    EXPECT_TRUE(uploader.Upload(false, &Bar)) << Bar.Text;
+    EXPECT_EQ(ReadAll(server.HomeFile("page.html")), "new");
+    EXPECT_EQ(ReadAll(server.HomeFile("page.html.old")), "the user's");
+    std::vector<std::string> names;
+    for (const auto& entry : fs::directory_iterator(server.Home()))
+        names.push_back(entry.path().filename().string());
+    std::sort(names.begin(), names.end());
+    EXPECT_EQ(names, (std::vector<std::string>{"page.html", "page.html.old"}));
+}
+
+TEST_F(SftpUploadTest, APartialScriptIsNeverRunnableAndALeftoverOfOneIsNotReused) {
+    SshdServer server;
+    UseServer(server);
+    fs::create_directories(server.HomeFile("cgi-bin"));
+    // A program of a type without an editor: the page holds no text of its own.
+    const std::string live = server.HomeFile("cgi-bin/run.bin");
+    std::ofstream(live) << "old";
+    fs::permissions(live, fs::perms(0755));
+    // An earlier upload that broke after its permissions were set.
+    const std::string part = TSftpClient::PartName(live);
+    std::ofstream(part) << "half";
+    fs::permissions(part, fs::perms(0755));
+    MarkedPage("run.bin", std::string(8 << 20, '#'), "cgi-bin").setFtpTransferType(1);
+    fs::perms whileSending = fs::perms::all;
+    Bar.OnProgress = [&] {
+        if (whileSending == fs::perms::all) whileSending = Permissions(part);
+    };
+    TUploader uploader = MakeUploader();
+    EXPECT_TRUE(uploader.Upload(false, &Bar)) << Bar.Text;
+    EXPECT_EQ(whileSending &
+                  (fs::perms::owner_exec | fs::perms::group_exec | fs::perms::others_exec),
+              fs::perms::none)
+        << "the partial file could be run";
+    EXPECT_EQ(Permissions(live), fs::perms(0755)) << "the whole one can";
+    EXPECT_EQ(fs::file_size(live), 8u << 20);
+    EXPECT_FALSE(fs::exists(part));
 }
 
 } // namespace

@@ -80,14 +80,65 @@ TEST_F(UploadTest, EachFailureIsRecordedAndTheOtherFilesStillGo) {
     std::filesystem::remove(gone.TempFileName());
 
     TUploader uploader = MakeUploader();
+    Prompt.QueueAnswer(pbNo); // the missing folder stays missing
     EXPECT_FALSE(uploader.Upload(false, &Bar));
     EXPECT_EQ(Bar.Text, "Connected OK. 1:OK. 2:NoDest. 3:PathFail. 4:ModFail. 5:Missing.");
     EXPECT_TRUE(Bar.Failed);
     EXPECT_EQ(ReadAll(server.HomeFile("a.txt")), "one\ntwo\n") << "ASCII arrives with LF";
-    EXPECT_EQ(ReadAll(server.HomeFile("d.txt")), "d") << "uploaded, only the chmod failed";
+    EXPECT_FALSE(FileExists(server.HomeFile("d.txt")))
+        << "without the permissions asked for, the file does not go live";
     EXPECT_EQ(chmod.FtpStatus().rfind("Permissions (CHMOD) Failed on ", 0), 0u);
     EXPECT_EQ(uploader.SummaryText(true), "Upload process completed with problems\r\n"
                                           "5 attempted. \r\n1 completed. \r\n4 failed.");
+    // One line per file, the reason with each failure the server gave.
+    const std::vector<std::string>& lines = Host.Messages;
+    ASSERT_EQ(lines.size(), 6u);
+    EXPECT_NE(lines[3].find("Permissions (CHMOD) Failed on "), std::string::npos) << lines[3];
+    EXPECT_NE(lines[3].find("550"), std::string::npos) << lines[3];
+    EXPECT_EQ(lines[5], "Upload: " + Bar.Text);
+}
+
+TEST_F(UploadTest, ARefusedLoginSaysSoOnceAndNothingContradictsIt) {
+    if (!PyFtpServer::Unavailable().empty()) GTEST_SKIP() << PyFtpServer::Unavailable();
+    PyFtpServer server;
+    UseServer(server.Port(), "wrong");
+    MarkedPage("a.txt", "a");
+    TUploader uploader = MakeUploader();
+    EXPECT_FALSE(uploader.Upload(false, &Bar));
+    EXPECT_EQ(Bar.Text, "  Login refused by the server: 530 Authentication failed.");
+    EXPECT_EQ(uploader.SummaryText(true), "Upload process completed with problems\r\n"
+                                          "Login refused by the server: 530 Authentication "
+                                          "failed.\r\n");
+    EXPECT_EQ(Host.Messages, std::vector<std::string>{"Upload: Login refused by the server: 530 "
+                                                      "Authentication failed."});
+
+    // A server that is not there is told apart from one that says no.
+    const uint16_t nobody = FreePort();
+    UseServer(nobody);
+    Host.Messages.clear();
+    EXPECT_FALSE(uploader.Upload(false, &Bar));
+    EXPECT_EQ(Bar.Text, "  Could not connect to remote server.");
+    ASSERT_EQ(Host.Messages.size(), 1u);
+    EXPECT_EQ(Host.Messages[0].rfind("Upload: Could not connect to remote server: 500 ", 0), 0u)
+        << Host.Messages[0];
+}
+
+TEST_F(UploadTest, AServerThatWillNotRenameOverAFileGetsItReplacedAsTheLastStep) {
+    if (!PyFtpServer::Unavailable().empty()) GTEST_SKIP() << PyFtpServer::Unavailable();
+    PyFtpServerOptions options;
+    options.RefuseReplacingRename = true;
+    PyFtpServer server(options);
+    UseServer(server.Port());
+    WriteBytes(server.HomeFile("index.html"), "old");
+    MarkedPage("index.html", "new");
+    TUploader uploader = MakeUploader();
+    EXPECT_TRUE(uploader.Upload(false, &Bar));
+    EXPECT_EQ(Bar.Text, "Connected OK. 1:OK.");
+    EXPECT_EQ(ReadAll(server.HomeFile("index.html")), "new");
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(server.HomeDir().Path()),
+                            std::filesystem::directory_iterator()),
+              1)
+        << "no temporary file is left";
 }
 
 TEST_F(UploadTest, AKeptSessionIsReusedUntilTheLoginChanges) {
@@ -105,7 +156,7 @@ TEST_F(UploadTest, AKeptSessionIsReusedUntilTheLoginChanges) {
     // A changed password must log in again, not reuse the session of the old one.
     Project->setFtpPassword("wrong");
     EXPECT_FALSE(uploader.Upload(false, &Bar));
-    EXPECT_EQ(Bar.Text, "  Could not connect to remote server.");
+    EXPECT_EQ(Bar.Text, "  Login refused by the server: 530 Authentication failed.");
     Project->setFtpPassword(PyFtpServer::Password);
     ASSERT_TRUE(uploader.Upload(false, &Bar));
     EXPECT_EQ(Bar.Text, "Connected OK. 1:OK.");

@@ -7,6 +7,8 @@
 #include "storage/file_utils.h"
 
 #include <QLabel>
+#include <QPushButton>
+#include <QTimer>
 
 #include <gtest/gtest.h>
 
@@ -152,6 +154,39 @@ TEST_F(UpdateCheckTest, TheDialogAsksBeforeReplacingAFileAndSaysWhenAllIsCurrent
     TNewVersionDlg dialog(nullptr, Where(), Downloads.Path().string(), {});
     dialog.StartBtnClick();
     EXPECT_EQ(prompt.TextsShown().back(), "Your installation of Korvane is up to date.");
+}
+
+TEST_F(UpdateCheckTest, CancelWhileConnectingOrReadingTheDescriptorStopsTheCheckThere) {
+    ScriptedPrompt prompt;
+    Serve(Descriptor("2.2.0", "<Filename>k.deb</Filename>"), "k.deb", std::string(300'000, 'k'));
+    const struct {
+        const char* Name;
+        const char* When; // the text the dialog shows at the moment of Cancel
+    } cases[] = {
+        {"while connecting", "Verify the Installation Directory and click on Start..."},
+        {"while reading the descriptor", "Connected... Retrieving XML descriptor..."},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.Name);
+        TNewVersionDlg dialog(nullptr, Where(), Downloads.Path().string(), {});
+        bool cancelled = false;
+        QTimer user;
+        QObject::connect(&user, &QTimer::timeout, [&] {
+            // Once the check runs (Start is off), at the step named.
+            if (cancelled || dialog.StartBtn->isEnabled() ||
+                dialog.msg->text() != QString::fromLatin1(c.When))
+                return;
+            cancelled = true;
+            dialog.CancelBtn->click();
+        });
+        user.start(0);
+        dialog.StartBtnClick();
+        EXPECT_TRUE(cancelled);
+        EXPECT_TRUE(std::filesystem::is_empty(Downloads.Path())) << "nothing was downloaded";
+        EXPECT_TRUE(prompt.TextsShown().empty()) << "and nothing asked or said about it";
+        EXPECT_EQ(dialog.result(), QDialog::Rejected);
+        EXPECT_TRUE(dialog.StartBtn->isEnabled());
+    }
 }
 
 } // namespace
