@@ -12,12 +12,12 @@ fail() { echo "check-package: $*" >&2; failed=1; }
 
 contents=$(dpkg-deb -c "$deb" | awk '{print $6}' | sed 's|^\./|/|')
 require() { grep -qxF -- "$1" <<<"$contents" || fail "the package lacks $1"; }
-for file in /usr/bin/korvane /usr/bin/korvane-dump /usr/bin/korvane-httpd \
+for file in /usr/bin/korvane /usr/bin/korvane-dump /usr/bin/korvane-httpd /usr/bin/korvane-publish \
             /usr/lib/korvane/modules/korvane-webengine.so \
             /usr/share/applications/korvane.desktop /usr/share/mime/packages/korvane.xml \
             /usr/share/metainfo/com.brannoq.korvane.metainfo.xml \
             /usr/share/man/man1/korvane.1.gz /usr/share/man/man1/korvane-dump.1.gz \
-            /usr/share/man/man1/korvane-httpd.1.gz \
+            /usr/share/man/man1/korvane-httpd.1.gz /usr/share/man/man1/korvane-publish.1.gz \
             /usr/share/doc/korvane/copyright /usr/share/doc/korvane/changelog.gz \
             /usr/share/korvane/codetmpl.kvt /usr/share/korvane/help/kv2_1_0.kvh \
             /usr/share/korvane/projects/default_original.kvp /usr/share/korvane/debug/perl5db.pl; do
@@ -75,7 +75,7 @@ for page in "$unpacked"/usr/share/man/man1/*.1.gz; do
   zcat "$page" | grep -q "Korvane $version" || fail "$(basename "$page") is not of $version"
 done
 echo "== the packaged programs"
-for program in korvane korvane-dump korvane-httpd; do
+for program in korvane korvane-dump korvane-httpd korvane-publish; do
   shown=$("$unpacked/usr/bin/$program" --version) || fail "$program --version failed"
   [ "$shown" = "$program (Korvane) $version" ] || fail "$program --version says '$shown'"
 done

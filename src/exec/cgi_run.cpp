@@ -9,6 +9,8 @@
 #include "storage/name_value.h"
 #include "storage/paths.h"
 
+#include <algorithm>
+
 #include <chrono>
 #include <fstream>
 
@@ -55,16 +57,25 @@ void RunToEnd(TConsoleController& console, const TProgramStart& start, double li
     using Clock = std::chrono::steady_clock;
     const auto deadline = Clock::now() + std::chrono::duration_cast<Clock::duration>(
                                              std::chrono::duration<double>(limitSeconds));
-    // Short polls, so the bound on the reply is looked at often.
+    const auto tooLarge = [&] {
+        return console.OutBytes().size() > maxReplyBytes || console.DroppedBytes() > 0;
+    };
+    // Short polls, so the bound on the reply is looked at often, and a poll that ends as soon
+    // as the reply is past it: the console's own bound, which drops the oldest output (the
+    // header), is never reached first.
     struct TPollTime {
         TConsoleController& Console;
         const std::chrono::milliseconds Saved = Console.MaxSyncTime;
-        ~TPollTime() { Console.MaxSyncTime = Saved; }
+        ~TPollTime() {
+            Console.MaxSyncTime = Saved;
+            Console.PollDone = nullptr;
+        }
     } restore{console};
     console.MaxSyncTime = std::chrono::milliseconds(100);
+    console.PollDone = tooLarge;
     console.startSession(start, nullptr, true);
     while (!console.sessionFinished()) {
-        if (console.OutBytes().size() > maxReplyBytes) {
+        if (tooLarge()) {
             result.TooLarge = true;
             break;
         }
@@ -76,7 +87,7 @@ void RunToEnd(TConsoleController& console, const TProgramStart& start, double li
     }
     // Left running it would hold the console, and every later request would find it busy.
     if (!console.sessionFinished()) console.endSession();
-    result.TooLarge = result.TooLarge || console.OutBytes().size() > maxReplyBytes;
+    result.TooLarge = result.TooLarge || tooLarge();
 }
 
 } // namespace
@@ -138,8 +149,10 @@ TCgiOutput RunCgiScript(TConsoleController& console, const TRunSettings& setting
     console.StdInData = request.Body;
     // The body is all there is to read: a script reading to the end of its input stops there.
     console.EndInputAfterQueue = true;
-    RunToEnd(console, start, timeoutSeconds > 0 ? timeoutSeconds : 30, maxReplyBytes, result);
-    result.Output = std::string(console.OutBytes().substr(0, maxReplyBytes));
+    const size_t kept = console.OutputLimitBytes();
+    result.ReplyLimit = kept > 0 ? std::min(maxReplyBytes, kept / 2) : maxReplyBytes;
+    RunToEnd(console, start, timeoutSeconds > 0 ? timeoutSeconds : 30, result.ReplyLimit, result);
+    result.Output = std::string(console.OutBytes().substr(0, result.ReplyLimit));
     result.ErrorLines = console.ErrorLines.Strings();
     console.StdInData.clear();
     return result;

@@ -31,7 +31,8 @@ struct TCgiOutput {
     std::string Output; // the bytes of the script's standard output
     std::vector<std::string> ErrorLines;
     bool TimedOut = false; // still running at the time limit: stopped with all it started
-    bool TooLarge = false; // its reply passed MaxCgiReplyBytes: stopped, Output incomplete
+    bool TooLarge = false; // its reply passed ReplyLimit: stopped, Output incomplete
+    size_t ReplyLimit = 0; // the bound the reply had: the caller's, or below the console's
 };
 
 // The most a script may write as its reply: the server holds the whole of it.
@@ -46,8 +47,9 @@ bool ShebangAsksForTaint(const std::string& scriptFile);
 // is not there.
 TCommandLine CgiCommand(const TRunSettings& settings, const std::string& scriptFile);
 
-// Blocks until the script ends, timeoutSeconds pass or its reply grows past maxReplyBytes.
-// The console must be free.
+// Blocks until the script ends, timeoutSeconds pass or its reply grows past maxReplyBytes (or
+// past what the console keeps of a run, whichever is less: a reply whose start the console
+// dropped is no reply). The console must be free.
 TCgiOutput RunCgiScript(TConsoleController& console, const TRunSettings& settings,
                         const TCgiRequest& request, int timeoutSeconds,
                         size_t maxReplyBytes = MaxCgiReplyBytes);

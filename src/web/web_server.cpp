@@ -449,7 +449,7 @@ std::string TWebServer::RunOnce(THttpConnection& connection, const TScriptCall& 
                                  " seconds, the CGI time limit.");
             if (output.TooLarge)
                 errors.push_back("Stopped: the reply grew past " +
-                                 std::to_string(MaxCgiReplyBytes / (1024 * 1024)) +
+                                 std::to_string(output.ReplyLimit / (1024 * 1024)) +
                                  " MiB, the most a script may send.");
             const std::string errorText = JoinLines(errors);
             page = CgiErroredPage(interp, scriptFile, TextToHtmlText(errorText));

@@ -58,6 +58,18 @@ TEST(CgiRun, AReplyPastItsBoundStopsTheScript) {
     const TCgiOutput next = RunCgiScript(console, settings, request, 30);
     EXPECT_FALSE(next.TooLarge);
     EXPECT_EQ(next.Output, "Content-Type: text/plain\n\n[a=1]");
+
+    // What the console keeps of a run bounds a reply too: its start, the header, is never lost.
+    test::WriteBytes(script, "binmode STDOUT; print \"Content-Type: text/plain\\n\\n\";\n"
+                             "print 'x' x 65536 while 1;\n");
+    request.Body.clear();
+    request.IsPost = false;
+    console.SetOutputLimit(2 * 1024 * 1024);
+    const TCgiOutput bounded = RunCgiScript(console, settings, request, 30);
+    EXPECT_TRUE(bounded.TooLarge);
+    EXPECT_EQ(bounded.ReplyLimit, 1024u * 1024u);
+    EXPECT_EQ(bounded.Output.rfind("Content-Type: text/plain", 0), 0u)
+        << bounded.Output.substr(0, 80);
 }
 
 } // namespace

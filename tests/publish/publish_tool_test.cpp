@@ -185,8 +185,8 @@ TEST_F(PublishToolTest, AFailedFileOrAWrongCommandLineEndsWithAnExitStatusThatSa
         const char* Says;
     } wrong[] = {
         {{QString::fromStdString(ProjectFile), "--password=secret"}, "KORVANE_FTP_PASSWORD"},
-        {{QString::fromStdString(ProjectFile), "--everything"}, "unknown option --everything"},
-        {{}, "no project file given"},
+        {{QString::fromStdString(ProjectFile), "--everything"}, "unknown option '--everything'"},
+        {{}, "missing PROJECT.kvp"},
     };
     for (const auto& c : wrong) {
         ToolRun bad = Run(c.Arguments, PyFtpServer::Password);
@@ -195,7 +195,10 @@ TEST_F(PublishToolTest, AFailedFileOrAWrongCommandLineEndsWithAnExitStatusThatSa
     }
     ToolRun help = Run({"--help"}, "");
     EXPECT_EQ(help.Exit, 0);
-    EXPECT_EQ(help.Out.rfind("usage: korvane-publish PROJECT.kvp [--dry-run] [--all]", 0), 0u);
+    EXPECT_EQ(help.Out.rfind("Usage: korvane-publish PROJECT.kvp [--dry-run] [--all]", 0), 0u);
+    ToolRun version = Run({"--version"}, "");
+    EXPECT_EQ(version.Exit, 0);
+    EXPECT_EQ(version.Out.rfind("korvane-publish (Korvane) ", 0), 0u) << version.Out;
     ToolRun missing = Run({QString::fromStdString(Dir.File("none.kvp"))}, "");
     EXPECT_EQ(missing.Exit, 1);
 }

@@ -19,6 +19,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
+#include <iostream>
 #include <string>
 #include <vector>
 
@@ -145,15 +146,10 @@ int Run(const TPublishOptions& options, THeadlessPrompt& prompt) {
 
 int main(int argc, char** argv) {
     using namespace korvane;
-    const TPublishOptions options = ParsePublishOptions({argv + 1, argv + argc});
-    if (options.Help) {
-        std::fputs(PublishUsage, stdout);
-        return 0;
-    }
-    if (!options.Error.empty()) {
-        std::fprintf(stderr, "korvane-publish: %s\n\n%s", options.Error.c_str(), PublishUsage);
-        return 2;
-    }
+    TPublishOptions options;
+    if (const auto status =
+            ParsePublishOptions({argv + 1, argv + argc}, options, std::cout, std::cerr))
+        return *status;
     // No window is ever shown; the pages' editors need widgets, not a screen.
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);

@@ -1,5 +1,7 @@
 #pragma once
-// The command line of korvane-publish, read into a value.
+// The command line of korvane-publish, read into a value through the programs' shared parser.
+#include <optional>
+#include <ostream>
 #include <string>
 #include <vector>
 
@@ -9,13 +11,12 @@ struct TPublishOptions {
     std::string Project; // the .kvp file
     bool DryRun = false; // list what would go and why, connect to nothing
     bool All = false;    // every marked file, changed or not
-    bool Help = false;
-    std::string Error; // why the command line cannot be used; "" when it can
 };
 
-// arguments without the program's name.
-TPublishOptions ParsePublishOptions(const std::vector<std::string>& arguments);
-
-extern const char* const PublishUsage;
+// arguments without the program's name. Returns the exit status when the program ends here
+// (--help, --version, or a usage error written to err).
+std::optional<int> ParsePublishOptions(const std::vector<std::string>& arguments,
+                                       TPublishOptions& options, std::ostream& out,
+                                       std::ostream& err);
 
 } // namespace korvane
