@@ -2,6 +2,7 @@
 
 #include "exec/console_controller.h"
 #include "exec/interpreter_commands.h"
+#include "exec/shebang_switches.h"
 #include "model/form_fields.h"
 #include "platform/tool_lookup.h"
 #include "storage/errors.h"
@@ -12,7 +13,6 @@
 #include <algorithm>
 
 #include <chrono>
-#include <fstream>
 
 namespace korvane {
 namespace {
@@ -20,8 +20,6 @@ namespace {
 constexpr const char* PhpCgiName = "php-cgi";
 constexpr const char* PhpCgiMissing =
     "PHP scripts run through php-cgi, which was not found: install the package php-cgi.";
-// Long enough for any "#!" line that names perl with switches.
-constexpr size_t ShebangLimit = 256;
 
 bool IsPhp(const std::string& scriptFile) {
     return FileExtension(scriptFile) == ".php";
@@ -91,27 +89,6 @@ void RunToEnd(TConsoleController& console, const TProgramStart& start, double li
 }
 
 } // namespace
-
-bool ShebangAsksForTaint(const std::string& scriptFile) {
-    std::ifstream file(scriptFile, std::ios::binary);
-    std::string line(ShebangLimit, '\0');
-    file.read(line.data(), static_cast<std::streamsize>(line.size()));
-    line.resize(static_cast<size_t>(file.gcount()));
-    line.erase(std::min(line.find_first_of("\r\n"), line.size()));
-    if (line.compare(0, 2, "#!") != 0) return false;
-    // The switches follow the interpreter; a cluster such as -wT counts.
-    size_t at = line.find_first_of(" \t");
-    while (at != std::string::npos) {
-        const size_t start = line.find_first_not_of(" \t", at);
-        if (start == std::string::npos) break;
-        at = line.find_first_of(" \t", start);
-        const std::string word = line.substr(start, at == std::string::npos ? at : at - start);
-        if (word.size() > 1 && word[0] == '-' && word[1] != '-' &&
-            word.find('T') != std::string::npos)
-            return true;
-    }
-    return false;
-}
 
 TCommandLine CgiCommand(const TRunSettings& settings, const std::string& scriptFile) {
     if (IsPhp(scriptFile)) {

@@ -38,10 +38,6 @@ struct TCgiOutput {
 // The most a script may write as its reply: the server holds the whole of it.
 inline constexpr size_t MaxCgiReplyBytes = 256 * 1024 * 1024;
 
-// True when script's "#!" line asks perl for taint checks (-T, alone or among other switches):
-// perl then refuses to run unless its command line says -T too.
-bool ShebangAsksForTaint(const std::string& scriptFile);
-
 // The command that starts script: perl with -W (and -T when its "#!" line has it), or php-cgi
 // (which takes the script from the environment, as on a web host); empty when the interpreter
 // is not there.

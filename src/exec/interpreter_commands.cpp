@@ -6,8 +6,12 @@
 
 namespace korvane {
 
-TCommandLine PerlSyntaxCheckCommand(const std::string& perl, const std::string& script) {
-    return TCommandLine(perl).Add("-c").AddQuoted(script);
+TCommandLine PerlSyntaxCheckCommand(const std::string& perl, const std::string& script,
+                                    bool taint) {
+    TCommandLine command(perl);
+    command.Add("-c");
+    if (taint) command.Add("-T");
+    return command.AddQuoted(script);
 }
 
 TCommandLine PerlRunCommand(const std::string& perl, std::string_view switches,

@@ -131,15 +131,25 @@ void SetPhpConfiguration(std::vector<std::string>& env) {
     SetEnvVar(env, "PHPRC", RemoveTrailingSlash(FolderPart(PhpIniPath())));
 }
 
-// The debugger library is found through a variable: a folder name pasted into the Perl code
-// would run as code whenever it holds a quote.
-void SetDebuggerVars(std::vector<std::string>& env) {
-    if (EnvVar(env, "PERL5DB").empty()) {
-        SetEnvVar(env, ProgramFolderVariable, ProgramFolder());
-        SetEnvVar(env, "PERL5DB",
-                  std::string("BEGIN { require \"$ENV{") + ProgramFolderVariable +
-                      "}debug/perl5db.pl\" }");
+// Text as a Perl string in single quotes: only a backslash and the quote itself are special
+// there, so a folder name holding quotes stays a name and never becomes code.
+std::string PerlSingleQuoted(const std::string& text) {
+    std::string quoted = "'";
+    for (const char c : text) {
+        if (c == '\\' || c == '\'') quoted += '\\';
+        quoted += c;
     }
+    return quoted + "'";
+}
+
+// The debugger library's path is written into the code that loads it, not read from a
+// variable: under taint checks (-T) every variable's value is tainted, and perl refuses to
+// require a file named by one.
+void SetDebuggerVars(std::vector<std::string>& env) {
+    if (EnvVar(env, "PERL5DB").empty())
+        SetEnvVar(env, "PERL5DB",
+                  "BEGIN { require " + PerlSingleQuoted(ProgramFolder() + "debug/perl5db.pl") +
+                      " }");
     SetEnvVar(env, "PERLIO", PerlIoLayers);
 }
 

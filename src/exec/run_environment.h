@@ -46,9 +46,8 @@ struct TRequestVars {
 
 enum class TScriptLanguage { Perl, Php, Batch };
 
-// What the debugger library (debug/perl5db.pl in the program folder) reads: the program
-// folder, and the descriptor its commands arrive on.
-inline constexpr const char* ProgramFolderVariable = "KORVANE_PROGRAM_FOLDER";
+// What the debugger library (debug/perl5db.pl in the program folder) reads: the descriptor
+// its commands arrive on.
 inline constexpr const char* DebugCommandsVariable = "KORVANE_DEBUG_COMMANDS";
 
 // The variables taken over from outside with KeyEnvVars.

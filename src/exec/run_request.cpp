@@ -3,6 +3,7 @@
 #include "exec/console_controller.h"
 #include "exec/interpreter_commands.h"
 #include "exec/run_environment.h"
+#include "exec/shebang_switches.h"
 #include "model/form_fields.h"
 #include "storage/file_utils.h"
 #include "storage/method_trace.h"
@@ -74,7 +75,8 @@ TRunRequest RunRequest(const TRunSettings& settings, const TRunPageInfo& page, b
     switch (page.Kind) {
     case TLanguage::Perl:
         command = (debug ? PerlDebugCommand : PerlRunCommand)(
-            settings.PerlPath, settings.PerlSwitches, page.ScriptFile);
+            settings.PerlPath, SwitchesForScript(settings.PerlSwitches, page.ScriptFile),
+            page.ScriptFile);
         break;
     case TLanguage::PHP:
         language = TScriptLanguage::Php;
@@ -140,7 +142,11 @@ std::vector<TMessageLine> SyntaxCheckScript(TConsoleController& console,
     switch (page.Kind) {
     case TLanguage::Perl:
         if (!ToolPathsPresent(page.Kind, settings, "")) return {};
-        RunCheck(console, {PerlSyntaxCheckCommand(settings.PerlPath, page.ScriptFile), "", {}},
+        RunCheck(console,
+                 {PerlSyntaxCheckCommand(settings.PerlPath, page.ScriptFile,
+                                         ShebangAsksForTaint(page.ScriptFile)),
+                  "",
+                  {}},
                  page.Tag);
         return FilterErrorLines(console.ErrorLines, page.ScriptFile, startTime, Now());
     case TLanguage::PHP:

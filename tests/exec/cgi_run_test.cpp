@@ -2,6 +2,7 @@
 // the end of its input, and the bound on its reply.
 #include "exec/cgi_run.h"
 #include "exec/console_controller.h"
+#include "exec/shebang_switches.h"
 #include "temp_dir.h"
 
 #include <gtest/gtest.h>
@@ -33,6 +34,15 @@ TEST(CgiRun, TaintSwitchesOnTheFirstLineAreFound) {
         EXPECT_EQ(ShebangAsksForTaint(file), cases[i].Taint) << cases[i].FirstLines;
     }
     EXPECT_FALSE(ShebangAsksForTaint(dir.File("none.pl")));
+
+    // A run's switches gain -T for such a script, once.
+    const std::string taint = dir.File("s0.pl");
+    const std::string plain = dir.File("s3.pl");
+    EXPECT_EQ(SwitchesForScript(" -w", taint), " -w -T");
+    EXPECT_EQ(SwitchesForScript("", taint), " -T");
+    EXPECT_EQ(SwitchesForScript(" -w -T", taint), " -w -T");
+    EXPECT_EQ(SwitchesForScript(" -wT", taint), " -wT");
+    EXPECT_EQ(SwitchesForScript(" -w", plain), " -w");
 }
 
 TEST(CgiRun, AReplyPastItsBoundStopsTheScript) {

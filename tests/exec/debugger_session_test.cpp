@@ -215,6 +215,24 @@ TEST_F(DebugSessionTest, ProgramInputIsKeptApartFromTheDebuggerCommands) {
     EXPECT_EQ(Output(), std::vector<std::string>{"body=name=Ann"});
 }
 
+TEST_F(DebugSessionTest, ATaintScriptIsDebuggedWithTheSwitchOfItsFirstLine) {
+    if (Perl.empty()) GTEST_SKIP() << "perl is not installed";
+    // The library's folder holds quotes, and under -T every variable is tainted: the path must
+    // reach perl as neither code nor a value from the environment.
+    ScopedEnv odd("KORVANE_HOME", Dir.File("Bob's \"odd\" home"));
+    ASSERT_TRUE(SeedProgramFolder());
+    const TRunPageInfo info = Script(Dir.File("taint.pl"), "#!/usr/bin/perl -wT\n"
+                                                           "our $x = 1;\n"
+                                                           "print \"x=$x\\n\";\n");
+    ASSERT_FALSE(Project->TaintMode()) << "the switch comes from the script, not the project";
+    Form().StartStep(DebugRunRequest(Project->RunSettings(), info), &Page);
+    ASSERT_TRUE(PausedAt(2)) << "status " << int(Form().Status()) << " line " << Page.Line
+                             << " errors " << Form().Console().ErrBytes();
+    Form().ContinueExecution3();
+    ASSERT_TRUE(WaitForEnd());
+    EXPECT_EQ(Output(), std::vector<std::string>{"x=1"});
+}
+
 TEST_F(DebugSessionTest, CompileErrorWarnsAndResets) {
     if (Perl.empty()) GTEST_SKIP() << "perl is not installed";
     const TRunPageInfo info = Script(Dir.File("broken.pl"), "my $x = ;\nprint 1;\n");

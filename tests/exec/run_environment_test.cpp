@@ -97,10 +97,13 @@ TEST(RunEnvironment, LaterStepsOverrideEarlierOnes) {
     EXPECT_TRUE(Has(php, "SCRIPT_NAME=p.php"));
     EXPECT_TRUE(Has(php, "PHPRC=" + dir.File("home"))) << "PHP reads the program's own php.ini";
     EXPECT_TRUE(Has(php, "QUERY_STRING=")) << "an empty query string is still there";
-    // The folder reaches Perl as data: a quote in it cannot turn into code.
-    EXPECT_TRUE(Has(php, "KORVANE_PROGRAM_FOLDER=" + dir.File("home") + "/"));
+    EXPECT_TRUE(Has(php, "PERL5DB=BEGIN { require '" + dir.File("home") + "/debug/perl5db.pl' }"));
+
+    // The folder reaches Perl as a quoted string: its quotes and backslashes stay its own.
+    test::ScopedEnv odd("KORVANE_HOME", "/x/Bob's \\ \"best\"");
     EXPECT_TRUE(
-        Has(php, "PERL5DB=BEGIN { require \"$ENV{KORVANE_PROGRAM_FOLDER}debug/perl5db.pl\" }"));
+        Has(InteractiveRunEnvironment(options, {}, TScriptLanguage::Perl, "/w/a.pl", {}, {}),
+            "PERL5DB=BEGIN { require '/x/Bob\\'s \\\\ \"best\"/debug/perl5db.pl' }"));
 }
 
 TEST(RunEnvironment, ScriptsForTheWebServerGetTheRequestAsItCame) {

@@ -37,6 +37,7 @@ protected:
 
     // Starts the page's plain run and waits until the program has ended.
     void RunToEnd(const TRunPageInfo& page) {
+        Client.Finished = 0;
         Form().StartRunning(PlainRunRequest(Project->RunSettings(), page), &Client);
         ASSERT_TRUE(WaitUntil([&] { return Client.Finished > 0; })) << "the run did not end";
     }
@@ -147,6 +148,30 @@ TEST_F(ScriptRunTest, AScriptInAFolderWithQuotesAndBlanksRunsAndIsChecked) {
     EXPECT_TRUE(namesLineThree) << "the check reached the script";
     for (const TMessageLine& line : messages)
         EXPECT_EQ(line.Text.find(page.ScriptFile), std::string::npos) << line.Text;
+}
+
+TEST_F(ScriptRunTest, ATaintScriptRunsAndIsCheckedWithTheSwitchOfItsFirstLine) {
+    if (Perl.empty()) GTEST_SKIP() << "perl is not installed";
+    // Without -T on its command line perl refuses the script ("-T" is on the #! line).
+    TRunPageInfo page =
+        Page(TLanguage::Perl, "taint.pl", "#!/usr/bin/perl -T\nprint ${^TAINT}, \"\\n\";\n");
+    RunToEnd(page);
+    EXPECT_EQ(Output(), std::vector<std::string>{"1"}) << Form().Console().ErrBytes();
+
+    // The project's own -T is not given twice, and a check finds the script's errors.
+    Project->setTaintMode(true);
+    RunToEnd(page);
+    EXPECT_EQ(Output(), std::vector<std::string>{"1"}) << Form().Console().ErrBytes();
+    Project->setTaintMode(false);
+    WriteBytes(page.ScriptFile, "#!/usr/bin/perl -wT\nmy $x = ;\n");
+    const auto messages =
+        SyntaxCheckScript(Form().Console(), Project->RunSettings(), page, FixedNow);
+    ASSERT_FALSE(messages.empty());
+    for (const TMessageLine& line : messages)
+        EXPECT_EQ(line.Text.find("on the #! line"), std::string::npos) << line.Text;
+    EXPECT_TRUE(std::any_of(messages.begin(), messages.end(), [](const TMessageLine& m) {
+        return m.Text.find("syntax error") != std::string::npos;
+    }));
 }
 
 TEST_F(ScriptRunTest, FormFieldsSentAsArgumentsArriveAsExactlyTheWordsGiven) {
