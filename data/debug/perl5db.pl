@@ -9,8 +9,10 @@
 #     (no readline, no /dev/tty, no terminal ornaments);
 #   - prints every stop position in one form, the location line "package::(file:line):"
 #     followed by "line:<TAB>code", however long the package and file names are;
-#   - dumps variables one level deep, so nested references stay on one line.
-# The IDE passes the folder of this file through the environment, never inside Perl code.
+#   - dumps variables one level deep, so nested references stay on one line;
+#   - lets the children of a forking program run on undebugged: the session stays with the
+#     parent, and a child's end is no end of the session.
+# The IDE names this file in PERL5DB as a Perl string in single quotes, escaped.
 
 package DB;
 
@@ -75,6 +77,26 @@ sub afterinit {
     $term     = Korvane::DebugTerminal->new( $IN, $OUT );
     $term_pid = $$;
     return;
+}
+
+# A child of fork runs on without the debugger: it never stops, asks nothing and says nothing
+# when it ends; the parent keeps the session and the command pipe.
+sub detach_child {
+    no warnings 'redefine';
+    $DB::single       = 0;
+    $DB::trace        = 0;
+    $DB::signal       = 0;
+    $DB::fall_off_end = 1;
+    *DB::DB = sub { };
+    return;
+}
+
+BEGIN {
+    *CORE::GLOBAL::fork = sub {
+        my $pid = CORE::fork();
+        DB::detach_child() if defined $pid && $pid == 0;
+        return $pid;
+    };
 }
 
 {

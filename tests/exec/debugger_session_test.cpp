@@ -233,6 +233,24 @@ TEST_F(DebugSessionTest, ATaintScriptIsDebuggedWithTheSwitchOfItsFirstLine) {
     EXPECT_EQ(Output(), std::vector<std::string>{"x=1"});
 }
 
+TEST_F(DebugSessionTest, AForkedChildRunsOnAndTheSessionStaysWithTheParent) {
+    if (Perl.empty()) GTEST_SKIP() << "perl is not installed";
+    const TRunPageInfo info =
+        Script(Dir.File("fork.pl"), "our $pid = fork();\n"
+                                    "if (!$pid) { print \"child\\n\"; exit 0; }\n"
+                                    "waitpid($pid, 0);\n"
+                                    "print \"parent\\n\";\n"
+                                    "our $done = 1;\n"
+                                    "print \"end\\n\";\n");
+    Page.Breaks = {5};
+    Form().StartExecution(DebugRunRequest(Project->RunSettings(), info), &Page);
+    ASSERT_TRUE(PausedAt(5)) << "status " << int(Form().Status()) << " line " << Page.Line
+                             << " errors " << Form().Console().ErrBytes();
+    Form().ContinueExecution3();
+    ASSERT_TRUE(WaitForEnd());
+    EXPECT_EQ(Output(), (std::vector<std::string>{"child", "parent", "end"}));
+}
+
 TEST_F(DebugSessionTest, CompileErrorWarnsAndResets) {
     if (Perl.empty()) GTEST_SKIP() << "perl is not installed";
     const TRunPageInfo info = Script(Dir.File("broken.pl"), "my $x = ;\nprint 1;\n");
