@@ -29,7 +29,7 @@ enum class LocationForm { None, TwoLines, OneLine };
 // position with ":<digits>):", either at the end of the line (the number and the code follow
 // on the next line) or before a tab and the code. Code lines ("5:<TAB>Foo::bar(2),") have no
 // such position and are not taken for one.
-LocationForm ReadLocation(std::string_view line, int& number) {
+LocationForm ReadLocation(std::string_view line, int& number, std::string_view& file) {
     const size_t open = line.find('(');
     if (open == std::string_view::npos || line.substr(0, open).find("::") == std::string_view::npos)
         return LocationForm::None;
@@ -40,6 +40,7 @@ LocationForm ReadLocation(std::string_view line, int& number) {
             --digits;
         if (digits == close || digits <= open + 1 || line[digits - 1] != ':') continue;
         const std::string_view after = line.substr(close + 2);
+        file = line.substr(open + 1, digits - 1 - (open + 1));
         if (after.empty()) {
             number = LineNumber(line.substr(digits, close - digits));
             return LocationForm::TwoLines;
@@ -92,28 +93,29 @@ bool EndsWithDebugPrompt(std::string_view line) {
     return at != std::string_view::npos && PromptLength(line.substr(at)) == line.size() - at;
 }
 
-int RetrieveLineNo(const std::vector<std::string>& answer) {
-    if (answer.size() < 2) return -1;
+TStopPosition RetrieveStop(const std::vector<std::string>& answer) {
+    if (answer.size() < 2) return {};
     for (size_t i = answer.size() - 1; i-- > 0;) {
         int number = -1;
-        switch (ReadLocation(answer[i], number)) {
+        std::string_view file;
+        switch (ReadLocation(answer[i], number, file)) {
         case LocationForm::None:
             continue;
         case LocationForm::TwoLines: {
             const std::string_view next = answer[i + 1];
             const size_t colon = next.find(':');
-            return colon == std::string_view::npos ? -1
-                                                   : LineNumber(Trimmed(next.substr(0, colon)));
+            if (colon == std::string_view::npos) return {};
+            return {std::string(file), LineNumber(Trimmed(next.substr(0, colon)))};
         }
         case LocationForm::OneLine:
             // The lines printed after a stop repeat the form: the stop is the first of them.
-            while (i > 0 && ReadLocation(answer[i - 1], number) == LocationForm::OneLine)
+            while (i > 0 && ReadLocation(answer[i - 1], number, file) == LocationForm::OneLine)
                 --i;
-            ReadLocation(answer[i], number);
-            return number;
+            ReadLocation(answer[i], number, file);
+            return {std::string(file), number};
         }
     }
-    return -1;
+    return {};
 }
 
 std::vector<TDebugVariable> RetrieveVariables(const std::vector<std::string>& answer) {

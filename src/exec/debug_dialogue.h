@@ -26,8 +26,13 @@ bool EndsWithDebugPrompt(std::string_view line);
 // The line the debugger stopped at, from its answer (the last line is the prompt): the last
 // location line "package::(file:line):", read in the two-line form (the number starts the
 // next line, "12:<TAB>code") and in the one-line form ("main::(t.pl:12):<TAB>code", where
-// the lines after a stop repeat the form). -1 when there is none.
-int RetrieveLineNo(const std::vector<std::string>& answer);
+// the lines after a stop repeat the form), with the file as the debugger names it. Line -1
+// and no file when there is none.
+struct TStopPosition {
+    std::string File;
+    int Line = -1;
+};
+TStopPosition RetrieveStop(const std::vector<std::string>& answer);
 
 // The variables of an answer to "X" (the last line is the prompt).
 std::vector<TDebugVariable> RetrieveVariables(const std::vector<std::string>& answer);

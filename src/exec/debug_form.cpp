@@ -8,6 +8,7 @@
 
 #include <algorithm>
 #include <chrono>
+#include <filesystem>
 #include <utility>
 
 namespace korvane {
@@ -125,6 +126,9 @@ void TDebugForm::StartDebugging(const TRunRequest& run, TRunClient* page, std::u
     DebugSessionValue = true;
     CompileErrorSeenValue = false;
     DebugOutputValue.clear();
+    ScriptFileValue = run.ScriptFile;
+    WorkDirValue = run.Start.WorkDir;
+    StopElsewhereValue.clear();
     ClearVariables();
     SetUpExecution(run, mode);
 }
@@ -298,6 +302,27 @@ void TDebugForm::LogStop(int line) const {
         WriteLogLine("**STEP: Line " + std::to_string(line));
 }
 
+void TDebugForm::MarkStop() {
+    const TStopPosition stop = RetrieveStop();
+    StopElsewhereValue.clear();
+    bool own = true;
+    if (!stop.File.empty()) {
+        // perl names a file as it found it: the script as its command line has it, a module
+        // by its @INC entry, which may be relative to the folder the program runs in. Code of
+        // an eval has a made-up name ("(eval 5)[t.pl:3]"), which is no file.
+        const std::filesystem::path file = std::filesystem::path(WorkDirValue) / stop.File;
+        std::error_code error;
+        own = std::filesystem::equivalent(file, ScriptFileValue, error);
+        if (!own && std::filesystem::is_regular_file(file, error))
+            StopElsewhereValue = file.lexically_normal().string();
+    }
+    // A line of another file is no line of the page: nothing there is marked, and none of
+    // its breakpoints is the stop's.
+    RunPageValue->setExecutionLine(own ? stop.Line : -1);
+    if (!StopElsewhereValue.empty() && OnStopElsewhere)
+        OnStopElsewhere(StopElsewhereValue, stop.Line);
+}
+
 void TDebugForm::errChange() {
     KORVANE_TRACE("TDebugForm", "errChange");
     if (!RunPageValue || !DebugSessionValue) return;
@@ -317,8 +342,7 @@ void TDebugForm::errChange() {
     }
     if (!AnswerArrived()) return; // more is on its way
     GetDetails();
-    if (StatusValue != dsGettingVars && StatusValue != dsPaused)
-        RunPageValue->setExecutionLine(RetrieveLineNo());
+    if (StatusValue != dsGettingVars && StatusValue != dsPaused) MarkStop();
     const bool terminated =
         std::any_of(DebugOutputValue.begin(), DebugOutputValue.end(), [](const std::string& line) {
             return line.find("Debugged program terminated.") != std::string::npos;

@@ -112,7 +112,10 @@ public:
     void ProgramPause();
     // The debugger's last answer (its last line is the prompt) and what was read from it.
     const std::vector<std::string>& DebugOutput() const { return DebugOutputValue; }
-    int RetrieveLineNo() const { return korvane::RetrieveLineNo(DebugOutputValue); }
+    TStopPosition RetrieveStop() const { return korvane::RetrieveStop(DebugOutputValue); }
+    // Where the last stop was when it is not in the page's own script (a module the script
+    // uses), as a full path; "" while the stop is in the script or there is none.
+    const std::string& StopElsewhere() const { return StopElsewhereValue; }
     const std::vector<TDebugVariable>& Variables() const { return VariablesValue; }
     std::string FindVar(const std::string& name) const {
         return korvane::FindVar(VariablesValue, name);
@@ -132,6 +135,8 @@ public:
     std::function<void()> NewLog;
     std::function<void()> OnDetailsChanged; // DebugOutput has a new answer
     std::function<void()> OnShowVariables;  // show Variables
+    // The debugger stopped in another file than the page's script: its full path and line.
+    std::function<void(const std::string& file, int line)> OnStopElsewhere;
     // One timer tick: polls the program, filters its errors, resets when it has ended.
     void TimerTimer();
 
@@ -158,6 +163,8 @@ private:
     void GetDetails();
     bool BreakpointAt(int line) const;
     void LogStop(int line) const;
+    // Marks the last stop in the page, or tells where else it is.
+    void MarkStop();
 
     std::unique_ptr<TConsoleController> ConsoleObject;
     QTimer Timer;
@@ -179,6 +186,9 @@ private:
     size_t PromptsAwaited = 0;
     bool CompileErrorSeenValue = false;
     std::vector<std::string> DebugOutputValue;
+    std::string ScriptFileValue; // the session's script, and the folder it runs in
+    std::string WorkDirValue;
+    std::string StopElsewhereValue;
     std::vector<TDebugVariable> VariablesValue;
     TDebugActions DebugActionsValue;
     TRunClient NoPage; // stands for a run started without a page

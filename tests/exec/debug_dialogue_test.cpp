@@ -13,24 +13,41 @@ TEST(DebugDialogue, StopLineIsReadFromEitherPositionForm) {
         const char* Case;
         Lines Answer;
         int Line;
+        const char* File;
     } cases[] = {
-        {"two-line form", {"main::(/a/long/path/t.pl:12):", "12:\tprint $x;", "  DB<1> "}, 12},
-        {"one-line form", {"main::(t.pl:4):\t$n += 2;", "  DB<1> "}, 4},
+        {"two-line form",
+         {"main::(/a/long/path/t.pl:12):", "12:\tprint $x;", "  DB<1> "},
+         12,
+         "/a/long/path/t.pl"},
+        {"one-line form", {"main::(t.pl:4):\t$n += 2;", "  DB<1> "}, 4, "t.pl"},
         // A statement over several lines: the stop is the first of them, in either form.
         {"one-line form going on",
          {"main::(t.pl:1):\tmy $y = join(',',", "main::(t.pl:2):\t  Foo::bar(1),",
           "main::(t.pl:3):\t  2);", "  DB<1> "},
-         1},
+         1,
+         "t.pl"},
         {"two-line form going on",
          {"main::(t.pl:1):", "1:\tmy $y = join(',',", "2:\t  Foo::bar(1),", "  DB<1> "},
-         1},
-        {"inside a sub", {"Foo::bar(t.pl:5):", "5:\tsub Foo::bar { 1 }", "  DB<1> "}, 5},
-        {"code line is no position", {"7:\tFoo::baz(2),", "  DB<2> "}, -1},
-        {"no number after it", {"main::(t.pl:3):", "  DB<1> "}, -1},
-        {"nothing", {"  DB<1> "}, -1},
+         1,
+         "t.pl"},
+        {"inside a sub", {"Foo::bar(t.pl:5):", "5:\tsub Foo::bar { 1 }", "  DB<1> "}, 5, "t.pl"},
+        {"in a module",
+         {"Foo::bar(/usr/share/perl5/Foo.pm:7):", "7:\treturn 1;", "  DB<2> "},
+         7,
+         "/usr/share/perl5/Foo.pm"},
+        {"colons and brackets in the path",
+         {"main::(/x/a:b (2)/t.pl:3):\tprint 1;", "  DB<1> "},
+         3,
+         "/x/a:b (2)/t.pl"},
+        {"code line is no position", {"7:\tFoo::baz(2),", "  DB<2> "}, -1, ""},
+        {"no number after it", {"main::(t.pl:3):", "  DB<1> "}, -1, ""},
+        {"nothing", {"  DB<1> "}, -1, ""},
     };
-    for (const auto& c : cases)
-        EXPECT_EQ(RetrieveLineNo(c.Answer), c.Line) << c.Case;
+    for (const auto& c : cases) {
+        const TStopPosition stop = RetrieveStop(c.Answer);
+        EXPECT_EQ(stop.Line, c.Line) << c.Case;
+        EXPECT_EQ(stop.File, c.File) << c.Case;
+    }
 }
 
 TEST(DebugDialogue, PromptsAreCountedAndOnlyAWaitingOneEndsAnAnswer) {

@@ -251,6 +251,40 @@ TEST_F(DebugSessionTest, AForkedChildRunsOnAndTheSessionStaysWithTheParent) {
     EXPECT_EQ(Output(), (std::vector<std::string>{"child", "parent", "end"}));
 }
 
+TEST_F(DebugSessionTest, AStopInAModuleIsNoLineOfTheScriptsPage) {
+    if (Perl.empty()) GTEST_SKIP() << "perl is not installed";
+    std::filesystem::create_directories(Dir.File("m/lib"));
+    WriteBytes(Dir.File("m/lib/Mod.pm"), "package Mod;\n"
+                                         "sub twice {\n"
+                                         "    my ($n) = @_;\n"
+                                         "    return 2 * $n;\n"
+                                         "}\n"
+                                         "1;\n");
+    const TRunPageInfo info = Script(Dir.File("m/t.pl"), "use lib 'lib';\n"
+                                                         "use Mod;\n"
+                                                         "my $r = Mod::twice(2);\n"
+                                                         "print \"r=$r\\n\";\n");
+    std::vector<std::pair<std::string, int>> told;
+    Form().OnStopElsewhere = [&](const std::string& file, int line) {
+        told.emplace_back(file, line);
+    };
+    Form().StartStep(DebugRunRequest(Project->RunSettings(), info), &Page);
+    ASSERT_TRUE(PausedAt(3));
+    EXPECT_EQ(Form().StopElsewhere(), "");
+    Form().NextStep();
+    ASSERT_TRUE(WaitForPause());
+    EXPECT_EQ(Page.Line, -1) << "line 3 of the module is not line 3 of the script";
+    EXPECT_EQ(Form().StopElsewhere(), Dir.File("m/lib/Mod.pm"));
+    EXPECT_EQ(told, (std::vector<std::pair<std::string, int>>{{Dir.File("m/lib/Mod.pm"), 3}}));
+    Form().NextStep();
+    ASSERT_TRUE(WaitForPause());
+    ASSERT_EQ(told.size(), 2u);
+    EXPECT_EQ(told.back().second, 4);
+    Form().ContinueExecution3();
+    ASSERT_TRUE(WaitForEnd());
+    EXPECT_EQ(Output(), std::vector<std::string>{"r=4"});
+}
+
 TEST_F(DebugSessionTest, CompileErrorWarnsAndResets) {
     if (Perl.empty()) GTEST_SKIP() << "perl is not installed";
     const TRunPageInfo info = Script(Dir.File("broken.pl"), "my $x = ;\nprint 1;\n");
