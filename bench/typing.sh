@@ -47,14 +47,17 @@ trap cleanup EXIT
 
 # --- the files: Debian's own Perl modules ---------------------------------------------------
 perl_dir=$(perl -MConfig -e 'print $Config{privlib}')
+# (The folder may be a symbolic link: find starts below it.)
+find "$perl_dir/" -name '*.pm' | LC_ALL=C sort > "$scratch/modules"
+[ -s "$scratch/modules" ] || { echo "no Perl modules under $perl_dir" >&2; exit 2; }
 build_file() { # file size: modules concatenated in a fixed order until the file has the size
-  local file=$1 size=$2
+  local file=$1 size=$2 module
   : > "$file"
   while [ "$(stat -c %s "$file")" -lt "$size" ]; do
     while IFS= read -r module; do
       cat "$module" >> "$file"
       [ "$(stat -c %s "$file")" -ge "$size" ] && break
-    done < <(find "$perl_dir" -name '*.pm' | LC_ALL=C sort)
+    done < "$scratch/modules"
   done
 }
 module="$scratch/Module.pm"
@@ -91,7 +94,7 @@ wait_idle() { # limit-seconds
   done
   echo "  (still busy after $1 s)" >&2
 }
-# The program's main window: Korvane's caption starts with its name, Geany's ends with it.
+# The program's main window: the one whose caption names the program.
 main_window() { # pattern
   local w
   for w in $(xdotool search --onlyvisible --pid "$program_pid" 2>/dev/null); do
@@ -100,10 +103,10 @@ main_window() { # pattern
   return 0
 }
 # Any other window of the program large enough to be a dialog (a first-start notice).
-answer_dialogs() { # main window
+answer_dialogs() { # caption-pattern of the main window
   local w
   for w in $(xdotool search --onlyvisible --pid "$program_pid" 2>/dev/null); do
-    [ "$w" = "$1" ] && continue
+    xdotool getwindowname "$w" 2>/dev/null | grep -q -- "$1" && continue
     [ "$(xdotool getwindowgeometry "$w" | awk '/Geometry/ { split($2, s, "x"); print s[1] * s[2] }')" -gt 10000 ] || continue
     echo "  answered \"$(xdotool getwindowname "$w")\" with Return" >&2
     xdotool windowfocus --sync "$w" key Return 2>/dev/null || true
@@ -123,12 +126,12 @@ type_in() { # name caption-pattern file...: prints the CPU milliseconds per key
     window=$(main_window "$pattern")
     [ -n "$window" ] && break
     kill -0 "$program_pid" 2>/dev/null || break
-    answer_dialogs ""
+    answer_dialogs "$pattern"
     sleep 0.1
   done
   [ -n "$window" ] || { echo "$name: no main window" >&2; cat "$scratch/$name.out" >&2; exit 1; }
   wait_idle 300
-  answer_dialogs "$window"
+  answer_dialogs "$pattern"
   xdotool windowfocus --sync "$window"
   xdotool key --delay 100 ctrl+End Up Up Up End
   wait_idle 300
@@ -155,7 +158,7 @@ for file in "$module" "$big"; do
     home="$scratch/home-$run-$label"
     k=$(KORVANE_HOME="$home/korvane" XDG_CONFIG_HOME="$home/config" XDG_DATA_HOME="$home/data" \
         QTWEBENGINE_CHROMIUM_FLAGS="--no-sandbox" type_in "korvane-$label-$run" '^Korvane' "$korvane" "$file")
-    g=$(HOME="$home/geany-home" type_in "geany-$label-$run" 'Geany$' \
+    g=$(HOME="$home/geany-home" type_in "geany-$label-$run" ' - Geany' \
         geany --new-instance --no-session --config "$home/geany" "$file")
     echo "$k" >> "$scratch/korvane.ms"
     echo "$g" >> "$scratch/geany.ms"
