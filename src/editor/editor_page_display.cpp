@@ -84,7 +84,9 @@ void TEditorPage::UpdateStatusBar() {
                                    "  Col: " + std::to_string(SourceEditor->CaretColumn()));
     host.SetStatusPanelText(1, SourceEditor->Modified() ? "Modified" : "");
     host.SetStatusPanelText(2, SourceEditor->InsertMode() ? "Insert" : "Overstrike");
-    host.SetStatusPanelText(3, SizeText(SourceEditor->TextLength()));
+    host.SetStatusPanelText(3, SizeText(SourceEditor->TextLength()) + "  " +
+                                   EncodingName(EncodingValue) +
+                                   (ByteOrderMarkValue ? " with BOM" : ""));
     host.SetStatusPanelText(5, TempFileName());
     EditorPaintTransientEvent();
 }
