@@ -9,7 +9,7 @@ namespace korvane {
 TCommandLine PerlSyntaxCheckCommand(const std::string& perl, const std::string& script,
                                     bool taint) {
     TCommandLine command(perl);
-    command.Add("-c");
+    command.Add("-c").Add("-w");
     if (taint) command.Add("-T");
     return command.AddQuoted(script);
 }

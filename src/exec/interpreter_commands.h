@@ -10,8 +10,8 @@
 namespace korvane {
 
 // perl: the interpreter's path; switches: the run switches, each with a blank in front
-// (" -w -T"); script: the file to check or run; taint: the check runs with -T, which perl
-// wants when the script's "#!" line has it.
+// (" -w -T"); script: the file to check or run. A check always warns (-w); taint: it runs
+// with -T, which perl wants when the script's "#!" line has it.
 TCommandLine PerlSyntaxCheckCommand(const std::string& perl, const std::string& script,
                                     bool taint = false);
 TCommandLine PerlRunCommand(const std::string& perl, std::string_view switches,
