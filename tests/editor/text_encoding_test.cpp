@@ -67,8 +67,8 @@ TEST(TextEncoding, ACharacterTheEncodingCannotHoldIsFoundNotDropped) {
     };
     const std::vector<Case> cases = {
         {TTextEncoding::Latin1, "ok \xC3\xA9 then \xE2\x82\xAC", 11}, // euro
-        {TTextEncoding::Windows1252, "ab\xE6\x97\xA5", 2},           // a CJK letter
-        {TTextEncoding::Windows1252, "\xC2\x85", 0},                 // C1 NEL
+        {TTextEncoding::Windows1252, "ab\xE6\x97\xA5", 2},            // a CJK letter
+        {TTextEncoding::Windows1252, "\xC2\x85", 0},                  // C1 NEL
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.Text);

@@ -7,7 +7,8 @@ using Words = std::vector<std::string>;
 TEST(InterpreterCommands, TextsShowQuotedPathsAndWordsKeepThemWhole) {
     using namespace korvane;
     const std::string perl = "/usr/bin/perl", php = "/opt/php 8/php", file = "/w/my site/a.pl";
-    EXPECT_EQ(PerlSyntaxCheckCommand(perl, file).Text(), R"("/usr/bin/perl" -c -w "/w/my site/a.pl")");
+    EXPECT_EQ(PerlSyntaxCheckCommand(perl, file).Text(),
+              R"("/usr/bin/perl" -c -w "/w/my site/a.pl")");
     EXPECT_EQ(PerlRunCommand(perl, " -w -T", file).Text(),
               R"("/usr/bin/perl"  -w -T "/w/my site/a.pl")");
     EXPECT_EQ(PerlDebugCommand(perl, " -w", file).Text(),
