@@ -202,14 +202,18 @@ void TEditorPage::setHighlighter(THighlighterKind useClass, const std::string& f
                                     : useClass != THighlighterKind::None
                                         ? useClass
                                         : HighlighterKindForFile(fileName);
-    if (wanted == Kind && !freeing) return;
+    // A batch file renamed to a shell script (or back) keeps its kind but changes its lexer.
+    const bool sameLexer =
+        !Lexer || Kind != THighlighterKind::Batch ||
+        (Lexer->lexer() == std::string_view("bash")) == UsesShellLexer(Kind, fileName);
+    if (wanted == Kind && sameLexer && !freeing) return;
     SourceEditor->setLexer(nullptr);
     delete Lexer;
     Lexer = nullptr;
     Kind = THighlighterKind::None;
     if (freeing) return;
     Kind = wanted;
-    Lexer = MakeLexer(Kind, SourceEditor);
+    Lexer = MakeLexer(Kind, SourceEditor, fileName);
     SourceEditor->setLexer(Lexer);
     // A new lexer starts with its own colours; the schemes must reach it again.
     for (TAttribDetails* scheme : Owner.Schemes().All())

@@ -24,6 +24,19 @@ namespace {
 constexpr const char* ClassName = "TEditorPage";
 constexpr double SameDateTolerance = 1e-10;
 
+// Whoever may read the file may run it, as chmod +x gives it.
+void MakeExecutable(const std::string& path) {
+    namespace fs = std::filesystem;
+    std::error_code ec;
+    const fs::perms now = fs::status(path, ec).permissions();
+    if (ec) return;
+    fs::perms run = fs::perms::none;
+    if ((now & fs::perms::owner_read) != fs::perms::none) run |= fs::perms::owner_exec;
+    if ((now & fs::perms::group_read) != fs::perms::none) run |= fs::perms::group_exec;
+    if ((now & fs::perms::others_read) != fs::perms::none) run |= fs::perms::others_exec;
+    fs::permissions(path, run, fs::perm_options::add, ec);
+}
+
 void CreateFolderOf(const std::string& path) {
     const std::string folder = FolderPart(path);
     if (folder.empty()) return;
@@ -259,7 +272,11 @@ void TEditorPage::SaveToFileExt(const std::string& fileNameArg, const std::strin
         }
         if (!ext.empty()) setHighlighter(THighlighterKind::None, ChangeExt(TempFileName(), ext));
         CreateFolderOf(TempFileName());
+        const bool firstWrite = !FileExists(TempFileName());
         WriteEditorText(TempFileName());
+        if (firstWrite && !IsTempFile() && Owner.ExecutableScripts() &&
+            SourceEditor->RawView().substr(0, 2) == "#!")
+            MakeExecutable(TempFileName());
     } catch (...) {
         if (oldTempNumber > 0) {
             SetTempNumber(oldTempNumber);

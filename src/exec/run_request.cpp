@@ -94,8 +94,13 @@ TRunRequest RunRequest(const TRunSettings& settings, const TRunPageInfo& page, b
         break;
     case TLanguage::Batch: {
         language = TScriptLanguage::Batch;
+        // A shell script runs in the shell its "#!" line names (bash, not sh, for bash's
+        // own syntax); anything else in the system's command shell.
+        const std::string shebang = ShebangLine(page.ScriptFile);
         const char* comspec = std::getenv("COMSPEC");
-        command = BatchRunCommand(comspec ? comspec : "", page.ScriptFile);
+        command = ShebangNamesShell(shebang)
+                      ? ShebangRunCommand(shebang, page.ScriptFile)
+                      : BatchRunCommand(comspec ? comspec : "", page.ScriptFile);
         break;
     }
     default:

@@ -4,6 +4,7 @@
 #include "storage/file_utils.h"
 
 #include <QTabWidget>
+#include <Qsci/qscilexer.h>
 
 #include <filesystem>
 
@@ -551,6 +552,73 @@ TEST_F(EditorTest, Latin1AndWindows1252FilesShowTheirLettersAndAreSavedInTheirOw
     EXPECT_FALSE(cp.EditorModified());
     cp.SaveToFile("", true);
     EXPECT_EQ(ReadBytes(cp.FileName()), "# \x93quoted\x94 \x80 5\r\n");
+}
+
+TEST_F(EditorTest, ShellScriptsAreDrawnByTheShellLexerAndBatchFilesKeepTheirs) {
+    struct Case {
+        const char* Name;
+        const char* Text;
+        bool Batch;            // run by the shell
+        const char* LexerName; // "" for no lexer
+    };
+    const Case cases[] = {
+        {"tool.sh", "echo $HOME\n", true, "bash"},
+        {"job.bat", "echo %PATH%\n", true, "batch"},
+        {"deploy.bash", "#!/bin/bash\necho hi\n", true, "bash"},
+        {"form.cgi", "#!/bin/sh\necho 'Content-Type: text/plain'\n", true, "bash"},
+        {"app.cgi", "#!/usr/bin/perl -w\nprint 1;\n", false, "perl"},
+        {"plain.pl", "#!/bin/sh\nprint 1;\n", false, "perl"}, // .pl is Perl whatever it says
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.Name);
+        const std::string file = Dir.File(std::string("site/") + c.Name);
+        WriteBytes(file, c.Text);
+        TEditorPage& page = Open(file);
+        EXPECT_EQ(page.IsBatch(), c.Batch);
+        ASSERT_NE(page.Editor(), nullptr);
+        ASSERT_NE(page.Editor()->lexer(), nullptr);
+        EXPECT_STREQ(page.Editor()->lexer()->lexer(), c.LexerName);
+    }
+    // Renamed from batch file to shell script, the page changes its lexer, not its kind.
+    TEditorPage& job = AsEditorPage(*Project->PageByFileName(Dir.File("site/job.bat")));
+    job.SaveToFileExt(job.FileName(), "sh", true, true, Now());
+    EXPECT_TRUE(job.IsBatch());
+    EXPECT_STREQ(job.Editor()->lexer()->lexer(), "bash");
+}
+
+TEST_F(EditorTest, AScriptWithAShebangLineIsMadeExecutableWhenFirstWritten) {
+    namespace fs = std::filesystem;
+    const auto runnable = [](const std::string& path) {
+        return (fs::status(path).permissions() & fs::perms::owner_exec) != fs::perms::none;
+    };
+    struct Case {
+        const char* Name;
+        const char* Text;
+        bool Setting;
+        bool Executable;
+    };
+    const Case cases[] = {
+        {"site/cgi-bin/new.cgi", "#!/usr/bin/perl\r\nprint 1;\r\n", true, true},
+        {"site/tool.sh", "#!/bin/sh\r\necho\r\n", true, true},
+        {"site/lib.pm", "package X;\r\n1;\r\n", true, false},
+        {"site/off.cgi", "#!/usr/bin/perl\r\n", false, false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.Name);
+        Project->setExecutableScripts(c.Setting);
+        TEditorPage& page = NewTempPage();
+        page.Editor()->SetRawText(c.Text);
+        page.SaveToFile(Dir.File(c.Name), false);
+        EXPECT_EQ(runnable(Dir.File(c.Name)), c.Executable);
+    }
+    // A file that was there keeps the mode its owner gave it.
+    Project->setExecutableScripts(true);
+    WriteBytes(Dir.File("site/kept.pl"), "print 1;\n");
+    TEditorPage& kept = Open(Dir.File("site/kept.pl"));
+    kept.Editor()->SetRawText("#!/usr/bin/perl\r\nprint 2;\r\n");
+    kept.Editor()->SetModified(true);
+    kept.SaveToFile("", false);
+    EXPECT_FALSE(runnable(kept.FileName()));
 }
 
 } // namespace

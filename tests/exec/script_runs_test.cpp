@@ -252,6 +252,17 @@ TEST_F(ScriptRunTest, BatchFilesRunInTheSystemShell) {
     EXPECT_EQ(Output(), std::vector<std::string>{"args:one"});
 }
 
+TEST_F(ScriptRunTest, AShellScriptRunsInTheShellItsFirstLineNames) {
+    if (!std::filesystem::exists("/bin/bash")) GTEST_SKIP() << "bash is not installed";
+    ScopedEnv noComspec("COMSPEC", "");
+    // [[ ]] and arrays are bash's own: the system's sh (dash) stops at them.
+    const TRunPageInfo page = Page(TLanguage::Batch, "job.sh",
+                                   "#!/bin/bash\nwords=(a b)\n[[ ${#words[@]} == 2 ]] && "
+                                   "echo \"bash:${words[1]}\"\n");
+    RunToEnd(page);
+    EXPECT_EQ(Output(), std::vector<std::string>{"bash:b"});
+}
+
 TEST_F(ScriptRunTest, MissingOrUnusableInterpretersAreReportedNotRun) {
     Project->setPerlCompilerPath(Dir.File("no/perl"));
     const TRunPageInfo page = Page(TLanguage::Perl, "a.pl", "print 1;\n");
