@@ -98,6 +98,7 @@ public:
     QTabWidget* PageControl() const override { return PageTabs; }
     void SetMessages(const std::vector<TMessageLine>& lines) override;
     void AddMessage(const TMessageLine& line) override;
+    void UpdateMessages(size_t keep, const std::vector<TMessageLine>& added) override;
     void PageTextChanged(TProjectPage& page) override;
     void PageClosing(TProjectPage& page) override;
 
@@ -184,8 +185,6 @@ private:
     static constexpr int MessageRowsShown = 6;
 
     void BuildLayout();
-    void AddMessageItem(const TMessageLine& line);
-    void ScrollMessagesToFirstError();
     void BuildMenus();
     // The help manager and the Help menu; false (after saying so) when there is no manager.
     bool CreateHelp();

@@ -143,6 +143,15 @@ void TEditorPage::ConnectEditor() {
                      [this](int line, int) { StatusChangeEvent(line + 1 != MarkedLineValue); });
     QObject::connect(editor, &QsciScintilla::selectionChanged, editor,
                      [this] { EditorPaintTransientEvent(); });
+    // Announced before the change, so also while the editor edits quietly.
+    QObject::connect(
+        editor, &QsciScintillaBase::SCN_MODIFIED, editor,
+        [this](int position, int type, const char*, int length, int, int, int, int, int, int) {
+            if (type & QsciScintillaBase::SC_MOD_BEFOREINSERT)
+                BracketCounts.Inserted(static_cast<size_t>(position), static_cast<size_t>(length));
+            else if (type & QsciScintillaBase::SC_MOD_BEFOREDELETE)
+                BracketCounts.Deleted(static_cast<size_t>(position), static_cast<size_t>(length));
+        });
     // Dropped files go to the project, which opens them.
     editor->setAcceptDrops(true);
 }

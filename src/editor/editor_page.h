@@ -3,6 +3,7 @@
 // temporary file), saving with rolling backups and version copies in the file's own line-end
 // format, noticing changes made by other programs, its record in the project file, its
 // breakpoints, and what it shows in the main window (tab, status bar, line colours).
+#include "editor/bracket_index.h"
 #include "editor/breakpoints.h"
 #include "editor/text_encoding.h"
 #include "editor/text_search.h"
@@ -386,6 +387,8 @@ private:
     QTabWidget* Inner = nullptr;
     QWidget* SourceSheet = nullptr;
     TKorSynEdit* SourceEditor = nullptr;
+    TBracketIndex BracketCounts; // of SourceEditor's text, for the bracket display
+    TRunMessages RunMessages;    // the run's errors in the message list
     TParamFrame* ParamsSheet = nullptr;
     QWidget* TextSheet = nullptr;
     QsciScintilla* Output = nullptr;

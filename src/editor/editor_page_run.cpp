@@ -201,8 +201,11 @@ void TEditorPage::RunErrorsChanged() {
 
 void TEditorPage::FilterErrors() {
     const TConsoleController& console = Debugger().Console();
-    Owner.Host().SetMessages(
-        FilterErrorLines(console.ErrorLines, TempFileName(), RunStartTime, Now()));
+    TProjectHost& host = Owner.Host();
+    const TMessageUpdate update =
+        RunMessages.Update(console.ErrorLines, TempFileName(), RunStartTime, Now(),
+                           static_cast<size_t>(host.MessageCount()));
+    host.UpdateMessages(update.Keep, update.Added);
     Owner.UpdateMessagesHint();
 }
 

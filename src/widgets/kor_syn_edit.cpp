@@ -125,6 +125,19 @@ std::string_view TKorSynEdit::RawView() const {
     return {data, static_cast<size_t>(TextLength())};
 }
 
+std::string_view TKorSynEdit::RangeView(size_t start, size_t length) const {
+    if (length == 0) return {};
+    // The pointer comes back as the message's result, a long as wide as a pointer here.
+    static_assert(sizeof(long) == sizeof(const char*));
+    const auto* data = reinterpret_cast<const char*>(SendScintilla(
+        SCI_GETRANGEPOINTER, static_cast<unsigned long>(start), static_cast<long>(length)));
+    return data ? std::string_view(data, length) : std::string_view();
+}
+
+char TKorSynEdit::CharAt(size_t position) const {
+    return static_cast<char>(SendScintilla(SCI_GETCHARAT, static_cast<unsigned long>(position)));
+}
+
 long long TKorSynEdit::TextLength() const {
     return SendScintilla(SCI_GETLENGTH);
 }

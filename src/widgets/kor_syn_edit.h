@@ -31,8 +31,14 @@ public:
     // Replaces the text; not undoable, leaves the editor unmodified and sends no line events.
     void SetRawText(std::string_view text);
     std::string RawText() const;
-    // The buffer itself, valid until the next change of the text.
+    // The buffer itself, valid until the next change of the text. The engine makes it one
+    // piece by moving the gap it edits at to the end: a copy of everything after the last
+    // edit, so nothing done per key may ask for it.
     std::string_view RawView() const;
+    // The bytes [start, start + length), valid until the next change of the text; costs a
+    // move of the gap only when the gap lies inside the range, and then no more than its length.
+    std::string_view RangeView(size_t start, size_t length) const;
+    char CharAt(size_t position) const;
     long long TextLength() const;
     // The line end a typed line break puts in: CR LF, or a mixed file's own.
     std::string_view LineEnd() const;

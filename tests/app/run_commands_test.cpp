@@ -103,6 +103,27 @@ TEST_F(RunCommandsTest, RunToTextShowsTheOutputAndErrorsGoToTheMessages) {
     EXPECT_NE(OutputText(page), first) << "a second process ran";
 }
 
+// Each poll of a running program adds its new warnings to the message list; the lines
+// already there stay the list's own items (a mark put on one survives), not a rebuilt copy.
+TEST_F(RunCommandsTest, MessagesOfARunningProgramGrowWithoutBeingRebuilt) {
+    OpenScript("warns.pl", "$| = 1;\nwarn \"first\\n\";\nsleep 1;\n"
+                           "warn \"more $_ at line 2\\n\" for 1 .. 3;\nsleep 1;\n");
+    Form->RunToTextAction()->trigger();
+    ASSERT_TRUE(WaitFor([&] { return RowContaining("first") >= 0; }));
+    constexpr int MarkRole = Qt::UserRole + 77;
+    QListWidgetItem* first = Form->MessageList()->item(RowContaining("first"));
+    first->setData(MarkRole, true);
+    Form->MessageList()->item(0)->setData(MarkRole, true);
+    ASSERT_TRUE(WaitFor([&] { return Debugger().RunPage() == nullptr; }));
+    ASSERT_GE(RowContaining("more 3"), 0);
+    EXPECT_TRUE(Form->MessageList()->item(0)->data(MarkRole).toBool()) << "the start line";
+    EXPECT_TRUE(Form->MessageList()->item(RowContaining("first"))->data(MarkRole).toBool())
+        << "the first warning";
+    EXPECT_EQ(RowContaining("more 1"), RowContaining("first") + 1);
+    EXPECT_EQ(RowContaining("Checkpoint"), RowContaining("more 3") + 1)
+        << "one checkpoint line, the latest";
+}
+
 TEST_F(RunCommandsTest, ProgramResetEndsAnEndlessProgram) {
     TEditorPage& page =
         OpenScript("forever.pl", "$| = 1;\nprint \"tick\\n\";\nwhile (1) { sleep 1; }\n");
