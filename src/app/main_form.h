@@ -100,6 +100,7 @@ public:
     void AddMessage(const TMessageLine& line) override;
     void PageTextChanged(TProjectPage& page) override;
     void PageClosing(TProjectPage& page) override;
+    bool ShowFileAtLine(const std::string& fileName, int line) override;
 
     // Run commands on the current page; nothing without one.
     void CheckSyntaxActionExecute();
