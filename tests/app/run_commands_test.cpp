@@ -66,7 +66,7 @@ TEST_F(RunCommandsTest, SyntaxErrorIsListedAndADoubleClickGoesToItsLine) {
 TEST_F(RunCommandsTest, AnErrorInAUsedModuleOpensTheModuleAtItsLine) {
     std::filesystem::create_directories(Dir.File("lib"));
     test::WriteBytes(Dir.File("lib/Bad.pm"),
-               "package Bad;\nuse strict;\n\nsub f {\n  my $x = ;\n}\n1;\n");
+                     "package Bad;\nuse strict;\n\nsub f {\n  my $x = ;\n}\n1;\n");
     TEditorPage& script = OpenScript("uses.pl", "use strict;\nuse lib '" + Dir.File("lib") +
                                                     "';\nuse Bad;\n"
                                                     "print 4;\nprint 5;\nprint 6;\n");
