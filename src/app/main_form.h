@@ -101,6 +101,7 @@ public:
     void UpdateMessages(size_t keep, const std::vector<TMessageLine>& added) override;
     void PageTextChanged(TProjectPage& page) override;
     void PageClosing(TProjectPage& page) override;
+    bool ShowFileAtLine(const std::string& fileName, int line) override;
 
     // Run commands on the current page; nothing without one.
     void CheckSyntaxActionExecute();
