@@ -255,6 +255,7 @@ void TMainForm::BuildMenus() {
     StepItem = addRunAction(
         debug, {"StepAction", "Debug", "&Step", QKeySequence(Qt::Key_F8), "Execute next line"},
         &TMainForm::StepActionExecute);
+    AddSteppingCommands(*debug);
     PauseItem =
         addRunAction(debug, {"PauseAction", "Debug", "Pause"}, &TMainForm::PauseActionExecute);
     PauseItem->setVisible(false);
@@ -316,6 +317,9 @@ void TMainForm::UpdateRunActions() {
     StepItem->setEnabled(actions.Step);
     ContinueItem->setEnabled(actions.Continue);
     PauseItem->setEnabled(actions.Pause);
+    StepOverItem->setEnabled(actions.StepOver);
+    StepOutItem->setEnabled(actions.StepOut);
+    RunToCursorItem->setEnabled(actions.RunToCursor);
 }
 
 TEditorPage* TMainForm::CurrentEditorPage() const {

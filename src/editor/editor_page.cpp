@@ -558,7 +558,7 @@ void TEditorPage::Assign(const TProjectPage& sourcePage) {
             SourceEditor->SetModified(source->SourceEditor->Modified());
             BreakpointList.Clear();
             for (int i = 0; i < source->BreakpointList.Count(); ++i)
-                AddBreakPoint(std::make_unique<TBreakpoint>(source->BreakpointList[i].Line));
+                AddBreakPoint(std::make_unique<TBreakpoint>(source->BreakpointList[i]));
             DefaultLineEndingFormatValue = source->DefaultLineEndingFormatValue;
             LineEndingFormatValue = source->LineEndingFormatValue;
             MixedLineEndsValue = source->MixedLineEndsValue;

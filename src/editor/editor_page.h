@@ -168,6 +168,9 @@ public:
     TBreakpoint* BreakPointAtLine(int line) const { return BreakpointList.AtLine(line); }
     bool DeleteBreakPoint(int line);
     TBreakpoint* ToggleBreakPoint(int line);
+    // The breakpoint at line (made when there is none) stops when condition (Perl) is true;
+    // an empty condition stops always.
+    void SetBreakpointCondition(int line, const std::string& condition);
     void SortBreakPoints() { BreakpointList.Sort(); }
     void RefreshBreakPoints();
     int ExecutionLine() const override { return ExecutionLineValue; }

@@ -294,8 +294,15 @@ bool TEditorPage::DeleteBreakPoint(int line) {
 }
 
 TBreakpoint* TEditorPage::ToggleBreakPoint(int line) {
-    if (DeleteBreakPoint(line)) return nullptr;
-    return &AddBreakPoint(line);
+    TBreakpoint* added = DeleteBreakPoint(line) ? nullptr : &AddBreakPoint(line);
+    // A session under way takes the change at once.
+    Debugger().BreakpointsChanged();
+    return added;
+}
+
+void TEditorPage::SetBreakpointCondition(int line, const std::string& condition) {
+    AddBreakPoint(line).Condition = condition;
+    Debugger().BreakpointsChanged();
 }
 
 void TEditorPage::RefreshBreakPoints() {
