@@ -27,6 +27,8 @@ packages=(
   php-cgi libcgi-pm-perl chromium lighttpd git gitweb dokuwiki
   # the Perl tools behind "Tidy" and "Critique"
   perltidy libperl-critic-perl
+  # the lexical variables of a paused program in the debugger
+  libpadwalker-perl
   # fonts and theme so windows and screenshots look like a desktop
   fonts-dejavu-core adwaita-icon-theme
   # screenshots under a virtual X server (help pictures, the package's AppStream pictures)

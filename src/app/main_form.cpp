@@ -12,6 +12,7 @@
 #include "app/message_list.h"
 #include "app/module_commands.h"
 #include "app/new_version_dlg.h"
+#include "app/page_at_line.h"
 #include "app/perl_tool_commands.h"
 #include "app/project_commands.h"
 #include "app/publish_commands.h"
@@ -254,6 +255,7 @@ void TMainForm::BuildMenus() {
     StepItem = addRunAction(
         debug, {"StepAction", "Debug", "&Step", QKeySequence(Qt::Key_F8), "Execute next line"},
         &TMainForm::StepActionExecute);
+    AddSteppingCommands(*debug);
     PauseItem =
         addRunAction(debug, {"PauseAction", "Debug", "Pause"}, &TMainForm::PauseActionExecute);
     PauseItem->setVisible(false);
@@ -315,6 +317,9 @@ void TMainForm::UpdateRunActions() {
     StepItem->setEnabled(actions.Step);
     ContinueItem->setEnabled(actions.Continue);
     PauseItem->setEnabled(actions.Pause);
+    StepOverItem->setEnabled(actions.StepOver);
+    StepOutItem->setEnabled(actions.StepOut);
+    RunToCursorItem->setEnabled(actions.RunToCursor);
 }
 
 TEditorPage* TMainForm::CurrentEditorPage() const {
@@ -586,6 +591,20 @@ void TMainForm::PageTextChanged(TProjectPage& page) {
 
 void TMainForm::PageClosing(TProjectPage& page) {
     if (RecoveryCopies) RecoveryCopies->PageClosing(page);
+}
+
+bool TMainForm::ShowFileAtLine(const std::string& fileName, int line) {
+    TraceScope trace(this, "TMainForm", "ShowFileAtLine");
+    if (!KorProject || !Files) return false;
+    const std::string full = std::filesystem::absolute(fileName).lexically_normal().string();
+    auto* page = dynamic_cast<TEditorPage*>(KorProject->PageByFileName(full));
+    if (!page) {
+        Files->OpenFile(full);
+        page = dynamic_cast<TEditorPage*>(KorProject->PageByFileName(full));
+    }
+    if (!page || !page->HasEditor()) return false;
+    ReportingErrors([&] { ShowPageAtLine(*KorProject, *page, line); });
+    return true;
 }
 
 void TMainForm::SetCaption(const std::string& caption) {

@@ -1,5 +1,6 @@
 #include "app/message_list.h"
 
+#include "app/page_at_line.h"
 #include "editor/editor_page.h"
 #include "exec/error_filter.h"
 #include "platform/qt_strings.h"
@@ -16,12 +17,34 @@
 #include <QStringList>
 #include <QTabWidget>
 
+#include <filesystem>
+
 Q_DECLARE_METATYPE(QPointer<QWidget>)
 
 namespace korvane {
 namespace {
 
 constexpr int PageRole = Qt::UserRole + 1;
+
+// The file a message names when it is another than its page's (a used module, an included
+// file), as a full path; "" when it names none, names the page's own file or no file on disk
+// (an eval's "(eval 3)"). A relative name is taken from the page's folder, where its run was
+// started.
+std::string OtherFileNamed(std::string_view text, const TEditorPage* page) {
+    namespace fs = std::filesystem;
+    const std::string named = MessageFileName(text);
+    if (named.empty()) return {};
+    std::error_code error;
+    fs::path path(named);
+    if (path.is_relative() && page && !page->IsTempFile())
+        path = fs::path(page->FileName()).parent_path() / path;
+    path = fs::absolute(path, error).lexically_normal();
+    if (error || !fs::is_regular_file(path, error)) return {};
+    if (page && (fs::equivalent(path, page->TempFileName(), error) ||
+                 (!page->FileName().empty() && fs::equivalent(path, page->FileName(), error))))
+        return {};
+    return path.string();
+}
 
 } // namespace
 
@@ -103,21 +126,16 @@ TEditorPage* TMessageList::PageOf(int row) const {
 void TMessageList::DoubleClick(int row) {
     const QListWidgetItem* item = List.item(row);
     if (!item) return;
-    const int line = MessageJumpLine(ToStdString(item->text()));
+    const std::string text = ToStdString(item->text());
+    const int line = MessageJumpLine(text);
     if (line < 0) return;
     TEditorPage* page = PageOf(row);
+    if (const std::string other = OtherFileNamed(text, page); !other.empty()) {
+        Project.Host().ShowFileAtLine(other, line);
+        return;
+    }
     if (!page) return;
-    ReportingErrors([&] {
-        if (!page->Visible()) page->setVisible(true);
-        Project.setCurrentPage(page);
-        page->ActivateTab();
-        Project.MoveToPageUpdate();
-        if (line > 0 && page->Editor()) {
-            if (page->InnerTabs()) page->InnerTabs()->setCurrentIndex(0);
-            page->GotoLineNo(line);
-            page->Editor()->SelectLine(line);
-        }
-    });
+    ReportingErrors([&] { ShowPageAtLine(Project, *page, line); });
 }
 
 bool TMessageList::eventFilter(QObject* watched, QEvent* event) {

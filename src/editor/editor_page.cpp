@@ -211,14 +211,18 @@ void TEditorPage::setHighlighter(THighlighterKind useClass, const std::string& f
                                     : useClass != THighlighterKind::None
                                         ? useClass
                                         : HighlighterKindForFile(fileName);
-    if (wanted == Kind && !freeing) return;
+    // A batch file renamed to a shell script (or back) keeps its kind but changes its lexer.
+    const bool sameLexer =
+        !Lexer || Kind != THighlighterKind::Batch ||
+        (Lexer->lexer() == std::string_view("bash")) == UsesShellLexer(Kind, fileName);
+    if (wanted == Kind && sameLexer && !freeing) return;
     SourceEditor->setLexer(nullptr);
     delete Lexer;
     Lexer = nullptr;
     Kind = THighlighterKind::None;
     if (freeing) return;
     Kind = wanted;
-    Lexer = MakeLexer(Kind, SourceEditor);
+    Lexer = MakeLexer(Kind, SourceEditor, fileName);
     SourceEditor->setLexer(Lexer);
     // A new lexer starts with its own colours; the schemes must reach it again.
     for (TAttribDetails* scheme : Owner.Schemes().All())
@@ -554,7 +558,7 @@ void TEditorPage::Assign(const TProjectPage& sourcePage) {
             SourceEditor->SetModified(source->SourceEditor->Modified());
             BreakpointList.Clear();
             for (int i = 0; i < source->BreakpointList.Count(); ++i)
-                AddBreakPoint(std::make_unique<TBreakpoint>(source->BreakpointList[i].Line));
+                AddBreakPoint(std::make_unique<TBreakpoint>(source->BreakpointList[i]));
             DefaultLineEndingFormatValue = source->DefaultLineEndingFormatValue;
             LineEndingFormatValue = source->LineEndingFormatValue;
             MixedLineEndsValue = source->MixedLineEndsValue;

@@ -84,7 +84,9 @@ void TEditorPage::UpdateStatusBar() {
                                    "  Col: " + std::to_string(SourceEditor->CaretColumn()));
     host.SetStatusPanelText(1, SourceEditor->Modified() ? "Modified" : "");
     host.SetStatusPanelText(2, SourceEditor->InsertMode() ? "Insert" : "Overstrike");
-    host.SetStatusPanelText(3, SizeText(SourceEditor->TextLength()));
+    host.SetStatusPanelText(3, SizeText(SourceEditor->TextLength()) + "  " +
+                                   EncodingName(EncodingValue) +
+                                   (ByteOrderMarkValue ? " with BOM" : ""));
     host.SetStatusPanelText(5, TempFileName());
     EditorPaintTransientEvent();
 }
@@ -292,8 +294,15 @@ bool TEditorPage::DeleteBreakPoint(int line) {
 }
 
 TBreakpoint* TEditorPage::ToggleBreakPoint(int line) {
-    if (DeleteBreakPoint(line)) return nullptr;
-    return &AddBreakPoint(line);
+    TBreakpoint* added = DeleteBreakPoint(line) ? nullptr : &AddBreakPoint(line);
+    // A session under way takes the change at once.
+    Debugger().BreakpointsChanged();
+    return added;
+}
+
+void TEditorPage::SetBreakpointCondition(int line, const std::string& condition) {
+    AddBreakPoint(line).Condition = condition;
+    Debugger().BreakpointsChanged();
 }
 
 void TEditorPage::RefreshBreakPoints() {

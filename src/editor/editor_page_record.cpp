@@ -120,7 +120,7 @@ void TEditorPage::ReadFileContentsSection(TSectionList& stream) {
     if (stream.AtEnd()) {
         if (SourceEditor) SourceEditor->SetRawText({});
     } else if (SourceEditor) {
-        ShowLoadedText(ToEditorText(stream.ReadRest()));
+        ShowFileText(ToEditorText(stream.ReadRest()));
     } else {
         stream.ReadFileContents(TempFileName());
     }

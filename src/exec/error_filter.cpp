@@ -3,6 +3,7 @@
 #include "storage/date_text.h"
 #include "storage/text_utils.h"
 
+#include <algorithm>
 #include <cctype>
 
 namespace korvane {
@@ -130,6 +131,21 @@ std::string MissingModuleOf(std::string_view text) {
         }
     }
     return partStart ? std::string() : module;
+}
+
+std::string MessageFileName(std::string_view text) {
+    const size_t line = text.find(" line ");
+    if (line == std::string_view::npos) return {};
+    std::string_view head = text.substr(0, line);
+    // PHP: "... in /x/a.php on line 3"; Perl: "... at /x/Bad.pm line 5".
+    if (head.ends_with(" on")) head.remove_suffix(3);
+    const size_t at = head.rfind(" at ");
+    const size_t in = head.rfind(" in ");
+    const size_t from = at == std::string_view::npos   ? in
+                        : in == std::string_view::npos ? at
+                                                       : std::max(at, in);
+    if (from == std::string_view::npos) return {};
+    return TrimBlanks(head.substr(from + 4));
 }
 
 int MessageLineNumber(std::string_view text) {

@@ -69,6 +69,11 @@ std::string ProgramEndMessage(const TProgramExit& exit, TDateTime startTime, TDa
 // list can offer to install it; "" for every other line and for files that are no module.
 std::string MissingModuleOf(std::string_view text);
 
+// The file a message line names before its " line " ("at /x/Bad.pm line 5", "in /x/a.php on
+// line 3"), as written; "" when it names none, as the lines of the run's own script do once
+// its name is cut out.
+std::string MessageFileName(std::string_view text);
+
 // The line number a message line points at: the digits after " line "; -1 when there are none.
 int MessageLineNumber(std::string_view text);
 

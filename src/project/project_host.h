@@ -68,6 +68,10 @@ public:
     virtual QTabWidget* PageControl() const { return nullptr; }
     // Opens a topic of the help tree, by its slash path ("contents/install/php").
     virtual void ShowHelpTopic(const std::string& /*topic*/) {}
+    // Shows a file at a line (1-based; 0 only shows the file): its page when the project has
+    // one, else the file opened into the project first. False when no page shows it (no
+    // window, a file that cannot be opened or is no editable type).
+    virtual bool ShowFileAtLine(const std::string& /*fileName*/, int /*line*/) { return false; }
 
 private:
     bool MultiLine = true;

@@ -62,6 +62,45 @@ TEST_F(RunCommandsTest, SyntaxErrorIsListedAndADoubleClickGoesToItsLine) {
     EXPECT_EQ(page.Editor()->SelectedRawText(), "my $x = ;") << "the line is selected";
 }
 
+// Perl names the module where the error is; the jump goes there, not to the script's line.
+TEST_F(RunCommandsTest, AnErrorInAUsedModuleOpensTheModuleAtItsLine) {
+    std::filesystem::create_directories(Dir.File("lib"));
+    test::WriteBytes(Dir.File("lib/Bad.pm"),
+                     "package Bad;\nuse strict;\n\nsub f {\n  my $x = ;\n}\n1;\n");
+    TEditorPage& script = OpenScript("uses.pl", "use strict;\nuse lib '" + Dir.File("lib") +
+                                                    "';\nuse Bad;\n"
+                                                    "print 4;\nprint 5;\nprint 6;\n");
+    Form->CheckSyntaxAction()->trigger();
+    const int row = RowContaining("Bad.pm line 5");
+    ASSERT_GE(row, 0);
+
+    Form->MessageListDblClick(row);
+    auto* module = dynamic_cast<TEditorPage*>(Form->Project().getCurrentPage());
+    ASSERT_NE(module, nullptr);
+    EXPECT_EQ(module->FileName(), Dir.File("lib/Bad.pm")) << "the module is opened";
+    EXPECT_EQ(module->Editor()->CaretLine(), 5);
+    EXPECT_EQ(module->Editor()->SelectedRawText(), "  my $x = ;");
+    EXPECT_EQ(script.Editor()->CaretLine(), 1) << "the script's page stays where it was";
+
+    // Open already: shown again at the line, no second page and no question.
+    Form->Progs()->setCurrentIndex(Form->Progs()->indexOf(script.Sheet()));
+    module->GotoLineNo(1);
+    const int pages = Form->Project().Count();
+    Prompt.ClearRecords();
+    Form->MessageListDblClick(row);
+    EXPECT_EQ(Form->Project().getCurrentPage(), module);
+    EXPECT_EQ(module->Editor()->CaretLine(), 5);
+    EXPECT_EQ(Form->Project().Count(), pages);
+    EXPECT_TRUE(Prompt.Records().empty());
+
+    // The script's own line still goes to the script.
+    const int own = RowContaining("compilation aborted at  line 3");
+    ASSERT_GE(own, 0);
+    Form->MessageListDblClick(own);
+    EXPECT_EQ(Form->Project().getCurrentPage(), &script);
+    EXPECT_EQ(script.Editor()->CaretLine(), 3);
+}
+
 TEST_F(RunCommandsTest, MessagesOfAClosedPageNoLongerJump) {
     TEditorPage& page = OpenScript("gone.pl", "my $x = ;\n");
     Form->CheckSyntaxAction()->trigger();

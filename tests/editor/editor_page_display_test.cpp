@@ -148,7 +148,7 @@ TEST_F(EditorTest, StatusBarShowsTheCurrentPage) {
     EXPECT_EQ(Host.Panels[0], "Row: 2  Col: 6");
     EXPECT_EQ(Host.Panels[1], "");
     EXPECT_EQ(Host.Panels[2], "Insert");
-    EXPECT_EQ(Host.Panels[3], SizeText(page.Editor()->TextLength()));
+    EXPECT_EQ(Host.Panels[3], SizeText(page.Editor()->TextLength()) + "  UTF-8");
     EXPECT_EQ(Host.Panels[5], file);
     page.Editor()->SetCaret(5, 2);
     EXPECT_EQ(Host.Panels[4], "Level 1");

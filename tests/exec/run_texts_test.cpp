@@ -108,6 +108,23 @@ TEST(RunMessages, UpdatesMakeWhatFilteringEverythingMakes) {
     EXPECT_EQ(fresh.Added.size(), 3u);
 }
 
+TEST(ErrorFilter, MessagesNameTheFileBeforeTheirLine) {
+    const std::pair<const char*, const char*> cases[] = {
+        {"syntax error at /w/lib/Bad.pm line 5, near \"sub {\"", "/w/lib/Bad.pm"},
+        {"Compilation failed in require at  line 2.", ""}, // the script's own, cut out
+        {"BEGIN failed--compilation aborted at lib/Bad.pm line 9.", "lib/Bad.pm"},
+        {"Can't locate X.pm in @INC (@INC contains: /etc/perl) at /w/My Dir/a.pl line 3.",
+         "/w/My Dir/a.pl"},
+        {"PHP Parse error:  syntax error, unexpected end of file in /w/inc.php on line 7",
+         "/w/inc.php"},
+        {"died at (eval 3) line 1.", "(eval 3)"},
+        {"no line number here", ""},
+        {"line 4 alone", ""},
+    };
+    for (const auto& [text, file] : cases)
+        EXPECT_EQ(MessageFileName(text), file) << text;
+}
+
 TEST(ErrorFilter, MissingModuleMessagesNameTheModuleToInstall) {
     const std::pair<const char*, const char*> cases[] = {
         {"Can't locate Foo/Bar.pm in @INC (you may need to install the Foo::Bar module) (@INC "

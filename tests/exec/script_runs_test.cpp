@@ -76,6 +76,31 @@ TEST_F(ScriptRunTest, PerlSyntaxErrorBecomesAMessageThatJumpsToItsLine) {
     EXPECT_EQ(ok[1].Text, "syntax OK");
 }
 
+TEST_F(ScriptRunTest, TheCheckFindsModulesAsTheRunDoesAndWarns) {
+    if (Perl.empty()) GTEST_SKIP() << "perl is not installed";
+    // One module through the page's PERL5LIB, one through a "use lib" relative to the script.
+    std::filesystem::create_directories(Dir.File("elsewhere/Only"));
+    std::filesystem::create_directories(Dir.File("site/lib"));
+    WriteBytes(Dir.File("elsewhere/Only/Here.pm"), "package Only::Here;\n1;\n");
+    WriteBytes(Dir.File("site/lib/Beside.pm"), "package Beside;\n1;\n");
+    TRunPageInfo page = Page(TLanguage::Perl, "site/uses.pl",
+                             "use lib 'lib';\nuse Only::Here;\nuse Beside;\n$main::once = 1;\n");
+    page.EnvVars = {"YPERL5LIB=" + Dir.File("elsewhere")};
+    const auto messages =
+        SyntaxCheckScript(Form().Console(), Project->RunSettings(), page, FixedNow);
+    const auto says = [&](const std::string& text) {
+        return std::any_of(messages.begin(), messages.end(), [&](const TMessageLine& line) {
+            return line.Text.find(text) != std::string::npos;
+        });
+    };
+    EXPECT_FALSE(says("Can't locate"));
+    EXPECT_TRUE(says("syntax OK"));
+    EXPECT_TRUE(says("used only once")) << "the check warns";
+    RunToEnd(page);
+    for (const std::string& line : Form().Console().ErrorLines.Strings())
+        EXPECT_EQ(line.find("Can't locate"), std::string::npos) << "the run finds them: " << line;
+}
+
 TEST_F(ScriptRunTest, PhpSyntaxCheckReportsWhatPhpPrints) {
     if (Php.empty()) GTEST_SKIP() << "php is not installed";
     const TRunPageInfo page = Page(TLanguage::PHP, "broken.php", "<?php\n$a = 1;\n$b = ;\n");
@@ -225,6 +250,17 @@ TEST_F(ScriptRunTest, BatchFilesRunInTheSystemShell) {
     page.FormFields = {"Yfirst=one", "Nsecond=two"};
     RunToEnd(page);
     EXPECT_EQ(Output(), std::vector<std::string>{"args:one"});
+}
+
+TEST_F(ScriptRunTest, AShellScriptRunsInTheShellItsFirstLineNames) {
+    if (!std::filesystem::exists("/bin/bash")) GTEST_SKIP() << "bash is not installed";
+    ScopedEnv noComspec("COMSPEC", "");
+    // [[ ]] and arrays are bash's own: the system's sh (dash) stops at them.
+    const TRunPageInfo page = Page(TLanguage::Batch, "job.sh",
+                                   "#!/bin/bash\nwords=(a b)\n[[ ${#words[@]} == 2 ]] && "
+                                   "echo \"bash:${words[1]}\"\n");
+    RunToEnd(page);
+    EXPECT_EQ(Output(), std::vector<std::string>{"bash:b"});
 }
 
 TEST_F(ScriptRunTest, MissingOrUnusableInterpretersAreReportedNotRun) {
