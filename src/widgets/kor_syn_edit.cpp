@@ -2,7 +2,10 @@
 
 #include "widgets/gutter_glyphs.h"
 
+#include <QAccessible>
 #include <QAction>
+#include <QInputMethodEvent>
+#include <QKeyEvent>
 #include <QPainter>
 #include <Qsci/qscicommand.h>
 #include <Qsci/qscicommandset.h>
@@ -266,11 +269,32 @@ void TKorSynEdit::redo() {
     Quietly([this] { SendScintilla(SCI_REDO); });
 }
 
-void TKorSynEdit::Quietly(const std::function<void()>& operation) {
+void TKorSynEdit::keyPressEvent(QKeyEvent* event) {
+    if (QAccessible::isActive()) {
+        QsciScintilla::keyPressEvent(event);
+        return;
+    }
+    Quietly([&] { QsciScintilla::keyPressEvent(event); }, false);
+}
+
+void TKorSynEdit::inputMethodEvent(QInputMethodEvent* event) {
+    if (QAccessible::isActive()) {
+        QsciScintilla::inputMethodEvent(event);
+        return;
+    }
+    Quietly([&] { QsciScintilla::inputMethodEvent(event); }, false);
+}
+
+void TKorSynEdit::Quietly(const std::function<void()>& operation, bool announceUnchanged) {
+    if (Quiet) {
+        operation();
+        return;
+    }
     const long eventMask = SendScintilla(SCI_GETMODEVENTMASK);
     SendScintilla(SCI_SETMODEVENTMASK,
                   static_cast<unsigned long>(SC_MOD_BEFOREINSERT | SC_MOD_BEFOREDELETE));
     Quiet = true;
+    QuietChanged = false;
     QuietLineChanges.clear();
     operation();
     CountPendingInsert();
@@ -284,6 +308,7 @@ void TKorSynEdit::Quietly(const std::function<void()>& operation) {
         else
             emit LinesDeleted(firstLine, -added);
     }
+    if (!announceUnchanged && !QuietChanged) return;
     emit textChanged();
     emit TextEdited();
 }
@@ -570,6 +595,7 @@ void TKorSynEdit::OnEngineModified(int position, int type, const char* /*text*/,
         // Announced before the change (without the text): a deletion's lines are counted in
         // the range about to go, an insertion's once it is in, at the next announcement.
         CountPendingInsert();
+        if (type & (SC_MOD_BEFOREINSERT | SC_MOD_BEFOREDELETE)) QuietChanged = true;
         if (type & SC_MOD_BEFOREINSERT) {
             PendingInsert = {true, position, length, FirstMovedLine(position)};
         } else if (type & SC_MOD_BEFOREDELETE) {

@@ -136,12 +136,20 @@ signals:
 protected:
     void paintEvent(QPaintEvent* event) override;
 
+protected:
+    // Keys edit quietly, so a typed character costs the same in a large text as in a small one
+    // (unless assistive technology is on, which is told of every change as it happens).
+    void keyPressEvent(QKeyEvent* event) override;
+    void inputMethodEvent(QInputMethodEvent* event) override;
+
 private:
     void OnEngineModified(int position, int type, const char* text, int length, int linesAdded);
     // Runs operation with the engine's change events reduced to the announcements before each
     // change: the full events cost the accessibility layer a count of the characters before
-    // every change. Line changes are gathered and reported afterwards, in their order.
-    void Quietly(const std::function<void()>& operation);
+    // every change. Line changes are gathered and reported afterwards, in their order, and the
+    // text reported changed (always, or only when something changed). Within another quiet
+    // operation it just runs.
+    void Quietly(const std::function<void()>& operation, bool announceUnchanged = true);
     // The first line whose start a change at position moves.
     int FirstMovedLine(long long position) const;
     int MarkerForColour(std::vector<std::pair<QRgb, int>>& colourSlots, QColor colour,
@@ -150,6 +158,7 @@ private:
 
     bool Loading = false;
     bool Quiet = false;
+    bool QuietChanged = false; // a change was announced during the quiet operation
     std::vector<std::pair<int, int>> QuietLineChanges; // first moved line, lines added
     // An insertion announced while quiet; its lines are counted once it is in.
     struct {
