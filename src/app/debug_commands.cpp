@@ -90,34 +90,14 @@ void TMainForm::AddSteppingCommands(QMenu& debug) {
         &TMainForm::BreakpointConditionActionExecute);
 }
 
-TEditorPage* TMainForm::ShowFileAtLine(const std::string& file, int line) {
-    if (!KorProject || file.empty()) return nullptr;
-    auto* page = dynamic_cast<TEditorPage*>(KorProject->PageByFileName(file));
-    if (!page) {
-        ReportingErrors([&] {
-            page = dynamic_cast<TEditorPage*>(&KorProject->Add(file, true));
-            KorProject->setModified(true);
-            KorProject->UpdateEditorAttribs();
-        });
-        if (!page) return nullptr;
-    }
-    if (page->HasEditor() && page->Visible()) {
-        KorProject->setCurrentPage(page);
-        page->ActivateTab();
-        KorProject->MoveToPageUpdate();
-        if (page->InnerTabs()) page->InnerTabs()->setCurrentIndex(0);
-        if (line > 0) page->GotoLineNo(line);
-    }
-    return page;
-}
-
 void TMainForm::ShowStopElsewhere(const std::string& file, int line) {
     if (KorProject && !StopElsewhereFile.empty())
         if (auto* old = dynamic_cast<TEditorPage*>(KorProject->PageByFileName(StopElsewhereFile)))
             old->setExecutionLine(-1);
     StopElsewhereFile.clear();
     if (file.empty()) return;
-    if (TEditorPage* page = ShowFileAtLine(file, line)) {
+    if (!ShowFileAtLine(file, line)) return;
+    if (auto* page = dynamic_cast<TEditorPage*>(KorProject->PageByFileName(file))) {
         page->setExecutionLine(line);
         StopElsewhereFile = file;
     }

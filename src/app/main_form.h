@@ -203,9 +203,6 @@ private:
     void ConnectDebugger();
     // The stepping commands after "Step" in the Debug menu.
     void AddSteppingCommands(QMenu& debug);
-    // The page of a file (a full path), opened into the project when none has it, made current
-    // with the caret at line; null when it cannot be opened.
-    TEditorPage* ShowFileAtLine(const std::string& file, int line);
     // A stop in another file than the script: that file's page shows it and marks the line.
     void ShowStopElsewhere(const std::string& file, int line);
     // The commands that need the project: the Do, Tools and Help menus' rest, the page tab
