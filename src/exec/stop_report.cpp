@@ -83,10 +83,9 @@ std::vector<TDebugVariable> HintVariables(const TStopReport& report) {
                 continue;
             }
             TDebugVariable variable;
-            variable.Kind =
-                value.Value.starts_with('\'') || value.Value.starts_with('"')
-                    ? TDebugVariable::QuotedScalar
-                    : TDebugVariable::Scalar;
+            variable.Kind = value.Value.starts_with('\'') || value.Value.starts_with('"')
+                                ? TDebugVariable::QuotedScalar
+                                : TDebugVariable::Scalar;
             variable.Name = value.Name;
             variable.Value = value.Value;
             variables.push_back(std::move(variable));
@@ -105,8 +104,9 @@ std::vector<TDebugVariable> HintVariables(const TStopReport& report) {
 std::string StopReportCommand(bool specials, const std::vector<TWatchRequest>& watches) {
     std::string command = std::string("DB::korvane_stop(") + (specials ? "'s'" : "''");
     for (const TWatchRequest& watch : watches)
-        command += ", [" + PerlSingleQuoted(watch.Section) + ", " + PerlSingleQuoted(SingleLine(watch.Name)) +
-                   ", [eval(" + PerlHexString(watch.Expression) + ")], \"$@\"]";
+        command += ", [" + PerlSingleQuoted(watch.Section) + ", " +
+                   PerlSingleQuoted(SingleLine(watch.Name)) + ", [eval(" +
+                   PerlHexString(watch.Expression) + ")], \"$@\"]";
     return command + ")";
 }
 
@@ -123,7 +123,8 @@ std::string BreakpointsCommand(const std::vector<TFileBreakpoint>& breakpoints) 
 }
 
 std::string RunToCommand(const std::string& file, int line) {
-    return "DB::korvane_run_to(" + PerlSingleQuoted(SingleLine(file)) + ", " + std::to_string(line) + ")";
+    return "DB::korvane_run_to(" + PerlSingleQuoted(SingleLine(file)) + ", " +
+           std::to_string(line) + ")";
 }
 
 } // namespace korvane

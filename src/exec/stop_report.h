@@ -24,7 +24,7 @@ struct TReportedValue {
 };
 
 struct TStopReport {
-    bool Complete = false; // the report's end line was read
+    bool Complete = false;           // the report's end line was read
     std::vector<TStackFrame> Frames; // innermost first
     std::vector<TReportedValue> Values;
     std::vector<std::string> Notes; // what the library has to say (a module it lacks)

@@ -37,8 +37,9 @@ protected:
     std::vector<std::string> Stack() {
         std::vector<std::string> frames;
         for (const TStackFrame& frame : Form().StopReport().Frames)
-            frames.push_back(frame.Sub + " " + std::filesystem::path(frame.File).filename().string() +
-                             ":" + std::to_string(frame.Line));
+            frames.push_back(frame.Sub + " " +
+                             std::filesystem::path(frame.File).filename().string() + ":" +
+                             std::to_string(frame.Line));
         return frames;
     }
     bool PadWalkerPresent() {
@@ -46,18 +47,18 @@ protected:
     }
 };
 
-constexpr const char* Lexicals = "use strict;\n"                                   // 1
-                                 "use warnings;\n"                                 // 2
-                                 "my %config = (name => 'demo',\n"                 // 3
-                                 "    nested => { list => [1, 2], n => 4.5 });\n"  // 4
-                                 "my @items = ('one', 2);\n"                       // 5
-                                 "sub add {\n"                                     // 6
-                                 "    my ($x, $y) = @_;\n"                         // 7
-                                 "    my $sum = $x + $y;\n"                        // 8
-                                 "    return $sum;\n"                              // 9
-                                 "}\n"                                             // 10
-                                 "my $total = add(2, 5);\n"                        // 11
-                                 "print \"total=$total\\n\";\n";                   // 12
+constexpr const char* Lexicals = "use strict;\n"                                  // 1
+                                 "use warnings;\n"                                // 2
+                                 "my %config = (name => 'demo',\n"                // 3
+                                 "    nested => { list => [1, 2], n => 4.5 });\n" // 4
+                                 "my @items = ('one', 2);\n"                      // 5
+                                 "sub add {\n"                                    // 6
+                                 "    my ($x, $y) = @_;\n"                        // 7
+                                 "    my $sum = $x + $y;\n"                       // 8
+                                 "    return $sum;\n"                             // 9
+                                 "}\n"                                            // 10
+                                 "my $total = add(2, 5);\n"                       // 11
+                                 "print \"total=$total\\n\";\n";                  // 12
 
 TEST_F(DebugFramesTest, LexicalsOfASubAndOfTheFileShowAsATree) {
     if (Perl.empty()) GTEST_SKIP() << "perl is not installed";
@@ -72,7 +73,8 @@ TEST_F(DebugFramesTest, LexicalsOfASubAndOfTheFileShowAsATree) {
     EXPECT_EQ(Value("my", "$sum"), "7");
     EXPECT_EQ(Value("my", "@items"), "('one', 2)");
     EXPECT_EQ(Find("my", "$total"), nullptr) << "not declared yet where the sub was called";
-    EXPECT_EQ(Stack(), (std::vector<std::string>{"main::add lex.pl:9", "(main program) lex.pl:11"}));
+    EXPECT_EQ(Stack(),
+              (std::vector<std::string>{"main::add lex.pl:9", "(main program) lex.pl:11"}));
     EXPECT_EQ(VariableHint(Form().Variables(), "sum"), "$sum=7") << "the hover shows lexicals";
     EXPECT_TRUE(Form().StopReport().Notes.empty());
 
@@ -125,16 +127,16 @@ TEST_F(DebugFramesTest, WithoutPadWalkerTheWindowSaysWhatToInstallAndShowsTheGlo
 
 TEST_F(DebugFramesTest, StepOverStepOutAndRunToALine) {
     if (Perl.empty()) GTEST_SKIP() << "perl is not installed";
-    const TRunPageInfo info = Script(Dir.File("steps.pl"), "sub inner {\n"        // 1
-                                                           "    my $v = 1;\n"     // 2
-                                                           "    return $v;\n"     // 3
-                                                           "}\n"                  // 4
-                                                           "our $a = inner();\n"  // 5
-                                                           "our $b = inner();\n"  // 6
-                                                           "our $c = 3;\n"        // 7
-                                                           "for (1 .. 3) {\n"     // 8
-                                                           "    $c++;\n"          // 9
-                                                           "}\n"                  // 10
+    const TRunPageInfo info = Script(Dir.File("steps.pl"), "sub inner {\n"          // 1
+                                                           "    my $v = 1;\n"       // 2
+                                                           "    return $v;\n"       // 3
+                                                           "}\n"                    // 4
+                                                           "our $a = inner();\n"    // 5
+                                                           "our $b = inner();\n"    // 6
+                                                           "our $c = 3;\n"          // 7
+                                                           "for (1 .. 3) {\n"       // 8
+                                                           "    $c++;\n"            // 9
+                                                           "}\n"                    // 10
                                                            "print \"c=$c\\n\";\n"); // 11
     Form().StartStep(DebugRunRequest(Project->RunSettings(), info), &Page);
     ASSERT_TRUE(PausedAt(5));
@@ -160,19 +162,19 @@ TEST_F(DebugFramesTest, BreakpointsChangedWhilePausedConditionsAndModules) {
     if (Perl.empty()) GTEST_SKIP() << "perl is not installed";
     std::filesystem::create_directories(Dir.File("b/lib"));
     const std::string module = Dir.File("b/lib/Later.pm");
-    WriteBytes(module, "package Later;\n"      // 1
-                       "sub twice {\n"         // 2
-                       "    my ($n) = @_;\n"   // 3
-                       "    return 2 * $n;\n"  // 4
-                       "}\n"                   // 5
+    WriteBytes(module, "package Later;\n"     // 1
+                       "sub twice {\n"        // 2
+                       "    my ($n) = @_;\n"  // 3
+                       "    return 2 * $n;\n" // 4
+                       "}\n"                  // 5
                        "1;\n");
-    const TRunPageInfo info = Script(Dir.File("b/t.pl"), "use lib 'lib';\n"             // 1
-                                                         "our $sum = 0;\n"              // 2
-                                                         "require Later;\n"             // 3
-                                                         "for my $i (1 .. 5) {\n"       // 4
+    const TRunPageInfo info = Script(Dir.File("b/t.pl"), "use lib 'lib';\n"                // 1
+                                                         "our $sum = 0;\n"                 // 2
+                                                         "require Later;\n"                // 3
+                                                         "for my $i (1 .. 5) {\n"          // 4
                                                          "    $sum += Later::twice($i);\n" // 5
-                                                         "}\n"                          // 6
-                                                         "print \"sum=$sum\\n\";\n");   // 7
+                                                         "}\n"                             // 6
+                                                         "print \"sum=$sum\\n\";\n");      // 7
     // The module is loaded only at run time: its breakpoint waits for it; its condition holds
     // on the third call alone.
     std::vector<TFileBreakpoint> breakpoints = {{info.ScriptFile, 2, ""}, {module, 4, "$n == 3"}};
@@ -234,7 +236,8 @@ TEST_F(DebugFramesTest, WatchesAtEveryStopAndAnExpressionInTheFrame) {
     Form().StartExecution(DebugRunRequest(Project->RunSettings(), info), &Page);
     ASSERT_TRUE(PausedAt(3));
     EXPECT_EQ(Value("watch", "$seen{a} // 'none'"), "'none'");
-    EXPECT_TRUE(Value("watch", "$word)").starts_with("'error: syntax error")) << Value("watch", "$word)");
+    EXPECT_TRUE(Value("watch", "$word)").starts_with("'error: syntax error"))
+        << Value("watch", "$word)");
     Form().ContinueExecution3();
     ASSERT_TRUE(PausedAt(3));
     EXPECT_EQ(Value("watch", "$seen{a} // 'none'"), "1") << "evaluated again at the next stop";
