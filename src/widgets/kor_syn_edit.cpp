@@ -619,6 +619,12 @@ void TKorSynEdit::OnEngineModified(int position, int type, const char* /*text*/,
 }
 
 void TKorSynEdit::paintEvent(QPaintEvent* event) {
+    // The component tells its accessible of the caret at every paint, counting the characters
+    // from the start of the text to the caret to do so; without assistive technology nobody
+    // listens, so the accessible some query made is let go first.
+    if (!QAccessible::isActive())
+        if (QAccessibleInterface* accessible = QAccessible::queryAccessibleInterface(this))
+            QAccessible::deleteAccessibleInterface(QAccessible::uniqueId(accessible));
     QsciScintilla::paintEvent(event);
     if (!AfterPaint || marginWidth(GlyphMargin) == 0) return;
     const int lineHeight = static_cast<int>(SendScintilla(SCI_TEXTHEIGHT, 0UL));
