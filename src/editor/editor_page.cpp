@@ -6,6 +6,7 @@
 #include "editor/output_document.h"
 #include "editor/page_highlighter.h"
 #include "editor/scheme_to_editor.h"
+#include "editor/trust_bar.h"
 #include "platform/qt_strings.h"
 #include "project/kor_project.h"
 #include "services/mysql_controller.h"
@@ -120,6 +121,9 @@ void TEditorPage::BuildWidgets() {
     SourceSheet = new QWidget;
     auto* sourceLayout = new QVBoxLayout(SourceSheet);
     sourceLayout->setContentsMargins(0, 0, 0, 0);
+    TrustBar = new TTrustBar(SourceSheet, [this] { TrustCode(); });
+    TrustBar->hide();
+    sourceLayout->addWidget(TrustBar);
     SourceEditor = new TKorSynEdit(SourceSheet);
     sourceLayout->addWidget(SourceEditor);
     Inner->addTab(SourceSheet, QStringLiteral("Source"));

@@ -279,6 +279,13 @@ public:
     void setEncoding(TTextEncoding encoding, bool byteOrderMark);
     // Reads the file again as encoding, after the user agreed to lose changes not saved.
     void ReopenWithEncoding(TTextEncoding encoding);
+    // The user trusts the code of the page's file: its syntax check may run BEGIN blocks and
+    // the modules it uses. Files in the project's folders and temporary pages are trusted.
+    bool CodeTrusted() const;
+    void setCodeTrusted(bool trusted);
+    // The user trusts the file's code: the project keeps it, and the syntax is checked again.
+    void TrustCode();
+    QWidget* TrustBarWidget() const { return TrustBar; }
     int MarkedLine() const { return MarkedLineValue; }
     bool NewFile() const { return NewFileValue; }
     bool ReadOnly() const { return ReadOnlyValue; }
@@ -365,6 +372,8 @@ private:
     // The editor holds the file's bytes unchanged, as they mix kinds of line end.
     bool MixedLineEndsValue = false;
     TTextEncoding EncodingValue = TTextEncoding::Utf8;
+    bool TrustedCodeValue = false;
+    QWidget* TrustBar = nullptr;
     bool ByteOrderMarkValue = false;
     int MarkedLineValue = 0;
     bool NewFileValue = false;

@@ -1,6 +1,7 @@
 #include "exec/interpreter_commands.h"
 
 #include "platform/command_line.h"
+#include "platform/program_folder.h"
 
 #include <algorithm>
 #include <cctype>
@@ -13,6 +14,12 @@ TCommandLine PerlSyntaxCheckCommand(const std::string& perl, const std::string& 
     command.Add("-c").Add("-w");
     if (taint) command.Add("-T");
     return command.AddQuoted(script);
+}
+
+TCommandLine PerlReadCheckCommand(const std::string& perl, const std::string& script) {
+    return TCommandLine(perl)
+        .AddQuoted(ProgramFolder() + "tools/perl-read-check")
+        .AddQuoted(script);
 }
 
 TCommandLine PerlRunCommand(const std::string& perl, std::string_view switches,

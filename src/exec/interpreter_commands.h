@@ -14,6 +14,9 @@ namespace korvane {
 // with -T, which perl wants when the script's "#!" line has it.
 TCommandLine PerlSyntaxCheckCommand(const std::string& perl, const std::string& script,
                                     bool taint = false);
+// A check of script that runs none of its code: the program's reader (tools/perl-read-check
+// in the program folder) takes it apart as text.
+TCommandLine PerlReadCheckCommand(const std::string& perl, const std::string& script);
 TCommandLine PerlRunCommand(const std::string& perl, std::string_view switches,
                             const std::string& script);
 TCommandLine PerlDebugCommand(const std::string& perl, std::string_view switches,

@@ -154,6 +154,14 @@ std::vector<TMessageLine> SyntaxCheckScript(TConsoleController& console,
     switch (page.Kind) {
     case TLanguage::Perl:
         if (!ToolPathsPresent(page.Kind, settings, "")) return {};
+        // Code the user does not trust is only read: perl -c would run its BEGIN blocks. The
+        // reader starts with nothing of the user's environment (a PERL5LIB there could put
+        // other code in place of the reader's own modules).
+        if (!page.TrustedCode) {
+            RunCheck(console, {PerlReadCheckCommand(settings.PerlPath, page.ScriptFile), "", {}},
+                     page.Tag);
+            return FilterErrorLines(console.ErrorLines, page.ScriptFile, startTime, Now());
+        }
         // Where and with what the run would start, so that modules the run finds through
         // PERL5LIB or a relative "use lib" are found by the check too.
         RunCheck(console,

@@ -5,6 +5,7 @@
 #include "exec/console_controller.h"
 #include "exec/run_request.h"
 #include "model/form_fields.h"
+#include "platform/program_folder.h"
 
 #include <algorithm>
 #include <csignal>
@@ -99,6 +100,42 @@ TEST_F(ScriptRunTest, TheCheckFindsModulesAsTheRunDoesAndWarns) {
     RunToEnd(page);
     for (const std::string& line : Form().Console().ErrorLines.Strings())
         EXPECT_EQ(line.find("Can't locate"), std::string::npos) << "the run finds them: " << line;
+}
+
+TEST_F(ScriptRunTest, AnUntrustedFileIsCheckedWithoutRunningAnyOfItsCode) {
+    if (Perl.empty()) GTEST_SKIP() << "perl is not installed";
+    ASSERT_TRUE(SeedProgramFolder()) << "the reader comes with the program's files";
+    const std::string marker = Dir.File("ran-begin");
+    const std::string begin = "BEGIN { open my $f, '>', '" + marker + "'; }\n";
+    TRunPageInfo page = Page(TLanguage::Perl, "from-elsewhere.pl",
+                             begin + "use Not::Installed::Anywhere;\nprint 1;\n");
+    page.TrustedCode = false;
+    const auto says = [](const std::vector<TMessageLine>& messages, const std::string& text) {
+        return std::any_of(messages.begin(), messages.end(), [&](const TMessageLine& line) {
+            return line.Text.find(text) != std::string::npos;
+        });
+    };
+    const auto read = SyntaxCheckScript(Form().Console(), Project->RunSettings(), page, FixedNow);
+    EXPECT_FALSE(std::filesystem::exists(marker)) << "the BEGIN block ran";
+    EXPECT_TRUE(says(read, "was read without running any of its code"));
+    EXPECT_TRUE(says(read, "syntax OK")) << "a module that is not there is not looked for";
+
+    // What the reader finds wrong goes to its line.
+    TRunPageInfo broken = Page(TLanguage::Perl, "broken.pl", begin + "sub f {\n  print 1;\n");
+    broken.TrustedCode = false;
+    const auto errors =
+        SyntaxCheckScript(Form().Console(), Project->RunSettings(), broken, FixedNow);
+    EXPECT_FALSE(std::filesystem::exists(marker));
+    EXPECT_TRUE(std::any_of(errors.begin(), errors.end(), [](const TMessageLine& line) {
+        return MessageLineNumber(line.Text) == 2 &&
+               line.Text.find("Missing right curly") != std::string::npos;
+    }));
+
+    // Trusted, the same file gets perl -c, which runs it.
+    page.TrustedCode = true;
+    const auto full = SyntaxCheckScript(Form().Console(), Project->RunSettings(), page, FixedNow);
+    EXPECT_TRUE(std::filesystem::exists(marker));
+    EXPECT_TRUE(says(full, "Can't locate Not/Installed/Anywhere.pm"));
 }
 
 TEST_F(ScriptRunTest, PhpSyntaxCheckReportsWhatPhpPrints) {
