@@ -130,6 +130,9 @@ int main(int argc, char** argv) {
         TMainForm window({});
         if (!window.FormCreate()) return 1;
         window.Project().setPerlCompilerPath("/usr/bin/perl");
+        // The whole 80 MB is kept, as the run output setting allows (past its default of 64 MB
+        // the oldest half would go).
+        window.DebugForm().Console().SetOutputLimit(size_t(256) << 20);
         window.resize(1000, 660);
         window.show();
         if (!QTest::qWaitForWindowExposed(&window)) return 1;
