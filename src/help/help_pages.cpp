@@ -9,8 +9,7 @@ namespace korvane {
 std::string TagAttribute(const std::string& tag, const std::string& name) {
     const std::string lower = LowerText(tag);
     const std::string wanted = LowerText(name) + "=\"";
-    for (size_t at = lower.find(wanted); at != std::string::npos;
-         at = lower.find(wanted, at + 1)) {
+    for (size_t at = lower.find(wanted); at != std::string::npos; at = lower.find(wanted, at + 1)) {
         // The name must stand alone: "src" is not the end of "data-src".
         if (at > 0 && !std::isspace(static_cast<unsigned char>(lower[at - 1]))) continue;
         const size_t start = at + wanted.size();

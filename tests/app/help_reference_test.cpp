@@ -28,19 +28,25 @@ using HelpReferenceTest = test::AppTest;
 const std::string HelpPages = KORVANE_SOURCE_DIR "/data/help/";
 
 std::string Page(const std::string& name) {
-    return std::filesystem::exists(HelpPages + name) ? test::ReadBytes(HelpPages + name) : std::string();
+    return std::filesystem::exists(HelpPages + name) ? test::ReadBytes(HelpPages + name)
+                                                     : std::string();
 }
 
 // Page text as a reader sees it: no tags, entities decoded, runs of white space as one space.
 std::string Readable(std::string html) {
     html = std::regex_replace(html, std::regex("<[^>]*>"), "");
-    for (const auto& [entity, text] : {std::pair{"&lt;", "<"}, {"&gt;", ">"}, {"&quot;", "\""},
-                                       {"&nbsp;", " "}, {"&raquo;", "\xC2\xBB"}, {"&amp;", "&"}})
+    for (const auto& [entity, text] : {std::pair{"&lt;", "<"},
+                                       {"&gt;", ">"},
+                                       {"&quot;", "\""},
+                                       {"&nbsp;", " "},
+                                       {"&raquo;", "\xC2\xBB"},
+                                       {"&amp;", "&"}})
         for (size_t at = html.find(entity); at != std::string::npos; at = html.find(entity, at))
             html.replace(at, std::string(entity).size(), text);
     html = std::regex_replace(html, std::regex("\\s+"), " ");
     const size_t first = html.find_first_not_of(' ');
-    return first == std::string::npos ? "" : html.substr(first, html.find_last_not_of(' ') - first + 1);
+    return first == std::string::npos ? ""
+                                      : html.substr(first, html.find_last_not_of(' ') - first + 1);
 }
 
 // A menu caption as it shows: "&&" is one ampersand, a single "&" marks the access key, and
@@ -91,8 +97,7 @@ std::vector<std::vector<std::string>> Rows(const std::string& page) {
 
 // The menus whose items are made from data: file names, backups, templates, bookmarks.
 bool MadeFromData(const std::string& title) {
-    return title == "Recent" || title == "Restore" || title == "Templates" ||
-           title == "Bookmarks";
+    return title == "Recent" || title == "Restore" || title == "Templates" || title == "Bookmarks";
 }
 
 struct TMenuCheck {
@@ -129,10 +134,9 @@ void CheckMenu(const QMenu& menu, TMenuCheck& check, std::set<const QAction*>& s
                 if (!cells.empty() && cells[0] == caption) shown = RowText(cells);
         }
         if (shown != wanted)
-            check.Faults.push_back(check.PageName + ": " +
-                                   (command ? item->objectName().toStdString() : caption) +
-                                   " wants \"" + wanted + "\" and what it does, has \"" +
-                                   shown + "\"");
+            check.Faults.push_back(
+                check.PageName + ": " + (command ? item->objectName().toStdString() : caption) +
+                " wants \"" + wanted + "\" and what it does, has \"" + shown + "\"");
     }
 }
 
@@ -182,7 +186,8 @@ TEST_F(HelpReferenceTest, EverySettingsPageLeadsToAHelpPageThatDescribesIt) {
     QTreeWidget tree;
     BuildCategoryTree(tree);
     TSectionList list;
-    THelpManager help(list, Prompt, "contents", KORVANE_BUILD_TREE "/data/help/kv2_1_0.kvh", nullptr);
+    THelpManager help(list, Prompt, "contents", KORVANE_BUILD_TREE "/data/help/kv2_1_0.kvh",
+                      nullptr);
     ASSERT_NE(help.Root(), nullptr);
     help.Root()->RelPath = HelpPages;
     std::vector<std::string> faults;

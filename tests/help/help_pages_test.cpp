@@ -112,8 +112,8 @@ TEST(ShippedHelpPages, EveryLinkLeadsToAPageAndPlaceThatExist) {
                     href.find('#') == std::string::npos ? "" : href.substr(href.find('#') + 1);
                 const std::string target = file.empty() ? name : file;
                 const bool found = fs::exists(SourcePages + target) &&
-                                   (anchor.empty() || (pages.count(target) &&
-                                                       HasAnchor(pages.at(target), anchor)));
+                                   (anchor.empty() ||
+                                    (pages.count(target) && HasAnchor(pages.at(target), anchor)));
                 if (!found) broken.push_back(name + ": " + href);
             }
     EXPECT_EQ(broken, std::vector<std::string>{});
@@ -126,7 +126,8 @@ TEST(ShippedHelpPages, EveryPictureIsOneTheBuildTakesAndSaysInASentenceWhatItSho
         for (const std::string& img : Tags(page, "img")) {
             ++pictures;
             const std::string src = TagAttribute(img, "src");
-            EXPECT_NE(std::find(known.begin(), known.end(), src), known.end()) << name << ": " << src;
+            EXPECT_NE(std::find(known.begin(), known.end(), src), known.end())
+                << name << ": " << src;
             EXPECT_TRUE(IsSentence(TagAttribute(img, "alt"))) << name << ": " << img;
         }
     EXPECT_GT(pictures, 0);
@@ -140,7 +141,8 @@ TEST(ShippedHelpPages, BuiltPagesShowOnlyPicturesTheBuildTook) {
     for (const auto& [name, page] : built)
         for (const std::string& img : Tags(page, "img")) {
             const std::string src = TagAttribute(img, "src");
-            EXPECT_NE(std::find(taken.begin(), taken.end(), src), taken.end()) << name << ": " << src;
+            EXPECT_NE(std::find(taken.begin(), taken.end(), src), taken.end())
+                << name << ": " << src;
         }
 }
 
