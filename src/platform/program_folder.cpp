@@ -1,7 +1,10 @@
 #include "platform/program_folder.h"
 
+#include <algorithm>
 #include <cstdlib>
 #include <filesystem>
+#include <fstream>
+#include <iterator>
 #include <system_error>
 
 namespace fs = std::filesystem;
@@ -19,16 +22,35 @@ std::string WithTrailingSlash(std::string path) {
     return path;
 }
 
+// The program's own code, never edited by its user (the debugger's library, the helper
+// tools): it follows the program, so a copy an older version left is replaced.
+bool FollowsTheProgram(const fs::path& relative) {
+    if (relative.empty()) return false;
+    const std::string top = relative.begin()->string();
+    return top == "debug" || top == "tools";
+}
+
+bool SameBytes(const fs::path& a, const fs::path& b) {
+    std::error_code ec;
+    if (fs::file_size(a, ec) != fs::file_size(b, ec) || ec) return false;
+    std::ifstream first(a, std::ios::binary);
+    std::ifstream second(b, std::ios::binary);
+    return std::equal(std::istreambuf_iterator<char>(first), std::istreambuf_iterator<char>(),
+                      std::istreambuf_iterator<char>(second));
+}
+
 void CopyMissing(const fs::path& from, const fs::path& to) {
     std::error_code ec;
     for (auto it = fs::recursive_directory_iterator(from, ec);
          !ec && it != fs::recursive_directory_iterator(); it.increment(ec)) {
-        const fs::path target = to / fs::relative(it->path(), from, ec);
+        const fs::path relative = fs::relative(it->path(), from, ec);
+        const fs::path target = to / relative;
         if (it->is_directory(ec)) {
             fs::create_directories(target, ec);
-        } else if (!fs::exists(target, ec)) {
+        } else if (!fs::exists(target, ec) ||
+                   (FollowsTheProgram(relative) && !SameBytes(it->path(), target))) {
             fs::create_directories(target.parent_path(), ec);
-            fs::copy_file(it->path(), target, ec);
+            fs::copy_file(it->path(), target, fs::copy_options::overwrite_existing, ec);
             // Installed data is read-only; the user's copies must not be.
             fs::permissions(target, fs::perms::owner_write, fs::perm_options::add, ec);
         }

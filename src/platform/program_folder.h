@@ -20,7 +20,8 @@ std::vector<std::string> ProgramDataFolders();
 // Empty when neither has it.
 std::string ProgramModuleFile(const std::string& name);
 
-// Copies into the program folder every data file it does not have yet, creates temp/, and
+// Copies into the program folder every data file it does not have yet, and the program's own
+// code (debug/, tools/) where the copy differs from this version's; creates temp/, and
 // makes projects/default.kvp from projects/default_original.kvp when it is missing.
 // Returns false when the program folder cannot be created.
 bool SeedProgramFolder();

@@ -42,6 +42,21 @@ TEST(ProgramFolder, SeedingCopiesDataOnceAndKeepsTheUsersFiles) {
         << "the working default project is made from the factory one when missing";
 }
 
+TEST(ProgramFolder, TheProgramsOwnCodeFollowsTheProgram) {
+    test::TempDir dir;
+    test::ScopedEnv home("KORVANE_HOME", dir.File("home"));
+    ASSERT_TRUE(SeedProgramFolder());
+    const std::string library = dir.File("home/debug/perl5db.pl");
+    ASSERT_TRUE(fs::exists(library)) << "this build ships the debugger's library";
+    const std::string shipped = test::ReadBytes(library);
+    // What an older version left behind.
+    test::WriteBytes(library, "# the library of an older version\n");
+    test::WriteBytes(dir.File("home/codetmpl.kvt"), "the user's templates");
+    ASSERT_TRUE(SeedProgramFolder());
+    EXPECT_EQ(test::ReadBytes(library), shipped);
+    EXPECT_EQ(test::ReadBytes(dir.File("home/codetmpl.kvt")), "the user's templates");
+}
+
 TEST(SettingsStore, LivesUnderXdgConfigHome) {
     test::TempDir dir;
     test::ScopedEnv config("XDG_CONFIG_HOME", dir.File("cfg"));
