@@ -313,6 +313,14 @@ void TMainForm::UpdateRunActions() {
     StepItem->setEnabled(actions.Step);
     ContinueItem->setEnabled(actions.Continue);
     PauseItem->setEnabled(actions.Pause);
+    // The debugger's commands wait for a program that waits for its input: say what it needs.
+    const QString waiting =
+        DebugFormObject->WaitingForInput()
+            ? QStringLiteral("The program waits for input: type a line in its Text In/Out tab "
+                             "and press Enter")
+            : QString();
+    for (QAction* action : {StepItem, ContinueItem, PauseItem})
+        ShowHintReason(*action, waiting);
 }
 
 TEditorPage* TMainForm::CurrentEditorPage() const {
