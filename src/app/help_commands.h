@@ -16,6 +16,7 @@ namespace korvane {
 class TEditorPage;
 class THelpManager;
 class THelpWindow;
+class TBackgroundJob;
 
 class THelpCommands : public QObject {
 public:
@@ -38,9 +39,12 @@ public:
     // Made on first use.
     THelpWindow& Window();
 
-    // Perl's documentation for the word at the caret of the current Perl page; false when
-    // there is none.
+    // Looks up Perl's documentation for the word at the caret of the current Perl page off
+    // the window's thread, and shows it (or the window's help, when Perl has none) once found;
+    // false when the caret is on no word of a Perl page.
     bool ShowPerlDocumentation();
+    // Whether a look-up started by ShowPerlDocumentation still runs.
+    bool LookingUp() const;
     void HelpOnWord();
     void ContextHelp();
 
@@ -48,6 +52,7 @@ private:
     std::function<TEditorPage*()> CurrentPage;
     std::unique_ptr<THelpManager> HelpManager;
     THelpWindow* HelpWindow = nullptr;
+    std::unique_ptr<TBackgroundJob> DocLookUp;
 };
 
 } // namespace korvane

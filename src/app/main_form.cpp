@@ -12,6 +12,7 @@
 #include "app/message_list.h"
 #include "app/module_commands.h"
 #include "app/new_version_dlg.h"
+#include "app/page_at_line.h"
 #include "app/perl_tool_commands.h"
 #include "app/project_commands.h"
 #include "app/publish_commands.h"
@@ -153,6 +154,8 @@ void TMainForm::BuildLayout() {
     Messages->setStyleSheet(
         QStringLiteral("QListWidget { color: navy; background-color: rgb(191, 255, 191); }"));
     Messages->setMinimumHeight(3);
+    // Every line is one line of text: the view lays out a long list without measuring each.
+    Messages->setUniformItemSizes(true);
     Splitter->setHandleWidth(3);
     Splitter->setChildrenCollapsible(false);
     Splitter->setStretchFactor(0, 1);
@@ -252,6 +255,7 @@ void TMainForm::BuildMenus() {
     StepItem = addRunAction(
         debug, {"StepAction", "Debug", "&Step", QKeySequence(Qt::Key_F8), "Execute next line"},
         &TMainForm::StepActionExecute);
+    AddSteppingCommands(*debug);
     PauseItem =
         addRunAction(debug, {"PauseAction", "Debug", "Pause"}, &TMainForm::PauseActionExecute);
     PauseItem->setVisible(false);
@@ -313,13 +317,17 @@ void TMainForm::UpdateRunActions() {
     StepItem->setEnabled(actions.Step);
     ContinueItem->setEnabled(actions.Continue);
     PauseItem->setEnabled(actions.Pause);
+    StepOverItem->setEnabled(actions.StepOver);
+    StepOutItem->setEnabled(actions.StepOut);
+    RunToCursorItem->setEnabled(actions.RunToCursor);
     // The debugger's commands wait for a program that waits for its input: say what it needs.
     const QString waiting =
         DebugFormObject->WaitingForInput()
             ? QStringLiteral("The program waits for input: type a line in its Text In/Out tab "
                              "and press Enter")
             : QString();
-    for (QAction* action : {StepItem, ContinueItem, PauseItem})
+    for (QAction* action :
+         {StepItem, StepOverItem, StepOutItem, RunToCursorItem, ContinueItem, PauseItem})
         ShowHintReason(*action, waiting);
 }
 
@@ -371,36 +379,24 @@ void TMainForm::ProgramResetActionExecute() {
 }
 
 void TMainForm::SetMessages(const std::vector<TMessageLine>& lines) {
-    Messages->clear();
-    for (const TMessageLine& line : lines)
-        AddMessageItem(line);
-    ScrollMessagesToFirstError();
+    UpdateMessages(0, lines);
 }
 
 void TMainForm::AddMessage(const TMessageLine& line) {
-    AddMessageItem(line);
-    ScrollMessagesToFirstError();
+    UpdateMessages(static_cast<size_t>(Messages->count()), {line});
 }
 
-void TMainForm::AddMessageItem(const TMessageLine& line) {
+void TMainForm::UpdateMessages(size_t keep, const std::vector<TMessageLine>& added) {
     if (MessageLineList) {
-        MessageLineList->Add(line.Text, line.Object);
+        MessageLineList->Update(keep, added);
         return;
     }
     // Before the project exists no line can refer to a page.
-    new QListWidgetItem(ToQString(line.Text), Messages);
-}
-
-void TMainForm::ScrollMessagesToFirstError() {
-    // The first line that leads to a place in a page is what the user looks for; without one,
-    // the latest line is.
-    for (int row = 0; row < Messages->count(); ++row) {
-        if (MessageLineNumber(ToStdString(Messages->item(row)->text())) >= 0) {
-            Messages->scrollToItem(Messages->item(row), QAbstractItemView::PositionAtTop);
-            return;
-        }
-    }
-    if (Messages->count() > 0) Messages->scrollToBottom();
+    while (static_cast<size_t>(Messages->count()) > keep)
+        delete Messages->takeItem(Messages->count() - 1);
+    for (const TMessageLine& line : added)
+        new QListWidgetItem(ToQString(line.Text), Messages);
+    Messages->scrollToBottom();
 }
 
 void TMainForm::MessageListDblClick(int row) {
@@ -604,6 +600,20 @@ void TMainForm::PageTextChanged(TProjectPage& page) {
 
 void TMainForm::PageClosing(TProjectPage& page) {
     if (RecoveryCopies) RecoveryCopies->PageClosing(page);
+}
+
+bool TMainForm::ShowFileAtLine(const std::string& fileName, int line) {
+    TraceScope trace(this, "TMainForm", "ShowFileAtLine");
+    if (!KorProject || !Files) return false;
+    const std::string full = std::filesystem::absolute(fileName).lexically_normal().string();
+    auto* page = dynamic_cast<TEditorPage*>(KorProject->PageByFileName(full));
+    if (!page) {
+        Files->OpenFile(full);
+        page = dynamic_cast<TEditorPage*>(KorProject->PageByFileName(full));
+    }
+    if (!page || !page->HasEditor()) return false;
+    ReportingErrors([&] { ShowPageAtLine(*KorProject, *page, line); });
+    return true;
 }
 
 void TMainForm::SetCaption(const std::string& caption) {

@@ -1,6 +1,8 @@
 #include "app/message_list.h"
 
+#include "app/page_at_line.h"
 #include "editor/editor_page.h"
+#include "exec/error_filter.h"
 #include "platform/qt_strings.h"
 #include "project/kor_project.h"
 #include "widgets/kor_syn_edit.h"
@@ -11,7 +13,11 @@
 #include <QListWidget>
 #include <QMouseEvent>
 #include <QPointer>
+#include <QSignalBlocker>
+#include <QStringList>
 #include <QTabWidget>
+
+#include <filesystem>
 
 Q_DECLARE_METATYPE(QPointer<QWidget>)
 
@@ -19,6 +25,26 @@ namespace korvane {
 namespace {
 
 constexpr int PageRole = Qt::UserRole + 1;
+
+// The file a message names when it is another than its page's (a used module, an included
+// file), as a full path; "" when it names none, names the page's own file or no file on disk
+// (an eval's "(eval 3)"). A relative name is taken from the page's folder, where its run was
+// started.
+std::string OtherFileNamed(std::string_view text, const TEditorPage* page) {
+    namespace fs = std::filesystem;
+    const std::string named = MessageFileName(text);
+    if (named.empty()) return {};
+    std::error_code error;
+    fs::path path(named);
+    if (path.is_relative() && page && !page->IsTempFile())
+        path = fs::path(page->FileName()).parent_path() / path;
+    path = fs::absolute(path, error).lexically_normal();
+    if (error || !fs::is_regular_file(path, error)) return {};
+    if (page && (fs::equivalent(path, page->TempFileName(), error) ||
+                 (!page->FileName().empty() && fs::equivalent(path, page->FileName(), error))))
+        return {};
+    return path.string();
+}
 
 } // namespace
 
@@ -41,17 +67,48 @@ TMessageList::TMessageList(QListWidget& list, TKorProject& project, StatusText s
             [this](QListWidgetItem* item) { List.setToolTip(item->text()); });
 }
 
-QListWidgetItem& TMessageList::Add(const std::string& text, const void* tag) {
-    auto* item = new QListWidgetItem(ToQString(text), &List);
-    // The page's sheet stands for the page: it goes when the page goes.
-    QPointer<QWidget> sheet;
-    if (tag)
-        for (int i = 0; i < Project.Count(); ++i)
+void TMessageList::Update(size_t keep, const std::vector<TMessageLine>& added) {
+    const int kept = static_cast<int>(std::min(keep, static_cast<size_t>(List.count())));
+    if (kept == 0)
+        List.clear();
+    else
+        while (List.count() > kept)
+            delete List.takeItem(List.count() - 1);
+    if (FirstPlaceRow >= kept) FirstPlaceRow = -1;
+    // The page's sheet stands for the page: it goes when the page goes. Lines come in runs
+    // from one page, so the page of the last object is kept.
+    const void* lastTag = nullptr;
+    QPointer<QWidget> lastSheet;
+    const auto sheetOf = [&](const void* tag) {
+        if (tag == lastTag) return lastSheet;
+        lastTag = tag;
+        lastSheet = nullptr;
+        for (int i = 0; tag && i < Project.Count(); ++i)
             if (static_cast<const void*>(&Project.Page(i)) == tag)
                 if (auto* page = dynamic_cast<TEditorPage*>(&Project.Page(i)))
-                    sheet = page->Sheet();
-    item->setData(PageRole, QVariant::fromValue(sheet));
-    return *item;
+                    lastSheet = page->Sheet();
+        return lastSheet;
+    };
+    QStringList texts;
+    texts.reserve(static_cast<qsizetype>(added.size()));
+    for (size_t i = 0; i < added.size(); ++i) {
+        texts.append(ToQString(added[i].Text));
+        if (FirstPlaceRow < 0 && MessageLineNumber(added[i].Text) >= 0)
+            FirstPlaceRow = kept + static_cast<int>(i);
+    }
+    // One insertion for all the lines: the view lays out once, not once a line.
+    List.insertItems(kept, texts);
+    {
+        // The page is no data the view shows, so the view need not hear of it.
+        const QSignalBlocker quiet(List.model());
+        for (size_t i = 0; i < added.size(); ++i)
+            List.item(kept + static_cast<int>(i))
+                ->setData(PageRole, QVariant::fromValue(sheetOf(added[i].Object)));
+    }
+    if (FirstPlaceRow >= 0)
+        List.scrollToItem(List.item(FirstPlaceRow), QAbstractItemView::PositionAtTop);
+    else if (List.count() > 0)
+        List.scrollToBottom();
 }
 
 TEditorPage* TMessageList::PageOf(int row) const {
@@ -69,21 +126,16 @@ TEditorPage* TMessageList::PageOf(int row) const {
 void TMessageList::DoubleClick(int row) {
     const QListWidgetItem* item = List.item(row);
     if (!item) return;
-    const int line = MessageJumpLine(ToStdString(item->text()));
+    const std::string text = ToStdString(item->text());
+    const int line = MessageJumpLine(text);
     if (line < 0) return;
     TEditorPage* page = PageOf(row);
+    if (const std::string other = OtherFileNamed(text, page); !other.empty()) {
+        Project.Host().ShowFileAtLine(other, line);
+        return;
+    }
     if (!page) return;
-    ReportingErrors([&] {
-        if (!page->Visible()) page->setVisible(true);
-        Project.setCurrentPage(page);
-        page->ActivateTab();
-        Project.MoveToPageUpdate();
-        if (line > 0 && page->Editor()) {
-            if (page->InnerTabs()) page->InnerTabs()->setCurrentIndex(0);
-            page->GotoLineNo(line);
-            page->Editor()->SelectLine(line);
-        }
-    });
+    ReportingErrors([&] { ShowPageAtLine(Project, *page, line); });
 }
 
 bool TMessageList::eventFilter(QObject* watched, QEvent* event) {

@@ -380,6 +380,9 @@ public:
     // The next change of the tab mode tells the user again that it needs a restart.
     void ShowRestartNoticeAgain() { RestartNoticeShown = false; }
     KORVANE_FLAG_SETTING(ExternalChangeCheck)
+    // A script written for the first time with a "#!" line is made executable, as a web
+    // server wants of a CGI script.
+    KORVANE_FLAG_SETTING(ExecutableScripts)
 
     // ---- Search and replace ----
     KORVANE_SEARCH_SETTING(std::string, LastSearch)

@@ -2,6 +2,7 @@
 // What the project needs of the main window: its title, its rectangle and the screen, the
 // page control and its tab mode, the status bar, the message list and the menu style. The main
 // window implements it; without a window (tools, tests) the do-nothing base serves.
+#include <cstddef>
 #include <string>
 #include <vector>
 
@@ -47,6 +48,8 @@ public:
     virtual void SetMessageListHint(const std::string& /*hint*/) {}
     // Replaces the message list's lines; each keeps the page it refers to.
     virtual void SetMessages(const std::vector<TMessageLine>& /*lines*/) {}
+    // Keeps the first `keep` lines of the message list and adds lines after them.
+    virtual void UpdateMessages(size_t /*keep*/, const std::vector<TMessageLine>& /*added*/) {}
     // Adds one line at the end of the message list.
     virtual void AddMessage(const TMessageLine& /*line*/) {}
 
@@ -65,6 +68,10 @@ public:
     virtual QTabWidget* PageControl() const { return nullptr; }
     // Opens a topic of the help tree, by its slash path ("contents/install/php").
     virtual void ShowHelpTopic(const std::string& /*topic*/) {}
+    // Shows a file at a line (1-based; 0 only shows the file): its page when the project has
+    // one, else the file opened into the project first. False when no page shows it (no
+    // window, a file that cannot be opened or is no editable type).
+    virtual bool ShowFileAtLine(const std::string& /*fileName*/, int /*line*/) { return false; }
 
 private:
     bool MultiLine = true;
