@@ -6,7 +6,9 @@ namespace korvane {
 
 namespace {
 constexpr const char* CategoryProperty = "korvaneCategory";
-}
+constexpr const char* OwnToolTipProperty = "korvaneOwnToolTip";
+constexpr const char* OwnStatusTipProperty = "korvaneOwnStatusTip";
+} // namespace
 
 QAction* MakeCommand(QWidget& window, const TCommandEntry& entry) {
     auto* action = new QAction(QString::fromUtf8(entry.Caption), &window);
@@ -33,6 +35,16 @@ void AdoptCommand(QWidget& window, QAction& action, const char* name, const char
     action.setObjectName(QString::fromLatin1(name));
     action.setProperty(CategoryProperty, QString::fromLatin1(category));
     window.addAction(&action);
+}
+
+void ShowHintReason(QAction& action, const QString& reason) {
+    if (!action.property(OwnToolTipProperty).isValid()) {
+        action.setProperty(OwnToolTipProperty, action.toolTip());
+        action.setProperty(OwnStatusTipProperty, action.statusTip());
+    }
+    action.setToolTip(reason.isEmpty() ? action.property(OwnToolTipProperty).toString() : reason);
+    action.setStatusTip(reason.isEmpty() ? action.property(OwnStatusTipProperty).toString()
+                                         : reason);
 }
 
 QString EscapeMenuText(QString text) {

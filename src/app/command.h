@@ -31,6 +31,9 @@ QAction* FindCommand(const QWidget& window, const char* name);
 QString CommandCategory(const QAction& action);
 // Makes an action built by a lower layer (which cannot know the window) one of its commands.
 void AdoptCommand(QWidget& window, QAction& action, const char* name, const char* category);
+// Shows reason as the command's hint (tool tip and status tip) while it is not empty, and the
+// command's own hint again once it is: why a command is off, or does nothing, for now.
+void ShowHintReason(QAction& action, const QString& reason);
 // A menu caption made from data (a file name, a template): its "&" shows, it marks no key.
 QString EscapeMenuText(QString text);
 

@@ -320,6 +320,15 @@ void TMainForm::UpdateRunActions() {
     StepOverItem->setEnabled(actions.StepOver);
     StepOutItem->setEnabled(actions.StepOut);
     RunToCursorItem->setEnabled(actions.RunToCursor);
+    // The debugger's commands wait for a program that waits for its input: say what it needs.
+    const QString waiting =
+        DebugFormObject->WaitingForInput()
+            ? QStringLiteral("The program waits for input: type a line in its Text In/Out tab "
+                             "and press Enter")
+            : QString();
+    for (QAction* action :
+         {StepItem, StepOverItem, StepOutItem, RunToCursorItem, ContinueItem, PauseItem})
+        ShowHintReason(*action, waiting);
 }
 
 TEditorPage* TMainForm::CurrentEditorPage() const {

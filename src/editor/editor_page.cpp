@@ -331,6 +331,7 @@ void TEditorPage::SetUpExtraTabs() {
         OutputText = std::make_unique<TOutputDocument>(*Output);
         ConnectOutputKeys();
         layout->addWidget(Output);
+        AddInputHint(*layout);
         Inner->insertTab(Inner->indexOf(Browser), TextSheet, QStringLiteral("Text In/Out"));
         added = true;
     } else if (!wantText && TextSheet) {
@@ -338,6 +339,7 @@ void TEditorPage::SetUpExtraTabs() {
         delete TextSheet;
         TextSheet = nullptr;
         Output = nullptr;
+        InputHint = nullptr;
         OutputLexer = nullptr;
         removed = true;
     }
@@ -474,8 +476,9 @@ void TEditorPage::OnInnerTabChange(int index) {
         // The browser engine is heavy; a page gets one only when its browser tab is looked at.
         Browser->EnsureView();
         if (BrowserOutOfDate) ReportingErrors([this] { ExecuteToBrowser(); });
-    } else if (shown == TextSheet && TextOutOfDate && !Debugger().RunPage()) {
-        // A Perl page's text view runs under the debugger, stopping only at breakpoints.
+    } else if (shown == TextSheet && TextOutOfDate && !TextRunShown && !Debugger().RunPage()) {
+        // A Perl page's text view runs under the debugger, stopping only at breakpoints. Once
+        // the tab holds the output of a run it keeps it until the user starts another.
         ReportingErrors([this] {
             if (!IsPerl()) {
                 ExecuteToText();

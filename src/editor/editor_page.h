@@ -29,10 +29,12 @@
 #include <string>
 #include <vector>
 
+class QLabel;
 class QMenu;
 class QsciLexer;
 class QsciScintilla;
 class QTabWidget;
+class QVBoxLayout;
 
 namespace korvane {
 
@@ -221,12 +223,16 @@ public:
     ConsoleTag MessageTag() const { return static_cast<const TProjectPage*>(this); }
     // Typed input in "Text In/Out": true when the key was taken for the running program.
     bool OutputKeyPress(int key, Qt::KeyboardModifiers modifiers, const std::string& text);
+    // Text typed or pasted for the running program: its whole lines are sent, the rest waits
+    // in KeyInput for Enter.
+    void TypeText(const std::string& text);
 
     // TRunClient
     void RunOutputChanged() override;
     void RunErrorsChanged() override;
     void FilterErrors() override;
     void RunFinished() override;
+    void RunWaitsForInput(bool waiting) override;
     bool BrowserOutputActive() const override;
     void UpdateBrowserOutput() override;
 
@@ -340,6 +346,12 @@ private:
     // Removes the typed input shown after the first outputEnd bytes of the output editor.
     void DropShownKeyInput(size_t outputEnd);
     void ConnectOutputKeys();
+    // The note under the output that the program waits for a line.
+    void AddInputHint(QVBoxLayout& layout);
+    // Sends text as typed lines (each line ended), shown as a console echoes it.
+    void SendTypedText(const std::string& text);
+    // Ctrl+D: what was typed, then the end of the program's input.
+    void EndTypedInput();
     void ChangeText(std::string& field, const std::string& value);
     template <typename T> void ChangeValue(T& field, const T& value) {
         if (field == value) return;
@@ -404,6 +416,9 @@ private:
     TParamFrame* ParamsSheet = nullptr;
     QWidget* TextSheet = nullptr;
     QsciScintilla* Output = nullptr;
+    QLabel* InputHint = nullptr;
+    // The output tab has shown a run: showing it again never starts another by itself.
+    bool TextRunShown = false;
     // Output's text; it leaves its lexer and style bytes behind once the output is huge.
     std::unique_ptr<TOutputDocument> OutputText;
     // The output's lexer, kept while a huge output shows without it.

@@ -353,9 +353,7 @@ void TEditorPage::TextTabCopyClick() {
 }
 
 void TEditorPage::TextTabPasteClick() {
-    if (!Output) return;
-    KeyInput += ToStdString(QApplication::clipboard()->text());
-    UpdateKeyInputSelection();
+    if (Output) TypeText(ToStdString(QApplication::clipboard()->text()));
 }
 
 void TEditorPage::DropShownKeyInput(size_t outputEnd) {

@@ -1,12 +1,11 @@
-// Running the page's program: syntax checks, text runs, their output in "Text In/Out", their
-// errors in the main window's message list, and the keys typed for the running program.
+// Running the page's program: syntax checks, text runs, their output in "Text In/Out" and
+// their errors in the main window's message list.
 #include "editor/editor_page.h"
 #include "editor/output_document.h"
 
 #include "exec/console_controller.h"
 #include "exec/console_display.h"
 #include "exec/error_filter.h"
-#include "platform/qt_strings.h"
 #include "project/kor_project.h"
 #include "services/mysql_controller.h"
 #include "storage/method_trace.h"
@@ -14,9 +13,6 @@
 #include "web/web_server.h"
 #include "widgets/kor_syn_edit.h"
 
-#include <QEvent>
-#include <QKeyEvent>
-#include <QObject>
 #include <QTabWidget>
 #include <Qsci/qscilexer.h>
 #include <Qsci/qsciscintilla.h>
@@ -27,25 +23,6 @@ namespace korvane {
 namespace {
 
 constexpr const char* ClassName = "TEditorPage";
-
-// Hands the output editor's key presses to its page while the page's program runs.
-class OutputKeyFilter : public QObject {
-public:
-    OutputKeyFilter(TEditorPage& page, QObject* parent) : QObject(parent), Page(page) {}
-
-protected:
-    bool eventFilter(QObject* watched, QEvent* event) override {
-        if (event->type() == QEvent::KeyPress) {
-            auto* key = static_cast<QKeyEvent*>(event);
-            if (Page.OutputKeyPress(key->key(), key->modifiers(), ToStdString(key->text())))
-                return true;
-        }
-        return QObject::eventFilter(watched, event);
-    }
-
-private:
-    TEditorPage& Page;
-};
 
 } // namespace
 
@@ -138,7 +115,8 @@ bool TEditorPage::StartDebugging(bool stepping) {
     TraceScope trace(this, ClassName, "StartDebugging");
     if (!IsPerl() || !ConsoleIdle() || !ToolPathsPresent()) return false;
     SaveToFile("", false);
-    const TRunRequest request = DebugRunRequest(Owner.RunSettings(), RunInfo());
+    TRunRequest request = DebugRunRequest(Owner.RunSettings(), RunInfo());
+    UseTerminal(request);
     ClearRunOutput();
     RunStartTime = Now();
     TDebugForm& debug = Debugger();
@@ -152,6 +130,7 @@ bool TEditorPage::StartDebugging(bool stepping) {
 
 void TEditorPage::ClearRunOutput() {
     KeyInput.clear();
+    TextRunShown = true;
     if (!Output) return;
     OutputText->MakeStyled();
     Output->setReadOnly(false);
@@ -172,6 +151,7 @@ void TEditorPage::StartPlainRun(bool browserRun) {
         request = PhpBrowserRun();
     } else {
         request = PlainRunRequest(Owner.RunSettings(), RunInfo());
+        if (!browserRun) UseTerminal(request);
     }
     ClearRunOutput();
     RunStartTime = Now();
@@ -249,48 +229,6 @@ void TEditorPage::RunFinished() {
     if (!IsSQL()) return;
     TMySqlController& sql = Owner.MySql();
     if (sql.CheckForDownServer() && !sql.isServerUp(false)) sql.BringServerUp(true);
-}
-
-void TEditorPage::ConnectOutputKeys() {
-    Output->installEventFilter(new OutputKeyFilter(*this, Output));
-    ProgramRunning = [this] { return RunsHere(); };
-}
-
-bool TEditorPage::OutputKeyPress(int key, Qt::KeyboardModifiers modifiers,
-                                 const std::string& text) {
-    if (!Output || !RunsHere()) return false;
-    TConsoleController& console = Debugger().Console();
-    if (key == Qt::Key_Return || key == Qt::Key_Enter) {
-        const std::string line = KeyInput;
-        KeyInput.clear();
-        console.TextToStdIn(line);
-        // Shown in the output as the program's console would echo it.
-        console.OutputLines.EchoInput(line);
-        return true;
-    }
-    if (key == Qt::Key_Backspace) {
-        if (!KeyInput.empty()) {
-            // Whole UTF-8 characters only.
-            size_t cut = KeyInput.size() - 1;
-            while (cut > 0 && (static_cast<unsigned char>(KeyInput[cut]) & 0xC0) == 0x80)
-                --cut;
-            KeyInput.erase(cut);
-            ShowRunOutput();
-        }
-        return true;
-    }
-    if ((modifiers & Qt::ControlModifier) && key >= Qt::Key_A && key <= Qt::Key_Z) {
-        // A line-reading program sees the control character only once the line ends.
-        console.InputQueue.push_back(std::string(1, static_cast<char>(key - Qt::Key_A + 1)) +
-                                     TConsoleController::InputLineEnd);
-        return true;
-    }
-    if (!text.empty() && static_cast<unsigned char>(text[0]) >= 0x20 && text[0] != 0x7F) {
-        KeyInput += text;
-        ShowRunOutput();
-        return true;
-    }
-    return false;
 }
 
 } // namespace korvane

@@ -94,6 +94,7 @@ void TConsoleController::zeroiseSession() {
     ErrLogged = 0;
     InputSent = 0;
     InputEnds = false;
+    FinalInput.clear();
     InputBytes.Clear();
     CommandBytes.Clear();
 }
@@ -316,14 +317,38 @@ void TConsoleController::TPendingBytes::Taken(size_t count) {
 }
 
 void TConsoleController::FlushInput() {
+    const bool allHandedOver = InputQueue.empty() && StdInData.empty();
+    if (InputEnds && allHandedOver) {
+        // After everything queued before, so the program reads that first.
+        const std::string_view endOfFile(&ChildProcess::TerminalEndOfFile, 1);
+        if (Process.Terminal()) {
+            // At a terminal the character hands over a line still open, and only on a line
+            // of its own is it the end: the program reads that line, then the end of file.
+            if (!FinalInput.empty()) InputBytes.Add(FinalInput + std::string(endOfFile));
+            InputBytes.Add(endOfFile);
+            InputEnds = false;
+        } else {
+            InputBytes.Add(FinalInput);
+        }
+        FinalInput.clear();
+    }
     if (InputBytes.Waiting()) {
         const size_t taken = Process.Write(InputBytes.Rest());
         InputBytes.Taken(taken);
         InputSent += taken;
     }
-    if (InputEnds && !InputBytes.Waiting() && InputQueue.empty() && StdInData.empty() &&
-        Process.InputOpen())
+    if (InputEnds && !InputBytes.Waiting() && allHandedOver && Process.InputOpen())
         Process.CloseInput();
+}
+
+void TConsoleController::EndInput(const std::string& rest) {
+    FinalInput += rest;
+    InputEnds = true;
+}
+
+bool TConsoleController::WaitingForInput() const {
+    return Process.Started() && !InputBytes.Waiting() && InputQueue.empty() && StdInData.empty() &&
+           Process.WaitsForInput();
 }
 
 void TConsoleController::ParseCommands() {

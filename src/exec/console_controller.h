@@ -130,6 +130,15 @@ public:
 
     // Queues Text for the child's input, each of its lines followed by a line end.
     void TextToStdIn(const std::string& Text);
+    // Ends the program's input once what was queued before and then rest have been written:
+    // a pipe is closed; a terminal is sent its end-of-file character, so the program reads
+    // end of file and may read on afterwards, as at a terminal.
+    void EndInput(const std::string& rest = {});
+    // The running program's input and output are a terminal (TProgramStart::Terminal): the
+    // terminal echoes typed input as the program has it set to, so nobody else echoes it.
+    bool Terminal() const { return Process.Terminal(); }
+    // The running program sleeps reading its input, and nothing queued is on its way to it.
+    bool WaitingForInput() const;
     // Hands queued input and StdInData to the child; true when the queue held anything.
     bool ParseInput();
 
@@ -174,7 +183,8 @@ private:
     TPendingBytes InputBytes;
     TPendingBytes CommandBytes;
     size_t InputSent = 0;   // bytes the child's input took this session
-    bool InputEnds = false; // EndInputAfterQueue, taken by this session's start
+    bool InputEnds = false; // EndInputAfterQueue, taken by this session's start, or EndInput
+    std::string FinalInput; // what EndInput sends last
 
     TConsoleBytes Out;
     TConsoleBytes Err;

@@ -27,6 +27,7 @@ TDebugForm::~TDebugForm() {
 }
 
 std::string TDebugForm::DebugCaption() const {
+    if (InputWaitValue) return " [Waiting for input]";
     switch (StatusValue) {
     case dsFirstStep:
         return " [First Step]";
@@ -208,6 +209,7 @@ void TDebugForm::ProgramReset() {
     ConsoleObject->endSession();
     DisconnectConsole();
     OutputPending = ErrorsPending = false;
+    UpdateInputWait(false);
     TRunClient* page = RunPageValue;
     if (BrowserRunValue) page->UpdateBrowserOutput();
     if (previous != dsGettingVars && previous != dsPaused) page->FilterErrors();
@@ -239,6 +241,8 @@ void TDebugForm::TimerTimer() {
                     BrowserRefreshCountValue = BrowserRefreshTicks;
                     RunPageValue->UpdateBrowserOutput();
                 }
+                // A program that reads its input says nothing meanwhile.
+                UpdateInputWait(!moved && console.WaitingForInput());
                 // While output streams in, the next poll follows as soon as the window has
                 // handled its own events: a pipe left full for a whole interval stalls the
                 // program.
@@ -267,6 +271,15 @@ TCgiOutput TDebugForm::ExecuteFileName(const TCgiRequest& request, const TRunSet
 void TDebugForm::SendCommand(const std::string& command) {
     ConsoleObject->CommandQueue.push_back(command);
     ++PromptsAwaited;
+}
+
+void TDebugForm::UpdateInputWait(bool waiting) {
+    if (waiting == InputWaitValue) return;
+    InputWaitValue = waiting;
+    if (RunPageValue) RunPageValue->RunWaitsForInput(waiting);
+    // The caption and the commands say why nothing goes on.
+    UpdateDebugActions();
+    if (OnStatusChanged) OnStatusChanged();
 }
 
 void TDebugForm::PollSoon() {

@@ -38,6 +38,8 @@ public:
     virtual void UpdateBrowserOutput() {}
     // The program has ended and the console is free again.
     virtual void RunFinished() {}
+    // The program began, or stopped, waiting for a line from its input (typed in the page).
+    virtual void RunWaitsForInput(bool /*waiting*/) {}
 
     // Debugger sessions: the lines of the page's breakpoints (in any order), and the line the
     // debugger stands at, which the page marks (-1: none). A session without SessionBreakpoints
@@ -82,6 +84,11 @@ public:
     bool BrowserRun() const { return BrowserRunValue; }
     int BrowserRefreshCount() const { return BrowserRefreshCountValue; }
     bool InTimer() const { return InTimerValue; }
+    // The program sleeps reading its input, as the last poll found.
+    bool WaitingForInput() const { return InputWaitValue; }
+    // Polls as soon as the window has handled its events: input was typed for the program,
+    // whose echo and answer should show at once.
+    void PollSoon();
     bool TimerActive() const { return Timer.isActive(); }
 
     // Set by the page or the main window around a run.
@@ -184,7 +191,7 @@ private:
     // The debugger has answered every command sent and waits at its prompt.
     bool AnswerArrived() const;
     void SendCommand(const std::string& command);
-    void PollSoon();
+    void UpdateInputWait(bool waiting);
     std::vector<std::string> GetDetails();
     std::vector<TFileBreakpoint> Breakpoints() const;
     // Sends the breakpoints when they differ from those sent, or always.
@@ -213,6 +220,7 @@ private:
     bool BrowserRunValue = false;
     int BrowserRefreshCountValue = BrowserRefreshTicks;
     bool InTimerValue = false;
+    bool InputWaitValue = false;
     bool StartingValue = false; // inside the start's first poll
     bool DebugSessionValue = false;
     // Prompts still to come before the debugger waits for us: one for the stop at the start

@@ -136,6 +136,12 @@ TRunRequest DebugRunRequest(const TRunSettings& settings, const TRunPageInfo& pa
     return RunRequest(settings, page, true);
 }
 
+void UseTerminal(TRunRequest& run) {
+    if (run.Post) return;
+    run.Start.Terminal = true;
+    SetEnvVar(run.Start.Environment, "TERM", "dumb");
+}
+
 namespace {
 
 // A checker still running after the limits would keep the console busy and so block every

@@ -4,15 +4,22 @@
 #include <cerrno>
 #include <chrono>
 #include <csignal>
+#include <cstdio>
+#include <cstdlib>
 #include <cstring>
+#include <fstream>
 #include <thread>
 
+#include <dirent.h>
 #include <fcntl.h>
 #include <poll.h>
 #include <pthread.h>
 #include <spawn.h>
+#include <sys/ioctl.h>
+#include <sys/stat.h>
 #include <sys/syscall.h>
 #include <sys/wait.h>
+#include <termios.h>
 #include <unistd.h>
 
 namespace korvane {
@@ -98,10 +105,113 @@ struct Pipe {
     }
 };
 
+// A pseudo-terminal for a child: the master end stays here, the other end becomes the child's
+// input and output.
+struct PseudoTerminal {
+    int Master = -1;
+    int Other = -1;
+    bool Open() {
+        Master = posix_openpt(O_RDWR | O_NOCTTY | O_CLOEXEC);
+        char name[128];
+        if (Master < 0 || grantpt(Master) != 0 || unlockpt(Master) != 0 ||
+            ptsname_r(Master, name, sizeof name) != 0) {
+            Close();
+            return false;
+        }
+        // Not made the child's controlling terminal: the child has none, as with pipes, so
+        // no hang-up or job-control signal comes from it, and a debugger finds no /dev/tty
+        // to talk to instead of the IDE.
+        Other = open(name, O_RDWR | O_NOCTTY | O_CLOEXEC);
+        if (Other < 0) {
+            Close();
+            return false;
+        }
+        termios mode{};
+        tcgetattr(Other, &mode);
+        // Output arrives as the child wrote it, not with a CR before each line end.
+        mode.c_oflag &= ~static_cast<tcflag_t>(ONLCR);
+        // Lines are edited before they are sent and an interrupt goes as a signal: what is
+        // written is what the child reads, apart from the end-of-file character. No flow
+        // control either, so a Ctrl+S typed for the program cannot stop its output.
+        mode.c_iflag &= ~static_cast<tcflag_t>(IXON | IXOFF);
+        mode.c_iflag |= IUTF8;
+        mode.c_lflag &= ~static_cast<tcflag_t>(ISIG | IEXTEN);
+        mode.c_lflag |= ICANON | ECHO | ECHOCTL;
+        mode.c_cc[VERASE] = _POSIX_VDISABLE;
+        mode.c_cc[VKILL] = _POSIX_VDISABLE;
+        mode.c_cc[VEOF] = ChildProcess::TerminalEndOfFile;
+        tcsetattr(Other, TCSANOW, &mode);
+        winsize size{};
+        size.ws_row = 24;
+        size.ws_col = 80;
+        ioctl(Other, TIOCSWINSZ, &size);
+        return true;
+    }
+    void Close() {
+        if (Master >= 0) close(Master);
+        if (Other >= 0) close(Other);
+        Master = Other = -1;
+    }
+};
+
 int ExitCodeOf(int status) {
     if (WIFEXITED(status)) return WEXITSTATUS(status);
     if (WIFSIGNALED(status)) return 128 + WTERMSIG(status);
     return -1;
+}
+
+std::string ProcessFile(pid_t pid, const std::string& name) {
+    return "/proc/" + std::to_string(pid) + "/" + name;
+}
+
+// The system call a process sleeps in and the call's first argument, as the system shows
+// them. False when it runs, is gone, sleeps outside a call, or the system will not say.
+bool SleepingCall(pid_t pid, long& call, unsigned long& firstArgument) {
+    std::ifstream file(ProcessFile(pid, "syscall"));
+    std::string number, argument;
+    if (!(file >> number >> argument)) return false;
+    char* end = nullptr;
+    call = std::strtol(number.c_str(), &end, 10);
+    if (end == number.c_str() || *end != '\0' || call < 0) return false;
+    firstArgument = std::strtoul(argument.c_str(), &end, 16);
+    return end != argument.c_str() && *end == '\0';
+}
+
+// The process sleeps in a read of the file given by device and inode.
+bool SleepsReading(pid_t pid, dev_t device, ino_t inode) {
+    long call = 0;
+    unsigned long descriptor = 0;
+    if (!SleepingCall(pid, call, descriptor) || (call != SYS_read && call != SYS_readv))
+        return false;
+    struct stat file {};
+    return stat(ProcessFile(pid, "fd/" + std::to_string(descriptor)).c_str(), &file) == 0 &&
+           file.st_dev == device && file.st_ino == inode;
+}
+
+// The processes of the group, found by what each one says its group is.
+std::vector<pid_t> GroupMembers(pid_t group) {
+    std::vector<pid_t> members;
+    DIR* folder = opendir("/proc");
+    if (!folder) return members;
+    while (const dirent* entry = readdir(folder)) {
+        char* end = nullptr;
+        const long pid = std::strtol(entry->d_name, &end, 10);
+        if (pid <= 0 || *end != '\0') continue;
+        std::ifstream file(ProcessFile(static_cast<pid_t>(pid), "stat"));
+        std::string line;
+        std::getline(file, line);
+        // "pid (name) state parent group ...": the name may hold blanks and brackets.
+        const size_t nameEnd = line.rfind(')');
+        if (nameEnd == std::string::npos) continue;
+        char state = 0;
+        long parent = 0, itsGroup = 0;
+        if (std::sscanf(line.c_str() + nameEnd + 1, " %c %ld %ld", &state, &parent, &itsGroup) ==
+                3 &&
+            itsGroup == group)
+            members.push_back(static_cast<pid_t>(pid));
+    }
+    closedir(folder);
+    return members;
 }
 
 } // namespace
@@ -117,19 +227,28 @@ bool ChildProcess::Start(const TProgramStart& start, std::string& error, bool co
         error = "no program named";
         return false;
     }
+    PseudoTerminal terminal;
+    // Without a terminal to give (no pseudo-terminals here) the child runs on pipes.
+    const bool onTerminal = start.Terminal && terminal.Open();
     Pipe input, output, errors, commands;
-    if (!input.Open() || !output.Open() || !errors.Open() || (commandChannel && !commands.Open())) {
+    if ((!onTerminal && (!input.Open() || !output.Open())) || !errors.Open() ||
+        (commandChannel && !commands.Open())) {
         error = std::strerror(errno);
+        terminal.Close();
         input.Close();
         output.Close();
         errors.Close();
         commands.Close();
         return false;
     }
+    const int childInput = onTerminal ? terminal.Other : input.Read;
+    const int childOutput = onTerminal ? terminal.Other : output.Write;
+    struct stat inputFile {};
+    fstat(childInput, &inputFile);
 
     FileActions actions;
-    posix_spawn_file_actions_adddup2(actions.Get(), input.Read, STDIN_FILENO);
-    posix_spawn_file_actions_adddup2(actions.Get(), output.Write, STDOUT_FILENO);
+    posix_spawn_file_actions_adddup2(actions.Get(), childInput, STDIN_FILENO);
+    posix_spawn_file_actions_adddup2(actions.Get(), childOutput, STDOUT_FILENO);
     posix_spawn_file_actions_adddup2(actions.Get(), errors.Write, STDERR_FILENO);
     if (commandChannel) {
         // A copy onto the same number would keep close-on-exec: move the end out of the way.
@@ -156,12 +275,18 @@ bool ChildProcess::Start(const TProgramStart& start, std::string& error, bool co
     // The exec failure (missing program, no permission, bad folder) comes back as the result.
     const int failure =
         posix_spawnp(&pid, argv[0], actions.Get(), attributes.Get(), argv.data(), envp.data());
-    close(input.Read);
-    close(output.Write);
+    // The child's ends: held here too, the child's end of its output would never come.
+    if (onTerminal) {
+        close(terminal.Other);
+    } else {
+        close(input.Read);
+        close(output.Write);
+    }
     close(errors.Write);
     if (commandChannel) close(commands.Read);
     if (failure != 0) {
         error = std::strerror(failure);
+        if (onTerminal) close(terminal.Master);
         close(input.Write);
         close(output.Read);
         close(errors.Read);
@@ -170,10 +295,15 @@ bool ChildProcess::Start(const TProgramStart& start, std::string& error, bool co
     }
     Pid = pid;
     PidFd = OpenPidFd(pid);
-    InFd = input.Write;
-    OutFd = output.Read;
+    // The terminal's one end carries both ways; each direction gets a descriptor of its own
+    // so that either can be closed alone.
+    InFd = onTerminal ? fcntl(terminal.Master, F_DUPFD_CLOEXEC, 0) : input.Write;
+    OutFd = onTerminal ? terminal.Master : output.Read;
     ErrFd = errors.Read;
     CommandFd = commandChannel ? commands.Write : -1;
+    TerminalValue = onTerminal;
+    InputDevice = inputFile.st_dev;
+    InputInode = inputFile.st_ino;
     if (CommandFd >= 0) SetNonBlocking(CommandFd);
     SetNonBlocking(InFd);
     SetNonBlocking(OutFd);
@@ -266,6 +396,20 @@ void ChildProcess::WaitForActivity(int timeoutMs, bool wantToWrite, bool wantToW
     }
 }
 
+bool ChildProcess::WaitsForInput() const {
+    if (!Started() || Exited) return false;
+    if (SleepsReading(Pid, InputDevice, InputInode)) return true;
+    long call = 0;
+    unsigned long argument = 0;
+    if (!SleepingCall(Pid, call, argument) || (call != SYS_wait4 && call != SYS_waitid))
+        return false;
+    // The child waits for a program it started (system, backticks), which may be the reader.
+    const std::vector<pid_t> members = GroupMembers(Pid);
+    return std::any_of(members.begin(), members.end(), [this](pid_t member) {
+        return member != Pid && SleepsReading(member, InputDevice, InputInode);
+    });
+}
+
 void ChildProcess::Interrupt() {
     if (Started() && !HasExited()) kill(-Pid, SIGINT);
 }
@@ -317,6 +461,7 @@ int ChildProcess::Finish(int timeoutMs) {
     CloseFd(PidFd);
     Pid = -1;
     Exited = false;
+    TerminalValue = false;
     return exitCode;
 }
 

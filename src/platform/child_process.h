@@ -1,7 +1,8 @@
 #pragma once
-// One child program with its standard input, output and error on pipes. The child runs in a
-// session of its own, so that stopping it also stops everything it started. No call here
-// blocks for longer than the time it is given: reads and writes move what they can at once.
+// One child program with its standard input, output and error on pipes, or with its input and
+// output on a pseudo-terminal of its own. The child runs in a session of its own, so that
+// stopping it also stops everything it started. No call here blocks for longer than the time
+// it is given: reads and writes move what they can at once.
 #include "platform/command_line.h"
 
 #include <string>
@@ -17,6 +18,10 @@ struct TProgramStart {
     TCommandLine Command;
     std::string WorkDir;                  // "": this program's own folder
     std::vector<std::string> Environment; // NAME=value lines, exactly what the child gets
+    // Input and output on a pseudo-terminal instead of pipes, as a program run at a terminal
+    // has them: it writes its output line by line (a prompt shows before it reads) and may
+    // ask whether it talks to a terminal. Errors stay on a pipe of their own.
+    bool Terminal = false;
 };
 
 enum class ChildStream { Output, Error };
@@ -40,7 +45,14 @@ public:
     // system's reason in error, and nothing stays open.
     bool Start(const TProgramStart& start, std::string& error, bool commandChannel = false);
 
+    // The character that ends a terminal's input: the child reads end of file from it (and
+    // may read on afterwards, as at a terminal).
+    static constexpr char TerminalEndOfFile = '\x04';
+
     bool Started() const { return Pid > 0; }
+    // The child's input and output are a terminal; false with pipes, also when a terminal was
+    // asked for and the system had none to give (the child then runs on pipes).
+    bool Terminal() const { return TerminalValue; }
     pid_t ProcessId() const { return Pid; }
 
     // Reads at most max bytes that are waiting on the stream; 0 when none are. The end of the
@@ -52,7 +64,9 @@ public:
     // its input, the bytes are dropped (all count as written) and our end is closed.
     size_t Write(std::string_view bytes) { return WriteTo(InFd, bytes); }
     bool InputOpen() const { return InFd >= 0; }
-    // Closes the child's input: it reads end of file once it has taken what was written.
+    // Closes the child's input: it reads end of file once it has taken what was written. A
+    // terminal's input is ended by writing TerminalEndOfFile instead: closing it would close
+    // the child's output too, so here it only stops our writing.
     void CloseInput() { CloseFd(InFd); }
     // The same for the command channel; without one every byte counts as written (dropped).
     size_t WriteCommands(std::string_view bytes) { return WriteTo(CommandFd, bytes); }
@@ -65,6 +79,11 @@ public:
     // (only with wantToWrite), the command pipe has room (only with wantToWriteCommands), or
     // after timeoutMs.
     void WaitForActivity(int timeoutMs, bool wantToWrite, bool wantToWriteCommands = false);
+
+    // True while the child, or a program of its group that it waits for, sleeps in a read of
+    // its standard input (the pipe or terminal it was started with, under any descriptor).
+    // Asks the system what the processes are doing; false when it will not say.
+    bool WaitsForInput() const;
 
     // Interrupts the child's whole process group (a pause).
     void Interrupt();
@@ -89,6 +108,10 @@ private:
     int ErrFd = -1;
     int CommandFd = -1;
     bool Exited = false;
+    bool TerminalValue = false;
+    // The file the child's input is, as the system names it (device and inode).
+    dev_t InputDevice = 0;
+    ino_t InputInode = 0;
 };
 
 } // namespace korvane

@@ -394,6 +394,64 @@ TEST_F(ConsoleControllerTest, EndingAFinishedChildKeepsItsOutputAndInterruptReac
     EXPECT_EQ(Console.OutputLines.Strings(), (Words{"ready", "paused"}));
 }
 
+// A program run at a terminal writes its output line by line and flushes it when it reads, so
+// a prompt without a line end is there before the program waits; on pipes perl holds it back.
+// The terminal echoes what it is sent, right after the prompt, and adds no CR to line ends.
+TEST_F(ConsoleControllerTest, AtATerminalAPromptShowsBeforeTheProgramReadsAndInputFollowsIt) {
+    for (const bool terminal : {true, false}) {
+        SCOPED_TRACE(terminal ? "terminal" : "pipes");
+        TProgramStart start = Script("print -t STDOUT ? 'terminal' : 'pipe', \"\\n\";\n"
+                                     "print 'Name: ';\nmy $n = <STDIN>;\nprint \"hello $n\";\n");
+        start.Terminal = terminal;
+        Console.startSession(start, nullptr, true);
+        EXPECT_EQ(Console.Terminal(), terminal);
+        // As the debugger window's timer asks: after a poll that found nothing to move.
+        const bool prompted =
+            PollUntil([&] { return !Console.Synchronize() && Console.WaitingForInput(); });
+        EXPECT_TRUE(prompted) << "the program sleeps reading its input";
+        EXPECT_EQ(Console.OutBytes(), terminal ? "terminal\nName: " : "");
+        Console.TextToStdIn("bob\n");
+        EXPECT_FALSE(Console.WaitingForInput()) << "its input is on the way";
+        ASSERT_TRUE(PollUntil([&] { return Console.sessionFinished(); }));
+        EXPECT_EQ(Console.OutBytes(),
+                  terminal ? "terminal\nName: bob\nhello bob\n" : "pipe\nName: hello bob\n");
+        EXPECT_FALSE(Console.WaitingForInput());
+    }
+}
+
+// The end of the input (Ctrl+D): a pipe is closed, a terminal is sent its end-of-file
+// character. Either way a program reading to the end gets what was typed before, the text
+// still open on its line too, and goes on.
+TEST_F(ConsoleControllerTest, TheEndOfInputEndsReadingToTheEndOnPipesAndTerminals) {
+    for (const bool terminal : {false, true}) {
+        SCOPED_TRACE(terminal ? "terminal" : "pipes");
+        TProgramStart start = Script("$| = 1; my @got; while (my $l = <STDIN>) { push @got, $l }\n"
+                                     "print '[', join('|', @got), \"]\\n\";\n");
+        start.Terminal = terminal;
+        Console.startSession(start, nullptr, true);
+        ASSERT_TRUE(PollUntil([&] { return Console.WaitingForInput(); }));
+        OutputFrom = Console.OutBytes().size();
+        Console.TextToStdIn("a\n");
+        Console.TextToStdIn("\n");
+        Console.EndInput("open");
+        ASSERT_TRUE(PollUntil([&] { return Console.sessionFinished(); })) << Console.OutBytes();
+        EXPECT_EQ(NewOutput(), terminal ? "a\n\nopen[a\n|\n|open]\n" : "[a\n|\n|open]\n");
+    }
+    // A program that reads on after the end of a terminal's input waits for more, as at a
+    // terminal, and takes it (perl's own line reading keeps to the end once it saw it).
+    TProgramStart start = Script("$| = 1; my @a = <STDIN>; print scalar(@a), \"\\n\";\n"
+                                 "sysread(STDIN, my $more, 100); print \"more $more\";\n");
+    start.Terminal = true;
+    Console.startSession(start, nullptr, true);
+    Console.TextToStdIn("x\n");
+    Console.EndInput();
+    ASSERT_TRUE(PollUntil([&] { return Console.OutBytes().find("1\n") != std::string::npos; }));
+    ASSERT_TRUE(PollUntil([&] { return Console.WaitingForInput(); }));
+    Console.TextToStdIn("y\n");
+    ASSERT_TRUE(PollUntil([&] { return Console.sessionFinished(); }));
+    EXPECT_EQ(Console.OutBytes(), "x\n1\ny\nmore y\n");
+}
+
 TEST_F(ConsoleControllerTest, LogsTrafficUnlessQuiet) {
     const std::string log = Dir.File("session.log");
     const std::string savedLogFile = korvane::LogFile;

@@ -258,3 +258,68 @@ TEST(ChildProcess, AClosedInputEndsTheChildsReading) {
     EXPECT_EQ(out.substr(out.find_first_not_of(' ')), "5\n");
     child.Finish(1000);
 }
+
+// A terminal child has its input and output on the terminal and its errors on their pipe, and
+// its output comes as written: a line end without a CR before it.
+TEST(ChildProcess, ATerminalChildTalksThroughTheTerminalAndKeepsItsErrorsApart) {
+    TProgramStart start =
+        Program({"/bin/sh", "-c",
+                 "[ -t 0 ] && [ -t 1 ] && [ ! -t 2 ] && echo terminal; echo oops >&2; read l; "
+                 "echo \"got $l\""},
+                {}, "");
+    start.Terminal = true;
+    ChildProcess child;
+    std::string error;
+    ASSERT_TRUE(child.Start(start, error)) << error;
+    ASSERT_TRUE(child.Terminal());
+    std::string out, err;
+    char buffer[64];
+    // What is sent is echoed at once: it goes once the child has said where it is.
+    for (int i = 0; i < 200 && out.find("terminal\n") == std::string::npos; ++i) {
+        child.WaitForActivity(100, false);
+        out.append(buffer, child.Read(ChildStream::Output, buffer, sizeof buffer));
+    }
+    EXPECT_EQ(child.Write("hi\n"), 3u);
+    ReadToEnd(child, out, err);
+    EXPECT_EQ(out, "terminal\nhi\ngot hi\n") << "the terminal echoes what it is sent";
+    EXPECT_EQ(err, "oops\n");
+    EXPECT_EQ(child.Finish(1000), 0);
+    EXPECT_FALSE(child.Terminal());
+}
+
+// Whether the child waits for its input is asked of the system: a child asleep otherwise, or
+// reading another pipe (a debugger's commands), does not; one that reads its input under
+// another descriptor, or waits for a program of its own that reads it, does.
+TEST(ChildProcess, WaitsForInputWhileItOrAProgramItWaitsForReadsTheInput) {
+    struct Case {
+        const char* Script;
+        bool CommandChannel;
+        bool Waits;
+    };
+    const Case cases[] = {
+        {"read line", false, true},
+        {"exec 5<&0; read line <&5", false, true},
+        {"sh -c 'read line'; echo done", false, true},
+        {"sleep 30; echo done", false, false},
+        {"read line <&3", true, false},
+    };
+    for (const bool terminal : {false, true}) {
+        for (const Case& c : cases) {
+            SCOPED_TRACE(std::string(c.Script) + (terminal ? " at a terminal" : " on pipes"));
+            TProgramStart start = Program({"/bin/sh", "-c", c.Script}, {}, "");
+            start.Terminal = terminal;
+            ChildProcess child;
+            std::string error;
+            ASSERT_TRUE(child.Start(start, error, c.CommandChannel)) << error;
+            bool waits = false;
+            // Long enough for the shell to be asleep in whatever it does.
+            for (int i = 0; i < 50 && !waits; ++i) {
+                std::this_thread::sleep_for(std::chrono::milliseconds(20));
+                waits = child.WaitsForInput();
+            }
+            EXPECT_EQ(waits, c.Waits);
+            child.Finish(1000);
+            EXPECT_FALSE(child.WaitsForInput()) << "no child, nothing waits";
+        }
+    }
+}
