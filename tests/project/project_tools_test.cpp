@@ -96,6 +96,8 @@ TEST_F(ToolLocationTest, PhpIsWelcomedAndItsIniPreparedFromTheTemplate) {
     WriteBytes(Dir.File("sys/php.ini-development"),
                "; template\n[PHP]\nengine = On\nregister_argc_argv = Off\n\n[Date]\ndate.timezone "
                "= UTC\n");
+    Project->SaveToFile(DefaultProjectFile()); // the first start's project welcomes
+    Prompt.ClearRecords();
     Project->CheckPhpPath();
     EXPECT_EQ(Prompt.TextsShown(),
               std::vector<std::string>{"Welcome to Korvane.\nUsing default PHP tools at \"" + php +
