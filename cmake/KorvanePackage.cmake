@@ -32,6 +32,6 @@ set(CPACK_DEBIAN_PACKAGE_DEPENDS "libqt6svg6")
 # The programs Korvane runs for the user; each one missing only disables its commands. The
 # icon theme gives the tool bar and menus most of their pictures.
 set(CPACK_DEBIAN_PACKAGE_RECOMMENDS
-    "perl, perl-doc, php-cgi, php-cli, mariadb-client, libcgi-pm-perl, libpadwalker-perl, perltidy, libperl-critic-perl, cpanminus, adwaita-icon-theme")
+    "perl, perl-doc, php-cgi, php-cli, mariadb-client, libcgi-pm-perl, libpadwalker-perl, libppi-perl, perltidy, libperl-critic-perl, cpanminus, adwaita-icon-theme")
 set(CPACK_DEBIAN_PACKAGE_SUGGESTS "mariadb-server")
 include(CPack)

@@ -49,7 +49,7 @@ for library in libc6 'libstdc\+\+6' libqt6core6 libqt6widgets6 libqt6webenginewi
                'libqscintilla2-qt6-[0-9]+' 'libssh(-gcrypt)?-4' libqt6svg6; do
   grep -qxE -- "$library" <<<"$(names Depends)" || fail "Depends lacks $library: $(field Depends)"
 done
-for program in perl perl-doc php-cgi php-cli mariadb-client libcgi-pm-perl libpadwalker-perl \
+for program in perl perl-doc php-cgi php-cli mariadb-client libcgi-pm-perl libpadwalker-perl libppi-perl \
                perltidy libperl-critic-perl cpanminus; do
   grep -qxF -- "$program" <<<"$(names Recommends)" ||
     fail "Recommends lacks $program: $(field Recommends)"

@@ -27,6 +27,10 @@ packages=(
   php-cgi libcgi-pm-perl chromium lighttpd git gitweb dokuwiki
   # the Perl tools behind "Tidy" and "Critique"
   perltidy libperl-critic-perl
+  # the lexical variables of a paused program in the debugger
+  libpadwalker-perl
+  # the reader that checks a file from elsewhere without running its code
+  libppi-perl
   # fonts and theme so windows and screenshots look like a desktop
   fonts-dejavu-core adwaita-icon-theme
   # screenshots under a virtual X server (help pictures, the package's AppStream pictures)

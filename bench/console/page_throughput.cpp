@@ -3,6 +3,8 @@
 // the run has ended, with the main window shown offscreen and its event loop running as a
 // user's would. The peer, measured in the same run, is "perl script | cat > /dev/null".
 // Prints the medians, the ratio, and the memory the run added at its peak.
+// Then a script writing 200,000 warnings, timed from the command until the run has ended and
+// the message list holds every warning, against the same script with its warnings off.
 //   bench_page_throughput [runs]
 #include "app/main_form.h"
 #include "editor/editor_page.h"
@@ -14,6 +16,7 @@
 #include <QAction>
 #include <QApplication>
 #include <QElapsedTimer>
+#include <QListWidget>
 #include <QTest>
 #include <Qsci/qsciscintilla.h>
 
@@ -70,6 +73,32 @@ double TimeRun(TMainForm& window, TEditorPage& page, long& growthMb) {
     return seconds;
 }
 
+constexpr int WarningCount = 200'000;
+
+// Seconds from the run command to its end with every message shown; -1 when some are missing.
+double TimeMessages(TMainForm& window, TEditorPage* page, int expectedRows) {
+    TProjectPage* const previous = window.Project().getCurrentPage();
+    window.Project().setCurrentPage(page);
+    page->ActivateTab();
+    QElapsedTimer timer;
+    timer.start();
+    page->TextOutOfDate = true;
+    window.RunToTextAction()->trigger();
+    TDebugForm& debug = window.DebugForm();
+    while (debug.RunPage())
+        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 50);
+    QCoreApplication::processEvents();
+    const double seconds = static_cast<double>(timer.nsecsElapsed()) / 1e9;
+    window.Project().setCurrentPage(previous);
+    if (previous) previous->ActivateTab();
+    if (window.MessageList()->count() < expectedRows) {
+        std::fprintf(stderr, "%d messages, %d expected\n", window.MessageList()->count(),
+                     expectedRows);
+        return -1;
+    }
+    return seconds;
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
@@ -83,9 +112,17 @@ int main(int argc, char** argv) {
     const std::string script = (dir / "print80mb.pl").string();
     std::ofstream(script) << "my $line = ('x' x 79) . \"\\n\"; print $line for 1 .. 1_000_000;\n";
 
+    // The same loop, with Perl's own warnings on and off.
+    const std::string warns = (dir / "warns.pl").string();
+    const std::string quiet = (dir / "quiet.pl").string();
+    const std::string loop = "my $u; my $sum = 0; for (1 .. " + std::to_string(WarningCount) +
+                             ") { $sum += $u + 1 } print \"$sum\\n\";\n";
+    std::ofstream(warns) << "use warnings;\n" << loop;
+    std::ofstream(quiet) << "no warnings;\n" << loop;
+
     SeedProgramFolder();
     CreateSectionList();
-    std::vector<double> page, peer;
+    std::vector<double> page, peer, withWarnings, withoutWarnings;
     std::vector<long> growth;
     int status = 0;
     {
@@ -93,12 +130,37 @@ int main(int argc, char** argv) {
         TMainForm window({});
         if (!window.FormCreate()) return 1;
         window.Project().setPerlCompilerPath("/usr/bin/perl");
+        // The whole 80 MB is kept, as the run output setting allows (past its default of 64 MB
+        // the oldest half would go).
+        window.DebugForm().Console().SetOutputLimit(size_t(256) << 20);
         window.resize(1000, 660);
         window.show();
         if (!QTest::qWaitForWindowExposed(&window)) return 1;
         window.FileDropFilesDropped({script});
         auto* current = dynamic_cast<TEditorPage*>(window.Project().getCurrentPage());
         if (!current) return 1;
+        const auto open = [&window](const std::string& file) {
+            window.FileDropFilesDropped({file});
+            return dynamic_cast<TEditorPage*>(window.Project().getCurrentPage());
+        };
+        TEditorPage* const warnsPage = open(warns);
+        TEditorPage* const quietPage = open(quiet);
+        window.Project().setCurrentPage(current);
+        current->ActivateTab();
+        if (!warnsPage || !quietPage || warnsPage == quietPage) return 1;
+        for (int i = 0; i < runs; ++i) {
+            const double warned = TimeMessages(window, warnsPage, WarningCount);
+            const double plain = TimeMessages(window, quietPage, 0);
+            if (warned < 0 || plain < 0) return 1;
+            withWarnings.push_back(warned);
+            withoutWarnings.push_back(plain);
+        }
+        const double warned = Median(withWarnings);
+        const double plain = Median(withoutWarnings);
+        std::printf("%d warnings into the message list %.3f s, without them %.3f s   ratio "
+                    "%.2fx (median of %d runs)\n",
+                    WarningCount, warned, plain, warned / plain, runs);
+        std::fflush(stdout);
         for (int i = 0; i < runs && status == 0; ++i) {
             long grew = 0;
             const double seconds = TimeRun(window, *current, grew);

@@ -1,6 +1,7 @@
 #include "app/file_commands.h"
 
 #include "app/command.h"
+#include "app/encoding_menu.h"
 #include "app/file_dialogs.h"
 #include "editor/editor_page.h"
 #include "editor/styled_text.h"
@@ -180,6 +181,7 @@ void TFileCommands::FillMenu(QMenu& file) {
                                             [this](const std::string& path) { OpenFile(path); });
     file.addSeparator();
     AddLineEndingMenu(file);
+    new TEncodingMenu(file, [this] { return CurrentPage(); });
     RestoreSubmenu = file.addMenu(QStringLiteral("&Restore"));
     file.addSeparator();
     file.addAction(Command("InsertFileAction", "&Insert File at Cursor...",

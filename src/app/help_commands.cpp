@@ -11,12 +11,14 @@
 #include "help/help_window.h"
 #include "help/perl_doc.h"
 #include "platform/program_folder.h"
+#include "platform/qt_strings.h"
 #include "platform/shell.h"
 #include "storage/file_utils.h"
 #include "storage/paths.h"
 #include "storage/prompt.h"
 #include "storage/section_list.h"
 #include "storage/text_utils.h"
+#include "widgets/background_job.h"
 #include "widgets/kor_syn_edit.h"
 #include "widgets/user_feedback.h"
 
@@ -167,18 +169,36 @@ bool THelpCommands::ShowPerlDocumentation() {
     page->Editor()->getCursorPosition(&line, &index);
     const TPerlDocQuery query = PerlDocQueryAt(page->Editor()->text(line).toStdString(), index);
     if (query.Kind == TPerlDocQuery::TKind::None) return false;
-    QApplication::setOverrideCursor(Qt::WaitCursor);
-    const std::string html = PerlDocumentationHtml(query);
-    QApplication::restoreOverrideCursor();
-    if (html.empty()) return false;
-    Window().ShowHtml(html, ProgramFolder() + "temp/perldoc/" + DocFileName(query));
+    // One look-up at a time: a second F1 while perldoc runs waits for the first.
+    if (DocLookUp && DocLookUp->Running()) return true;
+    auto html = std::make_shared<std::string>();
+    DocLookUp = std::make_unique<TBackgroundJob>(
+        page->Editor()->window(),
+        QStringLiteral("Looking up the Perl documentation of %1").arg(ToQString(query.Name)),
+        [query, html](const std::atomic<bool>& cancelled) {
+            *html = PerlDocumentationHtml(query, cancelled);
+        },
+        [this, query, html](bool cancelled) {
+            if (cancelled) return;
+            ReportingErrors([&] {
+                if (html->empty())
+                    ContextHelp();
+                else
+                    Window().ShowHtml(*html,
+                                      ProgramFolder() + "temp/perldoc/" + DocFileName(query));
+            });
+        });
     return true;
 }
 
+bool THelpCommands::LookingUp() const {
+    return DocLookUp && DocLookUp->Running();
+}
+
 void THelpCommands::HelpOnWord() {
-    bool shown = false;
-    ReportingErrors([&] { shown = ShowPerlDocumentation(); });
-    if (!shown) ContextHelp();
+    bool started = false;
+    ReportingErrors([&] { started = ShowPerlDocumentation(); });
+    if (!started) ContextHelp();
 }
 
 void THelpCommands::ContextHelp() {

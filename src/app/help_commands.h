@@ -18,6 +18,7 @@ class TEditorPage;
 class THelpManager;
 class THelpWindow;
 class THelpWindowOwner;
+class TBackgroundJob;
 
 class THelpCommands : public QObject {
 public:
@@ -40,9 +41,12 @@ public:
     // Made on first use; it belongs to the main window, or to the modal dialog in front.
     THelpWindow& Window();
 
-    // Perl's documentation for the word at the caret of the current Perl page; false when
-    // there is none.
+    // Looks up Perl's documentation for the word at the caret of the current Perl page off
+    // the window's thread, and shows it (or the window's help, when Perl has none) once found;
+    // false when the caret is on no word of a Perl page.
     bool ShowPerlDocumentation();
+    // Whether a look-up started by ShowPerlDocumentation still runs.
+    bool LookingUp() const;
     void HelpOnWord();
     void ContextHelp();
 
@@ -51,6 +55,7 @@ private:
     std::unique_ptr<THelpManager> HelpManager;
     QPointer<THelpWindow> HelpWindow;
     THelpWindowOwner* HelpOwner = nullptr; // owned by this
+    std::unique_ptr<TBackgroundJob> DocLookUp;
 };
 
 } // namespace korvane

@@ -2,6 +2,7 @@
 
 #include "platform/qt_strings.h"
 #include "storage/date_text.h"
+#include "widgets/help_topic.h"
 
 #include <QComboBox>
 #include <QDialogButtonBox>
@@ -54,6 +55,7 @@ std::string FinishLoggingText(TDateTime end, TDateTime now) {
 TLogTimeRange::TLogTimeRange(QWidget* parent) : QDialog(parent) {
     setObjectName(QStringLiteral("LogTimeRange"));
     setWindowTitle(QStringLiteral("Korvane Internals Logging: Duration Testing"));
+    SetHelpTopic(*this, "Contents/reference/logging_window");
     auto* layout = new QVBoxLayout(this);
     auto* form = new QFormLayout;
     StartTime = new QTimeEdit;

@@ -157,6 +157,8 @@ void TMainForm::BuildLayout() {
     Messages->setStyleSheet(
         QStringLiteral("QListWidget { color: navy; background-color: rgb(191, 255, 191); }"));
     Messages->setMinimumHeight(3);
+    // Every line is one line of text: the view lays out a long list without measuring each.
+    Messages->setUniformItemSizes(true);
     Splitter->setHandleWidth(3);
     Splitter->setChildrenCollapsible(false);
     Splitter->setStretchFactor(0, 1);
@@ -267,6 +269,7 @@ void TMainForm::BuildMenus() {
     StepItem = addRunAction(
         debug, {"StepAction", "Debug", "&Step", QKeySequence(Qt::Key_F8), "Execute next line"},
         &TMainForm::StepActionExecute);
+    AddSteppingCommands(*debug);
     PauseItem =
         addRunAction(debug, {"PauseAction", "Debug", "Pause"}, &TMainForm::PauseActionExecute);
     PauseItem->setVisible(false);
@@ -328,6 +331,9 @@ void TMainForm::UpdateRunActions() {
     StepItem->setEnabled(actions.Step);
     ContinueItem->setEnabled(actions.Continue);
     PauseItem->setEnabled(actions.Pause);
+    StepOverItem->setEnabled(actions.StepOver);
+    StepOutItem->setEnabled(actions.StepOut);
+    RunToCursorItem->setEnabled(actions.RunToCursor);
 }
 
 TEditorPage* TMainForm::CurrentEditorPage() const {
@@ -378,36 +384,24 @@ void TMainForm::ProgramResetActionExecute() {
 }
 
 void TMainForm::SetMessages(const std::vector<TMessageLine>& lines) {
-    Messages->clear();
-    for (const TMessageLine& line : lines)
-        AddMessageItem(line);
-    ScrollMessagesToFirstError();
+    UpdateMessages(0, lines);
 }
 
 void TMainForm::AddMessage(const TMessageLine& line) {
-    AddMessageItem(line);
-    ScrollMessagesToFirstError();
+    UpdateMessages(static_cast<size_t>(Messages->count()), {line});
 }
 
-void TMainForm::AddMessageItem(const TMessageLine& line) {
+void TMainForm::UpdateMessages(size_t keep, const std::vector<TMessageLine>& added) {
     if (MessageLineList) {
-        MessageLineList->Add(line.Text, line.Object);
+        MessageLineList->Update(keep, added);
         return;
     }
     // Before the project exists no line can refer to a page.
-    new QListWidgetItem(ToQString(line.Text), Messages);
-}
-
-void TMainForm::ScrollMessagesToFirstError() {
-    // The first line that leads to a place in a page is what the user looks for; without one,
-    // the latest line is.
-    for (int row = 0; row < Messages->count(); ++row) {
-        if (MessageLineNumber(ToStdString(Messages->item(row)->text())) >= 0) {
-            Messages->scrollToItem(Messages->item(row), QAbstractItemView::PositionAtTop);
-            return;
-        }
-    }
-    if (Messages->count() > 0) Messages->scrollToBottom();
+    while (static_cast<size_t>(Messages->count()) > keep)
+        delete Messages->takeItem(Messages->count() - 1);
+    for (const TMessageLine& line : added)
+        new QListWidgetItem(ToQString(line.Text), Messages);
+    Messages->scrollToBottom();
 }
 
 void TMainForm::MessageListDblClick(int row) {

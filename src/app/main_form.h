@@ -98,6 +98,7 @@ public:
     QTabWidget* PageControl() const override { return PageTabs; }
     void SetMessages(const std::vector<TMessageLine>& lines) override;
     void AddMessage(const TMessageLine& line) override;
+    void UpdateMessages(size_t keep, const std::vector<TMessageLine>& added) override;
     void PageTextChanged(TProjectPage& page) override;
     void PageClosing(TProjectPage& page) override;
     bool ShowFileAtLine(const std::string& fileName, int line) override;
@@ -131,6 +132,12 @@ public:
     void StepActionExecute();
     void ContinueActionExecute();
     void PauseActionExecute();
+    void StepOverActionExecute();
+    void StepOutActionExecute();
+    // Runs the paused program on to the caret's line of the current page.
+    void RunToCursorActionExecute();
+    // Asks for the condition of the breakpoint at the caret's line (making one when needed).
+    void BreakpointConditionActionExecute();
     void ShowVariablesActionExecute();
     QAction* StepAction() const { return StepItem; }
     QAction* ContinueAction() const { return ContinueItem; }
@@ -190,8 +197,6 @@ private:
     static constexpr int MessageRowsShown = 6;
 
     void BuildLayout();
-    void AddMessageItem(const TMessageLine& line);
-    void ScrollMessagesToFirstError();
     void BuildMenus();
     // The help manager and the Help menu; false (after saying so) when there is no manager.
     bool CreateHelp();
@@ -201,6 +206,10 @@ private:
     void OpenFile(const std::string& fileName);
     // The debugger's commands in the Debug menu, and the debugger window tied to this one.
     void ConnectDebugger();
+    // The stepping commands after "Step" in the Debug menu.
+    void AddSteppingCommands(QMenu& debug);
+    // A stop in another file than the script: that file's page shows it and marks the line.
+    void ShowStopElsewhere(const std::string& file, int line);
     // The commands that need the project: the Do, Tools and Help menus' rest, the page tab
     // menu, the tool bar; then the first refresh of every command's state.
     void BuildWindowCommands();
@@ -254,6 +263,10 @@ private:
     QAction* StepItem = nullptr;
     QAction* ContinueItem = nullptr;
     QAction* PauseItem = nullptr;
+    QAction* StepOverItem = nullptr;
+    QAction* StepOutItem = nullptr;
+    QAction* RunToCursorItem = nullptr;
+    std::string StopElsewhereFile; // the page other than the script's that marks the stop
     TVariableWatchWindow* VariableWindowObject = nullptr; // a child window, deleted first
     TTemplateCommands* Templates = nullptr;               // owned by its menu
 };

@@ -13,6 +13,8 @@
 #include <QListWidget>
 #include <QMouseEvent>
 #include <QPointer>
+#include <QSignalBlocker>
+#include <QStringList>
 #include <QTabWidget>
 
 #include <filesystem>
@@ -65,17 +67,48 @@ TMessageList::TMessageList(QListWidget& list, TKorProject& project, StatusText s
             [this](QListWidgetItem* item) { List.setToolTip(item->text()); });
 }
 
-QListWidgetItem& TMessageList::Add(const std::string& text, const void* tag) {
-    auto* item = new QListWidgetItem(ToQString(text), &List);
-    // The page's sheet stands for the page: it goes when the page goes.
-    QPointer<QWidget> sheet;
-    if (tag)
-        for (int i = 0; i < Project.Count(); ++i)
+void TMessageList::Update(size_t keep, const std::vector<TMessageLine>& added) {
+    const int kept = static_cast<int>(std::min(keep, static_cast<size_t>(List.count())));
+    if (kept == 0)
+        List.clear();
+    else
+        while (List.count() > kept)
+            delete List.takeItem(List.count() - 1);
+    if (FirstPlaceRow >= kept) FirstPlaceRow = -1;
+    // The page's sheet stands for the page: it goes when the page goes. Lines come in runs
+    // from one page, so the page of the last object is kept.
+    const void* lastTag = nullptr;
+    QPointer<QWidget> lastSheet;
+    const auto sheetOf = [&](const void* tag) {
+        if (tag == lastTag) return lastSheet;
+        lastTag = tag;
+        lastSheet = nullptr;
+        for (int i = 0; tag && i < Project.Count(); ++i)
             if (static_cast<const void*>(&Project.Page(i)) == tag)
                 if (auto* page = dynamic_cast<TEditorPage*>(&Project.Page(i)))
-                    sheet = page->Sheet();
-    item->setData(PageRole, QVariant::fromValue(sheet));
-    return *item;
+                    lastSheet = page->Sheet();
+        return lastSheet;
+    };
+    QStringList texts;
+    texts.reserve(static_cast<qsizetype>(added.size()));
+    for (size_t i = 0; i < added.size(); ++i) {
+        texts.append(ToQString(added[i].Text));
+        if (FirstPlaceRow < 0 && MessageLineNumber(added[i].Text) >= 0)
+            FirstPlaceRow = kept + static_cast<int>(i);
+    }
+    // One insertion for all the lines: the view lays out once, not once a line.
+    List.insertItems(kept, texts);
+    {
+        // The page is no data the view shows, so the view need not hear of it.
+        const QSignalBlocker quiet(List.model());
+        for (size_t i = 0; i < added.size(); ++i)
+            List.item(kept + static_cast<int>(i))
+                ->setData(PageRole, QVariant::fromValue(sheetOf(added[i].Object)));
+    }
+    if (FirstPlaceRow >= 0)
+        List.scrollToItem(List.item(FirstPlaceRow), QAbstractItemView::PositionAtTop);
+    else if (List.count() > 0)
+        List.scrollToBottom();
 }
 
 TEditorPage* TMessageList::PageOf(int row) const {

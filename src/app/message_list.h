@@ -8,6 +8,7 @@
 #include <functional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 class QListWidget;
 class QListWidgetItem;
@@ -17,6 +18,7 @@ namespace korvane {
 
 class TEditorPage;
 class TKorProject;
+struct TMessageLine;
 
 // The line a double click on a message goes to: -1 when the text holds no " line " (nothing
 // happens), else the number after it, 0 when no digits follow (the page is only shown).
@@ -29,9 +31,10 @@ public:
     // statusText writes the message-list panel of the status bar.
     TMessageList(QListWidget& list, TKorProject& project, StatusText statusText);
 
-    // Adds a line attached to the page that tag names (none when no page of the project has
-    // that tag).
-    QListWidgetItem& Add(const std::string& text, const void* tag);
+    // Keeps the first `keep` lines and adds lines after them, each attached to the page its
+    // object names (none when no page of the project has it), then shows the first line that
+    // names a place, else the last line. Only the lines added are looked at.
+    void Update(size_t keep, const std::vector<TMessageLine>& added);
     // The page a line refers to, when it is still open in the project.
     TEditorPage* PageOf(int row) const;
     // Makes the line's page current and goes to the line it names.
@@ -44,6 +47,7 @@ private:
     QListWidget& List;
     TKorProject& Project;
     StatusText ShowStatus;
+    int FirstPlaceRow = -1; // the first line naming a place in a page, -1 for none
 };
 
 } // namespace korvane

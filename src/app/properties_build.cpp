@@ -290,7 +290,8 @@ void TPropertiesDlg::BuildEditorPages() {
     addChecks(TPropertyPage::EditorOther,
               {"AltColMode", "DragAndDrop", "GroupUndo", "XPMenus", "SaveFindReplace",
                "SaveWindowSize", "MultiLineEditorTabs", "SaveProjOrgWindowSize",
-               "SaveProjOrgVisibility", "SavePropertyPageHistory", "ExternalChangeCheck"})
+               "SaveProjOrgVisibility", "SavePropertyPageHistory", "ExternalChangeCheck",
+               "ExecutableScripts"})
         ->addStretch();
 }
 

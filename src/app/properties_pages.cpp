@@ -21,12 +21,12 @@ using P = TPropertyPage;
 // The tree without the six language branches, which repeat one pattern.
 const std::vector<TNode>& HeadNodes() {
     static const std::vector<TNode> nodes = {
-        {0, "Notes", P::Notes, ""},
+        {0, "Notes", P::Notes, "identification"},
         {0, "Identification", P::None, ""},
-        {1, "About", P::About, ""},
-        {1, "Author", P::Author, ""},
-        {1, "Contact", P::Contact, ""},
-        {1, "Keywords", P::Keywords, ""},
+        {1, "About", P::About, "identification"},
+        {1, "Author", P::Author, "identification"},
+        {1, "Contact", P::Contact, "identification"},
+        {1, "Keywords", P::Keywords, "identification"},
         {0, "Editor", P::None, ""},
         {1, "Visibility Options", P::Visibility, "editor_cust"},
         {1, "Tabs & Indentation", P::Tabs, "editor_cust"},
@@ -40,29 +40,29 @@ const std::vector<TNode>& HeadNodes() {
 const std::vector<TNode>& TailNodes() {
     static const std::vector<TNode> nodes = {
         {0, "Files", P::None, ""},
-        {1, "Portability", P::Portability, ""},
-        {1, "File Paths", P::FilePaths, ""},
-        {1, "Backups & Versions", P::Backups, ""},
-        {1, "File Types", P::FileTypes, ""},
+        {1, "Portability", P::Portability, "files"},
+        {1, "File Paths", P::FilePaths, "files"},
+        {1, "Backups & Versions", P::Backups, "files"},
+        {1, "File Types", P::FileTypes, "files"},
         {0, "Environment", P::None, ""},
-        {1, "Variables", P::EnvVariables, ""},
-        {1, "Options", P::EnvOptions, ""},
+        {1, "Variables", P::EnvVariables, "environment"},
+        {1, "Options", P::EnvOptions, "environment"},
         {0, "Web Server", P::None, ""},
         {1, "General", P::WebGeneral, "web_server"},
-        {1, "CGI (eg. Perl)", P::WebCgi, ""},
+        {1, "CGI (eg. Perl)", P::WebCgi, "web_cgi"},
         {0, "FTP / Upload", P::None, ""},
         {1, "Server / Login", P::FtpLogin, "upload"},
         {1, "Miscellaneous", P::FtpMisc, "upload"},
-        {0, "Logging", P::Logging, ""},
-        {1, "Console I/O", P::LogConsole, ""},
-        {1, "Program Flow", P::LogFlow, ""},
-        {1, "Information", P::LogInfo, ""},
-        {1, "Web Server", P::LogWeb, ""},
-        {1, "Korvane Internals", P::LogInternals, ""},
+        {0, "Logging", P::Logging, "logging"},
+        {1, "Console I/O", P::LogConsole, "logging"},
+        {1, "Program Flow", P::LogFlow, "logging"},
+        {1, "Information", P::LogInfo, "logging"},
+        {1, "Web Server", P::LogWeb, "logging"},
+        {1, "Korvane Internals", P::LogInternals, "logging"},
         {0, "Statistics", P::None, ""},
-        {1, "Project", P::StatsProject, "code_template"},
+        {1, "Project", P::StatsProject, "statistics"},
         {1, "Code Templates", P::StatsTemplates, "code_template"},
-        {1, "Help Manager", P::StatsHelp, "code_template"},
+        {1, "Help Manager", P::StatsHelp, "statistics"},
     };
     return nodes;
 }
@@ -70,13 +70,13 @@ const std::vector<TNode>& TailNodes() {
 // One language branch: the colour pages for all, the tools page for Perl, PHP and SQL.
 std::vector<TNode> LanguageNodes(int language) {
     std::vector<TNode> nodes = {{1, SchemeLanguages[language], P::None, ""},
-                                {2, "Font & Colors", P::FontColors, ""},
+                                {2, "Font & Colors", P::FontColors, "editor_fonts"},
                                 {3, "Syntax Highlighting", P::Highlighting, "editor_colors"}};
     if (language == 0) nodes.push_back({2, "Compiler / Tools", P::PerlTools, "compiler"});
     if (language == 1) nodes.push_back({2, "Compiler / Tools", P::PhpTools, "compiler"});
     if (language == 3) {
         nodes.push_back({2, "MySQL Tools", P::MySqlTools, "mysql"});
-        nodes.push_back({3, "Login Details", P::MySqlLogin, ""});
+        nodes.push_back({3, "Login Details", P::MySqlLogin, "mysql"});
     }
     return nodes;
 }

@@ -2,6 +2,7 @@
 
 #include "platform/qt_strings.h"
 #include "storage/date_text.h"
+#include "widgets/help_topic.h"
 
 #include <QDialog>
 #include <QDialogButtonBox>
@@ -24,6 +25,7 @@ std::string TRecoveryDlg::QuestionText(const TRecoveryRecord& record) {
 TRecoveryChoice TRecoveryDlg::Ask(const TRecoveryRecord& record, QWidget* parent) {
     QMessageBox box(QMessageBox::Warning, QStringLiteral("Korvane - Unsaved Text Kept"),
                     ToQString(QuestionText(record)), QMessageBox::NoButton, parent);
+    SetHelpTopic(box, "Contents/reference/recovery");
     QPushButton* recover = box.addButton(QStringLiteral("&Recover"), QMessageBox::AcceptRole);
     QPushButton* compare = box.addButton(QStringLiteral("&Compare..."), QMessageBox::ActionRole);
     QPushButton* discard = box.addButton(QStringLiteral("&Discard"), QMessageBox::DestructiveRole);

@@ -6,25 +6,99 @@
 #include "widgets/help_topic.h"
 
 #include <QApplication>
+#include <QCheckBox>
 #include <QClipboard>
 #include <QFontDatabase>
+#include <QHBoxLayout>
 #include <QHeaderView>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
 #include <QMouseEvent>
 #include <QPlainTextEdit>
+#include <QPushButton>
 #include <QSplitter>
-#include <QTableWidget>
+#include <QTabWidget>
+#include <QTreeWidget>
 #include <QVBoxLayout>
 
-#include <algorithm>
+#include <filesystem>
+#include <functional>
+#include <vector>
 
 namespace korvane {
+namespace {
+
+constexpr int FileRole = Qt::UserRole;
+constexpr int LineRole = Qt::UserRole + 1;
+
+QTreeWidget* ValueTree(const QStringList& headers) {
+    auto* tree = new QTreeWidget;
+    tree->setHeaderLabels(headers);
+    tree->setColumnWidth(0, 180);
+    tree->setUniformRowHeights(true);
+    tree->header()->setStretchLastSection(true);
+    return tree;
+}
+
+// The values of the sections chosen, in the report's order, as a tree: each value goes under
+// the last one a level above it. Expanded rows stay expanded when the same names come again.
+void FillTree(QTreeWidget& tree, const TStopReport& report,
+              const std::function<bool(const std::string& section)>& wanted) {
+    QSet<QString> expanded;
+    std::function<void(QTreeWidgetItem*, const QString&)> remember = [&](QTreeWidgetItem* item,
+                                                                         const QString& path) {
+        for (int i = 0; i < item->childCount(); ++i) {
+            QTreeWidgetItem* child = item->child(i);
+            const QString childPath = path + QLatin1Char('\t') + child->text(0);
+            if (child->isExpanded()) expanded.insert(childPath);
+            remember(child, childPath);
+        }
+    };
+    remember(tree.invisibleRootItem(), {});
+    tree.clear();
+    std::vector<std::pair<QTreeWidgetItem*, QString>> parents; // by depth
+    for (const TReportedValue& value : report.Values) {
+        if (!wanted(value.Section)) continue;
+        const size_t depth = static_cast<size_t>(std::max(0, value.Depth));
+        if (depth > parents.size()) continue; // a level skipped: nothing to hang it on
+        parents.resize(depth);
+        QTreeWidgetItem* parent = depth == 0 ? tree.invisibleRootItem() : parents.back().first;
+        const QString path = (depth == 0 ? QString() : parents.back().second) + QLatin1Char('\t') +
+                             ToQString(value.Name);
+        auto* item = new QTreeWidgetItem(
+            parent, {ToQString(value.Name), ToQString(value.Value), ToQString(value.Section)});
+        item->setToolTip(1, item->text(1));
+        if (expanded.contains(path)) item->setExpanded(true);
+        parents.emplace_back(item, path);
+    }
+    // Expanding needs the children in place: done again after the fill.
+    std::function<void(QTreeWidgetItem*, const QString&)> restore = [&](QTreeWidgetItem* item,
+                                                                        const QString& path) {
+        for (int i = 0; i < item->childCount(); ++i) {
+            QTreeWidgetItem* child = item->child(i);
+            const QString childPath = path + QLatin1Char('\t') + child->text(0);
+            if (expanded.contains(childPath)) child->setExpanded(true);
+            restore(child, childPath);
+        }
+    };
+    restore(tree.invisibleRootItem(), {});
+}
+
+} // namespace
 
 TVariableWatchWindow::TVariableWatchWindow(TDebugForm& debugger, QWidget* parent)
     : QWidget(parent, Qt::Tool | Qt::WindowStaysOnTopHint), Debugger(debugger),
-      IOView(new QPlainTextEdit), VarsGrid(new QTableWidget(1, 3)) {
+      IOView(new QPlainTextEdit), Tabs(new QTabWidget), Note(new QLabel),
+      Specials(new QCheckBox(QStringLiteral("Perl's special variables"))),
+      VarsTree(
+          ValueTree({QStringLiteral("Name"), QStringLiteral("Value"), QStringLiteral("Scope")})),
+      Expression(new QLineEdit),
+      WatchTree(ValueTree({QStringLiteral("Expression"), QStringLiteral("Value")})),
+      StackView(new QListWidget) {
     setWindowTitle(QStringLiteral("Variable Watch Window"));
     SetHelpTopic(*this, "Contents/reference/var_watch");
-    resize(520, 420);
+    resize(560, 520);
 
     IOView->setReadOnly(true);
     QFont fixed = QFontDatabase::systemFont(QFontDatabase::FixedFont);
@@ -34,19 +108,58 @@ TVariableWatchWindow::TVariableWatchWindow(TDebugForm& debugger, QWidget* parent
         QStringLiteral("QPlainTextEdit { color: blue; background: rgb(255, 210, 210); }"));
     IOView->viewport()->installEventFilter(this);
 
-    VarsGrid->setHorizontalHeaderLabels(
-        {QStringLiteral("Name"), QStringLiteral("Index"), QStringLiteral("Value")});
-    VarsGrid->setColumnWidth(0, 150);
-    VarsGrid->setColumnWidth(1, 150);
-    VarsGrid->horizontalHeader()->setStretchLastSection(true);
-    VarsGrid->verticalHeader()->hide();
-    // The grid shows values; editing them would change nothing in the program.
-    VarsGrid->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    Note->setWordWrap(true);
+    Note->setStyleSheet(QStringLiteral("QLabel { color: maroon; }"));
+    Note->hide();
+    auto* variables = new QWidget;
+    auto* variablesLayout = new QVBoxLayout(variables);
+    variablesLayout->setContentsMargins(2, 2, 2, 2);
+    variablesLayout->addWidget(Note);
+    variablesLayout->addWidget(VarsTree);
+    variablesLayout->addWidget(Specials);
+    connect(Specials, &QCheckBox::toggled, this, [this](bool on) {
+        Debugger.ShowSpecialVariables = on;
+        Debugger.RefreshReport();
+    });
+
+    WatchTree->setColumnCount(2);
+    Expression->setPlaceholderText(QStringLiteral("Perl expression, e.g. $count * 2 or $h{key}"));
+    auto* watchButton = new QPushButton(QStringLiteral("&Watch"));
+    auto* evaluateButton = new QPushButton(QStringLiteral("&Evaluate"));
+    auto* removeButton = new QPushButton(QStringLiteral("&Remove"));
+    watchButton->setToolTip(QStringLiteral("Evaluate the expression at every stop"));
+    evaluateButton->setToolTip(QStringLiteral("Evaluate the expression once, now (Enter)"));
+    removeButton->setToolTip(QStringLiteral("Stop watching the chosen expression (Delete)"));
+    connect(watchButton, &QPushButton::clicked, this, &TVariableWatchWindow::AddWatch);
+    connect(evaluateButton, &QPushButton::clicked, this, &TVariableWatchWindow::EvaluateExpression);
+    connect(Expression, &QLineEdit::returnPressed, this, &TVariableWatchWindow::EvaluateExpression);
+    connect(removeButton, &QPushButton::clicked, this, &TVariableWatchWindow::RemoveWatch);
+    WatchTree->installEventFilter(this);
+    auto* watches = new QWidget;
+    auto* watchesLayout = new QVBoxLayout(watches);
+    watchesLayout->setContentsMargins(2, 2, 2, 2);
+    auto* entry = new QHBoxLayout;
+    entry->addWidget(Expression, 1);
+    entry->addWidget(evaluateButton);
+    entry->addWidget(watchButton);
+    entry->addWidget(removeButton);
+    watchesLayout->addLayout(entry);
+    watchesLayout->addWidget(WatchTree);
+
+    StackView->setToolTip(QStringLiteral("Double-click a frame to open its file at its line"));
+    connect(StackView, &QListWidget::itemActivated, this, [this](QListWidgetItem* item) {
+        if (OpenAt)
+            OpenAt(ToStdString(item->data(FileRole).toString()), item->data(LineRole).toInt());
+    });
+
+    Tabs->addTab(variables, QStringLiteral("Variables"));
+    Tabs->addTab(watches, QStringLiteral("Watches"));
+    Tabs->addTab(StackView, QStringLiteral("Call Stack"));
 
     auto* split = new QSplitter(Qt::Vertical);
     split->addWidget(IOView);
-    split->addWidget(VarsGrid);
-    split->setStretchFactor(1, 2);
+    split->addWidget(Tabs);
+    split->setStretchFactor(1, 3);
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->addWidget(split);
@@ -70,19 +183,77 @@ void TVariableWatchWindow::ShowDetails() {
 }
 
 void TVariableWatchWindow::ShowVariables() {
-    const auto& variables = Debugger.Variables();
-    VarsGrid->clearContents();
-    VarsGrid->setRowCount(std::max<int>(1, static_cast<int>(variables.size())));
-    int row = 0;
-    for (const TDebugVariable& variable : variables) {
-        // A multi-line string keeps its lines apart in the cell.
-        QString value = ToQString(variable.Value);
-        value.replace(QLatin1Char('\r'), QLatin1Char('\n'));
-        VarsGrid->setItem(row, 0, new QTableWidgetItem(ToQString(variable.Name)));
-        VarsGrid->setItem(row, 1, new QTableWidgetItem(ToQString(variable.Index)));
-        VarsGrid->setItem(row, 2, new QTableWidgetItem(value));
-        ++row;
+    const TStopReport& report = Debugger.StopReport();
+    const bool paused = Debugger.Status() == dsPaused;
+    // Between stops and after the session nothing of the program is shown as current.
+    const TStopReport none;
+    const TStopReport& shown = paused ? report : none;
+    FillTree(*VarsTree, shown,
+             [](const std::string& section) { return section != "watch" && section != "eval"; });
+    FillTree(*WatchTree, shown,
+             [](const std::string& section) { return section == "watch" || section == "eval"; });
+    // Watches not evaluated (no session) still show, so they can be removed.
+    if (!paused)
+        for (const std::string& watch : Debugger.Watches)
+            new QTreeWidgetItem(WatchTree, {ToQString(watch), QString()});
+    QString notes;
+    for (const std::string& note : shown.Notes)
+        notes += (notes.isEmpty() ? QString() : QStringLiteral("\n")) + ToQString(note);
+    Note->setText(notes);
+    Note->setVisible(!notes.isEmpty());
+    ShowStack();
+}
+
+void TVariableWatchWindow::ShowStack() {
+    StackView->clear();
+    if (Debugger.Status() != dsPaused) return;
+    for (const TStackFrame& frame : Debugger.StopReport().Frames) {
+        const std::filesystem::path file = Debugger.FullPath(frame.File);
+        auto* item = new QListWidgetItem(ToQString(frame.Sub + "  " + file.filename().string() +
+                                                   ":" + std::to_string(frame.Line)),
+                                         StackView);
+        item->setToolTip(ToQString(file.string()));
+        item->setData(FileRole, ToQString(file.string()));
+        item->setData(LineRole, frame.Line);
     }
+}
+
+void TVariableWatchWindow::AddWatch() {
+    const std::string expression = ToStdString(Expression->text().trimmed());
+    if (expression.empty()) return;
+    Debugger.Watches.push_back(expression);
+    Expression->clear();
+    if (Debugger.Status() == dsPaused)
+        Debugger.RefreshReport();
+    else
+        ShowVariables();
+}
+
+void TVariableWatchWindow::EvaluateExpression() {
+    const std::string expression = ToStdString(Expression->text().trimmed());
+    if (expression.empty()) return;
+    if (Debugger.Status() != dsPaused) {
+        WatchTree->clear();
+        new QTreeWidgetItem(WatchTree,
+                            {QStringLiteral("="), QStringLiteral("(the program is not paused)")});
+        return;
+    }
+    Debugger.Evaluate(expression);
+}
+
+void TVariableWatchWindow::RemoveWatch() {
+    QTreeWidgetItem* item = WatchTree->currentItem();
+    while (item && item->parent())
+        item = item->parent();
+    if (!item) return;
+    const auto it =
+        std::find(Debugger.Watches.begin(), Debugger.Watches.end(), ToStdString(item->text(0)));
+    if (it == Debugger.Watches.end()) return;
+    Debugger.Watches.erase(it);
+    if (Debugger.Status() == dsPaused)
+        Debugger.RefreshReport();
+    else
+        ShowVariables();
 }
 
 void TVariableWatchWindow::showEvent(QShowEvent* event) {
@@ -91,6 +262,11 @@ void TVariableWatchWindow::showEvent(QShowEvent* event) {
 }
 
 bool TVariableWatchWindow::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == WatchTree && event->type() == QEvent::KeyPress &&
+        static_cast<QKeyEvent*>(event)->key() == Qt::Key_Delete) {
+        RemoveWatch();
+        return true;
+    }
     // A double click shows everything the session wrote; a right click copies it.
     if (watched == IOView->viewport() && (event->type() == QEvent::MouseButtonDblClick ||
                                           event->type() == QEvent::MouseButtonPress)) {

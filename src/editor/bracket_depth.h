@@ -3,20 +3,19 @@
 // the depth of curly-brace blocks the caret stands in.
 #include <functional>
 #include <string>
-#include <string_view>
 
 namespace korvane {
 
-// Opening minus closing characters in text[0, end). With perlComments a "#" starts a comment
-// that runs to the next carriage return, and the brackets inside it do not count.
-int BracketDepth(std::string_view text, size_t end, char open, char close, bool perlComments);
-
 struct TBracketQuery {
-    std::string_view Text;
-    size_t Caret = 0; // byte index of the caret
+    size_t Length = 0; // of the text
+    size_t Caret = 0;  // byte index of the caret
     bool HasSelection = false;
     bool IsHTML = false; // "<" and ">" pair up only on HTML pages
-    bool IsPerl = false; // "#" comments are skipped
+    // The byte at an index below Length.
+    std::function<char(size_t index)> CharAt;
+    // Openings minus closings of a pair (an index into BracketOpenings) in the bytes [0, end),
+    // brackets in Perl comments left out on Perl pages.
+    std::function<int(size_t end, int pair)> Depth;
     // Whether the byte at an index was highlighted as a symbol; brackets inside strings,
     // comments and the like are not examined.
     std::function<bool(size_t index)> IsSymbol;

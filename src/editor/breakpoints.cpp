@@ -9,6 +9,7 @@ namespace korvane {
 std::unique_ptr<TBreakpoint> TBreakpoint::FromStream(TSectionList& stream) {
     stream.BeginSection("Breakpoint");
     auto breakpoint = std::make_unique<TBreakpoint>(stream.ReadInt());
+    if (!stream.AtEnd()) breakpoint->Condition = stream.ReadStr();
     stream.EndSection();
     return breakpoint;
 }
@@ -16,6 +17,9 @@ std::unique_ptr<TBreakpoint> TBreakpoint::FromStream(TSectionList& stream) {
 void TBreakpoint::SaveToStream(TSectionList& stream) const {
     stream.BeginSection("Breakpoint");
     stream.WriteInt(Line);
+    // Written only when there is one: older builds skip it, and a record without one is the
+    // record they write.
+    if (!Condition.empty()) stream.WriteStr(Condition);
     stream.EndSection();
 }
 

@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <string>
 #include <string_view>
 #include <vector>
 
@@ -12,12 +13,15 @@ namespace korvane {
 class TSectionList;
 
 struct TBreakpoint {
-    explicit TBreakpoint(int line) : Line(line) {}
-    // A record with no bytes reads as line 0.
+    explicit TBreakpoint(int line, std::string condition = {})
+        : Line(line), Condition(std::move(condition)) {}
+    // A record with no bytes reads as line 0; one without a condition (every record written
+    // before conditions existed) as a breakpoint that always stops.
     static std::unique_ptr<TBreakpoint> FromStream(TSectionList& stream);
     void SaveToStream(TSectionList& stream) const;
 
     std::int32_t Line;
+    std::string Condition; // Perl: the debugger stops when it is true; empty: always
 };
 
 // A Perl line where the debugger can stop: not blank and not a comment.

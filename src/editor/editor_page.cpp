@@ -6,6 +6,7 @@
 #include "editor/output_document.h"
 #include "editor/page_highlighter.h"
 #include "editor/scheme_to_editor.h"
+#include "editor/trust_bar.h"
 #include "platform/qt_strings.h"
 #include "project/kor_project.h"
 #include "services/mysql_controller.h"
@@ -120,6 +121,9 @@ void TEditorPage::BuildWidgets() {
     SourceSheet = new QWidget;
     auto* sourceLayout = new QVBoxLayout(SourceSheet);
     sourceLayout->setContentsMargins(0, 0, 0, 0);
+    TrustBar = new TTrustBar(SourceSheet, [this] { TrustCode(); });
+    TrustBar->hide();
+    sourceLayout->addWidget(TrustBar);
     SourceEditor = new TKorSynEdit(SourceSheet);
     sourceLayout->addWidget(SourceEditor);
     Inner->addTab(SourceSheet, QStringLiteral("Source"));
@@ -143,6 +147,15 @@ void TEditorPage::ConnectEditor() {
                      [this](int line, int) { StatusChangeEvent(line + 1 != MarkedLineValue); });
     QObject::connect(editor, &QsciScintilla::selectionChanged, editor,
                      [this] { EditorPaintTransientEvent(); });
+    // Announced before the change, so also while the editor edits quietly.
+    QObject::connect(
+        editor, &QsciScintillaBase::SCN_MODIFIED, editor,
+        [this](int position, int type, const char*, int length, int, int, int, int, int, int) {
+            if (type & QsciScintillaBase::SC_MOD_BEFOREINSERT)
+                BracketCounts.Inserted(static_cast<size_t>(position), static_cast<size_t>(length));
+            else if (type & QsciScintillaBase::SC_MOD_BEFOREDELETE)
+                BracketCounts.Deleted(static_cast<size_t>(position), static_cast<size_t>(length));
+        });
     // Dropped files go to the project, which opens them.
     editor->setAcceptDrops(true);
 }
@@ -202,14 +215,18 @@ void TEditorPage::setHighlighter(THighlighterKind useClass, const std::string& f
                                     : useClass != THighlighterKind::None
                                         ? useClass
                                         : HighlighterKindForFile(fileName);
-    if (wanted == Kind && !freeing) return;
+    // A batch file renamed to a shell script (or back) keeps its kind but changes its lexer.
+    const bool sameLexer =
+        !Lexer || Kind != THighlighterKind::Batch ||
+        (Lexer->lexer() == std::string_view("bash")) == UsesShellLexer(Kind, fileName);
+    if (wanted == Kind && sameLexer && !freeing) return;
     SourceEditor->setLexer(nullptr);
     delete Lexer;
     Lexer = nullptr;
     Kind = THighlighterKind::None;
     if (freeing) return;
     Kind = wanted;
-    Lexer = MakeLexer(Kind, SourceEditor);
+    Lexer = MakeLexer(Kind, SourceEditor, fileName);
     SourceEditor->setLexer(Lexer);
     // A new lexer starts with its own colours; the schemes must reach it again.
     for (TAttribDetails* scheme : Owner.Schemes().All())
@@ -545,7 +562,7 @@ void TEditorPage::Assign(const TProjectPage& sourcePage) {
             SourceEditor->SetModified(source->SourceEditor->Modified());
             BreakpointList.Clear();
             for (int i = 0; i < source->BreakpointList.Count(); ++i)
-                AddBreakPoint(std::make_unique<TBreakpoint>(source->BreakpointList[i].Line));
+                AddBreakPoint(std::make_unique<TBreakpoint>(source->BreakpointList[i]));
             DefaultLineEndingFormatValue = source->DefaultLineEndingFormatValue;
             LineEndingFormatValue = source->LineEndingFormatValue;
             MixedLineEndsValue = source->MixedLineEndsValue;

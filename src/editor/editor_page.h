@@ -3,7 +3,9 @@
 // temporary file), saving with rolling backups and version copies in the file's own line-end
 // format, noticing changes made by other programs, its record in the project file, its
 // breakpoints, and what it shows in the main window (tab, status bar, line colours).
+#include "editor/bracket_index.h"
 #include "editor/breakpoints.h"
+#include "editor/text_encoding.h"
 #include "editor/text_search.h"
 #include "exec/console_display.h"
 #include "exec/debug_form.h"
@@ -23,6 +25,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -165,6 +168,9 @@ public:
     TBreakpoint* BreakPointAtLine(int line) const { return BreakpointList.AtLine(line); }
     bool DeleteBreakPoint(int line);
     TBreakpoint* ToggleBreakPoint(int line);
+    // The breakpoint at line (made when there is none) stops when condition (Perl) is true;
+    // an empty condition stops always.
+    void SetBreakpointCondition(int line, const std::string& condition);
     void SortBreakPoints() { BreakpointList.Sort(); }
     void RefreshBreakPoints();
     int ExecutionLine() const override { return ExecutionLineValue; }
@@ -264,6 +270,22 @@ public:
     // The file mixes kinds of line end; its bytes are kept until a format is chosen.
     bool MixedLineEnds() const { return MixedLineEndsValue; }
     void setDefaultLineEndingFormat(int format) { DefaultLineEndingFormatValue = format; }
+    // The encoding the file is read in and written back in; a UTF-8 file may begin with a
+    // byte order mark, which is kept.
+    TTextEncoding Encoding() const { return EncodingValue; }
+    bool ByteOrderMark() const { return ByteOrderMarkValue; }
+    // The next save writes the file in encoding (with a byte order mark when asked, UTF-8
+    // only); the text stays as it is.
+    void setEncoding(TTextEncoding encoding, bool byteOrderMark);
+    // Reads the file again as encoding, after the user agreed to lose changes not saved.
+    void ReopenWithEncoding(TTextEncoding encoding);
+    // The user trusts the code of the page's file: its syntax check may run BEGIN blocks and
+    // the modules it uses. Files in the project's folders and temporary pages are trusted.
+    bool CodeTrusted() const;
+    void setCodeTrusted(bool trusted);
+    // The user trusts the file's code: the project keeps it, and the syntax is checked again.
+    void TrustCode();
+    QWidget* TrustBarWidget() const { return TrustBar; }
     int MarkedLine() const { return MarkedLineValue; }
     bool NewFile() const { return NewFileValue; }
     bool ReadOnly() const { return ReadOnlyValue; }
@@ -281,10 +303,16 @@ private:
     void BuildWidgets();
     void ConnectEditor();
     void ShowLoadedText(const TEditorText& loaded);
+    // Loaded file bytes, read in their encoding (found from the bytes, or the one given).
+    void ShowFileText(TEditorText loaded, std::optional<TTextEncoding> encoding = std::nullopt);
     // The page takes the line ends of text the editor now holds.
     void TakeLineEnds(const TEditorText& text);
-    // The editor's text as the file's bytes: in the page's format, or unchanged when mixed.
+    // The editor's text as the file's bytes: in the page's format (or unchanged when mixed)
+    // and encoding. Text the encoding cannot hold comes as UTF-8 so that nothing is lost.
     std::string EditorFileBytes() const;
+    // The same, for the file itself: throws handledException, naming the line, when a character
+    // has no byte in the page's encoding.
+    std::string EditorFileBytesToWrite() const;
     void WriteEditorText(const std::string& path) const;
     void RefreshLineColours(int line);
     void RefreshAllLineColours();
@@ -343,6 +371,10 @@ private:
     int DefaultLineEndingFormatValue = NewFileLineEndingFormat;
     // The editor holds the file's bytes unchanged, as they mix kinds of line end.
     bool MixedLineEndsValue = false;
+    TTextEncoding EncodingValue = TTextEncoding::Utf8;
+    bool TrustedCodeValue = false;
+    QWidget* TrustBar = nullptr;
+    bool ByteOrderMarkValue = false;
     int MarkedLineValue = 0;
     bool NewFileValue = false;
     bool ReadOnlyValue = false;
@@ -367,6 +399,8 @@ private:
     QTabWidget* Inner = nullptr;
     QWidget* SourceSheet = nullptr;
     TKorSynEdit* SourceEditor = nullptr;
+    TBracketIndex BracketCounts; // of SourceEditor's text, for the bracket display
+    TRunMessages RunMessages;    // the run's errors in the message list
     TParamFrame* ParamsSheet = nullptr;
     QWidget* TextSheet = nullptr;
     QsciScintilla* Output = nullptr;

@@ -84,7 +84,9 @@ void TEditorPage::UpdateStatusBar() {
                                    "  Col: " + std::to_string(SourceEditor->CaretColumn()));
     host.SetStatusPanelText(1, SourceEditor->Modified() ? "Modified" : "");
     host.SetStatusPanelText(2, SourceEditor->InsertMode() ? "Insert" : "Overstrike");
-    host.SetStatusPanelText(3, SizeText(SourceEditor->TextLength()));
+    host.SetStatusPanelText(3, SizeText(SourceEditor->TextLength()) + "  " +
+                                   EncodingName(EncodingValue) +
+                                   (ByteOrderMarkValue ? " with BOM" : ""));
     host.SetStatusPanelText(5, TempFileName());
     EditorPaintTransientEvent();
 }
@@ -142,12 +144,20 @@ void TEditorPage::UpdateCaretLineHighlight() {
 void TEditorPage::EditorPaintTransientEvent() {
     if (!SourceEditor || !Owner.ShowBlocks() || Owner.getCurrentPage() != this) return;
     const std::vector<int> symbolStyles = StylesOfAttribute(Kind, aiSymbols);
+    const auto length = static_cast<size_t>(SourceEditor->TextLength());
+    BracketCounts.SetPerlComments(IsPerl());
+    // A change the counts missed (none should) costs a recount, never a wrong level.
+    if (BracketCounts.Length() != length) BracketCounts.Reset(length);
     TBracketQuery query;
-    query.Text = SourceEditor->RawView();
+    query.Length = length;
     query.Caret = static_cast<size_t>(SourceEditor->CaretPosition());
     query.HasSelection = SourceEditor->hasSelectedText();
     query.IsHTML = IsHTML();
-    query.IsPerl = IsPerl();
+    query.CharAt = [this](size_t index) { return SourceEditor->CharAt(index); };
+    const TBracketIndex::TReader read = [this](size_t start, size_t size) {
+        return SourceEditor->RangeView(start, size);
+    };
+    query.Depth = [&](size_t end, int pair) { return BracketCounts.Depth(read, end, pair); };
     // Kinds whose lexer has no symbol class take a bracket wherever it stands.
     if (!symbolStyles.empty())
         query.IsSymbol = [&](size_t index) {
@@ -284,8 +294,15 @@ bool TEditorPage::DeleteBreakPoint(int line) {
 }
 
 TBreakpoint* TEditorPage::ToggleBreakPoint(int line) {
-    if (DeleteBreakPoint(line)) return nullptr;
-    return &AddBreakPoint(line);
+    TBreakpoint* added = DeleteBreakPoint(line) ? nullptr : &AddBreakPoint(line);
+    // A session under way takes the change at once.
+    Debugger().BreakpointsChanged();
+    return added;
+}
+
+void TEditorPage::SetBreakpointCondition(int line, const std::string& condition) {
+    AddBreakPoint(line).Condition = condition;
+    Debugger().BreakpointsChanged();
 }
 
 void TEditorPage::RefreshBreakPoints() {

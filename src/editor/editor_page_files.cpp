@@ -14,6 +14,7 @@
 #include "templates/page_templates.h"
 #include "widgets/kor_syn_edit.h"
 
+#include <algorithm>
 #include <cmath>
 #include <filesystem>
 
@@ -22,6 +23,19 @@ namespace {
 
 constexpr const char* ClassName = "TEditorPage";
 constexpr double SameDateTolerance = 1e-10;
+
+// Whoever may read the file may run it, as chmod +x gives it.
+void MakeExecutable(const std::string& path) {
+    namespace fs = std::filesystem;
+    std::error_code ec;
+    const fs::perms now = fs::status(path, ec).permissions();
+    if (ec) return;
+    fs::perms run = fs::perms::none;
+    if ((now & fs::perms::owner_read) != fs::perms::none) run |= fs::perms::owner_exec;
+    if ((now & fs::perms::group_read) != fs::perms::none) run |= fs::perms::group_exec;
+    if ((now & fs::perms::others_read) != fs::perms::none) run |= fs::perms::others_exec;
+    fs::permissions(path, run, fs::perm_options::add, ec);
+}
 
 void CreateFolderOf(const std::string& path) {
     const std::string folder = FolderPart(path);
@@ -35,6 +49,15 @@ void CreateFolderOf(const std::string& path) {
 void TEditorPage::ShowLoadedText(const TEditorText& loaded) {
     SourceEditor->SetRawText(loaded.Text);
     TakeLineEnds(loaded);
+}
+
+void TEditorPage::ShowFileText(TEditorText loaded, std::optional<TTextEncoding> encoding) {
+    TDecodedText decoded =
+        encoding ? DecodeFileTextAs(loaded.Text, *encoding) : DecodeFileText(loaded.Text);
+    loaded.Text = std::move(decoded.Utf8);
+    EncodingValue = decoded.Encoding;
+    ByteOrderMarkValue = decoded.ByteOrderMark;
+    ShowLoadedText(loaded);
 }
 
 void TEditorPage::TakeLineEnds(const TEditorText& text) {
@@ -54,7 +77,11 @@ TRecoveryRecord TEditorPage::RecoveryRecord() const {
 
 void TEditorPage::RecoverText(const std::string& fileBytes) {
     if (!SourceEditor) return;
-    const TEditorText recovered = ToEditorText(fileBytes);
+    TEditorText recovered = ToEditorText(fileBytes);
+    TDecodedText decoded = DecodeFileText(recovered.Text);
+    recovered.Text = std::move(decoded.Utf8);
+    EncodingValue = decoded.Encoding;
+    ByteOrderMarkValue = decoded.ByteOrderMark;
     SourceEditor->SendScintilla(QsciScintillaBase::SCI_SELECTALL);
     SourceEditor->ReplaceSelectionRaw(recovered.Text);
     TakeLineEnds(recovered);
@@ -63,11 +90,60 @@ void TEditorPage::RecoverText(const std::string& fileBytes) {
     UpdateTabCaption();
 }
 
+namespace {
+
+// Where the text's line holding offset begins to count from 1.
+int LineOfOffset(std::string_view text, size_t offset) {
+    return 1 + static_cast<int>(std::count(text.begin(), text.begin() + offset, '\n'));
+}
+
+} // namespace
+
 std::string TEditorPage::EditorFileBytes() const {
-    if (MixedLineEndsValue) return std::string(SourceEditor->RawView());
-    return ConvertFromCrLf(
-        SourceEditor->RawView(),
-        EffectiveLineEndingFormat(LineEndingFormatValue, DefaultLineEndingFormatValue));
+    const std::string text =
+        MixedLineEndsValue
+            ? std::string(SourceEditor->RawView())
+            : ConvertFromCrLf(
+                  SourceEditor->RawView(),
+                  EffectiveLineEndingFormat(LineEndingFormatValue, DefaultLineEndingFormatValue));
+    std::optional<std::string> bytes = EncodeFileText(text, EncodingValue, ByteOrderMarkValue);
+    return bytes ? std::move(*bytes) : text;
+}
+
+std::string TEditorPage::EditorFileBytesToWrite() const {
+    if (EncodingValue != TTextEncoding::Utf8) {
+        size_t at = 0;
+        const std::string_view text = SourceEditor->RawView();
+        if (!EncodeFileText(text, EncodingValue, false, &at))
+            throw handledException("Line " + std::to_string(LineOfOffset(text, at)) + " of " +
+                                   FileNamePart(FileName()) + " holds a character that " +
+                                   EncodingName(EncodingValue) +
+                                   " cannot store. The file was not saved: choose File > "
+                                   "Encoding > UTF-8 to save it in UTF-8.");
+    }
+    return EditorFileBytes();
+}
+
+void TEditorPage::setEncoding(TTextEncoding encoding, bool byteOrderMark) {
+    byteOrderMark = byteOrderMark && encoding == TTextEncoding::Utf8;
+    if (encoding == EncodingValue && byteOrderMark == ByteOrderMarkValue) return;
+    EncodingValue = encoding;
+    ByteOrderMarkValue = byteOrderMark;
+    if (!SourceEditor) return;
+    SourceEditor->SetModified(true);
+    EditorChangeEvent();
+}
+
+void TEditorPage::ReopenWithEncoding(TTextEncoding encoding) {
+    if (!SourceEditor || NewFileValue || !FileExists(TempFileName())) return;
+    TEditorText loaded;
+    if (!LoadEditorText(TempFileName(), loaded))
+        throw handledException("Cannot read file \"" + TempFileName() + "\"");
+    const int line = SourceEditor->CaretLine();
+    ShowFileText(std::move(loaded), encoding);
+    SourceEditor->SetCaret(1, line);
+    SourceEditor->SetModified(false);
+    EditorChangeEvent();
 }
 
 void TEditorPage::LoadFromFile(const std::string& fileName) {
@@ -78,10 +154,11 @@ void TEditorPage::LoadFromFile(const std::string& fileName) {
         if (!LoadEditorText(fileName, loaded))
             throw handledException("Cannot read file \"" + fileName + "\"");
         if (SourceEditor) {
-            ShowLoadedText(loaded);
+            const bool hasNulBytes = loaded.HasNulBytes;
+            ShowFileText(std::move(loaded));
             // The line-number margin grows with the number of lines.
             UpdateEditorAttribs();
-            if (loaded.HasNulBytes)
+            if (hasNulBytes)
                 CurrentPrompt().Inform(PromptKind::Warning,
                                        "File " + FileNamePart(fileName) +
                                            " contains NUL bytes and looks like a binary file.\n"
@@ -117,7 +194,7 @@ void TEditorPage::SaveToFile(const std::string& fileName, bool force) {
 void TEditorPage::WriteEditorText(const std::string& path) const {
     EnsureWritable(path);
     if (IsReadOnly(path)) throw handledException("Cannot write file " + path + ": it is read-only");
-    const std::string bytes = EditorFileBytes();
+    const std::string bytes = EditorFileBytesToWrite();
     ReplaceFileContents(path, bytes.data(), bytes.size());
 }
 
@@ -195,7 +272,11 @@ void TEditorPage::SaveToFileExt(const std::string& fileNameArg, const std::strin
         }
         if (!ext.empty()) setHighlighter(THighlighterKind::None, ChangeExt(TempFileName(), ext));
         CreateFolderOf(TempFileName());
+        const bool firstWrite = !FileExists(TempFileName());
         WriteEditorText(TempFileName());
+        if (firstWrite && !IsTempFile() && Owner.ExecutableScripts() &&
+            SourceEditor->RawView().substr(0, 2) == "#!")
+            MakeExecutable(TempFileName());
     } catch (...) {
         if (oldTempNumber > 0) {
             SetTempNumber(oldTempNumber);

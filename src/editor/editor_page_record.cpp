@@ -94,6 +94,7 @@ void TEditorPage::SaveToStream(TSectionList& stream) {
         stream.WriteByte(FormSendTypeValue);
         stream.WriteStrList(FormFields);
         stream.EndSection();
+        stream.WriteFlag(TrustedCodeValue);
         stream.EndSection();
 
         RefreshBreakPoints();
@@ -120,7 +121,7 @@ void TEditorPage::ReadFileContentsSection(TSectionList& stream) {
     if (stream.AtEnd()) {
         if (SourceEditor) SourceEditor->SetRawText({});
     } else if (SourceEditor) {
-        ShowLoadedText(ToEditorText(stream.ReadRest()));
+        ShowFileText(ToEditorText(stream.ReadRest()));
     } else {
         stream.ReadFileContents(TempFileName());
     }
@@ -205,6 +206,8 @@ void TEditorPage::LoadFromStream(TSectionList& stream) {
         FormSendTypeValue = stream.ReadByte();
         stream.ReadStrList(FormFields);
         stream.EndSection();
+        // Files from before trust was asked for are not trusted yet.
+        TrustedCodeValue = stream.AtEnd() ? false : stream.ReadFlag();
         stream.EndSection();
         ShowParams();
 

@@ -10,6 +10,8 @@
 #include "project/kor_project.h"
 #include "services/mysql_controller.h"
 #include "storage/method_trace.h"
+#include "storage/paths.h"
+#include "web/web_server.h"
 #include "widgets/kor_syn_edit.h"
 
 #include <QEvent>
@@ -64,7 +66,30 @@ TRunPageInfo TEditorPage::RunInfo() const {
     info.FormFields = FormFields;
     info.EnvVars = EnvVars;
     info.Tag = MessageTag();
+    info.TrustedCode = CodeTrusted();
     return info;
+}
+
+bool TEditorPage::CodeTrusted() const {
+    if (TrustedCodeValue || IsTempFile()) return true;
+    const std::string file = TempFileName();
+    const TWebServer& server = Owner.WebServer();
+    for (const std::string& folder :
+         {Owner.ProjectFolder(), server.DerivedRootPath(), server.DerivedCgiBinPath()})
+        if (!folder.empty() && PathBelowFolder(file, folder)) return true;
+    return false;
+}
+
+void TEditorPage::setCodeTrusted(bool trusted) {
+    TrustedCodeValue = trusted;
+    if (TrustBar && trusted) TrustBar->hide();
+}
+
+void TEditorPage::TrustCode() {
+    if (TrustedCodeValue) return;
+    setCodeTrusted(true);
+    Owner.setModified(true);
+    SyntaxCheck();
 }
 
 TSqlScript TEditorPage::SqlScript() const {
@@ -85,8 +110,10 @@ void TEditorPage::SyntaxCheck() {
     // The check runs on the one console; a program still running there is not cut short.
     if (Debugger().RunPage()) return;
     SaveToFile("", false);
+    const TRunPageInfo info = RunInfo();
+    if (TrustBar) TrustBar->setVisible(IsPerl() && !info.TrustedCode);
     const std::vector<TMessageLine> messages =
-        SyntaxCheckScript(Debugger().Console(), Owner.RunSettings(), RunInfo(), RunStartTime);
+        SyntaxCheckScript(Debugger().Console(), Owner.RunSettings(), info, RunStartTime);
     // A missing interpreter has been reported already; the list keeps what it had.
     if (messages.empty()) return;
     Owner.Host().SetMessages(messages);
@@ -201,8 +228,11 @@ void TEditorPage::RunErrorsChanged() {
 
 void TEditorPage::FilterErrors() {
     const TConsoleController& console = Debugger().Console();
-    Owner.Host().SetMessages(
-        FilterErrorLines(console.ErrorLines, TempFileName(), RunStartTime, Now()));
+    TProjectHost& host = Owner.Host();
+    const TMessageUpdate update =
+        RunMessages.Update(console.ErrorLines, TempFileName(), RunStartTime, Now(),
+                           static_cast<size_t>(host.MessageCount()));
+    host.UpdateMessages(update.Keep, update.Added);
     Owner.UpdateMessagesHint();
 }
 

@@ -1,9 +1,11 @@
 #include "editor/page_highlighter.h"
 
 #include "editor/scheme_to_editor.h"
+#include "exec/shebang_switches.h"
 #include "storage/paths.h"
 #include "storage/text_utils.h"
 
+#include <Qsci/qscilexerbash.h>
 #include <Qsci/qscilexerbatch.h>
 #include <Qsci/qscilexerhtml.h>
 #include <Qsci/qscilexerperl.h>
@@ -11,9 +13,21 @@
 
 namespace korvane {
 
+namespace {
+
+bool IsShellExtension(const std::string& ext) {
+    return ext == ".sh" || ext == ".bash" || ext == ".ksh" || ext == ".zsh";
+}
+
+} // namespace
+
 THighlighterKind HighlighterKindForFile(const std::string& fileName) {
     const std::string ext = LowerText(FileExtension(fileName));
-    if (ext.empty() || ext == ".cgi" || ext == ".pl" || ext == ".pm") return THighlighterKind::Perl;
+    if (IsShellExtension(ext)) return THighlighterKind::Batch;
+    if (ext.empty() || ext == ".cgi")
+        return ShebangNamesShell(ShebangLine(fileName)) ? THighlighterKind::Batch
+                                                        : THighlighterKind::Perl;
+    if (ext == ".pl" || ext == ".pm") return THighlighterKind::Perl;
     if (ext == ".htm" || ext == ".html") return THighlighterKind::HTML;
     if (ext == ".sql") return THighlighterKind::SQL;
     if (ext == ".bat") return THighlighterKind::Batch;
@@ -40,7 +54,14 @@ std::string TempExtension(THighlighterKind kind) {
     return ".tmp";
 }
 
-QsciLexer* MakeLexer(THighlighterKind kind, QObject* parent) {
+// Batch files keep their own lexer; every other script run by the shell is a shell's.
+bool UsesShellLexer(THighlighterKind kind, const std::string& fileName) {
+    if (kind != THighlighterKind::Batch || fileName.empty()) return false;
+    const std::string ext = LowerText(FileExtension(fileName));
+    return ext != ".bat" && ext != ".cmd";
+}
+
+QsciLexer* MakeLexer(THighlighterKind kind, QObject* parent, const std::string& fileName) {
     switch (kind) {
     case THighlighterKind::Perl:
         return new QsciLexerPerl(parent);
@@ -54,6 +75,7 @@ QsciLexer* MakeLexer(THighlighterKind kind, QObject* parent) {
     case THighlighterKind::SQL:
         return new QsciLexerSQL(parent);
     case THighlighterKind::Batch:
+        if (UsesShellLexer(kind, fileName)) return new QsciLexerBash(parent);
         return new QsciLexerBatch(parent);
     case THighlighterKind::General:
     case THighlighterKind::None:

@@ -5,6 +5,7 @@
 
 #include <QColor>
 #include <QFont>
+#include <Qsci/qscilexerbash.h>
 #include <Qsci/qscilexerbatch.h>
 #include <Qsci/qscilexerhtml.h>
 #include <Qsci/qscilexerperl.h>
@@ -21,6 +22,17 @@ constexpr const char* TagProperty = "korvaneTag";
 
 // The lexer styles each token class of a kind stands for; empty where the kind has none.
 using StyleMap = std::array<std::vector<int>, AttributeCount>;
+
+// Shell scripts share the batch files' scheme, drawn by the shell lexer.
+StyleMap ShellStyles() {
+    return {{{QsciLexerBash::Comment},
+             {QsciLexerBash::Operator},
+             {QsciLexerBash::DoubleQuotedString, QsciLexerBash::SingleQuotedString,
+              QsciLexerBash::Backticks, QsciLexerBash::SingleQuotedHereDocument},
+             {QsciLexerBash::Identifier},
+             {QsciLexerBash::Scalar, QsciLexerBash::ParameterExpansion},
+             {QsciLexerBash::Keyword}}};
+}
 
 StyleMap StylesOf(THighlighterKind kind) {
     switch (kind) {
@@ -83,7 +95,7 @@ void TakeAttribute(QsciLexer& lexer, int style, const THighlightAttribute& attri
 }
 
 void ApplyStyles(const TAttribDetails& scheme, QsciLexer& lexer, THighlighterKind kind) {
-    const StyleMap map = StylesOf(kind);
+    const StyleMap map = qobject_cast<QsciLexerBash*>(&lexer) ? ShellStyles() : StylesOf(kind);
     for (int i = 0; i < AttributeCount; ++i)
         for (int style : map[static_cast<size_t>(i)])
             TakeAttribute(lexer, style, scheme.Attribute(i), scheme);
@@ -112,7 +124,8 @@ THighlighterKind LexerKind(const QsciLexer* lexer) {
         return lexer->property(TagProperty).toInt() == PhpHighlighterTag ? THighlighterKind::PHP
                                                                          : THighlighterKind::HTML;
     if (qobject_cast<const QsciLexerSQL*>(lexer)) return THighlighterKind::SQL;
-    if (qobject_cast<const QsciLexerBatch*>(lexer)) return THighlighterKind::Batch;
+    if (qobject_cast<const QsciLexerBatch*>(lexer) || qobject_cast<const QsciLexerBash*>(lexer))
+        return THighlighterKind::Batch;
     return THighlighterKind::None;
 }
 

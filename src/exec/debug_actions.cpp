@@ -18,6 +18,8 @@ TDebugActions DebugActionsFor(std::uint8_t status, bool tabRun,
     actions.ProgramReset = !idle;
     actions.Pause = runningPerl && !idle && !paused && !tabRun;
     actions.Continue = (perlOrNone && idle && !tabRun) || (paused && runningPerl);
+    actions.StepOver = actions.StepOut = paused && runningPerl;
+    actions.RunToCursor = paused && runningPerl && currentPage == TLanguage::Perl;
     actions.ModInstall = idle;
     return actions;
 }

@@ -28,6 +28,11 @@ struct TDebugActions {
     bool ProgramReset = false;
     bool Pause = false;
     bool Continue = false;
+    // Paused in a Perl session: over a sub call, out of the current sub, to the caret's line
+    // (that one also needs a Perl page to take the line from).
+    bool StepOver = false;
+    bool StepOut = false;
+    bool RunToCursor = false;
     bool ModInstall = false;
     bool operator==(const TDebugActions&) const = default;
 };

@@ -118,73 +118,26 @@ TStopPosition RetrieveStop(const std::vector<std::string>& answer) {
     return {};
 }
 
-std::vector<TDebugVariable> RetrieveVariables(const std::vector<std::string>& answer) {
-    std::vector<TDebugVariable> variables;
-    enum class State { Top, Hash, Array } state = State::Top;
-    std::string aggregate;
-    // The last line is the prompt.
-    const size_t end = answer.empty() ? 0 : answer.size() - 1;
-    for (size_t i = 0; i < end; ++i) {
-        const std::string_view line = Trimmed(answer[i]);
-        if (line.empty()) {
-            ++i; // the dump puts nothing worth showing after an empty line
+std::vector<std::string> ProgramMessages(const std::vector<std::string>& answer) {
+    std::vector<std::string> messages;
+    for (const std::string& whole : answer) {
+        std::string_view line = whole;
+        while (line.starts_with(DebugPrompt) && PromptLength(line) > 0)
+            line.remove_prefix(PromptLength(line));
+        if (line.find("Debugged program terminated.") != std::string_view::npos) break;
+        // The code lines of a stop ("12:<TAB>code") quote the program, whatever it holds.
+        const size_t digits = line.find_first_not_of("0123456789");
+        if (digits > 0 && digits != std::string_view::npos && line.substr(digits, 2) == ":\t")
             continue;
-        }
-        if (state != State::Top) {
-            if (line == ")") {
-                state = State::Top;
-                continue;
-            }
-            TDebugVariable element;
-            element.Kind = TDebugVariable::Element;
-            element.Name = aggregate;
-            const std::string_view separator = state == State::Hash ? "=>" : "  ";
-            const size_t at = line.find(separator);
-            if (at == std::string_view::npos) {
-                element.Index = line;
-            } else {
-                element.Index = Trimmed(line.substr(0, at));
-                element.Value = Trimmed(line.substr(at + separator.size()));
-            }
-            variables.push_back(std::move(element));
+        const size_t at = line.find(" at ");
+        const size_t lineWord = line.rfind(" line ");
+        if (at == std::string_view::npos || lineWord == std::string_view::npos || lineWord < at)
             continue;
-        }
-        if (const size_t arrow = line.find("=>"); arrow != std::string_view::npos) {
-            TDebugVariable other;
-            other.Name = Trimmed(line.substr(0, arrow));
-            other.Index = Trimmed(line.substr(arrow + 2));
-            variables.push_back(std::move(other));
-            continue;
-        }
-        // The dump writes "NAME = VALUE"; a name may itself be "=" ("$= = 60").
-        const size_t spaced = line.find(" = ");
-        const size_t equals = spaced != std::string_view::npos ? spaced + 1 : line.find('=');
-        const std::string name(equals == std::string_view::npos ? std::string_view()
-                                                                : Trimmed(line.substr(0, equals)));
-        std::string value(equals == std::string_view::npos ? std::string_view()
-                                                           : Trimmed(line.substr(equals + 1)));
-        if (name.starts_with('%') || name.starts_with('@')) {
-            state = name.starts_with('%') ? State::Hash : State::Array;
-            aggregate = name;
-            continue;
-        }
-        TDebugVariable variable;
-        variable.Name = name;
-        if (name.starts_with('$') && value.starts_with('\'')) {
-            // A quoted string goes on over the lines until its closing quote.
-            variable.Kind = TDebugVariable::QuotedScalar;
-            while (value.size() < 2 || !value.ends_with('\'')) {
-                if (++i >= end) return variables;
-                value += "\r";
-                value += Trimmed(answer[i]);
-            }
-        } else if (name.starts_with('$')) {
-            variable.Kind = TDebugVariable::Scalar;
-        }
-        variable.Value = std::move(value);
-        variables.push_back(std::move(variable));
+        const size_t number = lineWord + 6;
+        if (number >= line.size() || line[number] < '0' || line[number] > '9') continue;
+        messages.emplace_back(line);
     }
-    return variables;
+    return messages;
 }
 
 std::string FindVar(const std::vector<TDebugVariable>& variables, const std::string& name) {

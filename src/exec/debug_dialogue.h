@@ -1,6 +1,6 @@
 #pragma once
 // Reading Perl's debugger: whether an answer is complete, the line it stopped at, the
-// variables of its "X" dump, and the hint text for a name the mouse rests on.
+// program's messages among its lines, and the hint text for a name the mouse rests on.
 #include <string>
 #include <string_view>
 #include <vector>
@@ -34,8 +34,9 @@ struct TStopPosition {
 };
 TStopPosition RetrieveStop(const std::vector<std::string>& answer);
 
-// The variables of an answer to "X" (the last line is the prompt).
-std::vector<TDebugVariable> RetrieveVariables(const std::vector<std::string>& answer);
+// The program's own messages in an answer: its warnings and errors, the lines perl ends with
+// " at FILE line N." (a prompt the line starts with taken off), not the debugger's lines.
+std::vector<std::string> ProgramMessages(const std::vector<std::string>& answer);
 
 // The hint for a name: "name=value" for a scalar of that name, otherwise the elements of the
 // aggregates of that name (for a "$" name also those named with another sigil), under a

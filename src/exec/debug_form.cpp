@@ -7,8 +7,10 @@
 #include "storage/prompt.h"
 
 #include <algorithm>
+#include <charconv>
 #include <chrono>
 #include <filesystem>
+#include <tuple>
 #include <utility>
 
 namespace korvane {
@@ -94,6 +96,8 @@ void TDebugForm::Detach() {
     RunPageValue = nullptr;
     DebugSessionValue = false;
     PromptsAwaited = 0;
+    SentBreakpoints.clear();
+    BreakpointsOutOfDate = false;
     RunKindValue.reset();
     TabRun = false;
     BrowserRunValue = false;
@@ -129,6 +133,11 @@ void TDebugForm::StartDebugging(const TRunRequest& run, TRunClient* page, std::u
     ScriptFileValue = run.ScriptFile;
     WorkDirValue = run.Start.WorkDir;
     StopElsewhereValue.clear();
+    StopFileValue.clear();
+    StopLineValue = -1;
+    PendingEvaluation.clear();
+    ProgramMessagesValue.clear();
+    StopReportValue = {};
     ClearVariables();
     SetUpExecution(run, mode);
 }
@@ -149,12 +158,8 @@ void TDebugForm::SetUpExecution(const TRunRequest& run, std::uint8_t mode) {
     if (debugging) {
         SetEnvVar(start.Environment, DebugCommandsVariable,
                   std::to_string(ChildProcess::CommandDescriptor));
-        // The page's breakpoints replace whatever the debugger would keep.
-        std::vector<int> lines = RunPageValue->BreakpointLines();
-        std::sort(lines.begin(), lines.end());
-        SendCommand("D");
-        for (const int line : lines)
-            SendCommand("b " + std::to_string(line));
+        // The session's breakpoints replace whatever the debugger would keep.
+        SendBreakpoints(true);
     }
 
     PostDataValue = run.Post ? run.PostData : std::string();
@@ -278,49 +283,137 @@ bool TDebugForm::AnswerArrived() const {
     return prompts >= PromptsAwaited;
 }
 
-void TDebugForm::GetDetails() {
+std::vector<std::string> TDebugForm::GetDetails() {
     TConsoleController& console = *ConsoleObject;
-    DebugOutputValue = console.ErrorLines.Strings();
+    std::vector<std::string> answer = console.ErrorLines.Strings();
     // The next answer starts afresh; the bytes stay for the session's full output.
     console.ErrorLines.Assign({});
     PromptsAwaited = 0;
-    if (OnDetailsChanged) OnDetailsChanged();
+    return answer;
 }
 
-bool TDebugForm::BreakpointAt(int line) const {
-    const std::vector<int> lines =
-        RunPageValue ? RunPageValue->BreakpointLines() : std::vector<int>();
-    return std::find(lines.begin(), lines.end(), line) != lines.end();
+std::vector<TFileBreakpoint> TDebugForm::Breakpoints() const {
+    if (SessionBreakpoints) return SessionBreakpoints();
+    std::vector<TFileBreakpoint> breakpoints;
+    if (RunPageValue)
+        for (const int line : RunPageValue->BreakpointLines())
+            breakpoints.push_back({ScriptFileValue, line, {}});
+    return breakpoints;
 }
 
-void TDebugForm::LogStop(int line) const {
+void TDebugForm::SendBreakpoints(bool always) {
+    std::vector<TFileBreakpoint> breakpoints = Breakpoints();
+    std::sort(breakpoints.begin(), breakpoints.end(),
+              [](const TFileBreakpoint& a, const TFileBreakpoint& b) {
+                  return std::tie(a.File, a.Line) < std::tie(b.File, b.Line);
+              });
+    BreakpointsOutOfDate = false;
+    if (!always && breakpoints == SentBreakpoints) return;
+    SendCommand(BreakpointsCommand(breakpoints));
+    SentBreakpoints = std::move(breakpoints);
+}
+
+void TDebugForm::BreakpointsChanged() {
+    if (!DebugSessionValue || !RunPageValue) return;
+    if (StatusValue != dsPaused) {
+        BreakpointsOutOfDate = true;
+        return;
+    }
+    SendBreakpoints(false);
+    PollSoon();
+}
+
+namespace {
+
+bool SameFile(const std::string& a, const std::string& b) {
+    std::error_code error;
+    return a == b || std::filesystem::equivalent(a, b, error);
+}
+
+} // namespace
+
+bool TDebugForm::StopOnBreakpoint() const {
+    if (StopLineValue < 0) return false;
+    const std::vector<TFileBreakpoint> breakpoints = Breakpoints();
+    return std::any_of(breakpoints.begin(), breakpoints.end(), [&](const TFileBreakpoint& b) {
+        return b.Line == StopLineValue && SameFile(b.File, StopFileValue);
+    });
+}
+
+void TDebugForm::LogStop() const {
     if (!LogOptions) return;
     const TDebugLogOptions options = LogOptions();
-    if (options.Breakpoints && BreakpointAt(line))
-        WriteLogLine("**BREAKPOINT: Line " + std::to_string(line));
+    // A line of another file says which file it is in.
+    const std::string where = std::to_string(StopLineValue) +
+                              (StopElsewhereValue.empty() ? "" : " of " + StopElsewhereValue);
+    if (options.Breakpoints && StopOnBreakpoint())
+        WriteLogLine("**BREAKPOINT: Line " + where);
     else if (options.Steps)
-        WriteLogLine("**STEP: Line " + std::to_string(line));
+        WriteLogLine("**STEP: Line " + where);
+}
+
+std::string TDebugForm::FullPath(const std::string& perlName) const {
+    return (std::filesystem::path(WorkDirValue) / perlName).lexically_normal().string();
 }
 
 void TDebugForm::MarkStop() {
     const TStopPosition stop = RetrieveStop();
+    if (stop.Line < 0 && StopLineValue >= 0) {
+        // The answer names no stop (a run to a line that cannot be reached said so): the
+        // program stands where it stood.
+        RunPageValue->setExecutionLine(StopElsewhereValue.empty() ? StopLineValue : -1);
+        return;
+    }
     StopElsewhereValue.clear();
+    StopFileValue = ScriptFileValue;
+    StopLineValue = stop.Line;
     bool own = true;
     if (!stop.File.empty()) {
-        // perl names a file as it found it: the script as its command line has it, a module
-        // by its @INC entry, which may be relative to the folder the program runs in. Code of
-        // an eval has a made-up name ("(eval 5)[t.pl:3]"), which is no file.
-        const std::filesystem::path file = std::filesystem::path(WorkDirValue) / stop.File;
+        // Code of an eval has a made-up name ("(eval 5)[t.pl:3]"), which is no file.
+        const std::string file = FullPath(stop.File);
         std::error_code error;
         own = std::filesystem::equivalent(file, ScriptFileValue, error);
-        if (!own && std::filesystem::is_regular_file(file, error))
-            StopElsewhereValue = file.lexically_normal().string();
+        if (!own) StopFileValue = file;
+        if (!own && std::filesystem::is_regular_file(file, error)) StopElsewhereValue = file;
     }
     // A line of another file is no line of the page: nothing there is marked, and none of
     // its breakpoints is the stop's.
     RunPageValue->setExecutionLine(own ? stop.Line : -1);
     if (!StopElsewhereValue.empty() && OnStopElsewhere)
         OnStopElsewhere(StopElsewhereValue, stop.Line);
+}
+
+void TDebugForm::TakeProgramMessages() {
+    const std::vector<std::string> messages = ProgramMessages(DebugOutputValue);
+    if (messages.empty()) return;
+    ProgramMessagesValue.insert(ProgramMessagesValue.end(), messages.begin(), messages.end());
+    // The page reads its messages from the console's error lines, which hold nothing of the
+    // dialogue between two answers.
+    ConsoleObject->CopyToErrOut(ProgramMessagesValue);
+    RunPageValue->FilterErrors();
+    ConsoleObject->CopyToErrOut({});
+}
+
+void TDebugForm::AskForReport() {
+    std::vector<TWatchRequest> watches;
+    for (size_t i = 0; i < Watches.size(); ++i)
+        watches.push_back({"watch", std::to_string(i), Watches[i]});
+    if (!PendingEvaluation.empty())
+        watches.push_back({"eval", "=", std::exchange(PendingEvaluation, {})});
+    SendCommand(StopReportCommand(ShowSpecialVariables, watches));
+    PollSoon();
+}
+
+void TDebugForm::TakeReport(const std::vector<std::string>& answer) {
+    StopReportValue = ReadStopReport(answer);
+    // A watch is named by its expression.
+    for (TReportedValue& value : StopReportValue.Values)
+        if (value.Section == "watch" && value.Depth == 0) {
+            size_t index = Watches.size();
+            std::from_chars(value.Name.data(), value.Name.data() + value.Name.size(), index);
+            if (index < Watches.size()) value.Name = Watches[index];
+        }
+    VariablesValue = HintVariables(StopReportValue);
 }
 
 void TDebugForm::errChange() {
@@ -331,7 +424,8 @@ void TDebugForm::errChange() {
     const bool starting = StatusValue == dsFirstStep || StatusValue == dsRunToBreakpoint;
     if (starting &&
         console.ErrorLines.Text().find("aborted due to compilation errors") != std::string::npos) {
-        GetDetails();
+        DebugOutputValue = GetDetails();
+        if (OnDetailsChanged) OnDetailsChanged();
         // The errors stay for the message list.
         console.CopyToErrOut(DebugOutputValue);
         ProgramReset();
@@ -341,22 +435,34 @@ void TDebugForm::errChange() {
         return;
     }
     if (!AnswerArrived()) return; // more is on its way
-    GetDetails();
-    if (StatusValue != dsGettingVars && StatusValue != dsPaused) MarkStop();
-    const bool terminated =
-        std::any_of(DebugOutputValue.begin(), DebugOutputValue.end(), [](const std::string& line) {
-            return line.find("Debugged program terminated.") != std::string::npos;
-        });
+    std::vector<std::string> answer = GetDetails();
+    const bool report = StatusValue == dsGettingVars;
+    const bool terminated = std::any_of(answer.begin(), answer.end(), [](const std::string& line) {
+        return line.find("Debugged program terminated.") != std::string::npos;
+    });
+    if (report && !terminated) {
+        TakeReport(answer);
+    } else {
+        DebugOutputValue = std::move(answer);
+        if (OnDetailsChanged) OnDetailsChanged();
+    }
+    const bool stopped = StatusValue != dsGettingVars && StatusValue != dsPaused;
+    if (stopped) {
+        MarkStop();
+        TakeProgramMessages();
+        if (!RunPageValue) return;
+    }
     if (terminated) {
-        console.CopyToErrOut(DebugOutputValue);
+        std::vector<std::string> lines = ProgramMessagesValue;
+        lines.insert(lines.end(), DebugOutputValue.begin(), DebugOutputValue.end());
+        console.CopyToErrOut(lines);
         ProgramReset();
         return;
     }
-    const int line = RunPageValue->ExecutionLine();
     switch (StatusValue) {
     case dsRunToBreakpoint:
         // The debugger stops on the first line whether or not it has a breakpoint.
-        if (!BreakpointAt(line)) {
+        if (!StopOnBreakpoint()) {
             ContinueExecution3();
             return;
         }
@@ -364,29 +470,58 @@ void TDebugForm::errChange() {
     case dsFirstStep:
     case dsRunning:
         setDebugStatus(dsGettingVars);
-        LogStop(line);
+        LogStop();
+        // Breakpoints changed while the program ran take effect from this stop on.
+        if (BreakpointsOutOfDate) SendBreakpoints(false);
+        AskForReport();
         break;
     case dsGettingVars:
         setDebugStatus(dsPaused);
-        RetrieveVariables();
+        ShowVariables();
         break;
     default:
         break;
     }
-    if (StatusValue == dsPaused) ShowVariables();
-    if (StatusValue == dsGettingVars) {
-        SendCommand("X");
-        PollSoon();
-    }
+}
+
+void TDebugForm::Resume(const std::string& command) {
+    if (!DebugSessionValue || StatusValue != dsPaused) return;
+    SendCommand(command);
+    RunPageValue->setExecutionLine(-1);
+    setDebugStatus(dsRunning);
+    PollSoon();
 }
 
 void TDebugForm::NextStep() {
     KORVANE_TRACE("TDebugForm", "NextStep");
+    Resume("s");
+}
+
+void TDebugForm::StepOver() {
+    KORVANE_TRACE("TDebugForm", "StepOver");
+    Resume("n");
+}
+
+void TDebugForm::StepOut() {
+    KORVANE_TRACE("TDebugForm", "StepOut");
+    Resume("r");
+}
+
+void TDebugForm::RunToLine(const std::string& file, int line) {
+    KORVANE_TRACE("TDebugForm", "RunToLine");
+    Resume(RunToCommand(file, line));
+}
+
+void TDebugForm::RefreshReport() {
     if (!DebugSessionValue || StatusValue != dsPaused) return;
-    SendCommand("s");
-    RunPageValue->setExecutionLine(-1);
-    setDebugStatus(dsRunning);
-    PollSoon();
+    setDebugStatus(dsGettingVars);
+    AskForReport();
+}
+
+void TDebugForm::Evaluate(const std::string& expression) {
+    if (!DebugSessionValue || StatusValue != dsPaused || expression.empty()) return;
+    PendingEvaluation = expression;
+    RefreshReport();
 }
 
 void TDebugForm::ContinueExecution3() {
@@ -409,11 +544,6 @@ void TDebugForm::ProgramPause() {
     // answer to the command that set the program running.
     ConsoleObject->InterruptProgram();
     PollSoon();
-}
-
-void TDebugForm::RetrieveVariables() {
-    ClearVariables();
-    VariablesValue = korvane::RetrieveVariables(DebugOutputValue);
 }
 
 void TDebugForm::ClearVariables() {

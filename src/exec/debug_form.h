@@ -7,6 +7,7 @@
 #include "exec/debug_actions.h"
 #include "exec/debug_dialogue.h"
 #include "exec/run_request.h"
+#include "exec/stop_report.h"
 
 #include <QTimer>
 
@@ -39,7 +40,8 @@ public:
     virtual void RunFinished() {}
 
     // Debugger sessions: the lines of the page's breakpoints (in any order), and the line the
-    // debugger stands at, which the page marks (-1: none).
+    // debugger stands at, which the page marks (-1: none). A session without SessionBreakpoints
+    // takes the breakpoints of the page alone.
     virtual std::vector<int> BreakpointLines() const { return {}; }
     virtual int ExecutionLine() const { return -1; }
     virtual void setExecutionLine(int /*line*/) {}
@@ -108,6 +110,11 @@ public:
     // POST run hands the program its request body).
     void NextStep();
     void ContinueExecution3();
+    // Paused: a step that runs a sub called on the line whole ("n"); on to the return of the
+    // current sub ("r"); on to a line of a file (full path), or a breakpoint before it.
+    void StepOver();
+    void StepOut();
+    void RunToLine(const std::string& file, int line);
     // Interrupts the program and everything it started; the debugger stops at the next line.
     void ProgramPause();
     // The debugger's last answer (its last line is the prompt) and what was read from it.
@@ -116,11 +123,15 @@ public:
     // Where the last stop was when it is not in the page's own script (a module the script
     // uses), as a full path; "" while the stop is in the script or there is none.
     const std::string& StopElsewhere() const { return StopElsewhereValue; }
+    // A file as perl names it (the script as started, a module by its @INC entry, which may
+    // be relative to the folder the program runs in) as a full path.
+    std::string FullPath(const std::string& perlName) const;
     const std::vector<TDebugVariable>& Variables() const { return VariablesValue; }
+    // What the last stop reported: the stack, the variables as a tree, the watches' values.
+    const TStopReport& StopReport() const { return StopReportValue; }
     std::string FindVar(const std::string& name) const {
         return korvane::FindVar(VariablesValue, name);
     }
-    void RetrieveVariables();
     void ClearVariables();
     // Asks the variable window to show the variables (when it is visible).
     void ShowVariables();
@@ -128,6 +139,20 @@ public:
     bool CompileErrorSeen() const { return CompileErrorSeenValue; }
     // The dialogue: called when the debugger has written to its error stream.
     void errChange();
+
+    // What every stop reports besides the frame's variables; set by the variable window.
+    // Paused, RefreshReport asks again at once.
+    bool ShowSpecialVariables = false;
+    std::vector<std::string> Watches;
+    void RefreshReport();
+    // Paused: evaluates a Perl expression in the stopped frame; its value comes with the
+    // report (section "eval"), errors as its value.
+    void Evaluate(const std::string& expression);
+
+    // The breakpoints of every open Perl file; set by the main window. BreakpointsChanged
+    // hands them to a session: at once when it is paused, at its next stop while it runs.
+    std::function<std::vector<TFileBreakpoint>()> SessionBreakpoints;
+    void BreakpointsChanged();
 
     // Set by the main window: the log switches, and the variable window's views.
     std::function<TDebugLogOptions()> LogOptions;
@@ -160,9 +185,19 @@ private:
     bool AnswerArrived() const;
     void SendCommand(const std::string& command);
     void PollSoon();
-    void GetDetails();
-    bool BreakpointAt(int line) const;
-    void LogStop(int line) const;
+    std::vector<std::string> GetDetails();
+    std::vector<TFileBreakpoint> Breakpoints() const;
+    // Sends the breakpoints when they differ from those sent, or always.
+    void SendBreakpoints(bool always);
+    // The last stop is on one of the breakpoints.
+    bool StopOnBreakpoint() const;
+    void LogStop() const;
+    // Paused: sends a command that sets the program going.
+    void Resume(const std::string& command);
+    void AskForReport();
+    void TakeReport(const std::vector<std::string>& answer);
+    // Perl's warnings and errors in a stop's answer go to the page's messages at once.
+    void TakeProgramMessages();
     // Marks the last stop in the page, or tells where else it is.
     void MarkStop();
 
@@ -189,7 +224,16 @@ private:
     std::string ScriptFileValue; // the session's script, and the folder it runs in
     std::string WorkDirValue;
     std::string StopElsewhereValue;
+    // The last stop: its full path and line; kept when an answer names no new one.
+    std::string StopFileValue;
+    int StopLineValue = -1;
     std::vector<TDebugVariable> VariablesValue;
+    TStopReport StopReportValue;
+    std::string PendingEvaluation;
+    std::vector<TFileBreakpoint> SentBreakpoints;
+    bool BreakpointsOutOfDate = false;
+    // The program's own messages of this session, for the message list.
+    std::vector<std::string> ProgramMessagesValue;
     TDebugActions DebugActionsValue;
     TRunClient NoPage; // stands for a run started without a page
 };

@@ -46,17 +46,40 @@ bool FilterErrorLine(std::string& line, std::string_view scriptFile) {
 
 std::vector<TMessageLine> FilterErrorLines(const TConsoleLines& errors, std::string_view scriptFile,
                                            TDateTime startTime, TDateTime now) {
-    std::vector<TMessageLine> messages;
-    messages.push_back({LogTime(true, startTime) + " - Program Started", nullptr});
-    for (size_t i = 0; i < errors.Count(); ++i) {
-        std::string line(errors[i]);
-        if (!FilterErrorLine(line, scriptFile)) break;
-        messages.push_back({std::move(line), errors.Object(i)});
+    return TRunMessages().Update(errors, scriptFile, startTime, now, 0).Added;
+}
+
+TMessageUpdate TRunMessages::Update(const TConsoleLines& errors, std::string_view scriptFile,
+                                    TDateTime startTime, TDateTime now, size_t shownCount) {
+    TMessageUpdate update;
+    // The list: the start line, a message for each filtered line, the checkpoint line.
+    const bool continued = Started && Generation == errors.Generation() &&
+                           Filtered <= errors.Count() && shownCount == Shown;
+    if (!continued) {
+        Started = true;
+        Generation = errors.Generation();
+        Filtered = 0;
+        Stopped = false;
+        update.Added.push_back({LogTime(true, startTime) + " - Program Started", nullptr});
+    } else if (!Stopped && Filtered > 0 && errors[Filtered - 1].size() != LastLineLength) {
+        // The last line filtered has grown since (lines only grow at the end).
+        --Filtered;
     }
-    messages.push_back(
+    update.Keep = continued ? 1 + Filtered : 0;
+    for (; !Stopped && Filtered < errors.Count(); ++Filtered) {
+        std::string line(errors[Filtered]);
+        if (!FilterErrorLine(line, scriptFile)) {
+            Stopped = true;
+            break;
+        }
+        LastLineLength = errors[Filtered].size();
+        update.Added.push_back({std::move(line), errors.Object(Filtered)});
+    }
+    update.Added.push_back(
         {LogTime(true, now) + " - Program Checkpoint (" + DurationText(startTime, now) + ")",
          nullptr});
-    return messages;
+    Shown = update.Keep + update.Added.size();
+    return update;
 }
 
 std::vector<TMessageLine> PhpSyntaxCheckMessages(const TConsoleLines& output,

@@ -26,6 +26,35 @@ bool FilterErrorLine(std::string& line, std::string_view scriptFile);
 std::vector<TMessageLine> FilterErrorLines(const TConsoleLines& errors, std::string_view scriptFile,
                                            TDateTime startTime, TDateTime now);
 
+// What a message list showing a run's filtered errors changes at a poll: it keeps its first
+// Keep lines and adds Added after them.
+struct TMessageUpdate {
+    size_t Keep = 0;
+    std::vector<TMessageLine> Added;
+};
+
+// The filtered errors of a run followed as they grow: each poll filters only the error lines
+// new since the last (and the last line again when it has grown), so a run writing many
+// warnings costs each poll what it added rather than everything so far.
+class TRunMessages {
+public:
+    // The update from the list made by the last one; everything when the error lines were
+    // replaced since, or when shownCount (the lines the list has now) is not what the last
+    // update left, as when something else filled the list meanwhile.
+    TMessageUpdate Update(const TConsoleLines& errors, std::string_view scriptFile,
+                          TDateTime startTime, TDateTime now, size_t shownCount);
+    // The lines the list holds after the last update.
+    size_t ShownCount() const { return Shown; }
+
+private:
+    bool Started = false;
+    uint64_t Generation = 0;
+    size_t Filtered = 0;       // error lines turned into messages (or dropped)
+    bool Stopped = false;      // a line ended the messages; the lines after it are dropped
+    size_t LastLineLength = 0; // of the last line filtered, when it was
+    size_t Shown = 0;
+};
+
 // The messages of a PHP syntax check: PHP's verdict on its output, framed by start and end.
 // PHP shows the error itself on its output only when its configuration displays errors;
 // otherwise the error lines follow, so the error's line is never lost.

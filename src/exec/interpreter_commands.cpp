@@ -1,7 +1,9 @@
 #include "exec/interpreter_commands.h"
 
 #include "platform/command_line.h"
+#include "platform/program_folder.h"
 
+#include <algorithm>
 #include <cctype>
 
 namespace korvane {
@@ -9,9 +11,15 @@ namespace korvane {
 TCommandLine PerlSyntaxCheckCommand(const std::string& perl, const std::string& script,
                                     bool taint) {
     TCommandLine command(perl);
-    command.Add("-c");
+    command.Add("-c").Add("-w");
     if (taint) command.Add("-T");
     return command.AddQuoted(script);
+}
+
+TCommandLine PerlReadCheckCommand(const std::string& perl, const std::string& script) {
+    return TCommandLine(perl)
+        .AddQuoted(ProgramFolder() + "tools/perl-read-check")
+        .AddQuoted(script);
 }
 
 TCommandLine PerlRunCommand(const std::string& perl, std::string_view switches,
@@ -63,6 +71,23 @@ TCommandLine PhpInfoCommand(const std::string& php) {
 TCommandLine BatchRunCommand(const std::string& comspec, const std::string& script) {
     if (comspec.empty()) return TCommandLine("/bin/sh").AddQuoted(script);
     return TCommandLine(comspec).Add("/C").AddQuoted(script);
+}
+
+TCommandLine ShebangRunCommand(std::string_view line, const std::string& script) {
+    // As the system starts a script: the program, then the rest of the line as one word.
+    std::string_view rest = line.substr(std::min<size_t>(2, line.size()));
+    const size_t start = std::min(rest.find_first_not_of(" \t"), rest.size());
+    rest.remove_prefix(start);
+    const size_t end = std::min(rest.find_first_of(" \t"), rest.size());
+    TCommandLine command{std::string(rest.substr(0, end))};
+    rest.remove_prefix(end);
+    const size_t argument = rest.find_first_not_of(" \t");
+    if (argument != std::string_view::npos) {
+        std::string_view word = rest.substr(argument);
+        word.remove_suffix(word.size() - (word.find_last_not_of(" \t") + 1));
+        command.Add(std::string(word));
+    }
+    return command.AddQuoted(script);
 }
 
 std::string PerlVersionFromOutput(const std::vector<std::string>& outputLines) {

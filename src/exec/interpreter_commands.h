@@ -10,10 +10,13 @@
 namespace korvane {
 
 // perl: the interpreter's path; switches: the run switches, each with a blank in front
-// (" -w -T"); script: the file to check or run; taint: the check runs with -T, which perl
-// wants when the script's "#!" line has it.
+// (" -w -T"); script: the file to check or run. A check always warns (-w); taint: it runs
+// with -T, which perl wants when the script's "#!" line has it.
 TCommandLine PerlSyntaxCheckCommand(const std::string& perl, const std::string& script,
                                     bool taint = false);
+// A check of script that runs none of its code: the program's reader (tools/perl-read-check
+// in the program folder) takes it apart as text.
+TCommandLine PerlReadCheckCommand(const std::string& perl, const std::string& script);
 TCommandLine PerlRunCommand(const std::string& perl, std::string_view switches,
                             const std::string& script);
 TCommandLine PerlDebugCommand(const std::string& perl, std::string_view switches,
@@ -33,6 +36,9 @@ TCommandLine PhpInfoCommand(const std::string& php);
 // A batch file: "$COMSPEC" /C "script" when comspec (the COMSPEC variable) is set, otherwise
 // the system shell with the script as its file argument.
 TCommandLine BatchRunCommand(const std::string& comspec, const std::string& script);
+// A script started as the system starts it from its "#!" line: the program the line names,
+// the rest of the line as one argument, then the script.
+TCommandLine ShebangRunCommand(std::string_view line, const std::string& script);
 
 // The version from the output of PerlVersionCommand ("5.8.0", "5.36.0"): on the second line,
 // the digits and dots after the first "v" that a digit follows; "" when there is none.

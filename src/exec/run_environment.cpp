@@ -131,17 +131,6 @@ void SetPhpConfiguration(std::vector<std::string>& env) {
     SetEnvVar(env, "PHPRC", RemoveTrailingSlash(FolderPart(PhpIniPath())));
 }
 
-// Text as a Perl string in single quotes: only a backslash and the quote itself are special
-// there, so a folder name holding quotes stays a name and never becomes code.
-std::string PerlSingleQuoted(const std::string& text) {
-    std::string quoted = "'";
-    for (const char c : text) {
-        if (c == '\\' || c == '\'') quoted += '\\';
-        quoted += c;
-    }
-    return quoted + "'";
-}
-
 // The debugger library's path is written into the code that loads it, not read from a
 // variable: under taint checks (-T) every variable's value is tainted, and perl refuses to
 // require a file named by one.
@@ -250,6 +239,15 @@ std::vector<std::string> PhpCheckEnvironment() {
     std::vector<std::string> env;
     SetPhpConfiguration(env);
     return env;
+}
+
+std::string PerlSingleQuoted(const std::string& text) {
+    std::string quoted = "'";
+    for (const char c : text) {
+        if (c == '\\' || c == '\'') quoted += '\\';
+        quoted += c;
+    }
+    return quoted + "'";
 }
 
 } // namespace korvane

@@ -53,6 +53,10 @@ inline constexpr const char* DebugCommandsVariable = "KORVANE_DEBUG_COMMANDS";
 // The variables taken over from outside with KeyEnvVars.
 const std::vector<std::string>& KeyEnvironmentNames();
 
+// Text as a Perl string in single quotes: only a backslash and the quote itself are special
+// there, so a name holding quotes stays a name and never becomes code.
+std::string PerlSingleQuoted(const std::string& text);
+
 // The php.ini every PHP run reads (through PHPRC): the one in the program folder.
 std::string PhpIniPath();
 

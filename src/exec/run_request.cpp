@@ -68,6 +68,16 @@ TRunRequest PageRunRequest(const TRunPageInfo& page) {
 
 namespace {
 
+// What a program started for the page finds in its environment: the project's settings,
+// this program's own variables as they allow, the page's list and the request.
+std::vector<std::string> PageEnvironment(const TRunSettings& settings, const TRunPageInfo& page,
+                                         TScriptLanguage language, const TRequestVars& request) {
+    std::vector<std::string> own;
+    EnvironmentLines(own);
+    return InteractiveRunEnvironment(settings.Environment, own, language, page.ScriptFile,
+                                     page.EnvVars, request);
+}
+
 TRunRequest RunRequest(const TRunSettings& settings, const TRunPageInfo& page, bool debug) {
     TRunRequest run = PageRunRequest(page);
     TScriptLanguage language = TScriptLanguage::Perl;
@@ -84,8 +94,13 @@ TRunRequest RunRequest(const TRunSettings& settings, const TRunPageInfo& page, b
         break;
     case TLanguage::Batch: {
         language = TScriptLanguage::Batch;
+        // A shell script runs in the shell its "#!" line names (bash, not sh, for bash's
+        // own syntax); anything else in the system's command shell.
+        const std::string shebang = ShebangLine(page.ScriptFile);
         const char* comspec = std::getenv("COMSPEC");
-        command = BatchRunCommand(comspec ? comspec : "", page.ScriptFile);
+        command = ShebangNamesShell(shebang)
+                      ? ShebangRunCommand(shebang, page.ScriptFile)
+                      : BatchRunCommand(comspec ? comspec : "", page.ScriptFile);
         break;
     }
     default:
@@ -102,10 +117,7 @@ TRunRequest RunRequest(const TRunSettings& settings, const TRunPageInfo& page, b
         run.Post = true;
         run.PostData = form;
     }
-    std::vector<std::string> own;
-    EnvironmentLines(own);
-    run.Start.Environment = InteractiveRunEnvironment(settings.Environment, own, language,
-                                                      page.ScriptFile, page.EnvVars, request);
+    run.Start.Environment = PageEnvironment(settings, page, language, request);
     if (settings.LogEnvironment) LogEnvironment(run.Start.Environment);
     return run;
 }
@@ -142,11 +154,21 @@ std::vector<TMessageLine> SyntaxCheckScript(TConsoleController& console,
     switch (page.Kind) {
     case TLanguage::Perl:
         if (!ToolPathsPresent(page.Kind, settings, "")) return {};
+        // Code the user does not trust is only read: perl -c would run its BEGIN blocks. The
+        // reader starts with nothing of the user's environment (a PERL5LIB there could put
+        // other code in place of the reader's own modules).
+        if (!page.TrustedCode) {
+            RunCheck(console, {PerlReadCheckCommand(settings.PerlPath, page.ScriptFile), "", {}},
+                     page.Tag);
+            return FilterErrorLines(console.ErrorLines, page.ScriptFile, startTime, Now());
+        }
+        // Where and with what the run would start, so that modules the run finds through
+        // PERL5LIB or a relative "use lib" are found by the check too.
         RunCheck(console,
                  {PerlSyntaxCheckCommand(settings.PerlPath, page.ScriptFile,
                                          ShebangAsksForTaint(page.ScriptFile)),
-                  "",
-                  {}},
+                  PageRunRequest(page).Start.WorkDir,
+                  PageEnvironment(settings, page, TScriptLanguage::Perl, {})},
                  page.Tag);
         return FilterErrorLines(console.ErrorLines, page.ScriptFile, startTime, Now());
     case TLanguage::PHP:

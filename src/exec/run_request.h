@@ -23,7 +23,10 @@ struct TRunPageInfo {
     std::uint8_t FormSendType = 0;
     std::vector<std::string> FormFields; // check-list lines
     std::vector<std::string> EnvVars;    // check-list lines
-    ConsoleTag Tag = nullptr;            // the page: lines the run adds carry it
+    // The user trusts the file's code: a syntax check may run its BEGIN blocks and the modules
+    // it uses (perl -c does). An untrusted file is only read.
+    bool TrustedCode = true;
+    ConsoleTag Tag = nullptr; // the page: lines the run adds carry it
 };
 
 // A program start for the debugger window.

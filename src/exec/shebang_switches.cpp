@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <fstream>
+#include <vector>
 
 namespace korvane {
 namespace {
@@ -9,29 +10,67 @@ namespace {
 // Long enough for any "#!" line that names perl with switches.
 constexpr size_t ShebangLimit = 256;
 
-} // namespace
-
-bool SwitchesAskForTaint(std::string_view switches) {
+// The words of text, split at blanks and tabs.
+std::vector<std::string_view> Words(std::string_view text) {
+    std::vector<std::string_view> words;
     size_t at = 0;
-    while (at < switches.size()) {
-        const size_t start = switches.find_first_not_of(" \t", at);
+    while (at < text.size()) {
+        const size_t start = text.find_first_not_of(" \t", at);
         if (start == std::string_view::npos) break;
-        at = std::min(switches.find_first_of(" \t", start), switches.size());
-        const std::string_view word = switches.substr(start, at - start);
-        if (word.size() > 1 && word[0] == '-' && word[1] != '-' &&
-            word.find('T') != std::string_view::npos)
-            return true;
+        at = std::min(text.find_first_of(" \t", start), text.size());
+        words.push_back(text.substr(start, at - start));
     }
-    return false;
+    return words;
 }
 
-bool ShebangAsksForTaint(const std::string& scriptFile) {
+std::string_view BaseName(std::string_view path) {
+    const size_t slash = path.rfind('/');
+    return slash == std::string_view::npos ? path : path.substr(slash + 1);
+}
+
+} // namespace
+
+std::string ShebangLine(const std::string& scriptFile) {
     std::ifstream file(scriptFile, std::ios::binary);
     std::string line(ShebangLimit, '\0');
     file.read(line.data(), static_cast<std::streamsize>(line.size()));
     line.resize(static_cast<size_t>(file.gcount()));
     line.erase(std::min(line.find_first_of("\r\n"), line.size()));
-    if (line.compare(0, 2, "#!") != 0) return false;
+    if (line.compare(0, 2, "#!") != 0) return {};
+    return line;
+}
+
+std::string ShebangProgram(std::string_view line) {
+    if (line.substr(0, 2) != "#!") return {};
+    const std::vector<std::string_view> words = Words(line.substr(2));
+    if (words.empty()) return {};
+    std::string_view program = BaseName(words[0]);
+    // env names the program after its own options ("env -S bash -e").
+    if (program == "env")
+        for (size_t i = 1; i < words.size(); ++i)
+            if (words[i][0] != '-' && words[i].find('=') == std::string_view::npos)
+                return std::string(BaseName(words[i]));
+    return std::string(program);
+}
+
+bool ShebangNamesShell(std::string_view line) {
+    static constexpr std::string_view Shells[] = {"sh",   "bash", "dash", "ksh",
+                                                  "mksh", "zsh",  "ash",  "posh"};
+    const std::string program = ShebangProgram(line);
+    return std::find(std::begin(Shells), std::end(Shells), program) != std::end(Shells);
+}
+
+bool SwitchesAskForTaint(std::string_view switches) {
+    for (const std::string_view word : Words(switches))
+        if (word.size() > 1 && word[0] == '-' && word[1] != '-' &&
+            word.find('T') != std::string_view::npos)
+            return true;
+    return false;
+}
+
+bool ShebangAsksForTaint(const std::string& scriptFile) {
+    const std::string line = ShebangLine(scriptFile);
+    if (line.empty()) return false;
     // The switches follow the interpreter.
     const size_t interpreterEnd = line.find_first_of(" \t");
     return interpreterEnd != std::string::npos &&

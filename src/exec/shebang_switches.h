@@ -1,10 +1,19 @@
 #pragma once
-// What a Perl script's "#!" line asks of perl that perl then also wants on its own command
-// line: taint checks (-T), without which it refuses to run the script at all.
+// A script's "#!" line: which program it names, and what a Perl script's line asks of perl that
+// perl then also wants on its own command line: taint checks (-T), without which it refuses to
+// run the script at all.
 #include <string>
 #include <string_view>
 
 namespace korvane {
+
+// The script's first line without its line end when it starts with "#!", else "".
+std::string ShebangLine(const std::string& scriptFile);
+// The name of the program the line names, without its folder: "bash" for "#!/bin/bash -e" and
+// for "#!/usr/bin/env bash"; "" for no "#!" line.
+std::string ShebangProgram(std::string_view line);
+// The line names a shell of the Bourne family (sh, bash, dash, ksh, zsh and the like).
+bool ShebangNamesShell(std::string_view line);
 
 // True when script's "#!" line asks for taint checks (-T, alone or among other switches).
 bool ShebangAsksForTaint(const std::string& scriptFile);

@@ -3,6 +3,7 @@
 #include "platform/qt_strings.h"
 #include "storage/text_utils.h"
 
+#include <QElapsedTimer>
 #include <QProcess>
 #include <QStringList>
 
@@ -12,6 +13,8 @@ namespace korvane {
 namespace {
 
 constexpr int PerldocMilliseconds = 10000;
+// How often a running helper program is checked for being cancelled.
+constexpr int CancelCheckMilliseconds = 50;
 
 bool IsNameChar(char c) {
     return std::isalnum(static_cast<unsigned char>(c)) || c == '_' || c == ':';
@@ -27,28 +30,35 @@ bool IsPunctuationName(char c) {
            c != ',' && c != '"' && c != '\'';
 }
 
-// Runs a program with input on standard input; its standard output when it ended well.
-std::string Run(const QString& program, const QStringList& arguments, const std::string& input) {
+// Runs a program with input on standard input; its standard output when it ended well. It is
+// stopped when it takes too long or the caller cancels.
+std::string Run(const QString& program, const QStringList& arguments, const std::string& input,
+                const std::atomic<bool>& cancelled) {
     QProcess process;
     process.start(program, arguments);
     if (!process.waitForStarted(PerldocMilliseconds)) return {};
     process.write(input.data(), static_cast<qint64>(input.size()));
     process.closeWriteChannel();
-    if (!process.waitForFinished(PerldocMilliseconds)) {
-        process.kill();
-        process.waitForFinished();
-        return {};
+    QElapsedTimer running;
+    running.start();
+    while (process.state() != QProcess::NotRunning) {
+        if (cancelled || running.elapsed() > PerldocMilliseconds) {
+            process.kill();
+            process.waitForFinished();
+            return {};
+        }
+        process.waitForFinished(CancelCheckMilliseconds);
     }
     if (process.exitStatus() != QProcess::NormalExit || process.exitCode() != 0) return {};
     return process.readAllStandardOutput().toStdString();
 }
 
-std::string RawPod(const TPerlDocQuery& query) {
+std::string RawPod(const TPerlDocQuery& query, const std::atomic<bool>& cancelled) {
     QStringList arguments{QStringLiteral("-u")};
     if (query.Kind == TPerlDocQuery::TKind::Variable) arguments << QStringLiteral("-v");
     if (query.Kind == TPerlDocQuery::TKind::Word) arguments << QStringLiteral("-f");
     arguments << ToQString(query.Name);
-    return Run(QStringLiteral("perldoc"), arguments, {});
+    return Run(QStringLiteral("perldoc"), arguments, {}, cancelled);
 }
 
 // Entries of perlfunc and perlvar come as bare "=item" lines: a list around them makes them
@@ -58,13 +68,13 @@ std::string AsDocument(const std::string& pod) {
     return pod;
 }
 
-std::string RenderPod(const std::string& pod) {
+std::string RenderPod(const std::string& pod, const std::atomic<bool>& cancelled) {
     static const QString script = QStringLiteral(
         "use Pod::Simple::XHTML; my $p = Pod::Simple::XHTML->new; $p->html_header('');"
         "$p->html_footer(''); $p->no_errata_section(1); $p->complain_stderr(0);"
         "$p->output_string(\\my $out); $p->parse_string_document(do { local $/; <STDIN> });"
         "binmode STDOUT, ':utf8'; print $out;");
-    return Run(QStringLiteral("perl"), {QStringLiteral("-e"), script}, AsDocument(pod));
+    return Run(QStringLiteral("perl"), {QStringLiteral("-e"), script}, AsDocument(pod), cancelled);
 }
 
 } // namespace
@@ -103,14 +113,14 @@ TPerlDocQuery PerlDocQueryAt(const std::string& line, int column) {
     return {TPerlDocQuery::TKind::Word, name};
 }
 
-std::string PerlDocumentationHtml(const TPerlDocQuery& query) {
+std::string PerlDocumentationHtml(const TPerlDocQuery& query, const std::atomic<bool>& cancelled) {
     if (query.Kind == TPerlDocQuery::TKind::None) return {};
-    std::string pod = RawPod(query);
+    std::string pod = RawPod(query, cancelled);
     // A word that is no function may be a module ("POSIX", "CGI").
     if (pod.empty() && query.Kind == TPerlDocQuery::TKind::Word)
-        pod = RawPod({TPerlDocQuery::TKind::Module, query.Name});
+        pod = RawPod({TPerlDocQuery::TKind::Module, query.Name}, cancelled);
     if (pod.empty()) return {};
-    const std::string body = RenderPod(pod);
+    const std::string body = RenderPod(pod, cancelled);
     if (body.empty()) return {};
     const std::string title = HtmlEscaped(query.Name);
     return "<!DOCTYPE html>\n<html><head><meta charset=\"utf-8\"><title>" + title +

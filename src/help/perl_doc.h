@@ -1,6 +1,7 @@
 #pragma once
 // Perl's own documentation for a word of Perl code: a built-in function (as "perldoc -f"
 // shows it), a special variable ("perldoc -v") or a module (its POD), rendered to HTML.
+#include <atomic>
 #include <string>
 
 namespace korvane {
@@ -19,7 +20,8 @@ struct TPerlDocQuery {
 TPerlDocQuery PerlDocQueryAt(const std::string& line, int column);
 
 // The documentation as a whole HTML page, or "" when Perl documents no such thing (or its
-// documentation is not installed). perldoc runs with a time limit so F1 never hangs.
-std::string PerlDocumentationHtml(const TPerlDocQuery& query);
+// documentation is not installed, or cancelled became true meanwhile). perldoc runs with a time
+// limit; called off the window's thread, so the window goes on while it runs.
+std::string PerlDocumentationHtml(const TPerlDocQuery& query, const std::atomic<bool>& cancelled);
 
 } // namespace korvane

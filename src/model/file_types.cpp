@@ -21,6 +21,7 @@ constexpr CoreType CoreTypes[] = {
     {"html", "htm,html", "HTML (web page) File"},
     {"sql", "sql", "SQL (database) Script"},
     {"bat", "bat", "Batch File"},
+    {"sh", "sh,bash", "Shell Script"},
     {"txt", "txt", "Plain Text File"},
 };
 
@@ -50,6 +51,7 @@ void TFileTypeList::MakeDefault() {
         {"htm,html", "HTML (web page) File"},
         {"sql", "SQL (database) Script"},
         {"bat", "Batch File"},
+        {"sh,bash", "Shell Script"},
         {"txt", "Plain Text File"},
         {"dat", "Text Data File"},
         {"csv", "Comma Separated Value [Text] File"},

@@ -378,6 +378,9 @@ public:
     bool MultiLineEditorTabs() const { return MultiLineEditorTabsValue; }
     void setMultiLineEditorTabs(bool value);
     KORVANE_FLAG_SETTING(ExternalChangeCheck)
+    // A script written for the first time with a "#!" line is made executable, as a web
+    // server wants of a CGI script.
+    KORVANE_FLAG_SETTING(ExecutableScripts)
 
     // ---- Search and replace ----
     KORVANE_SEARCH_SETTING(std::string, LastSearch)

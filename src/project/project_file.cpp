@@ -297,7 +297,7 @@ void TKorProject::SaveSettingsSection(TSectionList& stream) {
         stream.WriteFlag((this->*field.Get)());
     stream.WriteInt(TabWidthValue);
     for (bool flag : {HighlightCursorLineValue, ShowStatusBarValue, ShowBlocksValue,
-                      ExternalChangeCheckValue, MultiLineEditorTabsValue})
+                      ExternalChangeCheckValue, MultiLineEditorTabsValue, ExecutableScriptsValue})
         stream.WriteFlag(flag);
     stream.EndSection();
 
@@ -655,6 +655,7 @@ void TKorProject::LoadSettingsSection(TSectionList& stream) {
     setShowBlocks(stream.AtEnd() ? true : stream.ReadFlag());
     setExternalChangeCheck(stream.AtEnd() ? true : stream.ReadFlag());
     setMultiLineEditorTabs(stream.ReadFlag());
+    setExecutableScripts(stream.AtEnd() ? true : stream.ReadFlag());
     EditorSettingsLoadedFlag = true;
     stream.EndSection();
 

@@ -2,6 +2,7 @@
 // What the project needs of the main window: its title, its rectangle and the screen, the
 // page control and its tab mode, the status bar, the message list and the menu style. The main
 // window implements it; without a window (tools, tests) the do-nothing base serves.
+#include <cstddef>
 #include <string>
 #include <vector>
 
@@ -47,6 +48,8 @@ public:
     virtual void SetMessageListHint(const std::string& /*hint*/) {}
     // Replaces the message list's lines; each keeps the page it refers to.
     virtual void SetMessages(const std::vector<TMessageLine>& /*lines*/) {}
+    // Keeps the first `keep` lines of the message list and adds lines after them.
+    virtual void UpdateMessages(size_t /*keep*/, const std::vector<TMessageLine>& /*added*/) {}
     // Adds one line at the end of the message list.
     virtual void AddMessage(const TMessageLine& /*line*/) {}
 

@@ -67,6 +67,7 @@ void TKorProject::SetCreateDefaults() {
     // files saved before the choice existed load as active.
     FtpPassiveValue = true;
     ExternalChangeCheckValue = true;
+    ExecutableScriptsValue = true;
     ReplacePromptValue = true;
     SaveFindReplaceValue = true;
     SavePropertyPageHistoryValue = true;

@@ -2,6 +2,7 @@
 
 #include "platform/qt_strings.h"
 #include "storage/flag_scope.h"
+#include "widgets/help_topic.h"
 #include "widgets/ok_cancel_row.h"
 
 #include <QCheckBox>
@@ -24,6 +25,7 @@ void MakePermissionBox(QLineEdit& box) {
 TchmodForm::TchmodForm(QWidget* owner, const std::string& value) : QDialog(owner) {
     setObjectName(QStringLiteral("chmodForm"));
     setWindowTitle(QStringLiteral("Change FTP File Permissions"));
+    SetHelpTopic(*this, "Contents/reference/chmod");
     auto* layout = new QVBoxLayout(this);
     auto* grid = new QGridLayout;
     const char* const classes[] = {"Owner", "Group", "Public"};

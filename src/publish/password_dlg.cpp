@@ -1,6 +1,7 @@
 #include "publish/password_dlg.h"
 
 #include "platform/qt_strings.h"
+#include "widgets/help_topic.h"
 #include "widgets/ok_cancel_row.h"
 
 #include <QHBoxLayout>
@@ -14,6 +15,7 @@ namespace korvane {
 TPasswordDlg::TPasswordDlg(QWidget* owner, const std::string& caption) : QDialog(owner) {
     setObjectName(QStringLiteral("PasswordDlg"));
     setWindowTitle(caption.empty() ? QStringLiteral("Password Dialog") : ToQString(caption));
+    SetHelpTopic(*this, "Contents/reference/password");
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(new QLabel(QStringLiteral("Enter password:")));
     Password = new QLineEdit;

@@ -12,6 +12,7 @@
 #include "storage/flag_scope.h"
 #include "storage/prompt.h"
 #include "storage/text_utils.h"
+#include "widgets/help_topic.h"
 #include "widgets/user_feedback.h"
 
 #include <QApplication>
@@ -112,6 +113,7 @@ TProjOrg::TProjOrg(QWidget* owner, TKorProject& project, TUploader& uploader, TC
       Commands(std::move(commands)) {
     setObjectName(QStringLiteral("ProjOrg"));
     setWindowTitle(QStringLiteral("Project Organizer"));
+    SetHelpTopic(*this, "Contents/reference/organizer");
     auto* layout = new QVBoxLayout(this);
     auto* split = new QSplitter;
     Files = new QListWidget;

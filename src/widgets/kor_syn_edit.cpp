@@ -2,7 +2,10 @@
 
 #include "widgets/gutter_glyphs.h"
 
+#include <QAccessible>
 #include <QAction>
+#include <QInputMethodEvent>
+#include <QKeyEvent>
 #include <QPainter>
 #include <Qsci/qscicommand.h>
 #include <Qsci/qscicommandset.h>
@@ -123,6 +126,19 @@ std::string TKorSynEdit::RawText() const {
 std::string_view TKorSynEdit::RawView() const {
     const auto* data = static_cast<const char*>(SendScintillaPtrResult(SCI_GETCHARACTERPOINTER));
     return {data, static_cast<size_t>(TextLength())};
+}
+
+std::string_view TKorSynEdit::RangeView(size_t start, size_t length) const {
+    if (length == 0) return {};
+    // The pointer comes back as the message's result, a long as wide as a pointer here.
+    static_assert(sizeof(long) == sizeof(const char*));
+    const auto* data = reinterpret_cast<const char*>(SendScintilla(
+        SCI_GETRANGEPOINTER, static_cast<unsigned long>(start), static_cast<long>(length)));
+    return data ? std::string_view(data, length) : std::string_view();
+}
+
+char TKorSynEdit::CharAt(size_t position) const {
+    return static_cast<char>(SendScintilla(SCI_GETCHARAT, static_cast<unsigned long>(position)));
 }
 
 long long TKorSynEdit::TextLength() const {
@@ -253,11 +269,32 @@ void TKorSynEdit::redo() {
     Quietly([this] { SendScintilla(SCI_REDO); });
 }
 
-void TKorSynEdit::Quietly(const std::function<void()>& operation) {
+void TKorSynEdit::keyPressEvent(QKeyEvent* event) {
+    if (QAccessible::isActive()) {
+        QsciScintilla::keyPressEvent(event);
+        return;
+    }
+    Quietly([&] { QsciScintilla::keyPressEvent(event); }, false);
+}
+
+void TKorSynEdit::inputMethodEvent(QInputMethodEvent* event) {
+    if (QAccessible::isActive()) {
+        QsciScintilla::inputMethodEvent(event);
+        return;
+    }
+    Quietly([&] { QsciScintilla::inputMethodEvent(event); }, false);
+}
+
+void TKorSynEdit::Quietly(const std::function<void()>& operation, bool announceUnchanged) {
+    if (Quiet) {
+        operation();
+        return;
+    }
     const long eventMask = SendScintilla(SCI_GETMODEVENTMASK);
     SendScintilla(SCI_SETMODEVENTMASK,
                   static_cast<unsigned long>(SC_MOD_BEFOREINSERT | SC_MOD_BEFOREDELETE));
     Quiet = true;
+    QuietChanged = false;
     QuietLineChanges.clear();
     operation();
     CountPendingInsert();
@@ -271,6 +308,7 @@ void TKorSynEdit::Quietly(const std::function<void()>& operation) {
         else
             emit LinesDeleted(firstLine, -added);
     }
+    if (!announceUnchanged && !QuietChanged) return;
     emit textChanged();
     emit TextEdited();
 }
@@ -557,6 +595,7 @@ void TKorSynEdit::OnEngineModified(int position, int type, const char* /*text*/,
         // Announced before the change (without the text): a deletion's lines are counted in
         // the range about to go, an insertion's once it is in, at the next announcement.
         CountPendingInsert();
+        if (type & (SC_MOD_BEFOREINSERT | SC_MOD_BEFOREDELETE)) QuietChanged = true;
         if (type & SC_MOD_BEFOREINSERT) {
             PendingInsert = {true, position, length, FirstMovedLine(position)};
         } else if (type & SC_MOD_BEFOREDELETE) {
@@ -580,6 +619,12 @@ void TKorSynEdit::OnEngineModified(int position, int type, const char* /*text*/,
 }
 
 void TKorSynEdit::paintEvent(QPaintEvent* event) {
+    // The component tells its accessible of the caret at every paint, counting the characters
+    // from the start of the text to the caret to do so; without assistive technology nobody
+    // listens, so the accessible some query made is let go first.
+    if (!QAccessible::isActive())
+        if (QAccessibleInterface* accessible = QAccessible::queryAccessibleInterface(this))
+            QAccessible::deleteAccessibleInterface(QAccessible::uniqueId(accessible));
     QsciScintilla::paintEvent(event);
     if (!AfterPaint || marginWidth(GlyphMargin) == 0) return;
     const int lineHeight = static_cast<int>(SendScintilla(SCI_TEXTHEIGHT, 0UL));

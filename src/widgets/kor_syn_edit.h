@@ -31,8 +31,14 @@ public:
     // Replaces the text; not undoable, leaves the editor unmodified and sends no line events.
     void SetRawText(std::string_view text);
     std::string RawText() const;
-    // The buffer itself, valid until the next change of the text.
+    // The buffer itself, valid until the next change of the text. The engine makes it one
+    // piece by moving the gap it edits at to the end: a copy of everything after the last
+    // edit, so nothing done per key may ask for it.
     std::string_view RawView() const;
+    // The bytes [start, start + length), valid until the next change of the text; costs a
+    // move of the gap only when the gap lies inside the range, and then no more than its length.
+    std::string_view RangeView(size_t start, size_t length) const;
+    char CharAt(size_t position) const;
     long long TextLength() const;
     // The line end a typed line break puts in: CR LF, or a mixed file's own.
     std::string_view LineEnd() const;
@@ -130,12 +136,20 @@ signals:
 protected:
     void paintEvent(QPaintEvent* event) override;
 
+protected:
+    // Keys edit quietly, so a typed character costs the same in a large text as in a small one
+    // (unless assistive technology is on, which is told of every change as it happens).
+    void keyPressEvent(QKeyEvent* event) override;
+    void inputMethodEvent(QInputMethodEvent* event) override;
+
 private:
     void OnEngineModified(int position, int type, const char* text, int length, int linesAdded);
     // Runs operation with the engine's change events reduced to the announcements before each
     // change: the full events cost the accessibility layer a count of the characters before
-    // every change. Line changes are gathered and reported afterwards, in their order.
-    void Quietly(const std::function<void()>& operation);
+    // every change. Line changes are gathered and reported afterwards, in their order, and the
+    // text reported changed (always, or only when something changed). Within another quiet
+    // operation it just runs.
+    void Quietly(const std::function<void()>& operation, bool announceUnchanged = true);
     // The first line whose start a change at position moves.
     int FirstMovedLine(long long position) const;
     int MarkerForColour(std::vector<std::pair<QRgb, int>>& colourSlots, QColor colour,
@@ -144,6 +158,7 @@ private:
 
     bool Loading = false;
     bool Quiet = false;
+    bool QuietChanged = false; // a change was announced during the quiet operation
     std::vector<std::pair<int, int>> QuietLineChanges; // first moved line, lines added
     // An insertion announced while quiet; its lines are counted once it is in.
     struct {

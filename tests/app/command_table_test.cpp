@@ -120,6 +120,10 @@ const TExpected Commands[] = {
     {"CheckSyntaxAction", "Debug", "Check &Syntax", QKeySequence("Ctrl+F9")},
     {"ContinueAction", "Debug", "Run / Continue", QKeySequence("F9")},
     {"StepAction", "Debug", "&Step", QKeySequence("F8")},
+    {"StepOverAction", "Debug", "Step &Over", QKeySequence("Shift+F8")},
+    {"StepOutAction", "Debug", "Step O&ut", QKeySequence("Ctrl+Shift+F8")},
+    {"RunToCursorAction", "Debug", "Run to &Cursor", QKeySequence("Ctrl+F8")},
+    {"BreakpointConditionAction", "Debug", "Breakpoint Co&ndition...", QKeySequence("Ctrl+Alt+F8")},
     {"PauseAction", "Debug", "Pause", {}},
     {"ProgramResetAction", "Debug", "Program Reset", {}},
     {"ShowVariablesAction", "Debug", "Show Variable List Window", {}},
@@ -191,9 +195,18 @@ TEST_F(CommandTableTest, EveryCommandHasItsCaptionKeysAndCategoryAndNoKeyIsBound
                 << owners[key.toString()].toStdString() << " and "
                 << action->objectName().toStdString();
 
-    const std::vector<std::string> debug = {
-        "CheckSyntaxAction",  "-", "ContinueAction",     "StepAction", "PauseAction",
-        "ProgramResetAction", "-", "ShowVariablesAction"};
+    const std::vector<std::string> debug = {"CheckSyntaxAction",
+                                            "-",
+                                            "ContinueAction",
+                                            "StepAction",
+                                            "StepOverAction",
+                                            "StepOutAction",
+                                            "RunToCursorAction",
+                                            "BreakpointConditionAction",
+                                            "PauseAction",
+                                            "ProgramResetAction",
+                                            "-",
+                                            "ShowVariablesAction"};
     // Other tools may follow the debugger's own items.
     const std::vector<std::string> debugItems = ItemNames(*TopMenu(form, "&Debug"));
     EXPECT_EQ(

@@ -78,6 +78,7 @@ TEST_F(FileCommandsTest, MenusHoldTheCommandsInOrderWithTheirKeys) {
                                            "[&Recent]",
                                            "-",
                                            "[Line Endings]",
+                                           "[Enc&oding]",
                                            "[&Restore]",
                                            "-",
                                            "&Insert File at Cursor...",

@@ -350,7 +350,7 @@ TEST_F(PropertiesDlgTest, MandatoryFileTypesAreRestoredOnApply) {
     dialog->ClearFileTypesClick();
     EXPECT_EQ(dialog->WorkingFileTypes().Entries().size(), 1u);
     dialog->ResetFileTypesClick(); // an empty table resets without asking
-    EXPECT_EQ(dialog->WorkingFileTypes().Count(), 19);
+    EXPECT_EQ(dialog->WorkingFileTypes().Count(), 20);
     dialog->CancelBtn->click();
 }
 

@@ -1,4 +1,5 @@
 // The main window's run commands driving real interpreters on real pages.
+#include "app/help_commands.h"
 #include "app/main_form.h"
 #include "editor/editor_page.h"
 #include "exec/console_controller.h"
@@ -13,16 +14,20 @@
 #include "widgets/kor_syn_edit.h"
 
 #include <QAction>
+#include <QApplication>
 #include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QKeyEvent>
 #include <QListWidget>
+#include <QProgressDialog>
+#include <QPushButton>
 #include <QTabWidget>
 #include <QThread>
 #include <Qsci/qsciscintilla.h>
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <signal.h>
 
 using namespace korvane;
 using RunCommandsTest = test::RunTest;
@@ -140,6 +145,74 @@ TEST_F(RunCommandsTest, RunToTextShowsTheOutputAndErrorsGoToTheMessages) {
     ASSERT_TRUE(WaitFor([&] { return Debugger().RunPage() == nullptr; }));
     EXPECT_EQ(OutputText(page).rfind("pid ", 0), 0u);
     EXPECT_NE(OutputText(page), first) << "a second process ran";
+}
+
+// Each poll of a running program adds its new warnings to the message list; the lines
+// already there stay the list's own items (a mark put on one survives), not a rebuilt copy.
+TEST_F(RunCommandsTest, MessagesOfARunningProgramGrowWithoutBeingRebuilt) {
+    OpenScript("warns.pl", "$| = 1;\nwarn \"first\\n\";\nsleep 1;\n"
+                           "warn \"more $_ at line 2\\n\" for 1 .. 3;\nsleep 1;\n");
+    Form->RunToTextAction()->trigger();
+    ASSERT_TRUE(WaitFor([&] { return RowContaining("first") >= 0; }));
+    constexpr int MarkRole = Qt::UserRole + 77;
+    QListWidgetItem* first = Form->MessageList()->item(RowContaining("first"));
+    first->setData(MarkRole, true);
+    Form->MessageList()->item(0)->setData(MarkRole, true);
+    ASSERT_TRUE(WaitFor([&] { return Debugger().RunPage() == nullptr; }));
+    ASSERT_GE(RowContaining("more 3"), 0);
+    EXPECT_TRUE(Form->MessageList()->item(0)->data(MarkRole).toBool()) << "the start line";
+    EXPECT_TRUE(Form->MessageList()->item(RowContaining("first"))->data(MarkRole).toBool())
+        << "the first warning";
+    EXPECT_EQ(RowContaining("more 1"), RowContaining("first") + 1);
+    EXPECT_EQ(RowContaining("Checkpoint"), RowContaining("more 3") + 1)
+        << "one checkpoint line, the latest";
+}
+
+// F1 on a word of Perl code runs perldoc off the window's thread: the command returns at once
+// with a busy cursor; after half a second a window with Cancel comes up, and Cancel stops
+// perldoc. A perldoc that finds nothing leads to the window's own help, once it has ended.
+TEST_F(RunCommandsTest, HelpOnWordLooksUpPerldocWhileTheWindowGoesOn) {
+    const std::string started = Dir.File("perldoc.started");
+    const std::string ended = Dir.File("perldoc.ended");
+    const std::string fake = Dir.File("bin/perldoc");
+    std::filesystem::create_directories(Dir.File("bin"));
+    test::WriteBytes(fake, "#!/bin/sh\necho $$ > '" + started +
+                               "'\nsleep \"${FAKE_PERLDOC_SLEEP:-1}\"\n" + "touch '" + ended +
+                               "'\nexit 1\n");
+    std::filesystem::permissions(fake, std::filesystem::perms::owner_all);
+    const test::ScopedEnv path("PATH", Dir.File("bin") + ":" + std::getenv("PATH"));
+    TEditorPage& page = OpenScript("f1.pl", "print 1;\n");
+    page.Editor()->SetCaret(2, 1);
+
+    Form->Help().HelpOnWord();
+    EXPECT_FALSE(std::filesystem::exists(ended)) << "the window waited for perldoc";
+    EXPECT_TRUE(Form->Help().LookingUp());
+    ASSERT_NE(QApplication::overrideCursor(), nullptr);
+    EXPECT_EQ(QApplication::overrideCursor()->shape(), Qt::BusyCursor);
+    ASSERT_TRUE(WaitFor([&] { return !Form->Help().LookingUp(); }));
+    EXPECT_TRUE(std::filesystem::exists(ended));
+    EXPECT_EQ(QApplication::overrideCursor(), nullptr) << "the busy cursor goes";
+
+    const test::ScopedEnv slow("FAKE_PERLDOC_SLEEP", "30");
+    std::filesystem::remove(started);
+    std::filesystem::remove(ended);
+    Form->Help().HelpOnWord();
+    const auto cancelButton = []() -> QPushButton* {
+        for (QWidget* window : QApplication::topLevelWidgets())
+            if (auto* progress = qobject_cast<QProgressDialog*>(window);
+                progress && progress->isVisible())
+                return progress->findChild<QPushButton*>();
+        return nullptr;
+    };
+    ASSERT_TRUE(WaitFor([&] { return cancelButton() != nullptr; }))
+        << "no window with Cancel while perldoc runs";
+    ASSERT_TRUE(std::filesystem::exists(started));
+    const int pid = std::stoi(test::ReadBytes(started));
+    cancelButton()->click();
+    ASSERT_TRUE(WaitFor([&] { return !Form->Help().LookingUp(); }));
+    EXPECT_NE(kill(pid, 0), 0) << "perldoc was left running";
+    EXPECT_FALSE(std::filesystem::exists(ended));
+    EXPECT_EQ(QApplication::overrideCursor(), nullptr);
 }
 
 TEST_F(RunCommandsTest, ProgramResetEndsAnEndlessProgram) {

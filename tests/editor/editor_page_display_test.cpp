@@ -1,6 +1,5 @@
 #include "editor_fixture.h"
 
-#include "editor/bracket_depth.h"
 #include "editor/browser_tab.h"
 #include "editor/debug_support.h"
 #include "storage/date_text.h"
@@ -11,6 +10,9 @@
 #include <Qsci/qscilexer.h>
 #include <Qsci/qsciscintilla.h>
 
+#include <algorithm>
+#include <cstdlib>
+#include <cstring>
 #include <filesystem>
 
 namespace korvane::test {
@@ -138,36 +140,6 @@ TEST_F(EditorTest, SpecialLineColoursPutTheExecutionLineFirst) {
     EXPECT_EQ(page.MarkedLine(), 3);
 }
 
-TEST(BracketDisplay, LevelOfTheBracketAtTheCaretElseTheBlockDepth) {
-    const auto panel = [](std::string_view text, size_t caret, bool perl = true, bool html = false,
-                          bool selection = false) {
-        TBracketQuery query;
-        query.Text = text;
-        query.Caret = caret;
-        query.IsPerl = perl;
-        query.IsHTML = html;
-        query.HasSelection = selection;
-        return BracketDisplay(query).Panel;
-    };
-    EXPECT_EQ(panel("f(a)", 3), "Level 1") << "the closing bracket after the caret";
-    EXPECT_EQ(panel("f(a)", 1), "Level 1") << "the opening bracket shows the same level";
-    EXPECT_EQ(panel("f((a))", 5), "Level 1");
-    EXPECT_EQ(panel("f((a))", 4), "Level 2");
-    EXPECT_EQ(panel("sub x {\r\n  my $a = 1;\r\n}", 14), "Block 1");
-    EXPECT_EQ(panel("sub x {\r\n  my $a = 1;\r\n}", 14, true, false, true), "")
-        << "a selection shows nothing";
-    EXPECT_EQ(panel("{ # {\r\n x", 9), "Block 1") << "a Perl comment hides its brackets";
-    EXPECT_EQ(panel("{ # {\r\n x", 9, false), "Block 2") << "elsewhere # is text";
-    EXPECT_EQ(panel("<a <b>", 6, false, true), "Level 2") << "angle brackets pair up on HTML pages";
-    EXPECT_EQ(panel("<a <b>", 6, true, false), "") << "and only there";
-
-    TBracketQuery inString;
-    inString.Text = "x = \"(\"";
-    inString.Caret = 6;
-    inString.IsSymbol = [](size_t) { return false; };
-    EXPECT_EQ(BracketDisplay(inString).Bracket, -1) << "a bracket inside a string is not examined";
-}
-
 TEST_F(EditorTest, StatusBarShowsTheCurrentPage) {
     const std::string file = Dir.File("site/status.pl");
     WriteBytes(file, "if (1) {\n  f(a);\n}\n");
@@ -176,7 +148,7 @@ TEST_F(EditorTest, StatusBarShowsTheCurrentPage) {
     EXPECT_EQ(Host.Panels[0], "Row: 2  Col: 6");
     EXPECT_EQ(Host.Panels[1], "");
     EXPECT_EQ(Host.Panels[2], "Insert");
-    EXPECT_EQ(Host.Panels[3], SizeText(page.Editor()->TextLength()));
+    EXPECT_EQ(Host.Panels[3], SizeText(page.Editor()->TextLength()) + "  UTF-8");
     EXPECT_EQ(Host.Panels[5], file);
     page.Editor()->SetCaret(5, 2);
     EXPECT_EQ(Host.Panels[4], "Level 1");
@@ -187,6 +159,53 @@ TEST_F(EditorTest, StatusBarShowsTheCurrentPage) {
     EXPECT_EQ(Host.Panels[4], "Off");
     page.Editor()->SetCaret(1, 1);
     EXPECT_EQ(Host.Panels[4], "Off") << "the bracket display is disconnected";
+}
+
+// The block level follows keys, undo, redo and replacements in a text of many pieces, and a
+// key typed in the middle reads only what is near it: the engine's gap, where it edits, stays
+// near the caret instead of moving to the end as a copy of the whole buffer would make it.
+TEST_F(EditorTest, BlockLevelFollowsEditsWithoutReadingTheWholeText) {
+    const std::string file = Dir.File("site/blocks.pl");
+    std::string source;
+    for (int i = 0; i < 40000; ++i)
+        source += i % 3 == 0 ? "sub f" + std::to_string(i) + " {\n" : "  print x;\n";
+    WriteBytes(file, source);
+    TEditorPage& page = Open(file);
+    TKorSynEdit& editor = *page.Editor();
+    const auto expected = [&] {
+        const std::string text = editor.RawText();
+        const auto before =
+            std::string_view(text).substr(0, static_cast<size_t>(editor.CaretPosition()));
+        const long long depth = std::count(before.begin(), before.end(), '{') -
+                                std::count(before.begin(), before.end(), '}');
+        return depth >= 1 ? "Block " + std::to_string(depth) : std::string();
+    };
+    const auto type = [&](const char* text) {
+        editor.SendScintilla(QsciScintillaBase::SCI_ADDTEXT, std::strlen(text), text);
+    };
+    editor.SetCaret(4, 2000); // inside "print"
+    EXPECT_EQ(Host.Panels[4], expected());
+    type("{ x");
+    const long long gap = editor.SendScintilla(QsciScintillaBase::SCI_GETGAPPOSITION);
+    EXPECT_LT(std::abs(gap - editor.CaretPosition()),
+              2 * static_cast<long long>(TBracketIndex::PieceSize))
+        << "gap " << gap << ", caret " << editor.CaretPosition() << ", length "
+        << editor.TextLength();
+    EXPECT_EQ(Host.Panels[4], expected());
+    editor.SetCaret(1, 1);
+    type("} y");
+    EXPECT_EQ(Host.Panels[4], expected());
+    editor.SetCaret(4, 39990);
+    EXPECT_EQ(Host.Panels[4], expected()) << "after an edit far before the caret";
+    editor.undo();
+    editor.SetCaret(4, 39990);
+    EXPECT_EQ(Host.Panels[4], expected()) << "after undo, which edits quietly";
+    editor.redo();
+    editor.SetCaret(4, 39991);
+    EXPECT_EQ(Host.Panels[4], expected()) << "after redo";
+    editor.ReplaceRanges({{0, 100, "{{{{"}});
+    editor.SetCaret(4, 39992);
+    EXPECT_EQ(Host.Panels[4], expected()) << "after a replacement";
 }
 
 TEST_F(EditorTest, GotoLineAndTheWordAtTheCaret) {

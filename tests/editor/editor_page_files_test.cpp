@@ -4,6 +4,7 @@
 #include "storage/file_utils.h"
 
 #include <QTabWidget>
+#include <Qsci/qscilexer.h>
 
 #include <filesystem>
 
@@ -484,6 +485,140 @@ TEST_F(EditorTest, ReadOnlyFilesShowInTheCaptionAndUploadsFollowTheDates) {
     page.setFtpDestFilename("other.pl");
     page.setFileName(Dir.File("site/third.pl"));
     EXPECT_EQ(page.FtpDestFilename(), "third.pl");
+}
+
+TEST_F(EditorTest, Latin1AndWindows1252FilesShowTheirLettersAndAreSavedInTheirOwnBytes) {
+    struct Case {
+        const char* Name;
+        std::string Bytes;
+        std::string Shown; // the text the editor holds, in UTF-8
+        TTextEncoding Encoding;
+    };
+    const std::vector<Case> cases = {
+        {"latin1.pl", "# caf\xE9\nprint \"\xFC\";\n", "# caf\xC3\xA9\r\nprint \"\xC3\xBC\";\r\n",
+         TTextEncoding::Windows1252},
+        {"cp1252.pl", "# \x93quoted\x94 \x80 5\r\n",
+         "# \xE2\x80\x9Cquoted\xE2\x80\x9D \xE2\x82\xAC 5\r\n", TTextEncoding::Windows1252},
+        {"bom.pl", "\xEF\xBB\xBF# \xC3\xA9\n", "# \xC3\xA9\r\n", TTextEncoding::Utf8},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.Name);
+        const std::string file = Dir.File(std::string("site/") + c.Name);
+        WriteBytes(file, c.Bytes);
+        TEditorPage& page = Open(file);
+        EXPECT_EQ(page.Editor()->RawText(), c.Shown);
+        EXPECT_EQ(page.Encoding(), c.Encoding);
+        page.SaveToFile("", true);
+        EXPECT_EQ(ReadBytes(file), c.Bytes) << "a save without edits gives the same bytes";
+    }
+
+    // A letter typed into a Latin-1 page is written as its Latin-1 byte.
+    TEditorPage& latin = AsEditorPage(*Project->PageByFileName(Dir.File("site/latin1.pl")));
+    Project->setCurrentPage(&latin);
+    Project->MoveToPageUpdate();
+    EXPECT_NE(Host.Panels[3].find("Windows-1252"), std::string::npos) << Host.Panels[3];
+    latin.Editor()->SetCaret(1, 1);
+    latin.Editor()->ReplaceSelectionRaw("\xC3\xA8");
+    latin.SaveToFile("", false);
+    EXPECT_EQ(ReadBytes(latin.FileName()), "\xE8# caf\xE9\nprint \"\xFC\";\n");
+
+    // One it cannot hold stops the save with the line named; file and text stay as they were.
+    latin.Editor()->SetCaret(1, 2);
+    latin.Editor()->ReplaceSelectionRaw("\xE6\x97\xA5");
+    EXPECT_THROW(
+        {
+            try {
+                latin.SaveToFile("", false);
+            } catch (const handledException& error) {
+                EXPECT_NE(std::string(error.what()).find("Line 2 of latin1.pl"), std::string::npos)
+                    << error.what();
+                throw;
+            }
+        },
+        handledException);
+    EXPECT_EQ(ReadBytes(latin.FileName()), "\xE8# caf\xE9\nprint \"\xFC\";\n");
+    EXPECT_TRUE(latin.EditorModified());
+    // In UTF-8 it can.
+    latin.setEncoding(TTextEncoding::Utf8, false);
+    latin.SaveToFile("", false);
+    EXPECT_EQ(ReadBytes(latin.FileName()),
+              "\xC3\xA8# caf\xC3\xA9\n\xE6\x97\xA5print \"\xC3\xBC\";\n");
+
+    // Read again as ISO-8859-1, the byte 0x80 is a control, not the euro sign.
+    TEditorPage& cp = AsEditorPage(*Project->PageByFileName(Dir.File("site/cp1252.pl")));
+    cp.ReopenWithEncoding(TTextEncoding::Latin1);
+    EXPECT_EQ(cp.Encoding(), TTextEncoding::Latin1);
+    EXPECT_NE(cp.Editor()->RawText().find("\xC2\x80 5"), std::string::npos);
+    EXPECT_FALSE(cp.EditorModified());
+    cp.SaveToFile("", true);
+    EXPECT_EQ(ReadBytes(cp.FileName()), "# \x93quoted\x94 \x80 5\r\n");
+}
+
+TEST_F(EditorTest, ShellScriptsAreDrawnByTheShellLexerAndBatchFilesKeepTheirs) {
+    struct Case {
+        const char* Name;
+        const char* Text;
+        bool Batch;            // run by the shell
+        const char* LexerName; // "" for no lexer
+    };
+    const Case cases[] = {
+        {"tool.sh", "echo $HOME\n", true, "bash"},
+        {"job.bat", "echo %PATH%\n", true, "batch"},
+        {"deploy.bash", "#!/bin/bash\necho hi\n", true, "bash"},
+        {"form.cgi", "#!/bin/sh\necho 'Content-Type: text/plain'\n", true, "bash"},
+        {"app.cgi", "#!/usr/bin/perl -w\nprint 1;\n", false, "perl"},
+        {"plain.pl", "#!/bin/sh\nprint 1;\n", false, "perl"}, // .pl is Perl whatever it says
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.Name);
+        const std::string file = Dir.File(std::string("site/") + c.Name);
+        WriteBytes(file, c.Text);
+        TEditorPage& page = Open(file);
+        EXPECT_EQ(page.IsBatch(), c.Batch);
+        ASSERT_NE(page.Editor(), nullptr);
+        ASSERT_NE(page.Editor()->lexer(), nullptr);
+        EXPECT_STREQ(page.Editor()->lexer()->lexer(), c.LexerName);
+    }
+    // Renamed from batch file to shell script, the page changes its lexer, not its kind.
+    TEditorPage& job = AsEditorPage(*Project->PageByFileName(Dir.File("site/job.bat")));
+    job.SaveToFileExt(job.FileName(), "sh", true, true, Now());
+    EXPECT_TRUE(job.IsBatch());
+    EXPECT_STREQ(job.Editor()->lexer()->lexer(), "bash");
+}
+
+TEST_F(EditorTest, AScriptWithAShebangLineIsMadeExecutableWhenFirstWritten) {
+    namespace fs = std::filesystem;
+    const auto runnable = [](const std::string& path) {
+        return (fs::status(path).permissions() & fs::perms::owner_exec) != fs::perms::none;
+    };
+    struct Case {
+        const char* Name;
+        const char* Text;
+        bool Setting;
+        bool Executable;
+    };
+    const Case cases[] = {
+        {"site/cgi-bin/new.cgi", "#!/usr/bin/perl\r\nprint 1;\r\n", true, true},
+        {"site/tool.sh", "#!/bin/sh\r\necho\r\n", true, true},
+        {"site/lib.pm", "package X;\r\n1;\r\n", true, false},
+        {"site/off.cgi", "#!/usr/bin/perl\r\n", false, false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.Name);
+        Project->setExecutableScripts(c.Setting);
+        TEditorPage& page = NewTempPage();
+        page.Editor()->SetRawText(c.Text);
+        page.SaveToFile(Dir.File(c.Name), false);
+        EXPECT_EQ(runnable(Dir.File(c.Name)), c.Executable);
+    }
+    // A file that was there keeps the mode its owner gave it.
+    Project->setExecutableScripts(true);
+    WriteBytes(Dir.File("site/kept.pl"), "print 1;\n");
+    TEditorPage& kept = Open(Dir.File("site/kept.pl"));
+    kept.Editor()->SetRawText("#!/usr/bin/perl\r\nprint 2;\r\n");
+    kept.Editor()->SetModified(true);
+    kept.SaveToFile("", false);
+    EXPECT_FALSE(runnable(kept.FileName()));
 }
 
 } // namespace

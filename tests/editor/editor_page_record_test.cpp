@@ -1,5 +1,7 @@
 #include "editor_fixture.h"
 
+#include "web/web_server.h"
+
 #include "storage/byte_stream.h"
 #include "storage/file_utils.h"
 #include "storage/section_list.h"
@@ -204,6 +206,37 @@ TEST_F(EditorTest, APageWhoseFileIsGoneCostsOnlyThatPage) {
     EXPECT_EQ(loaded->Page(1).FileName(), Dir.File("site/logo.png"));
     EXPECT_FALSE(loaded->Page(1).HasEditor());
     EXPECT_EQ(Host.Tabs.count(), 1) << "only the editor page has a tab";
+}
+
+TEST_F(EditorTest, FilesOutsideTheProjectsFoldersAskToBeTrustedAndTheProjectKeepsTheTrust) {
+    std::filesystem::create_directories(Dir.File("downloads"));
+    WriteBytes(Dir.File("site/own.pl"), "print 1;\n");
+    WriteBytes(Dir.File("downloads/theirs.pl"), "BEGIN { print 1 }\n");
+    EXPECT_TRUE(Open(Dir.File("site/own.pl")).CodeTrusted()) << "in the project's folder";
+    EXPECT_TRUE(NewTempPage().CodeTrusted()) << "typed here";
+    TEditorPage& theirs = Open(Dir.File("downloads/theirs.pl"));
+    EXPECT_FALSE(theirs.CodeTrusted());
+    Project->WebServer().setRootPath(Dir.File("downloads"));
+    EXPECT_TRUE(theirs.CodeTrusted()) << "in the web server's root";
+    Project->WebServer().setRootPath("");
+    EXPECT_FALSE(theirs.CodeTrusted());
+
+    theirs.SyntaxCheck();
+    EXPECT_FALSE(theirs.TrustBarWidget()->isHidden()) << "the check says it only read the file";
+    Project->setModified(false);
+    theirs.TrustCode();
+    EXPECT_TRUE(theirs.CodeTrusted());
+    EXPECT_TRUE(theirs.TrustBarWidget()->isHidden());
+    EXPECT_TRUE(Project->getModified());
+
+    Project->SaveToFile(Dir.File("site/site.kvp"));
+    auto loaded = NewProject();
+    Project.reset();
+    std::filesystem::create_directories(Dir.File("temp"));
+    loaded->LoadFromFile(Dir.File("site/site.kvp"));
+    auto* back = loaded->PageByFileName(Dir.File("downloads/theirs.pl"));
+    ASSERT_NE(back, nullptr);
+    EXPECT_TRUE(AsEditorPage(*back).CodeTrusted()) << "the project keeps the trust";
 }
 
 } // namespace

@@ -1,5 +1,6 @@
 // Reading the debugger's answers: stop lines in both position forms, prompts, and hints.
 #include "exec/debug_dialogue.h"
+#include "exec/stop_report.h"
 
 #include <gtest/gtest.h>
 
@@ -59,31 +60,44 @@ TEST(DebugDialogue, PromptsAreCountedAndOnlyAWaitingOneEndsAnAnswer) {
     EXPECT_FALSE(EndsWithDebugPrompt("  DB<2"));
 }
 
+// A report of a stop as the debugger library writes it, from "~var" records.
+Lines Report(const Lines& records) {
+    Lines answer = {"~korvane-stop"};
+    for (const std::string& record : records)
+        answer.push_back("~var\t" + record);
+    answer.push_back("~korvane-end");
+    answer.push_back("  DB<3> ");
+    return answer;
+}
+
 TEST(DebugDialogue, HintsFindTheScalarFirstThenTheAggregatesOfTheName) {
-    const std::vector<TDebugVariable> both =
-        RetrieveVariables({"@count = (", "   0  'a'", ")", "$count = 3", "  DB<2> "});
+    const std::vector<TDebugVariable> both = HintVariables(
+        ReadStopReport(Report({"my\t0\t@count\t('a')", "my\t1\t0\t'a'", "our\t0\t$count\t3"})));
     EXPECT_EQ(VariableHint(both, "count"), "$count=3");
 
-    const std::vector<TDebugVariable> aggregates = RetrieveVariables(
-        {"%count = (", "   'k' => 1", ")", "@count = (", "   0  'a'", ")", "  DB<2> "});
-    EXPECT_EQ(VariableHint(aggregates, "count"), "$count:\n------------\n'k'=>1\n0=>'a'");
-    EXPECT_EQ(FindVar(aggregates, "%count"), "%count:\n------------\n'k'=>1");
-    EXPECT_EQ(VariableHint(aggregates, "other"), "");
+    // Elements deeper down are no hint's; a watch is no variable.
+    const std::vector<TDebugVariable> aggregates = HintVariables(ReadStopReport(
+        Report({"my\t0\t%count\t('k' => [1])", "my\t1\t'k'\tARRAY(0x1)", "my\t2\t0\t1",
+                "global\t0\t@count\t('a')", "global\t1\t0\t'a'", "watch\t0\t$w\t5"})));
+    EXPECT_EQ(VariableHint(aggregates, "count"), "$count:\n------------\n'k'=>ARRAY(0x1)\n0=>'a'");
+    EXPECT_EQ(FindVar(aggregates, "%count"), "%count:\n------------\n'k'=>ARRAY(0x1)");
+    EXPECT_EQ(VariableHint(aggregates, "w"), "");
     EXPECT_EQ(VariableHint(aggregates, ""), "");
+}
 
-    // A quoted string that never closes ends the list without losing what came before.
-    const std::vector<TDebugVariable> open =
-        RetrieveVariables({"$a = 1", "$s = 'never", "closed", "  DB<2> "});
-    ASSERT_EQ(open.size(), 1u);
-    EXPECT_EQ(open[0].Name, "$a");
-
-    // Punctuation variables whose name holds "=".
-    const std::vector<TDebugVariable> punctuation =
-        RetrieveVariables({"$= = 60", "$x = 'a=b'", "  DB<2> "});
-    ASSERT_EQ(punctuation.size(), 2u);
-    EXPECT_EQ(punctuation[0].Name, "$=");
-    EXPECT_EQ(punctuation[0].Value, "60");
-    EXPECT_EQ(punctuation[1].Value, "'a=b'");
+TEST(DebugDialogue, ProgramMessagesAreTheLinesPerlEndsWithTheirPlace) {
+    const Lines answer = {"  DB<2> Use of uninitialized value $x in addition (+) at t.pl line 5.",
+                          "main::(t.pl:6):",
+                          "6:\tprint \"at home line 3\";",
+                          "Deleting all breakpoints...",
+                          "died here at /x/Foo.pm line 12, <STDIN> line 1.",
+                          "a line about nothing",
+                          "Debugged program terminated.  Use q to quit or R to restart,",
+                          "late at t.pl line 9.",
+                          "  DB<3> "};
+    EXPECT_EQ(ProgramMessages(answer),
+              (Lines{"Use of uninitialized value $x in addition (+) at t.pl line 5.",
+                     "died here at /x/Foo.pm line 12, <STDIN> line 1."}));
 }
 
 } // namespace

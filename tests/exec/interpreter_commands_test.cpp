@@ -7,7 +7,8 @@ using Words = std::vector<std::string>;
 TEST(InterpreterCommands, TextsShowQuotedPathsAndWordsKeepThemWhole) {
     using namespace korvane;
     const std::string perl = "/usr/bin/perl", php = "/opt/php 8/php", file = "/w/my site/a.pl";
-    EXPECT_EQ(PerlSyntaxCheckCommand(perl, file).Text(), R"("/usr/bin/perl" -c "/w/my site/a.pl")");
+    EXPECT_EQ(PerlSyntaxCheckCommand(perl, file).Text(),
+              R"("/usr/bin/perl" -c -w "/w/my site/a.pl")");
     EXPECT_EQ(PerlRunCommand(perl, " -w -T", file).Text(),
               R"("/usr/bin/perl"  -w -T "/w/my site/a.pl")");
     EXPECT_EQ(PerlDebugCommand(perl, " -w", file).Text(),
@@ -27,6 +28,12 @@ TEST(InterpreterCommands, TextsShowQuotedPathsAndWordsKeepThemWhole) {
     EXPECT_EQ(PhpRunCommand(php, file).Words(), (Words{php, file}));
     EXPECT_EQ(BatchRunCommand("", file).Words(), (Words{"/bin/sh", file}));
     EXPECT_EQ(BatchRunCommand("/bin/cmd", file).Text(), R"("/bin/cmd" /C "/w/my site/a.pl")");
+    // As the system reads a "#!" line: the rest after the program is one word.
+    EXPECT_EQ(ShebangRunCommand("#!/bin/bash", file).Words(), (Words{"/bin/bash", file}));
+    EXPECT_EQ(ShebangRunCommand("#! /bin/sh -e -u ", file).Words(),
+              (Words{"/bin/sh", "-e -u", file}));
+    EXPECT_EQ(ShebangRunCommand("#!/usr/bin/env bash", file).Words(),
+              (Words{"/usr/bin/env", "bash", file}));
 }
 
 TEST(InterpreterCommands, PerlVersionComesFromTheSecondLine) {

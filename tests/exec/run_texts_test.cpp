@@ -61,6 +61,53 @@ TEST(ErrorFilter, LinesLoseTheScriptNameAndTimeStampsAndStopAtTheDebuggerEnd) {
     EXPECT_EQ(line, "an empty script name removes nothing");
 }
 
+// Error lines arriving in pieces of every size, a line split across pieces included: the
+// list made by applying each update is what filtering all the lines at once makes, and each
+// update keeps everything but the last line and the checkpoint.
+TEST(RunMessages, UpdatesMakeWhatFilteringEverythingMakes) {
+    const std::string stream = "warn 1 at /s/t.pl line 3.\n[Tue] : x at /s/t.pl line 4\n\n"
+                               "a long warning that comes in many pieces\nshort\n"
+                               "Debugged program terminated.  Use q to quit\nlost\n";
+    for (const size_t piece : {1u, 2u, 7u, 1000u}) {
+        TConsoleLines errors;
+        TRunMessages messages;
+        std::vector<TMessageLine> list;
+        int tag = 0;
+        for (size_t at = 0; at < stream.size(); at += piece) {
+            errors.AppendBytes(std::string_view(stream).substr(at, piece), &tag);
+            const size_t before = list.size();
+            const TMessageUpdate update =
+                messages.Update(errors, "/s/t.pl", 46000.5, 46000.6, list.size());
+            if (at > 0) {
+                EXPECT_GE(update.Keep + 2, before) << "piece " << piece << " at " << at;
+            }
+            list.resize(update.Keep);
+            list.insert(list.end(), update.Added.begin(), update.Added.end());
+            ASSERT_EQ(list, FilterErrorLines(errors, "/s/t.pl", 46000.5, 46000.6))
+                << "piece " << piece << " at " << at;
+        }
+        EXPECT_EQ(list.size(), 7u)
+            << "started, the five lines before the debugger's end, checkpoint";
+    }
+
+    // Lines emptied, or a list filled by something else, start the list again.
+    TConsoleLines errors;
+    TRunMessages messages;
+    errors.AppendBytes("one\ntwo\n", nullptr);
+    EXPECT_EQ(messages.Update(errors, "", 1, 1, 0).Keep, 0u);
+    EXPECT_EQ(messages.Update(errors, "", 1, 1, 4).Keep, 3u) << "all but the checkpoint";
+    errors.AppendBytes("three", nullptr);
+    EXPECT_EQ(messages.Update(errors, "", 1, 1, 4).Keep, 3u) << "a new line";
+    errors.AppendBytes(" more", nullptr);
+    EXPECT_EQ(messages.Update(errors, "", 1, 1, 5).Keep, 3u) << "the last line again: it grew";
+    EXPECT_EQ(messages.Update(errors, "", 1, 1, 9).Keep, 0u) << "the list was changed";
+    errors.Clear();
+    errors.AppendBytes("four\n", nullptr);
+    const TMessageUpdate fresh = messages.Update(errors, "", 1, 1, messages.ShownCount());
+    EXPECT_EQ(fresh.Keep, 0u);
+    EXPECT_EQ(fresh.Added.size(), 3u);
+}
+
 TEST(ErrorFilter, MessagesNameTheFileBeforeTheirLine) {
     const std::pair<const char*, const char*> cases[] = {
         {"syntax error at /w/lib/Bad.pm line 5, near \"sub {\"", "/w/lib/Bad.pm"},

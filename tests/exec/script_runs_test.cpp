@@ -5,6 +5,7 @@
 #include "exec/console_controller.h"
 #include "exec/run_request.h"
 #include "model/form_fields.h"
+#include "platform/program_folder.h"
 
 #include <algorithm>
 #include <csignal>
@@ -74,6 +75,67 @@ TEST_F(ScriptRunTest, PerlSyntaxErrorBecomesAMessageThatJumpsToItsLine) {
     const auto ok = SyntaxCheckScript(Form().Console(), Project->RunSettings(), clean, FixedNow);
     ASSERT_EQ(ok.size(), 3u);
     EXPECT_EQ(ok[1].Text, "syntax OK");
+}
+
+TEST_F(ScriptRunTest, TheCheckFindsModulesAsTheRunDoesAndWarns) {
+    if (Perl.empty()) GTEST_SKIP() << "perl is not installed";
+    // One module through the page's PERL5LIB, one through a "use lib" relative to the script.
+    std::filesystem::create_directories(Dir.File("elsewhere/Only"));
+    std::filesystem::create_directories(Dir.File("site/lib"));
+    WriteBytes(Dir.File("elsewhere/Only/Here.pm"), "package Only::Here;\n1;\n");
+    WriteBytes(Dir.File("site/lib/Beside.pm"), "package Beside;\n1;\n");
+    TRunPageInfo page = Page(TLanguage::Perl, "site/uses.pl",
+                             "use lib 'lib';\nuse Only::Here;\nuse Beside;\n$main::once = 1;\n");
+    page.EnvVars = {"YPERL5LIB=" + Dir.File("elsewhere")};
+    const auto messages =
+        SyntaxCheckScript(Form().Console(), Project->RunSettings(), page, FixedNow);
+    const auto says = [&](const std::string& text) {
+        return std::any_of(messages.begin(), messages.end(), [&](const TMessageLine& line) {
+            return line.Text.find(text) != std::string::npos;
+        });
+    };
+    EXPECT_FALSE(says("Can't locate"));
+    EXPECT_TRUE(says("syntax OK"));
+    EXPECT_TRUE(says("used only once")) << "the check warns";
+    RunToEnd(page);
+    for (const std::string& line : Form().Console().ErrorLines.Strings())
+        EXPECT_EQ(line.find("Can't locate"), std::string::npos) << "the run finds them: " << line;
+}
+
+TEST_F(ScriptRunTest, AnUntrustedFileIsCheckedWithoutRunningAnyOfItsCode) {
+    if (Perl.empty()) GTEST_SKIP() << "perl is not installed";
+    ASSERT_TRUE(SeedProgramFolder()) << "the reader comes with the program's files";
+    const std::string marker = Dir.File("ran-begin");
+    const std::string begin = "BEGIN { open my $f, '>', '" + marker + "'; }\n";
+    TRunPageInfo page = Page(TLanguage::Perl, "from-elsewhere.pl",
+                             begin + "use Not::Installed::Anywhere;\nprint 1;\n");
+    page.TrustedCode = false;
+    const auto says = [](const std::vector<TMessageLine>& messages, const std::string& text) {
+        return std::any_of(messages.begin(), messages.end(), [&](const TMessageLine& line) {
+            return line.Text.find(text) != std::string::npos;
+        });
+    };
+    const auto read = SyntaxCheckScript(Form().Console(), Project->RunSettings(), page, FixedNow);
+    EXPECT_FALSE(std::filesystem::exists(marker)) << "the BEGIN block ran";
+    EXPECT_TRUE(says(read, "was read without running any of its code"));
+    EXPECT_TRUE(says(read, "syntax OK")) << "a module that is not there is not looked for";
+
+    // What the reader finds wrong goes to its line.
+    TRunPageInfo broken = Page(TLanguage::Perl, "broken.pl", begin + "sub f {\n  print 1;\n");
+    broken.TrustedCode = false;
+    const auto errors =
+        SyntaxCheckScript(Form().Console(), Project->RunSettings(), broken, FixedNow);
+    EXPECT_FALSE(std::filesystem::exists(marker));
+    EXPECT_TRUE(std::any_of(errors.begin(), errors.end(), [](const TMessageLine& line) {
+        return MessageLineNumber(line.Text) == 2 &&
+               line.Text.find("Missing right curly") != std::string::npos;
+    }));
+
+    // Trusted, the same file gets perl -c, which runs it.
+    page.TrustedCode = true;
+    const auto full = SyntaxCheckScript(Form().Console(), Project->RunSettings(), page, FixedNow);
+    EXPECT_TRUE(std::filesystem::exists(marker));
+    EXPECT_TRUE(says(full, "Can't locate Not/Installed/Anywhere.pm"));
 }
 
 TEST_F(ScriptRunTest, PhpSyntaxCheckReportsWhatPhpPrints) {
@@ -225,6 +287,17 @@ TEST_F(ScriptRunTest, BatchFilesRunInTheSystemShell) {
     page.FormFields = {"Yfirst=one", "Nsecond=two"};
     RunToEnd(page);
     EXPECT_EQ(Output(), std::vector<std::string>{"args:one"});
+}
+
+TEST_F(ScriptRunTest, AShellScriptRunsInTheShellItsFirstLineNames) {
+    if (!std::filesystem::exists("/bin/bash")) GTEST_SKIP() << "bash is not installed";
+    ScopedEnv noComspec("COMSPEC", "");
+    // [[ ]] and arrays are bash's own: the system's sh (dash) stops at them.
+    const TRunPageInfo page = Page(TLanguage::Batch, "job.sh",
+                                   "#!/bin/bash\nwords=(a b)\n[[ ${#words[@]} == 2 ]] && "
+                                   "echo \"bash:${words[1]}\"\n");
+    RunToEnd(page);
+    EXPECT_EQ(Output(), std::vector<std::string>{"bash:b"});
 }
 
 TEST_F(ScriptRunTest, MissingOrUnusableInterpretersAreReportedNotRun) {

@@ -1,12 +1,20 @@
 // F1 on Perl code: which word the caret names, and Perl's documentation for it.
 #include "help/perl_doc.h"
 
+#include "temp_dir.h"
+
 #include <gtest/gtest.h>
+
+#include <chrono>
+#include <filesystem>
+#include <signal.h>
+#include <thread>
 
 namespace korvane::test {
 namespace {
 
 using Kind = TPerlDocQuery::TKind;
+const std::atomic<bool> Running{false};
 
 TEST(PerlDoc, TheCaretNamesAFunctionAVariableOrAModule) {
     const struct {
@@ -35,7 +43,7 @@ TEST(PerlDoc, TheCaretNamesAFunctionAVariableOrAModule) {
 }
 
 TEST(PerlDoc, ShowsPerlsOwnTextsForFunctionsVariablesAndModules) {
-    if (PerlDocumentationHtml({Kind::Word, "print"}).empty())
+    if (PerlDocumentationHtml({Kind::Word, "print"}, Running).empty())
         GTEST_SKIP() << "Perl's documentation is not installed (Debian package perl-doc)";
     const struct {
         TPerlDocQuery Query;
@@ -47,12 +55,35 @@ TEST(PerlDoc, ShowsPerlsOwnTextsForFunctionsVariablesAndModules) {
         {{Kind::Word, "POSIX"}, "IEEE Std 1003.1"}, // no function: the module
     };
     for (const auto& c : cases) {
-        const std::string html = PerlDocumentationHtml(c.Query);
+        const std::string html = PerlDocumentationHtml(c.Query, Running);
         EXPECT_NE(html.find(c.Says), std::string::npos) << c.Query.Name << ":\n"
                                                         << html.substr(0, 400);
     }
-    EXPECT_EQ(PerlDocumentationHtml({Kind::Word, "no_such_thing_here"}), "");
-    EXPECT_EQ(PerlDocumentationHtml({Kind::Module, "No::Such::Module"}), "");
+    EXPECT_EQ(PerlDocumentationHtml({Kind::Word, "no_such_thing_here"}, Running), "");
+    EXPECT_EQ(PerlDocumentationHtml({Kind::Module, "No::Such::Module"}, Running), "");
+}
+
+// A perldoc that hangs is stopped when the look-up is cancelled, and nothing comes back.
+TEST(PerlDoc, ACancelledLookUpStopsPerldoc) {
+    TempDir dir;
+    const std::string pidFile = dir.File("perldoc.pid");
+    WriteBytes(dir.File("perldoc"), "#!/bin/sh\necho $$ > '" + pidFile + "'\nexec sleep 60\n");
+    std::filesystem::permissions(dir.File("perldoc"), std::filesystem::perms::owner_all);
+    const ScopedEnv path("PATH", dir.Path().string() + ":" + std::getenv("PATH"));
+    std::atomic<bool> cancelled{false};
+    std::string html = "not yet";
+    std::thread lookUp([&] { html = PerlDocumentationHtml({Kind::Word, "print"}, cancelled); });
+    int pid = 0;
+    for (int i = 0; i < 500 && pid == 0; ++i) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+        const std::string text = ReadBytes(pidFile);
+        if (!text.empty() && text.back() == '\n') pid = std::stoi(text);
+    }
+    ASSERT_GT(pid, 0) << "the fake perldoc did not start";
+    cancelled = true;
+    lookUp.join();
+    EXPECT_EQ(html, "");
+    EXPECT_NE(kill(pid, 0), 0) << "perldoc was left running";
 }
 
 } // namespace

@@ -30,7 +30,7 @@ template <typename Save, typename Load> void ThroughStream(Save save, Load load)
 TEST_F(ModelTest, FileTypeLookupIgnoresDotAndCase) {
     TFileTypeList types;
     types.MakeDefault();
-    ASSERT_EQ(types.Count(), 19);
+    ASSERT_EQ(types.Count(), 20);
     ASSERT_NE(types.Find(".HTML"), nullptr);
     EXPECT_EQ(types.Find(".HTML")->Description, "HTML (web page) File");
     EXPECT_EQ(types.Find("htm"), types.Find("html"));
@@ -44,7 +44,7 @@ TEST_F(ModelTest, CoreTypesAreAddedOrMadeEditable) {
     TFileTypeList types;
     EXPECT_TRUE(types.IsEmpty());
     EXPECT_TRUE(types.EnsureCoreTypes());
-    EXPECT_EQ(types.Count(), 6);
+    EXPECT_EQ(types.Count(), 7);
     EXPECT_EQ(types.Find("htm")->Extensions, "htm,html");
     EXPECT_FALSE(types.EnsureCoreTypes()) << "nothing left to change";
 
@@ -78,7 +78,7 @@ TEST_F(ModelTest, FileTypeTableRoundTripsAndAnEmptyOneBecomesTheDefault) {
             s.EndSection();
         },
         [&](TSectionList& s) { placeholder.LoadFromStream(s); });
-    EXPECT_EQ(placeholder.Count(), 19);
+    EXPECT_EQ(placeholder.Count(), 20);
 }
 
 TEST_F(ModelTest, SchemeSettersMarkChangesAndEqualsIgnoresTheName) {
@@ -189,7 +189,7 @@ TEST_F(ModelTest, HugeRecordCountsWithoutRecordsEndTheTableLoad) {
     TFileTypeList types;
     ThroughStream(hugeCount("File Types"),
                   [&](TSectionList& stream) { types.LoadFromStream(stream); });
-    EXPECT_EQ(types.Count(), 19) << "an empty table falls back to the defaults";
+    EXPECT_EQ(types.Count(), 20) << "an empty table falls back to the defaults";
 
     TAttribList schemes;
     ThroughStream(hugeCount("Schemes"),

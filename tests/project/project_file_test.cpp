@@ -396,7 +396,7 @@ TEST_F(ProjectTest, OlderFilesLoadWithTheDefaultsOfWhatTheyLack) {
     EXPECT_EQ(Project->MySql().RootPassword(), "");
     EXPECT_TRUE(Project->MySql().AutoSetupMySql());
     EXPECT_EQ(Project->WebServer().getPort(), "80");
-    EXPECT_EQ(Project->FileTypes().Count(), 19) << "no stored table gives the defaults";
+    EXPECT_EQ(Project->FileTypes().Count(), 20) << "no stored table gives the defaults";
     EXPECT_EQ(Project->FileTypes().Find("pl")->Description, "Perl Program Source");
     EXPECT_EQ(Project->PriorPropertyPage(), "Notes");
     EXPECT_EQ(Project->TempPath(), ProgramFolder() + "temp/");
@@ -779,7 +779,7 @@ TEST_F(ProjectTest, FactoryProjectSeedsAWorkingDefaultProject) {
     started->OpenStartupProject("");
     EXPECT_EQ(started->TempPath(), ProgramFolder() + "temp/") << "follows the program folder";
     EXPECT_EQ(started->LogFileName(), ProgramFolder() + "projects/korvane.log");
-    EXPECT_EQ(started->FileTypes().Count(), 19);
+    EXPECT_EQ(started->FileTypes().Count(), 20);
     EXPECT_EQ(started->Title(), "");
     EXPECT_FALSE(started->getModified());
 }

@@ -12,6 +12,7 @@
 #include "temp_dir.h"
 
 #include <QTabWidget>
+#include <algorithm>
 #include <gtest/gtest.h>
 
 #include <memory>
@@ -30,6 +31,10 @@ public:
     int MessageCount() const override { return static_cast<int>(Messages.size()); }
     void SetMessages(const std::vector<TMessageLine>& lines) override { Messages = lines; }
     void AddMessage(const TMessageLine& line) override { Messages.push_back(line); }
+    void UpdateMessages(size_t keep, const std::vector<TMessageLine>& added) override {
+        Messages.resize(std::min(keep, Messages.size()));
+        Messages.insert(Messages.end(), added.begin(), added.end());
+    }
     bool HasMessageContaining(const std::string& text) const;
 };
 
