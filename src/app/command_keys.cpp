@@ -9,14 +9,17 @@
 
 namespace korvane {
 
-TCommandKeysFirst::TCommandKeysFirst(QWidget& window, QObject* parent)
-    : QObject(parent), Window(window) {
+TCommandKeysFirst::TCommandKeysFirst(QWidget& window, QObject* parent, KeepsOwnKeys keepsOwnKeys)
+    : QObject(parent), Window(window), KeepsKeys(std::move(keepsOwnKeys)) {
     QCoreApplication::instance()->installEventFilter(this);
 }
 
 bool TCommandKeysFirst::IsCommandKey(const QKeySequence& key) const {
     for (const QAction* action : Window.actions())
-        if (action->isEnabled() && action->shortcuts().contains(key)) return true;
+        // A key shown for the editor's own command (Ctrl+C) stays the editor's.
+        if (action->isEnabled() && action->shortcutContext() != Qt::WidgetShortcut &&
+            action->shortcuts().contains(key))
+            return true;
     return false;
 }
 
@@ -24,6 +27,7 @@ bool TCommandKeysFirst::eventFilter(QObject* watched, QEvent* event) {
     if (event->type() != QEvent::ShortcutOverride) return false;
     auto* editor = qobject_cast<QsciScintillaBase*>(watched);
     if (!editor || editor->window() != &Window) return false;
+    if (KeepsKeys && KeepsKeys(editor)) return false;
     const auto* key = static_cast<QKeyEvent*>(event);
     // Typing stays the editor's: only keys with Ctrl or Alt can be command keys here.
     if (!(key->modifiers() & (Qt::ControlModifier | Qt::AltModifier))) return false;

@@ -6,14 +6,18 @@
 // caret is in a page. A key that a command of the window holds goes to that command.
 #include <QObject>
 
+#include <functional>
+
 class QWidget;
 
 namespace korvane {
 
 class TCommandKeysFirst : public QObject {
 public:
+    // Says which editors keep every key they claim (a console a program reads from).
+    using KeepsOwnKeys = std::function<bool(const QObject* editor)>;
     // Watches the application's key events for editors inside window.
-    TCommandKeysFirst(QWidget& window, QObject* parent);
+    TCommandKeysFirst(QWidget& window, QObject* parent, KeepsOwnKeys keepsOwnKeys = {});
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -22,6 +26,7 @@ private:
     bool IsCommandKey(const QKeySequence& key) const;
 
     QWidget& Window;
+    KeepsOwnKeys KeepsKeys;
 };
 
 } // namespace korvane

@@ -226,6 +226,9 @@ void TFileCommands::AddTempTypeMenu(QMenu& file) {
         item->setCheckable(true);
         TempTypeGroup->addAction(item);
     }
+    // The page tab menu shows the same submenu: it follows the current page, not the last
+    // opening of the File menu.
+    Updates.Add(*TempTypeSubmenu->menuAction(), [this](QAction&) { UpdateTempTypeMenu(); });
 }
 
 void TFileCommands::AddLineEndingMenu(QMenu& file) {
@@ -245,18 +248,22 @@ void TFileCommands::AddLineEndingMenu(QMenu& file) {
         addItem(QString::fromLatin1(item.Caption), item.Format);
 }
 
+void TFileCommands::UpdateTempTypeMenu() {
+    TEditorPage* page = CurrentPage();
+    TempTypeSubmenu->menuAction()->setVisible(page && page->IsTempFile());
+    if (!page) return;
+    const QList<QAction*> types = TempTypeGroup->actions();
+    int ticked = static_cast<int>(std::size(TempTypes)) - 1;
+    for (int i = 0; i + 1 < static_cast<int>(std::size(TempTypes)); ++i)
+        if (page->HighlighterKind() == TempTypes[i].Kind) ticked = i;
+    types.at(ticked)->setChecked(true);
+}
+
 void TFileCommands::FileMenuShowing() {
     RecentMenu->Rebuild();
     TEditorPage* page = CurrentPage();
 
-    TempTypeSubmenu->menuAction()->setVisible(page && page->IsTempFile());
-    if (page) {
-        const QList<QAction*> types = TempTypeGroup->actions();
-        int ticked = static_cast<int>(std::size(TempTypes)) - 1;
-        for (int i = 0; i + 1 < static_cast<int>(std::size(TempTypes)); ++i)
-            if (page->HighlighterKind() == TempTypes[i].Kind) ticked = i;
-        types.at(ticked)->setChecked(true);
-    }
+    UpdateTempTypeMenu();
 
     LineEndingSubmenu->setEnabled(page != nullptr);
     if (page) {
@@ -407,6 +414,8 @@ bool TFileCommands::CloseFile(TEditorPage& page) {
         if (page.Visible() && page.SaveToFileCheck(page.FileName()) == pbCancel) return;
         Project.FreePage(&page);
         Project.setModified(true);
+        // As after "Close All": the window never stands empty with every command off.
+        if (Project.AddStartPageWhenNoneShown()) Project.getCurrentPage()->ActivateTab();
         Project.MoveToPageUpdate();
         closed = true;
     });

@@ -68,6 +68,8 @@ private:
     QAction* Command(const char* name, const char* caption, const QKeySequence& keys,
                      const char* hint, std::function<void()> run);
     void AddTempTypeMenu(QMenu& file);
+    // Shown for a temporary page only, with the page's type ticked.
+    void UpdateTempTypeMenu();
     void AddLineEndingMenu(QMenu& file);
     // What opening the File menu refreshes: recent files, temporary type, line endings,
     // backups.

@@ -2,6 +2,7 @@
 
 #include "app/about_form.h"
 #include "app/command.h"
+#include "app/help_window_owner.h"
 #include "app/main_form.h"
 #include "editor/editor_page.h"
 #include "help/help_context.h"
@@ -59,6 +60,7 @@ THelpCommands::THelpCommands(std::function<TEditorPage*()> currentPage)
             return ShellOpen(FolderPart(path), TextBeforeHash(path));
         });
     qApp->installEventFilter(new THelpContextFilter(*HelpManager, this));
+    HelpOwner = new THelpWindowOwner(this);
 }
 
 THelpCommands::~THelpCommands() {
@@ -72,12 +74,17 @@ std::string THelpCommands::DefaultHelpFile() {
 }
 
 THelpWindow& THelpCommands::Window() {
-    // A window of its own, not a child of the main window, so it can stay beside it.
-    if (!HelpWindow) HelpWindow = new THelpWindow;
+    if (!HelpWindow) {
+        HelpWindow = new THelpWindow;
+        HelpOwner->Keep(HelpWindow);
+    } else {
+        HelpOwner->FollowModalDialog();
+    }
     return *HelpWindow;
 }
 
 void THelpCommands::AddHelpMenu(QWidget& window, QMenuBar& bar, TDocumentPaths documents) {
+    HelpOwner->SetMainWindow(&window);
     QMenu* help = bar.addMenu(QStringLiteral("&Help"));
     const auto add = [this, &window](QMenu* menu, const TCommandEntry& entry,
                                      std::function<void()> handler) {

@@ -3,6 +3,7 @@
 // own documentation for the word under the caret in a Perl page, else the help of the window
 // in front) and the help window every topic opens in.
 #include <QObject>
+#include <QPointer>
 
 #include <functional>
 #include <memory>
@@ -16,6 +17,7 @@ namespace korvane {
 class TEditorPage;
 class THelpManager;
 class THelpWindow;
+class THelpWindowOwner;
 class TBackgroundJob;
 
 class THelpCommands : public QObject {
@@ -36,7 +38,7 @@ public:
     // The Help menu's items are commands of window.
     void AddHelpMenu(QWidget& window, QMenuBar& bar, TDocumentPaths documents);
     THelpManager& Manager() { return *HelpManager; }
-    // Made on first use.
+    // Made on first use; it belongs to the main window, or to the modal dialog in front.
     THelpWindow& Window();
 
     // Looks up Perl's documentation for the word at the caret of the current Perl page off
@@ -51,7 +53,8 @@ public:
 private:
     std::function<TEditorPage*()> CurrentPage;
     std::unique_ptr<THelpManager> HelpManager;
-    THelpWindow* HelpWindow = nullptr;
+    QPointer<THelpWindow> HelpWindow;
+    THelpWindowOwner* HelpOwner = nullptr; // owned by this
     std::unique_ptr<TBackgroundJob> DocLookUp;
 };
 

@@ -7,6 +7,7 @@
 #include "app/command_refresh.h"
 #include "app/file_associations.h"
 #include "app/file_commands.h"
+#include "app/file_drops.h"
 #include "app/help_commands.h"
 #include "app/log_commands.h"
 #include "app/message_list.h"
@@ -33,6 +34,7 @@
 #include "platform/qt_strings.h"
 #include "platform/settings_store.h"
 #include "project/kor_project.h"
+#include "publish/proj_org.h"
 #include "storage/clock.h"
 #include "storage/errors.h"
 #include "storage/method_trace.h"
@@ -57,6 +59,7 @@
 #include <QSplitter>
 #include <QStandardPaths>
 #include <QStatusBar>
+#include <QTabBar>
 #include <QTabWidget>
 #include <QTimer>
 
@@ -169,8 +172,16 @@ void TMainForm::BuildLayout() {
             [this](QListWidgetItem* item) { MessageListDblClick(Messages->row(item)); });
     connect(this, &TMainForm::OpenFileRequested, this, &TMainForm::OpenFileIntoProject);
     setCentralWidget(Splitter);
+    new TFileDrops(
+        *this, [this](const std::vector<std::string>& files) { FileDropFilesDropped(files); },
+        this);
     Refresh = new TCommandRefresh(Updates, this);
-    new TCommandKeysFirst(*this, this);
+    // A program running in a page's console gets its control keys (Ctrl+C, Ctrl+D) itself.
+    new TCommandKeysFirst(*this, this, [this](const QObject* widget) {
+        const TEditorPage* page = CurrentEditorPage();
+        return page && widget == page->OutputEditor() && page->ProgramRunning &&
+               page->ProgramRunning();
+    });
 
     auto* bar = new QStatusBar(this);
     bar->setObjectName(QStringLiteral("Status"));
@@ -206,6 +217,9 @@ void TMainForm::BuildMenus() {
 
     QMenu* project = ProjectMenu = menuBar()->addMenu(QStringLiteral("&Project"));
     LockDefaultAction = project->addAction(QStringLiteral("&Lock as Default Project"));
+    LockDefaultAction->setObjectName(QStringLiteral("LockDefaultAction"));
+    // A command of the window, so its key beats the editor's own Ctrl+D.
+    addAction(LockDefaultAction);
     LockDefaultAction->setCheckable(true);
     LockDefaultAction->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_D));
     // The item's own toggling is undone first: the handler inverts the tick itself.
@@ -472,11 +486,15 @@ bool TMainForm::FormCreate() {
     Request = ParseCommandLine(AbsoluteArguments(Arguments, std::filesystem::current_path()));
     try {
         KorProject->OpenStartupProject(Request.ProjectFile);
+        // The project worked in is one of the recent ones, however it was opened.
+        if (!KorProject->FileName().empty()) Projects->RecentProjects().Add(KorProject->FileName());
     } catch (const std::exception& error) {
         // Start-up goes on; the message is shown once the window is up.
         if (ErrorPath) ErrorPath->Error(error.what());
         StartupError = error.what();
     }
+    // The window's looks follow the project, whether or not its values changed on the load.
+    XPMenusChanged(KorProject->XPMenus());
     Templates->Attach(*KorProject, [this] { return CurrentEditorPage(); });
     Searching->ReplaceNextKeyTaken = [this] {
         if (!Templates->AliasAtCaret()) return false;
@@ -523,6 +541,8 @@ void TMainForm::FormShow() {
         });
     }
     QTimer::singleShot(0, this, [this] { OfferRecovery(); });
+    if (KorProject && KorProject->ProjOrgVisible() && Publishing)
+        QTimer::singleShot(0, this, [this] { Publishing->ProjOrgAction->trigger(); });
     if (!GlobalSettings->AllSaved()) {
         QTimer::singleShot(0, this, [] {
             CurrentPrompt().Inform(PromptKind::Warning,
@@ -614,6 +634,41 @@ bool TMainForm::ShowFileAtLine(const std::string& fileName, int line) {
     if (!page || !page->HasEditor()) return false;
     ReportingErrors([&] { ShowPageAtLine(*KorProject, *page, line); });
     return true;
+}
+
+void TMainForm::PagesChanged() {
+    if (Publishing) Publishing->PagesChanged();
+}
+
+bool TMainForm::ProjOrgVisible() const {
+    return Publishing && Publishing->ShownOrganizer();
+}
+
+TWindowRect TMainForm::ProjOrgRect() const {
+    const QWidget* organizer = Publishing ? Publishing->ShownOrganizer() : nullptr;
+    if (!organizer) return {};
+    return {organizer->x(), organizer->y(), organizer->width(), organizer->height()};
+}
+
+void TMainForm::SetMultiLineTabs(bool multiLine) {
+    TProjectHost::SetMultiLineTabs(multiLine);
+    // Qt's tab bar has one row: every tab shown means no scrolling, the captions shortened
+    // to fit.
+    PageTabs->tabBar()->setUsesScrollButtons(!multiLine);
+    PageTabs->setElideMode(multiLine ? Qt::ElideMiddle : Qt::ElideNone);
+}
+
+void TMainForm::XPMenusChanged(bool on) {
+    // Flat light menus with the item under the mouse framed, the style the setting is named
+    // after; off, the desktop's own.
+    static const QString flatMenus = QStringLiteral(
+        "QMenuBar { background: #f4f3ee; }"
+        "QMenu { background: #fcfcf9; border: 1px solid #8a867a; }"
+        "QMenu::item { padding: 4px 28px 4px 24px; }"
+        "QMenu::item:selected { background: #c1d2ee; border: 1px solid #316ac5; color: black; }"
+        "QMenu::item:disabled { color: #a0a0a0; }"
+        "QMenu::separator { height: 1px; background: #c5c2b8; margin: 3px 8px; }");
+    setStyleSheet(on ? flatMenus : QString());
 }
 
 void TMainForm::SetCaption(const std::string& caption) {
@@ -794,10 +849,7 @@ void TMainForm::dragEnterEvent(QDragEnterEvent* event) {
 }
 
 void TMainForm::dropEvent(QDropEvent* event) {
-    std::vector<std::string> files;
-    for (const QUrl& url : event->mimeData()->urls())
-        if (url.isLocalFile()) files.push_back(ToStdString(url.toLocalFile()));
-    FileDropFilesDropped(files);
+    FileDropFilesDropped(DroppedFiles(*event->mimeData()));
     event->acceptProposedAction();
 }
 

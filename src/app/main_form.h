@@ -102,6 +102,11 @@ public:
     void PageTextChanged(TProjectPage& page) override;
     void PageClosing(TProjectPage& page) override;
     bool ShowFileAtLine(const std::string& fileName, int line) override;
+    void PagesChanged() override;
+    bool ProjOrgVisible() const override;
+    TWindowRect ProjOrgRect() const override;
+    void SetMultiLineTabs(bool multiLine) override;
+    void XPMenusChanged(bool on) override;
 
     // Run commands on the current page; nothing without one.
     void CheckSyntaxActionExecute();

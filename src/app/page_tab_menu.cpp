@@ -84,6 +84,7 @@ QMenu* TPageTabMenu::Prepare() {
     TEditorPage* page = Current();
     if (!page || !page->Editor() || !page->InnerTabs() || page->InnerTabs()->currentIndex() != 0)
         return nullptr;
+    if (RefreshCommands) RefreshCommands();
     DropDownMenu->clear();
     QAction* select = DropDownMenu->addAction(
         EscapeMenuText(ToQString("Select '" + page->TabCaption() + "' in Project Organizer")));

@@ -29,6 +29,9 @@ public:
     // does not show its source).
     QMenu* Prepare();
     QMenu* Menu() const { return DropDownMenu; }
+    // Brings the commands' states up to date for the page the menu opens on (a right click
+    // makes its tab current just before).
+    std::function<void()> RefreshCommands;
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;

@@ -66,8 +66,6 @@ void TProjectCommands::FillMenu(QMenu& project) {
     QAction* saveAs = Command("SaveProjectAsAction", "Save &As...", "Save Project As",
                               [this] { SaveProjectAs(); });
     project.addAction(saveAs);
-    for (QAction* gated : {newProject, open, saveAs})
-        Updates.Add(*gated, [this](QAction& action) { action.setEnabled(!Locked()); });
     if (QAction* saveAll = FindCommand(Window, "SaveAll")) project.addAction(saveAll);
     RecentSubmenu = project.addMenu(QStringLiteral("&Recent"));
     RecentMenu =
@@ -104,6 +102,18 @@ void TProjectCommands::ProjectMenuShowing(QMenu& project) {
         project.insertAction(RecentSubmenu->menuAction(), properties);
 }
 
+bool TProjectCommands::UnlockedForOtherProjects() {
+    if (!Locked()) return true;
+    if (CurrentPrompt().Ask(PromptKind::Confirmation,
+                            "This project is locked as the default project (Project > Lock as "
+                            "Default Project), which keeps other projects out.\n"
+                            "Unlock it and go on?",
+                            pbYes | pbNo) != pbYes)
+        return false;
+    if (Hooks.LockClick) Hooks.LockClick();
+    return !Locked();
+}
+
 bool TProjectCommands::SaveCheckPassed() {
     const PromptButton answer = Project.SaveAllCheck();
     return answer == pbYes || answer == pbNo;
@@ -133,7 +143,7 @@ std::string TProjectCommands::FactoryFile() {
 }
 
 void TProjectCommands::NewProject() {
-    if (Locked() || !SaveCheckPassed()) return;
+    if (!UnlockedForOtherProjects() || !SaveCheckPassed()) return;
     const std::string path = CurrentPrompt().ChooseFile(
         ProjectChoice("New Project...", ProjectFolderSetting(), FileNamePart(Project.FileName())));
     if (path.empty() || !MayOverwrite("Project", path)) return;
@@ -147,7 +157,7 @@ void TProjectCommands::NewProject() {
 }
 
 void TProjectCommands::OpenProject() {
-    if (Locked() || !SaveCheckPassed()) return;
+    if (!UnlockedForOtherProjects() || !SaveCheckPassed()) return;
     const std::string path = CurrentPrompt().ChooseFile(
         ProjectChoice("Open Project File...", ProjectFolderSetting(), ""));
     if (path.empty()) return;
@@ -174,7 +184,7 @@ void TProjectCommands::SaveProject() {
 }
 
 void TProjectCommands::SaveProjectAs() {
-    if (Locked()) return;
+    if (!UnlockedForOtherProjects()) return;
     const std::string path = CurrentPrompt().ChooseFile(
         ProjectChoice("Save Project...", ProjectFolderSetting(), FileNamePart(Project.FileName())));
     if (path.empty() || !MayOverwrite("Project", path)) return;

@@ -1,7 +1,7 @@
 #pragma once
 // The "&Project" menu's commands: new, open, save, save as, the default project and its
 // factory reset, and the project recent list. While the project is locked as the default one,
-// New, Open, Save As and the recent list are off.
+// the recent list is off, and New, Open and Save As offer to unlock it first.
 #include "app/mru_menu.h"
 #include "model/mru_list.h"
 
@@ -53,6 +53,8 @@ private:
     void ProjectMenuShowing(QMenu& project);
     bool Locked() const;
     bool SaveCheckPassed();
+    // True when the project is not locked, or the user has just unlocked it when asked.
+    bool UnlockedForOtherProjects();
     // Shows the organizer when the loaded project had it open.
     void AfterLoad();
     // The lock follows a new default project.

@@ -174,9 +174,12 @@ void TPropertiesDlg::FormShow() {
         SetText("MySqlRootPassword", sql.RootPassword());
         for (const char* name : MySqlFlags)
             SetChecked(name, (sql.*MySqlFlag(name).Get)());
-        // Services are a Windows matter: shown, never offered here.
-        Box("UseService")->setEnabled(false);
-        Box("AutoInstallService")->setEnabled(false);
+        // The service manager starts and stops the server when the system has one.
+        Box("UseService")->setEnabled(!sql.ServiceManager.empty());
+        Box("UseService")
+            ->setToolTip(sql.ServiceManager.empty()
+                             ? QStringLiteral("This system has no service manager")
+                             : QString());
 
         TWebServer& web = p.WebServer();
         SetChecked("WebServerStarted", web.Started());
@@ -351,6 +354,7 @@ void TPropertiesDlg::CatsChange() {
     if (onColours && (node.Language != CurrentLanguage || node.Language < 0)) ColorsSheetExit();
 
     Pages->setCurrentIndex(0);
+    ShowGroupSummary(Cats->currentItem());
     ShownPage = node.Page;
     if (node.Language >= 0) {
         CurrentLanguage = node.Language;
@@ -367,6 +371,26 @@ void TPropertiesDlg::CatsChange() {
     }
     PagesChange(node.Topic);
     if (node.Page == TPropertyPage::MySqlTools) MySqlPageEntered();
+}
+
+void TPropertiesDlg::ShowGroupSummary(const QTreeWidgetItem* node) {
+    if (!node || node->childCount() == 0) {
+        GroupSummary->clear();
+        return;
+    }
+    QString text = QStringLiteral("<h3>%1</h3><p>The settings of this group are on the pages "
+                                  "below it:</p><ul>")
+                       .arg(node->text(0).toHtmlEscaped());
+    for (int i = 0; i < node->childCount(); ++i) {
+        const QTreeWidgetItem* child = node->child(i);
+        text += QStringLiteral("<li>") + child->text(0).toHtmlEscaped();
+        QStringList below;
+        for (int j = 0; j < child->childCount(); ++j)
+            below << child->child(j)->text(0).toHtmlEscaped();
+        if (!below.isEmpty()) text += QStringLiteral(": ") + below.join(QStringLiteral(", "));
+        text += QStringLiteral("</li>");
+    }
+    GroupSummary->setText(text + QStringLiteral("</ul>"));
 }
 
 void TPropertiesDlg::PagesChange(const std::string& topic) {
@@ -494,8 +518,6 @@ bool TPropertiesDlg::ApplyBtnClick() {
     applyFlags(CursorFlags);
     applyFlags(DisplayFlags);
     attempt("Editor options", [&] { p.UpdateEditorAttribs(); });
-    // Every change of the tab mode tells the user again that it needs a restart.
-    if (Checked("MultiLineEditorTabs") != p.MultiLineEditorTabs()) p.ShowRestartNoticeAgain();
     applyFlags({"MultiLineEditorTabs", "FilesInProject"});
     const std::string temp = Text("TempPath");
     if (MakeTempFolder(temp, failures)) attempt("Temporary folder", [&] { p.setTempPath(temp); });

@@ -102,7 +102,13 @@ void TPropertiesDlg::BuildWindow() {
     splitter->addWidget(left);
 
     Pages = new QStackedWidget;
-    Pages->addWidget(new QWidget); // no page
+    // A category node's page: a summary of the pages below it.
+    GroupSummary = new QLabel;
+    GroupSummary->setObjectName(QStringLiteral("GroupSummary"));
+    GroupSummary->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    GroupSummary->setWordWrap(true);
+    GroupSummary->setMargin(12);
+    Pages->addWidget(GroupSummary);
     splitter->addWidget(Pages);
     splitter->setStretchFactor(1, 1);
     splitter->setSizes({280, 480});
@@ -377,6 +383,9 @@ void TPropertiesDlg::BuildLanguagePages() {
     for (const char* name : {"ServerUpOnStartup", "ServerDownOnShutdown", "CheckForDownServer",
                              "UseNamedPipe", "UseService", "AutoInstallService", "AutoSetupMySql"})
         AddCheck(*layout, name, MySqlFlag(name).Caption);
+    // Installing a server as a service is the system's package's work here: the value is
+    // kept for the project file, the box is not shown.
+    Box("AutoInstallService")->setVisible(false);
     auto* serverRow = new QHBoxLayout;
     CheckServerUpBtn = AddButton(*serverRow, "Check if Server Up");
     BringServerDownBtn = AddButton(*serverRow, "Bring Server Down");

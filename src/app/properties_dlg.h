@@ -78,6 +78,7 @@ public:
     // dialog's logic addresses directly.
     QTreeWidget* Cats = nullptr;
     QStackedWidget* Pages = nullptr;
+    QLabel* GroupSummary = nullptr; // what a category node shows: the pages below it
     QComboBox* RecentPages = nullptr;
     QPushButton* OKBtn = nullptr;
     QPushButton* ApplyBtn = nullptr;
@@ -154,6 +155,8 @@ private:
     bool MakeTempFolder(const std::string& folder, std::vector<std::string>& failures);
     void ShowStatistics();
     void CatsChange();
+    // A category node (one without a page of its own) lists the pages below it.
+    void ShowGroupSummary(const QTreeWidgetItem* node);
     void PagesChange(const std::string& topic);
     QCheckBox* Box(const char* name) const;
     QLineEdit* Edit(const char* name) const;

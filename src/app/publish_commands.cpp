@@ -32,6 +32,20 @@ TPublishCommands::~TPublishCommands() {
     OrganizerWindow.reset();
 }
 
+TProjOrg* TPublishCommands::ShownOrganizer() const {
+    return OrganizerWindow && OrganizerWindow->isVisible() ? OrganizerWindow.get() : nullptr;
+}
+
+void TPublishCommands::PagesChanged() {
+    if (!ShownOrganizer() || ListRefreshQueued) return;
+    ListRefreshQueued = true;
+    QTimer::singleShot(0, this, [this] {
+        ListRefreshQueued = false;
+        if (TProjOrg* organizer = ShownOrganizer(); organizer && !UploaderObject.Running())
+            organizer->RebuildList();
+    });
+}
+
 TProjOrg& TPublishCommands::Organizer() {
     if (!OrganizerWindow) {
         TProjOrg::TCommands commands;

@@ -41,6 +41,12 @@ public:
     void UploadNow();
     // Made on first use.
     TProjOrg& Organizer();
+    // The organizer when it shows; null when it is hidden or not made.
+    TProjOrg* ShownOrganizer() const;
+    // The organizer's list follows the project's pages (a file opened or closed); soon, not
+    // at once, so that a page being made or freed is complete when it is listed. An upload
+    // under way keeps its list.
+    void PagesChanged();
 
     // The organizer's "&Project Properties": the settings dialog on its upload page.
     std::function<void()> ShowProperties;
@@ -60,6 +66,7 @@ private:
     std::unique_ptr<TProjOrg> OrganizerWindow;
     std::chrono::steady_clock::time_point UpdatedAt;
     bool CloseAfterUpload = false;
+    bool ListRefreshQueued = false;
 };
 
 } // namespace korvane

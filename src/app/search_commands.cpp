@@ -6,6 +6,7 @@
 #include "widgets/kor_syn_edit.h"
 
 #include <QAction>
+#include <QEvent>
 #include <QMainWindow>
 #include <QMenu>
 
@@ -45,10 +46,11 @@ void TSearchCommands::AddMenu(QMenu& search, TCommandUpdates& updates) {
         },
         QKeySequence(Qt::CTRL | Qt::Key_H));
     add({"ReplaceNextAction", "Search", "Replace Ne&xt", QKeySequence(Qt::Key_F6)},
-        [this, confirm](TEditorPage& page) {
-            if (ReplaceNextKeyTaken && ReplaceNextKeyTaken()) return;
-            page.DoSearchReplace(true, true, false, confirm(page));
-        });
+        [confirm](TEditorPage& page) { page.DoSearchReplace(true, true, false, confirm(page)); });
+    // Only the key is shared with the template insert: its shortcut event is looked at here,
+    // before it triggers the command.
+    ReplaceNext = FindCommand(Window, "ReplaceNextAction");
+    ReplaceNext->installEventFilter(this);
     add({"ReplacePreviousAction", "Search", "Replace Pre&vious",
          QKeySequence(Qt::SHIFT | Qt::Key_F6)},
         [confirm](TEditorPage& page) { page.DoSearchReplace(true, false, false, confirm(page)); });
@@ -59,6 +61,13 @@ void TSearchCommands::AddMenu(QMenu& search, TCommandUpdates& updates) {
     // Line 0 asks for the line, offering the caret's.
     add({"GotoAction", "Search", "&Go to...", QKeySequence(Qt::CTRL | Qt::Key_G)},
         [](TEditorPage& page) { page.GotoLineNo(0); });
+}
+
+bool TSearchCommands::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == ReplaceNext && event->type() == QEvent::Shortcut && !ReplacementUnderWay() &&
+        ReplaceNextKeyTaken)
+        return ReplaceNextKeyTaken();
+    return QObject::eventFilter(watched, event);
 }
 
 bool TSearchCommands::ReplacementUnderWay() const {

@@ -9,6 +9,7 @@
 
 #include <functional>
 
+class QAction;
 class QMainWindow;
 class QMenu;
 
@@ -24,13 +25,17 @@ public:
 
     void AddMenu(QMenu& search, TCommandUpdates& updates);
 
-    // F6 is "Replace Next" and also "Insert Selected Code Template": asked first, and when it
-    // returns true the key was the template's.
+    // F6 is "Replace Next" and also "Insert Selected Code Template". While a replacement is
+    // under way the key replaces; otherwise this is asked first, and when it returns true the
+    // key was the template's. The menu item always replaces.
     std::function<bool()> ReplaceNextKeyTaken;
     // A replacement is under way: "Replace..." has been used (closed with OK or "&Replace")
     // and the current page's selection is a hit of the search, the one the next replace step
     // replaces.
     bool ReplacementUnderWay() const;
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     TReplaceAction ConfirmNearText(TEditorPage& page, const TReplaceQuestion& question);
@@ -40,6 +45,7 @@ private:
     // Made on first use and kept for the next question; gone with the window.
     QPointer<TConfirmReplaceDialog> ConfirmDialog;
     bool ReplaceDialogUsed = false;
+    QAction* ReplaceNext = nullptr;
 };
 
 } // namespace korvane

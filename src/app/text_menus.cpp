@@ -55,16 +55,27 @@ private:
     std::function<TEditorPage*()> CurrentPage;
 };
 
+// Keys the editor handles itself, shown in the menus: the command holds them only while its
+// menu has the focus, so the editor, the console and every text box keep them as they are.
+void ShowEditorKey(QAction* action, QKeySequence::StandardKey key) {
+    action->setShortcutContext(Qt::WidgetShortcut);
+    action->setShortcut(key);
+}
+
 void AddEditMenu(TTextMenus& menus, QMenu& edit) {
     const auto hasSelection = [](const TKorSynEdit& e) { return e.hasSelectedText(); };
-    menus.Add(
-        edit, {"UndoAction", "Edit", "&Undo", {}, "Undo last action"},
-        [](TEditorPage&, TKorSynEdit& e) { e.undo(); },
-        [](const TKorSynEdit& e) { return e.isUndoAvailable(); });
-    menus.Add(
+    ShowEditorKey(menus.Add(
+                      edit, {"UndoAction", "Edit", "&Undo", {}, "Undo last action"},
+                      [](TEditorPage&, TKorSynEdit& e) { e.undo(); },
+                      [](const TKorSynEdit& e) { return e.isUndoAvailable(); }),
+                  QKeySequence::Undo);
+    // The editor's redo key is Ctrl+Y; the desktop's Redo may name another.
+    QAction* redo = menus.Add(
         edit, {"RedoAction", "Edit", "&Redo", {}, "Redo last action"},
         [](TEditorPage&, TKorSynEdit& e) { e.redo(); },
         [](const TKorSynEdit& e) { return e.isRedoAvailable(); });
+    redo->setShortcutContext(Qt::WidgetShortcut);
+    redo->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Y));
     menus.Add(
         edit, {"ClearUndoRedoAction", "Edit", "Clear Undo / Redo"},
         [](TEditorPage&, TKorSynEdit& e) {
@@ -72,23 +83,29 @@ void AddEditMenu(TTextMenus& menus, QMenu& edit) {
         },
         [](const TKorSynEdit& e) { return e.isUndoAvailable() || e.isRedoAvailable(); });
     edit.addSeparator();
-    menus.Add(
-        edit, {"CutAction", "Edit", "C&ut", {}, "Remove selected text into clipboard"},
-        [](TEditorPage& page, TKorSynEdit& e) {
-            e.cut();
-            page.UpdateTabCaption();
-        },
-        hasSelection);
-    menus.Add(
-        edit, {"CopyAction", "Edit", "&Copy", {}, "Copy selected text to clipboard"},
-        [](TEditorPage&, TKorSynEdit& e) { e.copy(); }, hasSelection);
-    menus.Add(
-        edit, {"PasteAction", "Edit", "&Paste", {}, "Paste clipboard contents over selected text"},
-        [](TEditorPage& page, TKorSynEdit& e) {
-            e.paste();
-            page.UpdateTabCaption();
-        },
-        CanPaste);
+    ShowEditorKey(menus.Add(
+                      edit,
+                      {"CutAction", "Edit", "C&ut", {}, "Remove selected text into clipboard"},
+                      [](TEditorPage& page, TKorSynEdit& e) {
+                          e.cut();
+                          page.UpdateTabCaption();
+                      },
+                      hasSelection),
+                  QKeySequence::Cut);
+    ShowEditorKey(menus.Add(
+                      edit, {"CopyAction", "Edit", "&Copy", {}, "Copy selected text to clipboard"},
+                      [](TEditorPage&, TKorSynEdit& e) { e.copy(); }, hasSelection),
+                  QKeySequence::Copy);
+    ShowEditorKey(
+        menus.Add(
+            edit,
+            {"PasteAction", "Edit", "&Paste", {}, "Paste clipboard contents over selected text"},
+            [](TEditorPage& page, TKorSynEdit& e) {
+                e.paste();
+                page.UpdateTabCaption();
+            },
+            CanPaste),
+        QKeySequence::Paste);
     menus.Add(edit, {"DeleteAction", "Edit", "&Delete"}, [](TEditorPage&, TKorSynEdit& e) {
         // SCI_CLEAR deletes the selection, or the character after the caret without one.
         e.SendScintilla(QsciScintillaBase::SCI_CLEAR);

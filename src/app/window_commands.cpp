@@ -46,6 +46,7 @@ void TMainForm::BuildWindowCommands() {
         organizer.raise();
         organizer.SelectPage(page);
     });
+    TabMenu->RefreshCommands = [this] { Refresh->RunNow(); };
     if (TEditorPage* page = CurrentEditorPage(); page && page->Editor())
         TabMenu->WatchEditor(page->Editor()->viewport());
     connect(PageTabs, &QTabWidget::currentChanged, this, [this] {

@@ -377,8 +377,6 @@ public:
     void setShowBlocks(bool value);
     bool MultiLineEditorTabs() const { return MultiLineEditorTabsValue; }
     void setMultiLineEditorTabs(bool value);
-    // The next change of the tab mode tells the user again that it needs a restart.
-    void ShowRestartNoticeAgain() { RestartNoticeShown = false; }
     KORVANE_FLAG_SETTING(ExternalChangeCheck)
     // A script written for the first time with a "#!" line is made executable, as a web
     // server wants of a CGI script.
@@ -547,7 +545,6 @@ private:
     bool LoadingFlag = false;
     bool Clearing = false; // freeing every page: no tab is made current on the way
     bool EditorSettingsLoadedFlag = false;
-    bool RestartNoticeShown = false;
     std::string CaptionSuffix;
     std::string PendingCurrentFile;
     std::string DamagedFile;     // a file that failed to load, not to be saved over as it is

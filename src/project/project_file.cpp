@@ -414,7 +414,6 @@ struct TKorProject::TParkedProject {
     TWindowRect Window;
     bool Modified = false;
     bool EditorSettingsLoaded = false;
-    bool RestartNoticeShown = false;
 
     ~TParkedProject() {
         // The kept pages go last to first, as the project frees its own.
@@ -490,7 +489,6 @@ std::unique_ptr<TKorProject::TParkedProject> TKorProject::ParkProject() {
     parked->Window = HostWindow->WindowRect();
     parked->Modified = getModified();
     parked->EditorSettingsLoaded = EditorSettingsLoadedFlag;
-    parked->RestartNoticeShown = RestartNoticeShown;
     return parked;
 }
 
@@ -498,7 +496,6 @@ void TKorProject::RestoreProject(TParkedProject& parked) {
     TraceScope trace(this, "TKorProject", "RestoreProject");
     Clear();
     EditorSettingsLoadedFlag = parked.EditorSettingsLoaded;
-    RestartNoticeShown = parked.RestartNoticeShown;
     FileNameValue = parked.FileName; // the paths kept are relative to its folder
     {
         const std::vector<uint8_t>& bytes = parked.Settings.Bytes();

@@ -63,6 +63,8 @@ public:
     virtual void PageTextChanged(TProjectPage& /*page*/) {}
     // A page is about to be freed.
     virtual void PageClosing(TProjectPage& /*page*/) {}
+    // A page was added to the project or freed: lists of the pages follow.
+    virtual void PagesChanged() {}
 
     // The page control the pages' tabs go into; none without a window.
     virtual QTabWidget* PageControl() const { return nullptr; }

@@ -46,6 +46,7 @@ TProjectPage& TKorProject::Add(const std::string& fileName, bool editable) {
     TProjectPage& page = *Pages.back();
     if (page.HasEditor()) CurrentPage = &page;
     setModified(true);
+    HostWindow->PagesChanged();
     return page;
 }
 
@@ -122,6 +123,7 @@ void TKorProject::FreePage(TProjectPage* page) {
     std::unique_ptr<TProjectPage> doomed = std::move(*it);
     Pages.erase(it);
     doomed.reset();
+    HostWindow->PagesChanged();
     if (CurrentPage && !Clearing) CurrentPage->ActivateTab();
 }
 

@@ -249,14 +249,8 @@ void TKorProject::setShowBlocks(bool value) {
 
 void TKorProject::setMultiLineEditorTabs(bool value) {
     ChangeValue(MultiLineEditorTabsValue, value);
-    // The page control can change its tab rows only before the first project has been read.
-    if (!EditorSettingsLoadedFlag) {
-        HostWindow->SetMultiLineTabs(value);
-    } else if (HostWindow->MultiLineTabs() != value && !RestartNoticeShown) {
-        RestartNoticeShown = true;
-        CurrentPrompt().Inform(PromptKind::Information,
-                               "You will need to restart Korvane to change Multi-line tab mode");
-    }
+    // The page control changes its tabs at once; no restart is needed.
+    HostWindow->SetMultiLineTabs(value);
 }
 
 void TKorProject::setSearchHistory(const TStringList& value) {

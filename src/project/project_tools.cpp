@@ -61,7 +61,12 @@ void RunLocationCheck(TKorProject& project, TGlobalSettings& settings, TProjectH
                       const LocationCheck& check) {
     bool changed = false;
     if (check.Unset && !check.Default.empty()) {
-        CurrentPrompt().Inform(PromptKind::Information, check.WelcomeText);
+        // The welcome belongs to the first start, on the default project; another project
+        // that names no location takes the default with a notice, not the welcome again.
+        if (project.IsDefaultProject())
+            CurrentPrompt().Inform(PromptKind::Information, check.WelcomeText);
+        else
+            host.ShowStatusNotice(check.WelcomeText.substr(check.WelcomeText.find('\n') + 1));
         check.Apply(check.Default);
         changed = true;
     } else if (!check.Present) {

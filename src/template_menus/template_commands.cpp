@@ -21,6 +21,8 @@ namespace korvane {
 namespace {
 
 constexpr const char* InsertCaption = "&Insert Selected Code Template";
+// Ctrl+J is the insert's own key; F6 reaches it too while no replacement is under way.
+constexpr const char* InsertKeys = "\tCtrl+J, F6";
 constexpr size_t ShownWordLength = 7;
 constexpr size_t LongTemplateLines = 10;
 
@@ -34,10 +36,11 @@ std::string TrimmedBlanks(const std::string& text) {
 
 TTemplateCommands::TTemplateCommands(QMenu& menu, QWidget& window)
     : QObject(&menu), Menu(menu), Window(window) {
-    Insert = menu.addAction(QString::fromLatin1(InsertCaption) + QStringLiteral("\tF6"));
+    Insert = menu.addAction(QString::fromLatin1(InsertCaption) + QLatin1String(InsertKeys));
     Insert->setObjectName(QStringLiteral("InsertCodeTemplateAction"));
+    Insert->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_J));
     // F6 reaches it through "Replace Next", which owns the key (two actions on one key would
-    // leave it to neither); the item shows the key all the same.
+    // leave it to neither); the item shows both keys.
     connect(Insert, &QAction::triggered, this, [this] { InsertCodeTemplate(); });
     Organize = menu.addAction(QStringLiteral("&Organize Code Templates..."));
     Organize->setObjectName(QStringLiteral("OrganizeCodeTemplateAction"));
@@ -75,7 +78,7 @@ void TTemplateCommands::UpdateInsertAction() {
     TEditorPage* page = Current ? Current() : nullptr;
     const std::string word = page ? TrimmedBlanks(page->EditorSelOrWord(false)) : std::string();
     if (!AliasAtCaret()) {
-        Insert->setText(QString::fromLatin1(InsertCaption) + QStringLiteral("\tF6"));
+        Insert->setText(QString::fromLatin1(InsertCaption) + QLatin1String(InsertKeys));
         Insert->setEnabled(false);
         return;
     }
@@ -84,7 +87,7 @@ void TTemplateCommands::UpdateInsertAction() {
     // "&&" shows an ampersand of the word instead of making it a mnemonic.
     Insert->setText(QString::fromLatin1(InsertCaption) + QStringLiteral(" [") +
                     ToQString(shown).replace(QLatin1Char('&'), QStringLiteral("&&")) +
-                    QLatin1Char(']') + QStringLiteral("\tF6"));
+                    QLatin1Char(']') + QLatin1String(InsertKeys));
     Insert->setEnabled(true);
 }
 

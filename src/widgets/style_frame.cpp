@@ -9,7 +9,55 @@
 #include <QToolButton>
 #include <QVBoxLayout>
 
+#include <array>
+
 namespace korvane {
+
+namespace {
+
+// What each token class looks like in each language, in the order of the attributes:
+// comments, symbols, strings, identifiers, variables (values in HTML), keywords.
+using TSamples = std::array<const char*, AttributeCount>;
+constexpr TSamples PerlSamples = {"# count the lines", "{ } ( ) ; =~ ->",     "\"Hello, $name\"",
+                                  "print_report",      "$count @lines %seen", "my foreach sub"};
+constexpr TSamples PhpSamples = {"// count the lines", "{ } ( ) ; -> =>", "'Hello'",
+                                 "print_report",       "$count $_GET",    "function echo foreach"};
+constexpr TSamples HtmlSamples = {"<!-- navigation -->", "&amp; &nbsp; &lt;", "\"styles.css\"",
+                                  "Page title",          "width=\"80%\"",     "<table> <td>"};
+constexpr TSamples SqlSamples = {"-- totals per day", "( ) , ; =", "'Smith'",
+                                 "customers",         "@total",    "SELECT WHERE"};
+constexpr TSamples BatchSamples = {"REM build the site", "> |",       "\"C:\\temp\"",
+                                   "build.log",          "%PATH% %1", "echo goto"};
+constexpr TSamples TextSamples = {"plain text", "plain text", "plain text",
+                                  "plain text", "plain text", "plain text"};
+
+} // namespace
+
+QString StyleSampleText(TLanguage language, int attribute) {
+    const TSamples* samples = &TextSamples;
+    switch (language) {
+    case TLanguage::Perl:
+        samples = &PerlSamples;
+        break;
+    case TLanguage::PHP:
+        samples = &PhpSamples;
+        break;
+    case TLanguage::HTML:
+        samples = &HtmlSamples;
+        break;
+    case TLanguage::SQL:
+        samples = &SqlSamples;
+        break;
+    case TLanguage::Batch:
+        samples = &BatchSamples;
+        break;
+    default:
+        break;
+    }
+    if (attribute < 0 || attribute >= AttributeCount) return {};
+    return QStringLiteral("  ") + QString::fromUtf8((*samples)[static_cast<size_t>(attribute)]) +
+           QStringLiteral("  ");
+}
 
 namespace {
 
@@ -51,7 +99,8 @@ TStyleFrame::TStyleFrame(const QString& caption, QWidget* parent) : QFrame(paren
     row->addStretch();
     layout->addLayout(row);
 
-    Sample = new QLabel(QStringLiteral("  my $sample = \"text\"; # 123  "), this);
+    Sample = new QLabel(StyleSampleText(TLanguage::Perl, 0), this);
+    Sample->setObjectName(QStringLiteral("Sample"));
     Sample->setAutoFillBackground(true);
     layout->addWidget(Sample);
 
@@ -98,6 +147,7 @@ void TStyleFrame::ShowSample() {
     QPalette palette = Sample->palette();
     QFont font = Sample->font();
     if (Scheme) {
+        Sample->setText(StyleSampleText(Scheme->HighlighterClass(), Index));
         const THighlightAttribute& attribute = Scheme->Attribute(Index);
         palette.setColor(QPalette::Window, ToQColor(attribute.Background));
         palette.setColor(QPalette::WindowText, ToQColor(attribute.Foreground));

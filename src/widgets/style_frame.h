@@ -15,6 +15,10 @@ namespace korvane {
 
 class TColorButton;
 
+// The sample a token class shows for a language: a comment of that language for comments, a
+// tag for HTML keywords, and so on.
+QString StyleSampleText(TLanguage language, int attribute);
+
 class TStyleFrame : public QFrame {
 public:
     explicit TStyleFrame(const QString& caption, QWidget* parent = nullptr);

@@ -135,7 +135,8 @@ TEST_F(FileCommandsTest, MenusHoldTheCommandsInOrderWithTheirKeys) {
     EXPECT_EQ(FindCommand(*Form, "CloseAction")->shortcuts().value(1), QKeySequence("Ctrl+W"));
 }
 
-TEST_F(FileCommandsTest, TheLockGatesNewOpenSaveAsAndTheRecentProjects) {
+// New, Open and Save As stay on under the lock and ask to unlock (see window_whole_test).
+TEST_F(FileCommandsTest, TheLockEmptiesTheRecentProjects) {
     Form->ProjectCommands().RecentProjects().Add(Dir.File("other.kvp"));
     WriteBytes(Dir.File("other.kvp"), "");
     for (const bool locked : {true, false}) {
@@ -144,7 +145,7 @@ TEST_F(FileCommandsTest, TheLockGatesNewOpenSaveAsAndTheRecentProjects) {
         Form->CommandUpdates().RunAll();
         emit Menu("&Project")->aboutToShow();
         for (const char* name : {"NewProjectAction", "OpenProjectAction", "SaveProjectAsAction"})
-            EXPECT_EQ(FindCommand(*Form, name)->isEnabled(), !locked) << name;
+            EXPECT_TRUE(FindCommand(*Form, name)->isEnabled()) << name;
         QMenu* recent = nullptr;
         for (QAction* action : Menu("&Project")->actions())
             if (action->text() == "&Recent") recent = action->menu();

@@ -12,6 +12,7 @@
 
 #include <QCheckBox>
 #include <QComboBox>
+#include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
@@ -350,6 +351,62 @@ TEST_F(PropertiesDlgTest, MandatoryFileTypesAreRestoredOnApply) {
     EXPECT_EQ(dialog->WorkingFileTypes().Entries().size(), 1u);
     dialog->ResetFileTypesClick(); // an empty table resets without asking
     EXPECT_EQ(dialog->WorkingFileTypes().Count(), 20);
+    dialog->CancelBtn->click();
+}
+
+// Options that mean nothing here are not offered under their Windows names; the service box
+// works where the system has a service manager; a group node says what lies below it.
+TEST_F(PropertiesDlgTest, LinuxShowsItsOwnOptionsAndGroupNodesSummariseTheirPages) {
+    for (const bool manager : {false, true}) {
+        SCOPED_TRACE(manager ? "with a service manager" : "without one");
+        Project->MySql().ServiceManager = manager ? "/usr/sbin/service" : "";
+        auto dialog = Open();
+        for (const QCheckBox* box : dialog->findChildren<QCheckBox*>()) {
+            if (!box->isVisibleTo(dialog.get())) continue;
+            for (const char* windows : {"Win NT", "Windows", "Named Pipe"})
+                EXPECT_FALSE(box->text().contains(QLatin1String(windows)))
+                    << box->text().toStdString();
+        }
+        EXPECT_FALSE(Find<QCheckBox>(*dialog, "AutoInstallService")->isVisibleTo(dialog.get()))
+            << "a service is installed by the system's package";
+        QCheckBox* service = Find<QCheckBox>(*dialog, "UseService");
+        ASSERT_EQ(service->isEnabled(), manager);
+        if (manager) {
+            service->setChecked(true);
+            EXPECT_TRUE(dialog->ApplyBtnClick());
+            EXPECT_TRUE(Project->MySql().UseService());
+        }
+        dialog->CancelBtn->click();
+    }
+
+    auto dialog = Open();
+    const auto* summary = Find<QLabel>(*dialog, "GroupSummary");
+    dialog->SelectPath("Editor");
+    ASSERT_TRUE(summary->isVisibleTo(dialog.get())) << "a blank page";
+    for (const char* page : {"Visibility Options", "Tabs &amp; Indentation", "Cursor Settings"})
+        EXPECT_TRUE(summary->text().contains(QLatin1String(page))) << page;
+    dialog->SelectPath("Language \u00BB Perl");
+    EXPECT_TRUE(summary->text().contains(QLatin1String("Syntax Highlighting")));
+    dialog->SelectPath("Notes");
+    EXPECT_FALSE(summary->isVisibleTo(dialog.get()));
+
+    // Each language's highlighting page shows samples of that language.
+    const std::pair<const char*, const char*> samples[] = {
+        {"Perl", "my "}, {"HTML", "<table>"}, {"PHP", "$_GET"}, {"SQL", "SELECT"}};
+    for (const auto& [language, token] : samples) {
+        SCOPED_TRACE(language);
+        dialog->SelectPath(std::string("Language \u00BB ") + language +
+                           " \u00BB Font & Colors \u00BB Syntax Highlighting");
+        QStringList shown;
+        for (const QLabel* label : dialog->findChildren<QLabel*>(QStringLiteral("Sample")))
+            shown << label->text();
+        ASSERT_EQ(shown.size(), 6);
+        EXPECT_TRUE(shown.join(QLatin1Char('|')).contains(QLatin1String(token)))
+            << shown.join(QLatin1Char('|')).toStdString();
+        if (std::string(language) != "Perl") {
+            EXPECT_FALSE(shown.join(QLatin1Char('|')).contains(QLatin1String("my $")));
+        }
+    }
     dialog->CancelBtn->click();
 }
 

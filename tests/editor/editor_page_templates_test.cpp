@@ -80,12 +80,13 @@ TEST_F(PageTemplatesTest, TheInsertCommandNamesTheWordAndExpandsItsTemplate) {
     page.Editor()->SendScintilla(QsciScintillaBase::SCI_GOTOPOS, 4UL);
     commands.UpdateInsertAction();
     EXPECT_TRUE(insert.isEnabled());
-    EXPECT_EQ(insert.text().toStdString(), "&Insert Selected Code Template [foreach...]\tF6");
+    EXPECT_EQ(insert.text().toStdString(),
+              "&Insert Selected Code Template [foreach...]\tCtrl+J, F6");
 
     page.Editor()->SendScintilla(QsciScintillaBase::SCI_GOTOPOS, 0UL); // "x": no template
     commands.UpdateInsertAction();
     EXPECT_FALSE(insert.isEnabled());
-    EXPECT_EQ(insert.text().toStdString(), "&Insert Selected Code Template\tF6");
+    EXPECT_EQ(insert.text().toStdString(), "&Insert Selected Code Template\tCtrl+J, F6");
 
     // The selected alias with its answers is replaced by the expansion, without a question.
     page.Editor()->SendScintilla(QsciScintillaBase::SCI_SETSEL, 2UL, 17L);

@@ -37,6 +37,8 @@ public:
     void XPMenusChanged(bool) override { ++XPMenuCalls; }
     std::vector<std::string> HelpTopics;
     void ShowHelpTopic(const std::string& topic) override { HelpTopics.push_back(topic); }
+    std::vector<std::string> Notices;
+    void ShowStatusNotice(const std::string& text) override { Notices.push_back(text); }
 };
 
 class ProjectTest : public ::testing::Test {

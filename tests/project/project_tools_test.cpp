@@ -96,6 +96,8 @@ TEST_F(ToolLocationTest, PhpIsWelcomedAndItsIniPreparedFromTheTemplate) {
     WriteBytes(Dir.File("sys/php.ini-development"),
                "; template\n[PHP]\nengine = On\nregister_argc_argv = Off\n\n[Date]\ndate.timezone "
                "= UTC\n");
+    Project->SaveToFile(DefaultProjectFile()); // the first start's project welcomes
+    Prompt.ClearRecords();
     Project->CheckPhpPath();
     EXPECT_EQ(Prompt.TextsShown(),
               std::vector<std::string>{"Welcome to Korvane.\nUsing default PHP tools at \"" + php +
@@ -134,10 +136,32 @@ TEST_F(ToolLocationTest, MySqlNeedsTheClientAndTheAdminToolInItsFolder) {
 
     Tool("sys/mysqladmin");
     Project->CheckMySqlPath();
-    EXPECT_EQ(Prompt.TextsShown(),
-              std::vector<std::string>{"Welcome to Korvane.\nUsing default MySQL tools at \"" +
-                                       Dir.File("sys") + "\""});
+    // A project of the user's own: the tools are taken with a notice; the welcome was the
+    // default project's, at the first start.
+    EXPECT_TRUE(Prompt.TextsShown().empty());
+    EXPECT_EQ(Host.Notices,
+              std::vector<std::string>{"Using default MySQL tools at \"" + Dir.File("sys") + "\""});
     EXPECT_EQ(Project->MySql().BinPath(), Dir.File("sys"));
+}
+
+TEST_F(ToolLocationTest, OnlyTheDefaultProjectWelcomesOtherProjectsTakeTheToolsQuietly) {
+    const std::string perl = Tool("sys/perl");
+    const std::string other = Dir.File("other.kvp");
+    Project->SaveToFile(other); // names no interpreter
+    Project->SaveToFile(DefaultProjectFile());
+    Prompt.ClearRecords();
+
+    auto first = NewProject();
+    first->LoadFromFile(DefaultProjectFile());
+    EXPECT_EQ(Prompt.TextsShown().size(), 1u) << "the first start's welcome";
+
+    Prompt.ClearRecords();
+    Host.Notices.clear();
+    first->LoadFromFile(other);
+    EXPECT_TRUE(Prompt.TextsShown().empty()) << "no welcome on opening a project";
+    EXPECT_EQ(first->PerlCompilerPath(), perl);
+    EXPECT_EQ(Host.Notices,
+              std::vector<std::string>{"Using default Perl compiler at \"" + perl + "\""});
 }
 
 TEST_F(ToolLocationTest, ADeletedTempFolderFallsBackToTheProgramsOwn) {
