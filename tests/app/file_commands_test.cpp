@@ -2,11 +2,11 @@
 #include "app/file_commands.h"
 #include "app/main_form.h"
 #include "app/project_commands.h"
-#include "app_fixture.h"
 #include "editor/editor_page.h"
 #include "project/kor_project.h"
 #include "storage/line_endings.h"
 #include "widgets/kor_syn_edit.h"
+#include "window_fixture.h"
 
 #include <QAction>
 #include <QMenu>
@@ -20,19 +20,8 @@ using korvane::test::WriteBytes;
 
 namespace {
 
-class FileCommandsTest : public test::AppTest {
+class FileCommandsTest : public test::WindowTest {
 protected:
-    void SetUp() override {
-        AppTest::SetUp();
-        Form = std::make_unique<TMainForm>(std::vector<std::string>{});
-        ASSERT_TRUE(Form->FormCreate());
-        Prompt.ClearRecords(); // the first start's notes
-    }
-    void TearDown() override {
-        Form.reset();
-        AppTest::TearDown();
-    }
-
     QMenu* Menu(const char* title) const {
         for (QAction* action : Form->menuBar()->actions())
             if (action->text() == title) return action->menu();
@@ -60,8 +49,6 @@ protected:
         return *Form->CurrentEditorPage();
     }
     static std::string Text(const TEditorPage& page) { return page.Editor()->RawText(); }
-
-    std::unique_ptr<TMainForm> Form;
 };
 
 TEST_F(FileCommandsTest, MenusHoldTheCommandsInOrderWithTheirKeys) {

@@ -7,7 +7,6 @@
 #include "app/page_tab_menu.h"
 #include "app/project_commands.h"
 #include "app/publish_commands.h"
-#include "app_fixture.h"
 #include "editor/editor_page.h"
 #include "editor/find_dlg.h"
 #include "help/help_window.h"
@@ -16,6 +15,7 @@
 #include "publish/proj_org.h"
 #include "templates/code_template.h"
 #include "widgets/kor_syn_edit.h"
+#include "window_fixture.h"
 
 #include <QAction>
 #include <QApplication>
@@ -41,18 +41,8 @@
 namespace korvane::test {
 namespace {
 
-class WindowWholeTest : public AppTest {
+class WindowWholeTest : public WindowTest {
 protected:
-    void SetUp() override {
-        AppTest::SetUp();
-        Form = std::make_unique<TMainForm>(std::vector<std::string>{});
-        ASSERT_TRUE(Form->FormCreate());
-        Prompt.ClearRecords(); // the first start's notes
-    }
-    void TearDown() override {
-        Form.reset();
-        AppTest::TearDown();
-    }
     // The window shown and active, the caret in the current page's editor.
     TKorSynEdit* FocusEditor() {
         Form->show();
@@ -72,8 +62,6 @@ protected:
             if (action->text() == QLatin1String(title)) return action->menu();
         return nullptr;
     }
-
-    std::unique_ptr<TMainForm> Form;
 };
 
 // Takes the shortcut events of actions instead of letting them run their commands (dialogs,
