@@ -115,12 +115,13 @@ std::string ShellQuoted(const std::string& text) {
 // variables.
 // Seconds per step of the whole loop; stepping gets those of the "s" parts alone.
 double PeerStep(const std::string& driver, const std::string& script,
-                const std::vector<std::string>& environment, bool variables, double& stepping) {
+                const std::vector<std::string>& environment, const std::string& listing,
+                double& stepping) {
     std::string command = "env -i";
     for (const std::string& line : environment)
         command += " " + ShellQuoted(line);
     command += " /usr/bin/perl " + ShellQuoted(driver) + " " + ShellQuoted(script) + " " +
-               std::to_string(Steps) + (variables ? " X" : "");
+               std::to_string(Steps) + (listing.empty() ? "" : " " + listing);
     FILE* pipe = popen(command.c_str(), "r");
     if (!pipe) return -1;
     double seconds = -1;
@@ -149,18 +150,22 @@ int main(int argc, char** argv) {
     const TRunRequest run = DebugRun(script);
 
     QCoreApplication app(argc, argv);
-    std::vector<double> stops, variables, peers, peersWithVariables, peerStepsAmongX;
+    std::vector<double> stops, variables, peers, peersWithVariables, peerStepsAmongX,
+        peersWithLexicals;
     for (int round = 0; round < runs; ++round) {
         Timing timing;
         if (!TimeSteps(run, timing)) {
             std::fprintf(stderr, "the debugger session did not step\n");
             return 1;
         }
-        double bareSteps = 0, stepsAmongX = 0;
-        const double peer = PeerStep(driver, script, run.Start.Environment, false, bareSteps);
+        double bareSteps = 0, stepsAmongX = 0, stepsAmongY = 0;
+        const double peer = PeerStep(driver, script, run.Start.Environment, "", bareSteps);
         const double peerWithVariables =
-            PeerStep(driver, script, run.Start.Environment, true, stepsAmongX);
-        if (peer <= 0 || peerWithVariables <= 0) {
+            PeerStep(driver, script, run.Start.Environment, "X", stepsAmongX);
+        // "y" lists the lexicals of the frame (PadWalker), as the IDE's window does at a stop.
+        const double peerWithLexicals =
+            PeerStep(driver, script, run.Start.Environment, "y", stepsAmongY);
+        if (peer <= 0 || peerWithVariables <= 0 || peerWithLexicals <= 0) {
             std::fprintf(stderr, "the peer driver failed\n");
             return 1;
         }
@@ -169,6 +174,7 @@ int main(int argc, char** argv) {
         peers.push_back(peer);
         peersWithVariables.push_back(peerWithVariables);
         peerStepsAmongX.push_back(stepsAmongX);
+        peersWithLexicals.push_back(peerWithLexicals);
     }
     const double peer = Median(peers);
     const double peerWithVariables = Median(peersWithVariables);
@@ -184,6 +190,10 @@ int main(int argc, char** argv) {
                 Median(stops) * 1000, Median(stops) / peer, Median(stops) / peerStep);
     std::printf("korvane_with_variables_ms_per_step %.3f ratio_to_peer_s_and_X %.2f\n",
                 Median(variables) * 1000, Median(variables) / peerWithVariables);
+    const double peerWithLexicals = Median(peersWithLexicals);
+    std::printf("peer_s_and_y_ms_per_step %.3f\n", peerWithLexicals * 1000);
+    std::printf("korvane_with_variables_ratio_to_peer_s_and_y %.2f\n",
+                Median(variables) / peerWithLexicals);
     std::filesystem::remove_all(dir);
     return 0;
 }

@@ -1,17 +1,17 @@
 #!/usr/bin/perl
 # The peer of bench_debugger: drives "perl -d SCRIPT" over plain pipes, sending "s" STEPS
-# times and reading the debugger's error stream up to each prompt; with a third argument
-# "X" it also lists the variables after each step, as the IDE does. Prints the seconds taken
-# by the steps. The debugger library is the same one (PERL5DB in the environment); without a
-# command descriptor it reads its commands from standard input. Prints the seconds of the whole
-# loop and of the "s" parts alone.
+# times and reading the debugger's error stream up to each prompt; a third argument is a
+# command sent after each step to list variables ("X" the globals, "y" the lexicals). The
+# debugger library is the same one (PERL5DB in the environment); without a command descriptor
+# it reads its commands from standard input. Prints the seconds of the whole loop and of the
+# "s" parts alone.
 use strict;
 use warnings;
 use IPC::Open3;
 use Symbol 'gensym';
 use Time::HiRes qw(time);
 
-my ( $script, $steps, $variables ) = @ARGV;
+my ( $script, $steps, $listing ) = @ARGV;
 delete $ENV{KORVANE_DEBUG_COMMANDS};
 my $err = gensym;
 my $pid = open3( my $in, my $out, $err, $^X, '-d', $script );
@@ -34,8 +34,8 @@ for ( 1 .. $steps ) {
     print {$in} "s\n";
     to_prompt();
     $stepping += time - $step;
-    next unless $variables;
-    print {$in} "X\n";
+    next unless $listing;
+    print {$in} "$listing\n";
     to_prompt();
 }
 my $seconds = time - $start;
