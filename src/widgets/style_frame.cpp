@@ -101,6 +101,8 @@ TStyleFrame::TStyleFrame(const QString& caption, QWidget* parent) : QFrame(paren
 
     Sample = new QLabel(StyleSampleText(TLanguage::Perl, 0), this);
     Sample->setObjectName(QStringLiteral("Sample"));
+    // Shown as typed: an HTML sample's tags and entities are the sample, not markup.
+    Sample->setTextFormat(Qt::PlainText);
     Sample->setAutoFillBackground(true);
     layout->addWidget(Sample);
 
