@@ -1,5 +1,6 @@
 #include "exec/interpreter_commands.h"
 
+#include "exec/shebang_switches.h"
 #include "platform/command_line.h"
 #include "platform/program_folder.h"
 
@@ -74,19 +75,9 @@ TCommandLine BatchRunCommand(const std::string& comspec, const std::string& scri
 }
 
 TCommandLine ShebangRunCommand(std::string_view line, const std::string& script) {
-    // As the system starts a script: the program, then the rest of the line as one word.
-    std::string_view rest = line.substr(std::min<size_t>(2, line.size()));
-    const size_t start = std::min(rest.find_first_not_of(" \t"), rest.size());
-    rest.remove_prefix(start);
-    const size_t end = std::min(rest.find_first_of(" \t"), rest.size());
-    TCommandLine command{std::string(rest.substr(0, end))};
-    rest.remove_prefix(end);
-    const size_t argument = rest.find_first_not_of(" \t");
-    if (argument != std::string_view::npos) {
-        std::string_view word = rest.substr(argument);
-        word.remove_suffix(word.size() - (word.find_last_not_of(" \t") + 1));
-        command.Add(std::string(word));
-    }
+    const TShebang shebang = SplitShebang(line);
+    TCommandLine command{std::string(shebang.Program)};
+    if (!shebang.Argument.empty()) command.Add(std::string(shebang.Argument));
     return command.AddQuoted(script);
 }
 

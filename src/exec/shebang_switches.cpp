@@ -40,16 +40,27 @@ std::string ShebangLine(const std::string& scriptFile) {
     return line;
 }
 
-std::string ShebangProgram(std::string_view line) {
+TShebang SplitShebang(std::string_view line) {
     if (line.substr(0, 2) != "#!") return {};
-    const std::vector<std::string_view> words = Words(line.substr(2));
-    if (words.empty()) return {};
-    std::string_view program = BaseName(words[0]);
+    constexpr std::string_view Blanks = " \t";
+    std::string_view rest = line.substr(2);
+    rest.remove_prefix(std::min(rest.find_first_not_of(Blanks), rest.size()));
+    const size_t end = std::min(rest.find_first_of(Blanks), rest.size());
+    TShebang shebang{rest.substr(0, end), rest.substr(end)};
+    std::string_view& argument = shebang.Argument;
+    argument.remove_prefix(std::min(argument.find_first_not_of(Blanks), argument.size()));
+    argument = argument.substr(0, argument.find_last_not_of(Blanks) + 1);
+    return shebang;
+}
+
+std::string ShebangProgram(std::string_view line) {
+    const TShebang shebang = SplitShebang(line);
+    const std::string_view program = BaseName(shebang.Program);
     // env names the program after its own options ("env -S bash -e").
     if (program == "env")
-        for (size_t i = 1; i < words.size(); ++i)
-            if (words[i][0] != '-' && words[i].find('=') == std::string_view::npos)
-                return std::string(BaseName(words[i]));
+        for (const std::string_view word : Words(shebang.Argument))
+            if (word[0] != '-' && word.find('=') == std::string_view::npos)
+                return std::string(BaseName(word));
     return std::string(program);
 }
 
@@ -69,12 +80,8 @@ bool SwitchesAskForTaint(std::string_view switches) {
 }
 
 bool ShebangAsksForTaint(const std::string& scriptFile) {
-    const std::string line = ShebangLine(scriptFile);
-    if (line.empty()) return false;
     // The switches follow the interpreter.
-    const size_t interpreterEnd = line.find_first_of(" \t");
-    return interpreterEnd != std::string::npos &&
-           SwitchesAskForTaint(std::string_view(line).substr(interpreterEnd));
+    return SwitchesAskForTaint(SplitShebang(ShebangLine(scriptFile)).Argument);
 }
 
 std::string SwitchesForScript(std::string_view switches, const std::string& scriptFile) {

@@ -9,6 +9,13 @@ namespace korvane {
 
 // The script's first line without its line end when it starts with "#!", else "".
 std::string ShebangLine(const std::string& scriptFile);
+// A "#!" line as the system reads it: the program, then the rest of the line, trimmed, as one
+// argument (empty when there is none). Both empty for a line without "#!".
+struct TShebang {
+    std::string_view Program;
+    std::string_view Argument;
+};
+TShebang SplitShebang(std::string_view line);
 // The name of the program the line names, without its folder: "bash" for "#!/bin/bash -e" and
 // for "#!/usr/bin/env bash"; "" for no "#!" line.
 std::string ShebangProgram(std::string_view line);
