@@ -277,19 +277,43 @@ sub korvane_frames {
 }
 
 # The packages of the script: main, the stopped code's, and those with subs in the script.
+# %sub only grows as code is compiled, so the owners of the script's subs are found again only
+# when it has grown.
+my ( $subs_seen, %script_packages ) = (-1);
+
 sub korvane_packages {
-    my %packages = ( main => 1, $package => 1 );
-    my $script = $0;
-    for my $sub ( keys %sub ) {
-        next unless $sub{$sub} =~ /\A\Q$script\E:/;
-        ( my $owner = $sub ) =~ s/::[^:]+\z//;
-        $packages{$owner} = 1;
+    if ( keys %sub != $subs_seen ) {
+        $subs_seen = keys %sub;
+        my $script = "$0:";
+        %script_packages = ();
+        while ( my ( $sub, $place ) = each %sub ) {
+            next unless index( $place, $script ) == 0;
+            ( my $owner = $sub ) =~ s/::[^:]+\z//;
+            $script_packages{$owner} = 1;
+        }
     }
+    my %packages = ( %script_packages, main => 1, $package => 1 );
     return sort keys %packages;
 }
 
 # The variables the stock debugger keeps for the program while it runs its own code.
 my %saved_slot = ( '@' => 0, '!' => 1, ',' => 3, '/' => 4, '\\' => 5 );
+my %slot_of    = ( '$' => 'SCALAR', '@' => 'ARRAY', '%' => 'HASH' );
+
+# What a symbol table entry is shown as: undef for those never shown (nested packages, files),
+# else [special, name as shown]. Names stay what they are, so each is looked at once.
+my %entry_of;
+
+sub korvane_entry {
+    my ( $owner, $name ) = @_;
+    my $key = "$owner\0$name";
+    return $entry_of{$key} if exists $entry_of{$key};
+    return $entry_of{$key} = undef if $name =~ /::\z/ || $name =~ /\A_</;
+    my $shown_name = korvane_text($name);
+    $shown_name = "{$shown_name}" if $shown_name =~ /\A\^../;
+    my $special = $owner eq 'main' && korvane_special_name($name);
+    return $entry_of{$key} = [ $special, $shown_name ];
+}
 
 sub korvane_globals {
     my ( $out, $with_special, $shown ) = @_;
@@ -299,29 +323,28 @@ sub korvane_globals {
         my $stash = \%{"${owner}::"};
         my $prefix = $owner eq 'main' ? '' : "${owner}::";
         for my $name ( sort keys %$stash ) {
-            next if $name =~ /::\z/ || $name =~ /\A_</;
+            my $entry = korvane_entry( $owner, $name ) or next;
+            my ( $special, $shown_name ) = @$entry;
+            next if $special && !$with_special;
             my $glob = $stash->{$name};
             next unless ref \$glob eq 'GLOB';
-            my $special = $owner eq 'main' && korvane_special_name($name);
-            my $shown_name = korvane_text($name);
-            $shown_name = "{$shown_name}" if $shown_name =~ /\A\^../;
-            next if $special && !$with_special;
             my $section = $special ? 'special' : 'global';
             for my $sigil (qw($ @ %)) {
-                my $full = $sigil . $prefix . $shown_name;
-                next if $shown->{$full};
-                my $slot = { '$' => 'SCALAR', '@' => 'ARRAY', '%' => 'HASH' }->{$sigil};
-                my $reference = $sigil eq '$' && exists $saved_slot{$name} ? \$saved[ $saved_slot{$name} ] : *{$glob}{$slot};
+                my $reference =
+                  $sigil eq '$' && exists $saved_slot{$name}
+                  ? \$saved[ $saved_slot{$name} ]
+                  : *{$glob}{ $slot_of{$sigil} };
                 next unless $reference;
                 next if $sigil eq '$' && !defined $$reference;
                 next if $sigil eq '@' && !@$reference && $name ne 'ARGV';
                 next if $sigil eq '%' && !%$reference;
+                my $full = $sigil . $prefix . $shown_name;
+                next if $shown->{$full};
                 korvane_variable( $out, $section, $full, $reference );
             }
         }
     }
 }
-
 sub korvane_stop {
     my ( $options, @watches ) = @_;
     my $out = $OUT;

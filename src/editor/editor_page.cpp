@@ -39,8 +39,11 @@ constexpr int BatchFormSendType = 4;
 
 bool TEditorPage::WantsEditor(TKorProject& project, bool editable, const std::string& fileName) {
     if (fileName.empty()) return editable;
-    const TFileType* type = project.FileTypes().Find(FileExtension(fileName));
-    return type && type->Editable;
+    const std::string ext = FileExtension(fileName);
+    if (const TFileType* type = project.FileTypes().Find(ext)) return type->Editable;
+    // No type is kept for names without an extension (a script named as its command, a
+    // README, a Makefile): such a file is edited when it holds text.
+    return ext.empty() && FileLooksLikeText(fileName);
 }
 
 void InstallEditorPages(TKorProject& project, TDebugForm& debugger) {

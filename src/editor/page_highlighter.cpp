@@ -24,9 +24,15 @@ bool IsShellExtension(const std::string& ext) {
 THighlighterKind HighlighterKindForFile(const std::string& fileName) {
     const std::string ext = LowerText(FileExtension(fileName));
     if (IsShellExtension(ext)) return THighlighterKind::Batch;
-    if (ext.empty() || ext == ".cgi")
-        return ShebangNamesShell(ShebangLine(fileName)) ? THighlighterKind::Batch
-                                                        : THighlighterKind::Perl;
+    if (ext.empty() || ext == ".cgi") {
+        const std::string shebang = ShebangLine(fileName);
+        if (ShebangNamesShell(shebang)) return THighlighterKind::Batch;
+        // A CGI script is Perl unless its first line says otherwise; a file without an
+        // extension only when its first line names perl.
+        if (ext == ".cgi" || fileName.empty() || ShebangProgram(shebang).starts_with("perl"))
+            return THighlighterKind::Perl;
+        return THighlighterKind::General;
+    }
     if (ext == ".pl" || ext == ".pm") return THighlighterKind::Perl;
     if (ext == ".htm" || ext == ".html") return THighlighterKind::HTML;
     if (ext == ".sql") return THighlighterKind::SQL;

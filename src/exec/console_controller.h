@@ -147,6 +147,8 @@ public:
 
     // Interrupts the running program and everything it started (a pause).
     void InterruptProgram();
+    // Interrupts the running program but nothing it started.
+    void InterruptProgramAlone() { Process.InterruptAlone(); }
 
     // Size of the environment block that lines make.
     static size_t EnvironmentBlockSize(const std::vector<std::string>& lines);

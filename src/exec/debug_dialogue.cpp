@@ -118,12 +118,16 @@ TStopPosition RetrieveStop(const std::vector<std::string>& answer) {
     return {};
 }
 
+std::string_view WithoutLeadingPrompts(std::string_view line) {
+    while (line.starts_with(DebugPrompt) && PromptLength(line) > 0)
+        line.remove_prefix(PromptLength(line));
+    return line;
+}
+
 std::vector<std::string> ProgramMessages(const std::vector<std::string>& answer) {
     std::vector<std::string> messages;
     for (const std::string& whole : answer) {
-        std::string_view line = whole;
-        while (line.starts_with(DebugPrompt) && PromptLength(line) > 0)
-            line.remove_prefix(PromptLength(line));
+        const std::string_view line = WithoutLeadingPrompts(whole);
         if (line.find("Debugged program terminated.") != std::string_view::npos) break;
         // The code lines of a stop ("12:<TAB>code") quote the program, whatever it holds.
         const size_t digits = line.find_first_not_of("0123456789");

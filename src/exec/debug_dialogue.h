@@ -34,6 +34,9 @@ struct TStopPosition {
 };
 TStopPosition RetrieveStop(const std::vector<std::string>& answer);
 
+// The line with the prompts it starts with taken off: what the debugger printed after them.
+std::string_view WithoutLeadingPrompts(std::string_view line);
+
 // The program's own messages in an answer: its warnings and errors, the lines perl ends with
 // " at FILE line N." (a prompt the line starts with taken off), not the debugger's lines.
 std::vector<std::string> ProgramMessages(const std::vector<std::string>& answer);

@@ -99,6 +99,8 @@ void TDebugForm::Detach() {
     PromptsAwaited = 0;
     SentBreakpoints.clear();
     BreakpointsOutOfDate = false;
+    ContinuingValue = false;
+    InterruptedForBreakpoints = false;
     RunKindValue.reset();
     TabRun = false;
     BrowserRunValue = false;
@@ -328,12 +330,19 @@ void TDebugForm::SendBreakpoints(bool always) {
 
 void TDebugForm::BreakpointsChanged() {
     if (!DebugSessionValue || !RunPageValue) return;
-    if (StatusValue != dsPaused) {
-        BreakpointsOutOfDate = true;
+    if (StatusValue == dsPaused) {
+        SendBreakpoints(false);
+        PollSoon();
         return;
     }
-    SendBreakpoints(false);
-    PollSoon();
+    BreakpointsOutOfDate = true;
+    // A program running on to its breakpoints hears of new ones at once: it is stopped at its
+    // next statement, given them there, and continued.
+    if (StatusValue == dsRunning && ContinuingValue && !InterruptedForBreakpoints) {
+        InterruptedForBreakpoints = true;
+        ConsoleObject->InterruptProgramAlone();
+        PollSoon();
+    }
 }
 
 namespace {
@@ -345,12 +354,12 @@ bool SameFile(const std::string& a, const std::string& b) {
 
 } // namespace
 
-bool TDebugForm::StopOnBreakpoint() const {
-    if (StopLineValue < 0) return false;
-    const std::vector<TFileBreakpoint> breakpoints = Breakpoints();
-    return std::any_of(breakpoints.begin(), breakpoints.end(), [&](const TFileBreakpoint& b) {
-        return b.Line == StopLineValue && SameFile(b.File, StopFileValue);
-    });
+std::optional<TFileBreakpoint> TDebugForm::StopBreakpoint() const {
+    if (StopLineValue < 0) return std::nullopt;
+    for (const TFileBreakpoint& breakpoint : Breakpoints())
+        if (breakpoint.Line == StopLineValue && SameFile(breakpoint.File, StopFileValue))
+            return breakpoint;
+    return std::nullopt;
 }
 
 void TDebugForm::LogStop() const {
@@ -359,7 +368,7 @@ void TDebugForm::LogStop() const {
     // A line of another file says which file it is in.
     const std::string where = std::to_string(StopLineValue) +
                               (StopElsewhereValue.empty() ? "" : " of " + StopElsewhereValue);
-    if (options.Breakpoints && StopOnBreakpoint())
+    if (options.Breakpoints && StopBreakpoint())
         WriteLogLine("**BREAKPOINT: Line " + where);
     else if (options.Steps)
         WriteLogLine("**STEP: Line " + where);
@@ -474,14 +483,28 @@ void TDebugForm::errChange() {
     }
     switch (StatusValue) {
     case dsRunToBreakpoint:
-        // The debugger stops on the first line whether or not it has a breakpoint.
-        if (!StopOnBreakpoint()) {
+        // The debugger stops on the first line whether or not it has a breakpoint, and
+        // whatever the condition of one there says.
+        if (const std::optional<TFileBreakpoint> first = StopBreakpoint(); !first) {
             ContinueExecution3();
+            return;
+        } else if (!first->Condition.empty()) {
+            ContinueWith(ContinueUnlessCommand(first->Condition));
+            return;
+        }
+        [[fallthrough]];
+    case dsRunning:
+        // Stopped only to take breakpoints changed while it ran: on it goes, unless it
+        // happened to stop on one of them.
+        if (std::exchange(InterruptedForBreakpoints, false) && StatusValue == dsRunning &&
+            !StopBreakpoint()) {
+            SendBreakpoints(false);
+            SendCommand("c");
+            PollSoon();
             return;
         }
         [[fallthrough]];
     case dsFirstStep:
-    case dsRunning:
         setDebugStatus(dsGettingVars);
         LogStop();
         // Breakpoints changed while the program ran take effect from this stop on.
@@ -499,6 +522,7 @@ void TDebugForm::errChange() {
 
 void TDebugForm::Resume(const std::string& command) {
     if (!DebugSessionValue || StatusValue != dsPaused) return;
+    ContinuingValue = false;
     SendCommand(command);
     RunPageValue->setExecutionLine(-1);
     setDebugStatus(dsRunning);
@@ -539,8 +563,13 @@ void TDebugForm::Evaluate(const std::string& expression) {
 
 void TDebugForm::ContinueExecution3() {
     KORVANE_TRACE("TDebugForm", "ContinueExecution3");
+    ContinueWith("c");
+}
+
+void TDebugForm::ContinueWith(const std::string& command) {
     if (!DebugSessionValue || (StatusValue != dsRunToBreakpoint && StatusValue != dsPaused)) return;
-    SendCommand("c");
+    SendCommand(command);
+    ContinuingValue = true;
     setDebugStatus(dsRunning);
     if (!PostDataSentValue) {
         // Held back until now so that a stop before the program reads its input keeps it.

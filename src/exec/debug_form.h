@@ -196,8 +196,11 @@ private:
     std::vector<TFileBreakpoint> Breakpoints() const;
     // Sends the breakpoints when they differ from those sent, or always.
     void SendBreakpoints(bool always);
-    // The last stop is on one of the breakpoints.
-    bool StopOnBreakpoint() const;
+    // The breakpoint the last stop is on, if any.
+    std::optional<TFileBreakpoint> StopBreakpoint() const;
+    // Paused or at the first stop: sends a command that sets the program running on to its
+    // breakpoints (the first such command also hands a POST run its request body).
+    void ContinueWith(const std::string& command);
     void LogStop() const;
     // Paused: sends a command that sets the program going.
     void Resume(const std::string& command);
@@ -240,6 +243,10 @@ private:
     std::string PendingEvaluation;
     std::vector<TFileBreakpoint> SentBreakpoints;
     bool BreakpointsOutOfDate = false;
+    // The program runs on a continue: only a breakpoint, a pause or its end stops it.
+    bool ContinuingValue = false;
+    // It was stopped to take changed breakpoints, and goes on once it has them.
+    bool InterruptedForBreakpoints = false;
     // The program's own messages of this session, for the message list.
     std::vector<std::string> ProgramMessagesValue;
     TDebugActions DebugActionsValue;

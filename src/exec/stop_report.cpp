@@ -1,4 +1,5 @@
 #include "exec/stop_report.h"
+#include "exec/debug_dialogue.h"
 
 #include "exec/run_environment.h"
 
@@ -50,7 +51,9 @@ TStopReport ReadStopReport(const std::vector<std::string>& answer) {
     bool inside = false;
     for (const std::string& line : answer) {
         if (!inside) {
-            inside = line == "~korvane-stop";
+            // Commands sent with the report (breakpoints) answer first: the report may follow
+            // their prompt on the same line.
+            inside = WithoutLeadingPrompts(line) == "~korvane-stop";
             continue;
         }
         if (line == "~korvane-end") {
@@ -120,6 +123,10 @@ std::string BreakpointsCommand(const std::vector<TFileBreakpoint>& breakpoints) 
         separator = ", ";
     }
     return command + ")";
+}
+
+std::string ContinueUnlessCommand(const std::string& condition) {
+    return "push @DB::typeahead, 'c' unless do { " + SingleLine(condition) + " }";
 }
 
 std::string RunToCommand(const std::string& file, int line) {

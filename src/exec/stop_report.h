@@ -56,5 +56,8 @@ struct TFileBreakpoint {
 std::string BreakpointsCommand(const std::vector<TFileBreakpoint>& breakpoints);
 // The command that runs the program on to a line of a file (or to a breakpoint before it).
 std::string RunToCommand(const std::string& file, int line);
+// The command that continues the program unless condition (Perl, in the program's scope)
+// holds, in which case it stays stopped where it is.
+std::string ContinueUnlessCommand(const std::string& condition);
 
 } // namespace korvane

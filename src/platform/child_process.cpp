@@ -414,6 +414,10 @@ void ChildProcess::Interrupt() {
     if (Started() && !HasExited()) kill(-Pid, SIGINT);
 }
 
+void ChildProcess::InterruptAlone() {
+    if (Started() && !HasExited()) kill(Pid, SIGINT);
+}
+
 void ChildProcess::Kill() {
     // The child leads its own group; the group goes whether or not the child has exited, so
     // nothing it started is left running. The unreaped child keeps the group ID ours.

@@ -87,6 +87,8 @@ public:
 
     // Interrupts the child's whole process group (a pause).
     void Interrupt();
+    // Interrupts the child alone: what it started runs on.
+    void InterruptAlone();
     // Kills the child's whole process group; the pipes stay open so what was written before
     // can still be read.
     void Kill();

@@ -3,9 +3,11 @@
 #include "storage/paths.h"
 #include "storage/prompt.h"
 
+#include <algorithm>
 #include <cmath>
 #include <fcntl.h>
 #include <filesystem>
+#include <fstream>
 #include <sys/stat.h>
 
 namespace korvane {
@@ -91,6 +93,13 @@ std::string AttributesText(const std::string& path) {
     if (!S_ISREG(info.st_mode) && !S_ISDIR(info.st_mode) && !S_ISLNK(info.st_mode))
         add("System File");
     return text.empty() ? "None" : text;
+}
+
+bool FileLooksLikeText(const std::string& path) {
+    std::ifstream file(path, std::ios::binary);
+    char head[8192];
+    file.read(head, sizeof head);
+    return std::find(head, head + file.gcount(), '\0') == head + file.gcount();
 }
 
 bool CopyFileOver(const std::string& source, const std::string& target) {

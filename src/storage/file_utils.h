@@ -27,6 +27,10 @@ bool FileChangedSince(const std::string& path, TDateTime date);
 // The set attributes ("Read Only / Hidden"), "None", or "Could not retrieve attributes".
 std::string AttributesText(const std::string& path);
 
+// The file's first few kilobytes hold no NUL byte (true for a file that cannot be read: there
+// is nothing to say it is not text).
+bool FileLooksLikeText(const std::string& path);
+
 // Copies source over target, keeping the source's modification time; creates nothing else.
 bool CopyFileOver(const std::string& source, const std::string& target);
 

@@ -114,7 +114,8 @@ void TTemplateCommands::CodeTemplateMenuClick(TCodeTemplate& node,
 
 void TTemplateCommands::Expand(TEditorPage& page, TCodeTemplate& node) {
     TKorSynEdit& editor = *page.Editor();
-    ExpandInto(node, editor);
+    // A cancelled question inserts nothing, so there is nothing to scroll to.
+    if (!ExpandInto(node, editor)) return;
     if (node.Lines().size() > LongTemplateLines)
         editor.SetTopLine(std::max(1, editor.CaretLine() - 5));
 }

@@ -27,7 +27,7 @@ void SwapExtensionTemplate(TCodeTemplate& root, TKorSynEdit& editor, const std::
     if (!target) return;
     const std::string text = editor.RawText();
     if (Trimmed(text).empty()) {
-        const TExpansion filled = ExpandTemplate(*target, false);
+        const TExpansion filled = *ExpandTemplate(*target, false);
         editor.SetRawText(filled.Text);
         editor.SetModified(true);
         editor.SendScintilla(QsciScintillaBase::SCI_SETSEL, filled.SelectionEnd,
@@ -39,10 +39,13 @@ void SwapExtensionTemplate(TCodeTemplate& root, TKorSynEdit& editor, const std::
     // What the old template put there, without its marks and placeholders.
     const std::string oldText = Trimmed(ExpandToText(*old));
     if (oldText.empty() || !StartsText(oldText, text)) return;
+    // Asked before anything changes: a cancelled question leaves the old template's text.
+    const std::optional<TExpansion> expansion = ExpandTemplate(*target, true);
+    if (!expansion) return;
     editor.SendScintilla(QsciScintillaBase::SCI_BEGINUNDOACTION);
     editor.SendScintilla(QsciScintillaBase::SCI_SETSEL, 0UL, static_cast<long>(oldText.size()));
     editor.ReplaceSelectionRaw("");
-    ExpandInto(*target, editor);
+    InsertExpansion(*expansion, editor);
     editor.SendScintilla(QsciScintillaBase::SCI_ENDUNDOACTION);
 }
 

@@ -71,19 +71,21 @@ private:
     std::vector<Piece> Items;
 };
 
-std::string Ask(const std::string& caption, const std::string& question, std::string value) {
-    // Closing the box without OK leaves the offered value.
-    CurrentPrompt().EnterText(caption, question, value);
+// The answer typed, or nothing when the user closed the box without OK.
+std::optional<std::string> Ask(const std::string& caption, const std::string& question,
+                               std::string value) {
+    if (!CurrentPrompt().EnterText(caption, question, value)) return std::nullopt;
     return value;
 }
 
-void ExpandPrompts(TPieces& text, TCodeTemplate& node, bool ask,
+// False when the user cancelled a question: the expansion is abandoned.
+bool ExpandPrompts(TPieces& text, TCodeTemplate& node, bool ask,
                    std::vector<std::string>& answers) {
     std::string offered; // a prompt without a default offers the last one given
     while (const auto hit = text.Find(PromptMark)) {
         const std::string& piece = text.Text(*hit);
         const size_t close = piece.find(Close, hit->Offset + PromptMark.size());
-        if (close == std::string::npos) return; // unterminated: left as it stands
+        if (close == std::string::npos) return true; // unterminated: left as it stands
         const size_t length = close + Close.size() - hit->Offset;
         if (!ask) {
             text.Erase(*hit, length);
@@ -99,17 +101,22 @@ void ExpandPrompts(TPieces& text, TCodeTemplate& node, bool ask,
         if (spec.empty()) spec = "Parameter " + std::to_string(n);
         std::string answer =
             node.PresetAnswers().empty() ? std::string() : CsvField(node.PresetAnswers(), n);
-        if (answer.empty()) answer = Ask(node.Description(), spec, offered);
+        if (answer.empty()) {
+            std::optional<std::string> typed = Ask(node.Description(), spec, offered);
+            if (!typed) return false;
+            answer = std::move(*typed);
+        }
         answers.push_back(answer);
         text.Replace(*hit, length, std::move(answer));
     }
+    return true;
 }
 
-void ExpandParams(TPieces& text, bool ask, const std::vector<std::string>& answers) {
+bool ExpandParams(TPieces& text, bool ask, const std::vector<std::string>& answers) {
     while (const auto hit = text.Find(ParamMark)) {
         const std::string& piece = text.Text(*hit);
         const size_t close = piece.find(Close, hit->Offset + ParamMark.size());
-        if (close == std::string::npos) return;
+        if (close == std::string::npos) return true;
         const size_t length = close + Close.size() - hit->Offset;
         const std::string key =
             piece.substr(hit->Offset + ParamMark.size(), close - hit->Offset - ParamMark.size());
@@ -121,20 +128,22 @@ void ExpandParams(TPieces& text, bool ask, const std::vector<std::string>& answe
         const auto [end, error] = std::from_chars(key.data(), key.data() + key.size(), k);
         const bool known =
             error == std::errc() && end == key.data() + key.size() && k >= 1 && k <= answers.size();
-        text.Replace(*hit, length,
-                     known ? answers[k - 1]
-                           : Ask("Param " + key + " not found", "Enter a substitute", ""));
+        std::optional<std::string> answer =
+            known ? answers[k - 1] : Ask("Param " + key + " not found", "Enter a substitute", "");
+        if (!answer) return false;
+        text.Replace(*hit, length, std::move(*answer));
     }
+    return true;
 }
 
 } // namespace
 
-TExpansion ExpandTemplate(TCodeTemplate& node, bool ask) {
+std::optional<TExpansion> ExpandTemplate(TCodeTemplate& node, bool ask) {
     TPieces text(node.TemplateText());
     std::vector<std::string> answers;
-    ExpandPrompts(text, node, ask, answers);
+    const bool answered = ExpandPrompts(text, node, ask, answers);
     node.SetPresetAnswers("");
-    ExpandParams(text, ask, answers);
+    if (!answered || !ExpandParams(text, ask, answers)) return std::nullopt;
 
     TExpansion result;
     std::optional<size_t> caret;
@@ -158,11 +167,18 @@ TExpansion ExpandTemplate(TCodeTemplate& node, bool ask) {
 }
 
 std::string ExpandToText(TCodeTemplate& node) {
-    return ExpandTemplate(node, false).Text;
+    // Nothing is asked, so nothing can be cancelled.
+    return ExpandTemplate(node, false)->Text;
 }
 
-std::string ExpandInto(TCodeTemplate& node, TKorSynEdit& editor) {
-    const TExpansion expansion = ExpandTemplate(node, true);
+std::optional<std::string> ExpandInto(TCodeTemplate& node, TKorSynEdit& editor) {
+    const std::optional<TExpansion> expansion = ExpandTemplate(node, true);
+    if (!expansion) return std::nullopt;
+    InsertExpansion(*expansion, editor);
+    return expansion->Text;
+}
+
+void InsertExpansion(const TExpansion& expansion, TKorSynEdit& editor) {
     const auto start = static_cast<unsigned long>(editor.SelectionStartPosition());
     editor.SendScintilla(QsciScintillaBase::SCI_BEGINUNDOACTION);
     editor.ReplaceSelectionRaw(expansion.Text);
@@ -171,7 +187,6 @@ std::string ExpandInto(TCodeTemplate& node, TKorSynEdit& editor) {
                          static_cast<long>(start + expansion.Caret));
     editor.SendScintilla(QsciScintillaBase::SCI_ENDUNDOACTION);
     if (editor.isVisible() && editor.isEnabled()) editor.setFocus();
-    return expansion.Text;
 }
 
 } // namespace korvane

@@ -9,6 +9,7 @@
 // Text inserted for a placeholder is never searched again, so an answer that itself reads
 // like a placeholder stays as typed.
 #include <cstddef>
+#include <optional>
 #include <string>
 
 namespace korvane {
@@ -25,15 +26,20 @@ struct TExpansion {
 };
 
 // With ask, each prompt without a preset answer goes to the prompt interface as an input box
-// captioned with the node's description. Without ask every placeholder is removed. The
-// node's preset answers serve this one expansion and are cleared.
-TExpansion ExpandTemplate(TCodeTemplate& node, bool ask);
+// captioned with the node's description; a box closed without OK abandons the expansion
+// (nothing is returned, and nothing more is asked). Without ask every placeholder is removed.
+// The node's preset answers serve this one expansion and are cleared.
+std::optional<TExpansion> ExpandTemplate(TCodeTemplate& node, bool ask);
 
 // No questions: the text with every placeholder and mark removed.
 std::string ExpandToText(TCodeTemplate& node);
 
-// Asks, then replaces the editor's selection with the text as one undo step, puts the caret
-// at the caret mark and selects up to the selection mark. Returns the text inserted.
-std::string ExpandInto(TCodeTemplate& node, TKorSynEdit& editor);
+// Asks, then inserts the expansion (InsertExpansion). Returns the text inserted; nothing, and
+// the editor untouched, when the user cancelled a question.
+std::optional<std::string> ExpandInto(TCodeTemplate& node, TKorSynEdit& editor);
+
+// Replaces the editor's selection with the text as one undo step, puts the caret at the caret
+// mark and selects up to the selection mark.
+void InsertExpansion(const TExpansion& expansion, TKorSynEdit& editor);
 
 } // namespace korvane

@@ -586,6 +586,42 @@ TEST_F(EditorTest, ShellScriptsAreDrawnByTheShellLexerAndBatchFilesKeepTheirs) {
     EXPECT_STREQ(job.Editor()->lexer()->lexer(), "bash");
 }
 
+TEST_F(EditorTest, FilesWithoutAnExtensionAreEditedWhenTheyHoldText) {
+    struct Case {
+        const char* Name;
+        std::string Bytes;
+        bool Editor;
+        THighlighterKind Kind; // for a page with an editor
+    };
+    const Case cases[] = {
+        {"backup-site", "#!/usr/bin/perl -w\nuse strict;\n", true, THighlighterKind::Perl},
+        {"deploy", "#!/usr/bin/env bash\nset -e\n", true, THighlighterKind::Batch},
+        {"README", "Install with make.\n", true, THighlighterKind::General},
+        {"Makefile", "all:\n\tcc -o x x.c\n", true, THighlighterKind::General},
+        {"empty", "", true, THighlighterKind::General},
+        {"core",
+         std::string("\x7f"
+                     "ELF\x02\x01\x01\0\0\0",
+                     10),
+         false, THighlighterKind::None},
+    };
+    std::filesystem::create_directories(Dir.File("bin"));
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.Name);
+        const std::string file = Dir.File(std::string("bin/") + c.Name);
+        WriteBytes(file, c.Bytes);
+        TEditorPage& page = Open(file);
+        ASSERT_EQ(page.Editor() != nullptr, c.Editor);
+        if (!c.Editor) continue;
+        EXPECT_EQ(page.HighlighterKind(), c.Kind);
+        // The editor holds its lines with CR LF, whatever the file's line ends.
+        std::string shown;
+        for (const char ch : c.Bytes)
+            shown += ch == '\n' ? std::string("\r\n") : std::string(1, ch);
+        EXPECT_EQ(page.Editor()->RawText(), shown);
+    }
+}
+
 TEST_F(EditorTest, AScriptWithAShebangLineIsMadeExecutableWhenFirstWritten) {
     namespace fs = std::filesystem;
     const auto runnable = [](const std::string& path) {

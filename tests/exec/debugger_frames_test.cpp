@@ -5,6 +5,8 @@
 
 #include "exec/run_environment.h"
 
+#include <QElapsedTimer>
+
 #include <filesystem>
 
 namespace korvane::test {
@@ -194,6 +196,61 @@ TEST_F(DebugFramesTest, BreakpointsChangedWhilePausedConditionsAndModules) {
     Form().ContinueExecution3();
     ASSERT_TRUE(WaitForEnd());
     EXPECT_EQ(Output(), std::vector<std::string>{"sum=30"});
+}
+
+// A loop that runs for about three seconds.
+constexpr const char* Looping = "our $seen = 0;\n"                         // 1
+                                "for my $i (1 .. 150) {\n"                 // 2
+                                "    $seen = $i;\n"                        // 3
+                                "    select(undef, undef, undef, 0.02);\n" // 4
+                                "}\n"                                      // 5
+                                "print \"seen=$seen\\n\";\n";              // 6
+
+TEST_F(DebugFramesTest, ABreakpointOnTheFirstLineStopsThereOnlyWhenItsConditionHolds) {
+    if (Perl.empty()) GTEST_SKIP() << "perl is not installed";
+    const TRunPageInfo info = Script(Dir.File("first.pl"), Looping);
+    std::vector<TFileBreakpoint> breakpoints;
+    Form().SessionBreakpoints = [&] { return breakpoints; };
+    for (const char* condition : {"", "1", "$0 =~ /first/"}) {
+        SCOPED_TRACE(condition);
+        breakpoints = {{info.ScriptFile, 1, condition}};
+        Form().StartExecution(DebugRunRequest(Project->RunSettings(), info), &Page);
+        EXPECT_TRUE(PausedAt(1));
+        Form().ProgramReset();
+    }
+    breakpoints = {{info.ScriptFile, 1, "$seen"}, {info.ScriptFile, 6, ""}};
+    Form().StartExecution(DebugRunRequest(Project->RunSettings(), info), &Page);
+    ASSERT_TRUE(PausedAt(6)) << "line " << Page.Line;
+    EXPECT_EQ(Value("our", "$seen"), "150");
+}
+
+TEST_F(DebugFramesTest, ABreakpointSetWhileTheProgramRunsStopsItAtOnce) {
+    if (Perl.empty()) GTEST_SKIP() << "perl is not installed";
+    const TRunPageInfo info = Script(Dir.File("live.pl"), Looping);
+    std::vector<TFileBreakpoint> breakpoints;
+    Form().SessionBreakpoints = [&] { return breakpoints; };
+    Form().StartExecution(DebugRunRequest(Project->RunSettings(), info), &Page);
+    ASSERT_TRUE(WaitUntil([&] { return Form().Status() == dsRunning; }));
+    QElapsedTimer running;
+    running.start();
+    WaitUntil([&] { return running.elapsed() > 400 || Form().Status() != dsRunning; });
+    ASSERT_EQ(Form().Status(), dsRunning) << "line " << Page.Line;
+    // Set now, it stops the loop at once, not after the loop has run to its end.
+    breakpoints.push_back({info.ScriptFile, 3, ""});
+    Form().BreakpointsChanged();
+    ASSERT_TRUE(PausedAt(3)) << "status " << int(Form().Status()) << " line " << Page.Line;
+    const std::string seenValue = Value("our", "$seen");
+    ASSERT_TRUE(!seenValue.empty() && std::isdigit(static_cast<unsigned char>(seenValue[0])))
+        << seenValue;
+    const int seen = std::stoi(seenValue);
+    EXPECT_GT(seen, 0);
+    EXPECT_LT(seen, 150);
+    // Cleared while paused: the program runs to its end, every turn of the loop taken.
+    breakpoints.clear();
+    Form().BreakpointsChanged();
+    Form().ContinueExecution3();
+    ASSERT_TRUE(WaitForEnd());
+    EXPECT_EQ(Output(), std::vector<std::string>{"seen=150"});
 }
 
 TEST_F(DebugFramesTest, AModuleLineIsNoBreakpointOfTheScriptsLineOfThatNumber) {

@@ -40,6 +40,13 @@ TEST(StopReport, ReadsFramesValuesAndNotesBetweenItsMarks) {
     EXPECT_FALSE(ReadStopReport({"~korvane-stop", "~var\tmy\t0\t$x\t1", "  DB<4> "}).Complete)
         << "a report cut short says so";
     EXPECT_TRUE(ReadStopReport({"main::(t.pl:3):", "  DB<2> "}).Values.empty());
+    // Sent after breakpoints, the report starts on the line of their answer's prompt.
+    const TStopReport afterBreaks =
+        ReadStopReport({"Deleting all breakpoints...", "", "  DB<4> ~korvane-stop",
+                        "~var\tour\t0\t$seen\t35", "~korvane-end", "  DB<5> "});
+    EXPECT_TRUE(afterBreaks.Complete);
+    ASSERT_EQ(afterBreaks.Values.size(), 1u);
+    EXPECT_EQ(afterBreaks.Values[0].Value, "35");
 }
 
 TEST(StopReport, CommandsKeepNamesAndExpressionsText) {
@@ -52,6 +59,8 @@ TEST(StopReport, CommandsKeepNamesAndExpressionsText) {
               "DB::korvane_breaks('/a/Bob\\'s \\\\dir/t.pl', 4, '', '/m.pm', 9, '$n == 3 ')");
     EXPECT_EQ(BreakpointsCommand({}), "DB::korvane_breaks()");
     EXPECT_EQ(RunToCommand("/x/it's.pl", 12), "DB::korvane_run_to('/x/it\\'s.pl', 12)");
+    EXPECT_EQ(ContinueUnlessCommand("$n == 3\n"),
+              "push @DB::typeahead, 'c' unless do { $n == 3  }");
 }
 
 } // namespace

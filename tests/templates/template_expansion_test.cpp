@@ -2,6 +2,7 @@
 // and where the caret and selection land in a real editor.
 #include "scripted_prompt.h"
 #include "templates/code_template.h"
+#include "templates/page_templates.h"
 #include "templates/template_expansion.h"
 #include "widgets/kor_syn_edit.h"
 
@@ -27,7 +28,7 @@ TEST(TemplateExpansion, PlaceholdersAnswersAndMarks) {
         const char* Name;
         std::vector<std::string> Lines;
         std::string Presets;
-        std::vector<std::string> Answers; // queued; fewer than asked: the rest are cancelled
+        std::vector<std::string> Answers; // queued, one for each question asked
         std::string Text;
         size_t Caret, SelectionEnd;
         std::vector<Question> Questions;
@@ -52,11 +53,11 @@ TEST(TemplateExpansion, PlaceholdersAnswersAndMarks) {
          3,
          {{"Desc", "Parameter 1", ""}, {"Desc", "Parameter 2", ""}},
          "-"},
-        {"a cancelled box gives the default; a prompt without one offers the last one",
+        {"a prompt without a default offers the last one",
          {"##PROMPT:A:d1## ##PROMPT:B##"},
          "",
-         {},
-         "d1 d1",
+         {"d1", "d2"},
+         "d1 d2",
          5,
          5,
          {{"Desc", "A", "d1"}, {"Desc", "B", "d1"}},
@@ -139,7 +140,7 @@ TEST(TemplateExpansion, PlaceholdersAnswersAndMarks) {
             ScriptedPrompt prompt;
             for (const std::string& answer : c.Answers)
                 prompt.QueueText(answer);
-            const TExpansion expansion = ExpandTemplate(node, true);
+            const TExpansion expansion = ExpandTemplate(node, true).value();
             EXPECT_EQ(expansion.Text, c.Text);
             EXPECT_EQ(expansion.Caret, c.Caret);
             EXPECT_EQ(expansion.SelectionEnd, c.SelectionEnd);
@@ -160,11 +161,11 @@ TEST(TemplateExpansion, ALookedUpAnswerListDoesNotOutliveItsExpansion) {
     node.SetLines({"##PROMPT:Name##"});
     ScriptedPrompt prompt;
     ASSERT_EQ(root.FindByAlias("fe:preset", nullptr, true), &node);
-    EXPECT_EQ(ExpandTemplate(node, true).Text, "preset");
+    EXPECT_EQ(ExpandTemplate(node, true)->Text, "preset");
     EXPECT_TRUE(prompt.TextQuestions().empty());
     // A later menu click on the same node asks again.
     prompt.QueueText("asked");
-    EXPECT_EQ(ExpandTemplate(node, true).Text, "asked");
+    EXPECT_EQ(ExpandTemplate(node, true)->Text, "asked");
     EXPECT_EQ(prompt.TextQuestions().size(), 1u);
 }
 
@@ -184,6 +185,55 @@ TEST(TemplateExpansion, ExpandIntoReplacesTheSelectionAsOneUndoStepAndSelectsThe
     EXPECT_TRUE(prompt.TextQuestions().empty());
     editor.undo();
     EXPECT_EQ(editor.RawText(), "\xC3\xA9t\xC3\xA9 fe:x done");
+}
+
+TEST(TemplateExpansion, ACancelledQuestionInsertsNothingAndAsksNoMore) {
+    struct Case {
+        const char* Name;
+        std::vector<std::string> Lines;
+        std::vector<std::string> Answers; // given before the cancel
+        size_t Asked;                     // questions shown, the cancelled one included
+    };
+    const Case cases[] = {
+        {"the first prompt, which offers a default", {"##PROMPT:A:d## ##PROMPT:B##"}, {}, 1},
+        {"the second prompt", {"##PROMPT:A## ##PROMPT:B:d##"}, {"one"}, 2},
+        {"the substitute for a repeat never given", {"##PROMPT:A## ##PARAM:2##"}, {"one"}, 2},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.Name);
+        TCodeTemplate root;
+        TCodeTemplate& node = *root.AddChild("t");
+        node.SetLines(c.Lines);
+        TKorSynEdit editor;
+        editor.SetRawText("keep t here");
+        editor.SendScintilla(QsciScintillaBase::SCI_SETSEL, 5UL, 6L); // "t"
+        ScriptedPrompt prompt;
+        for (const std::string& answer : c.Answers)
+            prompt.QueueText(answer);
+        EXPECT_FALSE(ExpandInto(node, editor).has_value());
+        EXPECT_EQ(prompt.TextQuestions().size(), c.Asked);
+        EXPECT_EQ(editor.RawText(), "keep t here");
+        EXPECT_EQ(editor.SelectedRawText(), "t");
+        EXPECT_FALSE(editor.isUndoAvailable());
+    }
+}
+
+TEST(TemplateExpansion, ACancelledQuestionWhenTheExtensionChangesKeepsTheOldTemplatesText) {
+    TCodeTemplate root;
+    root.AddChild("pl")->SetLines({"#!/usr/bin/perl"});
+    root.AddChild("php")->SetLines({"<?php ##PROMPT:Title## ?>"});
+    TKorSynEdit editor;
+    editor.SetRawText("#!/usr/bin/perl\r\nprint 1;\r\n");
+    {
+        ScriptedPrompt cancelling;
+        SwapExtensionTemplate(root, editor, "pl", "php");
+        EXPECT_EQ(cancelling.TextQuestions().size(), 1u);
+    }
+    EXPECT_EQ(editor.RawText(), "#!/usr/bin/perl\r\nprint 1;\r\n");
+    ScriptedPrompt answering;
+    answering.QueueText("Home");
+    SwapExtensionTemplate(root, editor, "pl", "php");
+    EXPECT_EQ(editor.RawText(), "<?php Home ?>\r\nprint 1;\r\n");
 }
 
 } // namespace
