@@ -10,9 +10,12 @@
 namespace korvane {
 
 void TEditorPage::MakeBackgroundCheck() {
-    Check = std::make_unique<TBackgroundCheck>(
-        [this] { return BackgroundCheckRequest(); },
-        [this](const std::vector<TMessageLine>& messages) { ShowCheckMessages(messages); });
+    Check = std::make_unique<TBackgroundCheck>([this] { return BackgroundCheckRequest(); },
+                                               [this](const std::vector<TMessageLine>& messages) {
+                                                   // A run started meanwhile fills the message list
+                                                   // with its own.
+                                                   if (ConsoleIdle()) ShowCheckMessages(messages);
+                                               });
 }
 
 std::optional<TTextCheck> TEditorPage::BackgroundCheckRequest() {

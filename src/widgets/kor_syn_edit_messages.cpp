@@ -39,16 +39,16 @@ std::vector<TLineMessage> TKorSynEdit::LineMessages() const {
 
 void TKorSynEdit::ShowLineMessage(int x, int y) {
     if (MarkedMessages.empty()) return;
-    const long position = SendScintilla(SCI_POSITIONFROMPOINT, static_cast<unsigned long>(x),
-                                        static_cast<long>(y));
+    const long position =
+        SendScintilla(SCI_POSITIONFROMPOINT, static_cast<unsigned long>(x), static_cast<long>(y));
     const long line = SendScintilla(SCI_LINEFROMPOSITION, static_cast<unsigned long>(position));
     long gutter = 0;
     for (int margin = 0; margin < margins(); ++margin)
         gutter += marginWidth(margin);
     // On the glyph, or on the squiggle itself.
     const bool onMark =
-        x < gutter || SendScintilla(SCI_INDICATORVALUEAT, static_cast<unsigned long>(CheckIndicator),
-                                    position) != 0;
+        x < gutter || SendScintilla(SCI_INDICATORVALUEAT,
+                                    static_cast<unsigned long>(CheckIndicator), position) != 0;
     if (!onMark) return;
     for (const TLineMessage& message : LineMessages())
         if (message.Line == line + 1) {

@@ -47,8 +47,7 @@ protected:
             lines.push_back(message.Line);
         // The glyphs in the gutter say the same.
         std::vector<int> glyphs;
-        for (int line = page.Editor()->markerFindNext(0, 1 << TKorSynEdit::CheckMarker);
-             line >= 0;
+        for (int line = page.Editor()->markerFindNext(0, 1 << TKorSynEdit::CheckMarker); line >= 0;
              line = page.Editor()->markerFindNext(line + 1, 1 << TKorSynEdit::CheckMarker))
             glyphs.push_back(line + 1);
         EXPECT_EQ(glyphs, lines);
