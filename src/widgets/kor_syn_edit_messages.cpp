@@ -1,6 +1,7 @@
 // The marks of what a check found on the page's lines, and their tooltips.
 #include "widgets/kor_syn_edit.h"
 
+#include <QTextDocument>
 #include <QToolTip>
 
 #include <algorithm>
@@ -52,8 +53,11 @@ void TKorSynEdit::ShowLineMessage(int x, int y) {
     if (!onMark) return;
     for (const TLineMessage& message : LineMessages())
         if (message.Line == line + 1) {
-            QToolTip::showText(viewport()->mapToGlobal(QPoint(x, y)),
-                               QString::fromStdString(message.Text), viewport());
+            // As plain text: a message quoting the page's "<b>" is no markup.
+            QToolTip::showText(
+                viewport()->mapToGlobal(QPoint(x, y)),
+                Qt::convertFromPlainText(QString::fromStdString(message.Text), Qt::WhiteSpacePre),
+                viewport());
             return;
         }
 }

@@ -144,7 +144,9 @@ TEST_F(BackgroundCheckTest, AModuleFoundOnlyThroughTheProjectsPerl5libIsFound) {
 
 TEST_F(BackgroundCheckTest, NothingIsCheckedWhileARunUsesTheConsoleOrWhenTheSettingIsOff) {
     if (Perl.empty()) GTEST_SKIP() << "perl is not installed";
-    const std::string broken = "print 1;\r\nmy $y = ;\r\n";
+    // The page is trusted: a check that starts runs its BEGIN block, which leaves a marker.
+    const std::string marker = Dir.File("checked");
+    const std::string broken = "BEGIN { open my $f, '>', '" + marker + "'; }\r\nmy $y = ;\r\n";
     TEditorPage& page = OpenWith("site/a.pl", "print 1;\n");
 
     // A program of another page runs on the console.
@@ -155,17 +157,21 @@ TEST_F(BackgroundCheckTest, NothingIsCheckedWhileARunUsesTheConsoleOrWhenTheSett
     RecordingPage other;
     Debugger->StartRunning(PlainRunRequest(Project->RunSettings(), waits), &other);
     TypeAndWait(page, broken);
+    EXPECT_FALSE(std::filesystem::exists(marker)) << "a check started during the run";
     EXPECT_TRUE(MarkedLines(page).empty());
     EXPECT_TRUE(Host.Messages.empty()) << "the list is the run's";
     Debugger->ProgramReset();
     TypeAndWait(page, broken + "\r\n");
+    EXPECT_TRUE(std::filesystem::exists(marker));
     EXPECT_EQ(MarkedLines(page), std::vector<int>{2}) << "once the run has gone it checks";
 
     Project->setBackgroundSyntaxCheck(false);
     Project->UpdateEditorAttribs();
     EXPECT_TRUE(MarkedLines(page).empty()) << "switched off, the marks go";
     Host.Messages.clear();
+    std::filesystem::remove(marker);
     TypeAndWait(page, broken);
+    EXPECT_FALSE(std::filesystem::exists(marker)) << "a check started while switched off";
     EXPECT_TRUE(MarkedLines(page).empty());
     EXPECT_TRUE(Host.Messages.empty());
 }
