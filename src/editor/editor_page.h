@@ -336,7 +336,7 @@ private:
     bool ConsoleIdle() const;
     void MakeBackgroundCheck();
     // The check of the text as it stands; none while the console is busy, for pages of other
-    // kinds, and when the project's setting is off.
+    // kinds and very large texts, and when the project's setting is off.
     std::optional<TTextCheck> BackgroundCheckRequest();
     // A check's verdict: marks on the lines it faults, and the message list.
     void ShowCheckMessages(const std::vector<TMessageLine>& messages);

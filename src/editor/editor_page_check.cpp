@@ -19,7 +19,8 @@ void TEditorPage::MakeBackgroundCheck() {
 }
 
 std::optional<TTextCheck> TEditorPage::BackgroundCheckRequest() {
-    if (!SourceEditor || !Owner.BackgroundSyntaxCheck() || (!IsPerl() && !IsPHP()))
+    if (!SourceEditor || !Owner.BackgroundSyntaxCheck() || (!IsPerl() && !IsPHP()) ||
+        SourceEditor->TextLength() > TBackgroundCheck::TextLimit)
         return std::nullopt;
     // A program on the console may be stopped in the debugger, its messages still being
     // read: the list is not taken from it.

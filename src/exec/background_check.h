@@ -28,6 +28,9 @@ public:
     static constexpr int DelayMs = 1000;
     // A checker that runs longer (a BEGIN block that waits) is stopped; its messages say so.
     static constexpr int TimeLimitMs = 30000;
+    // Larger texts are left to the check the user asks for: copying one out of the editor
+    // after every pause would hold the window up for as long.
+    static constexpr long long TextLimit = 4 * 1024 * 1024;
 
     TBackgroundCheck(TRequestSource request, TResultHandler done, QObject* parent = nullptr);
 

@@ -165,6 +165,11 @@ TEST_F(BackgroundCheckTest, NothingIsCheckedWhileARunUsesTheConsoleOrWhenTheSett
     EXPECT_TRUE(std::filesystem::exists(marker));
     EXPECT_EQ(MarkedLines(page), std::vector<int>{2}) << "once the run has gone it checks";
 
+    // Nor is a text too large to copy out of the editor after every pause.
+    std::filesystem::remove(marker);
+    TypeAndWait(page, broken + std::string(TBackgroundCheck::TextLimit, '#'));
+    EXPECT_FALSE(std::filesystem::exists(marker)) << "a check started for a huge text";
+
     Project->setBackgroundSyntaxCheck(false);
     Project->UpdateEditorAttribs();
     EXPECT_TRUE(MarkedLines(page).empty()) << "switched off, the marks go";
