@@ -6,7 +6,12 @@
 # with xdotool and waits until it is idle again; the CPU time in between (user and system,
 # from /proc/<pid>/stat) over 200 is the cost of a key. Prints each run and the medians of
 # TYPING_RUNS (3) runs with the ratio Korvane / Geany.
+# A second row types into a 5,000-line Perl script with the syntax check while typing on and
+# off: ten bursts of 20 keys, each followed by a pause longer than the check's delay, so that a
+# check of the whole text runs after every burst. The CPU time of Korvane itself is compared
+# (the checker's own, a program of its own, is shown beside it).
 #   bench/typing.sh [build folder]
+# TYPING_ROWS: which rows to run, "files" and/or "check" (default both).
 # TYPING_DISPLAY: the X display number to use (default: a free one); TYPING_SHOTS: a folder
 # for a screenshot of each program after its typing. Needs Xvfb, xdotool (and imagemagick for
 # the screenshots); installs geany when it is missing.
@@ -14,8 +19,13 @@ set -euo pipefail
 root="$(cd "$(dirname "$0")/.." && pwd)"
 build="${1:-$root/build}"
 korvane="$build/src/app/korvane"
+check_setting="$build/bench/typing/bench_typing_check_setting"
 [ -x "$korvane" ] || "$root/scripts/build.sh" --target korvane
-if ! command -v geany >/dev/null; then
+rows=" ${TYPING_ROWS:-files check} "
+if [[ "$rows" == *" check "* && ! -x "$check_setting" ]]; then
+  "$root/scripts/build.sh" --target bench_typing_check_setting
+fi
+if [[ "$rows" == *" files "* ]] && ! command -v geany >/dev/null; then
   echo "installing geany" >&2
   apt-get install -y geany >/dev/null
 fi
@@ -81,6 +91,8 @@ fi
 for _ in $(seq 50); do xdotool getmouselocation >/dev/null 2>&1 && break; sleep 0.1; done
 
 cpu_ticks() { awk '{ print $14 + $15 }' "/proc/$program_pid/stat"; }
+# The CPU time of the programs it started and has waited for.
+child_ticks() { awk '{ print $16 + $17 }' "/proc/$program_pid/stat"; }
 # Waits until the program has used no CPU for a second.
 wait_idle() { # limit-seconds
   local before after waited=0
@@ -117,7 +129,21 @@ answer_dialogs() { # caption-pattern of the main window
 # Two-letter words the file does not hold, so no completion list comes up.
 typed=$(printf 'qz xv %.0s' $(seq 40) | cut -c 1-"$keys")
 
-type_in() { # name caption-pattern file...: prints the CPU milliseconds per key
+# How the keys are typed: all at once, or (TYPING_BURSTS) in bursts with pauses between.
+type_keys() {
+  if [ -z "${TYPING_BURSTS:-}" ]; then
+    xdotool type --delay 20 "$typed"
+    return
+  fi
+  local burst=$((keys / TYPING_BURSTS)) at
+  for ((at = 0; at < keys; at += burst)); do
+    xdotool type --delay 20 "${typed:at:burst}"
+    sleep "$TYPING_PAUSE"
+  done
+}
+
+type_in() { # name caption-pattern file...: prints the CPU milliseconds per key (and, after a
+            # blank, those of the programs it started)
   local name=$1 pattern=$2 window=
   shift 2
   "$@" > "$scratch/$name.out" 2>&1 &
@@ -135,21 +161,25 @@ type_in() { # name caption-pattern file...: prints the CPU milliseconds per key
   xdotool windowfocus --sync "$window"
   xdotool key --delay 100 ctrl+End Up Up Up End
   wait_idle 300
-  local before after
+  local before after children_before children_after
   before=$(cpu_ticks)
-  xdotool type --delay 20 "$typed"
+  children_before=$(child_ticks)
+  type_keys
   wait_idle 300
   after=$(cpu_ticks)
+  children_after=$(child_ticks)
   if [ -n "${TYPING_SHOTS:-}" ]; then
     mkdir -p "$TYPING_SHOTS"
     import -window root "$TYPING_SHOTS/$name.png"
   fi
   stop_program
-  awk -v t=$((after - before)) -v hz="$tick" -v k="$keys" 'BEGIN { printf "%.2f", t * 1000 / hz / k }'
+  awk -v t=$((after - before)) -v c=$((children_after - children_before)) -v hz="$tick" \
+    -v k="$keys" 'BEGIN { printf "%.2f %.2f", t * 1000 / hz / k, c * 1000 / hz / k }'
 }
 
 median() { sort -n | awk '{ a[NR] = $1 } END { print a[int((NR + 1) / 2)] }'; }
 for file in "$module" "$big"; do
+  [[ "$rows" == *" files "* ]] || break
   label=$(basename "$file")
   printf '%s: %d bytes, %d lines\n' "$label" "$(stat -c %s "$file")" "$(wc -l < "$file")"
   : > "$scratch/korvane.ms"
@@ -160,6 +190,8 @@ for file in "$module" "$big"; do
         QTWEBENGINE_CHROMIUM_FLAGS="--no-sandbox" type_in "korvane-$label-$run" '^Korvane' "$korvane" "$file")
     g=$(HOME="$home/geany-home" type_in "geany-$label-$run" ' - Geany' \
         geany --new-instance --no-session --config "$home/geany" "$file")
+    k=${k%% *}
+    g=${g%% *}
     echo "$k" >> "$scratch/korvane.ms"
     echo "$g" >> "$scratch/geany.ms"
     printf '  run %d: Korvane %6.2f ms/key  Geany %6.2f ms/key\n' "$run" "$k" "$g"
@@ -169,3 +201,32 @@ for file in "$module" "$big"; do
   printf '  median: Korvane %.2f ms/key, Geany %.2f ms/key, ratio %.2f x\n' "$k" "$g" \
     "$(awk -v k="$k" -v g="$g" 'BEGIN { print (g > 0 ? k / g : 0) }')"
 done
+
+# --- the syntax check while typing, on and off -----------------------------------------------
+[[ "$rows" == *" check "* ]] || exit 0
+script="$scratch/check.pl"
+perl -e 'print "#!/usr/bin/perl\nuse strict;\nuse warnings;\n\n";
+         printf "sub f%d {\n    my (\$x) = \@_;\n    return \$x * %d + 1;\n}\n\n", $_, $_ for 1 .. 999;' \
+  > "$script"
+printf 'check.pl: %d bytes, %d lines; %d bursts, %s s pauses\n' "$(stat -c %s "$script")" \
+  "$(wc -l < "$script")" 10 1.5
+for state in on off; do : > "$scratch/check-$state.ms"; : > "$scratch/checker-$state.ms"; done
+for run in $(seq "$runs"); do
+  for state in on off; do
+    home="$scratch/home-check-$state-$run"
+    KORVANE_HOME="$home/korvane" XDG_CONFIG_HOME="$home/config" "$check_setting" "$state"
+    result=$(TYPING_BURSTS=10 TYPING_PAUSE=1.5 KORVANE_HOME="$home/korvane" \
+      XDG_CONFIG_HOME="$home/config" XDG_DATA_HOME="$home/data" \
+      QTWEBENGINE_CHROMIUM_FLAGS="--no-sandbox" \
+      type_in "korvane-check-$state-$run" '^Korvane' "$korvane" "$script")
+    echo "${result%% *}" >> "$scratch/check-$state.ms"
+    echo "${result##* }" >> "$scratch/checker-$state.ms"
+    printf '  run %d: check %-3s Korvane %6.2f ms/key, its checker %6.2f ms/key\n' "$run" "$state" \
+      "${result%% *}" "${result##* }"
+  done
+done
+on=$(median < "$scratch/check-on.ms")
+off=$(median < "$scratch/check-off.ms")
+printf '  median: Korvane %.2f ms/key with the check on, %.2f off, ratio %.2f x (checker %.2f ms/key)\n' \
+  "$on" "$off" "$(awk -v a="$on" -v b="$off" 'BEGIN { print (b > 0 ? a / b : 0) }')" \
+  "$(median < "$scratch/checker-on.ms")"

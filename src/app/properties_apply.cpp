@@ -42,8 +42,9 @@ namespace {
 
 // The flags applied together, each group in the order the project expects them.
 const std::initializer_list<const char*> EnvOptionFlags = {
-    "ExternalChangeCheck", "UseExternalEnvVars", "ExcludeExternalEnvEquals", "EnvTempFromProject",
-    "KeyEnvVars",          "AutoSetupPhp",       "ExecutableScripts"};
+    "ExternalChangeCheck", "UseExternalEnvVars",   "ExcludeExternalEnvEquals",
+    "EnvTempFromProject",  "KeyEnvVars",           "AutoSetupPhp",
+    "ExecutableScripts",   "BackgroundSyntaxCheck"};
 const std::initializer_list<const char*> EditorFlags = {
     "ShowLHGutter", "ShowLineNumbers",    "HideScrollBars", "ShowSpecialChars", "AutoIndent",
     "TabsToSpaces", "TrimTrailingSpaces", "SmartTabs",      "SmartTabDelete",   "TabIndents"};

@@ -291,7 +291,7 @@ void TPropertiesDlg::BuildEditorPages() {
               {"AltColMode", "DragAndDrop", "GroupUndo", "XPMenus", "SaveFindReplace",
                "SaveWindowSize", "MultiLineEditorTabs", "SaveProjOrgWindowSize",
                "SaveProjOrgVisibility", "SavePropertyPageHistory", "ExternalChangeCheck",
-               "ExecutableScripts"})
+               "ExecutableScripts", "BackgroundSyntaxCheck"})
         ->addStretch();
 }
 

@@ -20,6 +20,7 @@ const std::vector<TProjectFlag>& ProjectFlags() {
         FLAG(ExternalChangeCheck,
              "Check to see whether editor files have been altered by another program"),
         FLAG(ExecutableScripts, "Make scripts with a #! line executable when first saved"),
+        FLAG(BackgroundSyntaxCheck, "Check Perl and PHP syntax while typing"),
         FLAG(UseExternalEnvVars, "Use existing environment as a default"),
         FLAG(ExcludeExternalEnvEquals, "Exclude external env vars prefixed with an ="),
         FLAG(EnvTempFromProject, "Set TEMP and TMP to be project's temporary directory"),

@@ -7,6 +7,7 @@
 #include "editor/page_highlighter.h"
 #include "editor/scheme_to_editor.h"
 #include "editor/trust_bar.h"
+#include "exec/background_check.h"
 #include "platform/qt_strings.h"
 #include "project/kor_project.h"
 #include "services/mysql_controller.h"
@@ -96,6 +97,8 @@ TEditorPage::TEditorPage(TKorProject& project, TDebugForm& debugger, bool editab
 
 TEditorPage::~TEditorPage() {
     TraceScope trace(this, ClassName, "Destroy");
+    // A check still running reports to nothing once the page has gone.
+    Check.reset();
     // A program of this page must not report to it once it has gone.
     if (DebugFormObject.RunPage() == static_cast<TRunClient*>(this)) DebugFormObject.ProgramReset();
     ClearBreakPoints();
@@ -161,6 +164,7 @@ void TEditorPage::ConnectEditor() {
         });
     // Dropped files go to the project, which opens them.
     editor->setAcceptDrops(true);
+    MakeBackgroundCheck();
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -276,6 +280,7 @@ void TEditorPage::UpdateEditorAttribs() {
                               : 0UL);
     editor->SendScintilla(QsciScintillaBase::SCI_SETENDATLASTLINE,
                           p.CursorPastBottom() ? 0UL : 1UL);
+    ApplyBackgroundCheckSetting();
     editor->SendScintilla(QsciScintillaBase::SCI_SETMOUSESELECTIONRECTANGULARSWITCH,
                           p.AltColMode() ? 1UL : 0UL);
     editor->SendScintilla(QsciScintillaBase::SCI_SETCARETSTYLE,
@@ -503,6 +508,7 @@ void TEditorPage::EditorChangeEvent() {
     BrowserOutOfDate = true;
     if (IsTempFile() || (Owner.FilesInProject() && SaveWithProject())) Owner.setModified(true);
     Owner.Host().PageTextChanged(*this);
+    if (Check) Check->TextChanged();
 }
 
 void TEditorPage::BookmarkChangeEvent() {

@@ -38,6 +38,7 @@ class QVBoxLayout;
 
 namespace korvane {
 
+class TBackgroundCheck;
 class TBrowserTab;
 class TDebugSupportPlugin;
 class TKorSynEdit;
@@ -198,8 +199,11 @@ public:
     std::function<bool()> ProgramRunning;
 
     // ---- Runs ----
-    // Checks the page's saved file with its interpreter; the verdict goes to the message list.
+    // Checks the page's saved file with its interpreter; the verdict goes to the message list
+    // and the lines it faults are marked.
     void SyntaxCheck();
+    // The check of the page's text while it is typed (none for a page without an editor).
+    const TBackgroundCheck* BackgroundCheck() const { return Check.get(); }
     // Runs the page's saved file, its output shown in "Text In/Out". Nothing happens without
     // that tab, while the console is busy, or when the output is up to date. True when a run
     // was started.
@@ -330,6 +334,14 @@ private:
     TDebugForm& Debugger() const { return DebugFormObject; }
     bool RunsHere() const;
     bool ConsoleIdle() const;
+    void MakeBackgroundCheck();
+    // The check of the text as it stands; none while the console is busy, for pages of other
+    // kinds and very large texts, and when the project's setting is off.
+    std::optional<TTextCheck> BackgroundCheckRequest();
+    // A check's verdict: marks on the lines it faults, and the message list.
+    void ShowCheckMessages(const std::vector<TMessageLine>& messages);
+    // The setting switched off: nothing checks, and the marks of the last check go.
+    void ApplyBackgroundCheckSetting();
     // The project's search options for one step.
     TSearchOptions SearchOptions(bool replace, bool sameDirection) const;
     void RunSearch(TSearchOptions options, bool replace, bool showNotFound,
@@ -386,6 +398,7 @@ private:
     TTextEncoding EncodingValue = TTextEncoding::Utf8;
     bool TrustedCodeValue = false;
     QWidget* TrustBar = nullptr;
+    std::unique_ptr<TBackgroundCheck> Check;
     bool ByteOrderMarkValue = false;
     int MarkedLineValue = 0;
     bool NewFileValue = false;

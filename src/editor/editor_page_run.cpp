@@ -3,6 +3,7 @@
 #include "editor/editor_page.h"
 #include "editor/output_document.h"
 
+#include "exec/background_check.h"
 #include "exec/console_controller.h"
 #include "exec/console_display.h"
 #include "exec/error_filter.h"
@@ -86,15 +87,13 @@ void TEditorPage::SyntaxCheck() {
     if (!IsPerl() && !IsPHP()) return;
     // The check runs on the one console; a program still running there is not cut short.
     if (Debugger().RunPage()) return;
+    // This check is of the same text, and its verdict is the latest.
+    if (Check) Check->Cancel();
     SaveToFile("", false);
     const TRunPageInfo info = RunInfo();
     if (TrustBar) TrustBar->setVisible(IsPerl() && !info.TrustedCode);
-    const std::vector<TMessageLine> messages =
-        SyntaxCheckScript(Debugger().Console(), Owner.RunSettings(), info, RunStartTime);
-    // A missing interpreter has been reported already; the list keeps what it had.
-    if (messages.empty()) return;
-    Owner.Host().SetMessages(messages);
-    Owner.UpdateMessagesHint();
+    ShowCheckMessages(
+        SyntaxCheckScript(Debugger().Console(), Owner.RunSettings(), info, RunStartTime));
 }
 
 bool TEditorPage::ExecuteToText() {

@@ -17,10 +17,12 @@ TCommandLine PerlSyntaxCheckCommand(const std::string& perl, const std::string& 
     return command.AddQuoted(script);
 }
 
-TCommandLine PerlReadCheckCommand(const std::string& perl, const std::string& script) {
-    return TCommandLine(perl)
-        .AddQuoted(ProgramFolder() + "tools/perl-read-check")
-        .AddQuoted(script);
+TCommandLine PerlReadCheckCommand(const std::string& perl, const std::string& script,
+                                  bool fromInput) {
+    TCommandLine command(perl);
+    command.AddQuoted(ProgramFolder() + "tools/perl-read-check");
+    if (fromInput) command.Add("--stdin");
+    return command.AddQuoted(script);
 }
 
 TCommandLine PerlRunCommand(const std::string& perl, std::string_view switches,
@@ -50,6 +52,10 @@ TCommandLine PerlConfigurationCommand(const std::string& perl) {
 
 TCommandLine PhpSyntaxCheckCommand(const std::string& php, const std::string& script) {
     return TCommandLine(php).Add("-l").AddQuoted(script);
+}
+
+TCommandLine PhpInputSyntaxCheckCommand(const std::string& php) {
+    return TCommandLine(php).Add("-l");
 }
 
 TCommandLine PhpRunCommand(const std::string& php, const std::string& script) {

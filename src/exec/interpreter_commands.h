@@ -15,8 +15,10 @@ namespace korvane {
 TCommandLine PerlSyntaxCheckCommand(const std::string& perl, const std::string& script,
                                     bool taint = false);
 // A check of script that runs none of its code: the program's reader (tools/perl-read-check
-// in the program folder) takes it apart as text.
-TCommandLine PerlReadCheckCommand(const std::string& perl, const std::string& script);
+// in the program folder) takes it apart as text. fromInput: the reader takes the text from its
+// input instead, and names it script in what it reports.
+TCommandLine PerlReadCheckCommand(const std::string& perl, const std::string& script,
+                                  bool fromInput = false);
 TCommandLine PerlRunCommand(const std::string& perl, std::string_view switches,
                             const std::string& script);
 TCommandLine PerlDebugCommand(const std::string& perl, std::string_view switches,
@@ -27,6 +29,8 @@ TCommandLine PerlVersionCommand(const std::string& perl);
 TCommandLine PerlConfigurationCommand(const std::string& perl);
 
 TCommandLine PhpSyntaxCheckCommand(const std::string& php, const std::string& script);
+// The same of the text on the interpreter's input, which PHP calls "Standard input code".
+TCommandLine PhpInputSyntaxCheckCommand(const std::string& php);
 TCommandLine PhpRunCommand(const std::string& php, const std::string& script);
 // php-cgi takes its script from the environment (SCRIPT_FILENAME), as on a web host.
 TCommandLine PhpCgiCommand(const std::string& php);

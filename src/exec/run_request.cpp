@@ -12,6 +12,7 @@
 #include "storage/program_log.h"
 #include "storage/prompt.h"
 
+#include <algorithm>
 #include <cstdlib>
 #include <filesystem>
 
@@ -153,6 +154,30 @@ void RunCheck(TConsoleController& console, const TProgramStart& start, ConsoleTa
 
 } // namespace
 
+namespace {
+
+// The checker of a page: script is the file to check, or "-" for the checker's input (then an
+// untrusted file's reader is told the page's file name to report).
+TProgramStart PerlCheckStart(const TRunSettings& settings, const TRunPageInfo& page,
+                             const std::string& script, bool taint) {
+    // Code the user does not trust is only read: perl -c would run its BEGIN blocks. The
+    // reader starts with nothing of the user's environment (a PERL5LIB there could put
+    // other code in place of the reader's own modules).
+    if (!page.TrustedCode)
+        return {PerlReadCheckCommand(settings.PerlPath, page.ScriptFile, script == "-"), "", {}};
+    // Where and with what the run would start, so that modules the run finds through
+    // PERL5LIB or a relative "use lib" are found by the check too.
+    return {PerlSyntaxCheckCommand(settings.PerlPath, script, taint),
+            PageRunRequest(page).Start.WorkDir,
+            PageEnvironment(settings, page, TScriptLanguage::Perl, {})};
+}
+
+TProgramStart PhpCheckStart(const TCommandLine& command) {
+    return {command, "", PhpCheckEnvironment()};
+}
+
+} // namespace
+
 std::vector<TMessageLine> SyntaxCheckScript(TConsoleController& console,
                                             const TRunSettings& settings, const TRunPageInfo& page,
                                             TDateTime startTime) {
@@ -160,32 +185,129 @@ std::vector<TMessageLine> SyntaxCheckScript(TConsoleController& console,
     switch (page.Kind) {
     case TLanguage::Perl:
         if (!ToolPathsPresent(page.Kind, settings, "")) return {};
-        // Code the user does not trust is only read: perl -c would run its BEGIN blocks. The
-        // reader starts with nothing of the user's environment (a PERL5LIB there could put
-        // other code in place of the reader's own modules).
-        if (!page.TrustedCode) {
-            RunCheck(console, {PerlReadCheckCommand(settings.PerlPath, page.ScriptFile), "", {}},
-                     page.Tag);
-            return FilterErrorLines(console.ErrorLines, page.ScriptFile, startTime, Now());
-        }
-        // Where and with what the run would start, so that modules the run finds through
-        // PERL5LIB or a relative "use lib" are found by the check too.
-        RunCheck(console,
-                 {PerlSyntaxCheckCommand(settings.PerlPath, page.ScriptFile,
-                                         ShebangAsksForTaint(page.ScriptFile)),
-                  PageRunRequest(page).Start.WorkDir,
-                  PageEnvironment(settings, page, TScriptLanguage::Perl, {})},
-                 page.Tag);
-        return FilterErrorLines(console.ErrorLines, page.ScriptFile, startTime, Now());
-    case TLanguage::PHP:
         RunCheck(
             console,
-            {PhpSyntaxCheckCommand(settings.PhpPath, page.ScriptFile), "", PhpCheckEnvironment()},
+            PerlCheckStart(settings, page, page.ScriptFile, ShebangAsksForTaint(page.ScriptFile)),
             page.Tag);
+        return FilterErrorLines(console.ErrorLines, page.ScriptFile, startTime, Now());
+    case TLanguage::PHP:
+        RunCheck(console, PhpCheckStart(PhpSyntaxCheckCommand(settings.PhpPath, page.ScriptFile)),
+                 page.Tag);
         return PhpSyntaxCheckMessages(console.OutputLines, console.ErrorLines, startTime, Now());
     default:
         return {};
     }
+}
+
+namespace {
+
+// perl's own name for the program it reads from its input.
+constexpr std::string_view PerlInputName = "-";
+// PHP's.
+constexpr std::string_view PhpInputName = "Standard input code";
+
+// The line that makes perl count the lines that follow from 1 and name them file in its
+// messages; "" when the name cannot be written in one (perl's line directive takes no
+// double quote), and the messages then name the input, which TextCheckMessages puts right.
+std::string LineDirective(const std::string& file) {
+    if (file.find_first_of("\"\r\n") != std::string::npos) return {};
+    return "#line 1 \"" + file + "\"\n";
+}
+
+// Every mention of the input's name in perl's messages, as the name of file: its summary
+// ("- syntax OK", "- had compilation errors."), an abort ("Execution of - aborted") and, without
+// a line directive, the places ("at - line 3").
+std::string PerlInputNamedAs(std::string_view errors, std::string_view file) {
+    std::string named;
+    named.reserve(errors.size());
+    size_t start = 0;
+    while (start < errors.size()) {
+        const size_t end = std::min(errors.find('\n', start), errors.size());
+        std::string line(errors.substr(start, end - start));
+        for (const std::string_view context : {" at - line ", "Execution of - aborted"}) {
+            const size_t dash = context.find(PerlInputName);
+            for (size_t at = line.find(context); at != std::string::npos;
+                 at = line.find(context, at + context.size()))
+                line.replace(at + dash, PerlInputName.size(), file);
+        }
+        if (line.starts_with("- syntax OK") || line.starts_with("- had compilation errors"))
+            line.replace(0, PerlInputName.size(), file);
+        named += line;
+        if (end < errors.size()) named += '\n';
+        start = end + 1;
+    }
+    return named;
+}
+
+std::string Replaced(std::string_view text, std::string_view from, std::string_view to) {
+    std::string result;
+    size_t start = 0;
+    for (size_t at = text.find(from); at != std::string_view::npos; at = text.find(from, start)) {
+        result.append(text.substr(start, at - start)).append(to);
+        start = at + from.size();
+    }
+    return result.append(text.substr(start));
+}
+
+} // namespace
+
+std::optional<TTextCheck> TextCheckRequest(const TRunSettings& settings, const TRunPageInfo& page,
+                                           std::string_view text) {
+    TTextCheck check;
+    check.Kind = page.Kind;
+    check.ScriptFile = page.ScriptFile;
+    check.Tag = page.Tag;
+    switch (page.Kind) {
+    case TLanguage::Perl:
+        if (!IsFile(settings.PerlPath)) return std::nullopt;
+        check.Start = PerlCheckStart(settings, page, std::string(PerlInputName),
+                                     ShebangLineAsksForTaint(ShebangLineOfText(text)));
+        // The reader is told the name; perl learns it from the text.
+        if (page.TrustedCode) check.Input = LineDirective(page.ScriptFile);
+        check.Input += text;
+        return check;
+    case TLanguage::PHP:
+        if (!IsFile(settings.PhpPath)) return std::nullopt;
+        check.Start = PhpCheckStart(PhpInputSyntaxCheckCommand(settings.PhpPath));
+        check.Input = text;
+        return check;
+    default:
+        return std::nullopt;
+    }
+}
+
+std::vector<TMessageLine> TextCheckMessages(const TTextCheck& check, std::string_view output,
+                                            std::string_view errors, TDateTime startTime,
+                                            TDateTime now) {
+    TConsoleLines outputLines;
+    TConsoleLines errorLines;
+    if (check.Kind == TLanguage::PHP) {
+        outputLines.AppendBytes(Replaced(output, PhpInputName, check.ScriptFile), check.Tag);
+        errorLines.AppendBytes(Replaced(errors, PhpInputName, check.ScriptFile), check.Tag);
+        return PhpSyntaxCheckMessages(outputLines, errorLines, startTime, now);
+    }
+    errorLines.AppendBytes(PerlInputNamedAs(errors, check.ScriptFile), check.Tag);
+    return FilterErrorLines(errorLines, check.ScriptFile, startTime, now);
+}
+
+std::vector<TLineMessage> PageLineMessages(const std::vector<TMessageLine>& messages,
+                                           std::string_view scriptFile) {
+    std::vector<TLineMessage> lines;
+    for (const TMessageLine& message : messages) {
+        const int line = MessageLineNumber(message.Text);
+        if (line < 1) continue;
+        // The page's own lines name no file once the filter has cut its name out (PHP's
+        // keep it); a line naming another file is one of a module the page uses.
+        const std::string file = MessageFileName(message.Text);
+        if (!file.empty() && file != scriptFile) continue;
+        auto at = std::lower_bound(lines.begin(), lines.end(), line,
+                                   [](const TLineMessage& a, int b) { return a.Line < b; });
+        if (at != lines.end() && at->Line == line)
+            at->Text += "\n" + message.Text;
+        else
+            lines.insert(at, {line, message.Text});
+    }
+    return lines;
 }
 
 } // namespace korvane

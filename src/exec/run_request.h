@@ -7,11 +7,14 @@
 #include "exec/error_filter.h"
 #include "exec/run_settings.h"
 #include "model/language.h"
+#include "model/line_message.h"
 #include "platform/child_process.h"
 #include "storage/clock.h"
 
 #include <cstdint>
+#include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace korvane {
@@ -65,5 +68,33 @@ void UseTerminal(TRunRequest& run);
 std::vector<TMessageLine> SyntaxCheckScript(TConsoleController& console,
                                             const TRunSettings& settings, const TRunPageInfo& page,
                                             TDateTime startTime);
+
+// A check of a page's text as it stands, which may differ from its file: the checker reads the
+// text on its input and reports it under the page's file name, with the editor's line numbers.
+// It checks as SyntaxCheckScript does: an untrusted file is only read, a trusted one with the
+// run's folder and environment.
+struct TTextCheck {
+    TLanguage Kind = TLanguage::None;
+    std::string ScriptFile;
+    ConsoleTag Tag = nullptr;
+    TProgramStart Start;
+    std::string Input;
+};
+
+// The check of text (the page's text as its file's bytes would be); nullopt for kinds that
+// have no check and when the interpreter is missing. Nothing is said to the user: such checks
+// start unasked.
+std::optional<TTextCheck> TextCheckRequest(const TRunSettings& settings, const TRunPageInfo& page,
+                                           std::string_view text);
+
+// The message-list lines of what the check wrote, as SyntaxCheckScript gives them for the file.
+std::vector<TMessageLine> TextCheckMessages(const TTextCheck& check, std::string_view output,
+                                            std::string_view errors, TDateTime startTime,
+                                            TDateTime now);
+
+// The messages that point at a line of the checked page itself (not at a module it uses), one
+// entry a line in ascending order.
+std::vector<TLineMessage> PageLineMessages(const std::vector<TMessageLine>& messages,
+                                           std::string_view scriptFile);
 
 } // namespace korvane

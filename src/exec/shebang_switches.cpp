@@ -32,12 +32,15 @@ std::string_view BaseName(std::string_view path) {
 
 std::string ShebangLine(const std::string& scriptFile) {
     std::ifstream file(scriptFile, std::ios::binary);
-    std::string line(ShebangLimit, '\0');
-    file.read(line.data(), static_cast<std::streamsize>(line.size()));
-    line.resize(static_cast<size_t>(file.gcount()));
-    line.erase(std::min(line.find_first_of("\r\n"), line.size()));
-    if (line.compare(0, 2, "#!") != 0) return {};
-    return line;
+    std::string start(ShebangLimit, '\0');
+    file.read(start.data(), static_cast<std::streamsize>(start.size()));
+    start.resize(static_cast<size_t>(file.gcount()));
+    return std::string(ShebangLineOfText(start));
+}
+
+std::string_view ShebangLineOfText(std::string_view text) {
+    const std::string_view line = text.substr(0, std::min(text.find_first_of("\r\n"), text.size()));
+    return line.starts_with("#!") ? line : std::string_view();
 }
 
 TShebang SplitShebang(std::string_view line) {
@@ -80,8 +83,12 @@ bool SwitchesAskForTaint(std::string_view switches) {
 }
 
 bool ShebangAsksForTaint(const std::string& scriptFile) {
+    return ShebangLineAsksForTaint(ShebangLine(scriptFile));
+}
+
+bool ShebangLineAsksForTaint(std::string_view line) {
     // The switches follow the interpreter.
-    return SwitchesAskForTaint(SplitShebang(ShebangLine(scriptFile)).Argument);
+    return SwitchesAskForTaint(SplitShebang(line).Argument);
 }
 
 std::string SwitchesForScript(std::string_view switches, const std::string& scriptFile) {

@@ -9,6 +9,8 @@ namespace korvane {
 
 // The script's first line without its line end when it starts with "#!", else "".
 std::string ShebangLine(const std::string& scriptFile);
+// The same of a script's text: a view into text.
+std::string_view ShebangLineOfText(std::string_view text);
 // A "#!" line as the system reads it: the program, then the rest of the line, trimmed, as one
 // argument (empty when there is none). Both empty for a line without "#!".
 struct TShebang {
@@ -24,6 +26,8 @@ bool ShebangNamesShell(std::string_view line);
 
 // True when script's "#!" line asks for taint checks (-T, alone or among other switches).
 bool ShebangAsksForTaint(const std::string& scriptFile);
+// The same of the "#!" line itself.
+bool ShebangLineAsksForTaint(std::string_view line);
 
 // True when the words of switches hold -T, alone or in a cluster such as -wT.
 bool SwitchesAskForTaint(std::string_view switches);

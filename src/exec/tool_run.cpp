@@ -19,12 +19,21 @@ TToolRun::~TToolRun() {
     if (Process.Started()) Process.Finish(ReapWaitMs);
 }
 
-bool TToolRun::Start(const TProgramStart& start, int timeLimitMs, DoneHandler done,
-                     std::string& error) {
+void TToolRun::Stop() {
+    Timer.stop();
+    Done = nullptr;
     if (Process.Started()) Process.Finish(ReapWaitMs);
+}
+
+bool TToolRun::Start(const TProgramStart& start, int timeLimitMs, DoneHandler done,
+                     std::string& error, std::optional<std::string> input) {
+    Stop();
     Outcome = {};
     if (!Process.Start(start, error)) return false;
     Done = std::move(done);
+    Input = std::move(input);
+    InputWritten = 0;
+    Feed();
     TimeLimitMs = timeLimitMs;
     Stopped = false;
     Clock.start();
@@ -41,7 +50,17 @@ void TToolRun::Drain() {
     }
 }
 
+void TToolRun::Feed() {
+    if (!Input || !Process.InputOpen()) return;
+    // What the pipe takes now; the rest at the next polls, so the window never waits on it.
+    InputWritten += Process.Write(std::string_view(*Input).substr(InputWritten));
+    if (InputWritten < Input->size()) return;
+    Process.CloseInput();
+    Input.reset();
+}
+
 void TToolRun::Poll() {
+    Feed();
     Drain();
     if (!Process.HasExited()) {
         if (Stopped || Clock.elapsed() < TimeLimitMs) return;

@@ -9,6 +9,7 @@
 #include <QTimer>
 
 #include <functional>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -29,19 +30,27 @@ public:
     ~TToolRun() override;
 
     // Starts the tool; false, with the system's reason in error, when it cannot be started.
-    // A tool still running after timeLimitMs is stopped, and says so in its errors.
-    bool Start(const TProgramStart& start, int timeLimitMs, DoneHandler done, std::string& error);
+    // A tool still running after timeLimitMs is stopped, and says so in its errors. With input
+    // the tool reads those bytes and then the end of its input; without, its input stays open.
+    // A tool this object still runs is stopped first, and its handler never called.
+    bool Start(const TProgramStart& start, int timeLimitMs, DoneHandler done, std::string& error,
+               std::optional<std::string> input = std::nullopt);
     bool Running() const { return Process.Started(); }
+    // Kills the tool with everything it started; its handler is never called.
+    void Stop();
 
 private:
     void Poll();
     void Drain();
+    void Feed();
 
     ChildProcess Process;
     QTimer Timer;
     QElapsedTimer Clock;
     int TimeLimitMs = 0;
     bool Stopped = false;
+    std::optional<std::string> Input;
+    size_t InputWritten = 0;
     TToolOutcome Outcome;
     DoneHandler Done;
 };

@@ -381,6 +381,8 @@ public:
     // A script written for the first time with a "#!" line is made executable, as a web
     // server wants of a CGI script.
     KORVANE_FLAG_SETTING(ExecutableScripts)
+    // Perl and PHP pages are checked a moment after the typing stops, as they stand.
+    KORVANE_FLAG_SETTING(BackgroundSyntaxCheck)
 
     // ---- Search and replace ----
     KORVANE_SEARCH_SETTING(std::string, LastSearch)

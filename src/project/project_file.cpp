@@ -296,8 +296,9 @@ void TKorProject::SaveSettingsSection(TSectionList& stream) {
     for (const TFlagField& field : EditorFlagFields())
         stream.WriteFlag((this->*field.Get)());
     stream.WriteInt(TabWidthValue);
-    for (bool flag : {HighlightCursorLineValue, ShowStatusBarValue, ShowBlocksValue,
-                      ExternalChangeCheckValue, MultiLineEditorTabsValue, ExecutableScriptsValue})
+    for (bool flag :
+         {HighlightCursorLineValue, ShowStatusBarValue, ShowBlocksValue, ExternalChangeCheckValue,
+          MultiLineEditorTabsValue, ExecutableScriptsValue, BackgroundSyntaxCheckValue})
         stream.WriteFlag(flag);
     stream.EndSection();
 
@@ -656,6 +657,7 @@ void TKorProject::LoadSettingsSection(TSectionList& stream) {
     setExternalChangeCheck(stream.AtEnd() ? true : stream.ReadFlag());
     setMultiLineEditorTabs(stream.ReadFlag());
     setExecutableScripts(stream.AtEnd() ? true : stream.ReadFlag());
+    setBackgroundSyntaxCheck(stream.AtEnd() ? true : stream.ReadFlag());
     EditorSettingsLoadedFlag = true;
     stream.EndSection();
 

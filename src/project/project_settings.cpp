@@ -68,6 +68,7 @@ void TKorProject::SetCreateDefaults() {
     FtpPassiveValue = true;
     ExternalChangeCheckValue = true;
     ExecutableScriptsValue = true;
+    BackgroundSyntaxCheckValue = true;
     ReplacePromptValue = true;
     SaveFindReplaceValue = true;
     SavePropertyPageHistoryValue = true;

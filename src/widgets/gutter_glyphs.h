@@ -1,6 +1,6 @@
 #pragma once
-// The two gutter glyphs of the debugger, 11 by 14 pixels: a line where a breakpoint may be
-// set, and a line that has one.
+// The gutter glyphs, 11 by 14 pixels: the debugger's (a line where a breakpoint may be set, and
+// a line that has one), and a line a syntax check found fault with.
 #include <QPixmap>
 
 namespace korvane {
@@ -10,5 +10,6 @@ inline constexpr int GlyphHeight = 14;
 
 QPixmap ExecutableGlyph();
 QPixmap BreakpointGlyph();
+QPixmap CheckGlyph();
 
 } // namespace korvane

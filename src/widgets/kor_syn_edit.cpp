@@ -22,6 +22,8 @@ constexpr int FirstColourMarker = 11;
 constexpr int LastColourMarker = 20;
 constexpr int FirstTextIndicator = 20;
 constexpr int LastTextIndicator = 27;
+// How long the mouse rests on a check's mark before its message shows.
+constexpr int MessageDwellMs = 400;
 // Every marker the editor uses (the engine's fold markers, 25 to 31, are not among them).
 constexpr unsigned AllMarkers = (1u << 25) - 1;
 
@@ -38,7 +40,7 @@ TKorSynEdit::TKorSynEdit(QWidget* parent) : QsciScintilla(parent) {
     setMarginSensitivity(GlyphMargin, true);
     setMarginSensitivity(LineNumberMargin, true);
     setMarginMarkerMask(LineNumberMargin, 0);
-    int glyphMask = 1 << BreakpointMarker;
+    int glyphMask = 1 << BreakpointMarker | 1 << CheckMarker;
     for (int i = 0; i < BookmarkCount; ++i) {
         markerDefine(static_cast<char>('0' + i), i);
         setMarkerForegroundColor(QColor(0, 0, 128), i);
@@ -46,6 +48,13 @@ TKorSynEdit::TKorSynEdit(QWidget* parent) : QsciScintilla(parent) {
         glyphMask |= 1 << i;
     }
     markerDefine(BreakpointGlyph(), BreakpointMarker);
+    markerDefine(CheckGlyph(), CheckMarker);
+    SendScintilla(SCI_INDICSETSTYLE, static_cast<unsigned long>(CheckIndicator),
+                  static_cast<long>(INDIC_SQUIGGLE));
+    SendScintilla(SCI_INDICSETFORE, static_cast<unsigned long>(CheckIndicator), QColor(Qt::red));
+    SendScintilla(SCI_SETMOUSEDWELLTIME, static_cast<unsigned long>(MessageDwellMs));
+    connect(this, &QsciScintillaBase::SCN_DWELLSTART, this,
+            [this](int, int x, int y) { ShowLineMessage(x, y); });
     setMarginMarkerMask(GlyphMargin, glyphMask);
     SendScintilla(SCI_INDICSETSTYLE, static_cast<unsigned long>(SearchScopeIndicator),
                   static_cast<long>(INDIC_HIDDEN));

@@ -3,6 +3,8 @@
 // through here, so the engine's quirks live in one place. Text goes in and out as bytes,
 // never through QString, so a file in any encoding is saved exactly as it was read; the
 // buffer holds CR LF line ends (the page converts at load and save).
+#include "model/line_message.h"
+
 #include <QColor>
 #include <Qsci/qsciscintilla.h>
 
@@ -21,6 +23,8 @@ class TKorSynEdit : public QsciScintilla {
 public:
     static constexpr int BookmarkCount = 10;    // markers 0-9 are the bookmarks
     static constexpr int BreakpointMarker = 10; // the gutter glyph of a set breakpoint
+    static constexpr int CheckMarker = 21;      // the gutter glyph of a line a check faults
+    static constexpr int CheckIndicator = 19;   // the squiggle under such a line's text
     static constexpr int LineNumberMargin = 0;
     static constexpr int GlyphMargin = 1;
     static constexpr int SearchScopeIndicator = 28; // hidden: marks the selected-text scope
@@ -115,6 +119,14 @@ public:
     // Redraws the gutter and text of the line.
     void InvalidateLine(int line);
 
+    // ---- What a check found ----
+    // Shows each line's messages: a glyph in the gutter and a squiggle under the line's text,
+    // both with the messages as their tooltip. Replaces what was shown; an empty list clears.
+    // The marks move with their lines as the text is edited.
+    void SetLineMessages(const std::vector<TLineMessage>& messages);
+    // What is shown, at the lines the marks are on now, in ascending order.
+    std::vector<TLineMessage> LineMessages() const;
+
     // Drawn after the engine painted: the first and last visible lines, the left edge and
     // width of the symbol margin, and the height of a line.
     std::function<void(QPainter&, int firstLine, int lastLine, int marginLeft, int marginWidth,
@@ -168,6 +180,13 @@ private:
         int FirstLine = 0;
     } PendingInsert;
     void CountPendingInsert();
+    // The tooltip of a check's mark under the mouse, which has rested at (x, y).
+    void ShowLineMessage(int x, int y);
+    struct TMarkedMessage {
+        int Handle; // of the line's marker: the engine moves it with the line
+        std::string Text;
+    };
+    std::vector<TMarkedMessage> MarkedMessages;
     bool ForcedModified = false;
     bool LastReportedModified = false;
     int BookmarkColumns[BookmarkCount] = {};

@@ -28,6 +28,11 @@ public:
 
     QTabWidget* PageControl() const override { return const_cast<QTabWidget*>(&Tabs); }
     void AddMessage(const TMessageLine& line) override { Messages.push_back(line.Text); }
+    void SetMessages(const std::vector<TMessageLine>& lines) override {
+        Messages.clear();
+        for (const TMessageLine& line : lines)
+            Messages.push_back(line.Text);
+    }
     void SetStatusPanelText(int panel, const std::string& text) override {
         Panels.at(static_cast<size_t>(panel)) = text;
     }

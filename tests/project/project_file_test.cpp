@@ -61,9 +61,10 @@ void ChangeEverything(TKorProject& p, const std::string& folder) {
     for (const auto* fields : {&TKorProject::EditorFlagFields(), &TKorProject::LoggingFlagFields()})
         for (const TKorProject::TFlagField& field : *fields)
             (p.*field.Set)(!(p.*field.Get)());
-    for (auto setter : {&TKorProject::setShowStatusBar, &TKorProject::setShowBlocks,
-                        &TKorProject::setExternalChangeCheck, &TKorProject::setReplacePrompt,
-                        &TKorProject::setSavePropertyPageHistory})
+    for (auto setter :
+         {&TKorProject::setShowStatusBar, &TKorProject::setShowBlocks,
+          &TKorProject::setExternalChangeCheck, &TKorProject::setReplacePrompt,
+          &TKorProject::setSavePropertyPageHistory, &TKorProject::setBackgroundSyntaxCheck})
         (p.*setter)(false);
     for (auto setter : {&TKorProject::setHighlightCursorLine, &TKorProject::setSearchMatchCase,
                         &TKorProject::setSearchWholeWords, &TKorProject::setSearchBackwards,
@@ -163,6 +164,7 @@ void ExpectSameSettings(const TKorProject& a, const TKorProject& b) {
     SAME(ShowBlocks);
     SAME(MultiLineEditorTabs);
     SAME(ExternalChangeCheck);
+    SAME(BackgroundSyntaxCheck);
     SAME(LastSearch);
     SAME(LastReplace);
     SAME(SearchMatchCase);
@@ -375,6 +377,7 @@ TEST_F(ProjectTest, OlderFilesLoadWithTheDefaultsOfWhatTheyLack) {
 
     Project->setAutoSetupPhp(false);
     Project->setExternalChangeCheck(false);
+    Project->setBackgroundSyntaxCheck(false);
     Project->MySql().setRootPassword("left over");
     Project->WebServer().setPort("9999");
     Project->setFtpProtocol(TFtpProtocol::SFTP);
@@ -392,6 +395,7 @@ TEST_F(ProjectTest, OlderFilesLoadWithTheDefaultsOfWhatTheyLack) {
     EXPECT_TRUE(Project->ExcludeExternalEnvEquals()) << "a missing flag keeps its default";
     EXPECT_TRUE(Project->ShowBlocks());
     EXPECT_TRUE(Project->ExternalChangeCheck());
+    EXPECT_TRUE(Project->BackgroundSyntaxCheck()) << "pages are checked as they are typed";
     EXPECT_EQ(Project->TabWidth(), 4);
     EXPECT_EQ(Project->MySql().RootPassword(), "");
     EXPECT_TRUE(Project->MySql().AutoSetupMySql());
