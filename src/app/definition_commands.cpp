@@ -80,12 +80,14 @@ void TDefinitionCommands::GoTo(TEditorPage& page, const std::optional<TSubRefere
     std::vector<std::string> files;
     for (std::string& file : PerlFilesToSearch(folders, reference->Qualifier))
         if (!open.contains(file)) files.push_back(std::move(file));
-    const auto hit = FindDefinition(
-        *reference, PackageAtLine(here, line), pages.size() + files.size(), [&](size_t source) {
-            if (source == 0) return here;
-            if (source < pages.size()) return ScanPerlOutline(pages[source]->Editor()->RawView());
-            return FileOutlineNaming(files[source - pages.size()], reference->Name);
-        });
+    const auto hit =
+        FindDefinition(*reference, PackageAtLine(here, line), pages.size() + files.size(),
+                       pages.size(), [&](size_t source) {
+                           if (source == 0) return here;
+                           if (source < pages.size())
+                               return ScanPerlOutline(pages[source]->Editor()->RawView());
+                           return FileOutlineNaming(files[source - pages.size()], reference->Name);
+                       });
     QApplication::restoreOverrideCursor();
     const std::string name =
         (reference->Qualifier.empty() ? "" : reference->Qualifier + "::") + reference->Name;

@@ -14,6 +14,7 @@
 #include <QTimer>
 #include <QVBoxLayout>
 
+#include <algorithm>
 #include <memory>
 
 namespace korvane {
@@ -75,6 +76,9 @@ TSubOutline::TSubOutline(QMainWindow& window, std::function<TEditorPage*()> curr
     Pause = new QTimer(this);
     Pause->setSingleShot(true);
     connect(Pause, &QTimer::timeout, this, &TSubOutline::Scan);
+    NextSlice = new QTimer(this);
+    NextSlice->setSingleShot(true);
+    connect(NextSlice, &QTimer::timeout, this, &TSubOutline::CopyNextSlice);
 
     Toggle = MakeCommand(window, {"SubOutlineAction", "Search", "Sub &Outline",
                                   QKeySequence(Qt::CTRL | Qt::ALT | Qt::Key_O),
@@ -101,7 +105,9 @@ void TSubOutline::PageChanged() {
 
 void TSubOutline::PageTextChanged(const TProjectPage& page) {
     const TEditorPage* current = CurrentPage();
-    if (Dock->isVisible() && current == &page) Pause->start(PauseMs);
+    if (!Dock->isVisible() || current != &page) return;
+    NextSlice->stop(); // what was copied is out of date
+    Pause->start(PauseMs);
 }
 
 void TSubOutline::StopScan() {
@@ -112,15 +118,36 @@ void TSubOutline::StopScan() {
 
 void TSubOutline::Scan() {
     StopScan();
-    const unsigned generation = ++Generation;
+    NextSlice->stop();
+    ++Generation;
     TEditorPage* page = CurrentPage();
     if (!page || !page->Editor() || !page->IsPerl()) {
         ShowItems({});
         return;
     }
     // A copy, as the editor's text may change while the scan runs.
-    auto text = std::make_shared<const std::string>(page->Editor()->RawView());
-    Worker = std::thread([this, text, generation] {
+    Source = page->Editor();
+    Copy = std::make_shared<std::string>();
+    Copy->reserve(static_cast<size_t>(Source->TextLength()));
+    CopyNextSlice();
+}
+
+void TSubOutline::CopyNextSlice() {
+    const TEditorPage* page = CurrentPage();
+    if (!Copy || !Source || !page || page->Editor() != Source) return;
+    const auto length = static_cast<size_t>(Source->TextLength());
+    const size_t start = Copy->size();
+    if (start > length) {
+        Scan(); // replaced without an edit being announced
+        return;
+    }
+    Copy->append(Source->RangeView(start, std::min(CopySlice, length - start)));
+    if (Copy->size() < length) {
+        NextSlice->start(0);
+        return;
+    }
+    const unsigned generation = Generation;
+    Worker = std::thread([this, text = std::move(Copy), generation] {
         std::vector<TOutlineItem> items = ScanPerlOutline(*text, &Cancelled);
         if (Cancelled) return;
         // Queued on the window's thread; dropped if this object is gone by then.
@@ -149,7 +176,10 @@ void TSubOutline::FillRows() {
         item->setToolTip(QStringLiteral("Line %1").arg(row.Line));
         RowLines.push_back(row.Line);
     }
-    if (!rows.empty()) Rows->setCurrentRow(0);
+    // Enter in the filter box takes the first name that matched.
+    const auto first =
+        std::find_if(rows.begin(), rows.end(), [](const TOutlineRow& row) { return !row.Context; });
+    if (first != rows.end()) Rows->setCurrentRow(static_cast<int>(first - rows.begin()));
 }
 
 void TSubOutline::Activate(int row) {

@@ -2,13 +2,17 @@
 // The sub outline beside the pages: the current page's packages and subs in order, a filter box
 // that narrows them as one types, and a jump to the line of the one chosen. The page is scanned
 // on a thread of its own once typing pauses, and only while the panel shows, so a keystroke
-// costs nothing however large the file.
+// costs nothing however large the file; the text is copied for the scan a slice at a time
+// between events, and a keystroke during the copy puts it off to the next pause.
 #include "editor/perl_outline.h"
 
 #include <QObject>
+#include <QPointer>
 
 #include <atomic>
 #include <functional>
+#include <memory>
+#include <string>
 #include <thread>
 #include <vector>
 
@@ -22,6 +26,7 @@ class QTimer;
 namespace korvane {
 
 class TEditorPage;
+class TKorSynEdit;
 class TProjectPage;
 
 class TSubOutline : public QObject {
@@ -48,9 +53,12 @@ public:
 
     // How long typing pauses before the page is scanned again.
     static constexpr int PauseMs = 600;
+    // The bytes copied from the editor at each turn of the event loop.
+    static constexpr size_t CopySlice = 2u << 20;
 
 private:
     void Scan();
+    void CopyNextSlice();
     void StopScan();
     void ShowItems(std::vector<TOutlineItem> items);
     void FillRows();
@@ -62,6 +70,9 @@ private:
     QListWidget* Rows = nullptr;
     QAction* Toggle = nullptr;
     QTimer* Pause = nullptr;
+    QTimer* NextSlice = nullptr;
+    QPointer<TKorSynEdit> Source; // the editor being copied
+    std::shared_ptr<std::string> Copy;
     std::vector<TOutlineItem> Items;
     std::vector<int> RowLines; // the line of each row shown
     std::thread Worker;

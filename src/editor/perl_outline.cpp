@@ -566,6 +566,7 @@ std::vector<TOutlineRow> OutlineRows(const std::vector<TOutlineItem>& items,
         if (!matches(item)) continue;
         if (package) {
             rows.push_back(PackageRow(*package));
+            rows.back().Context = true;
             package = nullptr;
         }
         rows.push_back({item.Name + (item.Forward ? " (declared)" : ""), item.Line, underPackage});

@@ -35,6 +35,7 @@ struct TOutlineRow {
     std::string Text; // "package Foo", "new", "later (declared)"
     int Line = 0;
     bool Indented = false; // a sub under its package
+    bool Context = false;  // a package shown for its subs, not for its name
     bool operator==(const TOutlineRow&) const = default;
 };
 

@@ -92,6 +92,7 @@ std::string PackageAtLine(const std::vector<TOutlineItem>& items, int line) {
 
 std::optional<TDefinitionHit>
 FindDefinition(const TSubReference& reference, const std::string& callerPackage, size_t count,
+               size_t openCount,
                const std::function<std::vector<TOutlineItem>(size_t source)>& itemsOf) {
     const std::string qualifier =
         reference.Qualifier == "__PACKAGE__" ? callerPackage : reference.Qualifier;
@@ -115,7 +116,7 @@ FindDefinition(const TSubReference& reference, const std::string& callerPackage,
         if (bestScore < 0) continue;
         const TDefinitionHit hit{source, bestLine};
         if (bestScore >= 2 || (qualifier.empty() && source == 0)) return hit;
-        if (!fallback) fallback = hit;
+        if (!fallback && source < openCount) fallback = hit;
     }
     return fallback;
 }

@@ -34,9 +34,12 @@ struct TDefinitionHit {
 // callerPackage is the package the name stands in), asking itemsOf for each source's items
 // only when it gets to it. A definition in the package the name is qualified with wins over
 // one in any other package, and a sub with a body over a declaration; an unqualified name
-// prefers the caller's package on the first source and takes any package elsewhere.
+// prefers the caller's package on the first source and takes any package elsewhere. A
+// qualified name is answered from another package only by the first openCount sources (the
+// open pages): a file that merely holds a sub of that name is no answer.
 std::optional<TDefinitionHit>
 FindDefinition(const TSubReference& reference, const std::string& callerPackage, size_t count,
+               size_t openCount,
                const std::function<std::vector<TOutlineItem>(size_t source)>& itemsOf);
 
 // The Perl files (.pm, .pl, .cgi) below the folders, nearest first, at most limit of them and

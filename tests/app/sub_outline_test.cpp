@@ -88,12 +88,17 @@ TEST_F(SubOutlineTest, ListsFiltersJumpsAndFollowsThePageAndItsEdits) {
     QTest::keyClicks(outline.FilterBox(), "RAD");
     EXPECT_EQ(Rows(), (std::vector<std::string>{"package Shapes::Circle", "    radius"}));
     // Enter in the box jumps to the first sub left, the caret in the editor.
-    QTest::keyClick(outline.FilterBox(), Qt::Key_Down);
-    QTest::keyClick(outline.List(), Qt::Key_Down);
-    QTest::keyClick(outline.List(), Qt::Key_Return);
+    QTest::keyClick(outline.FilterBox(), Qt::Key_Return);
     EXPECT_EQ(CaretLine(), 7);
     EXPECT_TRUE(Form->CurrentEditorPage()->Editor()->hasFocus());
+    // Down goes from the box to the list, Enter there jumps to the row chosen.
     outline.FilterBox()->clear();
+    outline.FilterBox()->setFocus();
+    QTest::keyClick(outline.FilterBox(), Qt::Key_Down);
+    ASSERT_TRUE(outline.List()->hasFocus());
+    QTest::keyClick(outline.List(), Qt::Key_Down);
+    QTest::keyClick(outline.List(), Qt::Key_Return);
+    EXPECT_EQ(CaretLine(), 2);
     outline.Activate(0);
     EXPECT_EQ(CaretLine(), 1);
 
@@ -120,6 +125,25 @@ TEST_F(SubOutlineTest, ListsFiltersJumpsAndFollowsThePageAndItsEdits) {
     EXPECT_EQ(RowsAfterScan(shown).back(), "fourth");
 }
 
+// Copied from the editor a slice at a time: the subs of every slice are there.
+TEST_F(SubOutlineTest, APageOfManySlicesIsScannedWhole) {
+    std::string text;
+    for (int i = 0; text.size() < 3 * TSubOutline::CopySlice; ++i)
+        text += i % 20000 == 0 ? "sub s" + std::to_string(i / 20000) + " { 1 }\n"
+                               : "# a comment line that makes the file larger, not longer\n";
+    text += "sub last_one { 2 }\n";
+    OpenFile("large.pl", text);
+    TSubOutline& outline = Form->SubOutline();
+    const int shown = outline.ScansShown();
+    outline.ToggleAction()->trigger();
+    const std::vector<std::string> rows = RowsAfterScan(shown);
+    ASSERT_GE(rows.size(), 6u);
+    EXPECT_EQ(rows.front(), "s0");
+    EXPECT_EQ(rows.back(), "last_one");
+    EXPECT_EQ(static_cast<int>(rows.size()),
+              1 + 1 + static_cast<int>(std::count(text.begin(), text.end(), '\n')) / 20000);
+}
+
 TEST_F(SubOutlineTest, GoToDefinitionLooksInThePageThenOpenPagesThenTheFolder) {
     OpenFile("A.pm", "package A;\nsub run { 'a' }\n1;\n");
     OpenFile("B.pm", "package B;\n\nsub run { 'b' }\nsub only_b {}\n1;\n");
@@ -132,7 +156,8 @@ TEST_F(SubOutlineTest, GoToDefinitionLooksInThePageThenOpenPagesThenTheFolder) {
                                "A->run();\n"
                                "Tools::tool(2);\n"
                                "nothing_here();\n"
-                               "my $value = 1;\n";
+                               "my $value = 1;\n"
+                               "Nowhere::tool();\n";
     OpenFile("main.pl", script);
     const std::string main = CurrentFile();
 
@@ -155,7 +180,13 @@ TEST_F(SubOutlineTest, GoToDefinitionLooksInThePageThenOpenPagesThenTheFolder) {
         EXPECT_EQ(CaretLine(), line);
     }
 
+    // Tools.pm's tool is in another package than the one named, and the file is not open.
     Form->Project().PageByFileName(main)->ActivateTab();
+    CaretOn("Nowhere::tool", 10);
+    GoToDefinition();
+    EXPECT_EQ(CurrentFile(), main);
+    EXPECT_EQ(Form->StatusPanel(5)->text().toStdString(), "No definition of Nowhere::tool found");
+
     CaretOn("Tools::tool", 8);
     GoToDefinition();
     EXPECT_EQ(CurrentFile(), Dir.File("work/Tools.pm")) << "a file of the page's folder, opened";

@@ -96,13 +96,14 @@ TEST(PerlOutline, RowsNestSubsUnderTheirPackageAndNarrowToTheFilter) {
     const auto texts = [&](std::string_view filter) {
         std::string text;
         for (const TOutlineRow& row : OutlineRows(items, filter))
-            text += (row.Indented ? "  " : "") + row.Text + ":" + std::to_string(row.Line) + "\n";
+            text += (row.Indented ? "  " : "") + row.Text + ":" + std::to_string(row.Line) +
+                    (row.Context ? " (context)" : "") + "\n";
         return text;
     };
     EXPECT_EQ(texts(""), "top:1\npackage Shape:2\n  new:3\n  Area (declared):4\n"
                          "package Shape::Circle:5\n  area:6\nclass Point:7\n");
-    EXPECT_EQ(texts("AREA"), "package Shape:2\n  Area (declared):4\npackage Shape::Circle:5\n"
-                             "  area:6\n");
+    EXPECT_EQ(texts("AREA"), "package Shape:2 (context)\n  Area (declared):4\n"
+                             "package Shape::Circle:5 (context)\n  area:6\n");
     EXPECT_EQ(texts("circle"), "package Shape::Circle:5\n");
     EXPECT_EQ(texts("zzz"), "");
 }

@@ -82,12 +82,15 @@ TEST(SubDefinition, TheBestDefinitionAmongTheSources) {
         {{"only_b", "Lib::B"}, "Caller", TDefinitionHit{2, 4}, 3},
         // Qualified with a package that defines none: the first of another package's.
         {{"shared", "Nowhere"}, "Caller", TDefinitionHit{0, 3}, 3},
+        // ... but not from a file that has a sub of that name in another package.
+        {{"only_b", "Nowhere"}, "Caller", std::nullopt, 3},
         {{"missing", ""}, "Caller", std::nullopt, 3},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.Reference.Qualifier + "::" + c.Reference.Name + " from " + c.Caller);
         asked = 0;
-        const auto hit = FindDefinition(c.Reference, c.Caller, sources.size(), itemsOf);
+        // Sources 0 and 1 are open pages, 2 a file.
+        const auto hit = FindDefinition(c.Reference, c.Caller, sources.size(), 2, itemsOf);
         ASSERT_EQ(hit.has_value(), c.Expected.has_value());
         if (hit) {
             EXPECT_EQ(hit->Source, c.Expected->Source);
