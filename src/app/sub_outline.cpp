@@ -161,8 +161,11 @@ void TSubOutline::CopyNextSlice() {
 }
 
 void TSubOutline::ShowItems(std::vector<TOutlineItem> items) {
-    Items = std::move(items);
-    FillRows();
+    // Most pauses in typing change no sub or line: the list, long in a large file, stays.
+    if (items != Items || Rows->count() == 0) {
+        Items = std::move(items);
+        FillRows();
+    }
     ++Shown;
 }
 
