@@ -5,6 +5,7 @@
 #include "app/colour_command.h"
 #include "app/command_keys.h"
 #include "app/command_refresh.h"
+#include "app/definition_commands.h"
 #include "app/file_associations.h"
 #include "app/file_commands.h"
 #include "app/file_drops.h"
@@ -22,6 +23,7 @@
 #include "app/reg_file_dlg.h"
 #include "app/search_commands.h"
 #include "app/settings_commands.h"
+#include "app/sub_outline.h"
 #include "app/text_menus.h"
 #include "app/variable_watch_window.h"
 #include "app/web_server_command.h"
@@ -473,6 +475,7 @@ bool TMainForm::FormCreate() {
     Searching = std::make_unique<TSearchCommands>(*this, [this] { return CurrentEditorPage(); });
     Searching->AddMenu(*SearchMenu, Updates);
     Bookmarks->AddMenu(*SearchMenu);
+    AddDefinitionCommands();
     Modules = std::make_unique<TModuleCommands>(*this, *KorProject, DebugFormObject->Console(),
                                                 *Messages);
     QMenu* tools = ToolsMenu;
@@ -616,6 +619,7 @@ void TMainForm::OfferRecovery(
 
 void TMainForm::PageTextChanged(TProjectPage& page) {
     if (RecoveryCopies) RecoveryCopies->PageTextChanged(page);
+    if (Outline) Outline->PageTextChanged(page);
 }
 
 void TMainForm::PageClosing(TProjectPage& page) {
@@ -636,8 +640,43 @@ bool TMainForm::ShowFileAtLine(const std::string& fileName, int line) {
     return true;
 }
 
+void TMainForm::AddDefinitionCommands() {
+    const auto showLine = [this](TEditorPage& page, int line) {
+        ShowPageAtLine(*KorProject, page, line);
+        if (page.Editor()) page.Editor()->setFocus();
+    };
+    Outline = new TSubOutline(
+        *this, [this] { return CurrentEditorPage(); },
+        [this, showLine](int line) {
+            if (TEditorPage* page = CurrentEditorPage()) showLine(*page, line);
+        });
+    DefinitionSearch = new TDefinitionCommands(
+        *this, Updates, *KorProject,
+        {[this] { return CurrentEditorPage(); }, showLine,
+         [this](const std::string& file, int line) {
+             if (!ShowFileAtLine(file, line)) return false;
+             if (TEditorPage* page = CurrentEditorPage(); page && page->Editor())
+                 page->Editor()->setFocus();
+             return true;
+         },
+         [this](const std::string& text) { ShowStatusNotice(text); }});
+    SearchMenu->addSeparator();
+    SearchMenu->addAction(FindCommand(*this, "GoToDefinitionAction"));
+    SearchMenu->addAction(Outline->ToggleAction());
+    connect(PageTabs, &QTabWidget::currentChanged, this, &TMainForm::FollowCurrentPage);
+}
+
+void TMainForm::FollowCurrentPage() {
+    if (!Outline || !DefinitionSearch) return;
+    TEditorPage* page = CurrentEditorPage();
+    DefinitionSearch->WatchEditor(page ? page->Editor() : nullptr);
+    Outline->PageChanged();
+}
+
 void TMainForm::PagesChanged() {
     if (Publishing) Publishing->PagesChanged();
+    // A page added is made current without the tabs telling.
+    FollowCurrentPage();
 }
 
 bool TMainForm::ProjOrgVisible() const {

@@ -30,6 +30,7 @@ namespace korvane {
 class TBookmarkCommands;
 class TCommandRefresh;
 class TDebugForm;
+class TDefinitionCommands;
 class TMessageList;
 class TPageTabMenu;
 class TEditorPage;
@@ -42,6 +43,7 @@ class TLogCommands;
 class TModuleCommands;
 class TPublishCommands;
 class TSearchCommands;
+class TSubOutline;
 class TVariableWatchWindow;
 class TTemplateCommands;
 
@@ -163,6 +165,8 @@ public:
     TBookmarkCommands& BookmarkCommands() const { return *Bookmarks; }
     TPageTabMenu& PageTabMenu() const { return *TabMenu; }
     TCommandRefresh& CommandRefresh() const { return *Refresh; }
+    TSubOutline& SubOutline() const { return *Outline; }
+    TDefinitionCommands& Definitions() const { return *DefinitionSearch; }
     // The page control changed its current tab.
     void ProgsChange(int index);
     TLoggingWindow& LoggingWindowState() { return LoggingWindow; }
@@ -214,6 +218,10 @@ private:
     // menu, the tool bar; then the first refresh of every command's state.
     void BuildWindowCommands();
     void PlaceColourCommand(QMenu& special);
+    // Go to Definition and the sub outline, at the end of the Search menu.
+    void AddDefinitionCommands();
+    // They follow the current page.
+    void FollowCurrentPage();
 
     std::vector<std::string> Arguments;
     StartRequest Request;
@@ -237,10 +245,12 @@ private:
 
     QTabWidget* PageTabs = nullptr;
     QListWidget* Messages = nullptr;
-    TMessageList* MessageLineList = nullptr; // owned by the list
-    TBookmarkCommands* Bookmarks = nullptr;  // owned by the window
-    TPageTabMenu* TabMenu = nullptr;         // owned by the window
-    TCommandRefresh* Refresh = nullptr;      // owned by the window
+    TMessageList* MessageLineList = nullptr;         // owned by the list
+    TBookmarkCommands* Bookmarks = nullptr;          // owned by the window
+    TPageTabMenu* TabMenu = nullptr;                 // owned by the window
+    TCommandRefresh* Refresh = nullptr;              // owned by the window
+    TSubOutline* Outline = nullptr;                  // owned by the window
+    TDefinitionCommands* DefinitionSearch = nullptr; // owned by the window
     QSplitter* Splitter = nullptr;
     QLabel* Panels[6] = {};
     QTimer* NoticeTimer = nullptr;

@@ -381,6 +381,21 @@ int TKorSynEdit::CaretColumn() const {
            1;
 }
 
+std::pair<int, size_t> TKorSynEdit::CaretLineOffset() const {
+    const long long position = CaretPosition();
+    const long line = SendScintilla(SCI_LINEFROMPOSITION, static_cast<unsigned long>(position));
+    const long start = SendScintilla(SCI_POSITIONFROMLINE, static_cast<unsigned long>(line));
+    return {static_cast<int>(line) + 1, static_cast<size_t>(position - start)};
+}
+
+std::pair<int, size_t> TKorSynEdit::LineOffsetAt(const QPoint& point) const {
+    const long position = SendScintilla(
+        SCI_POSITIONFROMPOINT, static_cast<unsigned long>(point.x()), static_cast<long>(point.y()));
+    const long line = SendScintilla(SCI_LINEFROMPOSITION, static_cast<unsigned long>(position));
+    const long start = SendScintilla(SCI_POSITIONFROMLINE, static_cast<unsigned long>(line));
+    return {static_cast<int>(line) + 1, static_cast<size_t>(position - start)};
+}
+
 long long TKorSynEdit::PositionOf(int column, int line) const {
     line = std::clamp(line, 1, LineCount());
     return SendScintilla(SCI_FINDCOLUMN, static_cast<unsigned long>(line - 1),

@@ -6,6 +6,7 @@
 #include "model/line_message.h"
 
 #include <QColor>
+#include <QPoint>
 #include <Qsci/qsciscintilla.h>
 
 #include <functional>
@@ -88,6 +89,10 @@ public:
     int CaretLine() const;
     int CaretColumn() const;
     void SetCaret(int column, int line);
+    // The caret's line and its byte offset in that line's text (not a column on screen).
+    std::pair<int, size_t> CaretLineOffset() const;
+    // The line and byte offset of the character nearest to a point of the viewport.
+    std::pair<int, size_t> LineOffsetAt(const QPoint& point) const;
     // Selects the text of the line without its line end, the caret at the line's start.
     void SelectLine(int line);
     long long CaretPosition() const;

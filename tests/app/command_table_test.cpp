@@ -92,6 +92,8 @@ const TExpected Commands[] = {
     {"NextBookmarkAction", "Search", "Next Bookmark", {}},
     {"PriorBookmarkAction", "Search", "Prior Bookmark", {}},
     {"ClearBookmarksAction", "Search", "Clear Bookmarks", {}},
+    {"GoToDefinitionAction", "Search", "Go to &Definition", QKeySequence("Ctrl+F12")},
+    {"SubOutlineAction", "Search", "Sub &Outline", QKeySequence("Ctrl+Alt+O")},
     {"URLEncodeAction", "Special", "URL &Encode", {}},
     {"URLDecodeAction", "Special", "URL &Decode", {}},
     {"ConvertToHTMLAction", "Special", "Convert To HTML", {}},
@@ -226,7 +228,10 @@ TEST_F(CommandTableTest, EveryCommandHasItsCaptionKeysAndCategoryAndNoKeyIsBound
                                              "ReplaceAllAction",
                                              "-",
                                              "GotoAction",
-                                             ">"};
+                                             ">",
+                                             "-",
+                                             "GoToDefinitionAction",
+                                             "SubOutlineAction"};
     EXPECT_EQ(ItemNames(*TopMenu(form, "&Search")), search);
     EXPECT_FALSE(FindCommand(form, "PauseAction")->isVisible());
     EXPECT_FALSE(FindCommand(form, "PasteWithoutNbspAction")->isVisible());

@@ -138,6 +138,13 @@ TEST_F(WindowWholeTest, EveryCommandKeyReachesItsCommandWithTheCaretInTheEditor)
         EXPECT_EQ(editor->RawText(), "some text\n");
     }
     EXPECT_EQ(shown, 5) << "the Edit menu shows the editor's keys";
+    // Among the keys pressed: Go to Definition's and the sub outline's.
+    for (const auto& [name, key] :
+         {std::pair{"GoToDefinitionAction", QKeySequence(Qt::CTRL | Qt::Key_F12)},
+          std::pair{"SubOutlineAction", QKeySequence(Qt::CTRL | Qt::ALT | Qt::Key_O)}})
+        EXPECT_NE(std::find(keys.begin(), keys.end(), std::pair{key, FindCommand(*Form, name)}),
+                  keys.end())
+            << name;
     EXPECT_EQ(Form->LockAction()->shortcut(), QKeySequence(Qt::CTRL | Qt::Key_D));
     EXPECT_TRUE(Form->actions().contains(Form->LockAction())) << "a command of the window";
 }
