@@ -26,8 +26,9 @@ constexpr int64_t SlowBlockMs = 250;
 // endlessly cannot keep the event loop from checking the deadline.
 constexpr size_t ReceiveChunk = 64 * 1024;
 constexpr size_t ReceivePerEvent = 16 * 1024 * 1024;
-// How long a server is given to answer a transfer stopped by the client.
-constexpr int AbortReplyMs = 3000;
+// How long a server is given to answer a transfer stopped by the client. A busy server may
+// still be taking in what reached it before the reset; giving up ends the whole session.
+constexpr int AbortReplyMs = 10000;
 
 bool LockForShareMode(QFile& file, TFtpShareMode mode) {
     if (mode == TFtpShareMode::ftpShareDenyNone) return true;
