@@ -9,6 +9,8 @@
 #include <QLibrary>
 #include <QVBoxLayout>
 
+#include <unistd.h>
+
 namespace korvane {
 namespace {
 
@@ -41,6 +43,14 @@ const TModule& BrowserModule() {
 
 void TWebView::PrepareApplication() {
     QApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
+    // The engine will not sandbox itself for root, and ends the whole program the moment the
+    // first view starts instead: for root it runs without its sandbox.
+    if (geteuid() == 0) {
+        QByteArray flags = qgetenv("QTWEBENGINE_CHROMIUM_FLAGS");
+        if (!flags.contains("--no-sandbox"))
+            qputenv("QTWEBENGINE_CHROMIUM_FLAGS", flags.isEmpty() ? "--no-sandbox"
+                                                                  : flags + " --no-sandbox");
+    }
 }
 
 TWebView::TWebView(QWidget* parent) : QWidget(parent) {
