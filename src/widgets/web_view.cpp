@@ -48,8 +48,8 @@ void TWebView::PrepareApplication() {
     if (geteuid() == 0) {
         QByteArray flags = qgetenv("QTWEBENGINE_CHROMIUM_FLAGS");
         if (!flags.contains("--no-sandbox"))
-            qputenv("QTWEBENGINE_CHROMIUM_FLAGS", flags.isEmpty() ? "--no-sandbox"
-                                                                  : flags + " --no-sandbox");
+            qputenv("QTWEBENGINE_CHROMIUM_FLAGS",
+                    flags.isEmpty() ? "--no-sandbox" : flags + " --no-sandbox");
     }
 }
 
