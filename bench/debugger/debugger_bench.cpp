@@ -57,13 +57,19 @@ bool WaitForStatus(TDebugForm& form, std::uint8_t wanted, Clock::time_point& rea
     limit.setSingleShot(true);
     QObject::connect(&limit, &QTimer::timeout, &loop, &QEventLoop::quit);
     limit.start(20000);
+    // The status may pass on at once (a stop that brought its report along): reaching it is
+    // what counts.
+    bool seen = false;
     form.OnStatusChanged = [&] {
-        if (form.Status() == wanted) reached = Clock::now();
+        if (form.Status() == wanted && !seen) {
+            reached = Clock::now();
+            seen = true;
+        }
         if (form.Status() == wanted || form.Status() == dsIdle) loop.quit();
     };
     loop.exec();
     form.OnStatusChanged = nullptr;
-    return form.Status() == wanted;
+    return seen;
 }
 
 struct Timing {

@@ -101,6 +101,7 @@ void TDebugForm::Detach() {
     BreakpointsOutOfDate = false;
     ContinuingValue = false;
     InterruptedForBreakpoints = false;
+    ReportQueued = false;
     RunKindValue.reset();
     TabRun = false;
     BrowserRunValue = false;
@@ -416,14 +417,26 @@ void TDebugForm::TakeProgramMessages() {
     ConsoleObject->CopyToErrOut({});
 }
 
-void TDebugForm::AskForReport() {
+std::string TDebugForm::ReportCommand() {
     std::vector<TWatchRequest> watches;
     for (size_t i = 0; i < Watches.size(); ++i)
         watches.push_back({"watch", std::to_string(i), Watches[i]});
     if (!PendingEvaluation.empty())
         watches.push_back({"eval", "=", std::exchange(PendingEvaluation, {})});
-    SendCommand(StopReportCommand(ShowSpecialVariables, watches));
+    return StopReportCommand(ShowSpecialVariables, watches);
+}
+
+void TDebugForm::AskForReport() {
+    SendCommand(ReportCommand());
     PollSoon();
+}
+
+void TDebugForm::SendGoing(const std::string& command) {
+    SendCommand(command);
+    // The debugger reads the report's command at the next stop, whenever that comes: the stop
+    // and its report arrive in one answer, without a second round trip.
+    SendCommand(ReportCommand());
+    ReportQueued = true;
 }
 
 void TDebugForm::TakeReport(const std::vector<std::string>& answer) {
@@ -462,6 +475,10 @@ void TDebugForm::errChange() {
     const bool terminated = std::any_of(answer.begin(), answer.end(), [](const std::string& line) {
         return line.find("Debugged program terminated.") != std::string::npos;
     });
+    // A command that set the program going came with the report's: the stop's own answer ends
+    // where the report begins.
+    std::optional<std::vector<std::string>> stopReport;
+    if (!report && std::exchange(ReportQueued, false)) stopReport = SplitOffReport(answer);
     if (report && !terminated) {
         TakeReport(answer);
     } else {
@@ -499,7 +516,7 @@ void TDebugForm::errChange() {
         if (std::exchange(InterruptedForBreakpoints, false) && StatusValue == dsRunning &&
             !StopBreakpoint()) {
             SendBreakpoints(false);
-            SendCommand("c");
+            SendGoing("c");
             PollSoon();
             return;
         }
@@ -509,7 +526,14 @@ void TDebugForm::errChange() {
         LogStop();
         // Breakpoints changed while the program ran take effect from this stop on.
         if (BreakpointsOutOfDate) SendBreakpoints(false);
-        AskForReport();
+        if (!stopReport) {
+            AskForReport();
+            break;
+        }
+        TakeReport(*stopReport);
+        setDebugStatus(dsPaused);
+        ShowVariables();
+        PollSoon(); // the breakpoints' answer, if they were sent
         break;
     case dsGettingVars:
         setDebugStatus(dsPaused);
@@ -523,7 +547,7 @@ void TDebugForm::errChange() {
 void TDebugForm::Resume(const std::string& command) {
     if (!DebugSessionValue || StatusValue != dsPaused) return;
     ContinuingValue = false;
-    SendCommand(command);
+    SendGoing(command);
     RunPageValue->setExecutionLine(-1);
     setDebugStatus(dsRunning);
     PollSoon();
@@ -568,7 +592,7 @@ void TDebugForm::ContinueExecution3() {
 
 void TDebugForm::ContinueWith(const std::string& command) {
     if (!DebugSessionValue || (StatusValue != dsRunToBreakpoint && StatusValue != dsPaused)) return;
-    SendCommand(command);
+    SendGoing(command);
     ContinuingValue = true;
     setDebugStatus(dsRunning);
     if (!PostDataSentValue) {

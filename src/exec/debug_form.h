@@ -204,7 +204,11 @@ private:
     void LogStop() const;
     // Paused: sends a command that sets the program going.
     void Resume(const std::string& command);
+    // The command that reports the stop, with the watches and an expression asked for.
+    std::string ReportCommand();
     void AskForReport();
+    // Sends a command that sets the program going, followed by the report of its next stop.
+    void SendGoing(const std::string& command);
     void TakeReport(const std::vector<std::string>& answer);
     // Perl's warnings and errors in a stop's answer go to the page's messages at once.
     void TakeProgramMessages();
@@ -247,6 +251,8 @@ private:
     bool ContinuingValue = false;
     // It was stopped to take changed breakpoints, and goes on once it has them.
     bool InterruptedForBreakpoints = false;
+    // The report's command follows the one that set the program going.
+    bool ReportQueued = false;
     // The program's own messages of this session, for the message list.
     std::vector<std::string> ProgramMessagesValue;
     TDebugActions DebugActionsValue;

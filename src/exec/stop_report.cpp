@@ -3,6 +3,7 @@
 
 #include "exec/run_environment.h"
 
+#include <algorithm>
 #include <charconv>
 #include <string_view>
 
@@ -71,6 +72,21 @@ TStopReport ReadStopReport(const std::vector<std::string>& answer) {
             report.Notes.emplace_back(fields[1]);
         }
     }
+    return report;
+}
+
+std::optional<std::vector<std::string>> SplitOffReport(std::vector<std::string>& answer) {
+    constexpr std::string_view Start = "~korvane-stop";
+    const auto first = std::find_if(answer.begin(), answer.end(), [&](const std::string& line) {
+        return WithoutLeadingPrompts(line) == Start;
+    });
+    if (first == answer.end()) return std::nullopt;
+    std::vector<std::string> report(std::make_move_iterator(first),
+                                    std::make_move_iterator(answer.end()));
+    const std::string prompt = report.front().substr(0, report.front().size() - Start.size());
+    report.front() = std::string(Start);
+    answer.erase(first, answer.end());
+    if (!prompt.empty()) answer.push_back(prompt);
     return report;
 }
 

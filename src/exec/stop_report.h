@@ -5,6 +5,7 @@
 // the session's breakpoints and run it to a line.
 #include "exec/debug_dialogue.h"
 
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -54,6 +55,9 @@ struct TFileBreakpoint {
 };
 // The command that makes these the session's breakpoints, in files loaded or still to come.
 std::string BreakpointsCommand(const std::vector<TFileBreakpoint>& breakpoints);
+// Takes the report (its "~korvane-stop" line on) off the end of answer, which keeps the prompt
+// the report's line began with; nothing when answer holds no report.
+std::optional<std::vector<std::string>> SplitOffReport(std::vector<std::string>& answer);
 // The command that runs the program on to a line of a file (or to a breakpoint before it).
 std::string RunToCommand(const std::string& file, int line);
 // The command that continues the program unless condition (Perl, in the program's scope)

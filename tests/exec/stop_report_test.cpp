@@ -49,6 +49,30 @@ TEST(StopReport, ReadsFramesValuesAndNotesBetweenItsMarks) {
     EXPECT_EQ(afterBreaks.Values[0].Value, "35");
 }
 
+TEST(StopReport, AStopThatBringsItsReportIsSplitAtTheReport) {
+    // The step's answer, then the report of the stop it reached, started on the stop's prompt.
+    Lines answer = {"main::(t.pl:6):",
+                    "6:\tprint \"x\";",
+                    "  DB<3> ~korvane-stop",
+                    "~var\tmy\t0\t$err\t'died at t.pl line 3.'",
+                    "~korvane-end",
+                    "",
+                    "  DB<4> "};
+    const std::optional<Lines> report = SplitOffReport(answer);
+    ASSERT_TRUE(report.has_value());
+    EXPECT_EQ(answer, (Lines{"main::(t.pl:6):", "6:\tprint \"x\";", "  DB<3> "}));
+    EXPECT_EQ(RetrieveStop(answer).Line, 6);
+    EXPECT_TRUE(ProgramMessages(answer).empty()) << "a value is no message of the program";
+    const TStopReport read = ReadStopReport(*report);
+    EXPECT_TRUE(read.Complete);
+    ASSERT_EQ(read.Values.size(), 1u);
+    EXPECT_EQ(read.Values[0].Name, "$err");
+
+    Lines noReport = {"main::(t.pl:6):", "6:\tprint 1;", "  DB<3> "};
+    EXPECT_FALSE(SplitOffReport(noReport).has_value());
+    EXPECT_EQ(noReport.size(), 3u);
+}
+
 TEST(StopReport, CommandsKeepNamesAndExpressionsText) {
     EXPECT_EQ(StopReportCommand(false, {}), "DB::korvane_stop('')");
     // The expression travels as hex: a quote, a bracket or a line end cannot end it early.
