@@ -1,9 +1,9 @@
 // Debugger stepping: 200 "s" steps through a loop, each through the whole debugger window
-// (command pipe, poll, dialogue, the stop line, the variables fetched with "X"), against a
-// plain Perl script that drives the same "perl -d" over pipes in the same run. Prints the
-// median time per step to the stop being known against the peer's plain "s" and against the
-// peer's "s" that follows an "X" (as every step in the IDE does), and to the variables read
-// against the peer's "s" and "X".
+// (command pipe, poll, dialogue, the stop line, the stop's report of the variables, which
+// comes in the same answer), against a plain Perl script that drives the same "perl -d" over
+// pipes in the same run. Prints the median time per step to the stop being known against the
+// peer's plain "s" and against the peer's "s" that follows an "X", and to the variables read
+// against the peer's "s" and "X", and its "s" and "y" (the lexicals, as the window lists them).
 //   bench_debugger [RUNS]      (bench/debugger.sh runs it)
 #include "exec/console_controller.h"
 #include "exec/debug_form.h"
