@@ -78,13 +78,23 @@ void AddElementLine(std::string& hint, const std::string& name, const TDebugVari
     hint += element.Index + "=>" + element.Value;
 }
 
+// "auto(-1)  DB<3> c": the debugger shows a command it took from its own typeahead (a run to a
+// line pushes "c" there) with a prompt in front, which waits for nothing that was sent.
+bool EchoesTypeahead(std::string_view before) {
+    constexpr std::string_view Mark = "auto(-";
+    if (!before.ends_with(')')) return false;
+    const size_t open = before.rfind(Mark);
+    return open != std::string_view::npos &&
+           before.find_first_not_of("0123456789", open + Mark.size()) == before.size() - 1;
+}
+
 } // namespace
 
 size_t CountDebugPrompts(std::string_view text) {
     size_t count = 0;
     for (size_t at = text.find(DebugPrompt); at != std::string_view::npos;
          at = text.find(DebugPrompt, at + 1))
-        if (PromptLength(text.substr(at)) > 0) ++count;
+        if (PromptLength(text.substr(at)) > 0 && !EchoesTypeahead(text.substr(0, at))) ++count;
     return count;
 }
 

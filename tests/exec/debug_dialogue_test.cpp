@@ -54,6 +54,8 @@ TEST(DebugDialogue, StopLineIsReadFromEitherPositionForm) {
 TEST(DebugDialogue, PromptsAreCountedAndOnlyAWaitingOneEndsAnAnswer) {
     EXPECT_EQ(CountDebugPrompts("  DB<1>   DB<1> Line 5 not breakable.\n  DB<12> "), 3u);
     EXPECT_EQ(CountDebugPrompts("  DB<<3>> "), 1u);
+    EXPECT_EQ(CountDebugPrompts("auto(-1)  DB<3> c"), 0u) << "a command from the typeahead";
+    EXPECT_EQ(CountDebugPrompts("auto(-1)  DB<3> c  DB<4> "), 1u);
     EXPECT_EQ(CountDebugPrompts("  DB<x> and  DB<1>"), 0u) << "no number, or no blank after";
     EXPECT_TRUE(EndsWithDebugPrompt("1:\tx;  DB<2> "));
     EXPECT_FALSE(EndsWithDebugPrompt("  DB<2> printed"));
