@@ -91,18 +91,18 @@ bool ExpandPrompts(TPieces& text, TCodeTemplate& node, bool ask,
             text.Erase(*hit, length);
             continue;
         }
-        std::string spec =
+        std::string label =
             piece.substr(hit->Offset + PromptMark.size(), close - hit->Offset - PromptMark.size());
-        if (const size_t colon = spec.find(':'); colon != std::string::npos) {
-            offered = spec.substr(colon + 1);
-            spec.erase(colon);
+        if (const size_t colon = label.find(':'); colon != std::string::npos) {
+            offered = label.substr(colon + 1);
+            label.erase(colon);
         }
         const long n = static_cast<long>(answers.size()) + 1;
-        if (spec.empty()) spec = "Parameter " + std::to_string(n);
+        if (label.empty()) label = "Parameter " + std::to_string(n);
         std::string answer =
             node.PresetAnswers().empty() ? std::string() : CsvField(node.PresetAnswers(), n);
         if (answer.empty()) {
-            std::optional<std::string> typed = Ask(node.Description(), spec, offered);
+            std::optional<std::string> typed = Ask(node.Description(), label, offered);
             if (!typed) return false;
             answer = std::move(*typed);
         }
