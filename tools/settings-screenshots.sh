@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
-# Pictures of every page of the settings dialog, taken under a virtual X server with fresh
-# settings:  tools/settings-screenshots.sh OUT_FOLDER
+# Pictures of every node of the settings dialog (a group node shows the summary of its pages),
+# taken under a virtual X server with fresh settings:  tools/settings-screenshots.sh OUT_FOLDER
 set -euo pipefail
 out=$(realpath -m "${1:-settings-screenshots}")
 root="$(cd "$(dirname "$0")/.." && pwd)"

@@ -1,5 +1,6 @@
-// Pictures of every page of the settings dialog, on a new project with the default file
-// types: korvane-settings-shots OUT_FOLDER writes one PNG per page, named after its node.
+// Pictures of every node of the settings dialog (a group node shows the summary of its pages),
+// on a new project with the default file types: korvane-settings-shots OUT_FOLDER writes one
+// PNG per node, named after it.
 #include "app/properties_dlg.h"
 #include "editor/editor_page.h"
 #include "exec/debug_form.h"
@@ -41,7 +42,6 @@ int main(int argc, char** argv) {
         int index = 0;
         for (QTreeWidgetItemIterator it(dialog.Cats); *it; ++it) {
             const std::string path = TreeNodePath(*it);
-            if (PageOfPath(path).Page == TPropertyPage::None) continue;
             dialog.SelectPath(path);
             app.processEvents();
             QString name = ToQString(path).replace(QStringLiteral(" \u00BB "), QStringLiteral("-"));
