@@ -52,8 +52,8 @@ void TEditorPage::ShowLoadedText(const TEditorText& loaded) {
 }
 
 void TEditorPage::ShowFileText(TEditorText loaded, std::optional<TTextEncoding> encoding) {
-    TDecodedText decoded =
-        encoding ? DecodeFileTextAs(loaded.Text, *encoding) : DecodeFileText(loaded.Text);
+    TDecodedText decoded = encoding ? DecodeFileTextAs(std::move(loaded.Text), *encoding)
+                                    : DecodeFileText(std::move(loaded.Text));
     loaded.Text = std::move(decoded.Utf8);
     EncodingValue = decoded.Encoding;
     ByteOrderMarkValue = decoded.ByteOrderMark;
@@ -78,7 +78,7 @@ TRecoveryRecord TEditorPage::RecoveryRecord() const {
 void TEditorPage::RecoverText(const std::string& fileBytes) {
     if (!SourceEditor) return;
     TEditorText recovered = ToEditorText(fileBytes);
-    TDecodedText decoded = DecodeFileText(recovered.Text);
+    TDecodedText decoded = DecodeFileText(std::move(recovered.Text));
     recovered.Text = std::move(decoded.Utf8);
     EncodingValue = decoded.Encoding;
     ByteOrderMarkValue = decoded.ByteOrderMark;

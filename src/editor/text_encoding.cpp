@@ -3,6 +3,7 @@
 #include "editor/utf8_scan.h"
 
 #include <array>
+#include <utility>
 
 namespace korvane {
 namespace {
@@ -78,22 +79,23 @@ std::string EncodingName(TTextEncoding encoding) {
     return "UTF-8";
 }
 
-TDecodedText DecodeFileTextAs(std::string_view bytes, TTextEncoding encoding) {
+TDecodedText DecodeFileTextAs(std::string bytes, TTextEncoding encoding) {
     TDecodedText decoded;
     decoded.Encoding = encoding;
     if (encoding == TTextEncoding::Utf8) {
-        decoded.ByteOrderMark = bytes.substr(0, Utf8Bom.size()) == Utf8Bom;
-        if (decoded.ByteOrderMark) bytes.remove_prefix(Utf8Bom.size());
-        decoded.Utf8.assign(bytes);
+        decoded.ByteOrderMark = std::string_view(bytes).substr(0, Utf8Bom.size()) == Utf8Bom;
+        if (decoded.ByteOrderMark) bytes.erase(0, Utf8Bom.size());
+        decoded.Utf8 = std::move(bytes);
     } else {
         decoded.Utf8 = DecodeSingleByte(bytes, encoding);
     }
     return decoded;
 }
 
-TDecodedText DecodeFileText(std::string_view bytes) {
-    return DecodeFileTextAs(bytes,
-                            ReadsAsUtf8(bytes) ? TTextEncoding::Utf8 : TTextEncoding::Windows1252);
+TDecodedText DecodeFileText(std::string bytes) {
+    const TTextEncoding encoding =
+        ReadsAsUtf8(bytes) ? TTextEncoding::Utf8 : TTextEncoding::Windows1252;
+    return DecodeFileTextAs(std::move(bytes), encoding);
 }
 
 std::optional<std::string> EncodeFileText(std::string_view utf8, TTextEncoding encoding,

@@ -26,10 +26,11 @@ struct TDecodedText {
 // Valid UTF-8 is read as UTF-8 (a leading byte order mark taken off and remembered); anything
 // else as Windows-1252, which gives every byte a character: the old CGI scripts in Latin-1
 // show their letters, and the five bytes Windows-1252 leaves unnamed keep their C1 controls.
-TDecodedText DecodeFileText(std::string_view bytes);
+TDecodedText DecodeFileText(std::string bytes);
 // bytes read as encoding, whatever they hold: bytes that are not UTF-8 in a file read as UTF-8
-// stay as they are (the editor shows them as bytes and writes them back unchanged).
-TDecodedText DecodeFileTextAs(std::string_view bytes, TTextEncoding encoding);
+// stay as they are (the editor shows them as bytes and writes them back unchanged). UTF-8 bytes
+// become the text itself, without a copy.
+TDecodedText DecodeFileTextAs(std::string bytes, TTextEncoding encoding);
 
 // The file's bytes for text in encoding, or nothing when a character of text has no byte in
 // it; unencodableAt then tells the byte offset in text of the first such character.

@@ -1,5 +1,7 @@
 #include "platform/growing_block.h"
 
+#include "platform/huge_pages.h"
+
 #include <algorithm>
 #include <new>
 
@@ -32,6 +34,7 @@ void TGrowingBlock::Reserve(size_t bytes) {
     if (block == MAP_FAILED) throw std::bad_alloc();
     Base = static_cast<char*>(block);
     Size = size;
+    AdviseHugePagesForMapping(Base, Size);
 }
 
 } // namespace korvane

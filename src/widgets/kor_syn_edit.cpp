@@ -114,12 +114,20 @@ void TKorSynEdit::SetRawText(std::string_view text) {
     Loading = true;
     // A loaded text is no undo step: keeping it would double the memory of a large file.
     SendScintilla(SCI_SETUNDOCOLLECTION, 0UL);
-    SendScintilla(SCI_CLEARALL);
-    // Room to grow by a quarter, made now while the text is copied in anyway: an edit that
-    // outgrows the engine's buffer copies the whole text (a Replace All over a large file
-    // spent a third of its time there).
-    SendScintilla(SCI_ALLOCATE, static_cast<unsigned long>(text.size() + text.size() / 4));
-    SendScintilla(SCI_APPENDTEXT, static_cast<unsigned long>(text.size()), text.data());
+    const auto load = [&] {
+        SendScintilla(SCI_CLEARALL);
+        // Room to grow by a quarter, made now while the text is copied in anyway: an edit that
+        // outgrows the engine's buffer copies the whole text (a Replace All over a large file
+        // spent a third of its time there).
+        SendScintilla(SCI_ALLOCATE, static_cast<unsigned long>(text.size() + text.size() / 4));
+        SendScintilla(SCI_APPENDTEXT, static_cast<unsigned long>(text.size()), text.data());
+    };
+    // Without assistive technology the whole text is not handed to the accessibility layer,
+    // which would convert all of it to UTF-16 only to announce it.
+    if (QAccessible::isActive())
+        load();
+    else
+        Quietly(load);
     SendScintilla(SCI_SETUNDOCOLLECTION, 1UL);
     SendScintilla(SCI_EMPTYUNDOBUFFER);
     SendScintilla(SCI_GOTOPOS, 0UL);
@@ -311,12 +319,14 @@ void TKorSynEdit::Quietly(const std::function<void()>& operation, bool announceU
     SendScintilla(SCI_SETMODEVENTMASK, static_cast<unsigned long>(eventMask));
     const auto changes = std::move(QuietLineChanges);
     QuietLineChanges.clear();
-    for (const auto& [firstLine, added] : changes) {
-        if (added > 0)
-            emit LinesInserted(firstLine, added);
-        else
-            emit LinesDeleted(firstLine, -added);
-    }
+    // A loaded text moves no lines of an earlier one: the lines are all new.
+    if (!Loading)
+        for (const auto& [firstLine, added] : changes) {
+            if (added > 0)
+                emit LinesInserted(firstLine, added);
+            else
+                emit LinesDeleted(firstLine, -added);
+        }
     if (!announceUnchanged && !QuietChanged) return;
     emit textChanged();
     emit TextEdited();

@@ -46,3 +46,18 @@ TEST(GrowingArray, KeepsItsContentsAsItGrowsAndItsMemoryWhenEmptied) {
     EXPECT_EQ(pairs[49999].A, 49999);
     EXPECT_EQ(pairs.back().B, 49999 / 2.0);
 }
+
+// Arrays the size of a long run's output, two growing in turn so that each remap may move:
+// the memory lent on huge pages must stay one piece the system can remap.
+TEST(GrowingArray, GrowsThroughTensOfMegabytesBesideAnother) {
+    TGrowingArray<char> output;
+    TGrowingArray<char> errors;
+    const std::string line(79, 'x');
+    for (int i = 0; output.size() < (size_t(48) << 20); ++i) {
+        output.append(line + "\n");
+        if (i % 16 == 0) errors.append(std::to_string(i) + "\n");
+    }
+    for (size_t at = 0; at < output.size(); at += 80)
+        ASSERT_EQ(output.View().substr(at, 80), line + "\n") << at;
+    EXPECT_EQ(errors.View().substr(0, 6), "0\n16\n3");
+}
