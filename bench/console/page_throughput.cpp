@@ -193,8 +193,8 @@ int main(int argc, char** argv) {
     std::printf("perl | cat > /dev/null     %.3f s\n", peerMedian);
     const double terminalMedian = Median(terminalPeer);
     std::printf("perl under script(1)       %.3f s   (a terminal alone)\n", terminalMedian);
-    std::printf("through the page           %.3f s   ratio %.2fx, %.2fx the terminal\n",
-                pageMedian, pageMedian / peerMedian, pageMedian / terminalMedian);
+    std::printf("through the page           %.3f s   ratio %.2fx, %.2fx the terminal\n", pageMedian,
+                pageMedian / peerMedian, pageMedian / terminalMedian);
     std::printf("peak memory added by a run %ld MB   (%.2fx the output)\n",
                 *std::max_element(growth.begin(), growth.end()),
                 static_cast<double>(*std::max_element(growth.begin(), growth.end())) /

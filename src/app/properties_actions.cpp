@@ -104,7 +104,7 @@ std::vector<std::string> TPropertiesDlg::RunVersionQuery(const TCommandLine& com
         CurrentPrompt().Inform(PromptKind::Error, e.what());
         return {};
     }
-    return console.AllLines.Strings();
+    return console.AllLines().Strings();
 }
 
 void TPropertiesDlg::PerlVersionClick() {

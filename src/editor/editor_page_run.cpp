@@ -173,7 +173,7 @@ void TEditorPage::ShowRunOutput() {
     // Only what arrived since the last call goes in: a program that prints a great deal must
     // not make every later piece of its output cost more than the one before.
     const TConsoleDisplay::TUpdate update =
-        OutputShown.Next(combined ? console.AllLines : console.OutputLines);
+        OutputShown.Next(combined ? console.AllLines() : console.OutputLines);
     // Colouring a huge output costs more than everything else shown with it, and nobody
     // reads megabytes of output for its colours: past the limit it shows plain.
     if (OutputShown.ShownBytes() > OutputHighlightLimit) OutputText->MakePlain();

@@ -69,24 +69,50 @@ void TConsoleController::ClearStreams() {
     // The lists first: they point into the streams.
     ErrorLines.Clear();
     OutputLines.Clear();
-    AllLines.Clear();
+    Merged.Clear();
     Out.clear();
     Err.clear();
     Arrivals.clear();
     Dropped = 0;
+    RestartMerged();
 }
 
 std::string TConsoleController::AllBytes() const {
     std::string all;
     all.reserve(Out.size() + Err.size());
     size_t outAt = 0, errAt = 0;
-    for (const auto& [stream, count] : Arrivals) {
-        const bool isOutput = stream == ChildStream::Output;
+    for (const TArrival& arrival : Arrivals) {
+        const bool isOutput = arrival.Stream == ChildStream::Output;
         size_t& at = isOutput ? outAt : errAt;
-        all.append((isOutput ? Out : Err).View().substr(at, count));
-        at += count;
+        all.append((isOutput ? Out : Err).View().substr(at, arrival.Count));
+        at += arrival.Count;
     }
     return all;
+}
+
+const TConsoleLines& TConsoleController::AllLines() const {
+    // The last arrival may have grown since, and others may have come after it.
+    for (; MergedArrival < Arrivals.size(); ++MergedArrival, MergedOfArrival = 0) {
+        const TArrival& arrival = Arrivals[MergedArrival];
+        const bool isOutput = arrival.Stream == ChildStream::Output;
+        size_t& at = isOutput ? MergedOutAt : MergedErrAt;
+        const size_t count = arrival.Count - MergedOfArrival;
+        if (count > 0) Merged.AppendBytes(isOutput ? Out : Err, at, arrival.Tag, at + count);
+        at += count;
+        MergedOfArrival = arrival.Count;
+        if (MergedArrival + 1 == Arrivals.size()) break;
+    }
+    return Merged;
+}
+
+std::string TConsoleController::DroppedNote() const {
+    return "[... " + std::to_string(Dropped) + " bytes of earlier output dropped ...]\n";
+}
+
+void TConsoleController::RestartMerged() {
+    Merged.Clear();
+    MergedArrival = MergedOfArrival = MergedOutAt = MergedErrAt = 0;
+    if (Dropped > 0) Merged.AppendBytes(DroppedNote(), Tag);
 }
 
 void TConsoleController::zeroiseSession() {
@@ -150,12 +176,11 @@ bool TConsoleController::ReadStream(ChildStream stream) {
     const size_t got = Process.Read(stream, bytes.Unused(ReadChunk), ReadChunk);
     if (got == 0) return false;
     bytes.Commit(got);
-    if (!Arrivals.empty() && Arrivals.back().first == stream)
-        Arrivals.back().second += got;
+    if (!Arrivals.empty() && Arrivals.back().Stream == stream && Arrivals.back().Tag == Tag)
+        Arrivals.back().Count += got;
     else
-        Arrivals.emplace_back(stream, got);
+        Arrivals.push_back({stream, got, Tag});
 
-    AllLines.AppendBytes(bytes, from, Tag);
     (isOutput ? OutputLines : ErrorLines).AppendBytes(bytes, from, Tag);
     size_t& logged = isOutput ? OutLogged : ErrLogged;
     if ((isOutput ? LogOutput : LogError) && LoggingOn && !Quiet) {
@@ -173,33 +198,33 @@ void TConsoleController::DropOldestOutput() {
     size_t drop = Out.size() + Err.size() - OutputLimit / 2;
     size_t cutOut = 0;
     size_t cutErr = 0;
-    for (const auto& [stream, count] : Arrivals) {
+    for (const TArrival& arrival : Arrivals) {
         if (drop == 0) break;
-        const size_t taken = std::min(count, drop);
-        (stream == ChildStream::Output ? cutOut : cutErr) += taken;
+        const size_t taken = std::min(arrival.Count, drop);
+        (arrival.Stream == ChildStream::Output ? cutOut : cutErr) += taken;
         drop -= taken;
     }
     cutOut = PastLineEnd(Out.View(), cutOut);
     cutErr = PastLineEnd(Err.View(), cutErr);
-    std::vector<std::pair<ChildStream, size_t>> kept;
+    std::vector<TArrival> kept;
     size_t outLeft = cutOut;
     size_t errLeft = cutErr;
-    for (auto [stream, count] : Arrivals) {
-        size_t& left = stream == ChildStream::Output ? outLeft : errLeft;
-        const size_t taken = std::min(count, left);
+    for (TArrival arrival : Arrivals) {
+        size_t& left = arrival.Stream == ChildStream::Output ? outLeft : errLeft;
+        const size_t taken = std::min(arrival.Count, left);
         left -= taken;
-        count -= taken;
-        if (count == 0) continue;
-        if (!kept.empty() && kept.back().first == stream)
-            kept.back().second += count;
+        arrival.Count -= taken;
+        if (arrival.Count == 0) continue;
+        if (!kept.empty() && kept.back().Stream == arrival.Stream && kept.back().Tag == arrival.Tag)
+            kept.back().Count += arrival.Count;
         else
-            kept.emplace_back(stream, count);
+            kept.push_back(arrival);
     }
     Arrivals = std::move(kept);
     // The lists point into the streams: they go before the bytes move.
     ErrorLines.Clear();
     OutputLines.Clear();
-    AllLines.Clear();
+    Merged.Clear();
     Out.DropFront(cutOut);
     Err.DropFront(cutErr);
     OutLogged -= std::min(OutLogged, cutOut);
@@ -209,20 +234,10 @@ void TConsoleController::DropOldestOutput() {
 }
 
 void TConsoleController::RebuildLines() {
-    const std::string note =
-        "[... " + std::to_string(Dropped) + " bytes of earlier output dropped ...]\n";
-    OutputLines.AppendBytes(note, Tag);
+    OutputLines.AppendBytes(DroppedNote(), Tag);
     OutputLines.AppendBytes(Out, 0, Tag);
     ErrorLines.AppendBytes(Err, 0, Tag);
-    AllLines.AppendBytes(note, Tag);
-    size_t outAt = 0;
-    size_t errAt = 0;
-    for (const auto& [stream, count] : Arrivals) {
-        const bool isOutput = stream == ChildStream::Output;
-        size_t& at = isOutput ? outAt : errAt;
-        AllLines.AppendBytes(isOutput ? Out : Err, at, Tag, at + count);
-        at += count;
-    }
+    RestartMerged();
 }
 
 bool TConsoleController::Synchronize() {

@@ -53,7 +53,10 @@ public:
     // What the programs wrote, as lines; their change handlers survive setupConsole.
     TConsoleLines ErrorLines;
     TConsoleLines OutputLines;
-    TConsoleLines AllLines; // output and errors together, in the order they arrived
+    // Output and errors together, in the order they arrived. Made when asked, from what arrived
+    // since the last time: a run nobody asks this of (a Perl run, whose errors go to the
+    // messages) keeps one line index of its output, not two.
+    const TConsoleLines& AllLines() const;
 
     // Everything read from output and from errors; the line lists point into these bytes.
     std::string_view OutBytes() const { return Out.View(); }
@@ -170,7 +173,7 @@ private:
     static std::vector<std::string> SortedEnvironment(std::vector<std::string> environment);
     bool ReadStream(ChildStream stream);
     void DropOldestOutput();
-    // The three line lists made again from the streams, after the note of what was dropped.
+    // The line lists made again from the streams, after the note of what was dropped.
     void RebuildLines();
     void FlushInput();
     void ParseCommands();
@@ -190,8 +193,24 @@ private:
 
     TConsoleBytes Out;
     TConsoleBytes Err;
-    // How the reads of both streams followed each other: which stream, how many bytes.
-    std::vector<std::pair<ChildStream, size_t>> Arrivals;
+    // How the reads of both streams followed each other: which stream, how many bytes, for
+    // which session's tag.
+    struct TArrival {
+        ChildStream Stream;
+        size_t Count;
+        ConsoleTag Tag;
+    };
+    std::vector<TArrival> Arrivals;
+    // AllLines() as far as it was made: the arrival it had reached, how much of that arrival it
+    // holds, and where it stands in each stream.
+    mutable TConsoleLines Merged;
+    mutable size_t MergedArrival = 0;
+    mutable size_t MergedOfArrival = 0;
+    mutable size_t MergedOutAt = 0;
+    mutable size_t MergedErrAt = 0;
+    // Merged starts again (with the note of what was dropped, if anything was).
+    void RestartMerged();
+    std::string DroppedNote() const;
     size_t OutLogged = 0;
     size_t ErrLogged = 0;
     size_t OutputLimit = DefaultOutputLimit;

@@ -373,7 +373,9 @@ bool ChildProcess::HasExited() {
 }
 
 void ChildProcess::WaitForActivity(int timeoutMs, bool wantToWrite, bool wantToWriteCommands) {
-    if (HasExited()) return;
+    // With a process descriptor the wait below ends at the exit; asking first as well would
+    // cost a system call for every piece of output read.
+    if (Exited || (PidFd < 0 && HasExited())) return;
     const Clock::time_point deadline = Clock::now() + std::chrono::milliseconds(timeoutMs);
     for (;;) {
         pollfd fds[5];

@@ -177,7 +177,7 @@ TModuleInstaller::TToolRun TModuleInstaller::Run(const std::vector<std::string>&
     Console.executeSession(
         {ToolCommand(arguments), FolderPart(CurrentSettings().ModuleManager), Environment}, true,
         seconds, seconds);
-    run.Lines = Console.AllLines.Strings();
+    run.Lines = Console.AllLines().Strings();
     run.Finished = Console.sessionFinished();
     run.ExitCode = run.Finished ? Console.LastExit().Code : -1;
     return run;

@@ -270,7 +270,7 @@ bool TMySqlController::VersionQuery() {
     // One that hangs without a word is no answer either.
     if (!Console.sessionFinished()) Console.endSession();
     const TProgramExit& exit = Console.LastExit();
-    return !(Console.AllLines.Empty() && exit.Code != 0);
+    return !(Console.AllLines().Empty() && exit.Code != 0);
 }
 
 void TMySqlController::CheckConnectionType() {
@@ -284,7 +284,7 @@ void TMySqlController::CheckConnectionType() {
         ConnectionTypeValue = socketFailed ? 1 : 0;
         SilentFailure = !VersionQuery();
         if (AnyLine(Console.ErrorLines, socketFailed ? IsTcpFailure : IsSocketFailure) ||
-            Console.AllLines.Empty())
+            Console.AllLines().Empty())
             ConnectionTypeValue = 2;
     } else if (Console.ErrorLines.Empty()) {
         ConnectionTypeValue = 2; // so the check runs again next time

@@ -1,5 +1,6 @@
 #include "exec/console_controller.h"
 
+#include <algorithm>
 #include <chrono>
 #include <filesystem>
 #include <fstream>
@@ -98,7 +99,7 @@ TEST_F(ConsoleControllerTest, CollectsOutputAndTagsTheLinesOfTheRun) {
     EXPECT_EQ(Console.OutBytes(), "out 1\nout 2");
     EXPECT_EQ(Console.ErrBytes(), "err 1\n");
     EXPECT_EQ(Console.AllBytes(), "out 1\nerr 1\nout 2");
-    EXPECT_EQ(Console.AllLines.Strings(), (Words{"out 1", "err 1", "out 2"}));
+    EXPECT_EQ(Console.AllLines().Strings(), (Words{"out 1", "err 1", "out 2"}));
     EXPECT_EQ(Console.ErrorLines.Object(0), &page);
     EXPECT_EQ(Console.OutputLines.Object(1), &page);
 
@@ -111,6 +112,31 @@ TEST_F(ConsoleControllerTest, CollectsOutputAndTagsTheLinesOfTheRun) {
     EXPECT_EQ(Console.OutputLines.Strings(), Words{"only"});
     EXPECT_TRUE(Console.ErrorLines.Empty());
     EXPECT_EQ(Console.AllBytes(), "only\n");
+}
+
+// The merged lines are made when asked, from what came since they were last asked for: read
+// between polls they grow as the run goes on (a line cut between two reads included) and end
+// as the whole run's, tagged by the session that read each line.
+TEST_F(ConsoleControllerTest, MergedLinesReadWhileTheRunGoesOnEndAsTheWholeRuns) {
+    int first = 0;
+    int second = 0;
+    Console.executeSessionObject(Script("print \"before\\n\";"), true, &first, 10, 30);
+    const uint64_t generation = Console.AllLines().Generation();
+    Console.startSession(Script("$| = 1; my $pause = sub { select(undef, undef, undef, 0.2) };"
+                                " print \"out 1\\n\"; $pause->(); print STDERR \"err 1\\n\";"
+                                " $pause->(); print 'par'; $pause->(); print \"tial\\nlast\";"),
+                         &second, false);
+    std::vector<size_t> counts;
+    EXPECT_TRUE(PollUntil([&] {
+        counts.push_back(Console.AllLines().Count());
+        return Console.sessionFinished();
+    }));
+    EXPECT_EQ(Console.AllLines().Strings(), (Words{"before", "out 1", "err 1", "partial", "last"}));
+    EXPECT_EQ(Console.AllLines().Generation(), generation) << "made by adding, not again";
+    EXPECT_EQ(Console.AllLines().Object(0), &first);
+    EXPECT_EQ(Console.AllLines().Object(3), &second);
+    EXPECT_TRUE(std::is_sorted(counts.begin(), counts.end()));
+    EXPECT_LT(counts.front(), counts.back()) << "read while the run went on";
 }
 
 TEST_F(ConsoleControllerTest, AProgramThatPrintsWithoutEndKeepsRunningInBoundedMemory) {
@@ -148,10 +174,10 @@ TEST_F(ConsoleControllerTest, DroppingKeepsBothStreamsInStepAndWholeLines) {
     const std::string note =
         "[... " + std::to_string(Console.DroppedBytes()) + " bytes of earlier output dropped ...]";
     EXPECT_EQ(Console.OutputLines[0], note);
-    EXPECT_EQ(Console.AllLines[0], note);
+    EXPECT_EQ(Console.AllLines()[0], note);
     EXPECT_EQ(Console.OutputLines[Console.OutputLines.Count() - 1], "out 20000");
     EXPECT_EQ(Console.ErrorLines[Console.ErrorLines.Count() - 1], "err 20000");
-    const std::string lastMerged(Console.AllLines[Console.AllLines.Count() - 1]);
+    const std::string lastMerged(Console.AllLines()[Console.AllLines().Count() - 1]);
     EXPECT_TRUE(lastMerged == "out 20000" || lastMerged == "err 20000") << lastMerged;
     // Each stream keeps whole lines that follow on from one another.
     const auto numbered = [](const korvane::TConsoleLines& lines, size_t first, const char* word) {
@@ -198,7 +224,7 @@ TEST_F(ConsoleControllerTest, ALineFromBothStreamsOrWithTypedInputLeavesTheStrea
     // The echo ended the output line; in the combined list the error's CR and the output's
     // LF that came after it are one line end.
     EXPECT_EQ(Console.OutputLines.Strings(), (Words{"Name? bob", "", "Hello bob"}));
-    EXPECT_EQ(Console.AllLines.Strings(), (Words{"Name? careful", "Hello bob"}));
+    EXPECT_EQ(Console.AllLines().Strings(), (Words{"Name? careful", "Hello bob"}));
     EXPECT_EQ(Console.ErrorLines.Strings(), Words{"careful"});
     EXPECT_EQ(Console.OutBytes(), "Name? \nHello bob\n");
     EXPECT_EQ(Console.AllBytes(), "Name? careful\r\nHello bob\n");
@@ -212,12 +238,12 @@ TEST_F(ConsoleControllerTest, ARunWithoutClearContinuesTheOpenLineWithItsOwnTag)
                                  &second, 10, 30);
     EXPECT_EQ(Console.OutputLines.Strings(), (Words{"partial rest", "next"}));
     EXPECT_EQ(Console.OutputLines.Object(0), &second);
-    EXPECT_EQ(Console.AllLines.Object(0), &second);
+    EXPECT_EQ(Console.AllLines().Object(0), &second);
     EXPECT_EQ(Console.ErrorLines.Object(0), &second);
     // A run with Clear starts afresh in the memory the last one used.
     Console.executeSessionObject(Script("print \"new\\n\";"), true, &first, 10, 30);
-    EXPECT_EQ(Console.AllLines.Strings(), Words{"new"});
-    EXPECT_EQ(Console.AllLines.Object(0), &first);
+    EXPECT_EQ(Console.AllLines().Strings(), Words{"new"});
+    EXPECT_EQ(Console.AllLines().Object(0), &first);
     EXPECT_EQ(Console.AllBytes(), "new\n");
 }
 

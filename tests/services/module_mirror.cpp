@@ -18,7 +18,7 @@ TAdapterRun Run(const TCommandLine& command, const std::vector<std::string>& env
     TConsoleController console;
     console.executeSession({command, workDir, environment}, true, RunSeconds, RunSeconds);
     console.endSession();
-    return {console.AllLines.Strings(), console.LastExit().Code};
+    return {console.AllLines().Strings(), console.LastExit().Code};
 }
 
 } // namespace
