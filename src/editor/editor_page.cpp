@@ -388,7 +388,9 @@ void TEditorPage::UpdateTabCaption() {
     if (QTabWidget* tabs = Owner.Host().PageControl()) {
         const int index = tabs->indexOf(OuterSheet);
         if (index >= 0) {
-            tabs->setTabText(index, ToQString(TabCaption()));
+            // Called for every key: a tab bar given its text again lays out and draws again.
+            const QString caption = ToQString(TabCaption());
+            if (tabs->tabText(index) != caption) tabs->setTabText(index, caption);
             tabs->setTabToolTip(index, ToQString(TempFileName()));
         }
     }

@@ -7,6 +7,7 @@
 #include <QInputMethodEvent>
 #include <QKeyEvent>
 #include <QPainter>
+#include <QScrollBar>
 #include <Qsci/qscicommand.h>
 #include <Qsci/qscicommandset.h>
 
@@ -62,6 +63,11 @@ TKorSynEdit::TKorSynEdit(QWidget* parent) : QsciScintilla(parent) {
     connect(this, &QsciScintillaBase::SCN_MODIFIED, this,
             [this](int position, int type, const char* text, int length, int linesAdded, int, int,
                    int, int, int) { OnEngineModified(position, type, text, length, linesAdded); });
+    // The engine widens the scrolled width to the widest line it has drawn, so a line typed
+    // past the widest changes the scroll bar's range, and has it drawn again, with every key.
+    // Once the bar shows, the width grows in steps with room to spare instead.
+    connect(horizontalScrollBar(), &QScrollBar::rangeChanged, this,
+            [this](int, int maximum) { WidenScrollRoom(maximum); });
     connect(this, &QsciScintilla::marginClicked, this,
             [this](int, int line, Qt::KeyboardModifiers) { emit GutterClick(line + 1); });
     connect(this, &QsciScintilla::modificationChanged, this, [this](bool) {
@@ -650,6 +656,14 @@ void TKorSynEdit::OnEngineModified(int position, int type, const char* /*text*/,
             emit LinesDeleted(firstLine, -linesAdded);
     }
     if (!(type & SC_MULTISTEPUNDOREDO) || (type & SC_LASTSTEPINUNDOREDO)) emit TextEdited();
+}
+
+void TKorSynEdit::WidenScrollRoom(int scrollMaximum) {
+    if (scrollMaximum <= 0) return; // the lines fit: no bar to draw, none to bring up
+    const long width = SendScintilla(SCI_GETSCROLLWIDTH);
+    if (width <= ScrollRoom) return; // within the room given last time (or giving it now)
+    ScrollRoom = width + std::max(width / 4, MinScrollRoomStep);
+    SendScintilla(SCI_SETSCROLLWIDTH, static_cast<unsigned long>(ScrollRoom));
 }
 
 void TKorSynEdit::paintEvent(QPaintEvent* event) {

@@ -173,6 +173,12 @@ private:
                         bool background);
     long long PositionOf(int column, int line) const;
 
+    // Called as the horizontal scroll bar's range changes: past the room given last time, the
+    // scrolled width gets a quarter more (at least MinScrollRoomStep pixels).
+    void WidenScrollRoom(int scrollMaximum);
+    static constexpr long MinScrollRoomStep = 256;
+    long ScrollRoom = 0;
+
     bool Loading = false;
     bool Quiet = false;
     bool QuietChanged = false; // a change was announced during the quiet operation

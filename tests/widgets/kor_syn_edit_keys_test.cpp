@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <QAccessible>
+#include <QScrollBar>
 #include <QTest>
 
 #include <string>
@@ -58,6 +59,59 @@ TEST(KorSynEditKeys, TypedKeysAreReportedAfterTheirChange) {
     ASSERT_EQ(lineChanges.size(), 2u);
     EXPECT_EQ(lineChanges.back(), (std::pair<int, int>{2, -1}));
     EXPECT_EQ(engineNotices, 0) << "the component's own notice of each change was sent";
+}
+
+// A loaded text reaches the component without the notice that hands the accessibility layer a
+// copy of all of it (a large file spent a quarter of its opening there); the page hears of
+// the change once and of no lines moving, as before.
+TEST(KorSynEditKeys, ALoadedTextIsTakenQuietly) {
+    if (QAccessible::isActive()) GTEST_SKIP() << "assistive technology is on: it is told";
+    TKorSynEdit edit;
+    int engineNotices = 0;
+    QObject::connect(&edit, &QsciScintillaBase::SCN_MODIFIED, &edit,
+                     [&](int, int type, const char*, int, int, int, int, int, int, int) {
+                         if (type & QsciScintillaBase::SC_MOD_INSERTTEXT) ++engineNotices;
+                     });
+    int edits = 0;
+    QObject::connect(&edit, &TKorSynEdit::TextEdited, &edit, [&] { ++edits; });
+    int lineChanges = 0;
+    QObject::connect(&edit, &TKorSynEdit::LinesInserted, &edit, [&] { ++lineChanges; });
+    QObject::connect(&edit, &TKorSynEdit::LinesDeleted, &edit, [&] { ++lineChanges; });
+    edit.SetRawText("one\r\ntwo\r\n");
+    edit.SetRawText("three\r\nfour\r\nfive\r\n");
+    EXPECT_EQ(edit.RawText(), "three\r\nfour\r\nfive\r\n");
+    EXPECT_EQ(edit.LineCount(), 4);
+    EXPECT_FALSE(edit.Modified());
+    EXPECT_EQ(engineNotices, 0);
+    EXPECT_EQ(edits, 2);
+    EXPECT_EQ(lineChanges, 0);
+}
+
+// Typing past the widest line widens what can be scrolled in steps, so the horizontal scroll
+// bar is not given a new range (and drawn again) at every key.
+TEST(KorSynEditKeys, ALineTypedPastTheWidestWidensTheScrollRangeInSteps) {
+    TKorSynEdit edit;
+    edit.resize(320, 200);
+    edit.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&edit));
+    edit.SetRawText("short\r\n");
+    QScrollBar* bar = edit.horizontalScrollBar();
+    int ranges = 0;
+    QObject::connect(bar, &QScrollBar::rangeChanged, &edit, [&] { ++ranges; });
+    const auto typeAndPaint = [&](int keys) {
+        for (int i = 0; i < keys; ++i) {
+            QTest::keyClick(&edit, Qt::Key_X);
+            edit.viewport()->repaint();
+        }
+    };
+    edit.SetCaret(6, 1);
+    typeAndPaint(500);
+    EXPECT_GT(bar->maximum(), 0);
+    EXPECT_LE(ranges, 8) << "a new range at every few keys past the widest line";
+    // The room given reaches past the line, so its end can be brought into view.
+    QTest::keyClick(&edit, Qt::Key_End);
+    edit.viewport()->repaint();
+    EXPECT_GT(bar->value(), 0);
 }
 
 } // namespace
