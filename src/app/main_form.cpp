@@ -45,6 +45,7 @@
 #include "template_menus/template_commands.h"
 #include "widgets/kor_syn_edit.h"
 #include "widgets/user_feedback.h"
+#include "widgets/window_wait.h"
 
 #include <QAction>
 #include <QApplication>
@@ -122,6 +123,8 @@ TMainForm::~TMainForm() {
     // A run ended by a closing page must not reach back into a window going away.
     delete VariableWindowObject; // it follows the debugger window
     if (DebugFormObject) {
+        // Runs ended while the window goes away wait without handling its events.
+        DebugFormObject->Console().SetWaitHooks({});
         DebugFormObject->OnDebugActionsChanged = nullptr;
         DebugFormObject->OnStatusChanged = nullptr;
         DebugFormObject->LogOptions = nullptr;
@@ -525,6 +528,11 @@ bool TMainForm::FormCreate() {
     debug.UpdateDebugActions();
     HelpCommands->Manager().PushContext("Contents/reference");
     BuildWindowCommands();
+    // From here on a helper program the window waits for leaves it painting, with Cancel.
+    HelperWait = std::make_unique<TWindowWait>(this);
+    debug.Console().SetWaitHooks(
+        {[this](const std::string& command) { HelperWait->Begin(command); },
+         [this] { return HelperWait->GoesOn(); }, [this] { HelperWait->End(); }});
     return true;
 }
 

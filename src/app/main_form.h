@@ -32,6 +32,7 @@ class TCommandRefresh;
 class TDebugForm;
 class TDefinitionCommands;
 class TMessageList;
+class TWindowWait;
 class TPageTabMenu;
 class TEditorPage;
 class TFileCommands;
@@ -225,6 +226,8 @@ private:
 
     std::vector<std::string> Arguments;
     StartRequest Request;
+    // Made before the debugger window and gone after it: its console's waits are shown here.
+    std::unique_ptr<TWindowWait> HelperWait;
     std::unique_ptr<TDebugForm> DebugFormObject;
     std::unique_ptr<TGlobalSettings> GlobalSettings;
     std::unique_ptr<TRecoveryKeeper> RecoveryCopies;

@@ -291,6 +291,22 @@ void TConsoleController::ExecuteUntilDone(const TProgramStart& Start, bool Clear
                                           double IdleSeconds, double TotalSeconds,
                                           TLogFilter Filter) {
     startSession(Start, Tag, Clear, std::move(Filter));
+    WaitCancelledValue = false;
+    const bool told = !Waiting && WaitHooks.GoesOn;
+    // The hooks hear of the end however the wait ends.
+    struct TWaitScope {
+        TConsoleController& Console;
+        const bool Told;
+        ~TWaitScope() {
+            if (!Told) return;
+            Console.Waiting = false;
+            if (Console.WaitHooks.Ends) Console.WaitHooks.Ends();
+        }
+    } scope{*this, told};
+    if (told) {
+        Waiting = true;
+        if (WaitHooks.Begins) WaitHooks.Begins(ProgramName);
+    }
     const auto seconds = [](double s) {
         return std::chrono::duration_cast<Clock::duration>(std::chrono::duration<double>(s));
     };
@@ -299,6 +315,11 @@ void TConsoleController::ExecuteUntilDone(const TProgramStart& Start, bool Clear
     while (Clock::now() < deadline && !sessionFinished() &&
            Clock::now() < lastActivity + seconds(IdleSeconds)) {
         if (Synchronize()) lastActivity = Clock::now();
+        if (told && !WaitHooks.GoesOn()) {
+            WaitCancelledValue = true;
+            endSession();
+            break;
+        }
     }
 }
 

@@ -35,6 +35,16 @@ struct TProgramExit {
     int Code = -1;        // its exit status (128 + the signal for a signal), -1 when unknown
 };
 
+// Told of each run a caller waits for (executeSession and executeSessionObject): its start,
+// with the command's text as the log shows it; every poll while it goes on, which may answer
+// false to have the program stopped; and its end. The window keeps painting and offers Cancel
+// through these.
+struct TConsoleWaitHooks {
+    std::function<void(const std::string& command)> Begins;
+    std::function<bool()> GoesOn;
+    std::function<void()> Ends;
+};
+
 class TConsoleController {
 public:
     // Largest environment block handed to a child: the NAME=value lines, each ended by a NUL
@@ -127,6 +137,10 @@ public:
     // to the next start or endSession.
     void executeSession(const TProgramStart& Start, bool Clear, double IdleSeconds,
                         double TotalSeconds, TLogFilter Filter = {});
+    // Whom the runs waited for tell of their progress (empty hooks: nobody).
+    void SetWaitHooks(TConsoleWaitHooks hooks) { WaitHooks = std::move(hooks); }
+    // The last run waited for was stopped because the hooks asked for it (the user's Cancel).
+    bool WaitCancelled() const { return WaitCancelledValue; }
     // The same; every line the run adds carries Tag.
     void executeSessionObject(const TProgramStart& Start, bool Clear, ConsoleTag Tag,
                               double IdleSeconds, double TotalSeconds);
@@ -216,6 +230,9 @@ private:
     size_t OutputLimit = DefaultOutputLimit;
     size_t Dropped = 0;
     TProgramExit LastExitValue;
+    TConsoleWaitHooks WaitHooks;
+    bool Waiting = false; // a run is waited for: one started by the hooks' poll is not told
+    bool WaitCancelledValue = false;
 };
 
 } // namespace korvane

@@ -145,16 +145,14 @@ void UseTerminal(TRunRequest& run) {
 
 namespace {
 
+constexpr const char* CheckCancelledMessage = "Syntax check cancelled: the checker was stopped.";
+
 // A checker still running after the limits would keep the console busy and so block every
 // later run; what it wrote so far is all the check gives.
 void RunCheck(TConsoleController& console, const TProgramStart& start, ConsoleTag tag) {
     console.executeSessionObject(start, true, tag, SyntaxCheckIdleSeconds, SyntaxCheckTotalSeconds);
     if (!console.sessionFinished()) console.endSession();
 }
-
-} // namespace
-
-namespace {
 
 // The checker of a page: script is the file to check, or "-" for the checker's input (then an
 // untrusted file's reader is told the page's file name to report).
@@ -176,12 +174,8 @@ TProgramStart PhpCheckStart(const TCommandLine& command) {
     return {command, "", PhpCheckEnvironment()};
 }
 
-} // namespace
-
-std::vector<TMessageLine> SyntaxCheckScript(TConsoleController& console,
-                                            const TRunSettings& settings, const TRunPageInfo& page,
-                                            TDateTime startTime) {
-    KORVANE_TRACE("", "SyntaxCheckScript");
+std::vector<TMessageLine> CheckMessages(TConsoleController& console, const TRunSettings& settings,
+                                        const TRunPageInfo& page, TDateTime startTime) {
     switch (page.Kind) {
     case TLanguage::Perl:
         if (!ToolPathsPresent(page.Kind, settings, "")) return {};
@@ -197,6 +191,18 @@ std::vector<TMessageLine> SyntaxCheckScript(TConsoleController& console,
     default:
         return {};
     }
+}
+
+} // namespace
+
+std::vector<TMessageLine> SyntaxCheckScript(TConsoleController& console,
+                                            const TRunSettings& settings, const TRunPageInfo& page,
+                                            TDateTime startTime) {
+    KORVANE_TRACE("", "SyntaxCheckScript");
+    std::vector<TMessageLine> messages = CheckMessages(console, settings, page, startTime);
+    // What a cancelled checker wrote is no verdict: the list says it was stopped.
+    if (console.WaitCancelled()) messages.push_back({CheckCancelledMessage, page.Tag});
+    return messages;
 }
 
 namespace {

@@ -64,7 +64,8 @@ TRunRequest DebugRunRequest(const TRunSettings& settings, const TRunPageInfo& pa
 void UseTerminal(TRunRequest& run);
 
 // Checks the syntax of a Perl or PHP page's file and returns the message-list lines; other
-// kinds give none. Blocks for at most 10 seconds of silence or 30 in all.
+// kinds give none. Blocks for at most 10 seconds of silence or 30 in all, or until the
+// console's wait hooks cancel it (the list then says so).
 std::vector<TMessageLine> SyntaxCheckScript(TConsoleController& console,
                                             const TRunSettings& settings, const TRunPageInfo& page,
                                             TDateTime startTime);

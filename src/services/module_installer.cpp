@@ -21,6 +21,7 @@ constexpr const char* ConnectionError =
 constexpr const char* NotOnCpan = "Module not found on CPAN.";
 constexpr const char* SelectFirst = "Select an item from the list first.";
 constexpr const char* TimedOut = "Timed out.";
+constexpr const char* CancelledRun = "Cancelled: the module manager was stopped.";
 // Result lines of a modern manager start with their number: "   1. " in a search, "  1. " in
 // a query.
 constexpr size_t SearchNumberWidth = 6;
@@ -178,7 +179,8 @@ TModuleInstaller::TToolRun TModuleInstaller::Run(const std::vector<std::string>&
         {ToolCommand(arguments), FolderPart(CurrentSettings().ModuleManager), Environment}, true,
         seconds, seconds);
     run.Lines = Console.AllLines().Strings();
-    run.Finished = Console.sessionFinished();
+    run.Cancelled = Console.WaitCancelled();
+    run.Finished = Console.sessionFinished() && !run.Cancelled;
     run.ExitCode = run.Finished ? Console.LastExit().Code : -1;
     return run;
 }
@@ -187,8 +189,12 @@ void TModuleInstaller::ResultMessage(PromptKind kind, const std::string& text) c
     CurrentPrompt().Inform(kind, text);
 }
 
+std::string TModuleInstaller::UnfinishedText(const TToolRun& run) {
+    return run.Cancelled ? CancelledRun : TimedOut;
+}
+
 std::string TModuleInstaller::FailureOf(const TToolRun& run) {
-    if (!run.Finished) return TimedOut;
+    if (!run.Finished) return UnfinishedText(run);
     const std::string first = run.Lines.empty() ? std::string() : run.Lines.front();
     if (StartsText("Failed", first)) return first;
     if (run.ExitCode == 0) return {};
@@ -221,7 +227,7 @@ bool TModuleInstaller::SearchCPAN(std::string& module, std::vector<std::string>&
     if (module.empty()) module = "*";
     Run({"set", "case", "0"}, SetCaseSeconds);
     const TToolRun run = Run({"search", module}, SearchSeconds);
-    if (!run.Finished) return ResultMessage(PromptKind::Error, TimedOut), false;
+    if (!run.Finished) return ResultMessage(PromptKind::Error, UnfinishedText(run)), false;
     if (run.Lines.empty()) return ResultMessage(PromptKind::Error, "Nothing found."), false;
     if (Contains(run.Lines.front(), "Error connecting to"))
         return ResultMessage(PromptKind::Error, ConnectionError), false;
@@ -242,7 +248,7 @@ bool TModuleInstaller::SearchLocal(std::string& module, std::vector<std::string>
     TToolRun run = Run(module.empty() ? std::vector<std::string>{"query"}
                                       : std::vector<std::string>{"query", module},
                        SearchSeconds);
-    if (!run.Finished) return ResultMessage(PromptKind::Error, TimedOut), false;
+    if (!run.Finished) return ResultMessage(PromptKind::Error, UnfinishedText(run)), false;
     if (!run.Lines.empty() && StartsText("querying target", LowerText(run.Lines.front())))
         run.Lines.erase(run.Lines.begin());
     if (run.Lines.empty()) return ResultMessage(PromptKind::Error, "Nothing found locally."), false;
@@ -262,7 +268,8 @@ void TModuleInstaller::Install(const std::string& selected) {
     if (module.empty() || !ConsoleFree()) return;
     Environment = ManagerEnvironment();
     const TToolRun run = Run({"install", module}, InstallSeconds);
-    if (!run.Finished || run.Lines.empty()) return ResultMessage(PromptKind::Error, TimedOut);
+    if (!run.Finished || run.Lines.empty())
+        return ResultMessage(PromptKind::Error, UnfinishedText(run));
     const std::string& first = run.Lines.front();
     if (Contains(first, "Could not locate a PPD file"))
         return ResultMessage(PromptKind::Error, NotOnCpan);

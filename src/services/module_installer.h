@@ -67,7 +67,8 @@ public:
 private:
     struct TToolRun {
         std::vector<std::string> Lines; // output and errors together
-        bool Finished = false;          // false: still running when its time was up
+        bool Finished = false;          // false: still running when its time was up, or cancelled
+        bool Cancelled = false;         // stopped by the user's Cancel while it ran
         int ExitCode = -1;
     };
 
@@ -78,6 +79,8 @@ private:
     void ResultMessage(PromptKind kind, const std::string& text) const;
     // The failure a finished run reports, or "" when it succeeded.
     static std::string FailureOf(const TToolRun& run);
+    // Why a run did not finish: its time ran out, or the user cancelled it.
+    static std::string UnfinishedText(const TToolRun& run);
     bool ModernPerl();
     std::string SelectedModule(const std::string& selected) const;
 

@@ -139,6 +139,54 @@ TEST_F(ConsoleControllerTest, MergedLinesReadWhileTheRunGoesOnEndAsTheWholeRuns)
     EXPECT_LT(counts.front(), counts.back()) << "read while the run went on";
 }
 
+// A run the caller waits for tells the wait hooks of its start, of every poll and of its end;
+// a poll that answers false stops the program at once, and the run says it was cancelled. A
+// run started from inside a poll (the window's events) is not told again.
+TEST_F(ConsoleControllerTest, WaitHooksHearOfEachBlockingRunAndMayCancelIt) {
+    std::vector<std::string> begun;
+    int polls = 0;
+    int ends = 0;
+    int stopAfter = -1; // polls before the hooks ask for a stop; -1: never
+    bool nestedRun = false;
+    Console.SetWaitHooks({[&](const std::string& command) { begun.push_back(command); },
+                          [&] {
+                              ++polls;
+                              if (nestedRun) {
+                                  nestedRun = false;
+                                  Console.executeSession(Script("print \"inner\\n\";"), true, 10,
+                                                         30);
+                              }
+                              return stopAfter < 0 || polls < stopAfter;
+                          },
+                          [&] { ++ends; }});
+    Console.executeSession(Script("$| = 1; print \"done\\n\";"), true, 10, 30);
+    ASSERT_EQ(begun.size(), 1u);
+    EXPECT_NE(begun[0].find("script"), std::string::npos) << begun[0];
+    EXPECT_EQ(ends, 1);
+    EXPECT_FALSE(Console.WaitCancelled());
+    EXPECT_EQ(Console.OutputLines.Strings(), Words{"done"});
+
+    polls = 0;
+    stopAfter = 3;
+    const auto started = std::chrono::steady_clock::now();
+    Console.executeSession(Script("sleep 20;"), true, 30, 30);
+    EXPECT_LT(std::chrono::steady_clock::now() - started, std::chrono::seconds(10));
+    EXPECT_EQ(polls, 3);
+    EXPECT_TRUE(Console.WaitCancelled());
+    EXPECT_TRUE(Console.sessionFinished()) << "the program was stopped";
+    EXPECT_TRUE(Console.LastExit().Stopped);
+    EXPECT_EQ(ends, 2);
+
+    // The run started inside a poll replaces the waited one's program; the hooks hear of
+    // neither twice.
+    polls = 0;
+    stopAfter = -1;
+    nestedRun = true;
+    Console.executeSession(Script("sleep 1;"), true, 10, 30);
+    EXPECT_EQ(begun.size(), 3u);
+    EXPECT_EQ(ends, 3);
+}
+
 TEST_F(ConsoleControllerTest, AProgramThatPrintsWithoutEndKeepsRunningInBoundedMemory) {
     // 96 MB of numbered lines, more than the 64 MB kept by default.
     constexpr int Lines = 6 * 1024 * 1024;
