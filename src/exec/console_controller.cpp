@@ -69,7 +69,6 @@ void TConsoleController::ClearStreams() {
     // The lists first: they point into the streams.
     ErrorLines.Clear();
     OutputLines.Clear();
-    Merged.Clear();
     Out.clear();
     Err.clear();
     Arrivals.clear();

@@ -31,6 +31,14 @@ void* AllocateOrThrow(size_t bytes) {
     }
 }
 
+void* AllocateOrNull(size_t bytes) noexcept {
+    try {
+        return AllocateOrThrow(bytes);
+    } catch (const std::bad_alloc&) {
+        return nullptr;
+    }
+}
+
 } // namespace
 
 void* operator new(size_t bytes) {
@@ -40,18 +48,10 @@ void* operator new[](size_t bytes) {
     return AllocateOrThrow(bytes);
 }
 void* operator new(size_t bytes, const std::nothrow_t&) noexcept {
-    try {
-        return AllocateOrThrow(bytes);
-    } catch (const std::bad_alloc&) {
-        return nullptr;
-    }
+    return AllocateOrNull(bytes);
 }
 void* operator new[](size_t bytes, const std::nothrow_t&) noexcept {
-    try {
-        return AllocateOrThrow(bytes);
-    } catch (const std::bad_alloc&) {
-        return nullptr;
-    }
+    return AllocateOrNull(bytes);
 }
 void operator delete(void* block) noexcept {
     std::free(block);

@@ -1,5 +1,7 @@
 #include "widgets/background_job.h"
 
+#include "widgets/wait_progress.h"
+
 #include <QApplication>
 #include <QProgressDialog>
 #include <QTimer>
@@ -9,12 +11,8 @@ namespace korvane {
 TBackgroundJob::TBackgroundJob(QWidget* window, const QString& label, TWork work, TDone done)
     : Done(std::move(done)) {
     QApplication::setOverrideCursor(Qt::BusyCursor);
-    Progress = new QProgressDialog(label, QStringLiteral("Cancel"), 0, 0, window);
-    Progress->setWindowTitle(QStringLiteral("Please wait"));
+    Progress = NewWaitProgress(label, window); // it comes up by the timer
     Progress->setWindowModality(Qt::NonModal);
-    Progress->setAutoReset(false);
-    Progress->setAutoClose(false);
-    Progress->cancel(); // a progress dialog shows itself otherwise; it comes up by the timer
     connect(Progress, &QProgressDialog::canceled, this, [this] {
         if (!Ended) Cancel();
     });

@@ -1,6 +1,7 @@
 #include "widgets/window_wait.h"
 
 #include "platform/qt_strings.h"
+#include "widgets/wait_progress.h"
 
 #include <QApplication>
 #include <QProgressDialog>
@@ -26,12 +27,10 @@ void TWindowWait::Begin(const std::string& command) {
 }
 
 void TWindowWait::ShowProgress() {
-    Progress = std::make_unique<QProgressDialog>(Label, QStringLiteral("Cancel"), 0, 0, Window);
-    Progress->setWindowTitle(QStringLiteral("Please wait"));
+    Progress.reset(NewWaitProgress(Label, Window));
     Progress->setWindowModality(Qt::ApplicationModal);
-    Progress->setMinimumDuration(0);
-    Progress->setAutoClose(false);
-    Progress->setAutoReset(false);
+    Progress->reset();
+    Progress->setRange(0, 0);
     QObject::connect(Progress.get(), &QProgressDialog::canceled, Progress.get(),
                      [this] { Cancelled = true; });
     Progress->show();
