@@ -182,8 +182,12 @@ void TEditorPage::ShowRunOutput() {
         Output->SendScintilla(QsciScintillaBase::SCI_CLEARALL);
     else
         DropShownKeyInput(shownBefore);
+    const std::string_view added = update.Append();
+    OutputText->MakeRoomFor(
+        static_cast<size_t>(Output->SendScintilla(QsciScintillaBase::SCI_GETLENGTH)) +
+        added.size());
     Output->SendScintilla(QsciScintillaBase::SCI_APPENDTEXT,
-                          static_cast<unsigned long>(update.Append.size()), update.Append.data());
+                          static_cast<unsigned long>(added.size()), added.data());
     Output->setReadOnly(true);
     if (!KeyInput.empty() || !RunsHere()) {
         UpdateKeyInputSelection();

@@ -41,6 +41,21 @@ void TOutputDocument::MakePlain() {
     Editor.setReadOnly(true);
 }
 
+size_t TOutputDocument::RoomStep(size_t bytes) {
+    constexpr size_t FirstStep = size_t(1) << 20;
+    if (bytes < FirstStep) return 0;
+    size_t room = FirstStep;
+    while (room < bytes)
+        room += room / 2;
+    return room;
+}
+
+void TOutputDocument::MakeRoomFor(size_t bytes) {
+    // The component lets a request for no more than it holds pass.
+    if (const size_t room = RoomStep(bytes))
+        Editor.SendScintilla(QsciScintillaBase::SCI_ALLOCATE, static_cast<unsigned long>(room));
+}
+
 void TOutputDocument::ClearStyled() {
     Editor.setReadOnly(false);
     Editor.SendScintilla(QsciScintillaBase::SCI_CLEARALL);

@@ -5,6 +5,7 @@
 // in the styled document again.
 #include <QPointer>
 #include <Qsci/qsciscintilla.h>
+#include <cstddef>
 
 namespace korvane {
 
@@ -21,6 +22,13 @@ public:
     void MakePlain();
     // Returns the editor to its styled document, empty.
     void MakeStyled();
+    // Makes room for a text of `bytes` before it is added. The editing component grows its
+    // document by a sixth at a time, each time into fresh memory: a long output would be
+    // copied many times over. Past a megabyte the room grows by half instead, in fixed steps,
+    // so asking again for a size within the room costs nothing.
+    void MakeRoomFor(size_t bytes);
+    // The room MakeRoomFor asks for: 0 (the component's own growth) below a megabyte.
+    static size_t RoomStep(size_t bytes);
 
 private:
     void ClearStyled();

@@ -6,14 +6,24 @@
 
 #include <cstdint>
 #include <string>
+#include <string_view>
 
 namespace korvane {
 
 class TConsoleDisplay {
 public:
-    struct TUpdate {
-        bool Restart = false; // the display is to be emptied before Append is added
-        std::string Append;
+    class TUpdate {
+    public:
+        bool Restart = false; // the display is to be emptied before Append() is added
+        // The text to add. Where the lines hold it in one piece it is not copied: it then
+        // holds only until the lines change.
+        std::string_view Append() const { return Copied ? std::string_view(Copy) : InPlace; }
+
+    private:
+        friend class TConsoleDisplay;
+        bool Copied = false;
+        std::string Copy;
+        std::string_view InPlace;
     };
 
     // What the display lacks of lines. Lines that were cleared or replaced since the last

@@ -55,6 +55,20 @@ std::string TConsoleLines::Text() const {
     return text;
 }
 
+std::optional<std::string_view> TConsoleLines::JoinedInPlace(size_t first, size_t skip) const {
+    if (first >= Lines.size()) return std::string_view();
+    const Line& head = Lines[first];
+    const std::string_view source = SourceText(head.Source);
+    size_t end = head.Start + head.Length;
+    for (size_t i = first + 1; i < Lines.size(); ++i) {
+        const Line& line = Lines[i];
+        if (line.Source != head.Source || line.Start != end + 1 || source[end] != '\n')
+            return std::nullopt;
+        end = line.Start + line.Length;
+    }
+    return source.substr(head.Start + skip, end - head.Start - skip);
+}
+
 void TConsoleLines::Changed() {
     if (OnChange) OnChange();
 }

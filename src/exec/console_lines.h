@@ -6,6 +6,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <functional>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -39,6 +40,11 @@ public:
     std::vector<std::string> Strings() const;
     // Every line followed by CR LF.
     std::string Text() const;
+    // The lines from first on joined by line feeds, without the first skip bytes of the
+    // first line, where that text lies in one piece in the bytes the lines are made from (one
+    // stream whose lines end in LF alone); nullopt where it has to be pieced together. The
+    // view holds until the lines or their stream change.
+    std::optional<std::string_view> JoinedInPlace(size_t first, size_t skip) const;
 
     void Clear();
     // Continues the lines with the next bytes of the stream they are made from; every line

@@ -30,7 +30,7 @@ struct Display {
             Text.clear();
             ++Restarts;
         }
-        Text += update.Append;
+        Text += update.Append();
         ASSERT_EQ(Follower.ShownBytes(), Text.size());
     }
 };
@@ -85,4 +85,29 @@ TEST(ConsoleDisplay, ClearedOrReplacedLinesStartTheDisplayAgain) {
     display.Text.clear();
     display.Update(lines);
     EXPECT_EQ(display.Text, "replaced");
+}
+
+TEST(ConsoleDisplay, OutputOfLineFeedLinesIsHandedOnWithoutACopy) {
+    TConsoleBytes stream;
+    TConsoleLines lines;
+    Display display;
+    const auto append = [&](const std::string& bytes) {
+        const size_t from = stream.size();
+        stream.append(bytes);
+        lines.AppendBytes(stream, from, nullptr);
+    };
+    const auto inStream = [&](std::string_view text) {
+        return text.empty() || (text.data() >= stream.View().data() &&
+                                text.data() + text.size() <= stream.View().data() + stream.size());
+    };
+    // A half line, its rest with more lines, then a line end with CR: pieced together.
+    const std::vector<std::pair<std::string, bool>> steps = {
+        {"first ha", true}, {"lf\nsecond\nthird\n", true}, {"fourth\r\nfifth", false}};
+    for (const auto& [bytes, unCopied] : steps) {
+        append(bytes);
+        const TConsoleDisplay::TUpdate update = display.Follower.Next(lines);
+        EXPECT_EQ(inStream(update.Append()), unCopied) << bytes;
+        display.Text += update.Append();
+        EXPECT_EQ(display.Text, Joined(lines)) << "after \"" << bytes << "\"";
+    }
 }
