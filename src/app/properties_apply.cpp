@@ -161,6 +161,7 @@ void TPropertiesDlg::FormShow() {
             radio->setChecked(true);
         SetChecked("TaintMode", p.TaintMode());
         Spin("RunOutputLimit")->setValue(p.GlobalSettings().getRunOutputLimit());
+        SetChecked("RunInTerminal", p.GlobalSettings().getRunInTerminal());
         SetText("RootURL", p.RootURL());
         Spin("Backups")->setValue(p.MaxBackUps());
         SetText("VersionsPath", p.VersionsPath());
@@ -465,6 +466,8 @@ bool TPropertiesDlg::ApplyBtnClick() {
         settings.setRunOutputLimit(megabytes);
         if (Services.Console) Services.Console->SetOutputLimit(size_t(megabytes) << 20);
     });
+    attempt("Run programs in a terminal",
+            [&] { settings.setRunInTerminal(Checked("RunInTerminal")); });
     attempt("PHP interpreter", [&] {
         if (Text("PhpCompilerPath") != p.PhpCompilerPath()) settings.setPhpCompilerDlgAgain(true);
         p.setPhpCompilerPath(Text("PhpCompilerPath"));

@@ -367,6 +367,8 @@ void TPropertiesDlg::BuildLanguagePages() {
     layout->addLayout(runForm);
     AddSpin(*runForm, "Output kept of a run", "RunOutputLimit", 1, 65536)
         ->setSuffix(QStringLiteral(" MB"));
+    AddCheck(*layout, "RunInTerminal",
+             "Run programs in a terminal (output shows as it is written; long output is slower)");
     layout->addStretch();
     connect(PerlVersionBtn, &QPushButton::clicked, this, [this] { PerlVersionClick(); });
 

@@ -114,8 +114,9 @@ bool TEditorPage::StartDebugging(bool stepping) {
     TraceScope trace(this, ClassName, "StartDebugging");
     if (!IsPerl() || !ConsoleIdle() || !ToolPathsPresent()) return false;
     SaveToFile("", false);
-    TRunRequest request = DebugRunRequest(Owner.RunSettings(), RunInfo());
-    UseTerminal(request);
+    const TRunSettings settings = Owner.RunSettings();
+    TRunRequest request = DebugRunRequest(settings, RunInfo());
+    UseTerminal(request, settings);
     ClearRunOutput();
     RunStartTime = Now();
     TDebugForm& debug = Debugger();
@@ -149,8 +150,9 @@ void TEditorPage::StartPlainRun(bool browserRun) {
     } else if (browserRun && IsPHP()) {
         request = PhpBrowserRun();
     } else {
-        request = PlainRunRequest(Owner.RunSettings(), RunInfo());
-        if (!browserRun) UseTerminal(request);
+        const TRunSettings settings = Owner.RunSettings();
+        request = PlainRunRequest(settings, RunInfo());
+        if (!browserRun) UseTerminal(request, settings);
     }
     ClearRunOutput();
     RunStartTime = Now();

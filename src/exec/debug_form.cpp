@@ -198,7 +198,7 @@ void TDebugForm::SetUpExecution(const TRunRequest& run, std::uint8_t mode) {
         throw;
     }
     StartingValue = false;
-    Timer.start(TimerInterval);
+    Timer.start(FirstPollDelay);
     DeliverConsoleChanges();
 }
 

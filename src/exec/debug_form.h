@@ -59,6 +59,9 @@ struct TDebugLogOptions {
 class TDebugForm {
 public:
     static constexpr int TimerInterval = 500;
+    // The poll after a start comes at once (once the window has painted): a short program's
+    // output and end are shown then, not a whole interval later.
+    static constexpr int FirstPollDelay = 10;
     // Ticks between refreshes of the browser view during a browser run (3 seconds).
     static constexpr int BrowserRefreshTicks = 6;
 

@@ -137,8 +137,8 @@ TRunRequest DebugRunRequest(const TRunSettings& settings, const TRunPageInfo& pa
     return RunRequest(settings, page, true);
 }
 
-void UseTerminal(TRunRequest& run) {
-    if (run.Post) return;
+void UseTerminal(TRunRequest& run, const TRunSettings& settings) {
+    if (run.Post || !settings.Terminal) return;
     run.Start.Terminal = true;
     SetEnvVar(run.Start.Environment, "TERM", "dumb");
 }

@@ -59,9 +59,10 @@ TRunRequest DebugRunRequest(const TRunSettings& settings, const TRunPageInfo& pa
 
 // Gives a run whose program talks with the user in the page's "Text In/Out" tab a terminal
 // for its input and output (TProgramStart::Terminal), which the tab shows as a plain one
-// (TERM=dumb: no colours or cursor moves). A run with a request body keeps its pipes: the
-// body is no typing, and a terminal would echo it into the output.
-void UseTerminal(TRunRequest& run);
+// (TERM=dumb: no colours or cursor moves), unless the settings turn terminals off. A run with
+// a request body keeps its pipes: the body is no typing, and a terminal would echo it into
+// the output.
+void UseTerminal(TRunRequest& run, const TRunSettings& settings);
 
 // Checks the syntax of a Perl or PHP page's file and returns the message-list lines; other
 // kinds give none. Blocks for at most 10 seconds of silence or 30 in all, or until the

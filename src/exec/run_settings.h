@@ -15,6 +15,7 @@ struct TRunSettings {
     TEnvironmentOptions Environment;
     std::vector<std::string> ProjectEnvVars; // check-list lines; CGI runs get them
     bool LogEnvironment = false;             // interactive runs log the environment they get
+    bool Terminal = true; // programs talking with the user get a terminal (UseTerminal)
 };
 
 } // namespace korvane

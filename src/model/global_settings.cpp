@@ -124,6 +124,13 @@ void TGlobalSettings::setRunOutputLimit(int megabytes) {
     setValue("RunOutputLimit", std::to_string(getRunOutputLimit()), std::to_string(megabytes));
 }
 
+bool TGlobalSettings::getRunInTerminal() {
+    return TextToBool(getValueDefaultTrue("RunInTerminal", "T"));
+}
+void TGlobalSettings::setRunInTerminal(bool value) {
+    setBool("RunInTerminal", "T", value);
+}
+
 bool TGlobalSettings::getFileAssoc(const std::string& extension) {
     return TextToBool(getValueDefaultTrue("FileAssoc" + UpperText(extension), ""));
 }

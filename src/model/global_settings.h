@@ -50,6 +50,11 @@ public:
     // output is dropped. A value that is not a positive number reads as the default.
     int getRunOutputLimit();
     void setRunOutputLimit(int megabytes);
+    // Whether a program run in "Text In/Out" gets a terminal (RunInTerminal, default on):
+    // its output shows as it is written and a prompt before the program waits. Without one
+    // it writes into pipes, in large pieces, which is much faster for long output.
+    bool getRunInTerminal();
+    void setRunInTerminal(bool value);
 
     // The association the user last chose for an extension of FileAssocExtensions
     // ("kvp", "pl", ...), stored as FileAssocKVP, FileAssocPL, ...

@@ -294,6 +294,7 @@ TRunSettings TKorProject::RunSettings() const {
     settings.Environment.TempPath = TempPathValue;
     settings.ProjectEnvVars = ProjectEnvVarsValue;
     settings.LogEnvironment = LoggingIsOnValue && LogInfoEnvVars();
+    settings.Terminal = Settings.getRunInTerminal();
     return settings;
 }
 

@@ -81,6 +81,22 @@ TEST_F(ProgramInputTest, APromptWithoutLineEndShowsBeforeTheProgramWaits) {
     EXPECT_FALSE(InputHint(page)->isVisibleTo(page.OutputEditor()->parentWidget()));
 }
 
+// Terminals turned off in the settings: the program writes into a pipe (a prompt needs $| to
+// show), and typed lines still reach it, shown where they were typed.
+TEST_F(ProgramInputTest, WithoutATerminalTheProgramRunsOnPipesAndTakesTypedLines) {
+    Form->Project().GlobalSettings().setRunInTerminal(false);
+    TEditorPage& page = OpenScript("piped.pl", "print -t STDOUT ? 'terminal' : 'pipe', \"\\n\";\n"
+                                               "$| = 1;\nprint \"Name: \";\nmy $name = <STDIN>;\n"
+                                               "print \"hello $name\";\n");
+    Form->RunToTextAction()->trigger();
+    ASSERT_TRUE(WaitFor([&] { return SaysItWaits(*Form); })) << OutputText(page);
+    EXPECT_EQ(OutputText(page), "pipe\nName: ");
+    TypeText(page.OutputEditor(), "ann");
+    Type(page.OutputEditor(), Qt::Key_Return, Qt::NoModifier, QStringLiteral("\r"));
+    ASSERT_TRUE(WaitFor([&] { return Debugger().RunPage() == nullptr; })) << OutputText(page);
+    EXPECT_EQ(OutputText(page), "pipe\nName: ann\nhello ann");
+}
+
 TEST_F(ProgramInputTest, CtrlCInterruptsTheProgramAndWhatItStarted) {
     TEditorPage& page =
         OpenScript("busy.pl", "$| = 1;\n$SIG{INT} = sub { print \"interrupted\\n\"; exit 4 };\n"

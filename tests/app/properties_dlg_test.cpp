@@ -306,15 +306,20 @@ TEST_F(PropertiesDlgTest, AnEmptyOrRelativeTemporaryFolderIsRefused) {
     }
 }
 
-TEST_F(PropertiesDlgTest, TheOutputKeptOfARunIsAProgramSettingHandedToTheConsole) {
+TEST_F(PropertiesDlgTest, TheRunSettingsOfThePerlPageAreProgramSettingsHandedToTheRuns) {
     auto dialog = Open();
     EXPECT_EQ(Find<QSpinBox>(*dialog, "RunOutputLimit")->value(), 64);
+    EXPECT_TRUE(Find<QCheckBox>(*dialog, "RunInTerminal")->isChecked());
     Find<QSpinBox>(*dialog, "RunOutputLimit")->setValue(200);
+    Find<QCheckBox>(*dialog, "RunInTerminal")->setChecked(false);
     dialog->OKBtn->click();
     EXPECT_EQ(Settings->getRunOutputLimit(), 200);
     EXPECT_EQ(Debugger->Console().OutputLimitBytes(), size_t{200} << 20);
+    EXPECT_FALSE(Settings->getRunInTerminal());
+    EXPECT_FALSE(Project->RunSettings().Terminal);
     auto again = Open();
     EXPECT_EQ(Find<QSpinBox>(*again, "RunOutputLimit")->value(), 200);
+    EXPECT_FALSE(Find<QCheckBox>(*again, "RunInTerminal")->isChecked());
     again->CancelBtn->click();
 }
 

@@ -24,6 +24,7 @@ TEST_F(GlobalSettingsTest, AbsentValuesReadAsTheirDefaults) {
     EXPECT_TRUE(settings.getDetectFileAssoc());
     EXPECT_FALSE(settings.getUseProjects());
     EXPECT_FALSE(settings.getFileAssoc("pl"));
+    EXPECT_TRUE(settings.getRunInTerminal());
 }
 
 TEST_F(GlobalSettingsTest, WritesOnlyRealChangesAndStoresBooleansAsMinusOneAndZero) {
@@ -39,9 +40,12 @@ TEST_F(GlobalSettingsTest, WritesOnlyRealChangesAndStoresBooleansAsMinusOneAndZe
     EXPECT_FALSE(settings.getSqlDlgAgain());
     settings.setUseProjects(true);
     EXPECT_NE(SettingsText().find("UseProjects=-1"), std::string::npos);
+    settings.setRunInTerminal(false);
+    EXPECT_NE(SettingsText().find("RunInTerminal=0"), std::string::npos);
 
     TGlobalSettings reopened; // a second object reads what the first wrote
     EXPECT_TRUE(reopened.getUseProjects());
+    EXPECT_FALSE(reopened.getRunInTerminal());
     EXPECT_EQ(reopened.getLastFilePath(), "/home/u/Scripts");
 }
 
