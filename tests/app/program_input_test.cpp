@@ -97,6 +97,21 @@ TEST_F(ProgramInputTest, WithoutATerminalTheProgramRunsOnPipesAndTakesTypedLines
     EXPECT_EQ(OutputText(page), "pipe\nName: ann\nhello ann");
 }
 
+// The same for a debug session: it stops at its breakpoint and ends with the output shown.
+TEST_F(ProgramInputTest, WithoutATerminalADebugSessionStopsAtItsBreakpointAndEnds) {
+    Form->Project().GlobalSettings().setRunInTerminal(false);
+    TEditorPage& page =
+        OpenScript("steps.pl", "$| = 1;\nprint -t STDOUT ? \"tty\\n\" : \"pipe\\n\";\n"
+                               "my $x = 2;\nprint \"x is $x\\n\";\n");
+    page.AddBreakPoint(4);
+    Form->ContinueAction()->trigger();
+    ASSERT_TRUE(WaitFor([&] { return Debugger().Status() == dsPaused; })) << OutputText(page);
+    EXPECT_EQ(page.ExecutionLine(), 4);
+    Form->ContinueAction()->trigger();
+    ASSERT_TRUE(WaitFor([&] { return Debugger().RunPage() == nullptr; })) << OutputText(page);
+    EXPECT_EQ(OutputText(page), "pipe\nx is 2");
+}
+
 TEST_F(ProgramInputTest, CtrlCInterruptsTheProgramAndWhatItStarted) {
     TEditorPage& page =
         OpenScript("busy.pl", "$| = 1;\n$SIG{INT} = sub { print \"interrupted\\n\"; exit 4 };\n"
