@@ -7,6 +7,7 @@
 # Prints what it sees as it goes (timings, memory, the windows that came up, whether the main
 # window survived the failed save) and leaves numbered screenshots in SCREENSHOT_FOLDER.
 # FIRST_DAY_RUN_LIMIT (seconds, default 600) bounds the wait for the long run.
+# FIRST_DAY_TERMINAL=0 plays the day with "Run programs in a terminal" turned off (runs on pipes).
 # Needs Xvfb, xdotool and imagemagick.
 set -euo pipefail
 [ $# -eq 1 ] || { echo "usage: $0 SCREENSHOT_FOLDER" >&2; exit 2; }
@@ -62,6 +63,10 @@ EOF
 # --- a fresh start ----------------------------------------------------------------------------
 export KORVANE_HOME="$scratch/home" XDG_CONFIG_HOME="$scratch/config" XDG_DATA_HOME="$scratch/data" \
        QTWEBENGINE_CHROMIUM_FLAGS="--no-sandbox"
+if [ "${FIRST_DAY_TERMINAL:-1}" = 0 ]; then
+  mkdir -p "$XDG_CONFIG_HOME/Brannoq"
+  printf '[Defaults]\nRunInTerminal=0\n' > "$XDG_CONFIG_HOME/Brannoq/Korvane.conf"
+fi
 exec 3> "$scratch/display"
 Xvfb -displayfd 3 -screen 0 1280x800x24 -nolisten tcp >/dev/null 2>&1 &
 xvfb_pid=$!
@@ -169,7 +174,10 @@ for _ in $(seq 300); do
   sleep 0.1
 done
 if [ -z "$(main_window)" ]; then
-  say "  no main window after $(since "$start") s"; shot start-failed; exit 1
+  say "  no main window after $(since "$start") s; the program wrote:"
+  tail -n 20 "$scratch/korvane.out" | sed 's/^/    /'
+  shot start-failed
+  exit 1
 fi
 say "  main window after $(since "$start") s (notices answered included): \"$(xdotool getwindowname "$(main_window)")\", $(xdotool getwindowgeometry "$(main_window)" | awk '/Geometry/ { print $2 }')"
 sleep 1
@@ -223,6 +231,22 @@ answer_dialogs open-dialog
 focus_main
 start=$(now)
 keys alt+F9
+# Watched from the key on, while the menu is tried: prints the seconds until the script, once
+# seen running, is gone.
+watch_script_end() {
+  local seen=
+  for _ in $(seq $((run_limit * 20))); do
+    if pgrep -f "$scratch/site/million.pl" >/dev/null; then
+      seen=1
+    elif [ -n "$seen" ]; then
+      since "$start"
+      return 0
+    fi
+    sleep 0.05
+  done
+}
+watch_script_end > "$scratch/script-ended" &
+watcher=$!
 sleep 0.5
 # The menus should open while the output streams in (within about a second: each poll reads
 # for up to a quarter of a second and shows what it read before the window goes on).
@@ -230,16 +254,12 @@ keys alt+f
 sleep 1
 shot menu-during-run
 keys Escape
-perl_seen=
-for _ in $(seq $((run_limit * 10))); do
-  if [ -z "$perl_seen" ] && ! pgrep -f "$scratch/site/million.pl" >/dev/null; then
-    perl_seen=$(since "$start")
-    say "  the script ended after $perl_seen s"
-  fi
-  [ -n "$perl_seen" ] && break
-  sleep 0.1
-done
-[ -n "$perl_seen" ] || say "  the script was still running after $run_limit s"
+wait "$watcher" || true
+if [ -s "$scratch/script-ended" ]; then
+  say "  the script ended after $(cat "$scratch/script-ended") s"
+else
+  say "  the script was still running after $run_limit s"
+fi
 if wait_idle "$run_limit"; then
   say "  the window settled (output complete) after $(since "$start") s; peak memory $(memory_mb) MB"
 else
