@@ -185,9 +185,7 @@ void TEditorPage::ShowRunOutput() {
     else
         DropShownKeyInput(shownBefore);
     const std::string_view added = update.Append();
-    OutputText->MakeRoomFor(
-        static_cast<size_t>(Output->SendScintilla(QsciScintillaBase::SCI_GETLENGTH)) +
-        added.size());
+    OutputText->MakeRoomFor(added.size());
     Output->SendScintilla(QsciScintillaBase::SCI_APPENDTEXT,
                           static_cast<unsigned long>(added.size()), added.data());
     Output->setReadOnly(true);

@@ -50,9 +50,10 @@ size_t TOutputDocument::RoomStep(size_t bytes) {
     return room;
 }
 
-void TOutputDocument::MakeRoomFor(size_t bytes) {
+void TOutputDocument::MakeRoomFor(size_t adding) {
+    const auto length = static_cast<size_t>(Editor.SendScintilla(QsciScintillaBase::SCI_GETLENGTH));
     // The component lets a request for no more than it holds pass.
-    if (const size_t room = RoomStep(bytes))
+    if (const size_t room = RoomStep(length + adding))
         Editor.SendScintilla(QsciScintillaBase::SCI_ALLOCATE, static_cast<unsigned long>(room));
 }
 

@@ -22,12 +22,13 @@ public:
     void MakePlain();
     // Returns the editor to its styled document, empty.
     void MakeStyled();
-    // Makes room for a text of `bytes` before it is added. The editing component grows its
-    // document by a sixth at a time, each time into fresh memory: a long output would be
-    // copied many times over. Past a megabyte the room grows by half instead, in fixed steps,
-    // so asking again for a size within the room costs nothing.
-    void MakeRoomFor(size_t bytes);
-    // The room MakeRoomFor asks for: 0 (the component's own growth) below a megabyte.
+    // Makes room for `adding` more bytes of text before they are added. The editing component
+    // grows its document by a sixth at a time, each time into fresh memory: a long output would
+    // be copied many times over. Past a megabyte the room grows by half instead, in fixed
+    // steps, so asking again for a size within the room costs nothing.
+    void MakeRoomFor(size_t adding);
+    // The room MakeRoomFor asks for a text of `bytes`: 0 (the component's own growth) below a
+    // megabyte.
     static size_t RoomStep(size_t bytes);
 
 private:
